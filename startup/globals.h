@@ -1,0 +1,22 @@
+// Process-wide state set by start-up and by card detection.
+#pragma once
+#include <string>
+
+namespace kal {
+
+// System flags.
+extern bool gIsXP;
+extern bool gIsWin10;
+
+// Settings paths (full registry paths beginning with the hive's name).
+extern std::wstring gRegRoot;      // the settings key
+extern std::wstring gRegProfiles;  // gRegRoot + "\Profiles"
+extern std::wstring gRunKeyHKLM;
+extern std::wstring gRunKeyUser;
+
+// The card driver's class key relative to the machine hive ("" until the card is found);
+// registry paths without a hive resolve under it.
+extern std::wstring gDriverClassKey;
+extern std::wstring gDriverSettingsKey;
+
+}  // namespace kal

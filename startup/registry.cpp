@@ -1,0 +1,261 @@
+#include "startup/registry.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <map>
+#include <tuple>
+
+#include "startup/globals.h"
+#include "startup/keyed.h"
+#include "startup/raii.h"
+
+namespace kal {
+namespace {
+
+bool HasPrefixNoCase(const std::wstring& path, std::wstring_view prefix) {
+    return path.size() >= prefix.size() && EqualsNoCase(std::wstring_view(path).substr(0, prefix.size()), prefix);
+}
+
+// Key names with a trailing backslash name the same key.
+std::wstring TrimTrailingBackslashes(std::wstring s) {
+    while (!s.empty() && s.back() == L'\\') s.pop_back();
+    return s;
+}
+
+UniqueHKey OpenKey(const std::wstring& path, REGSAM access) {
+    std::wstring sub = path;
+    HKEY hive = SplitRegPath(sub);
+    UniqueHKey key;
+    if (::RegOpenKeyExW(hive, TrimTrailingBackslashes(sub).c_str(), 0, access, key.put()) != ERROR_SUCCESS)
+        key.release();
+    return key;
+}
+
+UniqueHKey CreateKey(const std::wstring& path, REGSAM access) {
+    std::wstring sub = path;
+    HKEY hive = SplitRegPath(sub);
+    UniqueHKey key;
+    if (::RegCreateKeyExW(hive, TrimTrailingBackslashes(sub).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                          nullptr, key.put(), nullptr) != ERROR_SUCCESS)
+        key.release();
+    return key;
+}
+
+// A raw value: its type and all its bytes.
+struct RawValue {
+    DWORD type = REG_NONE;
+    Bytes data;
+    bool operator==(const RawValue&) const = default;
+};
+
+// Reads a value of any size; the size is asked again when the value grows in between.
+std::optional<RawValue> QueryRaw(HKEY key, const std::wstring& name) {
+    RawValue v;
+    DWORD size = 0;
+    LONG rc = ::RegQueryValueExW(key, name.c_str(), nullptr, &v.type, nullptr, &size);
+    for (int attempt = 0; rc == ERROR_SUCCESS && attempt < 8; ++attempt) {
+        v.data.assign(size, 0);
+        DWORD got = size;
+        rc = ::RegQueryValueExW(key, name.c_str(), nullptr, &v.type, size ? v.data.data() : nullptr, &got);
+        if (rc == ERROR_SUCCESS) {
+            v.data.resize(got);
+            return v;
+        }
+        if (rc == ERROR_MORE_DATA) rc = ::RegQueryValueExW(key, name.c_str(), nullptr, &v.type, nullptr, &size);
+    }
+    return std::nullopt;
+}
+
+// Names at index 0, 1, ... until the first failure, with a buffer of the key's longest name.
+template <typename EnumFn>
+std::vector<std::wstring> EnumNames(const std::wstring& path, REGSAM access, bool values, EnumFn enumAt) {
+    std::vector<std::wstring> names;
+    UniqueHKey key = OpenKey(path, access);
+    if (!key) return names;
+    DWORD maxSubkey = 0, maxValue = 0;
+    if (::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, &maxSubkey, nullptr, nullptr, &maxValue,
+                           nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return names;
+    // Key names are limited to 255 characters, value names to 16383.
+    std::vector<wchar_t> buf(std::max<DWORD>(values ? maxValue : maxSubkey, values ? 16383 : 255) + 1);
+    for (DWORD i = 0;; ++i) {
+        DWORD len = static_cast<DWORD>(buf.size());
+        if (enumAt(key.get(), i, buf.data(), &len) != ERROR_SUCCESS) break;
+        names.emplace_back(buf.data(), len);
+    }
+    return names;
+}
+
+struct RawTree {
+    std::map<std::wstring, RawValue, CaseInsensitiveLess> values;
+    std::map<std::wstring, RawTree, CaseInsensitiveLess> keys;
+    bool operator==(const RawTree&) const = default;
+};
+
+std::optional<RawTree> ReadTree(const std::wstring& path) {
+    UniqueHKey key = OpenKey(path, KEY_READ);
+    if (!key) return std::nullopt;
+    RawTree tree;
+    for (const auto& name : RegEnumValues(path)) {
+        auto v = QueryRaw(key.get(), name);
+        if (!v) return std::nullopt;
+        tree.values.emplace(name, std::move(*v));
+    }
+    for (const auto& sub : RegEnumKeys(path)) {
+        auto t = ReadTree(RegJoin(path, sub));
+        if (!t) return std::nullopt;
+        tree.keys.emplace(sub, std::move(*t));
+    }
+    return tree;
+}
+
+bool WriteTree(const std::wstring& path, const RawTree& tree) {
+    UniqueHKey key = CreateKey(path, KEY_SET_VALUE);
+    if (!key) return false;
+    for (const auto& [name, v] : tree.values)
+        if (::RegSetValueExW(key.get(), name.c_str(), 0, v.type, v.data.empty() ? nullptr : v.data.data(),
+                             static_cast<DWORD>(v.data.size())) != ERROR_SUCCESS)
+            return false;
+    for (const auto& [name, sub] : tree.keys)
+        if (!WriteTree(RegJoin(path, name), sub)) return false;
+    return true;
+}
+
+// Splits "a\b\c" into "a\b" and "c".
+std::pair<std::wstring, std::wstring> SplitLast(const std::wstring& path) {
+    std::wstring p = TrimTrailingBackslashes(path);
+    const auto at = p.rfind(L'\\');
+    if (at == std::wstring::npos) return {L"", p};
+    return {p.substr(0, at), p.substr(at + 1)};
+}
+
+}  // namespace
+
+std::wstring RegJoin(const std::wstring& path, const std::wstring& name) {
+    if (name.empty()) return path;
+    if (path.empty() || path.back() == L'\\') return path + name;
+    return path + L'\\' + name;
+}
+
+HKEY SplitRegPath(std::wstring& path) {
+    static const struct {
+        std::wstring_view prefix;
+        HKEY hive;
+    } kHives[] = {
+        {L"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+        {L"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
+        {L"HKEY_USERS", HKEY_USERS},
+    };
+    for (const auto& h : kHives) {
+        if (HasPrefixNoCase(path, h.prefix)) {
+            // Skip the prefix and the one separator after it.
+            path = path.size() > h.prefix.size() + 1 ? path.substr(h.prefix.size() + 1) : std::wstring();
+            return h.hive;
+        }
+    }
+    path = gDriverClassKey.empty() ? path : gDriverClassKey + L"\\" + path;
+    return HKEY_LOCAL_MACHINE;
+}
+
+bool RegKeyExists(const std::wstring& path) { return static_cast<bool>(OpenKey(path, KEY_QUERY_VALUE)); }
+
+std::optional<RegValue> RegRead(const std::wstring& path, const std::wstring& name, const RegDefault& def,
+                                bool* isText) {
+    if (UniqueHKey key = OpenKey(path, KEY_QUERY_VALUE)) {
+        if (auto raw = QueryRaw(key.get(), name)) {
+            if (isText) *isText = raw->type == REG_SZ;
+            if (raw->type != REG_SZ) return RegValue(std::move(raw->data));
+            const std::size_t chars = raw->data.size() / 2;
+            std::wstring text(chars, L'\0');
+            for (std::size_t i = 0; i < chars; ++i)
+                text[i] = static_cast<wchar_t>(raw->data[2 * i] | (raw->data[2 * i + 1] << 8));
+            text.resize(std::wcslen(text.c_str()));
+            return RegValue(std::move(text));
+        }
+    }
+    if (auto* t = std::get_if<std::wstring>(&def)) return RegValue(*t);
+    if (auto* b = std::get_if<Bytes>(&def)) return RegValue(*b);
+    if (auto* n = std::get_if<std::uint8_t>(&def)) return RegValue(Bytes{*n});
+    return std::nullopt;
+}
+
+std::optional<std::wstring> RegReadText(const std::wstring& path, const std::wstring& name) {
+    auto v = RegRead(path, name);
+    if (!v) return std::nullopt;
+    if (auto* t = std::get_if<std::wstring>(&*v)) return *t;
+    return std::nullopt;
+}
+
+std::optional<Bytes> RegReadBytes(const std::wstring& path, const std::wstring& name) {
+    auto v = RegRead(path, name);
+    if (!v) return std::nullopt;
+    if (auto* b = std::get_if<Bytes>(&*v)) return *b;
+    return std::nullopt;
+}
+
+bool RegWrite(const std::wstring& path, const std::wstring& name, const RegValue& value) {
+    UniqueHKey key = CreateKey(path, KEY_SET_VALUE);
+    if (!key) return false;
+    LONG rc;
+    if (auto* t = std::get_if<std::wstring>(&value)) {
+        rc = ::RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(t->c_str()),
+                              static_cast<DWORD>((t->size() + 1) * sizeof(wchar_t)));
+    } else {
+        const Bytes& b = std::get<Bytes>(value);
+        rc = ::RegSetValueExW(key.get(), name.c_str(), 0, REG_BINARY, b.empty() ? nullptr : b.data(),
+                              static_cast<DWORD>(b.size()));
+    }
+    return rc == ERROR_SUCCESS;
+}
+
+std::vector<std::wstring> RegEnumKeys(const std::wstring& path) {
+    return EnumNames(path, KEY_READ, false, [](HKEY k, DWORD i, wchar_t* buf, DWORD* len) {
+        return ::RegEnumKeyExW(k, i, buf, len, nullptr, nullptr, nullptr, nullptr);
+    });
+}
+
+std::vector<std::wstring> RegEnumValues(const std::wstring& path) {
+    return EnumNames(path, KEY_QUERY_VALUE, true, [](HKEY k, DWORD i, wchar_t* buf, DWORD* len) {
+        return ::RegEnumValueW(k, i, buf, len, nullptr, nullptr, nullptr, nullptr);
+    });
+}
+
+bool RegDeleteValue(const std::wstring& path, const std::wstring& name) {
+    UniqueHKey key = OpenKey(path, KEY_SET_VALUE);
+    return key && ::RegDeleteValueW(key.get(), name.c_str()) == ERROR_SUCCESS;
+}
+
+bool RegDeleteKey(const std::wstring& parent, const std::wstring& name) {
+    std::wstring p = parent, n = name;
+    if (n.empty()) {
+        // The key itself: delete it from its parent. A hive's root can't be deleted.
+        std::tie(p, n) = SplitLast(parent);
+        if (p.empty() && (EqualsNoCase(n, L"HKEY_CURRENT_USER") || EqualsNoCase(n, L"HKEY_LOCAL_MACHINE") ||
+                          EqualsNoCase(n, L"HKEY_USERS")))
+            return false;
+    }
+    if (n.empty()) return false;
+    UniqueHKey key = OpenKey(p, KEY_ALL_ACCESS);
+    return key && ::RegDeleteKeyW(key.get(), n.c_str()) == ERROR_SUCCESS;
+}
+
+bool RegDeleteTree(const std::wstring& parent, const std::wstring& name) {
+    const std::wstring path = RegJoin(parent, name);
+    for (const auto& sub : RegEnumKeys(path)) RegDeleteTree(path, sub);
+    return RegDeleteKey(parent, name);
+}
+
+bool MoveRegistryTree(const std::wstring& source, const std::wstring& destination) {
+    if (!RegKeyExists(source) || RegKeyExists(destination)) return false;
+    auto tree = ReadTree(source);
+    if (!tree) return false;
+    const bool copied = WriteTree(destination, *tree);
+    auto back = copied ? ReadTree(destination) : std::nullopt;
+    if (!back || !(*back == *tree)) {
+        RegDeleteTree(destination, L"");
+        return false;
+    }
+    return RegDeleteTree(source, L"");
+}
+
+}  // namespace kal

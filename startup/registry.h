@@ -1,0 +1,61 @@
+// Registry access layer. Every location is one text path beginning with the hive's name
+// ("HKEY_CURRENT_USER\...", "HKEY_LOCAL_MACHINE\...", "HKEY_USERS\..."); a path without a hive
+// names a key under the card driver's class key in the machine hive. Each call opens and
+// closes its own key; nothing here throws for a registry failure.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "startup/hextext.h"
+
+namespace kal {
+
+// Text for REG_SZ, the raw bytes for any other type.
+using RegValue = std::variant<std::wstring, Bytes>;
+
+// What a read falls back to when nothing can be read: text, bytes, or one byte.
+using RegDefault = std::variant<std::monostate, std::wstring, Bytes, std::uint8_t>;
+
+// Replaces `path` by its subkey and returns the hive.
+HKEY SplitRegPath(std::wstring& path);
+
+bool RegKeyExists(const std::wstring& path);
+
+// nullopt when the key or value can't be read and no default is given. `isText` is set to
+// whether the stored value was REG_SZ, and left alone when nothing was read.
+std::optional<RegValue> RegRead(const std::wstring& path, const std::wstring& name,
+                                const RegDefault& def = {}, bool* isText = nullptr);
+
+// The value as text (REG_SZ) or bytes (any other type), nullopt when it can't be read.
+std::optional<std::wstring> RegReadText(const std::wstring& path, const std::wstring& name);
+std::optional<Bytes> RegReadBytes(const std::wstring& path, const std::wstring& name);
+
+// Writes text as REG_SZ and bytes as REG_BINARY, creating missing keys. False when nothing
+// was written.
+bool RegWrite(const std::wstring& path, const std::wstring& name, const RegValue& value);
+
+std::vector<std::wstring> RegEnumKeys(const std::wstring& path);
+// The unnamed default value is listed as an empty name.
+std::vector<std::wstring> RegEnumValues(const std::wstring& path);
+
+bool RegDeleteValue(const std::wstring& path, const std::wstring& name);
+// An empty subkey name deletes the key named by the parent path itself. A key that still
+// has subkeys is refused.
+bool RegDeleteKey(const std::wstring& parent, const std::wstring& name);
+// Deletes parent\name with everything below it.
+bool RegDeleteTree(const std::wstring& parent, const std::wstring& name);
+
+// Moves a whole tree (values with their types and bytes, empty keys too) to a destination
+// that does not exist yet. The source is deleted only after the copy has been read back and
+// matches; on any failure the partial copy is removed and the source stays. True when moved.
+bool MoveRegistryTree(const std::wstring& source, const std::wstring& destination);
+
+// path + "\" + name, or path alone when name is empty.
+std::wstring RegJoin(const std::wstring& path, const std::wstring& name);
+
+}  // namespace kal
