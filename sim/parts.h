@@ -1,0 +1,12 @@
+// The simulation's parts; each replaces its platform functions in `p`.
+#pragma once
+#include "device/platform.h"
+
+namespace kal::sim {
+
+// The card's kernel-streaming driver (sim/driver.cpp).
+void InstallSimDriver(Platform& p);
+// The card's Core Audio endpoints and the policy-config client (sim/audio.cpp).
+void InstallSimAudio(Platform& p);
+
+}  // namespace kal::sim
