@@ -1,26 +1,16 @@
 #include <windows.h>
 
+#include "sim/audio_card.h"
+#include "sim/audio_objects.h"
 #include "sim/parts.h"
 
 namespace kal::sim {
-namespace {
-
-// No endpoints are presented yet.
-HRESULT NoEnumerator(IMMDeviceEnumerator** out) {
-    if (out) *out = nullptr;
-    return REGDB_E_CLASSNOTREG;
-}
-
-HRESULT NoPolicyConfig(IUnknown** out) {
-    if (out) *out = nullptr;
-    return REGDB_E_CLASSNOTREG;
-}
-
-}  // namespace
 
 void InstallSimAudio(Platform& p) {
-    p.CreateDeviceEnumerator = NoEnumerator;
-    p.CreatePolicyConfig = NoPolicyConfig;
+    // The category names the card's driver registers with its installation.
+    WriteSimMediaCategories();
+    p.CreateDeviceEnumerator = CreateSimDeviceEnumerator;
+    p.CreatePolicyConfig = CreateSimPolicyConfig;
 }
 
 }  // namespace kal::sim

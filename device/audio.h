@@ -1,0 +1,131 @@
+// The audio object: the program's one door to the Windows audio stack (Core Audio on Vista and
+// later, the winmm mixer and DirectSound on Windows XP) outside the card driver's own property
+// channel. One instance, gAudio, lives from start-up to exit on the user-interface thread.
+#pragma once
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "device/audio_com.h"
+#include "device/coreaudio_interfaces.h"
+#include "startup/hextext.h"
+#include "startup/keyed.h"
+
+namespace kal {
+
+// A line's custom control: on Vista and later an automatic-gain-control part of the line's
+// recording path, on XP the identifier of a switch-class mixer control.
+struct AudioControlHandle {
+    ComPtr<IPart> part;
+    std::uint32_t mixerControlId = 0;
+};
+using AudioControlList = std::vector<AudioControlHandle>;
+
+// A value that may be text or a 32-bit number, or nothing when it could not be read.
+using AudioValue = std::variant<std::monostate, std::wstring, std::int32_t>;
+// Text of such a value: numbers in decimal, nothing as "".
+std::wstring AudioValueText(const AudioValue& value);
+
+// The Windows XP branches (winmm mixer: RegisterMixerCallback, LineType and the mixer side of the
+// line members) and the device format and speaker members join this class with the legacy mixer
+// path; the mixer handle they use is already owned and closed here.
+class CAudio {
+public:
+    // Initialises COM (single-threaded apartment) for the calling thread and, except on XP,
+    // creates the device enumerator and the policy-config client. Failures leave them empty.
+    CAudio();
+    // Releases every COM reference it holds, then uninitialises COM if it initialised it.
+    ~CAudio();
+    CAudio(const CAudio&) = delete;
+    CAudio& operator=(const CAudio&) = delete;
+
+    // Line identifier -> the line's custom controls in discovery order; rebuilt by LinesFromHID.
+    KeyedCollection<AudioControlList> CustomControls;
+    // XP: the recording destination's MUX control.
+    std::uint32_t InputMuxControlID = 0;
+
+    // Level conversions (see device/portable/audio_levels.h).
+    Currency DBFromLinear(std::int16_t percent, std::int16_t factor, std::int16_t minDB, std::int16_t maxDB) const;
+    Currency LinearFromDB(Currency dB, std::int16_t factor, std::int16_t minDB, std::int16_t maxDB) const;
+    Currency DeviceDBFromLinear(const std::wstring& line, std::uint32_t flow, std::int16_t percent);
+    void GetDeviceVolumeRange(const std::wstring& line, float& minDB, float& maxDB, float& stepDB);
+    void ChannelsBalance(Currency& left, Currency& right, Currency& volume, Currency& balance, bool toLR) const;
+
+    // Custom controls of a line; index is 1-based. A line or index not in CustomControls throws
+    // std::out_of_range.
+    std::wstring ControlName(const std::wstring& line, std::int32_t index);
+    void ControlValue(const std::wstring& line, std::int32_t index, std::int16_t& value, bool isSet);
+    AudioControlList LineCustomControls(const std::wstring& line);
+
+    // Mute of a line (value 0 or -1).
+    void LineMuteOperation(const std::wstring& line, std::uint32_t flow, std::int16_t& value, bool isSet);
+
+    // Node type text of the adapter connector behind the endpoint; "" when none.
+    std::wstring DeviceSubtype(const std::wstring& line);
+    std::uint32_t DeviceSubtypeToComponentType(const std::wstring& subtype, std::uint32_t flow) const;
+
+    // Makes the line the recording source: Windows' default console capture endpoint, and the
+    // first input selector on its path pointed at the part the path enters it through.
+    void SelectInputLine(const std::wstring& line);
+    // Recording source: the default console capture endpoint's identifier (XP: mixer line id).
+    AudioValue SelectedInputLineID();
+    // Multi-line description of the line's signal path.
+    std::wstring ExploreLine(const std::wstring& line, std::uint32_t flow);
+
+    // The card's endpoints of one flow, in enumeration order; rebuilds CustomControls.
+    std::vector<std::wstring> LinesFromHID(const std::wstring& hid, std::uint32_t flow);
+    // An endpoint property named "{GUID},pid": text for string values, else the first 32 bits.
+    AudioValue GetDeviceProperty(const std::wstring& line, const std::wstring& key);
+    std::uint32_t DeviceState(const std::wstring& line);
+    std::wstring LineDescription(const std::wstring& line, std::uint32_t flow);
+    std::wstring DefaultDeviceID(std::uint32_t flow);
+
+    static PROPERTYKEY StringToPKEY(const std::wstring& text);
+    static std::wstring PKEYToString(const PROPERTYKEY& key);
+
+    // Louder channel of channels 0 and 1 (0.0 .. 1.0).
+    float GetLineMasterVolume(const std::wstring& line, std::uint32_t flow);
+    // Reads or writes one channel's level, or with countOnly returns the channel count in channel.
+    void LineChannelVolumeOperation(const std::wstring& line, std::int32_t& channel, float& level,
+                                    std::uint32_t flow, bool isSet, bool countOnly);
+
+    void RegisterEndpointNotificationCallback(IMMNotificationClient* client);
+    void UnregisterEndpointNotificationCallback(IMMNotificationClient* client);
+
+    bool HasEnumerator() const { return static_cast<bool>(enumerator_); }
+    bool HasPolicyConfig() const { return static_cast<bool>(policyConfig_); }
+
+private:
+    ComPtr<IMMDevice> GetDevice(const std::wstring& line) const;
+    ComPtr<IAudioEndpointVolume> GetEndpointVolume(const std::wstring& line) const;
+    ComPtr<IPart> GetAdapterConnectorPart(const std::wstring& line) const;
+    // Walks the line's signal path from the endpoint's connector 0 (see audio.cpp).
+    std::vector<ComPtr<IUnknown>> ActivatePartInterface(const std::wstring& line, std::uint32_t flow,
+                                                        const std::wstring& guidText, bool activate,
+                                                        bool firstWithPrevious) const;
+    void SwitchControlOperation(const AudioControlHandle& handle, std::int32_t kind, std::int16_t& value, bool isSet);
+
+    ComPtr<IMMDeviceEnumerator> enumerator_;
+    ComPtr<IPolicyConfig> policyConfig_;
+    HMIXER mixer_ = nullptr;
+    bool comInitialised_ = false;
+};
+
+// The one audio object; null before CreateAudioObject and after ReleaseAudioObject.
+extern std::unique_ptr<CAudio> gAudio;
+// Start-up creates it on the user-interface thread, right before the main form loads ...
+CAudio& CreateAudioObject();
+// ... and releases it at exit, on the same thread.
+void ReleaseAudioObject();
+
+// GUID text in braces -> GUID; the zero GUID for text that does not parse.
+GUID GUIDFromString(const std::wstring& text);
+// GUID -> "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", upper case.
+std::wstring StringFromGUID(const GUID& guid);
+
+}  // namespace kal

@@ -1,0 +1,303 @@
+#include "toolkit/forms.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "tests/toolkit/testwindow.h"
+
+using namespace kal;
+
+namespace {
+
+PropertyBag SliderRange(std::int32_t min, std::int32_t max) {
+    PropertyBag bag;
+    bag.Write<std::int32_t>(L"Min", min, 1);
+    bag.Write<std::int32_t>(L"Max", max, 100);
+    return bag;
+}
+
+// A small form of every kind of control; its handlers count events per control.
+class SampleForm : public Form {
+public:
+    SampleForm() : Form(L"frmSample") {
+        Design({L"Sample", 6000, 4500},
+               {
+                   {ControlType::CommandButton, L"cmdApply", -1, L"&Apply", 120, 120, 1200, 360},
+                   {ControlType::CheckBox, L"chkMute", -1, L"Mute", 120, 600, 1500, 300},
+                   {ControlType::Frame, L"fraMode", -1, L"Mode", 1800, 120, 2400, 1500},
+                   {ControlType::OptionButton, L"optMode", 0, L"Off", 120, 300, 1800, 300, 0, L"fraMode"},
+                   {ControlType::OptionButton, L"optMode", 1, L"On", 120, 650, 1800, 300, 0, L"fraMode"},
+                   {ControlType::OptionButton, L"optMode", 255, L"Don't Change", 120, 1000, 1800, 300, 0, L"fraMode"},
+                   {ControlType::TextBox, L"txtName", -1, L"", 120, 1000, 1500, 300},
+                   {ControlType::ComboBox, L"cboRate", -1, L"", 120, 1440, 1500, 300},
+                   {ControlType::PictureBox, L"pctPanel", -1, L"", 120, 2000, 4000, 1600},
+                   {ControlType::Slider, L"csliVolume", -1, L"", 120, 120, 3000, 450, 0, L"pctPanel",
+                    SliderRange(0, 100)},
+                   {ControlType::Label, L"lblVolume", -1, L"100%", 120, 700, 1000, 300, 0, L"pctPanel"},
+                   {ControlType::Timer, L"timerClose", -1},
+               });
+    }
+    ~SampleForm() override { Unload(); }
+
+    std::map<std::wstring, int> events;
+    bool cancelUnload = false;
+    int loads = 0, unloads = 0, activations = 0;
+
+protected:
+    void OnLoad() override {
+        ++loads;
+        for (Control* c : Controls()) {
+            const std::wstring key = c->Name() + (c->Index() >= 0 ? L"(" + std::to_wstring(c->Index()) + L")" : L"");
+            c->Click = [this, key] { ++events[key + L".Click"]; };
+            c->Change = [this, key] { ++events[key + L".Change"]; };
+        }
+        auto& rates = Get<ComboBox>(L"cboRate");
+        rates.AddItem(L"44.1 KHz", 44100);
+        rates.AddItem(L"48 KHz", 48000);
+    }
+    void OnActivate() override { ++activations; }
+    void OnQueryUnload(bool& cancel) override { cancel = cancelUnload; }
+    void OnUnload() override { ++unloads; }
+};
+
+class Forms : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form.Show();
+        test::Pump();
+    }
+    int Events(const std::wstring& key) { return form.events[key]; }
+    SampleForm form;
+};
+
+TEST_F(Forms, LoadedFormsAreRegisteredByName) {
+    EXPECT_TRUE(IsFormLoaded(L"FRMSAMPLE"));
+    EXPECT_EQ(FindForm(L"frmSample"), &form);
+    EXPECT_EQ(form.loads, 1);
+    form.Load();
+    EXPECT_EQ(form.loads, 1);
+    EXPECT_THROW(form.Ctl(L"cmdMissing"), std::out_of_range);
+    EXPECT_EQ(form.ControlArray(L"optMode").size(), 3u);
+    EXPECT_EQ(form.ControlArray(L"optMode").back()->Index(), 255);
+
+    form.cancelUnload = true;
+    EXPECT_FALSE(form.Unload());
+    EXPECT_TRUE(IsFormLoaded(L"frmSample"));
+    form.cancelUnload = false;
+    EXPECT_TRUE(form.Unload());
+    EXPECT_FALSE(IsFormLoaded(L"frmSample"));
+    EXPECT_EQ(form.unloads, 1);
+    EXPECT_EQ(form.hWnd(), nullptr);
+}
+
+TEST_F(Forms, UserActionsRaiseOneEventPerChange) {
+    EXPECT_TRUE(User::Click(form.Ctl(L"cmdApply")));
+    EXPECT_EQ(Events(L"cmdApply.Click"), 1);
+
+    auto& mute = form.Get<CheckBox>(L"chkMute");
+    EXPECT_TRUE(User::Click(mute));
+    EXPECT_EQ(mute.Value(), 1);
+    EXPECT_TRUE(User::Click(mute));
+    EXPECT_EQ(mute.Value(), 0);
+    EXPECT_EQ(Events(L"chkMute.Click"), 2);
+
+    auto& on = form.Get<OptionButton>(L"optMode", 1);
+    auto& off = form.Get<OptionButton>(L"optMode", 0);
+    EXPECT_TRUE(User::ChooseOption(on));
+    EXPECT_TRUE(User::ChooseOption(on));  // already chosen: no second event
+    EXPECT_TRUE(User::ChooseOption(off));
+    EXPECT_TRUE(off.Value());
+    EXPECT_FALSE(on.Value());
+    EXPECT_EQ(Events(L"optMode(1).Click"), 1);
+    EXPECT_EQ(Events(L"optMode(0).Click"), 1);
+
+    auto& name = form.Get<TextBox>(L"txtName");
+    EXPECT_TRUE(User::SetText(name, L"Kopfhörer"));
+    EXPECT_EQ(name.Text(), L"Kopfhörer");
+    EXPECT_EQ(Events(L"txtName.Change"), 1);
+
+    auto& rate = form.Get<ComboBox>(L"cboRate");
+    EXPECT_TRUE(User::ChooseItem(rate, 1));
+    EXPECT_EQ(rate.ListIndex(), 1);
+    EXPECT_EQ(rate.ItemData(1), 48000);
+    EXPECT_EQ(Events(L"cboRate.Click"), 1);
+    EXPECT_FALSE(User::ChooseItem(rate, 5));
+
+    auto& volume = form.Get<Slider>(L"csliVolume");
+    EXPECT_TRUE(User::DragTo(volume, 40));
+    EXPECT_EQ(volume.Value(), 40);
+    EXPECT_EQ(Events(L"csliVolume.Change"), 2);  // the drag and its end
+    EXPECT_TRUE(User::Wheel(volume, 2));
+    EXPECT_EQ(volume.Value(), 42);
+    EXPECT_EQ(Events(L"csliVolume.Change"), 3);
+
+    EXPECT_TRUE(User::Click(form.Ctl(L"lblVolume")));
+    EXPECT_EQ(Events(L"lblVolume.Click"), 1);
+}
+
+TEST_F(Forms, CodeChangesRaiseTheSameEventsOnce) {
+    auto& mute = form.Get<CheckBox>(L"chkMute");
+    mute.SetValue(1);
+    mute.SetValue(1);
+    EXPECT_EQ(Events(L"chkMute.Click"), 1);
+
+    form.Get<OptionButton>(L"optMode", 255).SetValue(true);
+    form.Get<OptionButton>(L"optMode", 255).SetValue(true);
+    EXPECT_EQ(Events(L"optMode(255).Click"), 1);
+    form.Get<OptionButton>(L"optMode", 0).SetValue(true);
+    EXPECT_FALSE(form.Get<OptionButton>(L"optMode", 255).Value());
+
+    auto& name = form.Get<TextBox>(L"txtName");
+    name.SetText(L"Ω");
+    name.SetText(L"Ω");
+    EXPECT_EQ(Events(L"txtName.Change"), 1);
+
+    auto& rate = form.Get<ComboBox>(L"cboRate");
+    rate.SetListIndex(0);
+    rate.SetListIndex(0);
+    EXPECT_EQ(Events(L"cboRate.Click"), 1);
+    EXPECT_EQ(rate.List(0), L"44.1 KHz");
+
+    form.Get<Slider>(L"csliVolume").SetValue(77);
+    form.Get<Slider>(L"csliVolume").SetValue(77);
+    EXPECT_EQ(Events(L"csliVolume.Change"), 1);
+}
+
+TEST_F(Forms, DisabledOrHiddenControlsRefuseTheUser) {
+    auto& apply = form.Ctl(L"cmdApply");
+    apply.SetEnabled(false);
+    EXPECT_FALSE(User::Click(apply));
+    apply.SetEnabled(true);
+    apply.SetVisible(false);
+    EXPECT_FALSE(apply.Visible());
+    EXPECT_FALSE(User::Click(apply));
+    apply.SetVisible(true);
+
+    // A control inside a disabled container, or on a disabled or hidden form.
+    form.Ctl(L"fraMode").SetEnabled(false);
+    EXPECT_FALSE(User::ChooseOption(form.Get<OptionButton>(L"optMode", 1)));
+    form.Ctl(L"fraMode").SetEnabled(true);
+    auto& volume = form.Get<Slider>(L"csliVolume");
+    volume.SetEnabled(false);
+    EXPECT_FALSE(User::Wheel(volume, 1));
+    EXPECT_FALSE(User::DragTo(volume, 3));
+    volume.SetEnabled(true);
+    ::EnableWindow(form.hWnd(), FALSE);
+    EXPECT_FALSE(User::SetText(form.Get<TextBox>(L"txtName"), L"x"));
+    ::EnableWindow(form.hWnd(), TRUE);
+    form.Hide();
+    EXPECT_FALSE(User::Click(apply));
+    EXPECT_TRUE(form.events.empty());
+}
+
+TEST_F(Forms, TablesAreInTwips) {
+    HDC dc = ::GetDC(nullptr);
+    const int dpiX = ::GetDeviceCaps(dc, LOGPIXELSX);
+    ::ReleaseDC(nullptr, dc);
+    RECT r;
+    ::GetWindowRect(form.Ctl(L"cmdApply").Window(), &r);
+    EXPECT_EQ(r.right - r.left, ::MulDiv(1200, dpiX, 1440));
+    EXPECT_EQ(form.Ctl(L"cmdApply").Width(), 1200);
+    EXPECT_NEAR(form.Ctl(L"optMode", 1).Top(), 650, 1440 / 96);  // within a pixel
+    ::GetClientRect(form.hWnd(), &r);
+    EXPECT_EQ(r.right, ::MulDiv(6000, dpiX, 1440));
+    form.Ctl(L"cmdApply").Move(1440, 0, 720, 360);
+    EXPECT_EQ(form.Ctl(L"cmdApply").Left(), 1440);
+    EXPECT_EQ(form.Ctl(L"cmdApply").Width(), 720);
+    // Children sit in their containers.
+    EXPECT_EQ(::GetParent(form.Ctl(L"optMode", 0).Window()), form.Ctl(L"fraMode").Window());
+    EXPECT_EQ(::GetParent(form.Ctl(L"csliVolume").Window()), form.Ctl(L"pctPanel").Window());
+}
+
+TEST_F(Forms, PictureBoxKeepsWhatWasDrawnInItsBuffer) {
+    auto& pic = form.Get<PictureBox>(L"pctPanel");
+    pic.SetBackColor(RGB(0, 0, 255));
+    HDC dc = pic.hDC();
+    ASSERT_NE(dc, nullptr);
+    ::SetPixel(dc, 5, 5, RGB(255, 0, 0));
+    EXPECT_EQ(::GetPixel(dc, 5, 5), RGB(255, 0, 0));
+    EXPECT_EQ(::GetPixel(dc, 6, 6), RGB(0, 0, 255));
+
+    // Painting shows the buffer.
+    HDC screen = ::GetDC(nullptr);
+    HDC mem = ::CreateCompatibleDC(screen);
+    HBITMAP bmp = ::CreateCompatibleBitmap(screen, 50, 50);
+    ::ReleaseDC(nullptr, screen);
+    HGDIOBJ old = ::SelectObject(mem, bmp);
+    pic.PaintTo(mem);
+    EXPECT_EQ(::GetPixel(mem, 5, 5), RGB(255, 0, 0));
+    EXPECT_EQ(::GetPixel(mem, 20, 20), RGB(0, 0, 255));
+    ::SelectObject(mem, old);
+    ::DeleteObject(bmp);
+    ::DeleteDC(mem);
+
+    pic.Cls();
+    EXPECT_EQ(::GetPixel(pic.hDC(), 5, 5), RGB(0, 0, 255));
+}
+
+TEST_F(Forms, UpdatingNests) {
+    EXPECT_FALSE(form.Updating());
+    {
+        Form::UpdatingScope outer(form);
+        {
+            Form::UpdatingScope inner(form);
+            EXPECT_TRUE(form.Updating());
+        }
+        EXPECT_TRUE(form.Updating());
+    }
+    EXPECT_FALSE(form.Updating());
+}
+
+TEST_F(Forms, MessageLoopEndsWhenTheLastFormUnloads) {
+    SampleForm second;
+    // Two forms: closing the first keeps the loop, the timer of the second then unloads it.
+    second.Load();
+    auto& timer = second.Get<Timer>(L"timerClose");
+    int ticks = 0;
+    timer.Tick = [&] {
+        if (++ticks == 2) second.Unload();
+    };
+    timer.SetInterval(10);
+    ::PostMessageW(form.hWnd(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(RunMessageLoop(), 0);
+    EXPECT_FALSE(IsFormLoaded(L"frmSample"));
+    EXPECT_EQ(ticks, 2);
+    EXPECT_TRUE(LoadedForms().empty());
+    EXPECT_EQ(RunMessageLoop(), 0);  // nothing loaded: returns at once
+
+    // A form can be loaded again after it unloaded, with fresh controls.
+    form.Load();
+    EXPECT_EQ(form.loads, 2);
+    EXPECT_TRUE(User::Click(form.Ctl(L"cmdApply")) == false);  // loaded, not shown
+    form.Show();
+    EXPECT_TRUE(User::Click(form.Ctl(L"cmdApply")));
+    EXPECT_EQ(Events(L"cmdApply.Click"), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// Carries out its work while loading and unloads itself, as a run without user interface does.
+class SelfClosingForm : public Form {
+public:
+    SelfClosingForm() : Form(L"frmSelfClosing") {}
+    ~SelfClosingForm() override { Unload(); }
+    int unloads = 0;
+
+protected:
+    void OnLoad() override { Unload(); }
+    void OnUnload() override { ++unloads; }
+};
+
+TEST(FormsLifetime, FormUnloadingItselfWhileLoadingEndsTheLoopAtOnce) {
+    SelfClosingForm form;
+    form.Load();
+    EXPECT_FALSE(IsFormLoaded(L"frmSelfClosing"));
+    EXPECT_EQ(form.unloads, 1);
+    EXPECT_EQ(RunMessageLoop(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,109 @@
+#include "toolkit/font.h"
+
+#include <cmath>
+#include <cstddef>
+#include <cstring>
+#include <cwchar>
+#include <cwctype>
+
+#include "startup/globals.h"
+#include "startup/registry.h"
+#include "toolkit/forms.h"
+
+namespace kal {
+
+std::optional<UIFont> gUIFont;
+
+namespace {
+
+int ScreenPixelsPerInch() {
+    HDC dc = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
+    ::ReleaseDC(nullptr, dc);
+    return dpi > 0 ? dpi : 96;
+}
+
+std::wstring ReadSetting(const wchar_t* name, const wchar_t* def) {
+    const auto v = RegRead(gRegRoot, name, std::wstring(def));
+    if (v)
+        if (const auto* text = std::get_if<std::wstring>(&*v)) return *text;
+    return def;
+}
+
+// A decimal number filling the whole text (spaces around it allowed); 0 otherwise.
+double ParseSize(const std::wstring& text) {
+    const wchar_t* begin = text.c_str();
+    wchar_t* end = nullptr;
+    const double v = std::wcstod(begin, &end);
+    if (end == begin) return 0;
+    while (*end && std::iswspace(*end)) ++end;
+    if (*end || !std::isfinite(v)) return 0;
+    return v;
+}
+
+}  // namespace
+
+LOGFONTW MakeLogFont(const UIFont& font, int pixelsPerInch) {
+    LOGFONTW lf{};
+    lf.lfHeight = -static_cast<LONG>(std::nearbyint(font.size * pixelsPerInch / 72.0));
+    lf.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
+    lf.lfItalic = font.italic;
+    lf.lfUnderline = font.underline;
+    lf.lfStrikeOut = font.strikethrough;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfQuality = DEFAULT_QUALITY;
+    lstrcpynW(lf.lfFaceName, font.name.c_str(), LF_FACESIZE);
+    return lf;
+}
+
+HFONT UIFont::Handle() const {
+    const LOGFONTW lf = MakeLogFont(*this, ScreenPixelsPerInch());
+    if (!handle_ || std::memcmp(&lf, &made_, sizeof lf) != 0) {
+        HFONT f = ::CreateFontIndirectW(&lf);
+        handle_.reset(f, [](HFONT h) { if (h) ::DeleteObject(h); });
+        made_ = lf;
+    }
+    return handle_.get();
+}
+
+UIFont GetSystemFont() {
+    UIFont font;
+    NONCLIENTMETRICSW metrics{};
+    // Windows XP knows the record without its last field.
+    metrics.cbSize = gIsXP ? offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth) : sizeof metrics;
+    if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) return font;
+    const LOGFONTW& menu = metrics.lfMenuFont;
+
+    const std::wstring face = ReadSetting(L"UIFont", L"");
+    if (!face.empty()) {
+        font.name = face;
+    } else {
+        font.name = menu.lfFaceName;
+        font.bold = menu.lfWeight == FW_BOLD;
+        font.italic = menu.lfItalic == 1;
+        font.underline = menu.lfUnderline == 1;
+        font.strikethrough = menu.lfStrikeOut == 1;
+    }
+
+    const double size = ParseSize(ReadSetting(L"UIFontSize", L"9"));
+    if (size > 0) {
+        font.size = size;
+    } else if (menu.lfHeight < 1) {
+        font.size = ::MulDiv(-menu.lfHeight, 72, ScreenPixelsPerInch());
+    } else {
+        font.size = menu.lfHeight;
+    }
+    return font;
+}
+
+void ApplyFontToControl(Control& control, const UIFont& font) { control.SetFont(font); }
+
+void ApplySystemFont(Form* form) {
+    if (!gUIFont || !form) return;
+    gUIFont->Handle();  // made once, shared by every control's copy
+    form->SetFont(*gUIFont);
+    for (Control* c : form->Controls()) ApplyFontToControl(*c, *gUIFont);
+    if (auto* list = dynamic_cast<IProfileListView*>(form)) list->UpdateProfiles(list->CurrentProfile(), false);
+}
+
+}  // namespace kal

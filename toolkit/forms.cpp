@@ -1,0 +1,748 @@
+#include "toolkit/forms.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <stdexcept>
+#include <utility>
+
+#include "toolkit/utility.h"
+
+namespace kal {
+namespace {
+
+constexpr wchar_t kFormClass[] = L"KalvenorForm";
+constexpr wchar_t kFrameClass[] = L"KalvenorFrame";
+constexpr wchar_t kPictureClass[] = L"KalvenorPicture";
+
+// Never destroyed: forms kept in static storage may unload after these would be gone.
+std::vector<Form*>& LoadedList() {
+    static auto* forms = new std::vector<Form*>;
+    return *forms;
+}
+
+// Control windows -> their wrappers, for the notifications their containers receive.
+std::map<HWND, Control*>& ControlWindows() {
+    static auto* windows = new std::map<HWND, Control*>;
+    return *windows;
+}
+
+Control* ControlOf(HWND h) {
+    auto it = ControlWindows().find(h);
+    return it == ControlWindows().end() ? nullptr : it->second;
+}
+
+int ScreenDpi(int index) {
+    static int dpi[2] = {0, 0};
+    int& d = dpi[index == LOGPIXELSX ? 0 : 1];
+    if (!d) {
+        HDC dc = ::GetDC(nullptr);
+        d = ::GetDeviceCaps(dc, index);
+        ::ReleaseDC(nullptr, dc);
+        if (d <= 0) d = 96;
+    }
+    return d;
+}
+
+int ToPixels(int twips, int index) {
+    return static_cast<int>(std::nearbyint(twips * static_cast<double>(ScreenDpi(index)) / 1440.0));
+}
+int ToTwips(int pixels, int index) {
+    return static_cast<int>(std::nearbyint(pixels * 1440.0 / ScreenDpi(index)));
+}
+
+LRESULT CALLBACK LayerProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        ::SetWindowLongPtrW(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    auto* form = reinterpret_cast<Form*>(::GetWindowLongPtrW(hWnd, GWLP_USERDATA));
+    if (!form) return ::DefWindowProcW(hWnd, msg, wParam, lParam);
+    try {
+        return form->Dispatch(hWnd, msg, wParam, lParam);
+    } catch (...) {
+        return ::DefWindowProcW(hWnd, msg, wParam, lParam);
+    }
+}
+
+void RegisterClasses() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    for (const wchar_t* name : {kFormClass, kFrameClass, kPictureClass}) {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.style = name == kFormClass ? 0 : CS_HREDRAW | CS_VREDRAW;
+        wc.lpfnWndProc = &LayerProc;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = name;
+        ::RegisterClassExW(&wc);
+    }
+}
+
+// "name" or "name(index)".
+void ParseContainer(const std::wstring& text, std::wstring& name, int& index) {
+    index = -1;
+    name = text;
+    const auto open = text.find(L'(');
+    if (open != std::wstring::npos && text.back() == L')') {
+        name = text.substr(0, open);
+        index = std::stoi(text.substr(open + 1, text.size() - open - 2));
+    }
+}
+
+void PaintFrame(HWND hWnd, const Control& frame) {
+    PAINTSTRUCT ps;
+    HDC dc = ::BeginPaint(hWnd, &ps);
+    RECT r;
+    ::GetClientRect(hWnd, &r);
+    HFONT font = frame.Font() ? frame.Font()->Handle() : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+    HGDIOBJ old = ::SelectObject(dc, font);
+    TEXTMETRICW tm{};
+    ::GetTextMetricsW(dc, &tm);
+    RECT box = r;
+    box.top += tm.tmHeight / 2;
+    ::DrawEdge(dc, &box, EDGE_ETCHED, BF_RECT);
+    const std::wstring caption = frame.Caption();
+    if (!caption.empty()) {
+        ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+        ::SetTextColor(dc, ::GetSysColor(::IsWindowEnabled(hWnd) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+        ::SetBkMode(dc, OPAQUE);
+        RECT text{8, 0, r.right - 8, tm.tmHeight};
+        ::DrawTextW(dc, caption.c_str(), -1, &text, DT_LEFT | DT_SINGLELINE);
+    }
+    ::SelectObject(dc, old);
+    ::EndPaint(hWnd, &ps);
+}
+
+}  // namespace
+
+int TwipsToPixelsX(int twips) { return ToPixels(twips, LOGPIXELSX); }
+int TwipsToPixelsY(int twips) { return ToPixels(twips, LOGPIXELSY); }
+int PixelsToTwipsX(int pixels) { return ToTwips(pixels, LOGPIXELSX); }
+int PixelsToTwipsY(int pixels) { return ToTwips(pixels, LOGPIXELSY); }
+
+// ---- Control ----
+
+Control::Control(Form& form, const ControlRow& row)
+    : form_(form), name_(row.name), index_(row.index), type_(row.type) {}
+
+Control::~Control() {
+    if (hwnd_) ControlWindows().erase(hwnd_);
+}
+
+HWND Control::CreateChild(const wchar_t* cls, DWORD style, DWORD exStyle, const ControlRow& row, HWND container) {
+    const bool own = cls == kFrameClass || cls == kPictureClass;
+    hwnd_ = ::CreateWindowExW(exStyle, cls, row.caption.c_str(), WS_CHILD | WS_VISIBLE | style | row.style,
+                              TwipsToPixelsX(row.left), TwipsToPixelsY(row.top), TwipsToPixelsX(row.width),
+                              TwipsToPixelsY(row.height), container, nullptr, ::GetModuleHandleW(nullptr),
+                              own ? &form_ : nullptr);
+    if (hwnd_) ControlWindows()[hwnd_] = this;
+    return hwnd_;
+}
+
+bool Control::Enabled() const { return hwnd_ && ::IsWindowEnabled(hwnd_); }
+void Control::SetEnabled(bool enabled) {
+    if (hwnd_) ::EnableWindow(hwnd_, enabled);
+}
+bool Control::Visible() const { return hwnd_ && (::GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE); }
+void Control::SetVisible(bool visible) {
+    if (hwnd_) ::ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+std::wstring Control::Caption() const {
+    if (!hwnd_) return L"";
+    const int n = ::GetWindowTextLengthW(hwnd_);
+    std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(hwnd_, text.data(), n + 1)));
+    return text;
+}
+void Control::SetCaption(const std::wstring& caption) {
+    if (!hwnd_) return;
+    ::SetWindowTextW(hwnd_, caption.c_str());
+    if (type_ == ControlType::Frame) ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+namespace {
+RECT RectInParent(HWND h) {
+    RECT r{};
+    if (!h) return r;
+    ::GetWindowRect(h, &r);
+    ::MapWindowPoints(nullptr, ::GetParent(h), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+}  // namespace
+
+int Control::Left() const { return PixelsToTwipsX(RectInParent(hwnd_).left); }
+int Control::Top() const { return PixelsToTwipsY(RectInParent(hwnd_).top); }
+int Control::Width() const {
+    const RECT r = RectInParent(hwnd_);
+    return PixelsToTwipsX(r.right - r.left);
+}
+int Control::Height() const {
+    const RECT r = RectInParent(hwnd_);
+    return PixelsToTwipsY(r.bottom - r.top);
+}
+void Control::Move(int left, int top, int width, int height) {
+    if (!hwnd_) return;
+    ::MoveWindow(hwnd_, TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(width), TwipsToPixelsY(height),
+                 TRUE);
+}
+
+void Control::SetFont(const UIFont& font) {
+    font_ = font;
+    if (HWND h = hWnd()) ::SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_->Handle()), 0);
+    if (hwnd_ && hwnd_ != hWnd()) ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_->Handle()), 0);
+}
+
+void Control::RaiseClick() {
+    if (Click) Click();
+}
+void Control::RaiseChange() {
+    if (Change) Change();
+}
+
+// ---- Simple controls ----
+
+Label::Label(Form& form, const ControlRow& row, HWND container) : Control(form, row) {
+    CreateChild(WC_STATICW, SS_NOTIFY, 0, row, container);
+}
+void Label::OnCommand(WORD code) {
+    if (code == STN_CLICKED) RaiseClick();
+}
+
+CommandButton::CommandButton(Form& form, const ControlRow& row, HWND container) : Control(form, row) {
+    CreateChild(WC_BUTTONW, BS_PUSHBUTTON | WS_TABSTOP, 0, row, container);
+}
+void CommandButton::OnCommand(WORD code) {
+    if (code == BN_CLICKED) RaiseClick();
+}
+
+CheckBox::CheckBox(Form& form, const ControlRow& row, HWND container) : Control(form, row) {
+    CreateChild(WC_BUTTONW, BS_3STATE | WS_TABSTOP, 0, row, container);
+}
+int CheckBox::Value() const {
+    const LRESULT s = hwnd_ ? ::SendMessageW(hwnd_, BM_GETCHECK, 0, 0) : 0;
+    return s == BST_CHECKED ? 1 : s == BST_INDETERMINATE ? 2 : 0;
+}
+void CheckBox::SetValue(int value) {
+    if (!hwnd_ || value == Value()) return;
+    ::SendMessageW(hwnd_, BM_SETCHECK, value == 1 ? BST_CHECKED : value == 2 ? BST_INDETERMINATE : BST_UNCHECKED, 0);
+    RaiseClick();
+}
+void CheckBox::OnCommand(WORD code) {
+    if (code == BN_CLICKED) SetValue(Value() == 1 ? 0 : 1);
+}
+
+OptionButton::OptionButton(Form& form, const ControlRow& row, HWND container) : Control(form, row) {
+    CreateChild(WC_BUTTONW, BS_RADIOBUTTON | WS_TABSTOP, 0, row, container);
+}
+bool OptionButton::Value() const { return hwnd_ && ::SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+void OptionButton::SetValue(bool value) {
+    if (!hwnd_) return;
+    if (!value) {
+        ::SendMessageW(hwnd_, BM_SETCHECK, BST_UNCHECKED, 0);
+        return;
+    }
+    const bool was = Value();
+    for (Control* c : form_.ControlArray(name_))
+        if (c != this && c->Window()) ::SendMessageW(c->Window(), BM_SETCHECK, BST_UNCHECKED, 0);
+    ::SendMessageW(hwnd_, BM_SETCHECK, BST_CHECKED, 0);
+    if (!was) RaiseClick();
+}
+void OptionButton::OnCommand(WORD code) {
+    if (code == BN_CLICKED) SetValue(true);
+}
+
+TextBox::TextBox(Form& form, const ControlRow& row, HWND container) : Control(form, row) {
+    CreateChild(WC_EDITW, ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, row, container);
+}
+void TextBox::SetText(const std::wstring& text) {
+    if (!hwnd_ || text == Text()) return;
+    const int before = changes_;
+    ::SetWindowTextW(hwnd_, text.c_str());
+    // A multi-line box does not notify a text set by code.
+    if (changes_ == before) {
+        ++changes_;
+        RaiseChange();
+    }
+}
+void TextBox::OnCommand(WORD code) {
+    if (code == EN_CHANGE) {
+        ++changes_;
+        RaiseChange();
+    }
+}
+
+ComboBox::ComboBox(Form& form, const ControlRow& row, HWND container) : Control(form, row) {
+    ControlRow dropped = row;
+    dropped.height = row.height + 3000;  // room for the list when it drops down
+    CreateChild(WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, dropped, container);
+}
+void ComboBox::AddItem(const std::wstring& text, std::intptr_t itemData) {
+    if (!hwnd_) return;
+    const LRESULT i = ::SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    if (i >= 0) ::SendMessageW(hwnd_, CB_SETITEMDATA, i, itemData);
+}
+void ComboBox::Clear() {
+    if (hwnd_) ::SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
+}
+int ComboBox::ListCount() const { return hwnd_ ? static_cast<int>(::SendMessageW(hwnd_, CB_GETCOUNT, 0, 0)) : 0; }
+std::wstring ComboBox::List(int i) const {
+    if (!hwnd_ || i < 0 || i >= ListCount()) return L"";
+    const LRESULT n = ::SendMessageW(hwnd_, CB_GETLBTEXTLEN, i, 0);
+    if (n < 0) return L"";
+    std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+    ::SendMessageW(hwnd_, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(n));
+    return text;
+}
+std::intptr_t ComboBox::ItemData(int i) const {
+    return hwnd_ ? static_cast<std::intptr_t>(::SendMessageW(hwnd_, CB_GETITEMDATA, i, 0)) : 0;
+}
+int ComboBox::ListIndex() const { return hwnd_ ? static_cast<int>(::SendMessageW(hwnd_, CB_GETCURSEL, 0, 0)) : -1; }
+void ComboBox::SetListIndex(int i) {
+    if (!hwnd_ || i == ListIndex()) return;
+    ::SendMessageW(hwnd_, CB_SETCURSEL, i, 0);
+    RaiseClick();
+}
+void ComboBox::OnCommand(WORD code) {
+    if (code == CBN_SELCHANGE) RaiseClick();
+}
+
+Frame::Frame(Form& form, const ControlRow& row, HWND container) : Control(form, row) {
+    CreateChild(kFrameClass, WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, row, container);
+}
+
+// ---- Picture box ----
+
+PictureBox::PictureBox(Form& form, const ControlRow& row, HWND container)
+    : Control(form, row), back_(::GetSysColor(COLOR_BTNFACE)) {
+    CreateChild(kPictureClass, WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, row, container);
+}
+
+PictureBox::~PictureBox() { Detach(); }
+
+void PictureBox::Detach() {
+    if (dc_) {
+        ::SelectObject(dc_, oldBitmap_);
+        ::DeleteDC(dc_);
+        dc_ = nullptr;
+    }
+    if (bitmap_) {
+        ::DeleteObject(bitmap_);
+        bitmap_ = nullptr;
+    }
+    Control::Detach();
+}
+
+void PictureBox::EnsureBuffer() {
+    if (!hwnd_) return;
+    RECT r;
+    ::GetClientRect(hwnd_, &r);
+    const SIZE want{std::max<LONG>(r.right, 1), std::max<LONG>(r.bottom, 1)};
+    if (dc_ && want.cx == size_.cx && want.cy == size_.cy) return;
+    HDC screen = ::GetDC(hwnd_);
+    HDC dc = ::CreateCompatibleDC(screen);
+    HBITMAP bmp = ::CreateCompatibleBitmap(screen, want.cx, want.cy);
+    ::ReleaseDC(hwnd_, screen);
+    HGDIOBJ old = ::SelectObject(dc, bmp);
+    // Keep what was drawn when the box grows or shrinks.
+    RECT all{0, 0, want.cx, want.cy};
+    HBRUSH brush = ::CreateSolidBrush(back_);
+    ::FillRect(dc, &all, brush);
+    ::DeleteObject(brush);
+    if (dc_) {
+        ::BitBlt(dc, 0, 0, std::min(want.cx, size_.cx), std::min(want.cy, size_.cy), dc_, 0, 0, SRCCOPY);
+        ::SelectObject(dc_, oldBitmap_);
+        ::DeleteDC(dc_);
+        ::DeleteObject(bitmap_);
+    }
+    dc_ = dc;
+    bitmap_ = bmp;
+    oldBitmap_ = old;
+    size_ = want;
+}
+
+HDC PictureBox::hDC() {
+    EnsureBuffer();
+    return dc_;
+}
+
+void PictureBox::SetBackColor(COLORREF colour) {
+    back_ = colour;
+    Cls();
+}
+
+void PictureBox::Cls() {
+    EnsureBuffer();
+    if (!dc_) return;
+    RECT all{0, 0, size_.cx, size_.cy};
+    HBRUSH brush = ::CreateSolidBrush(back_);
+    ::FillRect(dc_, &all, brush);
+    ::DeleteObject(brush);
+    Refresh();
+}
+
+void PictureBox::Refresh() {
+    if (hwnd_) ::InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void PictureBox::PaintTo(HDC target) {
+    EnsureBuffer();
+    if (dc_) ::BitBlt(target, 0, 0, size_.cx, size_.cy, dc_, 0, 0, SRCCOPY);
+    if (Paint) Paint(target);
+}
+
+void PictureBox::OnCommand(WORD code) {
+    if (code == STN_CLICKED) RaiseClick();
+}
+
+// ---- Slider ----
+
+Slider::Slider(Form& form, const ControlRow& row, HWND container)
+    : Control(form, row), bar_(std::make_unique<cSlider>()) {
+    bar_->Change = [this](std::int32_t) { RaiseChange(); };
+    bar_->Create(container, TwipsToPixelsX(row.left), TwipsToPixelsY(row.top), TwipsToPixelsX(row.width),
+                 TwipsToPixelsY(row.height), row.properties);
+    hwnd_ = bar_->HostWindow();
+    if (hwnd_) ControlWindows()[hwnd_] = this;
+}
+
+void Slider::SetEnabled(bool enabled) { bar_->SetEnabled(enabled); }
+
+// ---- Timer ----
+
+Timer::Timer(Form& form, const ControlRow& row)
+    : Control(form, row), id_(reinterpret_cast<UINT_PTR>(this)) {
+    interval_ = row.properties.Read<std::int32_t>(L"Interval", 0);
+    enabled_ = row.properties.Read<bool>(L"Enabled", true);
+    Arm();
+}
+
+void Timer::Arm() {
+    HWND owner = form_.hWnd();
+    if (!owner) return;
+    ::KillTimer(owner, id_);
+    if (enabled_ && interval_ > 0) ::SetTimer(owner, id_, static_cast<UINT>(interval_), nullptr);
+}
+
+void Timer::SetInterval(int milliseconds) {
+    interval_ = milliseconds;
+    Arm();
+}
+
+void Timer::SetEnabled(bool enabled) {
+    enabled_ = enabled;
+    Arm();
+}
+
+void Timer::Fire() {
+    if (Tick) Tick();
+}
+
+void Timer::Detach() {
+    if (form_.hWnd()) ::KillTimer(form_.hWnd(), id_);
+    Control::Detach();
+}
+
+// ---- Form ----
+
+Form::Form(std::wstring name) : name_(std::move(name)) {}
+
+Form::~Form() {
+    if (Loaded()) {
+        DestroyWindowAndControls();
+        auto& forms = LoadedList();
+        forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
+    }
+}
+
+void Form::Design(FormLayout layout, std::vector<ControlRow> controls) {
+    layout_ = std::move(layout);
+    table_ = std::move(controls);
+}
+
+bool Form::Visible() const { return hwnd_ && ::IsWindowVisible(hwnd_); }
+
+void Form::Load() {
+    if (Loaded()) return;
+    RegisterClasses();
+    controls_.clear();
+    RECT r{0, 0, TwipsToPixelsX(layout_.width), TwipsToPixelsY(layout_.height)};
+    const DWORD style = layout_.style & ~WS_VISIBLE;
+    ::AdjustWindowRectEx(&r, style, FALSE, layout_.exStyle);
+    const int x = layout_.left < 0 ? CW_USEDEFAULT : TwipsToPixelsX(layout_.left);
+    const int y = layout_.left < 0 ? CW_USEDEFAULT : TwipsToPixelsY(layout_.top);
+    hwnd_ = ::CreateWindowExW(layout_.exStyle | WS_EX_CONTROLPARENT, kFormClass, layout_.caption.c_str(), style, x, y,
+                              r.right - r.left, r.bottom - r.top, nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
+    if (!hwnd_) throw std::runtime_error("form window can't be created");
+    LoadedList().push_back(this);
+
+    for (const ControlRow& row : table_) {
+        HWND container = hwnd_;
+        if (!row.container.empty()) {
+            std::wstring name;
+            int index;
+            ParseContainer(row.container, name, index);
+            container = Ctl(name, index).Window();
+        }
+        std::unique_ptr<Control> c;
+        switch (row.type) {
+        case ControlType::Label: c = std::make_unique<Label>(*this, row, container); break;
+        case ControlType::CommandButton: c = std::make_unique<CommandButton>(*this, row, container); break;
+        case ControlType::CheckBox: c = std::make_unique<CheckBox>(*this, row, container); break;
+        case ControlType::OptionButton: c = std::make_unique<OptionButton>(*this, row, container); break;
+        case ControlType::TextBox: c = std::make_unique<TextBox>(*this, row, container); break;
+        case ControlType::ComboBox: c = std::make_unique<ComboBox>(*this, row, container); break;
+        case ControlType::Frame: c = std::make_unique<Frame>(*this, row, container); break;
+        case ControlType::PictureBox: c = std::make_unique<PictureBox>(*this, row, container); break;
+        case ControlType::Slider: c = std::make_unique<Slider>(*this, row, container); break;
+        case ControlType::Timer: c = std::make_unique<Timer>(*this, row); break;
+        }
+        controls_.push_back(std::move(c));
+    }
+    OnLoad();
+}
+
+void Form::DestroyWindowAndControls() {
+    for (auto& c : controls_)
+        if (c->Type() == ControlType::Timer) c->Detach();
+    for (auto& c : controls_)
+        if (c->Window()) ControlWindows().erase(c->Window());
+    HWND h = std::exchange(hwnd_, nullptr);
+    if (h) {
+        ::SetWindowLongPtrW(h, GWLP_USERDATA, 0);
+        ::DestroyWindow(h);
+    }
+    // The wrappers stay until the next load or the form's end: an event handler may be the one
+    // unloading the form.
+    for (auto& c : controls_) c->Detach();
+}
+
+bool Form::Unload() {
+    if (!Loaded()) return true;
+    bool cancel = false;
+    OnQueryUnload(cancel);
+    if (cancel) return false;
+    if (IsModal(*this)) SetModalState(*this, false);
+    OnUnload();
+    DestroyWindowAndControls();
+    auto& forms = LoadedList();
+    forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
+    return true;
+}
+
+void Form::Show() {
+    Load();
+    ::ShowWindow(hwnd_, SW_SHOW);
+    ::SetForegroundWindow(hwnd_);
+}
+
+void Form::Hide() {
+    if (hwnd_) ::ShowWindow(hwnd_, SW_HIDE);
+}
+
+std::wstring Form::Caption() const {
+    if (!hwnd_) return layout_.caption;
+    const int n = ::GetWindowTextLengthW(hwnd_);
+    std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(hwnd_, text.data(), n + 1)));
+    return text;
+}
+
+void Form::SetCaption(const std::wstring& caption) {
+    layout_.caption = caption;
+    if (hwnd_) ::SetWindowTextW(hwnd_, caption.c_str());
+}
+
+Control* Form::Find(const std::wstring& name, int index) const {
+    for (const auto& c : controls_)
+        if (c->Index() == index && EqualsNoCase(c->Name(), name)) return c.get();
+    return nullptr;
+}
+
+Control& Form::Ctl(const std::wstring& name, int index) const {
+    if (Control* c = Find(name, index)) return *c;
+    throw std::out_of_range("no such control");
+}
+
+std::vector<Control*> Form::Controls() const {
+    std::vector<Control*> all;
+    for (const auto& c : controls_) all.push_back(c.get());
+    return all;
+}
+
+std::vector<Control*> Form::ControlArray(const std::wstring& name) const {
+    std::vector<Control*> members;
+    for (const auto& c : controls_)
+        if (c->Index() >= 0 && EqualsNoCase(c->Name(), name)) members.push_back(c.get());
+    std::sort(members.begin(), members.end(), [](Control* a, Control* b) { return a->Index() < b->Index(); });
+    return members;
+}
+
+LRESULT Form::Dispatch(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (hWnd == hwnd_) {
+        LRESULT result = 0;
+        if (HandleMessage(msg, wParam, lParam, result)) return result;
+    }
+    switch (msg) {
+    case WM_COMMAND:
+        if (lParam) {
+            if (Control* c = ControlOf(reinterpret_cast<HWND>(lParam))) {
+                c->OnCommand(HIWORD(wParam));
+                return 0;
+            }
+        }
+        break;
+    case WM_TIMER:
+        if (hWnd == hwnd_) {
+            for (const auto& c : controls_)
+                if (auto* t = dynamic_cast<Timer*>(c.get()); t && t->Id() == wParam) {
+                    t->Fire();
+                    return 0;
+                }
+        }
+        break;
+    case WM_ACTIVATE:
+        if (hWnd == hwnd_ && LOWORD(wParam) != WA_INACTIVE) OnActivate();
+        break;
+    case WM_CLOSE:
+        if (hWnd == hwnd_) {
+            Unload();
+            return 0;
+        }
+        break;
+    case WM_ERASEBKGND:
+        if (dynamic_cast<PictureBox*>(ControlOf(hWnd))) return 1;
+        break;
+    case WM_PAINT:
+        if (Control* c = ControlOf(hWnd)) {
+            if (auto* pic = dynamic_cast<PictureBox*>(c)) {
+                PAINTSTRUCT ps;
+                HDC dc = ::BeginPaint(hWnd, &ps);
+                pic->PaintTo(dc);
+                ::EndPaint(hWnd, &ps);
+                return 0;
+            }
+            if (c->Type() == ControlType::Frame) {
+                PaintFrame(hWnd, *c);
+                return 0;
+            }
+        }
+        break;
+    case WM_LBUTTONUP:
+        if (auto* pic = dynamic_cast<PictureBox*>(ControlOf(hWnd))) pic->OnCommand(STN_CLICKED);
+        break;
+    default:
+        break;
+    }
+    return ::DefWindowProcW(hWnd, msg, wParam, lParam);
+}
+
+// ---- Registry and loop ----
+
+bool IsFormLoaded(const std::wstring& name) { return FindForm(name) != nullptr; }
+
+Form* FindForm(const std::wstring& name) {
+    for (Form* f : LoadedList())
+        if (EqualsNoCase(f->Name(), name)) return f;
+    return nullptr;
+}
+
+std::vector<Form*> LoadedForms() { return LoadedList(); }
+
+Form* MainForm() {
+    for (Form* f : LoadedList())
+        if (f->IsMainForm()) return f;
+    return nullptr;
+}
+
+int RunMessageLoop() {
+    MSG msg;
+    while (!LoadedList().empty()) {
+        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) return static_cast<int>(msg.wParam);
+        if (got == -1) return -1;
+        HWND top = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+        const bool ours = top && std::any_of(LoadedList().begin(), LoadedList().end(), [&](Form* f) { return f->hWnd() == top; });
+        if (ours && ::IsDialogMessageW(top, &msg)) continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    return 0;
+}
+
+// ---- Acting as the user ----
+
+namespace User {
+
+bool CanAct(const Control& control) {
+    HWND h = control.Window();
+    if (!h || !::IsWindow(h) || !::IsWindowVisible(h)) return false;
+    for (; h; h = ::GetParent(h))
+        if (!::IsWindowEnabled(h)) return false;
+    return true;
+}
+
+bool Click(Control& control) {
+    if (!CanAct(control)) return false;
+    switch (control.Type()) {
+    case ControlType::CommandButton:
+    case ControlType::CheckBox:
+    case ControlType::OptionButton:
+        ::SendMessageW(control.Window(), BM_CLICK, 0, 0);
+        return true;
+    case ControlType::Label:
+    case ControlType::PictureBox:
+        control.OnCommand(STN_CLICKED);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool SetText(TextBox& box, const std::wstring& text) {
+    if (!CanAct(box)) return false;
+    ::SetWindowTextW(box.Window(), text.c_str());
+    return true;
+}
+
+bool ChooseOption(OptionButton& option) { return Click(option); }
+
+bool ChooseItem(ComboBox& box, int index) {
+    if (!CanAct(box) || index < 0 || index >= box.ListCount()) return false;
+    ::SendMessageW(box.Window(), CB_SETCURSEL, index, 0);
+    // As the list reports a choice made with the mouse or the keyboard.
+    ::SendMessageW(::GetParent(box.Window()), WM_COMMAND,
+                   MAKEWPARAM(::GetDlgCtrlID(box.Window()), CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(box.Window()));
+    return true;
+}
+
+bool DragTo(Slider& slider, std::int32_t value) {
+    if (!CanAct(slider)) return false;
+    cSlider& bar = slider.Bar();
+    HWND tb = bar.hWnd();
+    if (!tb) return false;
+    const std::int32_t pos = bar.ValueFromPosition(value);
+    const UINT msg = bar.Orientation() == cSlider::Horizontal ? WM_HSCROLL : WM_VSCROLL;
+    ::SendMessageW(tb, TBM_SETPOS, TRUE, pos);
+    ::SendMessageW(bar.HostWindow(), msg, MAKEWPARAM(TB_THUMBTRACK, static_cast<WORD>(pos)), reinterpret_cast<LPARAM>(tb));
+    ::SendMessageW(bar.HostWindow(), msg, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(tb));
+    return true;
+}
+
+bool Wheel(Slider& slider, int notches) {
+    if (!CanAct(slider) || !slider.Bar().hWnd()) return false;
+    ::SendMessageW(slider.Bar().hWnd(), WM_MOUSEWHEEL,
+                   MAKEWPARAM(0, static_cast<WORD>(static_cast<short>(notches * WHEEL_DELTA))), 0);
+    return true;
+}
+
+}  // namespace User
+}  // namespace kal

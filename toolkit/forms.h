@@ -1,0 +1,400 @@
+// The form layer: windows built in code from tables in twips (1440 per inch), control wrappers
+// that raise Click/Change when code changes a value as well as when the user does, option
+// groups per control array, picture boxes with a back buffer, and a registry of loaded forms.
+// The process's message loop ends when the last form unloads.
+//
+// A form derives from Form, describes itself with Design() in its constructor and overrides the
+// hooks it needs (OnLoad, OnActivate, OnQueryUnload, OnUnload, HandleMessage). Control events
+// are std::function members set after Load(), e.g.
+//   Get<CommandButton>(L"cmdSave").Click = [this] { Save(); };
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "toolkit/font.h"
+#include "toolkit/propbag.h"
+#include "toolkit/slider.h"
+
+namespace kal {
+
+class Form;
+
+enum class ControlType { Label, CommandButton, CheckBox, OptionButton, TextBox, ComboBox, Frame, PictureBox, Slider, Timer };
+
+// One row of a form's table. Positions and sizes are twips in the container's client area.
+struct ControlRow {
+    ControlRow(ControlType type, std::wstring name, int index = -1, std::wstring caption = {}, int left = 0,
+                int top = 0, int width = 0, int height = 0, DWORD style = 0, std::wstring container = {},
+                PropertyBag properties = {})
+        : type(type), name(std::move(name)), index(index), caption(std::move(caption)), left(left), top(top),
+          width(width), height(height), style(style), container(std::move(container)),
+          properties(std::move(properties)) {}
+
+    ControlType type;
+    std::wstring name;
+    int index;                // >= 0: member of the control array `name`
+    std::wstring caption;
+    int left, top, width, height;
+    DWORD style;              // window style bits added to the type's own
+    std::wstring container;   // "" the form, else "name" or "name(index)" of a frame or picture box
+    PropertyBag properties;   // stored properties (sliders, timers)
+};
+
+struct FormLayout {
+    FormLayout(std::wstring caption = {}, int width = 4800, int height = 3600, int left = -1, int top = -1,
+             DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, DWORD exStyle = 0)
+        : caption(std::move(caption)), width(width), height(height), left(left), top(top), style(style),
+          exStyle(exStyle) {}
+
+    std::wstring caption;
+    int width, height;  // client area, twips
+    int left, top;      // twips on the screen; -1 lets the system place it
+    DWORD style;
+    DWORD exStyle;
+};
+
+int TwipsToPixelsX(int twips);
+int TwipsToPixelsY(int twips);
+int PixelsToTwipsX(int pixels);
+int PixelsToTwipsY(int pixels);
+
+class Control {
+public:
+    Control(Form& form, const ControlRow& row);
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+    virtual ~Control();
+
+    Form& Parent() const { return form_; }
+    const std::wstring& Name() const { return name_; }
+    int Index() const { return index_; }
+    ControlType Type() const { return type_; }
+    // The control's window (a slider's trackbar for a slider); null for a timer.
+    virtual HWND hWnd() const { return hwnd_; }
+    // The window that holds the control's children, or sits in its container.
+    HWND Window() const { return hwnd_; }
+
+    bool Enabled() const;
+    virtual void SetEnabled(bool enabled);
+    // The control's own visibility, whatever its container's.
+    bool Visible() const;
+    void SetVisible(bool visible);
+    std::wstring Caption() const;
+    void SetCaption(const std::wstring& caption);
+    // Twips in the container.
+    int Left() const;
+    int Top() const;
+    int Width() const;
+    int Height() const;
+    void Move(int left, int top, int width, int height);
+    const std::wstring& Tag() const { return tag_; }
+    void SetTag(std::wstring tag) { tag_ = std::move(tag); }
+    virtual void SetFont(const UIFont& font);
+    const UIFont* Font() const { return font_ ? &*font_ : nullptr; }
+
+    std::function<void()> Click;
+    std::function<void()> Change;
+
+    // A notification from the control's window (WM_COMMAND code).
+    virtual void OnCommand(WORD /*code*/) {}
+    // Called when the form's window is destroyed.
+    virtual void Detach() { hwnd_ = nullptr; }
+
+protected:
+    void RaiseClick();
+    void RaiseChange();
+    HWND CreateChild(const wchar_t* cls, DWORD style, DWORD exStyle, const ControlRow& row, HWND container);
+
+    Form& form_;
+    std::wstring name_;
+    int index_;
+    ControlType type_;
+    HWND hwnd_ = nullptr;
+    std::wstring tag_;
+    std::optional<UIFont> font_;
+};
+
+class Label : public Control {
+public:
+    Label(Form& form, const ControlRow& row, HWND container);
+    void OnCommand(WORD code) override;
+};
+
+class CommandButton : public Control {
+public:
+    CommandButton(Form& form, const ControlRow& row, HWND container);
+    void OnCommand(WORD code) override;
+};
+
+// Value 0 unchecked, 1 checked, 2 grayed; a change raises Click.
+class CheckBox : public Control {
+public:
+    CheckBox(Form& form, const ControlRow& row, HWND container);
+    int Value() const;
+    void SetValue(int value);
+    void OnCommand(WORD code) override;
+};
+
+// One option of a group: the members of one control array in one container. Selecting one
+// clears the others; the selected option raises Click when it was not selected before.
+class OptionButton : public Control {
+public:
+    OptionButton(Form& form, const ControlRow& row, HWND container);
+    bool Value() const;
+    void SetValue(bool value);
+    void OnCommand(WORD code) override;
+};
+
+// Change on every change of the text.
+class TextBox : public Control {
+public:
+    TextBox(Form& form, const ControlRow& row, HWND container);
+    std::wstring Text() const { return Caption(); }
+    void SetText(const std::wstring& text);
+    void OnCommand(WORD code) override;
+
+private:
+    int changes_ = 0;
+};
+
+// A drop-down list; choosing an item, by the user or by code, raises Click.
+class ComboBox : public Control {
+public:
+    ComboBox(Form& form, const ControlRow& row, HWND container);
+    void AddItem(const std::wstring& text, std::intptr_t itemData = 0);
+    void Clear();
+    int ListCount() const;
+    std::wstring List(int i) const;
+    std::intptr_t ItemData(int i) const;
+    // -1 when nothing is chosen.
+    int ListIndex() const;
+    void SetListIndex(int i);
+    void OnCommand(WORD code) override;
+};
+
+// A captioned box holding other controls.
+class Frame : public Control {
+public:
+    Frame(Form& form, const ControlRow& row, HWND container);
+};
+
+// A box holding other controls, with a back buffer that drawing goes to and painting shows.
+class PictureBox : public Control {
+public:
+    PictureBox(Form& form, const ControlRow& row, HWND container);
+    ~PictureBox() override;
+    // The back buffer's device context; draw, then Refresh().
+    HDC hDC();
+    COLORREF BackColor() const { return back_; }
+    void SetBackColor(COLORREF colour);
+    // Fills the buffer with the back colour.
+    void Cls();
+    void Refresh();
+    // Raised after the buffer is shown (draw directly on top of it).
+    std::function<void(HDC)> Paint;
+
+    void PaintTo(HDC target);
+    void OnCommand(WORD code) override;
+    void Detach() override;
+
+private:
+    void EnsureBuffer();
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ oldBitmap_ = nullptr;
+    SIZE size_{};
+    COLORREF back_;
+};
+
+// The slider control on a form; its Change is raised with the slider's.
+class Slider : public Control {
+public:
+    Slider(Form& form, const ControlRow& row, HWND container);
+    cSlider& Bar() { return *bar_; }
+    const cSlider& Bar() const { return *bar_; }
+    HWND hWnd() const override { return bar_->hWnd(); }
+    std::int32_t Value() const { return bar_->Value(); }
+    void SetValue(std::int32_t value) { bar_->SetValue(value); }
+    void SetEnabled(bool enabled) override;
+
+private:
+    std::unique_ptr<cSlider> bar_;
+};
+
+// Raises Tick every Interval milliseconds while enabled and the form is loaded.
+class Timer : public Control {
+public:
+    Timer(Form& form, const ControlRow& row);
+    int Interval() const { return interval_; }
+    void SetInterval(int milliseconds);
+    bool TimerEnabled() const { return enabled_; }
+    void SetEnabled(bool enabled) override;
+    void SetFont(const UIFont&) override {}
+    std::function<void()> Tick;
+    void Fire();
+    void Detach() override;
+    UINT_PTR Id() const { return id_; }
+
+private:
+    void Arm();
+    int interval_ = 0;
+    bool enabled_ = true;
+    UINT_PTR id_;
+};
+
+class Form {
+public:
+    explicit Form(std::wstring name);
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+    // A derived form calls Unload() in its own destructor; here only the window goes.
+    virtual ~Form();
+
+    const std::wstring& Name() const { return name_; }
+    HWND hWnd() const { return hwnd_; }
+    bool Loaded() const { return hwnd_ != nullptr; }
+    bool Visible() const;
+
+    // Creates the window and its controls, registers the form, runs OnLoad. Nothing when loaded.
+    void Load();
+    // OnQueryUnload may cancel (false); then OnUnload, the window goes, the form is forgotten.
+    bool Unload();
+    // Loads when needed.
+    void Show();
+    void Hide();
+
+    std::wstring Caption() const;
+    void SetCaption(const std::wstring& caption);
+    const std::wstring& Tag() const { return tag_; }
+    void SetTag(std::wstring tag) { tag_ = std::move(tag); }
+    void SetFont(const UIFont& font) { font_ = font; }
+    const UIFont* Font() const { return font_ ? &*font_ : nullptr; }
+
+    // The hidden main form: never disabled by modal forms, owner of the tray icon.
+    bool IsMainForm() const { return main_; }
+    void SetMainForm(bool main) { main_ = main; }
+
+    // Throws std::out_of_range for a control that does not exist.
+    Control& Ctl(const std::wstring& name, int index = -1) const;
+    template <typename T>
+    T& Get(const std::wstring& name, int index = -1) const {
+        return dynamic_cast<T&>(Ctl(name, index));
+    }
+    Control* Find(const std::wstring& name, int index = -1) const;
+    // In table order.
+    std::vector<Control*> Controls() const;
+    // The members of a control array, by ascending index.
+    std::vector<Control*> ControlArray(const std::wstring& name) const;
+
+    // Set while code fills the controls; handlers that write back check it.
+    bool Updating() const { return updating_ > 0; }
+    class UpdatingScope {
+    public:
+        explicit UpdatingScope(Form& f) : f_(f) { ++f_.updating_; }
+        ~UpdatingScope() { --f_.updating_; }
+        UpdatingScope(const UpdatingScope&) = delete;
+        UpdatingScope& operator=(const UpdatingScope&) = delete;
+
+    private:
+        Form& f_;
+    };
+
+    // Window procedure of forms and containers (internal).
+    LRESULT Dispatch(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+protected:
+    // The window and its table; called by the derived form's constructor.
+    void Design(FormLayout layout, std::vector<ControlRow> controls);
+
+    virtual void OnLoad() {}
+    virtual void OnActivate() {}
+    virtual void OnQueryUnload(bool& /*cancel*/) {}
+    virtual void OnUnload() {}
+    // Any message of the form's window before the layer's own handling; true when handled.
+    virtual bool HandleMessage(UINT /*msg*/, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& /*result*/) {
+        return false;
+    }
+
+private:
+    void DestroyWindowAndControls();
+
+    std::wstring name_;
+    FormLayout layout_;
+    std::vector<ControlRow> table_;
+    std::vector<std::unique_ptr<Control>> controls_;
+    HWND hwnd_ = nullptr;
+    std::wstring tag_;
+    std::optional<UIFont> font_;
+    bool main_ = false;
+    int updating_ = 0;
+};
+
+// The registry of loaded forms.
+bool IsFormLoaded(const std::wstring& name);
+Form* FindForm(const std::wstring& name);
+// In load order.
+std::vector<Form*> LoadedForms();
+Form* MainForm();
+
+// Runs the message loop until the last form unloads; returns at once when none is loaded.
+int RunMessageLoop();
+
+// Acting as the user. Each refuses (false) a control that is disabled or not visible, or whose
+// form is either.
+namespace User {
+bool CanAct(const Control& control);
+bool Click(Control& control);
+bool SetText(TextBox& box, const std::wstring& text);
+bool ChooseOption(OptionButton& option);
+bool ChooseItem(ComboBox& box, int index);
+// Drags the thumb to the position showing `value` and lets go.
+bool DragTo(Slider& slider, std::int32_t value);
+// Turns the wheel over the slider; positive notches away from the user.
+bool Wheel(Slider& slider, int notches);
+}  // namespace User
+
+// Forms that others refresh implement these; the layer finds them among the loaded forms.
+class IProfileEditorView {  // the profile editor
+public:
+    virtual std::wstring LiveProfileName() const = 0;
+    virtual void SetLiveProfileName(const std::wstring& name) = 0;
+    virtual void CommandReset(bool force) = 0;
+
+protected:
+    ~IProfileEditorView() = default;
+};
+
+class IVolumeView {  // the volume pop-up
+public:
+    virtual void CurrentValues() = 0;
+
+protected:
+    ~IVolumeView() = default;
+};
+
+class IMenuOwner {  // the main form
+public:
+    virtual void UpdateMenus() = 0;
+
+protected:
+    ~IMenuOwner() = default;
+};
+
+class IProfileListView {  // the profile manager
+public:
+    virtual void UpdateProfiles(const std::wstring& select, bool skipOptionsRefresh) = 0;
+    virtual std::wstring CurrentProfile() const = 0;
+    virtual void UpdateActiveProfile() = 0;
+
+protected:
+    ~IProfileListView() = default;
+};
+
+}  // namespace kal

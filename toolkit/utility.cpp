@@ -1,0 +1,163 @@
+#include "toolkit/utility.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+#include "toolkit/forms.h"
+#include "toolkit/propstore.h"
+
+namespace kal {
+
+std::int16_t gWheelIncrement = 0;
+
+namespace {
+
+// The forms each modal form disabled when it was raised.
+std::map<HWND, std::vector<HWND>>& HeldBy() {
+    static auto* held = new std::map<HWND, std::vector<HWND>>;
+    return *held;
+}
+
+std::wstring ModalName(HWND h) { return HandleText(h) + L"Modal"; }
+std::wstring CountName(HWND h) { return HandleText(h) + L"LC"; }
+
+bool IsLoadedForm(HWND h) {
+    const auto forms = LoadedForms();
+    return std::any_of(forms.begin(), forms.end(), [h](Form* f) { return f->hWnd() == h; });
+}
+
+}  // namespace
+
+bool IsModal(const Form& form) { return form.hWnd() && GetWindowProp(form.hWnd(), ModalName(form.hWnd())) == 1; }
+
+void SetModalState(Form& form, bool modal) {
+    HWND self = form.hWnd();
+    if (!self || IsModal(form) == modal) return;
+
+    if (modal) {
+        std::vector<HWND> held;
+        for (Form* other : LoadedForms()) {
+            HWND h = other->hWnd();
+            if (other == &form || other->IsMainForm() || !h || !::IsWindowVisible(h)) continue;
+            SetWindowProp(h, CountName(h), GetWindowProp(h, CountName(h)) + 1);
+            ::EnableWindow(h, FALSE);
+            held.push_back(h);
+        }
+        HeldBy()[self] = std::move(held);
+        SetWindowProp(self, ModalName(self), 1);
+    } else {
+        // Exactly the forms this one disabled, whether or not they are visible now; forms
+        // that appeared meanwhile were never counted.
+        auto it = HeldBy().find(self);
+        if (it != HeldBy().end()) {
+            for (HWND h : it->second) {
+                if (!IsLoadedForm(h)) continue;
+                const std::intptr_t count = GetWindowProp(h, CountName(h));
+                if (count <= 1) {
+                    RemoveWindowProp(h, CountName(h));
+                    ::EnableWindow(h, TRUE);
+                } else {
+                    SetWindowProp(h, CountName(h), count - 1);
+                }
+            }
+            HeldBy().erase(it);
+        }
+        RemoveWindowProp(self, ModalName(self));
+    }
+}
+
+std::wstring ShowFileDialog(const std::wstring& title, const std::wstring& initialFile, const std::wstring& filter,
+                            const std::wstring& defaultExt, HWND owner, const std::wstring& initialDir, bool save) {
+    constexpr std::size_t kSize = 512;
+    std::wstring file = initialFile.substr(0, kSize - 1);
+    file.resize(kSize, L'\0');
+    std::wstring fileTitle(kSize, L'\0');
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = kSize;
+    ofn.lpstrFileTitle = fileTitle.data();
+    ofn.nMaxFileTitle = kSize;
+    ofn.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
+    ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
+    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+    ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
+    const BOOL ok = save ? ::GetSaveFileNameW(&ofn) : ::GetOpenFileNameW(&ofn);
+    if (!ok) return L"";
+    return file.c_str();
+}
+
+RECT GetNotifyIconRect() {
+    RECT rect{};
+    // Declared here: the function and its record exist from Windows 7 on.
+    struct IconIdentifier {
+        DWORD cbSize;
+        HWND hWnd;
+        UINT uID;
+        GUID guidItem;
+    };
+    using GetRectFn = HRESULT(WINAPI*)(const IconIdentifier*, RECT*);
+    HMODULE shell = ::GetModuleHandleW(L"shell32.dll");
+    if (!shell) shell = ::LoadLibraryW(L"shell32.dll");
+    const auto fn = shell ? reinterpret_cast<GetRectFn>(
+                                reinterpret_cast<void*>(::GetProcAddress(shell, "Shell_NotifyIconGetRect")))
+                          : nullptr;
+    Form* main = MainForm();
+    if (!fn || !main) return rect;
+    IconIdentifier id{};
+    id.cbSize = sizeof id;
+    id.hWnd = main->hWnd();
+    id.uID = 0;
+    fn(&id, &rect);
+    return rect;
+}
+
+void ApplyWheelIncrement(Form& form) {
+    if (gWheelIncrement == 0) return;
+    for (Control* c : form.Controls())
+        if (auto* s = dynamic_cast<Slider*>(c)) s->Bar().SetWheelIncrement(gWheelIncrement);
+}
+
+std::int16_t FindSetOption(const Form& form, const std::wstring& arrayName) {
+    for (Control* c : form.ControlArray(arrayName))
+        if (auto* o = dynamic_cast<OptionButton*>(c); o && o->Value()) return static_cast<std::int16_t>(o->Index());
+    return -1;
+}
+
+void RefreshOpenForms(bool force, bool ownChangeInProgress) {
+    const bool reload = force || !ownChangeInProgress;
+    for (Form* f : LoadedForms()) {
+        if (auto* editor = dynamic_cast<IProfileEditorView*>(f)) {
+            const std::wstring live = editor->LiveProfileName();
+            if (!live.empty() && reload) {
+                // A reload in live mode must not apply what it loads.
+                editor->SetLiveProfileName(L"");
+                editor->CommandReset(true);
+                editor->SetLiveProfileName(live);
+            }
+        }
+    }
+    if (!reload) return;
+    for (Form* f : LoadedForms())
+        if (auto* volume = dynamic_cast<IVolumeView*>(f)) volume->CurrentValues();
+}
+
+void RefreshProfilesForm() {
+    for (Form* f : LoadedForms())
+        if (auto* menus = dynamic_cast<IMenuOwner*>(f)) menus->UpdateMenus();
+    for (Form* f : LoadedForms())
+        if (auto* list = dynamic_cast<IProfileListView*>(f)) list->UpdateActiveProfile();
+}
+
+BOOL SetDefaultMenuItem(Form& form, UINT position) {
+    HMENU bar = form.hWnd() ? ::GetMenu(form.hWnd()) : nullptr;
+    HMENU first = bar ? ::GetSubMenu(bar, 0) : nullptr;
+    return ::SetMenuDefaultItem(first, position, TRUE);
+}
+
+}  // namespace kal

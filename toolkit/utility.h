@@ -1,0 +1,45 @@
+// Procedures the forms use around their windows.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace kal {
+
+class Form;
+
+// Step of a slider per wheel notch, from the "SliderWheelIncrement" setting; 0 leaves the
+// sliders' own.
+extern std::int16_t gWheelIncrement;
+
+// Marks the form modal and disables every other visible loaded form except the main form;
+// lowering enables exactly the forms that raising disabled, once no other modal form holds them.
+// Asking for the present state changes nothing.
+void SetModalState(Form& form, bool modal);
+bool IsModal(const Form& form);
+
+// The common file dialog; "" when cancelled. `filter` holds NUL-separated description and
+// pattern pairs.
+std::wstring ShowFileDialog(const std::wstring& title, const std::wstring& initialFile, const std::wstring& filter,
+                            const std::wstring& defaultExt, HWND owner, const std::wstring& initialDir, bool save);
+
+// The main form's tray icon (id 0) in screen coordinates; all zero when unknown.
+RECT GetNotifyIconRect();
+
+// Copies gWheelIncrement into every slider of the form when it is not 0.
+void ApplyWheelIncrement(Form& form);
+
+// The Index of the first set option of the control array, in index order; -1 when none.
+std::int16_t FindSetOption(const Form& form, const std::wstring& arrayName);
+
+// After a change of the card's state from outside: reloads the editor in live mode and the
+// volume pop-up, unless the change is the program's own (and not forced).
+void RefreshOpenForms(bool force, bool ownChangeInProgress);
+// Rebuilds the main form's menus, then marks the active profile in the profile manager.
+void RefreshProfilesForm();
+
+// Makes the item at `position` of the form's first menu the default one.
+BOOL SetDefaultMenuItem(Form& form, UINT position);
+
+}  // namespace kal
