@@ -9,7 +9,7 @@ namespace kal {
 class ImageError : public std::runtime_error {
 public:
     ImageError(std::int32_t number, std::wstring description, std::wstring source)
-        : std::runtime_error("image error"), number_(number), description_(std::move(description)),
+        : std::runtime_error(Narrow(description)), number_(number), description_(std::move(description)),
           source_(std::move(source)) {}
 
     std::int32_t Number() const { return number_; }
@@ -17,6 +17,12 @@ public:
     const std::wstring& Source() const { return source_; }
 
 private:
+    static std::string Narrow(const std::wstring& text) {
+        std::string out;
+        for (wchar_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
+        return out;
+    }
+
     std::int32_t number_;
     std::wstring description_;
     std::wstring source_;
