@@ -1,0 +1,172 @@
+#include "device/profilevalues.h"
+
+#include <cmath>
+#include <cwctype>
+#include <optional>
+#include <stdexcept>
+
+#include "device/audio.h"
+#include "device/cardlines.h"
+#include "device/linevalues.h"
+#include "device/mixervalues.h"
+#include "device/packets.h"
+#include "device/portable/audio_levels.h"
+#include "device/portable/texts.h"
+#include "device/transport.h"
+#include "device/volumememory.h"
+#include "startup/globals.h"
+#include "startup/registry.h"
+#include "startup/tables.h"
+
+namespace kal {
+
+namespace {
+
+Bytes DefaultOf(const std::wstring& name) {
+    if (const std::wstring* hex = gDriverDefaults.Find(name)) {
+        try {
+            return HexToBytes(*hex);
+        } catch (const std::invalid_argument&) {
+        }
+    }
+    return Bytes{0};
+}
+
+Bytes TextBytes(const std::wstring& text) {
+    Bytes out;
+    for (wchar_t c : text) {
+        out.push_back(static_cast<std::uint8_t>(c & 0xFF));
+        out.push_back(static_cast<std::uint8_t>((c >> 8) & 0xFF));
+    }
+    return out;
+}
+
+// A stored value as bytes (text values as their UTF-16 bytes); nullopt when it is missing.
+std::optional<Bytes> StoredBytes(const std::wstring& path, const std::wstring& name) {
+    auto v = RegRead(path, name);
+    if (!v) return std::nullopt;
+    if (auto* b = std::get_if<Bytes>(&*v)) return *b;
+    return TextBytes(std::get<std::wstring>(*v));
+}
+
+std::wstring ProfileKey(const std::wstring& profile) { return RegJoin(gRegProfiles, profile); }
+
+// "_mixer000?0": the left or right master volume, the channel position any character.
+bool IsMasterVolumeName(const std::wstring& name) {
+    const std::wstring pattern = MixerValueName(0, 0, 9, 0);  // "_mixer00090"
+    if (name.size() != pattern.size()) return false;
+    for (std::size_t i = 0; i < pattern.size(); ++i)
+        if (pattern[i] != L'9' && pattern[i] != name[i]) return false;
+    return true;
+}
+
+std::uint8_t LevelToByte(Currency level) {
+    const double whole = std::nearbyint(Fixed4ToDouble(level));
+    if (!(whole >= 0.0)) return 0;
+    if (whole > 255.0) return 255;
+    return static_cast<std::uint8_t>(whole);
+}
+
+// The output whose volume was saved last is the profile's own output.
+bool LastOutputIsProfiles(const std::wstring& profile) {
+    const std::wstring own = BytesToHex(GetProfileValue(profile, L"PanelConfig")) +
+                             BytesToHex(GetProfileValue(profile, L"SpeakerConfig"));
+    const Bytes last = StoredBytes(gRegRoot, L"LastOutput").value_or(TextBytes(L"00"));
+    return BytesToHex(last) == own;
+}
+
+void ApplyMixerValue(const std::wstring& profile, const std::wstring& name, Bytes stored, bool skipMasterVolume) {
+    if (IsMasterVolumeName(name)) {
+        if (!stored.empty() && stored[0] == 255) {
+            Currency volume = 0, balance = 0, left = 0, right = 0;
+            OutputVolumeMemory(profile, volume, balance, false);
+            ChannelsBalance(left, right, volume, balance, true);
+            stored[0] = LevelToByte(name == MixerValueName(0, 0, 0, 0) ? left : right);
+        } else if (ProfileValueExists(profile, L"NoVolChangeOnSameOut") && LastOutputIsProfiles(profile)) {
+            skipMasterVolume = true;
+        }
+        if (skipMasterVolume) return;
+    }
+    MixerValue(name, stored, true);
+}
+
+void Dispatch(const std::wstring& name, Bytes stored, Bytes partner) {
+    if (ChannelIndex(name) >= 0) {
+        ApplyChannelGain(name, stored);
+        return;
+    }
+    if (name == L"SmartVolumeParams") ApplySmartVolume(stored);
+    else if (name == L"SystemSpeakers") ApplySystemSpeakers(stored);
+    else if (name == L"OutputFormat") ApplyOutputFormat(stored);
+    else if (name == L"PanelConfig") ApplyPanelConfig(stored, partner);
+    else if (name == L"SpeakerConfig") ApplySpeakerConfig(stored);
+    else if (name == L"Dual2D") ApplyDual2D(stored);
+    else if (name == L"CenterBassXchg") ApplyCenterBassXchg(stored);
+    else if (name == L"HeadphoneLRXchg") ApplyHeadphoneLRXchg(stored);
+    else if (name == L"SideRearXchg") ApplySideRearXchg(stored);
+    else if (name == L"SpDigitalOut") ApplySpDigitalOut(stored);
+    else if (name == L"DVSEnable") ApplyDVS(stored, partner);
+    else if (name == L"DHEnable") ApplyDH(stored, partner);
+    else if (name == L"EnableXear3D") ApplyXear3D(stored);
+    else if (name == L"VSpeakerPos") ApplyVSpeakerPos(stored);
+    else if (name == L"Pl2xParam") ApplyPl2xParam(stored);
+    else if (name == L"NeoParam") ApplyNeoParam(stored);
+    else if (name == L"EqEnable") ApplyEqEnable(stored);
+    else if (name == L"EqGain") ApplyEqGain(stored);
+    else if (name == L"BassManagement") ApplyBassManagement(stored, partner);
+    else if (name == L"SpeakerSize") ApplySpeakerSize(stored);
+    else if (name == L"AEC") ApplyAEC(stored);
+    // Anything else (the program's own values, the partners on their own) sends nothing.
+}
+
+}  // namespace
+
+Bytes GetProfileValue(const std::wstring& profile, const std::wstring& name) {
+    if (IsMixerValueName(name)) return MixerProfileValue(profile, name);
+    if (profile.empty()) {
+        if (name == L"SystemSpeakers") {
+            if (!gAudio) return DefaultOf(name);
+            const std::int16_t channels = gAudio->GetSpeakers(gPlaybackLineIds[0]);
+            return HexToBytes(HexPad(channels, channels > 0xFF ? 4 : 2));
+        }
+        return LiveDriverValue(name);
+    }
+    return StoredBytes(ProfileKey(profile), name).value_or(DefaultOf(name));
+}
+
+bool ProfileValueExists(const std::wstring& profile, const std::wstring& name) {
+    if (profile.empty()) return false;
+    return RegRead(ProfileKey(profile), name).has_value();
+}
+
+void ApplyProfileValue(const std::wstring& profile, const std::wstring& name, const std::wstring& partnerName,
+                       bool skipMasterVolume) {
+    if (name.empty()) return;
+    const Bytes stored = GetProfileValue(profile, name);
+    const bool same = BytesToHex(stored) == BytesToHex(GetProfileValue(L"", name));
+
+    bool partnerSame = true;
+    Bytes partner;
+    if (!partnerName.empty()) {
+        std::wstring p = partnerName == L"HpImpedanceMode" ? HpImpedanceValueName(stored) : partnerName;
+        if (!ProfileValueExists(profile, p)) p.clear();
+        partner = p.empty() ? Bytes{255} : GetProfileValue(profile, p);
+        if (partner.empty() || partner[0] != 255)
+            partnerSame = BytesToHex(partner) == BytesToHex(GetProfileValue(L"", p));
+    }
+    if (same && partnerSame) return;
+
+    if (IsMixerValueName(name)) {
+        ApplyMixerValue(profile, name, stored, skipMasterVolume);
+        return;
+    }
+    Dispatch(name, stored, partner);
+}
+
+void ApplySystemSpeakers(const Bytes& value) {
+    if (value.empty() || value[0] == 0 || !gAudio) return;
+    StampSelfChange();
+    gAudio->SetSpeakers(gPlaybackLineIds[0], value[0]);
+}
+
+}  // namespace kal

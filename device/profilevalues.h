@@ -1,0 +1,35 @@
+// Profile values: one setting as a profile stores it or as the card and Windows hold it now (the
+// live state, asked for with the profile name ""), whether a profile holds a setting, and the
+// application of one stored setting to the card.
+#pragma once
+#include <string>
+
+#include "startup/hextext.h"
+
+namespace kal {
+
+// The value's bytes. Stored profile: the value under gRegProfiles\profile, else its default
+// (gDriverDefaults, else the single byte 00); a text value reads as its UTF-16 bytes. Live
+// state: the driver's settings key with the same defaults, "_mixer" values through the audio
+// object, SystemSpeakers as the Windows channel count of the card's speakers. A "_mixer" value
+// missing from a profile reads as its live value.
+Bytes GetProfileValue(const std::wstring& profile, const std::wstring& name);
+
+// Whether the stored profile holds a value of that name (of any type); false for "".
+bool ProfileValueExists(const std::wstring& profile, const std::wstring& name);
+
+// Compares the stored value (with its partner, "" for none) with the live state and, when they
+// differ, sends it through its packet builder or sets it through the audio object. A partner
+// the profile lacks travels as the single byte 255 (keep) and never counts as a difference;
+// "HpImpedanceMode" stands for the headphone gain of the stored panel. The master volume
+// values are left alone with skipMasterVolume, and also when the profile asks not to change the
+// volume on its own output and that output's volume was the one saved last; a stored 255 takes
+// the volume remembered for the profile's output. Results of the builders are not looked at.
+void ApplyProfileValue(const std::wstring& profile, const std::wstring& name, const std::wstring& partner,
+                       bool skipMasterVolume);
+
+// The Windows speaker configuration of the card's speakers: the first byte as channel count;
+// 0 leaves it as it is.
+void ApplySystemSpeakers(const Bytes& value);
+
+}  // namespace kal

@@ -1,0 +1,373 @@
+// Profile values against the simulated card: reading stored and live values, applying a profile
+// value by value (what reaches the driver's request log), validation of the active profile and
+// the per-output volume memory.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include "device/linevalues.h"
+#include "device/mixervalues.h"
+#include "device/portable/texts_values.h"
+#include "device/validation.h"
+#include "device/volumememory.h"
+#include "profilevalues_fixture.h"
+
+namespace kal {
+namespace {
+
+using testing::SimEndpoint;
+
+const std::wstring kAec40 = L"000000000000000001000000000000000000A0400000004200002040000080420F00000400000000";
+
+class ProfileValues : public testing::ValuesFixture {
+protected:
+    // Every value the editor writes, each different from a fresh card's, for the present card.
+    void StoreFullProfile(const std::wstring& p) {
+        Store(p, L"SpeakerConfig", L"07000000");
+        Store(p, L"PanelConfig", L"01000000");
+        Store(p, L"SpDigitalOut", L"10000000");
+        Store(p, L"DVSEnable", L"01000000");
+        Store(p, L"DVSMode", L"06000000");
+        Store(p, L"DHEnable", L"01000000");
+        Store(p, L"DHRoom", L"02000000");
+        Store(p, L"EnableXear3D", L"01000000");
+        Store(p, L"VSpeakerPos", HexToBytes(kVssPositionalLayout));
+        Store(p, L"Pl2xParam", L"0100000002000000070000010300000000000000");
+        Store(p, L"EqEnable", L"01");
+        Store(p, L"EqGain", HexToBytes(gEqPresetGains[5]));
+        Store(p, L"BassManagement", L"01000000");
+        Store(p, L"BassCornerFrequency", L"50000000");
+        Store(p, L"SpeakerSize", L"05000000");
+        Store(p, L"SmartVolumeParams", L"01000000");
+        Store(p, L"OutputFormat", L"80BB0000");
+        Store(p, L"Dual2D", L"00000000");
+        Store(p, L"HeadphoneLRXchg", L"01000000");
+        Store(p, L"CenterBassXchg", L"01000000");
+        Store(p, L"SideRearXchg", L"01000000");
+        const wchar_t* gains[] = {L"0000FAFF", L"0000FBFF", L"0000FCFF", L"0000FDFF",
+                                  L"0000FEFF", L"0000FFFF", L"00000100", L"00000200"};
+        for (std::size_t i = 0; i < 8; ++i) Store(p, std::wstring(gChannelVolumeValues[i]), gains[i]);
+        if (gCardCaps->DTS) Store(p, L"NeoParam", L"01000000020000002449123F05000000");
+        if (gCardCaps->AEC) Store(p, L"AEC", HexToBytes(kAec40));
+        if (gCardCaps->HPAmp) Store(p, L"HpImpedanceModeFront", L"02000000");
+        Store(p, L"SystemSpeakers", L"08");
+        Store(p, L"_mixer00000", L"3C");
+        Store(p, L"_mixer00010", L"32");
+        Store(p, L"_mixerInputLineSel", L"01");
+        Store(p, L"_mixerBitDepth", L"18");
+        Store(p, L"_mixerSampleRate", L"80BB0000");
+        Store(p, L"_mixer10100", L"28");
+        Store(p, L"_mixer10110", L"1E");
+        Store(p, L"_mixer10001", L"01");
+        Store(p, L"Shortcut", L"7102");
+        RegWrite(Profile(p), L"CustomIcon", std::wstring(L"C:\\icons\\movie.ico|1"));
+    }
+
+    void ExpectLiveEqualsStored(const std::wstring& p) {
+        for (const auto& name : RegEnumValues(Profile(p))) {
+            if (name == L"Shortcut" || name == L"CustomIcon") continue;
+            EXPECT_EQ(Live(name), Stored(p, name)) << "value " << std::string(name.begin(), name.end());
+        }
+    }
+
+    void FullProfileRoundTrip(const wchar_t* card) {
+        UseCard(card);
+        StoreFullProfile(L"Full");
+        ApplyWhole(L"Full");
+        ExpectLiveEqualsStored(L"Full");
+
+        // Each setting went once; partners travelled inside their main value's packet.
+        auto counts = WriteCounts();
+        EXPECT_EQ(counts[DrvPropDolbyVirtualSpeaker], 1);
+        EXPECT_EQ(counts[DrvPropDolbyHeadphone], 1);
+        EXPECT_EQ(counts[DrvPropSpeakers], 9);           // eight speaker sizes, FlexBass once
+        EXPECT_EQ(counts[DrvPropEq], 11);                // on/off, ten bands
+        EXPECT_EQ(counts[DrvPropVss], 9);                // on/off, eight speakers
+        EXPECT_EQ(counts[DrvPropChannelGains], 8);
+        EXPECT_EQ(counts[DrvPropOutputBlock], 2);        // speaker configuration, centre/bass exchange
+        EXPECT_EQ(counts[DrvPropAnalogFlags], 3);
+        EXPECT_EQ(counts[DrvPropPanelConfig], 1);
+        EXPECT_EQ(counts[DrvPropHpAmpGain], gCardCaps->HPAmp ? 1 : 0);
+        EXPECT_EQ(counts[DrvPropNeo], gCardCaps->DTS ? 1 : 0);
+        EXPECT_EQ(counts[DrvPropAEC], gCardCaps->AEC ? 1 : 0);
+
+        // A second application finds nothing to change: nothing reaches the driver or Windows.
+        sim::ClearSimRequestLog();
+        gLastSelfChange = 0;
+        ApplyWhole(L"Full");
+        EXPECT_TRUE(sim::SimRequestLog().empty()) << sim::SimRequestLog().size() << " requests";
+        EXPECT_EQ(gLastSelfChange.load(), 0u);
+    }
+};
+
+TEST_F(ProfileValues, StoredValuesFallBackToTheDefaultsAndTheLiveStateToTheDriverKey) {
+    Store(L"P", L"SpeakerConfig", L"06000000");
+    RegWrite(Profile(L"P"), L"CustomIcon", std::wstring(L"ab"));
+    EXPECT_EQ(Stored(L"P", L"SpeakerConfig"), L"06000000");
+    EXPECT_EQ(Stored(L"P", L"DVSMode"), L"05000000");        // the default
+    EXPECT_EQ(Stored(L"P", L"NoSuchValue"), L"00");          // no default: one zero byte
+    EXPECT_EQ(Stored(L"P", L"CustomIcon"), L"61006200");     // text as its UTF-16 bytes
+    EXPECT_EQ(Stored(L"Missing profile", L"BassCornerFrequency"), L"78000000");
+    EXPECT_TRUE(ProfileValueExists(L"P", L"CustomIcon"));
+    EXPECT_FALSE(ProfileValueExists(L"P", L"DVSMode"));
+    EXPECT_FALSE(ProfileValueExists(L"", L"SpeakerConfig"));
+
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"03000000"));
+    EXPECT_EQ(Live(L"SpeakerConfig"), L"03000000");
+    EXPECT_EQ(Live(L"DHRoom"), L"01000000");
+    EXPECT_EQ(Live(L"NoSuchValue"), L"00");
+
+    // Windows' speaker channels as one byte; a profile's own byte, or 00.
+    gAudio->SetSpeakers(gPlaybackLineIds[0], 6);
+    EXPECT_EQ(Live(L"SystemSpeakers"), L"06");
+    EXPECT_EQ(Stored(L"P", L"SystemSpeakers"), L"00");
+
+    // A mixer value the profile lacks reads as live.
+    sim::SetSimChannelLevel(SimEndpoint(L"speakers"), 1, 0.25f);
+    EXPECT_EQ(Live(L"_mixer00010"), L"19");
+    EXPECT_EQ(Stored(L"P", L"_mixer00010"), L"19");
+    Store(L"P", L"_mixer00010", L"50");
+    EXPECT_EQ(Stored(L"P", L"_mixer00010"), L"50");
+}
+
+TEST_F(ProfileValues, FullProfileOnADolbyCardWithAec) { FullProfileRoundTrip(testing::kValuesDX); }
+TEST_F(ProfileValues, FullProfileOnADtsCard) { FullProfileRoundTrip(testing::kValuesD2); }
+TEST_F(ProfileValues, FullProfileOnACardWithAHeadphoneAmplifier) { FullProfileRoundTrip(testing::kValuesSTX); }
+
+TEST_F(ProfileValues, AMissingValueLeavesTheSettingAsItWas) {
+    sim::SetSimLiveValue(L"DVSEnable", HexToBytes(L"01000000"));
+    sim::SetSimLiveValue(L"EqEnable", HexToBytes(L"01"));
+    sim::SetSimChannelLevel(SimEndpoint(L"speakers"), 0, 0.7f);
+    Store(L"Only", L"SpeakerConfig", L"06000000");
+    ApplyWhole(L"Only");
+    EXPECT_EQ(Writes(), (std::vector<std::wstring>{L"4:010000000600000000000000"}));
+    EXPECT_EQ(Live(L"DVSEnable"), L"01000000");
+    EXPECT_EQ(Live(L"EqEnable"), L"01");
+    EXPECT_FLOAT_EQ(sim::SimChannelLevel(SimEndpoint(L"speakers"), 0), 0.7f);
+
+    // A profile without values changes nothing at all.
+    sim::ClearSimRequestLog();
+    ApplyWhole(L"Nothing");
+    ApplyProfileValue(L"Only", L"", L"", false);
+    EXPECT_TRUE(sim::SimRequestLog().empty());
+}
+
+TEST_F(ProfileValues, PartnersTravelWithTheirMainValue) {
+    // Only the mode differs: the pair is sent again.
+    sim::SetSimLiveValue(L"DVSEnable", HexToBytes(L"01000000"));
+    Store(L"P", L"DVSEnable", L"01000000");
+    Store(L"P", L"DVSMode", L"06000000");
+    ApplyProfileValue(L"P", L"DVSEnable", L"DVSMode", false);
+    EXPECT_EQ(Writes(), (std::vector<std::wstring>{L"31:0100000006000000"}));
+    // The partner alone sends nothing; both equal sends nothing.
+    sim::ClearSimRequestLog();
+    ApplyProfileValue(L"P", L"DVSMode", L"", false);
+    ApplyProfileValue(L"P", L"DVSEnable", L"DVSMode", false);
+    EXPECT_TRUE(Writes().empty());
+
+    // A missing partner is sent as 255 (keep) and never counts as a difference.
+    Store(L"Q", L"DHEnable", L"01000000");
+    sim::SetSimLiveValue(L"DHRoom", HexToBytes(L"03000000"));
+    ApplyProfileValue(L"Q", L"DHEnable", L"DHRoom", false);
+    EXPECT_EQ(Writes(), (std::vector<std::wstring>{L"30:01000000FF000000"}));
+    EXPECT_EQ(Live(L"DHRoom"), L"03000000");
+    sim::ClearSimRequestLog();
+    ApplyProfileValue(L"Q", L"DHEnable", L"DHRoom", false);
+    EXPECT_TRUE(Writes().empty());
+
+    // FlexBass with its corner frequency.
+    Store(L"Q", L"BassManagement", L"01000000");
+    Store(L"Q", L"BassCornerFrequency", L"50000000");
+    ApplyProfileValue(L"Q", L"BassManagement", L"BassCornerFrequency", false);
+    EXPECT_EQ(Writes(), (std::vector<std::wstring>{L"36:08000000000000000100000050000000"}));
+}
+
+TEST_F(ProfileValues, PanelAndHeadphoneGainOnACardWithTheAmplifier) {
+    UseCard(testing::kValuesSTX);
+    // The gain of the stored panel is compared: the rear one here.
+    Store(L"HP", L"PanelConfig", L"00000000");
+    Store(L"HP", L"HpImpedanceModeRear", L"01000000");
+    Store(L"HP", L"HpImpedanceModeFront", L"02000000");
+    ApplyProfileValue(L"HP", L"PanelConfig", L"HpImpedanceMode", false);
+    EXPECT_EQ(Writes(), (std::vector<std::wstring>{L"49:00", L"118:01000000"}));
+    EXPECT_EQ(Live(L"HpImpedanceModeRear"), L"01000000");
+    EXPECT_EQ(Live(L"HpImpedanceModeFront"), L"00000000");
+    sim::ClearSimRequestLog();
+    ApplyProfileValue(L"HP", L"PanelConfig", L"HpImpedanceMode", false);
+    EXPECT_TRUE(Writes().empty());
+
+    // Front panel: its own gain goes with it.
+    Store(L"HP", L"PanelConfig", L"01000000");
+    ApplyProfileValue(L"HP", L"PanelConfig", L"HpImpedanceMode", false);
+    EXPECT_EQ(Writes(), (std::vector<std::wstring>{L"49:01", L"118:02000000"}));
+
+    // Without a stored gain the panel alone is sent.
+    sim::ClearSimRequestLog();
+    Store(L"Panel", L"PanelConfig", L"00000000");
+    ApplyProfileValue(L"Panel", L"PanelConfig", L"HpImpedanceMode", false);
+    EXPECT_EQ(Writes(), (std::vector<std::wstring>{L"49:00"}));
+}
+
+TEST_F(ProfileValues, SystemSpeakersZeroLeavesWindowsAlone) {
+    gAudio->SetSpeakers(gPlaybackLineIds[0], 2);
+    Store(L"S", L"SystemSpeakers", L"00");
+    ApplyProfileValue(L"S", L"SystemSpeakers", L"", false);
+    EXPECT_EQ(Live(L"SystemSpeakers"), L"02");
+    Store(L"S", L"SystemSpeakers", L"06");
+    gLastSelfChange = ::timeGetTime() - 5000;
+    ApplyProfileValue(L"S", L"SystemSpeakers", L"", false);
+    EXPECT_EQ(Live(L"SystemSpeakers"), L"06");
+    EXPECT_TRUE(IsSelfChange());
+    EXPECT_TRUE(sim::SimRequestLog().empty());  // not a driver setting
+}
+
+TEST_F(ProfileValues, MasterVolumeFromTheProfileTheMemoryOrNotAtAll) {
+    const int speakers = SimEndpoint(L"speakers");
+    sim::SetSimChannelLevel(speakers, 0, 0.5f);
+    sim::SetSimChannelLevel(speakers, 1, 0.5f);
+    Store(L"V", L"_mixer00000", L"3C");
+    Store(L"V", L"_mixer00010", L"3C");
+    ApplyProfileValue(L"V", L"_mixer00000", L"", true);  // skipped on request
+    EXPECT_FLOAT_EQ(sim::SimChannelLevel(speakers, 0), 0.5f);
+    ApplyProfileValue(L"V", L"_mixer00000", L"", false);
+    EXPECT_FLOAT_EQ(sim::SimChannelLevel(speakers, 0), 0.6f);
+
+    // Kept on its own output when that output's volume was saved last; LastOutput compares the
+    // stored forms of both values.
+    Store(L"V", L"NoVolChangeOnSameOut", L"01");
+    Store(L"V", L"PanelConfig", L"00000000");
+    Store(L"V", L"SpeakerConfig", L"06000000");
+    RegWrite(gRegRoot, L"LastOutput", HexToBytes(L"0000000006000000"));
+    ApplyProfileValue(L"V", L"_mixer00010", L"", false);
+    EXPECT_FLOAT_EQ(sim::SimChannelLevel(speakers, 1), 0.5f);
+    RegWrite(gRegRoot, L"LastOutput", HexToBytes(L"0006000000"));
+    ApplyProfileValue(L"V", L"_mixer00010", L"", false);
+    EXPECT_FLOAT_EQ(sim::SimChannelLevel(speakers, 1), 0.6f);
+
+    // 255: the volume remembered for the profile's output, even with the flag.
+    RegWrite(gRegRoot, L"LastOutput", HexToBytes(L"0000000006000000"));
+    Store(L"V", L"_mixer00000", L"FF");
+    Store(L"V", L"_mixer00010", L"FF");
+    ApplyWhole(L"V");  // nothing remembered: unchanged
+    EXPECT_FLOAT_EQ(sim::SimChannelLevel(speakers, 0), 0.6f);
+    EXPECT_FLOAT_EQ(sim::SimChannelLevel(speakers, 1), 0.6f);
+    RegWrite(gRegRoot, L"LastVolume06", Bytes{40});
+    RegWrite(gRegRoot, L"LastBalance06", Bytes{150});
+    ApplyWhole(L"V");
+    EXPECT_NEAR(sim::SimChannelLevel(speakers, 0), 0.2f, 1e-6f);
+    EXPECT_NEAR(sim::SimChannelLevel(speakers, 1), 0.4f, 1e-6f);
+    // Unless the caller skips the master volume.
+    sim::SetSimChannelLevel(speakers, 0, 0.9f);
+    ApplyWhole(L"V", true);
+    EXPECT_FLOAT_EQ(sim::SimChannelLevel(speakers, 0), 0.9f);
+}
+
+TEST_F(ProfileValues, ValidationFollowsTheCardAfterApplying) {
+    EXPECT_FALSE(ValidateActiveProfile(false));  // no active profile
+    StoreFullProfile(L"Full");
+    RegWrite(gRegRoot, L"ActiveProfile", std::wstring(L"Full"));
+    EXPECT_FALSE(ValidateActiveProfile(false));
+    ApplyWhole(L"Full");
+    EXPECT_TRUE(ValidateActiveProfile(false));
+
+    // The master volume changed elsewhere: only a check that skips the volume still holds.
+    const int speakers = SimEndpoint(L"speakers");
+    sim::SetSimChannelLevel(speakers, 0, 0.61f);
+    EXPECT_FALSE(ValidateActiveProfile(false));
+    EXPECT_TRUE(ValidateActiveProfile(true));
+    Store(L"Full", L"VolIgnoreForValidation", L"01");
+    EXPECT_TRUE(ValidateActiveProfile(false));
+
+    // The card changed behind the program's back.
+    sim::SetSimLiveValue(L"DHRoom", HexToBytes(L"03000000"));
+    EXPECT_FALSE(ValidateActiveProfile(true));
+    ApplyWhole(L"Full");
+    EXPECT_TRUE(ValidateActiveProfile(true));
+    gAudio->SetSpeakers(gPlaybackLineIds[0], 2);
+    EXPECT_FALSE(ValidateActiveProfile(true));
+    Store(L"Full", L"SystemSpeakers", L"00");
+    EXPECT_TRUE(ValidateActiveProfile(true));
+
+    // The driver reports the other form of a built-in layout, and NEO's parameters kept.
+    Store(L"Full", L"VSpeakerPos", HexToBytes(kVssPositionalLayoutAlt));
+    EXPECT_TRUE(ValidateActiveProfile(true));
+    Store(L"Full", L"VSpeakerPos", HexToBytes(kVssDefaultLayout));
+    EXPECT_FALSE(ValidateActiveProfile(true));
+}
+
+TEST_F(ProfileValues, ValidationOfProfilesWithoutComparableValues) {
+    RegWrite(gRegRoot, L"ActiveProfile", std::wstring(L"Keys"));
+    Store(L"Keys", L"Shortcut", L"7102");
+    RegWrite(Profile(L"Keys"), L"CustomIcon", std::wstring(L"x.ico"));
+    EXPECT_TRUE(ValidateActiveProfile(false));
+    RegDeleteTree(gRegProfiles, L"Keys");
+    EXPECT_FALSE(ValidateActiveProfile(false));
+    RegWrite(Profile(L"Keys"), L"", Bytes{});  // a key that exists
+    RegDeleteValue(Profile(L"Keys"), L"");
+    EXPECT_FALSE(ValidateActiveProfile(false));
+}
+
+TEST_F(ProfileValues, VolumeMemoryPerOutput) {
+    const int speakers = SimEndpoint(L"speakers");
+    sim::SetSimLiveValue(L"PanelConfig", HexToBytes(L"00000000"));
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"06000000"));
+    sim::SetSimChannelLevel(speakers, 0, 0.4f);
+    sim::SetSimChannelLevel(speakers, 1, 0.3f);  // balance -0.25
+    Currency volume = 7, balance = 7;
+    OutputVolumeMemory(L"", volume, balance, true);
+    EXPECT_EQ(volume, 7);  // the caller's arguments are untouched
+    EXPECT_EQ(BytesToHex(RegReadBytes(gRegRoot, L"LastOutput").value_or(Bytes{})), L"0000000006000000");
+    EXPECT_EQ(RegReadBytes(gRegRoot, L"LastVolume06"), Bytes{40});
+    EXPECT_EQ(RegReadBytes(gRegRoot, L"LastBalance06"), Bytes{75});
+
+    // Headphones on the front panel: a memory of its own.
+    sim::SetSimLiveValue(L"PanelConfig", HexToBytes(L"01000000"));
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"01000000"));
+    sim::SetSimChannelLevel(speakers, 0, 0.8f);
+    sim::SetSimChannelLevel(speakers, 1, 1.0f);
+    OutputVolumeMemory(L"", volume, balance, true);
+    EXPECT_EQ(RegReadBytes(gRegRoot, L"LastVolume11"), Bytes{100});
+    EXPECT_EQ(RegReadBytes(gRegRoot, L"LastBalance11"), Bytes{120});
+    EXPECT_EQ(RegReadBytes(gRegRoot, L"LastVolume06"), Bytes{40});
+
+    // Loading goes by the profile's output.
+    Store(L"Rear51", L"SpeakerConfig", L"06000000");
+    OutputVolumeMemory(L"Rear51", volume, balance, false);
+    EXPECT_EQ(volume, 40 * kCurrencyScale);
+    EXPECT_EQ(balance, -2500);
+    Store(L"FrontHP", L"SpeakerConfig", L"01");
+    Store(L"FrontHP", L"PanelConfig", L"01");
+    OutputVolumeMemory(L"FrontHP", volume, balance, false);
+    EXPECT_EQ(volume, 100 * kCurrencyScale);
+    EXPECT_EQ(balance, 2000);
+    Store(L"Rear4", L"SpeakerConfig", L"03000000");
+    OutputVolumeMemory(L"Rear4", volume, balance, false);
+    EXPECT_EQ(volume, 255 * kCurrencyScale);
+    EXPECT_EQ(balance, 0);
+}
+
+TEST_F(ProfileValues, PresetNamesBuiltInFirstThenTheUsersOwn) {
+    const std::wstring eq = gRegRoot + L"\\Presets\\EQ", vss = gRegRoot + L"\\Presets\\VSS";
+    const Bytes bass = HexToBytes(gEqPresetGains[1]);
+    Bytes mine = bass;
+    mine[2] = 1;
+    EXPECT_EQ(EqPresetName(mine), L"");
+    RegWrite(eq, L"Same as Bass", bass);
+    RegWrite(eq, L"Mine", mine);
+    EXPECT_EQ(EqPresetName(bass), L"Bass Preset");
+    EXPECT_EQ(EqPresetName(mine), L"Mine");
+
+    Bytes layout = HexToBytes(kVssDefaultLayout);
+    PutUInt32(layout, 0, 0xBF000000);  // front left moved
+    EXPECT_EQ(VssPresetName(layout), L"");
+    Bytes flagged = layout;
+    PutUInt32(flagged, 12, 0);
+    RegWrite(vss, L"Wide left", flagged);
+    RegWrite(vss, L"Short", Bytes(64, 0));
+    EXPECT_EQ(VssPresetName(layout), L"Wide left");
+    EXPECT_EQ(VssPresetName(HexToBytes(kVssPositionalLayoutAlt)), L"Vantor's Preset");
+}
+
+}  // namespace
+}  // namespace kal
