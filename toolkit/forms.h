@@ -264,6 +264,9 @@ public:
 
     // Creates the window and its controls, registers the form, runs OnLoad. Nothing when loaded.
     void Load();
+    // The window the form is created in on its next load (its layout's style then includes
+    // WS_CHILD); null for a top-level form.
+    void SetParentWindow(HWND parent) { parent_ = parent; }
     // OnQueryUnload may cancel (false); then OnUnload, the window goes, the form is forgotten.
     bool Unload();
     // Loads when needed.
@@ -330,6 +333,7 @@ private:
     std::vector<ControlRow> table_;
     std::vector<std::unique_ptr<Control>> controls_;
     HWND hwnd_ = nullptr;
+    HWND parent_ = nullptr;
     std::wstring tag_;
     std::optional<UIFont> font_;
     bool main_ = false;

@@ -164,7 +164,7 @@ TEST(NumericKeyValue, ReadsNumbersLikeTheLanguageDoes) {
 }
 
 TEST(PropertyBag, DefaultsAreNotStored) {
-    PropertyBag bag;
+    ImagePropertyBag bag;
     bag.Write(L"IconSizeX", 16, 16);
     EXPECT_FALSE(bag.Contains(L"IconSizeX"));
     EXPECT_EQ(bag.ReadInt(L"IconSizeX", 16), 16);

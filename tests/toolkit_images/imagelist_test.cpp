@@ -336,7 +336,7 @@ TEST(ImageList, PropertyBagRoundTripIncludingLargeIcons) {
     list.SetColourDepth(ILC_COLOR32);
     list.InitProperties();
     AddPatterns(list, {{1, L"big"}, {2, L"b"}, {3, nullptr}}, 72);
-    PropertyBag bag;
+    ImagePropertyBag bag;
     list.WriteProperties(bag);
     EXPECT_EQ(bag.ReadInt(L"Size", 0), 3 * 21660);
     EXPECT_EQ(bag.ReadBytes(L"Images").size(), 3u * 21660);
@@ -356,7 +356,7 @@ TEST(ImageList, PropertyBagRoundTripIncludingLargeIcons) {
 
     zephImageList none;
     none.InitProperties();
-    PropertyBag empty;
+    ImagePropertyBag empty;
     none.WriteProperties(empty);
     EXPECT_EQ(empty.Count(), 0u);  // all at their defaults
     zephImageList fromEmpty;
@@ -364,7 +364,7 @@ TEST(ImageList, PropertyBagRoundTripIncludingLargeIcons) {
     EXPECT_NE(fromEmpty.hIml(), nullptr);
     EXPECT_EQ(fromEmpty.ImageCount(), 0);
 
-    PropertyBag garbage;
+    ImagePropertyBag garbage;
     garbage.Write(L"Size", 500);
     garbage.Write(L"Images", Bytes(500, 0x7F));
     garbage.Write(L"Keys", std::wstring(L"lost"));
@@ -373,7 +373,7 @@ TEST(ImageList, PropertyBagRoundTripIncludingLargeIcons) {
     EXPECT_EQ(none2.ImageCount(), 0);
     EXPECT_TRUE(none2.Keys().empty());
 
-    PropertyBag damaged = bag;
+    ImagePropertyBag damaged = bag;
     Bytes images = bag.ReadBytes(L"Images");
     images.resize(21660 + 100);
     damaged.Write(L"Images", images);  // "Size" still claims three records

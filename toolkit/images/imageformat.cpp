@@ -237,33 +237,33 @@ std::optional<std::int32_t> NumericKeyValue(std::wstring_view text) {
     return static_cast<std::int32_t>(r);
 }
 
-void PropertyBag::Write(const std::wstring& name, const PropertyValue& value) { values_[name] = value; }
+void ImagePropertyBag::Write(const std::wstring& name, const PropertyValue& value) { values_[name] = value; }
 
-void PropertyBag::Write(const std::wstring& name, const PropertyValue& value, const PropertyValue& defaultValue) {
+void ImagePropertyBag::Write(const std::wstring& name, const PropertyValue& value, const PropertyValue& defaultValue) {
     if (value == defaultValue) values_.erase(name);
     else values_[name] = value;
 }
 
-PropertyValue PropertyBag::Read(const std::wstring& name, const PropertyValue& defaultValue) const {
+PropertyValue ImagePropertyBag::Read(const std::wstring& name, const PropertyValue& defaultValue) const {
     const auto it = values_.find(name);
     return it == values_.end() ? defaultValue : it->second;
 }
 
-std::int32_t PropertyBag::ReadInt(const std::wstring& name, std::int32_t defaultValue) const {
+std::int32_t ImagePropertyBag::ReadInt(const std::wstring& name, std::int32_t defaultValue) const {
     const PropertyValue v = Read(name, defaultValue);
     if (const auto* i = std::get_if<std::int32_t>(&v)) return *i;
     if (const auto* s = std::get_if<std::wstring>(&v)) return NumericKeyValue(*s).value_or(defaultValue);
     return defaultValue;
 }
 
-std::wstring PropertyBag::ReadText(const std::wstring& name, const std::wstring& defaultValue) const {
+std::wstring ImagePropertyBag::ReadText(const std::wstring& name, const std::wstring& defaultValue) const {
     const PropertyValue v = Read(name, defaultValue);
     if (const auto* s = std::get_if<std::wstring>(&v)) return *s;
     if (const auto* i = std::get_if<std::int32_t>(&v)) return std::to_wstring(*i);
     return defaultValue;
 }
 
-Bytes PropertyBag::ReadBytes(const std::wstring& name) const {
+Bytes ImagePropertyBag::ReadBytes(const std::wstring& name) const {
     const PropertyValue v = Read(name, Bytes{});
     if (const auto* b = std::get_if<Bytes>(&v)) return *b;
     return {};

@@ -139,7 +139,7 @@ std::optional<std::int32_t> NumericKeyValue(std::wstring_view text);
 using PropertyValue = std::variant<std::int32_t, std::wstring, Bytes>;
 
 // Named stored properties of a control. Writing a value equal to its default removes it.
-class PropertyBag {
+class ImagePropertyBag {
 public:
     void Write(const std::wstring& name, const PropertyValue& value);
     void Write(const std::wstring& name, const PropertyValue& value, const PropertyValue& defaultValue);

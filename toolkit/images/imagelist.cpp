@@ -521,7 +521,7 @@ bool zephImageList::LoadFromFile(const std::wstring& file) {
 
 void zephImageList::InitProperties() { Create(); }
 
-void zephImageList::ReadProperties(const PropertyBag& bag) {
+void zephImageList::ReadProperties(const ImagePropertyBag& bag) {
     SetIconSizeX(bag.ReadInt(L"IconSizeX", 16));
     SetIconSizeY(bag.ReadInt(L"IconSizeY", 16));
     SetColourDepth(bag.ReadInt(L"ColourDepth", 0));
@@ -535,7 +535,7 @@ void zephImageList::ReadProperties(const PropertyBag& bag) {
     SpreadKeys(keys_, 0, SplitKeys(bag.ReadText(L"Keys", L""), KeySeparatorChar()));
 }
 
-void zephImageList::WriteProperties(PropertyBag& bag) const {
+void zephImageList::WriteProperties(ImagePropertyBag& bag) const {
     bag.Write(L"IconSizeX", sizeX_, 16);
     bag.Write(L"IconSizeY", sizeY_, 16);
     bag.Write(L"ColourDepth", depth_, 0);

@@ -128,8 +128,8 @@ public:
 
     // Stored properties: a newly placed control, reading and writing the bag.
     void InitProperties();
-    void ReadProperties(const PropertyBag& bag);
-    void WriteProperties(PropertyBag& bag) const;
+    void ReadProperties(const ImagePropertyBag& bag);
+    void WriteProperties(ImagePropertyBag& bag) const;
 
 private:
     void Changed(std::initializer_list<const wchar_t*> names) const;

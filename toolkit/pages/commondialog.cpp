@@ -1,0 +1,128 @@
+#include "toolkit/pages/commondialog.h"
+
+#include <vector>
+
+#include "toolkit/errors.h"
+#include "toolkit/pages/pagehelpers.h"
+
+namespace kal {
+
+CommonDialogState gCommonDialog;
+
+namespace {
+
+PageDialogs& SystemDialogs() {
+    static PageDialogs system;
+    return system;
+}
+
+PageDialogs* gDialogs = nullptr;
+
+}  // namespace
+
+BOOL PageDialogs::OpenFile(OPENFILENAMEW& dialog) { return ::GetOpenFileNameW(&dialog); }
+BOOL PageDialogs::PickColour(CHOOSECOLORW& dialog) { return ::ChooseColorW(&dialog); }
+DWORD PageDialogs::ExtendedError() { return ::CommDlgExtendedError(); }
+int PageDialogs::Message(HWND owner, const std::wstring& text, UINT type) {
+    const std::wstring title = ExecutableName();
+    return ::MessageBoxW(owner, text.c_str(), title.c_str(), type);
+}
+
+PageDialogs& Dialogs() { return gDialogs ? *gDialogs : SystemDialogs(); }
+
+PageDialogs* SetPageDialogs(PageDialogs* dialogs) {
+    PageDialogs* before = gDialogs;
+    gDialogs = dialogs;
+    return before;
+}
+
+int PageMessage(HWND owner, const std::wstring& text, UINT type) {
+    HWND top = owner ? ::GetAncestor(owner, GA_ROOT) : nullptr;
+    return Dialogs().Message(top, text, type);
+}
+
+bool ShowOpenFileDialog(OpenFileRequest& r) {
+    gCommonDialog.lastResult = 0;
+    gCommonDialog.lastError = 0;
+
+    DWORD flags = (r.flags & ~static_cast<DWORD>(OFN_ENABLEHOOK | OFN_ENABLETEMPLATE));
+    if (r.mustExist) flags |= OFN_FILEMUSTEXIST;
+    if (r.multiSelect) flags |= OFN_ALLOWMULTISELECT;
+    if (r.readOnly) flags |= OFN_READONLY;
+    if (r.hideReadOnly) flags |= OFN_HIDEREADONLY;
+
+    const std::wstring filter = FilterToNulls(r.filter);
+    const std::size_t size = (flags & OFN_ALLOWMULTISELECT) ? 8192 : 260;
+    std::vector<wchar_t> file(size + 2, L'\0');
+    std::vector<wchar_t> title(size + 2, L'\0');
+    r.fileName.copy(file.data(), std::min(r.fileName.size(), size - 1));
+    r.fileTitle.copy(title.data(), std::min(r.fileTitle.size(), size - 1));
+
+    // The layout every system version accepts.
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
+    ofn.hwndOwner = r.owner;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = static_cast<DWORD>(r.filterIndex);
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(size);
+    ofn.lpstrFileTitle = title.data();
+    ofn.nMaxFileTitle = static_cast<DWORD>(size);
+    ofn.lpstrInitialDir = r.initialFolder.empty() ? nullptr : r.initialFolder.c_str();
+    ofn.lpstrTitle = r.title.empty() ? nullptr : r.title.c_str();
+    ofn.Flags = flags;
+    ofn.lpstrDefExt = r.defaultExtension.empty() ? nullptr : r.defaultExtension.c_str();
+
+    const BOOL result = Dialogs().OpenFile(ofn);
+    gCommonDialog.lastResult = result;
+    if (!result) {
+        // Cancel and failure alike; a failure leaves its code behind.
+        gCommonDialog.lastError = Dialogs().ExtendedError();
+        r.fileName.clear();
+        r.fileTitle.clear();
+        r.filter.clear();
+        r.flags = 0;
+        r.filterIndex = -1;
+        return false;
+    }
+    const std::wstring_view fileView(file.data(), file.size());
+    if (ofn.Flags & OFN_ALLOWMULTISELECT) {
+        r.fileTitle.clear();
+        r.fileName = FileBufferText(fileView, true);
+    } else {
+        r.fileName = FileBufferText(fileView, false);
+        r.fileTitle = FileBufferText(std::wstring_view(title.data(), title.size()), false);
+    }
+    r.flags = ofn.Flags;
+    r.filterIndex = static_cast<std::int32_t>(ofn.nFilterIndex);
+    r.filter = FilterEntry(filter, r.filterIndex);
+    if (ofn.Flags & OFN_READONLY) r.readOnly = true;
+    return true;
+}
+
+bool ShowColourDialog(std::int32_t& colour, bool anyColour, bool fullOpen, bool preventFullOpen, HWND owner) {
+    DWORD flags = (anyColour ? CC_ANYCOLOR : CC_SOLIDCOLOR) | CC_RGBINIT;
+    if (fullOpen) flags |= CC_FULLOPEN;
+    if (preventFullOpen) flags |= CC_PREVENTFULLOPEN;
+    if (!gCommonDialog.seeded) {
+        for (int i = 0; i < 16; ++i) gCommonDialog.customColours[static_cast<std::size_t>(i)] = ::GetSysColor(i);
+        gCommonDialog.seeded = true;
+    }
+    CHOOSECOLORW cc{};
+    cc.lStructSize = sizeof cc;
+    cc.hwndOwner = owner;
+    cc.rgbResult = static_cast<COLORREF>(colour);
+    cc.lpCustColors = gCommonDialog.customColours.data();
+    cc.Flags = flags;
+    const BOOL result = Dialogs().PickColour(cc);
+    gCommonDialog.lastResult = result;
+    if (result) {
+        colour = static_cast<std::int32_t>(cc.rgbResult & 0xFFFFFF);
+        return true;
+    }
+    gCommonDialog.lastError = Dialogs().ExtendedError();
+    colour = -1;
+    return false;
+}
+
+}  // namespace kal
