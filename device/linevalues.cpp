@@ -1,0 +1,82 @@
+#include "device/linevalues.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "device/audio.h"
+#include "device/cardlines.h"
+#include "device/mixervalues.h"
+#include "device/trayservices.h"
+#include "device/transport.h"
+#include "startup/utility.h"
+
+namespace kal {
+
+ITrayServices* gTrayServices = nullptr;
+IInputLineEditor* gInputLineEditor = nullptr;
+
+namespace {
+
+// The last identifier copied by StringFromPtr, zero-padded.
+std::vector<wchar_t> gPtrStringBuffer(8, L'\0');
+
+constexpr std::uint32_t kDeviceStateActive = 1;
+
+}  // namespace
+
+void StampSelfChange() { gLastSelfChange.store(::timeGetTime()); }
+
+bool IsSelfChange() { return WithinOwnChangeWindow(::timeGetTime(), gLastSelfChange.load()); }
+
+std::int16_t GetLineMute(const std::wstring& line, std::uint32_t flow) {
+    std::int16_t value = 0;
+    if (gAudio) gAudio->LineMuteOperation(line, flow, value, false);
+    return value;
+}
+
+void SetLineMute(const std::wstring& line, std::uint32_t flow, std::int16_t value) {
+    StampSelfChange();
+    if (gAudio) gAudio->LineMuteOperation(line, flow, value, true);
+}
+
+const wchar_t* StringFromPtr(const wchar_t* text) {
+    const std::size_t n = text ? static_cast<std::size_t>(::lstrlenW(text)) : 0;
+    // At least 11 zero bytes follow the copy.
+    gPtrStringBuffer.assign(n + 6, L'\0');
+    if (n) std::copy(text, text + n, gPtrStringBuffer.begin());
+    return gPtrStringBuffer.data();
+}
+
+void OnSpeakersOutputChanged(const std::wstring& id, std::uint32_t state) {
+    const bool active = state == kDeviceStateActive;
+    if (id != gPlaybackLineIds[0]) {
+        const int k = InputLineIndex(id);
+        if (IInputLineEditor* editor = gInputLineEditor; editor && k != -1) {
+            editor->SetRecordLine(k, active, active ? L"*" : L"", editor->RealTimeMode() && active);
+            editor->SetInputLineCaptionEnabled(k, active);
+            editor->CloseInputLineCustomControls(k);
+            const std::wstring profile = editor->ProfileTag();
+            if (active) editor->CurrentInputLine(k, profile);
+            editor->CurrentInputLineSelection(profile);
+        }
+        if (gTrayServices) gTrayServices->RefreshProfilesForm();
+        return;
+    }
+    if (!gTrayServices) return;
+    if (!active) {
+        gTrayServices->ShowBalloon(kAppTitle,
+                                   L"\r\nYour Xonar Speakers are now disabled.\r\n\r\n"
+                                   L"All features are suspended until Speakers output is enabled again.",
+                                   kBalloonWarning);
+        gTrayServices->UpdateTrayIcon(false);
+    } else {
+        gTrayServices->ShowBalloon(kAppTitle, L"\r\nSpeakers output enabled. Normal functionality resumed.",
+                                   kBalloonInfo);
+    }
+    gTrayServices->RegisterGlobalHotkeys(active);
+}
+
+}  // namespace kal

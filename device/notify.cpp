@@ -1,0 +1,428 @@
+#include "device/notify.h"
+
+#include <cstring>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "device/audio.h"
+#include "device/cardlines.h"
+#include "device/linevalues.h"
+#include "device/mixervalues.h"
+#include "device/trayservices.h"
+#include "device/transport.h"
+#include "startup/globals.h"
+#include "startup/raii.h"
+#include "startup/registry.h"
+
+namespace kal {
+
+std::atomic<bool> gNotificationPending{false};
+ComPtr<IMMNotificationClient> gNotificationClient;
+
+namespace {
+
+std::atomic<HWND> gNotificationWindow{nullptr};
+
+// What an accepted notification hands to its timer. Written by the callback that set
+// gNotificationPending, read by the timer that clears it; the lock orders the two threads.
+std::mutex gNotifyLock;
+std::uint32_t gNotifyDefaultFlow = 0;
+std::uint32_t gNotifyDefaultRole = 0;
+const wchar_t* gNotifyDefaultDeviceId = nullptr;
+const wchar_t* gNotifyStateDeviceId = nullptr;
+std::uint32_t gNotifyNewState = 0;
+const wchar_t* gNotifyPropertyDeviceId = nullptr;
+PROPERTYKEY gNotifyPropertyKey{};
+
+// Endpoint properties whose changes are taken.
+constexpr GUID kPropEndpointState = {0x194EF948, 0x7CDB, 0x403E, {0x9F, 0x47, 0x19, 0x41, 0x8F, 0x7B, 0x24, 0xFD}};
+constexpr GUID kPropPhysicalSpeakers = {0x1DA5D803, 0xD492, 0x4EDD, {0x8C, 0x23, 0xE0, 0xC0, 0xFF, 0xEE, 0x7F, 0x0E}};
+constexpr GUID kPropDeviceFormat = {0xF19F064D, 0x082C, 0x4E27, {0xBC, 0x73, 0x68, 0x82, 0xA1, 0xBB, 0x8E, 0x4C}};
+
+bool SameKey(const PROPERTYKEY& key, const GUID& fmtid, DWORD pid) {
+    return key.pid == pid && std::memcmp(&key.fmtid, &fmtid, sizeof(GUID)) == 0;
+}
+
+bool IsWatchedProperty(const PROPERTYKEY& key) {
+    return SameKey(key, kPropEndpointState, 1) || SameKey(key, kPropPhysicalSpeakers, 3) ||
+           SameKey(key, kPropDeviceFormat, 0);
+}
+
+// Posts to the main window; false when there is none or the post fails.
+bool PostToMainWindow(UINT msg, WPARAM wParam) {
+    HWND window = gNotificationWindow.load();
+    return window && ::PostMessageW(window, msg, wParam, 0);
+}
+
+// The common path of the three acting callbacks. `copy` stores the arguments once the pending
+// flag is ours.
+template <typename Copy>
+void Accept(NotificationKind kind, Copy&& copy) {
+    if (IsSelfChange()) return;
+    if (gNotificationPending.exchange(true)) return;
+    try {
+        {
+            std::lock_guard lock(gNotifyLock);
+            copy();
+        }
+        if (PostToMainWindow(kMsgAudioNotification, static_cast<WPARAM>(kind))) return;
+    } catch (...) {
+    }
+    gNotificationPending.store(false);
+}
+
+// Clears gNotificationPending when a timer handler ends, however it ends.
+struct PendingClear {
+    PendingClear() = default;
+    PendingClear(const PendingClear&) = delete;
+    PendingClear& operator=(const PendingClear&) = delete;
+    ~PendingClear() { gNotificationPending.store(false); }
+};
+
+std::wstring Text(const wchar_t* p) { return p ? std::wstring(p) : std::wstring(); }
+
+void RefreshProfiles() {
+    if (gTrayServices) gTrayServices->RefreshProfilesForm();
+}
+
+// Timers started on the main window and not yet run; a WM_TIMER already queued when a timer was
+// killed is not run twice. User-interface thread only.
+struct ArmedTimers {
+    bool defaultDevice = false, deviceState = false, propertyValue = false, refresh = false;
+    bool* For(UINT_PTR id) {
+        switch (id) {
+        case kTimerOnDefaultDeviceChanged: return &defaultDevice;
+        case kTimerOnDeviceStateChanged: return &deviceState;
+        case kTimerOnPropertyValueChanged: return &propertyValue;
+        case kTimerUpdateRealTimeData: return &refresh;
+        default: return nullptr;
+        }
+    }
+};
+ArmedTimers gArmed;
+
+UINT_PTR TimerFor(WPARAM kind) {
+    switch (static_cast<NotificationKind>(kind)) {
+    case NotificationKind::DefaultDevice: return kTimerOnDefaultDeviceChanged;
+    case NotificationKind::DeviceState: return kTimerOnDeviceStateChanged;
+    case NotificationKind::PropertyValue: return kTimerOnPropertyValueChanged;
+    }
+    return 0;
+}
+
+void RunTimer(UINT_PTR id) {
+    switch (id) {
+    case kTimerOnDefaultDeviceChanged: TimerOnDefaultDeviceChanged(); break;
+    case kTimerOnDeviceStateChanged: TimerOnDeviceStateChanged(); break;
+    case kTimerOnPropertyValueChanged: TimerOnPropertyValueChanged(); break;
+    case kTimerUpdateRealTimeData: TimerUpdateRealTimeData(); break;
+    default: break;
+    }
+}
+
+}  // namespace
+
+void SetNotificationWindow(HWND window) { gNotificationWindow.store(window); }
+HWND NotificationWindow() { return gNotificationWindow.load(); }
+
+bool DispatchNotificationMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    try {
+        if (msg == kMsgAudioNotification) {
+            const UINT_PTR id = TimerFor(wParam);
+            bool* armed = gArmed.For(id);
+            // A timer that can't start would keep every later notification out.
+            if (!armed || !::SetTimer(window, id, kNotificationTimerMs, nullptr)) {
+                gNotificationPending.store(false);
+                return true;
+            }
+            *armed = true;
+            return true;
+        }
+        if (msg == kMsgRegistryChanged) {
+            ::KillTimer(window, kTimerUpdateRealTimeData);
+            gArmed.refresh = ::SetTimer(window, kTimerUpdateRealTimeData, kRefreshTimerMs, nullptr) != 0;
+            return true;
+        }
+        if (msg == kMsgMixerControlChange) {
+            MixerControlChanged(static_cast<std::uint32_t>(lParam));
+            return true;
+        }
+        if (msg == WM_TIMER) {
+            bool* armed = gArmed.For(static_cast<UINT_PTR>(wParam));
+            if (!armed) return false;
+            ::KillTimer(window, static_cast<UINT_PTR>(wParam));
+            if (!*armed) return true;
+            *armed = false;
+            RunTimer(static_cast<UINT_PTR>(wParam));
+            return true;
+        }
+    } catch (...) {
+        return true;
+    }
+    return false;
+}
+
+void TimerOnDefaultDeviceChanged() {
+    PendingClear clear;
+    std::uint32_t flow = 0;
+    std::wstring id;
+    {
+        std::lock_guard lock(gNotifyLock);
+        flow = gNotifyDefaultFlow;
+        id = Text(gNotifyDefaultDeviceId);
+    }
+    if (gInputLineEditor && flow == 1 && !IsSelfChange()) gInputLineEditor->ShowRecordingSource(id);
+    RefreshProfiles();
+}
+
+void TimerOnDeviceStateChanged() {
+    PendingClear clear;
+    std::uint32_t state = 0;
+    std::wstring id;
+    {
+        std::lock_guard lock(gNotifyLock);
+        state = gNotifyNewState;
+        id = Text(gNotifyStateDeviceId);
+    }
+    OnSpeakersOutputChanged(id, state);
+}
+
+void TimerOnPropertyValueChanged() {
+    PendingClear clear;
+    PROPERTYKEY key{};
+    std::wstring id;
+    {
+        std::lock_guard lock(gNotifyLock);
+        key = gNotifyPropertyKey;
+        id = Text(gNotifyPropertyDeviceId);
+    }
+    if (SameKey(key, kPropEndpointState, 1)) {
+        OnSpeakersOutputChanged(id, gAudio ? gAudio->DeviceState(id) : 0);
+    } else if (SameKey(key, kPropPhysicalSpeakers, 3) || SameKey(key, kPropDeviceFormat, 0)) {
+        if (gInputLineEditor && !IsSelfChange() && id == gPlaybackLineIds[0]) gInputLineEditor->RefreshSpeakersAndFormat();
+    }
+    RefreshProfiles();
+}
+
+void TimerUpdateRealTimeData() {
+    if (!gTrayServices) return;
+    gTrayServices->RefreshProfilesForm();
+    gTrayServices->RefreshOpenForms(false, IsSelfChange());
+}
+
+void MixerControlChanged(std::uint32_t controlId) {
+    if (!gAudio || controlId != gAudio->InputMuxControlID) return;
+    if (gInputLineEditor && !IsSelfChange())
+        gInputLineEditor->ShowRecordingSource(AudioValueText(gAudio->SelectedInputLineID()));
+    RefreshProfiles();
+}
+
+// The notification client.
+
+HRESULT STDMETHODCALLTYPE CIMMNotificationClient::QueryInterface(REFIID iid, void** out) {
+    if (!out) return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, __uuidof(IMMNotificationClient))) {
+        *out = static_cast<IMMNotificationClient*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG STDMETHODCALLTYPE CIMMNotificationClient::AddRef() { return ++refs_; }
+
+ULONG STDMETHODCALLTYPE CIMMNotificationClient::Release() {
+    const ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+}
+
+HRESULT STDMETHODCALLTYPE CIMMNotificationClient::OnDeviceStateChanged(LPCWSTR deviceId, DWORD newState) {
+    Accept(NotificationKind::DeviceState, [&] {
+        gNotifyStateDeviceId = StringFromPtr(deviceId);
+        gNotifyNewState = newState;
+    });
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CIMMNotificationClient::OnDeviceAdded(LPCWSTR) { return S_OK; }
+HRESULT STDMETHODCALLTYPE CIMMNotificationClient::OnDeviceRemoved(LPCWSTR) { return S_OK; }
+
+HRESULT STDMETHODCALLTYPE CIMMNotificationClient::OnDefaultDeviceChanged(EDataFlow flow, ERole role, LPCWSTR deviceId) {
+    Accept(NotificationKind::DefaultDevice, [&] {
+        gNotifyDefaultFlow = static_cast<std::uint32_t>(flow);
+        gNotifyDefaultRole = static_cast<std::uint32_t>(role);
+        gNotifyDefaultDeviceId = StringFromPtr(deviceId);
+    });
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE CIMMNotificationClient::OnPropertyValueChanged(LPCWSTR deviceId, const PROPERTYKEY key) {
+    if (!IsWatchedProperty(key)) return S_OK;
+    Accept(NotificationKind::PropertyValue, [&] {
+        gNotifyPropertyKey = key;
+        gNotifyPropertyDeviceId = StringFromPtr(deviceId);
+    });
+    return S_OK;
+}
+
+void RegisterNotificationClient() {
+    if (!gNotificationClient) {
+        auto* client = new CIMMNotificationClient;
+        gNotificationClient.attach(client);
+    }
+    if (gAudio) gAudio->RegisterEndpointNotificationCallback(gNotificationClient.get());
+}
+
+void UnregisterNotificationClient() {
+    if (gNotificationClient && gAudio) gAudio->UnregisterEndpointNotificationCallback(gNotificationClient.get());
+    gNotificationClient.reset();
+}
+
+void StartChangeWatchers(HWND window) {
+    if (gNoUI) return;
+    SetNotificationWindow(window);
+    WatchRegistryKey(gDriverSettingsKey);
+    if (gIsXP) {
+        WatchRegistryKey(L"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Hardware Profiles\\Current\\System\\"
+                         L"CurrentControlSet\\Enum\\" + gCardInstanceId + L"\\DirectSound\\Speaker Configuration");
+        if (gAudio) gAudio->RegisterMixerCallback(window);
+    } else {
+        RegisterNotificationClient();
+    }
+}
+
+void StopChangeWatchers() {
+    if (gIsXP) {
+        if (gAudio) gAudio->RegisterMixerCallback(nullptr);
+    } else {
+        UnregisterNotificationClient();
+    }
+    ReleaseRegistryWatchers();
+    SetNotificationWindow(nullptr);
+}
+
+// The registry watchers: every watched key armed with RegNotifyChangeKeyValue on one thread,
+// which waits on all of them and re-arms a key after each change. Arming happens on that thread
+// because a notification ends with the thread that asked for it.
+
+namespace {
+
+class RegistryWatchers {
+public:
+    RegistryWatchers() = default;
+    RegistryWatchers(const RegistryWatchers&) = delete;
+    RegistryWatchers& operator=(const RegistryWatchers&) = delete;
+    ~RegistryWatchers() { Release(); }
+
+    void Add(const std::wstring& path) {
+        std::lock_guard lock(mutex_);
+        if (!thread_.joinable()) {
+            stop_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+            wake_.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+            if (!stop_ || !wake_) return;
+            thread_ = std::thread([this] { Run(); });
+        }
+        pending_.push_back(path);
+        ++count_;
+        ::SetEvent(wake_.get());
+    }
+
+    std::size_t Count() {
+        std::lock_guard lock(mutex_);
+        return count_;
+    }
+
+    void Release() {
+        std::thread thread;
+        {
+            std::lock_guard lock(mutex_);
+            if (thread_.joinable()) ::SetEvent(stop_.get());
+            thread = std::move(thread_);
+            pending_.clear();
+            count_ = 0;
+        }
+        if (thread.joinable()) thread.join();
+        stop_.reset();
+        wake_.reset();
+    }
+
+private:
+    struct Watch {
+        UniqueHKey key;
+        UniqueHandle changed;
+    };
+
+    static bool Arm(Watch& w) {
+        return ::RegNotifyChangeKeyValue(w.key.get(), FALSE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                                         w.changed.get(), TRUE) == ERROR_SUCCESS;
+    }
+
+    static std::unique_ptr<Watch> Open(std::wstring path) {
+        HKEY hive = SplitRegPath(path);
+        auto w = std::make_unique<Watch>();
+        if (!hive || ::RegOpenKeyExW(hive, path.c_str(), 0, KEY_NOTIFY, w->key.put()) != ERROR_SUCCESS) return nullptr;
+        w->changed.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+        if (!w->changed || !Arm(*w)) return nullptr;
+        return w;
+    }
+
+    void Run() {
+        std::vector<std::unique_ptr<Watch>> watches;
+        for (;;) {
+            std::vector<HANDLE> handles{stop_.get(), wake_.get()};
+            for (auto& w : watches) handles.push_back(w->changed.get());
+            const DWORD n = static_cast<DWORD>(handles.size());
+            const DWORD r = ::WaitForMultipleObjects(n, handles.data(), FALSE, INFINITE);
+            if (r == WAIT_OBJECT_0) break;
+            if (r == WAIT_OBJECT_0 + 1) {
+                std::vector<std::wstring> added;
+                {
+                    std::lock_guard lock(mutex_);
+                    added.swap(pending_);
+                }
+                for (auto& path : added) {
+                    if (path.empty()) continue;
+                    if (auto w = Open(path)) watches.push_back(std::move(w));
+                }
+                continue;
+            }
+            if (r >= WAIT_OBJECT_0 + 2 && r < WAIT_OBJECT_0 + n) {
+                const auto at = watches.begin() + (r - WAIT_OBJECT_0 - 2);
+                // Re-armed before the post, so a change made meanwhile is not missed. A key that
+                // can't be armed again (deleted) is no longer watched.
+                if (!Arm(**at)) watches.erase(at);
+                PostToMainWindow(kMsgRegistryChanged, 0);
+                continue;
+            }
+            // A handle went bad: nothing sensible is left to wait for.
+            break;
+        }
+    }
+
+    std::mutex mutex_;
+    std::thread thread_;
+    UniqueHandle stop_, wake_;
+    std::vector<std::wstring> pending_;
+    std::size_t count_ = 0;
+};
+
+RegistryWatchers& Watchers() {
+    static RegistryWatchers watchers;
+    return watchers;
+}
+
+}  // namespace
+
+void WatchRegistryKey(const std::wstring& path) {
+    if (path.empty()) return;
+    Watchers().Add(path);
+}
+
+std::size_t RegistryWatcherCount() { return Watchers().Count(); }
+
+void ReleaseRegistryWatchers() { Watchers().Release(); }
+
+}  // namespace kal

@@ -1,0 +1,108 @@
+// Change notifications: Core Audio's endpoint notifications, the XP mixer's change messages and
+// changes of watched registry keys (the driver's live settings). Notification threads never act
+// and never call COM: they copy their arguments and post to the main window, whose handler starts
+// the deferred-work timer on the user-interface thread, where the work is done.
+//
+// The main window's side: it calls SetNotificationWindow with itself while loaded and passes every
+// message to DispatchNotificationMessage first, which starts and runs the timers below.
+#pragma once
+#include <windows.h>
+#include <mmdeviceapi.h>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "device/audio_com.h"
+
+namespace kal {
+
+// Posted by the Core Audio callbacks; wParam is the NotificationKind.
+inline constexpr UINT kMsgAudioNotification = WM_APP + 0x4B0;
+// Posted by the registry watcher for a change of a watched key.
+inline constexpr UINT kMsgRegistryChanged = WM_APP + 0x4B1;
+// The XP mixer's change message (MM_MIXM_CONTROL_CHANGE); lParam is the control id.
+inline constexpr UINT kMsgMixerControlChange = 0x3D1;
+
+enum class NotificationKind : WPARAM { DefaultDevice = 1, DeviceState = 2, PropertyValue = 3 };
+
+// Timers on the main window: the three one-shot handlers and the real-time data refresh.
+inline constexpr UINT_PTR kTimerOnDefaultDeviceChanged = 0x4B01;
+inline constexpr UINT_PTR kTimerOnDeviceStateChanged = 0x4B02;
+inline constexpr UINT_PTR kTimerOnPropertyValueChanged = 0x4B03;
+inline constexpr UINT_PTR kTimerUpdateRealTimeData = 0x4B04;
+inline constexpr UINT kNotificationTimerMs = 1;
+inline constexpr UINT kRefreshTimerMs = 20;
+
+// Set while an accepted Core Audio notification waits for its timer; further ones are dropped.
+extern std::atomic<bool> gNotificationPending;
+
+// The window notifications are posted to; null while there is none (posts then fail).
+void SetNotificationWindow(HWND window);
+HWND NotificationWindow();
+
+// Handles the notification messages and timers of the main window; true when the message was one
+// of them (it is then not passed on). Never throws.
+bool DispatchNotificationMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// The deferred handlers, run on the user-interface thread by the timers. Each clears
+// gNotificationPending when done, whatever happened.
+void TimerOnDefaultDeviceChanged();
+void TimerOnDeviceStateChanged();
+void TimerOnPropertyValueChanged();
+// Refreshes the profile list and the open forms after the driver's settings changed.
+void TimerUpdateRealTimeData();
+// XP: a mixer control changed; only the recording source selector matters.
+void MixerControlChanged(std::uint32_t controlId);
+
+// Core Audio's notification client. Default-device, device-state and property-change
+// notifications are taken unless the program's own change is under 1000 ms old or another
+// notification is pending; device-added and device-removed are ignored.
+class CIMMNotificationClient final : public IMMNotificationClient {
+public:
+    CIMMNotificationClient() = default;
+    CIMMNotificationClient(const CIMMNotificationClient&) = delete;
+    CIMMNotificationClient& operator=(const CIMMNotificationClient&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    HRESULT STDMETHODCALLTYPE OnDeviceStateChanged(LPCWSTR deviceId, DWORD newState) override;
+    HRESULT STDMETHODCALLTYPE OnDeviceAdded(LPCWSTR deviceId) override;
+    HRESULT STDMETHODCALLTYPE OnDeviceRemoved(LPCWSTR deviceId) override;
+    HRESULT STDMETHODCALLTYPE OnDefaultDeviceChanged(EDataFlow flow, ERole role, LPCWSTR deviceId) override;
+    HRESULT STDMETHODCALLTYPE OnPropertyValueChanged(LPCWSTR deviceId, const PROPERTYKEY key) override;
+
+private:
+    ~CIMMNotificationClient() = default;
+    std::atomic<ULONG> refs_{1};
+};
+
+// The one client while the main form is loaded (Vista and later).
+extern ComPtr<IMMNotificationClient> gNotificationClient;
+// Creates gNotificationClient and registers it with the audio object's enumerator ...
+void RegisterNotificationClient();
+// ... and unregisters and releases it.
+void UnregisterNotificationClient();
+
+// The main form's load, once the card's lines are found: unless running without a user interface,
+// makes `window` the notification window, watches the driver's settings key and, on XP, the
+// card's DirectSound speaker configuration key and the mixer's change messages; on Vista and
+// later registers the notification client. Failures are not reported.
+void StartChangeWatchers(HWND window);
+// The main form's unload: stops all of them.
+void StopChangeWatchers();
+
+// Watches a registry key (a full path, or one relative to the driver's class key) for changes
+// of its values for the life of the watchers: each change posts kMsgRegistryChanged. All keys
+// are watched on one thread of the watchers' own. An empty path does nothing; a key that can't
+// be opened is kept, unwatched, without a report.
+void WatchRegistryKey(const std::wstring& path);
+// Number of keys given to WatchRegistryKey since the last release.
+std::size_t RegistryWatcherCount();
+// Stops watching every key and ends the watcher thread.
+void ReleaseRegistryWatchers();
+
+}  // namespace kal

@@ -1,0 +1,63 @@
+// What device code asks of the windows that own the user interface. The device library does not
+// know the forms: the main form implements ITrayServices and the profile editor implements
+// IInputLineEditor, and each sets its pointer while it is loaded (null otherwise). Both are used
+// on the user-interface thread only.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace kal {
+
+// Balloon styles.
+inline constexpr std::uint32_t kBalloonInfo = 1;
+inline constexpr std::uint32_t kBalloonWarning = 2;
+inline constexpr std::uint32_t kBalloonError = 3;
+
+class ITrayServices {  // the main form
+public:
+    // A balloon on the tray icon.
+    virtual void ShowBalloon(const std::wstring& title, const std::wstring& text, std::uint32_t style) = 0;
+    // Rebuilds the tray icon from the live state; false changes the existing icon in place.
+    virtual void UpdateTrayIcon(bool recreate) = 0;
+    // Registers (true) or drops (false) the shortcut keys, enables or disables the editor menu
+    // items and the other forms with them, then refreshes the tray tip.
+    virtual void RegisterGlobalHotkeys(bool enable) = 0;
+    virtual void SetTrayTip(const std::wstring& text) = 0;
+    // The form layer's refreshes, run for device code by the main form: the menus and the
+    // profile list, and the open editor and volume pop-up.
+    virtual void RefreshProfilesForm() = 0;
+    virtual void RefreshOpenForms(bool force, bool ownChangeInProgress) = 0;
+
+protected:
+    ~ITrayServices() = default;
+};
+
+class IInputLineEditor {  // the profile editor
+public:
+    // True in real-time settings mode.
+    virtual bool RealTimeMode() const = 0;
+    // The name of the profile being edited ("" for a new profile or real-time mode).
+    virtual std::wstring ProfileTag() const = 0;
+    // The recording input's check box: enabled, tag ("*" marks an active line) and value.
+    virtual void SetRecordLine(int input, bool enabled, const std::wstring& tag, bool checked) = 0;
+    virtual void SetInputLineCaptionEnabled(int input, bool enabled) = 0;
+    // Unloads the input's custom-controls dialog when it is open for that input.
+    virtual void CloseInputLineCustomControls(int input) = 0;
+    // Reloads one recording line, and the recording input selection, from the profile.
+    virtual void CurrentInputLine(int input, const std::wstring& profile) = 0;
+    virtual void CurrentInputLineSelection(const std::wstring& profile) = 0;
+    // Shows the line as the recording source (unless the editor leaves the source alone).
+    virtual void ShowRecordingSource(const std::wstring& lineId) = 0;
+    // Re-reads the speaker configuration and the device format fields.
+    virtual void RefreshSpeakersAndFormat() = 0;
+
+protected:
+    ~IInputLineEditor() = default;
+};
+
+// Set by the main form while it is loaded.
+extern ITrayServices* gTrayServices;
+// Set by the profile editor while it is loaded; null means the editor is closed.
+extern IInputLineEditor* gInputLineEditor;
+
+}  // namespace kal

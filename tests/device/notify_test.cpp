@@ -1,0 +1,534 @@
+#include "device/notify.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <functional>
+#include <mutex>
+#include <vector>
+
+#include "device/linevalues.h"
+#include "device/mixervalues.h"
+#include "device/trayservices.h"
+#include "lines_fixture.h"
+#include "sim/driver.h"
+#include "sim/xp_mixer.h"
+#include "startup/utility.h"
+
+namespace kal {
+namespace {
+
+using testing::SimEp;
+using testing::SimId;
+
+constexpr PROPERTYKEY Key(const GUID& g, DWORD pid) { return PROPERTYKEY{g, pid}; }
+constexpr GUID kEndpointState = {0x194EF948, 0x7CDB, 0x403E, {0x9F, 0x47, 0x19, 0x41, 0x8F, 0x7B, 0x24, 0xFD}};
+constexpr GUID kPhysicalSpeakers = {0x1DA5D803, 0xD492, 0x4EDD, {0x8C, 0x23, 0xE0, 0xC0, 0xFF, 0xEE, 0x7F, 0x0E}};
+constexpr GUID kDeviceFormat = {0xF19F064D, 0x082C, 0x4E27, {0xBC, 0x73, 0x68, 0x82, 0xA1, 0xBB, 0x8E, 0x4C}};
+
+// One call the device code made into the user interface, and the thread it came on.
+struct Call {
+    std::wstring what;
+    DWORD thread;
+    DWORD tick;
+};
+
+class Recorder {
+public:
+    void Add(std::wstring what) { calls.push_back({std::move(what), ::GetCurrentThreadId(), ::timeGetTime()}); }
+    std::size_t Count(const std::wstring& what) const {
+        std::size_t n = 0;
+        for (const auto& c : calls) n += c.what == what;
+        return n;
+    }
+    std::vector<std::wstring> Names() const {
+        std::vector<std::wstring> names;
+        for (const auto& c : calls) names.push_back(c.what);
+        return names;
+    }
+    std::vector<Call> calls;
+};
+
+class RecordingTray : public ITrayServices, public Recorder {
+public:
+    void ShowBalloon(const std::wstring& title, const std::wstring& text, std::uint32_t style) override {
+        Add(L"Balloon " + std::to_wstring(style) + L" " + title + L":" + text);
+    }
+    void UpdateTrayIcon(bool recreate) override { Add(L"UpdateTrayIcon " + std::to_wstring(recreate)); }
+    void RegisterGlobalHotkeys(bool enable) override { Add(L"Hotkeys " + std::to_wstring(enable)); }
+    void SetTrayTip(const std::wstring& text) override { Add(L"Tip " + text); }
+    void RefreshProfilesForm() override { Add(L"Profiles"); }
+    void RefreshOpenForms(bool force, bool own) override {
+        Add(L"OpenForms " + std::to_wstring(force) + std::to_wstring(own));
+    }
+};
+
+class RecordingEditor : public IInputLineEditor, public Recorder {
+public:
+    bool realTime = false;
+    bool RealTimeMode() const override { return realTime; }
+    std::wstring ProfileTag() const override { return L"Evening"; }
+    void SetRecordLine(int input, bool enabled, const std::wstring& tag, bool checked) override {
+        Add(L"RecordLine " + std::to_wstring(input) + std::to_wstring(enabled) + L"[" + tag + L"]" + std::to_wstring(checked));
+    }
+    void SetInputLineCaptionEnabled(int input, bool enabled) override {
+        Add(L"Caption " + std::to_wstring(input) + std::to_wstring(enabled));
+    }
+    void CloseInputLineCustomControls(int input) override { Add(L"CloseControls " + std::to_wstring(input)); }
+    void CurrentInputLine(int input, const std::wstring& profile) override {
+        Add(L"InputLine " + std::to_wstring(input) + L" " + profile);
+    }
+    void CurrentInputLineSelection(const std::wstring& profile) override { Add(L"Selection " + profile); }
+    void ShowRecordingSource(const std::wstring& lineId) override { Add(L"Source " + lineId); }
+    void RefreshSpeakersAndFormat() override { Add(L"SpeakersAndFormat"); }
+};
+
+// Core Audio's enumerator as the simulation gives it, recording the threads that use it.
+std::mutex gEnumeratorLock;
+std::vector<DWORD> gEnumeratorThreads;
+HRESULT (*gSimCreateEnumerator)(IMMDeviceEnumerator**) = nullptr;
+
+class WatchedEnumerator final : public IMMDeviceEnumerator {
+public:
+    explicit WatchedEnumerator(IMMDeviceEnumerator* inner) : inner_(inner) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, kIidMMDeviceEnumerator)) {
+            *out = static_cast<IMMDeviceEnumerator*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG n = --refs_;
+        if (n == 0) {
+            inner_->Release();
+            delete this;
+        }
+        return n;
+    }
+    HRESULT STDMETHODCALLTYPE EnumAudioEndpoints(EDataFlow f, DWORD m, IMMDeviceCollection** d) override {
+        Note();
+        return inner_->EnumAudioEndpoints(f, m, d);
+    }
+    HRESULT STDMETHODCALLTYPE GetDefaultAudioEndpoint(EDataFlow f, ERole r, IMMDevice** d) override {
+        Note();
+        return inner_->GetDefaultAudioEndpoint(f, r, d);
+    }
+    HRESULT STDMETHODCALLTYPE GetDevice(LPCWSTR id, IMMDevice** d) override {
+        Note();
+        return inner_->GetDevice(id, d);
+    }
+    HRESULT STDMETHODCALLTYPE RegisterEndpointNotificationCallback(IMMNotificationClient* c) override {
+        return inner_->RegisterEndpointNotificationCallback(c);
+    }
+    HRESULT STDMETHODCALLTYPE UnregisterEndpointNotificationCallback(IMMNotificationClient* c) override {
+        return inner_->UnregisterEndpointNotificationCallback(c);
+    }
+
+private:
+    static void Note() {
+        std::lock_guard lock(gEnumeratorLock);
+        gEnumeratorThreads.push_back(::GetCurrentThreadId());
+    }
+    IMMDeviceEnumerator* inner_;
+    std::atomic<ULONG> refs_{1};
+};
+
+HRESULT CreateWatchedEnumerator(IMMDeviceEnumerator** out) {
+    IMMDeviceEnumerator* inner = nullptr;
+    const HRESULT hr = gSimCreateEnumerator(&inner);
+    if (FAILED(hr)) return hr;
+    *out = new WatchedEnumerator(inner);
+    return S_OK;
+}
+
+LRESULT CALLBACK StandInMainWindow(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (DispatchNotificationMessage(hwnd, msg, wParam, lParam)) return 0;
+    return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+HWND CreateStandInWindow() {
+    static const ATOM atom = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = StandInMainWindow;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"KalvenorNotifyTestWindow";
+        return ::RegisterClassW(&wc);
+    }();
+    if (!atom) return nullptr;
+    return ::CreateWindowW(L"KalvenorNotifyTestWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                           ::GetModuleHandleW(nullptr), nullptr);
+}
+
+// Runs the message loop for `ms`, or until `done` holds.
+void Pump(DWORD ms, const std::function<bool()>& done = {}) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        if (done && done()) return;
+        const DWORD elapsed = ::GetTickCount() - start;
+        if (elapsed >= ms) return;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT);
+    }
+}
+
+const std::wstring kWarning =
+    L"Balloon 2 Kalvenor:\r\nYour Xonar Speakers are now disabled.\r\n\r\n"
+    L"All features are suspended until Speakers output is enabled again.";
+const std::wstring kInfo = L"Balloon 1 Kalvenor:\r\nSpeakers output enabled. Normal functionality resumed.";
+
+class NotifyTest : public testing::CardLinesFixture {
+protected:
+    void SetUp() override {
+        CardLinesFixture::SetUp();
+        uiThread_ = ::GetCurrentThreadId();
+        window_ = CreateStandInWindow();
+        ASSERT_NE(window_, nullptr);
+        SetNotificationWindow(window_);
+        gTrayServices = &tray_;
+        gNotificationPending = false;
+        NoOwnChange();
+        RegisterNotificationClient();
+        ASSERT_EQ(sim::SimNotificationClientCount(), 1u);
+    }
+    void TearDown() override {
+        UnregisterNotificationClient();
+        sim::WaitForSimNotifications();
+        Pump(30);
+        ReleaseRegistryWatchers();
+        SetNotificationWindow(nullptr);
+        if (window_) ::DestroyWindow(window_);
+        gTrayServices = nullptr;
+        gInputLineEditor = nullptr;
+        gNotificationPending = false;
+        CardLinesFixture::TearDown();
+    }
+    static void NoOwnChange() { gLastSelfChange = ::timeGetTime() - 5000; }
+    // Lets the simulation deliver what it was given, then runs the window's messages and timers.
+    void Deliver(DWORD ms = 100) {
+        sim::WaitForSimNotifications();
+        Pump(ms);
+    }
+    void ExpectAllOnTheUserInterfaceThread(const Recorder& r) {
+        for (const auto& c : r.calls) EXPECT_EQ(c.thread, uiThread_) << c.what;
+    }
+
+    HWND window_ = nullptr;
+    DWORD uiThread_ = 0;
+    RecordingTray tray_;
+    RecordingEditor editor_;
+};
+
+TEST_F(NotifyTest, LosingAndRegainingTheSpeakersSwitchesTheFeatures) {
+    sim::SetSimEndpointState(SimEp(L"speakers"), DEVICE_STATE_UNPLUGGED);
+    Deliver();
+    EXPECT_EQ(tray_.Names(), (std::vector<std::wstring>{kWarning, L"UpdateTrayIcon 0", L"Hotkeys 0"}));
+    EXPECT_FALSE(gNotificationPending);
+
+    tray_.calls.clear();
+    sim::SetSimEndpointState(SimEp(L"speakers"), DEVICE_STATE_ACTIVE);
+    Deliver();
+    EXPECT_EQ(tray_.Names(), (std::vector<std::wstring>{kInfo, L"Hotkeys 1"}));
+    ExpectAllOnTheUserInterfaceThread(tray_);
+
+    // Another device's output changing only refreshes the profile list.
+    tray_.calls.clear();
+    sim::SetSimEndpointState(SimEp(L"other_speakers"), DEVICE_STATE_DISABLED);
+    Deliver();
+    EXPECT_EQ(tray_.Names(), std::vector<std::wstring>{L"Profiles"});
+}
+
+TEST_F(NotifyTest, RecordingInputsChangingStateUpdateTheOpenEditor) {
+    gInputLineEditor = &editor_;
+    OnSpeakersOutputChanged(SimId(L"mic"), DEVICE_STATE_DISABLED);
+    EXPECT_EQ(editor_.Names(), (std::vector<std::wstring>{L"RecordLine 00[]0", L"Caption 00", L"CloseControls 0",
+                                                          L"Selection Evening"}));
+    EXPECT_EQ(tray_.Names(), std::vector<std::wstring>{L"Profiles"});
+
+    editor_.calls.clear();
+    editor_.realTime = true;
+    OnSpeakersOutputChanged(SimId(L"cd"), DEVICE_STATE_ACTIVE);
+    EXPECT_EQ(editor_.Names(), (std::vector<std::wstring>{L"RecordLine 51[*]1", L"Caption 51", L"CloseControls 5",
+                                                          L"InputLine 5 Evening", L"Selection Evening"}));
+
+    // With the editor closed, or for a line that is not the card's, only the list is refreshed.
+    editor_.calls.clear();
+    OnSpeakersOutputChanged(SimId(L"other_mic"), DEVICE_STATE_ACTIVE);
+    gInputLineEditor = nullptr;
+    tray_.calls.clear();
+    OnSpeakersOutputChanged(SimId(L"line"), DEVICE_STATE_NOTPRESENT);
+    EXPECT_TRUE(editor_.calls.empty());
+    EXPECT_EQ(tray_.Names(), std::vector<std::wstring>{L"Profiles"});
+}
+
+TEST_F(NotifyTest, ABurstOfNotificationsLeavesOneDeferredRun) {
+    gInputLineEditor = &editor_;
+    for (int i = 0; i < 10; ++i) sim::RaiseSimPropertyValueChanged(SimId(L"speakers"), Key(kDeviceFormat, 0));
+    sim::RaiseSimDefaultDeviceChanged(eCapture, eConsole, SimId(L"line"));
+    Deliver(200);
+    EXPECT_EQ(editor_.Names(), std::vector<std::wstring>{L"SpeakersAndFormat"});
+    EXPECT_EQ(tray_.Names(), std::vector<std::wstring>{L"Profiles"});
+    EXPECT_FALSE(gNotificationPending);
+
+    // Once the run is over the next one is taken.
+    editor_.calls.clear();
+    sim::RaiseSimDefaultDeviceChanged(eCapture, eConsole, SimId(L"line"));
+    Deliver();
+    EXPECT_EQ(editor_.Names(), std::vector<std::wstring>{L"Source " + SimId(L"line")});
+    ExpectAllOnTheUserInterfaceThread(editor_);
+}
+
+TEST_F(NotifyTest, TheProgramsOwnChangesAreDroppedForASecond) {
+    gInputLineEditor = &editor_;
+    SetLineMute(SimId(L"speakers"), 0, -1);
+    EXPECT_TRUE(sim::SimMute(SimEp(L"speakers")));
+    EXPECT_EQ(GetLineMute(SimId(L"speakers"), 0), -1);
+    sim::RaiseSimDefaultDeviceChanged(eCapture, eConsole, SimId(L"aux"));
+    sim::RaiseSimDeviceStateChanged(SimId(L"speakers"), DEVICE_STATE_DISABLED);
+    sim::RaiseSimPropertyValueChanged(SimId(L"speakers"), Key(kPhysicalSpeakers, 3));
+    Deliver();
+    EXPECT_TRUE(tray_.calls.empty());
+    EXPECT_TRUE(editor_.calls.empty());
+    EXPECT_FALSE(gNotificationPending);
+
+    // A second later the same notifications are taken (one at a time).
+    NoOwnChange();
+    sim::RaiseSimPropertyValueChanged(SimId(L"speakers"), Key(kPhysicalSpeakers, 3));
+    Deliver();
+    EXPECT_EQ(editor_.Names(), std::vector<std::wstring>{L"SpeakersAndFormat"});
+    // A format change of another endpoint leaves the editor alone.
+    editor_.calls.clear();
+    sim::RaiseSimPropertyValueChanged(SimId(L"other_speakers"), Key(kDeviceFormat, 0));
+    Deliver();
+    EXPECT_TRUE(editor_.calls.empty());
+    EXPECT_EQ(tray_.Count(L"Profiles"), 2u);
+    // A new default playback device only refreshes the list.
+    sim::RaiseSimDefaultDeviceChanged(eRender, eConsole, SimId(L"other_speakers"));
+    Deliver();
+    EXPECT_TRUE(editor_.calls.empty());
+    EXPECT_EQ(tray_.Count(L"Profiles"), 3u);
+}
+
+TEST_F(NotifyTest, OtherNotificationsAreIgnored) {
+    gInputLineEditor = &editor_;
+    sim::RaiseSimPropertyValueChanged(SimId(L"speakers"), Key(kPhysicalSpeakers, 4));
+    sim::RaiseSimPropertyValueChanged(SimId(L"speakers"), Key(kEndpointState, 2));
+    sim::RaiseSimDeviceAdded(SimId(L"speakers"));
+    sim::RaiseSimDeviceRemoved(SimId(L"speakers"));
+    Deliver();
+    EXPECT_TRUE(tray_.calls.empty());
+    EXPECT_TRUE(editor_.calls.empty());
+    EXPECT_FALSE(gNotificationPending);
+}
+
+TEST_F(NotifyTest, AFailedPostClearsThePendingFlag) {
+    HWND gone = CreateStandInWindow();
+    ASSERT_TRUE(::DestroyWindow(gone));
+    for (HWND target : {gone, static_cast<HWND>(nullptr)}) {
+        SetNotificationWindow(target);
+        sim::RaiseSimDeviceStateChanged(SimId(L"speakers"), DEVICE_STATE_DISABLED);
+        Deliver();
+        EXPECT_FALSE(gNotificationPending);
+    }
+    EXPECT_TRUE(tray_.calls.empty());
+
+    SetNotificationWindow(window_);
+    sim::RaiseSimDeviceStateChanged(SimId(L"speakers"), DEVICE_STATE_DISABLED);
+    Deliver();
+    EXPECT_EQ(tray_.Count(kWarning), 1u);
+}
+
+TEST_F(NotifyTest, TheWorkIsDoneOnTheUserInterfaceThreadNotTheNotifyingOne) {
+    // A fresh audio object on an enumerator that notes who calls it.
+    UnregisterNotificationClient();
+    ReleaseAudioObject();
+    gSimCreateEnumerator = gPlatform.CreateDeviceEnumerator;
+    gPlatform.CreateDeviceEnumerator = CreateWatchedEnumerator;
+    CreateAudioObject();
+    RegisterNotificationClient();
+    {
+        std::lock_guard lock(gEnumeratorLock);
+        gEnumeratorThreads.clear();
+    }
+
+    // The endpoint's state is read back when this property changes.
+    sim::SetSimEndpointState(SimEp(L"speakers"), DEVICE_STATE_DISABLED);
+    Deliver();
+    tray_.calls.clear();
+    sim::RaiseSimPropertyValueChanged(SimId(L"speakers"), Key(kEndpointState, 1));
+    Deliver();
+    EXPECT_EQ(tray_.Count(kWarning), 1u);
+    ExpectAllOnTheUserInterfaceThread(tray_);
+    std::lock_guard lock(gEnumeratorLock);
+    EXPECT_FALSE(gEnumeratorThreads.empty());
+    for (DWORD t : gEnumeratorThreads) EXPECT_EQ(t, uiThread_);
+}
+
+TEST_F(NotifyTest, TheMainFormStartsAndStopsTheWatchers) {
+    const std::wstring saved = gDriverSettingsKey;
+    gDriverSettingsKey = L"Settings";
+    UnregisterNotificationClient();
+    StartChangeWatchers(window_);
+    EXPECT_EQ(sim::SimNotificationClientCount(), 1u);
+    EXPECT_EQ(RegistryWatcherCount(), 1u);
+    StopChangeWatchers();
+    EXPECT_EQ(sim::SimNotificationClientCount(), 0u);
+    EXPECT_EQ(RegistryWatcherCount(), 0u);
+    EXPECT_EQ(NotificationWindow(), nullptr);
+
+    // Without a user interface nothing is watched.
+    gNoUI = true;
+    StartChangeWatchers(window_);
+    gNoUI = false;
+    gDriverSettingsKey = saved;
+    EXPECT_EQ(sim::SimNotificationClientCount(), 0u);
+    EXPECT_EQ(RegistryWatcherCount(), 0u);
+}
+
+TEST_F(NotifyTest, OnWindowsXPTheRecordingSourceFollowsTheMixer) {
+    UnregisterNotificationClient();
+    ReleaseAudioObject();
+    sim::EnsureSimCardDevice();
+    gCardInstanceId = sim::SimCardInstanceId();
+    gIsXP = true;
+    CreateAudioObject();
+    testing::ClearCardLines();
+    FindCardLines();
+    ASSERT_NE(gAudio->InputMuxControlID, 0u);
+    const std::wstring saved = gDriverSettingsKey;
+    gDriverSettingsKey = L"Settings";
+    StartChangeWatchers(window_);
+    gDriverSettingsKey = saved;
+    EXPECT_EQ(RegistryWatcherCount(), 2u);
+    EXPECT_EQ(sim::SimNotificationClientCount(), 0u);
+    gInputLineEditor = &editor_;
+
+    // Another program picks the line input: the editor shows it, the list is refreshed.
+    const std::wstring before = AudioValueText(gAudio->SelectedInputLineID());
+    const UINT card = sim::kSimCardMixer;
+    auto mux = sim::SimMixerValues(card, gAudio->InputMuxControlID);
+    ASSERT_EQ(mux.size(), 8u);
+    std::fill(mux.begin(), mux.end(), 0);
+    mux[1] = 1;
+    ASSERT_TRUE(sim::SetSimMixerValues(card, gAudio->InputMuxControlID, mux));
+    Pump(200, [&] { return !editor_.calls.empty(); });
+    Pump(50);
+    const std::wstring selected = AudioValueText(gAudio->SelectedInputLineID());
+    EXPECT_NE(selected, before);
+    EXPECT_NE(InputLineIndex(selected), -1);
+    EXPECT_EQ(editor_.Names(), std::vector<std::wstring>{L"Source " + selected});
+    EXPECT_EQ(tray_.Count(L"Profiles"), 1u);
+
+    // Another control's change, or the program's own selection, leaves the editor alone.
+    editor_.calls.clear();
+    const DWORD micLine = MixerLineId(gInputLineIds[0]);
+    ASSERT_TRUE(sim::SetSimMixerValues(card, sim::SimMixerControlIdByName(card, micLine, L"Mic Boost"), {1}));
+    StampSelfChange();
+    mux.assign(8, 0);
+    mux[0] = 1;
+    ASSERT_TRUE(sim::SetSimMixerValues(card, gAudio->InputMuxControlID, mux));
+    Pump(200);
+    EXPECT_TRUE(editor_.calls.empty());
+    EXPECT_EQ(tray_.Count(L"Profiles"), 2u);
+
+    StopChangeWatchers();
+    NoOwnChange();
+    mux.assign(8, 0);
+    mux[2] = 1;
+    ASSERT_TRUE(sim::SetSimMixerValues(card, gAudio->InputMuxControlID, mux));
+    Pump(100);
+    EXPECT_TRUE(editor_.calls.empty());
+}
+
+class RegistryWatchTest : public NotifyTest {
+protected:
+    void SetUp() override {
+        NotifyTest::SetUp();
+        savedClass_ = gDriverClassKey;
+        savedSettings_ = gDriverSettingsKey;
+        gDriverClassKey = L"SYSTEM\\CurrentControlSet\\Control\\Class\\{KalvenorTests-Lines}\\0000";
+        gDriverSettingsKey = L"Settings";
+        ASSERT_TRUE(RegWrite(Settings(), L"SpeakerConfig", Bytes{4, 0, 0, 0}));
+    }
+    void TearDown() override {
+        ReleaseRegistryWatchers();
+        RegDeleteTree(L"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Class", L"{KalvenorTests-Lines}");
+        gDriverClassKey = savedClass_;
+        gDriverSettingsKey = savedSettings_;
+        NotifyTest::TearDown();
+    }
+    static std::wstring Settings() { return L"HKEY_LOCAL_MACHINE\\" + gDriverClassKey + L"\\Settings"; }
+    static DWORD RunReg(std::wstring args) {
+        std::wstring command = L"reg.exe " + args;
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
+            return ::GetLastError();
+        ::WaitForSingleObject(pi.hProcess, 30000);
+        DWORD code = 1;
+        ::GetExitCodeProcess(pi.hProcess, &code);
+        ::CloseHandle(pi.hThread);
+        ::CloseHandle(pi.hProcess);
+        return code;
+    }
+    std::size_t Runs() const { return tray_.Count(L"OpenForms 00"); }
+
+    std::wstring savedClass_, savedSettings_;
+};
+
+TEST_F(RegistryWatchTest, AChangeByAnotherProcessRestartsTheRefresh) {
+    WatchRegistryKey(L"");
+    EXPECT_EQ(RegistryWatcherCount(), 0u);
+    WatchRegistryKey(gDriverSettingsKey);
+    EXPECT_EQ(RegistryWatcherCount(), 1u);
+    Pump(50);
+    ASSERT_EQ(RunReg(L"add \"HKLM\\" + gDriverClassKey + L"\\Settings\" /v SpeakerConfig /t REG_BINARY /d 06000000 /f"), 0u);
+    Pump(3000, [&] { return Runs() > 0; });
+    Pump(100);
+    EXPECT_EQ(tray_.Names(), (std::vector<std::wstring>{L"Profiles", L"OpenForms 00"}));
+    ExpectAllOnTheUserInterfaceThread(tray_);
+
+    // Re-armed after each change; an own change keeps the open forms as they are.
+    tray_.calls.clear();
+    StampSelfChange();
+    ASSERT_EQ(RunReg(L"delete \"HKLM\\" + gDriverClassKey + L"\\Settings\" /v SpeakerConfig /f"), 0u);
+    Pump(3000, [&] { return tray_.Count(L"OpenForms 01") > 0; });
+    EXPECT_EQ(tray_.Names(), (std::vector<std::wstring>{L"Profiles", L"OpenForms 01"}));
+
+    // Released watchers see nothing.
+    ReleaseRegistryWatchers();
+    EXPECT_EQ(RegistryWatcherCount(), 0u);
+    tray_.calls.clear();
+    RegWrite(Settings(), L"SpeakerConfig", Bytes{2, 0, 0, 0});
+    Pump(200);
+    EXPECT_TRUE(tray_.calls.empty());
+}
+
+TEST_F(RegistryWatchTest, ABurstOfChangesRunsTheRefreshOnceAfterTheLast) {
+    WatchRegistryKey(L"HKEY_LOCAL_MACHINE\\" + gDriverClassKey + L"\\Settings");
+    WatchRegistryKey(L"HKEY_LOCAL_MACHINE\\SYSTEM\\KalvenorTestsMissingKey");
+    Pump(50);
+    DWORD last = 0;
+    for (std::uint8_t i = 0; i < 10; ++i) {
+        RegWrite(Settings(), L"EqGain", Bytes{i});
+        last = ::timeGetTime();
+        Pump(5);
+    }
+    Pump(3000, [&] { return Runs() > 0; });
+    Pump(150);
+    EXPECT_EQ(Runs(), 1u);
+    ASSERT_FALSE(tray_.calls.empty());
+    EXPECT_GE(tray_.calls.back().tick - last, 15u);
+}
+
+}  // namespace
+}  // namespace kal
