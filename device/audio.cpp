@@ -261,6 +261,7 @@ std::wstring CAudio::ExploreLine(const std::wstring& line, std::uint32_t flow) {
 
 std::vector<std::wstring> CAudio::LinesFromHID(const std::wstring& hid, std::uint32_t flow) {
     CustomControls = KeyedCollection<AudioControlList>();
+    if (gIsXP) return LinesFromHIDXP(hid, flow);
     std::vector<std::wstring> lines;
     if (!enumerator_) return lines;
     const EDataFlow dataFlow = flow == 1 ? eCapture : eRender;
@@ -285,6 +286,7 @@ std::vector<std::wstring> CAudio::LinesFromHID(const std::wstring& hid, std::uin
 }
 
 AudioControlList CAudio::LineCustomControls(const std::wstring& line) {
+    if (gIsXP) return LineCustomControlsXP(line);
     AudioControlList controls;
     for (auto& part : ActivatePartInterface(line, 1, kNodeTypeAgcText, false, false))
         controls.push_back(AudioControlHandle{part.As<IPart>(kIidPart), 0});
@@ -294,6 +296,7 @@ AudioControlList CAudio::LineCustomControls(const std::wstring& line) {
 std::wstring CAudio::ControlName(const std::wstring& line, std::int32_t index) {
     const auto& list = CustomControls.At(line);
     if (index < 1 || static_cast<std::size_t>(index) > list.size()) throw std::out_of_range("control index");
+    if (gIsXP) return ControlNameXP(list[index - 1].mixerControlId);
     return PartName(list[index - 1].part.get());
 }
 
@@ -304,6 +307,7 @@ void CAudio::ControlValue(const std::wstring& line, std::int32_t index, std::int
 }
 
 void CAudio::SwitchControlOperation(const AudioControlHandle& handle, std::int32_t kind, std::int16_t& value, bool isSet) {
+    if (gIsXP) return SwitchControlOperationXP(handle.mixerControlId, value, isSet);
     if (!enumerator_ || kind != 1 || !handle.part) return;
     ComPtr<IAudioAutoGainControl> agc;
     if (FAILED(handle.part->Activate(kClsCtxAll, kIidAudioAutoGainControl, agc.put_void())) || !agc) return;
@@ -315,7 +319,8 @@ void CAudio::SwitchControlOperation(const AudioControlHandle& handle, std::int32
     }
 }
 
-void CAudio::LineMuteOperation(const std::wstring& line, std::uint32_t, std::int16_t& value, bool isSet) {
+void CAudio::LineMuteOperation(const std::wstring& line, std::uint32_t flow, std::int16_t& value, bool isSet) {
+    if (gIsXP) return LineMuteOperationXP(flow, value, isSet);
     auto volume = GetEndpointVolume(line);
     if (!volume) return;
     if (isSet) {
@@ -332,6 +337,11 @@ std::wstring CAudio::DeviceSubtype(const std::wstring& line) {
 }
 
 void CAudio::SelectInputLine(const std::wstring& line) {
+    if (gIsXP) {
+        AudioValue wanted = line;
+        RecordingMuxOperation(wanted, true);
+        return;
+    }
     if (!enumerator_ || !policyConfig_) return;
     policyConfig_->SetDefaultEndpoint(line.c_str(), eConsole);
     auto pair = ActivatePartInterface(line, 1, StringFromGUID(kIidAudioInputSelector), true, true);
@@ -343,7 +353,14 @@ void CAudio::SelectInputLine(const std::wstring& line) {
     if (SUCCEEDED(part->GetLocalId(&id))) selector->SetSelection(id, &kAudioEventContextGUID);
 }
 
-AudioValue CAudio::SelectedInputLineID() { return DefaultDeviceID(1); }
+AudioValue CAudio::SelectedInputLineID() {
+    if (gIsXP) {
+        AudioValue line;
+        RecordingMuxOperation(line, false);
+        return line;
+    }
+    return DefaultDeviceID(1);
+}
 
 AudioValue CAudio::GetDeviceProperty(const std::wstring& line, const std::wstring& key) {
     auto device = GetDevice(line);
@@ -367,7 +384,8 @@ std::uint32_t CAudio::DeviceState(const std::wstring& line) {
     return state;
 }
 
-std::wstring CAudio::LineDescription(const std::wstring& line, std::uint32_t) {
+std::wstring CAudio::LineDescription(const std::wstring& line, std::uint32_t flow) {
+    if (gIsXP) return LineDescriptionXP(line, flow);
     return AudioValueText(GetDeviceProperty(line, kPropDeviceDesc));
 }
 
@@ -417,6 +435,7 @@ float CAudio::GetLineMasterVolume(const std::wstring& line, std::uint32_t flow) 
 void CAudio::LineChannelVolumeOperation(const std::wstring& line, std::int32_t& channel, float& level,
                                         std::uint32_t flow, bool isSet, bool countOnly) {
     if (line.empty()) return;
+    if (gIsXP) return LineChannelVolumeOperationXP(line, channel, level, flow, isSet, countOnly);
     auto endpoint = GetEndpointVolume(line);
     if (!endpoint) return;
     auto levels = ActivatePartInterface(line, flow, StringFromGUID(kIidAudioVolumeLevel), true, false);

@@ -16,6 +16,8 @@
 #include "startup/hextext.h"
 #include "startup/keyed.h"
 
+struct IDirectSound8;
+
 namespace kal {
 
 // A line's custom control: on Vista and later an automatic-gain-control part of the line's
@@ -31,9 +33,19 @@ using AudioValue = std::variant<std::monostate, std::wstring, std::int32_t>;
 // Text of such a value: numbers in decimal, nothing as "".
 std::wstring AudioValueText(const AudioValue& value);
 
-// The Windows XP branches (winmm mixer: RegisterMixerCallback, LineType and the mixer side of the
-// line members) and the device format and speaker members join this class with the legacy mixer
-// path; the mixer handle they use is already owned and closed here.
+// A device format record: the published 40-byte extensible wave format. All zero = no format.
+using DeviceFormat = WAVEFORMATEXTENSIBLE;
+static_assert(sizeof(DeviceFormat) == 40, "device format record is 40 bytes");
+
+// Decimal text of a mixer line identifier (as a signed 32-bit number, "-65536" for 0xFFFF0000)
+// and back; the reverse accepts the unsigned form too and throws std::invalid_argument for text
+// that is not such a number.
+std::wstring MixerLineText(std::uint32_t id);
+std::uint32_t MixerLineId(const std::wstring& text);
+
+// Line members take the Core Audio path on Vista and later and the winmm mixer on Windows XP
+// (line identifiers are then mixer line ids as decimal text, see MixerLineText); the speaker
+// configuration of XP goes through DirectSound.
 class CAudio {
 public:
     // Initialises COM (single-threaded apartment) for the calling thread and, except on XP,
@@ -70,9 +82,11 @@ public:
     std::uint32_t DeviceSubtypeToComponentType(const std::wstring& subtype, std::uint32_t flow) const;
 
     // Makes the line the recording source: Windows' default console capture endpoint, and the
-    // first input selector on its path pointed at the part the path enters it through.
+    // first input selector on its path pointed at the part the path enters it through; on XP the
+    // recording destination's MUX item of that source line (a line it does not list changes nothing).
     void SelectInputLine(const std::wstring& line);
-    // Recording source: the default console capture endpoint's identifier (XP: mixer line id).
+    // Recording source: the default console capture endpoint's identifier; on XP the selected
+    // source's mixer line id as a number, nothing when none is selected.
     AudioValue SelectedInputLineID();
     // Multi-line description of the line's signal path.
     std::wstring ExploreLine(const std::wstring& line, std::uint32_t flow);
@@ -94,6 +108,28 @@ public:
     void LineChannelVolumeOperation(const std::wstring& line, std::int32_t& channel, float& level,
                                     std::uint32_t flow, bool isSet, bool countOnly);
 
+    // Device format and speakers (audio_format.cpp).
+    // Whether the line's path accepts a PCM format (tested on the first part offering format support).
+    bool FormatSupported(const std::wstring& line, std::uint32_t flow, std::uint32_t rate, std::uint16_t bits,
+                         std::uint16_t channels);
+    // The endpoint's shared-mode format through the policy-config client; all zero when unknown.
+    DeviceFormat GetDeviceFormat(const std::wstring& line);
+    // Writes the shared-mode format; a 0 argument keeps that field. Nothing is written when the
+    // present format cannot be read.
+    void SetDeviceFormat(const std::wstring& line, std::uint32_t rate, std::uint16_t bits, std::uint16_t channels);
+    std::uint32_t GetSpeakersVista(const std::wstring& line);
+    // Channel count of DirectSound's speaker configuration (2 without DirectSound).
+    std::int16_t GetSpeakersXP();
+    std::int16_t GetSpeakers(const std::wstring& line);
+    // On XP a channel count outside 0..255 throws std::overflow_error.
+    void SetSpeakers(const std::wstring& line, std::int16_t channels);
+
+    // XP: routes the mixer's change messages (MM_MIXM_CONTROL_CHANGE, MM_MIXM_LINE_CHANGE) to the
+    // window; 0 stops them. The previous handle is closed once the new one is open.
+    void RegisterMixerCallback(HWND window);
+    // XP: mixer component type of the line, 0 when unknown or id is 0.
+    std::uint32_t LineType(std::uint32_t id, std::uint32_t flow);
+
     void RegisterEndpointNotificationCallback(IMMNotificationClient* client);
     void UnregisterEndpointNotificationCallback(IMMNotificationClient* client);
 
@@ -109,6 +145,33 @@ private:
                                                         const std::wstring& guidText, bool activate,
                                                         bool firstWithPrevious) const;
     void SwitchControlOperation(const AudioControlHandle& handle, std::int32_t kind, std::int16_t& value, bool isSet);
+
+    static std::uint32_t ChannelsToSpeakerMask(std::uint32_t channels);
+    // The format as read; false when there is no client or the read failed.
+    bool ReadDeviceFormat(const std::wstring& line, DeviceFormat& format);
+    ComPtr<IDirectSound8> CreateDirectSound();
+    void SetSpeakersXP(std::uint8_t channels);
+
+    // Windows XP mixer path (audio_xp.cpp).
+    bool OpenMixerByHID(const std::wstring& hid);
+    bool GetMixerLineInfo(std::uint32_t id, std::uint32_t componentType, std::uint32_t flags, MIXERLINEW& line);
+    bool GetMixerLineControls(const MIXERLINEW& line, std::uint32_t controlType, std::vector<MIXERCONTROLW>& controls,
+                              bool all);
+    bool GetMixerLineControl(std::uint32_t controlId, MIXERCONTROLW& control);
+    // Reads the control's items for `channels` channels into `items` (sized here: channels times
+    // the control's items); `details` stays ready for the matching write.
+    bool GetMixerControlDetails(const MIXERCONTROLW& control, std::uint32_t channels, std::uint32_t itemSize,
+                                std::uint32_t flags, MIXERCONTROLDETAILS& details, std::vector<std::uint8_t>& items);
+    MMRESULT SetMixerControlDetails(MIXERCONTROLDETAILS& details);
+    std::vector<std::wstring> LinesFromHIDXP(const std::wstring& hid, std::uint32_t flow);
+    AudioControlList LineCustomControlsXP(const std::wstring& line);
+    std::wstring ControlNameXP(std::uint32_t controlId);
+    void SwitchControlOperationXP(std::uint32_t controlId, std::int16_t& value, bool isSet);
+    void LineMuteOperationXP(std::uint32_t flow, std::int16_t& value, bool isSet);
+    void RecordingMuxOperation(AudioValue& line, bool isSet);
+    void LineChannelVolumeOperationXP(const std::wstring& line, std::int32_t& channel, float& level,
+                                      std::uint32_t flow, bool isSet, bool countOnly);
+    std::wstring LineDescriptionXP(const std::wstring& line, std::uint32_t flow);
 
     ComPtr<IMMDeviceEnumerator> enumerator_;
     ComPtr<IPolicyConfig> policyConfig_;

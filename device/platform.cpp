@@ -68,6 +68,7 @@ Platform RealPlatform() {
     p.mixerGetControlDetailsW = [](HMIXEROBJ m, LPMIXERCONTROLDETAILS d, DWORD f) { return ::mixerGetControlDetailsW(m, d, f); };
     p.mixerSetControlDetails = [](HMIXEROBJ m, LPMIXERCONTROLDETAILS d, DWORD f) { return ::mixerSetControlDetails(m, d, f); };
     p.mixerGetID = [](HMIXEROBJ m, UINT* id, DWORD f) { return ::mixerGetID(m, id, f); };
+    p.mixerMessage = [](HMIXER m, UINT msg, DWORD_PTR a, DWORD_PTR b) { return ::mixerMessage(m, msg, a, b); };
     return p;
 }
 

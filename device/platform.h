@@ -35,6 +35,9 @@ struct Platform {
     MMRESULT (*mixerGetControlDetailsW)(HMIXEROBJ mixer, LPMIXERCONTROLDETAILS details, DWORD flags);
     MMRESULT (*mixerSetControlDetails)(HMIXEROBJ mixer, LPMIXERCONTROLDETAILS details, DWORD flags);
     MMRESULT (*mixerGetID)(HMIXEROBJ mixer, UINT* id, DWORD flags);
+    // Driver messages to a mixer (a device index may stand for the handle), e.g. the device
+    // interface name queries.
+    DWORD (*mixerMessage)(HMIXER mixer, UINT message, DWORD_PTR param1, DWORD_PTR param2);
 };
 
 // Set before start-up runs.

@@ -2,7 +2,9 @@
 
 #include "sim/audio_card.h"
 #include "sim/audio_objects.h"
+#include "sim/dsound.h"
 #include "sim/parts.h"
+#include "sim/xp_mixer.h"
 
 namespace kal::sim {
 
@@ -11,6 +13,9 @@ void InstallSimAudio(Platform& p) {
     WriteSimMediaCategories();
     p.CreateDeviceEnumerator = CreateSimDeviceEnumerator;
     p.CreatePolicyConfig = CreateSimPolicyConfig;
+    // Windows XP's side of the card: DirectSound and the winmm mixers.
+    p.DirectSoundCreate8 = CreateSimDirectSound8;
+    InstallSimMixer(p);
 }
 
 }  // namespace kal::sim

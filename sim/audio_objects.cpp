@@ -15,6 +15,7 @@
 
 #include "device/coreaudio_interfaces.h"
 #include "sim/audio_card.h"
+#include "sim/audio_format.h"
 #include "sim/audio_objects.h"
 #include "startup/keyed.h"
 
@@ -251,6 +252,27 @@ protected:
     }
 };
 
+// The converter's format support (on the bridge at the end of each path).
+class FormatSupport final : public Object<IKsFormatSupport> {
+public:
+    explicit FormatSupport(int e) : e_(e) {}
+    HRESULT STDMETHODCALLTYPE IsFormatSupported(PKSDATAFORMAT format, DWORD size, BOOL* supported) override {
+        return Guard([&] { return SimIsFormatSupported(e_, format, size, supported); });
+    }
+    HRESULT STDMETHODCALLTYPE GetDevicePreferredFormat(PKSDATAFORMAT* format) override {
+        if (format) *format = nullptr;
+        return E_NOTIMPL;
+    }
+
+protected:
+    void* Cast(REFIID iid) override {
+        return IsEqualIID(iid, kIidKsFormatSupport) ? static_cast<IKsFormatSupport*>(this) : nullptr;
+    }
+
+private:
+    int e_;
+};
+
 // ---- topology ----
 
 class PartsList final : public Object<IPartsList> {
@@ -337,6 +359,8 @@ public:
                 control = static_cast<kal::IAudioAutoGainControl*>(new AutoGain(e_, d.localId));
             else if (d.kind == SimPartKind::Selector && IsEqualIID(iid, kIidAudioInputSelector))
                 control = static_cast<IAudioInputSelector*>(new Selector);
+            else if (d.kind == SimPartKind::Connector && k_ > 0 && IsEqualIID(iid, kIidKsFormatSupport))
+                control = static_cast<IKsFormatSupport*>(new FormatSupport(e_));
             if (!control) return E_NOINTERFACE;
             return GiveAs(control, iid, out);
         });
@@ -709,7 +733,7 @@ public:
     HRESULT STDMETHODCALLTYPE GetCount(DWORD* count) override {
         return Guard([&] {
             if (!count) return E_POINTER;
-            *count = static_cast<DWORD>(PropertiesOf(e_).size());
+            *count = static_cast<DWORD>(PropertiesOf(e_).size()) + 1;
             return S_OK;
         });
     }
@@ -717,6 +741,10 @@ public:
         return Guard([&] {
             if (!key) return E_POINTER;
             const auto props = PropertiesOf(e_);
+            if (i == props.size()) {
+                *key = PROPERTYKEY{kPropDeviceFormatGuid, 0};
+                return S_OK;
+            }
             if (i >= props.size()) return E_INVALIDARG;
             *key = props[i].key;
             return S_OK;
@@ -726,6 +754,16 @@ public:
         return Guard([&] {
             if (!value) return E_POINTER;
             ::PropVariantInit(value);
+            // The shared-mode format, as the policy-config client keeps it.
+            if (IsEqualGUID(key.fmtid, kPropDeviceFormatGuid) && key.pid == 0) {
+                const WAVEFORMATEXTENSIBLE f = SimDeviceFormat(e_);
+                value->blob.pBlobData = static_cast<BYTE*>(::CoTaskMemAlloc(sizeof f));
+                if (!value->blob.pBlobData) return E_OUTOFMEMORY;
+                std::memcpy(value->blob.pBlobData, &f, sizeof f);
+                value->blob.cbSize = sizeof f;
+                value->vt = VT_BLOB;
+                return S_OK;
+            }
             for (const auto& p : PropertiesOf(e_)) {
                 if (!IsEqualGUID(p.key.fmtid, key.fmtid) || p.key.pid != key.pid) continue;
                 if (p.isNumber) {
@@ -877,11 +915,12 @@ protected:
 class PolicyConfig final : public Object<kal::IPolicyConfig> {
 public:
     HRESULT STDMETHODCALLTYPE Unused3() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetDeviceFormat(LPCWSTR, INT, WAVEFORMATEX** format) override {
-        if (format) *format = nullptr;
-        return E_NOTIMPL;
+    HRESULT STDMETHODCALLTYPE GetDeviceFormat(LPCWSTR id, INT, WAVEFORMATEX** format) override {
+        return Guard([&] { return SimPolicyGetDeviceFormat(id, format); });
     }
-    HRESULT STDMETHODCALLTYPE SetDeviceFormat(LPCWSTR, WAVEFORMATEX*, WAVEFORMATEX*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetDeviceFormat(LPCWSTR id, WAVEFORMATEX* endpointFormat, WAVEFORMATEX* mixFormat) override {
+        return Guard([&] { return SimPolicySetDeviceFormat(id, endpointFormat, mixFormat); });
+    }
     HRESULT STDMETHODCALLTYPE Unused6() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Unused7() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Unused8() override { return E_NOTIMPL; }

@@ -6,7 +6,8 @@ namespace kal::sim {
 
 // The card's kernel-streaming driver (sim/driver.cpp).
 void InstallSimDriver(Platform& p);
-// The card's Core Audio endpoints and the policy-config client (sim/audio.cpp).
+// The card's Core Audio endpoints, the policy-config client, and XP's DirectSound and mixers
+// (sim/audio.cpp).
 void InstallSimAudio(Platform& p);
 
 }  // namespace kal::sim
