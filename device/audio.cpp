@@ -6,6 +6,8 @@
 #include "device/platform.h"
 #include "device/portable/audio_levels.h"
 #include "startup/globals.h"
+#include "startup/keyed.h"
+#include "startup/steps.h"
 
 namespace kal {
 
@@ -18,21 +20,15 @@ CAudio& CreateAudioObject() {
 
 void ReleaseAudioObject() { gAudio.reset(); }
 
+void StartAudioObject() { CreateAudioObject(); }
+void StopAudioObject() { ReleaseAudioObject(); }
+
 namespace {
 
 // A faulty topology (a part list leading back to an earlier part) must not keep a walk going:
 // no real signal path comes near this many steps.
 constexpr int kMaxPathSteps = 256;
 
-bool ContainsNoCase(const std::wstring& text, const std::wstring& part) {
-    if (part.size() > text.size()) return false;
-    for (std::size_t i = 0; i + part.size() <= text.size(); ++i) {
-        std::size_t j = 0;
-        while (j < part.size() && std::towupper(text[i + j]) == std::towupper(part[j])) ++j;
-        if (j == part.size()) return true;
-    }
-    return false;
-}
 
 std::wstring PartName(IPart* part) {
     CoTaskText name;
@@ -88,9 +84,7 @@ GUID GUIDFromString(const std::wstring& text) {
 std::wstring StringFromGUID(const GUID& guid) {
     wchar_t buffer[40] = {};
     ::StringFromGUID2(guid, buffer, 40);
-    std::wstring text(buffer);
-    for (auto& c : text) c = static_cast<wchar_t>(std::towupper(c));
-    return text;
+    return ToUpper(buffer);
 }
 
 CAudio::CAudio() {

@@ -15,6 +15,7 @@
 #include "device/audio.h"
 #include "device/platform.h"
 #include "startup/globals.h"
+#include "startup/keyed.h"
 
 namespace kal {
 namespace {
@@ -27,15 +28,6 @@ constexpr DWORD kByHandle = MIXER_OBJECTF_HMIXER;
 
 DWORD DestinationType(std::uint32_t flow) { return flow == 1 ? kDstWaveIn : kDstSpeakers; }
 
-bool ContainsNoCase(const std::wstring& text, const std::wstring& part) {
-    if (part.size() > text.size()) return false;
-    for (std::size_t i = 0; i + part.size() <= text.size(); ++i) {
-        std::size_t j = 0;
-        while (j < part.size() && std::towupper(text[i + j]) == std::towupper(part[j])) ++j;
-        if (j == part.size()) return true;
-    }
-    return false;
-}
 
 // Channels a control's details are read with: one for a uniform control, else the line's.
 DWORD DetailChannels(const MIXERCONTROLW& control, const MIXERLINEW& line) {

@@ -62,10 +62,6 @@ private:
     HANDLE h_;
 };
 
-std::wstring Upper(std::wstring s) {
-    for (wchar_t& c : s) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
-    return s;
-}
 
 // A device registry property as the first string of its data; nullopt when its size is 0 or
 // the read fails.
@@ -147,7 +143,7 @@ std::wstring FindCardInterfacePath(std::wstring& instanceText, int mode) {
 
 std::wstring GetDeviceRegistryProperty(DWORD code, std::wstring& hardwareIdText) {
     std::wstring answer, matched;
-    const std::wstring wanted = Upper(hardwareIdText);
+    const std::wstring wanted = ToUpper(hardwareIdText);
     UniqueDevInfo set(::SetupDiGetClassDevsW(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES));
     if (set) {
         SP_DEVINFO_DATA dev{};
@@ -174,7 +170,7 @@ void DiscoverCard(const std::wstring& pattern, const std::wstring& subsys) {
     gCardHID = pattern;
     const std::wstring driverKey = GetDeviceRegistryProperty(SPDRP_DRIVER, gCardHID);
     if (!driverKey.empty()) {
-        gDriverClassKey = L"SYSTEM\\CurrentControlSet\\Control\\Class\\" + Upper(driverKey);
+        gDriverClassKey = L"SYSTEM\\CurrentControlSet\\Control\\Class\\" + ToUpper(driverKey);
         gDriverSettingsKey = L"Settings";
     }
     if (gCardHID.empty() && !subsys.empty())

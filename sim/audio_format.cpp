@@ -27,10 +27,6 @@ std::atomic<long> gWrites{0};
 std::atomic<long> gRefused{0};
 std::atomic<bool> gFailNextRead{false};
 
-std::wstring Upper(std::wstring text) {
-    for (auto& c : text) c = static_cast<wchar_t>(::towupper(c));
-    return text;
-}
 
 const SimEndpointDesc& Endpoint(int e) { return SimAudioEndpoints()[static_cast<std::size_t>(e)]; }
 
@@ -73,11 +69,11 @@ std::uint32_t MaxRateOf(const std::wstring& subsys) {
         std::map<std::wstring, std::uint32_t> out;
         const bool had = !gCardModels.Empty();
         if (!had) BuildCardCatalogue();
-        for (const auto& [key, model] : gCardModels) out[Upper(key)] = static_cast<std::uint32_t>(model->MaxSampleRate);
+        for (const auto& [key, model] : gCardModels) out[ToUpper(key)] = static_cast<std::uint32_t>(model->MaxSampleRate);
         if (!had) gCardModels.Clear();
         return out;
     }();
-    const auto it = rates.find(Upper(subsys));
+    const auto it = rates.find(ToUpper(subsys));
     return it != rates.end() && it->second ? it->second : kForeignMaxRate;
 }
 

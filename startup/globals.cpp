@@ -4,11 +4,18 @@ namespace kal {
 
 bool gIsXP = false;
 bool gIsWin10 = false;
+bool gNoUI = false;
+std::wstring gUserAgent;
+int gDPI = 96;
 
 std::wstring gRegRoot;
 std::wstring gRegProfiles;
 std::wstring gRunKeyHKLM;
 std::wstring gRunKeyUser;
+std::wstring gUserSoftwareKey;
+
+std::wstring gLauncherTempPath;
+std::wstring gUpdaterTempPath;
 
 std::wstring gDriverClassKey;
 std::wstring gDriverSettingsKey;

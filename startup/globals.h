@@ -7,12 +7,20 @@ namespace kal {
 // System flags.
 extern bool gIsXP;
 extern bool gIsWin10;
+extern bool gNoUI;              // "/noui" on the command line
+extern std::wstring gUserAgent;  // the self-update's HTTP user agent
+extern int gDPI;                // horizontal pixels per logical inch of the screen
 
 // Settings paths (full registry paths beginning with the hive's name).
 extern std::wstring gRegRoot;      // the settings key
 extern std::wstring gRegProfiles;  // gRegRoot + "\Profiles"
 extern std::wstring gRunKeyHKLM;
 extern std::wstring gRunKeyUser;
+extern std::wstring gUserSoftwareKey;  // the interactive user's "SOFTWARE" key
+
+// Where the self-update downloads its launcher and updater.
+extern std::wstring gLauncherTempPath;
+extern std::wstring gUpdaterTempPath;
 
 // The card driver's class key relative to the machine hive ("" until the card is found);
 // registry paths without a hive resolve under it.

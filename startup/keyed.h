@@ -30,6 +30,22 @@ inline bool EqualsNoCase(std::wstring_view a, std::wstring_view b) noexcept {
     return !less(a, b) && !less(b, a);
 }
 
+// Substring test without regard to letter case; an empty part is always found.
+inline bool ContainsNoCase(std::wstring_view text, std::wstring_view part) noexcept {
+    if (part.size() > text.size()) return false;
+    for (std::size_t i = 0; i + part.size() <= text.size(); ++i) {
+        std::size_t j = 0;
+        while (j < part.size() && std::towupper(text[i + j]) == std::towupper(part[j])) ++j;
+        if (j == part.size()) return true;
+    }
+    return false;
+}
+
+inline std::wstring ToUpper(std::wstring text) {
+    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+    return text;
+}
+
 template <typename T>
 class KeyedCollection {
 public:

@@ -3,21 +3,115 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include <cwctype>
+
+#include "resources/version.h"
+#include "startup/autostart.h"
 #include "startup/catalogue.h"
 #include "startup/globals.h"
+#include "startup/names.h"
+#include "startup/privileges.h"
+#include "startup/registry.h"
+#include "startup/steps.h"
 #include "startup/tables.h"
+#include "startup/utility.h"
 
 namespace kal {
+namespace {
 
-int Main(const std::wstring& /*commandLine*/) {
+// Pairs OleInitialize with OleUninitialize.
+class OleScope {
+public:
+    OleScope() : ok_(SUCCEEDED(::OleInitialize(nullptr))) {}
+    ~OleScope() {
+        if (ok_) ::OleUninitialize();
+    }
+    OleScope(const OleScope&) = delete;
+    OleScope& operator=(const OleScope&) = delete;
+
+private:
+    bool ok_;
+};
+
+bool HasNoUISwitch(std::wstring commandLine) {
+    for (auto& c : commandLine) c = static_cast<wchar_t>(std::towlower(c));
+    return commandLine.find(L"/noui") != std::wstring::npos;
+}
+
+}  // namespace
+
+int Main(const std::wstring& commandLine) {
     // The program expects COM to be initialised before anything else runs.
-    const HRESULT ole = ::OleInitialize(nullptr);
+    OleScope ole;
+
+    gNoUI = HasNoUISwitch(commandLine);
+
+    if (!gNoUI && IsAlreadyRunning()) {
+        const std::wstring text = std::wstring(kAppTitle) + L" is already running.";
+        ::MessageBoxW(nullptr, text.c_str(), kAppTitle, MB_OK | MB_ICONINFORMATION);
+        return 0;
+    }
+
+    OSVERSIONINFOEXW version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    ::GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&version));
+    if (version.dwPlatformId != VER_PLATFORM_WIN32_NT || (version.dwMajorVersion < 6 && version.dwMinorVersion < 1)) {
+        ::MessageBoxW(nullptr, L"Kalvenor is not compatible with this version of Windows. Execution halted.",
+                      kAppTitle, MB_OK | MB_ICONERROR);
+        ReleaseSingleInstanceMutex();
+        return 0;
+    }
+    gIsXP = version.dwMajorVersion < 6;
+    gIsWin10 = version.dwMajorVersion >= 10;
+
+    gUserAgent = FormatUserAgent(kAppTitle, KALVENOR_VERSION_MAJOR, KALVENOR_VERSION_MINOR,
+                                 KALVENOR_VERSION_REVISION, version.dwMajorVersion, version.dwMinorVersion,
+                                 IsWow64());
+
+    if (const HDC screen = ::GetDC(nullptr)) {
+        gDPI = ::GetDeviceCaps(screen, LOGPIXELSX);
+        ::ReleaseDC(nullptr, screen);
+    }
+
+    InitCommonControlsXP();
+
+    const std::wstring userRoot = InteractiveUserRoot();
+    gRunKeyHKLM = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+    gRunKeyUser = userRoot + L"\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+    gUserSoftwareKey = userRoot + L"\\SOFTWARE";
+    gRegRoot = gUserSoftwareKey + L"\\Kalvenor";
+    gRegProfiles = gRegRoot + L"\\Profiles";
+
+    // Settings of earlier versions lived under the machine hive.
+    MoveRegistryTree(L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Kalvenor", gRegRoot);
+
+    // Leftovers of a finished self-update.
+    gLauncherTempPath = GetTempFolder() + L"Launcher.exe";
+    gUpdaterTempPath = GetTempFolder() + L"KalvenorUpdate.exe";
+    DeleteFileRetry(gLauncherTempPath);
+    DeleteFileRetry(gUpdaterTempPath);
+    DeleteFileRetry(AppFolder() + L"\\Bridge.exe");
+
+    if (IsUpdateAvailable() && !gNoUI && DownloadUpdate()) {
+        ReleaseSingleInstanceMutex();
+        return 0;
+    }
+
+    // First run: no settings key (after the migration) and no autostart entry. The entry is
+    // refreshed at every start.
+    const bool hasSettings = RegKeyExists(gRegRoot);
+    const bool hasAutostart = RefreshAutostart(0);
+    if (!hasSettings && !hasAutostart) EnableAutostart(0);
 
     BuildCardCatalogue();
     BuildDriverDefaults(gIsXP);
 
-    if (SUCCEEDED(ole)) ::OleUninitialize();
-    return 0;
+    StartAudioObject();
+    const int exitCode = RunMainForm();
+    StopAudioObject();
+    // The main form releases the mutex when it unloads; this covers a form that never loaded.
+    ReleaseSingleInstanceMutex();
+    return exitCode;
 }
 
 }  // namespace kal

@@ -684,7 +684,8 @@ namespace User {
 bool CanAct(const Control& control) {
     HWND h = control.Window();
     if (!h || !::IsWindow(h) || !::IsWindowVisible(h)) return false;
-    for (; h; h = ::GetParent(h))
+    // Up the parent chain only: an owned window (a modal sheet) acts while its owner is disabled.
+    for (; h; h = ::GetAncestor(h, GA_PARENT))
         if (!::IsWindowEnabled(h)) return false;
     return true;
 }

@@ -55,10 +55,68 @@ run_tests() {
     printf 'subdirs("native")\nsubdirs("win32")\n' > "$build/CTestTestfile.cmake"
     xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
         wineboot -i >/dev/null 2>&1
+        # Let the set-up server end: services it left half-stopped keep the Task Scheduler
+        # from starting in the persistent server.
+        wineserver -w
         # Unmanaged windows: without a window manager each hide of a managed window waits ~2 s.
         wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f >/dev/null 2>&1
         wineserver -p
+        # Start the system services here, so that they do not inherit the output pipe of a
+        # test (ctest would wait for them until the server ends).
+        wineboot >/dev/null 2>&1
         ctest --test-dir "$1" --output-on-failure -j "$2"' _ "$build" "$jobs"
+}
+
+# The demo's set-up: on the first run (no settings yet) two sample profiles for the simulated
+# card, "Music" (speakers, equalizer on) and "Movie" (headphones, equalizer off), with "Music"
+# as the start-up profile.
+demo_profiles() {
+    local root='HKCU\Software\Kalvenor'
+    wine reg query "$root\Profiles" >/dev/null 2>&1 && return 0
+    echo "Creating the sample profiles Music and Movie (start-up profile: Music)."
+    wine reg add "$root\Profiles\Music" /v SpeakerConfig /t REG_BINARY /d 04000000 /f >/dev/null
+    wine reg add "$root\Profiles\Music" /v EqEnable /t REG_BINARY /d 01 /f >/dev/null
+    wine reg add "$root\Profiles\Movie" /v SpeakerConfig /t REG_BINARY /d 01000000 /f >/dev/null
+    wine reg add "$root\Profiles\Movie" /v EqEnable /t REG_BINARY /d 00 /f >/dev/null
+    wine reg add "$root" /v DefaultProfile /t REG_SZ /d Music /f >/dev/null
+}
+
+# What the simulated card received during the run (its driver's request log: writes only) and
+# holds afterwards (its driver's live settings, the speakers' mute), and the active profile.
+demo_report() {
+    local sim='HKCU\Software\KalvenorSim'
+    local classkey
+    classkey=$(wine reg query "$sim\Driver" /v ClassKey 2>/dev/null | tr -d '\r' | awk '/ClassKey/ {print $3}')
+    {
+        echo "@@log"; wine reg query "$sim\Driver\Log" 2>/dev/null || true
+        echo "@@settings"; [ -z "$classkey" ] || wine reg query "$classkey\Settings" 2>/dev/null || true
+        echo "@@speakers"; wine reg query "$sim\Audio\speakers" 2>/dev/null || true
+        echo "@@profile"; wine reg query 'HKCU\Software\Kalvenor' /v ActiveProfile 2>/dev/null || true
+    } | tr -d '\r' | python3 -c '
+import sys
+part, writes, held, muted, active = "", [], [], "no", "(none)"
+for line in sys.stdin:
+    line = line.rstrip("\n")
+    if line.startswith("@@"):
+        part = line[2:]; continue
+    f = line.split()
+    if part == "log" and "|" in line:
+        r = line.split("|")
+        if len(r) >= 7 and r[3] == "2":
+            writes.append("  property %3s  %s  (result %s)" % (r[2], r[4], r[5]))
+    elif part == "settings" and len(f) >= 3 and f[1] == "REG_BINARY":
+        held.append("  %-24s %s" % (f[0], f[2]))
+    elif part == "speakers" and len(f) >= 3 and f[0] == "Mute":
+        muted = "yes" if f[2].startswith("01") else "no"
+    elif part == "profile" and len(f) >= 3 and f[0] == "ActiveProfile":
+        active = " ".join(f[2:])
+print("The simulated card received %d driver writes:" % len(writes))
+print("\n".join(writes) if writes else "  (none: it already held these values)")
+print("It now holds:")
+print("\n".join(held))
+print("Speakers muted: %s" % muted)
+print("Active profile: %s" % active)
+'
 }
 
 run_program() {
@@ -66,9 +124,29 @@ run_program() {
     export WINEPREFIX=${WINEPREFIX:-$HOME/.kalvenor-wine}
     local exe="$build/win32/KalvenorSim.exe"
     if [ -n "${DISPLAY:-}" ]; then
+        # On the desktop: the tray program. It finds the simulated card, shows its tray icon and
+        # applies the start-up profile; right-click the icon for the menu, "Exit Kalvenor" ends it.
+        wineboot -i >/dev/null 2>&1 || true
+        demo_profiles
         wine "$exe" "$@"
     else
-        xvfb-run -a -s "-screen 0 1280x1024x24" wine "$exe" "$@"
+        # No desktop: the program carries out its switches without user interface under Xvfb and
+        # ends; then what the card received and holds is shown. Default switches: apply "Movie"
+        # and mute the speakers.
+        [ $# -gt 0 ] || set -- /noui /profile=Movie /mastermute
+        echo "KalvenorSim.exe $*"
+        xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+            set -e
+            wineboot -i >/dev/null 2>&1 || true
+            '"$(declare -f demo_profiles demo_report)"'
+            demo_profiles
+            wine reg delete "HKCU\Software\KalvenorSim\Driver\Log" /f >/dev/null 2>&1 || true
+            wine reg delete "HKCU\Software\KalvenorSim\Driver" /v LogNext /f >/dev/null 2>&1 || true
+            status=0
+            wine "$0" "$@" || status=$?
+            echo "Exit code: $status"
+            demo_report
+            exit $status' "$exe" "$@"
     fi
 }
 

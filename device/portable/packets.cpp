@@ -70,13 +70,6 @@ std::wstring AudioFilterBasePath(std::wstring_view interfacePath) {
     return path;
 }
 
-bool ContainsNoCase(std::wstring_view text, std::wstring_view part) {
-    if (part.empty()) return true;
-    auto it = std::search(text.begin(), text.end(), part.begin(), part.end(), [](wchar_t a, wchar_t b) {
-        return std::towupper(static_cast<wint_t>(a)) == std::towupper(static_cast<wint_t>(b));
-    });
-    return it != text.end();
-}
 
 namespace packets {
 

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "startup/hextext.h"
+#include "startup/keyed.h"
 
 namespace kal {
 
@@ -70,9 +71,6 @@ int ChannelIndex(std::wstring_view valueName);
 // Audio filter path less its reference part: every "\" + last part removed; "" when the path
 // holds no backslash.
 std::wstring AudioFilterBasePath(std::wstring_view interfacePath);
-
-// Case-insensitive substring test.
-bool ContainsNoCase(std::wstring_view text, std::wstring_view part);
 
 // What the packet builders need from the card.
 class DriverLink {

@@ -1,0 +1,246 @@
+#include "startup/utility.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+#include <tlhelp32.h>
+#include <wbemcli.h>
+#include <wrl/client.h>
+
+#include <vector>
+
+#include "startup/names.h"
+#include "startup/raii.h"
+
+namespace kal {
+
+HANDLE gMutexHandle = nullptr;
+
+namespace {
+
+std::wstring ModulePath() {
+    std::vector<wchar_t> buf(MAX_PATH);
+    for (;;) {
+        const DWORD n = ::GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+        if (n == 0) return {};
+        if (n < buf.size()) return std::wstring(buf.data(), n);
+        buf.resize(buf.size() * 2);
+    }
+}
+
+struct BstrOwner {
+    BSTR b;
+    explicit BstrOwner(const wchar_t* s) : b(::SysAllocString(s)) {}
+    ~BstrOwner() { ::SysFreeString(b); }
+    BstrOwner(const BstrOwner&) = delete;
+    BstrOwner& operator=(const BstrOwner&) = delete;
+};
+
+}  // namespace
+
+std::wstring AppFolder() {
+    const std::wstring path = ModulePath();
+    const auto slash = path.find_last_of(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+std::wstring AppExeName() {
+    std::wstring name = ModulePath();
+    const auto slash = name.find_last_of(L'\\');
+    if (slash != std::wstring::npos) name.erase(0, slash + 1);
+    const auto dot = name.find_last_of(L'.');
+    if (dot != std::wstring::npos) name.erase(dot);
+    return name;
+}
+
+bool IsApiAvailable(const wchar_t* module, const char* function) {
+    const HMODULE m = ::GetModuleHandleW(module);
+    return m && ::GetProcAddress(m, function) != nullptr;
+}
+
+bool IsWow64() {
+    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+    const HMODULE k = ::GetModuleHandleW(L"kernel32");
+    const auto fn = k ? reinterpret_cast<IsWow64ProcessFn>(
+                            reinterpret_cast<void*>(::GetProcAddress(k, "IsWow64Process")))
+                      : nullptr;
+    BOOL wow = FALSE;
+    return fn && fn(::GetCurrentProcess(), &wow) && wow;
+}
+
+bool IsAlreadyRunning() {
+    ReleaseSingleInstanceMutex();
+    gMutexHandle = ::CreateMutexW(nullptr, TRUE, kSingleInstanceMutex);
+    const DWORD error = ::GetLastError();
+    if (!gMutexHandle) return error == ERROR_ACCESS_DENIED;
+    return error == ERROR_ALREADY_EXISTS;
+}
+
+void ReleaseSingleInstanceMutex() {
+    if (!gMutexHandle) return;
+    ::ReleaseMutex(gMutexHandle);
+    ::CloseHandle(gMutexHandle);
+    gMutexHandle = nullptr;
+}
+
+std::wstring DecimalSeparator() {
+    wchar_t buf[8] = {};
+    if (::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buf, 8) == 0 || buf[0] == 0)
+        return L".";
+    return std::wstring(1, buf[0]);
+}
+
+std::wstring NewLiveProfileName() {
+    SYSTEMTIME t;
+    ::GetLocalTime(&t);
+    const float seconds = static_cast<float>(t.wHour * 3600 + t.wMinute * 60 + t.wSecond) +
+                          static_cast<float>(t.wMilliseconds / 10) / 100.0f;
+    return LiveProfileNameFor(seconds, DecimalSeparator());
+}
+
+void SetWindowStyleBit(HWND window, bool set, LONG bits) {
+    LONG style = ::GetWindowLongW(window, GWL_STYLE);
+    style = set ? (style | bits) : (style & ~bits);
+    ::SetWindowLongW(window, GWL_STYLE, style);
+    ::InvalidateRect(window, nullptr, TRUE);
+    ::UpdateWindow(window);
+}
+
+void LockRedraw(HWND window, bool lock) {
+    ::SendMessageW(window, WM_SETREDRAW, lock ? 0 : 1, 0);
+    if (!lock) ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+}
+
+void ShellOpen(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory) {
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    info.lpVerb = L"open";
+    info.lpFile = file.c_str();
+    info.lpParameters = parameters.c_str();
+    info.lpDirectory = directory.c_str();
+    info.nShow = SW_HIDE;
+    ::ShellExecuteExW(&info);
+}
+
+void SetMouseCursor(int cursorId) {
+    ::SetCursor(::LoadCursorW(nullptr, MAKEINTRESOURCEW(cursorId)));
+}
+
+std::wstring GetOSCaption() {
+    Microsoft::WRL::ComPtr<IWbemLocator> locator;
+    if (FAILED(::CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
+                                  reinterpret_cast<void**>(locator.GetAddressOf()))))
+        return {};
+    Microsoft::WRL::ComPtr<IWbemServices> services;
+    BstrOwner ns(L"root\\cimv2");
+    if (FAILED(locator->ConnectServer(ns.b, nullptr, nullptr, nullptr, 0, nullptr, nullptr, services.GetAddressOf())))
+        return {};
+    ::CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,
+                        RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
+    BstrOwner language(L"WQL");
+    BstrOwner query(L"SELECT Caption FROM Win32_OperatingSystem");
+    Microsoft::WRL::ComPtr<IEnumWbemClassObject> rows;
+    if (FAILED(services->ExecQuery(language.b, query.b, WBEM_FLAG_FORWARD_ONLY, nullptr, rows.GetAddressOf())))
+        return {};
+    std::wstring caption;
+    for (;;) {
+        Microsoft::WRL::ComPtr<IWbemClassObject> row;
+        ULONG got = 0;
+        if (rows->Next(static_cast<LONG>(WBEM_INFINITE), 1, row.GetAddressOf(), &got) != S_OK || got == 0) break;
+        VARIANT v;
+        ::VariantInit(&v);
+        if (SUCCEEDED(row->Get(L"Caption", 0, &v, nullptr, nullptr)) && v.vt == VT_BSTR && v.bstrVal)
+            caption = v.bstrVal;
+        ::VariantClear(&v);
+    }
+    return caption;
+}
+
+bool SelectComboItemData(HWND combo, LPARAM value) {
+    const LRESULT count = ::SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    LRESULT chosen = -1;
+    for (LRESULT i = 0; i < count; ++i) {
+        if (::SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(i), 0) == value) {
+            chosen = i;
+            break;
+        }
+    }
+    const bool found = chosen >= 0;
+    if (!found && count > 0) chosen = 0;
+    if (chosen < 0) return false;
+    ::SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
+    // A selection made in code runs the same handler as the user's own.
+    const HWND owner = ::GetParent(combo);
+    if (owner) {
+        const int id = ::GetDlgCtrlID(combo);
+        ::SendMessageW(owner, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    }
+    return found;
+}
+
+std::wstring GetTempFolder() {
+    wchar_t buf[MAX_PATH + 1] = {};
+    ::GetTempPathW(MAX_PATH, buf);
+    std::wstring folder(buf);
+    if (folder.empty() || folder.back() != L'\\') folder += L'\\';
+    return folder;
+}
+
+void DeleteFileRetry(const std::wstring& path) {
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+        if (::DeleteFileW(path.c_str())) return;
+        ::Sleep(100);
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+}
+
+namespace {
+
+// Ids of the processes with that file name, in the snapshot's order.
+std::vector<DWORD> ProcessIdsNamed(const std::wstring& exeName) {
+    std::vector<DWORD> ids;
+    UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (snapshot.get() == INVALID_HANDLE_VALUE) {
+        snapshot.release();
+        return ids;
+    }
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL ok = ::Process32FirstW(snapshot.get(), &entry); ok; ok = ::Process32NextW(snapshot.get(), &entry)) {
+        if (::CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, entry.szExeFile, -1, exeName.c_str(), -1) == CSTR_EQUAL)
+            ids.push_back(entry.th32ProcessID);
+    }
+    return ids;
+}
+
+}  // namespace
+
+DWORD FindProcessId(const std::wstring& exeName) {
+    const auto ids = ProcessIdsNamed(exeName);
+    return ids.empty() ? 0 : ids.front();
+}
+
+DWORD FindProcessIdPreferringSession(const std::wstring& exeName) {
+    const auto ids = ProcessIdsNamed(exeName);
+    DWORD ownSession = 0;
+    if (::ProcessIdToSessionId(::GetCurrentProcessId(), &ownSession)) {
+        for (const DWORD id : ids) {
+            DWORD session = 0;
+            if (::ProcessIdToSessionId(id, &session) && session == ownSession) return id;
+        }
+    }
+    return ids.empty() ? 0 : ids.front();
+}
+
+bool InitCommonControlsXP() {
+    INITCOMMONCONTROLSEX icc{};
+    icc.dwSize = sizeof icc;
+    icc.dwICC = 0xFFF;
+    return ::InitCommonControlsEx(&icc) != FALSE;
+}
+
+}  // namespace kal

@@ -1,0 +1,66 @@
+// Small system utilities shared by start-up, the tray application, the forms and the device code.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+namespace kal {
+
+// The application title: the product name of the version information.
+inline constexpr wchar_t kAppTitle[] = L"Kalvenor";
+
+// The running program's folder (no trailing backslash) and its file name without extension.
+std::wstring AppFolder();
+std::wstring AppExeName();
+
+// True when `module` is already loaded in the process and exports `function`; never loads it.
+bool IsApiAvailable(const wchar_t* module, const char* function);
+
+// True for a 32-bit process on 64-bit Windows.
+bool IsWow64();
+
+// The single-instance mutex; held from IsAlreadyRunning until the main form unloads.
+extern HANDLE gMutexHandle;
+inline constexpr wchar_t kSingleInstanceMutex[] = L"KalvenorSingleInstanceMutex";
+// Creates (or opens) the mutex and keeps its handle. True when another instance holds it:
+// the mutex existed already, or it exists but this process may not open it (an elevated
+// instance created it).
+bool IsAlreadyRunning();
+// Releases and closes the single-instance mutex (no effect when none is held).
+void ReleaseSingleInstanceMutex();
+
+// The user locale's decimal separator.
+std::wstring DecimalSeparator();
+// A new name for the editor's live-mode profile, from the time of day.
+std::wstring NewLiveProfileName();
+
+// Sets or clears style bits of a window and redraws it.
+void SetWindowStyleBit(HWND window, bool set, LONG bits);
+// Suspends (lock) or resumes drawing of a window; resuming redraws it with frame and children.
+void LockRedraw(HWND window, bool lock);
+// Starts a file or link with the shell verb "open", without waiting.
+void ShellOpen(const std::wstring& file, const std::wstring& parameters = {},
+               const std::wstring& directory = {});
+// Sets the mouse cursor to a system cursor (32512 arrow, 32514 wait, 32649 hand).
+void SetMouseCursor(int cursorId);
+// The operating system's caption from WMI ("" when WMI can't be asked).
+std::wstring GetOSCaption();
+// Selects the first entry of a combo box whose item data equals `value` and tells the owner
+// as a user's selection would (CBN_SELCHANGE). When none matches, entry 0 is selected (when
+// there are entries) and the result is false.
+bool SelectComboItemData(HWND combo, LPARAM value);
+
+// The user's temporary folder with a trailing backslash.
+std::wstring GetTempFolder();
+// Deletes a file if it exists, trying up to 50 times 100 ms apart (pumping messages between).
+void DeleteFileRetry(const std::wstring& path);
+// Id of the first process whose file name equals `exeName` (any letter case), 0 when none.
+DWORD FindProcessId(const std::wstring& exeName);
+// As FindProcessId, but a process of the caller's own terminal session is preferred.
+DWORD FindProcessIdPreferringSession(const std::wstring& exeName);
+
+// Registers the common-control window classes; false when only the old entry point exists.
+bool InitCommonControlsXP();
+
+}  // namespace kal

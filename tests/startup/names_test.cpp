@@ -1,0 +1,87 @@
+#include "startup/names.h"
+
+#include <gtest/gtest.h>
+
+using namespace kal;
+
+TEST(MenuCaptionName, CutsAtFirstTab) {
+    EXPECT_EQ(MenuCaptionName(L"Movies\tCtrl+Alt+M"), L"Movies");
+    EXPECT_EQ(MenuCaptionName(L"A\tB\tC"), L"A");
+    EXPECT_EQ(MenuCaptionName(L"No shortcut"), L"No shortcut");
+    EXPECT_EQ(MenuCaptionName(L""), L"");
+    EXPECT_EQ(MenuCaptionName(L"\tX"), L"");
+}
+
+TEST(ParseGUID, MemoryOrderOfThePropertySet) {
+    const auto g = ParseGUID(L"{51D0011F-CC76-4A8B-9098-D637D44B60CD}");
+    const std::array<std::uint8_t, 16> expected{0x1F, 0x01, 0xD0, 0x51, 0x76, 0xCC, 0x8B, 0x4A,
+                                                0x90, 0x98, 0xD6, 0x37, 0xD4, 0x4B, 0x60, 0xCD};
+    EXPECT_EQ(g, expected);
+    EXPECT_EQ(ParseGUID(L"{8f9411ea-dd4f-4fac-a5e3-8a3a00ab81cf}")[0], 0xEA);
+}
+
+TEST(ParseGUID, MalformedTextGivesZeros) {
+    const std::array<std::uint8_t, 16> zero{};
+    EXPECT_EQ(ParseGUID(L""), zero);
+    EXPECT_EQ(ParseGUID(L"51D0011F-CC76-4A8B-9098-D637D44B60CD"), zero);     // no braces
+    EXPECT_EQ(ParseGUID(L"{51D0011F-CC76-4A8B-9098-D637D44B60CG}"), zero);   // not hex
+    EXPECT_EQ(ParseGUID(L"{51D0011FCC76-4A8B-9098-D637D44B60CD0}"), zero);   // dash misplaced
+}
+
+TEST(LiveProfileName, SecondsWithoutSeparator) {
+    // 12:34:56.79
+    EXPECT_EQ(LiveProfileNameFor(45296.79f, L"."), L"4529679~Live");
+    EXPECT_EQ(LiveProfileNameFor(45296.79f, L","), L"4529679~Live");
+    EXPECT_EQ(LiveProfileNameFor(45296.0f, L"."), L"45296~Live");
+    // Seven significant digits at most.
+    EXPECT_EQ(LiveProfileNameFor(86399.99f, L"."), L"8639999~Live");
+    EXPECT_EQ(LiveProfileNameFor(3.5f, L","), L"35~Live");
+}
+
+TEST(LiveProfileName, RecognisedAnywhereInTheName) {
+    EXPECT_TRUE(IsLiveProfileName(L"4529679~Live"));
+    EXPECT_TRUE(IsLiveProfileName(L"x~Live y"));
+    EXPECT_FALSE(IsLiveProfileName(L"Live"));
+    EXPECT_FALSE(IsLiveProfileName(L"~live"));
+}
+
+TEST(CustomIcon, SplitIntoFileAndOverlay) {
+    std::wstring file = L"stale";
+    bool overlay = true;
+    SplitCustomIcon(L"C:\\icons\\a.ico|1", file, overlay);
+    EXPECT_EQ(file, L"C:\\icons\\a.ico");
+    EXPECT_TRUE(overlay);
+    SplitCustomIcon(L"C:\\icons\\a.ico", file, overlay);
+    EXPECT_EQ(file, L"C:\\icons\\a.ico");
+    EXPECT_FALSE(overlay);
+    overlay = true;
+    SplitCustomIcon(L"", file, overlay);
+    EXPECT_EQ(file, L"");
+    EXPECT_FALSE(overlay);
+    SplitCustomIcon(L"a.ico|1|0", file, overlay);
+    EXPECT_EQ(file, L"a.ico");
+    EXPECT_TRUE(overlay);
+    SplitCustomIcon(L"a.ico|0", file, overlay);
+    EXPECT_FALSE(overlay);
+    SplitCustomIcon(L"a.ico|11", file, overlay);
+    EXPECT_FALSE(overlay);
+}
+
+TEST(DefaultVolume, NumbersAndEverythingElse) {
+    EXPECT_EQ(ParseDefaultVolume(L"75"), 75);
+    EXPECT_EQ(ParseDefaultVolume(L" 0 "), 0);
+    EXPECT_EQ(ParseDefaultVolume(L"-1"), -1);
+    EXPECT_EQ(ParseDefaultVolume(L"32767"), 32767);
+    EXPECT_EQ(ParseDefaultVolume(L"-32768"), -32768);
+    EXPECT_EQ(ParseDefaultVolume(L"32768"), -1);
+    EXPECT_EQ(ParseDefaultVolume(L"99999999999999999999"), -1);
+    EXPECT_EQ(ParseDefaultVolume(L"loud"), -1);
+    EXPECT_EQ(ParseDefaultVolume(L"7 5"), -1);
+    EXPECT_EQ(ParseDefaultVolume(L""), -1);
+    EXPECT_EQ(ParseDefaultVolume(L"-"), -1);
+}
+
+TEST(UserAgent, Format) {
+    EXPECT_EQ(FormatUserAgent(L"Kalvenor", 0, 9, 661, 10, 0, true), L"Kalvenor/0.9.661 (Windows NT 10.0; WOW64)");
+    EXPECT_EQ(FormatUserAgent(L"Kalvenor", 1, 0, 5, 5, 1, false), L"Kalvenor/1.0.5 (Windows NT 5.1)");
+}

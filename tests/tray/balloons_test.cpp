@@ -1,0 +1,108 @@
+// The notification-area layer: records given to the shell and the routing of the icon's events.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "tray/balloons.h"
+
+using namespace kal;
+
+namespace {
+
+struct Events final : ITrayEvents {
+    std::vector<std::string> seen;
+    void SysTrayLClickEventHandler() override { seen.push_back("left"); }
+    void SysTrayRClickEventHandler() override { seen.push_back("right"); }
+    void SysTrayDblClickEventHandler() override { seen.push_back("double"); }
+    void SysTrayBalloonClickEventHandler() override { throw std::runtime_error("ignored"); }
+    void TaskbarCreated() override { seen.push_back("taskbar"); }
+};
+
+struct Record {
+    DWORD message;
+    NOTIFYICONDATAW data;
+};
+
+class Balloons : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window_ = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        ASSERT_NE(window_, nullptr);
+        original_ = ::GetWindowLongPtrW(window_, GWLP_WNDPROC);
+        SetShellNotifyObserver([this](DWORD m, const NOTIFYICONDATAW& d, BOOL) { records_.push_back({m, d}); });
+    }
+    void TearDown() override {
+        RemoveTrayIcon();
+        UnhookTrayWindow();
+        SetShellNotifyObserver(nullptr);
+        gTaskbarCreatedMsg = 0;
+        ::DestroyWindow(window_);
+    }
+    HWND window_ = nullptr;
+    LONG_PTR original_ = 0;
+    std::vector<Record> records_;
+    Events events_;
+};
+
+TEST_F(Balloons, RecordsCarryTheFieldsTheShellExpects) {
+    HookTrayWindow(window_, &events_);
+    AddTrayIcon(0, nullptr, std::wstring(200, L'x'));
+    SetTrayTip(L"Master volume: 40%");
+    ShowBalloon(std::wstring(100, L't'), L"\r\n" + std::wstring(400, L'b'), 2);
+    SetTrayIcon(nullptr);
+    RemoveTrayIcon();
+    ASSERT_EQ(records_.size(), 5u);
+    const NOTIFYICONDATAW& add = records_[0].data;
+    EXPECT_EQ(records_[0].message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(add.cbSize, 952u);
+    EXPECT_EQ(add.hWnd, window_);
+    EXPECT_EQ(add.uID, 0u);
+    EXPECT_EQ(add.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    EXPECT_EQ(add.uCallbackMessage, 0x4FFu);
+    EXPECT_EQ(std::wstring(add.szTip), std::wstring(127, L'x'));
+    EXPECT_EQ(records_[1].data.uFlags, static_cast<UINT>(NIF_TIP));
+    EXPECT_EQ(std::wstring(records_[1].data.szTip), L"Master volume: 40%");
+    const NOTIFYICONDATAW& balloon = records_[2].data;
+    EXPECT_EQ(balloon.uFlags, static_cast<UINT>(NIF_INFO));
+    EXPECT_EQ(balloon.dwInfoFlags, 2u);
+    EXPECT_EQ(balloon.uTimeout, 0u);
+    EXPECT_EQ(std::wstring(balloon.szInfoTitle).size(), 63u);
+    EXPECT_EQ(std::wstring(balloon.szInfo).size(), 255u);
+    EXPECT_EQ(std::wstring(balloon.szInfo).substr(0, 3), L"\r\nb");
+    EXPECT_EQ(records_[3].data.uFlags, static_cast<UINT>(NIF_ICON));
+    EXPECT_EQ(records_[4].message, static_cast<DWORD>(NIM_DELETE));
+    // Nothing is removed twice.
+    RemoveTrayIcon();
+    EXPECT_EQ(records_.size(), 5u);
+}
+
+TEST_F(Balloons, IconEventsReachTheirHandlersAndOthersPassOn) {
+    HookTrayWindow(window_, &events_);
+    ASSERT_TRUE(TrayWindowHooked());
+    ::SendMessageW(window_, kTrayCallbackMessage, 0, WM_LBUTTONUP);
+    ::SendMessageW(window_, kTrayCallbackMessage, 0, WM_RBUTTONUP);
+    ::SendMessageW(window_, kTrayCallbackMessage, 0, WM_LBUTTONDBLCLK);
+    ::SendMessageW(window_, kTrayCallbackMessage, 0, WM_MOUSEMOVE);
+    ::SendMessageW(window_, kTrayCallbackMessage, 0, WM_LBUTTONDOWN);
+    // A handler that fails is skipped.
+    ::SendMessageW(window_, kTrayCallbackMessage, 0, NIN_BALLOONUSERCLICK);
+    EXPECT_EQ(events_.seen, (std::vector<std::string>{"left", "right", "double"}));
+    // Messages of the window itself still work.
+    ::SendMessageW(window_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"still static"));
+    wchar_t text[32] = {};
+    ::GetWindowTextW(window_, text, 32);
+    EXPECT_STREQ(text, L"still static");
+}
+
+TEST_F(Balloons, ShellRestartIsPassedToTheFormWhileHooked) {
+    gTaskbarCreatedMsg = ::RegisterWindowMessageW(L"TaskbarCreated");
+    HookTrayWindow(window_, &events_);
+    ::SendMessageW(window_, gTaskbarCreatedMsg, 0, 0);
+    EXPECT_EQ(events_.seen, std::vector<std::string>{"taskbar"});
+    UnhookTrayWindow();
+    EXPECT_EQ(::GetWindowLongPtrW(window_, GWLP_WNDPROC), original_);
+    ::SendMessageW(window_, gTaskbarCreatedMsg, 0, 0);
+    EXPECT_EQ(events_.seen.size(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,79 @@
+// The simulated program started as a child process with "/noui": the switches are carried out on
+// the card and the process ends by itself.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "sim/audio_card.h"
+#include "sim/driver.h"
+#include "sim/state.h"
+#include "startup/registry.h"
+#include "startup/utility.h"
+#include "tests/startup/product_state.h"
+
+using namespace kal;
+using namespace kaltest;
+
+namespace {
+
+// Another instance's single-instance mutex: "/noui" must not look at it.
+class HeldMutex {
+public:
+    HeldMutex() : h_(::CreateMutexW(nullptr, TRUE, kSingleInstanceMutex)) {}
+    ~HeldMutex() {
+        if (h_) {
+            ::ReleaseMutex(h_);
+            ::CloseHandle(h_);
+        }
+    }
+    HeldMutex(const HeldMutex&) = delete;
+    HeldMutex& operator=(const HeldMutex&) = delete;
+
+private:
+    HANDLE h_;
+};
+
+class TrayLaunch : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sim::SetSimModel(L"82751043");
+        sim::InstallSimCardDevice();
+        sim::ResetSimAudioState();
+        sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"04000000"));
+        sim::SetSimLiveValue(L"EqEnable", HexToBytes(L"00"));
+        sim::ClearSimRequestLog();
+        const std::wstring a = std::wstring(kUserSettings) + L"\\Profiles\\A";
+        RegWrite(a, L"SpeakerConfig", HexToBytes(L"01000000"));
+        RegWrite(a, L"EqEnable", HexToBytes(L"01"));
+        RegWrite(std::wstring(kUserSettings) + L"\\Profiles\\B", L"EqEnable", HexToBytes(L"00"));
+    }
+    void TearDown() override { sim::ResetSimAudioState(); }
+
+    ProductStateLock lock_;
+};
+
+TEST_F(TrayLaunch, NoUIAppliesTheProfileMutesAndEnds) {
+    HeldMutex running;
+    const ChildRun run = RunChild(ProgramExe(), L"/noui /profile=A /mastermute");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(run.boxes.empty());
+    EXPECT_EQ(sim::SimLiveValue(L"SpeakerConfig"), HexToBytes(L"01000000"));
+    EXPECT_EQ(sim::SimLiveValue(L"EqEnable"), HexToBytes(L"01"));
+    EXPECT_TRUE(sim::SimMute(sim::FindSimEndpoint(L"speakers")));
+    EXPECT_EQ(RegReadText(kUserSettings, L"ActiveProfile"), L"A");
+    bool wrote = false;
+    for (const auto& r : sim::SimRequestLog()) wrote = wrote || r.flags == 2;
+    EXPECT_TRUE(wrote);
+}
+
+TEST_F(TrayLaunch, NoUIProfileSwitchCyclesAcrossRuns) {
+    RegWrite(kUserSettings, L"ActiveProfile", std::wstring(L"A"));
+    ASSERT_TRUE(RunChild(ProgramExe(), L"/noui /profile=A,B").finished);
+    EXPECT_EQ(RegReadText(kUserSettings, L"ActiveProfile"), L"B");
+    ASSERT_TRUE(RunChild(ProgramExe(), L"/NOUI /Profile=A,B /masterunmute").finished);
+    EXPECT_EQ(RegReadText(kUserSettings, L"ActiveProfile"), L"A");
+    EXPECT_FALSE(sim::SimMute(sim::FindSimEndpoint(L"speakers")));
+}
+
+}  // namespace

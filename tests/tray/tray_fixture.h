@@ -1,0 +1,154 @@
+// The main form on the simulated card: a settings key of the tests' own, the card registered as
+// the test asks, the audio object on its endpoints, and every record the tray gives the shell.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "device/audio.h"
+#include "device/cardlines.h"
+#include "device/platform.h"
+#include "device/transport.h"
+#include "sim/audio_card.h"
+#include "sim/driver.h"
+#include "sim/parts.h"
+#include "sim/state.h"
+#include "startup/catalogue.h"
+#include "startup/globals.h"
+#include "startup/registry.h"
+#include "startup/tables.h"
+#include "toolkit/forms.h"
+#include "tray/balloons.h"
+#include "tray/mainform.h"
+
+namespace kal::testing {
+
+inline const std::wstring kTrayTestsKey = L"HKEY_CURRENT_USER\\Software\\KalvenorTests";
+inline const std::wstring kTrayRoot = kTrayTestsKey + L"\\Tray";
+inline constexpr wchar_t kDX[] = L"82751043";
+
+struct SeenBalloon {
+    std::wstring title;
+    std::wstring text;
+    DWORD style;
+};
+
+class TrayFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        savedPlatform_ = gPlatform;
+        savedXP_ = gIsXP;
+        savedWin10_ = gIsWin10;
+        savedNoUI_ = gNoUI;
+        savedDPI_ = gDPI;
+        savedRoot_ = gRegRoot;
+        savedProfiles_ = gRegProfiles;
+        Platform p = RealPlatform();
+        sim::InstallSimDriver(p);
+        sim::InstallSimAudio(p);
+        gPlatform = p;
+        gIsXP = false;
+        gIsWin10 = false;
+        gNoUI = false;
+        gDPI = 96;
+        gRegRoot = kTrayRoot;
+        gRegProfiles = kTrayRoot + L"\\Profiles";
+        RegDeleteTree(kTrayTestsKey, L"Tray");
+        BuildDriverDefaults(false);
+        UseCard({});
+        SetShellNotifyObserver([this](DWORD message, const NOTIFYICONDATAW& data, BOOL) {
+            if (message == NIM_ADD) ++adds_;
+            if (message == NIM_DELETE) ++deletes_;
+            if (message == NIM_MODIFY && (data.uFlags & NIF_INFO))
+                balloons_.push_back({data.szInfoTitle, data.szInfo, data.dwInfoFlags});
+        });
+    }
+
+    void TearDown() override {
+        if (form_) form_->Unload();
+        form_.reset();
+        SetShellNotifyObserver(nullptr);
+        ReleaseAudioObject();
+        sim::WaitForSimNotifications();
+        sim::ResetSimAudioState();
+        RegDeleteTree(kTrayTestsKey, L"Tray");
+        ClearCardState();
+        gRegRoot = savedRoot_;
+        gRegProfiles = savedProfiles_;
+        gIsXP = savedXP_;
+        gIsWin10 = savedWin10_;
+        gNoUI = savedNoUI_;
+        gDPI = savedDPI_;
+        // Later tests find the default card as the simulated program registers it.
+        sim::SetSimModel(kDX);
+        sim::InstallSimCardDevice();
+        gPlatform = savedPlatform_;
+    }
+
+    static void ClearCardState() {
+        gCardHID.clear();
+        gCardSubsys.clear();
+        gCardInstanceId.clear();
+        gCardInterfacePath.clear();
+        gDriverClassKey.clear();
+        gDriverSettingsKey.clear();
+        gCardCaps = nullptr;
+        gPlaybackLineIds.fill(L"");
+        gInputLineIds.fill(L"");
+        gInputLineMonitorControl.fill(0);
+        gBalloonAction = 0;
+    }
+
+    // A freshly registered card (setup.subsys "" = the Xonar DX) with fresh endpoints.
+    void UseCard(sim::SimCardSetup setup) {
+        ReleaseAudioObject();
+        if (setup.subsys.empty()) setup.subsys = kDX;
+        sim::SetSimModel(setup.subsys);
+        sim::InstallSimCardDevice(setup);
+        sim::ResetSimAudioState();
+        ClearCardState();
+        BuildCardCatalogue();
+        CreateAudioObject();
+        sim::ClearSimRequestLog();
+    }
+
+    // Loads the main form as a fresh start of the program would.
+    frmKalvenor& Load(const std::wstring& arguments) {
+        if (form_) form_->Unload();
+        ClearCardState();
+        BuildCardCatalogue();
+        form_ = std::make_unique<frmKalvenor>(arguments);
+        form_->Load();
+        return *form_;
+    }
+
+    static int Endpoint(const wchar_t* key) { return sim::FindSimEndpoint(key); }
+    static bool MasterMuted() { return sim::SimMute(Endpoint(L"speakers")); }
+    static std::wstring Profile(const std::wstring& name) { return gRegProfiles + L"\\" + name; }
+    static void Store(const std::wstring& profile, const std::wstring& name, const wchar_t* hex) {
+        RegWrite(Profile(profile), name, HexToBytes(hex));
+    }
+    static std::wstring ActiveProfile() { return RegReadText(gRegRoot, L"ActiveProfile").value_or(L"<none>"); }
+    // Writes the driver received, as "id:bytes".
+    static std::vector<std::wstring> Writes() {
+        std::vector<std::wstring> out;
+        for (const auto& r : sim::SimRequestLog())
+            if (r.flags == 2) out.push_back(std::to_wstring(r.id) + L":" + BytesToHex(r.bytes));
+        return out;
+    }
+
+    std::unique_ptr<frmKalvenor> form_;
+    std::vector<SeenBalloon> balloons_;
+    int adds_ = 0;
+    int deletes_ = 0;
+
+private:
+    Platform savedPlatform_{};
+    bool savedXP_ = false, savedWin10_ = false, savedNoUI_ = false;
+    int savedDPI_ = 96;
+    std::wstring savedRoot_, savedProfiles_;
+};
+
+}  // namespace kal::testing

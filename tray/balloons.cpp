@@ -1,0 +1,162 @@
+#include "tray/balloons.h"
+
+#include <cstddef>
+#include <cwchar>
+
+#include "tray/portable/trayrules.h"
+
+namespace kal {
+
+UINT gTaskbarCreatedMsg = 0;
+int gBalloonAction = 0;
+
+namespace {
+
+static_assert(offsetof(NOTIFYICONDATAW, hBalloonIcon) == kTrayRecordSize, "record layout up to guidItem");
+
+NOTIFYICONDATAW gTrayIconData{};
+HWND gTrayWnd = nullptr;
+UINT gTrayIconId = 0;
+HICON gTrayIcon = nullptr;
+bool gTrayAdded = false;
+
+ITrayEvents* gTrayForm = nullptr;
+WNDPROC gTrayOldWndProc = nullptr;
+bool gTrayHooked = false;
+
+ShellNotifyObserver& Observer() {
+    static auto* observer = new ShellNotifyObserver;
+    return *observer;
+}
+
+void CopyField(wchar_t* field, std::size_t chars, const std::wstring& text) {
+    const std::wstring fitted = FitField(text, chars);
+    std::wmemset(field, L'\0', chars);
+    std::wmemcpy(field, fitted.data(), fitted.size());
+}
+
+BOOL Notify(DWORD message, NOTIFYICONDATAW& data) {
+    const BOOL result = ::Shell_NotifyIconW(message, &data);
+    if (const auto& observer = Observer()) {
+        try {
+            observer(message, data, result);
+        } catch (...) {
+        }
+    }
+    return result;
+}
+
+NOTIFYICONDATAW FreshRecord(UINT flags) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = kTrayRecordSize;
+    data.hWnd = gTrayWnd;
+    data.uID = gTrayIconId;
+    data.uFlags = flags;
+    return data;
+}
+
+}  // namespace
+
+bool AddTrayIcon(UINT id, HICON icon, const std::wstring& tip) {
+    gTrayIconId = id;
+    gTrayIcon = icon;
+    gTrayIconData = NOTIFYICONDATAW{};
+    gTrayIconData.cbSize = kTrayRecordSize;
+    gTrayIconData.hWnd = gTrayWnd;
+    gTrayIconData.uID = id;
+    gTrayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    gTrayIconData.uCallbackMessage = kTrayCallbackMessage;
+    gTrayIconData.hIcon = icon;
+    CopyField(gTrayIconData.szTip, kTrayTipChars, tip);
+    const bool added = Notify(NIM_ADD, gTrayIconData) != FALSE;
+    if (added) gTrayAdded = true;
+    return added;
+}
+
+void SetTrayIcon(HICON icon) {
+    gTrayIcon = icon;
+    NOTIFYICONDATAW data = FreshRecord(NIF_ICON);
+    data.hIcon = icon;
+    Notify(NIM_MODIFY, data);
+}
+
+void SetTrayTip(const std::wstring& text) {
+    NOTIFYICONDATAW data = FreshRecord(NIF_TIP);
+    CopyField(data.szTip, kTrayTipChars, text);
+    Notify(NIM_MODIFY, data);
+}
+
+void ShowBalloon(const std::wstring& title, const std::wstring& text, std::uint32_t style) {
+    NOTIFYICONDATAW data = FreshRecord(NIF_INFO);
+    CopyField(data.szInfoTitle, kBalloonTitleChars, title);
+    CopyField(data.szInfo, kBalloonTextChars, text);
+    data.uTimeout = 0;
+    data.dwInfoFlags = style;
+    Notify(NIM_MODIFY, data);
+}
+
+void RemoveTrayIcon() {
+    if (!gTrayIconData.hWnd) return;
+    Notify(NIM_DELETE, gTrayIconData);
+    gTrayIconData = NOTIFYICONDATAW{};
+    gTrayIcon = nullptr;
+    gTrayAdded = false;
+}
+
+bool TrayIconAdded() { return gTrayAdded; }
+
+void HookTrayWindow(HWND window, ITrayEvents* events) {
+    if (gTrayHooked || !window) return;
+    gTrayForm = events;
+    gTrayWnd = window;
+    gTrayOldWndProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TrayWindowProc)));
+    gTrayHooked = gTrayOldWndProc != nullptr;
+}
+
+void UnhookTrayWindow() {
+    if (!gTrayHooked) return;
+    if (::IsWindow(gTrayWnd))
+        ::SetWindowLongPtrW(gTrayWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gTrayOldWndProc));
+    gTrayForm = nullptr;
+    gTrayOldWndProc = nullptr;
+    gTrayHooked = false;
+}
+
+bool TrayWindowHooked() { return gTrayHooked; }
+
+LRESULT CALLBACK TrayWindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    ITrayEvents* form = gTrayForm;
+    if (msg == kTrayCallbackMessage && form) {
+        void (ITrayEvents::*handler)() = nullptr;
+        switch (static_cast<UINT>(lParam)) {
+        case WM_LBUTTONUP: handler = &ITrayEvents::SysTrayLClickEventHandler; break;
+        case WM_RBUTTONUP: handler = &ITrayEvents::SysTrayRClickEventHandler; break;
+        case WM_LBUTTONDBLCLK: handler = &ITrayEvents::SysTrayDblClickEventHandler; break;
+        case NIN_BALLOONUSERCLICK: handler = &ITrayEvents::SysTrayBalloonClickEventHandler; break;
+        default: break;
+        }
+        if (handler) {
+            try {
+                (form->*handler)();
+            } catch (...) {
+            }
+            return 0;
+        }
+    }
+    // The shell restarted: every program adds its icon again. Handled whenever the icon is in
+    // use, whatever state the card is in, since the icon is the only way to the program.
+    if (gTaskbarCreatedMsg != 0 && msg == gTaskbarCreatedMsg && form) {
+        try {
+            form->TaskbarCreated();
+        } catch (...) {
+        }
+        return 0;
+    }
+    return gTrayOldWndProc ? ::CallWindowProcW(gTrayOldWndProc, hWnd, msg, wParam, lParam)
+                           : ::DefWindowProcW(hWnd, msg, wParam, lParam);
+}
+
+void SetShellNotifyObserver(ShellNotifyObserver observer) { Observer() = std::move(observer); }
+
+}  // namespace kal

@@ -1,0 +1,59 @@
+// The notification-area icon: adding, changing and removing it, its tip and its balloons, and
+// the window procedure that turns the icon's callback messages into calls of the tray form's
+// handlers. One icon per process, owned by the main form's window.
+#pragma once
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace kal {
+
+// The icon's callback message (WM_USER + 255); lParam carries the mouse or balloon event.
+inline constexpr UINT kTrayCallbackMessage = WM_USER + 255;
+// The record size the shell is given: up to and including guidItem (Windows XP's layout).
+inline constexpr DWORD kTrayRecordSize = 952;
+
+// "TaskbarCreated", registered while the icon is in use (0 otherwise).
+extern UINT gTaskbarCreatedMsg;
+// What a click on the last balloon does: 0 nothing, 4 driver download page, 5 changelog.
+extern int gBalloonAction;
+
+// The tray form's side: the handlers the icon's events reach.
+class ITrayEvents {
+public:
+    virtual void SysTrayLClickEventHandler() = 0;
+    virtual void SysTrayRClickEventHandler() = 0;
+    virtual void SysTrayDblClickEventHandler() = 0;
+    virtual void SysTrayBalloonClickEventHandler() = 0;
+    // The shell restarted: the icon must be added again.
+    virtual void TaskbarCreated() = 0;
+
+protected:
+    ~ITrayEvents() = default;
+};
+
+// Adds the icon (id, picture, tip); true when the shell took it.
+bool AddTrayIcon(UINT id, HICON icon, const std::wstring& tip);
+void SetTrayIcon(HICON icon);
+void SetTrayTip(const std::wstring& text);
+// Style: 1 information, 2 warning, 3 error.
+void ShowBalloon(const std::wstring& title, const std::wstring& text, std::uint32_t style);
+void RemoveTrayIcon();
+// True between a successful AddTrayIcon and RemoveTrayIcon.
+bool TrayIconAdded();
+
+// Installs the tray window procedure on the window (once) and routes the icon's events to
+// `events`; UnhookTrayWindow puts the previous procedure back.
+void HookTrayWindow(HWND window, ITrayEvents* events);
+void UnhookTrayWindow();
+bool TrayWindowHooked();
+LRESULT CALLBACK TrayWindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// Sees every record given to the shell, with the message and the shell's answer (tests).
+using ShellNotifyObserver = std::function<void(DWORD message, const NOTIFYICONDATAW& data, BOOL result)>;
+void SetShellNotifyObserver(ShellNotifyObserver observer);
+
+}  // namespace kal

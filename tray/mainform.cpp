@@ -1,0 +1,852 @@
+#include "tray/mainform.h"
+
+#include <algorithm>
+#include <cwctype>
+#include <functional>
+
+#include <setupapi.h>
+
+#include "device/audio.h"
+#include "device/cardlines.h"
+#include "device/displaytexts.h"
+#include "device/linevalues.h"
+#include "device/mixervalues.h"
+#include "device/notify.h"
+#include "device/portable/packets.h"
+#include "device/profilevalues.h"
+#include "device/transport.h"
+#include "device/validation.h"
+#include "device/volumememory.h"
+#include "resources/version.h"
+#include "startup/autostart.h"
+#include "startup/catalogue.h"
+#include "startup/globals.h"
+#include "startup/names.h"
+#include "startup/registry.h"
+#include "startup/settings.h"
+#include "startup/steps.h"
+#include "startup/utility.h"
+#include "toolkit/font.h"
+#include "toolkit/utility.h"
+#include "tray/formopeners.h"
+#include "tray/hotkeys.h"
+#include "tray/portable/menurules.h"
+#include "tray/portable/trayrules.h"
+#include "tray/trayicon.h"
+#include "tray/traywindows.h"
+
+namespace kal {
+
+std::unique_ptr<clsToolTip> gToolTip;
+std::wstring gCardSubsys;
+
+namespace {
+
+frmKalvenor* gMainForm = nullptr;
+
+constexpr wchar_t kTimerUnload[] = L"timerUnload";
+constexpr wchar_t kTimerShowVolume[] = L"timerShowVolume";
+constexpr wchar_t kTimerShowASIOControlPanel[] = L"timerShowASIOControlPanel";
+constexpr wchar_t kTimerShowSystemMixer[] = L"timerShowSystemMixer";
+constexpr wchar_t kTimerCheckUpdates[] = L"CheckUpdates";
+// Waits for dialogs to end their loops before the other forms are closed.
+constexpr wchar_t kTimerCloseWindows[] = L"timerCloseWindows";
+constexpr int kCloseWaitLimit = 200;
+
+ControlRow TimerRow(const wchar_t* name, int interval) {
+    PropertyBag bag;
+    bag.Write<std::int32_t>(L"Interval", interval, 0);
+    bag.Write<bool>(L"Enabled", false, true);
+    return ControlRow(ControlType::Timer, name, -1, {}, 0, 0, 0, 0, 0, {}, bag);
+}
+
+bool EditingProfile() {
+    if (gInputLineEditor) return !gInputLineEditor->RealTimeMode();
+    return false;
+}
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM lParam) {
+    wchar_t cls[16] = {};
+    ::GetClassNameW(window, cls, 16);
+    if (std::wstring(cls) == L"#32770") reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(window);
+    return TRUE;
+}
+constexpr UINT kCursorArrow = 32512;
+constexpr UINT kCursorWait = 32514;
+constexpr std::uint32_t kDeviceActive = 1;
+
+const std::wstring& SpeakersLine() { return gPlaybackLineIds[0]; }
+
+std::wstring Upper(std::wstring text) {
+    for (auto& c : text) c = static_cast<wchar_t>(std::towupper(c));
+    return text;
+}
+
+bool IsByteFlag(const std::optional<Bytes>& value) { return value && value->size() == 1 && (*value)[0] == 1; }
+
+// The partner value applied together with a profile value.
+std::wstring PartnerOf(const std::wstring& name) {
+    if (name == L"DVSEnable") return L"DVSMode";
+    if (name == L"DHEnable") return L"DHRoom";
+    if (name == L"BassManagement") return L"BassCornerFrequency";
+    if (name == L"PanelConfig" && gCardCaps && gCardCaps->HPAmp) return L"HpImpedanceMode";
+    return L"";
+}
+
+// Restores the master output's mute state however the writes inside end.
+class MasterMuteBracket {
+public:
+    MasterMuteBracket() : saved_(GetLineMute(SpeakersLine(), 0)) { SetLineMute(SpeakersLine(), 0, -1); }
+    ~MasterMuteBracket() { SetLineMute(SpeakersLine(), 0, saved_); }
+    MasterMuteBracket(const MasterMuteBracket&) = delete;
+    MasterMuteBracket& operator=(const MasterMuteBracket&) = delete;
+
+private:
+    std::int16_t saved_;
+};
+
+class WaitCursor {
+public:
+    WaitCursor() { SetMouseCursor(kCursorWait); }
+    ~WaitCursor() { SetMouseCursor(kCursorArrow); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+void SetMute(const std::wstring& line, std::uint32_t flow, MuteMode mode) {
+    std::int16_t state = -1;
+    if (mode == MuteMode::Unmute) state = 0;
+    if (mode == MuteMode::Toggle) state = GetLineMute(line, flow) ? 0 : -1;
+    SetLineMute(line, flow, state);
+}
+
+// Lets "TaskbarCreated" through the user-interface privilege filter of an elevated process.
+void AllowTaskbarCreated(HWND window, UINT message) {
+    HMODULE user = ::GetModuleHandleW(L"user32.dll");
+    if (!user) return;
+    using FilterExFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    using FilterFn = BOOL(WINAPI*)(UINT, DWORD);
+    if (IsApiAvailable(L"user32.dll", "ChangeWindowMessageFilterEx")) {
+        const auto fn = reinterpret_cast<FilterExFn>(
+            reinterpret_cast<void*>(::GetProcAddress(user, "ChangeWindowMessageFilterEx")));
+        if (fn) fn(window, message, 1, nullptr);
+    } else if (IsApiAvailable(L"user32.dll", "ChangeWindowMessageFilter")) {
+        const auto fn =
+            reinterpret_cast<FilterFn>(reinterpret_cast<void*>(::GetProcAddress(user, "ChangeWindowMessageFilter")));
+        if (fn) fn(message, 1);
+    }
+}
+
+}  // namespace
+
+// The ASIO item of the tray menu, as the driver search labels and enables it.
+class frmKalvenor::AsioItem final : public ASIOMenuItem {
+public:
+    explicit AsioItem(frmKalvenor& form) : form_(form) {}
+    void SetCaption(const std::wstring& caption) override { form_.SetItemCaption(kMenuASIO, caption); }
+    void SetEnabled(bool enabled) override { form_.SetItemEnabled(kMenuASIO, enabled); }
+
+private:
+    frmKalvenor& form_;
+};
+
+frmKalvenor* MainTrayForm() { return gMainForm; }
+
+std::wstring ProgramArguments() {
+    const wchar_t* p = ::GetCommandLineW();
+    if (!p) return L"";
+    if (*p == L'"') {
+        ++p;
+        while (*p && *p != L'"') ++p;
+        if (*p == L'"') ++p;
+    } else {
+        while (*p && *p != L' ' && *p != L'\t') ++p;
+    }
+    while (*p == L' ' || *p == L'\t') ++p;
+    return p;
+}
+
+frmKalvenor::frmKalvenor(std::wstring arguments)
+    : Form(L"frmKalvenor"), arguments_(std::move(arguments)), asioItem_(std::make_unique<AsioItem>(*this)) {
+    Design(FormLayout(L"Kalvenor Main Form", 3000, 1500, -1, -1, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU),
+           {TimerRow(kTimerUnload, 10), TimerRow(kTimerShowVolume, 75), TimerRow(kTimerShowASIOControlPanel, 1),
+            TimerRow(kTimerShowSystemMixer, 1), TimerRow(kTimerCheckUpdates, 60000), TimerRow(kTimerCloseWindows, 10)});
+    SetMainForm(true);
+}
+
+frmKalvenor::~frmKalvenor() { Unload(); }
+
+// ---- Start-up ----
+
+void frmKalvenor::OnLoad() {
+    gMainForm = this;
+    gTrayServices = this;
+    InitTimers();
+    CreateMenus();
+    loading_ = true;
+    try {
+        LoadSequence();
+    } catch (...) {
+        // A failure part-way leaves the program in the tray without card functions.
+    }
+    loading_ = false;
+    if (gNoUI) Get<Timer>(kTimerUnload).SetEnabled(true);
+}
+
+void frmKalvenor::InitTimers() {
+    // Each one-shot timer stops itself before its work.
+    auto once = [this](const wchar_t* name, std::function<void()> work) {
+        Get<Timer>(name).Tick = [this, name, work = std::move(work)] {
+            Get<Timer>(name).SetEnabled(false);
+            work();
+        };
+    };
+    once(kTimerUnload, [this] { Unload(); });
+    once(kTimerShowVolume, [] {
+        if (IsFormLoaded(L"frmProfile") || !TrayOpeners().volume) return;
+        PositionNearTray(TrayOpeners().volume(), true);
+    });
+    once(kTimerShowASIOControlPanel, [] { ShowASIOControlPanel([](HWND dialog) { PositionNearTray(dialog, false); }); });
+    once(kTimerShowSystemMixer, [] { ShowSystemMixer(); });
+    once(kTimerCloseWindows, [this] { CloseWhenDialogsEnded(); });
+    Get<Timer>(kTimerCheckUpdates).Tick = [] { TrimWorkingSet(); };
+}
+
+void frmKalvenor::ParseSwitches() {
+    switches_ = ParseCommandLine(arguments_);
+    if (switches_.hid) gCardHID = *switches_.hid;
+    if (switches_.subsys) gCardSubsys = *switches_.subsys;
+    for (int i = 0; i < switches_.toggleAutostart; ++i) {
+        if (RefreshAutostart(0)) DisableAutostart(0);
+        else EnableAutostart(0);
+    }
+    if (switches_.profileGiven) {
+        std::vector<std::wstring> candidates = SplitProfileList(switches_.profileList);
+        if (switches_.profileList.empty()) candidates = RegEnumKeys(gRegProfiles);
+        switchProfile_ = ChooseCycledProfile(candidates, GetActiveProfile());
+    }
+}
+
+void frmKalvenor::LoadSequence() {
+    // 1, 2: switches, then the card id of the settings.
+    if (!arguments_.empty()) ParseSwitches();
+    if (gCardHID.empty()) gCardHID = RegReadText(gRegRoot, L"HID").value_or(L"");
+
+    // 3, 4: window icon and the shared tooltip.
+    SetIcon(hWnd(), kProgramIcon);
+    gToolTip = std::make_unique<clsToolTip>();
+    gToolTip->Create(hWnd());
+    gToolTip->SetMaxTipWidth(240);
+    gToolTip->SetDelayTime(2, 32767);
+    gToolTip->SetDelayTime(1, 0);
+    for (int side = 0; side < 4; ++side) gToolTip->SetMargin(side, 7);
+
+    // 5 to 8: the card's device, driver class key and property set.
+    bool idGiven = true;
+    if (gCardHID.empty()) {
+        gCardHID = kCardHardwareFamily;
+        idGiven = false;
+    }
+    const std::wstring driverKey = GetDeviceRegistryProperty(SPDRP_DRIVER, gCardHID);
+    if (gCardHID.empty() && !gCardSubsys.empty())
+        gCardHID = std::wstring(L"PCI\\") + kCardHardwareFamily + L"&SUBSYS_" + gCardSubsys + L"&REV_00";
+    if (!driverKey.empty()) {
+        gDriverClassKey = L"SYSTEM\\CurrentControlSet\\Control\\Class\\" + Upper(driverKey);
+        gDriverSettingsKey = L"Settings";
+        gDriverPropertySet = PropertySetForDriver(RegReadText(L"HKEY_LOCAL_MACHINE\\" + gDriverClassKey, L"Driver").value_or(L""));
+    }
+
+    // 9: the tray icon and what goes with it.
+    if (!gNoUI) {
+        gTaskbarCreatedMsg = ::RegisterWindowMessageW(L"TaskbarCreated");
+        AllowTaskbarCreated(hWnd(), gTaskbarCreatedMsg);
+        gUIFont = GetSystemFont();
+        const std::wstring step = RegReadText(gRegRoot, L"SliderWheelIncrement").value_or(L"1");
+        try {
+            gWheelIncrement = static_cast<std::int16_t>(std::stoi(step));
+        } catch (...) {
+            gWheelIncrement = 0;
+        }
+        FindASIODriver(asioItem_.get());
+        SetDefaultMenuItem(*this, 3);
+        HookTrayWindow(hWnd(), this);
+        UpdateTrayIcon(true);
+    }
+
+    // 10: the result of a self-update started by the previous run.
+    bool updateBalloon = false;
+    if (IsByteFlag(RegReadBytes(gRegRoot, L"UpdatePending"))) {
+        RegDeleteValue(gRegRoot, L"UpdatePending");
+        if (IsByteFlag(RegReadBytes(gRegRoot, L"UpdateSuccessful"))) {
+            RegDeleteValue(gRegRoot, L"UpdateSuccessful");
+            if (!gNoUI) {
+                ShowBalloon(kAppTitle,
+                            UpdateSucceededText(KALVENOR_VERSION_MAJOR, KALVENOR_VERSION_MINOR, KALVENOR_VERSION_REVISION),
+                            kBalloonInfo);
+                gBalloonAction = 5;
+            }
+        } else if (!gNoUI) {
+            ShowBalloon(kAppTitle, UpdateFailedText(kAppTitle), kBalloonWarning);
+        }
+        updateBalloon = true;
+    }
+    const bool balloons = !gNoUI && !updateBalloon;
+
+    // 11: no card.
+    if (gCardHID.empty()) {
+        if (balloons) ShowBalloon(kAppTitle, L"\r\nNo compatible Xonar hardware has been detected.", kBalloonError);
+        return;
+    }
+
+    // 12 to 17: the model's record.
+    if (gCardSubsys.empty()) {
+        const std::wstring hid = Upper(gCardHID);
+        for (std::size_t start = 0;;) {
+            const std::size_t amp = hid.find(L'&', start);
+            const std::wstring part = hid.substr(start, amp == std::wstring::npos ? std::wstring::npos : amp - start);
+            if (part.find(L"SUBSYS") != std::wstring::npos) {
+                const std::size_t underscore = part.find(L'_');
+                gCardSubsys = underscore == std::wstring::npos ? L"" : part.substr(underscore + 1);
+                break;
+            }
+            if (amp == std::wstring::npos) break;
+            start = amp + 1;
+        }
+    }
+    const auto* record = gCardModels.Find(gCardSubsys);
+    gCardCaps = record ? *record : nullptr;
+    const std::wstring caption = gCardCaps ? gCardCaps->Caption : L"";
+    gCardModels.Clear();
+    const std::wstring prefix = DetectionPrefix(caption);
+    if (!gCardCaps) {
+        if (balloons) ShowBalloon(kAppTitle, prefix + L"the card model can't be recognized by Kalvenor.", kBalloonWarning);
+        return;
+    }
+    if (!gCardCaps->Supported) {
+        if (balloons)
+            ShowBalloon(kAppTitle, prefix + L"the card model is currently not supported by Kalvenor.", kBalloonWarning);
+        return;
+    }
+    if (gDriverSettingsKey.empty()) {
+        if (balloons) {
+            ShowBalloon(kAppTitle,
+                        prefix + L"the audio driver is not installed. Please install a suitable audio driver.",
+                        kBalloonWarning);
+            gBalloonAction = 4;
+        }
+        return;
+    }
+
+    // 18: the interface that answers the driver.
+    gCardInstanceId = gCardHID;
+    gCardInterfacePath = FindCardInterfacePath(gCardInstanceId, 0);
+    if (gCardInterfacePath.empty() && !idGiven) {
+        if (balloons)
+            ShowBalloon(kAppTitle,
+                        prefix + L"the driver configuration appears to be corrupt.\r\n"
+                                 L"Try uninstalling and reinstalling your drivers.",
+                        kBalloonWarning);
+        return;
+    }
+
+    // 19: the main window procedure in front of the tray's, and the card's lines.
+    oldFormWndProc_ = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(hWnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MainFormWindowProc)));
+    mainProcInstalled_ = oldFormWndProc_ != nullptr;
+    FindCardLines();
+
+    // 20: the change watchers.
+    if (!gNoUI) {
+        SetNotificationWindow(hWnd());
+        WatchRegistryKey(gDriverSettingsKey);
+        if (gIsXP) {
+            WatchRegistryKey(L"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Hardware Profiles\\Current\\System\\"
+                             L"CurrentControlSet\\Enum\\" +
+                             gCardInstanceId + L"\\DirectSound\\Speaker Configuration");
+            if (gAudio) gAudio->RegisterMixerCallback(hWnd());
+        } else {
+            RegisterNotificationClient();
+        }
+        notificationsRegistered_ = true;
+        // Only trims the working set now and then.
+        Get<Timer>(kTimerCheckUpdates).SetEnabled(true);
+    }
+
+    // 21: the speakers output must be on.
+    if (!gIsXP && (!gAudio || gAudio->DeviceState(SpeakersLine()) != kDeviceActive)) {
+        if (balloons)
+            ShowBalloon(kAppTitle,
+                        prefix + L"it appears your Xonar Speakers are disabled.\r\n\r\n"
+                                 L"Please enable the Xonar card Speakers output in the sound control panel.",
+                        kBalloonWarning);
+        return;
+    }
+
+    // 22, 23: the mute switches.
+    if (switches_.master) SetMute(SpeakersLine(), 0, *switches_.master);
+    if (switches_.inputLine >= 0)
+        SetMute(gInputLineIds[static_cast<std::size_t>(switches_.inputLine)], 1, switches_.inputMode);
+
+    // 24: a newer revision leaves the card alone until the user has decided.
+    if (!gNoUI && IsUpdateAvailable()) {
+        ShowUpdateMenu();
+        return;
+    }
+
+    // 25, 26.
+    StartupProfileAndVolume(updateBalloon);
+}
+
+void frmKalvenor::StartupProfileAndVolume(bool updateBalloonShown) {
+    const bool fromSwitch = !switchProfile_.empty();
+    const std::wstring profile = fromSwitch || gNoUI ? switchProfile_ : GetDefaultProfile();
+    const std::int16_t volume = GetDefaultVolume();
+    const bool balloons = !gNoUI && !updateBalloonShown;
+
+    std::wstring volumeMessage;
+    if (volume >= 0) {
+        std::optional<std::wstring> decibels;
+        if (!gIsXP && gAudio)
+            decibels = FormatDecimal(gAudio->DeviceDBFromLinear(SpeakersLine(), 0, volume), DecimalSeparator());
+        volumeMessage = VolumeMessage(volume, decibels);
+    }
+
+    if (!profile.empty()) {
+        const bool applied = SetXonarValues(profile, false, volume >= 0);
+        if ((GetDefaultProfileNotify() || fromSwitch) && balloons) {
+            const std::wstring withVolume = GetDefaultVolumeNotify() ? volumeMessage : L"";
+            // A name that matches no profile with settings applied nothing: no success to report.
+            if (applied) ShowBalloon(kAppTitle, ProfileLoadedText(profile, withVolume), kBalloonInfo);
+            else ShowBalloon(kAppTitle, ProfileNotFoundText(profile), kBalloonWarning);
+        }
+    }
+
+    if (volume >= 0) {
+        Currency ignored = 0, balance = 0;
+        GetProfileVolumeBalance(ignored, balance, 0, 0, profile);
+        SetVolumeBalance(static_cast<Currency>(volume) * kCurrencyScale, balance, 0, 0);
+        if (GetDefaultVolumeNotify() && balloons && !GetDefaultProfileNotify() && !fromSwitch)
+            ShowBalloon(kAppTitle, L"\r\n" + volumeMessage, kBalloonInfo);
+    }
+
+    if (!gNoUI) RegisterGlobalHotkeys(true);
+}
+
+// ---- Unload ----
+
+void frmKalvenor::OnUnload() {
+    HWND window = hWnd();
+    if (mainProcInstalled_ && ::IsWindow(window)) {
+        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldFormWndProc_));
+        mainProcInstalled_ = false;
+    }
+    ClearHotkeys();
+    if (notificationsRegistered_) {
+        if (gIsXP) {
+            if (gAudio) gAudio->RegisterMixerCallback(nullptr);
+        } else {
+            UnregisterNotificationClient();
+        }
+        notificationsRegistered_ = false;
+    }
+    ReleaseRegistryWatchers();
+    SetNotificationWindow(nullptr);
+    RemoveTrayIcon();
+    UnhookTrayWindow();
+    gTaskbarCreatedMsg = 0;
+    gToolTip.reset();
+    if (window) ::SetMenu(window, nullptr);
+    popup_ = nullptr;
+    menuBar_.reset();
+    hotkeysEnabled_ = false;
+    if (gTrayServices == this) gTrayServices = nullptr;
+    if (gMainForm == this) gMainForm = nullptr;
+    ReleaseSingleInstanceMutex();
+}
+
+// ---- Window procedures ----
+
+LRESULT CALLBACK frmKalvenor::MainFormWindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    frmKalvenor* form = gMainForm;
+    WNDPROC previous = form ? form->oldFormWndProc_ : nullptr;
+    try {
+        if (form && msg == WM_HOTKEY) {
+            const int id = static_cast<int>(wParam);
+            if (id >= 0 && id < kProfileHotkeyBase) form->mnuShortcuts_Click(id);
+            else form->ApplyProfileItem(id - kProfileHotkeyBase);
+            return 0;
+        }
+        if (msg == kMsgMixerControlChange) {
+            MixerControlChanged(static_cast<std::uint32_t>(lParam));
+            return 0;
+        }
+    } catch (...) {
+        return 0;
+    }
+    return previous ? ::CallWindowProcW(previous, hWnd, msg, wParam, lParam) : ::DefWindowProcW(hWnd, msg, wParam, lParam);
+}
+
+bool frmKalvenor::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (DispatchNotificationMessage(hWnd(), msg, wParam, lParam)) {
+        result = 0;
+        return true;
+    }
+    if (msg == WM_COMMAND && lParam == 0 && HIWORD(wParam) == 0) {
+        try {
+            OnMenuCommand(LOWORD(wParam));
+        } catch (...) {
+        }
+        result = 0;
+        return true;
+    }
+    return false;
+}
+
+// ---- Profile application ----
+
+bool frmKalvenor::SetXonarValues(const std::wstring& profileName, bool noCommit, bool skipMasterVolume) {
+    const std::vector<std::wstring> names = RegEnumValues(RegJoin(gRegProfiles, profileName));
+    if (names.empty() || profileName.empty()) return false;
+    WaitCursor cursor;
+    if (!noCommit) {
+        Currency volume = 0, balance = 0;
+        OutputVolumeMemory(profileName, volume, balance, true);
+    }
+    {
+        MasterMuteBracket mute;
+        for (const std::wstring& name : names) {
+            try {
+                ApplyProfileValue(profileName, name, PartnerOf(name), skipMasterVolume);
+            } catch (...) {
+                // One bad value does not keep the others from being applied.
+            }
+        }
+    }
+    kal::RefreshOpenForms(!noCommit, IsSelfChange());
+    if (!noCommit) {
+        const std::wstring key = FindProfileKey(profileName);
+        RegWrite(gRegRoot, L"ActiveProfile", key.empty() ? profileName : key);
+        UpdateMenus();
+        SetTrayTip(TrayTooltipText());
+    }
+    return true;
+}
+
+// ---- Menus ----
+
+void frmKalvenor::CreateMenus() {
+    menuBar_.reset(::CreateMenu());
+    popup_ = ::CreatePopupMenu();
+    auto add = [this](UINT id, const wchar_t* caption, bool enabled) {
+        ::AppendMenuW(popup_, MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED), id, caption);
+    };
+    add(kMenuProfileBase, L"(empty)", false);
+    ::AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
+    add(kMenuProfilesEditor, L"&Profiles...", false);
+    add(kMenuRealTimeSettings, L"&Real Time Settings...", false);
+    add(kMenuASIO, kASIOMenuDefaultCaption, false);
+    ::AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
+    add(kMenuOptions, L"Options...", true);
+    ::AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
+    add(kMenuAbout, L"&About Kalvenor...", true);
+    add(kMenuClose, L"&Exit Kalvenor", true);
+    ::AppendMenuW(menuBar_.get(), MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup_), L"PopupRoot");
+    // Commands whose windows are not part of the program stay disabled.
+    RefreshCommandItems();
+    // The form is never shown; the bar only carries the menu (the default item is set on it).
+    ::SetMenu(hWnd(), menuBar_.get());
+}
+
+void frmKalvenor::SetItemEnabled(UINT id, bool enabled) {
+    if (popup_) ::EnableMenuItem(popup_, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+void frmKalvenor::SetItemCaption(UINT id, const std::wstring& caption) {
+    if (!popup_) return;
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_STRING;
+    info.dwTypeData = const_cast<wchar_t*>(caption.c_str());
+    ::SetMenuItemInfoW(popup_, id, FALSE, &info);
+}
+
+bool frmKalvenor::MenuItemEnabled(UINT id) const {
+    if (!popup_) return false;
+    const UINT state = ::GetMenuState(popup_, id, MF_BYCOMMAND);
+    return state != static_cast<UINT>(-1) && !(state & (MF_GRAYED | MF_DISABLED));
+}
+
+std::wstring frmKalvenor::MenuItemCaption(UINT id) const {
+    if (!popup_) return L"";
+    wchar_t text[512] = {};
+    ::GetMenuStringW(popup_, id, text, 512, MF_BYCOMMAND);
+    return text;
+}
+
+int frmKalvenor::ProfileItemCount() const {
+    int n = 0;
+    while (popup_ && ::GetMenuState(popup_, kMenuProfileBase + static_cast<UINT>(n), MF_BYCOMMAND) != static_cast<UINT>(-1)) ++n;
+    return n;
+}
+
+std::vector<std::wstring> frmKalvenor::ProfileMenuCaptions() const {
+    std::vector<std::wstring> captions;
+    for (int i = 0, n = ProfileItemCount(); i < n; ++i) captions.push_back(MenuItemCaption(kMenuProfileBase + static_cast<UINT>(i)));
+    return captions;
+}
+
+bool frmKalvenor::ProfileItemChecked(int index) const {
+    if (!popup_) return false;
+    const UINT state = ::GetMenuState(popup_, kMenuProfileBase + static_cast<UINT>(index), MF_BYCOMMAND);
+    return state != static_cast<UINT>(-1) && (state & MF_CHECKED);
+}
+
+void frmKalvenor::RefreshCommandItems() {
+    const TrayWindowOpeners& open = TrayOpeners();
+    if (profilesEditorTag_ == L"Update") SetItemEnabled(kMenuProfilesEditor, static_cast<bool>(open.downloadUpdate));
+    else SetItemEnabled(kMenuProfilesEditor, hotkeysEnabled_ && open.profileManager);
+    SetItemEnabled(kMenuRealTimeSettings, hotkeysEnabled_ && open.realTimeSettings);
+    SetItemEnabled(kMenuOptions, static_cast<bool>(open.options));
+    SetItemEnabled(kMenuAbout, static_cast<bool>(open.about));
+}
+
+void frmKalvenor::UpdateMenus() {
+    if (!popup_) return;
+    const bool valid = ValidateActiveProfile(false);
+    const std::wstring active = GetActiveProfile();
+    const std::vector<std::wstring> profiles = RegEnumKeys(gRegProfiles);
+    const bool editing = EditingProfile();
+    const int existing = ProfileItemCount();
+    HWND window = hWnd();
+    for (int i = 0; i < static_cast<int>(profiles.size()); ++i) {
+        const UINT id = kMenuProfileBase + static_cast<UINT>(i);
+        if (i < existing) ::UnregisterHotKey(window, kProfileHotkeyBase + i);
+        Bytes key = GetProfileValue(profiles[i], L"Shortcut");
+        key.resize(2, 0);
+        // Keys belong to the running card functions; none while a profile is being edited.
+        if (key[0] != 0 && !editing && hotkeysEnabled_)
+            ::RegisterHotKey(window, kProfileHotkeyBase + i, ShiftToHotkeyModifiers(key[1]), key[0]);
+        std::wstring caption = MenuCaptionText(profiles[i]);
+        if (key[0] != 0) caption += L"\t" + KeyCodeToString(key[0], key[1]);
+        const UINT flags = MF_STRING | MF_ENABLED | (valid && profiles[i] == active ? MF_CHECKED : MF_UNCHECKED);
+        if (i < existing) ::ModifyMenuW(popup_, id, MF_BYCOMMAND | flags, id, caption.c_str());
+        else ::InsertMenuW(popup_, static_cast<UINT>(i), MF_BYPOSITION | flags, id, caption.c_str());
+    }
+    profileNames_ = profiles;
+    if (profiles.empty()) {
+        ::ModifyMenuW(popup_, kMenuProfileBase, MF_BYCOMMAND | MF_STRING | MF_GRAYED | MF_UNCHECKED, kMenuProfileBase,
+                      L"(empty)");
+    }
+    for (int i = std::max<int>(1, static_cast<int>(profiles.size())); i < existing; ++i) {
+        ::UnregisterHotKey(window, kProfileHotkeyBase + i);
+        ::DeleteMenu(popup_, kMenuProfileBase + static_cast<UINT>(i), MF_BYCOMMAND);
+    }
+    if (profiles.empty()) ::UnregisterHotKey(window, kProfileHotkeyBase);
+    for (Form* f : LoadedForms())
+        if (auto* list = dynamic_cast<IProfileListView*>(f)) list->UpdateActiveProfile();
+    if (TrayWindowHooked()) {
+        SetTrayTip(TrayTooltipText());
+        UpdateTrayIcon(false);
+    }
+}
+
+void frmKalvenor::ShowUpdateMenu() {
+    if (!Loaded()) return;
+    SetItemCaption(kMenuProfilesEditor, L"Update");
+    profilesEditorTag_ = L"Update";
+    RefreshCommandItems();
+}
+
+void frmKalvenor::ClearProfileHotkeys() {
+    HWND window = hWnd();
+    if (!window) return;
+    for (int i = 0, n = ProfileItemCount(); i < n; ++i) ::UnregisterHotKey(window, kProfileHotkeyBase + i);
+}
+
+void frmKalvenor::ClearHotkeys() {
+    HWND window = hWnd();
+    if (!window) return;
+    ClearMenuHotkeys(window);
+    ClearProfileHotkeys();
+}
+
+void frmKalvenor::ResetProfileItems() {
+    for (int i = ProfileItemCount() - 1; i >= 1; --i) ::DeleteMenu(popup_, kMenuProfileBase + static_cast<UINT>(i), MF_BYCOMMAND);
+    ::ModifyMenuW(popup_, kMenuProfileBase, MF_BYCOMMAND | MF_STRING | MF_GRAYED | MF_UNCHECKED, kMenuProfileBase,
+                  L"(empty)");
+    profileNames_.clear();
+}
+
+void frmKalvenor::RegisterGlobalHotkeys(bool enable) {
+    if (!Loaded()) return;
+    hotkeysEnabled_ = enable;
+    RefreshCommandItems();
+    if (enable) {
+        RegisterMenuHotkeys(hWnd());
+        UpdateMenus();
+    } else {
+        ClearHotkeys();
+        UnloadOtherForms();
+        ResetProfileItems();
+    }
+    SetTrayTip(TrayTooltipText());
+}
+
+void frmKalvenor::UnloadOtherForms() { CloseOtherWindows(false); }
+
+void frmKalvenor::mnuClose_Click() {
+    ::EndMenu();
+    CloseOtherWindows(true);
+}
+
+void frmKalvenor::CloseOtherWindows(bool thenExit) {
+    if (thenExit) exitAfterClose_ = true;
+    if (EndThreadDialogs()) {
+        // Code of a form that waits in a dialog must run on before its form goes: the forms are
+        // unloaded once the dialogs' loops have returned.
+        closePending_ = true;
+        closeWaits_ = 0;
+        Get<Timer>(kTimerCloseWindows).SetEnabled(true);
+        return;
+    }
+    UnloadForms();
+}
+
+void frmKalvenor::CloseWhenDialogsEnded() {
+    if (!closePending_) return;
+    if (EndThreadDialogs() && ++closeWaits_ < kCloseWaitLimit) {
+        Get<Timer>(kTimerCloseWindows).SetEnabled(true);
+        return;
+    }
+    UnloadForms();
+}
+
+void frmKalvenor::UnloadForms() {
+    closePending_ = false;
+    // A form that keeps its window when asked (it cancels, or loads again) is asked once.
+    std::vector<Form*> asked;
+    for (bool again = true; again;) {
+        again = false;
+        for (Form* f : LoadedForms()) {
+            if (f == this || std::find(asked.begin(), asked.end(), f) != asked.end()) continue;
+            asked.push_back(f);
+            if (auto* dialog = dynamic_cast<IUnloadOnExit*>(f)) dialog->AllowUnload();
+            f->Unload();
+            again = true;
+            break;
+        }
+    }
+    if (exitAfterClose_) {
+        exitAfterClose_ = false;
+        Unload();
+    }
+}
+
+// Ends the modal loops of this thread's dialogs (message boxes, file dialogs, a driver's panel);
+// true when there were any. Each loop returns once the present message has been handled.
+bool frmKalvenor::EndThreadDialogs() {
+    std::vector<HWND> dialogs;
+    ::EnumThreadWindows(::GetCurrentThreadId(), &CollectDialog, reinterpret_cast<LPARAM>(&dialogs));
+    for (HWND dialog : dialogs) ::EndDialog(dialog, IDCANCEL);
+    return !dialogs.empty();
+}
+
+void frmKalvenor::ApplyProfileItem(int index) {
+    if (index < 0 || index >= static_cast<int>(profileNames_.size())) return;
+    const std::wstring name = profileNames_[static_cast<std::size_t>(index)];
+    SetXonarValues(name, false, false);
+}
+
+void frmKalvenor::mnuShortcuts_Click(int index) { RunShortcutAction(index); }
+
+void frmKalvenor::ShowSystemMixerLater() {
+    if (Loaded()) Get<Timer>(kTimerShowSystemMixer).SetEnabled(true);
+}
+
+void frmKalvenor::OnMenuCommand(UINT id) {
+    if (id >= kMenuProfileBase) {
+        ApplyProfileItem(static_cast<int>(id - kMenuProfileBase));
+        return;
+    }
+    const TrayWindowOpeners& open = TrayOpeners();
+    switch (id) {
+    case kMenuProfilesEditor:
+        if (profilesEditorTag_ == L"Update") {
+            if (open.downloadUpdate && open.downloadUpdate()) Unload();
+        } else if (open.profileManager) {
+            open.profileManager();
+        }
+        break;
+    case kMenuRealTimeSettings:
+        if (open.realTimeSettings) open.realTimeSettings();
+        break;
+    case kMenuASIO: Get<Timer>(kTimerShowASIOControlPanel).SetEnabled(true); break;
+    case kMenuOptions:
+        if (open.options) {
+            SetMouseCursor(kCursorWait);
+            open.options();
+        }
+        break;
+    case kMenuAbout:
+        if (open.about) open.about();
+        break;
+    case kMenuClose: mnuClose_Click(); break;
+    default: break;
+    }
+}
+
+// ---- Tray ----
+
+void frmKalvenor::ShowBalloon(const std::wstring& title, const std::wstring& text, std::uint32_t style) {
+    kal::ShowBalloon(title, text, style);
+}
+
+void frmKalvenor::UpdateTrayIcon(bool recreate) { kal::UpdateTrayIcon(recreate); }
+
+void frmKalvenor::SetTrayTip(const std::wstring& text) { kal::SetTrayTip(text); }
+
+void frmKalvenor::RefreshProfilesForm() { kal::RefreshProfilesForm(); }
+
+void frmKalvenor::RefreshOpenForms(bool force, bool ownChangeInProgress) { kal::RefreshOpenForms(force, ownChangeInProgress); }
+
+void frmKalvenor::SysTrayLClickEventHandler() {
+    // Waits so that a double click can still cancel the pop-up.
+    if (hotkeysEnabled_ && TrayOpeners().volume) Get<Timer>(kTimerShowVolume).SetEnabled(true);
+}
+
+void frmKalvenor::SysTrayRClickEventHandler() {
+    if (loading_ || IsFormLoaded(L"frmProfile") || !popup_) return;
+    RefreshCommandItems();
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    ::SetForegroundWindow(hWnd());
+    ::TrackPopupMenu(popup_, TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hWnd(), nullptr);
+    // Lets the menu close when the user clicks elsewhere.
+    ::PostMessageW(hWnd(), WM_NULL, 0, 0);
+}
+
+void frmKalvenor::SysTrayDblClickEventHandler() {
+    if (loading_ || IsFormLoaded(L"frmProfile") || !MenuItemEnabled(kMenuRealTimeSettings)) return;
+    Get<Timer>(kTimerShowVolume).SetEnabled(false);
+    OnMenuCommand(kMenuRealTimeSettings);
+}
+
+void frmKalvenor::SysTrayBalloonClickEventHandler() {
+    if (loading_) return;
+    const int action = gBalloonAction;
+    gBalloonAction = 0;
+    const int line = action == 4 ? 1 : action == 5 ? 3 : 0;
+    if (line == 0 || !TrayOpeners().redirectLine) return;
+    // Only a web address is handed to the shell: the list comes over plain HTTP.
+    const std::wstring address = TrayOpeners().redirectLine(line);
+    if (IsWebAddress(address)) ShellOpen(address);
+}
+
+void frmKalvenor::TaskbarCreated() { UpdateTrayIcon(true); }
+
+TrayWindowOpeners& TrayOpeners() {
+    static TrayWindowOpeners openers;
+    return openers;
+}
+
+}  // namespace kal

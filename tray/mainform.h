@@ -1,0 +1,150 @@
+// The hidden main form: it finishes the start-up (command-line switches, card detection, the
+// tray icon, the change watchers, the start-up balloons, profile and volume), owns the tray
+// menu, applies whole profiles, and tears everything down again when it unloads, which ends
+// the program.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "device/asio.h"
+#include "device/trayservices.h"
+#include "startup/raii.h"
+#include "toolkit/forms.h"
+#include "toolkit/tooltip.h"
+#include "tray/balloons.h"
+#include "tray/portable/cmdline.h"
+
+namespace kal {
+
+// The one shared tooltip, created and released by the main form.
+extern std::unique_ptr<clsToolTip> gToolTip;
+// The card's PCI subsystem id ("subsys" switch, or taken from its hardware id).
+extern std::wstring gCardSubsys;
+
+// Menu command ids of the tray menu; profile item i is kMenuProfileBase + i.
+enum TrayMenuId : UINT {
+    kMenuProfilesEditor = 101,
+    kMenuRealTimeSettings = 102,
+    kMenuASIO = 103,
+    kMenuOptions = 104,
+    kMenuAbout = 105,
+    kMenuClose = 106,
+    kMenuProfileBase = 1000,
+};
+// Hot-key id of the profile on menu item i is kProfileHotkeyBase + i.
+inline constexpr int kProfileHotkeyBase = 6;
+
+inline void DestroyMenuHandle(HMENU menu) { ::DestroyMenu(menu); }
+using UniqueMenu = UniqueResource<HMENU, nullptr, DestroyMenuHandle>;
+
+class frmKalvenor final : public Form, public ITrayServices, public ITrayEvents, public IMenuOwner {
+public:
+    // `arguments`: the program's command line without the program's name.
+    explicit frmKalvenor(std::wstring arguments);
+    ~frmKalvenor() override;
+
+    // Applies the stored profile: each value with its partner, inside a mute of the master
+    // output; unless noCommit the output's volume memory is saved first and the profile becomes
+    // the active one afterwards. False when the profile holds no value (nothing happens then).
+    bool SetXonarValues(const std::wstring& profileName, bool noCommit, bool skipMasterVolume);
+
+    // IMenuOwner: rebuilds the profile items, their check mark, the tip and the icon.
+    void UpdateMenus() override;
+
+    // ITrayServices
+    void ShowBalloon(const std::wstring& title, const std::wstring& text, std::uint32_t style) override;
+    void UpdateTrayIcon(bool recreate) override;
+    void RegisterGlobalHotkeys(bool enable) override;
+    void SetTrayTip(const std::wstring& text) override;
+    void RefreshProfilesForm() override;
+    void RefreshOpenForms(bool force, bool ownChangeInProgress) override;
+
+    // ITrayEvents
+    void SysTrayLClickEventHandler() override;
+    void SysTrayRClickEventHandler() override;
+    void SysTrayDblClickEventHandler() override;
+    void SysTrayBalloonClickEventHandler() override;
+    void TaskbarCreated() override;
+
+    // Closes every other form, then the main form.
+    void mnuClose_Click();
+    // Closes every other form. Dialogs whose modal loops run (message boxes, file dialogs) are
+    // ended first, and the forms go once those loops have returned.
+    void UnloadOtherForms();
+    void ShowUpdateMenu();
+    // Carries out fixed shortcut action `index` (0 to 5).
+    void mnuShortcuts_Click(int index);
+    // Opens the system volume mixer next to the tray once the caller's message has finished.
+    void ShowSystemMixerLater();
+    // The profile on each menu item, in item order.
+    const std::vector<std::wstring>& ProfileNames() const { return profileNames_; }
+
+    // What the form shows and holds, for its callers and tests.
+    bool Loading() const { return loading_; }
+    HMENU PopupRoot() const { return popup_; }
+    bool MenuItemEnabled(UINT id) const;
+    std::wstring MenuItemCaption(UINT id) const;
+    std::vector<std::wstring> ProfileMenuCaptions() const;
+    bool ProfileItemChecked(int index) const;
+    // True while the menus and shortcut keys are switched on (a usable card was found).
+    bool HotkeysEnabled() const { return hotkeysEnabled_; }
+    const CommandLineSwitches& Switches() const { return switches_; }
+
+    static LRESULT CALLBACK MainFormWindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+protected:
+    void OnLoad() override;
+    void OnUnload() override;
+    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    class AsioItem;
+
+    void ParseSwitches();
+    void LoadSequence();
+    void StartupProfileAndVolume(bool updateBalloonShown);
+    void CreateMenus();
+    void OnMenuCommand(UINT id);
+    void SetItemEnabled(UINT id, bool enabled);
+    void SetItemCaption(UINT id, const std::wstring& caption);
+    int ProfileItemCount() const;
+    void ClearHotkeys();
+    void ClearProfileHotkeys();
+    void RefreshCommandItems();
+    void ApplyProfileItem(int index);
+    void ResetProfileItems();
+    bool EndThreadDialogs();
+    void CloseOtherWindows(bool thenExit);
+    void CloseWhenDialogsEnded();
+    void UnloadForms();
+    void InitTimers();
+
+    std::wstring arguments_;
+    CommandLineSwitches switches_;
+    std::wstring switchProfile_;  // the profile the "profile" switch chose ("" for none)
+    bool loading_ = false;
+    bool hotkeysEnabled_ = false;
+    bool mainProcInstalled_ = false;
+    bool notificationsRegistered_ = false;
+    WNDPROC oldFormWndProc_ = nullptr;
+    UniqueMenu menuBar_;
+    HMENU popup_ = nullptr;  // owned by the menu bar
+    std::wstring profilesEditorTag_;
+    std::vector<std::wstring> profileNames_;
+    bool closePending_ = false;
+    bool exitAfterClose_ = false;
+    int closeWaits_ = 0;
+    std::unique_ptr<AsioItem> asioItem_;
+};
+
+// The loaded main form; null while none is loaded.
+frmKalvenor* MainTrayForm();
+
+// The command line of this process without the program's name (as wWinMain receives it).
+std::wstring ProgramArguments();
+
+}  // namespace kal
