@@ -19,8 +19,12 @@ endfunction()
 
 # kalvenor_add_test(name SOURCES ... LIBS ...): one GoogleTest executable, one ctest entry.
 # Under the cross toolchain the entry runs through Wine (CMAKE_CROSSCOMPILING_EMULATOR).
+# LOCKS names ctest resource locks, so that test executables sharing something never run at once:
+#   program_state: the program's own state in the one Wine prefix (settings key, autostart
+#                  entries, the simulated card, the single-instance mutex), or starting it;
+#   desktop: windows on the one X display (activation, keyboard focus, real input).
 function(kalvenor_add_test name)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LOCKS" ${ARGN})
   add_executable(${name}_tests ${T_SOURCES})
   target_link_libraries(${name}_tests PRIVATE ${T_LIBS} gtest)
   target_include_directories(${name}_tests PRIVATE ${PROJECT_SOURCE_DIR})
@@ -30,4 +34,7 @@ function(kalvenor_add_test name)
     set(T_TIMEOUT 600)
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT})
+  if(T_LOCKS)
+    set_tests_properties(${name} PROPERTIES RESOURCE_LOCK "${T_LOCKS}")
+  endif()
 endfunction()

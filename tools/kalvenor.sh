@@ -55,11 +55,13 @@ run_tests() {
     printf 'subdirs("native")\nsubdirs("win32")\n' > "$build/CTestTestfile.cmake"
     xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
         wineboot -i >/dev/null 2>&1
-        # Let the set-up server end: services it left half-stopped keep the Task Scheduler
-        # from starting in the persistent server.
-        wineserver -w
         # Unmanaged windows: without a window manager each hide of a managed window waits ~2 s.
         wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f >/dev/null 2>&1
+        # End the set-up server and everything it started: services left half-stopped keep the
+        # Task Scheduler from starting, and a desktop process started before the setting above
+        # keeps its managed tray window.
+        wineserver -k
+        wineserver -w
         wineserver -p
         # Start the system services here, so that they do not inherit the output pipe of a
         # test (ctest would wait for them until the server ends).

@@ -1,4 +1,4 @@
-#include "tests/toolkit_pages/pagetest.h"
+#include "tests/toolkit/pages/pagetest.h"
 
 #include <prsht.h>
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/toolkit_images/gdi_helpers.h"
+#include "tests/toolkit/images/gdi_helpers.h"
 #include "toolkit/images/imageformat.h"
 
 namespace kal {

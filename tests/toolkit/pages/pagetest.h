@@ -11,8 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/toolkit_images/gdi_helpers.h"
-#include "tests/toolkit_pages/testfiles.h"
+#include "tests/toolkit/images/gdi_helpers.h"
+#include "tests/toolkit/pages/testfiles.h"
 #include "toolkit/pages/commondialog.h"
 #include "toolkit/pages/controlpage.h"
 #include "toolkit/pages/imagespage.h"

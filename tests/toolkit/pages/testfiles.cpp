@@ -1,4 +1,4 @@
-#include "tests/toolkit_pages/testfiles.h"
+#include "tests/toolkit/pages/testfiles.h"
 
 #include <windows.h>
 

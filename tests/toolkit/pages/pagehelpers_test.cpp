@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/toolkit_pages/testfiles.h"
+#include "tests/toolkit/pages/testfiles.h"
 
 namespace kal::test {
 namespace {

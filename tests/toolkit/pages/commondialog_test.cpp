@@ -1,6 +1,6 @@
 #include "toolkit/pages/commondialog.h"
 
-#include "tests/toolkit_pages/pagetest.h"
+#include "tests/toolkit/pages/pagetest.h"
 
 namespace kal::test {
 namespace {
