@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "device/audio.h"
 #include "sim/driver.h"
 #include "startup/registry.h"
 
@@ -192,17 +193,11 @@ public:
 
 Factory gFactory;
 
-std::wstring ClsidText() {
-    wchar_t text[40] = {};
-    ::StringFromGUID2(kSimASIOClsid, text, 40);
-    return text;
-}
-
 }  // namespace
 
 void InstallSimASIODriver() {
     const std::wstring key = RegJoin(kASIOKey, kSimASIOName);
-    RegWrite(key, L"CLSID", ClsidText());
+    RegWrite(key, L"CLSID", StringFromGUID(kSimASIOClsid));
     RegWrite(key, L"Description", std::wstring(kSimASIODescription));
     if (!gFactoryCookie)
         ::CoRegisterClassObject(kSimASIOClsid, &gFactory, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &gFactoryCookie);

@@ -42,6 +42,21 @@ HRESULT CopyText(const std::wstring& text, LPWSTR* out) {
     return S_OK;
 }
 
+// Stores `value` through an out pointer.
+template <typename T, typename V>
+HRESULT Put(T* out, const V& value) {
+    if (!out) return E_POINTER;
+    *out = value;
+    return S_OK;
+}
+
+// Clears an out pointer (when there is one) and fails with `hr`.
+template <typename T>
+HRESULT Refuse(T** out, HRESULT hr) {
+    if (out) *out = nullptr;
+    return hr;
+}
+
 const SimEndpointDesc& Endpoint(int e) { return SimAudioEndpoints()[static_cast<std::size_t>(e)]; }
 
 std::atomic<long> gLiveObjects{0};
@@ -97,6 +112,18 @@ private:
     std::atomic<ULONG> refs_{1};
 };
 
+// An object of one endpoint (its index e_) implementing the single interface I.
+template <typename I, const IID& Iid>
+class EndpointObject : public Object<I> {
+public:
+    explicit EndpointObject(int e) : e_(e) {}
+
+protected:
+    void* Cast(REFIID iid) override { return IsEqualIID(iid, Iid) ? static_cast<I*>(this) : nullptr; }
+
+    const int e_;
+};
+
 // Hands a new object (reference count 1) to an out pointer as interface T.
 template <typename T, typename O>
 HRESULT Give(O* object, T** out) {
@@ -126,11 +153,7 @@ float DBToScalar(float db) { return (db - kSimMinDB) / (kSimMaxDB - kSimMinDB); 
 class VolumeLevel final : public Object<IAudioVolumeLevel> {
 public:
     explicit VolumeLevel(int e) : e_(e) {}
-    HRESULT STDMETHODCALLTYPE GetChannelCount(UINT* count) override {
-        if (!count) return E_POINTER;
-        *count = Endpoint(e_).channels;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE GetChannelCount(UINT* count) override { return Put(count, Endpoint(e_).channels); }
     HRESULT STDMETHODCALLTYPE GetLevelRange(UINT ch, float* lo, float* hi, float* step) override {
         if (!lo || !hi || !step) return E_POINTER;
         if (ch >= Endpoint(e_).channels) return E_INVALIDARG;
@@ -176,9 +199,9 @@ private:
     int e_;
 };
 
-class Mute final : public Object<IAudioMute> {
+class Mute final : public EndpointObject<IAudioMute, kIidAudioMute> {
 public:
-    explicit Mute(int e) : e_(e) {}
+    using EndpointObject::EndpointObject;
     HRESULT STDMETHODCALLTYPE SetMute(BOOL mute, LPCGUID) override {
         return Guard([&] { SetSimMute(e_, mute != FALSE); return S_OK; });
     }
@@ -189,12 +212,6 @@ public:
             return S_OK;
         });
     }
-
-protected:
-    void* Cast(REFIID iid) override { return IsEqualIID(iid, kIidAudioMute) ? static_cast<IAudioMute*>(this) : nullptr; }
-
-private:
-    int e_;
 };
 
 class AutoGain final : public Object<kal::IAudioAutoGainControl> {
@@ -253,24 +270,15 @@ protected:
 };
 
 // The converter's format support (on the bridge at the end of each path).
-class FormatSupport final : public Object<IKsFormatSupport> {
+class FormatSupport final : public EndpointObject<IKsFormatSupport, kIidKsFormatSupport> {
 public:
-    explicit FormatSupport(int e) : e_(e) {}
+    using EndpointObject::EndpointObject;
     HRESULT STDMETHODCALLTYPE IsFormatSupported(PKSDATAFORMAT format, DWORD size, BOOL* supported) override {
         return Guard([&] { return SimIsFormatSupported(e_, format, size, supported); });
     }
     HRESULT STDMETHODCALLTYPE GetDevicePreferredFormat(PKSDATAFORMAT* format) override {
-        if (format) *format = nullptr;
-        return E_NOTIMPL;
+        return Refuse(format, E_NOTIMPL);
     }
-
-protected:
-    void* Cast(REFIID iid) override {
-        return IsEqualIID(iid, kIidKsFormatSupport) ? static_cast<IKsFormatSupport*>(this) : nullptr;
-    }
-
-private:
-    int e_;
 };
 
 // ---- topology ----
@@ -281,11 +289,7 @@ public:
     ~PartsList() override {
         for (auto* p : parts_) p->Release();
     }
-    HRESULT STDMETHODCALLTYPE GetCount(UINT* count) override {
-        if (!count) return E_POINTER;
-        *count = static_cast<UINT>(parts_.size());
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE GetCount(UINT* count) override { return Put(count, static_cast<UINT>(parts_.size())); }
     HRESULT STDMETHODCALLTYPE GetPart(UINT i, IPart** part) override {
         if (!part) return E_POINTER;
         *part = nullptr;
@@ -311,40 +315,24 @@ public:
 
     // IPart
     HRESULT STDMETHODCALLTYPE GetName(LPWSTR* name) override { return Guard([&] { return CopyText(Desc().name, name); }); }
-    HRESULT STDMETHODCALLTYPE GetLocalId(UINT* id) override {
-        if (!id) return E_POINTER;
-        *id = Desc().localId;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE GetLocalId(UINT* id) override { return Put(id, Desc().localId); }
     HRESULT STDMETHODCALLTYPE GetGlobalId(LPWSTR* id) override {
         return Guard([&] { return CopyText(L"{2}.sim\\" + std::to_wstring(Desc().localId), id); });
     }
     HRESULT STDMETHODCALLTYPE GetPartType(PartType* type) override {
-        if (!type) return E_POINTER;
-        *type = Desc().kind == SimPartKind::Connector ? Connector : Subunit;
-        return S_OK;
+        return Put(type, Desc().kind == SimPartKind::Connector ? Connector : Subunit);
     }
-    HRESULT STDMETHODCALLTYPE GetSubType(GUID* subtype) override {
-        if (!subtype) return E_POINTER;
-        *subtype = Desc().subtype;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE GetSubType(GUID* subtype) override { return Put(subtype, Desc().subtype); }
     HRESULT STDMETHODCALLTYPE GetControlInterfaceCount(UINT* count) override {
-        if (!count) return E_POINTER;
-        *count = Desc().kind == SimPartKind::Connector ? 0 : 1;
-        return S_OK;
+        return Put(count, Desc().kind == SimPartKind::Connector ? 0 : 1);
     }
     HRESULT STDMETHODCALLTYPE GetControlInterface(UINT, IControlInterface** out) override {
-        if (out) *out = nullptr;
-        return E_NOTIMPL;
+        return Refuse(out, E_NOTIMPL);
     }
     // The walk goes from the jack towards the converter: outgoing for capture, incoming for render.
     HRESULT STDMETHODCALLTYPE EnumPartsIncoming(IPartsList** list) override { return Neighbour(eRender, list); }
     HRESULT STDMETHODCALLTYPE EnumPartsOutgoing(IPartsList** list) override { return Neighbour(eCapture, list); }
-    HRESULT STDMETHODCALLTYPE GetTopologyObjects(IDeviceTopology** out) override {
-        if (out) *out = nullptr;
-        return E_NOTIMPL;
-    }
+    HRESULT STDMETHODCALLTYPE GetTopologyObjects(IDeviceTopology** out) override { return Refuse(out, E_NOTIMPL); }
     HRESULT STDMETHODCALLTYPE Activate(DWORD, REFIID iid, void** out) override {
         return Guard([&]() -> HRESULT {
             if (!out) return E_POINTER;
@@ -371,22 +359,14 @@ public:
     // IConnector: the jack is connected to the endpoint; the bridge at the far end is a software
     // connector to the converter, where walks end.
     HRESULT STDMETHODCALLTYPE GetType(ConnectorType* type) override {
-        if (!type) return E_POINTER;
-        *type = k_ == 0 ? Physical_External : Software_IO;
-        return S_OK;
+        return Put(type, k_ == 0 ? Physical_External : Software_IO);
     }
     HRESULT STDMETHODCALLTYPE GetDataFlow(DataFlow* flow) override {
-        if (!flow) return E_POINTER;
-        *flow = (Endpoint(e_).flow == eCapture) == (k_ == 0) ? In : Out;
-        return S_OK;
+        return Put(flow, (Endpoint(e_).flow == eCapture) == (k_ == 0) ? In : Out);
     }
     HRESULT STDMETHODCALLTYPE ConnectTo(IConnector*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Disconnect() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE IsConnected(BOOL* connected) override {
-        if (!connected) return E_POINTER;
-        *connected = k_ == 0;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE IsConnected(BOOL* connected) override { return Put(connected, k_ == 0); }
     HRESULT STDMETHODCALLTYPE GetConnectedTo(IConnector** out) override;
     HRESULT STDMETHODCALLTYPE GetConnectorIdConnectedTo(LPWSTR* id) override {
         if (k_ != 0) return E_NOTFOUND;
@@ -447,23 +427,13 @@ class EndpointConnector final : public Object<IConnector, IPart> {
 public:
     explicit EndpointConnector(int e) : e_(e) {}
 
-    HRESULT STDMETHODCALLTYPE GetType(ConnectorType* type) override {
-        if (!type) return E_POINTER;
-        *type = Software_Fixed;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE GetType(ConnectorType* type) override { return Put(type, Software_Fixed); }
     HRESULT STDMETHODCALLTYPE GetDataFlow(DataFlow* flow) override {
-        if (!flow) return E_POINTER;
-        *flow = Endpoint(e_).flow == eCapture ? Out : In;
-        return S_OK;
+        return Put(flow, Endpoint(e_).flow == eCapture ? Out : In);
     }
     HRESULT STDMETHODCALLTYPE ConnectTo(IConnector*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Disconnect() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE IsConnected(BOOL* connected) override {
-        if (!connected) return E_POINTER;
-        *connected = TRUE;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE IsConnected(BOOL* connected) override { return Put(connected, TRUE); }
     HRESULT STDMETHODCALLTYPE GetConnectedTo(IConnector** out) override {
         return Guard([&] { return Give(static_cast<IConnector*>(new Part(e_, 0)), out); });
     }
@@ -475,46 +445,23 @@ public:
     }
 
     HRESULT STDMETHODCALLTYPE GetName(LPWSTR* name) override { return Guard([&] { return CopyText(L"Endpoint", name); }); }
-    HRESULT STDMETHODCALLTYPE GetLocalId(UINT* id) override {
-        if (!id) return E_POINTER;
-        *id = 0;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE GetLocalId(UINT* id) override { return Put(id, 0); }
     HRESULT STDMETHODCALLTYPE GetGlobalId(LPWSTR* id) override {
         return Guard([&] { return CopyText(Endpoint(e_).id + L"#connector0", id); });
     }
-    HRESULT STDMETHODCALLTYPE GetPartType(PartType* type) override {
-        if (!type) return E_POINTER;
-        *type = Connector;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetSubType(GUID* subtype) override {
-        if (!subtype) return E_POINTER;
-        *subtype = GUID{};
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetControlInterfaceCount(UINT* count) override {
-        if (!count) return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE GetPartType(PartType* type) override { return Put(type, Connector); }
+    HRESULT STDMETHODCALLTYPE GetSubType(GUID* subtype) override { return Put(subtype, GUID{}); }
+    HRESULT STDMETHODCALLTYPE GetControlInterfaceCount(UINT* count) override { return Put(count, 0); }
     HRESULT STDMETHODCALLTYPE GetControlInterface(UINT, IControlInterface** out) override {
-        if (out) *out = nullptr;
-        return E_NOTIMPL;
+        return Refuse(out, E_NOTIMPL);
     }
     HRESULT STDMETHODCALLTYPE EnumPartsIncoming(IPartsList** list) override {
         if (list) *list = nullptr;
         return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
     }
     HRESULT STDMETHODCALLTYPE EnumPartsOutgoing(IPartsList** list) override { return EnumPartsIncoming(list); }
-    HRESULT STDMETHODCALLTYPE GetTopologyObjects(IDeviceTopology** out) override {
-        if (out) *out = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Activate(DWORD, REFIID, void** out) override {
-        if (out) *out = nullptr;
-        return E_NOINTERFACE;
-    }
+    HRESULT STDMETHODCALLTYPE GetTopologyObjects(IDeviceTopology** out) override { return Refuse(out, E_NOTIMPL); }
+    HRESULT STDMETHODCALLTYPE Activate(DWORD, REFIID, void** out) override { return Refuse(out, E_NOINTERFACE); }
     HRESULT STDMETHODCALLTYPE RegisterControlChangeCallback(REFGUID, IControlChangeNotify*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE UnregisterControlChangeCallback(IControlChangeNotify*) override { return E_NOTIMPL; }
 
@@ -536,29 +483,18 @@ HRESULT STDMETHODCALLTYPE Part::GetConnectedTo(IConnector** out) {
     return Guard([&] { return Give(static_cast<IConnector*>(new EndpointConnector(e_)), out); });
 }
 
-class EndpointTopology final : public Object<IDeviceTopology> {
+class EndpointTopology final : public EndpointObject<IDeviceTopology, kIidDeviceTopology> {
 public:
-    explicit EndpointTopology(int e) : e_(e) {}
-    HRESULT STDMETHODCALLTYPE GetConnectorCount(UINT* count) override {
-        if (!count) return E_POINTER;
-        *count = 1;
-        return S_OK;
-    }
+    using EndpointObject::EndpointObject;
+    HRESULT STDMETHODCALLTYPE GetConnectorCount(UINT* count) override { return Put(count, 1); }
     HRESULT STDMETHODCALLTYPE GetConnector(UINT i, IConnector** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
         if (i != 0) return E_INVALIDARG;
         return Guard([&] { return Give(static_cast<IConnector*>(new EndpointConnector(e_)), out); });
     }
-    HRESULT STDMETHODCALLTYPE GetSubunitCount(UINT* count) override {
-        if (!count) return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetSubunit(UINT, ISubUnit** out) override {
-        if (out) *out = nullptr;
-        return E_INVALIDARG;
-    }
+    HRESULT STDMETHODCALLTYPE GetSubunitCount(UINT* count) override { return Put(count, 0); }
+    HRESULT STDMETHODCALLTYPE GetSubunit(UINT, ISubUnit** out) override { return Refuse(out, E_INVALIDARG); }
     HRESULT STDMETHODCALLTYPE GetPartById(UINT id, IPart** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
@@ -567,31 +503,18 @@ public:
     }
     HRESULT STDMETHODCALLTYPE GetDeviceId(LPWSTR* id) override { return Guard([&] { return CopyText(Endpoint(e_).id, id); }); }
     HRESULT STDMETHODCALLTYPE GetSignalPath(IPart*, IPart*, BOOL, IPartsList** out) override {
-        if (out) *out = nullptr;
-        return E_NOTIMPL;
+        return Refuse(out, E_NOTIMPL);
     }
-
-protected:
-    void* Cast(REFIID iid) override {
-        return IsEqualIID(iid, kIidDeviceTopology) ? static_cast<IDeviceTopology*>(this) : nullptr;
-    }
-
-private:
-    int e_;
 };
 
 // ---- endpoint volume ----
 
-class EndpointVolume final : public Object<IAudioEndpointVolume> {
+class EndpointVolume final : public EndpointObject<IAudioEndpointVolume, kIidAudioEndpointVolume> {
 public:
-    explicit EndpointVolume(int e) : e_(e) {}
+    using EndpointObject::EndpointObject;
     HRESULT STDMETHODCALLTYPE RegisterControlChangeNotify(IAudioEndpointVolumeCallback*) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE UnregisterControlChangeNotify(IAudioEndpointVolumeCallback*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetChannelCount(UINT* count) override {
-        if (!count) return E_POINTER;
-        *count = Channels();
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE GetChannelCount(UINT* count) override { return Put(count, Channels()); }
     HRESULT STDMETHODCALLTYPE SetMasterVolumeLevel(float db, LPCGUID ctx) override {
         if (db < kSimMinDB || db > kSimMaxDB) return E_INVALIDARG;
         return SetMasterVolumeLevelScalar(DBToScalar(db), ctx);
@@ -675,12 +598,6 @@ public:
         *lo = kSimMinDB, *hi = kSimMaxDB, *step = kSimStepDB;
         return S_OK;
     }
-
-protected:
-    void* Cast(REFIID iid) override {
-        return IsEqualIID(iid, kIidAudioEndpointVolume) ? static_cast<IAudioEndpointVolume*>(this) : nullptr;
-    }
-
 private:
     UINT Channels() const { return Endpoint(e_).channels; }
     float Master() const {
@@ -694,7 +611,6 @@ private:
         db = std::min(kSimMaxDB, std::max(kSimMinDB, db + direction * kSimStepDB));
         return SetMasterVolumeLevel(db, ctx);
     }
-    int e_;
 };
 
 // ---- devices ----
@@ -727,9 +643,9 @@ std::vector<Property> PropertiesOf(int e) {
     return props;
 }
 
-class PropertyStore final : public Object<IPropertyStore> {
+class PropertyStore final : public EndpointObject<IPropertyStore, IID_IPropertyStore> {
 public:
-    explicit PropertyStore(int e) : e_(e) {}
+    using EndpointObject::EndpointObject;
     HRESULT STDMETHODCALLTYPE GetCount(DWORD* count) override {
         return Guard([&] {
             if (!count) return E_POINTER;
@@ -780,14 +696,6 @@ public:
     }
     HRESULT STDMETHODCALLTYPE SetValue(REFPROPERTYKEY, REFPROPVARIANT) override { return STG_E_ACCESSDENIED; }
     HRESULT STDMETHODCALLTYPE Commit() override { return STG_E_ACCESSDENIED; }
-
-protected:
-    void* Cast(REFIID iid) override {
-        return IsEqualIID(iid, IID_IPropertyStore) ? static_cast<IPropertyStore*>(this) : nullptr;
-    }
-
-private:
-    int e_;
 };
 
 class Device final : public Object<IMMDevice, IMMEndpoint> {
@@ -818,11 +726,7 @@ public:
             return S_OK;
         });
     }
-    HRESULT STDMETHODCALLTYPE GetDataFlow(EDataFlow* flow) override {
-        if (!flow) return E_POINTER;
-        *flow = Endpoint(e_).flow;
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE GetDataFlow(EDataFlow* flow) override { return Put(flow, Endpoint(e_).flow); }
 
 protected:
     void* Cast(REFIID iid) override {
@@ -839,9 +743,7 @@ class Collection final : public Object<IMMDeviceCollection> {
 public:
     explicit Collection(std::vector<int> endpoints) : endpoints_(std::move(endpoints)) {}
     HRESULT STDMETHODCALLTYPE GetCount(UINT* count) override {
-        if (!count) return E_POINTER;
-        *count = static_cast<UINT>(endpoints_.size());
-        return S_OK;
+        return Put(count, static_cast<UINT>(endpoints_.size()));
     }
     HRESULT STDMETHODCALLTYPE Item(UINT i, IMMDevice** out) override {
         if (!out) return E_POINTER;

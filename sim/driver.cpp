@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 
+#include "device/audio.h"
 #include "sim/driver.h"
 #include "sim/driver_state.h"
 #include "sim/parts.h"
@@ -83,12 +84,6 @@ const Knowledge& Known() {
 std::shared_ptr<const CardModel> Model() {
     const auto* m = Known().models.Find(SimModel());
     return m ? *m : nullptr;
-}
-
-std::wstring GuidText(const GUID& g) {
-    wchar_t text[40] = {};
-    ::StringFromGUID2(g, text, 40);
-    return text;
 }
 
 std::uint32_t Dword(const std::uint8_t* data, std::size_t at) {
@@ -351,7 +346,7 @@ void Log(const std::wstring& path, const GUID& set, std::uint32_t id, std::uint3
     if (auto n = RegReadBytes(SimDriverStateKey(), L"LogNext"); n && n->size() == 4) next = Dword(n->data(), 0);
     wchar_t name[16];
     ::swprintf(name, 16, L"%08u", next);
-    const std::wstring line = path + L"|" + GuidText(set) + L"|" + std::to_wstring(id) + L"|" + std::to_wstring(flags) +
+    const std::wstring line = path + L"|" + StringFromGUID(set) + L"|" + std::to_wstring(id) + L"|" + std::to_wstring(flags) +
                               L"|" + BytesToHex(bytes) + L"|" + std::to_wstring(result) + L"|" +
                               std::to_wstring(::timeGetTime());
     RegWrite(key, name, line);

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <setupapi.h>
 
+#include "device/audio.h"
 #include "sim/driver.h"
 #include "sim/driver_state.h"
 #include "sim/state.h"
@@ -36,19 +37,13 @@ private:
     HDEVINFO set_;
 };
 
-std::wstring GuidText(const GUID& g) {
-    wchar_t text[40] = {};
-    ::StringFromGUID2(g, text, 40);
-    return text;
-}
-
 std::wstring HardwareIdFor(const std::wstring& subsys) {
     return L"PCI\\VEN_13F6&DEV_8788&SUBSYS_" + subsys + L"&REV_00";
 }
 
 // The interface's registry key (found by its device instance) + "\#" + reference.
 std::wstring InterfaceKey(const GUID& category, const std::wstring& instance, const std::wstring& reference) {
-    const std::wstring classKey = RegJoin(kDeviceClassesKey, GuidText(category));
+    const std::wstring classKey = RegJoin(kDeviceClassesKey, StringFromGUID(category));
     for (const std::wstring& sub : RegEnumKeys(classKey)) {
         const std::wstring key = RegJoin(classKey, sub);
         if (EqualsNoCase(RegReadText(key, L"DeviceInstance").value_or(L""), instance))

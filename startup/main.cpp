@@ -3,14 +3,14 @@
 #include <windows.h>
 #include <ole2.h>
 
-#include <cwctype>
-
 #include "resources/version.h"
 #include "startup/autostart.h"
 #include "startup/catalogue.h"
 #include "startup/globals.h"
+#include "startup/keyed.h"
 #include "startup/names.h"
 #include "startup/privileges.h"
+#include "startup/raii.h"
 #include "startup/registry.h"
 #include "startup/steps.h"
 #include "startup/tables.h"
@@ -33,10 +33,7 @@ private:
     bool ok_;
 };
 
-bool HasNoUISwitch(std::wstring commandLine) {
-    for (auto& c : commandLine) c = static_cast<wchar_t>(std::towlower(c));
-    return commandLine.find(L"/noui") != std::wstring::npos;
-}
+bool HasNoUISwitch(const std::wstring& commandLine) { return ContainsNoCase(commandLine, L"/noui"); }
 
 }  // namespace
 
@@ -68,10 +65,7 @@ int Main(const std::wstring& commandLine) {
                                  KALVENOR_VERSION_REVISION, version.dwMajorVersion, version.dwMinorVersion,
                                  IsWow64());
 
-    if (const HDC screen = ::GetDC(nullptr)) {
-        gDPI = ::GetDeviceCaps(screen, LOGPIXELSX);
-        ::ReleaseDC(nullptr, screen);
-    }
+    if (const ScreenDC screen; screen.get()) gDPI = ::GetDeviceCaps(screen.get(), LOGPIXELSX);
 
     InitCommonControlsXP();
 

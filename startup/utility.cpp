@@ -39,13 +39,13 @@ struct BstrOwner {
 
 std::wstring AppFolder() {
     const std::wstring path = ModulePath();
-    const auto slash = path.find_last_of(L'\\');
+    const auto slash = path.find_last_of(L"\\/");
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
 std::wstring AppExeName() {
     std::wstring name = ModulePath();
-    const auto slash = name.find_last_of(L'\\');
+    const auto slash = name.find_last_of(L"\\/");
     if (slash != std::wstring::npos) name.erase(0, slash + 1);
     const auto dot = name.find_last_of(L'.');
     if (dot != std::wstring::npos) name.erase(dot);

@@ -1,6 +1,6 @@
 #include "toolkit/errors.h"
 
-#include <windows.h>
+#include "startup/utility.h"
 
 namespace kal {
 namespace {
@@ -20,18 +20,7 @@ ToolkitError::ToolkitError(std::int32_t number, std::wstring source, std::wstrin
 void RaiseToolkitError(std::int32_t number, const std::wstring& where, const std::wstring& description) {
     if (number <= 1000) throw ToolkitError(number, L"", L"");
     const auto masked = static_cast<std::int32_t>(static_cast<std::uint32_t>(number) | 0x80040000u);
-    throw ToolkitError(masked, ExecutableName() + L"." + where, description);
-}
-
-std::wstring ExecutableName() {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring name(path, n < MAX_PATH ? n : MAX_PATH);
-    const auto slash = name.find_last_of(L"\\/");
-    if (slash != std::wstring::npos) name.erase(0, slash + 1);
-    const auto dot = name.find_last_of(L'.');
-    if (dot != std::wstring::npos) name.erase(dot);
-    return name;
+    throw ToolkitError(masked, AppExeName() + L"." + where, description);
 }
 
 }  // namespace kal

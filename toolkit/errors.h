@@ -24,7 +24,4 @@ private:
 [[noreturn]] void RaiseToolkitError(std::int32_t number, const std::wstring& where,
                                     const std::wstring& description);
 
-// The running executable's file name without folder and extension.
-std::wstring ExecutableName();
-
 }  // namespace kal

@@ -8,6 +8,7 @@
 
 #include "startup/globals.h"
 #include "startup/registry.h"
+#include "startup/raii.h"
 #include "toolkit/forms.h"
 
 namespace kal {
@@ -17,9 +18,8 @@ std::optional<UIFont> gUIFont;
 namespace {
 
 int ScreenPixelsPerInch() {
-    HDC dc = ::GetDC(nullptr);
-    const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
-    ::ReleaseDC(nullptr, dc);
+    const ScreenDC dc;
+    const int dpi = ::GetDeviceCaps(dc.get(), LOGPIXELSY);
     return dpi > 0 ? dpi : 96;
 }
 

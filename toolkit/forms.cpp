@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "startup/raii.h"
 #include "toolkit/utility.h"
 
 namespace kal {
@@ -38,9 +39,7 @@ int ScreenDpi(int index) {
     static int dpi[2] = {0, 0};
     int& d = dpi[index == LOGPIXELSX ? 0 : 1];
     if (!d) {
-        HDC dc = ::GetDC(nullptr);
-        d = ::GetDeviceCaps(dc, index);
-        ::ReleaseDC(nullptr, dc);
+        d = ::GetDeviceCaps(ScreenDC().get(), index);
         if (d <= 0) d = 96;
     }
     return d;

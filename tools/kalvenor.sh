@@ -57,6 +57,8 @@ run_tests() {
         wineboot -i >/dev/null 2>&1
         # Unmanaged windows: without a window manager each hide of a managed window waits ~2 s.
         wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f >/dev/null 2>&1
+        # A crashing test ends with its backtrace instead of waiting in the crash dialog.
+        wine reg add "HKCU\\Software\\Wine\\WineDbg" /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
         # End the set-up server and everything it started: services left half-stopped keep the
         # Task Scheduler from starting, and a desktop process started before the setting above
         # keeps its managed tray window.

@@ -1,7 +1,6 @@
 #include "tray/mainform.h"
 
 #include <algorithm>
-#include <cwctype>
 #include <functional>
 
 #include <setupapi.h>
@@ -21,6 +20,7 @@
 #include "startup/autostart.h"
 #include "startup/catalogue.h"
 #include "startup/globals.h"
+#include "startup/keyed.h"
 #include "startup/names.h"
 #include "startup/registry.h"
 #include "startup/settings.h"
@@ -76,11 +76,6 @@ constexpr UINT kCursorWait = 32514;
 constexpr std::uint32_t kDeviceActive = 1;
 
 const std::wstring& SpeakersLine() { return gPlaybackLineIds[0]; }
-
-std::wstring Upper(std::wstring text) {
-    for (auto& c : text) c = static_cast<wchar_t>(std::towupper(c));
-    return text;
-}
 
 bool IsByteFlag(const std::optional<Bytes>& value) { return value && value->size() == 1 && (*value)[0] == 1; }
 
@@ -251,7 +246,7 @@ void frmKalvenor::LoadSequence() {
     if (gCardHID.empty() && !gCardSubsys.empty())
         gCardHID = std::wstring(L"PCI\\") + kCardHardwareFamily + L"&SUBSYS_" + gCardSubsys + L"&REV_00";
     if (!driverKey.empty()) {
-        gDriverClassKey = L"SYSTEM\\CurrentControlSet\\Control\\Class\\" + Upper(driverKey);
+        gDriverClassKey = L"SYSTEM\\CurrentControlSet\\Control\\Class\\" + ToUpper(driverKey);
         gDriverSettingsKey = L"Settings";
         gDriverPropertySet = PropertySetForDriver(RegReadText(L"HKEY_LOCAL_MACHINE\\" + gDriverClassKey, L"Driver").value_or(L""));
     }
@@ -300,7 +295,7 @@ void frmKalvenor::LoadSequence() {
 
     // 12 to 17: the model's record.
     if (gCardSubsys.empty()) {
-        const std::wstring hid = Upper(gCardHID);
+        const std::wstring hid = ToUpper(gCardHID);
         for (std::size_t start = 0;;) {
             const std::size_t amp = hid.find(L'&', start);
             const std::wstring part = hid.substr(start, amp == std::wstring::npos ? std::wstring::npos : amp - start);

@@ -38,9 +38,6 @@ enum TrayMenuId : UINT {
 // Hot-key id of the profile on menu item i is kProfileHotkeyBase + i.
 inline constexpr int kProfileHotkeyBase = 6;
 
-inline void DestroyMenuHandle(HMENU menu) { ::DestroyMenu(menu); }
-using UniqueMenu = UniqueResource<HMENU, nullptr, DestroyMenuHandle>;
-
 class frmKalvenor final : public Form, public ITrayServices, public ITrayEvents, public IMenuOwner {
 public:
     // `arguments`: the program's command line without the program's name.

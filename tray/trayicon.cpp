@@ -17,13 +17,6 @@
 namespace kal {
 namespace {
 
-struct BitmapOwner {
-    HBITMAP h = nullptr;
-    ~BitmapOwner() {
-        if (h) ::DeleteObject(h);
-    }
-};
-
 bool ReadBits(HBITMAP bitmap, int width, int height, std::vector<std::uint32_t>& out) {
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
@@ -33,10 +26,8 @@ bool ReadBits(HBITMAP bitmap, int width, int height, std::vector<std::uint32_t>&
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     out.assign(static_cast<std::size_t>(width * height), 0);
-    HDC dc = ::GetDC(nullptr);
-    const int rows = ::GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), out.data(), &bi, DIB_RGB_COLORS);
-    ::ReleaseDC(nullptr, dc);
-    return rows == height;
+    const ScreenDC dc;
+    return ::GetDIBits(dc.get(), bitmap, 0, static_cast<UINT>(height), out.data(), &bi, DIB_RGB_COLORS) == height;
 }
 
 }  // namespace
@@ -73,18 +64,18 @@ void SetIcon(HWND window, const wchar_t* id, bool alsoTopOwner) {
 IconPixels ReadIconPixels(HICON icon) {
     ICONINFO info{};
     if (!icon || !::GetIconInfo(icon, &info)) return {};
-    BitmapOwner colour{info.hbmColor}, mask{info.hbmMask};
+    UniqueBitmap colour(info.hbmColor), mask(info.hbmMask);
     BITMAP bm{};
-    if (!::GetObjectW(mask.h, sizeof bm, &bm)) return {};
+    if (!::GetObjectW(mask.get(), sizeof bm, &bm)) return {};
     const int width = bm.bmWidth;
     // A monochrome icon keeps its AND and XOR masks one above the other.
-    const int height = colour.h ? bm.bmHeight : bm.bmHeight / 2;
+    const int height = colour.get() ? bm.bmHeight : bm.bmHeight / 2;
     IconPixels pixels(width, height);
     std::vector<std::uint32_t> maskBits;
-    if (!ReadBits(mask.h, width, colour.h ? height : height * 2, maskBits)) return {};
+    if (!ReadBits(mask.get(), width, colour.get() ? height : height * 2, maskBits)) return {};
     for (std::size_t i = 0; i < pixels.transparent.size(); ++i) pixels.transparent[i] = (maskBits[i] & 0xFFFFFF) != 0;
-    if (colour.h) {
-        if (!ReadBits(colour.h, width, height, pixels.argb)) return {};
+    if (colour.get()) {
+        if (!ReadBits(colour.get(), width, height, pixels.argb)) return {};
     } else {
         for (std::size_t i = 0; i < pixels.argb.size(); ++i)
             pixels.argb[i] = maskBits[i + pixels.argb.size()] & 0xFFFFFF;
@@ -105,8 +96,8 @@ UniqueIcon MakeIcon(const IconPixels& pixels) {
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    BitmapOwner colour{::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0)};
-    if (!colour.h || !bits) return UniqueIcon();
+    UniqueBitmap colour(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!colour.get() || !bits) return UniqueIcon();
     std::memcpy(bits, pixels.argb.data(), pixels.argb.size() * sizeof(std::uint32_t));
     // Monochrome rows are padded to 16 bits.
     const int stride = (pixels.width + 15) / 16 * 2;
@@ -114,12 +105,12 @@ UniqueIcon MakeIcon(const IconPixels& pixels) {
     for (int y = 0; y < pixels.height; ++y)
         for (int x = 0; x < pixels.width; ++x)
             if (pixels.Clear(x, y)) maskBits[static_cast<std::size_t>(y * stride + x / 8)] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
-    BitmapOwner mask{::CreateBitmap(pixels.width, pixels.height, 1, 1, maskBits.data())};
-    if (!mask.h) return UniqueIcon();
+    UniqueBitmap mask(::CreateBitmap(pixels.width, pixels.height, 1, 1, maskBits.data()));
+    if (!mask.get()) return UniqueIcon();
     ICONINFO info{};
     info.fIcon = TRUE;
-    info.hbmColor = colour.h;
-    info.hbmMask = mask.h;
+    info.hbmColor = colour.get();
+    info.hbmMask = mask.get();
     return UniqueIcon(::CreateIconIndirect(&info));
 }
 

@@ -12,9 +12,6 @@
 
 namespace kal {
 
-inline void DestroyIconHandle(HICON icon) { ::DestroyIcon(icon); }
-using UniqueIcon = UniqueResource<HICON, nullptr, DestroyIconHandle>;
-
 // The program's icon resource.
 inline const wchar_t* const kProgramIcon = MAKEINTRESOURCEW(1);
 

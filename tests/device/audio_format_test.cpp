@@ -18,6 +18,7 @@
 #include "sim/state.h"
 #include "startup/globals.h"
 #include "startup/registry.h"
+#include "tests/common/sim_platform.h"
 
 namespace kal {
 namespace {
@@ -33,13 +34,7 @@ constexpr wchar_t kModel192k[] = L"82751043";  // one that goes to 192 kHz
 class AudioFormatTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        saved_ = gPlatform;
-        savedXP_ = gIsXP;
         savedModel_ = RegReadText(sim::kSimRoot, L"Model");
-        Platform p = RealPlatform();
-        sim::InstallSimAudio(p);
-        gPlatform = p;
-        gIsXP = false;
         sim::ResetSimAudioState();
         sim::ResetSimSpeakerConfig();
         sim::SetSimModel(kModel192k);
@@ -52,8 +47,6 @@ protected:
         sim::ResetSimSpeakerConfig();
         if (savedModel_) sim::SetSimModel(*savedModel_);
         else RegDeleteValue(sim::kSimRoot, L"Model");
-        gPlatform = saved_;
-        gIsXP = savedXP_;
     }
     // A fresh audio object on the XP path (no Core Audio objects).
     void UseXP() {
@@ -63,8 +56,7 @@ protected:
     }
     CAudio& A() { return *gAudio; }
 
-    Platform saved_{};
-    bool savedXP_ = false;
+    testing::SimPlatformScope platform_;
     std::optional<std::wstring> savedModel_;
 };
 

@@ -14,9 +14,10 @@
 #include "sim/parts.h"
 #include "sim/state.h"
 #include "startup/globals.h"
-#include "startup/raii.h"
 #include "startup/registry.h"
 #include "startup/tables.h"
+#include "tests/common/child.h"
+#include "tests/common/sim_platform.h"
 
 namespace kal {
 namespace {
@@ -32,35 +33,20 @@ std::wstring CardHid() { return L"PCI\\VEN_13F6&DEV_8788&SUBSYS_" + sim::SimMode
 class AudioTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        saved_ = gPlatform;
-        savedXP_ = gIsXP;
-        Platform p = RealPlatform();
-        sim::InstallSimAudio(p);
-        gPlatform = p;
-        gIsXP = false;
         // A child process started by a test reads the state its parent left.
         child_ = ::GetEnvironmentVariableW(L"KALVENOR_AUDIO_CHILD", nullptr, 0) != 0;
         if (!child_) sim::ResetSimAudioState();
-        // The card is present whatever an earlier test did to the driver side.
-        removed_ = RegReadText(DriverState(), L"Removed");
-        RegDeleteValue(DriverState(), L"Removed");
         CreateAudioObject();
     }
     void TearDown() override {
         ReleaseAudioObject();
         sim::WaitForSimNotifications();
         if (!child_) sim::ResetSimAudioState();
-        gPlatform = saved_;
-        gIsXP = savedXP_;
-        if (removed_) RegWrite(DriverState(), L"Removed", *removed_);
-        else RegDeleteValue(DriverState(), L"Removed");
     }
-    static std::wstring DriverState() { return sim::kSimRoot + L"\\Driver"; }
     CAudio& A() { return *gAudio; }
 
-    Platform saved_{};
-    bool savedXP_ = false;
-    std::optional<std::wstring> removed_;
+    testing::SimPlatformScope platform_;
+    testing::SimCardPresent present_;
     bool child_ = false;
 };
 
@@ -113,7 +99,7 @@ TEST_F(AudioTest, EndpointsInEveryPublishedStateAreListed) {
 }
 
 TEST_F(AudioTest, RemovedCardLeavesItsEndpointsNotPresent) {
-    RegWrite(DriverState(), L"Removed", std::wstring(L"1"));
+    RegWrite(testing::SimCardPresent::DriverStateKey(), L"Removed", std::wstring(L"1"));
     EXPECT_EQ(A().DeviceState(Id(L"speakers")), static_cast<std::uint32_t>(DEVICE_STATE_NOTPRESENT));
     EXPECT_EQ(A().DeviceState(Id(L"other_speakers")), static_cast<std::uint32_t>(DEVICE_STATE_ACTIVE));
     // Still listed (the published states are asked for), but no longer a default device.
@@ -488,21 +474,12 @@ TEST_F(AudioTest, StateOutlivesTheProcess) {
     A().LinesFromHID(CardHid(), 1);
     A().ControlValue(Id(L"mic"), 2, on, true);
 
-    wchar_t exe[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring command = L"\"" + std::wstring(exe) + L"\" --gtest_filter=AudioTest.ChildReadsKeptState";
     ::SetEnvironmentVariableW(L"KALVENOR_AUDIO_CHILD", L"1");
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    const BOOL started = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    const kaltest::ChildRun run = kaltest::RunChild(
+        kaltest::OwnExecutable(), L"--gtest_filter=AudioTest.ChildReadsKeptState", {.timeoutMs = 120000});
     ::SetEnvironmentVariableW(L"KALVENOR_AUDIO_CHILD", nullptr);
-    ASSERT_TRUE(started);
-    UniqueHandle process(pi.hProcess), thread(pi.hThread);
-    ASSERT_EQ(::WaitForSingleObject(process.get(), 120000), WAIT_OBJECT_0);
-    DWORD code = 1;
-    ::GetExitCodeProcess(process.get(), &code);
-    EXPECT_EQ(code, 0u);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
 }
 
 class RecordingClient final : public IMMNotificationClient {
@@ -575,12 +552,7 @@ TEST_F(AudioTest, NotificationsComeFromTheirOwnThread) {
 }
 
 TEST(AudioLifetime, ReleasesEveryObjectBeforeComGoes) {
-    const Platform saved = gPlatform;
-    const bool savedXP = gIsXP;
-    Platform p = RealPlatform();
-    sim::InstallSimAudio(p);
-    gPlatform = p;
-    gIsXP = false;
+    auto platform = std::make_optional<testing::SimPlatformScope>();
     const long before = sim::SimAudioLiveObjects();
     const long strayBefore = sim::SimAudioReleasesWithoutCom();
     bool hadEnumerator = false, hadPolicy = false, comGone = false;
@@ -600,8 +572,7 @@ TEST(AudioLifetime, ReleasesEveryObjectBeforeComGoes) {
                   (SUCCEEDED(hr) && type == APTTYPE_MTA && qualifier == APTTYPEQUALIFIER_IMPLICIT_MTA);
     });
     ui.join();
-    gPlatform = saved;
-    gIsXP = savedXP;
+    platform.reset();
     EXPECT_TRUE(hadEnumerator);
     EXPECT_TRUE(hadPolicy);
     EXPECT_EQ(lines, 8u);
@@ -612,12 +583,7 @@ TEST(AudioLifetime, ReleasesEveryObjectBeforeComGoes) {
 }
 
 TEST(AudioLifetime, LeavesAnotherApartmentAlone) {
-    const Platform saved = gPlatform;
-    const bool savedXP = gIsXP;
-    Platform p = RealPlatform();
-    sim::InstallSimAudio(p);
-    gPlatform = p;
-    gIsXP = false;
+    auto platform = std::make_optional<testing::SimPlatformScope>();
     HRESULT stillThere = E_FAIL;
     APTTYPE type = APTTYPE_STA;
     bool hadEnumerator = false;
@@ -634,16 +600,14 @@ TEST(AudioLifetime, LeavesAnotherApartmentAlone) {
         ::CoUninitialize();
     });
     worker.join();
-    gPlatform = saved;
-    gIsXP = savedXP;
+    platform.reset();
     EXPECT_TRUE(hadEnumerator);
     EXPECT_HRESULT_SUCCEEDED(stillThere);
     EXPECT_EQ(type, APTTYPE_MTA);
 }
 
 TEST(AudioLifetime, WithoutEnumeratorEverythingIsEmpty) {
-    const Platform saved = gPlatform;
-    const bool savedXP = gIsXP;
+    const testing::SavedPlatform saved;
     Platform p = RealPlatform();
     p.CreateDeviceEnumerator = [](IMMDeviceEnumerator** out) -> HRESULT {
         *out = nullptr;
@@ -674,15 +638,12 @@ TEST(AudioLifetime, WithoutEnumeratorEverythingIsEmpty) {
         EXPECT_EQ(audio.ExploreLine(L"x", 0), L"");
     }
     // On XP nothing of Core Audio is created.
-    gPlatform = RealPlatform();
-    sim::InstallSimAudio(gPlatform);
+    gPlatform = testing::SimPlatform();
     gIsXP = true;
     {
         CAudio audio;
         EXPECT_FALSE(audio.HasEnumerator());
     }
-    gIsXP = savedXP;
-    gPlatform = saved;
 }
 
 }  // namespace

@@ -23,8 +23,9 @@
 #include "sim/state.h"
 #include "sim/xp_mixer.h"
 #include "startup/globals.h"
-#include "startup/raii.h"
 #include "startup/registry.h"
+#include "tests/common/child.h"
+#include "tests/common/sim_platform.h"
 
 namespace kal {
 namespace {
@@ -118,10 +119,7 @@ bool Has(const std::vector<MessageWindow::Received>& list, UINT message, LPARAM 
 class AudioXPTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        saved_ = gPlatform;
-        savedXP_ = gIsXP;
-        Platform p = RealPlatform();
-        sim::InstallSimAudio(p);
+        Platform p = testing::SimPlatform();
         gRealDetails = p.mixerGetControlDetailsW;
         p.mixerGetControlDetailsW = CheckedDetails;
         gPlatform = p;
@@ -137,14 +135,11 @@ protected:
         EXPECT_EQ(sim::SimOpenMixerHandles(), handlesBefore_);
         EXPECT_EQ(gOverruns, 0);
         if (!IsChild()) sim::ResetSimAudioState();
-        gPlatform = saved_;
-        gIsXP = savedXP_;
     }
     CAudio& A() { return *gAudio; }
     static DWORD Card(const wchar_t* shortName) { return SimMixerLineId(kSimCardMixer, shortName); }
 
-    Platform saved_{};
-    bool savedXP_ = false;
+    testing::SavedPlatform saved_;
     std::size_t handlesBefore_ = 0;
 };
 
@@ -366,32 +361,21 @@ TEST_F(AudioXPTest, ChildOnWindowsXP) {
 TEST_F(AudioXPTest, RunsForRealOnWindowsXP) {
     if (IsChild()) GTEST_SKIP();
     sim::ResetSimSpeakerConfig();
-    wchar_t exe[MAX_PATH] = {}, temp[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    wchar_t temp[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, temp);
     const std::wstring name = L"kalvenor_xp_child.exe";
     const std::wstring copy = std::wstring(temp) + name;
-    ASSERT_TRUE(::CopyFileW(exe, copy.c_str(), FALSE));
-    const std::wstring appKey = L"HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\" + name;
-    RegWrite(appKey, L"Version", std::wstring(L"winxp"));
+    ASSERT_TRUE(::CopyFileW(kaltest::OwnExecutable().c_str(), copy.c_str(), FALSE));
+    kaltest::SetWineVersionFor(name, L"winxp");
 
-    std::wstring command = L"\"" + copy + L"\" --gtest_filter=AudioXPTest.ChildOnWindowsXP";
     ::SetEnvironmentVariableW(kChildVariable, L"1");
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    const BOOL started = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    const kaltest::ChildRun run =
+        kaltest::RunChild(copy, L"--gtest_filter=AudioXPTest.ChildOnWindowsXP", {.timeoutMs = 120000});
     ::SetEnvironmentVariableW(kChildVariable, nullptr);
-    DWORD code = 1;
-    if (started) {
-        UniqueHandle process(pi.hProcess), thread(pi.hThread);
-        EXPECT_EQ(::WaitForSingleObject(process.get(), 120000), WAIT_OBJECT_0);
-        ::GetExitCodeProcess(process.get(), &code);
-    }
-    RegDeleteTree(L"HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults", name);
+    kaltest::SetWineVersionFor(name, nullptr);
     ::DeleteFileW(copy.c_str());
-    ASSERT_TRUE(started);
-    EXPECT_EQ(code, 0u);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
 
     // What the child set is the card's state now.
     const DWORD mux = SimMixerControlId(kSimCardMixer, kRecordingDest, MIXERCONTROL_CONTROLTYPE_MUX);

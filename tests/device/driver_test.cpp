@@ -16,6 +16,7 @@
 #include "startup/globals.h"
 #include "startup/registry.h"
 #include "startup/tables.h"
+#include "tests/common/sim_platform.h"
 
 using namespace kal;
 using sim::SimRequest;
@@ -52,19 +53,12 @@ protected:
         sim::SetSimAcceptedSpeakerConfigs(std::nullopt);
         gPlatform = RealPlatform();
         gCardCaps = nullptr;
-        // Other tests find the default card as the simulated program registers it.
-        sim::SetSimModel(kDX);
-        sim::InstallSimCardDevice();
+        kal::testing::RegisterDefaultSimCard();
     }
 
     // Registers the card as `setup` says and runs the start-up discovery against it.
     void Card(const wchar_t* subsys, sim::SimCardSetup setup = {}) {
-        setup.subsys = subsys;
-        sim::InstallSimCardDevice(setup);
-        gDriverClassKey.clear();
-        gDriverSettingsKey.clear();
-        DiscoverCard(L"VEN_13F6&DEV_8788", L"");
-        gCardCaps = gCardModels.At(subsys);
+        kal::testing::DiscoverSimCard(subsys, setup);
         sim::ClearSimRequestLog();
     }
 

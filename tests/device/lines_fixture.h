@@ -15,6 +15,7 @@
 #include "sim/state.h"
 #include "startup/globals.h"
 #include "startup/registry.h"
+#include "tests/common/sim_platform.h"
 
 namespace kal::testing {
 
@@ -33,16 +34,8 @@ inline void ClearCardLines() {
 class CardLinesFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        saved_ = gPlatform;
-        savedXP_ = gIsXP;
         savedInstance_ = gCardInstanceId;
-        Platform p = RealPlatform();
-        sim::InstallSimAudio(p);
-        gPlatform = p;
-        gIsXP = false;
         sim::ResetSimAudioState();
-        removed_ = RegReadText(DriverState(), L"Removed");
-        RegDeleteValue(DriverState(), L"Removed");
         gCardInstanceId = SimCardHid();
         ClearCardLines();
         CreateAudioObject();
@@ -54,19 +47,13 @@ protected:
         sim::ResetSimAudioState();
         sim::WriteSimMediaCategories();
         ClearCardLines();
-        gPlatform = saved_;
-        gIsXP = savedXP_;
         gCardInstanceId = savedInstance_;
-        if (removed_) RegWrite(DriverState(), L"Removed", *removed_);
-        else RegDeleteValue(DriverState(), L"Removed");
     }
-    static std::wstring DriverState() { return sim::kSimRoot + L"\\Driver"; }
 
     bool findLines_ = true;
-    Platform saved_{};
-    bool savedXP_ = false;
+    SimPlatformScope platform_;
+    SimCardPresent present_;
     std::wstring savedInstance_;
-    std::optional<std::wstring> removed_;
 };
 
 }  // namespace kal::testing

@@ -15,6 +15,7 @@
 #include "sim/driver.h"
 #include "sim/xp_mixer.h"
 #include "startup/utility.h"
+#include "tests/common/child.h"
 
 namespace kal {
 namespace {
@@ -466,19 +467,8 @@ protected:
         NotifyTest::TearDown();
     }
     static std::wstring Settings() { return L"HKEY_LOCAL_MACHINE\\" + gDriverClassKey + L"\\Settings"; }
-    static DWORD RunReg(std::wstring args) {
-        std::wstring command = L"reg.exe " + args;
-        STARTUPINFOW si{};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi{};
-        if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
-            return ::GetLastError();
-        ::WaitForSingleObject(pi.hProcess, 30000);
-        DWORD code = 1;
-        ::GetExitCodeProcess(pi.hProcess, &code);
-        ::CloseHandle(pi.hThread);
-        ::CloseHandle(pi.hProcess);
-        return code;
+    static DWORD RunReg(const std::wstring& args) {
+        return kaltest::RunChild(L"reg.exe", args, {.creationFlags = CREATE_NO_WINDOW}).exitCode;
     }
     std::size_t Runs() const { return tray_.Count(L"OpenForms 00"); }
 

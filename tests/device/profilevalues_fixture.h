@@ -21,6 +21,8 @@
 #include "startup/globals.h"
 #include "startup/registry.h"
 #include "startup/tables.h"
+#include "tests/common/settings_root.h"
+#include "tests/common/sim_platform.h"
 
 namespace kal::testing {
 
@@ -35,21 +37,9 @@ inline const std::wstring kValuesRoot = kValuesTestsKey + L"\\Values";
 class ValuesFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedPlatform_ = gPlatform;
-        savedXP_ = gIsXP;
-        savedRoot_ = gRegRoot;
-        savedProfiles_ = gRegProfiles;
         savedInstance_ = gCardInstanceId;
-        Platform p = RealPlatform();
-        sim::InstallSimDriver(p);
-        sim::InstallSimAudio(p);
-        gPlatform = p;
-        gIsXP = false;
         BuildCardCatalogue();
         BuildDriverDefaults(false);
-        gRegRoot = kValuesRoot;
-        gRegProfiles = kValuesRoot + L"\\Profiles";
-        RegDeleteTree(kValuesTestsKey, L"Values");
         UseCard(kValuesDX);
     }
 
@@ -57,32 +47,19 @@ protected:
         ReleaseAudioObject();
         sim::WaitForSimNotifications();
         sim::ResetSimAudioState();
-        RegDeleteTree(kValuesTestsKey, L"Values");
         gPlaybackLineIds.fill(L"");
         gInputLineIds.fill(L"");
         gInputLineMonitorControl.fill(0);
         gCardCaps = nullptr;
         gSuspendDriverWrites = false;
-        gRegRoot = savedRoot_;
-        gRegProfiles = savedProfiles_;
-        gIsXP = savedXP_;
-        // Later tests find the default card as the simulated program registers it.
-        sim::SetSimModel(kValuesDX);
-        sim::InstallSimCardDevice();
-        gPlatform = savedPlatform_;
+        RegisterDefaultSimCard();
         gCardInstanceId = savedInstance_;
     }
 
     // A fresh card of that model, found as start-up finds it, with the audio object and lines.
     void UseCard(const wchar_t* subsys) {
         ReleaseAudioObject();
-        sim::SimCardSetup setup;
-        setup.subsys = subsys;
-        sim::InstallSimCardDevice(setup);
-        gDriverClassKey.clear();
-        gDriverSettingsKey.clear();
-        DiscoverCard(L"VEN_13F6&DEV_8788", L"");
-        gCardCaps = gCardModels.At(subsys);
+        DiscoverSimCard(subsys);
         sim::ResetSimAudioState();
         CreateAudioObject();
         gPlaybackLineIds.fill(L"");
@@ -117,12 +94,7 @@ protected:
     }
 
     // Writes to the driver, as "id:bytes", in order; reads are left out.
-    static std::vector<std::wstring> Writes() {
-        std::vector<std::wstring> out;
-        for (const auto& r : sim::SimRequestLog())
-            if (r.flags == 2) out.push_back(std::to_wstring(r.id) + L":" + BytesToHex(r.bytes));
-        return out;
-    }
+    static std::vector<std::wstring> Writes() { return SimDriverWrites(); }
     // Number of writes per property id.
     static std::map<std::uint32_t, int> WriteCounts() {
         std::map<std::uint32_t, int> out;
@@ -132,9 +104,9 @@ protected:
     }
 
 private:
-    Platform savedPlatform_{};
-    bool savedXP_ = false;
-    std::wstring savedRoot_, savedProfiles_, savedInstance_;
+    SimPlatformScope platform_{true};
+    TestSettingsRoot settings_{kValuesRoot};
+    std::wstring savedInstance_;
 };
 
 inline int SimEndpoint(const wchar_t* key) { return sim::FindSimEndpoint(key); }

@@ -9,6 +9,8 @@
 #include "sim/simcard.h"
 #include "sim/state.h"
 #include "startup/registry.h"
+#include "tests/common/child.h"
+#include "tests/common/sim_platform.h"
 
 using namespace kal;
 
@@ -35,35 +37,17 @@ int CardDevices() {
 int ClassKeys() { return static_cast<int>(RegEnumKeys(L"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E96C-E325-11CE-BFC1-08002BE10318}").size()); }
 
 std::wstring SimExecutable() {
-    wchar_t self[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path = self;
+    std::wstring path = kaltest::OwnExecutable();
     for (int up = 0; up < 3; ++up) path = path.substr(0, path.rfind(L'\\'));  // ...\tests\device\x.exe
     return path + L"\\KalvenorSim.exe";
 }
 
-DWORD RunAndWait(const std::wstring& exe, const std::wstring& args) {
-    std::wstring commandLine = L"\"" + exe + L"\" " + args;
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return 0xFFFFFFFF;
-    ::WaitForSingleObject(pi.hProcess, 60000);
-    DWORD code = 0xFFFFFFFE;
-    ::GetExitCodeProcess(pi.hProcess, &code);
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-    return code;
-}
+DWORD RunSimProgram() { return kaltest::RunChild(SimExecutable(), L"/noui", {.timeoutMs = 60000}).exitCode; }
 
 // Leaves the default card registered for the tests that follow.
 class SimCard : public ::testing::Test {
 protected:
-    void TearDown() override {
-        sim::SetSimModel(L"82751043");
-        sim::InstallSimCardDevice();
-    }
+    void TearDown() override { kal::testing::RegisterDefaultSimCard(); }
 };
 
 TEST_F(SimCard, InstallingAgainReplacesTheCardWithoutLeftovers) {
@@ -98,19 +82,19 @@ TEST_F(SimCard, TheSimulatedProgramKeepsTheCardAndItsSettings) {
     sim::InstallSimCardDevice(stx);
     sim::SetSimLiveValue(L"PanelConfig", {1, 0, 0, 0});
     const std::wstring instance = sim::SimCardInstanceId();
-    ASSERT_EQ(RunAndWait(SimExecutable(), L"/noui"), 0u);
+    ASSERT_EQ(RunSimProgram(), 0u);
     EXPECT_EQ(sim::SimCardInstanceId(), instance);
     EXPECT_EQ(CardDevices(), 1);
     EXPECT_EQ(sim::SimLiveValue(L"PanelConfig"), (Bytes{1, 0, 0, 0}));
 
     // Choosing another model re-registers the card as that model.
     sim::SetSimModel(L"84671043");
-    ASSERT_EQ(RunAndWait(SimExecutable(), L"/noui"), 0u);
+    ASSERT_EQ(RunSimProgram(), 0u);
     EXPECT_EQ(sim::SimCardHardwareId(), L"PCI\\VEN_13F6&DEV_8788&SUBSYS_84671043&REV_00");
     EXPECT_EQ(CardDevices(), 1);
 
     sim::RemoveSimCardDevice();
-    ASSERT_EQ(RunAndWait(SimExecutable(), L"/noui"), 0u);
+    ASSERT_EQ(RunSimProgram(), 0u);
     EXPECT_EQ(CardDevices(), 0);
 }
 

@@ -19,23 +19,6 @@ protected:
     ProductStateLock lock_;
 };
 
-// Another instance: the test holds the single-instance mutex itself.
-class HeldMutex {
-public:
-    HeldMutex() : h_(::CreateMutexW(nullptr, TRUE, kSingleInstanceMutex)) {}
-    ~HeldMutex() {
-        if (h_) {
-            ::ReleaseMutex(h_);
-            ::CloseHandle(h_);
-        }
-    }
-    HeldMutex(const HeldMutex&) = delete;
-    HeldMutex& operator=(const HeldMutex&) = delete;
-
-private:
-    HANDLE h_;
-};
-
 bool AnyAutostartEntry() {
     return RegReadText(kUserRun, L"Kalvenor").has_value() || RegReadText(kMachineRun, L"Kalvenor").has_value() ||
            TaskExists(kTaskPath);
@@ -196,7 +179,7 @@ TEST_F(Launch, LimitedTokenUnderUACUsesTheUserRunValue) {
     ASSERT_TRUE(::GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &size));
     ASSERT_TRUE(::DuplicateTokenEx(linked.LinkedToken, MAXIMUM_ALLOWED, nullptr, SecurityImpersonation,
                                    TokenPrimary, &limited));
-    const ChildRun run = RunChild(ProgramExe(), L"/noui", 30000, limited);
+    const ChildRun run = RunChild(ProgramExe(), L"/noui", {.token = limited});
     ::CloseHandle(limited);
     ::CloseHandle(linked.LinkedToken);
     ::CloseHandle(own);

@@ -5,7 +5,9 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
+
+#include "startup/utility.h"
+#include "tests/common/child.h"
 
 namespace kaltest {
 
@@ -29,22 +31,22 @@ private:
 
 bool TaskExists(const std::wstring& path);
 
-// A message box that a child process showed.
-struct SeenBox {
-    std::wstring caption;
-    std::wstring text;
-};
+// Another instance of the program, as far as the single-instance check can tell: holds its mutex.
+class HeldMutex {
+public:
+    HeldMutex() : h_(::CreateMutexW(nullptr, TRUE, kal::kSingleInstanceMutex)) {}
+    ~HeldMutex() {
+        if (h_) {
+            ::ReleaseMutex(h_);
+            ::CloseHandle(h_);
+        }
+    }
+    HeldMutex(const HeldMutex&) = delete;
+    HeldMutex& operator=(const HeldMutex&) = delete;
 
-struct ChildRun {
-    DWORD exitCode = 0xFFFFFFFF;
-    bool finished = false;
-    std::vector<SeenBox> boxes;  // each was answered with OK
+private:
+    HANDLE h_;
 };
-
-// Starts `exe` with `arguments` (optionally with `token`) and waits up to `timeoutMs`; any
-// message box it shows is recorded and closed. A child still running at the timeout is ended.
-ChildRun RunChild(const std::wstring& exe, const std::wstring& arguments, DWORD timeoutMs = 30000,
-                  HANDLE token = nullptr);
 
 // The built Kalvenor.exe as a Windows path.
 std::wstring ProgramExe();
@@ -53,8 +55,5 @@ std::wstring MakeTempFolder(const std::wstring& name);
 void RemoveFolder(const std::wstring& folder);
 // Copies the program into `folder` under `fileName`; returns the copy's path.
 std::wstring CopyProgram(const std::wstring& folder, const std::wstring& fileName);
-
-// Sets or removes the Windows version that Wine reports to programs of that file name.
-void SetWineVersionFor(const std::wstring& exeFileName, const wchar_t* version);
 
 }  // namespace kaltest

@@ -4,6 +4,7 @@
 
 #include "startup/globals.h"
 #include "startup/registry.h"
+#include "tests/common/settings_root.h"
 
 using namespace kal;
 
@@ -13,19 +14,7 @@ const std::wstring kRoot = L"HKEY_CURRENT_USER\\Software\\KalvenorTests\\Startup
 
 class Settings : public ::testing::Test {
 protected:
-    void SetUp() override {
-        savedRoot_ = gRegRoot;
-        savedProfiles_ = gRegProfiles;
-        gRegRoot = kRoot;
-        gRegProfiles = kRoot + L"\\Profiles";
-        RegDeleteTree(kRoot, L"");
-    }
-    void TearDown() override {
-        RegDeleteTree(kRoot, L"");
-        gRegRoot = savedRoot_;
-        gRegProfiles = savedProfiles_;
-    }
-    std::wstring savedRoot_, savedProfiles_;
+    kal::testing::TestSettingsRoot root_{kRoot};
 };
 
 }  // namespace

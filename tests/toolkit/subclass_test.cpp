@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/toolkit/testwindow.h"
+#include "startup/utility.h"
 #include "toolkit/errors.h"
 #include "toolkit/propstore.h"
 #include "toolkit/tooltip.h"
@@ -108,8 +109,8 @@ TEST_F(Subclassing, ErrorsCarryNumberSourceAndDescription) {
     } catch (const ToolkitError& e) {
         EXPECT_EQ(e.Number(), static_cast<std::int32_t>(0x80040000u | 13082u));
         EXPECT_EQ(e.Description(), L"Message already handled by another class");
-        EXPECT_EQ(e.Source(), ExecutableName() + L".WindowProc");
-        EXPECT_EQ(ExecutableName(), L"toolkit_tests");
+        EXPECT_EQ(e.Source(), AppExeName() + L".WindowProc");
+        EXPECT_EQ(AppExeName(), L"toolkit_tests");
     }
     EXPECT_EQ(WindowPropNames(win.hWnd()), records);
     // The same client on another message is a second attachment.

@@ -9,6 +9,7 @@
 #include "sim/state.h"
 #include "startup/registry.h"
 #include "startup/utility.h"
+#include "tests/common/sim_platform.h"
 #include "tests/startup/product_state.h"
 
 using namespace kal;
@@ -16,28 +17,10 @@ using namespace kaltest;
 
 namespace {
 
-// Another instance's single-instance mutex: "/noui" must not look at it.
-class HeldMutex {
-public:
-    HeldMutex() : h_(::CreateMutexW(nullptr, TRUE, kSingleInstanceMutex)) {}
-    ~HeldMutex() {
-        if (h_) {
-            ::ReleaseMutex(h_);
-            ::CloseHandle(h_);
-        }
-    }
-    HeldMutex(const HeldMutex&) = delete;
-    HeldMutex& operator=(const HeldMutex&) = delete;
-
-private:
-    HANDLE h_;
-};
-
 class TrayLaunch : public ::testing::Test {
 protected:
     void SetUp() override {
-        sim::SetSimModel(L"82751043");
-        sim::InstallSimCardDevice();
+        kal::testing::RegisterDefaultSimCard();
         sim::ResetSimAudioState();
         sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"04000000"));
         sim::SetSimLiveValue(L"EqEnable", HexToBytes(L"00"));
@@ -53,7 +36,7 @@ protected:
 };
 
 TEST_F(TrayLaunch, NoUIAppliesTheProfileMutesAndEnds) {
-    HeldMutex running;
+    HeldMutex running;  // "/noui" must not look at another instance's mutex
     const ChildRun run = RunChild(ProgramExe(), L"/noui /profile=A /mastermute");
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u);
@@ -62,9 +45,7 @@ TEST_F(TrayLaunch, NoUIAppliesTheProfileMutesAndEnds) {
     EXPECT_EQ(sim::SimLiveValue(L"EqEnable"), HexToBytes(L"01"));
     EXPECT_TRUE(sim::SimMute(sim::FindSimEndpoint(L"speakers")));
     EXPECT_EQ(RegReadText(kUserSettings, L"ActiveProfile"), L"A");
-    bool wrote = false;
-    for (const auto& r : sim::SimRequestLog()) wrote = wrote || r.flags == 2;
-    EXPECT_TRUE(wrote);
+    EXPECT_FALSE(kal::testing::SimDriverWrites().empty());
 }
 
 TEST_F(TrayLaunch, NoUIProfileSwitchCyclesAcrossRuns) {

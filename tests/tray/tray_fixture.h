@@ -19,6 +19,8 @@
 #include "startup/globals.h"
 #include "startup/registry.h"
 #include "startup/tables.h"
+#include "tests/common/settings_root.h"
+#include "tests/common/sim_platform.h"
 #include "toolkit/forms.h"
 #include "tray/balloons.h"
 #include "tray/mainform.h"
@@ -38,24 +40,12 @@ struct SeenBalloon {
 class TrayFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        savedPlatform_ = gPlatform;
-        savedXP_ = gIsXP;
         savedWin10_ = gIsWin10;
         savedNoUI_ = gNoUI;
         savedDPI_ = gDPI;
-        savedRoot_ = gRegRoot;
-        savedProfiles_ = gRegProfiles;
-        Platform p = RealPlatform();
-        sim::InstallSimDriver(p);
-        sim::InstallSimAudio(p);
-        gPlatform = p;
-        gIsXP = false;
         gIsWin10 = false;
         gNoUI = false;
         gDPI = 96;
-        gRegRoot = kTrayRoot;
-        gRegProfiles = kTrayRoot + L"\\Profiles";
-        RegDeleteTree(kTrayTestsKey, L"Tray");
         BuildDriverDefaults(false);
         UseCard({});
         SetShellNotifyObserver([this](DWORD message, const NOTIFYICONDATAW& data, BOOL) {
@@ -73,18 +63,11 @@ protected:
         ReleaseAudioObject();
         sim::WaitForSimNotifications();
         sim::ResetSimAudioState();
-        RegDeleteTree(kTrayTestsKey, L"Tray");
         ClearCardState();
-        gRegRoot = savedRoot_;
-        gRegProfiles = savedProfiles_;
-        gIsXP = savedXP_;
         gIsWin10 = savedWin10_;
         gNoUI = savedNoUI_;
         gDPI = savedDPI_;
-        // Later tests find the default card as the simulated program registers it.
-        sim::SetSimModel(kDX);
-        sim::InstallSimCardDevice();
-        gPlatform = savedPlatform_;
+        RegisterDefaultSimCard();
     }
 
     static void ClearCardState() {
@@ -132,12 +115,7 @@ protected:
     }
     static std::wstring ActiveProfile() { return RegReadText(gRegRoot, L"ActiveProfile").value_or(L"<none>"); }
     // Writes the driver received, as "id:bytes".
-    static std::vector<std::wstring> Writes() {
-        std::vector<std::wstring> out;
-        for (const auto& r : sim::SimRequestLog())
-            if (r.flags == 2) out.push_back(std::to_wstring(r.id) + L":" + BytesToHex(r.bytes));
-        return out;
-    }
+    static std::vector<std::wstring> Writes() { return SimDriverWrites(); }
 
     std::unique_ptr<frmKalvenor> form_;
     std::vector<SeenBalloon> balloons_;
@@ -145,10 +123,10 @@ protected:
     int deletes_ = 0;
 
 private:
-    Platform savedPlatform_{};
-    bool savedXP_ = false, savedWin10_ = false, savedNoUI_ = false;
+    SimPlatformScope platform_{true};
+    bool savedWin10_ = false, savedNoUI_ = false;
     int savedDPI_ = 96;
-    std::wstring savedRoot_, savedProfiles_;
+    TestSettingsRoot settings_{kTrayRoot};
 };
 
 }  // namespace kal::testing

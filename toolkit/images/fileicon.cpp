@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "startup/utility.h"
 #include "toolkit/images/imageformat.h"
 
 namespace kal {
@@ -16,7 +17,7 @@ std::wstring ResourceName(std::uint32_t id) { return L"#" + std::to_wstring(id);
 }  // namespace
 
 void cFileIcon::Raise(std::int32_t code, const std::wstring& description) {
-    throw ImageError(code == kErrSubscript ? code : IconErrorNumber(code), description, ProgramName() + L".cFileIcon");
+    throw ImageError(code == kErrSubscript ? code : IconErrorNumber(code), description, AppExeName() + L".cFileIcon");
 }
 
 const IconDirEntry& cFileIcon::Entry(std::int32_t index) const {

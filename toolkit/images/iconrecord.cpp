@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "startup/utility.h"
 #include "toolkit/images/imageformat.h"
 
 namespace kal {
@@ -188,11 +189,7 @@ std::wstring TempFolderPath() {
     wchar_t buffer[MAX_PATH + 1] = {};
     const DWORD n = ::GetTempPathW(MAX_PATH + 1, buffer);
     if (n > 0 && n <= MAX_PATH) return std::wstring(buffer, n);
-    wchar_t module[MAX_PATH] = {};
-    const DWORD m = ::GetModuleFileNameW(nullptr, module, MAX_PATH);
-    std::wstring path(module, m);
-    const auto slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+    return AppFolder();
 }
 
 std::wstring GetTempFileNameWithPrefix(const std::wstring& prefix) {
@@ -204,17 +201,6 @@ std::wstring GetTempFileNameWithPrefix(const std::wstring& prefix) {
 std::wstring StripNulls(const std::wstring& text) {
     const auto nul = text.find(L'\0');
     return nul == std::wstring::npos ? text : text.substr(0, nul);
-}
-
-std::wstring ProgramName() {
-    wchar_t module[MAX_PATH] = {};
-    const DWORD n = ::GetModuleFileNameW(nullptr, module, MAX_PATH);
-    std::wstring name(module, n);
-    const auto slash = name.find_last_of(L"\\/");
-    if (slash != std::wstring::npos) name.erase(0, slash + 1);
-    const auto dot = name.find_last_of(L'.');
-    if (dot != std::wstring::npos) name.erase(dot);
-    return name;
 }
 
 }  // namespace kal

@@ -1,5 +1,5 @@
-// Icon records (an icon handle as bytes and back), owning picture objects, temporary file names
-// and small owners for the GDI handles the image code uses.
+// Icon records (an icon handle as bytes and back), owning picture objects and temporary file
+// names.
 #pragma once
 #include <windows.h>
 #include <ocidl.h>
@@ -15,61 +15,6 @@
 #include "startup/raii.h"
 
 namespace kal {
-
-inline void DestroyIconChecked(HICON h) { ::DestroyIcon(h); }
-inline void DeleteGdiObject(HGDIOBJ h) { ::DeleteObject(h); }
-inline void DeleteDcChecked(HDC h) { ::DeleteDC(h); }
-inline void ReleaseModuleHandle(HMODULE h) { ::FreeLibrary(h); }
-
-using UniqueIcon = UniqueResource<HICON, nullptr, DestroyIconChecked>;
-using UniqueGdiObject = UniqueResource<HGDIOBJ, nullptr, DeleteGdiObject>;
-using UniqueDC = UniqueResource<HDC, nullptr, DeleteDcChecked>;
-using UniqueModule = UniqueResource<HMODULE, nullptr, ReleaseModuleHandle>;
-
-// A bitmap owner that hands out the typed handle.
-class UniqueBitmap {
-public:
-    UniqueBitmap() = default;
-    explicit UniqueBitmap(HBITMAP h) : h_(h) {}
-    HBITMAP get() const { return static_cast<HBITMAP>(h_.get()); }
-    HBITMAP release() { return static_cast<HBITMAP>(h_.release()); }
-    void reset(HBITMAP h = nullptr) { h_.reset(h); }
-    explicit operator bool() const { return static_cast<bool>(h_); }
-
-private:
-    UniqueGdiObject h_;
-};
-
-// An object selected into a device context for the owner's lifetime.
-class SelectGuard {
-public:
-    SelectGuard(HDC dc, HGDIOBJ obj) : dc_(dc), old_(::SelectObject(dc, obj)) {}
-    SelectGuard(const SelectGuard&) = delete;
-    SelectGuard& operator=(const SelectGuard&) = delete;
-    ~SelectGuard() { Restore(); }
-    bool Ok() const { return old_ != nullptr && old_ != HGDI_ERROR; }
-    void Restore() {
-        if (Ok()) ::SelectObject(dc_, old_);
-        old_ = nullptr;
-    }
-
-private:
-    HDC dc_;
-    HGDIOBJ old_;
-};
-
-// The screen's device context, released by the owner.
-class ScreenDC {
-public:
-    ScreenDC() : dc_(::GetDC(nullptr)) {}
-    ScreenDC(const ScreenDC&) = delete;
-    ScreenDC& operator=(const ScreenDC&) = delete;
-    ~ScreenDC() { if (dc_) ::ReleaseDC(nullptr, dc_); }
-    HDC get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
 
 // A device context for the display, as the records are written and read through.
 UniqueDC CreateDisplayDC();
@@ -118,8 +63,5 @@ std::wstring TempFolderPath();
 std::wstring GetTempFileNameWithPrefix(const std::wstring& prefix);
 // The text up to its first NUL.
 std::wstring StripNulls(const std::wstring& text);
-
-// The program's file name without folder and extension, as error sources begin.
-std::wstring ProgramName();
 
 }  // namespace kal

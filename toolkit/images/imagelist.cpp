@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "startup/utility.h"
+
 namespace kal {
 
 namespace {
@@ -106,7 +108,7 @@ Bytes ReadWholeFile(const std::wstring& path, void (*raise)(std::int32_t, const 
 ImageListBase::~ImageListBase() { Destroy(); }
 
 void ImageListBase::Raise(std::int32_t number, const std::wstring& description) {
-    throw ImageError(number, description, ProgramName() + L".zephImageList");
+    throw ImageError(number, description, AppExeName() + L".zephImageList");
 }
 
 std::int32_t ImageListBase::SystemColourDepth() const {

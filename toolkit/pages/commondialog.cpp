@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "startup/utility.h"
 #include "toolkit/errors.h"
 #include "toolkit/pages/pagehelpers.h"
 
@@ -24,7 +25,7 @@ BOOL PageDialogs::OpenFile(OPENFILENAMEW& dialog) { return ::GetOpenFileNameW(&d
 BOOL PageDialogs::PickColour(CHOOSECOLORW& dialog) { return ::ChooseColorW(&dialog); }
 DWORD PageDialogs::ExtendedError() { return ::CommDlgExtendedError(); }
 int PageDialogs::Message(HWND owner, const std::wstring& text, UINT type) {
-    const std::wstring title = ExecutableName();
+    const std::wstring title = AppExeName();
     return ::MessageBoxW(owner, text.c_str(), title.c_str(), type);
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "resources/version.h"
+#include "startup/utility.h"
 #include "toolkit/errors.h"
 #include "toolkit/images/imageformat.h"
 #include "toolkit/pages/commondialog.h"
@@ -95,11 +96,7 @@ ppgControl::ppgControl() : PropertyPage(L"ppgControl") {
 ppgControl::~ppgControl() { Unload(); }
 
 void ppgControl::OnLoad() {
-    UIFont font;
-    font.name = L"Tahoma";
-    font.size = 8.25;
-    SetFont(font);
-    for (Control* c : Controls()) ApplyFontToControl(*c, font);
+    UsePageFont();
     ApplyFontToControl(Ctl(L"lblInfo"), bold_);
     ::SetWindowPos(Ctl(L"lblBack").Window(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     bandBrush_.reset(::CreateSolidBrush(RGB(0, 0, 0)));
@@ -156,7 +153,7 @@ LRESULT ppgControl::WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lPara
 
 void ppgControl::Initialize() {
     Get<Label>(L"lblVersion")
-        .SetCaption(ExecutableName() + L".OCX     Version: " + std::to_wstring(KALVENOR_VERSION_MAJOR) + L"." +
+        .SetCaption(AppExeName() + L".OCX     Version: " + std::to_wstring(KALVENOR_VERSION_MAJOR) + L"." +
                     std::to_wstring(KALVENOR_VERSION_MINOR) + L" (Revision: " +
                     std::to_wstring(KALVENOR_VERSION_REVISION) + L")");
     auto& depth = Get<ComboBox>(L"cboColourDepth");

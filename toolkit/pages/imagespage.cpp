@@ -84,9 +84,6 @@ RECT RectInParent(HWND h) {
     return r;
 }
 
-void DestroyCursorChecked(HCURSOR h) { ::DestroyCursor(h); }
-using UniqueCursor = UniqueResource<HCURSOR, nullptr, DestroyCursorChecked>;
-
 // Releases a COM interface.
 template <typename T>
 struct ComRelease {
@@ -188,11 +185,7 @@ ppgImages::ppgImages() : PropertyPage(L"ppgImages") {
 ppgImages::~ppgImages() { Unload(); }
 
 void ppgImages::OnLoad() {
-    UIFont font;
-    font.name = L"Tahoma";
-    font.size = 8.25;
-    SetFont(font);
-    for (Control* c : Controls()) ApplyFontToControl(*c, font);
+    const UIFont font = UsePageFont();
     ApplyFontToControl(Ctl(L"cmdBack"), symbols_);
     ApplyFontToControl(Ctl(L"cmdNext"), symbols_);
 

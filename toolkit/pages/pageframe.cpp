@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "startup/raii.h"
 #include "toolkit/pages/commondialog.h"
 
 namespace kal {
@@ -27,6 +28,15 @@ void PropertyPage::Guarded(const std::function<void()>& handler) {
     }
 }
 
+UIFont PropertyPage::UsePageFont() {
+    UIFont font;
+    font.name = L"Tahoma";
+    font.size = 8.25;
+    SetFont(font);
+    for (Control* c : Controls()) ApplyFontToControl(*c, font);
+    return font;
+}
+
 // ---- PropertyFrame ----
 
 namespace {
@@ -36,20 +46,18 @@ constexpr WORD kPageFontPoints = 8;
 
 // Dialog units of the pages' font for a size in pixels, rounded up.
 SIZE PixelsToDialogUnits(int cx, int cy) {
-    HDC screen = ::GetDC(nullptr);
+    const ScreenDC screen;
     LOGFONTW lf{};
-    lf.lfHeight = -::MulDiv(kPageFontPoints, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
+    lf.lfHeight = -::MulDiv(kPageFontPoints, ::GetDeviceCaps(screen.get(), LOGPIXELSY), 72);
     lf.lfCharSet = DEFAULT_CHARSET;
     ::lstrcpynW(lf.lfFaceName, kPageFont, LF_FACESIZE);
     UniqueGdiObject font(::CreateFontIndirectW(&lf));
-    HGDIOBJ old = ::SelectObject(screen, font.get());
+    const SelectGuard selected(screen.get(), font.get());
     TEXTMETRICW tm{};
-    ::GetTextMetricsW(screen, &tm);
+    ::GetTextMetricsW(screen.get(), &tm);
     SIZE extent{};
     constexpr wchar_t kAlphabet[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-    ::GetTextExtentPoint32W(screen, kAlphabet, 52, &extent);
-    ::SelectObject(screen, old);
-    ::ReleaseDC(nullptr, screen);
+    ::GetTextExtentPoint32W(screen.get(), kAlphabet, 52, &extent);
     const int baseX = std::max<int>(1, (extent.cx / 26 + 1) / 2);
     const int baseY = std::max<int>(1, tm.tmHeight);
     return SIZE{(cx * 4 + baseX - 1) / baseX, (cy * 8 + baseY - 1) / baseY};

@@ -55,6 +55,8 @@ protected:
     void MarkChanged();
     // Runs an event handler; errors the control raises go to the host.
     void Guarded(const std::function<void()>& handler);
+    // Gives the page and every control on it the pages' font (Tahoma 8.25) and returns it.
+    UIFont UsePageFont();
 
 private:
     IPropertyPageHost* host_ = nullptr;

@@ -78,37 +78,28 @@ TEST(AudioLevels, BalanceFromChannels) {
 }
 
 TEST(AudioLevels, ChannelsFromBalanceBothSidesOfCentre) {
-    Currency left = 0, right = 0, volume = 5000, balance = -5000;
-    ChannelsBalance(left, right, volume, balance, true);
-    EXPECT_EQ(left, 5000);
-    EXPECT_EQ(right, 2500);
-
-    balance = 2500;
-    ChannelsBalance(left, right, volume, balance, true);
-    EXPECT_EQ(left, 3750);
-    EXPECT_EQ(right, 5000);
-
-    balance = 0;
-    ChannelsBalance(left, right, volume, balance, true);
-    EXPECT_EQ(left, 5000);
-    EXPECT_EQ(right, 5000);
-
-    // Fully right: left silent. Volume and balance are not changed.
-    balance = 10000;
-    ChannelsBalance(left, right, volume, balance, true);
-    EXPECT_EQ(left, 0);
-    EXPECT_EQ(right, 5000);
-    EXPECT_EQ(volume, 5000);
-    EXPECT_EQ(balance, 10000);
-
-    // Products round to four decimals, halves to even: 0.0003 x 0.5 = 0.00015 -> 0.0002,
-    // 0.0001 x 0.5 = 0.00005 -> 0.0000.
-    volume = 3, balance = 5000;
-    ChannelsBalance(left, right, volume, balance, true);
-    EXPECT_EQ(left, 2);
-    volume = 1, balance = -5000;
-    ChannelsBalance(left, right, volume, balance, true);
-    EXPECT_EQ(right, 0);
+    struct Case {
+        Currency volume, balance, left, right;
+    };
+    const Case cases[] = {
+        {5000, -5000, 5000, 2500},
+        {5000, 2500, 3750, 5000},
+        {5000, 0, 5000, 5000},
+        {5000, 10000, 0, 5000},  // fully right: left silent
+        // Products round to four decimals, halves to even: 0.0003 x 0.5 = 0.00015 -> 0.0002,
+        // 0.0001 x 0.5 = 0.00005 -> 0.0000.
+        {3, 5000, 2, 3},
+        {1, -5000, 1, 0},
+    };
+    for (const Case& c : cases) {
+        Currency left = -1, right = -1, volume = c.volume, balance = c.balance;
+        ChannelsBalance(left, right, volume, balance, true);
+        EXPECT_EQ(left, c.left) << c.volume << " " << c.balance;
+        EXPECT_EQ(right, c.right) << c.volume << " " << c.balance;
+        // Volume and balance are not changed.
+        EXPECT_EQ(volume, c.volume);
+        EXPECT_EQ(balance, c.balance);
+    }
 }
 
 TEST(AudioLevels, BalanceRoundTripsStoredPercentLevels) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/toolkit/images/gdi_helpers.h"
+#include "startup/utility.h"
 #include "toolkit/images/imageformat.h"
 
 namespace kal {
@@ -26,7 +27,7 @@ std::pair<std::int32_t, std::wstring> ErrorOf(F f) {
     try {
         f();
     } catch (const ImageError& e) {
-        EXPECT_EQ(e.Source(), ProgramName() + L".cFileIcon");
+        EXPECT_EQ(e.Source(), AppExeName() + L".cFileIcon");
         return {e.Number(), e.Description()};
     }
     return {0, L""};

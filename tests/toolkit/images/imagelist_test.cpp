@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/toolkit/images/gdi_helpers.h"
+#include "startup/utility.h"
 
 namespace kal {
 namespace {
@@ -49,7 +50,7 @@ void ExpectSubscriptError(const std::function<void()>& f) {
         ADD_FAILURE() << "no error raised";
     } catch (const ImageError& e) {
         EXPECT_EQ(e.Number(), 9);
-        EXPECT_EQ(e.Source(), ProgramName() + L".zephImageList");
+        EXPECT_EQ(e.Source(), AppExeName() + L".zephImageList");
     }
 }
 
@@ -321,7 +322,7 @@ TEST(ImageList, DamagedFilesAreRefusedOrStopAtTheBadRecord) {
         ADD_FAILURE();
     } catch (const ImageError& e) {
         EXPECT_EQ(e.Number(), 53);
-        EXPECT_EQ(e.Source(), ProgramName() + L".zephImageList");
+        EXPECT_EQ(e.Source(), AppExeName() + L".zephImageList");
     }
     zephImageList empty;
     empty.InitProperties();

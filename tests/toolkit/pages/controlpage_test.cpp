@@ -1,6 +1,7 @@
 #include "tests/toolkit/pages/pagetest.h"
 
 #include <prsht.h>
+#include "startup/utility.h"
 #include "toolkit/errors.h"
 
 namespace kal::test {
@@ -35,7 +36,7 @@ TEST_F(ControlPage, ShowsTheSelectedList) {
     EXPECT_EQ(Depth().ItemData(3), 16);
     EXPECT_EQ(Depth().ListIndex(), 5);  // 32 bit
     EXPECT_EQ(Control().LastDepthEntry(), 5);
-    EXPECT_EQ(Control().Get<Label>(L"lblVersion").Caption().rfind(ExecutableName() + L".OCX     Version: ", 0), 0u);
+    EXPECT_EQ(Control().Get<Label>(L"lblVersion").Caption().rfind(AppExeName() + L".OCX     Version: ", 0), 0u);
     EXPECT_FALSE(ApplyEnabled());  // showing the list is no edit
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(Control().ToolTips().ToolText(Control().Ctl(L"cmdSize", 2).Window()), L"32 x 32 Image list");
