@@ -257,7 +257,8 @@ std::vector<std::wstring> CAudio::LinesFromHID(const std::wstring& hid, std::uin
     CustomControls = KeyedCollection<AudioControlList>();
     if (gIsXP) return LinesFromHIDXP(hid, flow);
     std::vector<std::wstring> lines;
-    if (!enumerator_) return lines;
+    // Every hardware id contains the empty text: an empty id names no card.
+    if (!enumerator_ || hid.empty()) return lines;
     const EDataFlow dataFlow = flow == 1 ? eCapture : eRender;
     ComPtr<IMMDeviceCollection> devices;
     HRESULT hr = enumerator_->EnumAudioEndpoints(dataFlow, kEndpointStateMask, devices.put());

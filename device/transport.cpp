@@ -169,17 +169,19 @@ bool DriverQuery38() {
 void DiscoverCard(const std::wstring& pattern, const std::wstring& subsys) {
     gCardHID = pattern;
     const std::wstring driverKey = GetDeviceRegistryProperty(SPDRP_DRIVER, gCardHID);
-    if (!driverKey.empty()) {
-        gDriverClassKey = L"SYSTEM\\CurrentControlSet\\Control\\Class\\" + ToUpper(driverKey);
-        gDriverSettingsKey = L"Settings";
-    }
     if (gCardHID.empty() && !subsys.empty())
         gCardHID = std::wstring(L"PCI\\") + kCardHardwareFamily + L"&SUBSYS_" + subsys + L"&REV_00";
-    std::wstring driverText;
-    if (!gDriverClassKey.empty()) driverText = RegReadText(L"HKEY_LOCAL_MACHINE\\" + gDriverClassKey, L"Driver").value_or(L"");
-    gDriverPropertySet = PropertySetForDriver(driverText);
+    if (driverKey.empty()) return;
+    gDriverClassKey = L"SYSTEM\\CurrentControlSet\\Control\\Class\\" + ToUpper(driverKey);
+    gDriverSettingsKey = L"Settings";
+    gDriverPropertySet =
+        PropertySetForDriver(RegReadText(L"HKEY_LOCAL_MACHINE\\" + gDriverClassKey, L"Driver").value_or(L""));
+}
+
+bool FindCardInterface() {
     gCardInstanceId = gCardHID;
     gCardInterfacePath = FindCardInterfacePath(gCardInstanceId, 0);
+    return !gCardInterfacePath.empty();
 }
 
 Bytes LiveDriverValue(std::wstring_view name) {

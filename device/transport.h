@@ -45,10 +45,15 @@ std::wstring GetDeviceRegistryProperty(DWORD code, std::wstring& hardwareIdText)
 // True when the driver answers a read of its NEO parameters.
 bool DriverQuery38();
 
-// The start-up discovery: driver class key and settings key (gDriverClassKey,
-// gDriverSettingsKey), the property set, gCardHID, gCardInstanceId and gCardInterfacePath.
-// `subsys` ("" when unknown) completes the pattern when no device matched.
+// The card's device and driver: gCardHID becomes the hardware id of the first present device
+// that contains `pattern`, or, when none does and `subsys` is known, the card's id built from
+// it; when the device has a driver, gDriverClassKey, gDriverSettingsKey and the property set
+// that the driver's "Driver" text calls for.
 void DiscoverCard(const std::wstring& pattern, const std::wstring& subsys);
+
+// The interface of the card (gCardHID) that answers the driver's probe: gCardInterfacePath, and
+// gCardInstanceId becomes its device instance id. False when none answers.
+bool FindCardInterface();
 
 // The live value of a driver setting: the driver's settings key, else the default of
 // gDriverDefaults, else one zero byte.

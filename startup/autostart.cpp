@@ -1,6 +1,7 @@
 #include "startup/autostart.h"
 
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 #include "startup/autostart_text.h"
@@ -72,6 +73,46 @@ void RemoveEntry(const std::wstring& name, int kind) {
     else RemoveTask(name);
 }
 
+// Whether an executable action of the task runs the program file `fileText` names (which then
+// becomes the action's path); nullopt when the task's actions can't be read.
+std::optional<bool> TaskRunsProgram(IRegisteredTask* task, std::wstring& fileText) {
+    ComPtr<ITaskDefinition> definition;
+    ComPtr<IActionCollection> actions;
+    LONG count = 0;
+    if (FAILED(task->get_Definition(definition.GetAddressOf())) ||
+        FAILED(definition->get_Actions(actions.GetAddressOf())) || FAILED(actions->get_Count(&count)))
+        return std::nullopt;
+    for (LONG a = 1; a <= count; ++a) {
+        ComPtr<IAction> action;
+        TASK_ACTION_TYPE type{};
+        if (FAILED(actions->get_Item(a, action.GetAddressOf())) || FAILED(action->get_Type(&type)))
+            return std::nullopt;
+        if (type != TASK_ACTION_EXEC) continue;
+        ComPtr<IExecAction> exec;
+        Bstr path;
+        if (FAILED(action.As(&exec)) || FAILED(exec->get_Path(path.put()))) return std::nullopt;
+        if (!CommandRunsProgram(path.str(), fileText)) continue;
+        fileText = path.str();
+        return true;
+    }
+    return false;
+}
+
+// The task at our own path, for a scheduler that can't list its tasks or their actions (Wine
+// keeps no actions and counts neither): with its actions readable it is ours when one runs the
+// program, as in the walk; without, it is taken for ours, running the program where it is now.
+std::wstring FindOwnTask(ITaskFolder* root, std::wstring& fileText) {
+    ComPtr<IRegisteredTask> task;
+    Bstr taskPath;
+    if (FAILED(root->GetTask(Bstr(kTaskPath).get(), task.GetAddressOf())) || !task ||
+        FAILED(task->get_Path(taskPath.put())))
+        return {};
+    const std::optional<bool> runs = TaskRunsProgram(task.Get(), fileText);
+    if (runs && !*runs) return {};
+    if (!runs) fileText = ProgramFilePath();
+    return taskPath.str();
+}
+
 }  // namespace
 
 std::wstring ProgramFilePath() { return AppFolder() + L"\\" + AppExeName() + L".exe"; }
@@ -105,12 +146,15 @@ ComPtr<ITaskFolder> GetTaskSchedulerRoot() {
 }
 
 void EnableAutostart(int mode) {
+    // Quoted, so that a folder with a blank can't make Windows start another program
+    // ("C:\Program.exe"); the search reads both forms.
+    const std::wstring command = L"\"" + ProgramFilePath() + L"\"";
     if (gIsXP) {
-        RegWrite(gRunKeyHKLM, kAppTitle, ProgramFilePath());
+        RegWrite(gRunKeyHKLM, kAppTitle, command);
         return;
     }
     if (mode != 2 && (mode != 0 || !IsProcessElevated())) {
-        RegWrite(gRunKeyUser, kAppTitle, ProgramFilePath());
+        RegWrite(gRunKeyUser, kAppTitle, command);
         return;
     }
     const std::wstring definition = BuildTaskDefinition();
@@ -145,27 +189,13 @@ std::wstring FindTaskForExe(ITaskFolder* folder, std::wstring& fileText) {
         index.vt = VT_I4;
         index.lVal = t;
         ComPtr<IRegisteredTask> task;
-        ComPtr<ITaskDefinition> definition;
-        ComPtr<IActionCollection> actions;
-        LONG actionCount = 0;
-        if (FAILED(tasks->get_Item(index, task.GetAddressOf())) ||
-            FAILED(task->get_Definition(definition.GetAddressOf())) ||
-            FAILED(definition->get_Actions(actions.GetAddressOf())) || FAILED(actions->get_Count(&actionCount)))
-            return {};
-        for (LONG a = 1; a <= actionCount; ++a) {
-            ComPtr<IAction> action;
-            TASK_ACTION_TYPE type{};
-            if (FAILED(actions->get_Item(a, action.GetAddressOf())) || FAILED(action->get_Type(&type))) return {};
-            if (type != TASK_ACTION_EXEC) continue;
-            ComPtr<IExecAction> exec;
-            Bstr path;
-            if (FAILED(action.As(&exec)) || FAILED(exec->get_Path(path.put()))) return {};
-            if (!CommandRunsProgram(path.str(), fileText)) continue;
-            Bstr taskPath;
-            if (FAILED(task->get_Path(taskPath.put()))) return {};
-            fileText = path.str();
-            return taskPath.str();
-        }
+        if (FAILED(tasks->get_Item(index, task.GetAddressOf()))) return {};
+        const std::optional<bool> runs = TaskRunsProgram(task.Get(), fileText);
+        if (!runs) return {};
+        if (!*runs) continue;
+        Bstr taskPath;
+        if (FAILED(task->get_Path(taskPath.put()))) return {};
+        return taskPath.str();
     }
     ComPtr<ITaskFolderCollection> folders;
     LONG folderCount = 0;
@@ -197,6 +227,7 @@ std::wstring FindAutostartEntry(std::wstring& command, int& kind) {
     if (!root) return {};
     std::wstring file = ProgramFilePattern();
     std::wstring path = FindTaskForExe(root.Get(), file);
+    if (path.empty()) path = FindOwnTask(root.Get(), file);
     if (path.empty()) return {};
     kind = 2;
     command = CommandExecutable(file);

@@ -14,12 +14,12 @@ std::wstring ReadText(const std::wstring& path, const std::wstring& name, const 
     return text ? *text : std::wstring();
 }
 
-// A flag stored as the first byte of a binary value.
+// A flag stored as the first byte of a binary value. A value without bytes (empty, or stored as
+// text) reads as the flag's default.
 bool ReadFlag(const std::wstring& name, bool def) {
     const auto v = RegRead(gRegRoot, name, static_cast<std::uint8_t>(def ? 1 : 0));
     const auto* bytes = v ? std::get_if<Bytes>(&*v) : nullptr;
-    if (!bytes) return false;  // stored as text: no first byte of 1
-    if (bytes->empty()) return def;
+    if (!bytes || bytes->empty()) return def;
     return (*bytes)[0] == 1;
 }
 
@@ -30,7 +30,10 @@ std::wstring GetDefaultProfile() { return ReadText(gRegRoot, L"DefaultProfile", 
 std::int16_t GetDefaultVolume() {
     const auto v = RegRead(gRegRoot, L"DefaultVolume", std::wstring(L"-1"));
     const auto* text = v ? std::get_if<std::wstring>(&*v) : nullptr;
-    return text ? ParseDefaultVolume(*text) : std::int16_t{-1};
+    const std::int16_t volume = text ? ParseDefaultVolume(*text) : std::int16_t{-1};
+    // A percentage: above 100 is full volume, any negative number means none.
+    if (volume > 100) return 100;
+    return volume < 0 ? std::int16_t{-1} : volume;
 }
 
 bool GetDefaultProfileNotify() { return ReadFlag(L"DefaultProfileNotify", true); }

@@ -1,10 +1,12 @@
 #include "toolkit/font.h"
 
+#include <climits>
 #include <cmath>
 #include <cstddef>
 #include <cstring>
 #include <cwchar>
 #include <cwctype>
+#include <optional>
 
 #include "startup/globals.h"
 #include "startup/registry.h"
@@ -41,11 +43,19 @@ double ParseSize(const std::wstring& text) {
     return v;
 }
 
+// The font height in pixels of a size in points, when it fits a LOGFONT's height field.
+std::optional<LONG> FontHeight(double size, int pixelsPerInch) {
+    const double height = std::nearbyint(size * pixelsPerInch / 72.0);
+    if (!(height > static_cast<double>(LONG_MIN) && height <= static_cast<double>(LONG_MAX))) return std::nullopt;
+    return static_cast<LONG>(height);
+}
+
 }  // namespace
 
 LOGFONTW MakeLogFont(const UIFont& font, int pixelsPerInch) {
     LOGFONTW lf{};
-    lf.lfHeight = -static_cast<LONG>(std::nearbyint(font.size * pixelsPerInch / 72.0));
+    // A size too large for the height field gets the system's default height (0).
+    lf.lfHeight = -FontHeight(font.size, pixelsPerInch).value_or(0);
     lf.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
     lf.lfItalic = font.italic;
     lf.lfUnderline = font.underline;
@@ -85,7 +95,9 @@ UIFont GetSystemFont() {
         font.strikethrough = menu.lfStrikeOut == 1;
     }
 
-    const double size = ParseSize(ReadSetting(L"UIFontSize", L"9"));
+    // A size whose pixel height a font can't hold counts as no size: the system size.
+    double size = ParseSize(ReadSetting(L"UIFontSize", L"9"));
+    if (!FontHeight(size, ScreenPixelsPerInch())) size = 0;
     if (size > 0) {
         font.size = size;
     } else if (menu.lfHeight < 1) {

@@ -647,9 +647,10 @@ LRESULT Form::Dispatch(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 bool IsFormLoaded(const std::wstring& name) { return FindForm(name) != nullptr; }
 
+// Form names compare exactly: "frmprofile" is not "frmProfile".
 Form* FindForm(const std::wstring& name) {
     for (Form* f : LoadedList())
-        if (EqualsNoCase(f->Name(), name)) return f;
+        if (f->Name() == name) return f;
     return nullptr;
 }
 

@@ -1,5 +1,6 @@
 #include "toolkit/subclass.h"
 
+#include <optional>
 #include <string>
 
 #include "toolkit/errors.h"
@@ -144,19 +145,22 @@ LRESULT CALLBACK SubclassWindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM 
         result = ::CallWindowProcW(old, hWnd, iMsg, wParam, lParam);
     } else {
         bool oldCalled = false;
-        ISubclass* last = nullptr;
+        // The last client's response is taken before it is called: a client may detach and
+        // delete itself inside its handler.
+        std::optional<std::int32_t> lastResponse;
         for (int i = n; i >= 1; --i) {
             ISubclass* client = Client(hWnd, iMsg, i);
             if (!client) continue;
             gCurrentMsg = iMsg;
-            if (i == 1 && client->MsgResponse() == MsgResponsePreProcess && !oldCalled) {
+            const std::int32_t response = client->MsgResponse();
+            if (i == 1 && response == MsgResponsePreProcess && !oldCalled) {
                 ::CallWindowProcW(old, hWnd, iMsg, wParam, lParam);
                 oldCalled = true;
             }
+            lastResponse = response;
             result = CallClient(client, hWnd, iMsg, wParam, lParam);
-            last = client;
         }
-        if (last && last->MsgResponse() == MsgResponsePostProcess && !oldCalled)
+        if (lastResponse == MsgResponsePostProcess && !oldCalled)
             result = ::CallWindowProcW(old, hWnd, iMsg, wParam, lParam);
     }
 

@@ -242,26 +242,14 @@ void frmKalvenor::LoadSequence() {
         gCardHID = kCardHardwareFamily;
         idGiven = false;
     }
-    const std::wstring driverKey = GetDeviceRegistryProperty(SPDRP_DRIVER, gCardHID);
-    if (gCardHID.empty() && !gCardSubsys.empty())
-        gCardHID = std::wstring(L"PCI\\") + kCardHardwareFamily + L"&SUBSYS_" + gCardSubsys + L"&REV_00";
-    if (!driverKey.empty()) {
-        gDriverClassKey = L"SYSTEM\\CurrentControlSet\\Control\\Class\\" + ToUpper(driverKey);
-        gDriverSettingsKey = L"Settings";
-        gDriverPropertySet = PropertySetForDriver(RegReadText(L"HKEY_LOCAL_MACHINE\\" + gDriverClassKey, L"Driver").value_or(L""));
-    }
+    DiscoverCard(gCardHID, gCardSubsys);
 
     // 9: the tray icon and what goes with it.
     if (!gNoUI) {
         gTaskbarCreatedMsg = ::RegisterWindowMessageW(L"TaskbarCreated");
         AllowTaskbarCreated(hWnd(), gTaskbarCreatedMsg);
         gUIFont = GetSystemFont();
-        const std::wstring step = RegReadText(gRegRoot, L"SliderWheelIncrement").value_or(L"1");
-        try {
-            gWheelIncrement = static_cast<std::int16_t>(std::stoi(step));
-        } catch (...) {
-            gWheelIncrement = 0;
-        }
+        gWheelIncrement = ParseWheelIncrement(RegReadText(gRegRoot, L"SliderWheelIncrement").value_or(L"1"));
         FindASIODriver(asioItem_.get());
         SetDefaultMenuItem(*this, 3);
         HookTrayWindow(hWnd(), this);
@@ -333,9 +321,7 @@ void frmKalvenor::LoadSequence() {
     }
 
     // 18: the interface that answers the driver.
-    gCardInstanceId = gCardHID;
-    gCardInterfacePath = FindCardInterfacePath(gCardInstanceId, 0);
-    if (gCardInterfacePath.empty() && !idGiven) {
+    if (!FindCardInterface() && !idGiven) {
         if (balloons)
             ShowBalloon(kAppTitle,
                         prefix + L"the driver configuration appears to be corrupt.\r\n"
@@ -398,31 +384,36 @@ void frmKalvenor::StartupProfileAndVolume(bool updateBalloonShown) {
     const std::int16_t volume = GetDefaultVolume();
     const bool balloons = !gNoUI && !updateBalloonShown;
 
-    std::wstring volumeMessage;
+    bool applied = false;
+    if (!profile.empty()) applied = SetXonarValues(profile, false, volume >= 0);
+
+    // The start-up volume counts as set only when the card reads it back afterwards.
+    bool volumeSet = false;
     if (volume >= 0) {
+        Currency ignored = 0, balance = 0;
+        GetProfileVolumeBalance(ignored, balance, 0, 0, profile);
+        const Currency wanted = static_cast<Currency>(volume) * kCurrencyScale;
+        SetVolumeBalance(wanted, balance, 0, 0);
+        Currency live = -kCurrencyScale, liveBalance = 0;
+        GetProfileVolumeBalance(live, liveBalance, 0, 0, L"");
+        volumeSet = gAudio && live >= wanted - kCurrencyScale && live <= wanted + kCurrencyScale;
+    }
+    std::wstring volumeMessage;
+    if (volumeSet) {
         std::optional<std::wstring> decibels;
         if (!gIsXP && gAudio)
             decibels = FormatDecimal(gAudio->DeviceDBFromLinear(SpeakersLine(), 0, volume), DecimalSeparator());
         volumeMessage = VolumeMessage(volume, decibels);
     }
 
-    if (!profile.empty()) {
-        const bool applied = SetXonarValues(profile, false, volume >= 0);
-        if ((GetDefaultProfileNotify() || fromSwitch) && balloons) {
-            const std::wstring withVolume = GetDefaultVolumeNotify() ? volumeMessage : L"";
-            // A name that matches no profile with settings applied nothing: no success to report.
-            if (applied) ShowBalloon(kAppTitle, ProfileLoadedText(profile, withVolume), kBalloonInfo);
-            else ShowBalloon(kAppTitle, ProfileNotFoundText(profile), kBalloonWarning);
-        }
+    if (!profile.empty() && (GetDefaultProfileNotify() || fromSwitch) && balloons) {
+        const std::wstring withVolume = GetDefaultVolumeNotify() ? volumeMessage : L"";
+        // A name that matches no profile with settings applied nothing: no success to report.
+        if (applied) ShowBalloon(kAppTitle, ProfileLoadedText(profile, withVolume), kBalloonInfo);
+        else ShowBalloon(kAppTitle, ProfileNotFoundText(profile), kBalloonWarning);
     }
-
-    if (volume >= 0) {
-        Currency ignored = 0, balance = 0;
-        GetProfileVolumeBalance(ignored, balance, 0, 0, profile);
-        SetVolumeBalance(static_cast<Currency>(volume) * kCurrencyScale, balance, 0, 0);
-        if (GetDefaultVolumeNotify() && balloons && !GetDefaultProfileNotify() && !fromSwitch)
-            ShowBalloon(kAppTitle, L"\r\n" + volumeMessage, kBalloonInfo);
-    }
+    if (volumeSet && GetDefaultVolumeNotify() && balloons && !GetDefaultProfileNotify() && !fromSwitch)
+        ShowBalloon(kAppTitle, L"\r\n" + volumeMessage, kBalloonInfo);
 
     if (!gNoUI) RegisterGlobalHotkeys(true);
 }

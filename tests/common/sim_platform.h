@@ -77,6 +77,7 @@ inline void DiscoverSimCard(const wchar_t* subsys, sim::SimCardSetup setup = {})
     gDriverClassKey.clear();
     gDriverSettingsKey.clear();
     DiscoverCard(L"VEN_13F6&DEV_8788", L"");
+    FindCardInterface();
     gCardCaps = gCardModels.At(subsys);
 }
 

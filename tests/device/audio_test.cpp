@@ -73,6 +73,9 @@ TEST_F(AudioTest, FindsTheCardsEndpointsAmongForeignOnesByHardwareId) {
     EXPECT_TRUE(A().CustomControls.Empty());
 
     EXPECT_TRUE(A().LinesFromHID(L"PCI\\VEN_13F6&DEV_9999", 0).empty());
+    // An empty id is contained in every hardware id; it must name no endpoint at all.
+    EXPECT_TRUE(A().LinesFromHID(L"", 0).empty());
+    EXPECT_TRUE(A().LinesFromHID(L"", 1).empty());
 }
 
 TEST_F(AudioTest, SimulatedEnumeratorRefusesUnpublishedStateBits) {
@@ -107,25 +110,6 @@ TEST_F(AudioTest, RemovedCardLeavesItsEndpointsNotPresent) {
     EXPECT_EQ(A().DefaultDeviceID(0), L"");
     A().SelectInputLine(Id(L"line"));
     EXPECT_EQ(sim::SimDefaultEndpoint(eCapture, eConsole), Id(L"mic"));
-}
-
-TEST_F(AudioTest, WaveFilterSpeakersAreTheOnesDiscoverySkips) {
-    // Card-line discovery takes the first speaker-type line whose filter reference does not end
-    // in "cp_wave"; the simulation lists such a line first.
-    const std::wstring filterKey = L"{233164C8-1B2C-4C7D-BC68-B671687A2567},1";
-    std::wstring chosen;
-    int speakerTyped = 0;
-    for (const auto& line : A().LinesFromHID(CardHid(), 0)) {
-        const auto type = A().DeviceSubtypeToComponentType(A().DeviceSubtype(line), 0);
-        std::wstring ref = AudioValueText(A().GetDeviceProperty(line, filterKey));
-        for (auto& c : ref) c = static_cast<wchar_t>(std::towlower(c));
-        if (type != 4) continue;
-        ++speakerTyped;
-        if (chosen.empty() && !(ref.size() >= 7 && ref.compare(ref.size() - 7, 7, L"cp_wave") == 0)) chosen = line;
-    }
-    EXPECT_EQ(speakerTyped, 2);
-    EXPECT_EQ(chosen, Id(L"speakers"));
-    EXPECT_EQ(A().DeviceSubtypeToComponentType(A().DeviceSubtype(Id(L"spdif")), 0), 1u);
 }
 
 TEST_F(AudioTest, RecordingInputsMapToTheirSlotsThroughMediaCategories) {

@@ -122,6 +122,7 @@ TEST_F(Driver, DiscoveryVariantsLeaveWhatStartUpReports) {
     sim::RemoveSimCardDevice();
     DiscoverCard(L"VEN_13F6&DEV_8788", L"82751043");
     EXPECT_EQ(gCardHID, L"PCI\\VEN_13F6&DEV_8788&SUBSYS_82751043&REV_00");
+    EXPECT_FALSE(FindCardInterface());
     EXPECT_EQ(gCardInterfacePath, L"");
 
     // A subsystem id outside the catalogue is still found as a device.
@@ -186,7 +187,7 @@ TEST_F(Driver, WritesAreStampedExceptTheTrialAndTheLevelBlock) {
     const DWORD before = ::timeGetTime();
     ASSERT_EQ(ApplySpeakerConfig(Hex(L"04000000")), 0u);
     const DWORD after = ::timeGetTime();
-    EXPECT_GE(gLastSelfChange - before, 0u);
+    // Between the two ticks (unsigned differences: a stamp before `before` wraps to a huge one).
     EXPECT_LE(gLastSelfChange - before, after - before);
     // The stamp comes before the request.
     EXPECT_LE(gLastSelfChange - before, Log().back().time - before);
@@ -463,3 +464,19 @@ TEST_F(Driver, LevelBlockReportsLevelsOnlyWhileMeteringIsOn) {
 }
 
 }  // namespace
+
+TEST(DriverDevice, InterfaceIsOpenedForReadingOnly) {
+    // A device that others hold without write sharing still opens for a read-only request,
+    // as it does for a user who is granted read access alone.
+    wchar_t folder[MAX_PATH] = {}, file[MAX_PATH] = {};
+    ASSERT_NE(::GetTempPathW(MAX_PATH, folder), 0u);
+    ASSERT_NE(::GetTempFileNameW(folder, L"kdv", 0, file), 0u);
+    HANDLE holder = ::CreateFileW(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    const Platform real = RealPlatform();
+    HANDLE opened = real.OpenDeviceInterface(file);
+    EXPECT_NE(opened, INVALID_HANDLE_VALUE) << "error " << ::GetLastError();
+    if (opened != INVALID_HANDLE_VALUE) real.CloseDeviceInterface(opened);
+    ::CloseHandle(holder);
+    ::DeleteFileW(file);
+}

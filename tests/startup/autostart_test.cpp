@@ -6,6 +6,7 @@
 #include <msxml2.h>
 
 #include "startup/globals.h"
+#include "startup/privileges.h"
 #include "startup/registry.h"
 #include "startup/utility.h"
 #include "tests/startup/product_state.h"
@@ -35,6 +36,7 @@ protected:
         gIsXP = savedXP_;
     }
     static std::wstring Here() { return ProgramFilePath(); }
+    static std::wstring Quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
     static std::wstring Elsewhere() { return L"C:\\Elsewhere\\" + ProgramFilePattern(); }
 
     kaltest::ProductStateLock lock_;
@@ -67,20 +69,23 @@ bool FolderExists(const std::wstring& path) {
 }  // namespace
 
 TEST_F(Autostart, ProgramFile) {
-    EXPECT_EQ(Here(), AppFolder() + L"\\" + ProgramFilePattern());
-    EXPECT_EQ(ProgramFilePattern(), L"startup_tests.exe");
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    EXPECT_EQ(Here(), path);
+    EXPECT_EQ(AppFolder() + L"\\" + ProgramFilePattern(), path);
 }
 
 TEST_F(Autostart, RunValueRegisteredAndFound) {
     EnableAutostart(1);
-    EXPECT_EQ(RegReadText(gRunKeyUser, L"Kalvenor"), Here());
+    // Quoted: a blank in the folder must not make Windows run another program.
+    EXPECT_EQ(RegReadText(gRunKeyUser, L"Kalvenor"), Quoted(Here()));
     std::wstring command;
     int kind = 0;
     EXPECT_EQ(FindAutostartEntry(command, kind), L"Kalvenor");
     EXPECT_EQ(kind, 1);
     EXPECT_EQ(command, Here());
     EXPECT_TRUE(RefreshAutostart(0));
-    EXPECT_EQ(RegReadText(gRunKeyUser, L"Kalvenor"), Here());
+    EXPECT_EQ(RegReadText(gRunKeyUser, L"Kalvenor"), Quoted(Here()));
 }
 
 TEST_F(Autostart, QuotedValueFoundWithoutQuotes) {
@@ -120,10 +125,25 @@ TEST_F(Autostart, DisableAnyKindRemovesRunValuesAndTask) {
     ASSERT_TRUE(kaltest::TaskExists(kTaskPath));
     DisableAutostart(0);
     EXPECT_FALSE(RegReadText(gRunKeyUser, L"Kalvenor").has_value());
-    // The task can't be listed here, so the search ends with the Run values; the task is
-    // removed by its path (below) when the search finds it.
-    RemoveTask(kTaskPath);
     EXPECT_FALSE(kaltest::TaskExists(kTaskPath));
+    EXPECT_FALSE(FolderExists(L"Kalvenor"));
+}
+
+TEST_F(Autostart, OwnTaskIsFoundAgainSoThatTogglingRemovesIt) {
+    EnableAutostart(2);
+    ASSERT_TRUE(kaltest::TaskExists(kTaskPath));
+    std::wstring command;
+    int kind = 0;
+    EXPECT_EQ(FindAutostartEntry(command, kind), std::wstring(L"\\") + kTaskPath);
+    EXPECT_EQ(kind, 2);
+    EXPECT_EQ(command, Here());
+    EXPECT_TRUE(RefreshAutostart(2));
+    // What the command-line toggle does, three times over.
+    for (const bool present : {false, true, false}) {
+        if (RefreshAutostart(2)) DisableAutostart(2);
+        else EnableAutostart(2);
+        EXPECT_EQ(kaltest::TaskExists(kTaskPath), present);
+    }
 }
 
 TEST_F(Autostart, MovedProgramIsRegisteredAgain) {
@@ -133,7 +153,9 @@ TEST_F(Autostart, MovedProgramIsRegisteredAgain) {
     EXPECT_EQ(kind, 1);
     EXPECT_NE(RegReadText(gRunKeyUser, L"Kalvenor"), L"\"" + Elsewhere() + L"\"");
     // Mode 0: the task in an elevated process, else the user's Run value.
-    EXPECT_TRUE(kaltest::TaskExists(kTaskPath) || RegReadText(gRunKeyUser, L"Kalvenor") == Here());
+    if (IsProcessElevated()) EXPECT_TRUE(kaltest::TaskExists(kTaskPath));
+    else EXPECT_EQ(RegReadText(gRunKeyUser, L"Kalvenor"), Quoted(Here()));
+    RemoveTask(kTaskPath);
 }
 
 TEST_F(Autostart, LetterCaseChangeCountsAsMoved) {
@@ -154,7 +176,7 @@ TEST_F(Autostart, NoEntryNothingRegistered) {
 TEST_F(Autostart, WindowsXPUsesTheMachineRunKeyInEveryMode) {
     gIsXP = true;
     EnableAutostart(2);
-    EXPECT_EQ(RegReadText(gRunKeyHKLM, L"Kalvenor"), Here());
+    EXPECT_EQ(RegReadText(gRunKeyHKLM, L"Kalvenor"), Quoted(Here()));
     EXPECT_FALSE(kaltest::TaskExists(kTaskPath));
     EXPECT_TRUE(RegEnumValues(gRunKeyUser).empty());
     std::wstring command;
@@ -242,3 +264,4 @@ TEST_F(Autostart, PathWithAmpersandRegisters) {
     EXPECT_EQ(Register(root.Get(), kTaskPath, FillTaskTemplate(LoadTaskTemplate(), fields)), S_OK);
     EXPECT_TRUE(kaltest::TaskExists(kTaskPath));
 }
+

@@ -143,7 +143,7 @@ TEST_F(Launch, WindowsXPUsesTheMachineRunValue) {
     SetWineVersionFor(L"KalvenorXP.exe", nullptr);
     ASSERT_TRUE(run.finished);
     EXPECT_TRUE(run.boxes.empty());
-    EXPECT_EQ(RegReadText(kMachineRun, L"Kalvenor"), exe);
+    EXPECT_EQ(RegReadText(kMachineRun, L"Kalvenor"), L"\"" + exe + L"\"");
     EXPECT_FALSE(RegReadText(kUserRun, L"Kalvenor").has_value());
     EXPECT_FALSE(TaskExists(kTaskPath));
     RemoveFolder(folder);
@@ -194,6 +194,6 @@ TEST_F(Launch, LimitedTokenUnderUACUsesTheUserRunValue) {
     ::RegCloseKey(key);
 
     ASSERT_TRUE(run.finished);
-    EXPECT_EQ(RegReadText(kUserRun, L"Kalvenor"), ProgramExe());
+    EXPECT_EQ(RegReadText(kUserRun, L"Kalvenor"), L"\"" + ProgramExe() + L"\"");
     EXPECT_FALSE(TaskExists(kTaskPath));
 }

@@ -54,6 +54,19 @@ TEST_F(Settings, VolumeThatIsNoNumber) {
     EXPECT_EQ(GetDefaultVolume(), -1);
 }
 
+TEST_F(Settings, VolumeOutsidePercentRange) {
+    RegWrite(kRoot, L"DefaultVolume", std::wstring(L"250"));
+    EXPECT_EQ(GetDefaultVolume(), 100);
+    RegWrite(kRoot, L"DefaultVolume", std::wstring(L"100"));
+    EXPECT_EQ(GetDefaultVolume(), 100);
+    RegWrite(kRoot, L"DefaultVolume", std::wstring(L"0"));
+    EXPECT_EQ(GetDefaultVolume(), 0);
+    RegWrite(kRoot, L"DefaultVolume", std::wstring(L"-1"));
+    EXPECT_EQ(GetDefaultVolume(), -1);
+    RegWrite(kRoot, L"DefaultVolume", std::wstring(L"-30"));
+    EXPECT_EQ(GetDefaultVolume(), -1);
+}
+
 TEST_F(Settings, NotifyFlagsReadTheFirstByte) {
     RegWrite(kRoot, L"DefaultProfileNotify", Bytes{0x02});
     RegWrite(kRoot, L"DefaultVolumeNotify", Bytes{});
@@ -64,6 +77,13 @@ TEST_F(Settings, NotifyFlagsReadTheFirstByte) {
     EXPECT_TRUE(GetDefaultProfileNotify());
     EXPECT_FALSE(GetDefaultVolumeNotify());
     RegWrite(kRoot, L"Win10LegacyIcons", Bytes{});
+    EXPECT_FALSE(GetWin10LegacyIcons());
+    // A flag stored as text has no first byte: it reads as its default.
+    RegWrite(kRoot, L"DefaultProfileNotify", std::wstring(L"0"));
+    RegWrite(kRoot, L"DefaultVolumeNotify", std::wstring(L""));
+    RegWrite(kRoot, L"Win10LegacyIcons", std::wstring(L"1"));
+    EXPECT_TRUE(GetDefaultProfileNotify());
+    EXPECT_TRUE(GetDefaultVolumeNotify());
     EXPECT_FALSE(GetWin10LegacyIcons());
 }
 

@@ -58,6 +58,13 @@ TEST_F(InterfaceFont, SizeZeroOrNoNumberFallsBackToTheMenuFontHeight) {
     }
     Set(L"UIFontSize", L" 10.5 ");
     EXPECT_EQ(GetSystemFont().size, 10.5);
+    // A size whose pixel height does not fit a font's height field is the system size.
+    for (const wchar_t* text : {L"3e9", L"1e300"}) {
+        Set(L"UIFontSize", text);
+        EXPECT_EQ(GetSystemFont().size, SystemSize()) << "UIFontSize " << std::wstring(text).c_str();
+    }
+    Set(L"UIFontSize", L"400");
+    EXPECT_EQ(GetSystemFont().size, 400);
 }
 
 TEST_F(InterfaceFont, FaceSettingReplacesFaceAndStyle) {
@@ -91,6 +98,8 @@ TEST(InterfaceFontLog, OnlyWeight700IsBoldAndSizesRoundHalfToEven) {
     const LOGFONTW lf = MakeLogFont(f, 96);
     EXPECT_TRUE(lf.lfItalic && lf.lfUnderline && lf.lfStrikeOut);
     EXPECT_STREQ(lf.lfFaceName, L"Arial");
+    f.size = 3e9;  // no height field holds it: the default height
+    EXPECT_EQ(MakeLogFont(f, 96).lfHeight, 0);
 }
 
 class ListForm : public Form, public IProfileListView {

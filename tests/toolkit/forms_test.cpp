@@ -73,8 +73,11 @@ protected:
 };
 
 TEST_F(Forms, LoadedFormsAreRegisteredByName) {
-    EXPECT_TRUE(IsFormLoaded(L"FRMSAMPLE"));
+    EXPECT_TRUE(IsFormLoaded(L"frmSample"));
+    EXPECT_FALSE(IsFormLoaded(L"FRMSAMPLE"));
+    EXPECT_FALSE(IsFormLoaded(L"frmsample"));
     EXPECT_EQ(FindForm(L"frmSample"), &form);
+    EXPECT_EQ(FindForm(L"FrmSample"), nullptr);
     EXPECT_EQ(form.loads, 1);
     form.Load();
     EXPECT_EQ(form.loads, 1);

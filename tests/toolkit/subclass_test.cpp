@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -99,6 +101,44 @@ TEST_F(Subclassing, LastAttachedRunsFirstAndFirstAttachedDecidesOnThePreviousPro
     EXPECT_TRUE(TextIntact());
 }
 
+// A client that detaches and destroys itself inside its handler. Its storage is then taken by a
+// tombstone that records any later call on the freed client.
+struct Tombstone final : ISubclass {
+    std::int32_t MsgResponse() const override {
+        ++touched;
+        return MsgResponsePostProcess;
+    }
+    void SetMsgResponse(std::int32_t) override { ++touched; }
+    LRESULT WindowProc(HWND, UINT, WPARAM, LPARAM) override { return ++touched, 0; }
+    static inline int touched = 0;
+};
+
+struct SelfDestroying final : ISubclass {
+    explicit SelfDestroying(HWND h) : window(h) {}
+    std::int32_t MsgResponse() const override { return MsgResponseConsume; }
+    void SetMsgResponse(std::int32_t) override {}
+    LRESULT WindowProc(HWND, UINT msg, WPARAM, LPARAM) override {
+        MSubclass::DetachMessage(this, window, msg);
+        void* storage = this;
+        this->~SelfDestroying();
+        new (storage) Tombstone();
+        return 77;
+    }
+    HWND window;
+};
+
+TEST_F(Subclassing, ClientThatDetachesAndDestroysItselfIsNotTouchedAgain) {
+    alignas(std::max_align_t) unsigned char storage[sizeof(SelfDestroying) + sizeof(Tombstone)];
+    auto* client = new (storage) SelfDestroying(win.hWnd());
+    MSubclass::AttachMessage(client, win.hWnd(), WM_APP);
+    Tombstone::touched = 0;
+    EXPECT_EQ(Send(), 77);
+    EXPECT_EQ(Tombstone::touched, 0);
+    EXPECT_EQ(baseCalls, 0);  // it consumed the message
+    EXPECT_EQ(Proc(), reinterpret_cast<LONG_PTR>(TestWindow::Proc()));
+    std::launder(reinterpret_cast<Tombstone*>(storage))->~Tombstone();
+}
+
 TEST_F(Subclassing, ErrorsCarryNumberSourceAndDescription) {
     Client a(L"A", MsgResponseConsume, 0);
     MSubclass::AttachMessage(&a, win.hWnd(), WM_APP);
@@ -109,8 +149,13 @@ TEST_F(Subclassing, ErrorsCarryNumberSourceAndDescription) {
     } catch (const ToolkitError& e) {
         EXPECT_EQ(e.Number(), static_cast<std::int32_t>(0x80040000u | 13082u));
         EXPECT_EQ(e.Description(), L"Message already handled by another class");
-        EXPECT_EQ(e.Source(), AppExeName() + L".WindowProc");
-        EXPECT_EQ(AppExeName(), L"toolkit_tests");
+        // The source is the program's name (its file name without folder and extension).
+        wchar_t path[MAX_PATH] = {};
+        ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+        std::wstring exe = path;
+        exe = exe.substr(exe.find_last_of(L"\\/") + 1);
+        exe = exe.substr(0, exe.rfind(L'.'));
+        EXPECT_EQ(e.Source(), exe + L".WindowProc");
     }
     EXPECT_EQ(WindowPropNames(win.hWnd()), records);
     // The same client on another message is a second attachment.

@@ -191,11 +191,6 @@ TEST(FormUtilities, DefaultMenuItemOfTheFirstMenu) {
     EXPECT_EQ(::GetMenuDefaultItem(popup, TRUE, 0), 1u);
 }
 
-TEST(FormUtilities, NotifyIconRectWithoutMainFormIsEmpty) {
-    const RECT r = GetNotifyIconRect();
-    EXPECT_EQ(r.left | r.top | r.right | r.bottom, 0);
-}
-
 // Answers the file dialog once it is up.
 WPARAM gDialogAnswer = IDCANCEL;
 std::wstring gDialogFile;

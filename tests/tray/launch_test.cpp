@@ -7,6 +7,7 @@
 #include "sim/audio_card.h"
 #include "sim/driver.h"
 #include "sim/state.h"
+#include "startup/autostart.h"
 #include "startup/registry.h"
 #include "startup/utility.h"
 #include "tests/common/sim_platform.h"
@@ -55,6 +56,22 @@ TEST_F(TrayLaunch, NoUIProfileSwitchCyclesAcrossRuns) {
     ASSERT_TRUE(RunChild(ProgramExe(), L"/NOUI /Profile=A,B /masterunmute").finished);
     EXPECT_EQ(RegReadText(kUserSettings, L"ActiveProfile"), L"A");
     EXPECT_FALSE(sim::SimMute(sim::FindSimEndpoint(L"speakers")));
+}
+
+TEST_F(TrayLaunch, NoUIToggleAutostartAddsAndRemovesTheEntryInTurn) {
+    auto present = [] {
+        return TaskExists(kTaskPath) || RegReadText(kUserRun, L"Kalvenor").has_value();
+    };
+    auto cleanUp = [] {
+        RemoveTask(std::wstring(L"\\") + kTaskPath);
+        RegDeleteValue(kUserRun, L"Kalvenor");
+    };
+    cleanUp();
+    for (const bool expected : {true, false, true}) {
+        ASSERT_TRUE(RunChild(ProgramExe(), L"/noui /toggleautostart").finished);
+        EXPECT_EQ(present(), expected);
+    }
+    cleanUp();
 }
 
 }  // namespace

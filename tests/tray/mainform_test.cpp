@@ -159,6 +159,24 @@ TEST_F(MainForm, StartupVolumeBalloonOnlyWhenProfileNotificationIsOff) {
     EXPECT_EQ(balloons_[0].text.find(L"\r\nMaster volume successfully set to 25%"), 0u);
 }
 
+TEST_F(MainForm, StartupVolumeAboveFullIsFullAndOnlyASetVolumeIsReported) {
+    RegWrite(gRegRoot, L"DefaultVolume", std::wstring(L"250"));
+    RegWrite(gRegRoot, L"DefaultProfileNotify", Bytes{0});
+    Load(L"");
+    ASSERT_EQ(balloons_.size(), 1u);
+    EXPECT_EQ(balloons_[0].text.find(L"\r\nMaster volume successfully set to 100% / "), 0u);
+    Currency volume = 0, balance = 0;
+    GetProfileVolumeBalance(volume, balance, 0, 0, L"");
+    EXPECT_EQ(volume, 100 * kCurrencyScale);
+    // Without the audio object nothing can be set, so nothing is reported as set.
+    form_->Unload();
+    balloons_.clear();
+    RegWrite(gRegRoot, L"DefaultVolume", std::wstring(L"40"));
+    ReleaseAudioObject();
+    Load(L"");
+    for (const auto& b : balloons_) EXPECT_EQ(b.text.find(L"Master volume"), std::wstring::npos) << b.text.c_str();
+}
+
 TEST_F(MainForm, ProfileThatDoesNotExistIsReportedNotLoaded) {
     Load(L"/profile=Nope");
     ASSERT_EQ(balloons_.size(), 1u);

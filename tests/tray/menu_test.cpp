@@ -12,6 +12,7 @@
 #include "tray/formopeners.h"
 #include "tray/hotkeys.h"
 #include "tray/trayicon.h"
+#include "toolkit/utility.h"
 #include "tray/traywindows.h"
 
 using namespace kal;
@@ -465,7 +466,10 @@ TEST_F(TrayMenu, CommandsReachTheirWindowsThroughTheOpeners) {
 }
 
 TEST_F(TrayMenu, PopupBesideTheIconStaysOnTheMonitorWithoutAnIconRectangle) {
-    Load(L"");  // the icon whose rectangle this shell can't tell
+    Load(L"");
+    // The fallback placement is what this checks: the shell here can't tell the icon's rectangle.
+    const RECT icon = GetNotifyIconRect();
+    ASSERT_TRUE(::IsRectEmpty(&icon));
     HWND popup = ::CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 180, 120, nullptr, nullptr,
                                    nullptr, nullptr);
     POINT corners[] = {{0, 0}, {100000, 100000}, {-100000, 100000}};

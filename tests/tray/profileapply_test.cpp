@@ -69,13 +69,16 @@ TEST_F(ProfileApply, AMutedMasterStaysMuted) {
 }
 
 TEST_F(ProfileApply, ActiveProfileTakesTheKeysSpellingAndTheMenuItsCheck) {
+    sim::SetSimLiveValue(L"PanelConfig", HexToBytes(L"01000000"));
     frmKalvenor& form = Ready();
     form.SetXonarValues(L"MUSIC", false, false);
     EXPECT_EQ(ActiveProfile(), L"Music");
     EXPECT_EQ(form.ProfileMenuCaptions(), std::vector<std::wstring>{L"Music"});
     EXPECT_TRUE(form.ProfileItemChecked(0));
-    // The output's volume memory was saved for the output active before the switch.
-    EXPECT_TRUE(RegReadText(gRegRoot, L"LastOutput").has_value() || RegReadBytes(gRegRoot, L"LastOutput").has_value());
+    // The output's volume memory was saved for the output active before the switch: the panel
+    // and the four speakers.
+    EXPECT_EQ(BytesToHex(RegReadBytes(gRegRoot, L"LastOutput").value_or(Bytes{})), L"0100000004000000");
+    EXPECT_TRUE(RegReadBytes(gRegRoot, L"LastVolume14").has_value());
 }
 
 TEST_F(ProfileApply, TemporaryApplicationRecordsNothing) {
