@@ -1,5 +1,5 @@
 // Start-up steps that other subsystems provide. Main calls them in this order; each is defined
-// once, by the subsystem that owns it (pending_steps.cpp holds those not written yet).
+// once, by the subsystem that owns it.
 #pragma once
 
 namespace kal {

@@ -4,6 +4,7 @@
 #   tools/kalvenor.sh run   installs what is missing, builds, starts the program with the
 #                           simulated card under Wine (on the desktop, else under Xvfb)
 #   tools/kalvenor.sh test  installs what is missing, builds, runs every test
+#   tools/kalvenor.sh bench installs what is missing, builds, runs the benchmarks (not in CI)
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -69,6 +70,26 @@ run_tests() {
         # test (ctest would wait for them until the server ends).
         wineboot >/dev/null 2>&1
         ctest --test-dir "$1" --output-on-failure -j "$2"' _ "$build" "$jobs"
+}
+
+# Every benchmark of bench/ under Xvfb in a throwaway prefix; each prints its medians.
+run_benches() {
+    wine_env
+    WINEPREFIX=$(mktemp -d /tmp/kalvenor-bench.XXXXXX)
+    export WINEPREFIX
+    trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX"' EXIT
+    xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+        wineboot -i >/dev/null 2>&1
+        wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f >/dev/null 2>&1
+        wineserver -k
+        wineserver -w
+        wineserver -p
+        wineboot >/dev/null 2>&1
+        status=0
+        for b in "$1"/win32/bench/*_bench.exe; do
+            wine "$b" || status=1
+        done
+        exit $status' _ "$build"
 }
 
 # The demo's set-up: on the first run (no settings yet) two sample profiles for the simulated
@@ -157,5 +178,6 @@ run_program() {
 case "${1:-}" in
     run) shift; install_missing; build_all; run_program "$@" ;;
     test) install_missing; build_all; run_tests ;;
-    *) echo "usage: $0 run [switches...] | test" >&2; exit 2 ;;
+    bench) install_missing; build_all; run_benches ;;
+    *) echo "usage: $0 run [switches...] | test | bench" >&2; exit 2 ;;
 esac

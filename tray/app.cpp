@@ -4,13 +4,19 @@
 
 #include "device/audio.h"
 #include "startup/steps.h"
+#include "tray/formopeners.h"
 #include "tray/mainform.h"
+#include "tray/update.h"
+#include "tray/volumeform.h"
 
 namespace kal {
 
 int RunTrayApplication() {
     // The audio object normally exists already; the main form can't do without it.
     if (!gAudio) CreateAudioObject();
+    TrayOpeners().volume = &ShowVolumePopup;
+    TrayOpeners().downloadUpdate = &DownloadUpdate;
+    TrayOpeners().redirectLine = &GetRedirect;
     auto form = std::make_unique<frmKalvenor>(ProgramArguments());
     try {
         form->Load();

@@ -34,6 +34,7 @@
 #include "tray/portable/trayrules.h"
 #include "tray/trayicon.h"
 #include "tray/traywindows.h"
+#include "tray/update.h"
 
 namespace kal {
 
@@ -77,7 +78,6 @@ constexpr std::uint32_t kDeviceActive = 1;
 
 const std::wstring& SpeakersLine() { return gPlaybackLineIds[0]; }
 
-bool IsByteFlag(const std::optional<Bytes>& value) { return value && value->size() == 1 && (*value)[0] == 1; }
 
 // The partner value applied together with a profile value.
 std::wstring PartnerOf(const std::wstring& name) {

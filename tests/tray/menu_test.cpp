@@ -20,24 +20,6 @@ using namespace kal::testing;
 
 namespace {
 
-// Runs the thread's messages until `done` holds or the time is up; returns `done()`.
-bool PumpUntil(const std::function<bool()>& done, int milliseconds = 3000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (!done() && std::chrono::steady_clock::now() < end) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::Sleep(2);
-    }
-    return done();
-}
-
-void Pump(int milliseconds) {
-    PumpUntil([] { return false; }, milliseconds);
-}
-
 // What the open tray menu showed, read from inside its loop.
 struct SeenMenu {
     bool seen = false;

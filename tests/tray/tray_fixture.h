@@ -3,6 +3,8 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,6 +32,24 @@ namespace kal::testing {
 inline const std::wstring kTrayTestsKey = L"HKEY_CURRENT_USER\\Software\\KalvenorTests";
 inline const std::wstring kTrayRoot = kTrayTestsKey + L"\\Tray";
 inline constexpr wchar_t kDX[] = L"82751043";
+
+// Runs the thread's messages until `done` holds or the time is up; returns `done()`.
+inline bool PumpUntil(const std::function<bool()>& done, int milliseconds = 3000) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!done() && std::chrono::steady_clock::now() < end) {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        ::Sleep(2);
+    }
+    return done();
+}
+
+inline void Pump(int milliseconds) {
+    PumpUntil([] { return false; }, milliseconds);
+}
 
 struct SeenBalloon {
     std::wstring title;

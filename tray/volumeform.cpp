@@ -1,0 +1,578 @@
+#include "tray/volumeform.h"
+
+#include <mmsystem.h>
+
+#include <cmath>
+#include <stdexcept>
+
+#include "device/audio.h"
+#include "device/cardlines.h"
+#include "device/linevalues.h"
+#include "device/mixervalues.h"
+#include "device/packets.h"
+#include "device/portable/audio_levels.h"
+#include "device/portable/texts.h"
+#include "device/profilevalues.h"
+#include "device/speakertrials.h"
+#include "device/transport.h"
+#include "startup/catalogue.h"
+#include "startup/globals.h"
+#include "startup/utility.h"
+#include "toolkit/font.h"
+#include "toolkit/subclass.h"
+#include "toolkit/tooltip.h"
+#include "toolkit/utility.h"
+#include "tray/formopeners.h"
+#include "tray/mainform.h"
+#include "tray/portable/trayrules.h"
+#include "tray/portable/volumelevels.h"
+#include "tray/trayicon.h"
+
+namespace kal {
+namespace {
+
+// The pop-up's layout is drawn up in pixels at 96 dpi; the form layer takes twips.
+constexpr int kTwips = 15;
+
+constexpr wchar_t kSvnTip[] =
+    L"Smart Volume Normalization (SVN) is an automatic feature that keeps the output volume constant independently\r\n"
+    L"from the source loudness.\r\n\r\n"
+    L"When SVN is enabled and there is no sound output, it might happen that an otherwise inaudible background\r\n"
+    L"noise is greatly amplified and thus becomes appearent, manifesting itself as a buzz or hiss that disappears\r\n"
+    L"as soon as a sound output is present again.";
+constexpr wchar_t kChannelsTip[] =
+    L"Warning: When the audio format (audio channels, sample rate and / or bit depth) of a playback device is changed, "
+    L"that device\r\n"
+    L"is invalidated by the system.\r\n"
+    L"Some applications don't handle this occurrence seamlessly, and your playback might be interrupted.\r\n"
+    L"If that happens, you might be forced to restart the playback or even the application itself in order to get a "
+    L"sound output again.";
+
+constexpr int kCursorArrow = 32512;
+constexpr int kCursorHand = 32649;
+// The system-sound flag of PlaySoundW (not declared by every SDK); Windows XP does not know it.
+constexpr DWORD kSndSystem = 0x00200000;
+constexpr LONG kPushLike = 0x1000;
+
+constexpr COLORREF kMeterBack = RGB(24, 24, 24);
+constexpr COLORREF kLevelBar = RGB(60, 210, 60);
+constexpr COLORREF kVolumeBar = RGB(20, 130, 20);
+constexpr COLORREF kLinkText = RGB(0, 90, 200);
+
+frmVolume* gVolumeForm = nullptr;     // the loaded pop-up
+std::unique_ptr<frmVolume> gVolumeInstance;
+SystemSoundPlayer gSoundPlayer;
+
+ControlRow Row(ControlType type, const wchar_t* name, int index, const wchar_t* caption, int x, int y, int w, int h,
+               DWORD style = 0, PropertyBag bag = {}) {
+    return ControlRow(type, name, index, caption, x * kTwips, y * kTwips, w * kTwips, h * kTwips, style, L"pctVolume",
+                      std::move(bag));
+}
+
+PropertyBag SliderBag(std::int32_t orientation, std::int32_t min, std::int32_t max, std::int32_t value) {
+    PropertyBag bag;
+    bag.Write<std::int32_t>(L"Orientation", orientation, 0);
+    bag.Write<std::int32_t>(L"Min", min, 1);
+    bag.Write<std::int32_t>(L"Max", max, 100);
+    bag.Write<std::int32_t>(L"Value", value, 1);
+    return bag;
+}
+
+ControlRow TimerRow(const wchar_t* name, int interval) {
+    PropertyBag bag;
+    bag.Write<std::int32_t>(L"Interval", interval, 0);
+    bag.Write<bool>(L"Enabled", false, true);
+    return ControlRow(ControlType::Timer, name, -1, {}, 0, 0, 0, 0, 0, {}, bag);
+}
+
+// The decoration drawn on the panel's background: the boxes around the volume and the balance,
+// and the lines above and between the two links.
+struct Decoration {
+    RECT rect;
+    UINT edges;
+};
+constexpr Decoration kDecorations[] = {
+    {{4, 34, 66, 228}, BF_RECT},     // around volume and meter
+    {{70, 104, 186, 174}, BF_RECT},  // around the balance
+    {{4, 230, 186, 232}, BF_TOP},    // above the links
+    {{95, 234, 97, 248}, BF_LEFT},   // between the links
+};
+
+void FillColour(HDC dc, const RECT& rect, COLORREF colour) {
+    ::SetBkColor(dc, colour);
+    ::ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
+}
+
+bool LeftButtonDown() {
+    const int key = ::GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+    return (::GetAsyncKeyState(key) & 0x8000) != 0;
+}
+
+void PlaySystemSound(const wchar_t* alias, DWORD flags) {
+    if (gSoundPlayer) gSoundPlayer(alias, flags);
+    else ::PlaySoundW(alias, nullptr, flags);
+}
+
+bool SelectItemData(ComboBox& box, std::intptr_t data) {
+    for (int i = 0, n = box.ListCount(); i < n; ++i) {
+        if (box.ItemData(i) == data) {
+            box.SetListIndex(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+// A live value as a 16.16 number; 0 when it is longer than 32 bits.
+Currency LiveNumber(const wchar_t* name) {
+    try {
+        return HexToNumber(BytesToHex(GetProfileValue(L"", name)));
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+const std::wstring& SpeakersLine() { return gPlaybackLineIds[0]; }
+
+}  // namespace
+
+LRESULT CALLBACK VolumeMouseHookProc(int code, WPARAM wParam, LPARAM lParam);
+
+// Marks the panel busy for a scope; the meter skips its rounds meanwhile.
+class frmVolume::BusyScope {
+public:
+    explicit BusyScope(frmVolume& form) : form_(form), was_(form.busy_) { form_.busy_ = true; }
+    ~BusyScope() { form_.busy_ = was_; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    frmVolume& form_;
+    bool was_;
+};
+
+// The look of the two link labels: link colour, the hand cursor over them, underlined while the
+// pointer is on one, plain again once it moves onto the panel's background.
+class frmVolume::LinkHover final : public ISubclass {
+public:
+    explicit LinkHover(frmVolume& form) {
+        base_ = gUIFont ? *gUIFont : GetSystemFont();
+        underlined_ = base_;
+        underlined_.underline = true;
+        panel_ = form.Ctl(L"pctVolume").Window();
+        links_[0] = &form.Ctl(L"lblSettings");
+        links_[1] = &form.Ctl(L"lblSystemMixer");
+        MSubclass::AttachMessage(this, panel_, WM_MOUSEMOVE);
+        MSubclass::AttachMessage(this, panel_, WM_CTLCOLORSTATIC);
+        for (Control* link : links_) {
+            MSubclass::AttachMessage(this, link->Window(), WM_MOUSEMOVE);
+            MSubclass::AttachMessage(this, link->Window(), WM_SETCURSOR);
+        }
+    }
+    ~LinkHover() {
+        MSubclass::DetachMessage(this, panel_, WM_MOUSEMOVE);
+        MSubclass::DetachMessage(this, panel_, WM_CTLCOLORSTATIC);
+        for (Control* link : links_) {
+            MSubclass::DetachMessage(this, link->Window(), WM_MOUSEMOVE);
+            MSubclass::DetachMessage(this, link->Window(), WM_SETCURSOR);
+        }
+    }
+    LinkHover(const LinkHover&) = delete;
+    LinkHover& operator=(const LinkHover&) = delete;
+
+    std::int32_t MsgResponse() const override { return MsgResponseConsume; }
+    void SetMsgResponse(std::int32_t) override {}
+
+    LRESULT WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) override {
+        try {
+            if (iMsg == WM_CTLCOLORSTATIC) {
+                const LRESULT brush = MSubclass::CallOldWindowProc(hWnd, iMsg, wParam, lParam);
+                const auto control = reinterpret_cast<HWND>(lParam);
+                if (control == links_[0]->Window() || control == links_[1]->Window())
+                    ::SetTextColor(reinterpret_cast<HDC>(wParam), kLinkText);
+                return brush;
+            }
+            if (iMsg == WM_SETCURSOR) {
+                SetMouseCursor(kCursorHand);
+                return TRUE;
+            }
+            if (hWnd == panel_) {
+                SetMouseCursor(kCursorArrow);
+                Underline(-1);
+            } else {
+                RECT client{};
+                ::GetClientRect(hWnd, &client);
+                const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+                if (at.x >= 0 && at.x < client.right && at.y >= 0 && at.y < client.bottom) {
+                    SetMouseCursor(kCursorHand);
+                    Underline(hWnd == links_[0]->Window() ? 0 : 1);
+                }
+            }
+            return MSubclass::CallOldWindowProc(hWnd, iMsg, wParam, lParam);
+        } catch (...) {
+            return 0;
+        }
+    }
+
+private:
+    // Underlines link `which` (-1 none) and takes the underline off the other.
+    void Underline(int which) {
+        for (int i = 0; i < 2; ++i) {
+            const bool want = i == which;
+            if (shown_[i] == want) continue;
+            shown_[i] = want;
+            links_[i]->SetFont(want ? underlined_ : base_);
+            ::InvalidateRect(links_[i]->Window(), nullptr, TRUE);
+        }
+    }
+
+    HWND panel_ = nullptr;
+    Control* links_[2] = {};
+    bool shown_[2] = {false, false};
+    UIFont base_, underlined_;
+};
+
+void SetSystemSoundPlayer(SystemSoundPlayer player) { gSoundPlayer = std::move(player); }
+
+frmVolume::frmVolume() : Form(L"frmVolume") {
+    using T = ControlType;
+    std::vector<ControlRow> rows = {
+        ControlRow(T::PictureBox, L"pctVolume", -1, L"", 0, 0, 190 * kTwips, 252 * kTwips),
+        Row(T::ComboBox, L"cboAnalogOutput", -1, L"", 8, 8, 84, 21),
+        Row(T::ComboBox, L"cboAudioChannels", -1, L"", 98, 8, 84, 21),
+        Row(T::Slider, L"csliVolume", -1, L"", 10, 38, 30, 150, 0, SliderBag(2, 0, 100, 100)),
+        Row(T::PictureBox, L"pctPeak", -1, L"", 44, 46, 16, 134),
+        Row(T::Label, L"lblMasterVolume", -1, L"100%", 6, 192, 60, 16, SS_CENTER),
+        Row(T::Label, L"lblMasterVolumeDB", -1, L"0dB", 6, 208, 60, 16, SS_CENTER),
+        Row(T::CheckBox, L"chkMute", -1, L"Mute", 72, 40, 112, 26),
+        Row(T::CheckBox, L"chkSVN", -1, L"SVN", 72, 72, 112, 26),
+        Row(T::Label, L"lblMasterBalanceL", -1, L"L", 74, 116, 12, 16, SS_CENTER),
+        Row(T::Slider, L"csliMasterBalance", -1, L"", 86, 110, 84, 30, 0, SliderBag(0, -10, 10, 0)),
+        Row(T::Label, L"lblMasterBalanceR", -1, L"R", 170, 116, 12, 16, SS_CENTER),
+        Row(T::CommandButton, L"cmdMasterBalanceReset", -1, L"Center", 98, 144, 60, 22),
+        Row(T::Label, L"lblSettings", -1, L"Settings", 10, 234, 70, 16),
+        Row(T::Label, L"lblSystemMixer", -1, L"Mixer", 110, 234, 70, 16, SS_RIGHT),
+        TimerRow(L"timerPeak", 20),
+        TimerRow(L"timerSound", 100),
+        TimerRow(L"timerUnload", 10),
+    };
+    Design(FormLayout(L"Volume", 190 * kTwips, 252 * kTwips, -1, -1, WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW),
+           std::move(rows));
+}
+
+frmVolume::~frmVolume() { Unload(); }
+
+frmVolume* VolumePopup() { return gVolumeForm; }
+
+HWND ShowVolumePopup() {
+    // A closed pop-up is made anew; its object is released here, outside its own handlers.
+    if (gVolumeInstance && !gVolumeInstance->Loaded()) gVolumeInstance.reset();
+    if (!gVolumeInstance) gVolumeInstance = std::make_unique<frmVolume>();
+    try {
+        gVolumeInstance->Load();
+    } catch (...) {
+        gVolumeInstance->Unload();
+        return nullptr;
+    }
+    return gVolumeInstance->hWnd();
+}
+
+// ---- Loading and closing ----
+
+void frmVolume::OnLoad() {
+    gVolumeForm = this;
+    busy_ = false;
+    bar0_ = bar1_ = 0;
+    liveVolume_ = 0;
+    levelBlock_.assign(kPeakMeterSize, 0);
+
+    SetIcon(hWnd(), kProgramIcon);
+    ApplySystemFont(this);
+    ApplyWheelIncrement(*this);
+    BindEvents();
+    hover_ = std::make_unique<LinkHover>(*this);
+
+    if (gToolTip) {
+        gToolTip->AddTool(Ctl(L"chkSVN").Window(), kSvnTip);
+        if (!gIsXP) gToolTip->AddTool(Ctl(L"cboAudioChannels").Window(), kChannelsTip);
+    }
+    neoSupported_ = DriverQuery38();
+    FillLists();
+    if (gIsXP) LayOutForXP();
+    SetWindowStyleBit(Ctl(L"chkSVN").Window(), true, kPushLike);
+    SetWindowStyleBit(Ctl(L"chkMute").Window(), true, kPushLike);
+
+    auto& panel = Get<PictureBox>(L"pctVolume");
+    panel.Cls();
+    for (const Decoration& d : kDecorations) {
+        RECT r = d.rect;
+        ::DrawEdge(panel.hDC(), &r, EDGE_ETCHED, d.edges);
+    }
+    panel.Refresh();
+
+    CurrentValues();
+    editorWasOpen_ = IsFormLoaded(L"frmProfile");
+    MeterOn();
+
+    auto& meter = Get<PictureBox>(L"pctPeak");
+    RECT client{};
+    ::GetClientRect(meter.Window(), &client);
+    meterHeight_ = client.bottom;
+    meter.SetBackColor(kMeterBack);
+    DrawMeter();
+}
+
+void frmVolume::BindEvents() {
+    Ctl(L"cboAnalogOutput").Click = [this] { cboAnalogOutput_Click(); };
+    Ctl(L"cboAudioChannels").Click = [this] { cboAudioChannels_Click(); };
+    Ctl(L"chkMute").Click = [this] { chkMute_Click(); };
+    Ctl(L"chkSVN").Click = [this] { chkSVN_Click(); };
+    Ctl(L"cmdMasterBalanceReset").Click = [this] {
+        if (!Updating()) Get<Slider>(L"csliMasterBalance").SetValue(0);
+    };
+    Ctl(L"csliMasterBalance").Change = [this] { UpdateMasterBalance(); };
+    Ctl(L"csliVolume").Change = [this] { csliVolume_Change(); };
+    Ctl(L"lblSettings").Click = [] {
+        if (TrayOpeners().realTimeSettings) TrayOpeners().realTimeSettings();
+    };
+    Ctl(L"lblSystemMixer").Click = [] {
+        if (frmKalvenor* main = MainTrayForm()) main->ShowSystemMixerLater();
+    };
+    Get<Timer>(L"timerPeak").Tick = [this] { timerPeak_Timer(); };
+    Get<Timer>(L"timerSound").Tick = [this] { timerSound_Timer(); };
+    Get<Timer>(L"timerUnload").Tick = [this] {
+        Get<Timer>(L"timerUnload").SetEnabled(false);
+        Unload();
+    };
+}
+
+void frmVolume::FillLists() {
+    auto& channels = Get<ComboBox>(L"cboAudioChannels");
+    for (int n = 2; n <= 8; n += 2) channels.AddItem(std::to_wstring(n) + L" Ch.", n);
+    auto& outputs = Get<ComboBox>(L"cboAnalogOutput");
+    const bool frontPanel = gCardCaps && gCardCaps->FrontPanel;
+    for (const AnalogOutputMode& mode : AnalogOutputModes(ProbeRearSpeakerConfigs(), frontPanel))
+        outputs.AddItem(mode.text, mode.data);
+}
+
+// Windows XP shows no decibels: the percentage takes the decibels' place and the slider and
+// the meter grow by the room that frees.
+void frmVolume::LayOutForXP() {
+    Control& percent = Ctl(L"lblMasterVolume");
+    Control& decibels = Ctl(L"lblMasterVolumeDB");
+    const int grow = decibels.Top() - percent.Top();
+    decibels.SetVisible(false);
+    percent.Move(percent.Left(), decibels.Top(), percent.Width(), percent.Height());
+    for (const wchar_t* name : {L"csliVolume", L"pctPeak"}) {
+        Control& c = Ctl(name);
+        c.Move(c.Left(), c.Top(), c.Width(), c.Height() + grow);
+    }
+}
+
+// Switches the driver's metering on when its block reads all zero, remembering whether it was.
+void frmVolume::MeterOn() {
+    Bytes block(kPeakMeterSize, 0);
+    SendDriverProperty(DrvPropPeakMeter, block, true);
+    meterWasOn_ = BytesToHex(block) != std::wstring(2 * kPeakMeterSize, L'0');
+    if (meterWasOn_) return;
+    Bytes on(kPeakMeterSize, 0);
+    on[0] = 1;
+    SendDriverProperty(DrvPropPeakMeter, on, false);
+}
+
+void frmVolume::OnActivate() {
+    Get<Timer>(L"timerPeak").SetEnabled(true);
+    if (!mouseHook_)
+        mouseHook_.reset(::SetWindowsHookExW(WH_MOUSE_LL, &VolumeMouseHookProc, ::GetModuleHandleW(nullptr), 0));
+}
+
+bool frmVolume::HandleMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
+    if (msg != WM_NCACTIVATE) return false;
+    // Losing activation closes the panel once this message has been handled.
+    if (wParam == 0) Get<Timer>(L"timerUnload").SetEnabled(true);
+    result = 0;
+    return true;
+}
+
+void frmVolume::OnQueryUnload(bool&) {
+    Get<Timer>(L"timerPeak").SetEnabled(false);
+    mouseHook_.reset();
+}
+
+void frmVolume::OnUnload() {
+    if (!meterWasOn_) {
+        Bytes off(kPeakMeterSize, 0);
+        SendDriverProperty(DrvPropPeakMeter, off, false);
+    }
+    if (gToolTip) {
+        gToolTip->RemoveTool(Ctl(L"chkSVN").Window());
+        gToolTip->RemoveTool(Ctl(L"cboAudioChannels").Window());
+    }
+    hover_.reset();
+    if (gVolumeForm == this) gVolumeForm = nullptr;
+}
+
+// ---- Showing the card's state ----
+
+void frmVolume::CurrentValues() {
+    if (!Loaded()) return;
+    UpdatingScope updating(*this);
+    const Bytes svn = GetProfileValue(L"", L"SmartVolumeParams");
+    Get<CheckBox>(L"chkSVN").SetValue(!svn.empty() && svn[0] == 1 ? 1 : 0);
+    if (gAudio) SelectItemData(Get<ComboBox>(L"cboAudioChannels"), gAudio->GetSpeakers(SpeakersLine()));
+    const Bytes panel = GetProfileValue(L"", L"PanelConfig");
+    const Bytes speakers = GetProfileValue(L"", L"SpeakerConfig");
+    if (!panel.empty() && !speakers.empty())
+        SelectItemData(Get<ComboBox>(L"cboAnalogOutput"), (panel[0] << 8) | speakers[0]);
+
+    Currency volume = 0, balance = 0;
+    GetProfileVolumeBalance(volume, balance, 0, 0, L"");
+    Get<Slider>(L"csliMasterBalance").SetValue(static_cast<std::int32_t>(std::nearbyint(Fixed4ToDouble(balance) * 10)));
+    auto& slider = Get<Slider>(L"csliVolume");
+    slider.SetValue(static_cast<std::int32_t>(std::nearbyint(Fixed4ToDouble(volume))));
+    ShowVolumeLabels(slider.Value());
+    Get<CheckBox>(L"chkMute").SetValue(GetLineMute(SpeakersLine(), 0) ? 1 : 0);
+}
+
+void frmVolume::ShowVolumeLabels(std::int32_t value) {
+    Ctl(L"lblMasterVolume").SetCaption(std::to_wstring(value) + L"%");
+    if (gIsXP || !gAudio) return;
+    const Currency dB = gAudio->DeviceDBFromLinear(SpeakersLine(), 0, static_cast<std::int16_t>(value));
+    Ctl(L"lblMasterVolumeDB").SetCaption(FormatDecimal(dB, DecimalSeparator()) + L"dB");
+}
+
+// Sets the master line from the two sliders (unless the panel is being filled), then reads back
+// the card's own master volume for the meter.
+void frmVolume::UpdateMasterBalance() {
+    BusyScope busy(*this);
+    if (!Updating()) {
+        const Currency volume = Get<Slider>(L"csliVolume").Value() * kCurrencyScale;
+        const Currency balance = Get<Slider>(L"csliMasterBalance").Value() * (kCurrencyScale / 10);
+        SetVolumeBalance(volume, balance, 0, 0);
+        if (IVolumeEditorLink* editor = LiveEditor()) editor->CurrentVolume();
+    }
+    Currency left = LiveNumber(L"MasterVolL"), right = LiveNumber(L"MasterVolR"), balance = 0;
+    ChannelsBalance(left, right, liveVolume_, balance, false);
+}
+
+IVolumeEditorLink* frmVolume::LiveEditor() const {
+    if (!editorWasOpen_) return nullptr;
+    auto* editor = dynamic_cast<IVolumeEditorLink*>(FindForm(L"frmProfile"));
+    return editor && !editor->LiveProfileName().empty() ? editor : nullptr;
+}
+
+// ---- Handlers ----
+
+void frmVolume::cboAnalogOutput_Click() {
+    if (Updating()) return;
+    auto& box = Get<ComboBox>(L"cboAnalogOutput");
+    if (box.ListIndex() < 0) return;
+    BusyScope busy(*this);
+    const auto data = static_cast<std::uint32_t>(box.ItemData(box.ListIndex()));
+    Bytes panel{static_cast<std::uint8_t>(data >> 8), 0, 0, 0};
+    const Bytes speakers{static_cast<std::uint8_t>(data), 0, 0, 0};
+    const Bytes gain = GetProfileValue(L"", HpImpedanceValueName(panel));
+    ApplySpeakerConfig(speakers);
+    ApplyPanelConfig(panel, gain);
+    Bytes off{0};
+    ApplyXear3D(off);
+    ApplyPl2xParam(Bytes(kPl2xSize, 0));
+    if (neoSupported_) ApplyNeoParam(Bytes(kNeoSize, 0));
+    if (IVolumeEditorLink* editor = LiveEditor()) editor->CurrentOutput();
+}
+
+void frmVolume::cboAudioChannels_Click() {
+    if (Updating()) return;
+    auto& box = Get<ComboBox>(L"cboAudioChannels");
+    if (box.ListIndex() < 0 || !gAudio) return;
+    StampSelfChange();
+    gAudio->SetSpeakers(SpeakersLine(), static_cast<std::int16_t>(box.ItemData(box.ListIndex())));
+    if (IVolumeEditorLink* editor = LiveEditor()) editor->CurrentSpeakers();
+    for (Form* f : LoadedForms())
+        if (auto* menus = dynamic_cast<IMenuOwner*>(f)) menus->UpdateMenus();
+}
+
+void frmVolume::chkMute_Click() {
+    if (Updating()) return;
+    SetLineMute(SpeakersLine(), 0, Get<CheckBox>(L"chkMute").Value() == 1 ? -1 : 0);
+}
+
+void frmVolume::chkSVN_Click() {
+    if (Updating()) return;
+    BusyScope busy(*this);
+    const std::uint8_t on = Get<CheckBox>(L"chkSVN").Value() == 1 ? 1 : 0;
+    ApplySmartVolume(Bytes{on, 0, 0, 0});
+    if (IVolumeEditorLink* editor = LiveEditor()) editor->CurrentSVN();
+}
+
+void frmVolume::csliVolume_Change() {
+    ShowVolumeLabels(Get<Slider>(L"csliVolume").Value());
+    UpdateMasterBalance();
+    // A drag with the mouse ends with the feedback sound (see timerSound_Timer).
+    if (Visible() && !Updating() && LeftButtonDown()) {
+        Timer& sound = Get<Timer>(L"timerSound");
+        sound.SetEnabled(false);
+        sound.SetEnabled(true);
+    }
+}
+
+// ---- Level meter, feedback sound and wheel ----
+
+Currency frmVolume::ReadPeakLevel() {
+    levelBlock_.assign(kPeakMeterSize, 0);
+    SendDriverProperty(DrvPropPeakMeter, levelBlock_, true);
+    return MeterLevel(levelBlock_);
+}
+
+void frmVolume::timerPeak_Timer() {
+    if (busy_) return;
+    BusyScope busy(*this);
+    const Currency level = ReadPeakLevel();
+    bar1_ = MeterBarHeight(level, meterHeight_);
+    bar0_ = AttenuatedBarHeight(bar1_, level, liveVolume_);
+    DrawMeter();
+}
+
+void frmVolume::DrawMeter() {
+    auto& meter = Get<PictureBox>(L"pctPeak");
+    HDC dc = meter.hDC();
+    if (!dc) return;
+    RECT client{};
+    ::GetClientRect(meter.Window(), &client);
+    FillColour(dc, client, kMeterBack);
+    const int half = client.right / 2;
+    FillColour(dc, RECT{2, meterHeight_ - bar0_, half - 1, meterHeight_}, kVolumeBar);
+    FillColour(dc, RECT{half + 1, meterHeight_ - bar1_, client.right - 2, meterHeight_}, kLevelBar);
+    meter.Refresh();
+}
+
+void frmVolume::timerSound_Timer() {
+    if (LeftButtonDown()) return;
+    Get<Timer>(L"timerSound").SetEnabled(false);
+    BusyScope busy(*this);
+    // Only in silence: over playing sound the sound would not be heard as the new level.
+    if (std::nearbyint(Fixed4ToDouble(ReadPeakLevel())) != 0) return;
+    PlaySystemSound(L"SystemAsterisk", SND_ALIAS | SND_ASYNC | (gIsXP ? 0 : kSndSystem));
+}
+
+// One wheel movement anywhere on the screen steps the volume slider as a wheel over it would.
+void frmVolume::WheelTurned(short delta) {
+    HWND bar = Get<Slider>(L"csliVolume").Bar().hWnd();
+    if (bar) ::SendMessageW(bar, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(delta)), 0);
+}
+
+LRESULT CALLBACK VolumeMouseHookProc(int code, WPARAM wParam, LPARAM lParam) {
+    if (code != HC_ACTION) return 0;
+    if (wParam == WM_MOUSEWHEEL && gVolumeForm) {
+        const auto* event = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
+        try {
+            gVolumeForm->WheelTurned(static_cast<short>(HIWORD(event->mouseData)));
+        } catch (...) {
+        }
+        // The wheel goes no further.
+        return -1;
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace kal
