@@ -7,6 +7,7 @@
 #include "device/cardlines.h"
 #include "device/linevalues.h"
 #include "device/portable/audio_levels.h"
+#include "device/profilevalues.h"
 #include "startup/globals.h"
 #include "startup/registry.h"
 
@@ -119,8 +120,7 @@ Bytes MixerProfileValue(const std::wstring& profile, const std::wstring& name) {
     Bytes live{0};
     MixerValue(name, live, false);
     if (profile.empty()) return live;
-    auto stored = RegReadBytes(RegJoin(gRegProfiles, profile), name);
-    return stored ? *stored : live;
+    return StoredProfileValue(profile, name).value_or(live);
 }
 
 void GetProfileVolumeBalance(Currency& volume, Currency& balance, int flow, int line, const std::wstring& profile) {

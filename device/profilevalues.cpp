@@ -11,6 +11,7 @@
 #include "device/mixervalues.h"
 #include "device/packets.h"
 #include "device/portable/audio_levels.h"
+#include "device/portable/storedvalues.h"
 #include "device/portable/texts.h"
 #include "device/transport.h"
 #include "device/volumememory.h"
@@ -48,8 +49,6 @@ std::optional<Bytes> StoredBytes(const std::wstring& path, const std::wstring& n
     if (auto* b = std::get_if<Bytes>(&*v)) return *b;
     return TextBytes(std::get<std::wstring>(*v));
 }
-
-std::wstring ProfileKey(const std::wstring& profile) { return RegJoin(gRegProfiles, profile); }
 
 // "_mixer000?0": the left or right master volume, the channel position any character.
 bool IsMasterVolumeName(const std::wstring& name) {
@@ -131,17 +130,30 @@ Bytes GetProfileValue(const std::wstring& profile, const std::wstring& name) {
         }
         return LiveDriverValue(name);
     }
-    return StoredBytes(ProfileKey(profile), name).value_or(DefaultOf(name));
+    return StoredProfileValue(profile, name).value_or(DefaultOf(name));
+}
+
+std::optional<Bytes> StoredProfileValue(const std::wstring& profile, const std::wstring& name) {
+    if (profile.empty()) return std::nullopt;
+    auto v = RegRead(RegJoin(gRegProfiles, profile), name);
+    if (!v) return std::nullopt;
+    if (const auto* b = std::get_if<Bytes>(&*v)) {
+        if (!IsAcceptableStoredValue(name, b)) return std::nullopt;
+        return *b;
+    }
+    if (!IsAcceptableStoredValue(name, nullptr)) return std::nullopt;
+    return TextBytes(std::get<std::wstring>(*v));
 }
 
 bool ProfileValueExists(const std::wstring& profile, const std::wstring& name) {
-    if (profile.empty()) return false;
-    return RegRead(ProfileKey(profile), name).has_value();
+    return StoredProfileValue(profile, name).has_value();
 }
 
 void ApplyProfileValue(const std::wstring& profile, const std::wstring& name, const std::wstring& partnerName,
                        bool skipMasterVolume) {
     if (name.empty()) return;
+    // A damaged stored value is not applied; the rest of the profile still is.
+    if (!profile.empty() && !ProfileValueExists(profile, name)) return;
     const Bytes stored = GetProfileValue(profile, name);
     const bool same = BytesToHex(stored) == BytesToHex(GetProfileValue(L"", name));
 

@@ -2,6 +2,7 @@
 // live state, asked for with the profile name ""), whether a profile holds a setting, and the
 // application of one stored setting to the card.
 #pragma once
+#include <optional>
 #include <string>
 
 #include "startup/hextext.h"
@@ -15,8 +16,11 @@ namespace kal {
 // missing from a profile reads as its live value.
 Bytes GetProfileValue(const std::wstring& profile, const std::wstring& name);
 
-// Whether the stored profile holds a value of that name (of any type); false for "".
+// Whether the stored profile holds a value of that name that is not damaged; false for "".
 bool ProfileValueExists(const std::wstring& profile, const std::wstring& name);
+// The value as the profile stores it (a text value as its UTF-16 bytes); nullopt when the
+// profile ("" included) does not hold it or holds it damaged (see device/portable/storedvalues.h).
+std::optional<Bytes> StoredProfileValue(const std::wstring& profile, const std::wstring& name);
 
 // Compares the stored value (with its partner, "" for none) with the live state and, when they
 // differ, sends it through its packet builder or sets it through the audio object. A partner

@@ -11,13 +11,14 @@ bool ValidateActiveProfile(bool skipVolume) {
     const std::wstring profile = GetActiveProfile();
     if (profile.empty()) return false;
     if (ProfileValueExists(profile, L"VolIgnoreForValidation")) skipVolume = true;
-    const auto names = RegEnumValues(RegJoin(gRegProfiles, profile));
-    if (names.empty()) return false;
-    for (const auto& name : names) {
+    bool holdsAny = false;
+    for (const auto& name : RegEnumValues(RegJoin(gRegProfiles, profile))) {
+        if (!ProfileValueExists(profile, name)) continue;  // damaged: counts as absent
+        holdsAny = true;
         if (!StoredValueMatchesLive(name, GetProfileValue(profile, name), GetProfileValue(L"", name), skipVolume))
             return false;
     }
-    return true;
+    return holdsAny;
 }
 
 }  // namespace kal

@@ -2,7 +2,10 @@
 // what is recorded afterwards.
 #include "tests/tray/tray_fixture.h"
 
+#include <algorithm>
+
 #include "device/mixervalues.h"
+#include "device/validation.h"
 
 using namespace kal;
 using namespace kal::testing;
@@ -133,3 +136,49 @@ TEST_F(ProfileApply, SkippingTheMasterVolumeKeepsTheLiveVolume) {
 }
 
 }  // namespace
+
+namespace {
+
+// One damaged value of each kind, beside well-formed ones.
+void StoreDamagedProfile(const std::wstring& profile) {
+    const std::wstring key = gRegProfiles + L"\\" + profile;
+    RegWrite(key, L"EqEnable", HexToBytes(L"01"));               // well-formed
+    RegWrite(key, L"SpeakerConfig", HexToBytes(L"01000000"));    // well-formed
+    RegWrite(key, L"OutputFormat", HexToBytes(L"FFFFFFFF"));     // no such rate
+    RegWrite(key, L"SmartVolumeParams", HexToBytes(L"FFFFFFFF"));
+    RegWrite(key, L"WaveOutVolL", HexToBytes(L"FFFFFFFF"));
+    RegWrite(key, L"DHEnable", HexToBytes(L"FF000000"));
+    RegWrite(key, L"SpDigitalOut", HexToBytes(L"FF000000"));
+    RegWrite(key, L"PanelConfig", HexToBytes(L"FF000000"));
+    RegWrite(key, L"SpeakerSize", HexToBytes(L"FF000000"));
+    RegWrite(key, L"DVSEnable", std::wstring(L"1"));             // text where bytes belong
+    RegWrite(key, L"EqGain", Bytes(70000, 0x11));                // far too long
+    RegWrite(key, L"EnableXear3D", Bytes{});                     // empty
+    RegWrite(key, L"BassManagement", HexToBytes(L"01"));         // too short
+    RegWrite(key, L"VSpeakerPos", Bytes(127, 0));
+    RegWrite(key, L"Pl2xParam", HexToBytes(L"0100"));
+}
+
+}  // namespace
+
+TEST_F(ProfileApply, DamagedValuesNeverReachTheCardAndTheRestIsApplied) {
+    StoreDamagedProfile(L"Damaged");
+    frmKalvenor& form = Ready();
+    const Bytes speakerSize = sim::SimLiveValue(L"SpeakerSize").value_or(Bytes{});
+    EXPECT_TRUE(form.SetXonarValues(L"Damaged", false, false));
+    // Only the two well-formed values were sent: the output block and the equalizer switch.
+    std::vector<std::wstring> ids;
+    for (const auto& w : Writes()) ids.push_back(w.substr(0, w.find(L':')));
+    std::sort(ids.begin(), ids.end());  // in the order the registry lists the values
+    EXPECT_EQ(ids, (std::vector<std::wstring>{L"4", L"9"}));
+    EXPECT_EQ(sim::SimLiveValue(L"SpeakerConfig"), HexToBytes(L"01000000"));
+    EXPECT_EQ(sim::SimLiveValue(L"EqEnable"), HexToBytes(L"01"));
+    EXPECT_EQ(sim::SimLiveValue(L"SpeakerSize").value_or(Bytes{}), speakerSize);
+    // The damaged values count as absent: the card now matches the profile, and applying it
+    // again sends nothing.
+    EXPECT_EQ(ActiveProfile(), L"Damaged");
+    EXPECT_TRUE(ValidateActiveProfile(false));
+    sim::ClearSimRequestLog();
+    EXPECT_TRUE(form.SetXonarValues(L"Damaged", false, false));
+    EXPECT_TRUE(Writes().empty());
+}
