@@ -5,6 +5,8 @@
 #                           simulated card under Wine (on the desktop, else under Xvfb)
 #   tools/kalvenor.sh test  installs what is missing, builds, runs every test
 #   tools/kalvenor.sh bench installs what is missing, builds, runs the benchmarks (not in CI)
+#   tools/kalvenor.sh fuzz  installs what is missing, builds the fuzz targets and runs each for
+#                           1,000,000 inputs from its seed corpus (fuzz/corpus/<target>)
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -12,7 +14,7 @@ build=${KALVENOR_BUILD_DIR:-$root/build}
 jobs=$(nproc)
 
 packages=(wine wine32:i386 wine64 g++-mingw-w64-i686-posix cmake ninja-build googletest
-          xvfb xauth fonts-liberation fonts-wine python3 g++)
+          xvfb xauth fonts-liberation fonts-wine python3 g++ clang libclang-rt-14-dev)
 
 install_missing() {
     local missing=() p
@@ -175,9 +177,42 @@ run_program() {
     fi
 }
 
+# The fuzz targets: a native clang tree with libFuzzer, AddressSanitizer and UBSan.
+build_fuzz() {
+    local werror=OFF
+    [ "${CI:-}" = "true" ] && werror=ON
+    cmake -S "$root" -B "$build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+        -DCMAKE_CXX_COMPILER=clang++ -DKALVENOR_FUZZ=ON -DKALVENOR_WERROR=$werror
+    cmake --build "$build/fuzz" -j "$jobs"
+}
+
+# Runs every target with its seeds ($1: libFuzzer's limit, as -runs=N or -max_total_time=S). New
+# inputs go to a scratch folder, never into the repository; a crash fails the command and
+# leaves its input in the build folder.
+run_fuzz() {
+    local status=0 target scratch log
+    for target in "$build"/fuzz/fuzz/fuzz_*; do
+        [ -x "$target" ] || continue
+        scratch=$(mktemp -d /tmp/kalvenor-fuzz.XXXXXX)
+        log="$scratch.log"
+        echo "== $(basename "$target") $1"
+        if "$target" "$1" -artifact_prefix="$build/fuzz/" "$scratch" \
+                "$root/fuzz/corpus/$(basename "$target" | sed 's/^fuzz_//')" >"$log" 2>&1; then
+            grep -E '^Done [0-9]+ runs' "$log" || true
+        else
+            status=1
+            tail -40 "$log"
+        fi
+        rm -rf "$scratch" "$log"
+    done
+    return $status
+}
+
 case "${1:-}" in
     run) shift; install_missing; build_all; run_program "$@" ;;
-    test) install_missing; build_all; run_tests ;;
+    # CI: every test, then a short run of each fuzz target so that they keep building and passing.
+    test) install_missing; build_all; run_tests; build_fuzz; run_fuzz -max_total_time=3 ;;
     bench) install_missing; build_all; run_benches ;;
-    *) echo "usage: $0 run [switches...] | test | bench" >&2; exit 2 ;;
+    fuzz) install_missing; build_fuzz; run_fuzz -runs=1000000 ;;
+    *) echo "usage: $0 run [switches...] | test | bench | fuzz" >&2; exit 2 ;;
 esac

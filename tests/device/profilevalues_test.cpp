@@ -336,8 +336,8 @@ TEST_F(ProfileValues, VolumeMemoryPerOutput) {
     OutputVolumeMemory(L"Rear51", volume, balance, false);
     EXPECT_EQ(volume, 40 * kCurrencyScale);
     EXPECT_EQ(balance, -2500);
-    Store(L"FrontHP", L"SpeakerConfig", L"01");
-    Store(L"FrontHP", L"PanelConfig", L"01");
+    Store(L"FrontHP", L"SpeakerConfig", L"01000000");
+    Store(L"FrontHP", L"PanelConfig", L"01000000");
     OutputVolumeMemory(L"FrontHP", volume, balance, false);
     EXPECT_EQ(volume, 100 * kCurrencyScale);
     EXPECT_EQ(balance, 2000);
