@@ -4,23 +4,12 @@
 
 #include <cmath>
 
+#include "toolkit/utility.h"
+
 namespace kal {
 namespace {
 
 constexpr wchar_t kHostClass[] = L"KalvenorSlider";
-
-void RegisterHostClass(WNDPROC proc) {
-    static bool registered = false;
-    if (registered) return;
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kHostClass;
-    registered = ::RegisterClassExW(&wc) != 0;
-}
 
 }  // namespace
 
@@ -63,7 +52,7 @@ LRESULT CALLBACK cSlider::HostProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lP
 
 bool cSlider::Create(HWND parent, int x, int y, int width, int height, const PropertyBag& bag) {
     if (host_) return false;
-    RegisterHostClass(&HostProc);
+    RegisterControlClass(kHostClass, &HostProc, COLOR_BTNFACE);
     host_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, kHostClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
                               x, y, width, height, parent, nullptr, ::GetModuleHandleW(nullptr), nullptr);
     if (!host_) return false;

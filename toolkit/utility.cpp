@@ -160,4 +160,15 @@ BOOL SetDefaultMenuItem(Form& form, UINT position) {
     return ::SetMenuDefaultItem(first, position, TRUE);
 }
 
+void RegisterControlClass(const wchar_t* name, WNDPROC proc, int background) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(background + 1));
+    wc.lpszClassName = name;
+    ::RegisterClassExW(&wc);
+}
+
 }  // namespace kal

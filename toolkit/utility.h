@@ -39,6 +39,10 @@ void RefreshOpenForms(bool force, bool ownChangeInProgress);
 // Rebuilds the main form's menus, then marks the active profile in the profile manager.
 void RefreshProfilesForm();
 
+// Registers the class of a control's own container window (arrow cursor, the system colour
+// `background` behind it); a class registered before stays as it is.
+void RegisterControlClass(const wchar_t* name, WNDPROC proc, int background);
+
 // Makes the item at `position` of the form's first menu the default one.
 BOOL SetDefaultMenuItem(Form& form, UINT position);
 

@@ -74,6 +74,7 @@ bool AddTrayIcon(UINT id, HICON icon, const std::wstring& tip) {
 }
 
 void SetTrayIcon(HICON icon) {
+    if (!gTrayAdded) return;  // nothing shown to change
     gTrayIcon = icon;
     NOTIFYICONDATAW data = FreshRecord(NIF_ICON);
     data.hIcon = icon;
@@ -81,8 +82,12 @@ void SetTrayIcon(HICON icon) {
 }
 
 void SetTrayTip(const std::wstring& text) {
+    if (!gTrayAdded) return;  // nothing shown to change
     NOTIFYICONDATAW data = FreshRecord(NIF_TIP);
     CopyField(data.szTip, kTrayTipChars, text);
+    // The shell shows this text already.
+    if (std::wmemcmp(data.szTip, gTrayIconData.szTip, kTrayTipChars) == 0) return;
+    std::wmemcpy(gTrayIconData.szTip, data.szTip, kTrayTipChars);
     Notify(NIM_MODIFY, data);
 }
 

@@ -197,11 +197,23 @@ UniqueIcon BuildTrayIcon() {
     return icon;
 }
 
+namespace {
+// The picture the shell shows now: a change that composes the same picture sends nothing.
+IconPixels gShownPixels;
+}  // namespace
+
 void UpdateTrayIcon(bool recreate) {
+    if (!recreate && !TrayIconAdded()) return;  // no icon to change (also under "/noui")
     // The shell copies the picture; ours goes when this returns.
     UniqueIcon icon = BuildTrayIcon();
-    if (recreate) AddTrayIcon(0, icon.get(), TrayTooltipText());
-    else SetTrayIcon(icon.get());
+    IconPixels pixels = ReadIconPixels(icon.get());
+    if (recreate) {
+        gShownPixels = AddTrayIcon(0, icon.get(), TrayTooltipText()) ? std::move(pixels) : IconPixels();
+        return;
+    }
+    if (pixels == gShownPixels && pixels.width > 0) return;
+    SetTrayIcon(icon.get());
+    gShownPixels = std::move(pixels);
 }
 
 }  // namespace kal

@@ -71,6 +71,7 @@ protected:
         SetShellNotifyObserver([this](DWORD message, const NOTIFYICONDATAW& data, BOOL) {
             if (message == NIM_ADD) ++adds_;
             if (message == NIM_DELETE) ++deletes_;
+            if (message == NIM_MODIFY && !(data.uFlags & NIF_INFO)) modifies_.push_back(data.uFlags);
             if (message == NIM_MODIFY && (data.uFlags & NIF_INFO))
                 balloons_.push_back({data.szInfoTitle, data.szInfo, data.dwInfoFlags});
         });
@@ -141,6 +142,7 @@ protected:
     std::vector<SeenBalloon> balloons_;
     int adds_ = 0;
     int deletes_ = 0;
+    std::vector<UINT> modifies_;  // the flags of every icon or tip change
 
 private:
     SimPlatformScope platform_{true};

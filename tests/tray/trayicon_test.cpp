@@ -166,3 +166,30 @@ TEST_F(TrayIcon, CustomIconOnlyWhileTheCardMatchesTheActiveProfile) {
 }
 
 }  // namespace
+
+TEST_F(TrayIcon, TheShellHearsOnlyOfChangesItCanShow) {
+    frmKalvenor& form = Load(L"");
+    modifies_.clear();
+    // The same picture and tooltip again: nothing to tell.
+    form.UpdateTrayIcon(false);
+    form.SetTrayTip(L"same");
+    form.SetTrayTip(L"same");
+    EXPECT_EQ(modifies_, std::vector<UINT>{NIF_TIP});
+    // A new volume draws another bar: one change of the picture.
+    modifies_.clear();
+    SetVolumeBalance(10 * kCurrencyScale, 0, 0, 0);
+    form.UpdateTrayIcon(false);
+    form.UpdateTrayIcon(false);
+    EXPECT_EQ(modifies_, std::vector<UINT>{NIF_ICON});
+    form_->Unload();
+    form_.reset();
+
+    // Without an icon (as under "/noui") nothing is sent at all.
+    gNoUI = true;
+    modifies_.clear();
+    Load(L"/mastermute");
+    UpdateTrayIcon(false);
+    kal::SetTrayTip(L"tip");
+    EXPECT_TRUE(modifies_.empty());
+    EXPECT_EQ(adds_, 1);  // the one of the first load
+}

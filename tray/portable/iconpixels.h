@@ -18,6 +18,7 @@ struct IconPixels {
     std::uint32_t& At(int x, int y) { return argb[static_cast<std::size_t>(y * width + x)]; }
     std::uint32_t At(int x, int y) const { return argb[static_cast<std::size_t>(y * width + x)]; }
     bool Clear(int x, int y) const { return transparent[static_cast<std::size_t>(y * width + x)]; }
+    bool operator==(const IconPixels&) const = default;
 };
 
 // The mask from the alpha: transparent exactly where the alpha is 0.

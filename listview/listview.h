@@ -1,0 +1,244 @@
+// The list-view control: a window of its own (the control window) holding one system list
+// view (the list window), created from stored properties and offering its rows as objects
+// (items.h). The list window carries the control's address in the window property store
+// under kListViewObjectProp, where the item objects find their control again on every call.
+//
+// Item records are owned by the control and keyed by their id (the value the list view holds
+// in each item's lParam); an id is only ever looked up in that map, never followed.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "listview/comctl.h"
+#include "listview/items.h"
+#include "listview/portable/design.h"
+#include "startup/keyed.h"
+#include "toolkit/font.h"
+#include "toolkit/propbag.h"
+
+namespace kal {
+
+inline constexpr wchar_t kListViewObjectProp[] = L"zephListViewCtl:ObjectPtr";
+
+class zephListViewCtl {
+public:
+    zephListViewCtl();
+    zephListViewCtl(const zephListViewCtl&) = delete;
+    zephListViewCtl& operator=(const zephListViewCtl&) = delete;
+    ~zephListViewCtl();
+
+    // Creates the control window inside `parent` (pixels) and the list window in it, with
+    // the stored properties applied in their order. The font is the bag's, else `ambientFont`
+    // (the container's), else the default font. False when a window can't be created.
+    bool Create(HWND parent, int x, int y, int width, int height, const PropertyBag& bag = {},
+                const UIFont* ambientFont = nullptr);
+    // Stores the properties that differ from their defaults.
+    void WriteProperties(PropertyBag& bag) const;
+    // Pixels in the parent.
+    void Move(int x, int y, int width, int height);
+
+    HWND hWnd() const { return host_; }
+    HWND hWndListView() const { return list_; }
+    HWND hWndEdit() const;
+    const ComCtlVersion& Version() const { return version_; }
+
+    // Raised with a property's name after each change made through its setter.
+    std::function<void(const std::wstring&)> PropertyChanged;
+    // Raised when the control window changes size (the list has followed it).
+    std::function<void()> Resize;
+
+    // ---- Appearance and behaviour ----
+    const UIFont& Font() const { return font_; }
+    void SetFont(const UIFont& font);
+    std::wstring FontName() const { return font_.name; }
+    void SetFontName(const std::wstring& name);
+    float FontSize() const { return static_cast<float>(font_.size); }
+    void SetFontSize(float points);
+
+    std::uint32_t ForeColor() const { return d_.ForeColor; }
+    void SetForeColor(std::uint32_t oleColour);
+    // 0xFFFFFFFF (-1): list and text backgrounds transparent.
+    std::uint32_t BackColor() const { return d_.BackColor; }
+    void SetBackColor(std::uint32_t oleColour);
+    std::int32_t Appearance() const { return d_.Appearance; }
+    void SetAppearance(std::int32_t value);
+    std::int32_t BorderStyle() const { return d_.BorderStyle; }
+    void SetBorderStyle(std::int32_t value);
+    bool Enabled() const { return d_.Enabled; }
+    void SetEnabled(bool enabled);
+    std::int32_t View() const { return d_.View; }
+    void SetView(std::int32_t view);
+
+    bool MultiSelect() const { return d_.MultiSelect; }
+    void SetMultiSelect(bool value);
+    bool HideSelection() const { return d_.HideSelection; }
+    void SetHideSelection(bool value);
+    bool NoScrollBar() const { return d_.NoScrollBar; }
+    void SetNoScrollBar(bool value);
+    bool NoColumnHeaders() const { return d_.NoColumnHeaders; }
+    void SetNoColumnHeaders(bool value);
+    bool AutoArrange() const { return d_.AutoArrange; }
+    void SetAutoArrange(bool value);
+    bool LabelEdit() const { return d_.LabelEdit; }
+    void SetLabelEdit(bool value);
+
+    bool DoubleBuffer() const { return d_.DoubleBuffer; }
+    void SetDoubleBuffer(bool value);
+    bool SubItemImages() const { return d_.SubItemImages; }
+    void SetSubItemImages(bool value);
+    bool FlatScrollBar() const { return d_.FlatScrollBar; }
+    void SetFlatScrollBar(bool value);
+    bool GridLines() const { return d_.GridLines; }
+    void SetGridLines(bool value);
+    bool OneClickActivate() const { return d_.OneClickActivate; }
+    void SetOneClickActivate(bool value);
+    bool ItemBorderSelect() const { return d_.ItemBorderSelect; }
+    void SetItemBorderSelect(bool value);
+    bool InfoTips() const { return d_.InfoTips; }
+    void SetInfoTips(bool value);
+    bool LabelTips() const { return d_.LabelTips; }
+    void SetLabelTips(bool value);
+    bool CheckBoxes() const { return d_.CheckBoxes; }
+    void SetCheckBoxes(bool value);
+    bool TrackSelect() const { return d_.TrackSelect; }
+    void SetTrackSelect(bool value);
+    bool HeaderDragDrop() const { return d_.HeaderDragDrop; }
+    void SetHeaderDragDrop(bool value);
+    bool FullRowSelect() const { return d_.FullRowSelect; }
+    void SetFullRowSelect(bool value);
+
+    bool CustomDraw() const { return d_.CustomDraw; }
+    void SetCustomDraw(bool value);
+    bool HeaderButtons() const { return d_.HeaderButtons; }
+    void SetHeaderButtons(bool value);
+    // The header's items light up under the mouse (its hot-track style).
+    bool HeaderTrackSelect() const { return d_.HeaderTrackSelect; }
+    void SetHeaderTrackSelect(bool value);
+    std::int32_t TileViewItemLines() const;
+    void SetTileViewItemLines(std::int32_t lines);
+
+    const std::wstring& BackgroundPicture() const { return d_.BackgroundPicture; }
+    void SetBackgroundPicture(const std::wstring& file);
+    bool TileBackgroundPicture() const { return d_.TileBackgroundPicture; }
+    void SetTileBackgroundPicture(bool value);
+    std::int32_t BackgroundPictureXOffset() const { return d_.BackgroundPictureXOffset; }
+    void SetBackgroundPictureXOffset(std::int32_t percent);
+    std::int32_t BackgroundPictureYOffset() const { return d_.BackgroundPictureYOffset; }
+    void SetBackgroundPictureYOffset(std::int32_t percent);
+
+    std::int32_t OLEDragMode() const { return d_.OLEDragMode; }
+    void SetOLEDragMode(std::int32_t value);
+    std::int32_t OLEDropMode() const { return d_.OLEDropMode; }
+    void SetOLEDropMode(std::int32_t value);
+
+    // ---- Scale ----
+    std::int32_t ScaleMode() const { return d_.ScaleMode; }
+    void SetScaleMode(std::int32_t mode);
+    // The control window's inner size in ScaleMode units.
+    float ScaleWidth() const;
+    float ScaleHeight() const;
+    std::pair<float, float> PixelsToScale(double x, double y) const;
+    // Rounded half to even.
+    std::pair<std::int32_t, std::int32_t> ScaleToPixels(double x, double y) const;
+
+    // ---- The rows ----
+    cListItems ListItems() const { return cListItems(list_); }
+    // The item at a point in ScaleMode units, if any.
+    std::optional<cListItem> HitTest(float x, float y) const;
+    std::optional<cListItem> TopItem() const;
+    std::optional<cListItem> SelectedItem() const;
+    std::int32_t ListItemsPerPage() const;
+    std::int32_t OriginX() const;
+    std::int32_t OriginY() const;
+    void Refresh();
+
+    // Records alive in this control (one per list item).
+    std::size_t RecordCount() const { return records_.size(); }
+
+private:
+    friend class cListItems;
+    friend class cListItem;
+
+    static LRESULT CALLBACK HostProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    bool CreateListView();
+    void DestroyListView();
+    void OnHostDestroyed();
+    // The list fills the control window's client area.
+    void FitList();
+    void ApplyAll();
+    void Changed(const wchar_t* name);
+    LRESULT Send(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    HWND Header() const;
+
+    // Style helpers; nothing without a list window.
+    void SetStyleBits(DWORD add, DWORD remove);
+    void SetExStyleBits(DWORD add, DWORD remove);
+    void SetListExStyleBits(DWORD add, DWORD remove);
+    void SetStyleFlag(DWORD bit, bool set) { SetStyleBits(set ? bit : 0, set ? 0 : bit); }
+    void SetListExFlag(DWORD bit, bool set) { SetListExStyleBits(set ? bit : 0, set ? 0 : bit); }
+    void SetHeaderFlag(DWORD bit, bool set);
+    void ApplyBorder();
+    void ApplyFont();
+    void EnableWindows();
+    void ApplyColours();
+    void ApplyView();
+    void ApplyBackgroundPicture();
+    template <typename T>
+    void SetPictureOption(T& field, T value, const wchar_t* name);
+
+    // ---- Notifications from the list window (notify.cpp) ----
+    LRESULT OnNotify(NMHDR* header);
+    LRESULT OnDeleteItem(NMHDR* header);
+
+    // ---- Item operations (itemops.cpp); indexes 1-based unless named 0-based ----
+    // The item's fields under `mask`, its whole text too when asked for; false when the list
+    // has no such item.
+    bool GetItemInfo(int item0, UINT mask, int subItem, LVITEMW& out, std::wstring* text = nullptr) const;
+    // Sends the record back (its text when LVIF_TEXT is in the mask) and repaints.
+    void SetItemInfo(LVITEMW item, const std::wstring& text = {});
+    bool GetItemStateBit(int item0, UINT bit) const;
+    void SetItemStateBit(int item0, UINT bits, bool value);
+    bool ItemInsert(const std::wstring& text, std::int32_t position, std::int32_t icon, LPARAM id);
+    std::int32_t ItemIndexFromId(LPARAM id) const;
+    // Raises error 6 when the key is in no entry or its item is gone.
+    std::int32_t ItemIndexFromKey(const std::wstring& key) const;
+    bool ItemKeyLookup(const std::wstring& key) const { return itemKeys_.count(key) != 0; }
+    void ItemKeyAdd(const std::wstring& key, LPARAM id) { itemKeys_[key] = id; }
+    void ItemKeyChange(const std::wstring& oldKey, const std::wstring& newKey);
+    std::int32_t HitTestIndex(std::int32_t x, std::int32_t y) const;
+    void ItemUpdate(std::int32_t index);
+    void ItemStartEdit(std::int32_t index);
+    void ItemEnsureVisible(std::int32_t index);
+    // The record of an id; null for an id this control does not hold.
+    ListItemRecord* Record(LPARAM id) const;
+    LPARAM AdoptRecord(std::unique_ptr<ListItemRecord> record);
+    void ReleaseRecord(LPARAM id);
+    std::optional<cListItem> ItemAt(std::int32_t index0) const;
+
+    HWND host_ = nullptr;
+    HWND list_ = nullptr;
+    ComCtlVersion version_;
+    ListViewDesign d_;
+    UIFont font_;
+    bool creating_ = false;
+    // Large, small, state, header and tile image lists (set by the image-list members).
+    std::array<HIMAGELIST, 5> imageLists_{};
+    WORD defaultIconSpaceX_ = 0, defaultIconSpaceY_ = 0;
+    std::map<LPARAM, std::unique_ptr<ListItemRecord>> records_;
+    std::map<std::wstring, LPARAM, CaseInsensitiveLess> itemKeys_;
+};
+
+// Whether a control of this address is alive (an address read from a window property counts
+// only then).
+bool IsLiveListView(const zephListViewCtl* control);
+
+}  // namespace kal
