@@ -6,6 +6,7 @@
 #include <map>
 #include <vector>
 
+#include "startup/lazyproc.h"
 #include "toolkit/forms.h"
 #include "toolkit/propstore.h"
 
@@ -87,7 +88,11 @@ std::wstring ShowFileDialog(const std::wstring& title, const std::wstring& initi
     ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
     ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
     ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
-    const BOOL ok = save ? ::GetSaveFileNameW(&ofn) : ::GetOpenFileNameW(&ofn);
+    // The dialogs' library is loaded when a dialog is first shown.
+    static LazyProc<decltype(&::GetSaveFileNameW)> saveFile(L"comdlg32.dll", "GetSaveFileNameW");
+    static LazyProc<decltype(&::GetOpenFileNameW)> openFile(L"comdlg32.dll", "GetOpenFileNameW");
+    const auto show = save ? saveFile.get() : openFile.get();
+    const BOOL ok = show && show(&ofn);
     if (!ok) return L"";
     return file.c_str();
 }

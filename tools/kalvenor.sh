@@ -91,7 +91,10 @@ run_benches() {
         for b in "$1"/win32/bench/*_bench.exe; do
             wine "$b" || status=1
         done
-        exit $status' _ "$build"
+        for b in "$2"/bench/*_bench.py; do
+            python3 "$b" "$1/win32" || status=1
+        done
+        exit $status' _ "$build" "$root"
 }
 
 # The demo's set-up: on the first run (no settings yet) two sample profiles for the simulated

@@ -8,6 +8,7 @@
 
 #include "resources/version.h"
 #include "startup/globals.h"
+#include "startup/lazyproc.h"
 #include "startup/privileges.h"
 #include "startup/registry.h"
 #include "startup/steps.h"
@@ -21,11 +22,28 @@ std::uint32_t gDownloadedBytes = 0;
 
 namespace {
 
+// The internet library is loaded by the first download, not at every start.
+struct Net {
+    LazyProc<decltype(&::InternetOpenW)> open{L"wininet.dll", "InternetOpenW"};
+    LazyProc<decltype(&::InternetOpenUrlW)> openUrl{L"wininet.dll", "InternetOpenUrlW"};
+    LazyProc<decltype(&::HttpQueryInfoW)> queryInfo{L"wininet.dll", "HttpQueryInfoW"};
+    LazyProc<decltype(&::InternetReadFile)> read{L"wininet.dll", "InternetReadFile"};
+    LazyProc<decltype(&::InternetCloseHandle)> close{L"wininet.dll", "InternetCloseHandle"};
+    LazyProc<decltype(&::InternetCheckConnectionA)> check{L"wininet.dll", "InternetCheckConnectionA"};
+    bool Ready() {
+        return open.get() && openUrl.get() && queryInfo.get() && read.get() && close.get() && check.get();
+    }
+};
+Net& Wininet() {
+    static Net net;
+    return net;
+}
+
 // The one internet session, kept across a series of downloads when asked.
 HINTERNET gInternetSession = nullptr;
 
 void CloseSession() {
-    if (gInternetSession) ::InternetCloseHandle(gInternetSession);
+    if (gInternetSession) Wininet().close.get()(gInternetSession);
     gInternetSession = nullptr;
 }
 
@@ -33,7 +51,7 @@ class InternetHandle {
 public:
     explicit InternetHandle(HINTERNET h) : h_(h) {}
     ~InternetHandle() {
-        if (h_) ::InternetCloseHandle(h_);
+        if (h_) Wininet().close.get()(h_);
     }
     InternetHandle(const InternetHandle&) = delete;
     InternetHandle& operator=(const InternetHandle&) = delete;
@@ -124,8 +142,8 @@ UpdateEndpoints& UpdateServer() {
 
 bool IsInternetReachable() {
     const std::wstring probe = UpdateServer().probe;
-    if (probe.empty() || UpdateServer().home.empty()) return false;
-    return ::InternetCheckConnectionA(Narrow(probe).c_str(), FLAG_ICC_FORCE_CONNECTION, 0) != FALSE;
+    if (probe.empty() || UpdateServer().home.empty() || !Wininet().Ready()) return false;
+    return Wininet().check.get()(Narrow(probe).c_str(), FLAG_ICC_FORCE_CONNECTION, 0) != FALSE;
 }
 
 std::wstring DownloadURL(const std::wstring& address, bool toFile, const std::wstring& filePath, bool keepSession,
@@ -134,16 +152,17 @@ std::wstring DownloadURL(const std::wstring& address, bool toFile, const std::ws
     if (writeFile && filePath.empty()) return {};
     if (writeFile) DeleteFileRetry(filePath);
     gDownloadedBytes = 0;
-    if (address.empty()) return {};
+    if (address.empty() || !Wininet().Ready()) return {};
 
+    Net& net = Wininet();
     if (!gInternetSession)
-        gInternetSession = ::InternetOpenW(gUserAgent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+        gInternetSession = net.open.get()(gUserAgent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
     std::vector<char> body;
     if (gInternetSession) {
-        InternetHandle url(::InternetOpenUrlW(gInternetSession, address.c_str(), nullptr, 0,
+        InternetHandle url(net.openUrl.get()(gInternetSession, address.c_str(), nullptr, 0,
                                               INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
         DWORD status = 0, size = sizeof status;
-        const bool ok = url.get() && ::HttpQueryInfoW(url.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER,
+        const bool ok = url.get() && net.queryInfo.get()(url.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER,
                                                        &status, &size, nullptr) && status == HTTP_STATUS_OK;
         HANDLE file = INVALID_HANDLE_VALUE;
         if (ok && writeFile)
@@ -153,7 +172,7 @@ std::wstring DownloadURL(const std::wstring& address, bool toFile, const std::ws
             DWORD want = static_cast<DWORD>(chunk.size());
             for (;;) {
                 DWORD got = 0;
-                if (!::InternetReadFile(url.get(), chunk.data(), want, &got) || got == 0) break;
+                if (!net.read.get()(url.get(), chunk.data(), want, &got) || got == 0) break;
                 static constexpr char kHtml[] = "<!DOCTYPE";
                 if (got >= sizeof kHtml - 1 && std::equal(kHtml, kHtml + sizeof kHtml - 1, chunk.data())) break;
                 if (file != INVALID_HANDLE_VALUE) {

@@ -4,6 +4,11 @@
 #include <windows.h>
 #include <sddl.h>
 
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
 #include "startup/autostart.h"
 #include "startup/registry.h"
 #include "startup/utility.h"
@@ -196,4 +201,45 @@ TEST_F(Launch, LimitedTokenUnderUACUsesTheUserRunValue) {
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(RegReadText(kUserRun, L"Kalvenor"), L"\"" + ProgramExe() + L"\"");
     EXPECT_FALSE(TaskExists(kTaskPath));
+}
+
+namespace {
+
+// The names of the sections of a PE file.
+std::vector<std::string> SectionNames(const std::wstring& path) {
+    std::vector<std::string> names;
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return names;
+    HANDLE mapping = ::CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    const auto* base = mapping ? static_cast<const BYTE*>(::MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0)) : nullptr;
+    if (base) {
+        const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+        const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
+        const auto* section = IMAGE_FIRST_SECTION(nt);
+        // Long names live in the string table: "/n" stands for them.
+        const auto* strings = reinterpret_cast<const char*>(base + nt->FileHeader.PointerToSymbolTable +
+                                                            nt->FileHeader.NumberOfSymbols * 18);
+        for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section) {
+            std::string name(reinterpret_cast<const char*>(section->Name), strnlen(reinterpret_cast<const char*>(section->Name), 8));
+            if (name.size() > 1 && name[0] == '/' && nt->FileHeader.PointerToSymbolTable) name = strings + std::stoul(name.substr(1));
+            names.push_back(name);
+        }
+        ::UnmapViewOfFile(base);
+    }
+    if (mapping) ::CloseHandle(mapping);
+    ::CloseHandle(file);
+    return names;
+}
+
+}  // namespace
+
+TEST(ShippedProgram, CarriesNoDebugSectionsButLinksItsDebugFile) {
+    const std::wstring exe = ProgramExe();
+    const auto names = SectionNames(exe);
+    ASSERT_FALSE(names.empty());
+    for (const auto& name : names) EXPECT_NE(name.rfind(".debug", 0), 0u) << name;
+    EXPECT_NE(std::find(names.begin(), names.end(), ".gnu_debuglink"), names.end());
+    // The debug information is kept beside it, with its sections.
+    const auto debugNames = SectionNames(exe + L".debug");
+    EXPECT_NE(std::find(debugNames.begin(), debugNames.end(), ".debug_info"), debugNames.end());
 }

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "startup/lazyproc.h"
 #include "startup/utility.h"
 #include "toolkit/errors.h"
 #include "toolkit/pages/pagehelpers.h"
@@ -21,9 +22,25 @@ PageDialogs* gDialogs = nullptr;
 
 }  // namespace
 
-BOOL PageDialogs::OpenFile(OPENFILENAMEW& dialog) { return ::GetOpenFileNameW(&dialog); }
-BOOL PageDialogs::PickColour(CHOOSECOLORW& dialog) { return ::ChooseColorW(&dialog); }
-DWORD PageDialogs::ExtendedError() { return ::CommDlgExtendedError(); }
+namespace {
+// The dialogs' library is loaded when a dialog is first shown.
+LazyProc<decltype(&::GetOpenFileNameW)> gOpenFileName(L"comdlg32.dll", "GetOpenFileNameW");
+LazyProc<decltype(&::ChooseColorW)> gChooseColour(L"comdlg32.dll", "ChooseColorW");
+LazyProc<decltype(&::CommDlgExtendedError)> gExtendedError(L"comdlg32.dll", "CommDlgExtendedError");
+}  // namespace
+
+BOOL PageDialogs::OpenFile(OPENFILENAMEW& dialog) {
+    const auto fn = gOpenFileName.get();
+    return fn && fn(&dialog);
+}
+BOOL PageDialogs::PickColour(CHOOSECOLORW& dialog) {
+    const auto fn = gChooseColour.get();
+    return fn && fn(&dialog);
+}
+DWORD PageDialogs::ExtendedError() {
+    const auto fn = gExtendedError.get();
+    return fn ? fn() : 0;
+}
 int PageDialogs::Message(HWND owner, const std::wstring& text, UINT type) {
     const std::wstring title = AppExeName();
     return ::MessageBoxW(owner, text.c_str(), title.c_str(), type);
