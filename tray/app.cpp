@@ -6,6 +6,7 @@
 #include "startup/steps.h"
 #include "tray/formopeners.h"
 #include "tray/mainform.h"
+#include "tray/options.h"
 #include "tray/update.h"
 #include "tray/volumeform.h"
 
@@ -17,6 +18,7 @@ int RunTrayApplication() {
     TrayOpeners().volume = &ShowVolumePopup;
     TrayOpeners().downloadUpdate = &DownloadUpdate;
     TrayOpeners().redirectLine = &GetRedirect;
+    TrayOpeners().options = &ShowOptions;
     auto form = std::make_unique<frmKalvenor>(ProgramArguments());
     try {
         form->Load();

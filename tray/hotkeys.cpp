@@ -43,8 +43,9 @@ LRESULT CALLBACK ControlSubclassWindowProc(HWND hWnd, UINT msg, WPARAM wParam, L
             switch (ClassifyCaptureKey(static_cast<std::uint32_t>(wParam))) {
             case CaptureKey::Swallow: return 0;
             case CaptureKey::Clear:
-                entry.box->SetText(L"");
+                // The Tag first: the box's Change handler reads it.
                 entry.box->SetTag(L"");
+                entry.box->SetText(L"");
                 return 0;
             case CaptureKey::Capture: SetHotkeyText(*entry.box, static_cast<std::uint8_t>(wParam)); return 0;
             }
@@ -112,8 +113,9 @@ std::uint8_t GetShiftState() {
 void SetHotkeyText(TextBox& box, std::uint8_t vk) {
     const std::uint8_t mask = GetShiftState();
     const std::wstring text = KeyCodeToString(vk, mask);
-    box.SetText(text);
+    // The Tag first: the box's Change handler reads it.
     box.SetTag(text.empty() ? L"" : CaptureTag(vk, mask));
+    box.SetText(text);
 }
 
 void SubclassControl(TextBox& box) {
@@ -142,6 +144,8 @@ Bytes FixedShortcutKey(int action) {
 void RegisterMenuHotkeys(HWND window) {
     for (int n = 0; n < kShortcutActionCount; ++n) {
         const Bytes key = FixedShortcutKey(n);
+        // A second registration of an id keeps the first key registered as well.
+        ::UnregisterHotKey(window, n);
         if (key[0] != 0) ::RegisterHotKey(window, n, ShiftToHotkeyModifiers(key[1]), key[0]);
     }
 }

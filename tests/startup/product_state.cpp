@@ -40,15 +40,17 @@ bool TaskExists(const std::wstring& path) {
     return SUCCEEDED(hr);
 }
 
-std::wstring ProgramExe() {
-    std::string unixPath = KALVENOR_EXE_PATH;
-    std::wstring path(unixPath.begin(), unixPath.end());
+std::wstring WindowsPathOf(const char* unixPath) {
+    const std::string text = unixPath;
+    std::wstring path(text.begin(), text.end());
     // Wine reaches the host's file system through drive Z:.
     if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
     for (auto& c : path)
         if (c == L'/') c = L'\\';
     return path;
 }
+
+std::wstring ProgramExe() { return WindowsPathOf(KALVENOR_EXE_PATH); }
 
 std::wstring MakeTempFolder(const std::wstring& name) {
     const std::wstring folder = GetTempFolder() + name;

@@ -50,6 +50,8 @@ private:
 
 // The built Kalvenor.exe as a Windows path.
 std::wstring ProgramExe();
+// A path of the build machine as the program sees it under Wine.
+std::wstring WindowsPathOf(const char* unixPath);
 // A fresh folder under the temporary folder (removed by RemoveFolder).
 std::wstring MakeTempFolder(const std::wstring& name);
 void RemoveFolder(const std::wstring& folder);

@@ -26,15 +26,6 @@ using kaltest::HttpServer;
 
 namespace {
 
-std::wstring WindowsPath(const char* unixPath) {
-    std::string u = unixPath;
-    std::wstring path(u.begin(), u.end());
-    if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
-    for (auto& c : path)
-        if (c == L'/') c = L'\\';
-    return path;
-}
-
 std::string ReadAll(const std::wstring& path) {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
     std::ostringstream out;
@@ -125,7 +116,7 @@ protected:
     void OfferVersion(const std::string& text) { server_.Set(Home("/version"), text); }
     // A complete, consistent update on the server; `updaterSum` replaces the updater's checksum.
     void ServeUpdate(const std::string* updaterSum = nullptr) {
-        launcher_ = ReadAll(WindowsPath(KALVENOR_STUB_LAUNCHER));
+        launcher_ = ReadAll(kaltest::WindowsPathOf(KALVENOR_STUB_LAUNCHER));
         ASSERT_FALSE(launcher_.empty());
         const std::string updater = "updater program bytes", program = "new program bytes";
         server_.Set(Home("/Launcher.exe"), launcher_);
@@ -294,7 +285,7 @@ TEST(UpdateLaunch, ProgramStartingWithANewerRevisionOnTheServerHandsOverToTheLau
         return std::string(rest.begin(), rest.end());
     };
     const std::string home = target(e.home);
-    const std::string launcher = ReadAll(WindowsPath(KALVENOR_STUB_LAUNCHER)), updater = "updater";
+    const std::string launcher = ReadAll(kaltest::WindowsPathOf(KALVENOR_STUB_LAUNCHER)), updater = "updater";
     server.Set(home + "/version", Version(KALVENOR_VERSION_MAJOR, KALVENOR_VERSION_MINOR, KALVENOR_VERSION_REVISION + 1));
     server.Set(home + "/Launcher.exe", launcher);
     server.Set(home + "/Bridge.exe", updater);

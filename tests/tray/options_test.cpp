@@ -1,0 +1,315 @@
+// The options window on the running tray program: what each control stores, the shortcut keys
+// it registers, and the pages as the user sees them.
+#include "tray/options.h"
+
+#include <gtest/gtest.h>
+
+#include "startup/autostart.h"
+#include "startup/utility.h"
+#include "tests/common/child.h"
+#include "tests/common/screenshot.h"
+#include "tests/tray/dialog_answerer.h"
+#include "tests/tray/tray_fixture.h"
+#include "toolkit/font.h"
+#include "toolkit/utility.h"
+#include "tray/backup.h"
+#include "tray/formopeners.h"
+
+using namespace kal;
+using namespace kal::testing;
+
+namespace {
+
+class Options : public TrayFixture {
+protected:
+    void SetUp() override {
+        TrayFixture::SetUp();
+        Store(L"Alpha", L"Shortcut", L"0000");
+        Store(L"Beta", L"Shortcut", L"0000");
+        // As the program's start fills it.
+        TrayOpeners().options = &ShowOptions;
+        Load(L"");
+        ASSERT_TRUE(form_->MenuItemEnabled(kMenuOptions));
+        TrayOpeners().options();
+        ASSERT_NE(OptionsForm(), nullptr);
+    }
+    void TearDown() override {
+        if (OptionsForm()) OptionsForm()->Unload();
+        TrayOpeners().options = nullptr;
+        TrayFixture::TearDown();
+    }
+
+    frmOptions& F() { return *OptionsForm(); }
+    template <typename T>
+    T& C(const wchar_t* name, int index = -1) {
+        return F().Get<T>(name, index);
+    }
+    static std::wstring Text(const wchar_t* name) { return RegReadText(gRegRoot, name).value_or(L"<none>"); }
+    static std::wstring Hex(const wchar_t* name) {
+        const auto b = RegReadBytes(gRegRoot, name);
+        return b ? BytesToHex(*b) : L"<none>";
+    }
+    void Screenshot(int page, const wchar_t* state) {
+        F().imgTab_Click(page);
+        Pump(100);
+        SaveWindowScreenshot(F().hWnd(), L"frmOptions", state);
+    }
+};
+
+// Another window of the process, to see whether a key is still taken.
+struct OtherWindow {
+    HWND h = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    ~OtherWindow() {
+        ::UnregisterHotKey(h, 1);
+        ::DestroyWindow(h);
+    }
+    bool CanRegister(UINT vk) {
+        const bool ok = ::RegisterHotKey(h, 1, 0, vk);
+        ::UnregisterHotKey(h, 1);
+        return ok;
+    }
+};
+
+void PressKey(TextBox& box, UINT vk) { ::SendMessageW(box.hWnd(), WM_KEYDOWN, vk, 1); }
+
+}  // namespace
+
+TEST_F(Options, StartupProfileAndVolumeStoreAtOnce) {
+    F().imgTab_Click(1);
+    auto& load = C<CheckBox>(L"chkStartupAudio", 0);
+    auto& list = C<ComboBox>(L"cboDefaultProfile");
+    EXPECT_FALSE(list.Enabled());
+    ASSERT_TRUE(User::Click(load));
+    EXPECT_EQ(Text(L"DefaultProfile"), L"Alpha");
+    EXPECT_EQ(Hex(L"DefaultProfileNotify"), L"01");
+    ASSERT_TRUE(User::ChooseItem(list, 1));
+    EXPECT_EQ(Text(L"DefaultProfile"), L"Beta");
+    ASSERT_TRUE(User::Click(C<CheckBox>(L"chkDefaultProfileNotify")));
+    EXPECT_EQ(Hex(L"DefaultProfileNotify"), L"00");
+
+    auto& volume = C<CheckBox>(L"chkStartupAudio", 1);
+    auto& slider = C<Slider>(L"csliDefaultVolume");
+    EXPECT_FALSE(User::DragTo(slider, 40));  // off: the slider only shows the present volume
+    EXPECT_EQ(Text(L"DefaultVolume"), L"<none>");
+    ASSERT_TRUE(User::Click(volume));
+    EXPECT_EQ(Hex(L"DefaultVolumeNotify"), L"01");
+    ASSERT_TRUE(User::DragTo(slider, 40));
+    EXPECT_EQ(Text(L"DefaultVolume"), L"40");
+    EXPECT_EQ(F().Ctl(L"lblStartupAudioVolume").Caption().substr(0, 6), L"40% / ");
+    Screenshot(1, L"startup");
+
+    // A fresh window shows what is stored.
+    F().Unload();
+    TrayOpeners().options();
+    EXPECT_EQ(C<CheckBox>(L"chkStartupAudio", 0).Value(), 1);
+    EXPECT_EQ(C<ComboBox>(L"cboDefaultProfile").List(C<ComboBox>(L"cboDefaultProfile").ListIndex()), L"Beta");
+    EXPECT_EQ(C<CheckBox>(L"chkDefaultProfileNotify").Value(), 0);
+    EXPECT_EQ(C<Slider>(L"csliDefaultVolume").Value(), 40);
+    EXPECT_EQ(Text(L"DefaultVolume"), L"40");
+
+    F().imgTab_Click(1);
+    ASSERT_TRUE(User::Click(C<CheckBox>(L"chkStartupAudio", 0)));
+    ASSERT_TRUE(User::Click(C<CheckBox>(L"chkStartupAudio", 1)));
+    for (const wchar_t* name : {L"DefaultProfile", L"DefaultProfileNotify", L"DefaultVolume", L"DefaultVolumeNotify"})
+        EXPECT_FALSE(RegRead(gRegRoot, name)) << name;
+    EXPECT_FALSE(C<CheckBox>(L"chkDefaultVolumeNotify").Enabled());
+}
+
+TEST_F(Options, InterfaceSettingsTakeEffect) {
+    gIsWin10 = true;
+    F().Unload();
+    TrayOpeners().options();
+    F().imgTab_Click(2);
+    ASSERT_TRUE(User::Click(C<CheckBox>(L"chkLegacyIconsUnderWin10")));
+    EXPECT_EQ(Hex(L"Win10LegacyIcons"), L"01");
+
+    ASSERT_TRUE(User::DragTo(C<Slider>(L"csliWheelIncrement"), 5));
+    EXPECT_EQ(Text(L"SliderWheelIncrement"), L"5");
+    EXPECT_EQ(gWheelIncrement, 5);
+
+    auto& size = C<ComboBox>(L"cboInterfaceFontSize");
+    EXPECT_EQ(size.List(0), L"<Use System Size>");
+    ASSERT_EQ(size.List(7), L"12");
+    ASSERT_TRUE(User::ChooseItem(size, 7));
+    EXPECT_EQ(Text(L"UIFontSize"), L"12");
+    ASSERT_TRUE(gUIFont);
+    EXPECT_EQ(gUIFont->size, 12);
+    ASSERT_NE(F().Ctl(L"cmdClose").Font(), nullptr);
+    EXPECT_EQ(F().Ctl(L"cmdClose").Font()->size, 12);
+    auto& face = C<ComboBox>(L"cboInterfaceFontName");
+    ASSERT_GT(face.ListCount(), 1);
+    ASSERT_TRUE(User::ChooseItem(face, 1));
+    EXPECT_EQ(Text(L"UIFont"), face.List(1));
+    EXPECT_EQ(gUIFont->name, face.List(1));
+    Screenshot(2, L"interface");
+    ASSERT_TRUE(User::ChooseItem(size, 0));
+    ASSERT_TRUE(User::ChooseItem(face, 0));
+    EXPECT_FALSE(RegRead(gRegRoot, L"UIFontSize"));
+    EXPECT_FALSE(RegRead(gRegRoot, L"UIFont"));
+
+    // A stored size the list lacks shows the system entry and leaves the face alone.
+    RegWrite(gRegRoot, L"UIFontSize", std::wstring(L"5"));
+    RegWrite(gRegRoot, L"UIFont", face.List(1));
+    F().Unload();
+    TrayOpeners().options();
+    EXPECT_EQ(C<ComboBox>(L"cboInterfaceFontSize").ListIndex(), 0);
+    EXPECT_EQ(C<ComboBox>(L"cboInterfaceFontName").ListIndex(), 1);
+    gWheelIncrement = 0;
+}
+
+TEST_F(Options, ACapturedShortcutReplacesTheOldKeyAtOnce) {
+    ASSERT_TRUE(form_->HotkeysEnabled());
+    F().imgTab_Click(3);
+    auto& box = C<TextBox>(L"txtShortcuts", 0);
+    OtherWindow other;
+    PressKey(box, VK_F7);
+    EXPECT_EQ(Hex(L"Shortcut0"), L"7600");
+    EXPECT_EQ(box.Tag(), L"76|00");
+    EXPECT_FALSE(other.CanRegister(VK_F7));
+    PressKey(box, VK_F8);
+    EXPECT_EQ(Hex(L"Shortcut0"), L"7700");
+    EXPECT_TRUE(other.CanRegister(VK_F7));
+    EXPECT_FALSE(other.CanRegister(VK_F8));
+    Screenshot(3, L"shortcuts");
+    PressKey(box, VK_DELETE);
+    EXPECT_EQ(box.Text(), L"");
+    EXPECT_FALSE(RegRead(gRegRoot, L"Shortcut0"));
+    EXPECT_TRUE(other.CanRegister(VK_F8));
+}
+
+TEST_F(Options, StepBoxesStayInRangeAndDropTheDefault) {
+    F().imgTab_Click(3);
+    auto& plus = C<CommandButton>(L"cmdStepPlus", 0);
+    auto& minus = C<CommandButton>(L"cmdStepMinus", 0);
+    auto& box = C<TextBox>(L"txtPlayBackMasterVolumeIncreaseStep");
+    EXPECT_EQ(box.Text(), L"2%");
+    ASSERT_TRUE(User::Click(plus));
+    EXPECT_EQ(Text(L"PlayBackMasterVolumeIncreaseStep"), L"3");
+    EXPECT_EQ(box.Text(), L"3%");
+    ASSERT_TRUE(User::Click(minus));
+    EXPECT_FALSE(RegRead(gRegRoot, L"PlayBackMasterVolumeIncreaseStep"));
+    for (int i = 0; i < 3; ++i) User::Click(minus);
+    EXPECT_EQ(Text(L"PlayBackMasterVolumeIncreaseStep"), L"1");
+    for (int i = 0; i < 12; ++i) User::Click(C<CommandButton>(L"cmdStepPlus", 3));
+    EXPECT_EQ(Text(L"MicVolumeDecreaseStep"), L"10");
+    EXPECT_EQ(C<TextBox>(L"txtMicVolumeDecreaseStep").Text(), L"10%");
+}
+
+TEST_F(Options, AutostartOptionsWriteTheRunValue) {
+    F().imgTab_Click(1);
+    DisableAutostart(0);
+    auto& user = C<OptionButton>(L"optStartupAuto", 1);
+    ASSERT_TRUE(User::ChooseOption(user));
+    std::wstring command;
+    EXPECT_NE(FindRunValue(command), L"");
+    EXPECT_TRUE(user.Value());
+    ASSERT_TRUE(User::ChooseOption(C<OptionButton>(L"optStartupAuto", 0)));
+    EXPECT_EQ(FindRunValue(command), L"");
+    EXPECT_FALSE(C<OptionButton>(L"optStartupAuto", 3).Visible());
+}
+
+TEST_F(Options, UninstallAsksAndNoKeepsEverything) {
+    RegWrite(gRegRoot, L"Keep", std::wstring(L"me"));
+    Screenshot(0, L"general");
+    kaltest::DialogAnswerer answer;
+    answer.button = IDNO;
+    answer.Run([&] { User::Click(F().Ctl(L"cmdUninstall")); });
+    ASSERT_EQ(answer.seen.size(), 1u);
+    EXPECT_EQ(answer.seen[0].title, L"Uninstall Kalvenor");
+    EXPECT_NE(answer.seen[0].text.find(L"Do you confirm the uninstall operation?"), std::wstring::npos);
+    EXPECT_EQ(Text(L"Keep"), L"me");
+    EXPECT_NE(OptionsForm(), nullptr);
+}
+
+TEST_F(Options, RestoreRefreshesTheWindowAndTheProgram) {
+    RegWrite(gRegRoot, L"SliderWheelIncrement", std::wstring(L"4"));
+    RegWrite(gRegRoot, L"Shortcut1", Bytes{VK_F9, 0});
+    RegWrite(gRegRoot, L"DefaultVolume", std::wstring(L"33"));
+    const std::wstring file = GetTempFolder() + L"options-restore.kbf";
+    ASSERT_EQ(WriteBackupFile(file), L"");
+    RegDeleteTree(gRegRoot, L"");
+    Store(L"Other", L"Shortcut", L"0000");
+
+    kaltest::DialogAnswerer answer;
+    answer.fileName = file;
+    answer.button = IDYES;
+    answer.Run([&] { F().cmdRestore_Click(); });
+    ::SetCurrentDirectoryW(GetTempFolder().c_str());
+    ::DeleteFileW(file.c_str());
+    ASSERT_EQ(answer.seen.size(), 3u);
+    EXPECT_EQ(answer.seen[2].text, L"Restore operation successful.");
+    EXPECT_EQ(gWheelIncrement, 4);
+    EXPECT_EQ(C<Slider>(L"csliWheelIncrement").Value(), 4);
+    EXPECT_EQ(C<Slider>(L"csliDefaultVolume").Value(), 33);
+    EXPECT_NE(C<TextBox>(L"txtShortcuts", 1).Text(), L"");
+    EXPECT_EQ(form_->ProfileNames(), (std::vector<std::wstring>{L"Alpha", L"Beta"}));
+    OtherWindow other;
+    EXPECT_FALSE(other.CanRegister(VK_F9));
+    // The refresh wrote nothing back.
+    EXPECT_FALSE(RegRead(gRegRoot, L"DefaultVolumeNotify"));
+    gWheelIncrement = 0;
+}
+
+// Run by the test below in a child process of a limited user; skipped otherwise.
+TEST(OptionsChild, UninstallOfALimitedUser) {
+    if (!::GetEnvironmentVariableW(L"KALVENOR_OPTIONS_CHILD", nullptr, 0)) GTEST_SKIP();
+    TestSettingsRoot settings(kTrayRoot);
+    RegWrite(gRegRoot, L"Keep", std::wstring(L"me"));
+    ShowOptions();
+    ASSERT_NE(OptionsForm(), nullptr);
+    frmOptions& form = *OptionsForm();
+    EXPECT_FALSE(form.Ctl(L"optStartupAuto", 0).Enabled());
+    EXPECT_FALSE(form.Ctl(L"optStartupAuto", 1).Enabled());
+    EXPECT_TRUE(form.Get<OptionButton>(L"optStartupAuto", 2).Value());
+    form.imgTab_Click(1);
+    Pump(100);
+    SaveWindowScreenshot(form.hWnd(), L"frmOptions", L"startup-limited-user");
+    form.cmdUninstall_Click();  // the parent answers the box
+    EXPECT_EQ(RegReadText(gRegRoot, L"Keep"), L"me");
+    form.Unload();
+}
+
+TEST(OptionsLimitedUser, UninstallIsRefusedWhileTheTaskIsOutOfReach) {
+    const std::wstring policyPath = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+    HKEY policy = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, policyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &policy,
+                                nullptr),
+              ERROR_SUCCESS);
+    const auto savedLua = RegRead(L"HKEY_LOCAL_MACHINE\\" + policyPath, L"EnableLUA");
+    DWORD lua = 1;
+    ::RegSetValueExW(policy, L"EnableLUA", 0, REG_DWORD, reinterpret_cast<BYTE*>(&lua), sizeof lua);
+    DisableAutostart(0);
+    EnableAutostart(2);
+
+    HANDLE own = nullptr, limited = nullptr;
+    TOKEN_LINKED_TOKEN linked{};
+    DWORD size = 0;
+    ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, &own);
+    ::GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &size);
+    ::DuplicateTokenEx(linked.LinkedToken, MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary, &limited);
+    ::SetEnvironmentVariableW(L"KALVENOR_OPTIONS_CHILD", L"1");
+    const kaltest::ChildRun run = kaltest::RunChild(
+        kaltest::OwnExecutable(), L"--gtest_filter=OptionsChild.UninstallOfALimitedUser", {.token = limited});
+    ::SetEnvironmentVariableW(L"KALVENOR_OPTIONS_CHILD", nullptr);
+    if (limited) ::CloseHandle(limited);
+    if (linked.LinkedToken) ::CloseHandle(linked.LinkedToken);
+    if (own) ::CloseHandle(own);
+
+    DisableAutostart(0);
+    if (savedLua) {
+        const Bytes& b = std::get<Bytes>(*savedLua);
+        ::RegSetValueExW(policy, L"EnableLUA", 0, REG_DWORD, b.data(), static_cast<DWORD>(b.size()));
+    } else {
+        ::RegDeleteValueW(policy, L"EnableLUA");
+    }
+    ::RegCloseKey(policy);
+
+    ASSERT_TRUE(limited);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+    ASSERT_EQ(run.boxes.size(), 1u);
+    EXPECT_EQ(run.boxes[0].caption, L"Uninstall Kalvenor");
+    EXPECT_EQ(run.boxes[0].text,
+              L"The current autostart option can only be removed by an Admin account, but Kalvenor is running with just "
+              L"normal user rights. Please restart Kalvenor elevated.\r\n\r\nUninstall operation aborted.");
+}

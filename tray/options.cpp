@@ -1,0 +1,274 @@
+// The options window: its frame, the tabs, loading and closing, and the General page
+// (uninstall, backup and restore).
+#include "tray/options.h"
+
+#include <memory>
+
+#include "startup/autostart.h"
+#include "startup/globals.h"
+#include "startup/registry.h"
+#include "startup/utility.h"
+#include "toolkit/font.h"
+#include "toolkit/utility.h"
+#include "tray/backup.h"
+#include "tray/hotkeys.h"
+#include "tray/mainform.h"
+#include "tray/options_design.h"
+#include "tray/portable/trayrules.h"
+#include "tray/trayicon.h"
+
+namespace kal {
+
+const wchar_t* const kStepBoxNames[frmOptions::kStepCount] = {
+    L"PlayBackMasterVolumeIncreaseStep", L"PlayBackMasterVolumeDecreaseStep", L"MicVolumeIncreaseStep",
+    L"MicVolumeDecreaseStep"};
+
+namespace {
+
+constexpr int kCursorArrow = 32512;
+constexpr LONG kPushLike = 0x1000;
+constexpr wchar_t kUninstallTitle[] = L"Uninstall Kalvenor";
+
+std::unique_ptr<frmOptions> gOptionsInstance;
+frmOptions* gOptionsForm = nullptr;
+
+constexpr wchar_t kProfileNotifyTip[] =
+    L"When this option is active, Kalvenor informs the user of\r\n"
+    L"every successful profile loading at startup.\r\n"
+    L"Leave this button unpressed if you want Kalvenor to only\r\n"
+    L"give notifications about failed default profile loading attempts.";
+constexpr wchar_t kVolumeNotifyTip[] =
+    L"When this option is active, Kalvenor reminds the user\r\n"
+    L"that it automatically set master volume at startup.\r\n"
+    L"Leave this button unpressed if you don't want to be informed.";
+
+constexpr wchar_t kPreviewText[] =
+    L"Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod tempor incididunt ut labore.\r\n\r\n"
+    L"Ut enim ad minim veniam, quis nostrud exercitation ullamco laboris nisi ut aliquip ex ea commodo.\r\n\r\n"
+    L"Duis aute irure dolor in reprehenderit in voluptate velit esse cillum dolore eu fugiat nulla pariatur.\r\n\r\n"
+    L"Excepteur sint occaecat cupidatat non proident, sunt in culpa qui officia deserunt mollit anim.\r\n\r\n"
+    L"Sed ut perspiciatis unde omnis iste natus error sit voluptatem accusantium doloremque laudantium.";
+
+COLORREF SystemColour(int index) { return ::GetSysColor(index); }
+
+}  // namespace
+
+frmOptions* OptionsForm() { return gOptionsForm; }
+
+void ShowOptions() {
+    // A closed window is made anew; its object is released here, outside its own handlers.
+    if (gOptionsInstance && !gOptionsInstance->Loaded()) gOptionsInstance.reset();
+    if (!gOptionsInstance) gOptionsInstance = std::make_unique<frmOptions>();
+    try {
+        gOptionsInstance->Show();
+        ::SetForegroundWindow(gOptionsInstance->hWnd());
+    } catch (...) {
+        gOptionsInstance->Unload();
+    }
+}
+
+frmOptions::frmOptions() : Form(L"frmOptions") {
+    Design(FormLayout(L"Options", kOptionsWidth, kOptionsHeight), OptionsControls());
+}
+
+frmOptions::~frmOptions() { Unload(); }
+
+// ---- Loading and closing ----
+
+void frmOptions::OnLoad() {
+    gOptionsForm = this;
+    currentTab_ = 0;
+    SetIcon(hWnd(), kProgramIcon);
+    if (!gUIFont) gUIFont = GetSystemFont();
+    ApplySystemFont(this);
+    ApplyWheelIncrement(*this);
+    WireEvents();
+
+    for (int n = 0; n < 6; ++n) SubclassControl(Get<TextBox>(L"txtShortcuts", n));
+    SetWindowStyleBit(Ctl(L"chkDefaultProfileNotify").hWnd(), true, kPushLike);
+    SetWindowStyleBit(Ctl(L"chkDefaultVolumeNotify").hWnd(), true, kPushLike);
+    ShowShortcutsAndSteps();
+    SetupStartupAutoControls();
+    if (gToolTip) {
+        gToolTip->AddTool(Ctl(L"chkDefaultProfileNotify").hWnd(), kProfileNotifyTip);
+        gToolTip->AddTool(Ctl(L"chkDefaultVolumeNotify").hWnd(), kVolumeNotifyTip);
+    }
+    SetupStartupAudioControls(true);
+    FillFontLists();
+    Ctl(L"lblInterfaceFontPreview").SetCaption(kPreviewText);
+    SetupFontControls();
+    SetupLegacyIconsControl();
+    ShowWheelIncrement();
+
+    for (int i = 0; i < kTabCount; ++i) {
+        auto& page = Get<PictureBox>(L"pctTabContent", i);
+        page.Cls();
+        RECT edge{0, 0, TwipsToPixelsX(page.Width()), TwipsToPixelsY(page.Height())};
+        ::DrawEdge(page.hDC(), &edge, EDGE_RAISED, BF_RECT);
+        page.Refresh();
+        page.SetVisible(i == currentTab_);
+        for (HWND h : {Ctl(L"rectTab", i).Window(), page.Window()}) {
+            try {
+                MSubclass::AttachMessage(this, h, WM_MOUSEMOVE);
+                hooked_.push_back(h);
+            } catch (...) {
+                // Without it the tabs only lose their highlight.
+            }
+        }
+    }
+    ResetTabHighlight();
+}
+
+void frmOptions::OnActivate() { SetMouseCursor(kCursorArrow); }
+
+void frmOptions::OnUnload() {
+    for (HWND h : hooked_) MSubclass::DetachMessage(this, h, WM_MOUSEMOVE);
+    hooked_.clear();
+    for (int n = 0; n < 6; ++n) UnsubclassControl(Get<TextBox>(L"txtShortcuts", n));
+    if (gOptionsForm == this) gOptionsForm = nullptr;
+}
+
+void frmOptions::WireEvents() {
+    for (int i = 0; i < kTabCount; ++i) Ctl(L"rectTab", i).Click = [this, i] { imgTab_Click(i); };
+    Ctl(L"cmdClose").Click = [this] { Unload(); };
+    Ctl(L"cmdUninstall").Click = [this] { cmdUninstall_Click(); };
+    Ctl(L"cmdBackup").Click = [this] { cmdBackup_Click(); };
+    Ctl(L"cmdRestore").Click = [this] { cmdRestore_Click(); };
+    for (int i = 0; i < 2; ++i) Ctl(L"chkStartupAudio", i).Click = [this, i] { chkStartupAudio_Click(i); };
+    for (int i = 0; i < 4; ++i) Ctl(L"optStartupAuto", i).Click = [this, i] { optStartupAuto_Click(i); };
+    WirePageEvents();
+}
+
+// ---- Tabs ----
+
+void frmOptions::imgTab_Click(int index) {
+    if (index < 0 || index >= kTabCount || index == currentTab_) return;
+    Ctl(L"pctTabContent", index).SetVisible(true);
+    Ctl(L"pctTabContent", currentTab_).SetVisible(false);
+    currentTab_ = index;
+    ResetTabHighlight();
+}
+
+void frmOptions::DrawTab(int index, COLORREF colour) {
+    auto& tab = Get<PictureBox>(L"rectTab", index);
+    tab.SetBackColor(colour);
+    tab.Cls();
+    HDC dc = tab.hDC();
+    RECT rect{0, 0, TwipsToPixelsX(tab.Width()), TwipsToPixelsY(tab.Height())};
+    ::DrawEdge(dc, &rect, index == currentTab_ ? EDGE_RAISED : EDGE_ETCHED, BF_RECT);
+    const HGDIOBJ old = gUIFont ? ::SelectObject(dc, gUIFont->Handle()) : nullptr;
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, SystemColour(COLOR_BTNTEXT));
+    const std::wstring caption = tab.Caption();
+    ::DrawTextW(dc, caption.c_str(), -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    if (old) ::SelectObject(dc, old);
+    tab.Refresh();
+}
+
+void frmOptions::ResetTabHighlight() {
+    hoverTab_ = -1;
+    for (int i = 0; i < kTabCount; ++i)
+        DrawTab(i, SystemColour(i == currentTab_ ? COLOR_BTNFACE : COLOR_SCROLLBAR));
+}
+
+LRESULT frmOptions::WindowProc(HWND hWnd, UINT, WPARAM, LPARAM) {
+    try {
+        int over = -1;
+        for (int i = 0; i < kTabCount; ++i)
+            if (Ctl(L"rectTab", i).Window() == hWnd) over = i;
+        if (over == hoverTab_) return 0;
+        ResetTabHighlight();
+        if (over >= 0 && over != currentTab_) {
+            DrawTab(over, SystemColour(COLOR_INFOBK));
+            hoverTab_ = over;
+        }
+    } catch (...) {
+    }
+    return 0;
+}
+
+bool frmOptions::HandleMessage(UINT msg, WPARAM, LPARAM, LRESULT&) {
+    if (msg == WM_MOUSEMOVE && hoverTab_ >= 0) ResetTabHighlight();
+    return false;
+}
+
+// ---- General page ----
+
+void frmOptions::cmdUninstall_Click() {
+    if (!Ctl(L"optStartupAuto", 0).Enabled()) {
+        ::MessageBoxW(hWnd(),
+                      L"The current autostart option can only be removed by an Admin account, but Kalvenor is running "
+                      L"with just normal user rights. Please restart Kalvenor elevated.\r\n\r\nUninstall operation "
+                      L"aborted.",
+                      kUninstallTitle, MB_OK | MB_ICONERROR);
+        return;
+    }
+    if (::MessageBoxW(hWnd(),
+                      L"This procedure is about to remove any trace of Kalvenor from your system, including all your "
+                      L"settings and profiles,  and the effects can't be undone. If you plan to use Kalvenor again later "
+                      L"or on another machine, it's advised that you perform a backup. If you proceed now, all data will "
+                      L"be wiped without further notice.\r\n\r\nDo you confirm the uninstall operation?",
+                      kUninstallTitle, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+        return;
+    RegDeleteTree(gRegRoot, L"");
+    DisableAutostart(0);
+    ::MessageBoxW(hWnd(),
+                  L"All data has been wiped. Kalvenor will now close so that you can manually delete the file from the "
+                  L"system. Thank you for using Kalvenor.",
+                  kUninstallTitle, MB_OK | MB_ICONINFORMATION);
+    std::wstring command = L"Explorer /e,/select,\"" + AppFolder() + L"\\" + AppExeName() + L".exe\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process{};
+    if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    }
+    if (frmKalvenor* main = MainTrayForm()) main->mnuClose_Click();
+    else Unload();
+}
+
+void frmOptions::cmdBackup_Click() { BackupSettings(hWnd()); }
+
+void frmOptions::cmdRestore_Click() {
+    if (!RestoreSettings(hWnd())) return;
+    RefreshAfterRestore();
+    ::MessageBoxW(hWnd(), L"Restore operation successful.", kRestoreTitle, MB_OK | MB_ICONINFORMATION);
+}
+
+void frmOptions::RefreshAfterRestore() {
+    // The controls show the restored settings without writing anything back, so the key stays
+    // exactly as the file has it.
+    SetupStartupAudioControls(true);
+    SetupFontControls();
+    ApplyInterfaceFont();
+    gWheelIncrement = ParseWheelIncrement(RegReadText(gRegRoot, L"SliderWheelIncrement").value_or(L"1"));
+    ShowWheelIncrement();
+    for (Form* f : LoadedForms()) ApplyWheelIncrement(*f);
+    ShowShortcutsAndSteps();
+    frmKalvenor* main = MainTrayForm();
+    if (main && main->HotkeysEnabled()) RegisterMenuHotkeys(main->hWnd());
+    for (Form* f : LoadedForms())
+        if (auto* menus = dynamic_cast<IMenuOwner*>(f)) menus->UpdateMenus();
+}
+
+void frmOptions::ShowShortcutsAndSteps() {
+    UpdatingScope quiet(*this);
+    for (int n = 0; n < 6; ++n) {
+        const Bytes key = FixedShortcutKey(n);
+        auto& box = Get<TextBox>(L"txtShortcuts", n);
+        box.SetTag(key[0] == 0 ? L"" : CaptureTag(key[0], key[1]));
+        box.SetText(key[0] == 0 ? L"" : KeyCodeToString(key[0], key[1]));
+    }
+    for (int k = 0; k < kStepCount; ++k) {
+        TextBox& box = StepBox(k);
+        box.SetTag(RegReadText(gRegRoot, kStepBoxNames[k]).value_or(L"2"));
+        ShowStepText(box);
+    }
+}
+
+TextBox& frmOptions::StepBox(int k) const { return Get<TextBox>(std::wstring(L"txt") + kStepBoxNames[k]); }
+
+}  // namespace kal
