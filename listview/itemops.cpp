@@ -45,6 +45,21 @@ void zephListViewCtl::SetItemInfo(LVITEMW item, const std::wstring& text) {
     ::UpdateWindow(list_);
 }
 
+std::wstring zephListViewCtl::ItemText(int item0, int subItem) const {
+    LVITEMW item;
+    std::wstring text;
+    GetItemInfo(item0, LVIF_TEXT, subItem, item, &text);
+    return text;
+}
+
+void zephListViewCtl::SetItemText(int item0, int subItem, const std::wstring& text) {
+    LVITEMW item{};
+    item.mask = LVIF_TEXT;
+    item.iItem = item0;
+    item.iSubItem = subItem;
+    SetItemInfo(item, text);
+}
+
 bool zephListViewCtl::GetItemStateBit(int item0, UINT bit) const {
     return (static_cast<UINT>(Send(LVM_GETITEMSTATE, static_cast<WPARAM>(item0), bit)) & bit) != 0;
 }

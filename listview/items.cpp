@@ -109,14 +109,19 @@ std::int32_t cListItems::CountPerPage() const {
 
 // ---- cListItem ----
 
-cListItem::Resolved cListItem::ResolveOwner() const {
-    zephListViewCtl& c = ListViewOwner(owner_, L"cListItems");
-    const std::int32_t index = c.ItemIndexFromId(id_);
-    ListItemRecord* record = index > 0 ? c.Record(id_) : nullptr;
-    if (!record) RaiseListViewError(kLvNoListItem, L"cListItems");
+ResolvedItem ResolveItem(HWND owner, LPARAM id, std::int32_t serial, const wchar_t* unloaded, const wchar_t* gone,
+                         const wchar_t* changed) {
+    zephListViewCtl& c = ListViewOwner(owner, unloaded);
+    const std::int32_t index = c.ItemIndexFromId(id);
+    ListItemRecord* record = index > 0 ? c.Record(id) : nullptr;
+    if (!record) RaiseListViewError(kLvNoListItem, gone);
     // A later item whose record took the same address.
-    if (record->Serial != serial_) RaiseListViewError(kLvNoListItem, L"cListItem");
+    if (record->Serial != serial) RaiseListViewError(kLvNoListItem, changed);
     return {c, *record, index};
+}
+
+cListItem::Resolved cListItem::ResolveOwner() const {
+    return ResolveItem(owner_, id_, serial_, L"cListItems", L"cListItems", L"cListItem");
 }
 
 std::wstring cListItem::ToolTipText() const { return ResolveOwner().record.ToolTipText; }
@@ -124,18 +129,12 @@ void cListItem::SetToolTipText(const std::wstring& text) { ResolveOwner().record
 
 std::wstring cListItem::Text() const {
     const Resolved r = ResolveOwner();
-    LVITEMW item;
-    std::wstring text;
-    r.control.GetItemInfo(r.index - 1, LVIF_TEXT, 0, item, &text);
-    return text;
+    return r.control.ItemText(r.index - 1, 0);
 }
 
 void cListItem::SetText(const std::wstring& text) {
     const Resolved r = ResolveOwner();
-    LVITEMW item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = r.index - 1;
-    r.control.SetItemInfo(item, text);
+    r.control.SetItemText(r.index - 1, 0, text);
 }
 
 std::wstring cListItem::Key() const { return ResolveOwner().record.Key; }
@@ -290,6 +289,11 @@ void cListItem::SetTop(float top) {
 float cListItem::Left() const {
     const Resolved r = ResolveOwner();
     return r.control.PixelsToScale(Position(r.control, r.index).x, 0).first;
+}
+
+cSubItems cListItem::SubItems() const {
+    ResolveOwner();
+    return cSubItems(owner_, id_, serial_);
 }
 
 void cListItem::SetLeft(float left) {

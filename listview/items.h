@@ -13,6 +13,7 @@
 #include <string>
 
 #include "listview/portable/listarg.h"
+#include "listview/subitems.h"
 #include "toolkit/font.h"
 
 namespace kal {
@@ -40,6 +41,7 @@ struct ListItemRecord {
 };
 
 class cListItem;
+struct ResolvedItem;
 
 class cListItems {
 public:
@@ -114,16 +116,14 @@ public:
     void SetTop(float top);
     float Left() const;
     void SetLeft(float left);
+    // The texts under the further columns.
+    cSubItems SubItems() const;
 
     HWND Owner() const { return owner_; }
     std::int32_t Serial() const { return serial_; }
 
 private:
-    struct Resolved {
-        zephListViewCtl& control;
-        ListItemRecord& record;
-        std::int32_t index;  // 1-based
-    };
+    using Resolved = ResolvedItem;
     Resolved ResolveOwner() const;
     // A number field of the item (image, indent) under its mask.
     std::int32_t ItemNumber(UINT mask, int LVITEMW::*field) const;
@@ -134,6 +134,17 @@ private:
     LPARAM id_;
     std::int32_t serial_;
 };
+
+// A proxy's item found again: its control, record and 1-based index. Error 1 (source
+// `unloaded`) when the control is gone, error 3 when the item is gone (source `gone`) or a
+// later item took its record's address (source `changed`).
+struct ResolvedItem {
+    zephListViewCtl& control;
+    ListItemRecord& record;
+    std::int32_t index;
+};
+ResolvedItem ResolveItem(HWND owner, LPARAM id, std::int32_t serial, const wchar_t* unloaded, const wchar_t* gone,
+                         const wchar_t* changed);
 
 // The next serial of an item (groups and work areas draw from the same counter).
 std::int32_t NextItemId();

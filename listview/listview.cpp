@@ -90,7 +90,7 @@ LRESULT CALLBACK zephListViewCtl::HostProc(HWND hWnd, UINT msg, WPARAM wParam, L
             if (self->Resize) self->Resize();
             return 0;
         case WM_SETFOCUS:
-            if (self->list_) ::SetFocus(self->list_);
+            self->PassFocus();
             return 0;
         case WM_DESTROY:
             // Destroyed with its container: the list goes first, letting its records go.
@@ -143,6 +143,7 @@ bool zephListViewCtl::CreateListView() {
     defaultIconSpaceY_ = HIWORD(spacing);
     if (TakesVersionMessage(version_)) Send(CCM_SETVERSION, static_cast<WPARAM>(version_.major));
     SetWindowProp(list_, kListViewObjectProp, reinterpret_cast<std::intptr_t>(this));
+    AttachListMessages();
     return true;
 }
 
@@ -150,6 +151,7 @@ void zephListViewCtl::DestroyListView() {
     if (list_) {
         // Each deletion notice lets its record go.
         Send(LVM_DELETEALLITEMS);
+        DetachListMessages();
         RemoveWindowProp(list_, kListViewObjectProp);
         ::ShowWindow(list_, SW_HIDE);
         ::DestroyWindow(list_);
@@ -158,6 +160,8 @@ void zephListViewCtl::DestroyListView() {
     // Whatever the list did not report is gone with it.
     records_.clear();
     itemKeys_.clear();
+    columns_.clear();
+    editing_ = false;
 }
 
 void zephListViewCtl::OnHostDestroyed() { DestroyListView(); }
@@ -266,8 +270,10 @@ void zephListViewCtl::ApplyBackgroundPicture() {
     if (!list_) return;
     LVBKIMAGEW image{};
     if (d_.BackgroundPicture.empty()) {
+        // No picture: the one shown goes, and item texts get their background back.
         image.ulFlags = LVBKIF_SOURCE_NONE;
         Send(LVM_SETBKIMAGEW, 0, reinterpret_cast<LPARAM>(&image));
+        ApplyColours();
         return;
     }
     std::wstring name = d_.BackgroundPicture;
@@ -309,6 +315,8 @@ void zephListViewCtl::ApplyAll() {
     SetStyleFlag(LVS_NOCOLUMNHEADER, d_.NoColumnHeaders);
     SetListExFlag(LVS_EX_SUBITEMIMAGES, d_.SubItemImages);
     SetListExFlag(LVS_EX_HEADERDRAGDROP, d_.HeaderDragDrop);
+    // Icon spacing set before the list window existed.
+    if (iconSpaceX_ >= 1 || iconSpaceY_ >= 1) ApplyIconSpacing();
 }
 
 // ---- Scale ----

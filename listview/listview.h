@@ -18,18 +18,24 @@
 #include <string>
 #include <utility>
 
+#include <vector>
+
+#include "listview/columns.h"
 #include "listview/comctl.h"
 #include "listview/items.h"
 #include "listview/portable/design.h"
 #include "startup/keyed.h"
 #include "toolkit/font.h"
 #include "toolkit/propbag.h"
+#include "toolkit/subclass.h"
 
 namespace kal {
 
 inline constexpr wchar_t kListViewObjectProp[] = L"zephListViewCtl:ObjectPtr";
 
-class zephListViewCtl {
+class zephImageList;
+
+class zephListViewCtl : private ISubclass {
 public:
     zephListViewCtl();
     zephListViewCtl(const zephListViewCtl&) = delete;
@@ -55,6 +61,33 @@ public:
     std::function<void(const std::wstring&)> PropertyChanged;
     // Raised when the control window changes size (the list has followed it).
     std::function<void()> Resize;
+
+    // ---- Events of the list window. Item indexes are 1-based; coordinates are in ScaleMode
+    // units; button 1 left, 2 right, 4 middle; shift state Shift 1, Ctrl 2, Alt 4. A handler
+    // that throws loses only its own event. ----
+    // A label edit ends with a new text; cancel keeps the old one. Not raised when the user
+    // cancels the edit.
+    std::function<void(bool& cancel, const std::wstring& newText, cListItem item)> AfterLabelEdit;
+    // A label edit is about to open; cancel prevents it.
+    std::function<void(bool& cancel, cListItem item)> BeforeLabelEdit;
+    // A click (left or right) or double click beside the items.
+    std::function<void()> Click;
+    std::function<void()> DblClick;
+    std::function<void(cColumn column)> ColumnClick;
+    // A click (left or right) or double click on an item.
+    std::function<void(cListItem item)> ItemClick;
+    std::function<void(cListItem item)> ItemDblClick;
+    // The list receives the key or character as the handler leaves it (0 for none).
+    std::function<void(std::int16_t& keyCode, std::int16_t& shift)> KeyDown;
+    std::function<void(std::int16_t& charCode)> KeyPress;
+    std::function<void(std::int16_t& keyCode, std::int16_t& shift)> KeyUp;
+    // Raised on a button press in the list, before the list acts on it.
+    std::function<void(std::int16_t button, std::int16_t shift, float x, float y)> MouseDown;
+    std::function<void(std::int16_t button, std::int16_t shift, float x, float y)> MouseMove;
+    // Raised after a click was reported (ItemClick or Click), with the pressed button.
+    std::function<void(std::int16_t button, std::int16_t shift, float x, float y)> MouseUp;
+    std::function<void(std::int32_t index)> ItemSelected;
+    std::function<void(std::int32_t index)> ItemUnselected;
 
     // ---- Appearance and behaviour ----
     const UIFont& Font() const { return font_; }
@@ -161,12 +194,39 @@ public:
     std::int32_t OriginY() const;
     void Refresh();
 
+    // ---- Columns ----
+    cColumns Columns() const { return cColumns(list_); }
+    // Sizes the column (0-based; -1 every column) to fit its texts and its caption.
+    void AutoResizeColumn(std::int32_t column);
+
+    // ---- Arrangement, scrolling, icon spacing and image lists ----
+    // Arranges the icons (an LVA_ code).
+    void Arrange(std::int32_t code);
+    // Scrolls by the offset in pixels.
+    void Scroll(std::int32_t x, std::int32_t y);
+    // Icon spacing in pixels; a value below 1 keeps the list's own spacing on that axis.
+    std::int32_t IconSpaceX() const { return iconSpaceX_; }
+    void SetIconSpaceX(std::int32_t pixels);
+    std::int32_t IconSpaceY() const { return iconSpaceY_; }
+    void SetIconSpaceY(std::int32_t pixels);
+    // One of the image lists: 0 large icons, 1 small icons, 2 state icons, 0x8000 column
+    // headers, 0x8001 tile view. The caller keeps the list alive while the control uses it. A
+    // null list (or an image-list control without images) changes nothing; another `which`
+    // does nothing.
+    void SetImageList(std::int32_t which, HIMAGELIST list);
+    void SetImageList(std::int32_t which, const zephImageList* list);
+
     // Records alive in this control (one per list item).
     std::size_t RecordCount() const { return records_.size(); }
 
 private:
     friend class cListItems;
     friend class cListItem;
+    friend class cColumns;
+    friend class cColumn;
+    friend class cSubItems;
+    friend class cSubItem;
+    friend ResolvedItem ResolveItem(HWND, LPARAM, std::int32_t, const wchar_t*, const wchar_t*, const wchar_t*);
 
     static LRESULT CALLBACK HostProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
     bool CreateListView();
@@ -195,9 +255,48 @@ private:
     template <typename T>
     void SetPictureOption(T& field, T value, const wchar_t* name);
 
-    // ---- Notifications from the list window (notify.cpp) ----
+    // ---- Notifications from the list window (notify.cpp, events.cpp) ----
     LRESULT OnNotify(NMHDR* header);
     LRESULT OnDeleteItem(NMHDR* header);
+    LRESULT OnClick(NMHDR* header);
+    LRESULT OnDblClick(NMHDR* header);
+    LRESULT OnCustomDraw(NMHDR* header);
+    LRESULT OnItemChanged(NMHDR* header);
+    LRESULT OnBeginLabelEdit(NMHDR* header);
+    LRESULT OnEndLabelEdit(NMHDR* header);
+    LRESULT OnColumnClick(NMHDR* header);
+    LRESULT OnGetInfoTip(NMHDR* header);
+
+    // ---- Input messages of the list window, through subclassing (events.cpp) ----
+    std::int32_t MsgResponse() const override;
+    void SetMsgResponse(std::int32_t) override {}
+    LRESULT WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) override;
+    void AttachListMessages();
+    void DetachListMessages();
+    // The key of a dialog manager's message that the list (or its open edit box) takes before
+    // the dialog does: Enter and the eight navigation keys.
+    static bool IsListKey(const MSG* message);
+    LRESULT OnButtonDown(HWND hWnd, UINT iMsg, LPARAM lParam);
+    // Focus arriving at the control window goes on to the open edit box, else the list.
+    void PassFocus();
+    // The item under the cursor, if any; `p` receives the cursor in list client pixels.
+    std::optional<cListItem> ItemAtCursor(POINT& p) const;
+
+    // ---- Column operations (columnops.cpp); column numbers 1-based ----
+    std::int32_t ColumnCount() const;
+    bool GetColumnInfo(std::int32_t column, LVCOLUMNW& info) const;
+    bool SetColumnInfo(std::int32_t column, const LVCOLUMNW& info);
+    bool ColumnKeyCheck(const std::wstring& key) const;
+    // Error 8 when no column has the key.
+    std::int32_t ColumnKeyLookup(const std::wstring& key) const;
+    std::int32_t ColumnIndexFromId(std::int32_t id) const;
+    std::int32_t ColumnInsert(std::int32_t id, const std::wstring& key, std::int32_t position0,
+                              const std::wstring& text, const std::optional<ListArg>& iconArgument,
+                              std::int32_t icon, float width);
+    void ColumnRemove(std::int32_t column);
+    bool IsHeaderImageIndexValid(std::int32_t image) const;
+
+    void ApplyIconSpacing();
 
     // ---- Item operations (itemops.cpp); indexes 1-based unless named 0-based ----
     // The item's fields under `mask`, its whole text too when asked for; false when the list
@@ -205,6 +304,9 @@ private:
     bool GetItemInfo(int item0, UINT mask, int subItem, LVITEMW& out, std::wstring* text = nullptr) const;
     // Sends the record back (its text when LVIF_TEXT is in the mask) and repaints.
     void SetItemInfo(LVITEMW item, const std::wstring& text = {});
+    // The text of an item (0-based) or of one of its sub-items, read and written whole.
+    std::wstring ItemText(int item0, int subItem) const;
+    void SetItemText(int item0, int subItem, const std::wstring& text);
     bool GetItemStateBit(int item0, UINT bit) const;
     void SetItemStateBit(int item0, UINT bits, bool value);
     bool ItemInsert(const std::wstring& text, std::int32_t position, std::int32_t icon, LPARAM id);
@@ -230,11 +332,20 @@ private:
     ListViewDesign d_;
     UIFont font_;
     bool creating_ = false;
-    // Large, small, state, header and tile image lists (set by the image-list members).
+    // Large, small, state, header and tile image lists (set by SetImageList).
     std::array<HIMAGELIST, 5> imageLists_{};
     WORD defaultIconSpaceX_ = 0, defaultIconSpaceY_ = 0;
     std::map<LPARAM, std::unique_ptr<ListItemRecord>> records_;
     std::map<std::wstring, LPARAM, CaseInsensitiveLess> itemKeys_;
+    // One record per header column, in column order; records past the header's count are
+    // left over from removed columns and never read.
+    std::vector<ColumnRecord> columns_;
+    std::int32_t iconSpaceX_ = 0, iconSpaceY_ = 0;
+    bool editing_ = false;
+    // The edit box of the open label edit, while subclassed.
+    HWND edit_ = nullptr;
+    POINT lastMouse_{};
+    std::int16_t lastButton_ = 0;
 };
 
 // Whether a control of this address is alive (an address read from a window property counts

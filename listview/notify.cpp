@@ -14,6 +14,15 @@ LRESULT zephListViewCtl::OnNotify(NMHDR* header) {
     static constexpr Route kRoutes[] = {
         {LVN_DELETEITEM, &zephListViewCtl::OnDeleteItem},
         // LVN_DELETEALLITEMS is answered with 0, so that each item is reported by itself.
+        {NM_CLICK, &zephListViewCtl::OnClick},
+        {NM_RCLICK, &zephListViewCtl::OnClick},
+        {NM_DBLCLK, &zephListViewCtl::OnDblClick},
+        {NM_CUSTOMDRAW, &zephListViewCtl::OnCustomDraw},
+        {LVN_ITEMCHANGED, &zephListViewCtl::OnItemChanged},
+        {LVN_BEGINLABELEDITW, &zephListViewCtl::OnBeginLabelEdit},
+        {LVN_ENDLABELEDITW, &zephListViewCtl::OnEndLabelEdit},
+        {LVN_COLUMNCLICK, &zephListViewCtl::OnColumnClick},
+        {LVN_GETINFOTIPW, &zephListViewCtl::OnGetInfoTip},
     };
     for (const Route& r : kRoutes)
         if (r.code == header->code) return (this->*r.handler)(header);

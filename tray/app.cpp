@@ -3,7 +3,9 @@
 #include <memory>
 
 #include "device/audio.h"
+#include "editor/profileform.h"
 #include "startup/steps.h"
+#include "tray/about.h"
 #include "tray/formopeners.h"
 #include "tray/mainform.h"
 #include "tray/options.h"
@@ -18,7 +20,9 @@ int RunTrayApplication() {
     TrayOpeners().volume = &ShowVolumePopup;
     TrayOpeners().downloadUpdate = &DownloadUpdate;
     TrayOpeners().redirectLine = &GetRedirect;
+    TrayOpeners().realTimeSettings = &ShowRealTimeSettings;
     TrayOpeners().options = &ShowOptions;
+    TrayOpeners().about = &ShowAbout;
     auto form = std::make_unique<frmKalvenor>(ProgramArguments());
     try {
         form->Load();

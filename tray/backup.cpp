@@ -45,6 +45,8 @@ std::function<void(const std::wstring&)>& WriteObserver() {
     return observer;
 }
 
+}  // namespace
+
 std::wstring SystemErrorText(DWORD code) {
     wchar_t* buffer = nullptr;
     const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
@@ -59,6 +61,8 @@ std::wstring SystemErrorText(DWORD code) {
 std::wstring WriteErrorText(const std::wstring& file, const std::wstring& description) {
     return L"Couldn't write to file \"" + file + L"\": " + description;
 }
+
+namespace {
 
 std::wstring ReadErrorText(const BackupReadError& e) {
     std::wstring text = e.reason.empty() ? L"The file is no Kalvenor backup." : e.reason;

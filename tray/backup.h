@@ -17,6 +17,11 @@ inline constexpr wchar_t kBackupTitle[] = L"Backup Kalvenor Settings";
 inline constexpr wchar_t kRestoreTitle[] = L"Restore Kalvenor Settings";
 inline constexpr wchar_t kRestoreAborted[] = L"Restore operation aborted.";
 
+// The system's description of an error code, without the line break at its end.
+std::wstring SystemErrorText(DWORD code);
+// "Couldn't write to file", the quoted path, ": " and the description.
+std::wstring WriteErrorText(const std::wstring& file, const std::wstring& description);
+
 // The key tree at `path` (text and binary values); nullopt when the key is missing or a part of
 // it can't be read.
 std::optional<BackupKey> ReadRegistryTree(const std::wstring& path);

@@ -3,6 +3,7 @@
 #include <functional>
 #include <vector>
 
+#include "listview/columns.h"
 #include "listview/errors.h"
 #include "listview/items.h"
 #include "tests/listview/fixture.h"
@@ -99,7 +100,12 @@ TEST_F(ListViewTest, ForeignRowsAndIdsAreNeverFollowed) {
 TEST_F(ListViewTest, ObjectsOfAGoneControlReportItUnloaded) {
     Make();
     cListItems items = lv->ListItems();
+    cColumns columns = lv->Columns();
+    cColumn name = *columns.Add({}, {}, L"Name");
+    columns.Add({}, {}, L"Value");
     cListItem a = items.Add({}, {}, L"a");
+    cSubItems subItems = a.SubItems();
+    cSubItem value = subItems.item(1);
     HWND list = lv->hWndListView();
     lv.reset();
     EXPECT_FALSE(::IsWindow(list));
@@ -108,6 +114,10 @@ TEST_F(ListViewTest, ObjectsOfAGoneControlReportItUnloaded) {
     ExpectError([&] { items.Count(); }, 364, L"cListItems");
     ExpectError([&] { items.Exists(1); }, 364, L"cListItems");  // the one error Exists reports
     ExpectError([&] { items.Add({}, {}, L"b"); }, 364, L"cListItems");
+    ExpectError([&] { columns.Count(); }, 364, L"cColumns");
+    ExpectError([&] { name.Width(); }, 364, L"cListItems");
+    ExpectError([&] { subItems.Count(); }, 364, L"cSubItems");
+    ExpectError([&] { value.Caption(); }, 364, L"cSubItem");
     const auto e = Raised([&] { a.SetKey(L"k"); });
     ASSERT_TRUE(e);
     EXPECT_EQ(e->Description(), L"Object has been unloaded.");

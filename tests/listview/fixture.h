@@ -5,6 +5,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <utility>
 
 #include "listview/formhost.h"
 #include "listview/listview.h"
@@ -24,6 +26,20 @@ PropertyBag ProfilesDesign();
 
 // The error `f` raises; a failure when it raises none.
 std::optional<ToolkitError> Raised(const std::function<void()>& f);
+// The number and the class part of the source of the error `f` raises ("" when none).
+std::pair<std::int32_t, std::wstring> ErrorOf(const std::function<void()>& f);
+
+// Runs the thread's messages through the dialog manager of `dialog` (when given) as the form
+// layer's loop does, until `done` holds or the time is up; returns done().
+bool PumpUntil(const std::function<bool()>& done, int milliseconds = 3000, HWND dialog = nullptr);
+void Pump(int milliseconds, HWND dialog = nullptr);
+
+// Real input, as the user gives it: a click of a button at a point of the screen (twice for a
+// double click), a key pressed and let go.
+enum class Button { Left, Right };
+void ClickAt(POINT screen, Button button = Button::Left, int clicks = 1);
+void MoveMouseTo(POINT screen);
+void PressKey(WORD vk);
 
 class ListViewTest : public ::testing::Test {
 protected:
@@ -37,8 +53,13 @@ protected:
     DWORD HostExStyle() const { return static_cast<DWORD>(::GetWindowLongW(lv->hWnd(), GWL_EXSTYLE)); }
     DWORD ListEx() const { return static_cast<DWORD>(::SendMessageW(List(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0)); }
     LRESULT Send(UINT msg, WPARAM w = 0, LPARAM l = 0) const { return ::SendMessageW(List(), msg, w, l); }
-    // The text the list window holds for an item (0-based).
-    std::wstring RawText(int item0) const;
+    // The text the list window holds for an item (0-based) and sub-item.
+    std::wstring RawText(int item0, int subItem = 0) const;
+    // The screen point in the middle of an item's label (0-based), or at a point of the list.
+    POINT ItemPoint(int item0) const;
+    POINT ListPoint(int x, int y) const;
+    // Shows the form in front, with the keyboard focus on the list.
+    void ShowInFront();
 
     HostForm form;
     std::unique_ptr<zephListViewCtl> lv;

@@ -158,6 +158,8 @@ TEST_F(ListViewTest, BordersColoursAndEnabling) {
     lv->SetBackgroundPicture(L"C:\\nothing.bmp");
     EXPECT_EQ(Send(LVM_GETBKCOLOR), 0x000000FF);
     EXPECT_EQ(Send(LVM_GETTEXTBKCOLOR), static_cast<LRESULT>(CLR_NONE));  // text over the picture
+    lv->SetBackgroundPicture(L"");  // the picture goes, item texts get their background back
+    EXPECT_EQ(Send(LVM_GETTEXTBKCOLOR), 0x000000FF);
 
     lv->SetEnabled(false);
     EXPECT_FALSE(::IsWindowEnabled(List()));

@@ -1,0 +1,111 @@
+// The editor's window: the top area (name, shortcut, custom icon), the master panel (SVN and
+// volume), the four tabs over their pages, and the buttons. The pages are in page_*.cpp.
+#include "editor/designrows.h"
+
+namespace kal {
+
+using namespace design;
+
+namespace {
+
+constexpr int kFormWidth = 714;
+constexpr int kFormHeight = 726;
+constexpr int kPanelTop = 72;  // the master panel and the tabs
+constexpr int kTabLeft = 186;
+constexpr int kTabWidth = 128;
+constexpr int kTabHeight = 26;
+constexpr int kPageTop = kPanelTop + kTabHeight + 2;
+
+void AddTopArea(EditorDesign& d) {
+    auto& c = d.controls;
+    c.push_back(Row(ControlType::Label, L"lblProfileName", -1, L"Profile &Name", 8, 11, 88, 16));
+    c.push_back(Row(ControlType::TextBox, L"txtProfileName", -1, L"", 100, 8, 250, 22));
+    c.push_back(Row(ControlType::Label, L"lblShortcut", -1, L"Shortcut", 8, 39, 88, 16));
+    c.push_back(Row(ControlType::TextBox, L"txtShortcut", -1, L"", 100, 36, 250, 22));
+    c.push_back(Row(ControlType::Frame, L"fraIcons", -1, L"Custom Profile Icon", 370, 0, 336, 64));
+    c.push_back(Row(ControlType::PictureBox, L"pctIcons", -1, L"", 6, 16, 324, 44, L"fraIcons"));
+    c.push_back(Row(ControlType::PictureBox, L"pctIcon32", -1, L"", 4, 4, 32, 32, L"pctIcons"));
+    c.push_back(Row(ControlType::PictureBox, L"pctIcon16", -1, L"", 44, 12, 16, 16, L"pctIcons"));
+    c.push_back(Row(ControlType::CommandButton, L"cmdIconChoose", -1, L"Select", 70, 8, 64, 26, L"pctIcons"));
+    c.push_back(Row(ControlType::CommandButton, L"cmdIconDelete", -1, L"Delete", 138, 8, 64, 26, L"pctIcons"));
+    c.push_back(Row(ControlType::CheckBox, L"chkVolumeOverlay", -1, L"Volume Overlay", 206, 8, 114, 26, L"pctIcons",
+                    kPushLike));
+}
+
+void AddMasterPanel(EditorDesign& d) {
+    auto& c = d.controls;
+    d.shapes.push_back(Box(L"rectMasterVolume", -1, 8, kPanelTop, 170, 428));
+    c.push_back(Row(ControlType::Label, L"lblMaster", -1, L"Master", 14, kPanelTop + 4, 60, 16));
+
+    c.push_back(Row(ControlType::Frame, L"fraSVN", -1, L"SVN", 14, 94, 158, 74));
+    c.push_back(Row(ControlType::PictureBox, L"pctSVN", -1, L"", 6, 16, 146, 54, L"fraSVN"));
+    c.push_back(Row(ControlType::OptionButton, L"optSVN", 255, L"Don't Change", 4, 1, 136, 17, L"pctSVN"));
+    c.push_back(Row(ControlType::OptionButton, L"optSVN", 0, L"Disable", 4, 18, 136, 17, L"pctSVN"));
+    c.push_back(Row(ControlType::OptionButton, L"optSVN", 1, L"Enable", 4, 35, 136, 17, L"pctSVN"));
+
+    const std::wstring vol = L"pctMasterVolume";
+    c.push_back(Row(ControlType::Frame, L"fraMasterVolume", -1, L"Volume", 14, 172, 158, 324));
+    c.push_back(Row(ControlType::PictureBox, vol.c_str(), -1, L"", 6, 16, 146, 304, L"fraMasterVolume"));
+    c.push_back(Row(ControlType::OptionButton, L"optVolume", 255, L"Don't Change", 4, 2, 136, 17, vol));
+    c.push_back(Row(ControlType::OptionButton, L"optVolume", 0, L"Use last", 4, 19, 136, 17, vol));
+    c.push_back(Row(ControlType::OptionButton, L"optVolume", 1, L"Set to:", 4, 36, 136, 17, vol));
+    c.push_back(Row(ControlType::Slider, L"csliVolume", -1, L"", 14, 58, 36, 150, vol, 0, SliderBag(2, 0, 100, 100)));
+    c.push_back(Row(ControlType::Label, L"lblMasterVolume", -1, L"100%", 2, 212, 60, 16, vol, SS_CENTER));
+    c.push_back(Row(ControlType::Label, L"lblMasterVolumeDB", -1, L"0dB", 2, 228, 60, 16, vol, SS_CENTER));
+    c.push_back(Row(ControlType::CheckBox, L"chkIgnoreVolumeForProfileValidation", -1, L"Ignore For Profile Validation",
+                    64, 60, 80, 52, vol, kPushLike | BS_MULTILINE));
+    c.push_back(Row(ControlType::Slider, L"csliMasterBalance", -1, L"", 62, 118, 82, 26, vol, 0,
+                    SliderBag(0, -10, 10, 0)));
+    c.push_back(Row(ControlType::Label, L"lblMasterBalanceL", -1, L"L", 66, 146, 12, 16, vol));
+    c.push_back(Row(ControlType::CommandButton, L"cmdMasterBalanceReset", -1, L"C", 92, 145, 26, 18, vol));
+    c.push_back(Row(ControlType::Label, L"lblMasterBalanceR", -1, L"R", 132, 146, 12, 16, vol));
+    c.push_back(Row(ControlType::CheckBox, L"chkVolumeChangeOnlyOnDifferentOutput", -1,
+                    L"Only Change On Different Output", 4, 252, 140, 44, vol, kPushLike | BS_MULTILINE));
+}
+
+void AddTabs(EditorDesign& d) {
+    static const wchar_t* const captions[] = {L"Output", L"Mixer", L"Equalizer / FlexBass", L"AEC"};
+    d.shapes.push_back(Box(L"rectTabContent", -1, kTabLeft - 1, kPageTop - 1, kPageWidth + 2, kPageHeight + 2));
+    for (int i = 0; i < 4; ++i) {
+        const int x = kTabLeft + i * (kTabWidth + 2);
+        Shape back = Box(L"rectTabBackground", i, x - 1, kPanelTop - 1, kTabWidth + 2, kTabHeight + 3);
+        back.visible = i == 0;
+        d.shapes.push_back(back);
+        Shape tab = Box(L"rectTab", i, x, kPanelTop, kTabWidth, kTabHeight);
+        tab.fill = 0x80000000;
+        d.shapes.push_back(tab);
+        d.controls.push_back(Row(ControlType::PictureBox, L"imgTab", i, L"", x, kPanelTop, kTabWidth, kTabHeight));
+        d.controls.push_back(
+            Row(ControlType::Label, L"lblTab", i, captions[i], 4, 5, kTabWidth - 8, 16, Member(L"imgTab", i), SS_CENTER));
+    }
+    for (int i = 0; i < 4; ++i)
+        d.controls.push_back(
+            Row(ControlType::PictureBox, L"pctTabContent", i, L"", kTabLeft, kPageTop, kPageWidth, kPageHeight));
+}
+
+void AddButtons(EditorDesign& d) {
+    auto& c = d.controls;
+    const int y = kFormHeight - 34;
+    c.push_back(Row(ControlType::CheckBox, L"chkLiveMode", -1, L"Live Mode OFF", 8, y, 120, 26, {}, kPushLike));
+    c.push_back(Row(ControlType::CommandButton, L"cmdSave", -1, L"&Save", kFormWidth - 272, y, 84, 26));
+    c.push_back(Row(ControlType::CommandButton, L"cmdReset", -1, L"&Reset", kFormWidth - 182, y, 84, 26));
+    c.push_back(Row(ControlType::CommandButton, L"cmdCancel", -1, L"&Cancel", kFormWidth - 92, y, 84, 26));
+}
+
+}  // namespace
+
+EditorDesign MakeEditorDesign() {
+    EditorDesign d;
+    d.layout = FormLayout(L"Profile", kFormWidth * kTwips, kFormHeight * kTwips);
+    AddTopArea(d);
+    AddMasterPanel(d);
+    AddTabs(d);
+    AddOutputPage(d);
+    AddMixerPage(d);
+    AddEqualizerPage(d);
+    AddAecPage(d);
+    AddButtons(d);
+    return d;
+}
+
+}  // namespace kal

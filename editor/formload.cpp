@@ -1,0 +1,260 @@
+// What the editor prepares when it loads, whatever its mode: icon and font, button looks and
+// images, the lists the card's capabilities decide, the fixed lists, tooltips and texts, the
+// Windows XP layout, the panel colour and the graphs; then the control events.
+#include <cmath>
+
+#include "device/audio.h"
+#include "device/portable/texts.h"
+#include "device/speakertrials.h"
+#include "device/transport.h"
+#include "editor/drawing.h"
+#include "editor/hooks.h"
+#include "editor/profileform.h"
+#include "startup/catalogue.h"
+#include "startup/globals.h"
+#include "startup/tables.h"
+#include "startup/utility.h"
+#include "toolkit/font.h"
+#include "toolkit/tooltip.h"
+#include "toolkit/utility.h"
+#include "tray/hotkeys.h"
+#include "tray/mainform.h"
+#include "tray/trayicon.h"
+
+namespace kal {
+namespace {
+
+constexpr LONG kPushLikeStyle = 0x1000;
+constexpr LONG kIconStyle = 0x40;
+constexpr std::uint32_t kFormBackColour = 0x8000000F;
+
+constexpr wchar_t kSvnTip[] =
+    L"Smart Volume Normalization (SVN) is an automatic feature that keeps the output volume constant independently\r\n"
+    L"from the source loudness.\r\n\r\n"
+    L"When SVN is enabled and there is no sound output, it might happen that an otherwise inaudible background\r\n"
+    L"noise is greatly amplified and thus becomes appearent, manifesting itself as a buzz or hiss that disappears\r\n"
+    L"as soon as a sound output is present again.";
+constexpr wchar_t kLiveModeTip[] =
+    L"When Live Mode is enabled, the profile being edited is temporarily activated and the changes made by the user are "
+    L"immediately operative, allowing to check the effect they have on the sound output.\r\n"
+    L"Upon manually disabling Live Mode or closing the profile editor (either saving or discarding the modifications), "
+    L"the sound card is restored to its previous settings.\r\n\r\n"
+    L"By default, Live Mode is ON when creating a new profile and OFF when editing an existing profile.";
+constexpr wchar_t kFormatTip[] =
+    L"Warning: When the audio format (audio channels, sample rate and / or bit depth) of a playback device is changed, "
+    L"that device\r\n"
+    L"is invalidated by the system.\r\n"
+    L"Some applications don't handle this occurrence seamlessly, and your playback might be interrupted.\r\n"
+    L"If that happens, you might be forced to restart the playback or even the application itself in order to get a "
+    L"sound output again.";
+constexpr wchar_t kFormatAdvice[] =
+    L"\r\n\r\nTo prevent this, with problematic applications leave this setting to ''Don't Change'' or switch to this "
+    L"profile before starting the playblack.";
+constexpr wchar_t kAecText[] =
+    L"AEC (Acoustic Echo Cancelation) is only suitable for bi-direction voice communication applications.\r\n\r\n"
+    L"The speaker type will be set as 2 speakers and a special voice processing mode will be applied while AEC is "
+    L"active. All audio effects will be suspended and the interface will be  only partially operative.\r\n\r\n"
+    L"To restore normal Hi-Fi audio playback, please switch to a profile with AEC OFF or disable AEC in the Real Time "
+    L"Settings window.";
+
+void SetButtonIcon(Control& button, LONG style, HICON icon) {
+    SetWindowStyleBit(button.Window(), true, style);
+    if (icon) ::SendMessageW(button.Window(), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+}
+
+}  // namespace
+
+void frmProfile::OnLoad() {
+    hooks_ = std::make_unique<Hooks>(*this);
+    gInputLineEditor = this;
+    // 1. Icon, font, wheel step, the shortcut capture box.
+    SetIcon(hWnd(), kProgramIcon);
+    if (gUIFont) ApplySystemFont(this);
+    ApplyWheelIncrement(*this);
+    SubclassControl(Get<TextBox>(L"txtShortcut"));
+    // 2.-3. Button looks and images.
+    ApplyButtonStyles();
+    // 4. Designed positions and the card's NEO answer.
+    vssPanelTop_ = Ctl(L"pctVSS").Top();
+    effectCheckLeft_ = Ctl(L"chkVSS").Left();
+    neoParamSupported_ = DriverQuery38();
+    // 5. The AEC tab only for a card with echo cancellation.
+    if (!gCardCaps || !gCardCaps->AEC) {
+        Ctl(L"imgTab", 3).SetVisible(false);
+        Ctl(L"lblTab", 3).SetVisible(false);
+        SetShapeVisible(L"rectTabBackground", 3, false);
+        SetShapeVisible(L"rectTab", 3, false);
+    }
+    // 6. Windows speaker layouts.
+    auto& layouts = Get<ComboBox>(L"cboSpeakersLayout");
+    layouts.AddItem(L"Don't Change", 0);
+    layouts.AddItem(L"2 Channels (Stereo Sources)", 2);
+    layouts.AddItem(L"4 Channels", 4);
+    layouts.AddItem(L"6 Channels (5.1 Sources)", 6);
+    layouts.AddItem(L"8 Channels (Games, 7.1 Sources)", 8);
+    // 7.-8. Tooltips and the AEC explanation.
+    SetTooltips();
+    Ctl(L"lblAEC").SetCaption(kAecText);
+    // 9.-10. Lists.
+    FillAnalogOutputs();
+    FillFixedLists();
+    // 11. Windows XP shows no decibels and sets no Windows format.
+    for (const wchar_t* name : {L"lblSystemPlayBackQuality", L"cboBitDepth", L"cboSystemSampleRate", L"chkSyncSampleRates"})
+        Ctl(name).SetEnabled(false);
+    ApplyXPLayout();
+    // 12. The 0 dB level of the channel gains; the custom-control table.
+    if (gAudio)
+        channelUnityLevel_ = static_cast<std::int32_t>(
+            std::nearbyint(static_cast<double>(gAudio->LinearFromDB(0, 35, -96, 12)) / kCurrencyScale));
+    customControlValues_.assign(8, std::vector<std::uint8_t>(1, 0));
+    // 13. Equalizer preset captions.
+    for (int i = 0; i < 12; ++i) Ctl(L"optLoadEQPreset", i).SetCaption(std::wstring(gEqPresetNames[static_cast<std::size_t>(i)]));
+    // 14. The slightly lighter colour of the panels' detail.
+    ApplyPanelColour();
+    // Designed hidden: the amplifier button, the speakers' caption labels, the panels' detail.
+    Ctl(L"cmdHpAmp").SetVisible(false);
+    for (int i = 0; i < kVssSpeakers; ++i) Ctl(L"lblVSSSpeaker", i).SetVisible(false);
+    for (const wchar_t* panel : {L"pctVSS", L"pctDolby", L"pctNeo"}) SetPanelExpanded(panel, false);
+    // 15. The effect graphs.
+    DrawEffectGraphBackground();
+    DrawPL2xGraph();
+    DrawNEOGraph();
+    // 16. The speaker field's centre.
+    RECT field{};
+    ::GetClientRect(Ctl(L"VSSGraph").Window(), &field);
+    field_.centreX = static_cast<float>(field.right) / 2;
+    field_.centreY = static_cast<float>(field.bottom) / 2;
+    field_.twipsPerPixelX = 1440.0f / static_cast<float>(std::max(1, TwipsToPixelsX(1440)));
+    field_.twipsPerPixelY = 1440.0f / static_cast<float>(std::max(1, TwipsToPixelsY(1440)));
+    field_.boxWidth = static_cast<float>(TwipsToPixelsX(Ctl(L"VSSSpeaker", 0).Width()));
+    field_.boxHeight = static_cast<float>(TwipsToPixelsY(Ctl(L"VSSSpeaker", 0).Height()));
+    for (int i = 0; i < kVssSpeakers; ++i) speakerPlaces_[static_cast<std::size_t>(i)] = {Ctl(L"VSSSpeaker", i).Left(), Ctl(L"VSSSpeaker", i).Top()};
+
+    WireEvents();
+    for (int i = 0; i < 4; ++i) PaintTab(i);
+}
+
+void frmProfile::ApplyButtonStyles() {
+    static const wchar_t* const names[] = {L"VSS_INCREASEDISTANCE", L"VSS_DECREASEDISTANCE", L"MUSIC_MODE", L"MOVIE_MODE"};
+    for (std::size_t i = 0; i < buttonIcons_.size(); ++i) buttonIcons_[i] = LoadIconFromResource(names[i], 16, 16);
+    for (const wchar_t* name : {L"chkLiveMode", L"chkSyncSampleRates", L"chkVolumeOverlay",
+                                L"chkIgnoreVolumeForProfileValidation", L"chkVolumeChangeOnlyOnDifferentOutput",
+                                L"chkPL2xExpand", L"chkNEOExpand", L"chkVSSExpand"})
+        SetWindowStyleBit(Ctl(name).Window(), true, kPushLikeStyle);
+    for (Control* c : ControlArray(L"optLoadVSSPreset")) SetWindowStyleBit(c->Window(), true, kPushLikeStyle);
+    for (Control* c : ControlArray(L"optLoadEQPreset")) SetWindowStyleBit(c->Window(), true, kPushLikeStyle);
+    for (const wchar_t* mode : {L"optPL2xMode", L"optNEOMode"}) {
+        SetButtonIcon(Ctl(mode, 0), kPushLikeStyle | kIconStyle, buttonIcons_[2].get());
+        SetButtonIcon(Ctl(mode, 1), kPushLikeStyle | kIconStyle, buttonIcons_[3].get());
+    }
+    SetButtonIcon(Ctl(L"cmdVSSSpeakerDistance", 0), kIconStyle, buttonIcons_[0].get());
+    SetButtonIcon(Ctl(L"cmdVSSSpeakerDistance", 1), kIconStyle, buttonIcons_[1].get());
+}
+
+void frmProfile::FillAnalogOutputs() {
+    auto& box = Get<ComboBox>(L"cboAnalogOutput");
+    box.AddItem(L"Rear Headphones", 0x0001);
+    box.AddItem(L"Rear 2 Speakers", 0x0004);
+    // Trials of the card's output block; the card's own configuration is put back after them.
+    for (std::uint8_t code : ProbeRearSpeakerConfigs()) {
+        switch (code) {
+        case 0x03: box.AddItem(L"Rear 4 Speakers", 0x0003); break;
+        case 0x06: box.AddItem(L"Rear 5.1 Speakers", 0x0006); break;
+        case 0x07: box.AddItem(L"Rear 7.1 Speakers", 0x0007); break;
+        default: break;
+        }
+    }
+    if (gCardCaps && gCardCaps->FrontPanel) {
+        box.AddItem(L"Front Headphones", 0x0101);
+        box.AddItem(L"Front 2 Speakers", 0x0104);
+    }
+}
+
+void frmProfile::FillFixedLists() {
+    auto& spdif = Get<ComboBox>(L"cboSPDIFOutput");
+    spdif.AddItem(L"PCM", 2);
+    if (gCardCaps && gCardCaps->Dolby) spdif.AddItem(L"Dolby Digital Live", 16);
+    if (gCardCaps && gCardCaps->DTS) spdif.AddItem(L"DTS Interactive", 32);
+    auto& rooms = Get<ComboBox>(L"cboDolbyHeadphonesMode");
+    for (int n = 1; n <= 3; ++n) rooms.AddItem(DHRoomName(n), n);
+    auto& modes = Get<ComboBox>(L"cboDolbyVirtualSpeakerMode");
+    for (int n = 5; n <= 6; ++n) modes.AddItem(DVSModeName(n), n);
+    for (Control* c : ControlArray(L"cboSpeakerSize")) {
+        auto* box = dynamic_cast<ComboBox*>(c);
+        box->AddItem(L"Small", 0);
+        box->AddItem(L"Large", 1);
+    }
+}
+
+void frmProfile::SetTooltips() {
+    if (!gToolTip) return;
+    gToolTip->AddTool(Ctl(L"optSVN", 0).Window(), kSvnTip);
+    gToolTip->AddTool(Ctl(L"optVolume", 0).Window(),
+                      std::wstring(L"When this option is selected, upon activating this profile ") + kAppTitle +
+                          L" will restore the master volume at the last level used for the same output combination,\r\n"
+                          L"considering both the output format (headphones, 2.0 speakers, 5.1 etc) and the panel (rear "
+                          L"or front where applicable) being used.");
+    gToolTip->AddTool(Ctl(L"chkLiveMode").Window(), kLiveModeTip);
+}
+
+// The format warning depends on the mode, which the opener sets after loading.
+void frmProfile::CompleteFormatTooltip() {
+    if (gIsXP) return;
+    std::wstring tip = kFormatTip;
+    if (!realTimeMode_) tip += kFormatAdvice;
+    formatTooltip_ = tip;
+    if (gToolTip)
+        for (const wchar_t* name : {L"cboSpeakersLayout", L"cboBitDepth", L"cboSystemSampleRate"})
+            gToolTip->AddTool(Ctl(name).Window(), tip);
+}
+
+void frmProfile::ApplyXPLayout() {
+    if (!gIsXP) {
+        for (const wchar_t* name : {L"lblSystemPlayBackQuality", L"cboBitDepth", L"cboSystemSampleRate", L"chkSyncSampleRates"})
+            Ctl(name).SetEnabled(true);
+        return;
+    }
+    Control& db = Ctl(L"lblMasterVolumeDB");
+    Control& volume = Ctl(L"lblMasterVolume");
+    Control& slider = Ctl(L"csliVolume");
+    const int d = db.Top() - volume.Top();
+    db.SetVisible(false);
+    volume.Move(volume.Left(), db.Top(), volume.Width(), volume.Height());
+    slider.Move(slider.Left(), slider.Top(), slider.Width(), slider.Height() + d);
+    const int e = Ctl(L"lblInputLineVolumeDB", 0).Top() - Ctl(L"lblInputLineVolume", 0).Top();
+    for (int i = 0; i < 8; ++i) {
+        Ctl(L"lblInputLineVolumeDB", i).SetVisible(false);
+        Control& line = Ctl(L"csliInputLine", i);
+        line.Move(line.Left(), line.Top() - e, line.Width(), line.Height() + e);
+    }
+}
+
+void frmProfile::ApplyPanelColour() {
+    const std::uint32_t colour = ScaleColor(kFormBackColour, 1.02);
+    for (const wchar_t* name : {L"pctVSSLayouts", L"pctOptVSSLayout", L"pctVSSUserLayouts"})
+        Get<PictureBox>(name).SetBackColor(colour);
+    for (const wchar_t* name : {L"optVSSLayout", L"optLoadVSSPreset"})
+        for (Control* c : ControlArray(name)) hooks_->Tint(c->Window(), colour);
+    hooks_->Tint(Ctl(L"lblVSSPresets").Window(), colour);
+    for (const wchar_t* name : {L"csliPL2xWidth", L"csliPL2xDepth", L"csliNEOWidth", L"csliNEODepth"})
+        Get<Slider>(name).Bar().SetBackColor(colour);
+    for (const wchar_t* name : {L"lblPL2xWidthNarrow", L"lblPL2xWidthWide", L"lblPL2xDepthFront", L"lblPL2xDepthRear",
+                                L"lblNEOWidthNarrow", L"lblNEOWidthWide", L"lblNEODepthFront", L"lblNEODepthRear"})
+        hooks_->Tint(Ctl(name).Window(), colour);
+    panelColour_ = colour;
+}
+
+void frmProfile::WireEvents() {
+    WireTabEvents();
+    WireFieldEvents();
+    WireGraphEvents();
+    Get<CommandButton>(L"cmdCancel").Click = [this] { Unload(); };
+    // Picture boxes paint the lines and boxes of the design that lie on them.
+    for (const Shape& s : shapes_) {
+        if (s.container.empty()) continue;
+        if (auto* box = dynamic_cast<PictureBox*>(Find(s.container)); box && !box->Paint)
+            box->Paint = [this, container = s.container](HDC dc) { PaintShapes(container, dc); };
+    }
+}
+
+}  // namespace kal

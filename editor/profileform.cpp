@@ -1,0 +1,414 @@
+// The editor window as a whole: its instance, the set-up for its mode, its own events, the
+// control reset before a reload, and the decorations of its design.
+#include "editor/profileform.h"
+
+#include <algorithm>
+
+#include "device/audio.h"
+#include "device/cardlines.h"
+#include "device/profilevalues.h"
+#include "editor/drawing.h"
+#include "editor/hooks.h"
+#include "startup/catalogue.h"
+#include "startup/globals.h"
+#include "startup/registry.h"
+#include "startup/tables.h"
+#include "startup/utility.h"
+#include "toolkit/utility.h"
+#include "tray/hotkeys.h"
+#include "tray/mainform.h"
+
+namespace kal {
+namespace {
+
+constexpr int kCursorArrow = 32512;
+constexpr int kCursorWait = 32514;
+constexpr std::uint32_t kDeviceActive = 1;
+
+std::unique_ptr<frmProfile> gEditorInstance;
+
+void AddSampleRates(ComboBox& box, bool dontChange) {
+    box.Clear();
+    if (dontChange) box.AddItem(L"Don't Change", 0);
+    box.AddItem(L"44.1 KHz", 44100);
+    box.AddItem(L"48 KHz", 48000);
+    box.AddItem(L"96 KHz", 96000);
+    if (gCardCaps && gCardCaps->MaxSampleRate == 192000) box.AddItem(L"192 KHz", 192000);
+}
+
+}  // namespace
+
+frmProfile* ProfileEditor() {
+    return gEditorInstance && gEditorInstance->Loaded() ? gEditorInstance.get() : nullptr;
+}
+
+frmProfile& ProfileEditorInstance() {
+    // A window released at its unload is made afresh for the next opening.
+    if (gEditorInstance && !gEditorInstance->Loaded()) gEditorInstance.reset();
+    if (!gEditorInstance) gEditorInstance = std::make_unique<frmProfile>();
+    return *gEditorInstance;
+}
+
+void ShowRealTimeSettings() {
+    if (frmProfile* open = ProfileEditor()) {
+        open->Show();
+        return;
+    }
+    SetMouseCursor(kCursorWait);
+    frmProfile& editor = ProfileEditorInstance();
+    editor.Load();
+    editor.SetRealTimeMode(true);
+    editor.CompactForRealTime();
+    editor.SetUp();
+    editor.Show();
+}
+
+frmProfile::frmProfile() : Form(L"frmProfile") {
+    EditorDesign design = MakeEditorDesign();
+    shapes_ = std::move(design.shapes);
+    Design(std::move(design.layout), std::move(design.controls));
+}
+
+frmProfile::~frmProfile() { Unload(); }
+
+// ---- Set-up ----
+
+void frmProfile::SetUp() {
+    UpdatingScope updating(*this);
+    // 1. The profiles' own shortcut keys go while a key may be typed into the shortcut box; the
+    // main form's menu rebuild leaves them off while this editor is open.
+    if (!realTimeMode_) {
+        if (frmKalvenor* main = MainTrayForm()) {
+            for (std::size_t i = 0; i < main->ProfileNames().size(); ++i)
+                ::UnregisterHotKey(main->hWnd(), kProfileHotkeyBase + static_cast<int>(i));
+        }
+    }
+    // 2. Card sample rates.
+    AddSampleRates(Get<ComboBox>(L"cboSampleRate"), !realTimeMode_);
+    // 3. Windows bit depths the card's endpoint accepts, and the Windows sample rates.
+    if (!gIsXP) {
+        auto& bits = Get<ComboBox>(L"cboBitDepth");
+        bits.Clear();
+        if (!realTimeMode_) bits.AddItem(L"Don't Change", 0);
+        for (std::uint16_t depth : {8, 16, 24, 32}) {
+            if (gAudio && gAudio->FormatSupported(gPlaybackLineIds[0], 0, 44100, depth, 2))
+                bits.AddItem(std::to_wstring(depth) + L" bit", depth);
+        }
+        AddSampleRates(Get<ComboBox>(L"cboSystemSampleRate"), !realTimeMode_);
+    }
+    // 4. Stereo upmix.
+    auto& upmix = Get<ComboBox>(L"cboStereoUpmix");
+    upmix.Clear();
+    if (!realTimeMode_) upmix.AddItem(L"Don't Change", -1);
+    upmix.AddItem(L"Disable", 0);
+    upmix.AddItem(L"Enable", 1);
+    // 5. The headphone amplifier's button beside the analog output.
+    if (gCardCaps && gCardCaps->HPAmp) {
+        auto& amp = Get<CommandButton>(L"cmdHpAmp");
+        auto& settings = Get<CommandButton>(L"cmdAnalogOutputSettings");
+        auto& output = Get<ComboBox>(L"cboAnalogOutput");
+        amp.SetVisible(true);
+        const int left = settings.Left() - amp.Width() - 105;
+        settings.Move(left, settings.Top(), settings.Width(), settings.Height());
+        output.Move(output.Left(), output.Top(), left - output.Left() - 105, output.Height());
+    }
+    CompleteFormatTooltip();
+    // 6. The recording lines.
+    RebuildInputLines();
+    // 7. Caption, name, shortcut and values.
+    if (!Tag().empty()) {
+        SetCaption(L"Edit Profile \"" + Tag() + L"\"");
+        Get<TextBox>(L"txtProfileName").SetText(Tag());
+        Bytes key = GetProfileValue(Tag(), L"Shortcut");
+        key.resize(2, 0);
+        auto& shortcut = Get<TextBox>(L"txtShortcut");
+        if (key[0] != 0) {
+            shortcut.SetText(KeyCodeToString(key[0], key[1]));
+            shortcut.SetTag(HexPad(key[0], 2) + L"|" + HexPad(key[1], 2));
+        }
+        LoadStoredIcon();
+        LoadValues(Tag(), false);
+    } else {
+        SetCaption(realTimeMode_ ? L"Real Time Settings" : L"Create New Profile");
+        LoadValues(L"", false);
+        Get<CheckBox>(L"chkLiveMode").SetValue(1);
+    }
+    // 9. Both sample rates equal: keep them in step.
+    if (!gIsXP) {
+        auto& card = Get<ComboBox>(L"cboSampleRate");
+        auto& system = Get<ComboBox>(L"cboSystemSampleRate");
+        if (card.ListIndex() >= 0 && system.ListIndex() >= 0 &&
+            card.ItemData(card.ListIndex()) == system.ItemData(system.ListIndex()) &&
+            (card.ListIndex() >= 1 || realTimeMode_))
+            Get<CheckBox>(L"chkSyncSampleRates").SetValue(1);
+    }
+}
+
+void frmProfile::LoadValues(const std::wstring& name, bool fromCard) {
+    // The speaker field shows the layout from the start; the other value groups are filled by
+    // the loaders of the profile values.
+    const std::wstring source = fromCard ? L"" : name;
+    LoadVSpeakerPos(source);
+}
+
+void frmProfile::RebuildInputLines() {
+    for (int j = 0; j < 8; ++j) {
+        const std::wstring& id = gInputLineIds[static_cast<std::size_t>(j)];
+        const bool exists = !id.empty();
+        const bool active = exists && (gIsXP || (gAudio && gAudio->DeviceState(id) == kDeviceActive));
+        auto& set = Get<CheckBox>(L"chkRecordSet", j);
+        set.SetVisible(exists && !realTimeMode_);
+        set.SetEnabled(active);
+        if (active) set.SetTag(L"*");
+        std::int32_t channels = 0;
+        if (exists && gAudio) {
+            float level = 0;
+            gAudio->LineChannelVolumeOperation(id, channels, level, 1, false, true);
+        }
+        auto& balance = Get<Slider>(L"csliInputLineBalance", j);
+        balance.SetTag(std::to_wstring(channels));
+        const bool stereo = exists && channels == 2;
+        balance.SetVisible(stereo);
+        Ctl(L"lblInputLineBalanceL", j).SetVisible(stereo);
+        Ctl(L"lblInputLineBalanceR", j).SetVisible(stereo);
+        Ctl(L"cmdInputLineBalanceReset", j).SetEnabled(stereo);
+        for (const wchar_t* name : {L"optInputSelect", L"lblInputLineCaption"}) {
+            Ctl(name, j).SetVisible(exists);
+            Ctl(name, j).SetEnabled(active);
+        }
+        Ctl(L"lblInputLineCaption", j).SetCaption(std::wstring(gInputLineNames[static_cast<std::size_t>(j)]));
+        auto& monitor = Get<CheckBox>(L"chkRecordMonitor", j);
+        auto& extra = Get<CommandButton>(L"cmdRecordExtraOptions", j);
+        if (!exists) {
+            monitor.SetVisible(false);
+            extra.SetVisible(false);
+            for (const wchar_t* name : {L"csliInputLine", L"lblInputLineVolume", L"lblInputLineVolumeDB"})
+                Ctl(name, j).SetVisible(false);
+            continue;
+        }
+        const std::int32_t monitorControl = gInputLineMonitorControl[static_cast<std::size_t>(j)];
+        monitor.SetTag(monitorControl ? std::to_wstring(monitorControl) : L"");
+        monitor.SetVisible(!monitor.Tag().empty());
+        std::size_t controls = 0;
+        if (gAudio && gAudio->CustomControls.Contains(id)) controls = gAudio->CustomControls.At(id).size();
+        extra.SetTag(std::to_wstring(controls));
+        const std::size_t others = controls - (monitorControl && controls ? 1 : 0);
+        extra.SetVisible(others > 0);
+    }
+}
+
+// ---- Accessors ----
+
+std::wstring frmProfile::Output() const {
+    const auto& box = Get<ComboBox>(L"cboAnalogOutput");
+    const int i = box.ListIndex();
+    if (i < 0) return L"";
+    return HexPad(static_cast<std::int32_t>(box.ItemData(i)), 4);
+}
+
+int frmProfile::Speakers() const {
+    const auto& box = Get<ComboBox>(L"cboSpeakersLayout");
+    const int i = box.ListIndex();
+    if (i >= 0 && box.ItemData(i) != 0) return static_cast<int>(box.ItemData(i));
+    return gAudio ? gAudio->GetSpeakers(gPlaybackLineIds[0]) : 0;
+}
+
+// ---- Window events ----
+
+void frmProfile::OnActivate() {
+    SetMouseCursor(kCursorArrow);
+    if (Form* volume = FindForm(L"frmVolume")) volume->Unload();
+    SetModalState(*this, true);
+}
+
+void frmProfile::OnQueryUnload(bool& /*cancel*/) {
+    SetModalState(*this, false);
+    ShutdownGdiplus();
+}
+
+void frmProfile::OnUnload() {
+    Hide();
+    Get<CheckBox>(L"chkLiveMode").SetValue(0);
+    frmKalvenor* main = MainTrayForm();
+    if (realTimeMode_) {
+        if (main) main->UpdateMenus();
+    } else {
+        // No longer editing: the menu rebuild that follows registers the profiles' keys again.
+        realTimeMode_ = true;
+        IProfileListView* manager = nullptr;
+        Form* managerForm = nullptr;
+        for (Form* f : LoadedForms()) {
+            if (auto* list = dynamic_cast<IProfileListView*>(f)) {
+                manager = list;
+                managerForm = f;
+            }
+        }
+        if (manager) {
+            manager->UpdateProfiles(LastProfileName, false);
+            ::SetFocus(managerForm->hWnd());
+        } else if (main) {
+            // Without the profile manager nobody else rebuilds the menu: the keys come back here.
+            main->UpdateMenus();
+        }
+    }
+    UnsubclassControl(Get<TextBox>(L"txtShortcut"));
+    hooks_.reset();
+    if (gInputLineEditor == this) gInputLineEditor = nullptr;
+    soundFieldPicture_.reset();
+    effectGraphBackground_.reset();
+    icon32_.reset();
+    icon16_.reset();
+    for (auto& icon : buttonIcons_) icon.reset();
+}
+
+bool frmProfile::HandleMessage(UINT msg, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& result) {
+    switch (msg) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = ::BeginPaint(hWnd(), &ps);
+        PaintShapes(L"", dc);
+        ::EndPaint(hWnd(), &ps);
+        result = 0;
+        return true;
+    }
+    case WM_MOUSEMOVE:
+        SetMouseCursor(kCursorArrow);
+        ResetTabHover();
+        return false;
+    default: return false;
+    }
+}
+
+// ---- Reset before a reload ----
+
+void frmProfile::SetEditorRedraw(bool suspend) {
+    for (Control* c : Controls())
+        if (c->Type() == ControlType::ComboBox) LockRedraw(c->Window(), suspend);
+    LockRedraw(Ctl(L"pctMixerPlayback").Window(), suspend);
+    LockRedraw(Ctl(L"pctEnhancements").Window(), suspend);
+}
+
+void frmProfile::ResetControls() {
+    SetEditorRedraw(true);
+    refreshingOutput_ = true;
+    Get<OptionButton>(L"optAEC", 0).SetValue(true);
+    Get<ComboBox>(L"cboSpeakersLayout").SetListIndex(-1);
+    Get<ComboBox>(L"cboSampleRate").SetListIndex(0);
+    Get<CheckBox>(L"chkSPDIF").SetValue(0);
+    Get<ComboBox>(L"cboSPDIFOutput").SetListIndex(-1);
+    Get<ComboBox>(L"cboAnalogOutput").SetListIndex(-1);
+    for (const wchar_t* name : {L"chkDolbyVirtualSpeaker", L"chkDolbyHeadphones", L"chkVSS", L"chkDolby", L"chkNeo"})
+        Get<CheckBox>(name).SetValue(0);
+    refreshingOutput_ = false;
+}
+
+void frmProfile::CommandReset(bool fromCard) {
+    ResetControls();
+    const std::wstring name = !Tag().empty() || liveProfileName_.empty() || realTimeMode_ ? Tag() : liveProfileName_;
+    LoadValues(name, fromCard);
+    SetEditorRedraw(false);
+}
+
+// ---- What the device side asks of the editor ----
+
+void frmProfile::SetRecordLine(int input, bool enabled, const std::wstring& tag, bool checked) {
+    if (input < 0 || input > 7 || !Loaded()) return;
+    auto& box = Get<CheckBox>(L"chkRecordSet", input);
+    box.SetEnabled(enabled);
+    box.SetTag(tag);
+    box.SetValue(checked ? 1 : 0);
+}
+
+void frmProfile::SetInputLineCaptionEnabled(int input, bool enabled) {
+    if (input < 0 || input > 7 || !Loaded()) return;
+    Ctl(L"lblInputLineCaption", input).SetEnabled(enabled);
+}
+
+// The custom-controls dialog does not exist in this editor yet: nothing is open to close.
+void frmProfile::CloseInputLineCustomControls(int /*input*/) {}
+
+// Reloading single value groups comes with the loaders of the profile values.
+void frmProfile::CurrentInputLine(int /*input*/, const std::wstring& /*profile*/) {}
+void frmProfile::CurrentInputLineSelection(const std::wstring& /*profile*/) {}
+void frmProfile::RefreshSpeakersAndFormat() {}
+
+void frmProfile::ShowRecordingSource(const std::wstring& lineId) {
+    if (!Loaded() || Get<OptionButton>(L"optInputSelect", 255).Value()) return;
+    const auto it = std::find(gInputLineIds.begin(), gInputLineIds.end(), lineId);
+    if (it == gInputLineIds.end() || lineId.empty()) return;
+    UpdatingScope updating(*this);
+    Get<OptionButton>(L"optInputSelect", static_cast<int>(it - gInputLineIds.begin())).SetValue(true);
+}
+
+// ---- Decorations ----
+
+Shape* frmProfile::FindShape(const std::wstring& name, int index) {
+    for (Shape& s : shapes_)
+        if (s.name == name && s.index == index) return &s;
+    return nullptr;
+}
+
+void frmProfile::InvalidateShapeContainer(const std::wstring& container) {
+    if (!Loaded()) return;
+    if (container.empty()) {
+        ::InvalidateRect(hWnd(), nullptr, TRUE);
+        return;
+    }
+    if (auto* box = dynamic_cast<PictureBox*>(Find(container))) box->Refresh();
+}
+
+void frmProfile::SetShapeFill(const std::wstring& name, int index, std::uint32_t colour) {
+    Shape* s = FindShape(name, index);
+    if (!s || (s->fill && *s->fill == colour)) return;
+    s->fill = colour;
+    InvalidateShapeContainer(s->container);
+}
+
+void frmProfile::SetShapeVisible(const std::wstring& name, int index, bool visible) {
+    Shape* s = FindShape(name, index);
+    if (!s || s->visible == visible) return;
+    s->visible = visible;
+    InvalidateShapeContainer(s->container);
+}
+
+void frmProfile::MoveShape(const std::wstring& name, int index, int dLeft, int dTop, int dRight, int dBottom) {
+    Shape* s = FindShape(name, index);
+    if (!s) return;
+    s->twips.left += dLeft;
+    s->twips.top += dTop;
+    s->twips.right += dRight;
+    s->twips.bottom += dBottom;
+    InvalidateShapeContainer(s->container);
+}
+
+std::uint32_t frmProfile::ContentBorderColour() const {
+    for (const Shape& s : shapes_)
+        if (s.name == L"rectTabContent") return s.border;
+    return 0x80000010;
+}
+
+void frmProfile::PaintShapes(const std::wstring& container, HDC dc) {
+    for (const Shape& s : shapes_) {
+        if (!s.visible || s.container != container) continue;
+        const RECT r{TwipsToPixelsX(s.twips.left), TwipsToPixelsY(s.twips.top), TwipsToPixelsX(s.twips.right),
+                     TwipsToPixelsY(s.twips.bottom)};
+        if (s.line) {
+            // Etched: a shadow line with a light line beside it.
+            RECT edge = r;
+            if (r.left == r.right) edge.right = r.left + 2;
+            else edge.bottom = r.top + 2;
+            ::DrawEdge(dc, &edge, EDGE_ETCHED, r.left == r.right ? BF_LEFT : BF_TOP);
+            continue;
+        }
+        if (s.fill) {
+            HBRUSH brush = ::CreateSolidBrush(TranslateOleColor(*s.fill));
+            ::FillRect(dc, &r, brush);
+            ::DeleteObject(brush);
+        }
+        HBRUSH border = ::CreateSolidBrush(TranslateOleColor(s.border));
+        ::FrameRect(dc, &r, border);
+        ::DeleteObject(border);
+    }
+}
+
+}  // namespace kal

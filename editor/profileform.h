@@ -1,0 +1,236 @@
+// The profile editor: one window for creating a profile, editing a stored one, and, as the
+// "Real Time Settings" window, changing the card and Windows directly. Built from a design
+// table (editor/design.cpp and one file per tab page), with the speaker field and effect graphs
+// drawn through GDI+ (editor/drawing.h).
+#pragma once
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "device/trayservices.h"
+#include "editor/portable/speakerfield.h"
+#include "startup/hextext.h"
+#include "startup/raii.h"
+#include "toolkit/forms.h"
+
+namespace kal {
+
+// A decoration of the design: a rectangle (a box, a tab's colour, the page frame) or a line,
+// painted by its container (the window or a picture box). Twips in the container; a line runs
+// from (left, top) to (right, bottom).
+struct Shape {
+    std::wstring name;
+    int index = -1;
+    std::wstring container;  // "" the window
+    RECT twips{};
+    bool line = false;
+    std::uint32_t border = 0x80000010;      // OLE colour
+    std::optional<std::uint32_t> fill;      // OLE colour; none: not filled
+    bool visible = true;
+};
+
+// The editor's design: the window, its controls and its decorations.
+struct EditorDesign {
+    FormLayout layout;
+    std::vector<ControlRow> controls;
+    std::vector<Shape> shapes;
+};
+EditorDesign MakeEditorDesign();
+
+// Rows of the four tab pages (editor/page_*.cpp), appended to the design in page order.
+void AddOutputPage(EditorDesign& design);
+void AddMixerPage(EditorDesign& design);
+void AddEqualizerPage(EditorDesign& design);
+void AddAecPage(EditorDesign& design);
+
+class frmProfile final : public Form, public IProfileEditorView, public IInputLineEditor {
+public:
+    frmProfile();
+    ~frmProfile() override;
+
+    // ---- Mode, set by the opener before SetUp ----
+    bool RealTimeMode() const override { return realTimeMode_; }
+    void SetRealTimeMode(bool on) { realTimeMode_ = on; }
+    std::wstring LastProfileName;
+
+    // Prepares the window for its mode (shortcut keys, mode-dependent lists, the profile or the
+    // card's state); the opener shows the window afterwards.
+    void SetUp();
+    // Hides what a profile needs and closes the gaps; once, on a fresh window, before SetUp.
+    void CompactForRealTime();
+
+    // The chosen analog output as four hex digits (panel, speaker configuration); "" for none.
+    std::wstring Output() const;
+    // The chosen Windows channel count, or the card's own when "Don't Change" or none is chosen.
+    int Speakers() const;
+
+    // ---- IProfileEditorView ----
+    std::wstring LiveProfileName() const override { return liveProfileName_; }
+    void SetLiveProfileName(const std::wstring& name) override { liveProfileName_ = name; }
+    void CommandReset(bool fromCard) override;
+
+    // ---- IInputLineEditor ----
+    std::wstring ProfileTag() const override { return Tag(); }
+    void SetRecordLine(int input, bool enabled, const std::wstring& tag, bool checked) override;
+    void SetInputLineCaptionEnabled(int input, bool enabled) override;
+    void CloseInputLineCustomControls(int input) override;
+    void CurrentInputLine(int input, const std::wstring& profile) override;
+    void CurrentInputLineSelection(const std::wstring& profile) override;
+    void ShowRecordingSource(const std::wstring& lineId) override;
+    void RefreshSpeakersAndFormat() override;
+
+    // ---- Tabs (editor/tabs.cpp) ----
+    int CurrentTab() const { return currentTab_; }
+    void imgTab_Click(int index);
+    // Pointer at (x, y) pixels over tab image `index`.
+    void imgTab_MouseMove(int index, int x, int y);
+    void ResetTabHover();
+    // The rectangle colour of tab i (OLE colour).
+    std::uint32_t TabColour(int index) const;
+
+    // ---- Decorations ----
+    Shape* FindShape(const std::wstring& name, int index = -1);
+    const std::vector<Shape>& Shapes() const { return shapes_; }
+    void SetShapeFill(const std::wstring& name, int index, std::uint32_t colour);
+    void SetShapeVisible(const std::wstring& name, int index, bool visible);
+    void MoveShape(const std::wstring& name, int index, int dLeft, int dTop, int dRight, int dBottom);
+
+    // ---- Virtual speaker field (editor/speakerfield.cpp) ----
+    Bytes EncodeSpeakerPosition(int speaker) const;
+    Bytes EncodeVSpeakerPos() const;
+    void ApplyVSSLayout(const Bytes& layout);
+    void LoadVSpeakerPos(const std::wstring& profile);
+    void DrawSoundField(int exceptIndex);
+    void DrawVSSSpeaker(int index, bool noGlow, bool keepPicture, HDC target);
+    BoxPlace SpeakerPlace(int speaker) const { return speakerPlaces_[static_cast<std::size_t>(speaker)]; }
+    const FieldGeometry& Field() const { return field_; }
+    bool VssDragging() const { return vssDragging_; }
+    // Mouse events of speaker box `index`, (x, y) pixels inside the box.
+    void VSSSpeaker_MouseDown(int index, int x, int y);
+    void VSSSpeaker_MouseMove(int index, int x, int y);
+    void VSSSpeaker_MouseUp(int index);
+    void VSSSpeaker_LostFocus(int index);
+
+    // ---- Effect graphs and panels (editor/graphs.cpp) ----
+    void DrawPL2xGraph();
+    void DrawNEOGraph();
+    void ExpandVSSPanel(bool expand);
+    void ExpandPL2xPanel(bool expand);
+    void ExpandNEOPanel(bool expand);
+
+    // ---- Custom profile icon ----
+    const std::wstring& IconFile() const { return iconFile_; }
+    // Chooses (or with "" removes) the icon the two icon boxes show.
+    void SetProfileIcon(const std::wstring& file, bool overlay);
+
+    // What the load handler took, for its callers and tests.
+    bool NeoParamSupported() const { return neoParamSupported_; }
+    std::int32_t ChannelUnityLevel() const { return channelUnityLevel_; }
+    int VssPanelTop() const { return vssPanelTop_; }
+    int EffectCheckLeft() const { return effectCheckLeft_; }
+    bool RefreshingOutput() const { return refreshingOutput_; }
+    // The custom-control table: [line][control - 1].
+    const std::vector<std::vector<std::uint8_t>>& CustomControlValues() const { return customControlValues_; }
+    // The window's icon boxes: what the profile icon looks like now (32 and 16 pixels).
+    HICON ProfileIcon32() const { return icon32_.get(); }
+
+protected:
+    void OnLoad() override;
+    void OnActivate() override;
+    void OnQueryUnload(bool& cancel) override;
+    void OnUnload() override;
+    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    class Hooks;
+    friend class Hooks;
+
+    // Load handler steps (editor/formload.cpp).
+    void ApplyButtonStyles();
+    void FillAnalogOutputs();
+    void FillFixedLists();
+    void SetTooltips();
+    void ApplyXPLayout();
+    void ApplyPanelColour();
+    void WireEvents();
+    void WireTabEvents();
+    void WireFieldEvents();
+    void WireGraphEvents();
+    void CompleteFormatTooltip();
+    void PaintTab(int index);
+    void SetTabColour(int index, std::uint32_t colour);
+
+    void ResetControls();
+    void SetEditorRedraw(bool suspend);
+    void LoadValues(const std::wstring& name, bool fromCard);
+    void RebuildInputLines();
+    void LoadStoredIcon();
+    void DrawProfileIcon();
+
+    // Speaker field helpers.
+    void PlaceSpeakerBox(int index);
+    void SetSpeakersVisible(bool visible, int exceptIndex);
+    void BringSpeakerToFront(int index);
+    void CopySpeakerBackground(int index);
+    void CopyAllSpeakerBackgrounds();
+    void ShowSoundField();
+    void DrawVeil();
+
+    // Graph helpers.
+    void DrawEffectGraphBackground();
+    void DrawEffectGraph(const wchar_t* graph, const wchar_t* mode, const wchar_t* depth, const wchar_t* width,
+                         const wchar_t* check);
+    void ExpandPanel(const wchar_t* panel, bool expand);
+    void SetPanelExpanded(const wchar_t* panel, bool shown);
+
+    // Painting of the decorations of one container ("" the window).
+    void PaintShapes(const std::wstring& container, HDC dc);
+    void InvalidateShapeContainer(const std::wstring& container);
+    std::uint32_t ContentBorderColour() const;
+
+    std::vector<Shape> shapes_;
+    std::unique_ptr<Hooks> hooks_;
+    bool realTimeMode_ = false;
+    bool compacted_ = false;
+    std::wstring liveProfileName_;
+    bool refreshingOutput_ = false;
+    std::int32_t channelUnityLevel_ = 0;
+    bool neoParamSupported_ = false;
+    int vssPanelTop_ = 0;
+    int effectCheckLeft_ = 0;
+    int currentTab_ = 0;
+    std::vector<std::vector<std::uint8_t>> customControlValues_;
+    std::array<Bytes, 3> swaps_;  // headphone L/R, centre/bass, side/rear
+
+    // Speaker field.
+    FieldGeometry field_;
+    std::array<BoxPlace, kVssSpeakers> speakerPlaces_{};
+    bool vssDragging_ = false;
+    UniqueBitmap soundFieldPicture_;
+    // Effect graphs.
+    UniqueBitmap effectGraphBackground_;
+    float effectGraphCentreX_ = 0;
+    float effectGraphCentreY_ = 0;
+
+    // Button images and the profile icon.
+    std::array<UniqueIcon, 4> buttonIcons_;
+    std::wstring iconFile_;
+    bool iconOverlay_ = false;
+    UniqueIcon icon32_, icon16_;
+    std::wstring formatTooltip_;
+    std::uint32_t panelColour_ = 0;  // RGB of the panels' detail
+};
+
+// The loaded editor; null while none is loaded.
+frmProfile* ProfileEditor();
+// The one editor instance, created on first use (not loaded by this).
+frmProfile& ProfileEditorInstance();
+// Opens the real-time settings window, or brings the open editor (any mode) to the front.
+void ShowRealTimeSettings();
+
+}  // namespace kal

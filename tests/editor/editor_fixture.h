@@ -1,0 +1,87 @@
+// The profile editor on the simulated card: the tray tests' card, settings key and platform,
+// the card discovered as the main form finds it, and the editor opened as its openers do.
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "device/cardlines.h"
+#include "editor/profileform.h"
+#include "tests/common/screenshot.h"
+#include "tests/tray/tray_fixture.h"
+
+namespace kal::testing {
+
+inline constexpr wchar_t kD2[] = L"82691043";   // 192 kHz, AEC, Dolby and DTS, no front panel
+inline constexpr wchar_t kDG[] = L"84671043";   // 96 kHz, AEC, front panel, headphone amplifier
+inline constexpr wchar_t kDS[] = L"838E1043";   // 192 kHz, no AEC, front panel, DTS only
+inline constexpr wchar_t kSTX[] = L"835C1043";  // headphone amplifier, Dolby
+
+class EditorFixture : public TrayFixture {
+protected:
+    void TearDown() override {
+        CloseEditor();
+        TrayFixture::TearDown();
+    }
+
+    // A fresh card of that model, discovered with its lines; `trials` limits the speaker
+    // configurations its driver accepts on trial.
+    void UseEditorCard(const wchar_t* subsys, std::optional<std::vector<std::uint8_t>> trials = std::nullopt) {
+        sim::SimCardSetup setup;
+        setup.subsys = subsys;
+        UseCard(setup);
+        DiscoverCard(kCardHardwareFamily, L"");
+        FindCardInterface();
+        gCardCaps = gCardModels.At(subsys);
+        FindCardLines();
+        if (trials) sim::SetSimAcceptedSpeakerConfigs(trials);
+        sim::ClearSimRequestLog();
+    }
+
+    // As the profile manager opens it: "" for a new profile, else the profile's name.
+    frmProfile& OpenEditor(const std::wstring& profile) {
+        frmProfile& editor = ProfileEditorInstance();
+        editor.Load();
+        editor.SetTag(profile);
+        editor.LastProfileName = profile;
+        editor.SetUp();
+        editor.Show();
+        Pump(30);
+        return editor;
+    }
+
+    frmProfile& OpenRealTime() {
+        ShowRealTimeSettings();
+        Pump(30);
+        return *ProfileEditor();
+    }
+
+    static void CloseEditor() {
+        if (frmProfile* editor = ProfileEditor()) editor->Unload();
+    }
+
+    static std::vector<std::wstring> Items(const ComboBox& box) {
+        std::vector<std::wstring> items;
+        for (int i = 0; i < box.ListCount(); ++i) items.push_back(box.List(i));
+        return items;
+    }
+    static std::vector<std::intptr_t> ItemData(const ComboBox& box) {
+        std::vector<std::intptr_t> data;
+        for (int i = 0; i < box.ListCount(); ++i) data.push_back(box.ItemData(i));
+        return data;
+    }
+
+    // Every tab page of the window as a picture, for people to look at.
+    static void SaveTabScreenshots(frmProfile& editor, const std::wstring& mode) {
+        static const wchar_t* const pages[] = {L"output", L"mixer", L"equalizer", L"aec"};
+        for (int i = 0; i < 4; ++i) {
+            if (!editor.Ctl(L"imgTab", i).Visible()) continue;
+            editor.imgTab_Click(i);
+            Pump(60);
+            SaveWindowScreenshot(editor.hWnd(), L"frmProfile", mode + L"-" + pages[i]);
+        }
+        editor.imgTab_Click(0);
+    }
+};
+
+}  // namespace kal::testing

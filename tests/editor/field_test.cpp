@@ -1,0 +1,142 @@
+// The virtual speaker field in the window: a layout placed and encoded again, the veil of
+// "Don't Change", and speakers dragged with the mouse stopping at their limits.
+#include "tests/editor/editor_fixture.h"
+
+#include <cstring>
+
+#include "device/portable/texts_values.h"
+
+using namespace kal;
+using namespace kal::testing;
+
+namespace {
+
+class SpeakerField : public EditorFixture {};
+
+float X(const Bytes& layout, int speaker) {
+    const std::uint32_t bits = BytesToUInt32(layout, static_cast<std::size_t>(speaker) * 16);
+    float f;
+    std::memcpy(&f, &bits, 4);
+    return f;
+}
+float Y(const Bytes& layout, int speaker) {
+    const std::uint32_t bits = BytesToUInt32(layout, static_cast<std::size_t>(speaker) * 16 + 8);
+    float f;
+    std::memcpy(&f, &bits, 4);
+    return f;
+}
+
+// Drags speaker `index` by (dx, dy) pixels in steps, as the mouse would.
+void Drag(frmProfile& editor, int index, int dx, int dy) {
+    HWND box = editor.Ctl(L"VSSSpeaker", index).Window();
+    ::SendMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(12, 12));
+    const int steps = 10;
+    for (int s = 1; s <= steps; ++s) {
+        // Each move is relative to the box where it stands now.
+        ::SendMessageW(box, WM_MOUSEMOVE, MK_LBUTTON,
+                       MAKELPARAM(static_cast<short>(12 + dx / steps), static_cast<short>(12 + dy / steps)));
+    }
+    ::SendMessageW(box, WM_LBUTTONUP, 0, MAKELPARAM(12, 12));
+}
+
+TEST_F(SpeakerField, ARealTimeLayoutShowsEverySpeakerAndEncodesAsTheEditorStoresIt) {
+    UseEditorCard(kD2);
+    sim::SetSimLiveValue(L"VSpeakerPos", HexToBytes(kVssPositionalLayout));
+    frmProfile& editor = OpenRealTime();
+    EXPECT_TRUE(editor.Get<OptionButton>(L"optVSSLayout", 1).Value());
+    EXPECT_EQ(BytesToHex(editor.EncodeVSpeakerPos()), kVssPositionalLayoutAlt);
+    editor.ExpandVSSPanel(true);
+    Pump(30);
+    for (int i = 0; i < kVssSpeakers; ++i) EXPECT_TRUE(editor.Ctl(L"VSSSpeaker", i).Visible()) << i;
+    SaveWindowScreenshot(editor.hWnd(), L"frmProfile", L"realtime-speaker-field");
+}
+
+TEST_F(SpeakerField, ANewProfileShowsTheLiveLayoutUnderAVeil) {
+    UseEditorCard(kD2);
+    sim::SetSimLiveValue(L"VSpeakerPos", HexToBytes(kVssDefaultLayout));
+    frmProfile& editor = OpenEditor(L"");
+    EXPECT_TRUE(editor.Get<OptionButton>(L"optVSSLayout", 0).Value());
+    for (int i = 0; i < kVssSpeakers; ++i) EXPECT_FALSE(editor.Ctl(L"VSSSpeaker", i).Visible()) << i;
+    EXPECT_FALSE(editor.Ctl(L"optLoadVSSPreset", 0).Enabled());
+    EXPECT_EQ(BytesToHex(editor.EncodeVSpeakerPos()), kVssDefaultLayoutAlt);
+    editor.ExpandVSSPanel(true);
+    // Choosing "Set To:" shows the speakers.
+    ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optVSSLayout", 1)));
+    for (int i = 0; i < kVssSpeakers; ++i) EXPECT_TRUE(editor.Ctl(L"VSSSpeaker", i).Visible()) << i;
+    EXPECT_TRUE(editor.Ctl(L"optLoadVSSPreset", 0).Enabled());
+}
+
+TEST_F(SpeakerField, DraggedSpeakersStopAtTheirLimits) {
+    UseEditorCard(kD2);
+    sim::SetSimLiveValue(L"VSpeakerPos", HexToBytes(kVssDefaultLayout));
+    frmProfile& editor = OpenRealTime();
+    editor.ExpandVSSPanel(true);
+    Pump(30);
+    sim::ClearSimRequestLog();
+
+    // The front left speaker pulled far up and left stops at the corner of the square.
+    Drag(editor, 0, -600, -600);
+    Bytes layout = editor.EncodeVSpeakerPos();
+    EXPECT_FLOAT_EQ(X(layout, 0), -1.0f);
+    EXPECT_FLOAT_EQ(Y(layout, 0), 1.0f);
+    EXPECT_FALSE(editor.VssDragging());
+    for (int i = 0; i < kVssSpeakers; ++i) EXPECT_TRUE(editor.Ctl(L"VSSSpeaker", i).Visible()) << i;
+    // The box stands where the value says.
+    const BoxPlace place = editor.SpeakerPlace(0);
+    EXPECT_EQ(editor.Ctl(L"VSSSpeaker", 0).Left(), place.left);
+    EXPECT_EQ(editor.Ctl(L"VSSSpeaker", 0).Top(), place.top);
+
+    // The subwoofer moves sideways only, never left of the listener.
+    const float subY = Y(layout, kVssSubwoofer);
+    Drag(editor, kVssSubwoofer, -600, 300);
+    layout = editor.EncodeVSpeakerPos();
+    EXPECT_FLOAT_EQ(X(layout, kVssSubwoofer), 0.0f);
+    EXPECT_EQ(Y(layout, kVssSubwoofer), subY);
+    Drag(editor, kVssSubwoofer, 600, 0);
+    EXPECT_FLOAT_EQ(X(editor.EncodeVSpeakerPos(), kVssSubwoofer), 1.0f);
+    // Other speakers keep their places; every record keeps the height word and no flag.
+    layout = editor.EncodeVSpeakerPos();
+    const std::wstring stored(kVssDefaultLayoutAlt);
+    EXPECT_EQ(BytesToHex(layout).substr(32 * 2, 16 * 2), stored.substr(32 * 2, 16 * 2));
+    SaveWindowScreenshot(editor.hWnd(), L"frmProfile", L"realtime-dragged");
+    // Outside live mode nothing went to the card.
+    EXPECT_TRUE(Writes().empty());
+}
+
+TEST_F(SpeakerField, AnAllZeroStoredLayoutIsReplacedByTheDefault) {
+    UseEditorCard(kD2);
+    Store(L"Zero", L"VSpeakerPos", std::wstring(256, L'0').c_str());
+    frmProfile& editor = OpenEditor(L"Zero");
+    EXPECT_FALSE(RegReadBytes(Profile(L"Zero"), L"VSpeakerPos").has_value());
+    EXPECT_TRUE(editor.Get<OptionButton>(L"optVSSLayout", 0).Value());
+    EXPECT_EQ(BytesToHex(editor.EncodeVSpeakerPos()), kVssDefaultLayoutAlt);
+}
+
+TEST_F(SpeakerField, GraphsFollowTheirPanelsExpandState) {
+    UseEditorCard(kD2);
+    frmProfile& editor = OpenEditor(L"");
+    Control& frame = editor.Ctl(L"fraEnhancements");
+    const int collapsed = frame.Height();
+    const int neoTop = editor.Ctl(L"pctNeo").Top();
+    ASSERT_TRUE(User::Click(editor.Ctl(L"chkVSSExpand")));
+    EXPECT_EQ(frame.Height(), collapsed + 4065 - 375);
+    EXPECT_EQ(editor.Ctl(L"pctNeo").Top(), neoTop + 4065 - 375);
+    EXPECT_TRUE(editor.Ctl(L"VSSGraph").Visible());
+    // Expanding NEO collapses the speaker shifter first.
+    ASSERT_TRUE(User::Click(editor.Ctl(L"chkNEOExpand")));
+    EXPECT_EQ(editor.Get<CheckBox>(L"chkVSSExpand").Value(), 0);
+    EXPECT_FALSE(editor.Ctl(L"VSSGraph").Visible());
+    EXPECT_EQ(frame.Height(), collapsed + 4065 - 375);
+    EXPECT_EQ(editor.Ctl(L"pctNeo").Top(), neoTop);
+    EXPECT_TRUE(editor.Ctl(L"pctNEOGraph").Visible());
+    // Music mode shows the sliders, movie mode hides them.
+    ASSERT_TRUE(User::Click(editor.Ctl(L"optNEOMode", 0)));
+    EXPECT_TRUE(editor.Ctl(L"csliNEOWidth").Visible());
+    ASSERT_TRUE(User::Click(editor.Ctl(L"optNEOMode", 1)));
+    EXPECT_FALSE(editor.Ctl(L"csliNEOWidth").Visible());
+    SaveWindowScreenshot(editor.hWnd(), L"frmProfile", L"new-neo-movie");
+    ASSERT_TRUE(User::Click(editor.Ctl(L"chkNEOExpand")));
+    EXPECT_EQ(frame.Height(), collapsed);
+}
+
+}  // namespace
