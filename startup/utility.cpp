@@ -190,11 +190,19 @@ void DeleteFileRetry(const std::wstring& path) {
         if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
         if (::DeleteFileW(path.c_str())) return;
         ::Sleep(100);
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
+        PumpPendingMessages();
+    }
+}
+
+void PumpPendingMessages() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
         }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
     }
 }
 

@@ -55,6 +55,9 @@ bool SelectComboItemData(HWND combo, LPARAM value);
 std::wstring GetTempFolder();
 // Deletes a file if it exists, trying up to 50 times 100 ms apart (pumping messages between).
 void DeleteFileRetry(const std::wstring& path);
+// Lets the messages waiting for this thread run (a WM_QUIT among them is posted again, so the
+// message loop still ends).
+void PumpPendingMessages();
 // Id of the first process whose file name equals `exeName` (any letter case), 0 when none.
 DWORD FindProcessId(const std::wstring& exeName);
 // As FindProcessId, but a process of the caller's own terminal session is preferred.

@@ -342,6 +342,22 @@ private:
 
 // The registry of loaded forms.
 bool IsFormLoaded(const std::wstring& name);
+
+// The one instance of a window kind, for the function that opens it: a closed form is made anew
+// (the old object is released here, outside its own handlers), then `open` shows or loads it.
+// Null when that failed (the form is unloaded again).
+template <typename F, typename Open>
+F* OpenSingleInstance(std::unique_ptr<F>& slot, Open open) {
+    if (slot && !slot->Loaded()) slot.reset();
+    if (!slot) slot = std::make_unique<F>();
+    try {
+        open(*slot);
+    } catch (...) {
+        slot->Unload();
+        return nullptr;
+    }
+    return slot.get();
+}
 Form* FindForm(const std::wstring& name);
 // In load order.
 std::vector<Form*> LoadedForms();

@@ -135,28 +135,15 @@ DWORD WriteFileBytes(const std::wstring& path, const std::string& bytes) {
     return ERROR_SUCCESS;
 }
 
-void ProcessPendingMessages() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
 }  // namespace
 
 frmAbout* AboutForm() { return gAboutForm; }
 
 void ShowAbout() {
-    // A closed window is made anew; its object is released here, outside its own handlers.
-    if (gAboutInstance && !gAboutInstance->Loaded()) gAboutInstance.reset();
-    if (!gAboutInstance) gAboutInstance = std::make_unique<frmAbout>();
-    try {
-        gAboutInstance->Show();
-        ::SetForegroundWindow(gAboutInstance->hWnd());
-    } catch (...) {
-        gAboutInstance->Unload();
-    }
+    OpenSingleInstance(gAboutInstance, [](frmAbout& form) {
+        form.Show();
+        ::SetForegroundWindow(form.hWnd());
+    });
 }
 
 frmAbout::frmAbout() : Form(L"frmAbout") {
@@ -317,7 +304,7 @@ void frmAbout::cmdSaveDiagnosticInfo_Click() {
                                              AppFolder() + L"\\Kalvenor Diagnostic Info", filter, L"txt", hWnd(), L"", true);
     if (file.empty()) return;
     DeleteFileRetry(file);
-    ProcessPendingMessages();
+    PumpPendingMessages();
     DWORD error = ERROR_SUCCESS;
     try {
         const std::wstring text =

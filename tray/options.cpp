@@ -56,15 +56,10 @@ COLORREF SystemColour(int index) { return ::GetSysColor(index); }
 frmOptions* OptionsForm() { return gOptionsForm; }
 
 void ShowOptions() {
-    // A closed window is made anew; its object is released here, outside its own handlers.
-    if (gOptionsInstance && !gOptionsInstance->Loaded()) gOptionsInstance.reset();
-    if (!gOptionsInstance) gOptionsInstance = std::make_unique<frmOptions>();
-    try {
-        gOptionsInstance->Show();
-        ::SetForegroundWindow(gOptionsInstance->hWnd());
-    } catch (...) {
-        gOptionsInstance->Unload();
-    }
+    OpenSingleInstance(gOptionsInstance, [](frmOptions& form) {
+        form.Show();
+        ::SetForegroundWindow(form.hWnd());
+    });
 }
 
 frmOptions::frmOptions() : Form(L"frmOptions") {

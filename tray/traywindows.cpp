@@ -39,18 +39,6 @@ private:
     void* old_ = nullptr;
 };
 
-void PumpMessages() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            ::PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
 ULONGLONG ProcessTime(HANDLE process) {
     FILETIME created{}, exited{}, kernel{}, user{};
     if (!process || !::GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
@@ -144,7 +132,7 @@ void ShowSystemMixer() {
     }
     HWND window = nullptr;
     for (const DWORD start = ::GetTickCount(); !window && ::GetTickCount() - start < 5000;) {
-        PumpMessages();
+        PumpPendingMessages();
         window = FindProcessWindow(id);
         if (!window) ::Sleep(10);
     }
@@ -153,7 +141,7 @@ void ShowSystemMixer() {
         ULONGLONG last = ProcessTime(process.get());
         for (const DWORD start = ::GetTickCount(); process && ::GetTickCount() - start < 5000;) {
             ::Sleep(50);
-            PumpMessages();
+            PumpPendingMessages();
             const ULONGLONG now = ProcessTime(process.get());
             if (now == last) break;
             last = now;

@@ -122,14 +122,6 @@ std::string Narrow(const std::wstring& text) {
     return out;
 }
 
-void PumpMessages() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
 // Keeps a second "Update" from starting while a download runs (the download lets messages in).
 bool gUpdateRunning = false;
 
@@ -181,7 +173,7 @@ std::wstring DownloadURL(const std::wstring& address, bool toFile, const std::ws
                 }
                 body.insert(body.end(), chunk.data(), chunk.data() + got);
                 gDownloadedBytes += got;
-                PumpMessages();
+                PumpPendingMessages();
                 if (peek) break;
                 want = got;
             }

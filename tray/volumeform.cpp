@@ -265,16 +265,8 @@ frmVolume::~frmVolume() { Unload(); }
 frmVolume* VolumePopup() { return gVolumeForm; }
 
 HWND ShowVolumePopup() {
-    // A closed pop-up is made anew; its object is released here, outside its own handlers.
-    if (gVolumeInstance && !gVolumeInstance->Loaded()) gVolumeInstance.reset();
-    if (!gVolumeInstance) gVolumeInstance = std::make_unique<frmVolume>();
-    try {
-        gVolumeInstance->Load();
-    } catch (...) {
-        gVolumeInstance->Unload();
-        return nullptr;
-    }
-    return gVolumeInstance->hWnd();
+    frmVolume* popup = OpenSingleInstance(gVolumeInstance, [](frmVolume& form) { form.Load(); });
+    return popup ? popup->hWnd() : nullptr;
 }
 
 // ---- Loading and closing ----

@@ -14,6 +14,7 @@
 #include "device/portable/audio_levels.h"
 #include "startup/utility.h"
 #include "tests/common/screenshot.h"
+#include "tests/common/window_probes.h"
 #include "toolkit/tooltip.h"
 #include "toolkit/utility.h"
 #include "tray/formopeners.h"
@@ -93,31 +94,6 @@ public:
     std::wstring live;
     int calls[4] = {};
 };
-
-// Live GDI and USER objects of this process. Wine does not count them (GetGuiResources
-// answers 0): there every handle of the process's tables is asked for what it is.
-std::pair<int, int> GuiObjectCounts() {
-    HANDLE self = ::GetCurrentProcess();
-    const DWORD gdi = ::GetGuiResources(self, GR_GDIOBJECTS), user = ::GetGuiResources(self, GR_USEROBJECTS);
-    if (gdi && user) return {static_cast<int>(gdi), static_cast<int>(user)};
-    int users = 0;
-    for (std::uintptr_t i = 0; i < 0x8000; ++i) {
-        // A high word of 0xFFFF matches any generation of the handle.
-        const auto h = reinterpret_cast<HANDLE>(0xFFFF0000u | ((i << 1) + 0x20));
-        ICONINFO icon{};
-        if (::IsWindow(static_cast<HWND>(h)) || ::IsMenu(static_cast<HMENU>(h))) {
-            ++users;
-        } else if (::GetIconInfo(static_cast<HICON>(h), &icon)) {
-            ++users;
-            if (icon.hbmMask) ::DeleteObject(icon.hbmMask);
-            if (icon.hbmColor) ::DeleteObject(icon.hbmColor);
-        }
-    }
-    int gdis = 0;
-    for (std::uintptr_t i = 1; i < 0x10000; ++i)
-        if (::GetObjectType(reinterpret_cast<HGDIOBJ>(i))) ++gdis;
-    return {gdis, users};
-}
 
 class VolumePopupTest : public TrayFixture {
 protected:
