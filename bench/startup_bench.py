@@ -52,6 +52,9 @@ def whole(exe, args):
     return now_ms() - start
 
 
+prefix = ("WINEPREFIX=" + os.environ.get("WINEPREFIX", "")).encode()
+
+
 def idle_memory_kb(exe):
     p = subprocess.Popen(["wine", exe], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                          env=dict(os.environ, WINEDEBUG="-all"))
@@ -66,6 +69,10 @@ def idle_memory_kb(exe):
                 cmd = f.read().replace(b"\0", b" ").decode(errors="replace")
             if name not in cmd or "taskkill" in cmd:
                 continue
+            # Only the program of this run's prefix, not one that other work has started.
+            with open(f"/proc/{pid}/environ", "rb") as f:
+                if prefix not in f.read().split(b"\0"):
+                    continue
             with open(f"/proc/{pid}/status") as f:
                 for line in f:
                     if line.startswith("RssAnon:"):

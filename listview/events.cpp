@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <utility>
 
+#include "listview/comobject.h"
 #include "listview/listview.h"
 #include "toolkit/colour.h"
 #include "toolkit/errors.h"
@@ -16,16 +17,6 @@ namespace {
 // The input messages of the list window that the control watches.
 constexpr UINT kListMessages[] = {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN,
                                   WM_KEYDOWN,   WM_CHAR,        WM_KEYUP,       WM_GETDLGCODE};
-
-// Calls a handler; what it throws stays here, inside the window procedure.
-template <typename F, typename... A>
-void Raise(const F& handler, A&&... args) {
-    if (!handler) return;
-    try {
-        handler(std::forward<A>(args)...);
-    } catch (...) {
-    }
-}
 
 std::int16_t ShiftState() {
     std::int16_t shift = 0;

@@ -107,6 +107,8 @@ std::int32_t cListItems::CountPerPage() const {
     return static_cast<std::int32_t>(ResolveOwner().Send(LVM_GETCOUNTPERPAGE));
 }
 
+void cListItems::SortItems() { ResolveOwner().ItemsSort(); }
+
 // ---- cListItem ----
 
 ResolvedItem ResolveItem(HWND owner, LPARAM id, std::int32_t serial, const wchar_t* unloaded, const wchar_t* gone,

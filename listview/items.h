@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "listview/groups.h"
 #include "listview/portable/listarg.h"
 #include "listview/subitems.h"
 #include "toolkit/font.h"
@@ -61,6 +62,9 @@ public:
     cListItem item(const ListArg& index) const;
     void Remove(const ListArg& index);
     std::int32_t CountPerPage() const;
+    // Sorts the items by the first column with a SortOrder (its SortType says by what);
+    // nothing when no column has one.
+    void SortItems();
 
 private:
     zephListViewCtl& ResolveOwner() const;
@@ -118,6 +122,10 @@ public:
     void SetLeft(float left);
     // The texts under the further columns.
     cSubItems SubItems() const;
+    // The group the item is shown in; nothing when it is in none of the control's groups.
+    std::optional<cItemGroup> Group() const;
+    // Error 6 when the group is not one of this list's.
+    void SetGroup(const cItemGroup& group);
 
     HWND Owner() const { return owner_; }
     std::int32_t Serial() const { return serial_; }

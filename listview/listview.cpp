@@ -151,6 +151,9 @@ void zephListViewCtl::DestroyListView() {
     if (list_) {
         // Each deletion notice lets its record go.
         Send(LVM_DELETEALLITEMS);
+        GroupsClear();
+        EndDragImage();
+        RevokeDropTarget();
         DetachListMessages();
         RemoveWindowProp(list_, kListViewObjectProp);
         ::ShowWindow(list_, SW_HIDE);
@@ -161,6 +164,9 @@ void zephListViewCtl::DestroyListView() {
     records_.clear();
     itemKeys_.clear();
     columns_.clear();
+    GroupsClear();
+    groupsEnabled_ = false;
+    workAreas_.clear();
     editing_ = false;
 }
 
@@ -315,6 +321,7 @@ void zephListViewCtl::ApplyAll() {
     SetStyleFlag(LVS_NOCOLUMNHEADER, d_.NoColumnHeaders);
     SetListExFlag(LVS_EX_SUBITEMIMAGES, d_.SubItemImages);
     SetListExFlag(LVS_EX_HEADERDRAGDROP, d_.HeaderDragDrop);
+    ApplyDropMode();
     // Icon spacing set before the list window existed.
     if (iconSpaceX_ >= 1 || iconSpaceY_ >= 1) ApplyIconSpacing();
 }

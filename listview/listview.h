@@ -22,8 +22,13 @@
 
 #include "listview/columns.h"
 #include "listview/comctl.h"
+#include "listview/dataobject.h"
+#include "listview/dragimage.h"
+#include "listview/groups.h"
 #include "listview/items.h"
 #include "listview/portable/design.h"
+#include "listview/portable/sortkey.h"
+#include "listview/workareas.h"
 #include "startup/keyed.h"
 #include "toolkit/font.h"
 #include "toolkit/propbag.h"
@@ -34,6 +39,8 @@ namespace kal {
 inline constexpr wchar_t kListViewObjectProp[] = L"zephListViewCtl:ObjectPtr";
 
 class zephImageList;
+class ListDropSource;
+class ListDropTarget;
 
 class zephListViewCtl : private ISubclass {
 public:
@@ -88,6 +95,32 @@ public:
     std::function<void(std::int16_t button, std::int16_t shift, float x, float y)> MouseUp;
     std::function<void(std::int32_t index)> ItemSelected;
     std::function<void(std::int32_t index)> ItemUnselected;
+
+    // ---- OLE drag and drop. An item dragged out of the list carries the drag data of
+    // kListItemDragFormat. Effects are DROPEFFECT_ values; drag-over states 0 enter, 1 leave,
+    // 2 over. ----
+    // An item's drag is about to start: `allowedEffects` starts as copy and move when
+    // OLEDragMode is 2, else none; the drag runs only when it is not none.
+    std::function<void(DataObject& data, std::int32_t& allowedEffects)> OLEStartDrag;
+    // A drop target asks for a format that was announced without data.
+    std::function<void(DataObject& data, std::uint16_t format)> OLESetData;
+    // While dragging out; defaultCursors false keeps the system from setting the cursor.
+    std::function<void(std::int32_t effect, bool& defaultCursors)> OLEGiveFeedback;
+    // Something is dragged over the list (OLEDropMode 1). `effect` starts as the effects the
+    // source allows; what the handler leaves of them is the answer.
+    std::function<void(DataObject& data, std::int32_t& effect, std::int16_t button, std::int16_t shift, float x,
+                       float y, std::int16_t state)>
+        OLEDragOver;
+    // Something is dropped on the list. When the effect left includes move and the data names a
+    // live item of this list, that item moves to the drop point (in group view: into the group
+    // of the item under it, or of the nearest item).
+    std::function<void(DataObject& data, std::int32_t& effect, std::int16_t button, std::int16_t shift, float x,
+                       float y)>
+        OLEDragDrop;
+    // An item's drag has ended with this effect (none when cancelled).
+    std::function<void(std::int32_t effect)> OLECompleteDrag;
+    // The live item of this list that drag data names, if any.
+    std::optional<cListItem> ItemFromDragData(const DataObject& data) const;
 
     // ---- Appearance and behaviour ----
     const UIFont& Font() const { return font_; }
@@ -194,6 +227,12 @@ public:
     std::int32_t OriginY() const;
     void Refresh();
 
+    // ---- Groups: nothing below common controls 6 ----
+    std::optional<cItemGroups> ItemGroups() const;
+
+    // ---- Work areas of the icon views ----
+    cWorkAreas WorkAreas() const { return cWorkAreas(list_); }
+
     // ---- Columns ----
     cColumns Columns() const { return cColumns(list_); }
     // Sizes the column (0-based; -1 every column) to fit its texts and its caption.
@@ -226,6 +265,12 @@ private:
     friend class cColumn;
     friend class cSubItems;
     friend class cSubItem;
+    friend class cItemGroups;
+    friend class cItemGroup;
+    friend class cWorkAreas;
+    friend class cWorkArea;
+    friend class ListDropSource;
+    friend class ListDropTarget;
     friend ResolvedItem ResolveItem(HWND, LPARAM, std::int32_t, const wchar_t*, const wchar_t*, const wchar_t*);
 
     static LRESULT CALLBACK HostProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -326,6 +371,57 @@ private:
     void ReleaseRecord(LPARAM id);
     std::optional<cListItem> ItemAt(std::int32_t index0) const;
 
+    // ---- Group operations (groups.cpp); positions 1-based ----
+    ItemGroupRecord* GroupRecord(std::int32_t id) const;
+    // Error 9 when the list refuses; the flag keeps the last value the list took.
+    void SetGroupsEnabled(bool value);
+    bool GroupInsert(const std::wstring& header, std::int32_t position0, std::int32_t id);
+    void GroupsClear();
+    void GroupRemove(std::int32_t id);
+    bool GroupKeyLookup(const std::wstring& key) const { return groupKeys_.count(key) != 0; }
+    // Error 6 when no group has the key.
+    std::int32_t GroupIdFromKey(const std::wstring& key) const;
+    std::int32_t GroupCount() const { return static_cast<std::int32_t>(groupOrder_.size()); }
+    // A position from 1 to GroupCount, or a group's key; error 6 (source `className` for a
+    // number) when it names no group.
+    std::int32_t GroupPosition(const ListArg& index, const wchar_t* className) const;
+
+    // ---- Work-area operations (workareas.cpp) ----
+    // The 1-based position of the area with this id; 0 when none.
+    std::int32_t WorkAreaIndex(std::int32_t id) const;
+    // Gives the list the whole table.
+    void ApplyWorkAreas();
+    void WorkAreasClear();
+
+    // ---- Drag and drop (dragdrop.cpp) ----
+    struct DraggedItemInfo {
+        LPARAM id;
+        std::int32_t serial;
+        std::int32_t index;  // 1-based
+    };
+    // The live item of this list that the data names.
+    std::optional<DraggedItemInfo> DraggedItem(const DataObject& data) const;
+    LRESULT OnBeginDrag(NMHDR* header);
+    void RunItemDrag();
+    bool OnGiveFeedback(DWORD effect);
+    void EndDragImage();
+    // Registers the list as drop target while OLEDropMode is not 0.
+    void ApplyDropMode();
+    void RevokeDropTarget();
+    DWORD OnDragOver(IDataObject* data, DWORD keys, POINTL pt, DWORD allowed, std::int16_t state);
+    void OnDragLeave();
+    DWORD OnDrop(IDataObject* data, DWORD keys, POINTL pt, DWORD allowed);
+    void ScrollNearEdges(POINT screen);
+    void MoveDroppedItem(std::int32_t index, POINT client);
+    // The 1-based index of the item whose centre is nearest; -1 for an empty list.
+    std::int32_t NearestItemIndex(POINT p) const;
+
+    // ---- Sorting (sort.cpp) ----
+    // Sorts by the first column whose SortOrder is not 0; nothing without one.
+    void ItemsSort();
+    // What an item (0-based, with its id) is compared by under a sort type.
+    SortValue SortValueOf(int item0, LPARAM id, std::int32_t sortType, int subItem) const;
+
     HWND host_ = nullptr;
     HWND list_ = nullptr;
     ComCtlVersion version_;
@@ -340,6 +436,19 @@ private:
     // One record per header column, in column order; records past the header's count are
     // left over from removed columns and never read.
     std::vector<ColumnRecord> columns_;
+    // Group records by id, their keys, and the groups in their order.
+    std::map<std::int32_t, std::unique_ptr<ItemGroupRecord>> groups_;
+    std::map<std::wstring, std::int32_t, CaseInsensitiveLess> groupKeys_;
+    std::vector<std::int32_t> groupOrder_;
+    bool groupsEnabled_ = false;
+    std::vector<WorkAreaRecord> workAreas_;
+    // The item (0-based) of the last drag start, the image list of its drag and the image.
+    std::int32_t draggedIndex_ = -1;
+    DragImageList dragList_;
+    pcImageListDrag dragImage_;
+    ListDropTarget* dropTarget_ = nullptr;
+    // The data being dragged over the list, from entering it to leaving or dropping.
+    ComPtr<IDataObject> dropData_;
     std::int32_t iconSpaceX_ = 0, iconSpaceY_ = 0;
     bool editing_ = false;
     // The edit box of the open label edit, while subclassed.

@@ -23,6 +23,7 @@ LRESULT zephListViewCtl::OnNotify(NMHDR* header) {
         {LVN_ENDLABELEDITW, &zephListViewCtl::OnEndLabelEdit},
         {LVN_COLUMNCLICK, &zephListViewCtl::OnColumnClick},
         {LVN_GETINFOTIPW, &zephListViewCtl::OnGetInfoTip},
+        {LVN_BEGINDRAG, &zephListViewCtl::OnBeginDrag},
     };
     for (const Route& r : kRoutes)
         if (r.code == header->code) return (this->*r.handler)(header);

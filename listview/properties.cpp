@@ -55,10 +55,10 @@ KAL_PROPERTY(bool, HeaderDragDrop, SetListExFlag(LVS_EX_HEADERDRAGDROP, value))
 KAL_PROPERTY(bool, FullRowSelect, SetListExFlag(LVS_EX_FULLROWSELECT, value))
 KAL_PROPERTY(bool, HeaderButtons, SetHeaderFlag(HDS_BUTTONS, value))
 KAL_PROPERTY(bool, HeaderTrackSelect, SetHeaderFlag(HDS_HOTTRACK, value))
+KAL_PROPERTY(std::int32_t, OLEDropMode, ApplyDropMode())
 // Kept only: read by the item drawing, the drag and drop and the scale conversions.
 KAL_PROPERTY(bool, CustomDraw, (void)0)
 KAL_PROPERTY(std::int32_t, OLEDragMode, (void)0)
-KAL_PROPERTY(std::int32_t, OLEDropMode, (void)0)
 KAL_PROPERTY(std::int32_t, ScaleMode, (void)0)
 
 #undef KAL_PROPERTY

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include <thread>
+
 #include "resources/version.h"
 #include "startup/autostart.h"
 #include "startup/catalogue.h"
@@ -92,15 +94,26 @@ int Main(const std::wstring& commandLine) {
     }
 
     // First run: no settings key (after the migration) and no autostart entry. The entry is
-    // refreshed at every start.
+    // refreshed at every start. Asking the Task Scheduler service takes a while, so the refresh
+    // runs beside the building of the tables and the audio object, which have no effects of
+    // their own, and is done before the main form loads: its effects keep their place.
     const bool hasSettings = RegKeyExists(gRegRoot);
-    const bool hasAutostart = RefreshAutostart(0);
-    if (!hasSettings && !hasAutostart) EnableAutostart(0);
+    std::thread autostart([hasSettings] {
+        const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        try {
+            const bool hasAutostart = RefreshAutostart(0);
+            if (!hasSettings && !hasAutostart) EnableAutostart(0);
+        } catch (...) {
+            // As every autostart failure: the entry is simply not there.
+        }
+        if (SUCCEEDED(com)) ::CoUninitialize();
+    });
 
     BuildCardCatalogue();
     BuildDriverDefaults(gIsXP);
 
     StartAudioObject();
+    autostart.join();
     const int exitCode = RunMainForm();
     StopAudioObject();
     // The main form releases the mutex when it unloads; this covers a form that never loaded.

@@ -79,6 +79,11 @@ void MoveMouseTo(POINT screen) {
     Pump(50);
 }
 
+void LeftButton(POINT screen, bool down) {
+    INPUT in = MouseInput(screen, down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
+    ::SendInput(1, &in, sizeof in);
+}
+
 // Presses and releases go in at once: the list follows a press in a loop of its own, waiting
 // for the release.
 void ClickAt(POINT screen, Button button, int clicks) {
@@ -100,6 +105,24 @@ void PressKey(WORD vk) {
     in[0].ki.wVk = in[1].ki.wVk = vk;
     in[1].ki.dwFlags = KEYEVENTF_KEYUP;
     ::SendInput(2, in, sizeof(INPUT));
+}
+
+MessageSpy::MessageSpy(HWND window, std::vector<UINT> messages, Look look)
+    : window_(window), messages_(std::move(messages)), look_(std::move(look)) {
+    ::SetWindowSubclass(window_, &Proc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+MessageSpy::~MessageSpy() { ::RemoveWindowSubclass(window_, &Proc, 1); }
+
+LRESULT CALLBACK MessageSpy::Proc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+    auto* spy = reinterpret_cast<MessageSpy*>(self);
+    for (UINT m : spy->messages_) {
+        if (m != msg) continue;
+        Seen seen{msg, wParam, {}, {}};
+        if (spy->look_) spy->look_(msg, wParam, lParam, seen);
+        spy->seen.push_back(std::move(seen));
+    }
+    return ::DefSubclassProc(hWnd, msg, wParam, lParam);
 }
 
 void ListViewTest::SetUp() {

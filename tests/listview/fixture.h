@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "listview/formhost.h"
 #include "listview/listview.h"
@@ -39,7 +40,35 @@ void Pump(int milliseconds, HWND dialog = nullptr);
 enum class Button { Left, Right };
 void ClickAt(POINT screen, Button button = Button::Left, int clicks = 1);
 void MoveMouseTo(POINT screen);
+// The left button pressed or let go at a point of the screen, without waiting.
+void LeftButton(POINT screen, bool down);
 void PressKey(WORD vk);
+
+// What the control sends to a list window: messages of interest are recorded with their
+// arguments (and, through `look`, what their records hold) and then handled by the list as
+// usual. Removed when it goes, which must be before the control goes.
+class MessageSpy {
+public:
+    struct Seen {
+        UINT msg;
+        WPARAM wParam;
+        std::vector<LONG> data;  // what `look` read from the message's record
+        std::wstring text;
+    };
+    using Look = std::function<void(UINT msg, WPARAM wParam, LPARAM lParam, Seen& seen)>;
+    MessageSpy(HWND window, std::vector<UINT> messages, Look look = {});
+    ~MessageSpy();
+    MessageSpy(const MessageSpy&) = delete;
+    MessageSpy& operator=(const MessageSpy&) = delete;
+
+    std::vector<Seen> seen;
+
+private:
+    static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    HWND window_;
+    std::vector<UINT> messages_;
+    Look look_;
+};
 
 class ListViewTest : public ::testing::Test {
 protected:
