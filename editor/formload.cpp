@@ -249,6 +249,7 @@ void frmProfile::WireEvents() {
     WireFieldEvents();
     WireGraphEvents();
     Get<CommandButton>(L"cmdCancel").Click = [this] { Unload(); };
+    WireValueEvents();
     // Picture boxes paint the lines and boxes of the design that lie on them.
     for (const Shape& s : shapes_) {
         if (s.container.empty()) continue;

@@ -127,17 +127,19 @@ void AddOutputPage(EditorDesign& d) {
     const std::wstring page = Member(L"pctTabContent", 0);
     AddOutputFrames(d, page);
     auto& c = d.controls;
-    c.push_back(Row(ControlType::Frame, L"fraEnhancements", -1, L"Analog Out &Enhancements", 8, 186, 504, 149, page));
-    c.push_back(Row(ControlType::PictureBox, L"pctEnhancements", -1, L"", 8, 16, kPanelWidth, 5 * kCollapsed,
+    c.push_back(Row(ControlType::Frame, L"fraEnhancements", -1, L"Analog Out &Enhancements", 8, 186, 504, 124, page));
+    c.push_back(Row(ControlType::PictureBox, L"pctEnhancements", -1, L"", 8, 16, kPanelWidth, 4 * kCollapsed,
                     L"fraEnhancements"));
+    // Dolby Headphones (headphones) and Dolby Virtual Speaker (speakers) share the top place; an
+    // effect with code 2 is indented under them, the others stack from the top.
     AddModePanel(d, L"pctDolbyHeadphones", 0, L"chkDolbyHeadphones", L"Dolby Headphones", L"lblDolbyHeadphonesMode",
                  L"Dolby Heaphones Room:", L"cboDolbyHeadphonesMode");
-    AddModePanel(d, L"pctDolbyVirtualSpeaker", kCollapsed, L"chkDolbyVirtualSpeaker", L"Dolby Virtual Speaker",
+    AddModePanel(d, L"pctDolbyVirtualSpeaker", 0, L"chkDolbyVirtualSpeaker", L"Dolby Virtual Speaker",
                  L"lblDolbyVirtualSpeakerMode", L"Dolby Virtual Speaker Mode:", L"cboDolbyVirtualSpeakerMode");
-    AddVssPanel(d, 2 * kCollapsed);
-    AddGraphPanel(d, L"pctDolby", 3 * kCollapsed, L"chkPL2xExpand", L"chkDolby", L"Dolby ProLogic IIx", L"PL2x",
+    AddVssPanel(d, kCollapsed);
+    AddGraphPanel(d, L"pctDolby", 2 * kCollapsed, L"chkPL2xExpand", L"chkDolby", L"Dolby ProLogic IIx", L"PL2x",
                   L"pctPL2xGraph");
-    AddGraphPanel(d, L"pctNeo", 4 * kCollapsed, L"chkNEOExpand", L"chkNeo", L"DTS NEO:PC", L"NEO", L"pctNEOGraph");
+    AddGraphPanel(d, L"pctNeo", 3 * kCollapsed, L"chkNEOExpand", L"chkNeo", L"DTS NEO:PC", L"NEO", L"pctNEOGraph");
 }
 
 }  // namespace kal

@@ -7,7 +7,11 @@
 #include "device/audio.h"
 #include "device/cardlines.h"
 #include "device/profilevalues.h"
+#include "editor/customcontrolsdialog.h"
 #include "editor/drawing.h"
+#include "editor/forminstance.h"
+#include "editor/hpampdialog.h"
+#include "editor/swapsdialog.h"
 #include "editor/hooks.h"
 #include "startup/catalogue.h"
 #include "startup/globals.h"
@@ -25,7 +29,7 @@ constexpr int kCursorArrow = 32512;
 constexpr int kCursorWait = 32514;
 constexpr std::uint32_t kDeviceActive = 1;
 
-std::unique_ptr<frmProfile> gEditorInstance;
+FormInstance<frmProfile> gEditorInstance;
 
 void AddSampleRates(ComboBox& box, bool dontChange) {
     box.Clear();
@@ -38,16 +42,8 @@ void AddSampleRates(ComboBox& box, bool dontChange) {
 
 }  // namespace
 
-frmProfile* ProfileEditor() {
-    return gEditorInstance && gEditorInstance->Loaded() ? gEditorInstance.get() : nullptr;
-}
-
-frmProfile& ProfileEditorInstance() {
-    // A window released at its unload is made afresh for the next opening.
-    if (gEditorInstance && !gEditorInstance->Loaded()) gEditorInstance.reset();
-    if (!gEditorInstance) gEditorInstance = std::make_unique<frmProfile>();
-    return *gEditorInstance;
-}
+frmProfile* ProfileEditor() { return gEditorInstance.Loaded(); }
+frmProfile& ProfileEditorInstance() { return gEditorInstance.Get(); }
 
 void ShowRealTimeSettings() {
     if (frmProfile* open = ProfileEditor()) {
@@ -111,6 +107,7 @@ void frmProfile::SetUp() {
         const int left = settings.Left() - amp.Width() - 105;
         settings.Move(left, settings.Top(), settings.Width(), settings.Height());
         output.Move(output.Left(), output.Top(), left - output.Left() - 105, output.Height());
+        HpImpedanceDialogInstance().Load();
     }
     CompleteFormatTooltip();
     // 6. The recording lines.
@@ -142,13 +139,6 @@ void frmProfile::SetUp() {
             (card.ListIndex() >= 1 || realTimeMode_))
             Get<CheckBox>(L"chkSyncSampleRates").SetValue(1);
     }
-}
-
-void frmProfile::LoadValues(const std::wstring& name, bool fromCard) {
-    // The speaker field shows the layout from the start; the other value groups are filled by
-    // the loaders of the profile values.
-    const std::wstring source = fromCard ? L"" : name;
-    LoadVSpeakerPos(source);
 }
 
 void frmProfile::RebuildInputLines() {
@@ -252,6 +242,13 @@ void frmProfile::OnUnload() {
         }
     }
     UnsubclassControl(Get<TextBox>(L"txtShortcut"));
+    if (frmHpImpedanceMode* amp = HpImpedanceDialog()) {
+        amp->AllowUnload = true;
+        amp->Unload();
+    }
+    // The other two dialogs belong to this editor as well.
+    if (frmAnalogOutputSettings* swaps = AnalogOutputSettingsDialog()) swaps->Unload();
+    if (frmInputLineCustomControls* custom = InputLineCustomControlsDialog()) custom->Unload();
     hooks_.reset();
     if (gInputLineEditor == this) gInputLineEditor = nullptr;
     soundFieldPicture_.reset();
@@ -293,10 +290,15 @@ void frmProfile::ResetControls() {
     refreshingOutput_ = true;
     Get<OptionButton>(L"optAEC", 0).SetValue(true);
     Get<ComboBox>(L"cboSpeakersLayout").SetListIndex(-1);
+    CurrentVolume(Tag());
+    LoadInputLines(Tag());
     Get<ComboBox>(L"cboSampleRate").SetListIndex(0);
     Get<CheckBox>(L"chkSPDIF").SetValue(0);
     Get<ComboBox>(L"cboSPDIFOutput").SetListIndex(-1);
     Get<ComboBox>(L"cboAnalogOutput").SetListIndex(-1);
+    LoadOutputChannels(Tag());
+    if (gCardCaps && gCardCaps->HPAmp)
+        if (frmHpImpedanceMode* amp = HpImpedanceDialog()) amp->Get<ComboBox>(L"cboHpAmp").SetListIndex(0);
     for (const wchar_t* name : {L"chkDolbyVirtualSpeaker", L"chkDolbyHeadphones", L"chkVSS", L"chkDolby", L"chkNeo"})
         Get<CheckBox>(name).SetValue(0);
     refreshingOutput_ = false;
@@ -306,6 +308,11 @@ void frmProfile::CommandReset(bool fromCard) {
     ResetControls();
     const std::wstring name = !Tag().empty() || liveProfileName_.empty() || realTimeMode_ ? Tag() : liveProfileName_;
     LoadValues(name, fromCard);
+    // A new profile starts again from "Don't Change" channels and the remembered volume.
+    if (Tag().empty() && !realTimeMode_ && !fromCard) {
+        Get<ComboBox>(L"cboSpeakersLayout").SetListIndex(0);
+        Get<OptionButton>(L"optVolume", 0).SetValue(true);
+    }
     SetEditorRedraw(false);
 }
 
@@ -323,14 +330,6 @@ void frmProfile::SetInputLineCaptionEnabled(int input, bool enabled) {
     if (input < 0 || input > 7 || !Loaded()) return;
     Ctl(L"lblInputLineCaption", input).SetEnabled(enabled);
 }
-
-// The custom-controls dialog does not exist in this editor yet: nothing is open to close.
-void frmProfile::CloseInputLineCustomControls(int /*input*/) {}
-
-// Reloading single value groups comes with the loaders of the profile values.
-void frmProfile::CurrentInputLine(int /*input*/, const std::wstring& /*profile*/) {}
-void frmProfile::CurrentInputLineSelection(const std::wstring& /*profile*/) {}
-void frmProfile::RefreshSpeakersAndFormat() {}
 
 void frmProfile::ShowRecordingSource(const std::wstring& lineId) {
     if (!Loaded() || Get<OptionButton>(L"optInputSelect", 255).Value()) return;

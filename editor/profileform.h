@@ -17,6 +17,7 @@
 #include "startup/hextext.h"
 #include "startup/raii.h"
 #include "toolkit/forms.h"
+#include "tray/volumeform.h"
 
 namespace kal {
 
@@ -48,7 +49,7 @@ void AddMixerPage(EditorDesign& design);
 void AddEqualizerPage(EditorDesign& design);
 void AddAecPage(EditorDesign& design);
 
-class frmProfile final : public Form, public IProfileEditorView, public IInputLineEditor {
+class frmProfile final : public Form, public IProfileEditorView, public IInputLineEditor, public IVolumeEditorLink {
 public:
     frmProfile();
     ~frmProfile() override;
@@ -72,7 +73,54 @@ public:
     // ---- IProfileEditorView ----
     std::wstring LiveProfileName() const override { return liveProfileName_; }
     void SetLiveProfileName(const std::wstring& name) override { liveProfileName_ = name; }
+    // Reloads the controls: the profile, the restore point of a new profile in live mode, or
+    // (fromCard) the card's state without sending anything to it.
     void CommandReset(bool fromCard) override;
+
+    // ---- IVolumeEditorLink: the pop-up changed the card; show its state ----
+    void CurrentOutput() override { CurrentOutput(L""); }
+    void CurrentSpeakers() override { CurrentSpeakers(L""); }
+    void CurrentSVN() override { CurrentSVN(L""); }
+    void CurrentVolume() override { CurrentVolume(L""); }
+
+    // ---- Loading (editor/values_load.cpp); profile "" is the card's present state ----
+    void LoadValues(const std::wstring& name, bool fromCard);
+    void CurrentVolume(const std::wstring& profile);
+    void CurrentSVN(const std::wstring& profile);
+    void CurrentSystemBitDepth(const std::wstring& profile);
+    void CurrentSystemSampleRate(const std::wstring& profile);
+    void CurrentOutput(const std::wstring& profile);
+    void CurrentSpeakers(const std::wstring& profile);
+    // The ten equalizer sliders from a 40-byte gain value (all 0 dB for any other length).
+    void DecodeEqGain(const Bytes& value);
+
+    // ---- Profile values (editor/values_save.cpp) ----
+    // Writes the profile under its name: the controls' values, or (fromCard) the card's state.
+    void SaveValues(const std::wstring& name, bool fromCard);
+    // The chosen output's panel and speaker configuration codes; empty without a chosen output.
+    Bytes PanelConfig() const;
+    Bytes SpeakerConfig() const;
+    Bytes DVSMode() const;
+    Bytes DHRoom() const;
+    // The channel swaps (4 bytes, first byte 255 "Don't Set").
+    Bytes GetHeadphoneLRXchg() const { return swaps_[0]; }
+    Bytes GetCenterBassXchg() const { return swaps_[1]; }
+    Bytes GetSideRearXchg() const { return swaps_[2]; }
+    void SetHeadphoneLRXchg(const Bytes& value) { swaps_[0] = value; }
+    void SetCenterBassXchg(const Bytes& value) { swaps_[1] = value; }
+    void SetSideRearXchg(const Bytes& value) { swaps_[2] = value; }
+    // The custom-control table: line 0..7, control 1..n; 255 "Don't Set" (also out of range).
+    std::uint8_t GetCustomControlsValues(int line, int control) const;
+    void SetCustomControlsValues(int line, int control, std::uint8_t value);
+
+    // ---- Saving and live mode (editor/savecommand.cpp, editor/livemode.cpp) ----
+    void cmdSave_Click();
+    void chkLiveMode_Click();
+    // Live setters: send one control group's value while live mode is on.
+    void LiveApplySpDigitalOut();
+    void LiveApplyVolumeBalance();
+    void LiveApplyInputLine(int line);
+    void LiveApplyChannelGain(int channel);
 
     // ---- IInputLineEditor ----
     std::wstring ProfileTag() const override { return Tag(); }
@@ -167,8 +215,54 @@ private:
 
     void ResetControls();
     void SetEditorRedraw(bool suspend);
-    void LoadValues(const std::wstring& name, bool fromCard);
     void RebuildInputLines();
+
+    // Loading helpers (editor/values_load.cpp).
+    bool IsExistingOrRealTime() const { return !Tag().empty() || realTimeMode_; }
+    bool ShowsDontChange(const std::wstring& profile, const std::wstring& value) const;
+    void LoadOutputChannels(const std::wstring& profile);
+    void LoadInputLines(const std::wstring& profile);
+    void LoadOutputFormat(const std::wstring& profile);
+    void LoadDual2D(const std::wstring& profile);
+    void LoadSwap(int which, const std::wstring& profile);
+    void LoadEQ(const std::wstring& profile);
+    void LoadBassManagement(const std::wstring& profile);
+    void LoadAEC(const std::wstring& profile);
+    void LoadSpeakerSizes(const Bytes& value);
+    void SetComboEnabled(ComboBox& box, bool enable);
+    void UpdateCrossoverEnabling();
+    void UpdateSpeakerSizeEnabling();
+    void UpdateAnalogOutputSettingsButton(std::uint8_t speakerConfig);
+    void UpdateSetAllCheckBox(const wchar_t* column, const wchar_t* rows);
+    bool IsChannelAvailable(int channel) const;
+    void cboAnalogOutput_Click();
+    void cboBitDepth_Click();
+    void chkRecordMonitor_Click(int line);
+    void WireValueEvents();
+
+    // Encoders of the controls (editor/values_save.cpp).
+    void WriteValue(const std::wstring& profile, const std::wstring& name, const Bytes& value) const;
+    Bytes EncodeVolumeBalance(bool recording, int line, int channel) const;
+    Bytes EncodeChannelGain(int channel) const;
+    Bytes EncodeSpDigitalOut() const;
+    Bytes EncodePl2xParam() const;
+    Bytes EncodeNeoParam() const;
+    Bytes EncodeEqGain() const;
+    Bytes EncodeSpeakerSize() const;
+    Bytes HpAmpValue() const;
+    std::uint8_t SelectedSPDIFFormat() const;
+
+    // Enhancement panels (editor/enhancements.cpp).
+    std::wstring OutputMode() const;
+    void UpdateEnhancementsPanel(const std::wstring& mode);
+    void ResetSwap(int which, const wchar_t* value);
+
+    // Saving and live mode.
+    bool CheckShortcutInUse(const std::wstring& otherProfile);
+    void ActivateAndDeleteProfile(const std::wstring& name);
+    bool LiveWarningNeeded() const;
+    // Sends the restore point's own value of a "Don't Change" choice again when it holds one.
+    bool RestoreLiveValue(const std::wstring& name, Bytes& value) const;
     void LoadStoredIcon();
     void DrawProfileIcon();
 
@@ -205,7 +299,11 @@ private:
     int effectCheckLeft_ = 0;
     int currentTab_ = 0;
     std::vector<std::vector<std::uint8_t>> customControlValues_;
-    std::array<Bytes, 3> swaps_;  // headphone L/R, centre/bass, side/rear
+    std::array<Bytes, 3> swaps_{Bytes{255, 0, 0, 0}, Bytes{255, 0, 0, 0}, Bytes{255, 0, 0, 0}};  // L/R, C/LFE, side/rear
+    bool clearingLiveMode_ = false;  // the box is cleared after a refused warning: the click does nothing
+    bool updatingSetAll_ = false;
+    std::uint8_t loadedDvsMode_ = 5;
+    std::uint8_t loadedDhRoom_ = 1;
 
     // Speaker field.
     FieldGeometry field_;

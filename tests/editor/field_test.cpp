@@ -99,8 +99,10 @@ TEST_F(SpeakerField, DraggedSpeakersStopAtTheirLimits) {
     const std::wstring stored(kVssDefaultLayoutAlt);
     EXPECT_EQ(BytesToHex(layout).substr(32 * 2, 16 * 2), stored.substr(32 * 2, 16 * 2));
     SaveWindowScreenshot(editor.hWnd(), L"frmProfile", L"realtime-dragged");
-    // Outside live mode nothing went to the card.
-    EXPECT_TRUE(Writes().empty());
+    // The real-time window is live: the drags went to the card as speaker positions, nothing else.
+    const auto writes = Writes();
+    EXPECT_FALSE(writes.empty());
+    for (const auto& w : writes) EXPECT_EQ(w.substr(0, 3), L"10:") << w;
 }
 
 TEST_F(SpeakerField, AnAllZeroStoredLayoutIsReplacedByTheDefault) {
@@ -114,6 +116,9 @@ TEST_F(SpeakerField, AnAllZeroStoredLayoutIsReplacedByTheDefault) {
 
 TEST_F(SpeakerField, GraphsFollowTheirPanelsExpandState) {
     UseEditorCard(kD2);
+    // Four speakers on stereo sources: the speaker shifter, ProLogic IIx and NEO:PC are offered.
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"03000000"));
+    gAudio->SetSpeakers(gPlaybackLineIds[0], 2);
     frmProfile& editor = OpenEditor(L"");
     Control& frame = editor.Ctl(L"fraEnhancements");
     const int collapsed = frame.Height();

@@ -1,0 +1,146 @@
+#include "editor/customcontrolsdialog.h"
+
+#include <algorithm>
+
+#include "device/audio.h"
+#include "device/cardlines.h"
+#include "device/mixervalues.h"
+#include "device/profilevalues.h"
+#include "editor/controlvalues.h"
+#include "editor/designrows.h"
+#include "editor/forminstance.h"
+#include "toolkit/font.h"
+#include "toolkit/utility.h"
+#include "tray/trayicon.h"
+
+namespace kal {
+namespace {
+
+using namespace design;
+
+constexpr int kGap = 120;  // twips
+constexpr std::uint8_t kDontSet = 255;
+
+FormInstance<frmInputLineCustomControls> gCustomInstance;
+
+std::wstring FrameName() { return L"fraCustomControl"; }
+
+std::vector<ControlRow> DialogRows() {
+    std::vector<ControlRow> c;
+    for (int k = 0; k < kMaxCustomControlFrames; ++k) {
+        const std::wstring picture = Member(L"pctCustomControl", k);
+        const std::wstring group = frmInputLineCustomControls::OptionGroup(k);
+        c.push_back(Row(ControlType::Frame, L"fraCustomControl", k, L"", 8, 8, 280, 50));
+        c.push_back(
+            Row(ControlType::PictureBox, L"pctCustomControl", k, L"", 6, 18, 268, 26, Member(L"fraCustomControl", k)));
+        c.push_back(Row(ControlType::OptionButton, group.c_str(), 255, L"Don't Set", 8, 4, 84, 18, picture));
+        c.push_back(Row(ControlType::OptionButton, group.c_str(), 0, L"Disable", 96, 4, 84, 18, picture));
+        c.push_back(Row(ControlType::OptionButton, group.c_str(), 1, L"Enable", 184, 4, 80, 18, picture));
+    }
+    c.push_back(Row(ControlType::CommandButton, L"cmdClose", -1, L"&Close", 204, 66, 84, 26));
+    return c;
+}
+
+}  // namespace
+
+std::wstring frmInputLineCustomControls::OptionGroup(int frame) { return L"optCustomControl" + std::to_wstring(frame); }
+
+frmInputLineCustomControls* InputLineCustomControlsDialog() { return gCustomInstance.Loaded(); }
+frmInputLineCustomControls& InputLineCustomControlsDialogInstance() { return gCustomInstance.Get(); }
+
+frmInputLineCustomControls::frmInputLineCustomControls() : Form(L"frmInputLineCustomControls") {
+    Design(FormLayout(L"Input Line Custom Settings", 296 * kTwips, 100 * kTwips), DialogRows());
+}
+
+frmInputLineCustomControls::~frmInputLineCustomControls() { Unload(); }
+
+void frmInputLineCustomControls::OnLoad() {
+    SetIcon(hWnd(), kProgramIcon);
+    if (gUIFont) ApplySystemFont(this);
+    for (int k = 0; k < kMaxCustomControlFrames; ++k) {
+        if (k > 0) Ctl(FrameName(), k).SetVisible(false);
+        for (Control* option : ControlArray(OptionGroup(k)))
+            option->Click = [this, k, option] { Chosen(k, static_cast<std::uint8_t>(option->Index())); };
+    }
+    Get<CommandButton>(L"cmdClose").Click = [this] { Unload(); };
+}
+
+void frmInputLineCustomControls::OnActivate() { SetModalState(*this, true); }
+void frmInputLineCustomControls::OnQueryUnload(bool& /*cancel*/) { SetModalState(*this, false); }
+
+int frmInputLineCustomControls::Line() const {
+    try {
+        return Tag().empty() ? -1 : std::stoi(Tag());
+    } catch (const std::exception&) {
+        return -1;
+    }
+}
+
+void frmInputLineCustomControls::CurrentCustomControls() {
+    const int line = Line();
+    if (line < 0 || line >= 8 || !gAudio) return;
+    const std::wstring& id = gInputLineIds[static_cast<std::size_t>(line)];
+    const int count = gAudio->CustomControls.Contains(id) ? static_cast<int>(gAudio->CustomControls.At(id).size()) : 0;
+    const std::int32_t monitor = gInputLineMonitorControl[static_cast<std::size_t>(line)];
+    const frmProfile* editor = ProfileEditor();
+    const bool realTime = editor && editor->RealTimeMode();
+    // One frame for each control but the monitoring switch, 120 twips apart.
+    const int frames = std::min(count - (monitor ? 1 : 0), kMaxCustomControlFrames);
+    for (int i = 1; i < frames; ++i) {
+        Control& above = Ctl(FrameName(), i - 1);
+        Control& frame = Ctl(FrameName(), i);
+        frame.Move(frame.Left(), above.Top() + above.Height() + kGap, frame.Width(), frame.Height());
+        frame.SetVisible(true);
+    }
+    int k = 0;
+    for (int n = 1; n <= count && k < kMaxCustomControlFrames; ++n) {
+        if (n == monitor) continue;
+        Control& frame = Ctl(FrameName(), k);
+        frame.SetCaption(gAudio->ControlName(id, n));
+        frame.SetTag(std::to_wstring(n));
+        const std::wstring group = OptionGroup(k);
+        Ctl(group, 255).SetVisible(!realTime);
+        Control& off = Ctl(group, 0);
+        Control& on = Ctl(group, 1);
+        off.Move(realTime ? 120 : 1440, off.Top(), off.Width(), off.Height());
+        on.Move(realTime ? 1440 : 2760, on.Top(), on.Width(), on.Height());
+        CurrentCustomControl(n);
+        ++k;
+    }
+    // The window holds the frames with the button below the last.
+    Control& last = Ctl(FrameName(), std::max(0, frames - 1));
+    Control& close = Ctl(L"cmdClose");
+    close.Move(close.Left(), last.Top() + last.Height() + kGap, close.Width(), close.Height());
+    SetClientHeight(hWnd(), close.Top() + close.Height() + kGap);
+}
+
+void frmInputLineCustomControls::CurrentCustomControl(int n) {
+    const frmProfile* editor = ProfileEditor();
+    const int line = Line();
+    if (!editor || line < 0) return;
+    for (int k = 0; k < kMaxCustomControlFrames; ++k) {
+        if (Ctl(FrameName(), k).Tag() != std::to_wstring(n)) continue;
+        const std::uint8_t v = editor->GetCustomControlsValues(line, n);
+        UpdatingScope updating(*this);
+        SelectOption(*this, OptionGroup(k), v <= 1 ? v : kDontSet);
+        return;
+    }
+}
+
+void frmInputLineCustomControls::Chosen(int frame, std::uint8_t value) {
+    frmProfile* editor = ProfileEditor();
+    const int line = Line();
+    const std::wstring& tag = Ctl(FrameName(), frame).Tag();
+    if (Updating() || !editor || line < 0 || line >= 8 || tag.empty()) return;
+    const int n = std::stoi(tag);
+    editor->SetCustomControlsValues(line, n, value);
+    const std::wstring live = editor->LiveProfileName();
+    if (live.empty()) return;
+    const std::wstring name = MixerValueName(1, line, 0, n);
+    // "Don't Set" puts back the restore point's value, and only when it holds one.
+    if (value == kDontSet && !ProfileValueExists(live, name)) return;
+    Bytes data = value == kDontSet ? GetProfileValue(live, name) : Bytes{value};
+    MixerValue(name, data, true);
+}
+
+}  // namespace kal

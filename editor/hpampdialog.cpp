@@ -1,0 +1,102 @@
+#include "editor/hpampdialog.h"
+
+#include "device/packets.h"
+#include "device/portable/texts.h"
+#include "device/profilevalues.h"
+#include "editor/controlvalues.h"
+#include "editor/designrows.h"
+#include "editor/forminstance.h"
+#include "editor/portable/profilebytes.h"
+#include "startup/catalogue.h"
+#include "toolkit/font.h"
+#include "toolkit/utility.h"
+#include "tray/trayicon.h"
+
+namespace kal {
+namespace {
+
+using namespace design;
+
+constexpr std::uint8_t kDontChange = 255;
+
+FormInstance<frmHpImpedanceMode> gHpAmpInstance;
+
+constexpr wchar_t kExplanation[] =
+    L"Choose Headphones amplification mode according to your headset's impedance.\r\n"
+    L"Don't enable high power settings unless you know for sure your headphones can handle them, or you risk "
+    L"damaging your equipment.\r\n\r\n"
+    L"If you are still in doubt about what setting to choose leave things untouched and check your headphone "
+    L"impedance before proceeding.";
+constexpr wchar_t kWarning[] =
+    L"Warning: When Live Mode is on, changes are effective as soon as you choose an option, even before you click "
+    L"''Close''.";
+
+std::vector<ControlRow> DialogRows() {
+    std::vector<ControlRow> c;
+    c.push_back(Row(ControlType::Label, L"lblHPAmp", -1, L"", 8, 8, 384, 110));
+    c.push_back(Row(ControlType::ComboBox, L"cboHpAmp", -1, L"", 8, 124, 384, 22));
+    c.push_back(Row(ControlType::Label, L"lblWarning", -1, L"", 8, 156, 384, 32));
+    c.push_back(Row(ControlType::CommandButton, L"cmdClose", -1, L"&Close", 308, 196, 84, 26));
+    return c;
+}
+
+}  // namespace
+
+frmHpImpedanceMode* HpImpedanceDialog() { return gHpAmpInstance.Loaded(); }
+frmHpImpedanceMode& HpImpedanceDialogInstance() { return gHpAmpInstance.Get(); }
+
+frmHpImpedanceMode::frmHpImpedanceMode() : Form(L"frmHpImpedanceMode") {
+    Design(FormLayout(L"Headphone Amplification Setting", 400 * kTwips, 230 * kTwips), DialogRows());
+}
+
+frmHpImpedanceMode::~frmHpImpedanceMode() {
+    AllowUnload = true;
+    Unload();
+}
+
+void frmHpImpedanceMode::OnLoad() {
+    SetIcon(hWnd(), kProgramIcon);
+    if (gUIFont) ApplySystemFont(this);
+    Ctl(L"lblHPAmp").SetCaption(kExplanation);
+    Ctl(L"lblWarning").SetCaption(kWarning);
+    auto& box = Get<ComboBox>(L"cboHpAmp");
+    if (gCardCaps && gCardCaps->HPAmp) {
+        const frmProfile* editor = ProfileEditor();
+        if (!editor || !editor->RealTimeMode()) box.AddItem(L"Don't change", kDontChange);
+        for (int n = 1; n <= gCardCaps->AmpGainModes; ++n)
+            box.AddItem(gCardCaps->AmpGainModeCaption(n, false).value_or(L""), n - 1);
+    }
+    box.Click = [this] {
+        frmProfile* editor = ProfileEditor();
+        if (!editor || editor->LiveProfileName().empty()) return;
+        Bytes panel = editor->PanelConfig();
+        if (!panel.empty()) ApplyPanelConfig(panel, HpAmp());
+    };
+    Get<CommandButton>(L"cmdClose").Click = [this] { Unload(); };
+}
+
+void frmHpImpedanceMode::OnActivate() { SetModalState(*this, true); }
+
+void frmHpImpedanceMode::OnQueryUnload(bool& cancel) {
+    SetModalState(*this, false);
+    if (!AllowUnload) {
+        Hide();
+        cancel = true;
+    }
+}
+
+void frmHpImpedanceMode::CurrentAmp(const std::wstring& profile) {
+    const frmProfile* editor = ProfileEditor();
+    const bool realTime = editor && editor->RealTimeMode();
+    const std::wstring name = HpImpedanceValueName(GetProfileValue(profile, L"PanelConfig"));
+    const std::uint8_t gain =
+        !realTime && !ProfileValueExists(profile, name) ? kDontChange : FirstByte(GetProfileValue(profile, name));
+    SelectItemData(Get<ComboBox>(L"cboHpAmp"), gain);
+}
+
+Bytes frmHpImpedanceMode::HpAmp() const {
+    const auto& box = Get<ComboBox>(L"cboHpAmp");
+    return {static_cast<std::uint8_t>(SelectedItemData(box, kDontChange)), 0, 0, 0};
+}
+
+}  // namespace kal

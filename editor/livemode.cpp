@@ -1,0 +1,139 @@
+// Live mode: while it is on, the editor's changes reach the card at once. Turning it on records
+// a restore point (a temporary profile of the card's present state) and, for an editor already
+// on screen, puts the edited settings on the card; turning it off, or closing the editor,
+// applies the restore point again and deletes it. The real-time window is live without one.
+#include "device/audio.h"
+#include "device/cardlines.h"
+#include "device/mixervalues.h"
+#include "device/packets.h"
+#include "device/profilevalues.h"
+#include "device/volumememory.h"
+#include "editor/controlvalues.h"
+#include "editor/customcontrolsdialog.h"
+#include "editor/portable/profilebytes.h"
+#include "editor/profileform.h"
+#include "startup/catalogue.h"
+#include "startup/globals.h"
+#include "startup/registry.h"
+#include "startup/tables.h"
+#include "startup/utility.h"
+#include "tray/mainform.h"
+
+namespace kal {
+namespace {
+
+constexpr wchar_t kLiveWarning[] =
+    L"Warning! You are enabling Live Mode on a profile which increases the Master Volume and/or sets a Headphones "
+    L"Gain level.\r\n"
+    L"If you go ahead, the profile settings will become effective. Make sure this doesn't lead to an excessive output "
+    L"volume, or you risk damaging your hearing or the audio equipment.\r\n\r\n"
+    L"Do you want to proceed?";
+
+}  // namespace
+
+// The edited profile raises the master volume above the present level, or sets a headphone
+// gain other than the first.
+bool frmProfile::LiveWarningNeeded() const {
+    Currency volume = 0, balance = 0;
+    if (OptionSelected(*this, L"optVolume", 0)) {
+        OutputVolumeMemory(Tag(), volume, balance, false);
+        // Nothing remembered for the output: applying the profile leaves the volume alone.
+        if (volume > 100 * kCurrencyScale) volume = 0;
+    } else {
+        volume = Get<Slider>(L"csliVolume").Value() * kCurrencyScale;
+    }
+    const double present = gAudio ? static_cast<double>(gAudio->GetLineMasterVolume(gPlaybackLineIds[0], 0)) * 100 : 0;
+    const std::uint8_t gain = gCardCaps && gCardCaps->HPAmp ? FirstByte(HpAmpValue()) : 0;
+    return static_cast<double>(volume) / kCurrencyScale > present || (gain != 0 && gain != 255);
+}
+
+void frmProfile::chkLiveMode_Click() {
+    if (clearingLiveMode_) return;
+    auto& box = Get<CheckBox>(L"chkLiveMode");
+    if (box.Value() == 1) {
+        if (!Tag().empty() && LiveWarningNeeded() &&
+            ::MessageBoxW(hWnd(), kLiveWarning, Caption().c_str(), MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) !=
+                IDYES) {
+            clearingLiveMode_ = true;
+            box.SetValue(0);
+            clearingLiveMode_ = false;
+            return;
+        }
+        liveProfileName_ = NewLiveProfileName();
+        if (realTimeMode_) return;
+        box.SetCaption(L"Live Mode ON");
+        // A key of the same name left by an earlier run must not add its values to the new one.
+        const std::wstring temporary = L"~" + liveProfileName_;
+        RegDeleteTree(gRegProfiles, liveProfileName_);
+        RegDeleteTree(gRegProfiles, temporary);
+        SaveValues(liveProfileName_, true);
+        if (Visible()) {
+            SaveValues(temporary, false);
+            ActivateAndDeleteProfile(temporary);
+        }
+        return;
+    }
+    if (!realTimeMode_) {
+        box.SetCaption(L"Live Mode OFF");
+        ActivateAndDeleteProfile(liveProfileName_);
+    }
+    liveProfileName_.clear();
+}
+
+void frmProfile::ActivateAndDeleteProfile(const std::wstring& name) {
+    if (name.empty()) return;
+    if (frmKalvenor* main = MainTrayForm()) main->SetXonarValues(name, true, false);
+    RegDeleteTree(gRegProfiles, name);
+}
+
+bool frmProfile::RestoreLiveValue(const std::wstring& name, Bytes& value) const {
+    if (realTimeMode_ || liveProfileName_.empty() || !ProfileValueExists(liveProfileName_, name)) return false;
+    value = GetProfileValue(liveProfileName_, name);
+    return true;
+}
+
+// ---- Live setters of single values ----
+
+void frmProfile::LiveApplySpDigitalOut() {
+    if (liveProfileName_.empty()) return;
+    Bytes value = EncodeSpDigitalOut();
+    ApplySpDigitalOut(value);
+}
+
+void frmProfile::LiveApplyVolumeBalance() {
+    if (liveProfileName_.empty()) return;
+    SetVolumeBalance(Get<Slider>(L"csliVolume").Value() * kCurrencyScale,
+                     Get<Slider>(L"csliMasterBalance").Value() * (kCurrencyScale / 10), 0, 0);
+}
+
+void frmProfile::LiveApplyInputLine(int line) {
+    if (liveProfileName_.empty() || line < 0 || line > 7) return;
+    SetVolumeBalance(Get<Slider>(L"csliInputLine", line).Value() * kCurrencyScale,
+                     Get<Slider>(L"csliInputLineBalance", line).Value() * (kCurrencyScale / 10), 1, line);
+}
+
+void frmProfile::LiveApplyChannelGain(int channel) {
+    if (liveProfileName_.empty() || channel < 0 || channel > 7) return;
+    ApplyChannelGain(gChannelVolumeValues[static_cast<std::size_t>(channel)], EncodeChannelGain(channel));
+}
+
+// ---- What the device side asks of the editor in live mode ----
+
+void frmProfile::RefreshSpeakersAndFormat() {
+    if (!Loaded() || liveProfileName_.empty()) return;
+    // Reloaded from the card without being sent back to it.
+    const std::wstring live = liveProfileName_;
+    liveProfileName_.clear();
+    CurrentSpeakers(L"");
+    CurrentSystemBitDepth(L"");
+    CurrentSystemSampleRate(L"");
+    liveProfileName_ = live;
+}
+
+void frmProfile::CloseInputLineCustomControls(int input) {
+    if (frmInputLineCustomControls* dialog = InputLineCustomControlsDialog();
+        dialog && dialog->Tag() == std::to_wstring(input))
+        dialog->Unload();
+}
+
+}  // namespace kal

@@ -1,0 +1,161 @@
+#include "editor/swapsdialog.h"
+
+#include "device/packets.h"
+#include "device/profilevalues.h"
+#include "editor/controlvalues.h"
+#include "editor/designrows.h"
+#include "editor/forminstance.h"
+#include "editor/portable/profilebytes.h"
+#include "startup/tables.h"
+#include "toolkit/font.h"
+#include "toolkit/utility.h"
+#include "tray/trayicon.h"
+
+namespace kal {
+namespace {
+
+using namespace design;
+
+constexpr int kGap = 120;  // twips between the frames and around them
+constexpr std::uint8_t kDontSet = 255;
+
+struct SwapGroup {
+    const wchar_t* frame;
+    const wchar_t* picture;
+    const wchar_t* options;
+    const wchar_t* caption;
+    const wchar_t* value;
+    std::uint32_t (*apply)(const Bytes&);
+};
+
+const SwapGroup kGroups[3] = {
+    {L"fraHeadphoneLRXchg", L"pctHeadphoneLRXchg", L"optHeadphoneLRXchg", L"Exchange Headphones Left / Right Channels",
+     L"HeadphoneLRXchg", &ApplyHeadphoneLRXchg},
+    {L"fraCenterBassXchg", L"pctCenterBassXchg", L"optCenterBassXchg", L"Exchange Center / Bass Channels",
+     L"CenterBassXchg", &ApplyCenterBassXchg},
+    {L"fraSideRearXchg", L"pctSideRearXchg", L"optSideRearXchg", L"Exchange Rear / Side Surround Channels",
+     L"SideRearXchg", &ApplySideRearXchg},
+};
+
+FormInstance<frmAnalogOutputSettings> gSwapsInstance;
+
+std::vector<ControlRow> DialogRows() {
+    std::vector<ControlRow> c;
+    for (int i = 0; i < 3; ++i) {
+        const SwapGroup& g = kGroups[i];
+        c.push_back(Row(ControlType::Frame, g.frame, -1, g.caption, 8, 8 + i * 58, 340, 50));
+        c.push_back(Row(ControlType::PictureBox, g.picture, -1, L"", 6, 18, 328, 26, g.frame));
+        c.push_back(Row(ControlType::OptionButton, g.options, 255, L"Don't Set", 6, 4, 100, 18, g.picture));
+        c.push_back(Row(ControlType::OptionButton, g.options, 0, L"Disable", 114, 4, 100, 18, g.picture));
+        c.push_back(Row(ControlType::OptionButton, g.options, 1, L"Enable", 222, 4, 100, 18, g.picture));
+    }
+    c.push_back(Row(ControlType::CommandButton, L"cmdClose", -1, L"&Close", 264, 186, 84, 26));
+    return c;
+}
+
+Bytes EditorSwap(const frmProfile& editor, int which) {
+    switch (which) {
+    case 0: return editor.GetHeadphoneLRXchg();
+    case 1: return editor.GetCenterBassXchg();
+    default: return editor.GetSideRearXchg();
+    }
+}
+
+void SetEditorSwap(frmProfile& editor, int which, const Bytes& value) {
+    switch (which) {
+    case 0: editor.SetHeadphoneLRXchg(value); break;
+    case 1: editor.SetCenterBassXchg(value); break;
+    default: editor.SetSideRearXchg(value); break;
+    }
+}
+
+}  // namespace
+
+frmAnalogOutputSettings* AnalogOutputSettingsDialog() { return gSwapsInstance.Loaded(); }
+frmAnalogOutputSettings& AnalogOutputSettingsDialogInstance() { return gSwapsInstance.Get(); }
+
+frmAnalogOutputSettings::frmAnalogOutputSettings() : Form(L"frmAnalogOutputSettings") {
+    Design(FormLayout(L"Analog output Settings", 356 * kTwips, 220 * kTwips), DialogRows());
+}
+
+frmAnalogOutputSettings::~frmAnalogOutputSettings() { Unload(); }
+
+void frmAnalogOutputSettings::OnLoad() {
+    SetIcon(hWnd(), kProgramIcon);
+    if (gUIFont) ApplySystemFont(this);
+    const frmProfile* editor = ProfileEditor();
+    const Bytes config = editor ? editor->SpeakerConfig() : Bytes{};
+    const std::uint8_t c = FirstByte(config);
+    const bool shown[3] = {c == 1, c == 6 || c == 7, c == 7};
+    for (int i = 0; i < 3; ++i) {
+        Control& frame = Ctl(kGroups[i].frame);
+        frame.SetVisible(shown[i]);
+        frame.SetTag(shown[i] ? L"*" : L"");
+    }
+    // The real-time window has no "Don't Set": "Disable" and "Enable" take the first places.
+    if (editor && editor->RealTimeMode()) {
+        for (const SwapGroup& g : kGroups) {
+            Control& keep = Ctl(g.options, 255);
+            Control& off = Ctl(g.options, 0);
+            Control& on = Ctl(g.options, 1);
+            keep.SetVisible(false);
+            on.Move(off.Left(), on.Top(), on.Width(), on.Height());
+            off.Move(keep.Left(), off.Top(), off.Width(), off.Height());
+        }
+    }
+    // The marked frames stack from the top, the button below them.
+    Control& headphones = Ctl(kGroups[0].frame);
+    Control& centre = Ctl(kGroups[1].frame);
+    Control& side = Ctl(kGroups[2].frame);
+    if (headphones.Tag() != L"*") centre.Move(centre.Left(), headphones.Top(), centre.Width(), centre.Height());
+    side.Move(side.Left(), centre.Top() + centre.Height() + kGap, side.Width(), side.Height());
+    int top = kGap;
+    for (const SwapGroup& g : kGroups)
+        if (Ctl(g.frame).Tag() == L"*") top += Ctl(g.frame).Height() + kGap;
+    Control& close = Ctl(L"cmdClose");
+    close.Move(close.Left(), top + kGap, close.Width(), close.Height());
+    SetClientHeight(hWnd(), close.Top() + close.Height() + kGap);
+
+    for (int i = 0; i < 3; ++i)
+        for (Control* option : ControlArray(kGroups[i].options))
+            option->Click = [this, i, index = option->Index()] { SwapChosen(i, index); };
+    Get<CommandButton>(L"cmdClose").Click = [this] { Unload(); };
+    CurrentHeadphoneLRXchg();
+    CurrentCenterBassXchg();
+    CurrentSideRearXchg();
+}
+
+void frmAnalogOutputSettings::OnActivate() { SetModalState(*this, true); }
+void frmAnalogOutputSettings::OnQueryUnload(bool& /*cancel*/) { SetModalState(*this, false); }
+
+void frmAnalogOutputSettings::CurrentHeadphoneLRXchg() { CurrentSwap(0); }
+void frmAnalogOutputSettings::CurrentCenterBassXchg() { CurrentSwap(1); }
+void frmAnalogOutputSettings::CurrentSideRearXchg() { CurrentSwap(2); }
+
+// A hidden group shows the driver's default; a value of no option leaves the group as it is.
+void frmAnalogOutputSettings::CurrentSwap(int which) {
+    const SwapGroup& g = kGroups[which];
+    Bytes value = HexToBytes(gDriverDefaults.At(g.value));
+    const frmProfile* editor = ProfileEditor();
+    if (editor && Ctl(g.frame).Tag() == L"*") value = EditorSwap(*editor, which);
+    UpdatingScope updating(*this);
+    SelectOption(*this, g.options, FirstByte(value, kDontSet));
+}
+
+void frmAnalogOutputSettings::SwapChosen(int which, int index) {
+    frmProfile* editor = ProfileEditor();
+    if (Updating() || !editor) return;
+    const SwapGroup& g = kGroups[which];
+    const Bytes chosen{static_cast<std::uint8_t>(index), 0, 0, 0};
+    SetEditorSwap(*editor, which, chosen);
+    const std::wstring live = editor->LiveProfileName();
+    if (live.empty()) return;
+    if (index == kDontSet) {
+        // The card goes back to its value from when live mode began, when the restore point has it.
+        if (ProfileValueExists(live, g.value)) g.apply(GetProfileValue(live, g.value));
+    } else {
+        g.apply(chosen);
+    }
+}
+
+}  // namespace kal

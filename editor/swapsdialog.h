@@ -1,0 +1,33 @@
+// The analog output swaps dialog: the headphone left/right, centre/bass and side/rear channel
+// exchanges of the profile being edited (or of the card in the real-time window). It keeps no
+// values: each choice goes to the editor at once, and in live mode to the card.
+#pragma once
+#include "toolkit/forms.h"
+
+namespace kal {
+
+class frmAnalogOutputSettings final : public Form {
+public:
+    frmAnalogOutputSettings();
+    ~frmAnalogOutputSettings() override;
+
+    // Each selects its group's option from the editor's value.
+    void CurrentHeadphoneLRXchg();
+    void CurrentCenterBassXchg();
+    void CurrentSideRearXchg();
+
+protected:
+    void OnLoad() override;
+    void OnActivate() override;
+    void OnQueryUnload(bool& cancel) override;
+
+private:
+    void CurrentSwap(int which);
+    void SwapChosen(int which, int index);
+};
+
+// The loaded dialog; null while none is loaded.
+frmAnalogOutputSettings* AnalogOutputSettingsDialog();
+frmAnalogOutputSettings& AnalogOutputSettingsDialogInstance();
+
+}  // namespace kal

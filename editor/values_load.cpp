@@ -1,0 +1,438 @@
+// Loading a profile, or the card's present state (profile ""), into the editor's controls: one
+// loader per value group, each decoding the stored bytes and deciding whether its group shows
+// "Don't Change". A value that a group can't show (out of range, damaged) leaves it as it is.
+#include <algorithm>
+#include <cmath>
+
+#include "device/displaytexts.h"
+#include "device/mixervalues.h"
+#include "device/packets.h"
+#include "device/portable/audio_levels.h"
+#include "device/portable/texts_values.h"
+#include "device/profilevalues.h"
+#include "device/transport.h"
+#include "editor/controlvalues.h"
+#include "editor/customcontrolsdialog.h"
+#include "editor/hpampdialog.h"
+#include "editor/portable/profilebytes.h"
+#include "editor/profileform.h"
+#include "editor/swapsdialog.h"
+#include "device/cardlines.h"
+#include "startup/catalogue.h"
+#include "startup/globals.h"
+#include "startup/tables.h"
+
+namespace kal {
+namespace {
+
+constexpr int kDontChange = 255;
+const wchar_t* const kSwapValues[3] = {L"HeadphoneLRXchg", L"CenterBassXchg", L"SideRearXchg"};
+
+// Driver writes stay off while the card's own state is loaded, whatever ends the load.
+class SuspendDriverWrites {
+public:
+    explicit SuspendDriverWrites(bool on) : on_(on) {
+        if (on_) gSuspendDriverWrites = true;
+    }
+    ~SuspendDriverWrites() {
+        if (on_) gSuspendDriverWrites = false;
+    }
+    SuspendDriverWrites(const SuspendDriverWrites&) = delete;
+    SuspendDriverWrites& operator=(const SuspendDriverWrites&) = delete;
+
+private:
+    bool on_;
+};
+
+std::int32_t Whole(Currency value) { return static_cast<std::int32_t>(std::nearbyint(Fixed4ToDouble(value))); }
+
+int CountIn(const std::wstring& tag) {
+    try {
+        return tag.empty() ? 0 : std::max(0, std::stoi(tag));
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+}  // namespace
+
+bool frmProfile::ShowsDontChange(const std::wstring& profile, const std::wstring& value) const {
+    return !IsExistingOrRealTime() || (!ProfileValueExists(profile, value) && !realTimeMode_);
+}
+
+void frmProfile::LoadValues(const std::wstring& name, bool fromCard) {
+    const std::wstring source = fromCard ? L"" : name;
+    SuspendDriverWrites suspend(fromCard);
+    CurrentSpeakers(source);
+    CurrentSVN(source);
+    CurrentVolume(source);
+    LoadOutputChannels(source);
+    LoadInputLines(source);
+    if (!fromCard) CurrentInputLineSelection(source);
+    CurrentSystemBitDepth(source);
+    CurrentSystemSampleRate(source);
+    LoadOutputFormat(source);
+    CurrentOutput(source);
+    LoadSwap(0, source);
+    LoadDual2D(source);
+    LoadSwap(1, source);
+    LoadSwap(2, source);
+    LoadEQ(source);
+    LoadBassManagement(source);
+    LoadAEC(source);
+    if (gCardCaps && gCardCaps->HPAmp)
+        if (frmHpImpedanceMode* amp = HpImpedanceDialog()) amp->CurrentAmp(source);
+}
+
+void frmProfile::CurrentSpeakers(const std::wstring& profile) {
+    auto& box = Get<ComboBox>(L"cboSpeakersLayout");
+    if (!IsExistingOrRealTime())
+        box.SetListIndex(0);
+    else
+        SelectItemData(box, FirstByte(GetProfileValue(profile, L"SystemSpeakers")));
+}
+
+void frmProfile::CurrentSVN(const std::wstring& profile) {
+    if (ShowsDontChange(profile, L"SmartVolumeParams"))
+        SelectOption(*this, L"optSVN", kDontChange);
+    else
+        SelectOption(*this, L"optSVN", FirstByte(GetProfileValue(profile, L"SmartVolumeParams")));
+}
+
+void frmProfile::CurrentInputLineSelection(const std::wstring& profile) {
+    if (!Loaded()) return;
+    if (ShowsDontChange(profile, kMixerInputLineSel))
+        SelectOption(*this, L"optInputSelect", kDontChange);
+    else
+        SelectOption(*this, L"optInputSelect", FirstByte(GetProfileValue(profile, kMixerInputLineSel)));
+}
+
+void frmProfile::CurrentSystemBitDepth(const std::wstring& profile) {
+    if (gIsXP) return;
+    auto& box = Get<ComboBox>(L"cboBitDepth");
+    if (ShowsDontChange(profile, kMixerBitDepth))
+        box.SetListIndex(0);
+    else
+        SelectItemData(box, FirstByte(GetProfileValue(profile, kMixerBitDepth)));
+}
+
+void frmProfile::CurrentSystemSampleRate(const std::wstring& profile) {
+    if (gIsXP) return;
+    auto& box = Get<ComboBox>(L"cboSystemSampleRate");
+    if (ShowsDontChange(profile, kMixerSampleRate))
+        box.SetListIndex(0);
+    else
+        SelectItemData(box, BytesToUInt32(GetProfileValue(profile, kMixerSampleRate)));
+}
+
+void frmProfile::LoadOutputFormat(const std::wstring& profile) {
+    auto& box = Get<ComboBox>(L"cboSampleRate");
+    if (ShowsDontChange(profile, L"OutputFormat"))
+        box.SetListIndex(0);
+    else
+        SelectItemData(box, BytesToUInt32(GetProfileValue(profile, L"OutputFormat")));
+}
+
+void frmProfile::LoadDual2D(const std::wstring& profile) {
+    auto& box = Get<ComboBox>(L"cboStereoUpmix");
+    if (ShowsDontChange(profile, L"Dual2D"))
+        box.SetListIndex(0);
+    else
+        SelectItemData(box, FirstByte(GetProfileValue(profile, L"Dual2D")));
+}
+
+void frmProfile::LoadSwap(int which, const std::wstring& profile) {
+    const wchar_t* value = kSwapValues[which];
+    swaps_[static_cast<std::size_t>(which)] =
+        !ProfileValueExists(profile, value) && !realTimeMode_ ? Bytes{255, 0, 0, 0} : GetProfileValue(profile, value);
+    if (frmAnalogOutputSettings* dialog = AnalogOutputSettingsDialog()) {
+        if (which == 0) dialog->CurrentHeadphoneLRXchg();
+        if (which == 1) dialog->CurrentCenterBassXchg();
+        if (which == 2) dialog->CurrentSideRearXchg();
+    }
+}
+
+void frmProfile::LoadEQ(const std::wstring& profile) {
+    if (ShowsDontChange(profile, L"EqEnable"))
+        SelectOption(*this, L"optEQ", kDontChange);
+    else
+        SelectOption(*this, L"optEQ", FirstByte(GetProfileValue(profile, L"EqEnable")));
+    const bool set = IsExistingOrRealTime() && (ProfileValueExists(profile, L"EqGain") || realTimeMode_);
+    SelectOption(*this, L"optEQProfile", set ? 1 : 0);
+    DecodeEqGain(GetProfileValue(profile, L"EqGain"));
+}
+
+void frmProfile::DecodeEqGain(const Bytes& value) {
+    const std::array<int, 10> bands = kal::DecodeEqGain(value);
+    for (int i = 0; i < 10; ++i) Get<Slider>(L"csliEQ", i).SetValue(bands[static_cast<std::size_t>(i)]);
+}
+
+void frmProfile::LoadBassManagement(const std::wstring& profile) {
+    SelectOption(*this, L"optFlexBass", FirstByte(GetProfileValue(profile, L"BassManagement")));
+    Get<Slider>(L"csliCrossover").SetValue(FirstByte(GetProfileValue(profile, L"BassCornerFrequency")));
+    LoadSpeakerSizes(GetProfileValue(profile, L"SpeakerSize"));
+    UpdateCrossoverEnabling();
+    UpdateSpeakerSizeEnabling();
+}
+
+void frmProfile::LoadSpeakerSizes(const Bytes& value) {
+    const std::array<bool, 4> large = DecodeSpeakerSizes(value);
+    for (int i = 0; i < 4; ++i)
+        Get<ComboBox>(L"cboSpeakerSize", i).SetListIndex(large[static_cast<std::size_t>(i)] ? 1 : 0);
+}
+
+void frmProfile::LoadAEC(const std::wstring& profile) {
+    const Bytes value = GetProfileValue(profile, L"AEC");
+    SelectOption(*this, L"optAEC", value.size() == 40 ? value[8] : 0);
+}
+
+void frmProfile::CurrentVolume(const std::wstring& profile) {
+    constexpr Currency kUseLast = 255 * kCurrencyScale;
+    Currency volume = kUseLast, balance = 0;
+    if (IsExistingOrRealTime()) GetProfileVolumeBalance(volume, balance, 0, 0, profile);
+    if (ProfileValueExists(profile, MixerValueName(0, 0, 0, 0)) || realTimeMode_)
+        SelectOption(*this, L"optVolume", volume == kUseLast ? 0 : 1);
+    else
+        SelectOption(*this, L"optVolume", kDontChange);
+    // The sliders always show a real level: the card's when the profile has none.
+    if (volume < 0 || volume > 100 * kCurrencyScale) GetProfileVolumeBalance(volume, balance, 0, 0, L"");
+    Get<Slider>(L"csliVolume").SetValue(Whole(volume));
+    Get<Slider>(L"csliMasterBalance").SetValue(Whole(balance * 10));
+    Get<CheckBox>(L"chkIgnoreVolumeForProfileValidation")
+        .SetValue(ProfileValueExists(profile, L"VolIgnoreForValidation") ? 1 : 0);
+    Get<CheckBox>(L"chkVolumeChangeOnlyOnDifferentOutput")
+        .SetValue(ProfileValueExists(profile, L"NoVolChangeOnSameOut") ? 1 : 0);
+}
+
+void frmProfile::CurrentOutput(const std::wstring& profile) {
+    // 1. The analog output (its handler sets up the panels for it).
+    const std::uint8_t panel = FirstByte(GetProfileValue(profile, L"PanelConfig"));
+    const std::uint8_t speakers = FirstByte(GetProfileValue(profile, L"SpeakerConfig"));
+    SelectItemData(Get<ComboBox>(L"cboAnalogOutput"), panel * 256 + speakers);
+    // 2. The digital output.
+    const std::uint8_t digital = FirstByte(GetProfileValue(profile, L"SpDigitalOut"));
+    if (digital == 0 || digital == 2) Ctl(L"cboAnalogOutput").SetEnabled(true);
+    Get<CheckBox>(L"chkSPDIF").SetValue(digital == 0 ? 0 : 1);
+    auto& spdif = Get<ComboBox>(L"cboSPDIFOutput");
+    if (digital != 0)
+        SelectItemData(spdif, digital);
+    else
+        spdif.SetListIndex(-1);
+    // 3.-4. The Dolby effects where the output offers them, and their modes.
+    loadedDvsMode_ = FirstByte(GetProfileValue(profile, L"DVSMode"));
+    loadedDhRoom_ = FirstByte(GetProfileValue(profile, L"DHRoom"));
+    if (Ctl(L"chkDolbyVirtualSpeaker").Enabled())
+        Get<CheckBox>(L"chkDolbyVirtualSpeaker")
+            .SetValue(FirstByte(GetProfileValue(profile, L"DVSEnable")) == 1 ? 1 : 0);
+    SelectItemData(Get<ComboBox>(L"cboDolbyVirtualSpeakerMode"), loadedDvsMode_);
+    if (Ctl(L"chkDolbyHeadphones").Enabled())
+        Get<CheckBox>(L"chkDolbyHeadphones").SetValue(FirstByte(GetProfileValue(profile, L"DHEnable")) == 1 ? 1 : 0);
+    SelectItemData(Get<ComboBox>(L"cboDolbyHeadphonesMode"), loadedDhRoom_);
+    // 5. The speaker shifter and its layout.
+    Get<CheckBox>(L"chkVSS").SetValue(FirstByte(GetProfileValue(profile, L"EnableXear3D")) == 1 ? 1 : 0);
+    LoadVSpeakerPos(profile);
+    // 6.-7. ProLogic IIx and NEO:PC.
+    const EffectParams pl2x = DecodePl2xParam(GetProfileValue(profile, L"Pl2xParam"));
+    Get<CheckBox>(L"chkDolby").SetValue(pl2x.on ? 1 : 0);
+    SelectOption(*this, L"optPL2xMode", pl2x.movie ? 1 : 0);
+    Get<Slider>(L"csliPL2xWidth").SetValue(pl2x.width);
+    Get<Slider>(L"csliPL2xDepth").SetValue(pl2x.depth);
+    const EffectParams neo = DecodeNeoParam(GetProfileValue(profile, L"NeoParam"));
+    Get<CheckBox>(L"chkNeo").SetValue(neo.on ? 1 : 0);
+    SelectOption(*this, L"optNEOMode", neo.movie ? 1 : 0);
+    Get<Slider>(L"csliNEOWidth").SetValue(neo.width);
+    Get<Slider>(L"csliNEODepth").SetValue(neo.depth);
+    // 8. The headphone gain.
+    if (gCardCaps && gCardCaps->HPAmp)
+        if (frmHpImpedanceMode* amp = HpImpedanceDialog()) amp->CurrentAmp(profile);
+}
+
+// ---- Mixer page ----
+
+bool frmProfile::IsChannelAvailable(int channel) const {
+    const Bytes spdif = EncodeSpDigitalOut();
+    const int channels = SpeakerChannelCount(SpeakerConfig(), &spdif).value_or(0);
+    return kal::IsChannelAvailable(channel, channels);
+}
+
+void frmProfile::LoadOutputChannels(const std::wstring& profile) {
+    for (int i = 0; i < 8; ++i) {
+        auto& set = Get<CheckBox>(L"chkPlaybackSet", i);
+        const bool available = IsChannelAvailable(i);
+        set.SetEnabled(available);
+        auto& slider = Get<Slider>(L"csliOutputChannel", i);
+        if (!IsExistingOrRealTime()) {
+            set.SetValue(0);
+            slider.SetValue(channelUnityLevel_);
+            continue;
+        }
+        const std::wstring value(gChannelVolumeValues[static_cast<std::size_t>(i)]);
+        set.SetValue(available && (ProfileValueExists(profile, value) || realTimeMode_) ? 1 : 0);
+        slider.SetValue(GetChannelGainPercent(i, profile));
+    }
+    UpdateSetAllCheckBox(L"chkPlaybackSetAll", L"chkPlaybackSet");
+}
+
+void frmProfile::LoadInputLines(const std::wstring& profile) {
+    for (int j = 0; j < 8; ++j) CurrentInputLine(j, profile);
+    UpdateSetAllCheckBox(L"chkRecordSetAll", L"chkRecordSet");
+}
+
+void frmProfile::CurrentInputLine(int line, const std::wstring& profile) {
+    if (line < 0 || line > 7 || !Loaded() || gInputLineIds[static_cast<std::size_t>(line)].empty()) return;
+    auto& set = Get<CheckBox>(L"chkRecordSet", line);
+    const bool free = set.Tag() == L"*";
+    Currency volume = 0, balance = 0;
+    GetProfileVolumeBalance(volume, balance, 1, line, profile);
+    Get<Slider>(L"csliInputLine", line).SetValue(Whole(volume));
+    Get<Slider>(L"csliInputLineBalance", line).SetValue(Whole(balance * 10));
+    auto& monitorBox = Get<CheckBox>(L"chkRecordMonitor", line);
+    const int monitor = CountIn(monitorBox.Tag());
+    const int controls = CountIn(Get<CommandButton>(L"cmdRecordExtraOptions", line).Tag());
+    auto& row = customControlValues_[static_cast<std::size_t>(line)];
+    if (row.size() < static_cast<std::size_t>(controls)) row.resize(static_cast<std::size_t>(controls), 0);
+    for (int k = 1; k <= controls; ++k) {
+        const std::wstring name = MixerValueName(1, line, 0, k);
+        if (k == monitor || ProfileValueExists(profile, name) || realTimeMode_) {
+            const std::uint8_t b = FirstByte(GetProfileValue(profile, name));
+            if (k == monitor) {
+                monitorBox.SetValue(b == 1 ? 1 : 0);
+                SetCustomControlsValues(line, k, b == 1 ? 1 : 0);
+            } else {
+                SetCustomControlsValues(line, k, b);
+            }
+        } else {
+            SetCustomControlsValues(line, k, 255);
+        }
+        if (k != monitor)
+            if (frmInputLineCustomControls* dialog = InputLineCustomControlsDialog()) dialog->CurrentCustomControl(k);
+    }
+    if (!IsExistingOrRealTime())
+        set.SetValue(0);
+    else
+        set.SetValue(free && (ProfileValueExists(profile, MixerValueName(1, line, 0, 0)) || realTimeMode_) ? 1 : 0);
+}
+
+void frmProfile::chkRecordMonitor_Click(int line) {
+    const int control = CountIn(Get<CheckBox>(L"chkRecordMonitor", line).Tag());
+    if (control == 0) return;
+    const std::uint8_t on = Get<CheckBox>(L"chkRecordMonitor", line).Value() == 1 ? 1 : 0;
+    SetCustomControlsValues(line, control, on);
+    if (liveProfileName_.empty()) return;
+    Bytes data{on};
+    MixerValue(MixerValueName(1, line, 0, control), data, true);
+}
+
+std::uint8_t frmProfile::GetCustomControlsValues(int line, int control) const {
+    if (line < 0 || line > 7 || control < 1) return 255;
+    const auto& row = customControlValues_[static_cast<std::size_t>(line)];
+    return static_cast<std::size_t>(control) <= row.size() ? row[static_cast<std::size_t>(control - 1)] : 255;
+}
+
+void frmProfile::SetCustomControlsValues(int line, int control, std::uint8_t value) {
+    if (line < 0 || line > 7 || control < 1) return;
+    auto& row = customControlValues_[static_cast<std::size_t>(line)];
+    if (row.size() < static_cast<std::size_t>(control)) row.resize(static_cast<std::size_t>(control), 255);
+    row[static_cast<std::size_t>(control - 1)] = value;
+}
+
+// The column box shows the common value of the enabled row boxes, 2 when they differ.
+void frmProfile::UpdateSetAllCheckBox(const wchar_t* column, const wchar_t* rows) {
+    if (updatingSetAll_) return;
+    int common = -1;
+    for (Control* c : ControlArray(rows)) {
+        if (!c->Enabled()) continue;
+        const int v = dynamic_cast<CheckBox*>(c)->Value();
+        common = common == -1 ? v : common == v ? v : 2;
+    }
+    Get<CheckBox>(column).SetValue(common == -1 ? 0 : common);
+}
+
+// ---- A list disabled shows its first entry and keeps its own aside ----
+
+void frmProfile::SetComboEnabled(ComboBox& box, bool enable) {
+    if (box.Enabled() == enable) return;
+    if (enable) {
+        if (!box.Tag().empty()) box.SetListIndex(CountIn(box.Tag()));
+    } else {
+        if (box.ListIndex() >= 0) box.SetTag(std::to_wstring(box.ListIndex()));
+        box.SetListIndex(0);
+    }
+    box.SetEnabled(enable);
+}
+
+void frmProfile::UpdateCrossoverEnabling() {
+    const bool on = OptionSelected(*this, L"optFlexBass", 1);
+    for (const wchar_t* name : {L"csliCrossover", L"lblCrossoverValue", L"lblLTECrossoverFrequency"})
+        Ctl(name).SetEnabled(on);
+}
+
+void frmProfile::UpdateSpeakerSizeEnabling() {
+    const Bytes spdif = EncodeSpDigitalOut();
+    const int channels = SpeakerChannelCount(SpeakerConfig(), &spdif).value_or(0);
+    const bool on = OptionSelected(*this, L"optFlexBass", 1);
+    static constexpr int kAbove[4] = {0, 4, 2, 6};  // front, centre, rear, side
+    for (int i = 0; i < 4; ++i) {
+        const bool enable = on && channels > kAbove[i];
+        SetComboEnabled(Get<ComboBox>(L"cboSpeakerSize", i), enable);
+        Ctl(L"lblSpeakerSize", i).SetEnabled(enable);
+    }
+}
+
+void frmProfile::UpdateAnalogOutputSettingsButton(std::uint8_t speakerConfig) {
+    Ctl(L"cmdAnalogOutputSettings").SetEnabled(speakerConfig == 1 || speakerConfig == 6 || speakerConfig == 7);
+}
+
+// ---- The two list handlers of loading ----
+
+void frmProfile::cboAnalogOutput_Click() {
+    if (Get<ComboBox>(L"cboAnalogOutput").ListIndex() < 0 || refreshingOutput_) return;
+    const std::uint8_t speakers = FirstByte(SpeakerConfig());
+    if (gCardCaps && gCardCaps->HPAmp) Ctl(L"cmdHpAmp").SetEnabled(speakers == 1);
+    UpdateAnalogOutputSettingsButton(speakers);
+    if (frmAnalogOutputSettings* swaps = AnalogOutputSettingsDialog()) swaps->Unload();
+    if (frmHpImpedanceMode* amp = HpImpedanceDialog(); amp && amp->Visible()) amp->Unload();
+    UpdateSpeakerSizeEnabling();
+    LoadOutputChannels(Tag());
+    if (!liveProfileName_.empty()) {
+        ApplySpeakerConfig(SpeakerConfig());
+        Bytes panel = PanelConfig();
+        ApplyPanelConfig(panel, gCardCaps && gCardCaps->HPAmp ? HpAmpValue() : Bytes{0, 0, 0, 0});
+    }
+    UpdateEnhancementsPanel(HexPad(speakers, 2));
+}
+
+void frmProfile::cboBitDepth_Click() {
+    if (gIsXP || liveProfileName_.empty()) return;
+    const auto& box = Get<ComboBox>(L"cboBitDepth");
+    Bytes value;
+    if (box.ListIndex() > 0 || realTimeMode_)
+        value = Bytes{static_cast<std::uint8_t>(SelectedItemData(box))};
+    else if (!RestoreLiveValue(kMixerBitDepth, value))
+        return;
+    MixerValue(kMixerBitDepth, value, true);
+}
+
+// ---- Events of loading, saving, live mode and the three dialogs ----
+
+void frmProfile::WireValueEvents() {
+    Ctl(L"cmdSave").Click = [this] { cmdSave_Click(); };
+    Ctl(L"cmdReset").Click = [this] { CommandReset(false); };
+    Ctl(L"chkLiveMode").Click = [this] { chkLiveMode_Click(); };
+    Ctl(L"cboAnalogOutput").Click = [this] { cboAnalogOutput_Click(); };
+    Ctl(L"cboBitDepth").Click = [this] { cboBitDepth_Click(); };
+    Ctl(L"cmdAnalogOutputSettings").Click = [] { AnalogOutputSettingsDialogInstance().Show(); };
+    Ctl(L"cmdHpAmp").Click = [] { HpImpedanceDialogInstance().Show(); };
+    for (int j = 0; j < 8; ++j) {
+        Ctl(L"chkRecordMonitor", j).Click = [this, j] { chkRecordMonitor_Click(j); };
+        Ctl(L"cmdRecordExtraOptions", j).Click = [j] {
+            frmInputLineCustomControls& dialog = InputLineCustomControlsDialogInstance();
+            dialog.Load();
+            dialog.SetTag(std::to_wstring(j));
+            dialog.CurrentCustomControls();
+            dialog.Show();
+        };
+    }
+}
+
+}  // namespace kal

@@ -1,0 +1,328 @@
+// Live mode and the three small dialogs: the restore point, the warning, changes reaching the
+// card at once and the card put back byte for byte when live mode ends; the headphone gain,
+// swaps and custom-control choices, also in the real-time window.
+#include <map>
+#include <set>
+
+#include "device/audio.h"
+#include "device/cardlines.h"
+#include "device/mixervalues.h"
+#include "device/profilevalues.h"
+#include "editor/controlvalues.h"
+#include "editor/customcontrolsdialog.h"
+#include "editor/hpampdialog.h"
+#include "editor/swapsdialog.h"
+#include "startup/names.h"
+#include "startup/registry.h"
+#include "startup/tables.h"
+#include "startup/utility.h"
+#include "tests/editor/editor_fixture.h"
+#include "tests/tray/dialog_answerer.h"
+
+using namespace kal;
+using namespace kal::testing;
+
+namespace {
+
+class LiveMode : public EditorFixture {
+protected:
+    // The card's driver settings (as the driver reports them, defaults included) and the Windows
+    // side of its speakers output.
+    static std::map<std::wstring, std::wstring> CardState() {
+        std::set<std::wstring> names;
+        for (const auto& [name, hex] : gDriverDefaults) names.insert(name);
+        for (const std::wstring& name : RegEnumValues(gDriverSettingsKey)) names.insert(name);
+        for (const wchar_t* name : {L"_mixerBitDepth", L"_mixerSampleRate", L"_mixer00000", L"_mixer00010"})
+            names.insert(name);
+        std::map<std::wstring, std::wstring> state;
+        for (const std::wstring& name : names) state[name] = BytesToHex(GetProfileValue(L"", name));
+        return state;
+    }
+    static std::vector<std::wstring> LiveKeys() {
+        std::vector<std::wstring> keys;
+        for (const std::wstring& key : RegEnumKeys(gRegProfiles))
+            if (key.find(L"~Live") != std::wstring::npos) keys.push_back(key);
+        return keys;
+    }
+    static kaltest::DialogAnswerer ClickLive(frmProfile& editor, int button = IDYES) {
+        kaltest::DialogAnswerer answers;
+        answers.button = button;
+        answers.Run([&] { User::Click(editor.Ctl(L"chkLiveMode")); });
+        return answers;
+    }
+    static int IndexOf(const ComboBox& box, std::intptr_t data) {
+        for (int i = 0; i < box.ListCount(); ++i)
+            if (box.ItemData(i) == data) return i;
+        return -1;
+    }
+};
+
+TEST_F(LiveMode, ThreeChangesGoToTheCardAndLiveModeOffPutsItBack) {
+    UseEditorCard(kD2);
+    Load(L"");
+    Store(L"Edit", L"PanelConfig", L"00000000");
+    Store(L"Edit", L"SpeakerConfig", L"04000000");
+    Store(L"Edit", L"EqEnable", L"01");
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"01000000"));
+    sim::SetSimLiveValue(L"EqEnable", HexToBytes(L"00"));
+    const auto before = CardState();
+    frmProfile& editor = OpenEditor(L"Edit");
+    EXPECT_TRUE(editor.LiveProfileName().empty());
+
+    const auto answers = ClickLive(editor);
+    EXPECT_TRUE(answers.seen.empty());  // nothing louder: no warning
+    EXPECT_EQ(editor.Ctl(L"chkLiveMode").Caption(), L"Live Mode ON");
+    ASSERT_FALSE(editor.LiveProfileName().empty());
+    EXPECT_EQ(LiveKeys(), std::vector<std::wstring>{editor.LiveProfileName()});
+    // The restore point holds the card as it was; the card now holds the edited profile.
+    EXPECT_EQ(RegReadBytes(Profile(editor.LiveProfileName()), L"SpeakerConfig"), HexToBytes(L"01000000"));
+    EXPECT_EQ(BytesToHex(*sim::SimLiveValue(L"SpeakerConfig")), L"04000000");
+    EXPECT_EQ(BytesToHex(*sim::SimLiveValue(L"EqEnable")), L"01");
+
+    // 1. The analog output.
+    auto& outputs = editor.Get<ComboBox>(L"cboAnalogOutput");
+    ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0007)));
+    EXPECT_EQ(BytesToHex(*sim::SimLiveValue(L"SpeakerConfig")), L"07000000");
+    // 2. The Windows bit depth.
+    auto& depths = editor.Get<ComboBox>(L"cboBitDepth");
+    const std::uint8_t depth = GetProfileValue(L"", L"_mixerBitDepth")[0];
+    const int other = IndexOf(depths, depth == 24 ? 16 : 24);
+    ASSERT_GT(other, 0);
+    ASSERT_TRUE(User::ChooseItem(depths, other));
+    EXPECT_EQ(GetProfileValue(L"", L"_mixerBitDepth")[0], depth == 24 ? 16 : 24);
+    // 3. A swap from its dialog.
+    const auto beforeSwap = CardState();
+    ASSERT_TRUE(User::Click(editor.Ctl(L"cmdAnalogOutputSettings")));
+    frmAnalogOutputSettings* swaps = AnalogOutputSettingsDialog();
+    ASSERT_NE(swaps, nullptr);
+    const int onNow = GetProfileValue(L"", L"CenterBassXchg")[0] == 1 ? 0 : 1;
+    ASSERT_TRUE(User::ChooseOption(swaps->Get<OptionButton>(L"optCenterBassXchg", onNow)));
+    EXPECT_NE(CardState(), beforeSwap);
+    EXPECT_EQ(BytesToHex(editor.GetCenterBassXchg()), HexPad(onNow, 2) + L"000000");
+    ASSERT_TRUE(User::Click(swaps->Ctl(L"cmdClose")));
+    EXPECT_EQ(AnalogOutputSettingsDialog(), nullptr);
+
+    ClickLive(editor);
+    EXPECT_EQ(editor.Ctl(L"chkLiveMode").Caption(), L"Live Mode OFF");
+    EXPECT_TRUE(editor.LiveProfileName().empty());
+    EXPECT_EQ(CardState(), before);
+    EXPECT_TRUE(LiveKeys().empty());
+}
+
+TEST_F(LiveMode, ALouderProfileWarnsAndNoLeavesEverythingAsItWas) {
+    UseEditorCard(kD2);
+    Load(L"");
+    SetVolumeBalance(20 * kCurrencyScale, 0, 0, 0);
+    Store(L"Loud", L"_mixer00000", L"64");
+    Store(L"Loud", L"_mixer00010", L"64");
+    frmProfile& editor = OpenEditor(L"Loud");
+    sim::ClearSimRequestLog();
+    const auto answers = ClickLive(editor, IDNO);
+    ASSERT_EQ(answers.seen.size(), 1u);
+    EXPECT_EQ(answers.seen[0].title, L"Edit Profile \"Loud\"");
+    EXPECT_EQ(answers.seen[0].text,
+              L"Warning! You are enabling Live Mode on a profile which increases the Master Volume and/or sets a "
+              L"Headphones Gain level.\r\nIf you go ahead, the profile settings will become effective. Make sure this "
+              L"doesn't lead to an excessive output volume, or you risk damaging your hearing or the audio "
+              L"equipment.\r\n\r\nDo you want to proceed?");
+    EXPECT_EQ(editor.Get<CheckBox>(L"chkLiveMode").Value(), 0);
+    EXPECT_EQ(editor.Ctl(L"chkLiveMode").Caption(), L"Live Mode OFF");
+    EXPECT_TRUE(editor.LiveProfileName().empty());
+    EXPECT_TRUE(LiveKeys().empty());
+    EXPECT_TRUE(Writes().empty());
+}
+
+TEST_F(LiveMode, ARestorePointNeverTakesValuesFromAKeyOfTheSameName) {
+    UseEditorCard(kD2);
+    // Keys under every name the next three seconds can give, holding a stale equalizer.
+    SYSTEMTIME t;
+    ::GetLocalTime(&t);
+    const int start = (t.wHour * 3600 + t.wMinute * 60 + t.wSecond) * 100 + t.wMilliseconds / 10;
+    std::set<std::wstring> stale;
+    for (int c = start; c < start + 300; ++c) {
+        const float seconds = static_cast<float>(c / 100) + static_cast<float>(c % 100) / 100.0f;
+        const std::wstring name = LiveProfileNameFor(seconds, DecimalSeparator());
+        stale.insert(name);
+        Store(name, L"Stale", L"01");
+        Store(L"~" + name, L"Stale", L"01");
+    }
+    frmProfile& editor = OpenEditor(L"");
+    const std::wstring live = editor.LiveProfileName();
+    ASSERT_TRUE(stale.count(live)) << live;
+    EXPECT_FALSE(RegReadBytes(Profile(live), L"Stale"));
+    EXPECT_FALSE(RegKeyExists(Profile(L"~" + live)));
+    EXPECT_TRUE(RegReadBytes(Profile(live), L"SpeakerConfig"));
+    CloseEditor();
+    for (const std::wstring& name : stale) {
+        RegDeleteTree(gRegProfiles, name);
+        RegDeleteTree(gRegProfiles, L"~" + name);
+    }
+}
+
+TEST_F(LiveMode, SwapsDialogShowsTheOutputsExchangesAndDontSetPutsBackOnlyWhatTheRestorePointHolds) {
+    UseEditorCard(kD2);
+    Load(L"");
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"07000000"));
+    frmProfile& editor = OpenEditor(L"");
+    ASSERT_FALSE(editor.LiveProfileName().empty());
+    ASSERT_TRUE(User::Click(editor.Ctl(L"cmdAnalogOutputSettings")));
+    frmAnalogOutputSettings& swaps = *AnalogOutputSettingsDialog();
+    Pump(50);
+    // 7.1: the centre/bass frame at the top, the side/rear frame 120 twips below it.
+    EXPECT_FALSE(swaps.Ctl(L"fraHeadphoneLRXchg").Visible());
+    Control& centre = swaps.Ctl(L"fraCenterBassXchg");
+    Control& side = swaps.Ctl(L"fraSideRearXchg");
+    EXPECT_EQ(centre.Top(), swaps.Ctl(L"fraHeadphoneLRXchg").Top());
+    EXPECT_EQ(side.Top(), centre.Top() + centre.Height() + 120);
+    EXPECT_TRUE(swaps.Get<OptionButton>(L"optSideRearXchg", 255).Value());  // a new profile: "Don't Set"
+    SaveWindowScreenshot(swaps.hWnd(), L"frmAnalogOutputSettings", L"7.1");
+
+    const std::wstring original = BytesToHex(GetProfileValue(L"", L"SideRearXchg"));
+    const int flip = original.substr(0, 2) == L"01" ? 0 : 1;
+    ASSERT_TRUE(User::ChooseOption(swaps.Get<OptionButton>(L"optSideRearXchg", flip)));
+    EXPECT_NE(BytesToHex(GetProfileValue(L"", L"SideRearXchg")), original);
+    ASSERT_TRUE(User::ChooseOption(swaps.Get<OptionButton>(L"optSideRearXchg", 255)));
+    EXPECT_EQ(BytesToHex(GetProfileValue(L"", L"SideRearXchg")), original);
+    EXPECT_EQ(BytesToHex(editor.GetSideRearXchg()), L"FF000000");
+
+    // Without the value in the restore point "Don't Set" sends nothing at all.
+    RegDeleteValue(Profile(editor.LiveProfileName()), L"SideRearXchg");
+    ASSERT_TRUE(User::ChooseOption(swaps.Get<OptionButton>(L"optSideRearXchg", flip)));
+    sim::ClearSimRequestLog();
+    ASSERT_TRUE(User::ChooseOption(swaps.Get<OptionButton>(L"optSideRearXchg", 255)));
+    EXPECT_TRUE(Writes().empty());
+}
+
+TEST_F(LiveMode, SwapsDialogForHeadphonesInTheRealTimeWindow) {
+    UseEditorCard(kD2);
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"01000000"));
+    frmProfile& editor = OpenRealTime();
+    ASSERT_TRUE(User::Click(editor.Ctl(L"cmdAnalogOutputSettings")));
+    frmAnalogOutputSettings& swaps = *AnalogOutputSettingsDialog();
+    Pump(50);
+    EXPECT_TRUE(swaps.Ctl(L"fraHeadphoneLRXchg").Visible());
+    EXPECT_FALSE(swaps.Ctl(L"fraCenterBassXchg").Visible());
+    EXPECT_FALSE(swaps.Ctl(L"optHeadphoneLRXchg", 255).Visible());
+    EXPECT_LT(swaps.Ctl(L"optHeadphoneLRXchg", 0).Left(), swaps.Ctl(L"optHeadphoneLRXchg", 1).Left());
+    // The card's own value is shown, and a choice goes to the card.
+    const std::uint8_t now = GetProfileValue(L"", L"HeadphoneLRXchg")[0];
+    EXPECT_TRUE(swaps.Get<OptionButton>(L"optHeadphoneLRXchg", now).Value());
+    ASSERT_TRUE(User::ChooseOption(swaps.Get<OptionButton>(L"optHeadphoneLRXchg", now ? 0 : 1)));
+    EXPECT_EQ(GetProfileValue(L"", L"HeadphoneLRXchg")[0], now ? 0 : 1);
+    SaveWindowScreenshot(swaps.hWnd(), L"frmAnalogOutputSettings", L"realtime-headphones");
+}
+
+TEST_F(LiveMode, HeadphoneGainIsReadSavedAndSentPerPanel) {
+    UseEditorCard(kSTX);
+    Store(L"Amp", L"PanelConfig", L"01000000");
+    Store(L"Amp", L"SpeakerConfig", L"01000000");
+    Store(L"Amp", L"HpImpedanceModeFront", L"02000000");
+    frmProfile& editor = OpenEditor(L"Amp");
+    frmHpImpedanceMode* amp = HpImpedanceDialog();
+    ASSERT_NE(amp, nullptr);
+    EXPECT_FALSE(amp->Visible());
+    auto& gains = amp->Get<ComboBox>(L"cboHpAmp");
+    ASSERT_EQ(gains.ListCount(), 4);
+    EXPECT_EQ(gains.List(0), L"Don't change");
+    EXPECT_EQ(BytesToHex(amp->HpAmp()), L"02000000");
+    ASSERT_TRUE(User::Click(editor.Ctl(L"cmdHpAmp")));
+    Pump(50);
+    EXPECT_TRUE(amp->Visible());
+    SaveWindowScreenshot(amp->hWnd(), L"frmHpImpedanceMode", L"front");
+    ASSERT_TRUE(User::ChooseItem(gains, 2));  // gain mode 1
+    editor.SaveValues(L"AmpOut", false);
+    EXPECT_EQ(RegReadBytes(Profile(L"AmpOut"), L"HpImpedanceModeFront"), HexToBytes(L"01000000"));
+    EXPECT_FALSE(RegReadBytes(Profile(L"AmpOut"), L"HpImpedanceModeRear"));
+    ASSERT_TRUE(User::ChooseItem(gains, 0));
+    editor.SaveValues(L"AmpNone", false);
+    EXPECT_FALSE(RegReadBytes(Profile(L"AmpNone"), L"HpImpedanceModeFront"));
+    // Closing only hides it; the editor's closing unloads it.
+    ASSERT_TRUE(User::Click(amp->Ctl(L"cmdClose")));
+    EXPECT_EQ(HpImpedanceDialog(), amp);
+    EXPECT_FALSE(amp->Visible());
+    CloseEditor();
+    EXPECT_EQ(HpImpedanceDialog(), nullptr);
+
+    // The real-time window offers no "Don't change", shows the card's gain and sets it at once.
+    sim::SetSimLiveValue(L"PanelConfig", HexToBytes(L"01000000"));
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"01000000"));
+    sim::SetSimLiveValue(L"HpImpedanceModeFront", HexToBytes(L"01000000"));
+    OpenRealTime();
+    amp = HpImpedanceDialog();
+    ASSERT_NE(amp, nullptr);
+    EXPECT_EQ(amp->Get<ComboBox>(L"cboHpAmp").ListCount(), 3);
+    EXPECT_EQ(BytesToHex(amp->HpAmp()), L"01000000");
+    sim::ClearSimRequestLog();
+    ASSERT_TRUE(User::Click(ProfileEditor()->Ctl(L"cmdHpAmp")));
+    ASSERT_TRUE(User::ChooseItem(amp->Get<ComboBox>(L"cboHpAmp"), 2));
+    EXPECT_EQ(BytesToHex(GetProfileValue(L"", L"HpImpedanceModeFront")), L"02000000");
+}
+
+TEST_F(LiveMode, CustomControlsDialogSetsTheLinesExtraControls) {
+    UseEditorCard(kD2);
+    ASSERT_FALSE(gInputLineIds[0].empty());
+    ASSERT_NE(gInputLineMonitorControl[0], 0);
+    frmProfile& editor = OpenEditor(L"");
+    editor.imgTab_Click(1);
+    ASSERT_TRUE(User::Click(editor.Ctl(L"cmdRecordExtraOptions", 0)));
+    frmInputLineCustomControls* dialog = InputLineCustomControlsDialog();
+    ASSERT_NE(dialog, nullptr);
+    Pump(50);
+    // The microphone's boost gets a frame; its monitoring switch does not.
+    Control& frame = dialog->Ctl(L"fraCustomControl", 0);
+    EXPECT_EQ(frame.Caption(), L"Mic Boost");
+    const int n = std::stoi(frame.Tag());
+    EXPECT_NE(n, gInputLineMonitorControl[0]);
+    EXPECT_FALSE(dialog->Ctl(L"fraCustomControl", 1).Visible());
+    const std::wstring group = frmInputLineCustomControls::OptionGroup(0);
+    EXPECT_TRUE(dialog->Get<OptionButton>(group, 255).Value());  // a new profile: "Don't Set"
+    SaveWindowScreenshot(dialog->hWnd(), L"frmInputLineCustomControls", L"mic");
+
+    // Live mode (a new profile's) sends each choice; "Don't Set" puts back the card's value.
+    const std::wstring name = MixerValueName(1, 0, 0, n);
+    const std::uint8_t original = GetProfileValue(L"", name)[0];
+    ASSERT_TRUE(User::ChooseOption(dialog->Get<OptionButton>(group, original ? 0 : 1)));
+    EXPECT_EQ(editor.GetCustomControlsValues(0, n), original ? 0 : 1);
+    EXPECT_EQ(GetProfileValue(L"", name)[0], original ? 0 : 1);
+    ASSERT_TRUE(User::ChooseOption(dialog->Get<OptionButton>(group, 255)));
+    EXPECT_EQ(editor.GetCustomControlsValues(0, n), 255);
+    EXPECT_EQ(GetProfileValue(L"", name)[0], original);
+    ASSERT_TRUE(User::Click(dialog->Ctl(L"cmdClose")));
+    CloseEditor();
+
+    // The real-time window: no "Don't Set", the other two moved left.
+    OpenRealTime().imgTab_Click(1);
+    ASSERT_TRUE(User::Click(ProfileEditor()->Ctl(L"cmdRecordExtraOptions", 0)));
+    dialog = InputLineCustomControlsDialog();
+    EXPECT_FALSE(dialog->Ctl(group, 255).Visible());
+    EXPECT_EQ(dialog->Ctl(group, 0).Left(), 120);
+    EXPECT_EQ(dialog->Ctl(group, 1).Left(), 1440);
+}
+
+TEST_F(LiveMode, ThePopupsChangesAndWindowsFormatChangesShowInALiveEditor) {
+    UseEditorCard(kD2);
+    gAudio->SetSpeakers(gPlaybackLineIds[0], 2);
+    frmProfile& editor = OpenRealTime();
+    EXPECT_TRUE(editor.Get<OptionButton>(L"optSVN", 0).Value() || editor.Get<OptionButton>(L"optSVN", 1).Value());
+    sim::SetSimLiveValue(L"SmartVolumeParams", HexToBytes(L"01000000"));
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"06000000"));
+    SetVolumeBalance(30 * kCurrencyScale, 0, 0, 0);
+    // What the volume pop-up asks of a live editor after it changed the card.
+    IVolumeEditorLink& link = editor;
+    link.CurrentSVN();
+    link.CurrentOutput();
+    link.CurrentVolume();
+    EXPECT_TRUE(editor.Get<OptionButton>(L"optSVN", 1).Value());
+    EXPECT_EQ(editor.Output(), L"0006");
+    EXPECT_EQ(editor.Get<Slider>(L"csliVolume").Value(), 30);
+    // Windows changed the speakers' channels: the editor reloads them without sending them back.
+    gAudio->SetSpeakers(gPlaybackLineIds[0], 6);
+    sim::ClearSimRequestLog();
+    editor.RefreshSpeakersAndFormat();
+    EXPECT_EQ(editor.Speakers(), 6);
+    EXPECT_EQ(SelectedItemData(editor.Get<ComboBox>(L"cboSpeakersLayout")), 6);
+    EXPECT_FALSE(editor.LiveProfileName().empty());
+    EXPECT_TRUE(Writes().empty());
+}
+
+}  // namespace

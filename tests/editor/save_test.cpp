@@ -1,0 +1,167 @@
+// Saving from the editor: the name checks, overwriting, renaming and copying with their exact
+// questions, the settings that name a renamed profile, and a shortcut another profile holds.
+#include "startup/registry.h"
+#include "startup/settings.h"
+#include "startup/utility.h"
+#include "tests/editor/editor_fixture.h"
+#include "tests/tray/dialog_answerer.h"
+
+using namespace kal;
+using namespace kal::testing;
+
+namespace {
+
+constexpr wchar_t kSaved[] = L"Profile successfully saved.";
+
+class EditorSave : public EditorFixture {
+protected:
+    void SetUp() override {
+        EditorFixture::SetUp();
+        UseEditorCard(kD2);
+    }
+    kaltest::DialogAnswerer Save(frmProfile& editor, const std::wstring& name, int button) {
+        kaltest::DialogAnswerer answers;
+        answers.button = button;
+        editor.Get<TextBox>(L"txtProfileName").SetText(name);
+        answers.Run([&] { User::Click(editor.Ctl(L"cmdSave")); });
+        return answers;
+    }
+    static void ChooseShortcut(frmProfile& editor) {
+        editor.Get<TextBox>(L"txtShortcut").SetText(L"CTRL+SHIFT+F11");
+        editor.Get<TextBox>(L"txtShortcut").SetTag(L"7A|03");
+    }
+    static std::vector<std::wstring> Texts(const kaltest::DialogAnswerer& a) {
+        std::vector<std::wstring> out;
+        for (const auto& s : a.seen) out.push_back(s.text);
+        return out;
+    }
+};
+
+TEST_F(EditorSave, NamesThatAreEmptyOrNumericAreRefused) {
+    frmProfile& editor = OpenEditor(L"");
+    auto answers = Save(editor, L"", IDOK);
+    EXPECT_EQ(Texts(answers), std::vector<std::wstring>{L"Please provide a profile name."});
+    EXPECT_EQ(answers.seen[0].title, L"Create New Profile");
+    answers = Save(editor, L"12", IDOK);
+    EXPECT_EQ(Texts(answers), std::vector<std::wstring>{L"Please provide an alphanumeric profile name."});
+    EXPECT_NE(ProfileEditor(), nullptr);
+    EXPECT_FALSE(RegKeyExists(Profile(L"12")));
+    answers = Save(editor, L"12a", IDOK);
+    EXPECT_EQ(Texts(answers), std::vector<std::wstring>{kSaved});
+    EXPECT_TRUE(RegKeyExists(Profile(L"12a")));
+    EXPECT_EQ(ProfileEditor(), nullptr);
+}
+
+TEST_F(EditorSave, ANewProfileOverwritesAnExistingOneOnlyWhenAskedTo) {
+    Store(L"Old", L"EqGain", std::wstring(gEqPresetGains[3]).c_str());
+    frmProfile& editor = OpenEditor(L"");
+    auto answers = Save(editor, L"Old", IDNO);
+    ASSERT_EQ(answers.seen.size(), 1u);
+    EXPECT_EQ(answers.seen[0].title, kAppTitle);
+    EXPECT_EQ(answers.seen[0].text,
+              L"A profile already exists with the provided name. Do you want to overwrite the existing profile?\r\n");
+    EXPECT_NE(ProfileEditor(), nullptr);
+    EXPECT_TRUE(RegReadBytes(Profile(L"Old"), L"EqGain"));
+
+    answers = Save(editor, L"Old", IDYES);
+    EXPECT_EQ(answers.seen.back().text, kSaved);
+    // Only the editor's values are left: the old gains went with the old key.
+    EXPECT_FALSE(RegReadBytes(Profile(L"Old"), L"EqGain"));
+    EXPECT_TRUE(RegReadBytes(Profile(L"Old"), L"SpeakerConfig"));
+}
+
+TEST_F(EditorSave, RenamingToAFreeNameRenamesOrCopies) {
+    Store(L"First", L"EqEnable", L"01");
+    Store(L"Second", L"EqEnable", L"00");
+    RegWrite(gRegRoot, L"ActiveProfile", std::wstring(L"First"));
+    RegWrite(gRegRoot, L"DefaultProfile", std::wstring(L"First"));
+    frmProfile& editor = OpenEditor(L"First");
+    auto answers = Save(editor, L"Renamed", IDNO);
+    ASSERT_EQ(answers.seen.size(), 2u);
+    EXPECT_EQ(answers.seen[0].title, L"Edit Profile \"First\"");
+    EXPECT_EQ(answers.seen[0].text,
+              L"You have changed the name of the profile you are editing. Do you want to save the settings to a new "
+              L"profile?\r\n\r\nYes: a new profile with the new name will be created.\r\nNo: the profile you "
+              L"originally edited will be renamed.\r\n\r\nCancel: no action will take place.\r\n");
+    EXPECT_FALSE(RegKeyExists(Profile(L"First")));
+    EXPECT_EQ(RegReadBytes(Profile(L"Renamed"), L"EqEnable"), Bytes{1});
+    EXPECT_EQ(GetActiveProfile(), L"Renamed");
+    EXPECT_EQ(GetDefaultProfile(), L"Renamed");
+
+    frmProfile& again = OpenEditor(L"Second");
+    answers = Save(again, L"Copy", IDYES);
+    EXPECT_EQ(answers.seen.back().text, kSaved);
+    EXPECT_TRUE(RegKeyExists(Profile(L"Second")));
+    EXPECT_EQ(RegReadBytes(Profile(L"Copy"), L"EqEnable"), Bytes{0});
+    EXPECT_EQ(GetActiveProfile(), L"Renamed");
+}
+
+TEST_F(EditorSave, RenamingOntoAnotherProfile) {
+    Store(L"Mine", L"EqEnable", L"01");
+    Store(L"Theirs", L"EqEnable", L"00");
+    Store(L"Theirs", L"Dual2D", L"01000000");
+    RegWrite(gRegRoot, L"ActiveProfile", std::wstring(L"Mine"));
+    frmProfile& editor = OpenEditor(L"Mine");
+    // Cancel: nothing happens.
+    auto answers = Save(editor, L"Theirs", IDCANCEL);
+    ASSERT_EQ(answers.seen.size(), 1u);
+    EXPECT_EQ(answers.seen[0].text,
+              L"You have changed the name of the profile you are editing. A profile already exists with the new name. "
+              L"Do you want to save the settings to the other existing profile?\r\n\r\nYes: the existing profile with "
+              L"the new name will be overwritten.\r\nNo: the current settings will be saved to the profile you "
+              L"originally edited and the name change will be ignored.\r\n\r\nCancel: no action will take place.\r\n");
+    EXPECT_NE(ProfileEditor(), nullptr);
+    // No: saved under the original name, the other left alone.
+    answers = Save(editor, L"Theirs", IDNO);
+    EXPECT_EQ(answers.seen.back().text, kSaved);
+    EXPECT_EQ(RegReadBytes(Profile(L"Mine"), L"EqEnable"), Bytes{1});
+    EXPECT_EQ(RegReadBytes(Profile(L"Theirs"), L"Dual2D"), HexToBytes(L"01000000"));
+
+    // Yes: the other is replaced, the edited one goes, and the active profile follows it.
+    frmProfile& again = OpenEditor(L"Mine");
+    answers = Save(again, L"Theirs", IDYES);
+    EXPECT_EQ(answers.seen.back().text, kSaved);
+    EXPECT_FALSE(RegKeyExists(Profile(L"Mine")));
+    EXPECT_EQ(RegReadBytes(Profile(L"Theirs"), L"EqEnable"), Bytes{1});
+    EXPECT_FALSE(RegReadBytes(Profile(L"Theirs"), L"Dual2D"));
+    EXPECT_EQ(GetActiveProfile(), L"Theirs");
+}
+
+TEST_F(EditorSave, AShortcutHeldByAnotherProfileMovesOnlyWhenTheUserAgrees) {
+    Store(L"Holder", L"Shortcut", L"7A03");
+    Store(L"12345~Live", L"Shortcut", L"7A03");  // a leftover restore point never counts
+    frmProfile& editor = OpenEditor(L"");
+    ChooseShortcut(editor);
+    auto answers = Save(editor, L"Taker", IDNO);
+    ASSERT_EQ(answers.seen.size(), 1u);
+    EXPECT_EQ(answers.seen[0].text,
+              L"The shortcut you chose (CTRL+SHIFT+F11) is already in use by the profile ''Holder''.\r\nIf you save "
+              L"this profile anyway the shortcut CTRL+SHIFT+F11 will be assigned to this profile and removed from "
+              L"''Holder''.\r\n\r\nDo you want to proceed?");
+    EXPECT_FALSE(RegKeyExists(Profile(L"Taker")));
+    EXPECT_EQ(RegReadBytes(Profile(L"Holder"), L"Shortcut"), HexToBytes(L"7A03"));
+
+    answers = Save(editor, L"Taker", IDYES);
+    EXPECT_EQ(answers.seen.back().text, kSaved);
+    EXPECT_FALSE(RegReadBytes(Profile(L"Holder"), L"Shortcut"));
+    EXPECT_EQ(RegReadBytes(Profile(L"Taker"), L"Shortcut"), HexToBytes(L"7A03"));
+}
+
+TEST_F(EditorSave, AProfilesOwnShortcutAsksOnlyWhenItIsCopied) {
+    Store(L"Own", L"Shortcut", L"7A03");
+    Store(L"Own", L"EqEnable", L"01");
+    frmProfile& editor = OpenEditor(L"Own");
+    auto answers = Save(editor, L"Own", IDYES);
+    EXPECT_EQ(Texts(answers), std::vector<std::wstring>{kSaved});
+    EXPECT_EQ(RegReadBytes(Profile(L"Own"), L"Shortcut"), HexToBytes(L"7A03"));
+
+    // A copy takes the key from the profile it was made from, once the user agrees.
+    frmProfile& again = OpenEditor(L"Own");
+    answers = Save(again, L"Twin", IDYES);
+    ASSERT_EQ(answers.seen.size(), 3u);
+    EXPECT_NE(answers.seen[1].text.find(L"already in use by the profile ''Own''"), std::wstring::npos);
+    EXPECT_FALSE(RegReadBytes(Profile(L"Own"), L"Shortcut"));
+    EXPECT_EQ(RegReadBytes(Profile(L"Twin"), L"Shortcut"), HexToBytes(L"7A03"));
+}
+
+}  // namespace

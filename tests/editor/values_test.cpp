@@ -1,0 +1,250 @@
+// The editor's profile values: what a save of untouched "Don't Change" choices writes, a stored
+// profile loaded and written back byte for byte, damaged values opened without harm, and the
+// encoders with nothing chosen in their lists.
+#include <map>
+#include <set>
+
+#include "device/audio.h"
+#include "device/cardlines.h"
+#include "device/portable/mixer_names.h"
+#include "device/portable/texts_values.h"
+#include "editor/portable/profilebytes.h"
+#include "device/transport.h"
+#include "startup/registry.h"
+#include "tests/editor/editor_fixture.h"
+#include "tests/common/window_probes.h"
+#include "tests/tray/dialog_answerer.h"
+#include "toolkit/utility.h"
+
+using namespace kal;
+using namespace kal::testing;
+
+namespace {
+
+class EditorValues : public EditorFixture {
+protected:
+    // Every value of a profile: its bytes, text values marked by a leading "sz:".
+    static std::map<std::wstring, std::wstring> Values(const std::wstring& profile) {
+        std::map<std::wstring, std::wstring> out;
+        for (const std::wstring& name : RegEnumValues(Profile(profile))) {
+            const auto v = RegRead(Profile(profile), name);
+            if (!v) continue;
+            if (const auto* text = std::get_if<std::wstring>(&*v))
+                out[name] = L"sz:" + *text;
+            else
+                out[name] = BytesToHex(std::get<Bytes>(*v));
+        }
+        return out;
+    }
+    static std::set<std::wstring> Names(const std::map<std::wstring, std::wstring>& values) {
+        std::set<std::wstring> names;
+        for (const auto& [name, value] : values) names.insert(name);
+        return names;
+    }
+    // The first recording line the card has.
+    static int FirstInputLine() {
+        for (int j = 0; j < 8; ++j)
+            if (!gInputLineIds[static_cast<std::size_t>(j)].empty()) return j;
+        return -1;
+    }
+    // Saves the editor under `name` as the user would, answering the boxes with `button`.
+    static kaltest::DialogAnswerer Save(frmProfile& editor, const std::wstring& name, int button = IDYES) {
+        kaltest::DialogAnswerer answers;
+        answers.button = button;
+        editor.Get<TextBox>(L"txtProfileName").SetText(name);
+        answers.Run([&] { User::Click(editor.Ctl(L"cmdSave")); });
+        return answers;
+    }
+};
+
+TEST_F(EditorValues, ANewProfileSavedUntouchedHoldsOnlyTheValuesWithoutDontChange) {
+    UseEditorCard(kD2);
+    frmProfile& editor = OpenEditor(L"");
+    const auto answers = Save(editor, L"Fresh");
+    ASSERT_EQ(answers.seen.size(), 1u);
+    EXPECT_EQ(answers.seen[0].text, L"Profile successfully saved.");
+    EXPECT_EQ(ProfileEditor(), nullptr);
+    std::set<std::wstring> expected{L"PanelConfig",
+                                    L"SpeakerConfig",
+                                    L"SpDigitalOut",
+                                    L"DVSEnable",
+                                    L"DVSMode",
+                                    L"DHEnable",
+                                    L"DHRoom",
+                                    L"EnableXear3D",
+                                    L"Pl2xParam",
+                                    L"BassManagement",
+                                    L"BassCornerFrequency",
+                                    L"SpeakerSize",
+                                    L"AEC"};
+    if (DriverQuery38()) expected.insert(L"NeoParam");
+    const auto values = Values(L"Fresh");
+    EXPECT_EQ(Names(values), expected);
+    // Taken from the card as the editor showed it.
+    EXPECT_EQ(values.at(L"SpeakerConfig"), BytesToHex(*sim::SimLiveValue(L"SpeakerConfig")));
+    EXPECT_EQ(values.at(L"AEC").size(), 80u);
+    // The restore point of the new profile's live mode is gone with the editor.
+    for (const std::wstring& key : RegEnumKeys(gRegProfiles)) EXPECT_EQ(key.find(L"~Live"), std::wstring::npos) << key;
+}
+
+TEST_F(EditorValues, AProfileWithEveryValueIsWrittenBackByteForByte) {
+    UseEditorCard(kD2);
+    const int line = FirstInputLine();
+    ASSERT_GE(line, 0);
+    const std::wstring icon = SourceTreePath(KALVENOR_SOURCE_DIR, "resources/icons/hp.ico");
+    RegWrite(Profile(L"Full"), L"CustomIcon", icon + L"|1");
+    const std::vector<std::pair<std::wstring, std::wstring>> stored = {
+        {L"Shortcut", L"7A03"},
+        {L"SmartVolumeParams", L"01000000"},
+        {L"VolIgnoreForValidation", L"01"},
+        {L"_mixer00000", L"50"},
+        {L"_mixer00010", L"28"},
+        {L"NoVolChangeOnSameOut", L"01"},
+        {L"SystemSpeakers", L"08"},
+        {L"_mixerBitDepth", L"10"},
+        {L"_mixerSampleRate", L"80BB0000"},
+        {L"OutputFormat", L"00770100"},
+        {L"Dual2D", L"01000000"},
+        {L"PanelConfig", L"00000000"},
+        {L"SpeakerConfig", L"07000000"},
+        {L"HeadphoneLRXchg", L"01000000"},
+        {L"CenterBassXchg", L"01000000"},
+        {L"SideRearXchg", L"00000000"},
+        {L"SpDigitalOut", L"02000000"},
+        {L"DVSEnable", L"00000000"},
+        {L"DVSMode", L"06000000"},
+        {L"DHEnable", L"00000000"},
+        {L"DHRoom", L"02000000"},
+        {L"EnableXear3D", L"01000000"},
+        {L"VSpeakerPos", std::wstring(kVssDefaultLayoutAlt)},
+        {L"Pl2xParam", BytesToHex(EncodePl2xParam(false, false, 5, 9, false))},
+        {L"WaveOutVolL", L"00000000"},
+        {L"CentreVol", L"0000FAFF"},
+        {L"SideVolR", L"0000F6FF"},
+        {MixerValueName(1, line, 0, 0), L"3C"},
+        {MixerValueName(1, line, 1, 0), L"1E"},
+        {L"_mixerInputLineSel", HexPad(line, 2)},
+        {L"EqEnable", L"01"},
+        {L"EqGain", std::wstring(gEqPresetGains[5])},
+        {L"BassManagement", L"01000000"},
+        {L"BassCornerFrequency", L"96000000"},
+        {L"SpeakerSize", L"F7000000"},
+        {L"AEC", BytesToHex(EncodeAEC(false))},
+    };
+    for (const auto& [name, hex] : stored) Store(L"Full", name, hex.c_str());
+    if (DriverQuery38()) Store(L"Full", L"NeoParam", BytesToHex(EncodeNeoParam(true, true, 4, 7)).c_str());
+    // The line's extra control (the microphone's boost), when it has one besides its monitoring.
+    const auto& id = gInputLineIds[static_cast<std::size_t>(line)];
+    const int controls =
+        gAudio->CustomControls.Contains(id) ? static_cast<int>(gAudio->CustomControls.At(id).size()) : 0;
+    for (int k = 1; k <= controls; ++k) Store(L"Full", MixerValueName(1, line, 0, k), k % 2 ? L"01" : L"00");
+
+    frmProfile& editor = OpenEditor(L"Full");
+    EXPECT_EQ(editor.Caption(), L"Edit Profile \"Full\"");
+    EXPECT_EQ(editor.Get<TextBox>(L"txtShortcut").Tag(), L"7A|03");
+    EXPECT_EQ(editor.Get<Slider>(L"csliPL2xWidth").Value(), 5);
+    EXPECT_EQ(editor.Get<Slider>(L"csliCrossover").Value(), 0x96);
+    editor.SaveValues(L"Copy", false);
+    EXPECT_EQ(Values(L"Copy"), Values(L"Full"));
+}
+
+TEST_F(EditorValues, DamagedValuesOpenAndAreNotWrittenBack) {
+    UseEditorCard(kD2);
+    Store(L"Bad", L"SpeakerConfig", L"09000000");    // no such output
+    Store(L"Bad", L"SmartVolumeParams", L"0100");    // wrong length
+    Store(L"Bad", L"OutputFormat", L"39300000");     // 12345 Hz
+    Store(L"Bad", L"EqGain", L"0000");               // wrong length
+    Store(L"Bad", L"AEC", L"00000000000000000700");  // wrong length, byte 8 out of range
+    Store(L"Bad", L"NeoParam", L"0100000002000000FFFFFFFF07000000");
+    Store(L"Bad", L"_mixerInputLineSel", L"09");
+    RegWrite(Profile(L"Bad"), L"EqEnable", std::wstring(L"01"));  // text, not bytes
+    frmProfile& editor = OpenEditor(L"Bad");
+    EXPECT_TRUE(editor.Get<OptionButton>(L"optSVN", 255).Value());
+    EXPECT_TRUE(editor.Get<OptionButton>(L"optEQ", 255).Value());
+    EXPECT_TRUE(editor.Get<OptionButton>(L"optEQProfile", 0).Value());
+    EXPECT_TRUE(editor.Get<OptionButton>(L"optInputSelect", 255).Value());
+    EXPECT_EQ(editor.Get<ComboBox>(L"cboSampleRate").ListIndex(), 0);
+    EXPECT_TRUE(editor.Get<OptionButton>(L"optAEC", 0).Value());
+    editor.SaveValues(L"Back", false);
+    const auto values = Values(L"Back");
+    for (const wchar_t* absent : {L"SmartVolumeParams", L"OutputFormat", L"EqGain", L"EqEnable", L"_mixerInputLineSel"})
+        EXPECT_EQ(values.count(absent), 0u) << absent;
+    // Values without "Don't Change" come back sound: the driver's default output, AEC off.
+    EXPECT_EQ(values.at(L"SpeakerConfig").size(), 8u);
+    EXPECT_NE(values.at(L"SpeakerConfig"), L"09000000");
+    EXPECT_EQ(values.at(L"AEC"), BytesToHex(EncodeAEC(false)));
+}
+
+TEST_F(EditorValues, CardValuesOutOfRangeLeaveTheirControlsAsTheyWere) {
+    UseEditorCard(kD2);
+    sim::SetSimLiveValue(L"SmartVolumeParams", HexToBytes(L"07000000"));
+    sim::SetSimLiveValue(L"BassManagement", HexToBytes(L"05000000"));
+    frmProfile& editor = OpenRealTime();
+    // No option of the group was chosen by the stray codes, and the window stands.
+    EXPECT_EQ(FindSetOption(editor, L"optSVN"), -1);
+    EXPECT_EQ(FindSetOption(editor, L"optFlexBass"), -1);
+    EXPECT_TRUE(editor.Visible());
+}
+
+TEST_F(EditorValues, NothingChosenWritesNoOutputAndKeepsTheLoadedModes) {
+    UseEditorCard(kD2);
+    Store(L"Modes", L"DVSMode", L"06000000");
+    Store(L"Modes", L"DHRoom", L"03000000");
+    frmProfile& editor = OpenEditor(L"Modes");
+    editor.Get<ComboBox>(L"cboAnalogOutput").SetListIndex(-1);
+    editor.Get<ComboBox>(L"cboDolbyVirtualSpeakerMode").SetListIndex(-1);
+    editor.Get<ComboBox>(L"cboDolbyHeadphonesMode").SetListIndex(-1);
+    EXPECT_TRUE(editor.PanelConfig().empty());
+    EXPECT_TRUE(editor.SpeakerConfig().empty());
+    EXPECT_EQ(BytesToHex(editor.DVSMode()), L"06000000");
+    EXPECT_EQ(BytesToHex(editor.DHRoom()), L"03000000");
+    editor.SaveValues(L"Out", false);
+    const auto values = Values(L"Out");
+    EXPECT_EQ(values.count(L"PanelConfig"), 0u);
+    EXPECT_EQ(values.count(L"SpeakerConfig"), 0u);
+    EXPECT_EQ(values.at(L"DVSMode"), L"06000000");
+}
+
+TEST_F(EditorValues, EnhancementPanelsFollowTheOutput) {
+    UseEditorCard(kD2);
+    gAudio->SetSpeakers(gPlaybackLineIds[0], 2);
+    Store(L"Phones", L"SpeakerConfig", L"01000000");
+    Store(L"Phones", L"PanelConfig", L"00000000");
+    Store(L"Phones", L"SideRearXchg", L"01000000");
+    frmProfile& editor = OpenEditor(L"Phones");
+    // Headphones on stereo: Dolby Headphones on top, the shifter and ProLogic indented below.
+    EXPECT_TRUE(editor.Ctl(L"pctDolbyHeadphones").Visible());
+    EXPECT_FALSE(editor.Ctl(L"pctDolbyVirtualSpeaker").Visible());
+    EXPECT_TRUE(editor.Ctl(L"chkDolbyHeadphones").Enabled());
+    EXPECT_FALSE(editor.Ctl(L"chkVSS").Enabled());
+    EXPECT_EQ(editor.Ctl(L"chkDolby").Left(), editor.EffectCheckLeft());
+    EXPECT_EQ(editor.Ctl(L"chkPL2xExpand").Left(), editor.EffectCheckLeft() - 240);
+    EXPECT_EQ(editor.Ctl(L"chkDolby").Caption(), L"Dolby ProLogic IIx");
+    EXPECT_TRUE(editor.Ctl(L"pctNeo").Visible());
+    EXPECT_EQ(editor.Ctl(L"chkNeo").Left(), editor.EffectCheckLeft());
+    Control& frame = editor.Ctl(L"fraEnhancements");
+    Control& content = editor.Ctl(L"pctEnhancements");
+    EXPECT_EQ(content.Height(), 4 * 375);
+    EXPECT_EQ(frame.Height(), content.Height() + content.Top() + 120);
+    EXPECT_EQ(BytesToHex(editor.GetSideRearXchg()), L"01000000");
+    SaveWindowScreenshot(editor.hWnd(), L"frmProfile", L"headphones-panels");
+
+    // Four speakers: no Dolby panel, the others stacked flush left; the swaps it can't use reset.
+    editor.SetHeadphoneLRXchg(HexToBytes(L"01000000"));
+    sim::ClearSimRequestLog();
+    ASSERT_TRUE(User::ChooseItem(editor.Get<ComboBox>(L"cboAnalogOutput"), 2));
+    EXPECT_FALSE(editor.Ctl(L"pctDolbyHeadphones").Visible());
+    EXPECT_TRUE(editor.Ctl(L"chkVSS").Enabled());
+    EXPECT_EQ(editor.Ctl(L"chkVSS").Left(), 240);
+    EXPECT_EQ(editor.Ctl(L"pctDolby").Top(), editor.Ctl(L"pctVSS").Top() + editor.Ctl(L"pctVSS").Height());
+    EXPECT_EQ(editor.Ctl(L"chkDolby").Caption(), L"Analog upmix via Dolby PLIIx");
+    EXPECT_TRUE(editor.Ctl(L"pctNeo").Visible());
+    EXPECT_EQ(BytesToHex(editor.GetHeadphoneLRXchg()), L"FF000000");
+    EXPECT_EQ(BytesToHex(editor.GetSideRearXchg()), L"FF000000");
+    EXPECT_TRUE(editor.Ctl(L"cboStereoUpmix").Enabled());
+    EXPECT_FALSE(editor.Ctl(L"cmdAnalogOutputSettings").Enabled());
+    // Outside live mode the card was left alone.
+    EXPECT_EQ(Writes(), std::vector<std::wstring>{});
+}
+
+}  // namespace
