@@ -158,6 +158,10 @@ run_program() {
         # applies the start-up profile; right-click the icon for the menu, "Exit Kalvenor" ends it.
         wineboot -i >/dev/null 2>&1 || true
         demo_profiles
+        echo "Right-click the tray icon: \"Profiles...\" opens the profile manager. There: New (the editor;"
+        echo "save under any name), Activate (the simulated card takes the profile), \"Default Profile...\""
+        echo "(the start-up profile), Delete. Exit from the menu and run this again: the start-up profile"
+        echo "is applied at start."
         wine "$exe" "$@"
     else
         # No desktop: the program carries out its switches without user interface under Xvfb and

@@ -4,6 +4,7 @@
 
 #include "device/audio.h"
 #include "editor/profileform.h"
+#include "editor/profiles.h"
 #include "startup/steps.h"
 #include "tray/about.h"
 #include "tray/formopeners.h"
@@ -18,11 +19,12 @@ int RunTrayApplication() {
     // The audio object normally exists already; the main form can't do without it.
     if (!gAudio) CreateAudioObject();
     TrayOpeners().volume = &ShowVolumePopup;
-    TrayOpeners().downloadUpdate = &DownloadUpdate;
-    TrayOpeners().redirectLine = &GetRedirect;
+    TrayOpeners().profileManager = &ShowProfiles;
     TrayOpeners().realTimeSettings = &ShowRealTimeSettings;
     TrayOpeners().options = &ShowOptions;
     TrayOpeners().about = &ShowAbout;
+    TrayOpeners().downloadUpdate = &DownloadUpdate;
+    TrayOpeners().redirectLine = &GetRedirect;
     auto form = std::make_unique<frmKalvenor>(ProgramArguments());
     try {
         form->Load();

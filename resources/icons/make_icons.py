@@ -201,6 +201,17 @@ def program(u, v, size):
     return (*lerp((40, 90, 170), (20, 40, 90), v), 1.0)
 
 
+def select_mark(u, v, size):
+    # A green badge with a white tick in the lower right quarter: the default profile's mark.
+    if not in_circle(u, v, 0.73, 0.73, 0.27):
+        return None
+    if not in_circle(u, v, 0.73, 0.73, 0.22):
+        return (255, 255, 255, 1.0)
+    if near_segment(u, v, 0.60, 0.74, 0.69, 0.83, 0.09) or near_segment(u, v, 0.69, 0.83, 0.86, 0.63, 0.09):
+        return (255, 255, 255, 1.0)
+    return (*lerp((70, 190, 80), (30, 130, 50), v), 1.0)
+
+
 ICONS = {
     'program.ico': program,
     'hp.ico': headphones(False),
@@ -215,6 +226,7 @@ ICONS = {
     'kv_volume_h_win10.ico': volume_h(True),
     'kv_volume_v.ico': volume_v(False),
     'kv_volume_v_win10.ico': volume_v(True),
+    'kv_select.ico': select_mark,
 }
 
 

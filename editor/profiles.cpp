@@ -1,0 +1,308 @@
+// The profile manager's window: its design, loading and closing with the stored size, the
+// layout that follows a resize, the minimum size, and the commands. The list's contents are
+// filled in editor/profileslist.cpp.
+#include "editor/profiles.h"
+
+#include <cmath>
+#include <memory>
+
+#include "editor/profileform.h"
+#include "listview/autosize.h"
+#include "listview/formhost.h"
+#include "startup/registry.h"
+#include "startup/settings.h"
+#include "startup/globals.h"
+#include "startup/utility.h"
+#include "toolkit/font.h"
+#include "tray/mainform.h"
+#include "tray/options.h"
+#include "tray/trayicon.h"
+#include "tray/update.h"
+
+namespace kal {
+namespace {
+
+constexpr int kCursorWait = 32514;
+constexpr UINT kDeleteStyle = MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;  // 292
+constexpr int kInnerWidth = 12510;
+constexpr int kInnerHeight = 4425;
+constexpr TwipsRect kListDesign{120, 120, 12255, 3735};
+constexpr wchar_t kLastWidth[] = L"Profiles,LastWidth";
+constexpr wchar_t kLastHeight[] = L"Profiles,LastHeight";
+
+std::unique_ptr<frmProfiles> gProfilesInstance;
+frmProfiles* gProfilesForm = nullptr;
+
+ControlRow Button(const wchar_t* name, const wchar_t* caption, int left, int width) {
+    return ControlRow(ControlType::CommandButton, name, -1, caption, left, 3960, width, 375, WS_TABSTOP);
+}
+
+// The list's stored design: a report with whole-row selection that keeps showing its selection.
+PropertyBag ListDesign() {
+    PropertyBag bag;
+    bag.Write<std::int32_t>(L"View", 1, 0);
+    bag.Write<bool>(L"LabelEdit", false, true);
+    bag.Write<bool>(L"FullRowSelect", true, false);
+    bag.Write<std::int32_t>(L"Appearance", 0, 1);
+    bag.Write<bool>(L"HeaderButtons", false, true);
+    bag.Write<bool>(L"HeaderTrackSelect", false, true);
+    bag.Write<bool>(L"HideSelection", false, true);
+    bag.Write<std::wstring>(L"Font", L"MS Sans Serif;8.25;", L"");
+    return bag;
+}
+
+// The window's outer size in twips.
+SIZE OuterTwips(HWND window) {
+    WINDOWPLACEMENT place{};
+    place.length = sizeof place;
+    ::GetWindowPlacement(window, &place);
+    // The restored size: a minimized or maximized window keeps its own there.
+    const RECT& r = place.rcNormalPosition;
+    return {PixelsToTwipsX(r.right - r.left), PixelsToTwipsY(r.bottom - r.top)};
+}
+
+// A stored dimension, when it lies in [minimum, screen).
+std::optional<std::int32_t> StoredDimension(const wchar_t* name, std::int32_t minimum, std::int32_t screen) {
+    const Bytes bytes = RegReadBytes(gRegRoot, name).value_or(EncodeStoredSize(minimum));
+    const std::optional<std::int32_t> value = DecodeStoredSize(bytes);
+    if (!value || *value < minimum || *value >= screen) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+// ---- Stored sizes ----
+
+Bytes EncodeStoredSize(std::int32_t twips) {
+    wchar_t digits[16] = {};
+    ::swprintf(digits, 16, L"%X", static_cast<unsigned>(twips < 0 ? 0 : twips));
+    return HexToBytes(digits);
+}
+
+std::optional<std::int32_t> DecodeStoredSize(const Bytes& bytes) {
+    // More than four bytes would be a number past any screen.
+    if (bytes.empty() || bytes.size() > 4) return std::nullopt;
+    const std::uint32_t value = static_cast<std::uint32_t>(std::wcstoul(BytesToHex(bytes).c_str(), nullptr, 16));
+    if (value > 0x7FFFFFFF) return std::nullopt;
+    return static_cast<std::int32_t>(value);
+}
+
+// ---- The instance ----
+
+frmProfiles* ProfilesForm() { return gProfilesForm; }
+
+void ShowProfiles() {
+    // A closed window is made anew; its object is released here, outside its own handlers.
+    if (gProfilesInstance && !gProfilesInstance->Loaded()) gProfilesInstance.reset();
+    if (!gProfilesInstance) gProfilesInstance = std::make_unique<frmProfiles>();
+    try {
+        gProfilesInstance->Show();
+        ::SetForegroundWindow(gProfilesInstance->hWnd());
+    } catch (...) {
+        gProfilesInstance->Unload();
+    }
+}
+
+frmProfiles::frmProfiles() : Form(L"frmProfiles") {
+    Design(FormLayout(L"Profiles", kInnerWidth, kInnerHeight, -1, -1, WS_OVERLAPPEDWINDOW),
+           {Button(L"cmdNew", L"&New", 120, 855), Button(L"cmdEdit", L"&Edit", 1080, 855),
+            Button(L"cmdDelete", L"Delete", 2040, 855), Button(L"cmdActivate", L"&Activate", 3720, 1215),
+            Button(L"cmdDefaultProfile", L"Default Profile...", 9600, 1695),
+            Button(L"cmdClose", L"&Close", 11520, 855)});
+}
+
+frmProfiles::~frmProfiles() { Unload(); }
+
+// ---- Loading and closing ----
+
+void frmProfiles::OnLoad() {
+    gProfilesForm = this;
+    filled_ = false;
+    if (!gUIFont) gUIFont = GetSystemFont();
+    if (!PlaceOnForm(list_, *this, kListDesign, ListDesign())) throw std::runtime_error("profile list can't be created");
+    // First in the tab order, before the buttons.
+    ::SetWindowPos(list_.hWnd(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    icons_.SetIconSizeX(32);
+    icons_.SetIconSizeY(32);
+    icons_.SetColourDepth(ILC_COLOR32);
+    WireEvents();
+
+    RestoreLastFormSize();
+    LayOut();  // the stored size, or the system's frame, may differ from the design's
+    SetCaption(GetVersionString() + L" - Profiles");
+    list_.SetCustomDraw(true);  // the items' own fonts need it
+    for (const wchar_t* column : {L"Name", L"Output", L"Shortcut", L"Description"})
+        list_.Columns().Add({}, {}, column, {}, 1440);
+    AutoSizeColumns(list_);
+    filled_ = true;
+    UpdateProfiles(L"", false);
+}
+
+void frmProfiles::RestoreLastFormSize() {
+    if (!Loaded()) return;
+    SetIcon(hWnd(), kProgramIcon);
+    ApplySystemFont(this);
+    const int screenWidth = PixelsToTwipsX(::GetSystemMetrics(SM_CXSCREEN));
+    const int screenHeight = PixelsToTwipsY(::GetSystemMetrics(SM_CYSCREEN));
+    SIZE size = OuterTwips(hWnd());
+    if (auto height = StoredDimension(kLastHeight, kProfilesMinHeight, screenHeight)) size.cy = *height;
+    if (auto width = StoredDimension(kLastWidth, kProfilesMinWidth, screenWidth)) size.cx = *width;
+    const int width = TwipsToPixelsX(size.cx), height = TwipsToPixelsY(size.cy);
+    ::SetWindowPos(hWnd(), nullptr, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                   (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void frmProfiles::OnActivate() {
+    if (Form* volume = FindForm(L"frmVolume")) volume->Unload();
+}
+
+void frmProfiles::SaveSize() {
+    const SIZE size = OuterTwips(hWnd());
+    RegWrite(gRegRoot, kLastHeight, EncodeStoredSize(size.cy));
+    RegWrite(gRegRoot, kLastWidth, EncodeStoredSize(size.cx));
+}
+
+void frmProfiles::OnUnload() {
+    SaveSize();
+    filled_ = false;
+    customIcons_.clear();
+    if (gProfilesForm == this) gProfilesForm = nullptr;
+}
+
+void frmProfiles::WireEvents() {
+    Ctl(L"cmdNew").Click = [this] { cmdNew_Click(); };
+    Ctl(L"cmdEdit").Click = [this] { cmdEdit_Click(); };
+    Ctl(L"cmdDelete").Click = [this] { cmdDelete_Click(); };
+    Ctl(L"cmdActivate").Click = [this] { cmdActivate_Click(); };
+    Ctl(L"cmdDefaultProfile").Click = [this] { cmdDefaultProfile_Click(); };
+    Ctl(L"cmdClose").Click = [this] { Unload(); };
+    list_.ItemDblClick = [this](cListItem) { PressWhenEnabled(L"cmdEdit"); };
+    list_.KeyDown = [this](std::int16_t& key, std::int16_t& shift) {
+        if (key == VK_RETURN && shift == 0) PressWhenEnabled(L"cmdEdit");
+        else if (key == VK_DELETE) PressWhenEnabled(L"cmdDelete");
+        else if (key == VK_INSERT) PressWhenEnabled(L"cmdNew");
+    };
+    list_.Click = [this] { UpdateButtons(); };
+    list_.ItemClick = [this](cListItem) { UpdateButtons(); };
+    list_.ItemSelected = [this](std::int32_t) { UpdateButtons(); };
+    // Without a selection (the user may take it away by keyboard) the item commands go too.
+    list_.ItemUnselected = [this](std::int32_t) { UpdateButtons(); };
+}
+
+void frmProfiles::PressWhenEnabled(const wchar_t* button) {
+    Control& c = Ctl(button);
+    if (c.Enabled() && c.Click) c.Click();
+}
+
+void frmProfiles::UpdateButtons() {
+    const bool selected = list_.hWndListView() && list_.SelectedItem().has_value();
+    for (const wchar_t* name : {L"cmdEdit", L"cmdDelete", L"cmdActivate"}) Ctl(name).SetEnabled(selected);
+}
+
+// ---- Size ----
+
+bool frmProfiles::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (msg) {
+    case WM_GETMINMAXINFO: {
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        info->ptMinTrackSize.x = TwipsToPixelsX(kProfilesMinWidth);
+        info->ptMinTrackSize.y = TwipsToPixelsY(kProfilesMinHeight);
+        result = 0;
+        return true;
+    }
+    case WM_SIZE:
+        if (wParam != SIZE_MINIMIZED && list_.hWndListView()) LayOut();
+        return false;
+    case WM_SETFOCUS:
+        // The window itself takes no keys: the list, first in the tab order, does.
+        if (list_.hWndListView()) {
+            ::SetFocus(list_.hWndListView());
+            result = 0;
+            return true;
+        }
+        return false;
+    default: return false;
+    }
+}
+
+void frmProfiles::LayOut() {
+    RECT client{};
+    ::GetClientRect(hWnd(), &client);
+    const int innerWidth = PixelsToTwipsX(client.right), innerHeight = PixelsToTwipsY(client.bottom);
+    LockRedraw(hWnd(), true);
+    Control& cmdNew = Ctl(L"cmdNew");
+    const TwipsRect list = PlacementOf(list_);
+    const int left = list.left, top = list.top;
+    const int gap = cmdNew.Top() - (list.top + list.height);
+    MoveTo(list_, {left, top, innerWidth - 2 * left, innerHeight - 2 * top - cmdNew.Height() - gap});
+    AutoSizeColumns(list_);
+
+    const int buttonTop = innerHeight - top - cmdNew.Height();
+    auto place = [&](const wchar_t* name, int x) {
+        Control& c = Ctl(name);
+        c.Move(x, buttonTop, c.Width(), c.Height());
+    };
+    for (const wchar_t* name : {L"cmdNew", L"cmdEdit", L"cmdDelete"}) place(name, Ctl(name).Left());
+    Control &close = Ctl(L"cmdClose"), &byDefault = Ctl(L"cmdDefaultProfile");
+    Control &remove = Ctl(L"cmdDelete"), &activate = Ctl(L"cmdActivate");
+    const int closeLeft = innerWidth - left - close.Width();
+    const int defaultLeft = closeLeft - byDefault.Width() - 225;
+    const int deleteRight = remove.Left() + remove.Width();
+    place(L"cmdClose", closeLeft);
+    place(L"cmdDefaultProfile", defaultLeft);
+    place(L"cmdActivate", deleteRight + (defaultLeft - deleteRight - activate.Width()) / 2);
+    LockRedraw(hWnd(), false);
+}
+
+// ---- Commands ----
+
+void frmProfiles::cmdNew_Click() {
+    // A fresh editor's empty Tag means a new profile; the selection is reselected afterwards.
+    OpenEditor(L"", list_.SelectedItem() ? CurrentProfile() : L"");
+}
+
+void frmProfiles::cmdEdit_Click() {
+    const std::wstring name = CurrentProfile();
+    if (name.empty()) return;
+    SetMouseCursor(kCursorWait);
+    OpenEditor(name, name);
+}
+
+void frmProfiles::OpenEditor(const std::wstring& tag, const std::wstring& lastProfileName) {
+    // One editor at a time: an open one (the real-time window) only comes to the front.
+    if (frmProfile* open = ProfileEditor()) {
+        open->Show();
+        return;
+    }
+    frmProfile& editor = ProfileEditorInstance();
+    editor.Load();
+    editor.SetTag(tag);
+    editor.LastProfileName = lastProfileName;
+    editor.SetUp();
+    editor.Show();
+}
+
+void frmProfiles::cmdDelete_Click() {
+    const std::wstring name = CurrentProfile();
+    if (name.empty()) return;
+    const std::wstring text = L"Delete profile \"" + name + L"\"?";
+    if (::MessageBoxW(hWnd(), text.c_str(), kAppTitle, kDeleteStyle) != IDYES) return;
+    // The window may have gone while the question was open (the program exits).
+    if (!Loaded()) return;
+    RegDeleteKey(gRegProfiles, name);
+    if (EqualsNoCase(GetDefaultProfile(), name)) RegDeleteValue(gRegRoot, L"DefaultProfile");
+    UpdateProfiles(L"", false);
+}
+
+void frmProfiles::cmdActivate_Click() {
+    const std::wstring name = CurrentProfile();
+    if (name.empty()) return;
+    if (frmKalvenor* main = MainTrayForm()) main->SetXonarValues(name, false, false);
+}
+
+void frmProfiles::cmdDefaultProfile_Click() {
+    ShowOptions();
+    if (frmOptions* options = OptionsForm()) options->imgTab_Click(1);
+}
+
+}  // namespace kal
