@@ -250,6 +250,10 @@ void frmProfile::WireEvents() {
     WireGraphEvents();
     Get<CommandButton>(L"cmdCancel").Click = [this] { Unload(); };
     WireValueEvents();
+    WireOutputEvents();
+    WireMasterEvents();
+    WireEffectEvents();
+    WireMixerEvents();
     // Picture boxes paint the lines and boxes of the design that lie on them.
     for (const Shape& s : shapes_) {
         if (s.container.empty()) continue;

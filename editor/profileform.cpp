@@ -289,6 +289,7 @@ void frmProfile::ResetControls() {
     SetEditorRedraw(true);
     refreshingOutput_ = true;
     Get<OptionButton>(L"optAEC", 0).SetValue(true);
+    ClearAecSaved();
     Get<ComboBox>(L"cboSpeakersLayout").SetListIndex(-1);
     CurrentVolume(Tag());
     LoadInputLines(Tag());

@@ -252,6 +252,30 @@ private:
     Bytes HpAmpValue() const;
     std::uint8_t SelectedSPDIFFormat() const;
 
+    // Output page, speaker sizes, FlexBass and echo cancellation (editor/handlers_output.cpp).
+    void WireOutputEvents();
+    // What a live handler sends for its choice: the control's value, the restore point's own
+    // value of a "Don't Change" choice, or nothing (live mode off, or no such value stored).
+    std::optional<Bytes> LiveChoice(bool dontChange, const std::wstring& name, const Bytes& encoded) const;
+    // A disabled slider shows `shownWhenDisabled` and keeps its own value in its tag.
+    void SetSliderEnabled(Slider& slider, bool enable, std::int32_t shownWhenDisabled);
+    void SelectSystemRateOfCard();
+    void cboSampleRate_Click();
+    void cboSystemSampleRate_Click();
+    void chkSyncSampleRates_Click();
+    void cboStereoUpmix_Click();
+    void cboSpeakersLayout_Click();
+    void chkSPDIF_Click();
+    void cboSPDIFOutput_Click();
+    void cboSpeakerSize_Click(int index);
+    void SendBassManagement();
+    void csliCrossover_Change();
+    void optFlexBass_Click(int index);
+    void ClearAecSaved();
+    void RunOutputHandler();
+    void SelectOutputForAec(std::intptr_t itemData);
+    void optAEC_Click(int index);
+
     // Enhancement panels (editor/enhancements.cpp).
     std::wstring OutputMode() const;
     void UpdateEnhancementsPanel(const std::wstring& mode);
@@ -264,7 +288,34 @@ private:
     // Sends the restore point's own value of a "Don't Change" choice again when it holds one.
     bool RestoreLiveValue(const std::wstring& name, Bytes& value) const;
     void LoadStoredIcon();
-    void DrawProfileIcon();
+    // Draws the icon file into the 32-pixel box (unless overlayOnly) and the 16-pixel box, the
+    // latter with the volume overlay when asked; false, nothing changed, when it can't be loaded.
+    bool DrawProfileIcon(const std::wstring& path, bool overlayOnly);
+    void cmdIconChoose_Click();
+    void cmdIconDelete_Click();
+
+    // Mixer page (editor/handlers_mixer.cpp).
+    void WireMixerEvents();
+    void chkPlaybackSet_Click(int index);
+    void csliOutputChannel_Change(int index);
+    void chkRecordSet_Click(int index);
+    void csliInputLine_Change(int index);
+    void SetAllClicked(const wchar_t* column, const wchar_t* rows);
+
+    // Effect panels (editor/handlers_effects.cpp).
+    void WireEffectEvents();
+    void SendGraphEffect(bool pl2x);
+    void SendDolbyHeadphones();
+    void SendDolbyVirtualSpeaker();
+    void UpdateVirtualizerControls(const std::wstring& box);
+    // The ProLogic IIx (pl2x) or NEO:PC box or (modeChanged) its mode changed.
+    void GraphEffectChanged(bool pl2x, bool modeChanged);
+
+    // Master volume and SVN (editor/handlers_master.cpp).
+    void WireMasterEvents();
+    void optVolume_Click(int index);
+    void csliVolume_Change();
+    void optSVN_Click(int index);
 
     // Speaker field helpers.
     void PlaceSpeakerBox(int index);
@@ -293,6 +344,15 @@ private:
     bool compacted_ = false;
     std::wstring liveProfileName_;
     bool refreshingOutput_ = false;
+    // The output and effects as they were when echo cancellation was switched on.
+    struct AecSaved {
+        std::wstring output = L"0";
+        bool analogEnabled = false;
+        std::array<bool, 5> effects{};  // Dolby Headphones, Virtual Speaker, VSS, PL2x, NEO
+        bool eqEnable = false;
+        bool flexBass = false;
+    } aecSaved_;
+    bool aecSwitchingOutput_ = false;
     std::int32_t channelUnityLevel_ = 0;
     bool neoParamSupported_ = false;
     int vssPanelTop_ = 0;
@@ -318,7 +378,6 @@ private:
     // Button images and the profile icon.
     std::array<UniqueIcon, 4> buttonIcons_;
     std::wstring iconFile_;
-    bool iconOverlay_ = false;
     UniqueIcon icon32_, icon16_;
     std::wstring formatTooltip_;
     std::uint32_t panelColour_ = 0;  // RGB of the panels' detail

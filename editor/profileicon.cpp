@@ -1,14 +1,33 @@
-// The profile's custom tray icon in the top area: read once from the profile when the editor is
-// set up, then whatever the user chooses or removes is what the two icon boxes show.
+// The profile's custom tray icon: read from the profile when the editor is set up, then chosen,
+// redrawn with the volume overlay or removed by the user. The path lives in iconFile_ (the tag
+// of the 32-pixel box); nothing is written before the profile is saved.
+#include <windows.h>
+
 #include "device/audio.h"
 #include "device/mixervalues.h"
 #include "editor/profileform.h"
 #include "startup/globals.h"
 #include "startup/registry.h"
 #include "startup/settings.h"
+#include "toolkit/tooltip.h"
+#include "toolkit/utility.h"
+#include "tray/mainform.h"
 #include "tray/trayicon.h"
 
 namespace kal {
+namespace {
+
+void SetBoxTip(HWND box, const std::wstring& text) {
+    if (!gToolTip || !box) return;
+    if (text.empty())
+        gToolTip->RemoveTool(box);
+    else if (gToolTip->HasToolTip(box))
+        gToolTip->SetToolText(box, text);
+    else
+        gToolTip->AddTool(box, text);
+}
+
+}  // namespace
 
 void frmProfile::LoadStoredIcon() {
     std::wstring file;
@@ -20,46 +39,72 @@ void frmProfile::LoadStoredIcon() {
 }
 
 void frmProfile::SetProfileIcon(const std::wstring& file, bool overlay) {
-    iconFile_ = file;
-    iconOverlay_ = overlay;
+    cmdIconDelete_Click();
+    if (file.empty()) return;
     {
         UpdatingScope updating(*this);
         Get<CheckBox>(L"chkVolumeOverlay").SetValue(overlay ? 1 : 0);
     }
-    icon32_.reset();
-    icon16_.reset();
-    if (!file.empty()) {
-        icon32_ = LoadIconFromResource(file.c_str(), 32, 32, true);
-        icon16_ = LoadIconFromResource(file.c_str(), 16, 16, true);
-        if (!icon32_ || !icon16_) {
-            icon32_.reset();
-            icon16_.reset();
-        }
-    }
-    DrawProfileIcon();
+    if (!DrawProfileIcon(file, false)) cmdIconDelete_Click();
 }
 
-void frmProfile::DrawProfileIcon() {
-    const struct {
-        const wchar_t* box;
-        HICON icon;
-        int size;
-    } boxes[] = {{L"pctIcon32", icon32_.get(), 32}, {L"pctIcon16", icon16_.get(), 16}};
-    for (const auto& b : boxes) {
-        auto& box = Get<PictureBox>(b.box);
+bool frmProfile::DrawProfileIcon(const std::wstring& path, bool overlayOnly) {
+    if (path.empty()) return false;
+    UniqueIcon small = LoadIconFromResource(path.c_str(), 16, 16, true);
+    UniqueIcon large = overlayOnly ? UniqueIcon{} : LoadIconFromResource(path.c_str(), 32, 32, true);
+    if (!small || (!overlayOnly && !large)) return false;
+    if (!overlayOnly) {
+        auto& box = Get<PictureBox>(L"pctIcon32");
         box.Cls();
-        if (!b.icon) continue;
-        UniqueIcon shown;
-        HICON icon = b.icon;
-        if (iconOverlay_) {
-            bool created = false;
-            shown = ComposeVolumeIcon(b.icon, static_cast<Currency>(Get<Slider>(L"csliVolume").Value()) * kCurrencyScale,
-                                      created);
-            if (created) icon = shown.get();
-        }
-        ::DrawIconEx(box.hDC(), 0, 0, icon, b.size, b.size, 0, nullptr, DI_NORMAL);
+        ::DrawIconEx(box.hDC(), 0, 0, large.get(), 32, 32, 0, nullptr, DI_NORMAL);
         box.Refresh();
+        iconFile_ = path;
+        SetBoxTip(box.Window(), path);
+        Ctl(L"cmdIconDelete").SetEnabled(true);
+        Ctl(L"chkVolumeOverlay").SetEnabled(true);
+        icon32_ = std::move(large);
     }
+    auto& box = Get<PictureBox>(L"pctIcon16");
+    box.Cls();
+    UniqueIcon composed;
+    HICON shown = small.get();
+    if (Get<CheckBox>(L"chkVolumeOverlay").Value() == 1) {
+        bool created = false;
+        composed = ComposeVolumeIcon(small.get(), static_cast<Currency>(Get<Slider>(L"csliVolume").Value()) * kCurrencyScale,
+                                     created);
+        if (created) shown = composed.get();
+    }
+    ::DrawIconEx(box.hDC(), 0, 0, shown, 16, 16, 0, nullptr, DI_NORMAL);
+    box.Refresh();
+    SetBoxTip(box.Window(), path);
+    icon16_ = std::move(small);
+    return true;
+}
+
+void frmProfile::cmdIconChoose_Click() {
+    static const wchar_t kFilter[] = L"Icon File (*.ico)\0*.ico\0All Files (*.*)\0*.*\0";
+    const std::wstring file = ShowFileDialog(L"Choose Icon", L"", std::wstring(kFilter, std::size(kFilter)), L"ico",
+                                             hWnd(), L"", false);
+    if (file.empty() || DrawProfileIcon(file, false)) return;
+    ::MessageBoxW(hWnd(), (file + L" is not a valid icon file.").c_str(), Caption().c_str(), MB_OK | MB_ICONERROR);
+}
+
+void frmProfile::cmdIconDelete_Click() {
+    for (const wchar_t* name : {L"pctIcon32", L"pctIcon16"}) {
+        auto& box = Get<PictureBox>(name);
+        box.Cls();
+        box.Refresh();
+        SetBoxTip(box.Window(), L"");
+    }
+    iconFile_.clear();
+    icon32_.reset();
+    icon16_.reset();
+    Ctl(L"cmdIconDelete").SetEnabled(false);
+    {
+        UpdatingScope updating(*this);
+        Get<CheckBox>(L"chkVolumeOverlay").SetValue(0);
+    }
+    Ctl(L"chkVolumeOverlay").SetEnabled(false);
 }
 
 }  // namespace kal

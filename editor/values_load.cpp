@@ -169,7 +169,13 @@ void frmProfile::DecodeEqGain(const Bytes& value) {
 
 void frmProfile::LoadBassManagement(const std::wstring& profile) {
     SelectOption(*this, L"optFlexBass", FirstByte(GetProfileValue(profile, L"BassManagement")));
-    Get<Slider>(L"csliCrossover").SetValue(FirstByte(GetProfileValue(profile, L"BassCornerFrequency")));
+    // A disabled crossover keeps the profile's frequency aside until FlexBass is enabled.
+    auto& crossover = Get<Slider>(L"csliCrossover");
+    const std::uint8_t corner = FirstByte(GetProfileValue(profile, L"BassCornerFrequency"));
+    if (crossover.Enabled())
+        crossover.SetValue(corner);
+    else
+        crossover.SetTag(std::to_wstring(corner));
     LoadSpeakerSizes(GetProfileValue(profile, L"SpeakerSize"));
     UpdateCrossoverEnabling();
     UpdateSpeakerSizeEnabling();
@@ -386,7 +392,7 @@ void frmProfile::UpdateAnalogOutputSettingsButton(std::uint8_t speakerConfig) {
 // ---- The two list handlers of loading ----
 
 void frmProfile::cboAnalogOutput_Click() {
-    if (Get<ComboBox>(L"cboAnalogOutput").ListIndex() < 0 || refreshingOutput_) return;
+    if (Get<ComboBox>(L"cboAnalogOutput").ListIndex() < 0 || refreshingOutput_ || aecSwitchingOutput_) return;
     const std::uint8_t speakers = FirstByte(SpeakerConfig());
     if (gCardCaps && gCardCaps->HPAmp) Ctl(L"cmdHpAmp").SetEnabled(speakers == 1);
     UpdateAnalogOutputSettingsButton(speakers);

@@ -65,6 +65,12 @@ protected:
         for (int i = 0; i < box.ListCount(); ++i) items.push_back(box.List(i));
         return items;
     }
+    // The list index of the entry carrying `data`; -1 when none.
+    static int IndexOf(const ComboBox& box, std::intptr_t data) {
+        for (int i = 0; i < box.ListCount(); ++i)
+            if (box.ItemData(i) == data) return i;
+        return -1;
+    }
     static std::vector<std::intptr_t> ItemData(const ComboBox& box) {
         std::vector<std::intptr_t> data;
         for (int i = 0; i < box.ListCount(); ++i) data.push_back(box.ItemData(i));

@@ -1,0 +1,277 @@
+// Handlers of the Output page, the speaker sizes and FlexBass, and the AEC page. Each keeps the
+// controls consistent with one another and, in live mode, sends the changed setting at once.
+// A choice of "Don't Change" outside the real-time window puts back the restore point's own
+// value when it holds one.
+#include <cwchar>
+#include <optional>
+
+#include "device/audio.h"
+#include "device/cardlines.h"
+#include "device/linevalues.h"
+#include "device/mixervalues.h"
+#include "device/packets.h"
+#include "device/profilevalues.h"
+#include "editor/controlvalues.h"
+#include "editor/portable/profilebytes.h"
+#include "editor/profileform.h"
+#include "startup/globals.h"
+#include "startup/tables.h"
+#include "tray/mainform.h"
+
+namespace kal {
+namespace {
+
+// A hex number of up to eight digits; 0 for text that is none.
+std::intptr_t HexNumber(const std::wstring& text) {
+    if (text.empty() || text.size() > 8) return 0;
+    wchar_t* end = nullptr;
+    const unsigned long value = std::wcstoul(text.c_str(), &end, 16);
+    return end && *end == L'\0' ? static_cast<std::intptr_t>(value) : 0;
+}
+
+// The value a disabled slider keeps in its tag; none for an empty or damaged tag.
+std::optional<std::int32_t> ParkedValue(const std::wstring& tag) {
+    if (tag.empty() || tag.size() > 11) return std::nullopt;
+    wchar_t* end = nullptr;
+    const long value = std::wcstol(tag.c_str(), &end, 10);
+    if (!end || *end != L'\0') return std::nullopt;
+    return static_cast<std::int32_t>(value);
+}
+
+constexpr const wchar_t* kAecEffects[5] = {L"chkDolbyHeadphones", L"chkDolbyVirtualSpeaker", L"chkVSS", L"chkDolby",
+                                           L"chkNeo"};
+
+}  // namespace
+
+std::optional<Bytes> frmProfile::LiveChoice(bool dontChange, const std::wstring& name, const Bytes& encoded) const {
+    if (liveProfileName_.empty()) return std::nullopt;
+    if (dontChange && !realTimeMode_) {
+        Bytes value;
+        if (!RestoreLiveValue(name, value)) return std::nullopt;
+        return value;
+    }
+    return encoded;
+}
+
+void frmProfile::SetSliderEnabled(Slider& slider, bool enable, std::int32_t shownWhenDisabled) {
+    // The tag says whether a value is parked, whatever else enabled or disabled the slider.
+    if (enable) {
+        if (const auto parked = ParkedValue(slider.Tag())) slider.SetValue(*parked);
+        slider.SetTag(L"");
+    } else if (slider.Tag().empty()) {
+        slider.SetTag(std::to_wstring(slider.Value()));
+        slider.SetValue(shownWhenDisabled);
+    }
+    slider.SetEnabled(enable);
+}
+
+// ---- Sample rates, upmix, Windows speaker layout ----
+
+void frmProfile::SelectSystemRateOfCard() {
+    const auto& card = Get<ComboBox>(L"cboSampleRate");
+    if (card.ListIndex() >= 0) SelectItemData(Get<ComboBox>(L"cboSystemSampleRate"), card.ItemData(card.ListIndex()));
+}
+
+void frmProfile::cboSampleRate_Click() {
+    const auto& box = Get<ComboBox>(L"cboSampleRate");
+    if (box.ListIndex() < 0) return;
+    if (!gIsXP) {
+        auto& sync = Get<CheckBox>(L"chkSyncSampleRates");
+        if (sync.Value() == 1) SelectSystemRateOfCard();
+        if (box.ListIndex() != 0 || realTimeMode_) {
+            sync.SetEnabled(true);
+        } else {
+            sync.SetValue(0);
+            sync.SetEnabled(false);
+        }
+    }
+    const bool dontChange = box.ListIndex() == 0 && !realTimeMode_;
+    if (auto value = LiveChoice(dontChange, L"OutputFormat",
+                                EncodeNumber(static_cast<std::uint32_t>(SelectedItemData(box)))))
+        ApplyOutputFormat(*value);
+}
+
+void frmProfile::cboSystemSampleRate_Click() {
+    const auto& box = Get<ComboBox>(L"cboSystemSampleRate");
+    if (gIsXP || box.ListIndex() < 0) return;
+    const bool dontChange = box.ListIndex() == 0 && !realTimeMode_;
+    if (auto value = LiveChoice(dontChange, kMixerSampleRate,
+                                EncodeNumber(static_cast<std::uint32_t>(SelectedItemData(box)))))
+        MixerValue(kMixerSampleRate, *value, true);
+}
+
+void frmProfile::chkSyncSampleRates_Click() {
+    const bool sync = Get<CheckBox>(L"chkSyncSampleRates").Value() == 1;
+    Ctl(L"cboSystemSampleRate").SetEnabled(!sync);
+    if (sync) SelectSystemRateOfCard();
+}
+
+void frmProfile::cboStereoUpmix_Click() {
+    const auto& box = Get<ComboBox>(L"cboStereoUpmix");
+    if (box.ListIndex() < 0) return;
+    const bool dontChange = box.ListIndex() == 0 && !realTimeMode_;
+    if (auto value =
+            LiveChoice(dontChange, L"Dual2D", EncodeCode(static_cast<std::uint8_t>(SelectedItemData(box)))))
+        ApplyDual2D(*value);
+}
+
+void frmProfile::cboSpeakersLayout_Click() {
+    const auto& box = Get<ComboBox>(L"cboSpeakersLayout");
+    if (box.ListIndex() < 0 || refreshingOutput_) return;
+    UpdateAnalogOutputSettingsButton(FirstByte(SpeakerConfig()));
+    // A change within a second of the program's own is the echo of that change: not sent back.
+    if (!liveProfileName_.empty() && !IsSelfChange() && gAudio) {
+        StampSelfChange();
+        if (box.ListIndex() == 0 && !realTimeMode_) {
+            const std::uint8_t saved = FirstByte(GetProfileValue(liveProfileName_, L"SystemSpeakers"));
+            if (saved != 0) gAudio->SetSpeakers(gPlaybackLineIds[0], saved);
+        } else {
+            gAudio->SetSpeakers(gPlaybackLineIds[0], static_cast<std::int16_t>(Speakers()));
+        }
+        if (frmKalvenor* main = MainTrayForm()) main->UpdateMenus();
+    }
+    UpdateEnhancementsPanel(OutputMode());
+}
+
+// ---- Digital output ----
+
+void frmProfile::chkSPDIF_Click() {
+    auto& formats = Get<ComboBox>(L"cboSPDIFOutput");
+    if (Get<CheckBox>(L"chkSPDIF").Value() == 1) {
+        formats.SetEnabled(true);
+        formats.SetListIndex(0);
+    } else {
+        formats.SetListIndex(-1);
+        formats.SetEnabled(false);
+    }
+    LiveApplySpDigitalOut();
+}
+
+void frmProfile::cboSPDIFOutput_Click() {
+    if (refreshingOutput_) return;
+    LiveApplySpDigitalOut();
+    UpdateSpeakerSizeEnabling();
+    LoadOutputChannels(Tag());
+    const std::uint8_t format = SelectedSPDIFFormat();
+    if (format != 0 && format != 2) {
+        Ctl(L"fraEnhancements").SetCaption(L"Digital Out &Enhancements");
+        for (const wchar_t* name : {L"cboAnalogOutput", L"cmdAnalogOutputSettings", L"cmdHpAmp"})
+            Ctl(name).SetEnabled(false);
+        UpdateEnhancementsPanel(format == 16 ? L"Dolby" : L"DTS");
+        return;
+    }
+    Ctl(L"fraEnhancements").SetCaption(L"Analog Out &Enhancements");
+    if (!Ctl(L"cboAnalogOutput").Enabled()) {
+        Ctl(L"cboAnalogOutput").SetEnabled(true);
+        cboAnalogOutput_Click();
+    }
+}
+
+// ---- Speaker sizes and FlexBass ----
+
+void frmProfile::cboSpeakerSize_Click(int index) {
+    if (liveProfileName_.empty() || index < 0 || index > 3) return;
+    const bool large = Get<ComboBox>(L"cboSpeakerSize", index).ListIndex() == 1;
+    static constexpr std::uint8_t kChannels[4][2] = {{0, 1}, {2, 2}, {4, 5}, {6, 7}};
+    const auto& channels = kChannels[index];
+    ApplySpeakerSizeChannel(channels[0], large);
+    if (channels[1] != channels[0]) ApplySpeakerSizeChannel(channels[1], large);
+}
+
+void frmProfile::SendBassManagement() {
+    if (liveProfileName_.empty()) return;
+    Bytes enable = EncodeFlag(OptionSelected(*this, L"optFlexBass", 1));
+    Bytes corner = EncodeCode(static_cast<std::uint8_t>(Get<Slider>(L"csliCrossover").Value()));
+    ApplyBassManagement(enable, corner);
+}
+
+void frmProfile::csliCrossover_Change() {
+    Ctl(L"lblCrossoverValue").SetCaption(std::to_wstring(Get<Slider>(L"csliCrossover").Value()) + L" Hz");
+    SendBassManagement();
+}
+
+void frmProfile::optFlexBass_Click(int index) {
+    UpdateCrossoverEnabling();
+    const std::uint8_t parked =
+        gDriverDefaults.Contains(L"BassCornerFrequency") ? FirstByte(HexToBytes(gDriverDefaults.At(L"BassCornerFrequency")))
+                                                         : 0;
+    SetSliderEnabled(Get<Slider>(L"csliCrossover"), index == 1, parked);
+    UpdateSpeakerSizeEnabling();
+    if (liveProfileName_.empty()) return;
+    SendBassManagement();
+    Bytes sizes = EncodeSpeakerSize();
+    ApplySpeakerSize(sizes);
+}
+
+// ---- Echo cancellation ----
+
+void frmProfile::ClearAecSaved() {
+    const bool flexBass = aecSaved_.flexBass;
+    aecSaved_ = AecSaved{};
+    aecSaved_.flexBass = flexBass;
+}
+
+void frmProfile::RunOutputHandler() {
+    if (SelectedSPDIFFormat() < 3)
+        cboAnalogOutput_Click();
+    else
+        cboSPDIFOutput_Click();
+}
+
+void frmProfile::SelectOutputForAec(std::intptr_t itemData) {
+    aecSwitchingOutput_ = true;
+    SelectItemData(Get<ComboBox>(L"cboAnalogOutput"), itemData);
+    aecSwitchingOutput_ = false;
+    RunOutputHandler();
+}
+
+void frmProfile::optAEC_Click(int index) {
+    if (!liveProfileName_.empty()) ApplyAEC(EncodeAEC(index == 1));
+    auto& analog = Get<ComboBox>(L"cboAnalogOutput");
+    if (index == 1) {
+        aecSaved_.output = Output();
+        aecSaved_.analogEnabled = analog.Enabled();
+        for (std::size_t i = 0; i < 5; ++i) aecSaved_.effects[i] = Get<CheckBox>(kAecEffects[i]).Value() == 1;
+        aecSaved_.eqEnable = OptionSelected(*this, L"optEQ", 1);
+        aecSaved_.flexBass = OptionSelected(*this, L"optFlexBass", 1);
+        // Two speakers on the same panel.
+        SelectOutputForAec(HexNumber(aecSaved_.output.substr(0, 2) + L"04"));
+        analog.SetEnabled(false);
+        for (const wchar_t* name : kAecEffects) {
+            Get<CheckBox>(name).SetValue(0);
+            Ctl(name).SetEnabled(false);
+        }
+        SelectOption(*this, L"optEQ", 0);
+        SelectOption(*this, L"optFlexBass", 0);
+        Ctl(L"imgTab", 0).SetEnabled(false);
+        Ctl(L"imgTab", 2).SetEnabled(false);
+        return;
+    }
+    Ctl(L"imgTab", 0).SetEnabled(true);
+    Ctl(L"imgTab", 2).SetEnabled(true);
+    analog.SetEnabled(aecSaved_.analogEnabled);
+    SelectOutputForAec(HexNumber(aecSaved_.output));
+    for (std::size_t i = 0; i < 5; ++i) Get<CheckBox>(kAecEffects[i]).SetValue(aecSaved_.effects[i] ? 1 : 0);
+    SelectOption(*this, L"optEQ", aecSaved_.eqEnable ? 1 : 0);
+    SelectOption(*this, L"optFlexBass", aecSaved_.flexBass ? 1 : 0);
+}
+
+void frmProfile::WireOutputEvents() {
+    Ctl(L"cboSampleRate").Click = [this] { cboSampleRate_Click(); };
+    Ctl(L"cboSystemSampleRate").Click = [this] { cboSystemSampleRate_Click(); };
+    Ctl(L"chkSyncSampleRates").Click = [this] { chkSyncSampleRates_Click(); };
+    Ctl(L"cboStereoUpmix").Click = [this] { cboStereoUpmix_Click(); };
+    Ctl(L"cboSpeakersLayout").Click = [this] { cboSpeakersLayout_Click(); };
+    Ctl(L"chkSPDIF").Click = [this] { chkSPDIF_Click(); };
+    Ctl(L"cboSPDIFOutput").Click = [this] { cboSPDIFOutput_Click(); };
+    for (int i = 0; i < 4; ++i) Ctl(L"cboSpeakerSize", i).Click = [this, i] { cboSpeakerSize_Click(i); };
+    Ctl(L"csliCrossover").Change = [this] { csliCrossover_Change(); };
+    // Echo cancellation starts off: a Disable is handled only after an Enable saved the state.
+    Get<OptionButton>(L"optAEC", 0).SetValue(true);
+    for (int i = 0; i < 2; ++i) {
+        Ctl(L"optFlexBass", i).Click = [this, i] { optFlexBass_Click(i); };
+        Ctl(L"optAEC", i).Click = [this, i] { optAEC_Click(i); };
+    }
+}
+
+}  // namespace kal

@@ -1,0 +1,76 @@
+// The effect panel handlers driven as the user drives them in live mode: the Dolby virtualizer
+// gating the effects after it, and the ProLogic IIx sliders and their reset reaching the card.
+#include "device/profilevalues.h"
+#include "editor/controlvalues.h"
+#include "tests/editor/editor_fixture.h"
+
+using namespace kal;
+using namespace kal::testing;
+
+namespace {
+
+class EffectHandlers : public EditorFixture {
+protected:
+    static std::uint8_t Card(const wchar_t* name) { return GetProfileValue(L"", name).at(0); }
+    static void Check(frmProfile& editor, const wchar_t* name, int value) {
+        auto& box = editor.Get<CheckBox>(name);
+        if (box.Value() != value) {
+            ASSERT_TRUE(User::Click(box)) << name;
+        }
+    }
+};
+
+TEST_F(EffectHandlers, ClearingDolbyHeadphonesSwitchesTheEffectsAfterItOffOnTheCard) {
+    UseEditorCard(kD2);
+    frmProfile& editor = OpenEditor(L"");
+    auto& outputs = editor.Get<ComboBox>(L"cboAnalogOutput");
+    ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0001)));  // headphones
+    ASSERT_TRUE(editor.Ctl(L"chkDolbyHeadphones").Enabled());
+    Check(editor, L"chkDolbyHeadphones", 1);
+    EXPECT_EQ(Card(L"DHEnable"), 1);
+    ASSERT_TRUE(editor.Ctl(L"chkDolby").Enabled());
+    Check(editor, L"chkDolby", 1);
+    EXPECT_EQ(Card(L"Pl2xParam"), 1);
+
+    Check(editor, L"chkDolbyHeadphones", 0);
+    EXPECT_EQ(Card(L"DHEnable"), 0);
+    EXPECT_EQ(Card(L"Pl2xParam"), 0);
+    for (const wchar_t* name : {L"chkVSS", L"chkDolby", L"chkNeo"}) {
+        EXPECT_EQ(editor.Get<CheckBox>(name).Value(), 0) << name;
+        EXPECT_FALSE(editor.Ctl(name).Enabled()) << name;
+    }
+    EXPECT_FALSE(editor.Ctl(L"cboDolbyHeadphonesMode").Enabled());
+    EXPECT_FALSE(editor.Ctl(L"lblDolbyHeadphonesMode").Enabled());
+}
+
+TEST_F(EffectHandlers, ProLogicSlidersFollowTheEffectAndTheirResetSendsOncePerChangedSlider) {
+    UseEditorCard(kD2);
+    frmProfile& editor = OpenEditor(L"");
+    auto& outputs = editor.Get<ComboBox>(L"cboAnalogOutput");
+    ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0001)));
+    Check(editor, L"chkDolbyHeadphones", 1);
+    ASSERT_TRUE(editor.Ctl(L"chkDolby").Enabled());
+    Check(editor, L"chkDolby", 1);
+    Check(editor, L"chkPL2xExpand", 1);
+    EXPECT_EQ(editor.Ctl(L"chkPL2xExpand").Caption(), L"-");
+    ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optPL2xMode", 0)));
+    auto& width = editor.Get<Slider>(L"csliPL2xWidth");
+    const Bytes before = GetProfileValue(L"", L"Pl2xParam");
+    ASSERT_TRUE(User::DragTo(width, 5));
+    EXPECT_NE(GetProfileValue(L"", L"Pl2xParam"), before);  // the width follows on the card
+    // Off: the sliders show the fixed values; on again: the user's come back.
+    Check(editor, L"chkDolby", 0);
+    EXPECT_FALSE(width.Enabled());
+    EXPECT_EQ(width.Value(), 3);
+    EXPECT_FALSE(editor.Ctl(L"optPL2xMode", 0).Enabled());
+    Check(editor, L"chkDolby", 1);
+    EXPECT_EQ(width.Value(), 5);
+
+    sim::ClearSimRequestLog();
+    ASSERT_TRUE(User::Click(editor.Ctl(L"cmdResetPL2xGraphSliders")));
+    EXPECT_EQ(width.Value(), 3);
+    EXPECT_EQ(Writes().size(), 1u);  // the depth was at 7 already
+    SaveWindowScreenshot(editor.hWnd(), L"frmProfile", L"pl2x-expanded");
+}
+
+}  // namespace
