@@ -9,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+#include "bench/benchclock.h"
 #include "device/audio.h"
 #include "device/cardlines.h"
 #include "device/transport.h"
@@ -20,30 +21,14 @@
 #include "startup/globals.h"
 #include "startup/registry.h"
 #include "startup/tables.h"
+#include "startup/utility.h"
+
+using kal::bench::NowMs;
 
 namespace {
 
 constexpr int kOpenings = 10;
 constexpr double kTargetMs = 300;
-
-double NowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-void PumpMessages() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
 
 // Opens, waits until the window is visible with everything painted, closes; the time to paint.
 double TimeOpening(const std::function<void()>& open) {
@@ -55,7 +40,7 @@ double TimeOpening(const std::function<void()>& open) {
     ::GdiFlush();
     const double elapsed = NowMs() - start;
     editor->Unload();
-    PumpMessages();
+    kal::PumpPendingMessages();
     return elapsed;
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/benchclock.h"
 #include "device/audio.h"
 #include "editor/profiles.h"
 #include "sim/driver.h"
@@ -17,32 +18,16 @@
 #include "startup/globals.h"
 #include "startup/registry.h"
 #include "startup/tables.h"
+#include "startup/utility.h"
 #include "tray/mainform.h"
+
+using kal::bench::NowMs;
 
 namespace {
 
 constexpr int kOpenings = 10;
 constexpr int kProfiles = 200;
 constexpr double kTargetMs = 500;
-
-double NowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-void PumpMessages() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
 
 // Profiles as the editor stores them: the output block, equalizer, effects and volume.
 void StoreProfiles() {
@@ -73,7 +58,7 @@ double TimeOpening() {
     const double elapsed = NowMs() - start;
     if (manager->Profiles().ListItems().Count() != kProfiles) return -1;
     manager->Unload();
-    PumpMessages();
+    kal::PumpPendingMessages();
     return elapsed;
 }
 

@@ -9,9 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "bench/benchclock.h"
 #include "startup/raii.h"
 #include "tray/balloons.h"
 #include "tray/mainform.h"
+
+using kal::bench::NowMs;
 
 namespace {
 
@@ -52,17 +55,6 @@ HWND FindForm(DWORD process, bool visiblePopup) {
     Search search{process, visiblePopup, nullptr};
     ::EnumWindows(&FindFormWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
-}
-
-double NowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
 // Posts the click and waits for the pop-up; its window, or null after `timeoutMs`.
