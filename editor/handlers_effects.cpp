@@ -3,6 +3,7 @@
 // change sent at once in live mode. The panels' expanding and drawing are in graphs.cpp.
 #include "device/packets.h"
 #include "editor/controlvalues.h"
+#include "editor/hooks.h"
 #include "editor/portable/profilebytes.h"
 #include "editor/profileform.h"
 
@@ -16,6 +17,10 @@ struct GraphEffect {
     int width;  // the fixed values of Movie mode
     int depth;
 };
+// The effect boxes whose focus opens their panel, with the panel's expand box.
+constexpr std::pair<const wchar_t*, const wchar_t*> kPanelOfBox[3] = {
+    {L"chkDolby", L"chkPL2xExpand"}, {L"chkNeo", L"chkNEOExpand"}, {L"chkVSS", L"chkVSSExpand"}};
+
 constexpr GraphEffect kGraphEffects[2] = {{L"PL2x", L"chkDolby", L"chkPL2xExpand", 3, 7},
                                           {L"NEO", L"chkNeo", L"chkNEOExpand", 4, 7}};
 
@@ -99,6 +104,9 @@ void frmProfile::WireEffectEvents() {
             if (expand) expand();
         };
     }
+    // An effect's box taking the focus opens its panel.
+    for (int i = 0; i < 3; ++i)
+        hooks_->Watch(Ctl(kPanelOfBox[i].first).Window(), Hooks::Kind::EffectBox, i, {WM_SETFOCUS});
     for (const GraphEffect& e : kGraphEffects) {
         const bool pl2x = &e == &kGraphEffects[0];
         Ctl(e.check).Click = [this, pl2x] { GraphEffectChanged(pl2x, false); };
@@ -116,6 +124,12 @@ void frmProfile::WireEffectEvents() {
             };
         }
     }
+}
+
+void frmProfile::EffectBox_GotFocus(int index) {
+    if (index < 0 || index > 2) return;
+    auto& expand = Get<CheckBox>(kPanelOfBox[index].second);
+    if (expand.Value() != 1) expand.SetValue(1);
 }
 
 }  // namespace kal

@@ -22,14 +22,33 @@ std::int32_t Whole(Currency value) { return static_cast<std::int32_t>(std::nearb
 
 }  // namespace
 
+// A row's controls are enabled while its Set box is 1. Loading sets the boxes without a click
+// when their value stays, so it applies this itself.
+void frmProfile::EnablePlaybackRow(int i) {
+    const bool set = Get<CheckBox>(L"chkPlaybackSet", i).Value() == 1;
+    for (const wchar_t* name : {L"lblOutputChannelVolume", L"lblOutputChannelVolumeDB", L"lblOutputChannelCaption"})
+        Ctl(name, i).SetEnabled(set);
+    SetSliderEnabled(Get<Slider>(L"csliOutputChannel", i), set,
+                     IsChannelAvailable(i) ? GetChannelGainPercent(i, L"") : channelUnityLevel_);
+}
+
+void frmProfile::EnableRecordRow(int i) {
+    const bool set = Get<CheckBox>(L"chkRecordSet", i).Value() == 1;
+    for (const wchar_t* name : {L"lblInputLineBalanceL", L"lblInputLineBalanceR", L"lblInputLineVolume",
+                                L"lblInputLineVolumeDB", L"cmdInputLineBalanceReset", L"cmdRecordExtraOptions",
+                                L"chkRecordMonitor", L"csliInputLine"})
+        Ctl(name, i).SetEnabled(set);
+    // The balance slider's tag holds the line's channel count: only a stereo line has one.
+    auto& balance = Get<Slider>(L"csliInputLineBalance", i);
+    if (balance.Tag() == L"2") balance.SetEnabled(set);
+}
+
 void frmProfile::chkPlaybackSet_Click(int i) {
     const bool set = Get<CheckBox>(L"chkPlaybackSet", i).Value() == 1;
     const bool inUse = IsChannelAvailable(i);
-    for (const wchar_t* name : {L"lblOutputChannelVolume", L"lblOutputChannelVolumeDB", L"lblOutputChannelCaption"})
-        Ctl(name, i).SetEnabled(set);
+    EnablePlaybackRow(i);
     UpdateSetAllCheckBox(L"chkPlaybackSetAll", L"chkPlaybackSet");
     auto& slider = Get<Slider>(L"csliOutputChannel", i);
-    SetSliderEnabled(slider, set, inUse ? GetChannelGainPercent(i, L"") : channelUnityLevel_);
     if (set)
         LiveApplyChannelGain(i);
     else
@@ -46,27 +65,18 @@ void frmProfile::csliOutputChannel_Change(int i) {
 
 void frmProfile::chkRecordSet_Click(int i) {
     const bool set = Get<CheckBox>(L"chkRecordSet", i).Value() == 1;
-    for (const wchar_t* name : {L"lblInputLineBalanceL", L"lblInputLineBalanceR", L"lblInputLineVolume",
-                                L"lblInputLineVolumeDB", L"cmdInputLineBalanceReset", L"cmdRecordExtraOptions"})
-        Ctl(name, i).SetEnabled(set);
-    auto& monitor = Get<CheckBox>(L"chkRecordMonitor", i);
-    if (!set) monitor.SetValue(0);
-    monitor.SetEnabled(set);
+    if (!set) Get<CheckBox>(L"chkRecordMonitor", i).SetValue(0);
+    EnableRecordRow(i);
     UpdateSetAllCheckBox(L"chkRecordSetAll", L"chkRecordSet");
-    auto& volume = Get<Slider>(L"csliInputLine", i);
-    auto& balance = Get<Slider>(L"csliInputLineBalance", i);
-    const bool stereo = balance.Tag() == L"2";
-    // The balance slider's tag holds the line's channel count: nothing is parked here.
-    volume.SetEnabled(set);
-    if (stereo) balance.SetEnabled(set);
     if (set) {
         LiveApplyInputLine(i);
         return;
     }
     Currency level = 0, pan = 0;
     GetProfileVolumeBalance(level, pan, 1, i, liveProfileName_);
-    volume.SetValue(Whole(level));
-    if (stereo) balance.SetValue(Whole(pan * 10));
+    Get<Slider>(L"csliInputLine", i).SetValue(Whole(level));
+    auto& balance = Get<Slider>(L"csliInputLineBalance", i);
+    if (balance.Tag() == L"2") balance.SetValue(Whole(pan * 10));
 }
 
 void frmProfile::csliInputLine_Change(int i) {

@@ -87,6 +87,11 @@ LRESULT frmProfile::Hooks::WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARA
                 ::SendMessageW(hWnd, EM_SETSEL, 0, ::GetWindowTextLengthW(hWnd));
                 return r;
             }
+            if (target.kind == Kind::EffectBox) {
+                const LRESULT r = MSubclass::CallOldWindowProc(hWnd, iMsg, wParam, lParam);
+                form_.EffectBox_GotFocus(target.index);
+                return r;
+            }
             break;
         case WM_CHAR:
             if (target.kind == Kind::NameBox && IsForbiddenNameChar(static_cast<wchar_t>(wParam))) {

@@ -19,7 +19,7 @@ public:
     Hooks(const Hooks&) = delete;
     Hooks& operator=(const Hooks&) = delete;
 
-    enum class Kind { Tab, Page, Speaker, NameBox, Tinted };
+    enum class Kind { Tab, Page, Speaker, NameBox, Tinted, EffectBox };
     void Watch(HWND window, Kind kind, int index, std::initializer_list<UINT> messages);
     // Labels, check boxes and option buttons drawn on `colour` (an RGB value) in their container.
     void Tint(HWND control, COLORREF colour);

@@ -296,6 +296,8 @@ private:
 
     // Mixer page (editor/handlers_mixer.cpp).
     void WireMixerEvents();
+    void EnablePlaybackRow(int index);
+    void EnableRecordRow(int index);
     void chkPlaybackSet_Click(int index);
     void csliOutputChannel_Change(int index);
     void chkRecordSet_Click(int index);
@@ -310,6 +312,8 @@ private:
     void UpdateVirtualizerControls(const std::wstring& box);
     // The ProLogic IIx (pl2x) or NEO:PC box or (modeChanged) its mode changed.
     void GraphEffectChanged(bool pl2x, bool modeChanged);
+    // Box 0 ProLogic IIx, 1 NEO:PC, 2 the speaker shifter took the focus: its panel opens.
+    void EffectBox_GotFocus(int index);
 
     // Master volume and SVN (editor/handlers_master.cpp).
     void WireMasterEvents();

@@ -270,11 +270,13 @@ void frmProfile::LoadOutputChannels(const std::wstring& profile) {
         if (!IsExistingOrRealTime()) {
             set.SetValue(0);
             slider.SetValue(channelUnityLevel_);
+            EnablePlaybackRow(i);
             continue;
         }
         const std::wstring value(gChannelVolumeValues[static_cast<std::size_t>(i)]);
         set.SetValue(available && (ProfileValueExists(profile, value) || realTimeMode_) ? 1 : 0);
         slider.SetValue(GetChannelGainPercent(i, profile));
+        EnablePlaybackRow(i);
     }
     UpdateSetAllCheckBox(L"chkPlaybackSetAll", L"chkPlaybackSet");
 }
@@ -317,6 +319,7 @@ void frmProfile::CurrentInputLine(int line, const std::wstring& profile) {
         set.SetValue(0);
     else
         set.SetValue(free && (ProfileValueExists(profile, MixerValueName(1, line, 0, 0)) || realTimeMode_) ? 1 : 0);
+    EnableRecordRow(line);
 }
 
 void frmProfile::chkRecordMonitor_Click(int line) {

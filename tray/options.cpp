@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "editor/profiles.h"
 #include "startup/autostart.h"
 #include "startup/globals.h"
 #include "startup/registry.h"
@@ -237,6 +238,7 @@ void frmOptions::RefreshAfterRestore() {
     // The controls show the restored settings without writing anything back, so the key stays
     // exactly as the file has it.
     SetupStartupAudioControls(true);
+    if (frmProfiles* profiles = ProfilesForm()) profiles->RestoreLastFormSize();
     SetupFontControls();
     ApplyInterfaceFont();
     gWheelIncrement = ParseWheelIncrement(RegReadText(gRegRoot, L"SliderWheelIncrement").value_or(L"1"));

@@ -73,4 +73,29 @@ TEST_F(EffectHandlers, ProLogicSlidersFollowTheEffectAndTheirResetSendsOncePerCh
     SaveWindowScreenshot(editor.hWnd(), L"frmProfile", L"pl2x-expanded");
 }
 
+TEST_F(EffectHandlers, AnEffectBoxTakingTheFocusOpensItsPanelAndLeavesAnOpenOneOpen) {
+    UseEditorCard(kD2);
+    frmProfile& editor = OpenEditor(L"");
+    auto& outputs = editor.Get<ComboBox>(L"cboAnalogOutput");
+    ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0001)));
+    Check(editor, L"chkDolbyHeadphones", 1);
+    const std::pair<const wchar_t*, const wchar_t*> boxes[] = {
+        {L"chkDolby", L"chkPL2xExpand"}, {L"chkNeo", L"chkNEOExpand"}, {L"chkVSS", L"chkVSSExpand"}};
+    for (const auto& [effect, expand] : boxes) {
+        ASSERT_TRUE(editor.Ctl(effect).Enabled()) << effect;
+        Check(editor, expand, 0);
+        ::SetFocus(editor.Ctl(L"cboAnalogOutput").Window());
+        EXPECT_EQ(editor.Get<CheckBox>(expand).Value(), 0) << expand;
+        ::SetFocus(editor.Ctl(effect).Window());
+        Pump(5);
+        EXPECT_EQ(editor.Get<CheckBox>(expand).Value(), 1) << expand;
+        EXPECT_EQ(editor.Ctl(expand).Caption(), L"-") << expand;
+        // The effect itself is not switched by the focus.
+        EXPECT_EQ(editor.Get<CheckBox>(effect).Value(), 0) << effect;
+        ::SetFocus(editor.Ctl(L"cboAnalogOutput").Window());
+        ::SetFocus(editor.Ctl(effect).Window());
+        EXPECT_EQ(editor.Get<CheckBox>(expand).Value(), 1) << expand;
+    }
+}
+
 }  // namespace

@@ -1,5 +1,7 @@
-// The Mixer page handlers driven as the user drives them in live mode: a channel's gain reaching
-// the card, the restore point's gain coming back when its row is taken out, and the column box.
+// The Mixer page handlers driven as the user drives them in live mode: a channel's gain or a
+// recording line's level reaching the card, the restore point's value coming back when its row is
+// taken out, the monitoring switch, the row resets and the column boxes.
+#include "device/mixervalues.h"
 #include "device/profilevalues.h"
 #include "startup/tables.h"
 #include "tests/editor/editor_fixture.h"
@@ -20,6 +22,9 @@ TEST_F(MixerHandlers, AChannelTakenOutOfTheProfileGetsTheRestorePointsGainBack) 
     auto& set = editor.Get<CheckBox>(L"chkPlaybackSet", 0);
     auto& slider = editor.Get<Slider>(L"csliOutputChannel", 0);
     ASSERT_EQ(set.Value(), 0);
+    // A new profile sets no channel: the rows are shown disabled until their box is checked.
+    EXPECT_FALSE(slider.Enabled());
+    EXPECT_FALSE(editor.Ctl(L"lblOutputChannelVolume", 0).Enabled());
     const int before = slider.Value();
 
     ASSERT_TRUE(User::Click(set));
@@ -48,6 +53,74 @@ TEST_F(MixerHandlers, AChannelTakenOutOfTheProfileGetsTheRestorePointsGainBack) 
             EXPECT_EQ(row.Value(), all.Value()) << i;
         }
     }
+}
+
+// The card's own level of recording line i, as a whole percent, and its balance in tenths.
+std::pair<int, int> CardInputLine(int i) {
+    Currency volume = 0, balance = 0;
+    GetProfileVolumeBalance(volume, balance, 1, i, L"");
+    return {static_cast<int>(volume / kCurrencyScale), static_cast<int>(balance * 10 / kCurrencyScale)};
+}
+
+TEST_F(MixerHandlers, ARecordingLineFollowsItsRowAndComesBackWhenTakenOut) {
+    UseEditorCard(kD2);
+    frmProfile& editor = OpenEditor(L"");
+    editor.imgTab_Click(1);
+    // The first line with two channels: it has a balance.
+    int line = -1;
+    for (int i = 0; i < 8 && line < 0; ++i)
+        if (editor.Find(L"chkRecordSet", i) && editor.Ctl(L"chkRecordSet", i).Visible() &&
+            editor.Get<Slider>(L"csliInputLineBalance", i).Tag() == L"2")
+            line = i;
+    ASSERT_GE(line, 0) << "the card has no stereo recording line";
+    auto& set = editor.Get<CheckBox>(L"chkRecordSet", line);
+    auto& volume = editor.Get<Slider>(L"csliInputLine", line);
+    auto& balance = editor.Get<Slider>(L"csliInputLineBalance", line);
+    auto& monitor = editor.Get<CheckBox>(L"chkRecordMonitor", line);
+    const auto original = CardInputLine(line);
+    ASSERT_EQ(set.Value(), 0);
+    EXPECT_FALSE(volume.Enabled());
+    EXPECT_FALSE(monitor.Enabled());
+
+    ASSERT_TRUE(User::Click(set));
+    EXPECT_TRUE(volume.Enabled());
+    EXPECT_TRUE(balance.Enabled());
+    EXPECT_TRUE(monitor.Enabled());
+    EXPECT_TRUE(editor.Ctl(L"cmdInputLineBalanceReset", line).Enabled());
+    EXPECT_EQ(editor.Get<CheckBox>(L"chkRecordSetAll").Value(), 2);
+
+    const int target = original.first > 50 ? 30 : 70;
+    ASSERT_TRUE(User::DragTo(volume, target));
+    EXPECT_EQ(editor.Ctl(L"lblInputLineVolume", line).Caption(), std::to_wstring(target) + L"%");
+    EXPECT_EQ(CardInputLine(line).first, target);
+    balance.SetValue(-4);
+    EXPECT_EQ(CardInputLine(line), std::make_pair(target, -4));
+    ASSERT_TRUE(User::Click(editor.Ctl(L"cmdInputLineBalanceReset", line)));
+    EXPECT_EQ(CardInputLine(line), std::make_pair(target, 0));
+
+    // The monitoring switch is the line's custom control named in the box's tag.
+    const int control = std::stoi(monitor.Tag());
+    ASSERT_GT(control, 0);
+    ASSERT_TRUE(User::Click(monitor));
+    EXPECT_EQ(editor.GetCustomControlsValues(line, control), 1);
+    EXPECT_EQ(MixerProfileValue(L"", MixerValueName(1, line, 0, control)), Bytes{1});
+
+    // Reset takes only rows that are set.
+    ASSERT_TRUE(User::Click(editor.Ctl(L"cmdResetInputLines")));
+    EXPECT_EQ(volume.Value(), 100);
+    EXPECT_EQ(CardInputLine(line).first, 100);
+
+    // Out of the profile: the monitor box cleared and the card back at the restore point's level.
+    ASSERT_TRUE(User::Click(set));
+    EXPECT_EQ(monitor.Value(), 0);
+    EXPECT_FALSE(monitor.Enabled());
+    EXPECT_EQ(editor.GetCustomControlsValues(line, control), 0);
+    EXPECT_EQ(MixerProfileValue(L"", MixerValueName(1, line, 0, control)), Bytes{0});
+    EXPECT_FALSE(volume.Enabled());
+    EXPECT_EQ(volume.Value(), original.first);
+    EXPECT_EQ(CardInputLine(line), original);
+    ASSERT_TRUE(User::Click(editor.Ctl(L"cmdResetInputLines")));
+    EXPECT_EQ(volume.Value(), original.first);
 }
 
 }  // namespace

@@ -264,6 +264,9 @@ TEST_F(LiveMode, CustomControlsDialogSetsTheLinesExtraControls) {
     ASSERT_NE(gInputLineMonitorControl[0], 0);
     frmProfile& editor = OpenEditor(L"");
     editor.imgTab_Click(1);
+    // The line's further options are offered while its row is part of the profile.
+    EXPECT_FALSE(editor.Ctl(L"cmdRecordExtraOptions", 0).Enabled());
+    ASSERT_TRUE(User::Click(editor.Ctl(L"chkRecordSet", 0)));
     ASSERT_TRUE(User::Click(editor.Ctl(L"cmdRecordExtraOptions", 0)));
     frmInputLineCustomControls* dialog = InputLineCustomControlsDialog();
     ASSERT_NE(dialog, nullptr);

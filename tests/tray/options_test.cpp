@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "editor/profiles.h"
 #include "startup/autostart.h"
 #include "startup/utility.h"
 #include "tests/common/child.h"
@@ -225,10 +226,20 @@ TEST_F(Options, RestoreRefreshesTheWindowAndTheProgram) {
     RegWrite(gRegRoot, L"SliderWheelIncrement", std::wstring(L"4"));
     RegWrite(gRegRoot, L"Shortcut1", Bytes{VK_F9, 0});
     RegWrite(gRegRoot, L"DefaultVolume", std::wstring(L"33"));
+    RegWrite(gRegRoot, L"Profiles,LastWidth", EncodeStoredSize(kProfilesMinWidth + 1500));
     const std::wstring file = GetTempFolder() + L"options-restore.kbf";
     ASSERT_EQ(WriteBackupFile(file), L"");
     RegDeleteTree(gRegRoot, L"");
     Store(L"Other", L"Shortcut", L"0000");
+    // The open profile manager takes the restored size.
+    ShowProfiles();
+    ASSERT_NE(ProfilesForm(), nullptr);
+    const auto managerWidth = [] {
+        RECT r{};
+        ::GetWindowRect(ProfilesForm()->hWnd(), &r);
+        return r.right - r.left;
+    };
+    ASSERT_EQ(managerWidth(), TwipsToPixelsX(kProfilesMinWidth));
 
     kaltest::DialogAnswerer answer;
     answer.fileName = file;
@@ -247,6 +258,8 @@ TEST_F(Options, RestoreRefreshesTheWindowAndTheProgram) {
     EXPECT_FALSE(other.CanRegister(VK_F9));
     // The refresh wrote nothing back.
     EXPECT_FALSE(RegRead(gRegRoot, L"DefaultVolumeNotify"));
+    EXPECT_EQ(managerWidth(), TwipsToPixelsX(kProfilesMinWidth + 1500));
+    ProfilesForm()->Unload();
     gWheelIncrement = 0;
 }
 
