@@ -254,6 +254,8 @@ void frmProfile::WireEvents() {
     WireMasterEvents();
     WireEffectEvents();
     WireMixerEvents();
+    WireEqualizerEvents();
+    WireLayoutEvents();
     // Picture boxes paint the lines and boxes of the design that lie on them.
     for (const Shape& s : shapes_) {
         if (s.container.empty()) continue;

@@ -49,7 +49,7 @@ void AddEqualizer(EditorDesign& d, const std::wstring& page) {
     static const wchar_t* const bands[] = {L"30", L"60", L"120", L"250", L"500", L"1k", L"2k", L"4k", L"8k", L"16k"};
     for (int i = 0; i < 10; ++i) {
         const int x = 42 + i * 30;
-        c.push_back(Row(ControlType::Label, L"lblEqValue", i, L"0", x, 0, 28, 14, gains, SS_CENTER));
+        c.push_back(Row(ControlType::Label, L"lblEqValue", i, L"0dB", x, 0, 28, 14, gains, SS_CENTER));
         c.push_back(Row(ControlType::Slider, L"csliEQ", i, L"", x, 16, 28, 158, gains, 0, SliderBag(2, -20, 20, 0)));
         c.push_back(Row(ControlType::Label, L"lblEQBand", i, bands[i], x, 176, 28, 14, gains, SS_CENTER));
     }
@@ -61,7 +61,8 @@ void AddEqualizer(EditorDesign& d, const std::wstring& page) {
                         24, gains, kPushLike));
     c.push_back(Row(ControlType::Frame, L"fraEQUserProfiles", -1, L"User-Defined Gain Profiles", 0, 200, 488, 62, gains));
     c.push_back(Row(ControlType::PictureBox, L"pctEQUserProfiles", -1, L"", 6, 16, 476, 42, L"fraEQUserProfiles"));
-    c.push_back(Row(ControlType::ComboBox, L"cboEQUserProfiles", -1, L"", 0, 6, 300, 22, L"pctEQUserProfiles"));
+    c.push_back(
+        Row(ControlType::ComboBox, L"cboEQUserProfiles", -1, L"", 0, 6, 300, 22, L"pctEQUserProfiles", CBS_DROPDOWN));
     c.push_back(Row(ControlType::CommandButton, L"cmdEQUserProfileAdd", -1, L"Add", 310, 5, 78, 24, L"pctEQUserProfiles"));
     c.push_back(
         Row(ControlType::CommandButton, L"cmdEQUserProfileDelete", -1, L"Delete", 394, 5, 78, 24, L"pctEQUserProfiles"));

@@ -82,7 +82,8 @@ void AddVssPanel(EditorDesign& d, int top) {
     c.push_back(Row(ControlType::OptionButton, L"optVSSLayout", 1, L"Set To:", 112, 2, 90, 18, L"pctOptVSSLayout"));
     c.push_back(Row(ControlType::Frame, L"fraVSSUserLayouts", -1, L"User-Defined Layouts", 0, 26, 208, 82, layouts));
     c.push_back(Row(ControlType::PictureBox, L"pctVSSUserLayouts", -1, L"", 6, 16, 196, 62, L"fraVSSUserLayouts"));
-    c.push_back(Row(ControlType::ComboBox, L"cboVSSUserLayouts", -1, L"", 0, 2, 196, 22, L"pctVSSUserLayouts"));
+    c.push_back(
+        Row(ControlType::ComboBox, L"cboVSSUserLayouts", -1, L"", 0, 2, 196, 22, L"pctVSSUserLayouts", CBS_DROPDOWN));
     c.push_back(Row(ControlType::CommandButton, L"cmdVSSUserLayoutAdd", -1, L"Add", 0, 32, 94, 24, L"pctVSSUserLayouts"));
     c.push_back(
         Row(ControlType::CommandButton, L"cmdVSSUserLayoutDelete", -1, L"Delete", 102, 32, 94, 24, L"pctVSSUserLayouts"));

@@ -130,6 +130,9 @@ void frmProfile::SetUp() {
         LoadValues(L"", false);
         Get<CheckBox>(L"chkLiveMode").SetValue(1);
     }
+    // 8. The user's gain profiles and speaker layouts.
+    LoadEQUserProfiles();
+    LoadVSSUserLayouts();
     // 9. Both sample rates equal: keep them in step.
     if (!gIsXP) {
         auto& card = Get<ComboBox>(L"cboSampleRate");

@@ -14,6 +14,7 @@
 
 #include "device/trayservices.h"
 #include "editor/portable/speakerfield.h"
+#include "editor/userpresets.h"
 #include "startup/hextext.h"
 #include "startup/raii.h"
 #include "toolkit/forms.h"
@@ -315,6 +316,30 @@ private:
     // Box 0 ProLogic IIx, 1 NEO:PC, 2 the speaker shifter took the focus: its panel opens.
     void EffectBox_GotFocus(int index);
 
+    // Equalizer page: band sliders, presets and user gain profiles (editor/handlers_equalizer.cpp).
+    void WireEqualizerEvents();
+    void csliEQ_Change(int index);
+    void optEQ_Click(int index);
+    void optEQProfile_Click(int index);
+    void optLoadEQPreset_Click(int index);
+    void cboEQUserProfiles_Click();
+    int FindEQPresetIndex() const;
+    void SelectMatchingEQPreset();
+    void LoadEQUserProfiles();
+    void SelectMatchingEQUserProfile();
+    // Selects option `index` of a preset group (-1: clears the group) without loading it.
+    void SelectMatchingOption(const wchar_t* group, int index);
+
+    // Speaker layouts: presets, user layouts, distance buttons (editor/handlers_layouts.cpp).
+    void WireLayoutEvents();
+    void optLoadVSSPreset_Click(int index);
+    void cboVSSUserLayouts_Click();
+    void cmdVSSSpeakerDistance_Click(int index);
+    int FindVSSPresetIndex() const;
+    void SelectMatchingVSSPreset();
+    void LoadVSSUserLayouts();
+    void SelectMatchingVSSUserLayout();
+
     // Master volume and SVN (editor/handlers_master.cpp).
     void WireMasterEvents();
     void optVolume_Click(int index);
@@ -368,6 +393,11 @@ private:
     bool updatingSetAll_ = false;
     std::uint8_t loadedDvsMode_ = 5;
     std::uint8_t loadedDhRoom_ = 1;
+
+    // User presets and the marking of the presets the controls equal.
+    UserPresetList eqUserProfiles_{*this, kEqUserProfiles};
+    UserPresetList vssUserLayouts_{*this, kVssUserLayouts};
+    bool matchingPresets_ = false;  // a preset option is being marked, not chosen
 
     // Speaker field.
     FieldGeometry field_;

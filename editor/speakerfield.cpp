@@ -110,6 +110,9 @@ void frmProfile::DrawSoundField(int exceptIndex) {
     DrawCaptionGdip(L"SOUND_FIELD_REF", kPictureType, dc, (w - 194) / 2, (h - 194) / 2, 0, 0, 0, L"", nullptr, 0, 100);
     for (int i = 0; i < kVssSpeakers; ++i)
         if (i != exceptIndex) DrawVSSSpeaker(i, true, true, dc);
+    // Drawn speakers mark the preset and user layout they equal (once for the whole picture).
+    SelectMatchingVSSPreset();
+    SelectMatchingVSSUserLayout();
 }
 
 void frmProfile::ShowSoundField() {
@@ -146,7 +149,10 @@ void frmProfile::DrawVSSSpeaker(int index, bool noGlow, bool keepPicture, HDC ta
                           5);
     DrawCaptionGdip(subwoofer ? L"SUBWOOFER" : L"SPEAKER", kPictureType, dc, x, y, size, size, angle,
                     Ctl(L"lblVSSSpeaker", index).Caption(), nullptr, ContentBorderColour(), 100);
-    if (!target) CopySpeakerBackground(index);
+    if (target) return;
+    CopySpeakerBackground(index);
+    SelectMatchingVSSPreset();
+    SelectMatchingVSSUserLayout();
 }
 
 void frmProfile::SetSpeakersVisible(bool visible, int exceptIndex) {
@@ -219,6 +225,8 @@ void frmProfile::WireFieldEvents() {
                                         L"lblVSSPresets"})
                 Ctl(name).SetEnabled(set);
             for (Control* c : ControlArray(L"optLoadVSSPreset")) c->SetEnabled(set);
+            // Enabled, the buttons follow their own rule.
+            vssUserLayouts_.UpdateButtons();
             if (!Updating()) ApplyVSSLayout({});
         };
     }

@@ -160,6 +160,9 @@ void frmProfile::LoadEQ(const std::wstring& profile) {
     const bool set = IsExistingOrRealTime() && (ProfileValueExists(profile, L"EqGain") || realTimeMode_);
     SelectOption(*this, L"optEQProfile", set ? 1 : 0);
     DecodeEqGain(GetProfileValue(profile, L"EqGain"));
+    // Sliders that kept their values raised no change: mark the preset and profile here.
+    SelectMatchingEQPreset();
+    SelectMatchingEQUserProfile();
 }
 
 void frmProfile::DecodeEqGain(const Bytes& value) {

@@ -4,13 +4,12 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "startup/raii.h"
+#include "toolkit/images/imagelist.h"
 
 namespace kal {
 
-inline void DestroyDragImageList(HIMAGELIST list) { ::ImageList_Destroy(list); }
 // The image list of an item's drag, made by the list view for it.
-using DragImageList = UniqueResource<HIMAGELIST, nullptr, DestroyDragImageList>;
+using DragImageList = UniqueImageList;
 
 class pcImageListDrag {
 public:

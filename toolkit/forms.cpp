@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "startup/raii.h"
+#include "toolkit/subclass.h"
 #include "toolkit/utility.h"
 
 namespace kal {
@@ -277,10 +278,64 @@ void TextBox::OnCommand(WORD code) {
     }
 }
 
+// The typed keys of an editable box's edit part, passed on to the box's events before the edit
+// part takes them.
+class ComboBox::EditHook final : public ISubclass {
+public:
+    explicit EditHook(ComboBox& box) : box_(box) {}
+    std::int32_t MsgResponse() const override { return MsgResponsePostProcess; }
+    void SetMsgResponse(std::int32_t) override {}
+    LRESULT WindowProc(HWND, UINT iMsg, WPARAM wParam, LPARAM) override {
+        if (iMsg == WM_CHAR && box_.KeyPress) box_.KeyPress(static_cast<wchar_t>(wParam));
+        if (iMsg == WM_KEYUP && box_.KeyUp) box_.KeyUp(static_cast<WORD>(wParam));
+        return 0;
+    }
+
+private:
+    ComboBox& box_;
+};
+
 ComboBox::ComboBox(Form& form, const ControlRow& row, HWND container) : Control(form, row) {
     ControlRow dropped = row;
     dropped.height = row.height + 3000;  // room for the list when it drops down
-    CreateChild(WC_COMBOBOXW, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, dropped, container);
+    const bool editable = (row.style & 3) == CBS_DROPDOWN;
+    dropped.style &= ~static_cast<DWORD>(3);
+    CreateChild(WC_COMBOBOXW, (editable ? CBS_DROPDOWN | CBS_AUTOHSCROLL : CBS_DROPDOWNLIST) | WS_VSCROLL | WS_TABSTOP,
+                0, dropped, container);
+    if (!editable || !hwnd_) return;
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (!::GetComboBoxInfo(hwnd_, &info) || !info.hwndItem) return;
+    edit_ = info.hwndItem;
+    editHook_ = std::make_unique<EditHook>(*this);
+    try {
+        MSubclass::AttachMessage(editHook_.get(), edit_, WM_CHAR);
+        MSubclass::AttachMessage(editHook_.get(), edit_, WM_KEYUP);
+    } catch (...) {
+        // Typing still works; only its events are missing.
+        UnhookEdit();
+        edit_ = info.hwndItem;
+    }
+}
+ComboBox::~ComboBox() { UnhookEdit(); }
+void ComboBox::UnhookEdit() {
+    if (editHook_ && edit_) {
+        MSubclass::DetachMessage(editHook_.get(), edit_, WM_CHAR);
+        MSubclass::DetachMessage(editHook_.get(), edit_, WM_KEYUP);
+    }
+    edit_ = nullptr;
+}
+void ComboBox::Detach() {
+    UnhookEdit();
+    Control::Detach();
+}
+std::wstring ComboBox::Text() const {
+    // While a choice's Click runs, the edit part may still show the text before it.
+    const int i = ListIndex();
+    return i >= 0 ? List(i) : Caption();
+}
+void ComboBox::SetText(const std::wstring& text) {
+    if (hwnd_) ::SetWindowTextW(hwnd_, text.c_str());
 }
 void ComboBox::AddItem(const std::wstring& text, std::intptr_t itemData) {
     if (!hwnd_) return;
@@ -311,6 +366,7 @@ void ComboBox::SetListIndex(int i) {
 }
 void ComboBox::OnCommand(WORD code) {
     if (code == CBN_SELCHANGE) RaiseClick();
+    if (code == CBN_KILLFOCUS && LostFocus) LostFocus();
 }
 
 Frame::Frame(Form& form, const ControlRow& row, HWND container) : Control(form, row) {
@@ -722,6 +778,20 @@ bool ChooseItem(ComboBox& box, int index) {
     ::SendMessageW(::GetParent(box.Window()), WM_COMMAND,
                    MAKEWPARAM(::GetDlgCtrlID(box.Window()), CBN_SELCHANGE),
                    reinterpret_cast<LPARAM>(box.Window()));
+    return true;
+}
+
+bool TypeText(ComboBox& box, const std::wstring& text) {
+    HWND edit = box.EditWindow();
+    if (!CanAct(box) || !edit) return false;
+    ::SetFocus(edit);
+    for (const wchar_t c : text) {
+        const SHORT scan = ::VkKeyScanW(c);
+        const WPARAM key = scan == -1 ? 0 : static_cast<WPARAM>(scan & 0xFF);
+        ::SendMessageW(edit, WM_KEYDOWN, key, 1);
+        ::SendMessageW(edit, WM_CHAR, c, 1);
+        ::SendMessageW(edit, WM_KEYUP, key, 0xC0000001);
+    }
     return true;
 }
 

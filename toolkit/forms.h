@@ -164,10 +164,23 @@ private:
     int changes_ = 0;
 };
 
-// A drop-down list; choosing an item, by the user or by code, raises Click.
+// A drop-down list; choosing an item, by the user or by code, raises Click. With CBS_DROPDOWN
+// in its row's style the box is editable: the user types into its edit part, which raises
+// KeyPress (the typed character, before the box takes it) and KeyUp (the virtual key); the box
+// raises LostFocus when the focus leaves it.
 class ComboBox : public Control {
 public:
     ComboBox(Form& form, const ControlRow& row, HWND container);
+    ~ComboBox() override;
+    bool Editable() const { return edit_ != nullptr; }
+    // The edit part of an editable box (null otherwise).
+    HWND EditWindow() const { return edit_; }
+    // The chosen item's text, else what the edit part shows.
+    std::wstring Text() const;
+    void SetText(const std::wstring& text);
+    std::function<void(wchar_t)> KeyPress;
+    std::function<void(WORD)> KeyUp;
+    std::function<void()> LostFocus;
     void AddItem(const std::wstring& text, std::intptr_t itemData = 0);
     void Clear();
     int ListCount() const;
@@ -177,6 +190,13 @@ public:
     int ListIndex() const;
     void SetListIndex(int i);
     void OnCommand(WORD code) override;
+    void Detach() override;
+
+private:
+    class EditHook;
+    void UnhookEdit();
+    std::unique_ptr<EditHook> editHook_;
+    HWND edit_ = nullptr;
 };
 
 // A captioned box holding other controls.
@@ -374,6 +394,8 @@ bool Click(Control& control);
 bool SetText(TextBox& box, const std::wstring& text);
 bool ChooseOption(OptionButton& option);
 bool ChooseItem(ComboBox& box, int index);
+// Types the text into an editable box's edit part at its caret, key by key ("\b" erases).
+bool TypeText(ComboBox& box, const std::wstring& text);
 // Drags the thumb to the position showing `value` and lets go.
 bool DragTo(Slider& slider, std::int32_t value);
 // Turns the wheel over the slider; positive notches away from the user.

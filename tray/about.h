@@ -12,11 +12,9 @@
 #include "listview/listview.h"
 #include "startup/raii.h"
 #include "toolkit/forms.h"
+#include "toolkit/images/imagelist.h"
 
 namespace kal {
-
-inline void DestroyImageListChecked(HIMAGELIST list) { ::ImageList_Destroy(list); }
-using UniqueImageList = UniqueResource<HIMAGELIST, nullptr, DestroyImageListChecked>;
 
 class frmAbout final : public Form {
 public:

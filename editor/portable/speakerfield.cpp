@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <numbers>
+
+#include "editor/portable/graphmath.h"
 
 namespace kal {
 namespace {
@@ -85,6 +88,21 @@ BoxPlace DragPlace(int speaker, BoxPlace current, int x, int y, const FieldGeome
     centreX = std::clamp(centreX, lowest, field.centreX + kVssUnitPixels);
     next.left = WholeTwips(centreX - field.boxWidth / 2, field.twipsPerPixelX);
     return next;
+}
+
+BoxPlace MoveAlongRadius(BoxPlace current, bool farther, const FieldGeometry& field) {
+    const float left = Pixels(current.left, field.twipsPerPixelX);
+    const float top = Pixels(current.top, field.twipsPerPixelY);
+    const double dx = left + field.boxWidth / 2 - field.centreX;
+    const double dy = top + field.boxHeight / 2 - field.centreY;
+    const double angle =
+        AngleFromPoint(left, top, field.boxHeight, field.boxWidth, field.centreX, field.centreY) * std::numbers::pi / 180;
+    const double step = kVssDistanceStep;
+    const double r = std::clamp(std::sqrt(dx * dx + dy * dy) + (farther ? step : -step), 10 * step,
+                                static_cast<double>(kVssUnitPixels));
+    const auto newLeft = static_cast<float>(field.centreX + r * std::sin(angle) - field.boxWidth / 2);
+    const auto newTop = static_cast<float>(field.centreY - r * std::cos(angle) - field.boxHeight / 2);
+    return {WholeTwips(newLeft, field.twipsPerPixelX), WholeTwips(newTop, field.twipsPerPixelY)};
 }
 
 }  // namespace kal

@@ -59,4 +59,10 @@ std::optional<std::array<SpeakerPoint, kVssSpeakers>> DecodeSpeakerLayout(const 
 // and stays right of the listener.
 BoxPlace DragPlace(int speaker, BoxPlace current, int x, int y, const FieldGeometry& field);
 
+// One step of the distance buttons: 97 / 50 pixels.
+inline constexpr float kVssDistanceStep = kVssUnitPixels / 50;
+// Where a box goes when its speaker moves one step farther from the listener (or closer) along
+// its angle; the distance stays within [10 steps, 97 pixels].
+BoxPlace MoveAlongRadius(BoxPlace current, bool farther, const FieldGeometry& field);
+
 }  // namespace kal

@@ -32,6 +32,7 @@ public:
                    {ControlType::OptionButton, L"optMode", 255, L"Don't Change", 120, 1000, 1800, 300, 0, L"fraMode"},
                    {ControlType::TextBox, L"txtName", -1, L"", 120, 1000, 1500, 300},
                    {ControlType::ComboBox, L"cboRate", -1, L"", 120, 1440, 1500, 300},
+                   {ControlType::ComboBox, L"cboPreset", -1, L"", 4200, 1440, 1500, 300, CBS_DROPDOWN},
                    {ControlType::PictureBox, L"pctPanel", -1, L"", 120, 2000, 4000, 1600},
                    {ControlType::Slider, L"csliVolume", -1, L"", 120, 120, 3000, 450, 0, L"pctPanel",
                     SliderRange(0, 100)},
@@ -42,6 +43,8 @@ public:
     ~SampleForm() override { Unload(); }
 
     std::map<std::wstring, int> events;
+    std::wstring typed;         // characters the editable box's KeyPress saw
+    std::vector<WORD> keysUp;   // keys its KeyUp saw
     bool cancelUnload = false;
     int loads = 0, unloads = 0, activations = 0;
 
@@ -56,6 +59,12 @@ protected:
         auto& rates = Get<ComboBox>(L"cboRate");
         rates.AddItem(L"44.1 KHz", 44100);
         rates.AddItem(L"48 KHz", 48000);
+        auto& presets = Get<ComboBox>(L"cboPreset");
+        presets.AddItem(L"Rock");
+        presets.AddItem(L"Jazz");
+        presets.KeyPress = [this](wchar_t c) { typed += c; };
+        presets.KeyUp = [this](WORD key) { keysUp.push_back(key); };
+        presets.LostFocus = [this] { ++events[L"cboPreset.LostFocus"]; };
     }
     void OnActivate() override { ++activations; }
     void OnQueryUnload(bool& cancel) override { cancel = cancelUnload; }
@@ -166,6 +175,53 @@ TEST_F(Forms, CodeChangesRaiseTheSameEventsOnce) {
     form.Get<Slider>(L"csliVolume").SetValue(77);
     form.Get<Slider>(L"csliVolume").SetValue(77);
     EXPECT_EQ(Events(L"csliVolume.Change"), 1);
+}
+
+TEST_F(Forms, EditableComboBoxTakesTypedTextAndRaisesItsKeyEvents) {
+    auto& presets = form.Get<ComboBox>(L"cboPreset");
+    auto& rate = form.Get<ComboBox>(L"cboRate");
+    ASSERT_TRUE(presets.Editable());
+    EXPECT_FALSE(rate.Editable());
+    EXPECT_FALSE(User::TypeText(rate, L"x"));
+
+    ASSERT_TRUE(User::ChooseItem(presets, 1));
+    EXPECT_EQ(presets.Text(), L"Jazz");
+    EXPECT_EQ(Events(L"cboPreset.Click"), 1);
+    // Typing over the chosen item leaves no item chosen.
+    ::SendMessageW(presets.EditWindow(), EM_SETSEL, 0, -1);
+    ASSERT_TRUE(User::TypeText(presets, L"Mé\b\bMy"));
+    EXPECT_EQ(presets.Text(), L"My");
+    EXPECT_EQ(presets.ListIndex(), -1);
+    EXPECT_EQ(form.typed, L"Mé\b\bMy");
+    ASSERT_EQ(form.keysUp.size(), 6u);
+    EXPECT_EQ(form.keysUp[0], 'M');
+    EXPECT_EQ(form.keysUp[2], VK_BACK);
+    EXPECT_EQ(Events(L"cboPreset.Click"), 1);
+
+    // Text set by code raises no key events; a choice by code still clicks.
+    presets.SetText(L"Ω band");
+    EXPECT_EQ(presets.Text(), L"Ω band");
+    EXPECT_EQ(form.typed.size(), 6u);
+    presets.SetListIndex(0);
+    EXPECT_EQ(presets.Text(), L"Rock");
+    EXPECT_EQ(Events(L"cboPreset.Click"), 2);
+
+    EXPECT_EQ(Events(L"cboPreset.LostFocus"), 0);
+    ::SetFocus(form.Ctl(L"cmdApply").Window());
+    EXPECT_EQ(Events(L"cboPreset.LostFocus"), 1);
+
+    presets.SetEnabled(false);
+    EXPECT_FALSE(User::TypeText(presets, L"x"));
+    presets.SetEnabled(true);
+
+    // Loaded again: the new edit part raises the events, the old one is forgotten.
+    form.Unload();
+    form.typed.clear();
+    form.Show();
+    auto& again = form.Get<ComboBox>(L"cboPreset");
+    ASSERT_TRUE(User::TypeText(again, L"ab"));
+    EXPECT_EQ(again.Text(), L"ab");
+    EXPECT_EQ(form.typed, L"ab");
 }
 
 TEST_F(Forms, DisabledOrHiddenControlsRefuseTheUser) {

@@ -12,11 +12,16 @@
 #include <vector>
 
 #include "startup/hextext.h"
+#include "startup/raii.h"
 #include "toolkit/images/iconrecord.h"
 #include "toolkit/images/imageerror.h"
 #include "toolkit/images/imageformat.h"
 
 namespace kal {
+
+inline void DestroyImageListChecked(HIMAGELIST list) { ::ImageList_Destroy(list); }
+// An image list made for a moment's use (a drag, a picture cut), destroyed with its owner.
+using UniqueImageList = UniqueResource<HIMAGELIST, nullptr, DestroyImageListChecked>;
 
 // A 1-based position, or a key; a text that reads as a number is a position.
 class KeyOrIndex {

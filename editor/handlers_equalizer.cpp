@@ -1,0 +1,86 @@
+// Handlers of the equalizer: its state, whether the profile sets the band gains, the built-in
+// presets and the user's gain profiles loaded into the ten band sliders, and the marking of
+// the preset and the user profile that the sliders equal. Live, each changed band is sent.
+#include "device/packets.h"
+#include "device/profilevalues.h"
+#include "editor/portable/profilebytes.h"
+#include "editor/profileform.h"
+#include "startup/tables.h"
+
+namespace kal {
+namespace {
+
+constexpr int kEqBands = 10;
+constexpr int kEqDontChange = 255;
+
+}  // namespace
+
+void frmProfile::SelectMatchingOption(const wchar_t* group, int index) {
+    FlagScope matching(matchingPresets_);
+    for (Control* c : ControlArray(group)) {
+        auto* option = dynamic_cast<OptionButton*>(c);
+        if (option && (c->Index() == index || option->Value())) option->SetValue(c->Index() == index);
+    }
+}
+
+int frmProfile::FindEQPresetIndex() const {
+    const std::wstring gains = BytesToHex(EncodeEqGain());
+    for (std::size_t i = 0; i < gEqPresetGains.size(); ++i)
+        if (gEqPresetGains[i] == gains) return static_cast<int>(i);
+    return -1;
+}
+
+void frmProfile::SelectMatchingEQPreset() { SelectMatchingOption(L"optLoadEQPreset", FindEQPresetIndex()); }
+
+void frmProfile::LoadEQUserProfiles() { eqUserProfiles_.Load(EncodeEqGain()); }
+
+void frmProfile::SelectMatchingEQUserProfile() { eqUserProfiles_.SelectMatching(EncodeEqGain()); }
+
+void frmProfile::csliEQ_Change(int index) {
+    const std::int32_t value = Get<Slider>(L"csliEQ", index).Value();
+    Ctl(L"lblEqValue", index).SetCaption(std::to_wstring(value) + L"dB");
+    SelectMatchingEQPreset();
+    SelectMatchingEQUserProfile();
+    if (!liveProfileName_.empty()) ApplyEqBand(static_cast<std::uint8_t>(index), EncodeEqBand(value));
+}
+
+void frmProfile::optEQ_Click(int index) {
+    if (liveProfileName_.empty()) return;
+    Bytes value{static_cast<std::uint8_t>(index == 1 ? 1 : 0)};
+    if (index == kEqDontChange) {
+        // In the real-time window too, only the restore point's own state goes back.
+        if (!ProfileValueExists(liveProfileName_, L"EqEnable")) return;
+        value = GetProfileValue(liveProfileName_, L"EqEnable");
+    }
+    ApplyEqEnable(value);
+}
+
+void frmProfile::optEQProfile_Click(int index) {
+    const bool set = index == 1;
+    HWND gains = Ctl(L"pctEQProfile").Window();
+    for (Control* c : Controls())
+        if (c->Window() && ::IsChild(gains, c->Window())) c->SetEnabled(set);
+    // Enabled, the buttons follow their own rule.
+    eqUserProfiles_.UpdateButtons();
+}
+
+void frmProfile::optLoadEQPreset_Click(int index) {
+    if (matchingPresets_ || index < 0 || index >= static_cast<int>(gEqPresetGains.size())) return;
+    DecodeEqGain(HexToBytes(gEqPresetGains[static_cast<std::size_t>(index)]));
+}
+
+void frmProfile::cboEQUserProfiles_Click() {
+    if (eqUserProfiles_.Matching()) return;
+    if (const auto gains = eqUserProfiles_.Chosen()) DecodeEqGain(*gains);
+    eqUserProfiles_.UpdateButtons();
+}
+
+void frmProfile::WireEqualizerEvents() {
+    for (int i = 0; i < kEqBands; ++i) Ctl(L"csliEQ", i).Change = [this, i] { csliEQ_Change(i); };
+    for (Control* c : ControlArray(L"optEQ")) c->Click = [this, i = c->Index()] { optEQ_Click(i); };
+    for (Control* c : ControlArray(L"optEQProfile")) c->Click = [this, i = c->Index()] { optEQProfile_Click(i); };
+    for (Control* c : ControlArray(L"optLoadEQPreset")) c->Click = [this, i = c->Index()] { optLoadEQPreset_Click(i); };
+    eqUserProfiles_.Wire([this] { cboEQUserProfiles_Click(); }, [this] { return EncodeEqGain(); });
+}
+
+}  // namespace kal
