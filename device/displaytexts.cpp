@@ -21,13 +21,14 @@ namespace {
 
 class StoredProfile final : public SummarySource {
 public:
-    explicit StoredProfile(const std::wstring& profile) : profile_(profile) {}
+    explicit StoredProfile(const ProfileSnapshot& profile) : profile_(profile) {}
 
-    bool Holds(std::wstring_view name) override { return ProfileValueExists(profile_, std::wstring(name)); }
-    Bytes Value(std::wstring_view name) override { return GetProfileValue(profile_, std::wstring(name)); }
+    bool Holds(std::wstring_view name) override { return profile_.Holds(std::wstring(name)); }
+    Bytes Value(std::wstring_view name) override { return profile_.Value(std::wstring(name)); }
     Currency LineVolume(int flow, int line) override {
         Currency volume = 0, balance = 0;
-        GetProfileVolumeBalance(volume, balance, flow, line, profile_);
+        GetProfileVolumeBalance(volume, balance, flow, line,
+                                [this](const std::wstring& name) { return profile_.Value(name); });
         return volume;
     }
     std::optional<Currency> LineDB(int flow, int line, std::int16_t percent) override {
@@ -41,7 +42,7 @@ public:
     std::wstring DecimalSeparator() override { return kal::DecimalSeparator(); }
 
 private:
-    std::wstring profile_;
+    const ProfileSnapshot& profile_;
 };
 
 }  // namespace
@@ -69,7 +70,9 @@ std::wstring TrayTooltipText() {
     return BuildTooltipText(facts, DecimalSeparator());
 }
 
-std::wstring ProfileSummary(const std::wstring& profile) {
+std::wstring ProfileSummary(const std::wstring& profile) { return ProfileSummary(ProfileSnapshot(profile)); }
+
+std::wstring ProfileSummary(const ProfileSnapshot& profile) {
     StoredProfile source(profile);
     return BuildProfileSummary(source);
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "device/portable/texts.h"
+#include "device/profilevalues.h"
 
 namespace kal {
 
@@ -15,6 +16,7 @@ std::wstring TrayTooltipText();
 
 // The profile's settings in one line, as the profile list shows them.
 std::wstring ProfileSummary(const std::wstring& profile);
+std::wstring ProfileSummary(const ProfileSnapshot& profile);
 
 // Slider percentage of a playback channel's gain (channel 0..7) in the profile ("" = live).
 std::int32_t GetChannelGainPercent(int channel, const std::wstring& profile);

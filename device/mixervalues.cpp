@@ -117,15 +117,22 @@ void MixerValue(const std::wstring& name, Bytes& data, bool write) {
 }
 
 Bytes MixerProfileValue(const std::wstring& profile, const std::wstring& name) {
+    if (auto stored = StoredProfileValue(profile, name)) return std::move(*stored);
     Bytes live{0};
     MixerValue(name, live, false);
-    if (profile.empty()) return live;
-    return StoredProfileValue(profile, name).value_or(live);
+    return live;
 }
 
 void GetProfileVolumeBalance(Currency& volume, Currency& balance, int flow, int line, const std::wstring& profile) {
-    const Bytes l = MixerProfileValue(profile, MixerValueName(flow, line, 0, 0));
-    const Bytes r = MixerProfileValue(profile, MixerValueName(flow, line, 1, 0));
+    GetProfileVolumeBalance(volume, balance, flow, line, [&](const std::wstring& name) {
+        return MixerProfileValue(profile, name);
+    });
+}
+
+void GetProfileVolumeBalance(Currency& volume, Currency& balance, int flow, int line,
+                             const std::function<Bytes(const std::wstring&)>& channelValue) {
+    const Bytes l = channelValue(MixerValueName(flow, line, 0, 0));
+    const Bytes r = channelValue(MixerValueName(flow, line, 1, 0));
     Currency left = (l.empty() ? 0 : l[0]) * kCurrencyScale;
     Currency right = (r.empty() ? 0 : r[0]) * kCurrencyScale;
     ChannelsBalance(left, right, volume, balance, false);

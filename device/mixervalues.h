@@ -5,6 +5,7 @@
 // audio object.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "device/portable/mixer_names.h"
@@ -28,6 +29,9 @@ Bytes MixerProfileValue(const std::wstring& profile, const std::wstring& name);
 // Volume (0..100, the louder channel) and balance (-1 left only .. +1 right only) of a line, in
 // four-decimal fixed point, from the profile's channel values ("" = the live state).
 void GetProfileVolumeBalance(Currency& volume, Currency& balance, int flow, int line, const std::wstring& profile);
+// The same from the line's channel values as `channelValue` gives them by name.
+void GetProfileVolumeBalance(Currency& volume, Currency& balance, int flow, int line,
+                             const std::function<Bytes(const std::wstring&)>& channelValue);
 // Sets the line's two channel volumes from a volume and balance, left first.
 void SetVolumeBalance(Currency volume, Currency balance, int flow, int line);
 

@@ -50,6 +50,24 @@ std::optional<Bytes> StoredBytes(const std::wstring& path, const std::wstring& n
     return TextBytes(std::get<std::wstring>(*v));
 }
 
+// A value read from a profile key as the readers see it: text as its UTF-16 bytes; nullopt when
+// damaged.
+std::optional<Bytes> AcceptedValue(const std::wstring& name, const RegValue& value) {
+    if (const auto* b = std::get_if<Bytes>(&value)) {
+        if (!IsAcceptableStoredValue(name, b)) return std::nullopt;
+        return *b;
+    }
+    if (!IsAcceptableStoredValue(name, nullptr)) return std::nullopt;
+    return TextBytes(std::get<std::wstring>(value));
+}
+
+// A stored profile's value, else what stands in for a missing one: the live value of a
+// "_mixer" value, the default of any other.
+Bytes StoredOrFallback(const std::wstring& name, std::optional<Bytes> stored) {
+    if (stored) return std::move(*stored);
+    return IsMixerValueName(name) ? MixerProfileValue(L"", name) : DefaultOf(name);
+}
+
 // "_mixer000?0": the left or right master volume, the channel position any character.
 bool IsMasterVolumeName(const std::wstring& name) {
     const std::wstring pattern = MixerValueName(0, 0, 9, 0);  // "_mixer00090"
@@ -121,28 +139,45 @@ void Dispatch(const std::wstring& name, Bytes stored, Bytes partner) {
 }  // namespace
 
 Bytes GetProfileValue(const std::wstring& profile, const std::wstring& name) {
-    if (IsMixerValueName(name)) return MixerProfileValue(profile, name);
-    if (profile.empty()) {
-        if (name == L"SystemSpeakers") {
-            if (!gAudio) return DefaultOf(name);
-            const std::int16_t channels = gAudio->GetSpeakers(gPlaybackLineIds[0]);
-            return HexToBytes(HexPad(channels, channels > 0xFF ? 4 : 2));
-        }
-        return LiveDriverValue(name);
+    if (!profile.empty()) return StoredOrFallback(name, StoredProfileValue(profile, name));
+    if (IsMixerValueName(name)) return MixerProfileValue(L"", name);
+    if (name == L"SystemSpeakers") {
+        if (!gAudio) return DefaultOf(name);
+        const std::int16_t channels = gAudio->GetSpeakers(gPlaybackLineIds[0]);
+        return HexToBytes(HexPad(channels, channels > 0xFF ? 4 : 2));
     }
-    return StoredProfileValue(profile, name).value_or(DefaultOf(name));
+    return LiveDriverValue(name);
 }
 
 std::optional<Bytes> StoredProfileValue(const std::wstring& profile, const std::wstring& name) {
     if (profile.empty()) return std::nullopt;
     auto v = RegRead(RegJoin(gRegProfiles, profile), name);
     if (!v) return std::nullopt;
-    if (const auto* b = std::get_if<Bytes>(&*v)) {
-        if (!IsAcceptableStoredValue(name, b)) return std::nullopt;
-        return *b;
-    }
-    if (!IsAcceptableStoredValue(name, nullptr)) return std::nullopt;
-    return TextBytes(std::get<std::wstring>(*v));
+    return AcceptedValue(name, *v);
+}
+
+ProfileSnapshot::ProfileSnapshot(const std::wstring& profile) : profile_(profile) {
+    if (profile.empty()) return;
+    for (auto& [name, value] : RegReadValues(RegJoin(gRegProfiles, profile)))
+        values_.emplace(std::move(name), std::move(value));
+}
+
+std::optional<Bytes> ProfileSnapshot::Stored(const std::wstring& name) const {
+    const auto it = values_.find(name);
+    if (it == values_.end()) return std::nullopt;
+    return AcceptedValue(name, it->second);
+}
+
+Bytes ProfileSnapshot::Value(const std::wstring& name) const {
+    if (profile_.empty()) return GetProfileValue(L"", name);
+    return StoredOrFallback(name, Stored(name));
+}
+
+std::vector<std::pair<std::wstring, Bytes>> ProfileSnapshot::Accepted() const {
+    std::vector<std::pair<std::wstring, Bytes>> accepted;
+    for (const auto& [name, value] : values_)
+        if (auto bytes = AcceptedValue(name, value)) accepted.emplace_back(name, std::move(*bytes));
+    return accepted;
 }
 
 bool ProfileValueExists(const std::wstring& profile, const std::wstring& name) {

@@ -2,10 +2,15 @@
 // live state, asked for with the profile name ""), whether a profile holds a setting, and the
 // application of one stored setting to the card.
 #pragma once
+#include <map>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "startup/hextext.h"
+#include "startup/keyed.h"
+#include "startup/registry.h"
 
 namespace kal {
 
@@ -21,6 +26,25 @@ bool ProfileValueExists(const std::wstring& profile, const std::wstring& name);
 // The value as the profile stores it (a text value as its UTF-16 bytes); nullopt when the
 // profile ("" included) does not hold it or holds it damaged (see device/portable/storedvalues.h).
 std::optional<Bytes> StoredProfileValue(const std::wstring& profile, const std::wstring& name);
+
+// One profile's stored values, read from its key in one pass, for callers that ask for many of
+// them: each question is answered as StoredProfileValue, ProfileValueExists and GetProfileValue
+// answer it (damaged values count as absent), from the key as it stood when read. For "" it
+// holds nothing and Value gives the live state.
+class ProfileSnapshot {
+public:
+    explicit ProfileSnapshot(const std::wstring& profile);
+    const std::wstring& Profile() const { return profile_; }
+    std::optional<Bytes> Stored(const std::wstring& name) const;
+    bool Holds(const std::wstring& name) const { return Stored(name).has_value(); }
+    Bytes Value(const std::wstring& name) const;
+    // Every value that is not damaged, by its stored name.
+    std::vector<std::pair<std::wstring, Bytes>> Accepted() const;
+
+private:
+    std::wstring profile_;
+    std::map<std::wstring, RegValue, CaseInsensitiveLess> values_;
+};
 
 // Compares the stored value (with its partner, "" for none) with the live state and, when they
 // differ, sends it through its packet builder or sets it through the audio object. A partner

@@ -10,15 +10,13 @@ namespace kal {
 bool ValidateActiveProfile(bool skipVolume) {
     const std::wstring profile = GetActiveProfile();
     if (profile.empty()) return false;
-    if (ProfileValueExists(profile, L"VolIgnoreForValidation")) skipVolume = true;
-    bool holdsAny = false;
-    for (const auto& name : RegEnumValues(RegJoin(gRegProfiles, profile))) {
-        if (!ProfileValueExists(profile, name)) continue;  // damaged: counts as absent
-        holdsAny = true;
-        if (!StoredValueMatchesLive(name, GetProfileValue(profile, name), GetProfileValue(L"", name), skipVolume))
-            return false;
-    }
-    return holdsAny;
+    const ProfileSnapshot stored(profile);
+    if (stored.Holds(L"VolIgnoreForValidation")) skipVolume = true;
+    // Damaged values are not among the accepted ones: they count as absent.
+    const auto values = stored.Accepted();
+    for (const auto& [name, value] : values)
+        if (!StoredValueMatchesLive(name, value, GetProfileValue(L"", name), skipVolume)) return false;
+    return !values.empty();
 }
 
 }  // namespace kal

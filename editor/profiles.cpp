@@ -133,7 +133,8 @@ void frmProfiles::OnLoad() {
     list_.SetCustomDraw(true);  // the items' own fonts need it
     for (const wchar_t* column : {L"Name", L"Output", L"Shortcut", L"Description"})
         list_.Columns().Add({}, {}, column, {}, 1440);
-    AutoSizeColumns(list_);
+    // The columns are fitted by the fill below; fitting the empty list first costs a
+    // noticeable part of the opening and its widths would be replaced at once.
     filled_ = true;
     UpdateProfiles(L"", false);
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "device/profilevalues.h"
 #include "listview/listview.h"
 #include "startup/hextext.h"
 #include "startup/keyed.h"
@@ -69,9 +70,9 @@ protected:
 private:
     void WireEvents();
     // The images of the refill of these profiles.
-    void BuildProfileIcons(const std::vector<std::wstring>& names);
+    void BuildProfileIcons(const std::vector<ProfileSnapshot>& profiles);
     // Icon index (the default profile's marked twin included) and the Output column's text.
-    std::int32_t OutputDescription(const std::wstring& name, const std::wstring& defaultProfile,
+    std::int32_t OutputDescription(const ProfileSnapshot& profile, const std::wstring& defaultProfile,
                                    std::wstring& text) const;
     void UpdateButtons();
     void PressWhenEnabled(const wchar_t* button);
@@ -90,6 +91,7 @@ private:
     // Profile name -> index of its custom icon in icons_.
     std::map<std::wstring, std::int32_t, CaseInsensitiveLess> customIcons_;
     bool marked_ = false;   // icons_ holds the marked twins
+    std::wstring boldRow_;  // the name whose row is bold; "" after a fill (every row regular)
     bool filled_ = false;   // the columns are there: refills may run
 };
 

@@ -66,7 +66,7 @@ OutputSummary DescribeOutput(const std::optional<Bytes>& spdif, const std::optio
     return out;
 }
 
-void frmProfiles::BuildProfileIcons(const std::vector<std::wstring>& names) {
+void frmProfiles::BuildProfileIcons(const std::vector<ProfileSnapshot>& profiles) {
     icons_.Clear();
     customIcons_.clear();
     marked_ = false;
@@ -76,8 +76,9 @@ void frmProfiles::BuildProfileIcons(const std::vector<std::wstring>& names) {
         icons_.AddFromHandle(icon.get(), IMAGE_ICON);
         held.push_back(std::move(icon));
     }
-    for (const std::wstring& name : names) {
-        if (!ProfileValueExists(name, L"CustomIcon")) continue;
+    for (const ProfileSnapshot& profile : profiles) {
+        if (!profile.Holds(L"CustomIcon")) continue;
+        const std::wstring& name = profile.Profile();
         std::wstring file;
         bool overlay = false;
         GetProfileCustomIcon(name, file, overlay);
@@ -103,11 +104,11 @@ void frmProfiles::BuildProfileIcons(const std::vector<std::wstring>& names) {
     list_.SetImageList(1, &icons_);
 }
 
-std::int32_t frmProfiles::OutputDescription(const std::wstring& name, const std::wstring& defaultProfile,
+std::int32_t frmProfiles::OutputDescription(const ProfileSnapshot& profile, const std::wstring& defaultProfile,
                                             std::wstring& text) const {
-    const OutputSummary out = DescribeOutput(StoredProfileValue(name, L"SpDigitalOut"),
-                                             StoredProfileValue(name, L"PanelConfig"),
-                                             StoredProfileValue(name, L"SpeakerConfig"));
+    const OutputSummary out = DescribeOutput(profile.Stored(L"SpDigitalOut"), profile.Stored(L"PanelConfig"),
+                                             profile.Stored(L"SpeakerConfig"));
+    const std::wstring& name = profile.Profile();
     text = out.text;
     std::int32_t icon = out.icon;
     if (auto custom = customIcons_.find(name); custom != customIcons_.end()) icon = custom->second;
@@ -118,20 +119,24 @@ std::int32_t frmProfiles::OutputDescription(const std::wstring& name, const std:
 void frmProfiles::UpdateProfiles(const std::wstring& selectName, bool skipOptionsRefresh) {
     // The interface font reaches the window before its columns exist: the load fills it then.
     if (!Loaded() || !filled_) return;
-    const std::vector<std::wstring> names = RegEnumKeys(gRegProfiles);
+    // Each profile's key is read once; every column and the icons come from that reading.
+    std::vector<ProfileSnapshot> profiles;
+    for (const std::wstring& name : RegEnumKeys(gRegProfiles)) profiles.emplace_back(name);
     LockRedraw(list_.hWndListView(), true);
     list_.ListItems().Clear();
-    BuildProfileIcons(names);
+    boldRow_.clear();
+    BuildProfileIcons(profiles);
     const std::wstring defaultProfile = GetDefaultProfile();
     const UIFont font = RowFont(false);
     font.Handle();  // one font object shared by every row
     bool selected = false;
-    for (const std::wstring& name : names) {
-        Bytes key = GetProfileValue(name, L"Shortcut");
+    for (const ProfileSnapshot& profile : profiles) {
+        const std::wstring& name = profile.Profile();
+        Bytes key = profile.Value(L"Shortcut");
         key.resize(2, 0);
         const std::wstring shortcut = key[0] != 0 ? KeyCodeToString(key[0], key[1]) : L"";
         std::wstring output;
-        const std::int32_t icon = OutputDescription(name, defaultProfile, output);
+        const std::int32_t icon = OutputDescription(profile, defaultProfile, output);
         cListItem item = list_.ListItems().Add({}, {}, name, icon);
         if (!selected && (selectName.empty() || name == selectName)) {
             item.SetSelected(true);
@@ -140,7 +145,7 @@ void frmProfiles::UpdateProfiles(const std::wstring& selectName, bool skipOption
         cSubItems texts = item.SubItems();
         texts.item(1).SetCaption(output);
         texts.item(2).SetCaption(shortcut);
-        texts.item(3).SetCaption(ProfileSummary(name));
+        texts.item(3).SetCaption(ProfileSummary(profile));
         item.SetFont(font);
     }
     AutoSizeColumns(list_);
@@ -154,8 +159,10 @@ void frmProfiles::UpdateProfiles(const std::wstring& selectName, bool skipOption
 
 void frmProfiles::UpdateActiveProfile() {
     if (!Loaded() || !list_.hWndListView()) return;
-    const std::wstring active = GetActiveProfile();
-    const bool valid = ValidateActiveProfile(false);
+    const std::wstring active = ValidateActiveProfile(false) ? GetActiveProfile() : L"";
+    // Each call on a row looks the row up again: the rows are gone through only when the
+    // bold one changes.
+    if (active == boldRow_) return;
     const UIFont normal = RowFont(false), bold = RowFont(true);
     normal.Handle();
     bold.Handle();
@@ -163,11 +170,12 @@ void frmProfiles::UpdateActiveProfile() {
     cListItems items = list_.ListItems();
     for (std::int32_t i = 1, n = items.Count(); i <= n; ++i) {
         cListItem item = items.item(i);
-        const bool isActive = valid && item.Text() == active;
+        const bool isActive = !active.empty() && item.Text() == active;
         const std::optional<UIFont> now = item.Font();
         if (now && now->bold == isActive) continue;  // unchanged rows are not drawn again
         item.SetFont(isActive ? bold : normal);
     }
+    boldRow_ = active;
     LockRedraw(list_.hWndListView(), false);
 }
 

@@ -66,6 +66,17 @@ std::optional<RawValue> QueryRaw(HKEY key, const std::wstring& name) {
     return std::nullopt;
 }
 
+// REG_SZ as its text up to the first null character; any other type as its bytes.
+RegValue ToRegValue(RawValue&& raw) {
+    if (raw.type != REG_SZ) return RegValue(std::move(raw.data));
+    const std::size_t chars = raw.data.size() / 2;
+    std::wstring text(chars, L'\0');
+    for (std::size_t i = 0; i < chars; ++i)
+        text[i] = static_cast<wchar_t>(raw.data[2 * i] | (raw.data[2 * i + 1] << 8));
+    text.resize(std::wcslen(text.c_str()));
+    return RegValue(std::move(text));
+}
+
 // Names at index 0, 1, ... until the first failure, with a buffer of the key's longest name.
 template <typename EnumFn>
 std::vector<std::wstring> EnumNames(const std::wstring& path, REGSAM access, bool values, EnumFn enumAt) {
@@ -164,13 +175,7 @@ std::optional<RegValue> RegRead(const std::wstring& path, const std::wstring& na
     if (UniqueHKey key = OpenKey(path, KEY_QUERY_VALUE)) {
         if (auto raw = QueryRaw(key.get(), name)) {
             if (isText) *isText = raw->type == REG_SZ;
-            if (raw->type != REG_SZ) return RegValue(std::move(raw->data));
-            const std::size_t chars = raw->data.size() / 2;
-            std::wstring text(chars, L'\0');
-            for (std::size_t i = 0; i < chars; ++i)
-                text[i] = static_cast<wchar_t>(raw->data[2 * i] | (raw->data[2 * i + 1] << 8));
-            text.resize(std::wcslen(text.c_str()));
-            return RegValue(std::move(text));
+            return ToRegValue(std::move(*raw));
         }
     }
     if (auto* t = std::get_if<std::wstring>(&def)) return RegValue(*t);
@@ -218,6 +223,37 @@ std::vector<std::wstring> RegEnumValues(const std::wstring& path) {
     return EnumNames(path, KEY_QUERY_VALUE, true, [](HKEY k, DWORD i, wchar_t* buf, DWORD* len) {
         return ::RegEnumValueW(k, i, buf, len, nullptr, nullptr, nullptr, nullptr);
     });
+}
+
+std::vector<std::pair<std::wstring, RegValue>> RegReadValues(const std::wstring& path) {
+    std::vector<std::pair<std::wstring, RegValue>> values;
+    UniqueHKey key = OpenKey(path, KEY_QUERY_VALUE);
+    if (!key) return values;
+    DWORD maxName = 0, maxData = 0;
+    if (::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName,
+                           &maxData, nullptr, nullptr) != ERROR_SUCCESS)
+        return values;
+    // Value names are limited to 16383 characters.
+    std::vector<wchar_t> name(std::max<DWORD>(maxName, 16383) + 1);
+    // Never a null buffer: with one, a value's size would come back without its bytes.
+    Bytes data(std::max<DWORD>(maxData, 1));
+    // A value that grows between the calls is asked for again with room for its new size.
+    for (DWORD i = 0, retries = 0;;) {
+        DWORD nameLength = static_cast<DWORD>(name.size()), size = static_cast<DWORD>(data.size());
+        RawValue raw;
+        const LONG rc =
+            ::RegEnumValueW(key.get(), i, name.data(), &nameLength, nullptr, &raw.type, data.data(), &size);
+        if (rc == ERROR_MORE_DATA && ++retries < 8) {
+            data.resize(std::max<std::size_t>(size, 2 * data.size() + 64));
+            continue;
+        }
+        if (rc != ERROR_SUCCESS || size > data.size()) break;
+        raw.data.assign(data.begin(), data.begin() + size);
+        values.emplace_back(std::wstring(name.data(), nameLength), ToRegValue(std::move(raw)));
+        ++i;
+        retries = 0;
+    }
+    return values;
 }
 
 bool RegDeleteValue(const std::wstring& path, const std::wstring& name) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -42,6 +43,10 @@ bool RegWrite(const std::wstring& path, const std::wstring& name, const RegValue
 std::vector<std::wstring> RegEnumKeys(const std::wstring& path);
 // The unnamed default value is listed as an empty name.
 std::vector<std::wstring> RegEnumValues(const std::wstring& path);
+
+// Every value of the key with its name, read in one pass over the key (read as RegRead reads
+// one); empty when the key can't be opened.
+std::vector<std::pair<std::wstring, RegValue>> RegReadValues(const std::wstring& path);
 
 bool RegDeleteValue(const std::wstring& path, const std::wstring& name);
 // An empty subkey name deletes the key named by the parent path itself. A key that still

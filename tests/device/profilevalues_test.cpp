@@ -3,6 +3,8 @@
 // the per-output volume memory.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <windows.h>
 #include <mmsystem.h>
 
@@ -12,6 +14,7 @@
 #include "device/validation.h"
 #include "device/volumememory.h"
 #include "profilevalues_fixture.h"
+#include "startup/raii.h"
 
 namespace kal {
 namespace {
@@ -345,6 +348,63 @@ TEST_F(ProfileValues, VolumeMemoryPerOutput) {
     OutputVolumeMemory(L"Rear4", volume, balance, false);
     EXPECT_EQ(volume, 255 * kCurrencyScale);
     EXPECT_EQ(balance, 0);
+}
+
+TEST_F(ProfileValues, OneReadingOfAProfileAnswersAsTheSingleReads) {
+    const std::wstring p = L"Mixed";
+    Store(p, L"SpeakerConfig", L"06000000");
+    Store(p, L"eqenable", L"01");                              // another letter case
+    Store(p, L"_mixer00000", L"14");                           // its right channel is missing
+    Store(p, L"_mixer10000", L"1414");                         // damaged: two bytes
+    Store(p, L"Pl2xParam", L"0100");                           // damaged: too short
+    Store(p, L"EqGain", Bytes(70000, 0x11));                   // damaged: far too long
+    RegWrite(Profile(p), L"DVSEnable", std::wstring(L"1"));    // damaged: text where bytes belong
+    RegWrite(Profile(p), L"CustomIcon", std::wstring(L"a\0b", 3));  // text up to its null
+    {
+        // Odd-sized text and the key's unnamed value.
+        std::wstring path = Profile(p);
+        const HKEY hive = SplitRegPath(path);
+        UniqueHKey key;
+        ASSERT_EQ(::RegOpenKeyExW(hive, path.c_str(), 0, KEY_SET_VALUE, key.put()), ERROR_SUCCESS);
+        const BYTE odd[] = {0x61, 0x00, 0x62};
+        ASSERT_EQ(::RegSetValueExW(key.get(), L"Shortcut", 0, REG_SZ, odd, 3), ERROR_SUCCESS);
+        const BYTE one[] = {0x01};
+        ASSERT_EQ(::RegSetValueExW(key.get(), nullptr, 0, REG_BINARY, one, 1), ERROR_SUCCESS);
+    }
+    sim::SetSimChannelLevel(SimEndpoint(L"speakers"), 1, 0.42f);
+
+    const ProfileSnapshot snapshot(p);
+    EXPECT_EQ(BytesToHex(snapshot.Value(L"EqEnable")), L"01");
+    EXPECT_EQ(BytesToHex(snapshot.Value(L"_mixer00010")), L"2A");  // live
+    EXPECT_EQ(snapshot.Value(L"_mixer10000"), GetProfileValue(L"", L"_mixer10000"));  // damaged: live
+    EXPECT_EQ(BytesToHex(snapshot.Value(L"CustomIcon")), L"6100");
+    EXPECT_EQ(BytesToHex(snapshot.Value(L"Shortcut")), L"6100");
+    EXPECT_EQ(BytesToHex(snapshot.Value(L"")), L"01");
+    EXPECT_FALSE(snapshot.Holds(L"DVSEnable"));
+    for (const wchar_t* name :
+         {L"SpeakerConfig", L"SPEAKERCONFIG", L"EqEnable", L"_mixer00000", L"_mixer00010", L"_mixer10000", L"Pl2xParam",
+          L"EqGain", L"DVSEnable", L"DVSMode", L"SystemSpeakers", L"CustomIcon", L"Shortcut", L"", L"NoSuchValue"}) {
+        EXPECT_EQ(snapshot.Stored(name), StoredProfileValue(p, name)) << name;
+        EXPECT_EQ(snapshot.Holds(name), ProfileValueExists(p, name)) << name;
+        EXPECT_EQ(snapshot.Value(name), GetProfileValue(p, name)) << name;
+    }
+    std::vector<std::wstring> accepted;
+    for (const auto& [name, value] : snapshot.Accepted()) {
+        accepted.push_back(name);
+        EXPECT_EQ(value, GetProfileValue(p, name)) << name;
+    }
+    std::sort(accepted.begin(), accepted.end());
+    EXPECT_EQ(accepted, (std::vector<std::wstring>{L"", L"CustomIcon", L"Shortcut", L"SpeakerConfig", L"_mixer00000",
+                                                   L"eqenable"}));
+
+    // A profile without a key holds nothing; "" answers with the live state.
+    const ProfileSnapshot missing(L"No such profile"), live(L"");
+    EXPECT_FALSE(missing.Holds(L"SpeakerConfig"));
+    EXPECT_TRUE(missing.Accepted().empty());
+    EXPECT_EQ(missing.Value(L"DVSMode"), GetProfileValue(L"No such profile", L"DVSMode"));
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"03000000"));
+    EXPECT_EQ(BytesToHex(live.Value(L"SpeakerConfig")), L"03000000");
+    EXPECT_FALSE(live.Holds(L"SpeakerConfig"));
 }
 
 TEST_F(ProfileValues, PresetNamesBuiltInFirstThenTheUsersOwn) {

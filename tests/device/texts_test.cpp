@@ -140,6 +140,31 @@ TEST_F(DisplayTexts, TooltipShowsTheLevelAndTheActiveProfileOrTheLiveOutput) {
     EXPECT_EQ(TrayTooltipText(), L"Master volume: Unknown\r\n2 Speakers on Rear Panel");
 }
 
+TEST_F(DisplayTexts, SummaryLeavesDamagedValuesOutAndTakesMissingChannelsLive) {
+    // The well-formed values, once alone and once beside damaged ones of each kind.
+    for (const wchar_t* p : {L"Clean", L"Damaged"}) {
+        Store(p, L"_mixer00000", L"14");
+        Store(p, L"SpeakerConfig", L"06000000");
+        Store(p, L"SystemSpeakers", L"06");
+        Store(p, L"eqenable", L"00");  // the registry's names ignore letter case
+    }
+    const std::wstring d = L"Damaged";
+    RegWrite(Profile(d), L"DVSEnable", std::wstring(L"1"));  // text where bytes belong
+    Store(d, L"DHEnable", L"FF000000");                     // no such code
+    Store(d, L"EnableXear3D", Bytes{});                     // empty
+    Store(d, L"Pl2xParam", L"0100");                        // too short
+    Store(d, L"BassManagement", L"01");
+    Store(d, L"OutputFormat", L"FFFFFFFF");
+    Store(d, L"_mixer00010", L"6464");                      // a channel byte too many
+    Store(d, L"_mixer10100", L"FFFF");
+    Store(d, L"NoVolChangeOnSameOut", HexToBytes(L"01"));   // the program's own: kept
+    // The right channel is not stored (or damaged): the louder live one counts.
+    LiveVolume(0.1f, 0.42f);
+    EXPECT_EQ(ProfileSummary(L"Clean"), L"Vol.: 42% (" + Dec(L"-13.1") + L"dB) | Channels: 6 | EQ: OFF");
+    EXPECT_EQ(ProfileSummary(d),
+              L"Vol.: 42% (" + Dec(L"-13.1") + L"dB) (Don't Change On Same Output) | Channels: 6 | EQ: OFF");
+}
+
 TEST_F(DisplayTexts, EffectAvailabilityOfTheDetectedCard) {
     EXPECT_EQ(EffectBehavior(L"DH", 2, L"1"), 3);
     EXPECT_EQ(EffectBehavior(L"NEO", 6, L"DTS"), 0);
