@@ -8,7 +8,7 @@
 #include "device/profilevalues.h"
 #include "editor/controlvalues.h"
 #include "editor/designrows.h"
-#include "editor/forminstance.h"
+#include "editor/clientheight.h"
 #include "toolkit/font.h"
 #include "toolkit/utility.h"
 #include "tray/trayicon.h"

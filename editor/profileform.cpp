@@ -9,7 +9,7 @@
 #include "device/profilevalues.h"
 #include "editor/customcontrolsdialog.h"
 #include "editor/drawing.h"
-#include "editor/forminstance.h"
+#include "editor/clientheight.h"
 #include "editor/hpampdialog.h"
 #include "editor/swapsdialog.h"
 #include "editor/hooks.h"

@@ -30,7 +30,7 @@ constexpr TwipsRect kListDesign{120, 120, 12255, 3735};
 constexpr wchar_t kLastWidth[] = L"Profiles,LastWidth";
 constexpr wchar_t kLastHeight[] = L"Profiles,LastHeight";
 
-std::unique_ptr<frmProfiles> gProfilesInstance;
+FormInstance<frmProfiles> gProfilesInstance;
 frmProfiles* gProfilesForm = nullptr;
 
 ControlRow Button(const wchar_t* name, const wchar_t* caption, int left, int width) {
@@ -92,15 +92,10 @@ std::optional<std::int32_t> DecodeStoredSize(const Bytes& bytes) {
 frmProfiles* ProfilesForm() { return gProfilesForm; }
 
 void ShowProfiles() {
-    // A closed window is made anew; its object is released here, outside its own handlers.
-    if (gProfilesInstance && !gProfilesInstance->Loaded()) gProfilesInstance.reset();
-    if (!gProfilesInstance) gProfilesInstance = std::make_unique<frmProfiles>();
-    try {
-        gProfilesInstance->Show();
-        ::SetForegroundWindow(gProfilesInstance->hWnd());
-    } catch (...) {
-        gProfilesInstance->Unload();
-    }
+    gProfilesInstance.Open([](frmProfiles& form) {
+        form.Show();
+        ::SetForegroundWindow(form.hWnd());
+    });
 }
 
 frmProfiles::frmProfiles() : Form(L"frmProfiles") {

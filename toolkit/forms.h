@@ -363,21 +363,36 @@ private:
 // The registry of loaded forms.
 bool IsFormLoaded(const std::wstring& name);
 
-// The one instance of a window kind, for the function that opens it: a closed form is made anew
-// (the old object is released here, outside its own handlers), then `open` shows or loads it.
-// Null when that failed (the form is unloaded again).
-template <typename F, typename Open>
-F* OpenSingleInstance(std::unique_ptr<F>& slot, Open open) {
-    if (slot && !slot->Loaded()) slot.reset();
-    if (!slot) slot = std::make_unique<F>();
-    try {
-        open(*slot);
-    } catch (...) {
-        slot->Unload();
-        return nullptr;
+// The one instance of a window kind: made on first use and made anew once the last one has
+// unloaded (the old object is released here, outside its own handlers).
+template <typename F>
+class FormInstance {
+public:
+    // The loaded window; null while none is loaded.
+    F* Loaded() const { return form_ && form_->Loaded() ? form_.get() : nullptr; }
+    // The instance, created when there is none or the last one has unloaded (not loaded by this).
+    F& Get() {
+        if (form_ && !form_->Loaded()) form_.reset();
+        if (!form_) form_ = std::make_unique<F>();
+        return *form_;
     }
-    return slot.get();
-}
+    // Get(), then `open` shows or loads it; null when that failed (the form is unloaded again).
+    template <typename Opener>
+    F* Open(Opener open) {
+        F& form = Get();
+        try {
+            open(form);
+        } catch (...) {
+            form.Unload();
+            return nullptr;
+        }
+        return &form;
+    }
+
+private:
+    std::unique_ptr<F> form_;
+};
+
 Form* FindForm(const std::wstring& name);
 // In load order.
 std::vector<Form*> LoadedForms();

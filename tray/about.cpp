@@ -50,7 +50,7 @@ constexpr wchar_t kWaveProperty[] = L"{233164C8-1B2C-4C7D-BC68-B671687A2567},1";
 // Description and pattern pairs; the array's own terminator ends the list with a second NUL.
 constexpr wchar_t kTextFilterPairs[] = L"Text File (*.txt)\0*.txt\0All Files (*.*)\0*.*\0";
 
-std::unique_ptr<frmAbout> gAboutInstance;
+FormInstance<frmAbout> gAboutInstance;
 frmAbout* gAboutForm = nullptr;
 
 ControlRow Row(ControlType type, const wchar_t* name, const wchar_t* caption, int x, int y, int w, int h,
@@ -140,7 +140,7 @@ DWORD WriteFileBytes(const std::wstring& path, const std::string& bytes) {
 frmAbout* AboutForm() { return gAboutForm; }
 
 void ShowAbout() {
-    OpenSingleInstance(gAboutInstance, [](frmAbout& form) {
+    gAboutInstance.Open([](frmAbout& form) {
         form.Show();
         ::SetForegroundWindow(form.hWnd());
     });

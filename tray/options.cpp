@@ -30,7 +30,7 @@ constexpr int kCursorArrow = 32512;
 constexpr LONG kPushLike = 0x1000;
 constexpr wchar_t kUninstallTitle[] = L"Uninstall Kalvenor";
 
-std::unique_ptr<frmOptions> gOptionsInstance;
+FormInstance<frmOptions> gOptionsInstance;
 frmOptions* gOptionsForm = nullptr;
 
 constexpr wchar_t kProfileNotifyTip[] =
@@ -57,7 +57,7 @@ COLORREF SystemColour(int index) { return ::GetSysColor(index); }
 frmOptions* OptionsForm() { return gOptionsForm; }
 
 void ShowOptions() {
-    OpenSingleInstance(gOptionsInstance, [](frmOptions& form) {
+    gOptionsInstance.Open([](frmOptions& form) {
         form.Show();
         ::SetForegroundWindow(form.hWnd());
     });

@@ -60,7 +60,7 @@ constexpr COLORREF kVolumeBar = RGB(20, 130, 20);
 constexpr COLORREF kLinkText = RGB(0, 90, 200);
 
 frmVolume* gVolumeForm = nullptr;     // the loaded pop-up
-std::unique_ptr<frmVolume> gVolumeInstance;
+FormInstance<frmVolume> gVolumeInstance;
 SystemSoundPlayer gSoundPlayer;
 
 ControlRow Row(ControlType type, const wchar_t* name, int index, const wchar_t* caption, int x, int y, int w, int h,
@@ -265,7 +265,7 @@ frmVolume::~frmVolume() { Unload(); }
 frmVolume* VolumePopup() { return gVolumeForm; }
 
 HWND ShowVolumePopup() {
-    frmVolume* popup = OpenSingleInstance(gVolumeInstance, [](frmVolume& form) { form.Load(); });
+    frmVolume* popup = gVolumeInstance.Open([](frmVolume& form) { form.Load(); });
     return popup ? popup->hWnd() : nullptr;
 }
 

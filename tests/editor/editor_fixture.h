@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "device/cardlines.h"
+#include "device/profilevalues.h"
+#include "startup/registry.h"
 #include "editor/profileform.h"
 #include "tests/common/screenshot.h"
 #include "tests/tray/tray_fixture.h"
@@ -58,6 +60,25 @@ protected:
 
     static void CloseEditor() {
         if (frmProfile* editor = ProfileEditor()) editor->Unload();
+    }
+
+    // A two-way choice in live mode (options 0, 1 and 255 "Don't Change" on `form`): the other
+    // value reaches the card, "Don't Change" puts the restore point's value back, and once the
+    // restore point lacks the value, "Don't Change" sends nothing.
+    void ExpectDontChangePutsBackTheRestorePoint(Form& form, const wchar_t* options, const wchar_t* value,
+                                                 const std::wstring& liveProfile) {
+        const Bytes original = GetProfileValue(L"", value);
+        ASSERT_FALSE(original.empty()) << value;
+        const int flip = original[0] == 1 ? 0 : 1;
+        ASSERT_TRUE(User::ChooseOption(form.Get<OptionButton>(options, flip))) << options;
+        EXPECT_NE(GetProfileValue(L"", value), original) << value;
+        ASSERT_TRUE(User::ChooseOption(form.Get<OptionButton>(options, 255))) << options;
+        EXPECT_EQ(GetProfileValue(L"", value), original) << value;
+        RegDeleteValue(Profile(liveProfile), value);
+        ASSERT_TRUE(User::ChooseOption(form.Get<OptionButton>(options, flip))) << options;
+        sim::ClearSimRequestLog();
+        ASSERT_TRUE(User::ChooseOption(form.Get<OptionButton>(options, 255))) << options;
+        EXPECT_TRUE(Writes().empty()) << value;
     }
 
     static std::vector<std::wstring> Items(const ComboBox& box) {

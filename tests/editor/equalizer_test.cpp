@@ -118,17 +118,7 @@ TEST_F(Equalizer, TheGainChoiceEnablesItsControlsAndTheStateFollowsTheRestorePoi
     EXPECT_TRUE(Writes().empty());
 
     // The state: each choice goes to the card; "Don't Change" puts the restore point's back.
-    const std::uint8_t original = GetProfileValue(L"", L"EqEnable").at(0);
-    const int other = original == 1 ? 0 : 1;
-    ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optEQ", other)));
-    EXPECT_EQ(GetProfileValue(L"", L"EqEnable").at(0), other);
-    ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optEQ", 255)));
-    EXPECT_EQ(GetProfileValue(L"", L"EqEnable").at(0), original);
-    RegDeleteValue(Profile(editor.LiveProfileName()), L"EqEnable");
-    ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optEQ", other)));
-    sim::ClearSimRequestLog();
-    ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optEQ", 255)));
-    EXPECT_TRUE(Writes().empty());
+    ExpectDontChangePutsBackTheRestorePoint(editor, L"optEQ", L"EqEnable", editor.LiveProfileName());
 }
 
 TEST_F(Equalizer, UserProfilesAreAddedOverwrittenOnlyAfterYesAndDeleted) {

@@ -18,15 +18,20 @@ protected:
             ASSERT_TRUE(User::Click(box)) << name;
         }
     }
+    // A new profile in live mode on the D2 with headphones chosen and Dolby Headphones on.
+    frmProfile& OpenWithDolbyHeadphones() {
+        UseEditorCard(kD2);
+        frmProfile& editor = OpenEditor(L"");
+        auto& outputs = editor.Get<ComboBox>(L"cboAnalogOutput");
+        EXPECT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0001)));  // headphones
+        EXPECT_TRUE(editor.Ctl(L"chkDolbyHeadphones").Enabled());
+        Check(editor, L"chkDolbyHeadphones", 1);
+        return editor;
+    }
 };
 
 TEST_F(EffectHandlers, ClearingDolbyHeadphonesSwitchesTheEffectsAfterItOffOnTheCard) {
-    UseEditorCard(kD2);
-    frmProfile& editor = OpenEditor(L"");
-    auto& outputs = editor.Get<ComboBox>(L"cboAnalogOutput");
-    ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0001)));  // headphones
-    ASSERT_TRUE(editor.Ctl(L"chkDolbyHeadphones").Enabled());
-    Check(editor, L"chkDolbyHeadphones", 1);
+    frmProfile& editor = OpenWithDolbyHeadphones();
     EXPECT_EQ(Card(L"DHEnable"), 1);
     ASSERT_TRUE(editor.Ctl(L"chkDolby").Enabled());
     Check(editor, L"chkDolby", 1);
@@ -44,11 +49,7 @@ TEST_F(EffectHandlers, ClearingDolbyHeadphonesSwitchesTheEffectsAfterItOffOnTheC
 }
 
 TEST_F(EffectHandlers, ProLogicSlidersFollowTheEffectAndTheirResetSendsOncePerChangedSlider) {
-    UseEditorCard(kD2);
-    frmProfile& editor = OpenEditor(L"");
-    auto& outputs = editor.Get<ComboBox>(L"cboAnalogOutput");
-    ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0001)));
-    Check(editor, L"chkDolbyHeadphones", 1);
+    frmProfile& editor = OpenWithDolbyHeadphones();
     ASSERT_TRUE(editor.Ctl(L"chkDolby").Enabled());
     Check(editor, L"chkDolby", 1);
     Check(editor, L"chkPL2xExpand", 1);
@@ -74,11 +75,7 @@ TEST_F(EffectHandlers, ProLogicSlidersFollowTheEffectAndTheirResetSendsOncePerCh
 }
 
 TEST_F(EffectHandlers, AnEffectBoxTakingTheFocusOpensItsPanelAndLeavesAnOpenOneOpen) {
-    UseEditorCard(kD2);
-    frmProfile& editor = OpenEditor(L"");
-    auto& outputs = editor.Get<ComboBox>(L"cboAnalogOutput");
-    ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0001)));
-    Check(editor, L"chkDolbyHeadphones", 1);
+    frmProfile& editor = OpenWithDolbyHeadphones();
     const std::pair<const wchar_t*, const wchar_t*> boxes[] = {
         {L"chkDolby", L"chkPL2xExpand"}, {L"chkNeo", L"chkNEOExpand"}, {L"chkVSS", L"chkVSSExpand"}};
     for (const auto& [effect, expand] : boxes) {

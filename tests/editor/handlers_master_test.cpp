@@ -81,18 +81,7 @@ TEST_F(MasterHandlers, OnlySetToSendsTheSlidersLevelTheOtherChoicesPutTheOldLeve
 TEST_F(MasterHandlers, SvnDontChangePutsBackOnlyWhatTheRestorePointHolds) {
     UseEditorCard(kD2);
     frmProfile& editor = OpenEditor(L"");
-    const std::uint8_t original = GetProfileValue(L"", L"SmartVolumeParams")[0];
-    const int flip = original == 1 ? 0 : 1;
-    ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optSVN", flip)));
-    EXPECT_EQ(GetProfileValue(L"", L"SmartVolumeParams")[0], flip);
-    ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optSVN", 255)));
-    EXPECT_EQ(GetProfileValue(L"", L"SmartVolumeParams")[0], original);
-
-    RegDeleteValue(Profile(editor.LiveProfileName()), L"SmartVolumeParams");
-    ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optSVN", flip)));
-    sim::ClearSimRequestLog();
-    ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optSVN", 255)));
-    EXPECT_TRUE(Writes().empty());
+    ExpectDontChangePutsBackTheRestorePoint(editor, L"optSVN", L"SmartVolumeParams", editor.LiveProfileName());
 }
 
 TEST_F(MasterHandlers, AnIconIsChosenAFileThatIsNoIconIsRefusedAndDeleteClearsTheOverlay) {
