@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "startup/autostart_text.h"
@@ -281,6 +282,27 @@ bool RefreshAutostart(int mode, int* kindFound) {
     if (!FindAutostartEntry(again, kindAgain).empty()) return true;
     EnableAutostart(0);
     return false;
+}
+
+namespace {
+std::thread gStartupAutostart;
+}  // namespace
+
+void StartStartupAutostart(bool hasSettings) {
+    gStartupAutostart = std::thread([hasSettings] {
+        const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        try {
+            const bool hasAutostart = RefreshAutostart(0);
+            if (!hasSettings && !hasAutostart) EnableAutostart(0);
+        } catch (...) {
+            // As every autostart failure: the entry is simply not there.
+        }
+        if (SUCCEEDED(com)) ::CoUninitialize();
+    });
+}
+
+void FinishStartupAutostart() {
+    if (gStartupAutostart.joinable()) gStartupAutostart.join();
 }
 
 }  // namespace kal

@@ -26,6 +26,13 @@ void DisableAutostart(int mode);
 // True when an entry for the present folder stands; `kindFound` receives the kind found.
 bool RefreshAutostart(int mode, int* kindFound = nullptr);
 
+// The start-up's refresh: the entry refreshed, and created on a first run (`hasSettings` false)
+// when there is none. Asking the Task Scheduler takes a while, so it runs on a thread of its own
+// beside the start-up work that has no effects; FinishStartupAutostart waits for it and is
+// called before the start-up's next effect (and before the process ends).
+void StartStartupAutostart(bool hasSettings);
+void FinishStartupAutostart();
+
 // The Run value's name or the task's path of the program's entry; "" when none. `command`
 // receives the entry's command without quotes; `kind` narrows the search and receives what was
 // found.

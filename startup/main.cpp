@@ -3,8 +3,6 @@
 #include <windows.h>
 #include <ole2.h>
 
-#include <thread>
-
 #include "resources/version.h"
 #include "startup/autostart.h"
 #include "startup/catalogue.h"
@@ -37,6 +35,13 @@ private:
 
 bool HasNoUISwitch(const std::wstring& commandLine) { return ContainsNoCase(commandLine, L"/noui"); }
 
+// The screen's resolution and the common controls, which every window needs.
+bool PrepareDisplay() {
+    if (const ScreenDC screen; screen.get()) gDPI = ::GetDeviceCaps(screen.get(), LOGPIXELSX);
+    InitCommonControlsXP();
+    return true;
+}
+
 }  // namespace
 
 int Main(const std::wstring& commandLine) {
@@ -67,10 +72,6 @@ int Main(const std::wstring& commandLine) {
                                  KALVENOR_VERSION_REVISION, version.dwMajorVersion, version.dwMinorVersion,
                                  IsWow64());
 
-    if (const ScreenDC screen; screen.get()) gDPI = ::GetDeviceCaps(screen.get(), LOGPIXELSX);
-
-    InitCommonControlsXP();
-
     const std::wstring userRoot = InteractiveUserRoot();
     gRunKeyHKLM = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
     gRunKeyUser = userRoot + L"\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -88,33 +89,30 @@ int Main(const std::wstring& commandLine) {
     DeleteFileRetry(gUpdaterTempPath);
     DeleteFileRetry(AppFolder() + L"\\Bridge.exe");
 
-    if (IsUpdateAvailable() && !gNoUI && DownloadUpdate()) {
-        ReleaseSingleInstanceMutex();
-        return 0;
+    // The first screen access connects to the display, which takes a while: it runs beside the
+    // autostart refresh below unless an update's windows need it now.
+    bool displayReady = false;
+    if (IsUpdateAvailable() && !gNoUI) {
+        displayReady = PrepareDisplay();
+        if (DownloadUpdate()) {
+            ReleaseSingleInstanceMutex();
+            return 0;
+        }
     }
 
     // First run: no settings key (after the migration) and no autostart entry. The entry is
-    // refreshed at every start. Asking the Task Scheduler service takes a while, so the refresh
-    // runs beside the building of the tables and the audio object, which have no effects of
-    // their own, and is done before the main form loads: its effects keep their place.
-    const bool hasSettings = RegKeyExists(gRegRoot);
-    std::thread autostart([hasSettings] {
-        const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        try {
-            const bool hasAutostart = RefreshAutostart(0);
-            if (!hasSettings && !hasAutostart) EnableAutostart(0);
-        } catch (...) {
-            // As every autostart failure: the entry is simply not there.
-        }
-        if (SUCCEEDED(com)) ::CoUninitialize();
-    });
+    // refreshed at every start, beside the display set-up, the building of the tables, the audio
+    // object and the main form's loading up to its first effect, none of which has effects of
+    // its own: the refresh's effects keep their place.
+    StartStartupAutostart(RegKeyExists(gRegRoot));
 
+    if (!displayReady) PrepareDisplay();
     BuildCardCatalogue();
     BuildDriverDefaults(gIsXP);
 
     StartAudioObject();
-    autostart.join();
     const int exitCode = RunMainForm();
+    FinishStartupAutostart();
     StopAudioObject();
     // The main form releases the mutex when it unloads; this covers a form that never loaded.
     ReleaseSingleInstanceMutex();

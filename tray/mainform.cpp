@@ -184,6 +184,19 @@ void frmKalvenor::OnLoad() {
     } catch (...) {
         // A failure part-way leaves the program in the tray without card functions.
     }
+    FinishStartupAutostart();
+    // 3, 4: the window's icon and the shared tooltip, which only the program's windows show: set
+    // up after the start-up (the tray icon comes sooner), and not at all for "/noui", which
+    // shows none.
+    if (!gNoUI) {
+        SetIcon(hWnd(), kProgramIcon);
+        gToolTip = std::make_unique<clsToolTip>();
+        gToolTip->Create(hWnd());
+        gToolTip->SetMaxTipWidth(240);
+        gToolTip->SetDelayTime(2, 32767);
+        gToolTip->SetDelayTime(1, 0);
+        for (int side = 0; side < 4; ++side) gToolTip->SetMargin(side, 7);
+    }
     loading_ = false;
     if (gNoUI) Get<Timer>(kTimerUnload).SetEnabled(true);
 }
@@ -211,6 +224,8 @@ void frmKalvenor::ParseSwitches() {
     switches_ = ParseCommandLine(arguments_);
     if (switches_.hid) gCardHID = *switches_.hid;
     if (switches_.subsys) gCardSubsys = *switches_.subsys;
+    // The start-up's own refresh of the entry comes first.
+    if (switches_.toggleAutostart > 0) FinishStartupAutostart();
     for (int i = 0; i < switches_.toggleAutostart; ++i) {
         if (RefreshAutostart(0)) DisableAutostart(0);
         else EnableAutostart(0);
@@ -227,15 +242,6 @@ void frmKalvenor::LoadSequence() {
     if (!arguments_.empty()) ParseSwitches();
     if (gCardHID.empty()) gCardHID = RegReadText(gRegRoot, L"HID").value_or(L"");
 
-    // 3, 4: window icon and the shared tooltip.
-    SetIcon(hWnd(), kProgramIcon);
-    gToolTip = std::make_unique<clsToolTip>();
-    gToolTip->Create(hWnd());
-    gToolTip->SetMaxTipWidth(240);
-    gToolTip->SetDelayTime(2, 32767);
-    gToolTip->SetDelayTime(1, 0);
-    for (int side = 0; side < 4; ++side) gToolTip->SetMargin(side, 7);
-
     // 5 to 8: the card's device, driver class key and property set.
     bool idGiven = true;
     if (gCardHID.empty()) {
@@ -243,6 +249,9 @@ void frmKalvenor::LoadSequence() {
         idGiven = false;
     }
     DiscoverCard(gCardHID, gCardSubsys);
+
+    // The start-up's autostart refresh ends before the first effect.
+    FinishStartupAutostart();
 
     // 9: the tray icon and what goes with it.
     if (!gNoUI) {

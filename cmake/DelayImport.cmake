@@ -1,0 +1,32 @@
+# kalvenor_delay_import(<target> <dll> <import library name>)
+#
+# An interface target to link instead of <import library name> whose functions then come from
+# <dll> loaded on their first call rather than when the program starts. The delay-load import
+# library is made with dlltool from every export of the toolchain's own import library, so any
+# function of it can be used. Linking the target also links the delay-load failure hook
+# (startup/delayload.cpp): a library that cannot be loaded fails like its start-up function.
+function(kalvenor_delay_import target dll libname)
+  find_library(${target}_IMPORT_LIB NAMES lib${libname}.a ${libname} REQUIRED)
+  set(dir ${CMAKE_BINARY_DIR}/delayimp)
+  set(def ${dir}/${libname}.def)
+  set(lib ${dir}/lib${libname}_delay.a)
+  add_custom_command(OUTPUT ${lib}
+    COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DIMPORT_LIB=${${target}_IMPORT_LIB} -DDLL=${dll} -DDEF=${def}
+            -P ${PROJECT_SOURCE_DIR}/cmake/DelayImportDef.cmake
+    COMMAND ${CMAKE_DLLTOOL} --kill-at --input-def ${def} --dllname ${dll} --output-delaylib ${lib}
+    DEPENDS ${${target}_IMPORT_LIB} ${PROJECT_SOURCE_DIR}/cmake/DelayImportDef.cmake
+    COMMENT "Delay-load import library for ${dll}" VERBATIM)
+  add_custom_target(${target}_delaylib DEPENDS ${lib})
+
+  if(NOT TARGET kalvenor_delayload_hook)
+    add_library(kalvenor_delayload_hook OBJECT ${PROJECT_SOURCE_DIR}/startup/delayload.cpp)
+    target_include_directories(kalvenor_delayload_hook PRIVATE ${PROJECT_SOURCE_DIR})
+    kalvenor_warnings(kalvenor_delayload_hook)
+  endif()
+
+  add_library(${target} INTERFACE)
+  add_dependencies(${target} ${target}_delaylib)
+  # The hook is an object of every program that links the library: the runtime's default
+  # (an unhandled exception) lives in an archive member the linker would otherwise pick.
+  target_link_libraries(${target} INTERFACE $<TARGET_OBJECTS:kalvenor_delayload_hook> ${lib})
+endfunction()

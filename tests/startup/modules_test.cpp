@@ -1,0 +1,71 @@
+// Which system libraries a start-up loads: GDI+ only comes when something draws with it.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "startup/registry.h"
+#include "tests/startup/modules_probe.h"
+#include "tests/startup/product_state.h"
+
+using namespace kal;
+using namespace kaltest;
+
+namespace {
+
+std::wstring ProbeExe() { return WindowsPathOf(KALVENOR_PROBE_EXE); }
+
+// A library disabled for the probe alone (Wine's per-program load order: an empty entry is
+// "disabled"), enabled again when this ends.
+class DisabledForProbe {
+public:
+    explicit DisabledForProbe(const wchar_t* library) { RegWrite(Key(), library, std::wstring()); }
+    ~DisabledForProbe() { RegDeleteTree(Key(), L""); }
+    DisabledForProbe(const DisabledForProbe&) = delete;
+    DisabledForProbe& operator=(const DisabledForProbe&) = delete;
+
+private:
+    static std::wstring Key() {
+        return L"HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\modules_probe.exe\\DllOverrides";
+    }
+};
+
+class Modules : public ::testing::Test {
+protected:
+    ProductStateLock lock_;
+};
+
+}  // namespace
+
+TEST_F(Modules, StartUpsLeaveGdiplusUnloaded) {
+    // A profile applied by switch: the whole /noui start-up, card writes included.
+    ASSERT_TRUE(RegWrite(std::wstring(kUserSettings) + L"\\Profiles\\Probe", L"EqEnable", Bytes{0x01}));
+    ChildRun run = RunChild(ProbeExe(), L"/noui /profile=Probe");
+    ASSERT_TRUE(run.finished);
+    EXPECT_TRUE(run.boxes.empty());
+    EXPECT_EQ(run.exitCode, kStartedWithout);
+    EXPECT_EQ(RegReadText(kUserSettings, L"ActiveProfile").value_or(L""), L"Probe");
+
+    // The tray start-up, up to the main form loaded with its icon and the start-up profile.
+    ASSERT_TRUE(RegWrite(kUserSettings, L"DefaultProfile", std::wstring(L"Probe")));
+    RegDeleteValue(kUserSettings, L"ActiveProfile");
+    run = RunChild(ProbeExe(), L"");
+    ASSERT_TRUE(run.finished);
+    EXPECT_TRUE(run.boxes.empty());
+    EXPECT_EQ(run.exitCode, kStartedWithout);
+    EXPECT_EQ(RegReadText(kUserSettings, L"ActiveProfile").value_or(L""), L"Probe");
+}
+
+TEST_F(Modules, DrawingLoadsGdiplusOnFirstUse) {
+    const ChildRun run = RunChild(ProbeExe(), L"/draw");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, kDrew);
+}
+
+TEST_F(Modules, MissingGdiplusDrawsNothingInsteadOfFailing) {
+    const DisabledForProbe disabled(L"gdiplus");
+    const ChildRun run = RunChild(ProbeExe(), L"/draw");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, kDrewNothing);
+}
