@@ -87,10 +87,22 @@ bool zephListViewCtl::ItemInsert(const std::wstring& text, std::int32_t position
 }
 
 std::int32_t zephListViewCtl::ItemIndexFromId(LPARAM id) const {
+    // Rows are mostly asked for again or in turn (a fill, a walk over the list): the row found
+    // last and the one after it are tried before the search, which reads every row.
+    for (const std::int32_t guess : {lastFoundIndex0_, lastFoundIndex0_ + 1}) {
+        LVITEMW item;
+        if (guess >= 0 && GetItemInfo(guess, LVIF_PARAM, 0, item) && item.lParam == id) {
+            lastFoundIndex0_ = guess;
+            return guess + 1;
+        }
+    }
     LVFINDINFOW find{};
     find.flags = LVFI_PARAM;
     find.lParam = id;
-    return static_cast<std::int32_t>(Send(LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find))) + 1;
+    const auto found =
+        static_cast<std::int32_t>(Send(LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+    if (found >= 0) lastFoundIndex0_ = found;
+    return found + 1;
 }
 
 std::int32_t zephListViewCtl::ItemIndexFromKey(const std::wstring& key) const {
