@@ -4,11 +4,11 @@
 // is not counted. Target: under 300 ms.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <vector>
 
+#include "bench/benchcard.h"
 #include "bench/benchclock.h"
 #include "device/audio.h"
 #include "device/cardlines.h"
@@ -64,32 +64,20 @@ bool Report(const wchar_t* what, const std::function<void()>& open) {
         }
         times.push_back(t);
     }
-    std::sort(times.begin(), times.end());
-    const double median = (times[kOpenings / 2 - 1] + times[kOpenings / 2]) / 2;
-    std::printf("%ls, command to visible: median %.1f ms over %d openings (min %.1f, max %.1f; target %.0f ms)\n", what,
-                median, kOpenings, times.front(), times.back(), kTargetMs);
+    kal::bench::PrintMedian((std::wstring(what) + L", command to visible").c_str(), times, kTargetMs);
     return true;
 }
 
 }  // namespace
 
 int main() {
-    ::OleInitialize(nullptr);
-    kal::sim::InstallSimulatedCard();
-    kal::sim::InstallSimCardDevice();
-    kal::gRegRoot = L"HKEY_CURRENT_USER\\Software\\KalvenorBench";
-    kal::gRegProfiles = kal::gRegRoot + L"\\Profiles";
-    kal::BuildCardCatalogue();
-    kal::BuildDriverDefaults(false);
-    kal::CreateAudioObject();
+    kal::bench::StartOnSimulatedCard();
     kal::DiscoverCard(kal::kCardHardwareFamily, L"");
     kal::FindCardInterface();
     kal::gCardCaps = kal::gCardModels.At(kal::sim::SimModel());
     kal::FindCardLines();
     const bool ok = Report(L"profile editor (new profile)", &OpenNewProfile) &&
                     Report(L"real-time settings window", &kal::ShowRealTimeSettings);
-    kal::RegDeleteTree(kal::gRegRoot, L"");
-    kal::ReleaseAudioObject();
-    ::OleUninitialize();
+    kal::bench::StopOnSimulatedCard();
     return ok ? 0 : 1;
 }

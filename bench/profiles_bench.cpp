@@ -4,11 +4,11 @@
 // under 500 ms.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "bench/benchcard.h"
 #include "bench/benchclock.h"
 #include "device/audio.h"
 #include "editor/profiles.h"
@@ -65,15 +65,7 @@ double TimeOpening() {
 }  // namespace
 
 int main() {
-    ::OleInitialize(nullptr);
-    kal::sim::InstallSimulatedCard();
-    kal::sim::InstallSimCardDevice();
-    kal::gRegRoot = L"HKEY_CURRENT_USER\\Software\\KalvenorBench";
-    kal::gRegProfiles = kal::gRegRoot + L"\\Profiles";
-    kal::RegDeleteTree(kal::gRegRoot, L"");
-    kal::BuildCardCatalogue();
-    kal::BuildDriverDefaults(false);
-    kal::CreateAudioObject();
+    kal::bench::StartOnSimulatedCard();
     StoreProfiles();
     bool ok = true;
     {
@@ -87,18 +79,14 @@ int main() {
             times.push_back(t);
         }
         if (ok) {
-            std::sort(times.begin(), times.end());
-            const double median = (times[kOpenings / 2 - 1] + times[kOpenings / 2]) / 2;
-            std::printf("profile manager with %d profiles, command to visible: median %.1f ms over %d openings "
-                        "(min %.1f, max %.1f; target %.0f ms)\n",
-                        kProfiles, median, kOpenings, times.front(), times.back(), kTargetMs);
+            const std::wstring what =
+                L"profile manager with " + std::to_wstring(kProfiles) + L" profiles, command to visible";
+            kal::bench::PrintMedian(what.c_str(), times, kTargetMs);
         } else {
             std::fprintf(stderr, "profile manager: the window did not open with every profile\n");
         }
         main.Unload();
     }
-    kal::RegDeleteTree(kal::gRegRoot, L"");
-    kal::ReleaseAudioObject();
-    ::OleUninitialize();
+    kal::bench::StopOnSimulatedCard();
     return ok ? 0 : 1;
 }

@@ -4,7 +4,6 @@
 // for a possible double click before it opens the pop-up; the target is that plus 50 ms.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -119,10 +118,6 @@ int main() {
         std::fprintf(stderr, "volume pop-up: opened only %zu of %d times\n", times.size(), kOpenings);
         return 1;
     }
-    std::sort(times.begin(), times.end());
-    const double median = (times[kOpenings / 2 - 1] + times[kOpenings / 2]) / 2;
-    std::printf("volume pop-up, tray click to visible: median %.1f ms over %d openings (min %.1f, max %.1f; "
-                "target %.0f ms)\n",
-                median, kOpenings, times.front(), times.back(), kTargetMs);
+    kal::bench::PrintMedian(L"volume pop-up, tray click to visible", times, kTargetMs);
     return 0;
 }

@@ -28,12 +28,6 @@ constexpr LONG kPushLikeStyle = 0x1000;
 constexpr LONG kIconStyle = 0x40;
 constexpr std::uint32_t kFormBackColour = 0x8000000F;
 
-constexpr wchar_t kSvnTip[] =
-    L"Smart Volume Normalization (SVN) is an automatic feature that keeps the output volume constant independently\r\n"
-    L"from the source loudness.\r\n\r\n"
-    L"When SVN is enabled and there is no sound output, it might happen that an otherwise inaudible background\r\n"
-    L"noise is greatly amplified and thus becomes appearent, manifesting itself as a buzz or hiss that disappears\r\n"
-    L"as soon as a sound output is present again.";
 constexpr wchar_t kLiveModeTip[] =
     L"When Live Mode is enabled, the profile being edited is temporarily activated and the changes made by the user are "
     L"immediately operative, allowing to check the effect they have on the sound output.\r\n"

@@ -35,12 +35,12 @@ void frmProfile::EnablePlaybackRow(int i) {
 void frmProfile::EnableRecordRow(int i) {
     const bool set = Get<CheckBox>(L"chkRecordSet", i).Value() == 1;
     for (const wchar_t* name : {L"lblInputLineBalanceL", L"lblInputLineBalanceR", L"lblInputLineVolume",
-                                L"lblInputLineVolumeDB", L"cmdInputLineBalanceReset", L"cmdRecordExtraOptions",
-                                L"chkRecordMonitor", L"csliInputLine"})
+                                L"lblInputLineVolumeDB", L"cmdRecordExtraOptions", L"chkRecordMonitor", L"csliInputLine"})
         Ctl(name, i).SetEnabled(set);
-    // The balance slider's tag holds the line's channel count: only a stereo line has one.
-    auto& balance = Get<Slider>(L"csliInputLineBalance", i);
-    if (balance.Tag() == L"2") balance.SetEnabled(set);
+    // The balance slider's tag holds the line's channel count: only a stereo line has a balance
+    // and its reset.
+    const bool stereo = Get<Slider>(L"csliInputLineBalance", i).Tag() == L"2";
+    for (const wchar_t* name : {L"csliInputLineBalance", L"cmdInputLineBalanceReset"}) Ctl(name, i).SetEnabled(set && stereo);
 }
 
 void frmProfile::chkPlaybackSet_Click(int i) {

@@ -92,10 +92,7 @@ std::optional<std::int32_t> DecodeStoredSize(const Bytes& bytes) {
 frmProfiles* ProfilesForm() { return gProfilesForm; }
 
 void ShowProfiles() {
-    gProfilesInstance.Open([](frmProfiles& form) {
-        form.Show();
-        ::SetForegroundWindow(form.hWnd());
-    });
+    gProfilesInstance.ShowInFront();
 }
 
 frmProfiles::frmProfiles() : Form(L"frmProfiles") {

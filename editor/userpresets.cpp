@@ -26,9 +26,14 @@ std::wstring UserPresetList::Name() const { return Box().Text(); }
 void UserPresetList::Load(const Bytes& current) {
     auto& box = Box();
     box.Clear();
+    stored_.clear();
     // The unnamed default value is no preset: a name can't be empty.
-    for (const std::wstring& name : RegEnumValues(Key()))
-        if (!name.empty()) box.AddItem(name);
+    for (const std::wstring& name : RegEnumValues(Key())) {
+        if (name.empty()) continue;
+        box.AddItem(name);
+        const auto value = RegReadBytes(Key(), name);
+        stored_.push_back(value ? BytesToHex(*value) : L"");
+    }
     SelectMatching(current);
 }
 
@@ -36,10 +41,9 @@ void UserPresetList::SelectMatching(const Bytes& current) {
     auto& box = Box();
     const std::wstring wanted = BytesToHex(current);
     int found = -1;
-    for (int i = 0; i < box.ListCount() && found < 0; ++i) {
-        const auto stored = RegReadBytes(Key(), box.List(i));
-        if (stored && BytesToHex(*stored) == wanted) found = i;
-    }
+    // Every slider change asks this: the stored values were read with the list.
+    for (std::size_t i = 0; i < stored_.size() && found < 0; ++i)
+        if (stored_[i] == wanted) found = static_cast<int>(i);
     {
         FlagScope matching(matching_);
         box.SetListIndex(found);

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "startup/hextext.h"
 #include "toolkit/forms.h"
@@ -91,6 +92,7 @@ private:
     Form& form_;
     const UserPresetKind& kind_;
     bool matching_ = false;
+    std::vector<std::wstring> stored_;  // hex text of each listed preset, as listed; "" unreadable
 };
 
 }  // namespace kal

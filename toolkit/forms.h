@@ -388,6 +388,13 @@ public:
         }
         return &form;
     }
+    // Opens the window shown and in front, or brings the open one to the front.
+    F* ShowInFront() {
+        return Open([](F& form) {
+            form.Show();
+            ::SetForegroundWindow(form.hWnd());
+        });
+    }
 
 private:
     std::unique_ptr<F> form_;

@@ -140,10 +140,7 @@ DWORD WriteFileBytes(const std::wstring& path, const std::string& bytes) {
 frmAbout* AboutForm() { return gAboutForm; }
 
 void ShowAbout() {
-    gAboutInstance.Open([](frmAbout& form) {
-        form.Show();
-        ::SetForegroundWindow(form.hWnd());
-    });
+    gAboutInstance.ShowInFront();
 }
 
 frmAbout::frmAbout() : Form(L"frmAbout") {

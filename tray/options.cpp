@@ -57,10 +57,7 @@ COLORREF SystemColour(int index) { return ::GetSysColor(index); }
 frmOptions* OptionsForm() { return gOptionsForm; }
 
 void ShowOptions() {
-    gOptionsInstance.Open([](frmOptions& form) {
-        form.Show();
-        ::SetForegroundWindow(form.hWnd());
-    });
+    gOptionsInstance.ShowInFront();
 }
 
 frmOptions::frmOptions() : Form(L"frmOptions") {

@@ -34,12 +34,6 @@ namespace {
 // The pop-up's layout is drawn up in pixels at 96 dpi; the form layer takes twips.
 constexpr int kTwips = 15;
 
-constexpr wchar_t kSvnTip[] =
-    L"Smart Volume Normalization (SVN) is an automatic feature that keeps the output volume constant independently\r\n"
-    L"from the source loudness.\r\n\r\n"
-    L"When SVN is enabled and there is no sound output, it might happen that an otherwise inaudible background\r\n"
-    L"noise is greatly amplified and thus becomes appearent, manifesting itself as a buzz or hiss that disappears\r\n"
-    L"as soon as a sound output is present again.";
 constexpr wchar_t kChannelsTip[] =
     L"Warning: When the audio format (audio channels, sample rate and / or bit depth) of a playback device is changed, "
     L"that device\r\n"

@@ -15,6 +15,14 @@
 
 namespace kal {
 
+// The tooltip of the SVN switches of the pop-up and the profile editor.
+inline constexpr wchar_t kSvnTip[] =
+    L"Smart Volume Normalization (SVN) is an automatic feature that keeps the output volume constant independently\r\n"
+    L"from the source loudness.\r\n\r\n"
+    L"When SVN is enabled and there is no sound output, it might happen that an otherwise inaudible background\r\n"
+    L"noise is greatly amplified and thus becomes appearent, manifesting itself as a buzz or hiss that disappears\r\n"
+    L"as soon as a sound output is present again.";
+
 inline void UnhookChecked(HHOOK h) { ::UnhookWindowsHookEx(h); }
 using UniqueHook = UniqueResource<HHOOK, nullptr, UnhookChecked>;
 

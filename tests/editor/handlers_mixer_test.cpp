@@ -121,6 +121,17 @@ TEST_F(MixerHandlers, ARecordingLineFollowsItsRowAndComesBackWhenTakenOut) {
     EXPECT_EQ(CardInputLine(line), original);
     ASSERT_TRUE(User::Click(editor.Ctl(L"cmdResetInputLines")));
     EXPECT_EQ(volume.Value(), original.first);
+
+    // A one-channel line in the profile: its level is set, it has no balance to reset.
+    for (int i = 0; i < 8; ++i) {
+        if (!editor.Find(L"chkRecordSet", i) || !editor.Ctl(L"chkRecordSet", i).Enabled() ||
+            editor.Get<Slider>(L"csliInputLineBalance", i).Tag() == L"2")
+            continue;
+        ASSERT_TRUE(User::Click(editor.Ctl(L"chkRecordSet", i)));
+        EXPECT_TRUE(editor.Ctl(L"csliInputLine", i).Enabled()) << i;
+        EXPECT_FALSE(editor.Ctl(L"cmdInputLineBalanceReset", i).Enabled()) << i;
+        break;
+    }
 }
 
 }  // namespace
