@@ -35,10 +35,10 @@ private:
 
 bool HasNoUISwitch(const std::wstring& commandLine) { return ContainsNoCase(commandLine, L"/noui"); }
 
-// The screen's resolution and the common controls, which every window needs.
+// The screen's resolution, which every window needs. The common controls are initialised with
+// the first control window (EnsureCommonControls): the tray icon and "/noui" need none.
 bool PrepareDisplay() {
     if (const ScreenDC screen; screen.get()) gDPI = ::GetDeviceCaps(screen.get(), LOGPIXELSX);
-    InitCommonControlsXP();
     return true;
 }
 

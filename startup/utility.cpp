@@ -251,4 +251,9 @@ bool InitCommonControlsXP() {
     return ::InitCommonControlsEx(&icc) != FALSE;
 }
 
+void EnsureCommonControls() {
+    static const bool initialised = InitCommonControlsXP();
+    (void)initialised;
+}
+
 }  // namespace kal

@@ -65,5 +65,8 @@ DWORD FindProcessIdPreferringSession(const std::wstring& exeName);
 
 // Registers the common-control window classes; false when only the old entry point exists.
 bool InitCommonControlsXP();
+// InitCommonControlsXP once per process, before the first control window: the library is loaded
+// on its first call, so a start-up that shows no control does not load it.
+void EnsureCommonControls();
 
 }  // namespace kal

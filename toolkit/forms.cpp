@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "startup/raii.h"
+#include "startup/utility.h"
 #include "toolkit/subclass.h"
 #include "toolkit/utility.h"
 
@@ -137,6 +138,7 @@ Control::~Control() {
 
 HWND Control::CreateChild(const wchar_t* cls, DWORD style, DWORD exStyle, const ControlRow& row, HWND container) {
     const bool own = cls == kFrameClass || cls == kPictureClass;
+    EnsureCommonControls();
     hwnd_ = ::CreateWindowExW(exStyle, cls, row.caption.c_str(), WS_CHILD | WS_VISIBLE | style | row.style,
                               TwipsToPixelsX(row.left), TwipsToPixelsY(row.top), TwipsToPixelsX(row.width),
                               TwipsToPixelsY(row.height), container, nullptr, ::GetModuleHandleW(nullptr),
