@@ -1,8 +1,9 @@
 #include "device/notify.h"
 
 #include <cstring>
+#include <future>
 #include <mutex>
-#include <thread>
+#include <utility>
 #include <vector>
 
 #include "device/audio.h"
@@ -14,6 +15,7 @@
 #include "startup/globals.h"
 #include "startup/raii.h"
 #include "startup/registry.h"
+#include "startup/worker.h"
 
 namespace kal {
 
@@ -304,9 +306,10 @@ void StopChangeWatchers() {
     SetNotificationWindow(nullptr);
 }
 
-// The registry watchers: every watched key armed with RegNotifyChangeKeyValue on one thread,
-// which waits on all of them and re-arms a key after each change. Arming happens on that thread
-// because a notification ends with the thread that asked for it.
+// The registry watchers: every watched key armed with RegNotifyChangeKeyValue by one job of the
+// worker thread (startup/worker.h), which waits on all of them and re-arms a key after each
+// change, until released. Arming happens on that thread because a notification ends with the
+// thread that asked for it; the worker thread lives until the program's end.
 
 namespace {
 
@@ -319,11 +322,11 @@ public:
 
     void Add(const std::wstring& path) {
         std::lock_guard lock(mutex_);
-        if (!thread_.joinable()) {
+        if (!running_.valid()) {
             stop_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
             wake_.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
             if (!stop_ || !wake_) return;
-            thread_ = std::thread([this] { Run(); });
+            running_ = RunOnWorker([this] { Run(); });
         }
         pending_.push_back(path);
         ++count_;
@@ -336,15 +339,15 @@ public:
     }
 
     void Release() {
-        std::thread thread;
+        std::shared_future<void> running;
         {
             std::lock_guard lock(mutex_);
-            if (thread_.joinable()) ::SetEvent(stop_.get());
-            thread = std::move(thread_);
+            if (running_.valid()) ::SetEvent(stop_.get());
+            running = std::exchange(running_, {});
             pending_.clear();
             count_ = 0;
         }
-        if (thread.joinable()) thread.join();
+        if (running.valid()) running.wait();
         stop_.reset();
         wake_.reset();
     }
@@ -403,7 +406,7 @@ private:
     }
 
     std::mutex mutex_;
-    std::thread thread_;
+    std::shared_future<void> running_;
     UniqueHandle stop_, wake_;
     std::vector<std::wstring> pending_;
     std::size_t count_ = 0;

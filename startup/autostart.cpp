@@ -1,8 +1,8 @@
 #include "startup/autostart.h"
 
 #include <cstdio>
+#include <future>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include "startup/autostart_text.h"
@@ -10,6 +10,7 @@
 #include "startup/privileges.h"
 #include "startup/registry.h"
 #include "startup/utility.h"
+#include "startup/worker.h"
 
 namespace kal {
 
@@ -285,11 +286,11 @@ bool RefreshAutostart(int mode, int* kindFound) {
 }
 
 namespace {
-std::thread gStartupAutostart;
+std::shared_future<void> gStartupAutostart;
 }  // namespace
 
 void StartStartupAutostart(bool hasSettings) {
-    gStartupAutostart = std::thread([hasSettings] {
+    gStartupAutostart = RunOnWorker([hasSettings] {
         const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         try {
             const bool hasAutostart = RefreshAutostart(0);
@@ -302,7 +303,7 @@ void StartStartupAutostart(bool hasSettings) {
 }
 
 void FinishStartupAutostart() {
-    if (gStartupAutostart.joinable()) gStartupAutostart.join();
+    if (gStartupAutostart.valid()) gStartupAutostart.wait();
 }
 
 }  // namespace kal

@@ -15,6 +15,7 @@
 #include "startup/steps.h"
 #include "startup/tables.h"
 #include "startup/utility.h"
+#include "startup/worker.h"
 
 namespace kal {
 namespace {
@@ -113,6 +114,7 @@ int Main(const std::wstring& commandLine) {
     StartAudioObject();
     const int exitCode = RunMainForm();
     FinishStartupAutostart();
+    StopWorker();
     StopAudioObject();
     // The main form releases the mutex when it unloads; this covers a form that never loaded.
     ReleaseSingleInstanceMutex();

@@ -1,8 +1,9 @@
 // The program with the simulated card, run by modules_test.cpp as a child process to see which
 // system libraries a start-up loads. Its exit code tells what happened:
 //   <command line of the program>  the start-up (with /noui to its end; else until the main form
-//                                  has loaded, then the form is unloaded); kStartedWithout or
-//                                  kStartedWithGdiplus after it
+//                                  has loaded, then the form is unloaded); kStartedWithout,
+//                                  kStartedWithGdiplus or (/noui, which shows no control)
+//                                  kStartedWithControls after it
 //   /draw                          a filled rectangle drawn over GDI+ into a white bitmap;
 //                                  kDrew or kDrewNothing
 #include <windows.h>
@@ -20,6 +21,7 @@
 namespace {
 
 bool GdiplusLoaded() { return ::GetModuleHandleW(L"gdiplus.dll") != nullptr; }
+bool CommonControlsLoaded() { return ::GetModuleHandleW(L"comctl32.dll") != nullptr; }
 
 int Draw() {
     constexpr int kSize = 32;
@@ -69,5 +71,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     if (!noUI) ::SetTimer(nullptr, 0, 200, &AfterLoad);
     kal::Main(line);
     const bool gdiplus = noUI ? GdiplusLoaded() : gGdiplusAtLoad;
-    return gdiplus ? kaltest::kStartedWithGdiplus : kaltest::kStartedWithout;
+    if (gdiplus) return kaltest::kStartedWithGdiplus;
+    return noUI && CommonControlsLoaded() ? kaltest::kStartedWithControls : kaltest::kStartedWithout;
 }

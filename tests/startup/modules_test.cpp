@@ -1,4 +1,5 @@
-// Which system libraries a start-up loads: GDI+ only comes when something draws with it.
+// Which system libraries a start-up loads: GDI+ only comes when something draws with it, the
+// common controls with the first control window.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -38,7 +39,7 @@ protected:
 
 }  // namespace
 
-TEST_F(Modules, StartUpsLeaveGdiplusUnloaded) {
+TEST_F(Modules, StartUpsLeaveUnusedLibrariesUnloaded) {
     // A profile applied by switch: the whole /noui start-up, card writes included.
     ASSERT_TRUE(RegWrite(std::wstring(kUserSettings) + L"\\Profiles\\Probe", L"EqEnable", Bytes{0x01}));
     ChildRun run = RunChild(ProbeExe(), L"/noui /profile=Probe");
