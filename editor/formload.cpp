@@ -181,14 +181,15 @@ void frmProfile::FillFixedLists() {
 }
 
 void frmProfile::SetTooltips() {
-    if (!gToolTip) return;
-    gToolTip->AddTool(Ctl(L"optSVN", 0).Window(), kSvnTip);
-    gToolTip->AddTool(Ctl(L"optVolume", 0).Window(),
+    clsToolTip* tip = SharedToolTip();
+    if (!tip) return;
+    tip->AddTool(Ctl(L"optSVN", 0).Window(), kSvnTip);
+    tip->AddTool(Ctl(L"optVolume", 0).Window(),
                       std::wstring(L"When this option is selected, upon activating this profile ") + kAppTitle +
                           L" will restore the master volume at the last level used for the same output combination,\r\n"
                           L"considering both the output format (headphones, 2.0 speakers, 5.1 etc) and the panel (rear "
                           L"or front where applicable) being used.");
-    gToolTip->AddTool(Ctl(L"chkLiveMode").Window(), kLiveModeTip);
+    tip->AddTool(Ctl(L"chkLiveMode").Window(), kLiveModeTip);
 }
 
 // The format warning depends on the mode, which the opener sets after loading.
@@ -197,9 +198,9 @@ void frmProfile::CompleteFormatTooltip() {
     std::wstring tip = kFormatTip;
     if (!realTimeMode_) tip += kFormatAdvice;
     formatTooltip_ = tip;
-    if (gToolTip)
+    if (clsToolTip* shared = SharedToolTip())
         for (const wchar_t* name : {L"cboSpeakersLayout", L"cboBitDepth", L"cboSystemSampleRate"})
-            gToolTip->AddTool(Ctl(name).Window(), tip);
+            shared->AddTool(Ctl(name).Window(), tip);
 }
 
 void frmProfile::ApplyXPLayout() {

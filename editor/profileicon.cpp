@@ -18,13 +18,15 @@ namespace kal {
 namespace {
 
 void SetBoxTip(HWND box, const std::wstring& text) {
-    if (!gToolTip || !box) return;
-    if (text.empty())
-        gToolTip->RemoveTool(box);
-    else if (gToolTip->HasToolTip(box))
-        gToolTip->SetToolText(box, text);
-    else
-        gToolTip->AddTool(box, text);
+    if (!box) return;
+    if (text.empty()) {
+        if (gToolTip) gToolTip->RemoveTool(box);
+    } else if (clsToolTip* tip = SharedToolTip()) {
+        if (tip->HasToolTip(box))
+            tip->SetToolText(box, text);
+        else
+            tip->AddTool(box, text);
+    }
 }
 
 }  // namespace

@@ -39,6 +39,24 @@
 namespace kal {
 
 std::unique_ptr<clsToolTip> gToolTip;
+
+namespace {
+// The main form's window while the shared tooltip may be made for it.
+HWND gToolTipOwner = nullptr;
+}  // namespace
+
+clsToolTip* SharedToolTip() {
+    if (!gToolTip && gToolTipOwner) {
+        auto tip = std::make_unique<clsToolTip>();
+        if (!tip->Create(gToolTipOwner)) return nullptr;
+        tip->SetMaxTipWidth(240);
+        tip->SetDelayTime(2, 32767);
+        tip->SetDelayTime(1, 0);
+        for (int side = 0; side < 4; ++side) tip->SetMargin(side, 7);
+        gToolTip = std::move(tip);
+    }
+    return gToolTip.get();
+}
 std::wstring gCardSubsys;
 
 namespace {
@@ -187,15 +205,10 @@ void frmKalvenor::OnLoad() {
     FinishStartupAutostart();
     // 3, 4: the window's icon and the shared tooltip, which only the program's windows show: set
     // up after the start-up (the tray icon comes sooner), and not at all for "/noui", which
-    // shows none.
+    // shows none. The tooltip itself is made when a window first gives it a tool.
     if (!gNoUI) {
         SetIcon(hWnd(), kProgramIcon);
-        gToolTip = std::make_unique<clsToolTip>();
-        gToolTip->Create(hWnd());
-        gToolTip->SetMaxTipWidth(240);
-        gToolTip->SetDelayTime(2, 32767);
-        gToolTip->SetDelayTime(1, 0);
-        for (int side = 0; side < 4; ++side) gToolTip->SetMargin(side, 7);
+        gToolTipOwner = hWnd();
     }
     loading_ = false;
     if (gNoUI) Get<Timer>(kTimerUnload).SetEnabled(true);
@@ -449,6 +462,7 @@ void frmKalvenor::OnUnload() {
     RemoveTrayIcon();
     UnhookTrayWindow();
     gTaskbarCreatedMsg = 0;
+    gToolTipOwner = nullptr;
     gToolTip.reset();
     if (window) ::SetMenu(window, nullptr);
     popup_ = nullptr;

@@ -20,8 +20,12 @@
 
 namespace kal {
 
-// The one shared tooltip, created and released by the main form.
+// The one shared tooltip, owned by the main form and released with it; null until first used.
 extern std::unique_ptr<clsToolTip> gToolTip;
+// The shared tooltip, created on first use once the main form has loaded (not under "/noui",
+// which shows no window): the common controls it needs cost a tray program that shows none of
+// its windows about 2 MB under Wine. Null before the load and after the unload.
+clsToolTip* SharedToolTip();
 // The card's PCI subsystem id ("subsys" switch, or taken from its hardware id).
 extern std::wstring gCardSubsys;
 

@@ -82,9 +82,9 @@ void frmOptions::OnLoad() {
     SetWindowStyleBit(Ctl(L"chkDefaultVolumeNotify").hWnd(), true, kPushLike);
     ShowShortcutsAndSteps();
     SetupStartupAutoControls();
-    if (gToolTip) {
-        gToolTip->AddTool(Ctl(L"chkDefaultProfileNotify").hWnd(), kProfileNotifyTip);
-        gToolTip->AddTool(Ctl(L"chkDefaultVolumeNotify").hWnd(), kVolumeNotifyTip);
+    if (clsToolTip* tip = SharedToolTip()) {
+        tip->AddTool(Ctl(L"chkDefaultProfileNotify").hWnd(), kProfileNotifyTip);
+        tip->AddTool(Ctl(L"chkDefaultVolumeNotify").hWnd(), kVolumeNotifyTip);
     }
     SetupStartupAudioControls(true);
     FillFontLists();

@@ -278,9 +278,9 @@ void frmVolume::OnLoad() {
     BindEvents();
     hover_ = std::make_unique<LinkHover>(*this);
 
-    if (gToolTip) {
-        gToolTip->AddTool(Ctl(L"chkSVN").Window(), kSvnTip);
-        if (!gIsXP) gToolTip->AddTool(Ctl(L"cboAudioChannels").Window(), kChannelsTip);
+    if (clsToolTip* tip = SharedToolTip()) {
+        tip->AddTool(Ctl(L"chkSVN").Window(), kSvnTip);
+        if (!gIsXP) tip->AddTool(Ctl(L"cboAudioChannels").Window(), kChannelsTip);
     }
     neoSupported_ = DriverQuery38();
     FillLists();

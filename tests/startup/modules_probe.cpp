@@ -2,8 +2,7 @@
 // system libraries a start-up loads. Its exit code tells what happened:
 //   <command line of the program>  the start-up (with /noui to its end; else until the main form
 //                                  has loaded, then the form is unloaded); kStartedWithout,
-//                                  kStartedWithGdiplus or (/noui, which shows no control)
-//                                  kStartedWithControls after it
+//                                  kStartedWithGdiplus or kStartedWithControls after it
 //   /draw                          a filled rectangle drawn over GDI+ into a white bitmap;
 //                                  kDrew or kDrewNothing
 #include <windows.h>
@@ -48,12 +47,14 @@ int Draw() {
 // Once the main form has loaded: note the libraries, then end the program the way its own exit
 // does, by unloading the form.
 bool gGdiplusAtLoad = false;
+bool gControlsAtLoad = false;
 void CALLBACK AfterLoad(HWND, UINT, UINT_PTR id, DWORD) {
     kal::frmKalvenor* form = kal::MainTrayForm();
     // Messages pumped during the load (a speaker change waits so) can bring the timer early.
     if (!form || form->Loading()) return;
     ::KillTimer(nullptr, id);
     gGdiplusAtLoad = GdiplusLoaded();
+    gControlsAtLoad = CommonControlsLoaded();
     try {
         form->Unload();
     } catch (...) {
@@ -72,5 +73,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     kal::Main(line);
     const bool gdiplus = noUI ? GdiplusLoaded() : gGdiplusAtLoad;
     if (gdiplus) return kaltest::kStartedWithGdiplus;
-    return noUI && CommonControlsLoaded() ? kaltest::kStartedWithControls : kaltest::kStartedWithout;
+    const bool controls = noUI ? CommonControlsLoaded() : gControlsAtLoad;
+    return controls ? kaltest::kStartedWithControls : kaltest::kStartedWithout;
 }

@@ -1,5 +1,5 @@
 // Which system libraries a start-up loads: GDI+ only comes when something draws with it, the
-// common controls with the first control window.
+// common controls with the first control window or tooltip (none at start-up).
 #include <gtest/gtest.h>
 
 #include <windows.h>

@@ -259,7 +259,12 @@ TEST_F(MainForm, UnloadReleasesWhatLoadTook) {
     frmKalvenor& form = Load(L"");
     ASSERT_TRUE(form.HotkeysEnabled());
     EXPECT_TRUE(TrayWindowHooked());
-    EXPECT_NE(gToolTip, nullptr);
+    // The shared tooltip is made when first asked for, not by the load.
+    EXPECT_EQ(gToolTip, nullptr);
+    clsToolTip* tip = SharedToolTip();
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(SharedToolTip(), tip);
+    EXPECT_EQ(::GetWindow(tip->hWnd(), GW_OWNER), form.hWnd());
     EXPECT_EQ(RegistryWatcherCount(), 1u);
     EXPECT_EQ(sim::SimNotificationClientCount(), 1u);
     EXPECT_EQ(gTrayServices, static_cast<ITrayServices*>(&form));
@@ -268,6 +273,7 @@ TEST_F(MainForm, UnloadReleasesWhatLoadTook) {
     EXPECT_FALSE(TrayIconAdded());
     EXPECT_EQ(deletes_, 1);
     EXPECT_EQ(gToolTip, nullptr);
+    EXPECT_EQ(SharedToolTip(), nullptr);
     EXPECT_EQ(RegistryWatcherCount(), 0u);
     EXPECT_EQ(sim::SimNotificationClientCount(), 0u);
     EXPECT_EQ(gTrayServices, nullptr);
