@@ -5,8 +5,8 @@
 # library is made with dlltool from the toolchain's own import library: from every export, or
 # from FUNCTIONS only, which must then name every function the programs use of it (a missing one
 # fails the link). FUNCTIONS is needed for libraries whose headers declare their functions as
-# imports. Linking the target also links the delay-load failure hook
-# (startup/delayload.cpp): a library that cannot be loaded fails like its start-up function.
+# imports. Linking the target also links the delay-load failure hook (startup/delayload.cpp):
+# a missing GDI+ fails like its start-up function.
 function(kalvenor_delay_import target dll libname)
   cmake_parse_arguments(PARSE_ARGV 3 arg "" "" FUNCTIONS)
   list(JOIN arg_FUNCTIONS "|" functions)

@@ -1,7 +1,9 @@
-// Libraries linked for loading on first use (cmake/DelayImport.cmake: GDI+). Should such a
-// library be missing, the runtime's default is an unhandled exception at the first call; here
-// GDI+ instead fails to start, as it does when present but unable to start, and its callers take
-// the path they already have for that (the drawing primitives draw nothing).
+// Libraries linked for loading on first use (cmake/DelayImport.cmake). Should such a library be
+// missing, the runtime's default is an unhandled exception at the first call; here GDI+ instead
+// fails to start, as it does when present but unable to start, and its callers take the path
+// they already have for that (the drawing primitives draw nothing). The common controls, OLE
+// Automation and the multimedia library belong to every supported Windows: missing, they end
+// the program at their first call, as they stopped it from starting before.
 #include <windows.h>
 #include <delayimp.h>
 #include <objidl.h>
