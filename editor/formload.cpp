@@ -185,10 +185,10 @@ void frmProfile::SetTooltips() {
     if (!tip) return;
     tip->AddTool(Ctl(L"optSVN", 0).Window(), kSvnTip);
     tip->AddTool(Ctl(L"optVolume", 0).Window(),
-                      std::wstring(L"When this option is selected, upon activating this profile ") + kAppTitle +
-                          L" will restore the master volume at the last level used for the same output combination,\r\n"
-                          L"considering both the output format (headphones, 2.0 speakers, 5.1 etc) and the panel (rear "
-                          L"or front where applicable) being used.");
+                 std::wstring(L"When this option is selected, upon activating this profile ") + kAppTitle +
+                     L" will restore the master volume at the last level used for the same output combination,\r\n"
+                     L"considering both the output format (headphones, 2.0 speakers, 5.1 etc) and the panel (rear "
+                     L"or front where applicable) being used.");
     tip->AddTool(Ctl(L"chkLiveMode").Window(), kLiveModeTip);
 }
 

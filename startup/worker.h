@@ -1,7 +1,8 @@
 // The program's one thread besides the user-interface thread, for work that must not hold that
-// thread up: the start-up's autostart refresh, then the registry watchers. Under Wine every
-// thread keeps about 1 MB of memory for as long as the program runs (a finished one until
-// another ends), so the program runs such work as jobs of one thread rather than a thread each.
+// thread up: the start-up's autostart refresh, the freeing of device lists, then the registry
+// watchers. Under Wine every thread keeps about 1 MB of memory for as long as the program runs
+// (a finished one until another ends), so the program runs such work as jobs of one thread
+// rather than a thread each.
 #pragma once
 
 #include <functional>
