@@ -17,7 +17,7 @@ std::wstring ResourceName(std::uint32_t id) { return L"#" + std::to_wstring(id);
 }  // namespace
 
 void cFileIcon::Raise(std::int32_t code, const std::wstring& description) {
-    throw ImageError(code == kErrSubscript ? code : IconErrorNumber(code), description, AppExeName() + L".cFileIcon");
+    throw ToolkitError(code == kErrSubscript ? code : IconErrorNumber(code), AppExeName() + L".cFileIcon", description);
 }
 
 const IconDirEntry& cFileIcon::Entry(std::int32_t index) const {

@@ -9,7 +9,7 @@
 
 #include "toolkit/images/iconfiledata.h"
 #include "toolkit/images/iconrecord.h"
-#include "toolkit/images/imageerror.h"
+#include "toolkit/errors.h"
 
 namespace kal {
 

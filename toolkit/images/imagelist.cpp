@@ -108,7 +108,7 @@ Bytes ReadWholeFile(const std::wstring& path, void (*raise)(std::int32_t, const 
 ImageListBase::~ImageListBase() { Destroy(); }
 
 void ImageListBase::Raise(std::int32_t number, const std::wstring& description) {
-    throw ImageError(number, description, AppExeName() + L".zephImageList");
+    throw ToolkitError(number, AppExeName() + L".zephImageList", description);
 }
 
 std::int32_t ImageListBase::SystemColourDepth() const {
@@ -163,7 +163,7 @@ bool ImageListBase::KeyExists(const std::wstring& key) {
         if (!list_ || ImageCount() == 0) return false;
         ResizeKeys();
         return std::find(keys_.begin(), keys_.end(), key) != keys_.end();
-    } catch (const ImageError&) {
+    } catch (const ToolkitError&) {
         return false;
     }
 }
@@ -194,7 +194,7 @@ void ImageListBase::ResizeKeys() {
     try {
         const auto count = static_cast<std::size_t>(ImageCount());
         if (keys_.size() != count) keys_.resize(count);
-    } catch (const ImageError&) {
+    } catch (const ToolkitError&) {
     }
 }
 

@@ -14,7 +14,7 @@
 #include "startup/hextext.h"
 #include "startup/raii.h"
 #include "toolkit/images/iconrecord.h"
-#include "toolkit/images/imageerror.h"
+#include "toolkit/errors.h"
 #include "toolkit/images/imageformat.h"
 
 namespace kal {

@@ -260,7 +260,7 @@ bool ppgControl::ApplyChanges() {
     bool rebuilt = false;
     try {
         rebuilt = Recreate(*list, temp.Path(), hasImages, oldX, oldY, oldDepth);
-    } catch (const ImageError&) {
+    } catch (const ToolkitError&) {
         ShowSizes(oldX, oldY);
         throw;
     }
@@ -286,11 +286,11 @@ bool ppgControl::Recreate(zephImageList& list, const std::wstring& file, bool ha
             if (list.ItemKey(i + 1) != keys[static_cast<std::size_t>(i)]) list.SetItemKey(i + 1, keys[static_cast<std::size_t>(i)]);
         return true;
     };
-    std::optional<ImageError> failure;
+    std::optional<ToolkitError> failure;
     bool ok = false;
     try {
         ok = reload();
-    } catch (const ImageError& e) {
+    } catch (const ToolkitError& e) {
         failure = e;
     }
     if (ok) return true;
@@ -301,7 +301,7 @@ bool ppgControl::Recreate(zephImageList& list, const std::wstring& file, bool ha
     list.SetColourDepth(oldDepth);
     try {
         reload();
-    } catch (const ImageError&) {
+    } catch (const ToolkitError&) {
     }
     if (failure) throw *failure;
     return false;

@@ -431,7 +431,7 @@ void ppgImages::DrawImageStrip() {
         if (current_ >= 0 && current_ < list->ImageCount()) {
             try {
                 key.SetText(list->ItemKey(current_ + 1));
-            } catch (const ImageError&) {
+            } catch (const ToolkitError&) {
             }
         }
         key.SetEnabled(true);
@@ -467,7 +467,7 @@ void ppgImages::CommitKeyEdit() {
     if (zephImageList* list = Selected()) {
         try {
             list->SetItemKey(current_ + 1, key.Text());
-        } catch (const ImageError& e) {
+        } catch (const ToolkitError& e) {
             PageMessage(hWnd(), e.Description(), MB_OK | MB_ICONINFORMATION);
         }
     }
@@ -549,7 +549,7 @@ bool ppgImages::AddPicture(const std::wstring& file, std::int32_t insertBefore, 
     try {
         list->AddFromHandle(plain ? plain.get() : reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(handle)), IMAGE_BITMAP,
                             key, transparent, KeyOrIndex(insertBefore));
-    } catch (const ImageError&) {
+    } catch (const ToolkitError&) {
     }
     return true;
 }
@@ -577,7 +577,7 @@ void ppgImages::AddClicked() {
                 if (page.current_ > count - 1) page.current_ = count - 1;
                 if (page.current_ < 0) page.current_ = 0;
                 page.DrawImageStrip();
-            } catch (const ImageError&) {
+            } catch (const ToolkitError&) {
             }
             page.MarkChanged();
         }
@@ -633,7 +633,7 @@ void ppgImages::RemoveClicked() {
     if (list->ImageCount() > 0) {
         try {
             list->RemoveImage(current_ + 1);
-        } catch (const ImageError&) {
+        } catch (const ToolkitError&) {
         }
     } else {
         Ctl(L"cmdRemove").SetEnabled(false);

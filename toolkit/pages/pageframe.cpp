@@ -23,7 +23,7 @@ void PropertyPage::MarkChanged() {
 void PropertyPage::Guarded(const std::function<void()>& handler) {
     try {
         handler();
-    } catch (const ImageError& e) {
+    } catch (const ToolkitError& e) {
         if (host_) host_->ReportError(e.Description());
     }
 }
@@ -218,7 +218,7 @@ bool PropertyFrame::Apply(Site& site) {
     bool applied = false;
     try {
         applied = site.page->ApplyChanges();
-    } catch (const ImageError& e) {
+    } catch (const ToolkitError& e) {
         site.ReportError(e.Description());
     }
     if (applied) site.SetChanged(false);

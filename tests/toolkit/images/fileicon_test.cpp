@@ -26,7 +26,7 @@ template <typename F>
 std::pair<std::int32_t, std::wstring> ErrorOf(F f) {
     try {
         f();
-    } catch (const ImageError& e) {
+    } catch (const ToolkitError& e) {
         EXPECT_EQ(e.Source(), AppExeName() + L".cFileIcon");
         return {e.Number(), e.Description()};
     }

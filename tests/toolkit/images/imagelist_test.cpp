@@ -48,7 +48,7 @@ void ExpectSubscriptError(const std::function<void()>& f) {
     try {
         f();
         ADD_FAILURE() << "no error raised";
-    } catch (const ImageError& e) {
+    } catch (const ToolkitError& e) {
         EXPECT_EQ(e.Number(), 9);
         EXPECT_EQ(e.Source(), AppExeName() + L".zephImageList");
     }
@@ -278,7 +278,7 @@ TEST(ImageList, DamagedFilesAreRefusedOrStopAtTheBadRecord) {
         try {
             list.LoadFromFile(path);
             ADD_FAILURE() << "truncated at " << cut << " was accepted";
-        } catch (const ImageError& e) {
+        } catch (const ToolkitError& e) {
             EXPECT_TRUE(e.Number() == 62 || e.Number() == 9) << e.Number();
         }
         EXPECT_EQ(list.ImageCount(), 0);
@@ -301,7 +301,7 @@ TEST(ImageList, DamagedFilesAreRefusedOrStopAtTheBadRecord) {
     WriteFileBytes(path, longN);
     zephImageList other;
     other.InitProperties();
-    EXPECT_THROW(other.LoadFromFile(path), ImageError);
+    EXPECT_THROW(other.LoadFromFile(path), ToolkitError);
 
     // Every byte of the heads flipped in turn: loading ends without a crash.
     for (std::size_t i = 12; i < 12 + 60; ++i) {
@@ -320,7 +320,7 @@ TEST(ImageList, DamagedFilesAreRefusedOrStopAtTheBadRecord) {
     try {
         missing.LoadFromFile(TempPath(L"does-not-exist.bin"));
         ADD_FAILURE();
-    } catch (const ImageError& e) {
+    } catch (const ToolkitError& e) {
         EXPECT_EQ(e.Number(), 53);
         EXPECT_EQ(e.Source(), AppExeName() + L".zephImageList");
     }
