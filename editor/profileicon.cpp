@@ -10,6 +10,7 @@
 #include "startup/registry.h"
 #include "startup/settings.h"
 #include "toolkit/tooltip.h"
+#include "toolkit/commondialog.h"
 #include "toolkit/utility.h"
 #include "tray/mainform.h"
 #include "tray/trayicon.h"

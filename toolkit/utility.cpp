@@ -1,12 +1,10 @@
 #include "toolkit/utility.h"
 
-#include <commdlg.h>
 
 #include <algorithm>
 #include <map>
 #include <vector>
 
-#include "startup/lazyproc.h"
 #include "toolkit/forms.h"
 #include "toolkit/propstore.h"
 
@@ -68,33 +66,6 @@ void SetModalState(Form& form, bool modal) {
         }
         RemoveWindowProp(self, ModalName(self));
     }
-}
-
-std::wstring ShowFileDialog(const std::wstring& title, const std::wstring& initialFile, const std::wstring& filter,
-                            const std::wstring& defaultExt, HWND owner, const std::wstring& initialDir, bool save) {
-    constexpr std::size_t kSize = 512;
-    std::wstring file = initialFile.substr(0, kSize - 1);
-    file.resize(kSize, L'\0');
-    std::wstring fileTitle(kSize, L'\0');
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
-    ofn.lpstrFile = file.data();
-    ofn.nMaxFile = kSize;
-    ofn.lpstrFileTitle = fileTitle.data();
-    ofn.nMaxFileTitle = kSize;
-    ofn.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
-    ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
-    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
-    ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
-    // The dialogs' library is loaded when a dialog is first shown.
-    static LazyProc<decltype(&::GetSaveFileNameW)> saveFile(L"comdlg32.dll", "GetSaveFileNameW");
-    static LazyProc<decltype(&::GetOpenFileNameW)> openFile(L"comdlg32.dll", "GetOpenFileNameW");
-    const auto show = save ? saveFile.get() : openFile.get();
-    const BOOL ok = show && show(&ofn);
-    if (!ok) return L"";
-    return file.c_str();
 }
 
 RECT GetNotifyIconRect() {

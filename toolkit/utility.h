@@ -19,11 +19,6 @@ extern std::int16_t gWheelIncrement;
 void SetModalState(Form& form, bool modal);
 bool IsModal(const Form& form);
 
-// The common file dialog; "" when cancelled. `filter` holds NUL-separated description and
-// pattern pairs.
-std::wstring ShowFileDialog(const std::wstring& title, const std::wstring& initialFile, const std::wstring& filter,
-                            const std::wstring& defaultExt, HWND owner, const std::wstring& initialDir, bool save);
-
 // The main form's tray icon (id 0) in screen coordinates; all zero when unknown.
 RECT GetNotifyIconRect();
 

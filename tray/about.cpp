@@ -18,6 +18,7 @@
 #include "startup/utility.h"
 #include "toolkit/colour.h"
 #include "toolkit/font.h"
+#include "toolkit/commondialog.h"
 #include "toolkit/utility.h"
 #include "tray/backup.h"
 #include "tray/portable/abouttext.h"

@@ -12,6 +12,7 @@
 #include "startup/globals.h"
 #include "startup/raii.h"
 #include "startup/registry.h"
+#include "toolkit/commondialog.h"
 #include "toolkit/utility.h"
 
 namespace kal {

@@ -1,4 +1,5 @@
 #include "toolkit/utility.h"
+#include "toolkit/commondialog.h"
 
 #include <gtest/gtest.h>
 

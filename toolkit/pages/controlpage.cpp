@@ -6,7 +6,7 @@
 #include "startup/utility.h"
 #include "toolkit/errors.h"
 #include "toolkit/images/imageformat.h"
-#include "toolkit/pages/commondialog.h"
+#include "toolkit/commondialog.h"
 #include "toolkit/pages/pagehelpers.h"
 
 namespace kal {

@@ -12,7 +12,7 @@
 
 #include "toolkit/colour.h"
 #include "toolkit/images/imageformat.h"
-#include "toolkit/pages/commondialog.h"
+#include "toolkit/commondialog.h"
 #include "toolkit/pages/pagehelpers.h"
 
 namespace kal {

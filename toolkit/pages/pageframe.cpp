@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "startup/raii.h"
-#include "toolkit/pages/commondialog.h"
+#include "toolkit/commondialog.h"
 
 namespace kal {
 

@@ -55,35 +55,6 @@ std::wstring UniqueKey(const std::wstring& base, std::int32_t& counter,
     return candidate;
 }
 
-std::wstring FilterToNulls(std::wstring_view filter) {
-    std::wstring out(filter);
-    for (wchar_t& c : out)
-        if (c == L'|' || c == L':') c = L'\0';
-    out.append(2, L'\0');
-    return out;
-}
-
-std::wstring FilterEntry(std::wstring_view nullFilter, std::int32_t index) {
-    if (index < 1) return L"";
-    std::size_t p = 0;
-    for (std::int32_t entry = 1;; ++entry) {
-        const std::size_t descEnd = nullFilter.find(L'\0', p);
-        if (descEnd == std::wstring_view::npos || descEnd == p) return L"";
-        const std::size_t patEnd = nullFilter.find(L'\0', descEnd + 1);
-        if (patEnd == std::wstring_view::npos) return L"";
-        if (entry == index) return std::wstring(nullFilter.substr(p, patEnd - p));
-        p = patEnd + 1;
-    }
-}
-
-std::wstring FileBufferText(std::wstring_view buffer, bool multiSelect) {
-    if (multiSelect) {
-        const std::size_t pair = buffer.find(std::wstring_view(L"\0\0", 2));
-        if (pair != std::wstring_view::npos) return std::wstring(buffer.substr(0, pair));
-    }
-    return std::wstring(buffer.substr(0, buffer.find(L'\0')));
-}
-
 std::vector<std::wstring> SplitFileSelection(std::wstring_view selection) {
     std::vector<std::wstring> files;
     if (selection.find(L'\0') == std::wstring_view::npos) {

@@ -1,5 +1,5 @@
 // Text and byte rules of the image list's property pages that need no window: the digits-only
-// key filter, colour boxes, unique keys, the open-file dialog's filter and result texts, and the
+// key filter, colour boxes, unique keys, the files of an open-file result, and the
 // number of frames an animated cursor file holds. No Windows API here.
 #pragma once
 #include <cstdint>
@@ -23,18 +23,6 @@ std::int32_t ColourComponent(std::wstring_view text);
 // candidate, and keeps the last number used.
 std::wstring UniqueKey(const std::wstring& base, std::int32_t& counter,
                        const std::function<bool(const std::wstring&)>& exists);
-
-// A dialog filter in the "description|pattern|..." form as the system wants it: every "|" and
-// ":" a NUL, two NULs at the end.
-std::wstring FilterToNulls(std::wstring_view filter);
-// Entry `index` (1-based) of a NUL-separated filter: its description and pattern joined by a
-// NUL; "" when there is no such entry.
-std::wstring FilterEntry(std::wstring_view nullFilter, std::int32_t index);
-
-// What an open-file buffer holds: with multi-selection, the text up to its first pair of NULs
-// (the folder and the chosen names separated by single NULs), or up to its first NUL when there
-// is no pair; otherwise the text up to its first NUL.
-std::wstring FileBufferText(std::wstring_view buffer, bool multiSelect);
 
 // The files of an open-file result: one path when it holds no NUL, else the folder (a "\" added
 // when missing) joined with each name that follows it.

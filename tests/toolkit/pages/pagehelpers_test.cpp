@@ -1,4 +1,5 @@
 #include "toolkit/pages/pagehelpers.h"
+#include "toolkit/commondialog.h"
 
 #include <gtest/gtest.h>
 

@@ -26,7 +26,7 @@ std::function<BOOL(OPENFILENAMEW&)> ChooseFiles(const std::wstring& folder, cons
 }
 
 void PageTest::SetUp() {
-    previous = SetPageDialogs(&dialogs);
+    previous = SetCommonDialogs(&dialogs);
     list.SetColourDepth(ILC_COLOR32);
     list.InitProperties();
     owner = ::CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
@@ -39,7 +39,7 @@ void PageTest::SetUp() {
 void PageTest::TearDown() {
     frame.reset();
     if (owner) ::DestroyWindow(owner);
-    SetPageDialogs(previous);
+    SetCommonDialogs(previous);
 }
 
 void PageTest::Open(int page) {

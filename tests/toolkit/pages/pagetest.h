@@ -13,7 +13,7 @@
 
 #include "tests/toolkit/images/gdi_helpers.h"
 #include "tests/toolkit/pages/testfiles.h"
-#include "toolkit/pages/commondialog.h"
+#include "toolkit/commondialog.h"
 #include "toolkit/pages/controlpage.h"
 #include "toolkit/pages/imagespage.h"
 #include "toolkit/pages/pageframe.h"
@@ -21,7 +21,7 @@
 namespace kal::test {
 
 // Answers the dialogs from queues and records the message boxes.
-class ScriptedDialogs : public PageDialogs {
+class ScriptedDialogs : public CommonDialogs {
 public:
     struct Shown {
         std::wstring text;
@@ -52,6 +52,15 @@ public:
         auto answer = std::move(openFile.front());
         openFile.pop_front();
         return answer(dialog);
+    }
+    // Save dialogs: the file names they were given; each is answered with `saveAs` ("" cancels).
+    std::vector<std::wstring> saveSeen;
+    std::wstring saveAs;
+    BOOL SaveFile(OPENFILENAMEW& dialog) override {
+        saveSeen.emplace_back(dialog.lpstrFile ? dialog.lpstrFile : L"");
+        if (saveAs.empty()) return FALSE;
+        wcscpy_s(dialog.lpstrFile, dialog.nMaxFile, saveAs.c_str());
+        return TRUE;
     }
     BOOL PickColour(CHOOSECOLORW& dialog) override {
         colourSeen.push_back(dialog);
@@ -98,7 +107,7 @@ protected:
 
     zephImageList list;
     ScriptedDialogs dialogs;
-    PageDialogs* previous = nullptr;
+    CommonDialogs* previous = nullptr;
     std::unique_ptr<PropertyFrame> frame;
     HWND owner = nullptr;
 };

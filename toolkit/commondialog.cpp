@@ -1,11 +1,10 @@
-#include "toolkit/pages/commondialog.h"
+#include "toolkit/commondialog.h"
 
 #include <vector>
 
 #include "startup/lazyproc.h"
 #include "startup/utility.h"
 #include "toolkit/errors.h"
-#include "toolkit/pages/pagehelpers.h"
 
 namespace kal {
 
@@ -13,43 +12,48 @@ CommonDialogState gCommonDialog;
 
 namespace {
 
-PageDialogs& SystemDialogs() {
-    static PageDialogs system;
+CommonDialogs& SystemDialogs() {
+    static CommonDialogs system;
     return system;
 }
 
-PageDialogs* gDialogs = nullptr;
+CommonDialogs* gDialogs = nullptr;
 
 }  // namespace
 
 namespace {
 // The dialogs' library is loaded when a dialog is first shown.
 LazyProc<decltype(&::GetOpenFileNameW)> gOpenFileName(L"comdlg32.dll", "GetOpenFileNameW");
+LazyProc<decltype(&::GetSaveFileNameW)> gSaveFileName(L"comdlg32.dll", "GetSaveFileNameW");
 LazyProc<decltype(&::ChooseColorW)> gChooseColour(L"comdlg32.dll", "ChooseColorW");
 LazyProc<decltype(&::CommDlgExtendedError)> gExtendedError(L"comdlg32.dll", "CommDlgExtendedError");
 }  // namespace
 
-BOOL PageDialogs::OpenFile(OPENFILENAMEW& dialog) {
+BOOL CommonDialogs::OpenFile(OPENFILENAMEW& dialog) {
     const auto fn = gOpenFileName.get();
     return fn && fn(&dialog);
 }
-BOOL PageDialogs::PickColour(CHOOSECOLORW& dialog) {
+BOOL CommonDialogs::SaveFile(OPENFILENAMEW& dialog) {
+    const auto fn = gSaveFileName.get();
+    return fn && fn(&dialog);
+}
+BOOL CommonDialogs::PickColour(CHOOSECOLORW& dialog) {
     const auto fn = gChooseColour.get();
     return fn && fn(&dialog);
 }
-DWORD PageDialogs::ExtendedError() {
+DWORD CommonDialogs::ExtendedError() {
     const auto fn = gExtendedError.get();
     return fn ? fn() : 0;
 }
-int PageDialogs::Message(HWND owner, const std::wstring& text, UINT type) {
+int CommonDialogs::Message(HWND owner, const std::wstring& text, UINT type) {
     const std::wstring title = AppExeName();
     return ::MessageBoxW(owner, text.c_str(), title.c_str(), type);
 }
 
-PageDialogs& Dialogs() { return gDialogs ? *gDialogs : SystemDialogs(); }
+CommonDialogs& Dialogs() { return gDialogs ? *gDialogs : SystemDialogs(); }
 
-PageDialogs* SetPageDialogs(PageDialogs* dialogs) {
-    PageDialogs* before = gDialogs;
+CommonDialogs* SetCommonDialogs(CommonDialogs* dialogs) {
+    CommonDialogs* before = gDialogs;
     gDialogs = dialogs;
     return before;
 }
@@ -57,6 +61,35 @@ PageDialogs* SetPageDialogs(PageDialogs* dialogs) {
 int PageMessage(HWND owner, const std::wstring& text, UINT type) {
     HWND top = owner ? ::GetAncestor(owner, GA_ROOT) : nullptr;
     return Dialogs().Message(top, text, type);
+}
+
+std::wstring FilterToNulls(std::wstring_view filter) {
+    std::wstring out(filter);
+    for (wchar_t& c : out)
+        if (c == L'|' || c == L':') c = L'\0';
+    out.append(2, L'\0');
+    return out;
+}
+
+std::wstring FilterEntry(std::wstring_view nullFilter, std::int32_t index) {
+    if (index < 1) return L"";
+    std::size_t p = 0;
+    for (std::int32_t entry = 1;; ++entry) {
+        const std::size_t descEnd = nullFilter.find(L'\0', p);
+        if (descEnd == std::wstring_view::npos || descEnd == p) return L"";
+        const std::size_t patEnd = nullFilter.find(L'\0', descEnd + 1);
+        if (patEnd == std::wstring_view::npos) return L"";
+        if (entry == index) return std::wstring(nullFilter.substr(p, patEnd - p));
+        p = patEnd + 1;
+    }
+}
+
+std::wstring FileBufferText(std::wstring_view buffer, bool multiSelect) {
+    if (multiSelect) {
+        const std::size_t pair = buffer.find(std::wstring_view(L"\0\0", 2));
+        if (pair != std::wstring_view::npos) return std::wstring(buffer.substr(0, pair));
+    }
+    return std::wstring(buffer.substr(0, buffer.find(L'\0')));
 }
 
 bool ShowOpenFileDialog(OpenFileRequest& r) {
@@ -116,6 +149,29 @@ bool ShowOpenFileDialog(OpenFileRequest& r) {
     r.filter = FilterEntry(filter, r.filterIndex);
     if (ofn.Flags & OFN_READONLY) r.readOnly = true;
     return true;
+}
+
+std::wstring ShowFileDialog(const std::wstring& title, const std::wstring& initialFile, const std::wstring& filter,
+                            const std::wstring& defaultExt, HWND owner, const std::wstring& initialDir, bool save) {
+    constexpr std::size_t kSize = 512;
+    std::wstring file = initialFile.substr(0, kSize - 1);
+    file.resize(kSize, L'\0');
+    std::wstring fileTitle(kSize, L'\0');
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = kSize;
+    ofn.lpstrFileTitle = fileTitle.data();
+    ofn.nMaxFileTitle = kSize;
+    ofn.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
+    ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
+    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+    ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
+    const BOOL ok = save ? Dialogs().SaveFile(ofn) : Dialogs().OpenFile(ofn);
+    if (!ok) return L"";
+    return file.c_str();
 }
 
 bool ShowColourDialog(std::int32_t& colour, bool anyColour, bool fullOpen, bool preventFullOpen, HWND owner) {

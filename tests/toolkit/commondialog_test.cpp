@@ -1,4 +1,4 @@
-#include "toolkit/pages/commondialog.h"
+#include "toolkit/commondialog.h"
 
 #include "tests/toolkit/pages/pagetest.h"
 
@@ -7,10 +7,10 @@ namespace {
 
 class CommonDialog : public ::testing::Test {
 protected:
-    void SetUp() override { previous = SetPageDialogs(&dialogs); }
-    void TearDown() override { SetPageDialogs(previous); }
+    void SetUp() override { previous = SetCommonDialogs(&dialogs); }
+    void TearDown() override { SetCommonDialogs(previous); }
     ScriptedDialogs dialogs;
-    PageDialogs* previous = nullptr;
+    CommonDialogs* previous = nullptr;
 };
 
 TEST_F(CommonDialog, CancelClearsTheOutputs) {
@@ -83,6 +83,25 @@ TEST_F(CommonDialog, ColourDialogSeedsAndKeepsCustomColours) {
     EXPECT_FALSE(ShowColourDialog(colour, true, false, false, nullptr));  // cancelled
     EXPECT_EQ(colour, -1);
     EXPECT_EQ(gCommonDialog.customColours[15], RGB(9, 9, 9));  // not seeded again
+}
+
+TEST_F(CommonDialog, FormsFileDialogSavesOrOpensThroughTheSameInterface) {
+    const std::wstring filter(L"Backup\0*.kbf\0", 14);
+    dialogs.saveAs = L"C:\\users\\backup.kbf";
+    EXPECT_EQ(ShowFileDialog(L"Save", L"Kalvenor Settings", filter, L"kbf", nullptr, L"", true), L"C:\\users\\backup.kbf");
+    ASSERT_EQ(dialogs.saveSeen.size(), 1u);
+    EXPECT_EQ(dialogs.saveSeen[0], L"Kalvenor Settings");
+    EXPECT_TRUE(dialogs.openSeen.empty());
+
+    dialogs.openFile.push_back([](OPENFILENAMEW& ofn) {
+        EXPECT_TRUE(ofn.Flags & OFN_OVERWRITEPROMPT);
+        wcscpy_s(ofn.lpstrFile, ofn.nMaxFile, L"C:\\old.kbf");
+        return TRUE;
+    });
+    EXPECT_EQ(ShowFileDialog(L"Restore", L"", filter, L"kbf", nullptr, L"", false), L"C:\\old.kbf");
+    EXPECT_EQ(dialogs.openSeen.size(), 1u);
+    EXPECT_EQ(ShowFileDialog(L"Restore", L"", filter, L"kbf", nullptr, L"", false), L"");  // cancelled
+    EXPECT_EQ(dialogs.saveSeen.size(), 1u);
 }
 
 }  // namespace

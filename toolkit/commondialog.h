@@ -1,6 +1,6 @@
-// The open-file and colour dialogs of the image list's property pages, and the modal windows
-// they show (those dialogs and message boxes) behind one replaceable interface, so that code
-// driving the pages can answer them.
+// The common dialogs (open, save, colour) and the message boxes shown around them, behind one
+// replaceable interface, so that code driving the forms and pages can answer them. The dialogs'
+// library is bound here only.
 #pragma once
 #include <windows.h>
 #include <commdlg.h>
@@ -8,14 +8,16 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace kal {
 
 // The system's dialogs and message boxes; a replacement answers them itself.
-class PageDialogs {
+class CommonDialogs {
 public:
-    virtual ~PageDialogs() = default;
+    virtual ~CommonDialogs() = default;
     virtual BOOL OpenFile(OPENFILENAMEW& dialog);
+    virtual BOOL SaveFile(OPENFILENAMEW& dialog);
     virtual BOOL PickColour(CHOOSECOLORW& dialog);
     virtual DWORD ExtendedError();
     // A message box; returns IDOK, IDYES, IDNO...
@@ -23,9 +25,9 @@ public:
 };
 
 // The interface in use.
-PageDialogs& Dialogs();
+CommonDialogs& Dialogs();
 // Puts `dialogs` in use (null: the system's); returns the one used before.
-PageDialogs* SetPageDialogs(PageDialogs* dialogs);
+CommonDialogs* SetCommonDialogs(CommonDialogs* dialogs);
 
 // A message box without a title of its own: the program's name stands there.
 int PageMessage(HWND owner, const std::wstring& text, UINT type);
@@ -56,8 +58,26 @@ struct OpenFileRequest {
     DWORD flags = 0;          // in: further OFN_ flags; out: after the dialog, 0 after cancel
 };
 
+// The dialog's texts; no window needed.
+// A dialog filter in the "description|pattern|..." form as the system wants it: every "|" and
+// ":" a NUL, two NULs at the end.
+std::wstring FilterToNulls(std::wstring_view filter);
+// Entry `index` (1-based) of a NUL-separated filter: its description and pattern joined by a
+// NUL; "" when there is no such entry.
+std::wstring FilterEntry(std::wstring_view nullFilter, std::int32_t index);
+
+// What an open-file buffer holds: with multi-selection, the text up to its first pair of NULs
+// (the folder and the chosen names separated by single NULs), or up to its first NUL when there
+// is no pair; otherwise the text up to its first NUL.
+std::wstring FileBufferText(std::wstring_view buffer, bool multiSelect);
+
 // True when the user chose a file.
 bool ShowOpenFileDialog(OpenFileRequest& request);
+
+// The forms' open or save dialog (a save asks before overwriting); the chosen path, "" when
+// cancelled. `filter` holds NUL-separated description and pattern pairs.
+std::wstring ShowFileDialog(const std::wstring& title, const std::wstring& initialFile, const std::wstring& filter,
+                            const std::wstring& defaultExt, HWND owner, const std::wstring& initialDir, bool save);
 // `colour` in: initial RGB; out: the chosen RGB, -1 after cancel. True on OK.
 bool ShowColourDialog(std::int32_t& colour, bool anyColour, bool fullOpen, bool preventFullOpen, HWND owner);
 
