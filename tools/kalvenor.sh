@@ -32,14 +32,12 @@ install_missing() {
 }
 
 build_all() {
-    # Warnings fail the build in CI.
-    local werror=OFF
-    [ "${CI:-}" = "true" ] && werror=ON
+    # Warnings fail every build.
     cmake -S "$root" -B "$build/win32" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DKALVENOR_WERROR=$werror
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DKALVENOR_WERROR=ON
     cmake --build "$build/win32" -j "$jobs"
     # The code without Windows API, natively with AddressSanitizer and UBSan.
-    cmake -S "$root" -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKALVENOR_WERROR=$werror
+    cmake -S "$root" -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKALVENOR_WERROR=ON
     cmake --build "$build/native" -j "$jobs"
 }
 
@@ -186,10 +184,8 @@ run_program() {
 
 # The fuzz targets: a native clang tree with libFuzzer, AddressSanitizer and UBSan.
 build_fuzz() {
-    local werror=OFF
-    [ "${CI:-}" = "true" ] && werror=ON
     cmake -S "$root" -B "$build/fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
-        -DCMAKE_CXX_COMPILER=clang++ -DKALVENOR_FUZZ=ON -DKALVENOR_WERROR=$werror
+        -DCMAKE_CXX_COMPILER=clang++ -DKALVENOR_FUZZ=ON -DKALVENOR_WERROR=ON
     cmake --build "$build/fuzz" -j "$jobs"
 }
 
