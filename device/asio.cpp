@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "device/portable/packets.h"
+#include "startup/log.h"
 #include "startup/registry.h"
 
 namespace kal {
@@ -57,6 +58,7 @@ LRESULT CALLBACK ASIOPanelWindowProc(HWND window, UINT message, WPARAM wParam, L
         try {
             (*gPlaceDialog)(window);
         } catch (...) {
+            LogCaught(L"ASIO panel placement");
         }
     }
     return result;

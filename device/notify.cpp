@@ -13,6 +13,7 @@
 #include "device/trayservices.h"
 #include "device/transport.h"
 #include "startup/globals.h"
+#include "startup/log.h"
 #include "startup/raii.h"
 #include "startup/registry.h"
 #include "startup/worker.h"
@@ -69,7 +70,9 @@ void Accept(NotificationKind kind, Copy&& copy) {
             copy();
         }
         if (PostToMainWindow(kMsgAudioNotification, static_cast<WPARAM>(kind))) return;
+        LogError(L"audio notification", L"not posted to the main window", ::GetLastError());
     } catch (...) {
+        LogCaught(L"audio notification");
     }
     gNotificationPending.store(false);
 }
@@ -160,6 +163,7 @@ bool DispatchNotificationMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lP
             return true;
         }
     } catch (...) {
+        LogCaught(L"notification message");
         return true;
     }
     return false;

@@ -7,6 +7,7 @@
 
 #include "startup/autostart_text.h"
 #include "startup/globals.h"
+#include "startup/log.h"
 #include "startup/privileges.h"
 #include "startup/registry.h"
 #include "startup/utility.h"
@@ -297,6 +298,7 @@ void StartStartupAutostart(bool hasSettings) {
             if (!hasSettings && !hasAutostart) EnableAutostart(0);
         } catch (...) {
             // As every autostart failure: the entry is simply not there.
+            LogCaught(L"start-up autostart refresh");
         }
         if (SUCCEEDED(com)) ::CoUninitialize();
     });
