@@ -6,6 +6,8 @@
 #include <winioctl.h>
 #include <ks.h>
 
+#include "startup/dyncalls.h"
+
 namespace kal {
 
 Platform gPlatform = RealPlatform();
@@ -42,11 +44,7 @@ HRESULT CreatePolicy(IUnknown** out) {
 
 // dsound.dll is loaded on demand: most systems take the Core Audio path.
 HRESULT CreateDirectSound(LPCGUID device, IDirectSound8** out, IUnknown* outer) {
-    using Fn = HRESULT(WINAPI*)(LPCGUID, IDirectSound8**, IUnknown*);
-    static Fn fn = [] {
-        HMODULE dll = ::LoadLibraryW(L"dsound.dll");
-        return dll ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(dll, "DirectSoundCreate8"))) : nullptr;
-    }();
+    const auto fn = dyn::DirectSoundCreate8();
     return fn ? fn(device, out, outer) : E_NOTIMPL;
 }
 

@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "startup/dyncalls.h"
 #include "startup/names.h"
 #include "startup/raii.h"
 
@@ -52,17 +53,8 @@ std::wstring AppExeName() {
     return name;
 }
 
-bool IsApiAvailable(const wchar_t* module, const char* function) {
-    const HMODULE m = ::GetModuleHandleW(module);
-    return m && ::GetProcAddress(m, function) != nullptr;
-}
-
 bool IsWow64() {
-    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-    const HMODULE k = ::GetModuleHandleW(L"kernel32");
-    const auto fn = k ? reinterpret_cast<IsWow64ProcessFn>(
-                            reinterpret_cast<void*>(::GetProcAddress(k, "IsWow64Process")))
-                      : nullptr;
+    const auto fn = dyn::IsWow64Process();
     BOOL wow = FALSE;
     return fn && fn(::GetCurrentProcess(), &wow) && wow;
 }

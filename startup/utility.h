@@ -14,8 +14,6 @@ inline constexpr wchar_t kAppTitle[] = L"Kalvenor";
 std::wstring AppFolder();
 std::wstring AppExeName();
 
-// True when `module` is already loaded in the process and exports `function`; never loads it.
-bool IsApiAvailable(const wchar_t* module, const char* function);
 
 // True for a 32-bit process on 64-bit Windows.
 bool IsWow64();

@@ -6,12 +6,12 @@
 #include <atomic>
 #include <cstdint>
 
+#include "startup/dyncalls.h"
+
 namespace {
 
 ULONGLONG WINAPI TickCount64() {
-    using Fn = ULONGLONG(WINAPI*)();
-    static const Fn system = reinterpret_cast<Fn>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetTickCount64")));
+    static const auto system = kal::dyn::GetTickCount64();
     if (system) return system();
     // High half: wraps seen so far; low half: the last 32-bit count.
     static std::atomic<std::uint64_t> state{0};

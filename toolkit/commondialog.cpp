@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "startup/lazyproc.h"
+#include "startup/dyncalls.h"
 #include "startup/utility.h"
 #include "toolkit/errors.h"
 
@@ -21,28 +21,21 @@ CommonDialogs* gDialogs = nullptr;
 
 }  // namespace
 
-namespace {
 // The dialogs' library is loaded when a dialog is first shown.
-LazyProc<decltype(&::GetOpenFileNameW)> gOpenFileName(L"comdlg32.dll", "GetOpenFileNameW");
-LazyProc<decltype(&::GetSaveFileNameW)> gSaveFileName(L"comdlg32.dll", "GetSaveFileNameW");
-LazyProc<decltype(&::ChooseColorW)> gChooseColour(L"comdlg32.dll", "ChooseColorW");
-LazyProc<decltype(&::CommDlgExtendedError)> gExtendedError(L"comdlg32.dll", "CommDlgExtendedError");
-}  // namespace
-
 BOOL CommonDialogs::OpenFile(OPENFILENAMEW& dialog) {
-    const auto fn = gOpenFileName.get();
+    const auto fn = dyn::GetOpenFileNameW();
     return fn && fn(&dialog);
 }
 BOOL CommonDialogs::SaveFile(OPENFILENAMEW& dialog) {
-    const auto fn = gSaveFileName.get();
+    const auto fn = dyn::GetSaveFileNameW();
     return fn && fn(&dialog);
 }
 BOOL CommonDialogs::PickColour(CHOOSECOLORW& dialog) {
-    const auto fn = gChooseColour.get();
+    const auto fn = dyn::ChooseColorW();
     return fn && fn(&dialog);
 }
 DWORD CommonDialogs::ExtendedError() {
-    const auto fn = gExtendedError.get();
+    const auto fn = dyn::CommDlgExtendedError();
     return fn ? fn() : 0;
 }
 int CommonDialogs::Message(HWND owner, const std::wstring& text, UINT type) {

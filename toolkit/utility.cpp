@@ -5,6 +5,7 @@
 #include <map>
 #include <vector>
 
+#include "startup/dyncalls.h"
 #include "toolkit/forms.h"
 #include "toolkit/propstore.h"
 
@@ -70,22 +71,11 @@ void SetModalState(Form& form, bool modal) {
 
 RECT GetNotifyIconRect() {
     RECT rect{};
-    // Declared here: the function and its record exist from Windows 7 on.
-    struct IconIdentifier {
-        DWORD cbSize;
-        HWND hWnd;
-        UINT uID;
-        GUID guidItem;
-    };
-    using GetRectFn = HRESULT(WINAPI*)(const IconIdentifier*, RECT*);
-    HMODULE shell = ::GetModuleHandleW(L"shell32.dll");
-    if (!shell) shell = ::LoadLibraryW(L"shell32.dll");
-    const auto fn = shell ? reinterpret_cast<GetRectFn>(
-                                reinterpret_cast<void*>(::GetProcAddress(shell, "Shell_NotifyIconGetRect")))
-                          : nullptr;
+    // The function exists from Windows 7 on.
+    const auto fn = dyn::Shell_NotifyIconGetRect();
     Form* main = MainForm();
     if (!fn || !main) return rect;
-    IconIdentifier id{};
+    NotifyIconIdentifier id{};
     id.cbSize = sizeof id;
     id.hWnd = main->hWnd();
     id.uID = 0;

@@ -19,6 +19,7 @@
 #include "resources/version.h"
 #include "startup/autostart.h"
 #include "startup/catalogue.h"
+#include "startup/dyncalls.h"
 #include "startup/globals.h"
 #include "startup/keyed.h"
 #include "startup/names.h"
@@ -135,19 +136,8 @@ void SetMute(const std::wstring& line, std::uint32_t flow, MuteMode mode) {
 
 // Lets "TaskbarCreated" through the user-interface privilege filter of an elevated process.
 void AllowTaskbarCreated(HWND window, UINT message) {
-    HMODULE user = ::GetModuleHandleW(L"user32.dll");
-    if (!user) return;
-    using FilterExFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
-    using FilterFn = BOOL(WINAPI*)(UINT, DWORD);
-    if (IsApiAvailable(L"user32.dll", "ChangeWindowMessageFilterEx")) {
-        const auto fn = reinterpret_cast<FilterExFn>(
-            reinterpret_cast<void*>(::GetProcAddress(user, "ChangeWindowMessageFilterEx")));
-        if (fn) fn(window, message, 1, nullptr);
-    } else if (IsApiAvailable(L"user32.dll", "ChangeWindowMessageFilter")) {
-        const auto fn =
-            reinterpret_cast<FilterFn>(reinterpret_cast<void*>(::GetProcAddress(user, "ChangeWindowMessageFilter")));
-        if (fn) fn(message, 1);
-    }
+    if (const auto filterEx = dyn::ChangeWindowMessageFilterEx()) filterEx(window, message, 1, nullptr);
+    else if (const auto filter = dyn::ChangeWindowMessageFilter()) filter(message, 1);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <cwchar>
 
+#include "startup/dyncalls.h"
 #include "startup/globals.h"
 #include "startup/utility.h"
 #include "toolkit/utility.h"
@@ -20,13 +21,10 @@ TrayRect ToTrayRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; 
 class NoFsRedirection {
 public:
     NoFsRedirection() {
-        HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-        if (!kernel || !IsApiAvailable(L"kernel32.dll", "Wow64DisableWow64FsRedirection") || !IsWow64()) return;
-        const auto disable = reinterpret_cast<BOOL(WINAPI*)(void**)>(
-            reinterpret_cast<void*>(::GetProcAddress(kernel, "Wow64DisableWow64FsRedirection")));
-        revert_ = reinterpret_cast<BOOL(WINAPI*)(void*)>(
-            reinterpret_cast<void*>(::GetProcAddress(kernel, "Wow64RevertWow64FsRedirection")));
-        if (!disable || !revert_ || !disable(&old_)) revert_ = nullptr;
+        const auto disable = dyn::Wow64DisableWow64FsRedirection();
+        if (!disable || !IsWow64()) return;
+        revert_ = dyn::Wow64RevertWow64FsRedirection();
+        if (!revert_ || !disable(&old_)) revert_ = nullptr;
     }
     ~NoFsRedirection() {
         if (revert_) revert_(old_);

@@ -8,7 +8,7 @@
 
 #include "resources/version.h"
 #include "startup/globals.h"
-#include "startup/lazyproc.h"
+#include "startup/dyncalls.h"
 #include "startup/privileges.h"
 #include "startup/registry.h"
 #include "startup/steps.h"
@@ -24,18 +24,16 @@ namespace {
 
 // The internet library is loaded by the first download, not at every start.
 struct Net {
-    LazyProc<decltype(&::InternetOpenW)> open{L"wininet.dll", "InternetOpenW"};
-    LazyProc<decltype(&::InternetOpenUrlW)> openUrl{L"wininet.dll", "InternetOpenUrlW"};
-    LazyProc<decltype(&::HttpQueryInfoW)> queryInfo{L"wininet.dll", "HttpQueryInfoW"};
-    LazyProc<decltype(&::InternetReadFile)> read{L"wininet.dll", "InternetReadFile"};
-    LazyProc<decltype(&::InternetCloseHandle)> close{L"wininet.dll", "InternetCloseHandle"};
-    LazyProc<decltype(&::InternetCheckConnectionA)> check{L"wininet.dll", "InternetCheckConnectionA"};
-    bool Ready() {
-        return open.get() && openUrl.get() && queryInfo.get() && read.get() && close.get() && check.get();
-    }
+    decltype(dyn::InternetOpenW()) open = dyn::InternetOpenW();
+    decltype(dyn::InternetOpenUrlW()) openUrl = dyn::InternetOpenUrlW();
+    decltype(dyn::HttpQueryInfoW()) queryInfo = dyn::HttpQueryInfoW();
+    decltype(dyn::InternetReadFile()) read = dyn::InternetReadFile();
+    decltype(dyn::InternetCloseHandle()) close = dyn::InternetCloseHandle();
+    decltype(dyn::InternetCheckConnectionA()) check = dyn::InternetCheckConnectionA();
+    bool Ready() const { return open && openUrl && queryInfo && read && close && check; }
 };
-Net& Wininet() {
-    static Net net;
+const Net& Wininet() {
+    static const Net net;
     return net;
 }
 
@@ -43,7 +41,7 @@ Net& Wininet() {
 HINTERNET gInternetSession = nullptr;
 
 void CloseSession() {
-    if (gInternetSession) Wininet().close.get()(gInternetSession);
+    if (gInternetSession) Wininet().close(gInternetSession);
     gInternetSession = nullptr;
 }
 
@@ -51,7 +49,7 @@ class InternetHandle {
 public:
     explicit InternetHandle(HINTERNET h) : h_(h) {}
     ~InternetHandle() {
-        if (h_) Wininet().close.get()(h_);
+        if (h_) Wininet().close(h_);
     }
     InternetHandle(const InternetHandle&) = delete;
     InternetHandle& operator=(const InternetHandle&) = delete;
@@ -135,7 +133,7 @@ UpdateEndpoints& UpdateServer() {
 bool IsInternetReachable() {
     const std::wstring probe = UpdateServer().probe;
     if (probe.empty() || UpdateServer().home.empty() || !Wininet().Ready()) return false;
-    return Wininet().check.get()(Narrow(probe).c_str(), FLAG_ICC_FORCE_CONNECTION, 0) != FALSE;
+    return Wininet().check(Narrow(probe).c_str(), FLAG_ICC_FORCE_CONNECTION, 0) != FALSE;
 }
 
 std::wstring DownloadURL(const std::wstring& address, bool toFile, const std::wstring& filePath, bool keepSession,
@@ -146,15 +144,15 @@ std::wstring DownloadURL(const std::wstring& address, bool toFile, const std::ws
     gDownloadedBytes = 0;
     if (address.empty() || !Wininet().Ready()) return {};
 
-    Net& net = Wininet();
+    const Net& net = Wininet();
     if (!gInternetSession)
-        gInternetSession = net.open.get()(gUserAgent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+        gInternetSession = net.open(gUserAgent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
     std::vector<char> body;
     if (gInternetSession) {
-        InternetHandle url(net.openUrl.get()(gInternetSession, address.c_str(), nullptr, 0,
+        InternetHandle url(net.openUrl(gInternetSession, address.c_str(), nullptr, 0,
                                               INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0));
         DWORD status = 0, size = sizeof status;
-        const bool ok = url.get() && net.queryInfo.get()(url.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER,
+        const bool ok = url.get() && net.queryInfo(url.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER,
                                                        &status, &size, nullptr) && status == HTTP_STATUS_OK;
         HANDLE file = INVALID_HANDLE_VALUE;
         if (ok && writeFile)
@@ -164,7 +162,7 @@ std::wstring DownloadURL(const std::wstring& address, bool toFile, const std::ws
             DWORD want = static_cast<DWORD>(chunk.size());
             for (;;) {
                 DWORD got = 0;
-                if (!net.read.get()(url.get(), chunk.data(), want, &got) || got == 0) break;
+                if (!net.read(url.get(), chunk.data(), want, &got) || got == 0) break;
                 static constexpr char kHtml[] = "<!DOCTYPE";
                 if (got >= sizeof kHtml - 1 && std::equal(kHtml, kHtml + sizeof kHtml - 1, chunk.data())) break;
                 if (file != INVALID_HANDLE_VALUE) {

@@ -4,6 +4,7 @@
 
 #include <thread>
 
+#include "startup/dyncalls.h"
 #include "tests/startup/product_state.h"
 
 using namespace kal;
@@ -14,6 +15,20 @@ TEST(Utility, ApiPresenceNeverLoadsTheModule) {
     ASSERT_EQ(::GetModuleHandleW(L"msi.dll"), nullptr);
     EXPECT_FALSE(IsApiAvailable(L"msi.dll", "MsiOpenPackageW"));
     EXPECT_EQ(::GetModuleHandleW(L"msi.dll"), nullptr);
+}
+
+TEST(Utility, OptionalFunctionsResolveFromTheirOwnLibrary) {
+    // Of a loaded library: found without loading anything.
+    EXPECT_EQ(reinterpret_cast<void*>(dyn::IsWow64Process()),
+              reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "IsWow64Process")));
+    EXPECT_NE(dyn::ChangeWindowMessageFilter(), nullptr);
+    // Of a library loaded by the first use (if no earlier test did): loaded then, and the same
+    // function every time.
+    const auto close = dyn::InternetCloseHandle();
+    const HMODULE wininet = ::GetModuleHandleW(L"wininet.dll");
+    ASSERT_NE(wininet, nullptr);
+    EXPECT_EQ(reinterpret_cast<void*>(close), reinterpret_cast<void*>(::GetProcAddress(wininet, "InternetCloseHandle")));
+    EXPECT_EQ(dyn::InternetCloseHandle(), close);
 }
 
 TEST(Utility, SingleInstanceMutex) {
