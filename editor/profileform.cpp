@@ -25,8 +25,6 @@
 namespace kal {
 namespace {
 
-constexpr int kCursorArrow = 32512;
-constexpr int kCursorWait = 32514;
 constexpr std::uint32_t kDeviceActive = 1;
 
 FormInstance<frmProfile> gEditorInstance;
@@ -50,7 +48,7 @@ void ShowRealTimeSettings() {
         open->Show();
         return;
     }
-    SetMouseCursor(kCursorWait);
+    WaitCursor wait;
     frmProfile& editor = ProfileEditorInstance();
     editor.Load();
     editor.SetRealTimeMode(true);
@@ -209,7 +207,7 @@ int frmProfile::Speakers() const {
 // ---- Window events ----
 
 void frmProfile::OnActivate() {
-    SetMouseCursor(kCursorArrow);
+    SetMouseCursor(SystemCursor::Arrow);
     if (Form* volume = FindForm(L"frmVolume")) volume->Unload();
     SetModalState(*this, true);
 }
@@ -272,7 +270,7 @@ bool frmProfile::HandleMessage(UINT msg, WPARAM /*wParam*/, LPARAM /*lParam*/, L
         return true;
     }
     case WM_MOUSEMOVE:
-        SetMouseCursor(kCursorArrow);
+        SetMouseCursor(SystemCursor::Arrow);
         ResetTabHover();
         return false;
     default: return false;

@@ -22,7 +22,6 @@
 namespace kal {
 namespace {
 
-constexpr int kCursorWait = 32514;
 constexpr UINT kDeleteStyle = MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;  // 292
 constexpr int kInnerWidth = 12510;
 constexpr int kInnerHeight = 4425;
@@ -257,7 +256,7 @@ void frmProfiles::cmdNew_Click() {
 void frmProfiles::cmdEdit_Click() {
     const std::wstring name = CurrentProfile();
     if (name.empty()) return;
-    SetMouseCursor(kCursorWait);
+    SetMouseCursor(SystemCursor::Wait);
     OpenEditor(name, name);
 }
 

@@ -18,7 +18,6 @@
 namespace kal {
 namespace {
 
-constexpr int kCursorHand = 32649;
 constexpr std::uint32_t kHighlight = 0x8000000D;
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 
@@ -189,7 +188,7 @@ void frmProfile::VSSSpeaker_MouseDown(int index, int /*x*/, int /*y*/) {
 void frmProfile::VSSSpeaker_MouseMove(int index, int x, int y) {
     RECT r{};
     ::GetClientRect(Ctl(L"VSSSpeaker", index).Window(), &r);
-    if (x >= 0 && x < r.right && y >= 0 && y < r.bottom) SetMouseCursor(kCursorHand);
+    if (x >= 0 && x < r.right && y >= 0 && y < r.bottom) SetMouseCursor(SystemCursor::Hand);
     if (!vssDragging_) return;
     auto& place = speakerPlaces_[static_cast<std::size_t>(index)];
     place = DragPlace(index, place, x, y, field_);

@@ -113,8 +113,8 @@ void ShellOpen(const std::wstring& file, const std::wstring& parameters, const s
     ::ShellExecuteExW(&info);
 }
 
-void SetMouseCursor(int cursorId) {
-    ::SetCursor(::LoadCursorW(nullptr, MAKEINTRESOURCEW(cursorId)));
+void SetMouseCursor(SystemCursor cursor) {
+    ::SetCursor(::LoadCursorW(nullptr, MAKEINTRESOURCEW(static_cast<int>(cursor))));
 }
 
 std::wstring GetOSCaption() {

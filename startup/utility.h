@@ -40,8 +40,18 @@ void LockRedraw(HWND window, bool lock);
 // Starts a file or link with the shell verb "open", without waiting.
 void ShellOpen(const std::wstring& file, const std::wstring& parameters = {},
                const std::wstring& directory = {});
-// Sets the mouse cursor to a system cursor (32512 arrow, 32514 wait, 32649 hand).
-void SetMouseCursor(int cursorId);
+// The system cursors the program shows, by their system ids.
+enum class SystemCursor : int { Arrow = 32512, Wait = 32514, Hand = 32649 };
+// Sets the mouse cursor to a system cursor.
+void SetMouseCursor(SystemCursor cursor);
+// Shows the wait cursor while it lives and the arrow again when it ends, however that is.
+class WaitCursor {
+public:
+    WaitCursor() { SetMouseCursor(SystemCursor::Wait); }
+    ~WaitCursor() { SetMouseCursor(SystemCursor::Arrow); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
 // The operating system's caption from WMI ("" when WMI can't be asked).
 std::wstring GetOSCaption();
 // Selects the first entry of a combo box whose item data equals `value` and tells the owner

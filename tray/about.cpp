@@ -39,9 +39,6 @@ constexpr int kTextLeft = kMargin + kIconSize + 16;
 constexpr int kButtonTop = 408;
 constexpr int kButtonHeight = 26;
 
-constexpr int kCursorArrow = 32512;
-constexpr int kCursorWait = 32514;
-constexpr int kCursorHand = 32649;
 constexpr std::uint32_t kLinkColour = 0x8000000D;   // system highlight
 constexpr std::uint32_t kPlainColour = 0x80000008;  // system window text
 constexpr int kDriverKeyRow = 3;
@@ -340,9 +337,8 @@ Control& frmAbout::LinkLabel(int link) const { return Ctl(link == kCreditLink ? 
 void frmAbout::lblCreditLink_Click() {
     const std::wstring& target = targets_[kCreditLink];
     if (target.empty()) return;
-    SetMouseCursor(kCursorWait);
+    WaitCursor wait;
     ShellOpen(target);
-    SetMouseCursor(kCursorArrow);
 }
 
 void frmAbout::lblAuthorLink_Click() {
@@ -398,14 +394,14 @@ bool frmAbout::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
             // A static control passes the pointer's arrival on to its parent.
             for (int i = 0; i < 2; ++i) {
                 if (reinterpret_cast<HWND>(wParam) != LinkLabel(i).Window()) continue;
-                SetMouseCursor(kCursorHand);
+                SetMouseCursor(SystemCursor::Hand);
                 Underline(i);
                 result = TRUE;
                 return true;
             }
             return false;
         case WM_MOUSEMOVE:
-            SetMouseCursor(kCursorArrow);
+            SetMouseCursor(SystemCursor::Arrow);
             Underline(-1);
             return false;
         default:

@@ -91,8 +91,6 @@ BOOL CALLBACK CollectDialog(HWND window, LPARAM lParam) {
     if (std::wstring(cls) == L"#32770") reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(window);
     return TRUE;
 }
-constexpr UINT kCursorArrow = 32512;
-constexpr UINT kCursorWait = 32514;
 constexpr std::uint32_t kDeviceActive = 1;
 
 const std::wstring& SpeakersLine() { return gPlaybackLineIds[0]; }
@@ -117,14 +115,6 @@ public:
 
 private:
     std::int16_t saved_;
-};
-
-class WaitCursor {
-public:
-    WaitCursor() { SetMouseCursor(kCursorWait); }
-    ~WaitCursor() { SetMouseCursor(kCursorArrow); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
 void SetMute(const std::wstring& line, std::uint32_t flow, MuteMode mode) {
@@ -782,7 +772,7 @@ void frmKalvenor::OnMenuCommand(UINT id) {
     case kMenuASIO: Get<Timer>(kTimerShowASIOControlPanel).SetEnabled(true); break;
     case kMenuOptions:
         if (open.options) {
-            SetMouseCursor(kCursorWait);
+            SetMouseCursor(SystemCursor::Wait);
             open.options();
         }
         break;

@@ -26,7 +26,6 @@ const wchar_t* const kStepBoxNames[frmOptions::kStepCount] = {
 
 namespace {
 
-constexpr int kCursorArrow = 32512;
 constexpr LONG kPushLike = 0x1000;
 constexpr wchar_t kUninstallTitle[] = L"Uninstall Kalvenor";
 
@@ -112,7 +111,7 @@ void frmOptions::OnLoad() {
     ResetTabHighlight();
 }
 
-void frmOptions::OnActivate() { SetMouseCursor(kCursorArrow); }
+void frmOptions::OnActivate() { SetMouseCursor(SystemCursor::Arrow); }
 
 void frmOptions::OnUnload() {
     for (HWND h : hooked_) MSubclass::DetachMessage(this, h, WM_MOUSEMOVE);

@@ -112,7 +112,7 @@ HWND FindProcessWindow(DWORD processId) {
 }
 
 void ShowSystemMixer() {
-    SetMouseCursor(32514);
+    SetMouseCursor(SystemCursor::Wait);
     const std::wstring exe = gIsXP ? L"sndvol32.exe" : L"sndvol.exe";
     UniqueHandle process;
     DWORD id = FindProcessId(exe);
@@ -125,7 +125,7 @@ void ShowSystemMixer() {
         id = RunProcess(path, SW_HIDE, &process);
     }
     if (!id) {
-        SetMouseCursor(32512);
+        SetMouseCursor(SystemCursor::Arrow);
         return;
     }
     HWND window = nullptr;
@@ -147,7 +147,7 @@ void ShowSystemMixer() {
         ::Sleep(200);
         PositionNearTray(window, false);
     }
-    SetMouseCursor(32512);
+    SetMouseCursor(SystemCursor::Arrow);
 }
 
 void TrimWorkingSet() {

@@ -205,12 +205,12 @@ bool DownloadUpdate() {
     const std::wstring programFile = temp + AppExeName() + L".tmp";
     const std::wstring programMD5File = temp + AppExeName() + L".exe.md5";
     for (;;) {
-        SetMouseCursor(32514);
+        SetMouseCursor(SystemCursor::Wait);
         DownloadURL(server.home + L"/Launcher.exe", true, gLauncherTempPath, true);
         DownloadURL(server.home + L"/Bridge.exe", true, gUpdaterTempPath, true);
         DownloadURL(server.home + L"/download", true, programFile, true);
         DownloadURL(server.programMD5, true, programMD5File, true);
-        SetMouseCursor(32512);
+        SetMouseCursor(SystemCursor::Arrow);
         const bool updaterGood = DownloadURL(server.updaterMD5, false, {}, true) == MD5File(gUpdaterTempPath);
         const bool launcherGood = DownloadURL(server.launcherMD5) == MD5File(gLauncherTempPath);
         if (updaterGood && launcherGood) break;

@@ -42,8 +42,6 @@ constexpr wchar_t kChannelsTip[] =
     L"If that happens, you might be forced to restart the playback or even the application itself in order to get a "
     L"sound output again.";
 
-constexpr int kCursorArrow = 32512;
-constexpr int kCursorHand = 32649;
 // The system-sound flag of PlaySoundW (not declared by every SDK); Windows XP does not know it.
 constexpr DWORD kSndSystem = 0x00200000;
 constexpr LONG kPushLike = 0x1000;
@@ -187,18 +185,18 @@ public:
                 return brush;
             }
             if (iMsg == WM_SETCURSOR) {
-                SetMouseCursor(kCursorHand);
+                SetMouseCursor(SystemCursor::Hand);
                 return TRUE;
             }
             if (hWnd == panel_) {
-                SetMouseCursor(kCursorArrow);
+                SetMouseCursor(SystemCursor::Arrow);
                 Underline(-1);
             } else {
                 RECT client{};
                 ::GetClientRect(hWnd, &client);
                 const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
                 if (at.x >= 0 && at.x < client.right && at.y >= 0 && at.y < client.bottom) {
-                    SetMouseCursor(kCursorHand);
+                    SetMouseCursor(SystemCursor::Hand);
                     Underline(hWnd == links_[0]->Window() ? 0 : 1);
                 }
             }
