@@ -175,7 +175,7 @@ std::wstring cItemGroup::Header() const {
 
 void cItemGroup::SetHeader(const std::wstring& header) {
     const Resolved r = ResolveOwner();
-    std::wstring text = header.substr(0, kHeaderMax);
+    std::wstring text = header;
     LVGROUP g = GroupInfo(LVGF_HEADER, id_);
     g.pszHeader = text.data();
     g.cchHeader = static_cast<int>(text.size());

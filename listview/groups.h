@@ -54,6 +54,7 @@ class cItemGroup {
 public:
     cItemGroup(HWND owner, std::int32_t serial, std::int32_t id) : owner_(owner), serial_(serial), id_(id) {}
 
+    // Read back as at most 260 characters; set whole.
     std::wstring Header() const;
     void SetHeader(const std::wstring& header);
     // The header's alignment (an LVGA_HEADER_ value).

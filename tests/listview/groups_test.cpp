@@ -31,12 +31,19 @@ protected:
         Make();
         groups = *lv->ItemGroups();
         spy = std::make_unique<MessageSpy>(
-            List(), std::vector<UINT>{LVM_INSERTGROUP, LVM_ENABLEGROUPVIEW, LVM_REMOVEGROUP, LVM_SETITEMW},
+            List(),
+            std::vector<UINT>{LVM_INSERTGROUP, LVM_SETGROUPINFO, LVM_ENABLEGROUPVIEW, LVM_REMOVEGROUP, LVM_SETITEMW},
             [](UINT msg, WPARAM, LPARAM lParam, MessageSpy::Seen& seen) {
                 if (msg == LVM_INSERTGROUP) {
                     const auto* g = reinterpret_cast<const LVGROUP*>(lParam);
                     seen.data = {static_cast<LONG>(g->cbSize), g->iGroupId};
                     seen.text = g->pszHeader;
+                } else if (msg == LVM_SETGROUPINFO) {
+                    const auto* g = reinterpret_cast<const LVGROUP*>(lParam);
+                    if (g->mask & LVGF_HEADER) {
+                        seen.data = {g->cchHeader};
+                        seen.text = g->pszHeader;
+                    }
                 } else if (msg == LVM_SETITEMW) {
                     const auto* item = reinterpret_cast<const LVITEMW*>(lParam);
                     if (item->mask & LVIF_GROUPID) seen.data = {item->iItem, item->iGroupId};
@@ -133,6 +140,11 @@ TEST_F(GroupsTest, KeyAndIndexErrorsLeaveNothingBehind) {
 TEST_F(GroupsTest, ClearForgetsEveryGroupAndKeepsGroupView) {
     cItemGroup a = groups->Add({}, L"A", std::wstring(300, L'h'));
     EXPECT_EQ(Sent(LVM_INSERTGROUP)[0].text, std::wstring(260, L'h'));  // the header is cut
+    // A header set later goes whole.
+    a.SetHeader(std::wstring(300, L'k'));
+    ASSERT_EQ(Sent(LVM_SETGROUPINFO).size(), 1u);
+    EXPECT_EQ(Sent(LVM_SETGROUPINFO)[0].text, std::wstring(300, L'k'));
+    EXPECT_EQ(Sent(LVM_SETGROUPINFO)[0].data, std::vector<LONG>{300});
     groups->Clear();
     EXPECT_EQ(groups->Count(), 0);
     EXPECT_TRUE(groups->Enabled());
