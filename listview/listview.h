@@ -296,6 +296,8 @@ private:
     void ApplyFont();
     void EnableWindows();
     void ApplyColours();
+    void ApplyForeColor();
+    void ApplyBackColor();
     void ApplyView();
     void ApplyBackgroundPicture();
     template <typename T>
