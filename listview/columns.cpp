@@ -1,5 +1,7 @@
 #include "listview/columns.h"
 
+#include <algorithm>
+
 #include "listview/errors.h"
 #include "listview/listview.h"
 #include "listview/portable/columnrules.h"
@@ -62,8 +64,10 @@ cColumn cColumns::item(const ListArg& index) const {
     zephListViewCtl& c = ResolveOwner();
     std::int32_t n = 0;
     if (const auto number = index.Number()) {
+        // A column inserted on the list window directly has a header item but no record.
+        const std::int32_t count = std::min(c.ColumnCount(), static_cast<std::int32_t>(c.columns_.size()));
         const auto value = ToLong(*number);
-        if (!value || *value < 1 || *value > c.ColumnCount()) RaiseListViewError(kLvNoHeader, L"zephListViewCtl");
+        if (!value || *value < 1 || *value > count) RaiseListViewError(kLvNoHeader, L"zephListViewCtl");
         n = *value;
     } else {
         n = c.ColumnKeyLookup(index.Text());

@@ -80,9 +80,10 @@ bool zephListViewCtl::IsListKey(const MSG* message) {
 LRESULT zephListViewCtl::WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) {
     switch (iMsg) {
     case WM_CHAR: {
-        auto code = static_cast<std::int16_t>(wParam & 0x7FFF);
+        // The whole UTF-16 unit: ideographs, Hangul and surrogate halves lie above U+7FFF.
+        auto code = static_cast<wchar_t>(wParam);
         Raise(KeyPress, code);
-        return MSubclass::CallOldWindowProc(hWnd, iMsg, static_cast<WPARAM>(static_cast<std::uint16_t>(code)), lParam);
+        return MSubclass::CallOldWindowProc(hWnd, iMsg, static_cast<WPARAM>(code), lParam);
     }
     case WM_KEYDOWN:
     case WM_KEYUP: {

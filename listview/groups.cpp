@@ -98,12 +98,13 @@ cItemGroup cItemGroups::Add(std::optional<ListArg> index, std::optional<ListArg>
     } else {
         record->Key = L"C" + std::to_wstring(serial);
     }
-    // Before the group at a position (Count + 1: last) or with a key; last without Index.
-    std::int32_t position = c.GroupCount() + 1;
+    // Before the group at a position (Count + 1: last) or with a key; first without Index.
+    std::int32_t position = 1;
     if (index) {
+        const std::int32_t last = c.GroupCount() + 1;
         const auto number = index->Number();
         const auto n = number ? ToLong(*number) : std::nullopt;
-        if (!(n && *n == position)) position = c.GroupPosition(*index, L"cItemGroups");
+        position = n && *n == last ? last : c.GroupPosition(*index, L"cItemGroups");
     }
 
     const auto id = static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(record.get()));
@@ -174,7 +175,7 @@ std::wstring cItemGroup::Header() const {
 
 void cItemGroup::SetHeader(const std::wstring& header) {
     const Resolved r = ResolveOwner();
-    std::wstring text = header.substr(0, kHeaderMax);
+    std::wstring text = header;
     LVGROUP g = GroupInfo(LVGF_HEADER, id_);
     g.pszHeader = text.data();
     g.cchHeader = static_cast<int>(text.size());

@@ -31,7 +31,7 @@ public:
 
     // Adds a group with its header line (at most 260 characters) and switches group view on.
     // Index places it before the Index-th group (a number from 1 to Count + 1) or before the
-    // group with that key; without Index it comes last. Without Key the key is "C" and the
+    // group with that key; without Index it comes first. Without Key the key is "C" and the
     // group's serial. Errors: 5 for a key in use, 4 for a numeric key, 6 for an Index that
     // names no place, 9 when group view can't be switched on, 7 when the list refuses the group.
     cItemGroup Add(std::optional<ListArg> index = {}, std::optional<ListArg> key = {}, const std::wstring& header = {});
@@ -54,6 +54,7 @@ class cItemGroup {
 public:
     cItemGroup(HWND owner, std::int32_t serial, std::int32_t id) : owner_(owner), serial_(serial), id_(id) {}
 
+    // Read back as at most 260 characters; set whole.
     std::wstring Header() const;
     void SetHeader(const std::wstring& header);
     // The header's alignment (an LVGA_HEADER_ value).

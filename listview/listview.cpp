@@ -250,10 +250,21 @@ void zephListViewCtl::EnableWindows() {
     if (list_) ::EnableWindow(list_, d_.Enabled);
 }
 
+// A colour that can't be translated is -1, which the list takes as none.
 void zephListViewCtl::ApplyColours() {
+    ApplyForeColor();
+    ApplyBackColor();
+}
+
+// The text colour alone: the text background stays, transparent over a background picture.
+void zephListViewCtl::ApplyForeColor() {
     if (!list_) return;
-    // A colour that can't be translated is -1, which the list takes as none.
     Send(LVM_SETTEXTCOLOR, 0, TranslateColor(d_.ForeColor));
+    ::InvalidateRect(list_, nullptr, TRUE);
+}
+
+void zephListViewCtl::ApplyBackColor() {
+    if (!list_) return;
     const LPARAM back = d_.BackColor == 0xFFFFFFFF ? static_cast<LPARAM>(CLR_NONE) : TranslateColor(d_.BackColor);
     Send(LVM_SETBKCOLOR, 0, back);
     Send(LVM_SETTEXTBKCOLOR, 0, back);

@@ -84,9 +84,10 @@ public:
     // A click (left or right) or double click on an item.
     std::function<void(cListItem item)> ItemClick;
     std::function<void(cListItem item)> ItemDblClick;
-    // The list receives the key or character as the handler leaves it (0 for none).
+    // The list receives the key or character as the handler leaves it (0 for none). A
+    // character is one UTF-16 unit.
     std::function<void(std::int16_t& keyCode, std::int16_t& shift)> KeyDown;
-    std::function<void(std::int16_t& charCode)> KeyPress;
+    std::function<void(wchar_t& charCode)> KeyPress;
     std::function<void(std::int16_t& keyCode, std::int16_t& shift)> KeyUp;
     // Raised on a button press in the list, before the list acts on it.
     std::function<void(std::int16_t button, std::int16_t shift, float x, float y)> MouseDown;
@@ -295,6 +296,8 @@ private:
     void ApplyFont();
     void EnableWindows();
     void ApplyColours();
+    void ApplyForeColor();
+    void ApplyBackColor();
     void ApplyView();
     void ApplyBackgroundPicture();
     template <typename T>

@@ -30,8 +30,8 @@ void zephListViewCtl::SetFontSize(float points) {
         Changed(L"" #Name);                        \
     }
 
-KAL_PROPERTY(std::uint32_t, ForeColor, ApplyColours())
-KAL_PROPERTY(std::uint32_t, BackColor, ApplyColours())
+KAL_PROPERTY(std::uint32_t, ForeColor, ApplyForeColor())
+KAL_PROPERTY(std::uint32_t, BackColor, ApplyBackColor())
 KAL_PROPERTY(std::int32_t, Appearance, ApplyBorder())
 KAL_PROPERTY(std::int32_t, BorderStyle, ApplyBorder())
 KAL_PROPERTY(bool, Enabled, EnableWindows())

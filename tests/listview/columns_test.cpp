@@ -111,6 +111,18 @@ TEST_F(ColumnsTest, KeysIdsAndInsertionBeforeAKey) {
     EXPECT_EQ(Columns().item(L"Mid").index(), 1);
 }
 
+TEST_F(ColumnsTest, AColumnInsertedOnTheListDirectlyHasNoColumnObject) {
+    AddProfileColumns();
+    LVCOLUMNW column{};
+    column.mask = LVCF_WIDTH;
+    column.cx = 50;
+    Send(LVM_INSERTCOLUMNW, 4, reinterpret_cast<LPARAM>(&column));
+    ASSERT_EQ(Columns().Count(), 5);  // the header's count
+    EXPECT_EQ(ErrorOf([&] { Columns().item(5); }), std::make_pair(-2147196501, std::wstring(L"zephListViewCtl")));
+    EXPECT_FALSE(Columns().Exists(5));
+    EXPECT_EQ(Columns().item(4).Key(), L"Description");
+}
+
 TEST_F(ColumnsTest, FormatSortAndPosition) {
     AddProfileColumns();
     cColumn output = Columns().item(L"Output");

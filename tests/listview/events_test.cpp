@@ -183,8 +183,8 @@ TEST_F(EventsTest, ArrowKeysUnselectThenSelectAndEnterStaysWithTheList) {
 TEST_F(EventsTest, KeyPressMayChangeTheCharacterTheListReceives) {
     ShowInFront();
     lv.ListItems().item(1).SetSelected(true);
-    std::int16_t given = 0;
-    lv.KeyPress = [&](std::int16_t& ch) {
+    wchar_t given = 0;
+    lv.KeyPress = [&](wchar_t& ch) {
         given = ch;
         ch = 0;
     };
@@ -197,6 +197,27 @@ TEST_F(EventsTest, KeyPressMayChangeTheCharacterTheListReceives) {
     PressKey('G');
     // "Games", found by its first letter.
     EXPECT_TRUE(PumpUntil([&] { return lv.ListItems().item(3).Selected(); }, 3000, form.hWnd()));
+}
+
+TEST_F(EventsTest, CharactersFromU8000UpReachKeyPressAndTheListWhole) {
+    // A CJK ideograph and a Hangul syllable, both above U+7FFF.
+    lv.ListItems().Add({}, {}, L"\u8a9e\u5f59");
+    lv.ListItems().Add({}, {}, L"\ud55c\uae00");
+    ShowInFront();
+    lv.ListItems().item(1).SetSelected(true);
+    std::vector<wchar_t> given;
+    lv.KeyPress = [&](wchar_t& ch) { given.push_back(ch); };
+    TypeCharacter(L'\u8a9e');
+    EXPECT_TRUE(PumpUntil([&] { return lv.ListItems().item(4).Selected(); }, 3000, form.hWnd()));
+    // Typed after a pause, the next character starts a new search.
+    Pump(1500, form.hWnd());
+    TypeCharacter(L'\ud55c');
+    EXPECT_TRUE(PumpUntil([&] { return lv.ListItems().item(5).Selected(); }, 3000, form.hWnd()));
+    // A character beyond the first plane comes as its two surrogate halves.
+    TypeCharacter(L'\xd83c');
+    TypeCharacter(L'\xdfb5');
+    EXPECT_TRUE(PumpUntil([&] { return given.size() == 4; }, 3000, form.hWnd()));
+    EXPECT_EQ(given, (std::vector<wchar_t>{L'\u8a9e', L'\ud55c', L'\xd83c', L'\xdfb5'}));
 }
 
 TEST_F(EventsTest, LabelEditEndsWithEnterOrEscapeInsideTheDialogManager) {

@@ -107,6 +107,15 @@ void PressKey(WORD vk) {
     ::SendInput(2, in, sizeof(INPUT));
 }
 
+void TypeCharacter(wchar_t ch) {
+    INPUT in[2]{};
+    in[0].type = in[1].type = INPUT_KEYBOARD;
+    in[0].ki.wScan = in[1].ki.wScan = static_cast<WORD>(ch);
+    in[0].ki.dwFlags = KEYEVENTF_UNICODE;
+    in[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+    ::SendInput(2, in, sizeof(INPUT));
+}
+
 MessageSpy::MessageSpy(HWND window, std::vector<UINT> messages, Look look)
     : window_(window), messages_(std::move(messages)), look_(std::move(look)) {
     ::SetWindowSubclass(window_, &Proc, 1, reinterpret_cast<DWORD_PTR>(this));

@@ -43,6 +43,8 @@ void MoveMouseTo(POINT screen);
 // The left button pressed or let go at a point of the screen, without waiting.
 void LeftButton(POINT screen, bool down);
 void PressKey(WORD vk);
+// A character typed as the user's input method gives it (a key of its own, not a virtual key).
+void TypeCharacter(wchar_t ch);
 
 // What the control sends to a list window: messages of interest are recorded with their
 // arguments (and, through `look`, what their records hold) and then handled by the list as

@@ -158,6 +158,12 @@ TEST_F(ListViewTest, BordersColoursAndEnabling) {
     lv->SetBackgroundPicture(L"C:\\nothing.bmp");
     EXPECT_EQ(Send(LVM_GETBKCOLOR), 0x000000FF);
     EXPECT_EQ(Send(LVM_GETTEXTBKCOLOR), static_cast<LRESULT>(CLR_NONE));  // text over the picture
+    // A new text colour keeps the text over the picture, also when the list draws it itself.
+    lv->SetCustomDraw(false);
+    lv->SetForeColor(0x00008000);
+    EXPECT_EQ(Send(LVM_GETTEXTCOLOR), 0x00008000);
+    EXPECT_EQ(Send(LVM_GETTEXTBKCOLOR), static_cast<LRESULT>(CLR_NONE));
+    EXPECT_EQ(Send(LVM_GETBKCOLOR), 0x000000FF);
     lv->SetBackgroundPicture(L"");  // the picture goes, item texts get their background back
     EXPECT_EQ(Send(LVM_GETTEXTBKCOLOR), 0x000000FF);
 

@@ -31,12 +31,19 @@ protected:
         Make();
         groups = *lv->ItemGroups();
         spy = std::make_unique<MessageSpy>(
-            List(), std::vector<UINT>{LVM_INSERTGROUP, LVM_ENABLEGROUPVIEW, LVM_REMOVEGROUP, LVM_SETITEMW},
+            List(),
+            std::vector<UINT>{LVM_INSERTGROUP, LVM_SETGROUPINFO, LVM_ENABLEGROUPVIEW, LVM_REMOVEGROUP, LVM_SETITEMW},
             [](UINT msg, WPARAM, LPARAM lParam, MessageSpy::Seen& seen) {
                 if (msg == LVM_INSERTGROUP) {
                     const auto* g = reinterpret_cast<const LVGROUP*>(lParam);
                     seen.data = {static_cast<LONG>(g->cbSize), g->iGroupId};
                     seen.text = g->pszHeader;
+                } else if (msg == LVM_SETGROUPINFO) {
+                    const auto* g = reinterpret_cast<const LVGROUP*>(lParam);
+                    if (g->mask & LVGF_HEADER) {
+                        seen.data = {g->cchHeader};
+                        seen.text = g->pszHeader;
+                    }
                 } else if (msg == LVM_SETITEMW) {
                     const auto* item = reinterpret_cast<const LVITEMW*>(lParam);
                     if (item->mask & LVIF_GROUPID) seen.data = {item->iItem, item->iGroupId};
@@ -65,7 +72,7 @@ TEST_F(ListViewTest, GroupsNeedCommonControlsSix) {
     EXPECT_FALSE(lv->ItemGroups());
 }
 
-TEST_F(GroupsTest, GroupsAreAppendedInOrderAndPlacedByIndex) {
+TEST_F(GroupsTest, GroupsWithoutIndexGoFirstAndIndexPlacesThem) {
     cItemGroup a = groups->Add({}, {}, L"First");
     cItemGroup b = groups->Add({}, L"Music", L"Second");
     cItemGroup c = groups->Add({}, {}, L"Third");
@@ -74,34 +81,37 @@ TEST_F(GroupsTest, GroupsAreAppendedInOrderAndPlacedByIndex) {
     EXPECT_EQ(groups->Count(), 3);
     EXPECT_TRUE(groups->Enabled());  // adding switches group view on
 
-    // Each went to the end, with its record's id and the short form of the group record.
+    // Each went before the others, with its record's id and the short form of the group record.
     const auto inserts = Sent(LVM_INSERTGROUP);
     ASSERT_EQ(inserts.size(), 3u);
     for (std::size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(inserts[i].wParam, i);
+        EXPECT_EQ(inserts[i].wParam, 0u);
         EXPECT_EQ(inserts[i].data[0], 40);
     }
     EXPECT_EQ(inserts[1].data[1], b.Id());
     EXPECT_EQ(inserts[1].text, L"Second");
     EXPECT_NE(a.Id(), b.Id());
 
-    // Before the first group, and before the group keyed Music.
+    // Order now: c, Music, a. Before the first group, before the group keyed Music, and last.
     cItemGroup d = groups->Add(1, L"D", L"Fourth");
     cItemGroup e = groups->Add(L"MUSIC", L"E", L"Fifth");
     cItemGroup f = groups->Add(6, L"F", L"Sixth");  // Count + 1: last
     EXPECT_EQ(Sent(LVM_INSERTGROUP)[3].wParam, 0u);
     EXPECT_EQ(Sent(LVM_INSERTGROUP)[4].wParam, 2u);
     EXPECT_EQ(Sent(LVM_INSERTGROUP)[5].wParam, 5u);
-    // Order now: D, a, E, Music, c, F. Removing by position shows it.
+    // Order now: D, c, E, Music, a, F. Removing by position shows it.
     groups->Remove(1);
     EXPECT_EQ(ErrorOf([&] { d.Key(); }), (Error{kGone, L"cListItems"}));
-    groups->Remove(2);
+    groups->Remove(1);
+    EXPECT_EQ(ErrorOf([&] { c.Key(); }), (Error{kGone, L"cListItems"}));
+    groups->Remove(1);
     EXPECT_EQ(ErrorOf([&] { e.Key(); }), (Error{kGone, L"cListItems"}));
     groups->Remove(L"music");
     EXPECT_EQ(Sent(LVM_REMOVEGROUP).back().wParam, static_cast<WPARAM>(b.Id()));
-    EXPECT_EQ(groups->Count(), 3);
+    EXPECT_EQ(groups->Count(), 2);
+    groups->Remove(2);
+    EXPECT_EQ(ErrorOf([&] { f.Key(); }), (Error{kGone, L"cListItems"}));
     EXPECT_EQ(a.Key(), L"C" + std::to_wstring(a.Serial()));
-    EXPECT_EQ(f.Key(), L"F");
     groups->Add({}, L"music", L"Again");  // its key is free again
 }
 
@@ -130,6 +140,11 @@ TEST_F(GroupsTest, KeyAndIndexErrorsLeaveNothingBehind) {
 TEST_F(GroupsTest, ClearForgetsEveryGroupAndKeepsGroupView) {
     cItemGroup a = groups->Add({}, L"A", std::wstring(300, L'h'));
     EXPECT_EQ(Sent(LVM_INSERTGROUP)[0].text, std::wstring(260, L'h'));  // the header is cut
+    // A header set later goes whole.
+    a.SetHeader(std::wstring(300, L'k'));
+    ASSERT_EQ(Sent(LVM_SETGROUPINFO).size(), 1u);
+    EXPECT_EQ(Sent(LVM_SETGROUPINFO)[0].text, std::wstring(300, L'k'));
+    EXPECT_EQ(Sent(LVM_SETGROUPINFO)[0].data, std::vector<LONG>{300});
     groups->Clear();
     EXPECT_EQ(groups->Count(), 0);
     EXPECT_TRUE(groups->Enabled());
