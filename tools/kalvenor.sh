@@ -7,6 +7,8 @@
 #   tools/kalvenor.sh bench installs what is missing, builds, runs the benchmarks (not in CI)
 #   tools/kalvenor.sh fuzz  installs what is missing, builds the fuzz targets and runs each for
 #                           1,000,000 inputs from its seed corpus (fuzz/corpus/<target>)
+#   tools/kalvenor.sh pictures  installs what is missing, builds, takes the README's pictures
+#                           (docs/*.png) anew from the windows the tests show (not in CI)
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -211,11 +213,148 @@ run_fuzz() {
     return $status
 }
 
+# The README's pictures. Each entry: the test executable, the scenario (a gtest filter) that
+# shows the window and saves it as build/screenshots/<screenshot>.png, the screenshot, and the
+# picture's name in docs/.
+pictures=(
+    "editor_tests ProfileManager.RowsShowOutputKeySummaryAndIconsWithTheDefaultMarked frmProfiles-rows profiles"
+    "editor_tests EditorSetUp.CardWithEverythingButTheFrontPanel frmProfile-new-output editor"
+    "tray_tests VolumePopupTest.ClickOpensItWithTheCardsStateAndLeavesTheCardsOutputAlone frmVolume-open volume"
+    "tray_tests Options.ACapturedShortcutReplacesTheOldKeyAtOnce frmOptions-shortcuts shortcuts"
+)
+
+# Runs those scenarios under Xvfb in a throwaway prefix and writes their screenshots, scaled to
+# three quarters, to docs/.
+take_pictures() {
+    local entry exe filter shot name targets=() runs=()
+    cmake -S "$root" -B "$build/win32" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
+    for entry in "${pictures[@]}"; do
+        read -r exe filter shot name <<<"$entry"
+        targets+=("$exe")
+        runs+=("$build/win32/tests/${exe%_tests}/$exe.exe" "$filter")
+        rm -f "$build/screenshots/$shot.png"
+    done
+    cmake --build "$build/win32" -j "$jobs" --target $(printf '%s\n' "${targets[@]}" | sort -u)
+    wine_env
+    WINEPREFIX=$(mktemp -d /tmp/kalvenor-pictures.XXXXXX)
+    export WINEPREFIX
+    trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX"' EXIT
+    # The prefix set up as run_tests sets it up; the scenarios one after the other.
+    xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+        wineboot -i >/dev/null 2>&1
+        wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f >/dev/null 2>&1
+        wine reg add "HKCU\\Software\\Wine\\WineDbg" /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+        wineserver -k
+        wineserver -w
+        wineserver -p
+        wineboot >/dev/null 2>&1
+        while [ $# -gt 0 ]; do
+            wine "$1" --gtest_filter="$2" --gtest_brief=1 || exit 1
+            shift 2
+        done' _ "${runs[@]}"
+    mkdir -p "$root/docs"
+    local pairs=()
+    for entry in "${pictures[@]}"; do
+        read -r exe filter shot name <<<"$entry"
+        if [ ! -f "$build/screenshots/$shot.png" ]; then
+            echo "$filter saved no $shot.png" >&2
+            exit 1
+        fi
+        pairs+=("$build/screenshots/$shot.png=$root/docs/$name.png")
+    done
+    python3 - 0.75 "${pairs[@]}" <<'PYTHON'
+# Reads each screenshot (8-bit RGB or RGBA PNG), reduces it by the factor with an area average and
+# writes it as RGB, each row with the PNG filter that compresses best. Standard library only.
+import struct, sys, zlib
+
+def predict(kind, a, b, c):
+    # a: the byte to the left, b: the byte above, c: the byte above and to the left.
+    if kind == 1: return a
+    if kind == 2: return b
+    if kind == 3: return (a + b) // 2
+    if kind == 4:
+        p = a + b - c
+        pa, pb, pc = abs(p - a), abs(p - b), abs(p - c)
+        return a if pa <= pb and pa <= pc else b if pb <= pc else c
+    return 0
+
+def read_png(path):
+    data = open(path, "rb").read()
+    if data[:8] != b"\x89PNG\r\n\x1a\n":
+        sys.exit("%s: not a PNG file" % path)
+    at, idat = 8, b""
+    while at < len(data):
+        n, kind = struct.unpack(">I4s", data[at:at + 8])
+        body = data[at + 8:at + 8 + n]
+        if kind == b"IHDR":
+            width, height, depth, colour = struct.unpack(">IIBB", body[:10])
+            if depth != 8 or colour not in (2, 6) or body[12] != 0:
+                sys.exit("%s: not 8-bit RGB or RGBA without interlacing" % path)
+        idat += body if kind == b"IDAT" else b""
+        at += 12 + n
+    step = 3 if colour == 2 else 4
+    raw, stride, rows, prev = zlib.decompress(idat), width * step, [], bytearray(width * step)
+    for y in range(height):
+        kind, line = raw[y * (stride + 1)], bytearray(raw[y * (stride + 1) + 1:(y + 1) * (stride + 1)])
+        for i in range(stride):
+            a, c = (line[i - step], prev[i - step]) if i >= step else (0, 0)
+            line[i] = (line[i] + predict(kind, a, prev[i], c)) & 255
+        rows.append(bytes(v for i, v in enumerate(line) if i % step < 3))
+        prev = line
+    return width, height, rows
+
+def shares(source, target):
+    # For each target pixel: the source pixels it covers and the share of each.
+    size, table = source / target, []
+    for t in range(target):
+        lo, hi = t * size, (t + 1) * size
+        table.append([(x, (min(hi, x + 1) - max(lo, x)) / size) for x in range(int(lo), min(source, int(hi) + 1))
+                      if min(hi, x + 1) > max(lo, x)])
+    return table
+
+def reduce(width, height, rows, factor):
+    w, h = max(1, round(width * factor)), max(1, round(height * factor))
+    across, down = shares(width, w), shares(height, h)
+    narrow = [[sum(row[3 * x + ch] * s for x, s in across[i // 3]) for i, ch in ((i, i % 3) for i in range(3 * w))]
+              for row in rows]
+    return w, h, [bytes(min(255, int(sum(narrow[y][i] * s for y, s in parts) + 0.5)) for i in range(3 * w))
+                  for parts in down]
+
+def write_png(path, width, height, rows):
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+    raw, prev = bytearray(), bytes(3 * width)
+    for row in rows:
+        candidates = []
+        for kind in range(5):
+            line = bytes((v - predict(kind, row[i - 3] if i >= 3 else 0, prev[i], prev[i - 3] if i >= 3 else 0)) & 255
+                         for i, v in enumerate(row))
+            candidates.append((sum(min(v, 256 - v) for v in line), kind, line))
+        _, kind, line = min(candidates)
+        raw += bytes([kind]) + line
+        prev = row
+    with open(path, "wb") as out:
+        out.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)) +
+                  chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
+
+factor = float(sys.argv[1])
+for pair in sys.argv[2:]:
+    source, target = pair.split("=", 1)
+    width, height, rows = read_png(source)
+    if factor < 1:
+        width, height, rows = reduce(width, height, rows, factor)
+    write_png(target, width, height, rows)
+    print("%s  %dx%d" % (target, width, height))
+PYTHON
+}
+
 case "${1:-}" in
     run) shift; install_missing; build_all; run_program "$@" ;;
     # CI: every test, then a short run of each fuzz target so that they keep building and passing.
     test) install_missing; build_all; run_tests; build_fuzz; run_fuzz -max_total_time=3 ;;
     bench) install_missing; build_all; run_benches ;;
     fuzz) install_missing; build_fuzz; run_fuzz -runs=1000000 ;;
-    *) echo "usage: $0 run [switches...] | test | bench | fuzz" >&2; exit 2 ;;
+    pictures) install_missing; take_pictures ;;
+    *) echo "usage: $0 run [switches...] | test | bench | fuzz | pictures" >&2; exit 2 ;;
 esac
