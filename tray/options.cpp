@@ -203,6 +203,9 @@ void frmOptions::cmdUninstall_Click() {
                       L"be wiped without further notice.\r\n\r\nDo you confirm the uninstall operation?",
                       kUninstallTitle, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
         return;
+    // Nothing writes the settings again while the program closes: the windows still open store
+    // their state when they unload.
+    SealRegistryKey(gRegRoot);
     RegDeleteTree(gRegRoot, L"");
     DisableAutostart(0);
     ::MessageBoxW(hWnd(),

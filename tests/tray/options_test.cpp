@@ -3,6 +3,9 @@
 #include "tray/options.h"
 
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
+
+#include <set>
 
 #include "editor/profiles.h"
 #include "startup/autostart.h"
@@ -220,6 +223,55 @@ TEST_F(Options, UninstallAsksAndNoKeepsEverything) {
     EXPECT_NE(answer.seen[0].text.find(L"Do you confirm the uninstall operation?"), std::wstring::npos);
     EXPECT_EQ(Text(L"Keep"), L"me");
     EXPECT_NE(OptionsForm(), nullptr);
+}
+
+namespace {
+
+// The ids of the running processes of that file name.
+std::set<DWORD> ProcessIds(const wchar_t* exeName) {
+    std::set<DWORD> ids;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry))
+        if (_wcsicmp(entry.szExeFile, exeName) == 0) ids.insert(entry.th32ProcessID);
+    ::CloseHandle(snapshot);
+    return ids;
+}
+
+}  // namespace
+
+TEST_F(Options, UninstallWithTheProfileManagerOpenLeavesNoSettings) {
+    // Opened as the user does: the manager's "Default Profile..." button brings up the options.
+    F().Unload();
+    ShowProfiles();
+    ASSERT_NE(ProfilesForm(), nullptr);
+    ASSERT_TRUE(User::Click(ProfilesForm()->Ctl(L"cmdDefaultProfile")));
+    ASSERT_NE(OptionsForm(), nullptr);
+    ASSERT_TRUE(RegKeyExists(gRegRoot));
+
+    F().imgTab_Click(0);
+    const std::set<DWORD> explorers = ProcessIds(L"explorer.exe");
+    struct Unseal {
+        ~Unseal() { SealRegistryKey(L""); }
+    } unseal;
+    kaltest::DialogAnswerer answer;
+    answer.button = IDYES;
+    answer.Run([&] { ASSERT_TRUE(User::Click(F().Ctl(L"cmdUninstall"))); });
+    // The file manager it opened.
+    Pump(500);
+    for (DWORD id : ProcessIds(L"explorer.exe")) {
+        if (explorers.count(id)) continue;
+        if (HANDLE process = ::OpenProcess(PROCESS_TERMINATE, FALSE, id)) {
+            ::TerminateProcess(process, 0);
+            ::CloseHandle(process);
+        }
+    }
+    ASSERT_EQ(answer.seen.size(), 2u);
+    EXPECT_EQ(answer.seen[1].text.substr(0, 24), L"All data has been wiped.");
+    EXPECT_FALSE(form_->Loaded());
+    EXPECT_EQ(ProfilesForm(), nullptr);
+    EXPECT_FALSE(RegKeyExists(gRegRoot));
 }
 
 TEST_F(Options, RestoreRefreshesTheWindowAndTheProgram) {
