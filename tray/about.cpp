@@ -46,6 +46,7 @@ constexpr std::uint32_t kPlainColour = 0x80000008;  // system window text
 constexpr int kDriverKeyRow = 3;
 
 constexpr wchar_t kSaveTitle[] = L"Save Complete Diagnostic Info";
+constexpr wchar_t kClipboardBusy[] = L" Another program may be using it: please try again.";
 constexpr wchar_t kWaveProperty[] = L"{233164C8-1B2C-4C7D-BC68-B671687A2567},1";
 // Description and pattern pairs; the array's own terminator ends the list with a second NUL.
 constexpr wchar_t kTextFilterPairs[] = L"Text File (*.txt)\0*.txt\0All Files (*.*)\0*.*\0";
@@ -69,6 +70,8 @@ int TextWidth(const UIFont& font, const std::wstring& text) {
     return size.cx;
 }
 
+// True when the clipboard holds the text; false when it could not be opened (another program
+// keeps it open) or did not take the text.
 bool SetClipboardText(HWND owner, const std::wstring& text) {
     if (!::OpenClipboard(owner)) return false;
     ::EmptyClipboard();
@@ -291,7 +294,11 @@ std::wstring frmAbout::SystemInfoText() const {
 }
 
 void frmAbout::cmdCopyValues_Click() {
-    SetClipboardText(hWnd(), SystemInfoText());
+    if (!SetClipboardText(hWnd(), SystemInfoText())) {
+        const std::wstring text = std::wstring(L"System Info couldn't be copied to the clipboard.") + kClipboardBusy;
+        ::MessageBoxW(hWnd(), text.c_str(), kAppTitle, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     ::MessageBoxW(hWnd(), L"System Info successfully copied to the clipboard.", kAppTitle, MB_OK | MB_ICONINFORMATION);
 }
 
@@ -347,7 +354,14 @@ void frmAbout::lblCreditLink_Click() {
 void frmAbout::lblAuthorLink_Click() {
     if (targets_[kAuthorLink].empty()) return;
     const std::wstring address = AuthorAddress();
-    SetClipboardText(hWnd(), address);
+    if (!SetClipboardText(hWnd(), address)) {
+        ::MessageBoxW(hWnd(),
+                      (L"The author's e-mail address: " + address + L"\r\ncouldn't be copied to the clipboard." +
+                       kClipboardBusy)
+                          .c_str(),
+                      kAppTitle, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     ::MessageBoxW(hWnd(),
                   (L"The author's e-mail address: " + address +
                    L"\r\nhas been copied in your clipboard.\r\nYou can now paste it in the recipient field of your "

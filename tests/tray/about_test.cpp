@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "listview/subitems.h"
 #include "startup/privileges.h"
@@ -50,6 +51,35 @@ void PutOnClipboard(const std::wstring& text) {
     ::SetClipboardData(CF_UNICODETEXT, memory);
     ::CloseClipboard();
 }
+
+// Keeps the clipboard open from a thread of its own, as another program that holds it does.
+class ClipboardHolder {
+public:
+    ClipboardHolder() {
+        thread_ = std::thread([this] {
+            opened_ = ::OpenClipboard(nullptr) != FALSE;
+            ::SetEvent(ready_);
+            ::WaitForSingleObject(release_, 10000);
+            if (opened_) ::CloseClipboard();
+        });
+        ::WaitForSingleObject(ready_, 5000);
+    }
+    ~ClipboardHolder() {
+        ::SetEvent(release_);
+        thread_.join();
+        ::CloseHandle(ready_);
+        ::CloseHandle(release_);
+    }
+    ClipboardHolder(const ClipboardHolder&) = delete;
+    ClipboardHolder& operator=(const ClipboardHolder&) = delete;
+    bool Opened() const { return opened_; }
+
+private:
+    HANDLE ready_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    bool opened_ = false;
+    std::thread thread_;
+};
 
 std::string FileBytes(const std::wstring& path) {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
@@ -174,6 +204,16 @@ TEST_F(About, ListShowsTheCardAndCopyPutsItsTextOnTheClipboard) {
     EXPECT_EQ(copied.find(L"Operating System Locale ID : " + Value(about, 6)), copied.size() - 29 - Value(about, 6).size());
     EXPECT_NE(copied.find(L"\r\nXonar Driver Registry Key  : " + gDriverClassKey + L"\r\n"), std::wstring::npos);
     EXPECT_NE(copied.back(), L'\n');
+    // Another program holds the clipboard: the copy fails, and says so.
+    {
+        ClipboardHolder held;
+        ASSERT_TRUE(held.Opened());
+        answer.seen.clear();
+        answer.Run([&] { ASSERT_TRUE(User::Click(about.Ctl(L"cmdCopyValues"))); });
+    }
+    ASSERT_EQ(answer.seen.size(), 1u);
+    EXPECT_EQ(answer.seen[0].text,
+              L"System Info couldn't be copied to the clipboard. Another program may be using it: please try again.");
 
     ::SetWindowPos(about.hWnd(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
     Pump(100);
@@ -330,6 +370,17 @@ TEST_F(About, RedirectLinesThatAreNoWebAddressAreNeverOpened) {
                                        L"\r\nhas been copied in your clipboard.\r\nYou can now paste it in the "
                                        L"recipient field of your e-mail application.");
     EXPECT_EQ(ClipboardText(), AuthorAddress());
+    PutOnClipboard(L"before");
+    {
+        ClipboardHolder held;
+        ASSERT_TRUE(held.Opened());
+        answer.Run([&] { ASSERT_TRUE(User::Click(about.Ctl(L"lblAuthorLink"))); });
+    }
+    ASSERT_EQ(answer.seen.size(), 2u);
+    EXPECT_EQ(answer.seen[1].text, L"The author's e-mail address: " + AuthorAddress() +
+                                       L"\r\ncouldn't be copied to the clipboard. Another program may be using "
+                                       L"it: please try again.");
+    EXPECT_EQ(ClipboardText(), L"before");
 }
 
 TEST_F(About, DriverKeyRowOpensTheRegistryEditorAtTheLiveSettings) {
