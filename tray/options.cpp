@@ -77,7 +77,8 @@ void frmOptions::OnLoad() {
     ApplyWheelIncrement(*this);
     WireEvents();
 
-    for (int n = 0; n < 6; ++n) SubclassControl(Get<TextBox>(L"txtShortcuts", n));
+    // Every key a box records is stored, also one whose name equals the one shown.
+    for (int n = 0; n < 6; ++n) SubclassControl(Get<TextBox>(L"txtShortcuts", n), [this, n] { SaveShortcut(n); });
     SetWindowStyleBit(Ctl(L"chkDefaultProfileNotify").hWnd(), true, kPushLike);
     SetWindowStyleBit(Ctl(L"chkDefaultVolumeNotify").hWnd(), true, kPushLike);
     ShowShortcutsAndSteps();

@@ -175,10 +175,18 @@ TEST_F(Options, ACapturedShortcutReplacesTheOldKeyAtOnce) {
     EXPECT_TRUE(other.CanRegister(VK_F7));
     EXPECT_FALSE(other.CanRegister(VK_F8));
     Screenshot(3, L"shortcuts");
+    // Keys of the same name (numpad "/" and "/") replace each other too.
+    PressKey(box, VK_DIVIDE);
+    const std::wstring name = box.Text();
+    PressKey(box, VK_OEM_2);
+    ASSERT_EQ(box.Text(), name);
+    EXPECT_EQ(Hex(L"Shortcut0"), L"BF00");
+    EXPECT_TRUE(other.CanRegister(VK_DIVIDE));
+    EXPECT_FALSE(other.CanRegister(VK_OEM_2));
     PressKey(box, VK_DELETE);
     EXPECT_EQ(box.Text(), L"");
     EXPECT_FALSE(RegRead(gRegRoot, L"Shortcut0"));
-    EXPECT_TRUE(other.CanRegister(VK_F8));
+    EXPECT_TRUE(other.CanRegister(VK_OEM_2));
 }
 
 TEST_F(Options, StepBoxesStayInRangeAndDropTheDefault) {
