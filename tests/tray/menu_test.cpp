@@ -420,9 +420,14 @@ TEST_F(TrayMenu, CommandsReachTheirWindowsThroughTheOpeners) {
     EXPECT_TRUE(form.MenuItemEnabled(kMenuProfilesEditor));
     EXPECT_TRUE(form.MenuItemEnabled(kMenuRealTimeSettings));
     EXPECT_TRUE(form.MenuItemEnabled(kMenuOptions));
-    for (UINT id : {kMenuProfilesEditor, kMenuRealTimeSettings, kMenuOptions, kMenuAbout})
-        ::SendMessageW(form.hWnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
-    EXPECT_EQ(profiles + realTime + options + about, 4);
+    // Each item opens its own window and no other.
+    const UINT ids[] = {kMenuProfilesEditor, kMenuRealTimeSettings, kMenuOptions, kMenuAbout};
+    std::vector<int> expected(std::size(ids), 0);
+    for (std::size_t i = 0; i < std::size(ids); ++i) {
+        ::SendMessageW(form.hWnd(), WM_COMMAND, MAKEWPARAM(ids[i], 0), 0);
+        ++expected[i];
+        EXPECT_EQ((std::vector<int>{profiles, realTime, options, about}), expected) << "menu item " << ids[i];
+    }
 
     // A double click within the click delay opens the real-time settings and no pop-up.
     ::SendMessageW(form.hWnd(), kTrayCallbackMessage, 0, WM_LBUTTONUP);
