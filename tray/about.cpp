@@ -195,8 +195,10 @@ void frmAbout::OnLoad() {
     LayOutButtons();
     LayOutAuthorLine();
 
-    ilTemp_.reset(::ImageList_Create(kIconSize, kIconSize, ILC_COLOR32 | ILC_MASK, 1, 0));
-    if (UniqueIcon icon = LoadIconFromResource(kProgramIcon, kIconSize, kIconSize); icon && ilTemp_)
+    // The icon at the screen's scale, as the text beside it.
+    const int iconSize = TwipsToPixelsX(kIconSize * kTwips);
+    ilTemp_.reset(::ImageList_Create(iconSize, iconSize, ILC_COLOR32 | ILC_MASK, 1, 0));
+    if (UniqueIcon icon = LoadIconFromResource(kProgramIcon, iconSize, iconSize); icon && ilTemp_)
         ::ImageList_AddIcon(ilTemp_.get(), icon.get());
 
     Ctl(L"lblVersion").SetCaption(GetVersionString());
@@ -223,13 +225,14 @@ void frmAbout::OnUnload() {
 }
 
 void frmAbout::LayOutButtons() {
-    // Each of the two buttons as wide as its caption needs, side by side from the left.
-    int left = kMargin;
+    // Each of the two buttons as wide as its caption needs, side by side from the left. Text is
+    // measured in the screen's pixels, the layout's room in twips.
+    int left = kMargin * kTwips;
     for (const wchar_t* name : {L"cmdCopyValues", L"cmdSaveDiagnosticInfo"}) {
         Control& button = Ctl(name);
-        const int width = TextWidth(*gUIFont, button.Caption()) + 28;
-        button.Move(left * kTwips, kButtonTop * kTwips, width * kTwips, kButtonHeight * kTwips);
-        left += width + 8;
+        const int width = PixelsToTwipsX(TextWidth(*gUIFont, button.Caption())) + 28 * kTwips;
+        button.Move(left, kButtonTop * kTwips, width, kButtonHeight * kTwips);
+        left += width + 8 * kTwips;
     }
 }
 
@@ -237,12 +240,13 @@ void frmAbout::LayOutAuthorLine() {
     // The author link right after the words before it.
     Control& author = Ctl(L"lblAuthor");
     Control& link = Ctl(L"lblAuthorLink");
-    const int width = TextWidth(*gUIFont, author.Caption());
-    author.Move(author.Left(), author.Top(), (width + 1) * kTwips, author.Height());
-    link.Move(author.Left() + (width + 1) * kTwips, link.Top(), (TextWidth(*gUIFont, link.Caption()) + 2) * kTwips,
+    const int width = PixelsToTwipsX(TextWidth(*gUIFont, author.Caption()) + 1);
+    author.Move(author.Left(), author.Top(), width, author.Height());
+    link.Move(author.Left() + width, link.Top(), PixelsToTwipsX(TextWidth(*gUIFont, link.Caption()) + 2),
               link.Height());
     Control& credit = Ctl(L"lblCreditLink");
-    credit.Move(credit.Left(), credit.Top(), (TextWidth(*gUIFont, credit.Caption()) + 2) * kTwips, credit.Height());
+    credit.Move(credit.Left(), credit.Top(), PixelsToTwipsX(TextWidth(*gUIFont, credit.Caption()) + 2),
+                credit.Height());
 }
 
 void frmAbout::FillSystemInfo() {
@@ -387,7 +391,8 @@ void frmAbout::PaintIcon() {
     PAINTSTRUCT ps;
     HDC dc = ::BeginPaint(hWnd(), &ps);
     if (ilTemp_ && ::ImageList_GetImageCount(ilTemp_.get()) > 0)
-        ::ImageList_Draw(ilTemp_.get(), 0, dc, kMargin, 14, ILD_TRANSPARENT);
+        ::ImageList_Draw(ilTemp_.get(), 0, dc, TwipsToPixelsX(kMargin * kTwips), TwipsToPixelsY(14 * kTwips),
+                         ILD_TRANSPARENT);
     ::EndPaint(hWnd(), &ps);
 }
 

@@ -122,6 +122,31 @@ COLORREF LabelTextColour(frmAbout& about, const wchar_t* name) {
     return colour;
 }
 
+// A label's window on the screen and the width of its caption in its own font.
+RECT ScreenRect(frmAbout& about, const wchar_t* name) {
+    RECT r{};
+    ::GetWindowRect(about.Ctl(name).Window(), &r);
+    return r;
+}
+
+int CaptionWidth(frmAbout& about, const wchar_t* name) {
+    const HWND label = about.Ctl(name).Window();
+    HDC dc = ::GetDC(label);
+    const HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0)));
+    const std::wstring caption = about.Ctl(name).Caption();
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(label, dc);
+    return size.cx;
+}
+
+// The room between "Developed By " and the author's name, in pixels.
+int AuthorGap(frmAbout& about) {
+    return ScreenRect(about, L"lblAuthorLink").left - ScreenRect(about, L"lblAuthor").left -
+           CaptionWidth(about, L"lblAuthor");
+}
+
 // The LastKey value of the registry editor, put back as it was afterwards.
 class SavedLastKey {
 public:
@@ -215,6 +240,7 @@ TEST_F(About, ListShowsTheCardAndCopyPutsItsTextOnTheClipboard) {
     EXPECT_EQ(answer.seen[0].text,
               L"System Info couldn't be copied to the clipboard. Another program may be using it: please try again.");
 
+    EXPECT_LE(AuthorGap(about), 2);
     ::SetWindowPos(about.hWnd(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
     Pump(100);
     SaveWindowScreenshot(about.hWnd(), L"frmAbout", L"card");
@@ -225,6 +251,28 @@ TEST_F(About, ListShowsTheCardAndCopyPutsItsTextOnTheClipboard) {
     ::SendMessageW(form_->hWnd(), WM_COMMAND, MAKEWPARAM(kMenuAbout, 0), 0);
     ASSERT_NE(AboutForm(), nullptr);
     EXPECT_EQ(AboutForm()->SystemInfo().ListItems().Count(), 6);
+}
+
+// Run by the test below at 144 dots per inch; skipped otherwise.
+TEST_F(About, ScaledScreenChild) {
+    if (!InDpiChild()) GTEST_SKIP();
+    gDPI = ScreenDpi();
+    ASSERT_EQ(gDPI, 144);
+    frmAbout& about = OpenFromMenu();
+    // The name follows "Developed By " at once; each button is as wide as its caption needs.
+    EXPECT_LE(AuthorGap(about), 2);
+    for (const wchar_t* button : {L"cmdCopyValues", L"cmdSaveDiagnosticInfo"}) {
+        const RECT r = ScreenRect(about, button);
+        EXPECT_NEAR(r.right - r.left, CaptionWidth(about, button) + 28 * 144 / 96, 2) << button;
+    }
+    ::SetWindowPos(about.hWnd(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
+    Pump(100);
+    EXPECT_TRUE(SaveWindowScreenshot(about.hWnd(), L"frmAbout", L"card-144dpi"));
+    MarkDpiChildDone();
+}
+
+TEST(AboutScaled, TheAuthorsNameAndTheButtonsFitTheirTextAt144Dpi) {
+    EXPECT_TRUE(RunTestsAtDpi(L"About.ScaledScreenChild", 144));
 }
 
 TEST_F(About, WithoutACardTheCardRowsStayEmpty) {

@@ -323,6 +323,17 @@ TEST_F(Options, RestoreRefreshesTheWindowAndTheProgram) {
     gWheelIncrement = 0;
 }
 
+// Run by the test below at 144 dots per inch; skipped otherwise.
+TEST_F(Options, ScaledScreenChild) {
+    if (!InDpiChild()) GTEST_SKIP();
+    ASSERT_EQ(ScreenDpi(), 144);
+    const wchar_t* const pages[] = {L"general-144dpi", L"startup-144dpi", L"interface-144dpi", L"shortcuts-144dpi"};
+    for (int page = 3; page >= 0; --page) Screenshot(page, pages[page]);
+    MarkDpiChildDone();
+}
+
+TEST(OptionsScaled, PagesAt144Dpi) { EXPECT_TRUE(RunTestsAtDpi(L"Options.ScaledScreenChild", 144)); }
+
 // Run by the test below in a child process of a limited user; skipped otherwise.
 TEST(OptionsChild, UninstallOfALimitedUser) {
     if (!::GetEnvironmentVariableW(L"KALVENOR_OPTIONS_CHILD", nullptr, 0)) GTEST_SKIP();
