@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <map>
+#include <mutex>
 #include <tuple>
 
 #include "startup/globals.h"
@@ -31,7 +32,26 @@ UniqueHKey OpenKey(const std::wstring& path, REGSAM access) {
     return key;
 }
 
+// The key that no write may create again (SealRegistryKey); empty when none. The worker thread
+// writes too.
+std::mutex gSealMutex;
+std::wstring gSealedKey;
+
+bool IsSealed(const std::wstring& path) {
+    std::wstring sealed;
+    {
+        std::lock_guard<std::mutex> lock(gSealMutex);
+        sealed = gSealedKey;
+    }
+    if (sealed.empty() || !HasPrefixNoCase(path, sealed)) return false;
+    return path.size() == sealed.size() || path[sealed.size()] == L'\\';
+}
+
 UniqueHKey CreateKey(const std::wstring& path, REGSAM access) {
+    if (IsSealed(path)) {
+        ::OutputDebugStringW((L"Kalvenor: no write to the removed key " + path + L"\n").c_str());
+        return UniqueHKey();
+    }
     std::wstring sub = path;
     HKEY hive = SplitRegPath(sub);
     UniqueHKey key;
@@ -211,6 +231,12 @@ bool RegWrite(const std::wstring& path, const std::wstring& name, const RegValue
                               static_cast<DWORD>(b.size()));
     }
     return rc == ERROR_SUCCESS;
+}
+
+void SealRegistryKey(const std::wstring& path) {
+    std::wstring sealed = TrimTrailingBackslashes(path);
+    std::lock_guard<std::mutex> lock(gSealMutex);
+    gSealedKey = std::move(sealed);
 }
 
 std::vector<std::wstring> RegEnumKeys(const std::wstring& path) {

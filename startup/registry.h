@@ -60,6 +60,11 @@ bool RegDeleteTree(const std::wstring& parent, const std::wstring& name);
 // matches; on any failure the partial copy is removed and the source stays. True when moved.
 bool MoveRegistryTree(const std::wstring& source, const std::wstring& destination);
 
+// From now on refuses every write that would create or change the key `path` or a key below
+// it (the writes above then return false): settings removed for good stay removed while the
+// program closes. An empty path lifts the refusal.
+void SealRegistryKey(const std::wstring& path);
+
 // path + "\" + name, or path alone when name is empty.
 std::wstring RegJoin(const std::wstring& path, const std::wstring& name);
 

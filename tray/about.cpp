@@ -44,6 +44,7 @@ constexpr std::uint32_t kPlainColour = 0x80000008;  // system window text
 constexpr int kDriverKeyRow = 3;
 
 constexpr wchar_t kSaveTitle[] = L"Save Complete Diagnostic Info";
+constexpr wchar_t kClipboardBusy[] = L" Another program may be using it: please try again.";
 constexpr wchar_t kWaveProperty[] = L"{233164C8-1B2C-4C7D-BC68-B671687A2567},1";
 // Description and pattern pairs; the array's own terminator ends the list with a second NUL.
 constexpr wchar_t kTextFilterPairs[] = L"Text File (*.txt)\0*.txt\0All Files (*.*)\0*.*\0";
@@ -67,6 +68,8 @@ int TextWidth(const UIFont& font, const std::wstring& text) {
     return size.cx;
 }
 
+// True when the clipboard holds the text; false when it could not be opened (another program
+// keeps it open) or did not take the text.
 bool SetClipboardText(HWND owner, const std::wstring& text) {
     if (!::OpenClipboard(owner)) return false;
     ::EmptyClipboard();
@@ -190,8 +193,10 @@ void frmAbout::OnLoad() {
     LayOutButtons();
     LayOutAuthorLine();
 
-    ilTemp_.reset(::ImageList_Create(kIconSize, kIconSize, ILC_COLOR32 | ILC_MASK, 1, 0));
-    if (UniqueIcon icon = LoadIconFromResource(kProgramIcon, kIconSize, kIconSize); icon && ilTemp_)
+    // The icon at the screen's scale, as the text beside it.
+    const int iconSize = TwipsToPixelsX(kIconSize * kTwips);
+    ilTemp_.reset(::ImageList_Create(iconSize, iconSize, ILC_COLOR32 | ILC_MASK, 1, 0));
+    if (UniqueIcon icon = LoadIconFromResource(kProgramIcon, iconSize, iconSize); icon && ilTemp_)
         ::ImageList_AddIcon(ilTemp_.get(), icon.get());
 
     Ctl(L"lblVersion").SetCaption(GetVersionString());
@@ -218,13 +223,14 @@ void frmAbout::OnUnload() {
 }
 
 void frmAbout::LayOutButtons() {
-    // Each of the two buttons as wide as its caption needs, side by side from the left.
-    int left = kMargin;
+    // Each of the two buttons as wide as its caption needs, side by side from the left. Text is
+    // measured in the screen's pixels, the layout's room in twips.
+    int left = kMargin * kTwips;
     for (const wchar_t* name : {L"cmdCopyValues", L"cmdSaveDiagnosticInfo"}) {
         Control& button = Ctl(name);
-        const int width = TextWidth(*gUIFont, button.Caption()) + 28;
-        button.Move(left * kTwips, kButtonTop * kTwips, width * kTwips, kButtonHeight * kTwips);
-        left += width + 8;
+        const int width = PixelsToTwipsX(TextWidth(*gUIFont, button.Caption())) + 28 * kTwips;
+        button.Move(left, kButtonTop * kTwips, width, kButtonHeight * kTwips);
+        left += width + 8 * kTwips;
     }
 }
 
@@ -232,12 +238,13 @@ void frmAbout::LayOutAuthorLine() {
     // The author link right after the words before it.
     Control& author = Ctl(L"lblAuthor");
     Control& link = Ctl(L"lblAuthorLink");
-    const int width = TextWidth(*gUIFont, author.Caption());
-    author.Move(author.Left(), author.Top(), (width + 1) * kTwips, author.Height());
-    link.Move(author.Left() + (width + 1) * kTwips, link.Top(), (TextWidth(*gUIFont, link.Caption()) + 2) * kTwips,
+    const int width = PixelsToTwipsX(TextWidth(*gUIFont, author.Caption()) + 1);
+    author.Move(author.Left(), author.Top(), width, author.Height());
+    link.Move(author.Left() + width, link.Top(), PixelsToTwipsX(TextWidth(*gUIFont, link.Caption()) + 2),
               link.Height());
     Control& credit = Ctl(L"lblCreditLink");
-    credit.Move(credit.Left(), credit.Top(), (TextWidth(*gUIFont, credit.Caption()) + 2) * kTwips, credit.Height());
+    credit.Move(credit.Left(), credit.Top(), PixelsToTwipsX(TextWidth(*gUIFont, credit.Caption()) + 2),
+                credit.Height());
 }
 
 void frmAbout::FillSystemInfo() {
@@ -289,7 +296,11 @@ std::wstring frmAbout::SystemInfoText() const {
 }
 
 void frmAbout::cmdCopyValues_Click() {
-    SetClipboardText(hWnd(), SystemInfoText());
+    if (!SetClipboardText(hWnd(), SystemInfoText())) {
+        const std::wstring text = std::wstring(L"System Info couldn't be copied to the clipboard.") + kClipboardBusy;
+        ::MessageBoxW(hWnd(), text.c_str(), kAppTitle, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     ::MessageBoxW(hWnd(), L"System Info successfully copied to the clipboard.", kAppTitle, MB_OK | MB_ICONINFORMATION);
 }
 
@@ -344,7 +355,14 @@ void frmAbout::lblCreditLink_Click() {
 void frmAbout::lblAuthorLink_Click() {
     if (targets_[kAuthorLink].empty()) return;
     const std::wstring address = AuthorAddress();
-    SetClipboardText(hWnd(), address);
+    if (!SetClipboardText(hWnd(), address)) {
+        ::MessageBoxW(hWnd(),
+                      (L"The author's e-mail address: " + address + L"\r\ncouldn't be copied to the clipboard." +
+                       kClipboardBusy)
+                          .c_str(),
+                      kAppTitle, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     ::MessageBoxW(hWnd(),
                   (L"The author's e-mail address: " + address +
                    L"\r\nhas been copied in your clipboard.\r\nYou can now paste it in the recipient field of your "
@@ -370,7 +388,8 @@ void frmAbout::PaintIcon() {
     PAINTSTRUCT ps;
     HDC dc = ::BeginPaint(hWnd(), &ps);
     if (ilTemp_ && ::ImageList_GetImageCount(ilTemp_.get()) > 0)
-        ::ImageList_Draw(ilTemp_.get(), 0, dc, kMargin, 14, ILD_TRANSPARENT);
+        ::ImageList_Draw(ilTemp_.get(), 0, dc, TwipsToPixelsX(kMargin * kTwips), TwipsToPixelsY(14 * kTwips),
+                         ILD_TRANSPARENT);
     ::EndPaint(hWnd(), &ps);
 }
 

@@ -18,6 +18,8 @@ NOTIFYICONDATAW gTrayIconData{};
 HWND gTrayWnd = nullptr;
 UINT gTrayIconId = 0;
 HICON gTrayIcon = nullptr;
+// An add was sent and the icon not removed since. A busy shell may report a time-out for an icon
+// it did add, so changes are sent whatever the add returned.
 bool gTrayAdded = false;
 
 ITrayEvents* gTrayForm = nullptr;
@@ -69,26 +71,28 @@ bool AddTrayIcon(UINT id, HICON icon, const std::wstring& tip) {
     gTrayIconData.hIcon = icon;
     CopyField(gTrayIconData.szTip, kTrayTipChars, tip);
     const bool added = Notify(NIM_ADD, gTrayIconData) != FALSE;
-    if (added) gTrayAdded = true;
+    gTrayAdded = true;
+    // What the shell shows after a failed add is unknown: the next tip is sent whatever it is.
+    if (!added) std::wmemset(gTrayIconData.szTip, L'\0', kTrayTipChars);
     return added;
 }
 
-void SetTrayIcon(HICON icon) {
-    if (!gTrayAdded) return;  // nothing shown to change
+bool SetTrayIcon(HICON icon) {
+    if (!gTrayAdded) return false;  // no icon to change
     gTrayIcon = icon;
     NOTIFYICONDATAW data = FreshRecord(NIF_ICON);
     data.hIcon = icon;
-    Notify(NIM_MODIFY, data);
+    return Notify(NIM_MODIFY, data) != FALSE;
 }
 
 void SetTrayTip(const std::wstring& text) {
-    if (!gTrayAdded) return;  // nothing shown to change
+    if (!gTrayAdded) return;  // no icon to change
     NOTIFYICONDATAW data = FreshRecord(NIF_TIP);
     CopyField(data.szTip, kTrayTipChars, text);
     // The shell shows this text already.
     if (std::wmemcmp(data.szTip, gTrayIconData.szTip, kTrayTipChars) == 0) return;
-    std::wmemcpy(gTrayIconData.szTip, data.szTip, kTrayTipChars);
-    Notify(NIM_MODIFY, data);
+    // Kept only once the shell has it: a failed change is sent again at the next one.
+    if (Notify(NIM_MODIFY, data)) std::wmemcpy(gTrayIconData.szTip, data.szTip, kTrayTipChars);
 }
 
 void ShowBalloon(const std::wstring& title, const std::wstring& text, std::uint32_t style) {

@@ -37,12 +37,14 @@ protected:
 
 // Adds the icon (id, picture, tip); true when the shell took it.
 bool AddTrayIcon(UINT id, HICON icon, const std::wstring& tip);
-void SetTrayIcon(HICON icon);
+// Change the picture and the tip of an added icon (whatever its add returned); SetTrayIcon is
+// true when the shell took the picture. A tip the shell shows already is not sent again.
+bool SetTrayIcon(HICON icon);
 void SetTrayTip(const std::wstring& text);
 // Style: 1 information, 2 warning, 3 error.
 void ShowBalloon(const std::wstring& title, const std::wstring& text, std::uint32_t style);
 void RemoveTrayIcon();
-// True between a successful AddTrayIcon and RemoveTrayIcon.
+// True between an AddTrayIcon, whatever the shell answered, and RemoveTrayIcon.
 bool TrayIconAdded();
 
 // Installs the tray window procedure on the window (once) and routes the icon's events to

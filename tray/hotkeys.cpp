@@ -1,5 +1,6 @@
 #include "tray/hotkeys.h"
 
+#include <functional>
 #include <map>
 
 #include "device/cardlines.h"
@@ -13,10 +14,12 @@ namespace kal {
 
 namespace {
 
-// The subclassed capture boxes: their previous procedure and their control.
+// The subclassed capture boxes: their previous procedure, their control and what runs after
+// each key they record.
 struct CaptureBox {
     WNDPROC previous = nullptr;
     TextBox* box = nullptr;
+    std::function<void()> captured;
 };
 std::map<HWND, CaptureBox> gCaptureBoxes;
 
@@ -46,8 +49,12 @@ LRESULT CALLBACK ControlSubclassWindowProc(HWND hWnd, UINT msg, WPARAM wParam, L
                 // The Tag first: the box's Change handler reads it.
                 entry.box->SetTag(L"");
                 entry.box->SetText(L"");
+                if (entry.captured) entry.captured();
                 return 0;
-            case CaptureKey::Capture: SetHotkeyText(*entry.box, static_cast<std::uint8_t>(wParam)); return 0;
+            case CaptureKey::Capture:
+                SetHotkeyText(*entry.box, static_cast<std::uint8_t>(wParam));
+                if (entry.captured) entry.captured();
+                return 0;
             }
             break;
         case WM_CHAR:
@@ -118,12 +125,12 @@ void SetHotkeyText(TextBox& box, std::uint8_t vk) {
     box.SetText(text);
 }
 
-void SubclassControl(TextBox& box) {
+void SubclassControl(TextBox& box, std::function<void()> captured) {
     HWND window = box.hWnd();
     if (!window || gCaptureBoxes.count(window)) return;
     const auto previous = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ControlSubclassWindowProc)));
-    if (previous) gCaptureBoxes[window] = {previous, &box};
+    if (previous) gCaptureBoxes[window] = {previous, &box, std::move(captured)};
 }
 
 void UnsubclassControl(TextBox& box) {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "toolkit/forms.h"
@@ -23,7 +24,9 @@ bool IsKeyDown(int vk);
 void SetHotkeyText(TextBox& box, std::uint8_t vk);
 // Turns a text box into a capture box and back. Navigation keys are swallowed, Delete clears the
 // key, every other key is captured, and the mouse can neither select nor edit the text.
-void SubclassControl(TextBox& box);
+// `captured` runs after every key the box records or clears, also when its text stays the same
+// (two keys may share a name).
+void SubclassControl(TextBox& box, std::function<void()> captured = {});
 void UnsubclassControl(TextBox& box);
 bool IsCaptureBox(HWND window);
 

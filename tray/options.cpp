@@ -76,7 +76,8 @@ void frmOptions::OnLoad() {
     ApplyWheelIncrement(*this);
     WireEvents();
 
-    for (int n = 0; n < 6; ++n) SubclassControl(Get<TextBox>(L"txtShortcuts", n));
+    // Every key a box records is stored, also one whose name equals the one shown.
+    for (int n = 0; n < 6; ++n) SubclassControl(Get<TextBox>(L"txtShortcuts", n), [this, n] { SaveShortcut(n); });
     SetWindowStyleBit(Ctl(L"chkDefaultProfileNotify").hWnd(), true, kPushLike);
     SetWindowStyleBit(Ctl(L"chkDefaultVolumeNotify").hWnd(), true, kPushLike);
     ShowShortcutsAndSteps();
@@ -202,6 +203,9 @@ void frmOptions::cmdUninstall_Click() {
                       L"be wiped without further notice.\r\n\r\nDo you confirm the uninstall operation?",
                       kUninstallTitle, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
         return;
+    // Nothing writes the settings again while the program closes: the windows still open store
+    // their state when they unload.
+    SealRegistryKey(gRegRoot);
     RegDeleteTree(gRegRoot, L"");
     DisableAutostart(0);
     ::MessageBoxW(hWnd(),

@@ -97,10 +97,6 @@ void frmOptions::WirePageEvents() {
         };
     }
 
-    for (int n = 0; n < 6; ++n)
-        Ctl(L"txtShortcuts", n).Change = [this, n] {
-            if (!Updating()) SaveShortcut(n);
-        };
     for (int k = 0; k < kStepCount; ++k) {
         Ctl(L"cmdStepMinus", k).Click = [this, k] { ChangeStep(StepBox(k), -1); };
         Ctl(L"cmdStepPlus", k).Click = [this, k] { ChangeStep(StepBox(k), 1); };

@@ -212,8 +212,8 @@ void UpdateTrayIcon(bool recreate) {
         return;
     }
     if (pixels == gShownPixels && pixels.width > 0) return;
-    SetTrayIcon(icon.get());
-    gShownPixels = std::move(pixels);
+    // A change the shell refused is sent again at the next one.
+    gShownPixels = SetTrayIcon(icon.get()) ? std::move(pixels) : IconPixels();
 }
 
 }  // namespace kal

@@ -204,16 +204,22 @@ bool DownloadUpdate() {
     const std::wstring temp = GetTempFolder();
     const std::wstring programFile = temp + AppExeName() + L".tmp";
     const std::wstring programMD5File = temp + AppExeName() + L".exe.md5";
+    // A file matches only a checksum that was fetched: a failed download gives no text and its
+    // missing file no digest, and "" must not pass for a match.
+    const auto matches = [](const std::wstring& sum, const std::wstring& path) {
+        return !sum.empty() && sum == MD5File(path);
+    };
     for (;;) {
         SetMouseCursor(SystemCursor::Wait);
-        DownloadURL(server.home + L"/Launcher.exe", true, gLauncherTempPath, true);
-        DownloadURL(server.home + L"/Bridge.exe", true, gUpdaterTempPath, true);
-        DownloadURL(server.home + L"/download", true, programFile, true);
-        DownloadURL(server.programMD5, true, programMD5File, true);
+        // Each download must bring something; one that failed makes the update corrupt.
+        bool fetched = !DownloadURL(server.home + L"/Launcher.exe", true, gLauncherTempPath, true).empty();
+        fetched = !DownloadURL(server.home + L"/Bridge.exe", true, gUpdaterTempPath, true).empty() && fetched;
+        fetched = !DownloadURL(server.home + L"/download", true, programFile, true).empty() && fetched;
+        fetched = !DownloadURL(server.programMD5, true, programMD5File, true).empty() && fetched;
         SetMouseCursor(SystemCursor::Arrow);
-        const bool updaterGood = DownloadURL(server.updaterMD5, false, {}, true) == MD5File(gUpdaterTempPath);
-        const bool launcherGood = DownloadURL(server.launcherMD5) == MD5File(gLauncherTempPath);
-        if (updaterGood && launcherGood) break;
+        const bool updaterGood = matches(DownloadURL(server.updaterMD5, false, {}, true), gUpdaterTempPath);
+        const bool launcherGood = matches(DownloadURL(server.launcherMD5), gLauncherTempPath);
+        if (fetched && updaterGood && launcherGood) break;
         if (::MessageBoxW(nullptr, CorruptUpdateText(kAppTitle).c_str(), kAppTitle,
                           MB_YESNO | MB_ICONEXCLAMATION) == IDYES)
             continue;

@@ -38,7 +38,9 @@ std::wstring GetRedirect(int n);
 // True when the server offers a later revision of this version.
 bool IsUpdateAvailable();
 // Downloads and checks the update files and asks the user; true when the launcher has been
-// started and the program must end. A call while one is running returns false at once.
+// started and the program must end. A failed download or a checksum that could not be fetched
+// makes the update corrupt: the user is asked whether to retry, and No deletes the files and
+// returns false. A call while one is running returns false at once.
 bool DownloadUpdate();
 // Asks the user (an elevated process doesn't ask), marks the update pending and starts the
 // launcher; true when accepted.

@@ -234,8 +234,8 @@ frmVolume::frmVolume() : Form(L"frmVolume") {
         Row(T::ComboBox, L"cboAudioChannels", -1, L"", 98, 8, 84, 21),
         Row(T::Slider, L"csliVolume", -1, L"", 10, 38, 30, 150, 0, SliderBag(2, 0, 100, 100)),
         Row(T::PictureBox, L"pctPeak", -1, L"", 44, 46, 16, 134),
-        Row(T::Label, L"lblMasterVolume", -1, L"100%", 6, 192, 60, 16, SS_CENTER),
-        Row(T::Label, L"lblMasterVolumeDB", -1, L"0dB", 6, 208, 60, 16, SS_CENTER),
+        Row(T::Label, L"lblMasterVolume", -1, L"100%", 8, 192, 54, 16, SS_CENTER),
+        Row(T::Label, L"lblMasterVolumeDB", -1, L"0dB", 8, 208, 54, 16, SS_CENTER),
         Row(T::CheckBox, L"chkMute", -1, L"Mute", 72, 40, 112, 26),
         Row(T::CheckBox, L"chkSVN", -1, L"SVN", 72, 72, 112, 26),
         Row(T::Label, L"lblMasterBalanceL", -1, L"L", 74, 116, 12, 16, SS_CENTER),
@@ -289,7 +289,9 @@ void frmVolume::OnLoad() {
     auto& panel = Get<PictureBox>(L"pctVolume");
     panel.Cls();
     for (const Decoration& d : kDecorations) {
-        RECT r = d.rect;
+        // At the screen's scale, as the controls they frame.
+        RECT r{TwipsToPixelsX(d.rect.left * kTwips), TwipsToPixelsY(d.rect.top * kTwips),
+               TwipsToPixelsX(d.rect.right * kTwips), TwipsToPixelsY(d.rect.bottom * kTwips)};
         ::DrawEdge(panel.hDC(), &r, EDGE_ETCHED, d.edges);
     }
     panel.Refresh();

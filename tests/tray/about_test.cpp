@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "listview/subitems.h"
 #include "startup/privileges.h"
@@ -51,6 +52,35 @@ void PutOnClipboard(const std::wstring& text) {
     ::CloseClipboard();
 }
 
+// Keeps the clipboard open from a thread of its own, as another program that holds it does.
+class ClipboardHolder {
+public:
+    ClipboardHolder() {
+        thread_ = std::thread([this] {
+            opened_ = ::OpenClipboard(nullptr) != FALSE;
+            ::SetEvent(ready_);
+            ::WaitForSingleObject(release_, 10000);
+            if (opened_) ::CloseClipboard();
+        });
+        ::WaitForSingleObject(ready_, 5000);
+    }
+    ~ClipboardHolder() {
+        ::SetEvent(release_);
+        thread_.join();
+        ::CloseHandle(ready_);
+        ::CloseHandle(release_);
+    }
+    ClipboardHolder(const ClipboardHolder&) = delete;
+    ClipboardHolder& operator=(const ClipboardHolder&) = delete;
+    bool Opened() const { return opened_; }
+
+private:
+    HANDLE ready_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE release_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    bool opened_ = false;
+    std::thread thread_;
+};
+
 std::string FileBytes(const std::wstring& path) {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
     std::ostringstream bytes;
@@ -90,6 +120,31 @@ COLORREF LabelTextColour(frmAbout& about, const wchar_t* name) {
     const COLORREF colour = ::GetTextColor(dc);
     ::DeleteDC(dc);
     return colour;
+}
+
+// A label's window on the screen and the width of its caption in its own font.
+RECT ScreenRect(frmAbout& about, const wchar_t* name) {
+    RECT r{};
+    ::GetWindowRect(about.Ctl(name).Window(), &r);
+    return r;
+}
+
+int CaptionWidth(frmAbout& about, const wchar_t* name) {
+    const HWND label = about.Ctl(name).Window();
+    HDC dc = ::GetDC(label);
+    const HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0)));
+    const std::wstring caption = about.Ctl(name).Caption();
+    SIZE size{};
+    ::GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(label, dc);
+    return size.cx;
+}
+
+// The room between "Developed By " and the author's name, in pixels.
+int AuthorGap(frmAbout& about) {
+    return ScreenRect(about, L"lblAuthorLink").left - ScreenRect(about, L"lblAuthor").left -
+           CaptionWidth(about, L"lblAuthor");
 }
 
 // The LastKey value of the registry editor, put back as it was afterwards.
@@ -174,7 +229,18 @@ TEST_F(About, ListShowsTheCardAndCopyPutsItsTextOnTheClipboard) {
     EXPECT_EQ(copied.find(L"Operating System Locale ID : " + Value(about, 6)), copied.size() - 29 - Value(about, 6).size());
     EXPECT_NE(copied.find(L"\r\nXonar Driver Registry Key  : " + gDriverClassKey + L"\r\n"), std::wstring::npos);
     EXPECT_NE(copied.back(), L'\n');
+    // Another program holds the clipboard: the copy fails, and says so.
+    {
+        ClipboardHolder held;
+        ASSERT_TRUE(held.Opened());
+        answer.seen.clear();
+        answer.Run([&] { ASSERT_TRUE(User::Click(about.Ctl(L"cmdCopyValues"))); });
+    }
+    ASSERT_EQ(answer.seen.size(), 1u);
+    EXPECT_EQ(answer.seen[0].text,
+              L"System Info couldn't be copied to the clipboard. Another program may be using it: please try again.");
 
+    EXPECT_LE(AuthorGap(about), 2);
     ::SetWindowPos(about.hWnd(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
     Pump(100);
     SaveWindowScreenshot(about.hWnd(), L"frmAbout", L"card");
@@ -185,6 +251,28 @@ TEST_F(About, ListShowsTheCardAndCopyPutsItsTextOnTheClipboard) {
     ::SendMessageW(form_->hWnd(), WM_COMMAND, MAKEWPARAM(kMenuAbout, 0), 0);
     ASSERT_NE(AboutForm(), nullptr);
     EXPECT_EQ(AboutForm()->SystemInfo().ListItems().Count(), 6);
+}
+
+// Run by the test below at 144 dots per inch; skipped otherwise.
+TEST_F(About, ScaledScreenChild) {
+    if (!InDpiChild()) GTEST_SKIP();
+    gDPI = ScreenDpi();
+    ASSERT_EQ(gDPI, 144);
+    frmAbout& about = OpenFromMenu();
+    // The name follows "Developed By " at once; each button is as wide as its caption needs.
+    EXPECT_LE(AuthorGap(about), 2);
+    for (const wchar_t* button : {L"cmdCopyValues", L"cmdSaveDiagnosticInfo"}) {
+        const RECT r = ScreenRect(about, button);
+        EXPECT_NEAR(r.right - r.left, CaptionWidth(about, button) + 28 * 144 / 96, 2) << button;
+    }
+    ::SetWindowPos(about.hWnd(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
+    Pump(100);
+    EXPECT_TRUE(SaveWindowScreenshot(about.hWnd(), L"frmAbout", L"card-144dpi"));
+    MarkDpiChildDone();
+}
+
+TEST(AboutScaled, TheAuthorsNameAndTheButtonsFitTheirTextAt144Dpi) {
+    EXPECT_TRUE(RunTestsAtDpi(L"About.ScaledScreenChild", 144));
 }
 
 TEST_F(About, WithoutACardTheCardRowsStayEmpty) {
@@ -330,6 +418,17 @@ TEST_F(About, RedirectLinesThatAreNoWebAddressAreNeverOpened) {
                                        L"\r\nhas been copied in your clipboard.\r\nYou can now paste it in the "
                                        L"recipient field of your e-mail application.");
     EXPECT_EQ(ClipboardText(), AuthorAddress());
+    PutOnClipboard(L"before");
+    {
+        ClipboardHolder held;
+        ASSERT_TRUE(held.Opened());
+        answer.Run([&] { ASSERT_TRUE(User::Click(about.Ctl(L"lblAuthorLink"))); });
+    }
+    ASSERT_EQ(answer.seen.size(), 2u);
+    EXPECT_EQ(answer.seen[1].text, L"The author's e-mail address: " + AuthorAddress() +
+                                       L"\r\ncouldn't be copied to the clipboard. Another program may be using "
+                                       L"it: please try again.");
+    EXPECT_EQ(ClipboardText(), L"before");
 }
 
 TEST_F(About, DriverKeyRowOpensTheRegistryEditorAtTheLiveSettings) {

@@ -21,6 +21,7 @@ struct Events final : ITrayEvents {
 struct Record {
     DWORD message;
     NOTIFYICONDATAW data;
+    BOOL result;
 };
 
 class Balloons : public ::testing::Test {
@@ -29,7 +30,7 @@ protected:
         window_ = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         ASSERT_NE(window_, nullptr);
         original_ = ::GetWindowLongPtrW(window_, GWLP_WNDPROC);
-        SetShellNotifyObserver([this](DWORD m, const NOTIFYICONDATAW& d, BOOL) { records_.push_back({m, d}); });
+        SetShellNotifyObserver([this](DWORD m, const NOTIFYICONDATAW& d, BOOL r) { records_.push_back({m, d, r}); });
     }
     void TearDown() override {
         RemoveTrayIcon();
@@ -74,6 +75,48 @@ TEST_F(Balloons, RecordsCarryTheFieldsTheShellExpects) {
     // Nothing is removed twice.
     RemoveTrayIcon();
     EXPECT_EQ(records_.size(), 5u);
+}
+
+// The shell's side, behind the layer's back.
+BOOL ShellNotify(DWORD message, HWND window) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = kTrayRecordSize;
+    data.hWnd = window;
+    data.uFlags = NIF_TIP;
+    return ::Shell_NotifyIconW(message, &data);
+}
+
+TEST_F(Balloons, ChangesReachAnIconWhoseAddFailedAndAFailedChangeIsSentAgain) {
+    HookTrayWindow(window_, &events_);
+    // A busy shell reports a failure for an icon it did add.
+    ASSERT_TRUE(ShellNotify(NIM_ADD, window_));
+    EXPECT_FALSE(AddTrayIcon(0, nullptr, L"tip"));
+    EXPECT_TRUE(TrayIconAdded());
+    records_.clear();
+    SetTrayTip(L"tip");  // what the shell shows is not known
+    EXPECT_TRUE(SetTrayIcon(nullptr));
+    ASSERT_EQ(records_.size(), 2u);
+    EXPECT_TRUE(records_[0].result);
+    EXPECT_EQ(records_[0].data.uFlags, static_cast<UINT>(NIF_TIP));
+    EXPECT_TRUE(records_[1].result);
+    SetTrayTip(L"tip");
+    EXPECT_EQ(records_.size(), 2u);
+    // The shell loses the icon for a while: the change it missed is sent again.
+    ASSERT_TRUE(ShellNotify(NIM_DELETE, window_));
+    SetTrayTip(L"new");
+    EXPECT_FALSE(SetTrayIcon(nullptr));
+    ASSERT_TRUE(ShellNotify(NIM_ADD, window_));
+    SetTrayTip(L"new");
+    ASSERT_EQ(records_.size(), 5u);
+    EXPECT_FALSE(records_[2].result);
+    EXPECT_TRUE(records_[4].result);
+    EXPECT_EQ(std::wstring(records_[4].data.szTip), L"new");
+    // Once removed, nothing is sent.
+    RemoveTrayIcon();
+    records_.clear();
+    SetTrayTip(L"gone");
+    EXPECT_FALSE(SetTrayIcon(nullptr));
+    EXPECT_TRUE(records_.empty());
 }
 
 TEST_F(Balloons, IconEventsReachTheirHandlersAndOthersPassOn) {

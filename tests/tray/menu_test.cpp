@@ -9,6 +9,8 @@
 #include "device/mixervalues.h"
 #include "device/notify.h"
 #include "device/validation.h"
+#include "editor/profileform.h"
+#include "tests/common/screenshot.h"
 #include "tray/formopeners.h"
 #include "tray/hotkeys.h"
 #include "tray/trayicon.h"
@@ -420,9 +422,14 @@ TEST_F(TrayMenu, CommandsReachTheirWindowsThroughTheOpeners) {
     EXPECT_TRUE(form.MenuItemEnabled(kMenuProfilesEditor));
     EXPECT_TRUE(form.MenuItemEnabled(kMenuRealTimeSettings));
     EXPECT_TRUE(form.MenuItemEnabled(kMenuOptions));
-    for (UINT id : {kMenuProfilesEditor, kMenuRealTimeSettings, kMenuOptions, kMenuAbout})
-        ::SendMessageW(form.hWnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
-    EXPECT_EQ(profiles + realTime + options + about, 4);
+    // Each item opens its own window and no other.
+    const UINT ids[] = {kMenuProfilesEditor, kMenuRealTimeSettings, kMenuOptions, kMenuAbout};
+    std::vector<int> expected(std::size(ids), 0);
+    for (std::size_t i = 0; i < std::size(ids); ++i) {
+        ::SendMessageW(form.hWnd(), WM_COMMAND, MAKEWPARAM(ids[i], 0), 0);
+        ++expected[i];
+        EXPECT_EQ((std::vector<int>{profiles, realTime, options, about}), expected) << "menu item " << ids[i];
+    }
 
     // A double click within the click delay opens the real-time settings and no pop-up.
     ::SendMessageW(form.hWnd(), kTrayCallbackMessage, 0, WM_LBUTTONUP);
@@ -446,6 +453,30 @@ TEST_F(TrayMenu, CommandsReachTheirWindowsThroughTheOpeners) {
     EXPECT_FALSE(form.MenuItemEnabled(kMenuRealTimeSettings));
     EXPECT_TRUE(form.MenuItemEnabled(kMenuAbout));
 }
+
+// Run by the test below at 144 dots per inch; skipped otherwise.
+TEST_F(TrayMenu, ScaledScreenChild) {
+    if (!InDpiChild()) GTEST_SKIP();
+    gDPI = ScreenDpi();
+    ASSERT_EQ(gDPI, 144);
+    TrayOpeners().realTimeSettings = &ShowRealTimeSettings;
+    frmKalvenor& form = Load(L"");
+    ::SendMessageW(form.hWnd(), WM_COMMAND, MAKEWPARAM(kMenuRealTimeSettings, 0), 0);
+    ASSERT_TRUE(PumpUntil([] { return ProfileEditor() && ProfileEditor()->Visible(); }));
+    frmProfile& editor = *ProfileEditor();
+    static const wchar_t* const pages[] = {L"output", L"mixer", L"equalizer", L"aec"};
+    for (int i = 0; i < 4; ++i) {
+        if (!editor.Ctl(L"imgTab", i).Visible()) continue;
+        editor.imgTab_Click(i);
+        Pump(60);
+        const std::wstring state = std::wstring(L"realtime-") + pages[i] + L"-144dpi";
+        EXPECT_TRUE(SaveWindowScreenshot(editor.hWnd(), L"frmProfile", state));
+    }
+    editor.Unload();
+    MarkDpiChildDone();
+}
+
+TEST(TrayMenuScaled, RealTimeSettingsAt144Dpi) { EXPECT_TRUE(RunTestsAtDpi(L"TrayMenu.ScaledScreenChild", 144)); }
 
 TEST_F(TrayMenu, PopupBesideTheIconStaysOnTheMonitorWithoutAnIconRectangle) {
     Load(L"");

@@ -3,6 +3,9 @@
 #include "tray/options.h"
 
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
+
+#include <set>
 
 #include "editor/profiles.h"
 #include "startup/autostart.h"
@@ -172,10 +175,18 @@ TEST_F(Options, ACapturedShortcutReplacesTheOldKeyAtOnce) {
     EXPECT_TRUE(other.CanRegister(VK_F7));
     EXPECT_FALSE(other.CanRegister(VK_F8));
     Screenshot(3, L"shortcuts");
+    // Keys of the same name (numpad "/" and "/") replace each other too.
+    PressKey(box, VK_DIVIDE);
+    const std::wstring name = box.Text();
+    PressKey(box, VK_OEM_2);
+    ASSERT_EQ(box.Text(), name);
+    EXPECT_EQ(Hex(L"Shortcut0"), L"BF00");
+    EXPECT_TRUE(other.CanRegister(VK_DIVIDE));
+    EXPECT_FALSE(other.CanRegister(VK_OEM_2));
     PressKey(box, VK_DELETE);
     EXPECT_EQ(box.Text(), L"");
     EXPECT_FALSE(RegRead(gRegRoot, L"Shortcut0"));
-    EXPECT_TRUE(other.CanRegister(VK_F8));
+    EXPECT_TRUE(other.CanRegister(VK_OEM_2));
 }
 
 TEST_F(Options, StepBoxesStayInRangeAndDropTheDefault) {
@@ -222,6 +233,55 @@ TEST_F(Options, UninstallAsksAndNoKeepsEverything) {
     EXPECT_NE(OptionsForm(), nullptr);
 }
 
+namespace {
+
+// The ids of the running processes of that file name.
+std::set<DWORD> ProcessIds(const wchar_t* exeName) {
+    std::set<DWORD> ids;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry))
+        if (_wcsicmp(entry.szExeFile, exeName) == 0) ids.insert(entry.th32ProcessID);
+    ::CloseHandle(snapshot);
+    return ids;
+}
+
+}  // namespace
+
+TEST_F(Options, UninstallWithTheProfileManagerOpenLeavesNoSettings) {
+    // Opened as the user does: the manager's "Default Profile..." button brings up the options.
+    F().Unload();
+    ShowProfiles();
+    ASSERT_NE(ProfilesForm(), nullptr);
+    ASSERT_TRUE(User::Click(ProfilesForm()->Ctl(L"cmdDefaultProfile")));
+    ASSERT_NE(OptionsForm(), nullptr);
+    ASSERT_TRUE(RegKeyExists(gRegRoot));
+
+    F().imgTab_Click(0);
+    const std::set<DWORD> explorers = ProcessIds(L"explorer.exe");
+    struct Unseal {
+        ~Unseal() { SealRegistryKey(L""); }
+    } unseal;
+    kaltest::DialogAnswerer answer;
+    answer.button = IDYES;
+    answer.Run([&] { ASSERT_TRUE(User::Click(F().Ctl(L"cmdUninstall"))); });
+    // The file manager it opened.
+    Pump(500);
+    for (DWORD id : ProcessIds(L"explorer.exe")) {
+        if (explorers.count(id)) continue;
+        if (HANDLE process = ::OpenProcess(PROCESS_TERMINATE, FALSE, id)) {
+            ::TerminateProcess(process, 0);
+            ::CloseHandle(process);
+        }
+    }
+    ASSERT_EQ(answer.seen.size(), 2u);
+    EXPECT_EQ(answer.seen[1].text.substr(0, 24), L"All data has been wiped.");
+    EXPECT_FALSE(form_->Loaded());
+    EXPECT_EQ(ProfilesForm(), nullptr);
+    EXPECT_FALSE(RegKeyExists(gRegRoot));
+}
+
 TEST_F(Options, RestoreRefreshesTheWindowAndTheProgram) {
     RegWrite(gRegRoot, L"SliderWheelIncrement", std::wstring(L"4"));
     RegWrite(gRegRoot, L"Shortcut1", Bytes{VK_F9, 0});
@@ -262,6 +322,17 @@ TEST_F(Options, RestoreRefreshesTheWindowAndTheProgram) {
     ProfilesForm()->Unload();
     gWheelIncrement = 0;
 }
+
+// Run by the test below at 144 dots per inch; skipped otherwise.
+TEST_F(Options, ScaledScreenChild) {
+    if (!InDpiChild()) GTEST_SKIP();
+    ASSERT_EQ(ScreenDpi(), 144);
+    const wchar_t* const pages[] = {L"general-144dpi", L"startup-144dpi", L"interface-144dpi", L"shortcuts-144dpi"};
+    for (int page = 3; page >= 0; --page) Screenshot(page, pages[page]);
+    MarkDpiChildDone();
+}
+
+TEST(OptionsScaled, PagesAt144Dpi) { EXPECT_TRUE(RunTestsAtDpi(L"Options.ScaledScreenChild", 144)); }
 
 // Run by the test below in a child process of a limited user; skipped otherwise.
 TEST(OptionsChild, UninstallOfALimitedUser) {

@@ -21,6 +21,7 @@
 #include "startup/globals.h"
 #include "startup/registry.h"
 #include "startup/tables.h"
+#include "tests/common/child.h"
 #include "tests/common/settings_root.h"
 #include "tests/common/sim_platform.h"
 #include "toolkit/forms.h"
@@ -49,6 +50,56 @@ inline bool PumpUntil(const std::function<bool()>& done, int milliseconds = 3000
 
 inline void Pump(int milliseconds) {
     PumpUntil([] { return false; }, milliseconds);
+}
+
+// The screen's scale as a fresh process sees it: the user's LogPixels setting, read when a
+// process starts. RunTestsAtDpi runs this executable's tests matching `filter` in a child
+// process that sees `dpi` dots per inch, and puts the setting back; true when they passed and
+// one of them reached its end (MarkDpiChildDone). The child's tests find InDpiChild() true and
+// skip themselves otherwise.
+inline constexpr wchar_t kDpiChildVariable[] = L"KALVENOR_DPI_CHILD";
+
+inline bool InDpiChild() { return ::GetEnvironmentVariableW(kDpiChildVariable, nullptr, 0) != 0; }
+
+// Leaves the file the parent looks for.
+inline void MarkDpiChildDone() {
+    wchar_t path[MAX_PATH] = {};
+    if (!::GetEnvironmentVariableW(kDpiChildVariable, path, MAX_PATH)) return;
+    HANDLE file = ::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
+}
+
+inline bool RunTestsAtDpi(const std::wstring& filter, DWORD dpi) {
+    HKEY desktop = nullptr;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
+                          nullptr, &desktop, nullptr) != ERROR_SUCCESS)
+        return false;
+    DWORD saved = 0, size = sizeof saved, type = 0;
+    const bool hadValue = ::RegQueryValueExW(desktop, L"LogPixels", nullptr, &type, reinterpret_cast<BYTE*>(&saved),
+                                             &size) == ERROR_SUCCESS && type == REG_DWORD;
+    ::RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring done = std::wstring(temp) + L"kalvenor-dpi-child.done";
+    ::DeleteFileW(done.c_str());
+    ::SetEnvironmentVariableW(kDpiChildVariable, done.c_str());
+    const kaltest::ChildRun run = kaltest::RunChild(kaltest::OwnExecutable(), L"--gtest_filter=" + filter);
+    ::SetEnvironmentVariableW(kDpiChildVariable, nullptr);
+    if (hadValue)
+        ::RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&saved), sizeof saved);
+    else
+        ::RegDeleteValueW(desktop, L"LogPixels");
+    ::RegCloseKey(desktop);
+    const bool reachedEnd = ::DeleteFileW(done.c_str()) != FALSE;
+    return run.finished && run.exitCode == 0 && reachedEnd;
+}
+
+// The screen's dots per inch in this process.
+inline int ScreenDpi() {
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+    ::ReleaseDC(nullptr, screen);
+    return dpi;
 }
 
 struct SeenBalloon {

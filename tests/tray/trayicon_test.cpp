@@ -181,6 +181,20 @@ TEST_F(TrayIcon, TheShellHearsOnlyOfChangesItCanShow) {
     form.UpdateTrayIcon(false);
     form.UpdateTrayIcon(false);
     EXPECT_EQ(modifies_, std::vector<UINT>{NIF_ICON});
+    // The shell lost the icon for a moment: the picture it missed is sent again.
+    const auto shell = [&form](DWORD message) {
+        NOTIFYICONDATAW data{};
+        data.cbSize = kTrayRecordSize;
+        data.hWnd = form.hWnd();
+        return ::Shell_NotifyIconW(message, &data);
+    };
+    ASSERT_TRUE(shell(NIM_DELETE));
+    SetVolumeBalance(30 * kCurrencyScale, 0, 0, 0);
+    form.UpdateTrayIcon(false);
+    ASSERT_TRUE(shell(NIM_ADD));
+    modifies_.clear();
+    form.UpdateTrayIcon(false);
+    EXPECT_EQ(modifies_, std::vector<UINT>{NIF_ICON});
     form_->Unload();
     form_.reset();
 

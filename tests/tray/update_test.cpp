@@ -257,6 +257,25 @@ TEST_F(Update, ChecksumWithALineBreakAsksAgainAndNoDeletesEverything) {
     EXPECT_FALSE(RegReadBytes(gRegRoot, L"UpdatePending").has_value());
 }
 
+TEST_F(Update, AFileThatCouldNotBeFetchedWithItsChecksumIsACorruptUpdate) {
+    // Neither the launcher nor its checksum comes: no text and no file never pass for a match.
+    ServeUpdate();
+    server_.Set(Home("/Launcher.exe"), 404, "");
+    server_.Set(Target(UpdateServer().launcherMD5), 404, "");
+    BoxAnswerer answer(IDNO);
+    EXPECT_FALSE(DownloadUpdate());
+    ASSERT_EQ(BoxAnswerer::texts.size(), 1u);
+    EXPECT_EQ(BoxAnswerer::texts[0], CorruptUpdateText(L"Kalvenor"));
+    EXPECT_FALSE(RegReadBytes(gRegRoot, L"UpdatePending").has_value());
+    for (const auto& f : Files()) EXPECT_FALSE(Exists(f)) << f.c_str();
+    // So is a program file that did not come, though both checked files match.
+    ServeUpdate();
+    server_.Set(Home("/download"), 404, "");
+    EXPECT_FALSE(DownloadUpdate());
+    EXPECT_EQ(BoxAnswerer::texts.size(), 2u);
+    EXPECT_FALSE(RegReadBytes(gRegRoot, L"UpdatePending").has_value());
+}
+
 TEST_F(Update, RetryDownloadsAgain) {
     const std::string bad = "0123";
     ServeUpdate(&bad);
@@ -280,6 +299,62 @@ TEST_F(Update, NewerRevisionAtStartupOffersUpdateInsteadOfProfilesAndKeys) {
     EXPECT_EQ(ActiveProfile(), L"<none>");  // no start-up profile
     EXPECT_TRUE(balloons_.empty());
     TrayOpeners().downloadUpdate = nullptr;
+}
+
+// The message boxes of a process.
+BOOL CALLBACK FindProcessBox(HWND h, LPARAM param) {
+    auto* found = reinterpret_cast<std::pair<DWORD, HWND>*>(param);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(h, &pid);
+    wchar_t cls[16] = {};
+    ::GetClassNameW(h, cls, 16);
+    if (pid != found->first || std::wstring(cls) != L"#32770" || !::IsWindowVisible(h)) return TRUE;
+    found->second = h;
+    return FALSE;
+}
+
+TEST(UpdateLaunch, ProgramStartingAgainstAServerWithOnlyItsVersionKeepsRunning) {
+    kaltest::ProductStateLock lock;
+    HttpServer server;
+    const std::wstring home = UpdateEndpointsAt(server.Address()).home.substr(server.Address().size());
+    server.Set(std::string(home.begin(), home.end()) + "/version",
+               Version(KALVENOR_VERSION_MAJOR, KALVENOR_VERSION_MINOR, KALVENOR_VERSION_REVISION + 1));
+
+    ::SetEnvironmentVariableW(L"KALVENOR_UPDATE_SERVER", server.Address().c_str());
+    std::wstring commandLine = L"\"" + kaltest::ProgramExe() + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    const BOOL started =
+        ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+    ::SetEnvironmentVariableW(L"KALVENOR_UPDATE_SERVER", nullptr);
+    ASSERT_TRUE(started);
+    ::CloseHandle(pi.hThread);
+    // The retry question is answered No; the program must then stay in the tray.
+    std::vector<std::wstring> texts;
+    DWORD answeredAt = 0;
+    const DWORD start = ::GetTickCount();
+    bool ended = false;
+    while (!(ended = ::WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0)) {
+        if (::GetTickCount() - start > 30000 || (answeredAt && ::GetTickCount() - answeredAt > 3000)) break;
+        std::pair<DWORD, HWND> found{pi.dwProcessId, nullptr};
+        ::EnumWindows(&FindProcessBox, reinterpret_cast<LPARAM>(&found));
+        if (!found.second) continue;
+        wchar_t text[1024] = {};
+        ::GetDlgItemTextW(found.second, 0xFFFF, text, 1024);
+        texts.push_back(text);
+        ::PostMessageW(found.second, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+        if (!answeredAt) answeredAt = ::GetTickCount();
+        ::Sleep(200);
+    }
+    if (!ended) ::TerminateProcess(pi.hProcess, 0xDEAD);
+    ::WaitForSingleObject(pi.hProcess, 5000);
+    ::CloseHandle(pi.hProcess);
+    EXPECT_FALSE(ended);
+    EXPECT_EQ(texts, std::vector<std::wstring>{CorruptUpdateText(L"Kalvenor")});
+    EXPECT_FALSE(RegReadBytes(std::wstring(kaltest::kUserSettings), L"UpdatePending").has_value());
+    for (const wchar_t* f : {L"Launcher.exe", L"KalvenorUpdate.exe", L"KalvenorSim.tmp", L"KalvenorSim.exe.md5"})
+        EXPECT_FALSE(Exists(GetTempFolder() + f)) << f;
 }
 
 TEST(UpdateLaunch, ProgramStartingWithANewerRevisionOnTheServerHandsOverToTheLauncher) {

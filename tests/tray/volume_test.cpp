@@ -3,6 +3,7 @@
 // the system-wide wheel, and closing when it loses activation without leaving anything behind.
 #include "tests/tray/tray_fixture.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <optional>
@@ -94,6 +95,41 @@ public:
     std::wstring live;
     int calls[4] = {};
 };
+
+// The panel's drawn frames against its controls: how many drawn pixels lie under a visible
+// control, and whether a drawn line stands between the two links.
+struct PanelFrames {
+    int pixelsUnderControls = 0;
+    bool linksSeparated = false;
+};
+
+PanelFrames ReadPanelFrames(frmVolume& popup) {
+    auto& panel = popup.Get<PictureBox>(L"pctVolume");
+    const HWND window = panel.Window();
+    HDC dc = panel.hDC();
+    const COLORREF back = ::GetPixel(dc, 0, 0);
+    const auto place = [window](HWND child) {
+        RECT r{};
+        ::GetWindowRect(child, &r);
+        ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    PanelFrames frames;
+    RECT client{};
+    ::GetClientRect(window, &client);
+    for (HWND child = ::GetWindow(window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (!::IsWindowVisible(child)) continue;
+        const RECT r = place(child);
+        for (int y = std::max(r.top, 0L); y < std::min(r.bottom, client.bottom); ++y)
+            for (int x = std::max(r.left, 0L); x < std::min(r.right, client.right); ++x)
+                frames.pixelsUnderControls += ::GetPixel(dc, x, y) != back;
+    }
+    const RECT settings = place(popup.Ctl(L"lblSettings").Window());
+    const RECT mixer = place(popup.Ctl(L"lblSystemMixer").Window());
+    const int middle = (settings.top + settings.bottom) / 2;
+    for (int x = settings.right; x < mixer.left; ++x) frames.linksSeparated |= ::GetPixel(dc, x, middle) != back;
+    return frames;
+}
 
 class VolumePopupTest : public TrayFixture {
 protected:
@@ -201,7 +237,28 @@ TEST_F(VolumePopupTest, ClickOpensItWithTheCardsStateAndLeavesTheCardsOutputAlon
     EXPECT_EQ(::GetForegroundWindow(), popup.hWnd());
     sim::SetSimLevels({DB(-96), DB(-96), DB(-12), DB(-20), DB(-96), DB(-96), DB(-96), DB(-96), DB(-96), DB(-96)});
     PumpUntil([&] { return popup.BarHeight(1) > 0; }, 1000);
+    // The frames are drawn around the controls, never across them.
+    const PanelFrames frames = ReadPanelFrames(popup);
+    EXPECT_EQ(frames.pixelsUnderControls, 0);
+    EXPECT_TRUE(frames.linksSeparated);
     EXPECT_TRUE(SaveWindowScreenshot(popup.hWnd(), L"frmVolume", L"open"));
+}
+
+// Run by the test below at 144 dots per inch; skipped otherwise.
+TEST_F(VolumePopupTest, ScaledScreenChild) {
+    if (!InDpiChild()) GTEST_SKIP();
+    gDPI = ScreenDpi();
+    ASSERT_EQ(gDPI, 144);
+    frmVolume& popup = Open();
+    const PanelFrames frames = ReadPanelFrames(popup);
+    EXPECT_EQ(frames.pixelsUnderControls, 0);
+    EXPECT_TRUE(frames.linksSeparated);
+    EXPECT_TRUE(SaveWindowScreenshot(popup.hWnd(), L"frmVolume", L"open-144dpi"));
+    MarkDpiChildDone();
+}
+
+TEST(VolumePopupScaled, FramesStayAroundTheControlsAt144Dpi) {
+    EXPECT_TRUE(RunTestsAtDpi(L"VolumePopupTest.ScaledScreenChild", 144));
 }
 
 TEST_F(VolumePopupTest, RearChoicesStopAtTheFirstRefusedTrial) {
