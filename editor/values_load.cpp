@@ -172,15 +172,11 @@ void frmProfile::DecodeEqGain(const Bytes& value) {
 
 void frmProfile::LoadBassManagement(const std::wstring& profile) {
     SelectOption(*this, L"optFlexBass", FirstByte(GetProfileValue(profile, L"BassManagement")));
-    // A disabled crossover keeps the profile's frequency aside until FlexBass is enabled.
-    auto& crossover = Get<Slider>(L"csliCrossover");
-    const std::uint8_t corner = FirstByte(GetProfileValue(profile, L"BassCornerFrequency"));
-    if (crossover.Enabled())
-        crossover.SetValue(corner);
-    else
-        crossover.SetTag(std::to_wstring(corner));
-    LoadSpeakerSizes(GetProfileValue(profile, L"SpeakerSize"));
     UpdateCrossoverEnabling();
+    // With FlexBass off too the crossover shows the profile's frequency, so that it is saved
+    // and sent as loaded, and comes back when FlexBass is enabled.
+    LoadSliderValue(Get<Slider>(L"csliCrossover"), FirstByte(GetProfileValue(profile, L"BassCornerFrequency")));
+    LoadSpeakerSizes(GetProfileValue(profile, L"SpeakerSize"));
     UpdateSpeakerSizeEnabling();
 }
 
