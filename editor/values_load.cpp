@@ -182,8 +182,13 @@ void frmProfile::LoadBassManagement(const std::wstring& profile) {
 
 void frmProfile::LoadSpeakerSizes(const Bytes& value) {
     const std::array<bool, 4> large = DecodeSpeakerSizes(value);
-    for (int i = 0; i < 4; ++i)
-        Get<ComboBox>(L"cboSpeakerSize", i).SetListIndex(large[static_cast<std::size_t>(i)] ? 1 : 0);
+    for (int i = 0; i < 4; ++i) {
+        auto& box = Get<ComboBox>(L"cboSpeakerSize", i);
+        const int size = large[static_cast<std::size_t>(i)] ? 1 : 0;
+        box.SetListIndex(size);
+        // A disabled box keeps the loaded size for its enabling, as SetComboEnabled parks it.
+        if (!box.Enabled()) box.SetTag(std::to_wstring(size));
+    }
 }
 
 void frmProfile::LoadAEC(const std::wstring& profile) {
@@ -240,13 +245,13 @@ void frmProfile::CurrentOutput(const std::wstring& profile) {
     const EffectParams pl2x = DecodePl2xParam(GetProfileValue(profile, L"Pl2xParam"));
     Get<CheckBox>(L"chkDolby").SetValue(pl2x.on ? 1 : 0);
     SelectOption(*this, L"optPL2xMode", pl2x.movie ? 1 : 0);
-    Get<Slider>(L"csliPL2xWidth").SetValue(pl2x.width);
-    Get<Slider>(L"csliPL2xDepth").SetValue(pl2x.depth);
+    LoadSliderValue(Get<Slider>(L"csliPL2xWidth"), pl2x.width);
+    LoadSliderValue(Get<Slider>(L"csliPL2xDepth"), pl2x.depth);
     const EffectParams neo = DecodeNeoParam(GetProfileValue(profile, L"NeoParam"));
     Get<CheckBox>(L"chkNeo").SetValue(neo.on ? 1 : 0);
     SelectOption(*this, L"optNEOMode", neo.movie ? 1 : 0);
-    Get<Slider>(L"csliNEOWidth").SetValue(neo.width);
-    Get<Slider>(L"csliNEODepth").SetValue(neo.depth);
+    LoadSliderValue(Get<Slider>(L"csliNEOWidth"), neo.width);
+    LoadSliderValue(Get<Slider>(L"csliNEODepth"), neo.depth);
     // 8. The headphone gain.
     if (gCardCaps && gCardCaps->HPAmp)
         if (frmHpImpedanceMode* amp = HpImpedanceDialog()) amp->CurrentAmp(profile);

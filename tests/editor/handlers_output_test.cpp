@@ -72,6 +72,36 @@ TEST_F(OutputHandlers, SpeakerSizesAndFlexBassSendOnePacketPerChannel) {
     EXPECT_EQ(editor.Get<Slider>(L"csliCrossover").Value(), 150);
 }
 
+TEST_F(OutputHandlers, FlexBassSwitchedOnAfterLoadingKeepsTheProfilesCrossoverAndSizes) {
+    UseEditorCard(kD2);
+    Store(L"Off", L"PanelConfig", L"00000000");
+    Store(L"Off", L"SpeakerConfig", L"07000000");
+    Store(L"Off", L"BassManagement", L"00000000");
+    Store(L"Off", L"BassCornerFrequency", L"50000000");  // 80 Hz
+    Store(L"Off", L"SpeakerSize", L"F7000000");          // every box "Large"
+    frmProfile& editor = OpenEditor(L"Off");
+    editor.imgTab_Click(2);
+    auto& crossover = editor.Get<Slider>(L"csliCrossover");
+    EXPECT_FALSE(crossover.Enabled());
+    EXPECT_EQ(crossover.Value(), 80);
+    ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optFlexBass", 1)));
+    EXPECT_TRUE(crossover.Enabled());
+    EXPECT_EQ(crossover.Value(), 80);
+    EXPECT_EQ(editor.Ctl(L"lblCrossoverValue").Caption(), L"80 Hz");
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_TRUE(editor.Ctl(L"cboSpeakerSize", i).Enabled()) << i;
+        EXPECT_EQ(editor.Get<ComboBox>(L"cboSpeakerSize", i).ListIndex(), 1) << i;
+    }
+    // Changed, then reloaded: FlexBass on again brings the profile's values, not the changes.
+    ASSERT_TRUE(User::DragTo(crossover, 150));
+    ASSERT_TRUE(User::ChooseItem(editor.Get<ComboBox>(L"cboSpeakerSize", 0), 0));
+    ASSERT_TRUE(User::Click(editor.Ctl(L"cmdReset")));
+    EXPECT_FALSE(crossover.Enabled());
+    ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optFlexBass", 1)));
+    EXPECT_EQ(crossover.Value(), 80);
+    EXPECT_EQ(editor.Get<ComboBox>(L"cboSpeakerSize", 0).ListIndex(), 1);
+}
+
 TEST_F(OutputHandlers, DigitalFormatsSwitchTheAnalogSideOffAndPcmBringsItBack) {
     UseEditorCard(kD2);
     frmProfile& editor = OpenEditor(L"");
