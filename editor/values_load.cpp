@@ -204,10 +204,11 @@ void frmProfile::CurrentVolume(const std::wstring& profile) {
         SelectOption(*this, L"optVolume", volume == kUseLast ? 0 : 1);
     else
         SelectOption(*this, L"optVolume", kDontChange);
-    // The sliders always show a real level: the card's when the profile has none.
+    // The sliders always show a real level: the card's when the profile has none. "Set to:"
+    // starts from that level, not from one parked before.
     if (volume < 0 || volume > 100 * kCurrencyScale) GetProfileVolumeBalance(volume, balance, 0, 0, L"");
-    Get<Slider>(L"csliVolume").SetValue(Whole(volume));
-    Get<Slider>(L"csliMasterBalance").SetValue(Whole(balance * 10));
+    LoadSliderValue(Get<Slider>(L"csliVolume"), Whole(volume));
+    LoadSliderValue(Get<Slider>(L"csliMasterBalance"), Whole(balance * 10));
     Get<CheckBox>(L"chkIgnoreVolumeForProfileValidation")
         .SetValue(ProfileValueExists(profile, L"VolIgnoreForValidation") ? 1 : 0);
     Get<CheckBox>(L"chkVolumeChangeOnlyOnDifferentOutput")
