@@ -297,7 +297,7 @@ void frmProfile::CurrentInputLine(int line, const std::wstring& profile) {
     const bool free = set.Tag() == L"*";
     Currency volume = 0, balance = 0;
     GetProfileVolumeBalance(volume, balance, 1, line, profile);
-    Get<Slider>(L"csliInputLine", line).SetValue(Whole(volume));
+    LoadSliderValue(Get<Slider>(L"csliInputLine", line), Whole(volume));
     Get<Slider>(L"csliInputLineBalance", line).SetValue(Whole(balance * 10));
     auto& monitorBox = Get<CheckBox>(L"chkRecordMonitor", line);
     const int monitor = CountIn(monitorBox.Tag());

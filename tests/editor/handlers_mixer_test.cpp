@@ -109,6 +109,7 @@ TEST_F(MixerHandlers, ARecordingLineFollowsItsRowAndComesBackWhenTakenOut) {
     ASSERT_TRUE(User::Click(editor.Ctl(L"cmdResetInputLines")));
     EXPECT_EQ(volume.Value(), 100);
     EXPECT_EQ(CardInputLine(line).first, 100);
+    ASSERT_TRUE(User::DragTo(volume, target));
 
     // Out of the profile: the monitor box cleared and the card back at the restore point's level.
     ASSERT_TRUE(User::Click(set));
@@ -121,6 +122,12 @@ TEST_F(MixerHandlers, ARecordingLineFollowsItsRowAndComesBackWhenTakenOut) {
     EXPECT_EQ(CardInputLine(line), original);
     ASSERT_TRUE(User::Click(editor.Ctl(L"cmdResetInputLines")));
     EXPECT_EQ(volume.Value(), original.first);
+    // Back in the profile: the level set before comes back and reaches the card; the balance
+    // stays at the restore point's.
+    ASSERT_TRUE(User::Click(set));
+    EXPECT_TRUE(volume.Enabled());
+    EXPECT_EQ(volume.Value(), target);
+    EXPECT_EQ(CardInputLine(line), std::make_pair(target, original.second));
 
     // A one-channel line in the profile: its level is set, it has no balance to reset.
     for (int i = 0; i < 8; ++i) {
