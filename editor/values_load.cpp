@@ -400,12 +400,14 @@ void frmProfile::UpdateAnalogOutputSettingsButton(std::uint8_t speakerConfig) {
 // ---- The two list handlers of loading ----
 
 void frmProfile::cboAnalogOutput_Click() {
-    if (Get<ComboBox>(L"cboAnalogOutput").ListIndex() < 0 || refreshingOutput_ || aecSwitchingOutput_) return;
+    if (Get<ComboBox>(L"cboAnalogOutput").ListIndex() < 0 || refreshingOutput_) return;
     const std::uint8_t speakers = FirstByte(SpeakerConfig());
     if (gCardCaps && gCardCaps->HPAmp) Ctl(L"cmdHpAmp").SetEnabled(speakers == 1);
     UpdateAnalogOutputSettingsButton(speakers);
     if (frmAnalogOutputSettings* swaps = AnalogOutputSettingsDialog()) swaps->Unload();
     if (frmHpImpedanceMode* amp = HpImpedanceDialog(); amp && amp->Visible()) amp->Unload();
+    // While echo cancellation switches the output, its handler refreshes the rest afterwards.
+    if (aecSwitchingOutput_) return;
     UpdateSpeakerSizeEnabling();
     LoadOutputChannels(Tag());
     if (!liveProfileName_.empty()) {

@@ -13,6 +13,7 @@
 #include "device/transport.h"
 #include "editor/controlvalues.h"
 #include "editor/portable/profilebytes.h"
+#include "editor/swapsdialog.h"
 #include "device/profilevalues.h"
 #include "startup/registry.h"
 #include "startup/tables.h"
@@ -242,6 +243,27 @@ TEST_F(OutputHandlers, EchoCancellationOnThenOffRestoresEveryControlItChanged) {
     EXPECT_TRUE(OptionSelected(editor, L"optFlexBass", 1));
     EXPECT_TRUE(editor.Ctl(L"imgTab", 0).Enabled());
     EXPECT_TRUE(editor.Ctl(L"imgTab", 2).Enabled());
+}
+
+TEST_F(OutputHandlers, EchoCancellationOverADigitalFormatStillClosesTheSwapsDialog) {
+    UseEditorCard(kD2);
+    frmProfile& editor = OpenEditor(L"");
+    auto& outputs = editor.Get<ComboBox>(L"cboAnalogOutput");
+    ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0007)));
+    auto& spdif = editor.Get<CheckBox>(L"chkSPDIF");
+    if (spdif.Value() == 0) {
+        ASSERT_TRUE(User::Click(spdif));
+    }
+    auto& formats = editor.Get<ComboBox>(L"cboSPDIFOutput");
+    ASSERT_TRUE(User::ChooseItem(formats, IndexOf(formats, 16)));  // Dolby Digital Live
+    // The dialog, opened for the 7.1 output, holds the window while it is open: AEC is switched
+    // on as its handler would be.
+    AnalogOutputSettingsDialogInstance().Show();
+    Pump(10);
+    ASSERT_NE(AnalogOutputSettingsDialog(), nullptr);
+    editor.Get<OptionButton>(L"optAEC", 1).SetValue(true);
+    EXPECT_EQ(outputs.ItemData(outputs.ListIndex()), 0x0004);
+    EXPECT_EQ(AnalogOutputSettingsDialog(), nullptr);
 }
 
 TEST_F(OutputHandlers, ResetAfterEchoCancellationForgetsTheSavedOutput) {
