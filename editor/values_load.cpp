@@ -273,9 +273,10 @@ void frmProfile::LoadOutputChannels(const std::wstring& profile) {
         set.SetEnabled(available);
         auto& slider = Get<Slider>(L"csliOutputChannel", i);
         if (!IsExistingOrRealTime()) {
+            // Every channel at 0 dB: set after the row's disabling, which shows the card's gain.
             set.SetValue(0);
-            slider.SetValue(channelUnityLevel_);
             EnablePlaybackRow(i);
+            LoadSliderValue(slider, channelUnityLevel_);
             continue;
         }
         const std::wstring value(gChannelVolumeValues[static_cast<std::size_t>(i)]);
