@@ -271,6 +271,8 @@ TEST_F(OutputHandlers, ResetAfterEchoCancellationForgetsTheSavedOutput) {
     frmProfile& editor = OpenEditor(L"");
     auto& outputs = editor.Get<ComboBox>(L"cboAnalogOutput");
     ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0007)));
+    editor.imgTab_Click(2);
+    ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optEQ", 1)));
     editor.imgTab_Click(3);
     ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optAEC", 1)));
     EXPECT_EQ(outputs.ItemData(outputs.ListIndex()), 0x0004);
@@ -280,6 +282,13 @@ TEST_F(OutputHandlers, ResetAfterEchoCancellationForgetsTheSavedOutput) {
     EXPECT_TRUE(editor.Ctl(L"imgTab", 0).Enabled());
     EXPECT_TRUE(OptionSelected(editor, L"optAEC", 0));
     EXPECT_TRUE(outputs.Enabled());
+    // The state saved before the reset is gone: a switch-off handled now brings back neither
+    // its output nor its equalizer.
+    editor.imgTab_Click(0);
+    ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0006)));
+    editor.Ctl(L"optAEC", 0).Click();
+    EXPECT_EQ(outputs.ItemData(outputs.ListIndex()), 0x0006);
+    EXPECT_FALSE(OptionSelected(editor, L"optEQ", 1));
 }
 
 }  // namespace
