@@ -25,18 +25,20 @@ FormInstance<frmInputLineCustomControls> gCustomInstance;
 
 std::wstring FrameName() { return L"fraCustomControl"; }
 
+// Frame k with its picture box and three options; frame 0 is designed, the others are made
+// when a line needs them.
+std::vector<ControlRow> FrameRows(int k) {
+    const std::wstring picture = Member(L"pctCustomControl", k);
+    const std::wstring group = frmInputLineCustomControls::OptionGroup(k);
+    return {Row(ControlType::Frame, L"fraCustomControl", k, L"", 8, 8, 280, 50),
+            Row(ControlType::PictureBox, L"pctCustomControl", k, L"", 6, 18, 268, 26, Member(L"fraCustomControl", k)),
+            Row(ControlType::OptionButton, group.c_str(), 255, L"Don't Set", 8, 4, 84, 18, picture),
+            Row(ControlType::OptionButton, group.c_str(), 0, L"Disable", 96, 4, 84, 18, picture),
+            Row(ControlType::OptionButton, group.c_str(), 1, L"Enable", 184, 4, 80, 18, picture)};
+}
+
 std::vector<ControlRow> DialogRows() {
-    std::vector<ControlRow> c;
-    for (int k = 0; k < kMaxCustomControlFrames; ++k) {
-        const std::wstring picture = Member(L"pctCustomControl", k);
-        const std::wstring group = frmInputLineCustomControls::OptionGroup(k);
-        c.push_back(Row(ControlType::Frame, L"fraCustomControl", k, L"", 8, 8, 280, 50));
-        c.push_back(
-            Row(ControlType::PictureBox, L"pctCustomControl", k, L"", 6, 18, 268, 26, Member(L"fraCustomControl", k)));
-        c.push_back(Row(ControlType::OptionButton, group.c_str(), 255, L"Don't Set", 8, 4, 84, 18, picture));
-        c.push_back(Row(ControlType::OptionButton, group.c_str(), 0, L"Disable", 96, 4, 84, 18, picture));
-        c.push_back(Row(ControlType::OptionButton, group.c_str(), 1, L"Enable", 184, 4, 80, 18, picture));
-    }
+    std::vector<ControlRow> c = FrameRows(0);
     c.push_back(Row(ControlType::CommandButton, L"cmdClose", -1, L"&Close", 204, 66, 84, 26));
     return c;
 }
@@ -57,13 +59,16 @@ frmInputLineCustomControls::~frmInputLineCustomControls() { Unload(); }
 void frmInputLineCustomControls::OnLoad() {
     SetIcon(hWnd(), kProgramIcon);
     if (gUIFont) ApplySystemFont(this);
-    for (int k = 0; k < kMaxCustomControlFrames; ++k) {
-        if (k > 0) Ctl(FrameName(), k).SetVisible(false);
-        for (Control* option : ControlArray(OptionGroup(k)))
-            option->Click = [this, k, option] { Chosen(k, static_cast<std::uint8_t>(option->Index())); };
-    }
+    WireFrame(0);
     Get<CommandButton>(L"cmdClose").Click = [this] { Unload(); };
 }
+
+void frmInputLineCustomControls::WireFrame(int k) {
+    for (Control* option : ControlArray(OptionGroup(k)))
+        option->Click = [this, k, option] { Chosen(k, static_cast<std::uint8_t>(option->Index())); };
+}
+
+int frmInputLineCustomControls::FrameCount() const { return static_cast<int>(ControlArray(FrameName()).size()); }
 
 void frmInputLineCustomControls::OnActivate() { SetModalState(*this, true); }
 void frmInputLineCustomControls::OnQueryUnload(bool& /*cancel*/) { SetModalState(*this, false); }
@@ -85,15 +90,20 @@ void frmInputLineCustomControls::CurrentCustomControls() {
     const frmProfile* editor = ProfileEditor();
     const bool realTime = editor && editor->RealTimeMode();
     // One frame for each control but the monitoring switch, 120 twips apart.
-    const int frames = std::min(count - (monitor ? 1 : 0), kMaxCustomControlFrames);
+    const int frames = count - (monitor ? 1 : 0);
     for (int i = 1; i < frames; ++i) {
+        if (i >= FrameCount()) {
+            for (const ControlRow& row : FrameRows(i)) AddControl(row);
+            WireFrame(i);
+        }
         Control& above = Ctl(FrameName(), i - 1);
         Control& frame = Ctl(FrameName(), i);
         frame.Move(frame.Left(), above.Top() + above.Height() + kGap, frame.Width(), frame.Height());
         frame.SetVisible(true);
     }
+    for (int i = std::max(1, frames); i < FrameCount(); ++i) Ctl(FrameName(), i).SetVisible(false);
     int k = 0;
-    for (int n = 1; n <= count && k < kMaxCustomControlFrames; ++n) {
+    for (int n = 1; n <= count && k < FrameCount(); ++n) {
         if (n == monitor) continue;
         Control& frame = Ctl(FrameName(), k);
         frame.SetCaption(gAudio->ControlName(id, n));
@@ -118,7 +128,7 @@ void frmInputLineCustomControls::CurrentCustomControl(int n) {
     const frmProfile* editor = ProfileEditor();
     const int line = Line();
     if (!editor || line < 0) return;
-    for (int k = 0; k < kMaxCustomControlFrames; ++k) {
+    for (int k = 0; k < FrameCount(); ++k) {
         if (Ctl(FrameName(), k).Tag() != std::to_wstring(n)) continue;
         const std::uint8_t v = editor->GetCustomControlsValues(line, n);
         UpdatingScope updating(*this);

@@ -7,9 +7,6 @@
 
 namespace kal {
 
-// Frames the dialog can show; a line's controls beyond these are not offered.
-inline constexpr int kMaxCustomControlFrames = 12;
-
 class frmInputLineCustomControls final : public Form {
 public:
     frmInputLineCustomControls();
@@ -30,6 +27,9 @@ protected:
 private:
     void Chosen(int frame, std::uint8_t value);
     int Line() const;
+    // The options of frame k report their choice; the frames made so far.
+    void WireFrame(int k);
+    int FrameCount() const;
 };
 
 // The loaded dialog; null while none is loaded.

@@ -35,10 +35,13 @@ void frmProfile::EnablePlaybackRow(int i) {
 void frmProfile::EnableRecordRow(int i) {
     const bool set = Get<CheckBox>(L"chkRecordSet", i).Value() == 1;
     for (const wchar_t* name : {L"lblInputLineBalanceL", L"lblInputLineBalanceR", L"lblInputLineVolume",
-                                L"lblInputLineVolumeDB", L"cmdRecordExtraOptions", L"chkRecordMonitor", L"csliInputLine"})
+                                L"lblInputLineVolumeDB", L"cmdRecordExtraOptions", L"chkRecordMonitor"})
         Ctl(name, i).SetEnabled(set);
+    // The level is kept aside while the row is out of the profile and comes back with it.
+    auto& level = Get<Slider>(L"csliInputLine", i);
+    SetSliderEnabled(level, set, level.Value());
     // The balance slider's tag holds the line's channel count: only a stereo line has a balance
-    // and its reset.
+    // and its reset, and its value is not kept aside.
     const bool stereo = Get<Slider>(L"csliInputLineBalance", i).Tag() == L"2";
     for (const wchar_t* name : {L"csliInputLineBalance", L"cmdInputLineBalanceReset"}) Ctl(name, i).SetEnabled(set && stereo);
 }

@@ -65,6 +65,12 @@ void frmProfile::SetSliderEnabled(Slider& slider, bool enable, std::int32_t show
     slider.SetEnabled(enable);
 }
 
+void frmProfile::LoadSliderValue(Slider& slider, std::int32_t value) {
+    slider.SetTag(L"");
+    slider.SetValue(value);
+    if (!slider.Enabled()) slider.SetTag(std::to_wstring(value));
+}
+
 // ---- Sample rates, upmix, Windows speaker layout ----
 
 void frmProfile::SelectSystemRateOfCard() {

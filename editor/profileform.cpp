@@ -212,10 +212,7 @@ void frmProfile::OnActivate() {
     SetModalState(*this, true);
 }
 
-void frmProfile::OnQueryUnload(bool& /*cancel*/) {
-    SetModalState(*this, false);
-    ShutdownGdiplus();
-}
+void frmProfile::OnQueryUnload(bool& /*cancel*/) { SetModalState(*this, false); }
 
 void frmProfile::OnUnload() {
     Hide();
@@ -257,6 +254,9 @@ void frmProfile::OnUnload() {
     icon32_.reset();
     icon16_.reset();
     for (auto& icon : buttonIcons_) icon.reset();
+    // Last: hiding the window, ending live mode (a reload of the card's state) and the speaker
+    // box losing the focus all draw, and would start GDI+ again.
+    ShutdownGdiplus();
 }
 
 bool frmProfile::HandleMessage(UINT msg, WPARAM /*wParam*/, LPARAM /*lParam*/, LRESULT& result) {

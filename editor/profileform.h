@@ -260,6 +260,9 @@ private:
     std::optional<Bytes> LiveChoice(bool dontChange, const std::wstring& name, const Bytes& encoded) const;
     // A disabled slider shows `shownWhenDisabled` and keeps its own value in its tag.
     void SetSliderEnabled(Slider& slider, bool enable, std::int32_t shownWhenDisabled);
+    // A loaded value: the slider shows it and, while disabled, keeps it as its own as well, so
+    // enabling brings back what was loaded rather than a value parked before.
+    void LoadSliderValue(Slider& slider, std::int32_t value);
     void SelectSystemRateOfCard();
     void cboSampleRate_Click();
     void cboSystemSampleRate_Click();

@@ -172,22 +172,23 @@ void frmProfile::DecodeEqGain(const Bytes& value) {
 
 void frmProfile::LoadBassManagement(const std::wstring& profile) {
     SelectOption(*this, L"optFlexBass", FirstByte(GetProfileValue(profile, L"BassManagement")));
-    // A disabled crossover keeps the profile's frequency aside until FlexBass is enabled.
-    auto& crossover = Get<Slider>(L"csliCrossover");
-    const std::uint8_t corner = FirstByte(GetProfileValue(profile, L"BassCornerFrequency"));
-    if (crossover.Enabled())
-        crossover.SetValue(corner);
-    else
-        crossover.SetTag(std::to_wstring(corner));
-    LoadSpeakerSizes(GetProfileValue(profile, L"SpeakerSize"));
     UpdateCrossoverEnabling();
+    // With FlexBass off too the crossover shows the profile's frequency, so that it is saved
+    // and sent as loaded, and comes back when FlexBass is enabled.
+    LoadSliderValue(Get<Slider>(L"csliCrossover"), FirstByte(GetProfileValue(profile, L"BassCornerFrequency")));
+    LoadSpeakerSizes(GetProfileValue(profile, L"SpeakerSize"));
     UpdateSpeakerSizeEnabling();
 }
 
 void frmProfile::LoadSpeakerSizes(const Bytes& value) {
     const std::array<bool, 4> large = DecodeSpeakerSizes(value);
-    for (int i = 0; i < 4; ++i)
-        Get<ComboBox>(L"cboSpeakerSize", i).SetListIndex(large[static_cast<std::size_t>(i)] ? 1 : 0);
+    for (int i = 0; i < 4; ++i) {
+        auto& box = Get<ComboBox>(L"cboSpeakerSize", i);
+        const int size = large[static_cast<std::size_t>(i)] ? 1 : 0;
+        box.SetListIndex(size);
+        // A disabled box keeps the loaded size for its enabling, as SetComboEnabled parks it.
+        if (!box.Enabled()) box.SetTag(std::to_wstring(size));
+    }
 }
 
 void frmProfile::LoadAEC(const std::wstring& profile) {
@@ -203,10 +204,11 @@ void frmProfile::CurrentVolume(const std::wstring& profile) {
         SelectOption(*this, L"optVolume", volume == kUseLast ? 0 : 1);
     else
         SelectOption(*this, L"optVolume", kDontChange);
-    // The sliders always show a real level: the card's when the profile has none.
+    // The sliders always show a real level: the card's when the profile has none. "Set to:"
+    // starts from that level, not from one parked before.
     if (volume < 0 || volume > 100 * kCurrencyScale) GetProfileVolumeBalance(volume, balance, 0, 0, L"");
-    Get<Slider>(L"csliVolume").SetValue(Whole(volume));
-    Get<Slider>(L"csliMasterBalance").SetValue(Whole(balance * 10));
+    LoadSliderValue(Get<Slider>(L"csliVolume"), Whole(volume));
+    LoadSliderValue(Get<Slider>(L"csliMasterBalance"), Whole(balance * 10));
     Get<CheckBox>(L"chkIgnoreVolumeForProfileValidation")
         .SetValue(ProfileValueExists(profile, L"VolIgnoreForValidation") ? 1 : 0);
     Get<CheckBox>(L"chkVolumeChangeOnlyOnDifferentOutput")
@@ -244,13 +246,13 @@ void frmProfile::CurrentOutput(const std::wstring& profile) {
     const EffectParams pl2x = DecodePl2xParam(GetProfileValue(profile, L"Pl2xParam"));
     Get<CheckBox>(L"chkDolby").SetValue(pl2x.on ? 1 : 0);
     SelectOption(*this, L"optPL2xMode", pl2x.movie ? 1 : 0);
-    Get<Slider>(L"csliPL2xWidth").SetValue(pl2x.width);
-    Get<Slider>(L"csliPL2xDepth").SetValue(pl2x.depth);
+    LoadSliderValue(Get<Slider>(L"csliPL2xWidth"), pl2x.width);
+    LoadSliderValue(Get<Slider>(L"csliPL2xDepth"), pl2x.depth);
     const EffectParams neo = DecodeNeoParam(GetProfileValue(profile, L"NeoParam"));
     Get<CheckBox>(L"chkNeo").SetValue(neo.on ? 1 : 0);
     SelectOption(*this, L"optNEOMode", neo.movie ? 1 : 0);
-    Get<Slider>(L"csliNEOWidth").SetValue(neo.width);
-    Get<Slider>(L"csliNEODepth").SetValue(neo.depth);
+    LoadSliderValue(Get<Slider>(L"csliNEOWidth"), neo.width);
+    LoadSliderValue(Get<Slider>(L"csliNEODepth"), neo.depth);
     // 8. The headphone gain.
     if (gCardCaps && gCardCaps->HPAmp)
         if (frmHpImpedanceMode* amp = HpImpedanceDialog()) amp->CurrentAmp(profile);
@@ -271,9 +273,10 @@ void frmProfile::LoadOutputChannels(const std::wstring& profile) {
         set.SetEnabled(available);
         auto& slider = Get<Slider>(L"csliOutputChannel", i);
         if (!IsExistingOrRealTime()) {
+            // Every channel at 0 dB: set after the row's disabling, which shows the card's gain.
             set.SetValue(0);
-            slider.SetValue(channelUnityLevel_);
             EnablePlaybackRow(i);
+            LoadSliderValue(slider, channelUnityLevel_);
             continue;
         }
         const std::wstring value(gChannelVolumeValues[static_cast<std::size_t>(i)]);
@@ -295,7 +298,7 @@ void frmProfile::CurrentInputLine(int line, const std::wstring& profile) {
     const bool free = set.Tag() == L"*";
     Currency volume = 0, balance = 0;
     GetProfileVolumeBalance(volume, balance, 1, line, profile);
-    Get<Slider>(L"csliInputLine", line).SetValue(Whole(volume));
+    LoadSliderValue(Get<Slider>(L"csliInputLine", line), Whole(volume));
     Get<Slider>(L"csliInputLineBalance", line).SetValue(Whole(balance * 10));
     auto& monitorBox = Get<CheckBox>(L"chkRecordMonitor", line);
     const int monitor = CountIn(monitorBox.Tag());
@@ -398,12 +401,14 @@ void frmProfile::UpdateAnalogOutputSettingsButton(std::uint8_t speakerConfig) {
 // ---- The two list handlers of loading ----
 
 void frmProfile::cboAnalogOutput_Click() {
-    if (Get<ComboBox>(L"cboAnalogOutput").ListIndex() < 0 || refreshingOutput_ || aecSwitchingOutput_) return;
+    if (Get<ComboBox>(L"cboAnalogOutput").ListIndex() < 0 || refreshingOutput_) return;
     const std::uint8_t speakers = FirstByte(SpeakerConfig());
     if (gCardCaps && gCardCaps->HPAmp) Ctl(L"cmdHpAmp").SetEnabled(speakers == 1);
     UpdateAnalogOutputSettingsButton(speakers);
     if (frmAnalogOutputSettings* swaps = AnalogOutputSettingsDialog()) swaps->Unload();
     if (frmHpImpedanceMode* amp = HpImpedanceDialog(); amp && amp->Visible()) amp->Unload();
+    // While echo cancellation switches the output, its handler refreshes the rest afterwards.
+    if (aecSwitchingOutput_) return;
     UpdateSpeakerSizeEnabling();
     LoadOutputChannels(Tag());
     if (!liveProfileName_.empty()) {

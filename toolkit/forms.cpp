@@ -540,30 +540,40 @@ void Form::Load() {
     if (!hwnd_) throw std::runtime_error("form window can't be created");
     LoadedList().push_back(this);
 
-    for (const ControlRow& row : table_) {
-        HWND container = hwnd_;
-        if (!row.container.empty()) {
-            std::wstring name;
-            int index;
-            ParseContainer(row.container, name, index);
-            container = Ctl(name, index).Window();
-        }
-        std::unique_ptr<Control> c;
-        switch (row.type) {
-        case ControlType::Label: c = std::make_unique<Label>(*this, row, container); break;
-        case ControlType::CommandButton: c = std::make_unique<CommandButton>(*this, row, container); break;
-        case ControlType::CheckBox: c = std::make_unique<CheckBox>(*this, row, container); break;
-        case ControlType::OptionButton: c = std::make_unique<OptionButton>(*this, row, container); break;
-        case ControlType::TextBox: c = std::make_unique<TextBox>(*this, row, container); break;
-        case ControlType::ComboBox: c = std::make_unique<ComboBox>(*this, row, container); break;
-        case ControlType::Frame: c = std::make_unique<Frame>(*this, row, container); break;
-        case ControlType::PictureBox: c = std::make_unique<PictureBox>(*this, row, container); break;
-        case ControlType::Slider: c = std::make_unique<Slider>(*this, row, container); break;
-        case ControlType::Timer: c = std::make_unique<Timer>(*this, row); break;
-        }
-        controls_.push_back(std::move(c));
-    }
+    for (const ControlRow& row : table_) controls_.push_back(MakeControl(row));
     OnLoad();
+}
+
+std::unique_ptr<Control> Form::MakeControl(const ControlRow& row) {
+    HWND container = hwnd_;
+    if (!row.container.empty()) {
+        std::wstring name;
+        int index;
+        ParseContainer(row.container, name, index);
+        container = Ctl(name, index).Window();
+    }
+    switch (row.type) {
+    case ControlType::Label: return std::make_unique<Label>(*this, row, container);
+    case ControlType::CommandButton: return std::make_unique<CommandButton>(*this, row, container);
+    case ControlType::CheckBox: return std::make_unique<CheckBox>(*this, row, container);
+    case ControlType::OptionButton: return std::make_unique<OptionButton>(*this, row, container);
+    case ControlType::TextBox: return std::make_unique<TextBox>(*this, row, container);
+    case ControlType::ComboBox: return std::make_unique<ComboBox>(*this, row, container);
+    case ControlType::Frame: return std::make_unique<Frame>(*this, row, container);
+    case ControlType::PictureBox: return std::make_unique<PictureBox>(*this, row, container);
+    case ControlType::Slider: return std::make_unique<Slider>(*this, row, container);
+    case ControlType::Timer: return std::make_unique<Timer>(*this, row);
+    }
+    throw std::invalid_argument("unknown control type");
+}
+
+Control& Form::AddControl(const ControlRow& row) {
+    if (!Loaded()) throw std::logic_error("a control is added to a loaded form");
+    if (Find(row.name, row.index)) throw std::invalid_argument("the control exists already");
+    controls_.push_back(MakeControl(row));
+    Control& c = *controls_.back();
+    if (font_) ApplyFontToControl(c, *font_);
+    return c;
 }
 
 void Form::DestroyWindowAndControls() {

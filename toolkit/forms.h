@@ -311,10 +311,14 @@ public:
         return dynamic_cast<T&>(Ctl(name, index));
     }
     Control* Find(const std::wstring& name, int index = -1) const;
-    // In table order.
+    // In table order, then those added at run time.
     std::vector<Control*> Controls() const;
     // The members of a control array, by ascending index.
     std::vector<Control*> ControlArray(const std::wstring& name) const;
+    // Makes a control of a loaded form at run time (a further member of a control array, say)
+    // with the form's font; it lives until the form unloads. Throws when the form is not loaded
+    // or the control exists.
+    Control& AddControl(const ControlRow& row);
 
     // Set while code fills the controls; handlers that write back check it.
     bool Updating() const { return updating_ > 0; }
@@ -346,6 +350,7 @@ protected:
     }
 
 private:
+    std::unique_ptr<Control> MakeControl(const ControlRow& row);
     void DestroyWindowAndControls();
 
     std::wstring name_;

@@ -39,8 +39,4 @@ bool IsNumericName(const std::wstring& text) {
     return std::count(s.begin(), s.end(), L'.') <= 1;
 }
 
-bool PresetNameLengthBeeps(std::size_t length, bool hasSelection, wchar_t typed) {
-    return length == kPresetNameBeepLength && !hasSelection && typed != L'\b';
-}
-
 }  // namespace kal

@@ -188,6 +188,10 @@ TEST_F(Equalizer, NamesWarnAtTheLimitAndAreCutWhenTheBoxLosesTheFocus) {
     TypeName(box, full);
     EXPECT_TRUE(ComboTextAtLimit(box, L'x'));
     EXPECT_FALSE(ComboTextAtLimit(box, L'\b'));
+    // Part of the text selected: the key replaces it, so no warning.
+    ::SendMessageW(box.EditWindow(), EM_SETSEL, 0, 3);
+    EXPECT_FALSE(ComboTextAtLimit(box, L'x'));
+    ::SendMessageW(box.EditWindow(), EM_SETSEL, full.size(), full.size());
     // Not refused: the text grows past the limit, and from then on no warning.
     ASSERT_TRUE(User::TypeText(box, L"xyz"));
     EXPECT_FALSE(ComboTextAtLimit(box, L'x'));

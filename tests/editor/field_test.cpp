@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "device/portable/texts_values.h"
+#include "editor/drawing.h"
 
 using namespace kal;
 using namespace kal::testing;
@@ -103,6 +104,22 @@ TEST_F(SpeakerField, DraggedSpeakersStopAtTheirLimits) {
     const auto writes = Writes();
     EXPECT_FALSE(writes.empty());
     for (const auto& w : writes) EXPECT_EQ(w.substr(0, 3), L"10:") << w;
+}
+
+TEST_F(SpeakerField, ClosingFromTheTitleBarAfterADragLeavesGdiplusShutDown) {
+    UseEditorCard(kD2);
+    frmProfile& editor = OpenRealTime();
+    editor.ExpandVSSPanel(true);
+    Pump(30);
+    Drag(editor, 0, 20, 20);
+    HWND speaker = editor.Ctl(L"VSSSpeaker", 0).Window();
+    ASSERT_EQ(::GetFocus(), speaker);
+    ASSERT_NE(gGdiplusToken, 0u);
+    // The speaker box loses the focus while the window closes: it draws nothing any more.
+    ::SendMessageW(editor.hWnd(), WM_CLOSE, 0, 0);
+    Pump(10);
+    EXPECT_EQ(ProfileEditor(), nullptr);
+    EXPECT_EQ(gGdiplusToken, 0u);
 }
 
 TEST_F(SpeakerField, AnAllZeroStoredLayoutIsReplacedByTheDefault) {

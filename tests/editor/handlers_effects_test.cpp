@@ -2,6 +2,7 @@
 // gating the effects after it, and the ProLogic IIx sliders and their reset reaching the card.
 #include "device/profilevalues.h"
 #include "editor/controlvalues.h"
+#include "editor/portable/profilebytes.h"
 #include "tests/editor/editor_fixture.h"
 
 using namespace kal;
@@ -72,6 +73,25 @@ TEST_F(EffectHandlers, ProLogicSlidersFollowTheEffectAndTheirResetSendsOncePerCh
     EXPECT_EQ(width.Value(), 3);
     EXPECT_EQ(Writes().size(), 1u);  // the depth was at 7 already
     SaveWindowScreenshot(editor.hWnd(), L"frmProfile", L"pl2x-expanded");
+}
+
+TEST_F(EffectHandlers, AnEffectSwitchedOnAfterLoadingKeepsTheProfilesSliders) {
+    UseEditorCard(kD2);
+    Store(L"Off", L"PanelConfig", L"00000000");
+    Store(L"Off", L"SpeakerConfig", L"03000000");  // four speakers: both upmixes offered
+    Store(L"Off", L"Pl2xParam", BytesToHex(EncodePl2xParam(false, false, 5, 9, false)).c_str());
+    Store(L"Off", L"NeoParam", BytesToHex(EncodeNeoParam(false, false, 2, 10)).c_str());
+    frmProfile& editor = OpenEditor(L"Off");
+    ASSERT_TRUE(editor.Ctl(L"chkDolby").Enabled());
+    EXPECT_FALSE(editor.Ctl(L"csliPL2xWidth").Enabled());
+    Check(editor, L"chkDolby", 1);
+    EXPECT_EQ(editor.Get<Slider>(L"csliPL2xWidth").Value(), 5);
+    EXPECT_EQ(editor.Get<Slider>(L"csliPL2xDepth").Value(), 9);
+    if (!editor.NeoParamSupported()) return;
+    ASSERT_TRUE(editor.Ctl(L"chkNeo").Enabled());
+    Check(editor, L"chkNeo", 1);
+    EXPECT_EQ(editor.Get<Slider>(L"csliNEOWidth").Value(), 2);
+    EXPECT_EQ(editor.Get<Slider>(L"csliNEODepth").Value(), 10);
 }
 
 TEST_F(EffectHandlers, AnEffectBoxTakingTheFocusOpensItsPanelAndLeavesAnOpenOneOpen) {

@@ -78,6 +78,27 @@ TEST_F(MasterHandlers, OnlySetToSendsTheSlidersLevelTheOtherChoicesPutTheOldLeve
     EXPECT_NEAR(CardVolume(), 20, 0.6);
 }
 
+TEST_F(MasterHandlers, SetToStartsFromTheLevelShownNotFromFullVolume) {
+    UseEditorCard(kD2);
+    Store(L"UseLast", MixerValueName(0, 0, 0, 0), L"FF");
+    Store(L"UseLast", MixerValueName(0, 0, 1, 0), L"FF");
+    Store(L"NoVolume", L"SmartVolumeParams", L"01000000");
+    // A new profile (in live mode), one with "Use last" and one without a volume all show the
+    // card's level; "Set to:" starts from it.
+    for (const wchar_t* profile : {L"", L"UseLast", L"NoVolume"}) {
+        SetVolumeBalance(60 * kCurrencyScale, -3 * (kCurrencyScale / 10), 0, 0);
+        frmProfile& editor = OpenEditor(profile);
+        auto& volume = editor.Get<Slider>(L"csliVolume");
+        auto& balance = editor.Get<Slider>(L"csliMasterBalance");
+        EXPECT_EQ(volume.Value(), 60) << profile;
+        ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optVolume", 1))) << profile;
+        EXPECT_EQ(volume.Value(), 60) << profile;
+        EXPECT_EQ(balance.Value(), -3) << profile;
+        EXPECT_NEAR(CardVolume(), 60, 0.6) << profile;
+        CloseEditor();
+    }
+}
+
 TEST_F(MasterHandlers, SvnDontChangePutsBackOnlyWhatTheRestorePointHolds) {
     UseEditorCard(kD2);
     frmProfile& editor = OpenEditor(L"");

@@ -55,6 +55,20 @@ TEST_F(MixerHandlers, AChannelTakenOutOfTheProfileGetsTheRestorePointsGainBack) 
     }
 }
 
+TEST_F(MixerHandlers, ANewProfileShowsEveryChannelAtZeroDecibelsWhateverTheCardsOutput) {
+    UseEditorCard(kD2);
+    // The card's gains away from 0 dB, and an output the list doesn't offer (the front panel of
+    // a card without one): nothing chosen, so the output's handler never reloads the channels.
+    for (const auto name : gChannelVolumeValues) sim::SetSimLiveValue(std::wstring(name), HexToBytes(L"0000F6FF"));
+    sim::SetSimLiveValue(L"PanelConfig", HexToBytes(L"01000000"));
+    frmProfile& editor = OpenEditor(L"");
+    ASSERT_EQ(editor.Get<ComboBox>(L"cboAnalogOutput").ListIndex(), -1);
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(editor.Get<CheckBox>(L"chkPlaybackSet", i).Value(), 0) << i;
+        EXPECT_EQ(editor.Get<Slider>(L"csliOutputChannel", i).Value(), editor.ChannelUnityLevel()) << i;
+    }
+}
+
 // The card's own level of recording line i, as a whole percent, and its balance in tenths.
 std::pair<int, int> CardInputLine(int i) {
     Currency volume = 0, balance = 0;
@@ -109,6 +123,7 @@ TEST_F(MixerHandlers, ARecordingLineFollowsItsRowAndComesBackWhenTakenOut) {
     ASSERT_TRUE(User::Click(editor.Ctl(L"cmdResetInputLines")));
     EXPECT_EQ(volume.Value(), 100);
     EXPECT_EQ(CardInputLine(line).first, 100);
+    ASSERT_TRUE(User::DragTo(volume, target));
 
     // Out of the profile: the monitor box cleared and the card back at the restore point's level.
     ASSERT_TRUE(User::Click(set));
@@ -121,6 +136,12 @@ TEST_F(MixerHandlers, ARecordingLineFollowsItsRowAndComesBackWhenTakenOut) {
     EXPECT_EQ(CardInputLine(line), original);
     ASSERT_TRUE(User::Click(editor.Ctl(L"cmdResetInputLines")));
     EXPECT_EQ(volume.Value(), original.first);
+    // Back in the profile: the level set before comes back and reaches the card; the balance
+    // stays at the restore point's.
+    ASSERT_TRUE(User::Click(set));
+    EXPECT_TRUE(volume.Enabled());
+    EXPECT_EQ(volume.Value(), target);
+    EXPECT_EQ(CardInputLine(line), std::make_pair(target, original.second));
 
     // A one-channel line in the profile: its level is set, it has no balance to reset.
     for (int i = 0; i < 8; ++i) {

@@ -13,6 +13,7 @@
 #include "device/transport.h"
 #include "editor/controlvalues.h"
 #include "editor/portable/profilebytes.h"
+#include "editor/swapsdialog.h"
 #include "device/profilevalues.h"
 #include "startup/registry.h"
 #include "startup/tables.h"
@@ -70,6 +71,36 @@ TEST_F(OutputHandlers, SpeakerSizesAndFlexBassSendOnePacketPerChannel) {
     EXPECT_FALSE(editor.Ctl(L"cboSpeakerSize", 0).Enabled());
     ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optFlexBass", 1)));
     EXPECT_EQ(editor.Get<Slider>(L"csliCrossover").Value(), 150);
+}
+
+TEST_F(OutputHandlers, FlexBassSwitchedOnAfterLoadingKeepsTheProfilesCrossoverAndSizes) {
+    UseEditorCard(kD2);
+    Store(L"Off", L"PanelConfig", L"00000000");
+    Store(L"Off", L"SpeakerConfig", L"07000000");
+    Store(L"Off", L"BassManagement", L"00000000");
+    Store(L"Off", L"BassCornerFrequency", L"50000000");  // 80 Hz
+    Store(L"Off", L"SpeakerSize", L"F7000000");          // every box "Large"
+    frmProfile& editor = OpenEditor(L"Off");
+    editor.imgTab_Click(2);
+    auto& crossover = editor.Get<Slider>(L"csliCrossover");
+    EXPECT_FALSE(crossover.Enabled());
+    EXPECT_EQ(crossover.Value(), 80);
+    ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optFlexBass", 1)));
+    EXPECT_TRUE(crossover.Enabled());
+    EXPECT_EQ(crossover.Value(), 80);
+    EXPECT_EQ(editor.Ctl(L"lblCrossoverValue").Caption(), L"80 Hz");
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_TRUE(editor.Ctl(L"cboSpeakerSize", i).Enabled()) << i;
+        EXPECT_EQ(editor.Get<ComboBox>(L"cboSpeakerSize", i).ListIndex(), 1) << i;
+    }
+    // Changed, then reloaded: FlexBass on again brings the profile's values, not the changes.
+    ASSERT_TRUE(User::DragTo(crossover, 150));
+    ASSERT_TRUE(User::ChooseItem(editor.Get<ComboBox>(L"cboSpeakerSize", 0), 0));
+    ASSERT_TRUE(User::Click(editor.Ctl(L"cmdReset")));
+    EXPECT_FALSE(crossover.Enabled());
+    ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optFlexBass", 1)));
+    EXPECT_EQ(crossover.Value(), 80);
+    EXPECT_EQ(editor.Get<ComboBox>(L"cboSpeakerSize", 0).ListIndex(), 1);
 }
 
 TEST_F(OutputHandlers, DigitalFormatsSwitchTheAnalogSideOffAndPcmBringsItBack) {
@@ -214,11 +245,34 @@ TEST_F(OutputHandlers, EchoCancellationOnThenOffRestoresEveryControlItChanged) {
     EXPECT_TRUE(editor.Ctl(L"imgTab", 2).Enabled());
 }
 
+TEST_F(OutputHandlers, EchoCancellationOverADigitalFormatStillClosesTheSwapsDialog) {
+    UseEditorCard(kD2);
+    frmProfile& editor = OpenEditor(L"");
+    auto& outputs = editor.Get<ComboBox>(L"cboAnalogOutput");
+    ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0007)));
+    auto& spdif = editor.Get<CheckBox>(L"chkSPDIF");
+    if (spdif.Value() == 0) {
+        ASSERT_TRUE(User::Click(spdif));
+    }
+    auto& formats = editor.Get<ComboBox>(L"cboSPDIFOutput");
+    ASSERT_TRUE(User::ChooseItem(formats, IndexOf(formats, 16)));  // Dolby Digital Live
+    // The dialog, opened for the 7.1 output, holds the window while it is open: AEC is switched
+    // on as its handler would be.
+    AnalogOutputSettingsDialogInstance().Show();
+    Pump(10);
+    ASSERT_NE(AnalogOutputSettingsDialog(), nullptr);
+    editor.Get<OptionButton>(L"optAEC", 1).SetValue(true);
+    EXPECT_EQ(outputs.ItemData(outputs.ListIndex()), 0x0004);
+    EXPECT_EQ(AnalogOutputSettingsDialog(), nullptr);
+}
+
 TEST_F(OutputHandlers, ResetAfterEchoCancellationForgetsTheSavedOutput) {
     UseEditorCard(kD2);
     frmProfile& editor = OpenEditor(L"");
     auto& outputs = editor.Get<ComboBox>(L"cboAnalogOutput");
     ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0007)));
+    editor.imgTab_Click(2);
+    ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optEQ", 1)));
     editor.imgTab_Click(3);
     ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optAEC", 1)));
     EXPECT_EQ(outputs.ItemData(outputs.ListIndex()), 0x0004);
@@ -228,6 +282,13 @@ TEST_F(OutputHandlers, ResetAfterEchoCancellationForgetsTheSavedOutput) {
     EXPECT_TRUE(editor.Ctl(L"imgTab", 0).Enabled());
     EXPECT_TRUE(OptionSelected(editor, L"optAEC", 0));
     EXPECT_TRUE(outputs.Enabled());
+    // The state saved before the reset is gone: a switch-off handled now brings back neither
+    // its output nor its equalizer.
+    editor.imgTab_Click(0);
+    ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0006)));
+    editor.Ctl(L"optAEC", 0).Click();
+    EXPECT_EQ(outputs.ItemData(outputs.ListIndex()), 0x0006);
+    EXPECT_FALSE(OptionSelected(editor, L"optEQ", 1));
 }
 
 }  // namespace

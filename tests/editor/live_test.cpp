@@ -265,7 +265,8 @@ TEST_F(LiveMode, CustomControlsDialogSetsTheLinesExtraControls) {
     EXPECT_EQ(frame.Caption(), L"Mic Boost");
     const int n = std::stoi(frame.Tag());
     EXPECT_NE(n, gInputLineMonitorControl[0]);
-    EXPECT_FALSE(dialog->Ctl(L"fraCustomControl", 1).Visible());
+    const Control* second = dialog->Find(L"fraCustomControl", 1);
+    EXPECT_TRUE(!second || !second->Visible());
     const std::wstring group = frmInputLineCustomControls::OptionGroup(0);
     EXPECT_TRUE(dialog->Get<OptionButton>(group, 255).Value());  // a new profile: "Don't Set"
     SaveWindowScreenshot(dialog->hWnd(), L"frmInputLineCustomControls", L"mic");
@@ -289,6 +290,54 @@ TEST_F(LiveMode, CustomControlsDialogSetsTheLinesExtraControls) {
     EXPECT_FALSE(dialog->Ctl(group, 255).Visible());
     EXPECT_EQ(dialog->Ctl(group, 0).Left(), 120);
     EXPECT_EQ(dialog->Ctl(group, 1).Left(), 1440);
+}
+
+TEST_F(LiveMode, CustomControlsDialogOffersEveryControlOfTheLine) {
+    UseEditorCard(kD2);
+    const std::wstring id = gInputLineIds[0];
+    const int monitor = gInputLineMonitorControl[0];
+    ASSERT_TRUE(gAudio->CustomControls.Contains(id));
+    ASSERT_NE(monitor, 0);
+    // The microphone given fifteen controls: its boost again and again besides its monitoring.
+    KeyedCollection<AudioControlList> lists;
+    for (const auto& [line, list] : gAudio->CustomControls) {
+        AudioControlList copy = list;
+        if (line == id) {
+            ASSERT_GE(copy.size(), 2u);
+            while (copy.size() < 15) copy.push_back(list[monitor == 1 ? 1 : 0]);
+        }
+        lists.Add(line, std::move(copy));
+    }
+    gAudio->CustomControls = std::move(lists);
+    frmProfile& editor = OpenEditor(L"");
+    editor.imgTab_Click(1);
+    ASSERT_TRUE(User::Click(editor.Ctl(L"chkRecordSet", 0)));
+    ASSERT_TRUE(User::Click(editor.Ctl(L"cmdRecordExtraOptions", 0)));
+    frmInputLineCustomControls* dialog = InputLineCustomControlsDialog();
+    ASSERT_NE(dialog, nullptr);
+    Pump(50);
+    // One frame for each of the fourteen, 120 twips apart, each naming its control.
+    std::set<int> offered;
+    for (int k = 0; k < 14; ++k) {
+        Control* frame = dialog->Find(L"fraCustomControl", k);
+        ASSERT_NE(frame, nullptr) << k;
+        EXPECT_TRUE(frame->Visible()) << k;
+        EXPECT_EQ(frame->Caption(), L"Mic Boost") << k;
+        offered.insert(std::stoi(frame->Tag()));
+        if (k > 0) {
+            const Control& above = dialog->Ctl(L"fraCustomControl", k - 1);
+            EXPECT_EQ(frame->Top(), above.Top() + above.Height() + 120) << k;
+        }
+    }
+    EXPECT_EQ(offered.size(), 14u);
+    EXPECT_EQ(offered.count(monitor), 0u);
+    const Control& last = dialog->Ctl(L"fraCustomControl", 13);
+    EXPECT_GT(dialog->Ctl(L"cmdClose").Top(), last.Top() + last.Height());
+    // The last frame's choice reaches the editor.
+    const int n = std::stoi(last.Tag());
+    ASSERT_TRUE(User::ChooseOption(dialog->Get<OptionButton>(frmInputLineCustomControls::OptionGroup(13), 1)));
+    EXPECT_EQ(editor.GetCustomControlsValues(0, n), 1);
+    SaveWindowScreenshot(dialog->hWnd(), L"frmInputLineCustomControls", L"fourteen");
 }
 
 TEST_F(LiveMode, ThePopupsChangesAndWindowsFormatChangesShowInALiveEditor) {

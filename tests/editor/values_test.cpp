@@ -92,60 +92,67 @@ TEST_F(EditorValues, AProfileWithEveryValueIsWrittenBackByteForByte) {
     const int line = FirstInputLine();
     ASSERT_GE(line, 0);
     const std::wstring icon = SourceTreePath(KALVENOR_SOURCE_DIR, "resources/icons/hp.ico");
-    RegWrite(Profile(L"Full"), L"CustomIcon", icon + L"|1");
-    const std::vector<std::pair<std::wstring, std::wstring>> stored = {
-        {L"Shortcut", L"7A03"},
-        {L"SmartVolumeParams", L"01000000"},
-        {L"VolIgnoreForValidation", L"01"},
-        {L"_mixer00000", L"50"},
-        {L"_mixer00010", L"28"},
-        {L"NoVolChangeOnSameOut", L"01"},
-        {L"SystemSpeakers", L"08"},
-        {L"_mixerBitDepth", L"10"},
-        {L"_mixerSampleRate", L"80BB0000"},
-        {L"OutputFormat", L"00770100"},
-        {L"Dual2D", L"01000000"},
-        {L"PanelConfig", L"00000000"},
-        {L"SpeakerConfig", L"07000000"},
-        {L"HeadphoneLRXchg", L"01000000"},
-        {L"CenterBassXchg", L"01000000"},
-        {L"SideRearXchg", L"00000000"},
-        {L"SpDigitalOut", L"02000000"},
-        {L"DVSEnable", L"00000000"},
-        {L"DVSMode", L"06000000"},
-        {L"DHEnable", L"00000000"},
-        {L"DHRoom", L"02000000"},
-        {L"EnableXear3D", L"01000000"},
-        {L"VSpeakerPos", std::wstring(kVssDefaultLayoutAlt)},
-        {L"Pl2xParam", BytesToHex(EncodePl2xParam(false, false, 5, 9, false))},
-        {L"WaveOutVolL", L"00000000"},
-        {L"CentreVol", L"0000FAFF"},
-        {L"SideVolR", L"0000F6FF"},
-        {MixerValueName(1, line, 0, 0), L"3C"},
-        {MixerValueName(1, line, 1, 0), L"1E"},
-        {L"_mixerInputLineSel", HexPad(line, 2)},
-        {L"EqEnable", L"01"},
-        {L"EqGain", std::wstring(gEqPresetGains[5])},
-        {L"BassManagement", L"01000000"},
-        {L"BassCornerFrequency", L"96000000"},
-        {L"SpeakerSize", L"F7000000"},
-        {L"AEC", BytesToHex(EncodeAEC(false))},
-    };
-    for (const auto& [name, hex] : stored) Store(L"Full", name, hex.c_str());
-    if (DriverQuery38()) Store(L"Full", L"NeoParam", BytesToHex(EncodeNeoParam(true, true, 4, 7)).c_str());
-    // The line's extra control (the microphone's boost), when it has one besides its monitoring.
-    const auto& id = gInputLineIds[static_cast<std::size_t>(line)];
-    const int controls =
-        gAudio->CustomControls.Contains(id) ? static_cast<int>(gAudio->CustomControls.At(id).size()) : 0;
-    for (int k = 1; k <= controls; ++k) Store(L"Full", MixerValueName(1, line, 0, k), k % 2 ? L"01" : L"00");
+    // Once with FlexBass on (150 Hz), once off (80 Hz): a disabled crossover keeps its value too.
+    for (const bool flexBass : {true, false}) {
+        const std::wstring profile = flexBass ? L"Full" : L"NoFlexBass";
+        RegWrite(Profile(profile), L"CustomIcon", icon + L"|1");
+        const std::vector<std::pair<std::wstring, std::wstring>> stored = {
+            {L"Shortcut", L"7A03"},
+            {L"SmartVolumeParams", L"01000000"},
+            {L"VolIgnoreForValidation", L"01"},
+            {L"_mixer00000", L"50"},
+            {L"_mixer00010", L"28"},
+            {L"NoVolChangeOnSameOut", L"01"},
+            {L"SystemSpeakers", L"08"},
+            {L"_mixerBitDepth", L"10"},
+            {L"_mixerSampleRate", L"80BB0000"},
+            {L"OutputFormat", L"00770100"},
+            {L"Dual2D", L"01000000"},
+            {L"PanelConfig", L"00000000"},
+            {L"SpeakerConfig", L"07000000"},
+            {L"HeadphoneLRXchg", L"01000000"},
+            {L"CenterBassXchg", L"01000000"},
+            {L"SideRearXchg", L"00000000"},
+            {L"SpDigitalOut", L"02000000"},
+            {L"DVSEnable", L"00000000"},
+            {L"DVSMode", L"06000000"},
+            {L"DHEnable", L"00000000"},
+            {L"DHRoom", L"02000000"},
+            {L"EnableXear3D", L"01000000"},
+            {L"VSpeakerPos", std::wstring(kVssDefaultLayoutAlt)},
+            {L"Pl2xParam", BytesToHex(EncodePl2xParam(false, false, 5, 9, false))},
+            {L"WaveOutVolL", L"00000000"},
+            {L"CentreVol", L"0000FAFF"},
+            {L"SideVolR", L"0000F6FF"},
+            {MixerValueName(1, line, 0, 0), L"3C"},
+            {MixerValueName(1, line, 1, 0), L"1E"},
+            {L"_mixerInputLineSel", HexPad(line, 2)},
+            {L"EqEnable", L"01"},
+            {L"EqGain", std::wstring(gEqPresetGains[5])},
+            {L"BassManagement", flexBass ? L"01000000" : L"00000000"},
+            {L"BassCornerFrequency", flexBass ? L"96000000" : L"50000000"},
+            {L"SpeakerSize", L"F7000000"},
+            {L"AEC", BytesToHex(EncodeAEC(false))},
+        };
+        for (const auto& [name, hex] : stored) Store(profile, name, hex.c_str());
+        if (DriverQuery38()) Store(profile, L"NeoParam", BytesToHex(EncodeNeoParam(true, true, 4, 7)).c_str());
+        // The line's extra control (the microphone's boost), when it has one besides its monitoring.
+        const auto& id = gInputLineIds[static_cast<std::size_t>(line)];
+        const int controls =
+            gAudio->CustomControls.Contains(id) ? static_cast<int>(gAudio->CustomControls.At(id).size()) : 0;
+        for (int k = 1; k <= controls; ++k) Store(profile, MixerValueName(1, line, 0, k), k % 2 ? L"01" : L"00");
 
-    frmProfile& editor = OpenEditor(L"Full");
-    EXPECT_EQ(editor.Caption(), L"Edit Profile \"Full\"");
-    EXPECT_EQ(editor.Get<TextBox>(L"txtShortcut").Tag(), L"7A|03");
-    EXPECT_EQ(editor.Get<Slider>(L"csliPL2xWidth").Value(), 5);
-    EXPECT_EQ(editor.Get<Slider>(L"csliCrossover").Value(), 0x96);
-    editor.SaveValues(L"Copy", false);
-    EXPECT_EQ(Values(L"Copy"), Values(L"Full"));
+        frmProfile& editor = OpenEditor(profile);
+        EXPECT_EQ(editor.Caption(), L"Edit Profile \"" + profile + L"\"");
+        EXPECT_EQ(editor.Get<TextBox>(L"txtShortcut").Tag(), L"7A|03");
+        EXPECT_EQ(editor.Get<Slider>(L"csliPL2xWidth").Value(), 5);
+        EXPECT_EQ(editor.Get<Slider>(L"csliCrossover").Value(), flexBass ? 150 : 80);
+        EXPECT_EQ(editor.Ctl(L"lblCrossoverValue").Caption(), flexBass ? L"150 Hz" : L"80 Hz");
+        EXPECT_EQ(editor.Ctl(L"csliCrossover").Enabled(), flexBass);
+        editor.SaveValues(profile + L"Copy", false);
+        EXPECT_EQ(Values(profile + L"Copy"), Values(profile)) << profile;
+        CloseEditor();
+    }
 }
 
 TEST_F(EditorValues, DamagedValuesOpenAndAreNotWrittenBack) {

@@ -270,6 +270,28 @@ TEST_F(Forms, TablesAreInTwips) {
     EXPECT_EQ(::GetParent(form.Ctl(L"csliVolume").Window()), form.Ctl(L"pctPanel").Window());
 }
 
+TEST_F(Forms, ControlsAddedAtRunTimeJoinTheirArrayUntilTheFormUnloads) {
+    UIFont font;
+    font.name = L"Liberation Sans";
+    form.SetFont(font);
+    Control& added = form.AddControl({ControlType::OptionButton, L"optMode", 2, L"Auto", 120, 1350, 1800, 300, 0,
+                                      L"fraMode"});
+    EXPECT_EQ(::GetParent(added.Window()), form.Ctl(L"fraMode").Window());
+    ASSERT_NE(added.Font(), nullptr);
+    EXPECT_EQ(added.Font()->name, L"Liberation Sans");
+    EXPECT_EQ(form.ControlArray(L"optMode").size(), 4u);
+    // One group with the designed members.
+    form.Get<OptionButton>(L"optMode", 1).SetValue(true);
+    EXPECT_TRUE(User::ChooseOption(dynamic_cast<OptionButton&>(added)));
+    EXPECT_FALSE(form.Get<OptionButton>(L"optMode", 1).Value());
+    EXPECT_THROW(form.AddControl({ControlType::OptionButton, L"optMode", 2}), std::invalid_argument);
+    // The next load has the design only.
+    form.Unload();
+    EXPECT_THROW(form.AddControl({ControlType::OptionButton, L"optMode", 3}), std::logic_error);
+    form.Load();
+    EXPECT_EQ(form.Find(L"optMode", 2), nullptr);
+}
+
 TEST_F(Forms, PictureBoxKeepsWhatWasDrawnInItsBuffer) {
     auto& pic = form.Get<PictureBox>(L"pctPanel");
     pic.SetBackColor(RGB(0, 0, 255));

@@ -1,4 +1,4 @@
-// The characters a profile name refuses, and the length rule of typed preset names.
+// The characters a profile name refuses.
 #include <gtest/gtest.h>
 
 #include "editor/portable/profilename.h"
@@ -9,12 +9,4 @@ TEST(ProfileNameRule, ForbiddenCharactersAreStripped) {
     EXPECT_EQ(StripForbiddenNameChars(L"a/b\\c&d?e*f g"), L"abcdef g");
     EXPECT_TRUE(IsForbiddenNameChar(L'?'));
     EXPECT_FALSE(IsForbiddenNameChar(L'-'));
-}
-
-TEST(ProfileNameRule, PresetNamesBeepOnceAtTheirLengthLimit) {
-    EXPECT_TRUE(PresetNameLengthBeeps(250, false, L'x'));
-    EXPECT_FALSE(PresetNameLengthBeeps(250, false, L'\b'));
-    EXPECT_FALSE(PresetNameLengthBeeps(250, true, L'x'));
-    EXPECT_FALSE(PresetNameLengthBeeps(249, false, L'x'));
-    EXPECT_FALSE(PresetNameLengthBeeps(251, false, L'x'));
 }
