@@ -430,8 +430,11 @@ void frmKalvenor::StartupProfileAndVolume(bool updateBalloonShown) {
 
     if (!profile.empty() && (GetDefaultProfileNotify() || fromSwitch) && balloons) {
         const std::wstring withVolume = GetDefaultVolumeNotify() ? volumeMessage : L"";
-        // A name that matches no profile with settings applied nothing: no success to report.
+        // A name that matches no profile with settings applied nothing: no success to report,
+        // but whether the profile is missing or empty.
         if (applied) ShowBalloon(kAppTitle, ProfileLoadedText(profile, withVolume), kBalloonInfo);
+        else if (RegKeyExists(RegJoin(gRegProfiles, profile)))
+            ShowBalloon(kAppTitle, ProfileEmptyText(profile), kBalloonWarning);
         else ShowBalloon(kAppTitle, ProfileNotFoundText(profile), kBalloonWarning);
     }
     if (volumeSet && GetDefaultVolumeNotify() && balloons && !GetDefaultProfileNotify() && !fromSwitch)

@@ -189,8 +189,19 @@ TEST_F(MainForm, ProfileThatDoesNotExistIsReportedNotLoaded) {
     RegWrite(gRegRoot, L"DefaultProfile", std::wstring(L"Gone"));
     Load(L"");
     ASSERT_EQ(balloons_.size(), 1u);
-    EXPECT_NE(balloons_[0].text.find(L"\"Gone\""), std::wstring::npos);
+    EXPECT_EQ(balloons_[0].text, L"\r\nProfile \"Gone\" could not be loaded: no profile of that name exists.");
     EXPECT_EQ(balloons_[0].style, 2u);
+    // A profile that exists but holds no values is not called missing.
+    form_->Unload();
+    balloons_.clear();
+    Store(L"Gone", L"EqEnable", L"01");
+    RegDeleteValue(Profile(L"Gone"), L"EqEnable");
+    ASSERT_TRUE(RegKeyExists(Profile(L"Gone")));
+    Load(L"");
+    ASSERT_EQ(balloons_.size(), 1u);
+    EXPECT_EQ(balloons_[0].text, L"\r\nProfile \"Gone\" could not be loaded: it holds no settings.");
+    EXPECT_EQ(balloons_[0].style, 2u);
+    EXPECT_EQ(ActiveProfile(), L"<none>");
 }
 
 TEST_F(MainForm, ProfileSwitchCyclesFromTheActiveProfile) {
