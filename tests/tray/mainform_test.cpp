@@ -177,6 +177,28 @@ TEST_F(MainForm, StartupVolumeAboveFullIsFullAndOnlyASetVolumeIsReported) {
     for (const auto& b : balloons_) EXPECT_EQ(b.text.find(L"Master volume"), std::wstring::npos) << b.text.c_str();
 }
 
+TEST_F(MainForm, StartupVolumeThatCannotBeReadBackIsNotReported) {
+    // Windows XP's mixer refusing every control read: the master volume can be neither set nor
+    // read back, which must not count as a volume of 0 %.
+    ReleaseAudioObject();
+    gIsXP = true;
+    CreateAudioObject();
+    gPlatform.mixerGetControlDetailsW = [](HMIXEROBJ, LPMIXERCONTROLDETAILS, DWORD) -> MMRESULT {
+        return MMSYSERR_ERROR;
+    };
+    RegWrite(gRegRoot, L"DefaultProfileNotify", Bytes{0});
+    for (const wchar_t* volume : {L"0", L"1"}) {
+        SCOPED_TRACE(volume);
+        RegWrite(gRegRoot, L"DefaultVolume", std::wstring(volume));
+        balloons_.clear();
+        EXPECT_TRUE(Load(L"").HotkeysEnabled());
+        for (const auto& b : balloons_) EXPECT_EQ(b.text.find(L"Master volume"), std::wstring::npos);
+    }
+    form_->Unload();
+    ReleaseAudioObject();
+    gIsXP = false;
+}
+
 TEST_F(MainForm, ProfileThatDoesNotExistIsReportedNotLoaded) {
     Load(L"/profile=Nope");
     ASSERT_EQ(balloons_.size(), 1u);
