@@ -6,7 +6,8 @@
 # from FUNCTIONS only, which must then name every function the programs use of it (a missing one
 # fails the link). FUNCTIONS is needed for libraries whose headers declare their functions as
 # imports. Linking the target also links the delay-load failure hook (startup/delayload.cpp):
-# a missing GDI+ fails like its start-up function.
+# a missing GDI+ fails like its start-up function; any other library that fails to load ends the
+# program with the message of a start-up that misses it (start-up looks for them).
 function(kalvenor_delay_import target dll libname)
   cmake_parse_arguments(PARSE_ARGV 3 arg "" "" FUNCTIONS)
   list(JOIN arg_FUNCTIONS "|" functions)

@@ -2,7 +2,6 @@
 // enumerated in the order in which they were added.
 #pragma once
 #include <cstddef>
-#include <cwctype>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -10,15 +9,17 @@
 #include <utility>
 #include <vector>
 
+#include "startup/casefold.h"
+
 namespace kal {
 
-// Ordinal comparison after simple upper-casing, as the keyed collections need.
+// Ordinal comparison of the code units upper-cased as the registry compares key names.
 struct CaseInsensitiveLess {
     using is_transparent = void;
     bool operator()(std::wstring_view a, std::wstring_view b) const noexcept {
         const std::size_t n = a.size() < b.size() ? a.size() : b.size();
         for (std::size_t i = 0; i < n; ++i) {
-            const wint_t ca = std::towupper(a[i]), cb = std::towupper(b[i]);
+            const wchar_t ca = UpperCaseUnit(a[i]), cb = UpperCaseUnit(b[i]);
             if (ca != cb) return ca < cb;
         }
         return a.size() < b.size();
@@ -35,14 +36,14 @@ inline bool ContainsNoCase(std::wstring_view text, std::wstring_view part) noexc
     if (part.size() > text.size()) return false;
     for (std::size_t i = 0; i + part.size() <= text.size(); ++i) {
         std::size_t j = 0;
-        while (j < part.size() && std::towupper(text[i + j]) == std::towupper(part[j])) ++j;
+        while (j < part.size() && UpperCaseUnit(text[i + j]) == UpperCaseUnit(part[j])) ++j;
         if (j == part.size()) return true;
     }
     return false;
 }
 
 inline std::wstring ToUpper(std::wstring text) {
-    for (wchar_t& c : text) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+    for (wchar_t& c : text) c = UpperCaseUnit(c);
     return text;
 }
 

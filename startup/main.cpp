@@ -6,6 +6,7 @@
 #include "resources/version.h"
 #include "startup/autostart.h"
 #include "startup/catalogue.h"
+#include "startup/delayload.h"
 #include "startup/globals.h"
 #include "startup/keyed.h"
 #include "startup/names.h"
@@ -48,6 +49,12 @@ bool PrepareDisplay() {
 int Main(const std::wstring& commandLine) {
     // The program expects COM to be initialised before anything else runs.
     OleScope ole;
+
+    // The libraries loaded on first call are looked for where the loader looked for them.
+    if (const std::wstring missing = MissingRequiredLibrary(); !missing.empty()) {
+        ::MessageBoxW(nullptr, MissingLibraryText(missing).c_str(), kAppTitle, MB_OK | MB_ICONERROR);
+        return static_cast<int>(kMissingLibraryExitCode);
+    }
 
     gNoUI = HasNoUISwitch(commandLine);
 

@@ -1,7 +1,9 @@
 #include "tray/mainform.h"
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
+#include <optional>
 
 #include <setupapi.h>
 
@@ -380,6 +382,30 @@ void frmKalvenor::LoadSequence() {
     StartupProfileAndVolume(updateBalloon);
 }
 
+namespace {
+
+// The master output's volume as the card reads it back (the louder of its first two channels,
+// in whole percent as its mixer values read); nullopt when no channel can be read.
+std::optional<Currency> LiveMasterVolume() {
+    if (!gAudio) return std::nullopt;
+    Currency levels[2] = {0, 0};
+    bool read = false;
+    for (std::int32_t i = 0; i < 2; ++i) {
+        std::int32_t channel = i;
+        float level = -1.0f;  // left as it is when the channel can't be read
+        gAudio->LineChannelVolumeOperation(SpeakersLine(), channel, level, 0, false, false);
+        if (!(level >= 0.0f)) continue;
+        levels[i] = static_cast<Currency>(std::nearbyint(static_cast<double>(level) * 100.0)) * kCurrencyScale;
+        read = true;
+    }
+    if (!read) return std::nullopt;
+    Currency volume = 0, balance = 0;
+    gAudio->ChannelsBalance(levels[0], levels[1], volume, balance, false);
+    return volume;
+}
+
+}  // namespace
+
 void frmKalvenor::StartupProfileAndVolume(bool updateBalloonShown) {
     const bool fromSwitch = !switchProfile_.empty();
     const std::wstring profile = fromSwitch || gNoUI ? switchProfile_ : GetDefaultProfile();
@@ -389,16 +415,16 @@ void frmKalvenor::StartupProfileAndVolume(bool updateBalloonShown) {
     bool applied = false;
     if (!profile.empty()) applied = SetXonarValues(profile, false, volume >= 0);
 
-    // The start-up volume counts as set only when the card reads it back afterwards.
+    // The start-up volume counts as set only when the card reads it back afterwards: a volume
+    // that can't be read is no volume of 0.
     bool volumeSet = false;
     if (volume >= 0) {
         Currency ignored = 0, balance = 0;
         GetProfileVolumeBalance(ignored, balance, 0, 0, profile);
         const Currency wanted = static_cast<Currency>(volume) * kCurrencyScale;
         SetVolumeBalance(wanted, balance, 0, 0);
-        Currency live = -kCurrencyScale, liveBalance = 0;
-        GetProfileVolumeBalance(live, liveBalance, 0, 0, L"");
-        volumeSet = gAudio && live >= wanted - kCurrencyScale && live <= wanted + kCurrencyScale;
+        const std::optional<Currency> live = LiveMasterVolume();
+        volumeSet = live && *live >= wanted - kCurrencyScale && *live <= wanted + kCurrencyScale;
     }
     std::wstring volumeMessage;
     if (volumeSet) {
@@ -410,8 +436,11 @@ void frmKalvenor::StartupProfileAndVolume(bool updateBalloonShown) {
 
     if (!profile.empty() && (GetDefaultProfileNotify() || fromSwitch) && balloons) {
         const std::wstring withVolume = GetDefaultVolumeNotify() ? volumeMessage : L"";
-        // A name that matches no profile with settings applied nothing: no success to report.
+        // A name that matches no profile with settings applied nothing: no success to report,
+        // but whether the profile is missing or empty.
         if (applied) ShowBalloon(kAppTitle, ProfileLoadedText(profile, withVolume), kBalloonInfo);
+        else if (RegKeyExists(RegJoin(gRegProfiles, profile)))
+            ShowBalloon(kAppTitle, ProfileEmptyText(profile), kBalloonWarning);
         else ShowBalloon(kAppTitle, ProfileNotFoundText(profile), kBalloonWarning);
     }
     if (volumeSet && GetDefaultVolumeNotify() && balloons && !GetDefaultProfileNotify() && !fromSwitch)

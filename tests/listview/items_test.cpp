@@ -54,6 +54,8 @@ TEST_F(ListItemsTest, KeysAreCaseInsensitiveAndGeneratedFromSerials) {
     EXPECT_EQ(ListItemRecord::LiveCount(), before);
     Items().Add({}, L"music", L"Again");  // the keys are free at once
     EXPECT_TRUE(Items().Exists(L"MUSIC"));
+    Items().Add({}, L"Жанр", L"Genre");  // letters beyond ASCII too
+    EXPECT_TRUE(Items().Exists(L"жАНР"));
 }
 
 TEST_F(ListItemsTest, KeyRules) {

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <stdexcept>
+
+#include "startup/keyed.h"
 
 using namespace kal;
 
@@ -29,6 +32,26 @@ TEST_F(Catalogue, LooksUpWithoutRegardToCase) {
     EXPECT_EQ(Model(L"5431415a").Caption, L"Auzen X-Meridian 7.1");
     EXPECT_EQ(gCardModels.Find(L"12345678"), nullptr);
     EXPECT_THROW(gCardModels.At(L"12345678"), std::out_of_range);
+}
+
+// Keyed collections fold letter case beyond ASCII, as the registry compares key names, whatever
+// the C runtime's locale.
+TEST(KeyedCollection, KeysCompareWithoutCaseBeyondAscii) {
+    KeyedCollection<int> c;
+    c.Add(L"Жук", 1);
+    c.Add(L"été", 2);
+    EXPECT_EQ(c.At(L"жУК"), 1);
+    EXPECT_EQ(c.At(L"ÉTÉ"), 2);
+    EXPECT_THROW(c.Add(L"ЖУК", 3), std::invalid_argument);
+    EXPECT_EQ(c.Find(L"Жуки"), nullptr);
+    EXPECT_TRUE(EqualsNoCase(L"ÿ ǆ ᾀ ⓐ ａ", L"Ÿ Ǆ ᾈ Ⓐ Ａ"));
+    // An upper case that does not lower-case back is no case pair: the registry tells these apart.
+    EXPECT_FALSE(EqualsNoCase(L"ı", L"I"));
+    EXPECT_FALSE(EqualsNoCase(L"ſ", L"S"));
+    EXPECT_FALSE(EqualsNoCase(L"ǅ", L"Ǆ"));
+    EXPECT_FALSE(EqualsNoCase(L"µ", L"Μ"));
+    EXPECT_TRUE(ContainsNoCase(L"Наушники Xonar", L"УШНИКИ x"));
+    EXPECT_EQ(ToUpper(L"straße ÿ жук \U0001F3A7"), L"STRAßE Ÿ ЖУК \U0001F3A7");
 }
 
 TEST_F(Catalogue, BothDxIdsDescribeTheSameCard) {

@@ -1,11 +1,13 @@
 // Which system libraries a start-up loads: GDI+ only comes when something draws with it, the
-// common controls with the first control window or tooltip (none at start-up).
+// common controls with the first control window or tooltip (none at start-up); and what a
+// missing one does.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <string>
 
+#include "startup/delayload.h"
 #include "startup/registry.h"
 #include "tests/startup/modules_probe.h"
 #include "tests/startup/product_state.h"
@@ -69,4 +71,25 @@ TEST_F(Modules, MissingGdiplusDrawsNothingInsteadOfFailing) {
     const ChildRun run = RunChild(ProbeExe(), L"/draw");
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, kDrewNothing);
+}
+
+TEST(MissingLibraries, FirstMissingOneIsNamed) {
+    EXPECT_EQ(FirstMissingLibrary({L"comctl32.dll", L"oleaut32.dll", L"winmm.dll"}), L"");
+    EXPECT_EQ(FirstMissingLibrary({L"winmm.dll", L"kalvenor-absent.dll", L"kalvenor-absent2.dll"}),
+              L"kalvenor-absent.dll");
+    EXPECT_EQ(MissingRequiredLibrary(), L"");
+}
+
+TEST_F(Modules, LibraryThatFailsToLoadEndsTheProgramWithItsMessage) {
+    // The multimedia library is first called when the profile's values are applied.
+    ASSERT_TRUE(RegWrite(std::wstring(kUserSettings) + L"\\Profiles\\Probe", L"EqEnable", Bytes{0x01}));
+    const DisabledForProbe disabled(L"winmm");
+    const ChildRun run = RunChild(ProbeExe(), L"/noui /profile=Probe");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, kMissingLibraryExitCode);
+    ASSERT_EQ(run.boxes.size(), 1u);
+    EXPECT_EQ(run.boxes[0].caption, L"Kalvenor");
+    EXPECT_EQ(run.boxes[0].text, MissingLibraryText(L"winmm.dll"));
+    EXPECT_EQ(run.boxes[0].text,
+              L"Kalvenor can't run because the system library winmm.dll can't be found or loaded. Execution halted.");
 }

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "startup/globals.h"
+#include "startup/keyed.h"
 
 using namespace kal;
 
@@ -75,6 +77,29 @@ TEST_F(Registry, HiveNamesInAnyCaseAndBareHives) {
     p = L"HKEY_LOCAL_MACHINE\\SOFTWARE";
     EXPECT_EQ(SplitRegPath(p), HKEY_LOCAL_MACHINE);
     EXPECT_EQ(p, L"SOFTWARE");
+}
+
+TEST_F(Registry, KeyNamesCompareAsTheProgramsKeysDo) {
+    // The registry upper-cases each code unit of a name with the system's own table.
+    using Upcase = WCHAR(WINAPI*)(WCHAR);
+    const auto upcase = reinterpret_cast<Upcase>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "RtlUpcaseUnicodeChar")));
+    ASSERT_NE(upcase, nullptr);
+    int differing = 0;
+    for (unsigned unit = 1; unit <= 0xFFFF; ++unit) {
+        const std::wstring c(1, static_cast<wchar_t>(unit)), upper(1, upcase(static_cast<wchar_t>(unit)));
+        if (ToUpper(c) == upper && EqualsNoCase(c, upper)) continue;
+        if (++differing <= 5) ADD_FAILURE() << "U+" << std::hex << unit;
+    }
+    EXPECT_EQ(differing, 0);
+    for (const auto& [stored, asked] : {std::pair{L"Жук", L"жУК"}, std::pair{L"Été", L"éTÉ"}}) {
+        ASSERT_TRUE(RegWrite(root_ + L"\\" + stored, L"v", std::wstring(L"x")));
+        EXPECT_TRUE(RegKeyExists(root_ + L"\\" + asked));
+        EXPECT_TRUE(EqualsNoCase(stored, asked));
+    }
+    ASSERT_TRUE(RegWrite(root_ + L"\\ı", L"v", std::wstring(L"x")));
+    EXPECT_FALSE(RegKeyExists(root_ + L"\\I"));
+    EXPECT_FALSE(EqualsNoCase(L"ı", L"I"));
 }
 
 TEST_F(Registry, TrailingBackslashNamesTheSameKey) {

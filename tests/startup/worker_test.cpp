@@ -4,7 +4,9 @@
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <memory>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -60,4 +62,39 @@ TEST(Worker, StopWaitsForTheJobsAndAFurtherJobStartsItAgain) {
     EXPECT_NE(where, std::thread::id());
     EXPECT_NE(where, std::this_thread::get_id());
     StopWorker();
+}
+
+TEST(Worker, JobGivenWhileStopWaitsRunsOnTheStoppingThread) {
+    StopWorker();
+    std::thread::id first, second;
+    std::shared_future<void> secondDone;
+    RunOnWorker([&] {
+        first = std::this_thread::get_id();
+        std::this_thread::sleep_for(200ms);  // StopWorker is waiting for this job by now
+        secondDone = RunOnWorker([&] { second = std::this_thread::get_id(); });
+    });
+    // Stopped from a thread of its own, so that a stop that never returns fails the test.
+    auto stopped = std::make_shared<std::promise<void>>();
+    std::future<void> stoppedDone = stopped->get_future();
+    std::thread([stopped] {
+        StopWorker();
+        stopped->set_value();
+    }).detach();
+    ASSERT_EQ(stoppedDone.wait_for(5s), std::future_status::ready);
+    ASSERT_TRUE(secondDone.valid());
+    EXPECT_EQ(secondDone.wait_for(0s), std::future_status::ready);
+    EXPECT_EQ(second, first);
+}
+
+TEST(Worker, JobWhoseThreadCannotStartIsNotKept) {
+    StopWorker();
+    std::atomic<int> runs{0};
+    FailWorkerThreadStarts(true);
+    EXPECT_THROW(RunOnWorker([&] { ++runs; }), std::system_error);
+    FailWorkerThreadStarts(false);
+    // The caller has done that job itself (a device list is freed at once): the next thread
+    // must not run it again.
+    RunOnWorker([] {}).get();
+    StopWorker();
+    EXPECT_EQ(runs, 0);
 }

@@ -177,6 +177,28 @@ TEST_F(MainForm, StartupVolumeAboveFullIsFullAndOnlyASetVolumeIsReported) {
     for (const auto& b : balloons_) EXPECT_EQ(b.text.find(L"Master volume"), std::wstring::npos) << b.text.c_str();
 }
 
+TEST_F(MainForm, StartupVolumeThatCannotBeReadBackIsNotReported) {
+    // Windows XP's mixer refusing every control read: the master volume can be neither set nor
+    // read back, which must not count as a volume of 0 %.
+    ReleaseAudioObject();
+    gIsXP = true;
+    CreateAudioObject();
+    gPlatform.mixerGetControlDetailsW = [](HMIXEROBJ, LPMIXERCONTROLDETAILS, DWORD) -> MMRESULT {
+        return MMSYSERR_ERROR;
+    };
+    RegWrite(gRegRoot, L"DefaultProfileNotify", Bytes{0});
+    for (const wchar_t* volume : {L"0", L"1"}) {
+        SCOPED_TRACE(volume);
+        RegWrite(gRegRoot, L"DefaultVolume", std::wstring(volume));
+        balloons_.clear();
+        EXPECT_TRUE(Load(L"").HotkeysEnabled());
+        for (const auto& b : balloons_) EXPECT_EQ(b.text.find(L"Master volume"), std::wstring::npos);
+    }
+    form_->Unload();
+    ReleaseAudioObject();
+    gIsXP = false;
+}
+
 TEST_F(MainForm, ProfileThatDoesNotExistIsReportedNotLoaded) {
     Load(L"/profile=Nope");
     ASSERT_EQ(balloons_.size(), 1u);
@@ -189,8 +211,19 @@ TEST_F(MainForm, ProfileThatDoesNotExistIsReportedNotLoaded) {
     RegWrite(gRegRoot, L"DefaultProfile", std::wstring(L"Gone"));
     Load(L"");
     ASSERT_EQ(balloons_.size(), 1u);
-    EXPECT_NE(balloons_[0].text.find(L"\"Gone\""), std::wstring::npos);
+    EXPECT_EQ(balloons_[0].text, L"\r\nProfile \"Gone\" could not be loaded: no profile of that name exists.");
     EXPECT_EQ(balloons_[0].style, 2u);
+    // A profile that exists but holds no values is not called missing.
+    form_->Unload();
+    balloons_.clear();
+    Store(L"Gone", L"EqEnable", L"01");
+    RegDeleteValue(Profile(L"Gone"), L"EqEnable");
+    ASSERT_TRUE(RegKeyExists(Profile(L"Gone")));
+    Load(L"");
+    ASSERT_EQ(balloons_.size(), 1u);
+    EXPECT_EQ(balloons_[0].text, L"\r\nProfile \"Gone\" could not be loaded: it holds no settings.");
+    EXPECT_EQ(balloons_[0].style, 2u);
+    EXPECT_EQ(ActiveProfile(), L"<none>");
 }
 
 TEST_F(MainForm, ProfileSwitchCyclesFromTheActiveProfile) {

@@ -57,6 +57,10 @@ std::wstring ProfileNotFoundText(const std::wstring& profile) {
     return L"\r\nProfile \"" + profile + L"\" could not be loaded: no profile of that name exists.";
 }
 
+std::wstring ProfileEmptyText(const std::wstring& profile) {
+    return L"\r\nProfile \"" + profile + L"\" could not be loaded: it holds no settings.";
+}
+
 std::int16_t ParseWheelIncrement(const std::wstring& text) {
     constexpr std::int16_t kDefault = 1;
     const wchar_t* begin = text.c_str();

@@ -43,6 +43,8 @@ std::wstring VolumeMessage(int volume, const std::optional<std::wstring>& decibe
 std::wstring ProfileLoadedText(const std::wstring& profile, const std::wstring& volumeMessage);
 // The start-up profile that names no stored profile.
 std::wstring ProfileNotFoundText(const std::wstring& profile);
+// The start-up profile that is stored but holds no values.
+std::wstring ProfileEmptyText(const std::wstring& profile);
 
 // The mouse-wheel step of the setting SliderWheelIncrement: a decimal number rounded half to
 // even; a text that is no number or lies outside -32768..32767 gives the default step 1.
