@@ -540,7 +540,7 @@ void Form::Load() {
     if (!hwnd_) throw std::runtime_error("form window can't be created");
     LoadedList().push_back(this);
 
-    for (const ControlRow& row : table_) controls_.push_back(MakeControl(row));
+    for (const ControlRow& row : table_) controls_.push_back(MakeBoundControl(row));
     OnLoad();
 }
 
@@ -567,10 +567,16 @@ std::unique_ptr<Control> Form::MakeControl(const ControlRow& row) {
     throw std::invalid_argument("unknown control type");
 }
 
+std::unique_ptr<Control> Form::MakeBoundControl(const ControlRow& row) {
+    std::unique_ptr<Control> c = MakeControl(row);
+    if (row.bind) row.bind(*this, *c);
+    return c;
+}
+
 Control& Form::AddControl(const ControlRow& row) {
     if (!Loaded()) throw std::logic_error("a control is added to a loaded form");
     if (Find(row.name, row.index)) throw std::invalid_argument("the control exists already");
-    controls_.push_back(MakeControl(row));
+    controls_.push_back(MakeBoundControl(row));
     Control& c = *controls_.back();
     if (font_) ApplyFontToControl(c, *font_);
     return c;

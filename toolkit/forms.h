@@ -4,12 +4,17 @@
 // The process's message loop ends when the last form unloads.
 //
 // A form derives from Form, describes itself with Design() in its constructor and overrides the
-// hooks it needs (OnLoad, OnActivate, OnQueryUnload, OnUnload, HandleMessage). Control events
-// are std::function members set after Load(), e.g.
-//   Get<CommandButton>(L"cmdSave").Click = [this] { Save(); };
+// hooks it needs (OnLoad, OnActivate, OnQueryUnload, OnUnload, HandleMessage). A form holds its
+// controls as typed members bound from its table's rows, e.g.
+//   ControlRow(ControlType::CommandButton, L"cmdSave", ...).To(Bind(&frmX::cmdSave))
+// so that a misspelt control does not compile. Control events are std::function members set
+// after Load(), e.g.
+//   cmdSave->Click = [this] { Save(); };
+// Look-up by name (Ctl, Get) serves names that come from data; it throws for a missing control.
 #pragma once
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -25,6 +30,10 @@
 namespace kal {
 
 class Form;
+class Control;
+
+// Sets a form's typed member to the control just made from a row (see Bind).
+using ControlBinding = std::function<void(Form& form, Control& control)>;
 
 enum class ControlType { Label, CommandButton, CheckBox, OptionButton, TextBox, ComboBox, Frame, PictureBox, Slider, Timer };
 
@@ -45,6 +54,16 @@ struct ControlRow {
     DWORD style;              // window style bits added to the type's own
     std::wstring container;   // "" the form, else "name" or "name(index)" of a frame or picture box
     PropertyBag properties;   // stored properties (sliders, timers)
+    ControlBinding bind;      // the form's member that holds the control, if any
+
+    ControlRow& To(ControlBinding binding) & {
+        bind = std::move(binding);
+        return *this;
+    }
+    ControlRow&& To(ControlBinding binding) && {
+        bind = std::move(binding);
+        return std::move(*this);
+    }
 };
 
 struct FormLayout {
@@ -351,6 +370,8 @@ protected:
 
 private:
     std::unique_ptr<Control> MakeControl(const ControlRow& row);
+    // Made and handed to its row's binding.
+    std::unique_ptr<Control> MakeBoundControl(const ControlRow& row);
     void DestroyWindowAndControls();
 
     std::wstring name_;
@@ -465,5 +486,29 @@ public:
 protected:
     ~IProfileListView() = default;
 };
+
+// The binding of a row to a form's typed member: Bind(&frmX::cmdSave) for a single control;
+// for a control array, Bind(&frmX::csliEQ) with a std::array or std::vector of pointers, where
+// the control's Index is its place (a vector grows to hold it). A member of the wrong type
+// throws std::bad_cast when the form loads.
+template <typename F, typename T>
+ControlBinding Bind(T* F::*member) {
+    return [member](Form& form, Control& c) { dynamic_cast<F&>(form).*member = &dynamic_cast<T&>(c); };
+}
+template <typename F, typename T, std::size_t N>
+ControlBinding Bind(std::array<T*, N> F::*member) {
+    return [member](Form& form, Control& c) {
+        (dynamic_cast<F&>(form).*member).at(static_cast<std::size_t>(c.Index())) = &dynamic_cast<T&>(c);
+    };
+}
+template <typename F, typename T>
+ControlBinding Bind(std::vector<T*> F::*member) {
+    return [member](Form& form, Control& c) {
+        auto& all = dynamic_cast<F&>(form).*member;
+        const auto at = static_cast<std::size_t>(c.Index());
+        if (all.size() <= at) all.resize(at + 1, nullptr);
+        all[at] = &dynamic_cast<T&>(c);
+    };
+}
 
 }  // namespace kal

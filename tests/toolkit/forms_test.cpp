@@ -3,7 +3,10 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <map>
+#include <typeinfo>
+#include <vector>
 
 #include "tests/toolkit/testwindow.h"
 
@@ -290,6 +293,62 @@ TEST_F(Forms, ControlsAddedAtRunTimeJoinTheirArrayUntilTheFormUnloads) {
     EXPECT_THROW(form.AddControl({ControlType::OptionButton, L"optMode", 3}), std::logic_error);
     form.Load();
     EXPECT_EQ(form.Find(L"optMode", 2), nullptr);
+}
+
+// A form that holds its controls as typed members bound from its rows.
+class BoundForm : public Form {
+public:
+    explicit BoundForm(bool wrongType = false) : Form(L"frmBound") {
+        ControlRow mute{ControlType::CheckBox, L"chkMute", -1, L"Mute", 120, 600, 1500, 300};
+        if (wrongType) mute.To(Bind(&BoundForm::lblWrong));
+        else mute.To(Bind(&BoundForm::chkMute));
+        Design({L"Bound", 6000, 4500},
+               {
+                   ControlRow(ControlType::CommandButton, L"cmdApply", -1, L"&Apply", 120, 120, 1200, 360)
+                       .To(Bind(&BoundForm::cmdApply)),
+                   mute,
+                   ControlRow(ControlType::Frame, L"fraMode", -1, L"Mode", 1800, 120, 2400, 1500),
+                   ControlRow(ControlType::OptionButton, L"optMode", 0, L"Off", 120, 300, 1800, 300, 0, L"fraMode")
+                       .To(Bind(&BoundForm::optMode)),
+                   ControlRow(ControlType::OptionButton, L"optMode", 255, L"Don't Change", 120, 650, 1800, 300, 0,
+                              L"fraMode")
+                       .To(Bind(&BoundForm::optMode)),
+                   ControlRow(ControlType::Label, L"lblBand", 1, L"0dB", 120, 2000, 1000, 300)
+                       .To(Bind(&BoundForm::lblBand)),
+               });
+    }
+    ~BoundForm() override { Unload(); }
+
+    CommandButton* cmdApply = nullptr;
+    CheckBox* chkMute = nullptr;
+    Label* lblWrong = nullptr;
+    std::vector<OptionButton*> optMode;
+    std::array<Label*, 2> lblBand{};
+};
+
+TEST(FormsBinding, RowsBindTheirControlsToTypedMembersOnEveryLoad) {
+    BoundForm form;
+    EXPECT_EQ(form.cmdApply, nullptr);
+    form.Load();
+    ASSERT_NE(form.cmdApply, nullptr);
+    EXPECT_EQ(form.cmdApply, &form.Get<CommandButton>(L"cmdApply"));
+    EXPECT_EQ(form.chkMute, &form.Get<CheckBox>(L"chkMute"));
+    ASSERT_EQ(form.optMode.size(), 256u);
+    EXPECT_EQ(form.optMode[0], &form.Get<OptionButton>(L"optMode", 0));
+    EXPECT_EQ(form.optMode[255], &form.Get<OptionButton>(L"optMode", 255));
+    EXPECT_EQ(form.optMode[1], nullptr);
+    EXPECT_EQ(form.lblBand[0], nullptr);
+    EXPECT_EQ(form.lblBand[1], &form.Get<Label>(L"lblBand", 1));
+    // A later load binds the new controls.
+    form.Unload();
+    form.Load();
+    EXPECT_EQ(form.cmdApply, &form.Get<CommandButton>(L"cmdApply"));
+    EXPECT_EQ(form.optMode[255], &form.Get<OptionButton>(L"optMode", 255));
+
+    // A member of another type than its row's control fails the load.
+    BoundForm wrong(true);
+    EXPECT_THROW(wrong.Load(), std::bad_cast);
+    wrong.Unload();
 }
 
 TEST_F(Forms, PictureBoxKeepsWhatWasDrawnInItsBuffer) {
