@@ -226,10 +226,10 @@ void frmProfile::ApplyXPLayout() {
 
 void frmProfile::ApplyPanelColour() {
     const std::uint32_t colour = ScaleColor(kFormBackColour, 1.02);
+    for (const wchar_t* name : {L"fraVSSLayouts", L"fraVSSUserLayouts"}) Get<Frame>(name).SetBackColor(colour);
     for (const wchar_t* name : {L"pctVSSLayouts", L"pctOptVSSLayout", L"pctVSSUserLayouts"})
         Get<PictureBox>(name).SetBackColor(colour);
-    for (const wchar_t* name : {L"optVSSLayout", L"optLoadVSSPreset"})
-        for (Control* c : ControlArray(name)) hooks_->Tint(c->Window(), colour);
+    for (Control* c : ControlArray(L"optVSSLayout")) hooks_->Tint(c->Window(), colour);
     hooks_->Tint(Ctl(L"lblVSSPresets").Window(), colour);
     for (const wchar_t* name : {L"csliPL2xWidth", L"csliPL2xDepth", L"csliNEOWidth", L"csliNEODepth"})
         Get<Slider>(name).Bar().SetBackColor(colour);

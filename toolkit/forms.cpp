@@ -96,7 +96,7 @@ void ParseContainer(const std::wstring& text, std::wstring& name, int& index) {
     }
 }
 
-void PaintFrame(HWND hWnd, const Control& frame) {
+void PaintFrame(HWND hWnd, const Frame& frame) {
     PAINTSTRUCT ps;
     HDC dc = ::BeginPaint(hWnd, &ps);
     RECT r;
@@ -110,7 +110,7 @@ void PaintFrame(HWND hWnd, const Control& frame) {
     ::DrawEdge(dc, &box, EDGE_ETCHED, BF_RECT);
     const std::wstring caption = frame.Caption();
     if (!caption.empty()) {
-        ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+        ::SetBkColor(dc, frame.BackColor());
         ::SetTextColor(dc, ::GetSysColor(::IsWindowEnabled(hWnd) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
         ::SetBkMode(dc, OPAQUE);
         RECT text{8, 0, r.right - 8, tm.tmHeight};
@@ -371,8 +371,20 @@ void ComboBox::OnCommand(WORD code) {
     if (code == CBN_KILLFOCUS && LostFocus) LostFocus();
 }
 
-Frame::Frame(Form& form, const ControlRow& row, HWND container) : Control(form, row) {
+Frame::Frame(Form& form, const ControlRow& row, HWND container)
+    : Control(form, row), back_(::GetSysColor(COLOR_BTNFACE)) {
     CreateChild(kFrameClass, WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, row, container);
+}
+
+void Frame::SetBackColor(COLORREF colour) {
+    back_ = colour;
+    if (hwnd_) ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+// The caption is drawn in the font, so a new font shows at once.
+void Frame::SetFont(const UIFont& font) {
+    Control::SetFont(font);
+    if (hwnd_) ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 // ---- Picture box ----
@@ -676,6 +688,13 @@ LRESULT Form::Dispatch(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_ERASEBKGND:
         if (dynamic_cast<PictureBox*>(ControlOf(hWnd))) return 1;
+        if (auto* frame = dynamic_cast<Frame*>(ControlOf(hWnd))) {
+            RECT r;
+            ::GetClientRect(hWnd, &r);
+            const UniqueGdiObject brush(::CreateSolidBrush(frame->BackColor()));
+            ::FillRect(reinterpret_cast<HDC>(wParam), &r, static_cast<HBRUSH>(brush.get()));
+            return 1;
+        }
         break;
     case WM_PAINT:
         if (Control* c = ControlOf(hWnd)) {
@@ -686,8 +705,8 @@ LRESULT Form::Dispatch(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                 ::EndPaint(hWnd, &ps);
                 return 0;
             }
-            if (c->Type() == ControlType::Frame) {
-                PaintFrame(hWnd, *c);
+            if (auto* frame = dynamic_cast<Frame*>(c)) {
+                PaintFrame(hWnd, *frame);
                 return 0;
             }
         }
