@@ -63,7 +63,10 @@ void frmProfile::OnLoad() {
     gInputLineEditor = this;
     // 1. Icon, font, wheel step, the shortcut capture box.
     SetIcon(hWnd(), kProgramIcon);
-    if (gUIFont) ApplySystemFont(this);
+    // The main form makes the interface font; a window opened without it makes it, so that its
+    // frames and controls never show two faces.
+    if (!gUIFont) gUIFont = GetSystemFont();
+    ApplySystemFont(this);
     ApplyWheelIncrement(*this);
     SubclassControl(Get<TextBox>(L"txtShortcut"));
     // 2.-3. Button looks and images.

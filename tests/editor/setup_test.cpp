@@ -8,6 +8,7 @@
 #include "editor/drawing.h"
 #include "startup/registry.h"
 #include "tests/common/window_probes.h"
+#include "toolkit/font.h"
 #include "tray/hotkeys.h"
 
 using namespace kal;
@@ -109,6 +110,28 @@ TEST_F(EditorSetUp, TheLayoutFramesAndThePanelsDetailTakeTheLighterColourTheirBu
         for (UINT message : {WM_CTLCOLORSTATIC, WM_CTLCOLORBTN})
             EXPECT_NE(BackgroundFor(editor.Ctl(L"optLoadVSSPreset", i), message), lighter) << i;
     }
+}
+
+TEST_F(EditorSetUp, EveryControlFramesIncludedShowsTheInterfaceFont) {
+    UseEditorCard(kD2);
+    // Opened before anything made the interface font.
+    gUIFont.reset();
+    frmProfile& editor = OpenEditor(L"");
+    ASSERT_TRUE(gUIFont);
+    const HFONT font = gUIFont->Handle();
+    int frames = 0;
+    for (Control* c : editor.Controls()) {
+        if (c->Type() == ControlType::Timer || !c->Window()) continue;
+        const std::wstring name = c->Name() + L"(" + std::to_wstring(c->Index()) + L")";
+        ASSERT_NE(c->Font(), nullptr) << name;
+        EXPECT_EQ(c->Font()->Handle(), font) << name;
+        if (c->Type() == ControlType::Frame) {
+            ++frames;
+        } else if (c->Type() != ControlType::PictureBox && c->Type() != ControlType::Slider) {
+            EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(c->hWnd(), WM_GETFONT, 0, 0)), font) << name;
+        }
+    }
+    EXPECT_GT(frames, 10);
 }
 
 TEST_F(EditorSetUp, CardWithFrontPanelAndAmplifierButNo192kHzNorEncoders) {
