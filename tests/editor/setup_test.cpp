@@ -134,6 +134,28 @@ TEST_F(EditorSetUp, EveryControlFramesIncludedShowsTheInterfaceFont) {
     EXPECT_GT(frames, 10);
 }
 
+TEST_F(EditorSetUp, ThePlaybackFormatBoxesShowEveryEntryWholeBesideTheirArrow) {
+    UseEditorCard(kD2);
+    frmProfile& editor = OpenEditor(L"");
+    for (const wchar_t* name : {L"cboSampleRate", L"cboBitDepth", L"cboSystemSampleRate"}) {
+        auto& box = editor.Get<ComboBox>(name);
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        ASSERT_TRUE(::GetComboBoxInfo(box.Window(), &info)) << name;
+        HDC dc = ::GetDC(box.Window());
+        HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(box.Window(), WM_GETFONT, 0, 0)));
+        ASSERT_GT(box.ListCount(), 0) << name;
+        for (const std::wstring& item : Items(box)) {
+            SIZE text{};
+            ::GetTextExtentPoint32W(dc, item.c_str(), static_cast<int>(item.size()), &text);
+            // The box leaves a few pixels before the text.
+            EXPECT_LE(text.cx + 4, info.rcItem.right - info.rcItem.left) << name << " " << item;
+        }
+        ::SelectObject(dc, old);
+        ::ReleaseDC(box.Window(), dc);
+    }
+}
+
 TEST_F(EditorSetUp, CardWithFrontPanelAndAmplifierButNo192kHzNorEncoders) {
     UseEditorCard(kDG);
     frmProfile& editor = OpenEditor(L"");
