@@ -128,7 +128,6 @@ void frmProfile::OnLoad() {
     for (int i = 0; i < kVssSpeakers; ++i) speakerPlaces_[static_cast<std::size_t>(i)] = {Ctl(L"VSSSpeaker", i).Left(), Ctl(L"VSSSpeaker", i).Top()};
 
     WireEvents();
-    for (int i = 0; i < 4; ++i) PaintTab(i);
 }
 
 void frmProfile::ApplyButtonStyles() {
