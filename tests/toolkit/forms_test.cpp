@@ -482,6 +482,12 @@ TEST_F(Tabs, OnlyATabThatIsNeitherCurrentNorDisabledLightsUpUnderThePointer) {
     Tab(2).SetEnabled(false);
     MoveOver(Tab(2), 5, 5);
     EXPECT_EQ(strip.Hovered(), -1);
+    // A disabled tab's caption is grey.
+    dc = ::GetDC(nullptr);
+    ::SendMessageW(Tab(2).Window(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                   reinterpret_cast<LPARAM>(form.Ctl(L"lblTab", 2).Window()));
+    EXPECT_EQ(::GetTextColor(dc), static_cast<COLORREF>(::GetSysColor(COLOR_GRAYTEXT)));
+    ::ReleaseDC(nullptr, dc);
     Tab(2).SetEnabled(true);
     MoveOver(Tab(2), 5, 5);
     EXPECT_EQ(strip.Hovered(), 2);
