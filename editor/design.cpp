@@ -13,8 +13,8 @@ constexpr int kFormHeight = 726;
 constexpr int kPanelTop = 72;  // the master panel and the tabs
 constexpr int kTabLeft = 186;
 constexpr int kTabWidth = 128;
-constexpr int kTabHeight = 26;
-constexpr int kPageTop = kPanelTop + kTabHeight + 2;
+constexpr int kTabHeight = 28;
+constexpr int kPageTop = kPanelTop + kTabHeight;  // a tab meets its page
 
 void AddTopArea(EditorDesign& d) {
     auto& c = d.controls;
@@ -63,20 +63,22 @@ void AddMasterPanel(EditorDesign& d) {
                     L"Only Change On Different Output", 4, 252, 140, 44, vol, kPushLike | BS_MULTILINE));
 }
 
+// The tab strip draws the tabs and the pages' edges; the shapes lie under them and keep each
+// tab's state and the edge's colour.
 void AddTabs(EditorDesign& d) {
     static const wchar_t* const captions[] = {L"Output", L"Mixer", L"Equalizer / FlexBass", L"AEC"};
-    d.shapes.push_back(Box(L"rectTabContent", -1, kTabLeft - 1, kPageTop - 1, kPageWidth + 2, kPageHeight + 2));
+    d.shapes.push_back(Box(L"rectTabContent", -1, kTabLeft, kPageTop, kPageWidth, kPageHeight));
     for (int i = 0; i < 4; ++i) {
         const int x = kTabLeft + i * (kTabWidth + 2);
-        Shape back = Box(L"rectTabBackground", i, x - 1, kPanelTop - 1, kTabWidth + 2, kTabHeight + 3);
+        Shape back = Box(L"rectTabBackground", i, x, kPanelTop, kTabWidth, kTabHeight);
         back.visible = i == 0;
         d.shapes.push_back(back);
         Shape tab = Box(L"rectTab", i, x, kPanelTop, kTabWidth, kTabHeight);
         tab.fill = 0x80000000;
         d.shapes.push_back(tab);
         d.controls.push_back(Row(ControlType::PictureBox, L"imgTab", i, L"", x, kPanelTop, kTabWidth, kTabHeight));
-        d.controls.push_back(
-            Row(ControlType::Label, L"lblTab", i, captions[i], 4, 5, kTabWidth - 8, 16, Member(L"imgTab", i), SS_CENTER));
+        d.controls.push_back(Row(ControlType::Label, L"lblTab", i, captions[i], 4, 3, kTabWidth - 8, kTabHeight - 4,
+                                 Member(L"imgTab", i), SS_CENTER | SS_CENTERIMAGE));
     }
     for (int i = 0; i < 4; ++i)
         d.controls.push_back(

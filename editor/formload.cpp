@@ -63,7 +63,10 @@ void frmProfile::OnLoad() {
     gInputLineEditor = this;
     // 1. Icon, font, wheel step, the shortcut capture box.
     SetIcon(hWnd(), kProgramIcon);
-    if (gUIFont) ApplySystemFont(this);
+    // The main form makes the interface font; a window opened without it makes it, so that its
+    // frames and controls never show two faces.
+    if (!gUIFont) gUIFont = GetSystemFont();
+    ApplySystemFont(this);
     ApplyWheelIncrement(*this);
     SubclassControl(Get<TextBox>(L"txtShortcut"));
     // 2.-3. Button looks and images.
@@ -125,7 +128,6 @@ void frmProfile::OnLoad() {
     for (int i = 0; i < kVssSpeakers; ++i) speakerPlaces_[static_cast<std::size_t>(i)] = {Ctl(L"VSSSpeaker", i).Left(), Ctl(L"VSSSpeaker", i).Top()};
 
     WireEvents();
-    for (int i = 0; i < 4; ++i) PaintTab(i);
 }
 
 void frmProfile::ApplyButtonStyles() {
@@ -226,10 +228,10 @@ void frmProfile::ApplyXPLayout() {
 
 void frmProfile::ApplyPanelColour() {
     const std::uint32_t colour = ScaleColor(kFormBackColour, 1.02);
+    for (const wchar_t* name : {L"fraVSSLayouts", L"fraVSSUserLayouts"}) Get<Frame>(name).SetBackColor(colour);
     for (const wchar_t* name : {L"pctVSSLayouts", L"pctOptVSSLayout", L"pctVSSUserLayouts"})
         Get<PictureBox>(name).SetBackColor(colour);
-    for (const wchar_t* name : {L"optVSSLayout", L"optLoadVSSPreset"})
-        for (Control* c : ControlArray(name)) hooks_->Tint(c->Window(), colour);
+    for (Control* c : ControlArray(L"optVSSLayout")) hooks_->Tint(c->Window(), colour);
     hooks_->Tint(Ctl(L"lblVSSPresets").Window(), colour);
     for (const wchar_t* name : {L"csliPL2xWidth", L"csliPL2xDepth", L"csliNEOWidth", L"csliNEODepth"})
         Get<Slider>(name).Bar().SetBackColor(colour);

@@ -2,7 +2,6 @@
 
 #include <windowsx.h>
 
-#include "editor/drawing.h"
 #include "editor/portable/profilename.h"
 
 namespace kal {
@@ -47,17 +46,12 @@ LRESULT frmProfile::Hooks::WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARA
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN: {
             const auto tint = tints_.find(reinterpret_cast<HWND>(lParam));
-            COLORREF colour;
-            if (tint != tints_.end()) colour = tint->second;
-            else if (target.kind == Kind::Tab) colour = TranslateOleColor(form_.TabColour(target.index));
-            else break;
-            ::SetBkColor(reinterpret_cast<HDC>(wParam), colour);
-            return reinterpret_cast<LRESULT>(BrushFor(colour));
+            if (tint == tints_.end()) break;
+            ::SetBkColor(reinterpret_cast<HDC>(wParam), tint->second);
+            return reinterpret_cast<LRESULT>(BrushFor(tint->second));
         }
         case WM_MOUSEMOVE:
-            if (target.kind == Kind::Tab) form_.imgTab_MouseMove(target.index, x, y);
-            else if (target.kind == Kind::Page) form_.ResetTabHover();
-            else if (target.kind == Kind::Speaker) form_.VSSSpeaker_MouseMove(target.index, x, y);
+            if (target.kind == Kind::Speaker) form_.VSSSpeaker_MouseMove(target.index, x, y);
             break;
         case WM_LBUTTONDOWN:
             if (target.kind == Kind::Speaker) {

@@ -1,6 +1,6 @@
 // The editor's window messages that the form layer does not turn into events: the mouse over
-// the tabs, the pages and the speaker boxes, the name box's typed characters, and the colours
-// of labels and buttons on tinted panels.
+// the speaker boxes, the name box's typed characters, an effect box taking the focus, and the
+// colours of labels and buttons on tinted panels.
 #pragma once
 #include <windows.h>
 
@@ -19,7 +19,7 @@ public:
     Hooks(const Hooks&) = delete;
     Hooks& operator=(const Hooks&) = delete;
 
-    enum class Kind { Tab, Page, Speaker, NameBox, Tinted, EffectBox };
+    enum class Kind { Speaker, NameBox, Tinted, EffectBox };
     void Watch(HWND window, Kind kind, int index, std::initializer_list<UINT> messages);
     // Labels, check boxes and option buttons drawn on `colour` (an RGB value) in their container.
     void Tint(HWND control, COLORREF colour);

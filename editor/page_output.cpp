@@ -37,8 +37,8 @@ void AddOutputFrames(EditorDesign& d, const std::wstring& page) {
     c.push_back(Row(ControlType::ComboBox, L"cboSampleRate", -1, L"", 108, 4, 124, 22, rate));
     c.push_back(Row(ControlType::Label, L"lblSystemPlayBackQuality", -1, L"Bit Depth ------- System --- Sample Rate", 2,
                     44, 230, 16, rate));
-    c.push_back(Row(ControlType::ComboBox, L"cboBitDepth", -1, L"", 2, 64, 96, 22, rate));
-    c.push_back(Row(ControlType::CheckBox, L"chkSyncSampleRates", -1, L"", 101, 63, 24, 24, rate, kPushLike));
+    c.push_back(Row(ControlType::ComboBox, L"cboBitDepth", -1, L"", 2, 64, 102, 22, rate));
+    c.push_back(Row(ControlType::CheckBox, L"chkSyncSampleRates", -1, L"", 106, 63, 22, 24, rate, kPushLike));
     c.push_back(Row(ControlType::ComboBox, L"cboSystemSampleRate", -1, L"", 130, 64, 102, 22, rate));
 
     c.push_back(Row(ControlType::Frame, L"fraDigital", -1, L"&Digital (SPDIF)", 266, 128, 246, 52, page));

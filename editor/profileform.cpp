@@ -247,6 +247,7 @@ void frmProfile::OnUnload() {
     // The other two dialogs belong to this editor as well.
     if (frmAnalogOutputSettings* swaps = AnalogOutputSettingsDialog()) swaps->Unload();
     if (frmInputLineCustomControls* custom = InputLineCustomControlsDialog()) custom->Unload();
+    tabs_.Detach();
     hooks_.reset();
     if (gInputLineEditor == this) gInputLineEditor = nullptr;
     soundFieldPicture_.reset();

@@ -18,6 +18,7 @@
 #include "startup/hextext.h"
 #include "startup/raii.h"
 #include "toolkit/forms.h"
+#include "toolkit/tabstrip.h"
 #include "tray/volumeform.h"
 
 namespace kal {
@@ -134,13 +135,9 @@ public:
     void RefreshSpeakersAndFormat() override;
 
     // ---- Tabs (editor/tabs.cpp) ----
-    int CurrentTab() const { return currentTab_; }
+    int CurrentTab() const { return tabs_.Current(); }
     void imgTab_Click(int index);
-    // Pointer at (x, y) pixels over tab image `index`.
-    void imgTab_MouseMove(int index, int x, int y);
     void ResetTabHover();
-    // The rectangle colour of tab i (OLE colour).
-    std::uint32_t TabColour(int index) const;
 
     // ---- Decorations ----
     Shape* FindShape(const std::wstring& name, int index = -1);
@@ -211,8 +208,6 @@ private:
     void WireFieldEvents();
     void WireGraphEvents();
     void CompleteFormatTooltip();
-    void PaintTab(int index);
-    void SetTabColour(int index, std::uint32_t colour);
 
     void ResetControls();
     void SetEditorRedraw(bool suspend);
@@ -389,7 +384,7 @@ private:
     bool neoParamSupported_ = false;
     int vssPanelTop_ = 0;
     int effectCheckLeft_ = 0;
-    int currentTab_ = 0;
+    TabStrip tabs_{*this};
     std::vector<std::vector<std::uint8_t>> customControlValues_;
     std::array<Bytes, 3> swaps_{Bytes{255, 0, 0, 0}, Bytes{255, 0, 0, 0}, Bytes{255, 0, 0, 0}};  // L/R, C/LFE, side/rear
     bool clearingLiveMode_ = false;  // the box is cleared after a refused warning: the click does nothing

@@ -1,6 +1,8 @@
 #include "toolkit/forms.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
+#include <vssym32.h>
 
 #include <algorithm>
 #include <cmath>
@@ -8,6 +10,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "startup/lazyproc.h"
 #include "startup/raii.h"
 #include "startup/utility.h"
 #include "toolkit/subclass.h"
@@ -96,7 +99,7 @@ void ParseContainer(const std::wstring& text, std::wstring& name, int& index) {
     }
 }
 
-void PaintFrame(HWND hWnd, const Control& frame) {
+void PaintFrame(HWND hWnd, const Frame& frame) {
     PAINTSTRUCT ps;
     HDC dc = ::BeginPaint(hWnd, &ps);
     RECT r;
@@ -110,7 +113,7 @@ void PaintFrame(HWND hWnd, const Control& frame) {
     ::DrawEdge(dc, &box, EDGE_ETCHED, BF_RECT);
     const std::wstring caption = frame.Caption();
     if (!caption.empty()) {
-        ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+        ::SetBkColor(dc, frame.BackColor());
         ::SetTextColor(dc, ::GetSysColor(::IsWindowEnabled(hWnd) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
         ::SetBkMode(dc, OPAQUE);
         RECT text{8, 0, r.right - 8, tm.tmHeight};
@@ -118,6 +121,94 @@ void PaintFrame(HWND hWnd, const Control& frame) {
     }
     ::SelectObject(dc, old);
     ::EndPaint(hWnd, &ps);
+}
+
+// The theme functions, for the buttons that the common controls draw with visual styles (whose
+// library has then loaded them already).
+struct ThemeFunctions {
+    LazyProc<decltype(&::GetWindowTheme)> window{L"uxtheme.dll", "GetWindowTheme"};
+    LazyProc<decltype(&::DrawThemeBackground)> background{L"uxtheme.dll", "DrawThemeBackground"};
+    LazyProc<decltype(&::DrawThemeParentBackground)> parent{L"uxtheme.dll", "DrawThemeParentBackground"};
+    LazyProc<decltype(&::IsThemeBackgroundPartiallyTransparent)> transparent{
+        L"uxtheme.dll", "IsThemeBackgroundPartiallyTransparent"};
+    LazyProc<decltype(&::GetThemeBackgroundContentRect)> content{L"uxtheme.dll", "GetThemeBackgroundContentRect"};
+    LazyProc<decltype(&::DrawThemeText)> text{L"uxtheme.dll", "DrawThemeText"};
+    bool Complete() {
+        return window.get() && background.get() && parent.get() && transparent.get() && content.get() && text.get();
+    }
+};
+
+ThemeFunctions& Theme() {
+    static ThemeFunctions functions;
+    return functions;
+}
+
+// A push-like check box or option that is checked shows pressed, even while disabled, where it
+// looks like an active button: that one is drawn as a disabled button instead. False for any
+// other button, which draws itself.
+bool DrawDisabledCheckedPushLike(HWND button, HDC dc) {
+    const LONG style = ::GetWindowLongW(button, GWL_STYLE);
+    if (!(style & BS_PUSHLIKE) || ::IsWindowEnabled(button) ||
+        ::SendMessageW(button, BM_GETCHECK, 0, 0) != BST_CHECKED)
+        return false;
+    RECT r;
+    ::GetClientRect(button, &r);
+    RECT inside = r;
+    ThemeFunctions& theme = Theme();
+    HTHEME look = theme.window.get() ? theme.window.get()(button) : nullptr;
+    if (look && !theme.Complete()) look = nullptr;
+    if (look) {
+        if (theme.transparent.get()(look, BP_PUSHBUTTON, PBS_DISABLED)) theme.parent.get()(button, dc, nullptr);
+        theme.background.get()(look, dc, BP_PUSHBUTTON, PBS_DISABLED, &r, nullptr);
+        theme.content.get()(look, dc, BP_PUSHBUTTON, PBS_DISABLED, &r, &inside);
+    } else {
+        ::DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_INACTIVE);
+        ::InflateRect(&inside, -3, -3);
+    }
+
+    const auto icon = (style & BS_ICON) ? reinterpret_cast<HICON>(::SendMessageW(button, BM_GETIMAGE, IMAGE_ICON, 0))
+                                        : nullptr;
+    if (icon) {
+        ICONINFO info{};
+        int cx = 16, cy = 16;
+        if (::GetIconInfo(icon, &info)) {
+            BITMAP bm{};
+            if (info.hbmColor && ::GetObjectW(info.hbmColor, sizeof bm, &bm)) {
+                cx = bm.bmWidth;
+                cy = bm.bmHeight;
+            }
+            if (info.hbmColor) ::DeleteObject(info.hbmColor);
+            if (info.hbmMask) ::DeleteObject(info.hbmMask);
+        }
+        ::DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon), 0, (r.left + r.right - cx) / 2,
+                     (r.top + r.bottom - cy) / 2, cx, cy, DST_ICON | DSS_DISABLED);
+        return true;
+    }
+
+    const int length = ::GetWindowTextLengthW(button);
+    std::wstring caption(static_cast<std::size_t>(length) + 1, L'\0');
+    caption.resize(static_cast<std::size_t>(::GetWindowTextW(button, caption.data(), length + 1)));
+    const auto font = reinterpret_cast<HFONT>(::SendMessageW(button, WM_GETFONT, 0, 0));
+    SelectGuard selected(dc, font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
+    UINT flags = DT_CENTER;
+    if (style & BS_MULTILINE) {
+        // Word-wrapped lines are centred by hand: the system centres single lines only.
+        flags |= DT_WORDBREAK;
+        RECT measured = inside;
+        ::DrawTextW(dc, caption.c_str(), -1, &measured, flags | DT_CALCRECT);
+        const int spare = (inside.bottom - inside.top) - (measured.bottom - measured.top);
+        if (spare > 0) inside.top += spare / 2;
+    } else {
+        flags |= DT_SINGLELINE | DT_VCENTER;
+    }
+    if (look) {
+        theme.text.get()(look, dc, BP_PUSHBUTTON, PBS_DISABLED, caption.c_str(), -1, flags, 0, &inside);
+    } else {
+        ::SetBkMode(dc, TRANSPARENT);
+        ::SetTextColor(dc, ::GetSysColor(COLOR_GRAYTEXT));
+        ::DrawTextW(dc, caption.c_str(), -1, &inside, flags);
+    }
+    return true;
 }
 
 }  // namespace
@@ -371,8 +462,20 @@ void ComboBox::OnCommand(WORD code) {
     if (code == CBN_KILLFOCUS && LostFocus) LostFocus();
 }
 
-Frame::Frame(Form& form, const ControlRow& row, HWND container) : Control(form, row) {
+Frame::Frame(Form& form, const ControlRow& row, HWND container)
+    : Control(form, row), back_(::GetSysColor(COLOR_BTNFACE)) {
     CreateChild(kFrameClass, WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, row, container);
+}
+
+void Frame::SetBackColor(COLORREF colour) {
+    back_ = colour;
+    if (hwnd_) ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+// The caption is drawn in the font, so a new font shows at once.
+void Frame::SetFont(const UIFont& font) {
+    Control::SetFont(font);
+    if (hwnd_) ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 // ---- Picture box ----
@@ -692,6 +795,13 @@ LRESULT Form::Dispatch(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_ERASEBKGND:
         if (dynamic_cast<PictureBox*>(ControlOf(hWnd))) return 1;
+        if (auto* frame = dynamic_cast<Frame*>(ControlOf(hWnd))) {
+            RECT r;
+            ::GetClientRect(hWnd, &r);
+            const UniqueGdiObject brush(::CreateSolidBrush(frame->BackColor()));
+            ::FillRect(reinterpret_cast<HDC>(wParam), &r, static_cast<HBRUSH>(brush.get()));
+            return 1;
+        }
         break;
     case WM_PAINT:
         if (Control* c = ControlOf(hWnd)) {
@@ -702,8 +812,8 @@ LRESULT Form::Dispatch(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                 ::EndPaint(hWnd, &ps);
                 return 0;
             }
-            if (c->Type() == ControlType::Frame) {
-                PaintFrame(hWnd, *c);
+            if (auto* frame = dynamic_cast<Frame*>(c)) {
+                PaintFrame(hWnd, *frame);
                 return 0;
             }
         }
@@ -711,6 +821,15 @@ LRESULT Form::Dispatch(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONUP:
         if (auto* pic = dynamic_cast<PictureBox*>(ControlOf(hWnd))) pic->OnCommand(STN_CLICKED);
         break;
+    case WM_NOTIFY: {
+        const auto* draw = reinterpret_cast<const NMCUSTOMDRAW*>(lParam);
+        if (!draw || draw->hdr.code != NM_CUSTOMDRAW || draw->dwDrawStage != CDDS_PREERASE) break;
+        const Control* c = ControlOf(draw->hdr.hwndFrom);
+        if (c && (c->Type() == ControlType::CheckBox || c->Type() == ControlType::OptionButton) &&
+            DrawDisabledCheckedPushLike(draw->hdr.hwndFrom, draw->hdc))
+            return CDRF_SKIPDEFAULT;
+        break;
+    }
     default:
         break;
     }

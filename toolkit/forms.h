@@ -218,10 +218,16 @@ private:
     HWND edit_ = nullptr;
 };
 
-// A captioned box holding other controls.
+// A captioned box holding other controls, its inside and caption painted in its back colour.
 class Frame : public Control {
 public:
     Frame(Form& form, const ControlRow& row, HWND container);
+    COLORREF BackColor() const { return back_; }
+    void SetBackColor(COLORREF colour);
+    void SetFont(const UIFont& font) override;
+
+private:
+    COLORREF back_;
 };
 
 // A box holding other controls, with a back buffer that drawing goes to and painting shows.

@@ -69,7 +69,6 @@ frmOptions::~frmOptions() { Unload(); }
 
 void frmOptions::OnLoad() {
     gOptionsForm = this;
-    currentTab_ = 0;
     SetIcon(hWnd(), kProgramIcon);
     if (!gUIFont) gUIFont = GetSystemFont();
     ApplySystemFont(this);
@@ -93,36 +92,18 @@ void frmOptions::OnLoad() {
     SetupLegacyIconsControl();
     ShowWheelIncrement();
 
-    for (int i = 0; i < kTabCount; ++i) {
-        auto& page = Get<PictureBox>(L"pctTabContent", i);
-        page.Cls();
-        RECT edge{0, 0, TwipsToPixelsX(page.Width()), TwipsToPixelsY(page.Height())};
-        ::DrawEdge(page.hDC(), &edge, EDGE_RAISED, BF_RECT);
-        page.Refresh();
-        page.SetVisible(i == currentTab_);
-        for (HWND h : {Ctl(L"rectTab", i).Window(), page.Window()}) {
-            try {
-                MSubclass::AttachMessage(this, h, WM_MOUSEMOVE);
-                hooked_.push_back(h);
-            } catch (...) {
-                // Without it the tabs only lose their highlight.
-            }
-        }
-    }
-    ResetTabHighlight();
+    tabs_.Attach(0, SystemColour(COLOR_BTNSHADOW));
 }
 
 void frmOptions::OnActivate() { SetMouseCursor(SystemCursor::Arrow); }
 
 void frmOptions::OnUnload() {
-    for (HWND h : hooked_) MSubclass::DetachMessage(this, h, WM_MOUSEMOVE);
-    hooked_.clear();
+    tabs_.Detach();
     for (int n = 0; n < 6; ++n) UnsubclassControl(Get<TextBox>(L"txtShortcuts", n));
     if (gOptionsForm == this) gOptionsForm = nullptr;
 }
 
 void frmOptions::WireEvents() {
-    for (int i = 0; i < kTabCount; ++i) Ctl(L"rectTab", i).Click = [this, i] { imgTab_Click(i); };
     Ctl(L"cmdClose").Click = [this] { Unload(); };
     Ctl(L"cmdUninstall").Click = [this] { cmdUninstall_Click(); };
     Ctl(L"cmdBackup").Click = [this] { cmdBackup_Click(); };
@@ -134,54 +115,10 @@ void frmOptions::WireEvents() {
 
 // ---- Tabs ----
 
-void frmOptions::imgTab_Click(int index) {
-    if (index < 0 || index >= kTabCount || index == currentTab_) return;
-    Ctl(L"pctTabContent", index).SetVisible(true);
-    Ctl(L"pctTabContent", currentTab_).SetVisible(false);
-    currentTab_ = index;
-    ResetTabHighlight();
-}
-
-void frmOptions::DrawTab(int index, COLORREF colour) {
-    auto& tab = Get<PictureBox>(L"rectTab", index);
-    tab.SetBackColor(colour);
-    tab.Cls();
-    HDC dc = tab.hDC();
-    RECT rect{0, 0, TwipsToPixelsX(tab.Width()), TwipsToPixelsY(tab.Height())};
-    ::DrawEdge(dc, &rect, index == currentTab_ ? EDGE_RAISED : EDGE_ETCHED, BF_RECT);
-    const HGDIOBJ old = gUIFont ? ::SelectObject(dc, gUIFont->Handle()) : nullptr;
-    ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, SystemColour(COLOR_BTNTEXT));
-    const std::wstring caption = tab.Caption();
-    ::DrawTextW(dc, caption.c_str(), -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    if (old) ::SelectObject(dc, old);
-    tab.Refresh();
-}
-
-void frmOptions::ResetTabHighlight() {
-    hoverTab_ = -1;
-    for (int i = 0; i < kTabCount; ++i)
-        DrawTab(i, SystemColour(i == currentTab_ ? COLOR_BTNFACE : COLOR_SCROLLBAR));
-}
-
-LRESULT frmOptions::WindowProc(HWND hWnd, UINT, WPARAM, LPARAM) {
-    try {
-        int over = -1;
-        for (int i = 0; i < kTabCount; ++i)
-            if (Ctl(L"rectTab", i).Window() == hWnd) over = i;
-        if (over == hoverTab_) return 0;
-        ResetTabHighlight();
-        if (over >= 0 && over != currentTab_) {
-            DrawTab(over, SystemColour(COLOR_INFOBK));
-            hoverTab_ = over;
-        }
-    } catch (...) {
-    }
-    return 0;
-}
+void frmOptions::imgTab_Click(int index) { tabs_.Select(index); }
 
 bool frmOptions::HandleMessage(UINT msg, WPARAM, LPARAM, LRESULT&) {
-    if (msg == WM_MOUSEMOVE && hoverTab_ >= 0) ResetTabHighlight();
+    if (msg == WM_MOUSEMOVE) tabs_.ResetHover();
     return false;
 }
 

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "toolkit/forms.h"
-#include "toolkit/subclass.h"
+#include "toolkit/tabstrip.h"
 
 namespace kal {
 
-class frmOptions final : public Form, public ISubclass {
+class frmOptions final : public Form {
 public:
     static constexpr int kTabCount = 4;
     static constexpr int kStepCount = 4;
@@ -23,7 +23,7 @@ public:
 
     // Shows page `index` (0 General, 1 Startup, 2 Interface, 3 Shortcuts).
     void imgTab_Click(int index);
-    int CurrentTab() const { return currentTab_; }
+    int CurrentTab() const { return tabs_.Current(); }
     // Fills the start-up profile and volume controls from the settings; quiet: nothing is
     // written back meanwhile.
     void SetupStartupAudioControls(bool quiet);
@@ -32,11 +32,6 @@ public:
     void cmdUninstall_Click();
     void cmdBackup_Click();
     void cmdRestore_Click();
-
-    // ISubclass: mouse moves over the tabs and pages.
-    std::int32_t MsgResponse() const override { return MsgResponsePostProcess; }
-    void SetMsgResponse(std::int32_t) override {}
-    LRESULT WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) override;
 
 protected:
     void OnLoad() override;
@@ -48,8 +43,6 @@ private:
     void WireEvents();
     void WirePageEvents();
     void ShowShortcutsAndSteps();
-    void DrawTab(int index, COLORREF colour);
-    void ResetTabHighlight();
     void ApplyInterfaceFont();
     void SetupStartupAutoControls();
     void UpdateDefaultVolume();
@@ -65,9 +58,7 @@ private:
     void RefreshAfterRestore();
     TextBox& StepBox(int k) const;
 
-    int currentTab_ = 0;
-    int hoverTab_ = -1;
-    std::vector<HWND> hooked_;  // windows whose mouse moves reach WindowProc
+    TabStrip tabs_{*this};
 };
 
 // The loaded options window, null when none.

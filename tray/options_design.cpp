@@ -45,8 +45,11 @@ void ShortcutRow(std::vector<ControlRow>& rows, const wchar_t* frame, int action
 std::vector<ControlRow> OptionsControls() {
     std::vector<ControlRow> r;
     static const wchar_t* const kTabs[] = {L"General", L"Startup", L"Interface", L"Shortcuts"};
+    // Each tab meets its page (the tab strip draws both).
     for (int i = 0; i < frmOptions::kTabCount; ++i) {
-        r.emplace_back(T::PictureBox, L"rectTab", i, kTabs[i], 120 + i * 1500, 120, 1470, 420);
+        r.emplace_back(T::PictureBox, L"imgTab", i, L"", 120 + i * 1500, 120, 1470, 420);
+        r.emplace_back(T::Label, L"lblTab", i, kTabs[i], 60, 45, 1350, 360, SS_CENTER | SS_CENTERIMAGE,
+                       L"imgTab(" + std::to_wstring(i) + L")");
         r.emplace_back(T::PictureBox, L"pctTabContent", i, L"", 120, 540, 7560, 4560);
     }
     r.emplace_back(T::CommandButton, L"cmdClose", -1, L"Clo&se", 6360, 5220, 1320, 390);

@@ -286,7 +286,6 @@ void frmOptions::ApplyInterfaceFont() {
     gUIFont = GetSystemFont();
     for (Form* f : LoadedForms())
         if (!f->IsMainForm()) ApplySystemFont(f);
-    ResetTabHighlight();
 }
 
 // ---- Shortcut keys and steps ----

@@ -4,6 +4,7 @@
 // after the question and deleted, the gain choice enabling its controls, and the name box's
 // length rules.
 #include <algorithm>
+#include <map>
 
 #include "device/profilevalues.h"
 #include "editor/controlvalues.h"
@@ -90,6 +91,25 @@ TEST_F(Equalizer, PresetsSendOneBandPerChangedSliderAndStayMarkedOnlyWhileTheSli
     EXPECT_EQ(MarkedPreset(editor), 3);
 }
 
+// The colour that covers most of a button as it draws itself.
+COLORREF MainColour(Control& button) {
+    RECT r{};
+    ::GetClientRect(button.Window(), &r);
+    HDC screen = ::GetDC(nullptr);
+    HDC dc = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, r.right, r.bottom);
+    ::ReleaseDC(nullptr, screen);
+    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    ::SendMessageW(button.Window(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    std::map<COLORREF, int> counts;
+    for (int y = 0; y < r.bottom; ++y)
+        for (int x = 0; x < r.right; ++x) ++counts[::GetPixel(dc, x, y)];
+    ::SelectObject(dc, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+    return std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
+}
+
 TEST_F(Equalizer, TheGainChoiceEnablesItsControlsAndTheStateFollowsTheRestorePoint) {
     RegWrite(UserKey(), L"Flat", Bytes(40, 0));  // the card's own gains
     UseEditorCard(kD2);
@@ -104,6 +124,13 @@ TEST_F(Equalizer, TheGainChoiceEnablesItsControlsAndTheStateFollowsTheRestorePoi
     EXPECT_FALSE(editor.Ctl(L"optLoadEQPreset", 11).Enabled());
     EXPECT_FALSE(editor.Ctl(L"csliEQ", 0).Enabled());
     EXPECT_TRUE(editor.Ctl(L"optEQProfile", 1).Enabled());
+    // The marked preset looks as disabled as the others, not like the pressed "Live Mode ON".
+    ASSERT_EQ(MarkedPreset(editor), 0);
+    EXPECT_EQ(editor.Get<CheckBox>(L"chkLiveMode").Value(), 1);
+    const COLORREF pressed = MainColour(editor.Ctl(L"chkLiveMode"));
+    const COLORREF disabled = MainColour(editor.Ctl(L"optLoadEQPreset", 1));
+    ASSERT_NE(pressed, disabled);
+    EXPECT_EQ(MainColour(editor.Ctl(L"optLoadEQPreset", 0)), disabled);
 
     sim::ClearSimRequestLog();
     ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optEQProfile", 1)));

@@ -5,8 +5,10 @@
 
 #include "device/audio.h"
 #include "device/portable/texts.h"
+#include "editor/drawing.h"
 #include "startup/registry.h"
 #include "tests/common/window_probes.h"
+#include "toolkit/font.h"
 #include "tray/hotkeys.h"
 
 using namespace kal;
@@ -53,6 +55,105 @@ TEST_F(EditorSetUp, CardWithEverythingButTheFrontPanel) {
     EXPECT_EQ(Items(editor.Get<ComboBox>(L"cboBitDepth")), depths);
     EXPECT_TRUE(editor.Ctl(L"cboBitDepth").Enabled());
     SaveTabScreenshots(editor, L"new");
+}
+
+// The background colour a control's container gives it for `message` (what the control asks
+// before it paints).
+COLORREF BackgroundFor(Control& control, UINT message) {
+    HWND h = control.Window();
+    HDC dc = ::GetDC(h);
+    ::SetBkColor(dc, RGB(1, 2, 3));
+    ::SendMessageW(::GetParent(h), message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(h));
+    const COLORREF colour = ::GetBkColor(dc);
+    ::ReleaseDC(h, dc);
+    return colour;
+}
+
+// What a frame paints its inside with.
+COLORREF FrameInside(Control& frame) {
+    RECT r{};
+    ::GetClientRect(frame.Window(), &r);
+    HDC screen = ::GetDC(nullptr);
+    HDC dc = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, r.right, r.bottom);
+    ::ReleaseDC(nullptr, screen);
+    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    ::SendMessageW(frame.Window(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    const COLORREF colour = ::GetPixel(dc, r.right / 2, r.bottom - 3);
+    ::SelectObject(dc, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+    return colour;
+}
+
+TEST_F(EditorSetUp, TheLayoutFramesAndThePanelsDetailTakeTheLighterColourTheirButtonsDoNot) {
+    UseEditorCard(kD2);
+    frmProfile& editor = OpenEditor(L"");
+    editor.ExpandVSSPanel(true);
+    const COLORREF lighter = ScaleColor(0x8000000F, 1.02);
+    ASSERT_NE(lighter, ::GetSysColor(COLOR_BTNFACE));
+    for (const wchar_t* name : {L"fraVSSLayouts", L"fraVSSUserLayouts"}) {
+        EXPECT_EQ(editor.Get<Frame>(name).BackColor(), lighter) << name;
+        EXPECT_EQ(FrameInside(editor.Ctl(name)), lighter) << name;
+    }
+    // Frames elsewhere keep the window's colour.
+    EXPECT_EQ(FrameInside(editor.Ctl(L"fraAnalog")), ::GetSysColor(COLOR_BTNFACE));
+    for (const wchar_t* name : {L"pctVSSLayouts", L"pctOptVSSLayout", L"pctVSSUserLayouts"})
+        EXPECT_EQ(editor.Get<PictureBox>(name).BackColor(), lighter) << name;
+    for (const wchar_t* name : {L"lblVSSPresets", L"lblPL2xWidthNarrow", L"lblPL2xWidthWide", L"lblPL2xDepthFront",
+                                L"lblPL2xDepthRear", L"lblNEOWidthNarrow", L"lblNEOWidthWide", L"lblNEODepthFront",
+                                L"lblNEODepthRear"})
+        EXPECT_EQ(BackgroundFor(editor.Ctl(name), WM_CTLCOLORSTATIC), lighter) << name;
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(BackgroundFor(editor.Ctl(L"optVSSLayout", i), WM_CTLCOLORSTATIC), lighter) << i;
+        // The preset buttons are not among the tinted controls.
+        for (UINT message : {WM_CTLCOLORSTATIC, WM_CTLCOLORBTN})
+            EXPECT_NE(BackgroundFor(editor.Ctl(L"optLoadVSSPreset", i), message), lighter) << i;
+    }
+}
+
+TEST_F(EditorSetUp, EveryControlFramesIncludedShowsTheInterfaceFont) {
+    UseEditorCard(kD2);
+    // Opened before anything made the interface font.
+    gUIFont.reset();
+    frmProfile& editor = OpenEditor(L"");
+    ASSERT_TRUE(gUIFont);
+    const HFONT font = gUIFont->Handle();
+    int frames = 0;
+    for (Control* c : editor.Controls()) {
+        if (c->Type() == ControlType::Timer || !c->Window()) continue;
+        const std::wstring name = c->Name() + L"(" + std::to_wstring(c->Index()) + L")";
+        ASSERT_NE(c->Font(), nullptr) << name;
+        EXPECT_EQ(c->Font()->Handle(), font) << name;
+        if (c->Type() == ControlType::Frame) {
+            ++frames;
+        } else if (c->Type() != ControlType::PictureBox && c->Type() != ControlType::Slider) {
+            EXPECT_EQ(reinterpret_cast<HFONT>(::SendMessageW(c->hWnd(), WM_GETFONT, 0, 0)), font) << name;
+        }
+    }
+    EXPECT_GT(frames, 10);
+}
+
+TEST_F(EditorSetUp, ThePlaybackFormatBoxesShowEveryEntryWholeBesideTheirArrow) {
+    UseEditorCard(kD2);
+    frmProfile& editor = OpenEditor(L"");
+    for (const wchar_t* name : {L"cboSampleRate", L"cboBitDepth", L"cboSystemSampleRate"}) {
+        auto& box = editor.Get<ComboBox>(name);
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        ASSERT_TRUE(::GetComboBoxInfo(box.Window(), &info)) << name;
+        HDC dc = ::GetDC(box.Window());
+        HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageW(box.Window(), WM_GETFONT, 0, 0)));
+        ASSERT_GT(box.ListCount(), 0) << name;
+        for (const std::wstring& item : Items(box)) {
+            SIZE text{};
+            ::GetTextExtentPoint32W(dc, item.c_str(), static_cast<int>(item.size()), &text);
+            // The box leaves a few pixels before the text.
+            EXPECT_LE(text.cx + 4, info.rcItem.right - info.rcItem.left) << name << " " << item;
+        }
+        ::SelectObject(dc, old);
+        ::ReleaseDC(box.Window(), dc);
+    }
 }
 
 TEST_F(EditorSetUp, CardWithFrontPanelAndAmplifierButNo192kHzNorEncoders) {

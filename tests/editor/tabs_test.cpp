@@ -20,12 +20,38 @@ constexpr std::uint32_t kHover = 0x80000018;
 
 void MoveOver(HWND window, int x, int y) { ::SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(x, y)); }
 
+// A pixel of page `page`'s top row under the middle of tab `tab`.
+COLORREF PageTopUnder(frmProfile& editor, int page, int tab) {
+    HWND t = editor.Ctl(L"imgTab", tab).Window();
+    auto& box = editor.Get<PictureBox>(L"pctTabContent", page);
+    RECT r{};
+    ::GetClientRect(t, &r);
+    POINT middle{r.right / 2, 0};
+    ::MapWindowPoints(t, box.Window(), &middle, 1);
+    return ::GetPixel(box.hDC(), middle.x, 0);
+}
+
+// The current tab stands on its page with nothing between them; the page's edge runs under the
+// other tabs.
+void ExpectCurrentTabJoinsItsPage(frmProfile& editor) {
+    const int current = editor.CurrentTab();
+    auto& page = editor.Get<PictureBox>(L"pctTabContent", current);
+    Control& tab = editor.Ctl(L"imgTab", current);
+    EXPECT_EQ(tab.Top() + tab.Height(), page.Top());
+    RECT r{};
+    ::GetClientRect(tab.Window(), &r);
+    EXPECT_EQ(::GetPixel(editor.Get<PictureBox>(L"imgTab", current).hDC(), r.right / 2, r.bottom - 1), page.BackColor());
+    EXPECT_EQ(PageTopUnder(editor, current, current), page.BackColor());
+    EXPECT_NE(PageTopUnder(editor, current, (current + 1) % 4), page.BackColor());
+}
+
 TEST_F(EditorTabs, ClickingATabShowsItsPageAndHoverHighlightsOnlyOtherTabs) {
     UseEditorCard(kD2);
     frmProfile& editor = OpenEditor(L"");
     EXPECT_EQ(editor.CurrentTab(), 0);
     EXPECT_TRUE(editor.Ctl(L"pctTabContent", 0).Visible());
     for (int i = 1; i < 4; ++i) EXPECT_FALSE(editor.Ctl(L"pctTabContent", i).Visible()) << i;
+    ExpectCurrentTabJoinsItsPage(editor);
 
     // Hovering over another tab highlights it; the pointer on the page takes it back.
     HWND mixer = editor.Ctl(L"imgTab", 1).Window();
@@ -43,6 +69,7 @@ TEST_F(EditorTabs, ClickingATabShowsItsPageAndHoverHighlightsOnlyOtherTabs) {
     EXPECT_FALSE(editor.Ctl(L"pctTabContent", 0).Visible());
     EXPECT_TRUE(editor.FindShape(L"rectTabBackground", 2)->visible);
     EXPECT_FALSE(editor.FindShape(L"rectTabBackground", 0)->visible);
+    ExpectCurrentTabJoinsItsPage(editor);
     // Clicking the current tab changes nothing.
     ASSERT_TRUE(User::Click(editor.Ctl(L"imgTab", 2)));
     EXPECT_EQ(editor.CurrentTab(), 2);

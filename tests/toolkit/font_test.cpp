@@ -110,6 +110,7 @@ public:
             {ControlType::TextBox, L"txtName", -1, L"", 120, 480, 1500, 300},
             {ControlType::Slider, L"csliLevel", -1, L"", 120, 900, 2000, 400},
             {ControlType::Timer, L"timerPoll", -1},
+            {ControlType::Frame, L"fraGroup", -1, L"Group", 2000, 120, 1500, 900},
         });
     }
     ~ListForm() override { Unload(); }
@@ -137,8 +138,19 @@ TEST_F(InterfaceFont, ApplyPutsTheFontOnEveryWindowedControl) {
     EXPECT_EQ(form.Ctl(L"timerPoll").Font(), nullptr);
     ASSERT_NE(form.Font(), nullptr);
     EXPECT_EQ(form.Font()->size, 11);
+    ASSERT_NE(form.Ctl(L"fraGroup").Font(), nullptr);
+    EXPECT_EQ(form.Ctl(L"fraGroup").Font()->Handle(), h);
+    // A shown form is drawn again, so that no control keeps showing the old face.
+    form.Show();
+    ::UpdateWindow(form.hWnd());
+    ::RedrawWindow(form.hWnd(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Set(L"UIFontSize", L"12");
+    gUIFont = GetSystemFont();
+    ApplySystemFont(&form);
+    for (const wchar_t* name : {L"lblName", L"txtName", L"fraGroup"})
+        EXPECT_TRUE(::GetUpdateRect(form.Ctl(name).Window(), nullptr, FALSE)) << name;
     // The profile list is rebuilt in the new font, keeping its selection.
-    EXPECT_EQ(form.calls, std::vector<std::wstring>{L"Music-"});
+    EXPECT_EQ(form.calls, (std::vector<std::wstring>{L"Music-", L"Music-"}));
     ApplySystemFont(nullptr);
 }
 

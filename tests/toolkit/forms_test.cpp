@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/toolkit/testwindow.h"
+#include "toolkit/tabstrip.h"
 
 using namespace kal;
 
@@ -438,6 +439,147 @@ TEST(FormsLifetime, FormUnloadingItselfWhileLoadingEndsTheLoopAtOnce) {
     EXPECT_FALSE(IsFormLoaded(L"frmSelfClosing"));
     EXPECT_EQ(form.unloads, 1);
     EXPECT_EQ(RunMessageLoop(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+constexpr COLORREF kEdge = RGB(10, 20, 30);
+
+// Three tabs over their pages; the middle one starts current.
+class TabbedForm : public Form {
+public:
+    TabbedForm() : Form(L"frmTabbed") {
+        std::vector<ControlRow> rows;
+        for (int i = 0; i < 3; ++i) {
+            const std::wstring tab = L"imgTab(" + std::to_wstring(i) + L")";
+            rows.emplace_back(ControlType::PictureBox, L"imgTab", i, L"", 120 + i * 1500, 120, 1470, 420);
+            rows.emplace_back(ControlType::Label, L"lblTab", i, L"Tab " + std::to_wstring(i), 60, 45, 1350, 330,
+                              SS_CENTER, tab);
+            rows.emplace_back(ControlType::PictureBox, L"pctTabContent", i, L"", 120, 540, 4800, 2400);
+        }
+        Design({L"Tabbed", 5400, 3300}, std::move(rows));
+    }
+    ~TabbedForm() override { Unload(); }
+    TabStrip strip{*this};
+    std::vector<std::pair<int, int>> switches;
+    std::vector<int> highlights;
+
+protected:
+    void OnLoad() override {
+        strip.Switched = [this](int previous, int current) { switches.emplace_back(previous, current); };
+        strip.HighlightChanged = [this](int index) { highlights.push_back(index); };
+        strip.Attach(1, kEdge);
+    }
+    void OnUnload() override { strip.Detach(); }
+};
+
+class Tabs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        form.Show();
+        test::Pump();
+    }
+    PictureBox& Tab(int i) { return form.Get<PictureBox>(L"imgTab", i); }
+    PictureBox& Page(int i) { return form.Get<PictureBox>(L"pctTabContent", i); }
+    // A pixel of page i's top edge under the middle of tab t.
+    COLORREF PageTopUnder(int i, int t) {
+        RECT r{};
+        ::GetClientRect(Tab(t).Window(), &r);
+        POINT middle{r.right / 2, 0};
+        ::MapWindowPoints(Tab(t).Window(), Page(i).Window(), &middle, 1);
+        return ::GetPixel(Page(i).hDC(), middle.x, 0);
+    }
+    // A pixel of tab t's middle column, `fromBottom` pixels above its foot.
+    COLORREF TabPixel(int t, int fromBottom) {
+        RECT r{};
+        ::GetClientRect(Tab(t).Window(), &r);
+        return ::GetPixel(Tab(t).hDC(), r.right / 2, r.bottom - 1 - fromBottom);
+    }
+    void MoveOver(Control& c, int x, int y) { ::SendMessageW(c.Window(), WM_MOUSEMOVE, 0, MAKELPARAM(x, y)); }
+    TabbedForm form;
+};
+
+TEST_F(Tabs, ClickingATabShowsOnlyItsPageAndTheCurrentTabJoinsItsPage) {
+    TabStrip& strip = form.strip;
+    EXPECT_EQ(strip.Count(), 3);
+    EXPECT_EQ(strip.Current(), 1);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(Page(i).Visible(), i == 1) << i;
+
+    // The current tab is its page's colour down to its foot, and the page's top edge is open under
+    // it; the page's edge runs along the foot of the others, which stand lower.
+    const COLORREF page = Page(1).BackColor();
+    EXPECT_EQ(TabPixel(1, 0), page);
+    EXPECT_EQ(PageTopUnder(1, 1), page);
+    EXPECT_EQ(PageTopUnder(1, 0), kEdge);
+    EXPECT_EQ(PageTopUnder(1, 2), kEdge);
+    RECT r{};
+    ::GetClientRect(Tab(0).Window(), &r);
+    EXPECT_EQ(::GetPixel(Tab(1).hDC(), r.right / 2, 0), kEdge);
+    EXPECT_NE(::GetPixel(Tab(0).hDC(), r.right / 2, 0), kEdge);
+    EXPECT_NE(TabPixel(0, 0), page);
+
+    // The captions let the mouse through: a click on a tab selects it.
+    EXPECT_FALSE(::GetWindowLongW(form.Ctl(L"lblTab", 0).Window(), GWL_STYLE) & SS_NOTIFY);
+    ASSERT_TRUE(User::Click(Tab(2)));
+    EXPECT_EQ(strip.Current(), 2);
+    EXPECT_TRUE(Page(2).Visible());
+    EXPECT_FALSE(Page(1).Visible());
+    EXPECT_EQ(form.switches, (std::vector<std::pair<int, int>>{{1, 2}}));
+    EXPECT_EQ(TabPixel(2, 0), Page(2).BackColor());
+    EXPECT_NE(TabPixel(1, 0), Page(1).BackColor());
+    EXPECT_EQ(PageTopUnder(2, 2), Page(2).BackColor());
+    EXPECT_EQ(PageTopUnder(2, 1), kEdge);
+
+    // The current tab again, or no tab: nothing changes.
+    strip.Select(2);
+    strip.Select(3);
+    strip.Select(-1);
+    EXPECT_EQ(strip.Current(), 2);
+    EXPECT_EQ(form.switches.size(), 1u);
+}
+
+TEST_F(Tabs, OnlyATabThatIsNeitherCurrentNorDisabledLightsUpUnderThePointer) {
+    TabStrip& strip = form.strip;
+    MoveOver(Tab(0), 5, 5);
+    EXPECT_EQ(strip.Hovered(), 0);
+    EXPECT_EQ(strip.Highlight(0), TabStrip::kHover);
+    EXPECT_EQ(TabPixel(0, 0), static_cast<COLORREF>(::GetSysColor(COLOR_INFOBK)));
+    // Its caption is drawn on its colour.
+    HDC dc = ::GetDC(nullptr);
+    ::SendMessageW(Tab(0).Window(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                   reinterpret_cast<LPARAM>(form.Ctl(L"lblTab", 0).Window()));
+    EXPECT_EQ(::GetBkColor(dc), static_cast<COLORREF>(::GetSysColor(COLOR_INFOBK)));
+    ::ReleaseDC(nullptr, dc);
+    // The pointer on the page takes the highlight off.
+    MoveOver(Page(1), 5, 5);
+    EXPECT_EQ(strip.Hovered(), -1);
+    EXPECT_EQ(strip.Highlight(0), TabStrip::kPlain);
+    EXPECT_EQ(form.highlights, (std::vector<int>{0, 0}));
+
+    MoveOver(Tab(1), 5, 5);  // the current tab
+    EXPECT_EQ(strip.Hovered(), -1);
+    Tab(2).SetEnabled(false);
+    MoveOver(Tab(2), 5, 5);
+    EXPECT_EQ(strip.Hovered(), -1);
+    // A disabled tab's caption is grey.
+    dc = ::GetDC(nullptr);
+    ::SendMessageW(Tab(2).Window(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                   reinterpret_cast<LPARAM>(form.Ctl(L"lblTab", 2).Window()));
+    EXPECT_EQ(::GetTextColor(dc), static_cast<COLORREF>(::GetSysColor(COLOR_GRAYTEXT)));
+    ::ReleaseDC(nullptr, dc);
+    Tab(2).SetEnabled(true);
+    MoveOver(Tab(2), 5, 5);
+    EXPECT_EQ(strip.Hovered(), 2);
+    // Outside the tab (the pointer captured elsewhere) counts as leaving it.
+    MoveOver(Tab(2), -1, 5);
+    EXPECT_EQ(strip.Hovered(), -1);
+    // A switch takes the highlight off first.
+    MoveOver(Tab(0), 5, 5);
+    strip.Select(0);
+    EXPECT_EQ(strip.Hovered(), -1);
+    EXPECT_EQ(strip.Current(), 0);
 }
 
 }  // namespace

@@ -78,6 +78,26 @@ void PressKey(TextBox& box, UINT vk) { ::SendMessageW(box.hWnd(), WM_KEYDOWN, vk
 
 }  // namespace
 
+TEST_F(Options, ATabClickedShowsItsPageStandingOnIt) {
+    EXPECT_EQ(F().CurrentTab(), 0);
+    ASSERT_TRUE(User::Click(C<PictureBox>(L"imgTab", 3)));
+    EXPECT_EQ(F().CurrentTab(), 3);
+    for (int i = 0; i < frmOptions::kTabCount; ++i)
+        EXPECT_EQ(F().Ctl(L"pctTabContent", i).Visible(), i == 3) << i;
+    // Tab and page read as one sheet: no edge between them, the page's edge under the others.
+    auto& page = C<PictureBox>(L"pctTabContent", 3);
+    auto& tab = C<PictureBox>(L"imgTab", 3);
+    EXPECT_EQ(tab.Top() + tab.Height(), page.Top());
+    RECT r{};
+    ::GetClientRect(tab.Window(), &r);
+    EXPECT_EQ(::GetPixel(tab.hDC(), r.right / 2, r.bottom - 1), page.BackColor());
+    for (int i : {2, 3}) {
+        POINT middle{r.right / 2, 0};
+        ::MapWindowPoints(F().Ctl(L"imgTab", i).Window(), page.Window(), &middle, 1);
+        EXPECT_EQ(::GetPixel(page.hDC(), middle.x, 0) == page.BackColor(), i == 3) << i;
+    }
+}
+
 TEST_F(Options, StartupProfileAndVolumeStoreAtOnce) {
     F().imgTab_Click(1);
     auto& load = C<CheckBox>(L"chkStartupAudio", 0);
