@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 #include <dsound.h>
+#include <uxtheme.h>
 #include <wininet.h>
 
 #include <type_traits>

@@ -1,7 +1,8 @@
 // Functions that a supported system may lack, or that only some paths need, listed once: one
 // list for the libraries every process has loaded (looked up, never loaded; null when missing,
 // as on Windows XP) and one for the libraries loaded by their first use (the file dialogs, the
-// update's downloads, the Windows XP sound path), which keeps them out of every start. Each
+// update's downloads, the Windows XP sound path, the theme functions of buttons drawn by hand),
+// which keeps them out of every start. Each
 // accessor returns the function or null; call only through a non-null one.
 #pragma once
 #include <windows.h>
@@ -48,7 +49,13 @@ using Internet = void*;
     X(L"wininet.dll", InternetReadFile, BOOL(WINAPI*)(Internet, LPVOID, DWORD, LPDWORD))                    \
     X(L"wininet.dll", InternetCloseHandle, BOOL(WINAPI*)(Internet))                                         \
     X(L"wininet.dll", InternetCheckConnectionA, BOOL(WINAPI*)(LPCSTR, DWORD, DWORD))                        \
-    X(L"dsound.dll", DirectSoundCreate8, HRESULT(WINAPI*)(const GUID*, IDirectSound8**, IUnknown*))
+    X(L"dsound.dll", DirectSoundCreate8, HRESULT(WINAPI*)(const GUID*, IDirectSound8**, IUnknown*))             \
+    X(L"uxtheme.dll", GetWindowTheme, HANDLE(WINAPI*)(HWND))                                                    \
+    X(L"uxtheme.dll", DrawThemeBackground, HRESULT(WINAPI*)(HANDLE, HDC, int, int, LPCRECT, LPCRECT))           \
+    X(L"uxtheme.dll", DrawThemeParentBackground, HRESULT(WINAPI*)(HWND, HDC, RECT*))                            \
+    X(L"uxtheme.dll", IsThemeBackgroundPartiallyTransparent, BOOL(WINAPI*)(HANDLE, int, int))                   \
+    X(L"uxtheme.dll", GetThemeBackgroundContentRect, HRESULT(WINAPI*)(HANDLE, HDC, int, int, LPCRECT, LPRECT))  \
+    X(L"uxtheme.dll", DrawThemeText, HRESULT(WINAPI*)(HANDLE, HDC, int, int, LPCWSTR, int, DWORD, DWORD, LPCRECT))
 
 #define KAL_DECLARE_FUNCTION(library, name, type) \
     using name##Fn = type;                        \

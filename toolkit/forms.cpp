@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "startup/lazyproc.h"
+#include "startup/dyncalls.h"
 #include "startup/raii.h"
 #include "startup/utility.h"
 #include "toolkit/subclass.h"
@@ -126,20 +126,17 @@ void PaintFrame(HWND hWnd, const Frame& frame) {
 // The theme functions, for the buttons that the common controls draw with visual styles (whose
 // library has then loaded them already).
 struct ThemeFunctions {
-    LazyProc<decltype(&::GetWindowTheme)> window{L"uxtheme.dll", "GetWindowTheme"};
-    LazyProc<decltype(&::DrawThemeBackground)> background{L"uxtheme.dll", "DrawThemeBackground"};
-    LazyProc<decltype(&::DrawThemeParentBackground)> parent{L"uxtheme.dll", "DrawThemeParentBackground"};
-    LazyProc<decltype(&::IsThemeBackgroundPartiallyTransparent)> transparent{
-        L"uxtheme.dll", "IsThemeBackgroundPartiallyTransparent"};
-    LazyProc<decltype(&::GetThemeBackgroundContentRect)> content{L"uxtheme.dll", "GetThemeBackgroundContentRect"};
-    LazyProc<decltype(&::DrawThemeText)> text{L"uxtheme.dll", "DrawThemeText"};
-    bool Complete() {
-        return window.get() && background.get() && parent.get() && transparent.get() && content.get() && text.get();
-    }
+    dyn::GetWindowThemeFn window = dyn::GetWindowTheme();
+    dyn::DrawThemeBackgroundFn background = dyn::DrawThemeBackground();
+    dyn::DrawThemeParentBackgroundFn parent = dyn::DrawThemeParentBackground();
+    dyn::IsThemeBackgroundPartiallyTransparentFn transparent = dyn::IsThemeBackgroundPartiallyTransparent();
+    dyn::GetThemeBackgroundContentRectFn content = dyn::GetThemeBackgroundContentRect();
+    dyn::DrawThemeTextFn text = dyn::DrawThemeText();
+    bool Complete() const { return window && background && parent && transparent && content && text; }
 };
 
-ThemeFunctions& Theme() {
-    static ThemeFunctions functions;
+const ThemeFunctions& Theme() {
+    static const ThemeFunctions functions;
     return functions;
 }
 
@@ -154,13 +151,13 @@ bool DrawDisabledCheckedPushLike(HWND button, HDC dc) {
     RECT r;
     ::GetClientRect(button, &r);
     RECT inside = r;
-    ThemeFunctions& theme = Theme();
-    HTHEME look = theme.window.get() ? theme.window.get()(button) : nullptr;
+    const ThemeFunctions& theme = Theme();
+    HTHEME look = theme.window ? theme.window(button) : nullptr;
     if (look && !theme.Complete()) look = nullptr;
     if (look) {
-        if (theme.transparent.get()(look, BP_PUSHBUTTON, PBS_DISABLED)) theme.parent.get()(button, dc, nullptr);
-        theme.background.get()(look, dc, BP_PUSHBUTTON, PBS_DISABLED, &r, nullptr);
-        theme.content.get()(look, dc, BP_PUSHBUTTON, PBS_DISABLED, &r, &inside);
+        if (theme.transparent(look, BP_PUSHBUTTON, PBS_DISABLED)) theme.parent(button, dc, nullptr);
+        theme.background(look, dc, BP_PUSHBUTTON, PBS_DISABLED, &r, nullptr);
+        theme.content(look, dc, BP_PUSHBUTTON, PBS_DISABLED, &r, &inside);
     } else {
         ::DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_INACTIVE);
         ::InflateRect(&inside, -3, -3);
@@ -202,7 +199,7 @@ bool DrawDisabledCheckedPushLike(HWND button, HDC dc) {
         flags |= DT_SINGLELINE | DT_VCENTER;
     }
     if (look) {
-        theme.text.get()(look, dc, BP_PUSHBUTTON, PBS_DISABLED, caption.c_str(), -1, flags, 0, &inside);
+        theme.text(look, dc, BP_PUSHBUTTON, PBS_DISABLED, caption.c_str(), -1, flags, 0, &inside);
     } else {
         ::SetBkMode(dc, TRANSPARENT);
         ::SetTextColor(dc, ::GetSysColor(COLOR_GRAYTEXT));
