@@ -9,7 +9,7 @@
 #include "sim/simcard.h"
 #include "startup/catalogue.h"
 #include "startup/globals.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/tables.h"
 
 namespace kal::bench {

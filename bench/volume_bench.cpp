@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "bench/benchclock.h"
-#include "startup/raii.h"
+#include "base/raii.h"
 #include "tray/balloons.h"
 #include "tray/mainform.h"
 

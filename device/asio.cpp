@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "device/portable/packets.h"
-#include "startup/log.h"
-#include "startup/registry.h"
+#include "base/log.h"
+#include "base/registry.h"
 
 namespace kal {
 

@@ -6,7 +6,7 @@
 #include "device/platform.h"
 #include "device/portable/audio_levels.h"
 #include "startup/globals.h"
-#include "startup/keyed.h"
+#include "base/keyed.h"
 #include "startup/steps.h"
 
 namespace kal {

@@ -13,8 +13,8 @@
 
 #include "device/audio_com.h"
 #include "device/coreaudio_interfaces.h"
-#include "startup/hextext.h"
-#include "startup/keyed.h"
+#include "base/hextext.h"
+#include "base/keyed.h"
 
 struct IDirectSound8;
 

@@ -15,7 +15,7 @@
 #include "device/audio.h"
 #include "device/platform.h"
 #include "startup/globals.h"
-#include "startup/keyed.h"
+#include "base/keyed.h"
 
 namespace kal {
 namespace {

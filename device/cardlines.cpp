@@ -6,8 +6,8 @@
 #include "device/audio.h"
 #include "device/transport.h"
 #include "startup/globals.h"
-#include "startup/keyed.h"
-#include "startup/registry.h"
+#include "base/keyed.h"
+#include "base/registry.h"
 
 namespace kal {
 

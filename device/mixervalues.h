@@ -9,7 +9,7 @@
 #include <string>
 
 #include "device/portable/mixer_names.h"
-#include "startup/hextext.h"
+#include "base/hextext.h"
 
 namespace kal {
 

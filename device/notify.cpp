@@ -13,10 +13,10 @@
 #include "device/trayservices.h"
 #include "device/transport.h"
 #include "startup/globals.h"
-#include "startup/log.h"
-#include "startup/raii.h"
-#include "startup/registry.h"
-#include "startup/worker.h"
+#include "base/log.h"
+#include "base/raii.h"
+#include "base/registry.h"
+#include "base/worker.h"
 
 namespace kal {
 
@@ -311,7 +311,7 @@ void StopChangeWatchers() {
 }
 
 // The registry watchers: every watched key armed with RegNotifyChangeKeyValue by one job of the
-// worker thread (startup/worker.h), which waits on all of them and re-arms a key after each
+// worker thread (base/worker.h), which waits on all of them and re-arms a key after each
 // change, until released. Arming happens on that thread because a notification ends with the
 // thread that asked for it; the worker thread lives until the program's end.
 

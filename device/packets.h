@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "device/portable/packets.h"
-#include "startup/hextext.h"
+#include "base/hextext.h"
 
 namespace kal {
 

@@ -6,7 +6,7 @@
 #include <winioctl.h>
 #include <ks.h>
 
-#include "startup/dyncalls.h"
+#include "base/dyncalls.h"
 
 namespace kal {
 

@@ -16,7 +16,7 @@
 #include "device/transport.h"
 #include "device/volumememory.h"
 #include "startup/globals.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/tables.h"
 
 namespace kal {

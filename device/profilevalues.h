@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
-#include "startup/hextext.h"
-#include "startup/keyed.h"
-#include "startup/registry.h"
+#include "base/hextext.h"
+#include "base/keyed.h"
+#include "base/registry.h"
 
 namespace kal {
 

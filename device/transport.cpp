@@ -10,9 +10,9 @@
 
 #include "device/platform.h"
 #include "startup/globals.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/tables.h"
-#include "startup/worker.h"
+#include "base/worker.h"
 
 namespace kal {
 

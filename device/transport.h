@@ -9,7 +9,7 @@
 #include <string>
 
 #include "device/portable/packets.h"
-#include "startup/hextext.h"
+#include "base/hextext.h"
 
 namespace kal {
 

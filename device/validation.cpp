@@ -2,7 +2,7 @@
 
 #include "device/profilevalues.h"
 #include "startup/globals.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/settings.h"
 
 namespace kal {

@@ -6,7 +6,7 @@
 #include "device/portable/audio_levels.h"
 #include "device/profilevalues.h"
 #include "startup/globals.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 
 namespace kal {
 

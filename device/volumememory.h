@@ -6,7 +6,7 @@
 #include <string>
 
 #include "device/portable/texts_values.h"
-#include "startup/hextext.h"
+#include "base/hextext.h"
 
 namespace kal {
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "startup/hextext.h"
+#include "base/hextext.h"
 #include "toolkit/font.h"
 
 namespace kal {

@@ -4,7 +4,7 @@
 #pragma once
 #include <string>
 
-#include "startup/hextext.h"
+#include "base/hextext.h"
 #include "toolkit/forms.h"
 
 namespace kal {

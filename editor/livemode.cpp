@@ -14,7 +14,7 @@
 #include "editor/profileform.h"
 #include "startup/catalogue.h"
 #include "startup/globals.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/tables.h"
 #include "startup/utility.h"
 #include "tray/mainform.h"

@@ -15,7 +15,7 @@
 #include "editor/hooks.h"
 #include "startup/catalogue.h"
 #include "startup/globals.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/tables.h"
 #include "startup/utility.h"
 #include "toolkit/utility.h"

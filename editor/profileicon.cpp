@@ -7,7 +7,7 @@
 #include "device/mixervalues.h"
 #include "editor/profileform.h"
 #include "startup/globals.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/settings.h"
 #include "toolkit/tooltip.h"
 #include "toolkit/commondialog.h"

@@ -9,7 +9,7 @@
 #include "editor/profileform.h"
 #include "listview/autosize.h"
 #include "listview/formhost.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/settings.h"
 #include "startup/globals.h"
 #include "startup/utility.h"

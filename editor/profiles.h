@@ -13,8 +13,8 @@
 
 #include "device/profilevalues.h"
 #include "listview/listview.h"
-#include "startup/hextext.h"
-#include "startup/keyed.h"
+#include "base/hextext.h"
+#include "base/keyed.h"
 #include "toolkit/forms.h"
 #include "toolkit/images/imagelist.h"
 

@@ -8,7 +8,7 @@
 #include "editor/profiles.h"
 #include "listview/autosize.h"
 #include "startup/globals.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/settings.h"
 #include "startup/utility.h"
 #include "toolkit/font.h"

@@ -6,7 +6,7 @@
 #include "editor/portable/profilename.h"
 #include "editor/profileform.h"
 #include "startup/globals.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/settings.h"
 #include "startup/utility.h"
 

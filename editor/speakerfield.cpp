@@ -11,7 +11,7 @@
 #include "editor/portable/graphmath.h"
 #include "editor/profileform.h"
 #include "startup/globals.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/tables.h"
 #include "startup/utility.h"
 

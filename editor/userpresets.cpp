@@ -1,7 +1,7 @@
 #include "editor/userpresets.h"
 
 #include "startup/globals.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 
 namespace kal {
 

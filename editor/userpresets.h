@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "startup/hextext.h"
+#include "base/hextext.h"
 #include "toolkit/forms.h"
 
 namespace kal {

@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "fuzz/fuzzinput.h"
-#include "startup/hextext.h"
+#include "base/hextext.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     kal::fuzz::Input in(data, size);

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <shlwapi.h>
 
-#include "startup/raii.h"
+#include "base/raii.h"
 
 namespace kal {
 namespace {

@@ -4,7 +4,7 @@
 #include <cwchar>
 #include <set>
 
-#include "startup/raii.h"
+#include "base/raii.h"
 #include "startup/utility.h"
 #include "toolkit/colour.h"
 #include "toolkit/propstore.h"

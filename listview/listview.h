@@ -29,7 +29,7 @@
 #include "listview/portable/design.h"
 #include "listview/portable/sortkey.h"
 #include "listview/workareas.h"
-#include "startup/keyed.h"
+#include "base/keyed.h"
 #include "toolkit/font.h"
 #include "toolkit/propbag.h"
 #include "toolkit/subclass.h"

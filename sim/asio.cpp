@@ -10,7 +10,7 @@
 
 #include "device/audio.h"
 #include "sim/driver.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 
 namespace kal::sim {
 namespace {

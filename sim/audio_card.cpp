@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "sim/state.h"
-#include "startup/keyed.h"
-#include "startup/registry.h"
+#include "base/keyed.h"
+#include "base/registry.h"
 
 namespace kal::sim {
 namespace {

@@ -13,8 +13,8 @@
 #include "sim/audio_card.h"
 #include "sim/state.h"
 #include "startup/catalogue.h"
-#include "startup/keyed.h"
-#include "startup/registry.h"
+#include "base/keyed.h"
+#include "base/registry.h"
 
 namespace kal::sim {
 namespace {

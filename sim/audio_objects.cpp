@@ -17,7 +17,7 @@
 #include "sim/audio_card.h"
 #include "sim/audio_format.h"
 #include "sim/audio_objects.h"
-#include "startup/keyed.h"
+#include "base/keyed.h"
 
 namespace kal::sim {
 namespace {

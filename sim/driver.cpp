@@ -17,8 +17,8 @@
 #include "sim/state.h"
 #include "startup/catalogue.h"
 #include "startup/globals.h"
-#include "startup/keyed.h"
-#include "startup/registry.h"
+#include "base/keyed.h"
+#include "base/registry.h"
 #include "startup/tables.h"
 
 namespace kal::sim {

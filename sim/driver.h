@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "startup/hextext.h"
+#include "base/hextext.h"
 
 namespace kal::sim {
 

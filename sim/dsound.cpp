@@ -8,9 +8,9 @@
 #include "sim/audio_card.h"
 #include "sim/driver.h"
 #include "sim/state.h"
-#include "startup/hextext.h"
-#include "startup/raii.h"
-#include "startup/registry.h"
+#include "base/hextext.h"
+#include "base/raii.h"
+#include "base/registry.h"
 
 namespace kal::sim {
 namespace {

@@ -7,8 +7,8 @@
 #include "sim/driver.h"
 #include "sim/driver_state.h"
 #include "sim/state.h"
-#include "startup/keyed.h"
-#include "startup/registry.h"
+#include "base/keyed.h"
+#include "base/registry.h"
 
 namespace kal::sim {
 namespace {

@@ -1,6 +1,6 @@
 #include "sim/state.h"
 
-#include "startup/registry.h"
+#include "base/registry.h"
 
 namespace kal::sim {
 

@@ -10,8 +10,8 @@
 #include "sim/audio_card.h"
 #include "sim/driver.h"
 #include "sim/state.h"
-#include "startup/hextext.h"
-#include "startup/registry.h"
+#include "base/hextext.h"
+#include "base/registry.h"
 
 namespace kal::sim {
 namespace {

@@ -7,11 +7,11 @@
 
 #include "startup/autostart_text.h"
 #include "startup/globals.h"
-#include "startup/log.h"
+#include "base/log.h"
 #include "startup/privileges.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/utility.h"
-#include "startup/worker.h"
+#include "base/worker.h"
 
 namespace kal {
 

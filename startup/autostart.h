@@ -28,7 +28,7 @@ bool RefreshAutostart(int mode, int* kindFound = nullptr);
 
 // The start-up's refresh: the entry refreshed, and created on a first run (`hasSettings` false)
 // when there is none. Asking the Task Scheduler takes a while, so it runs on the worker thread
-// (startup/worker.h) beside the start-up work that has no effects; FinishStartupAutostart waits
+// (base/worker.h) beside the start-up work that has no effects; FinishStartupAutostart waits
 // for it and is called before the start-up's next effect (and before the process ends).
 void StartStartupAutostart(bool hasSettings);
 void FinishStartupAutostart();

@@ -1,6 +1,6 @@
 #include "startup/autostart_text.h"
 
-#include "startup/keyed.h"
+#include "base/keyed.h"
 #include "startup/tables.h"
 
 namespace kal {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "startup/keyed.h"
+#include "base/keyed.h"
 
 namespace kal {
 

@@ -17,7 +17,6 @@ std::wstring gUserSoftwareKey;
 std::wstring gLauncherTempPath;
 std::wstring gUpdaterTempPath;
 
-std::wstring gDriverClassKey;
 std::wstring gDriverSettingsKey;
 
 }  // namespace kal

@@ -22,9 +22,7 @@ extern std::wstring gUserSoftwareKey;  // the interactive user's "SOFTWARE" key
 extern std::wstring gLauncherTempPath;
 extern std::wstring gUpdaterTempPath;
 
-// The card driver's class key relative to the machine hive ("" until the card is found);
-// registry paths without a hive resolve under it.
-extern std::wstring gDriverClassKey;
+// The card driver's class key (gDriverClassKey, base/registry.h) and its settings key.
 extern std::wstring gDriverSettingsKey;
 
 }  // namespace kal

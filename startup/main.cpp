@@ -8,15 +8,15 @@
 #include "startup/catalogue.h"
 #include "startup/delayload.h"
 #include "startup/globals.h"
-#include "startup/keyed.h"
+#include "base/keyed.h"
 #include "startup/names.h"
 #include "startup/privileges.h"
-#include "startup/raii.h"
-#include "startup/registry.h"
+#include "base/raii.h"
+#include "base/registry.h"
 #include "startup/steps.h"
 #include "startup/tables.h"
 #include "startup/utility.h"
-#include "startup/worker.h"
+#include "base/worker.h"
 
 namespace kal {
 namespace {

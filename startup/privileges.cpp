@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "startup/raii.h"
-#include "startup/registry.h"
+#include "base/raii.h"
+#include "base/registry.h"
 #include "startup/utility.h"
 
 namespace kal {

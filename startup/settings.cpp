@@ -1,9 +1,9 @@
 #include "startup/settings.h"
 
 #include "startup/globals.h"
-#include "startup/keyed.h"
+#include "base/keyed.h"
 #include "startup/names.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 
 namespace kal {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "startup/keyed.h"
+#include "base/keyed.h"
 
 namespace kal {
 

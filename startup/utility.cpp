@@ -8,9 +8,9 @@
 
 #include <vector>
 
-#include "startup/dyncalls.h"
+#include "base/dyncalls.h"
 #include "startup/names.h"
-#include "startup/raii.h"
+#include "base/raii.h"
 
 namespace kal {
 

@@ -6,7 +6,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "startup/dyncalls.h"
+#include "base/dyncalls.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "startup/dyncalls.h"
+#include "base/dyncalls.h"
 #include "startup/utility.h"
 #include "toolkit/errors.h"
 

@@ -9,8 +9,8 @@
 #include <optional>
 
 #include "startup/globals.h"
-#include "startup/registry.h"
-#include "startup/raii.h"
+#include "base/registry.h"
+#include "base/raii.h"
 #include "toolkit/forms.h"
 
 namespace kal {

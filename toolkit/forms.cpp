@@ -10,8 +10,8 @@
 #include <stdexcept>
 #include <utility>
 
-#include "startup/dyncalls.h"
-#include "startup/raii.h"
+#include "base/dyncalls.h"
+#include "base/raii.h"
 #include "startup/utility.h"
 #include "toolkit/subclass.h"
 #include "toolkit/utility.h"

@@ -7,7 +7,7 @@
 #include <type_traits>
 #include <variant>
 
-#include "startup/keyed.h"
+#include "base/keyed.h"
 
 namespace kal {
 

@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "startup/keyed.h"
+#include "base/keyed.h"
 
 namespace kal {
 namespace {

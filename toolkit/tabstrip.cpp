@@ -2,7 +2,7 @@
 
 #include <windowsx.h>
 
-#include "startup/raii.h"
+#include "base/raii.h"
 #include "toolkit/colour.h"
 #include "toolkit/forms.h"
 

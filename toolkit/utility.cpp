@@ -5,7 +5,7 @@
 #include <map>
 #include <vector>
 
-#include "startup/dyncalls.h"
+#include "base/dyncalls.h"
 #include "toolkit/forms.h"
 #include "toolkit/propstore.h"
 

@@ -14,7 +14,7 @@
 #include "startup/catalogue.h"
 #include "startup/globals.h"
 #include "startup/privileges.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/utility.h"
 #include "toolkit/colour.h"
 #include "toolkit/font.h"

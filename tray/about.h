@@ -10,7 +10,7 @@
 #include <string>
 
 #include "listview/listview.h"
-#include "startup/raii.h"
+#include "base/raii.h"
 #include "toolkit/forms.h"
 #include "toolkit/images/imagelist.h"
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "startup/globals.h"
-#include "startup/raii.h"
-#include "startup/registry.h"
+#include "base/raii.h"
+#include "base/registry.h"
 #include "toolkit/commondialog.h"
 #include "toolkit/utility.h"
 

@@ -7,7 +7,7 @@
 #include "device/linevalues.h"
 #include "device/mixervalues.h"
 #include "startup/globals.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "toolkit/utility.h"
 
 namespace kal {

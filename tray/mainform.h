@@ -12,7 +12,7 @@
 
 #include "device/asio.h"
 #include "device/trayservices.h"
-#include "startup/raii.h"
+#include "base/raii.h"
 #include "toolkit/forms.h"
 #include "toolkit/tooltip.h"
 #include "tray/balloons.h"

@@ -7,7 +7,7 @@
 #include "editor/profiles.h"
 #include "startup/autostart.h"
 #include "startup/globals.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/utility.h"
 #include "toolkit/font.h"
 #include "toolkit/utility.h"

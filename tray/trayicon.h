@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "startup/hextext.h"
-#include "startup/raii.h"
+#include "base/hextext.h"
+#include "base/raii.h"
 #include "tray/portable/iconpixels.h"
 
 namespace kal {

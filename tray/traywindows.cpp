@@ -4,7 +4,7 @@
 
 #include <cwchar>
 
-#include "startup/dyncalls.h"
+#include "base/dyncalls.h"
 #include "startup/globals.h"
 #include "startup/utility.h"
 #include "toolkit/utility.h"

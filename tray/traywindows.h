@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "startup/raii.h"
+#include "base/raii.h"
 
 namespace kal {
 

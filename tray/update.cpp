@@ -8,9 +8,9 @@
 
 #include "resources/version.h"
 #include "startup/globals.h"
-#include "startup/dyncalls.h"
+#include "base/dyncalls.h"
 #include "startup/privileges.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/steps.h"
 #include "startup/utility.h"
 #include "toolkit/forms.h"

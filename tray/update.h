@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "startup/hextext.h"
+#include "base/hextext.h"
 #include "tray/portable/updaterules.h"
 
 namespace kal {

@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "startup/hextext.h"
-#include "startup/raii.h"
+#include "base/hextext.h"
+#include "base/raii.h"
 #include "toolkit/forms.h"
 
 namespace kal {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "startup/hextext.h"
+#include "base/hextext.h"
 
 namespace kal {
 

@@ -2,7 +2,7 @@
 
 #include <cwctype>
 
-#include "startup/hextext.h"
+#include "base/hextext.h"
 
 namespace kal {
 

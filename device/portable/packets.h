@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "startup/hextext.h"
-#include "startup/keyed.h"
+#include "base/hextext.h"
+#include "base/keyed.h"
 
 namespace kal {
 

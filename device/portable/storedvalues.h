@@ -5,7 +5,7 @@
 #pragma once
 #include <string_view>
 
-#include "startup/hextext.h"
+#include "base/hextext.h"
 
 namespace kal {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "startup/catalogue.h"
-#include "startup/hextext.h"
+#include "base/hextext.h"
 
 namespace kal {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "startup/hextext.h"
+#include "base/hextext.h"
 
 namespace kal {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "startup/hextext.h"
+#include "base/hextext.h"
 
 namespace kal {
 

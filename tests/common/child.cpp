@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "startup/registry.h"
+#include "base/registry.h"
 
 namespace kaltest {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "startup/raii.h"
+#include "base/raii.h"
 
 namespace kal::testing {
 namespace {

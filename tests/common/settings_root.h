@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "startup/globals.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 
 namespace kal::testing {
 

@@ -12,8 +12,8 @@
 #include "sim/state.h"
 #include "startup/catalogue.h"
 #include "startup/globals.h"
-#include "startup/hextext.h"
-#include "startup/registry.h"
+#include "base/hextext.h"
+#include "base/registry.h"
 
 namespace kal::testing {
 

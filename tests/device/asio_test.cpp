@@ -5,7 +5,7 @@
 
 #include "device/asio.h"
 #include "sim/driver.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 
 using namespace kal;
 

@@ -17,7 +17,7 @@
 #include "sim/parts.h"
 #include "sim/state.h"
 #include "startup/globals.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "tests/common/sim_platform.h"
 
 namespace kal {

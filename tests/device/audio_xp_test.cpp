@@ -23,7 +23,7 @@
 #include "sim/state.h"
 #include "sim/xp_mixer.h"
 #include "startup/globals.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "tests/common/child.h"
 #include "tests/common/sim_platform.h"
 

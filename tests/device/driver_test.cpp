@@ -14,7 +14,7 @@
 #include "sim/state.h"
 #include "startup/catalogue.h"
 #include "startup/globals.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/tables.h"
 #include "tests/common/sim_platform.h"
 

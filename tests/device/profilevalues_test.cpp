@@ -14,7 +14,7 @@
 #include "device/validation.h"
 #include "device/volumememory.h"
 #include "profilevalues_fixture.h"
-#include "startup/raii.h"
+#include "base/raii.h"
 
 namespace kal {
 namespace {

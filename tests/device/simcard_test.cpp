@@ -8,7 +8,7 @@
 #include "sim/driver.h"
 #include "sim/simcard.h"
 #include "sim/state.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "tests/common/child.h"
 #include "tests/common/sim_platform.h"
 

@@ -7,7 +7,7 @@
 
 #include "device/cardlines.h"
 #include "device/profilevalues.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "editor/profileform.h"
 #include "tests/common/screenshot.h"
 #include "tests/tray/tray_fixture.h"

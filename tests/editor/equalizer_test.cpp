@@ -10,7 +10,7 @@
 #include "editor/controlvalues.h"
 #include "editor/portable/profilebytes.h"
 #include "editor/userpresets.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/tables.h"
 #include "tests/editor/editor_fixture.h"
 #include "tests/tray/dialog_answerer.h"

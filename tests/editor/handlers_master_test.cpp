@@ -7,7 +7,7 @@
 #include "device/portable/audio_levels.h"
 #include "device/profilevalues.h"
 #include "editor/controlvalues.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "tests/common/window_probes.h"
 #include "tests/editor/editor_fixture.h"
 #include "tests/tray/dialog_answerer.h"

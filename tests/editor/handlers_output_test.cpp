@@ -15,7 +15,7 @@
 #include "editor/portable/profilebytes.h"
 #include "editor/swapsdialog.h"
 #include "device/profilevalues.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/tables.h"
 #include "tests/editor/editor_fixture.h"
 

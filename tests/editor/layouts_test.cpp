@@ -8,7 +8,7 @@
 #include "device/profilevalues.h"
 #include "device/portable/texts_values.h"
 #include "editor/controlvalues.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "tests/editor/editor_fixture.h"
 #include "tests/tray/dialog_answerer.h"
 

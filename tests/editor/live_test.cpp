@@ -13,7 +13,7 @@
 #include "editor/hpampdialog.h"
 #include "editor/swapsdialog.h"
 #include "startup/names.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/tables.h"
 #include "startup/utility.h"
 #include "tests/editor/editor_fixture.h"

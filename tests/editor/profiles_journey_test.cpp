@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/settings.h"
 #include "tests/tray/dialog_answerer.h"
 #include "tray/options.h"

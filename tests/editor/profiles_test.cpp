@@ -5,7 +5,7 @@
 
 #include "device/displaytexts.h"
 #include "listview/formhost.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/settings.h"
 #include "tests/common/window_probes.h"
 #include "tests/tray/dialog_answerer.h"

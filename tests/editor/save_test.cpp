@@ -1,6 +1,6 @@
 // Saving from the editor: the name checks, overwriting, renaming and copying with their exact
 // questions, the settings that name a renamed profile, and a shortcut another profile holds.
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/settings.h"
 #include "startup/utility.h"
 #include "tests/editor/editor_fixture.h"

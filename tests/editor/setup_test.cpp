@@ -6,7 +6,7 @@
 #include "device/audio.h"
 #include "device/portable/texts.h"
 #include "editor/drawing.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "tests/common/window_probes.h"
 #include "toolkit/font.h"
 #include "tray/hotkeys.h"

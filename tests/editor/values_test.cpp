@@ -10,7 +10,7 @@
 #include "device/portable/texts_values.h"
 #include "editor/portable/profilebytes.h"
 #include "device/transport.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "tests/editor/editor_fixture.h"
 #include "tests/common/window_probes.h"
 #include "tests/tray/dialog_answerer.h"

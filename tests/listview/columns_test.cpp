@@ -8,7 +8,7 @@
 
 #include "listview/autosize.h"
 #include "listview/columns.h"
-#include "startup/raii.h"
+#include "base/raii.h"
 #include "tests/listview/fixture.h"
 
 using namespace kal;

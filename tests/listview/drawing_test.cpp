@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "listview/autosize.h"
-#include "startup/raii.h"
+#include "base/raii.h"
 #include "tests/common/screenshot.h"
 #include "tests/listview/fixture.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "startup/raii.h"
+#include "base/raii.h"
 #include "tests/listview/fixture.h"
 #include "toolkit/propstore.h"
 

@@ -10,7 +10,7 @@
 
 #include "listview/groups.h"
 #include "listview/workareas.h"
-#include "startup/raii.h"
+#include "base/raii.h"
 #include "tests/listview/fixture.h"
 
 using namespace kal;

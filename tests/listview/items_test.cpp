@@ -3,7 +3,7 @@
 #include <string>
 
 #include "listview/items.h"
-#include "startup/raii.h"
+#include "base/raii.h"
 #include "tests/listview/fixture.h"
 
 using namespace kal;

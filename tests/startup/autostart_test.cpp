@@ -7,7 +7,7 @@
 
 #include "startup/globals.h"
 #include "startup/privileges.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/utility.h"
 #include "tests/startup/product_state.h"
 

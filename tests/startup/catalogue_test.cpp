@@ -5,7 +5,7 @@
 #include <set>
 #include <stdexcept>
 
-#include "startup/keyed.h"
+#include "base/keyed.h"
 
 using namespace kal;
 

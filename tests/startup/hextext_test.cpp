@@ -1,4 +1,4 @@
-#include "startup/hextext.h"
+#include "base/hextext.h"
 
 #include <gtest/gtest.h>
 

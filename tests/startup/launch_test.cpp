@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "startup/autostart.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/utility.h"
 #include "tests/startup/product_state.h"
 

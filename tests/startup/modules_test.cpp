@@ -8,7 +8,7 @@
 #include <string>
 
 #include "startup/delayload.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "tests/startup/modules_probe.h"
 #include "tests/startup/product_state.h"
 

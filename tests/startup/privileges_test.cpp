@@ -4,7 +4,7 @@
 
 #include <sddl.h>
 
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/utility.h"
 #include "tests/startup/product_state.h"
 

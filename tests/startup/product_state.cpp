@@ -1,7 +1,7 @@
 #include "tests/startup/product_state.h"
 
 #include "startup/autostart.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/utility.h"
 
 namespace kaltest {

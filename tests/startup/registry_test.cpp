@@ -1,4 +1,4 @@
-#include "startup/registry.h"
+#include "base/registry.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "startup/globals.h"
-#include "startup/keyed.h"
+#include "base/keyed.h"
 
 using namespace kal;
 

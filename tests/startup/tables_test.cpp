@@ -5,7 +5,7 @@
 #include <cstring>
 #include <set>
 
-#include "startup/hextext.h"
+#include "base/hextext.h"
 
 using namespace kal;
 

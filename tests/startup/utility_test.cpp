@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "startup/dyncalls.h"
+#include "base/dyncalls.h"
 #include "tests/startup/product_state.h"
 
 using namespace kal;

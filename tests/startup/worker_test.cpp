@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "startup/worker.h"
+#include "base/worker.h"
 
 using namespace kal;
 using namespace std::chrono_literals;

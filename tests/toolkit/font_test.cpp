@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "startup/globals.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "toolkit/forms.h"
 
 using namespace kal;

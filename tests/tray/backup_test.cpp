@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "startup/globals.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/utility.h"
 #include "tests/common/settings_root.h"
 #include "tests/tray/dialog_answerer.h"

@@ -8,7 +8,7 @@
 #include "sim/driver.h"
 #include "sim/state.h"
 #include "startup/autostart.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/utility.h"
 #include "tests/common/sim_platform.h"
 #include "tests/startup/product_state.h"

@@ -19,7 +19,7 @@
 #include "sim/state.h"
 #include "startup/catalogue.h"
 #include "startup/globals.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/tables.h"
 #include "tests/common/child.h"
 #include "tests/common/settings_root.h"

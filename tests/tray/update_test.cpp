@@ -13,7 +13,7 @@
 #include "resources/version.h"
 #include "startup/globals.h"
 #include "startup/privileges.h"
-#include "startup/registry.h"
+#include "base/registry.h"
 #include "startup/utility.h"
 #include "tests/common/child.h"
 #include "tests/common/httpserver.h"

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "startup/hextext.h"
+#include "base/hextext.h"
 
 namespace kal {
 

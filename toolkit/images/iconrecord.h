@@ -11,8 +11,8 @@
 #include <string>
 #include <utility>
 
-#include "startup/hextext.h"
-#include "startup/raii.h"
+#include "base/hextext.h"
+#include "base/raii.h"
 
 namespace kal {
 

@@ -11,7 +11,7 @@
 #include <variant>
 #include <vector>
 
-#include "startup/hextext.h"
+#include "base/hextext.h"
 
 namespace kal {
 

@@ -11,8 +11,8 @@
 #include <variant>
 #include <vector>
 
-#include "startup/hextext.h"
-#include "startup/raii.h"
+#include "base/hextext.h"
+#include "base/raii.h"
 #include "toolkit/images/iconrecord.h"
 #include "toolkit/errors.h"
 #include "toolkit/images/imageformat.h"

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "startup/raii.h"
+#include "base/raii.h"
 #include "toolkit/commondialog.h"
 
 namespace kal {

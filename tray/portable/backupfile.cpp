@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <map>
 
-#include "startup/keyed.h"
+#include "base/keyed.h"
 #include "tray/portable/codepage.h"
 
 namespace kal {

@@ -2,7 +2,7 @@
 // checks that turn its elements into a key tree. Anything it does not understand is refused.
 #include <set>
 
-#include "startup/keyed.h"
+#include "base/keyed.h"
 #include "tray/portable/backupfile.h"
 #include "tray/portable/codepage.h"
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "startup/hextext.h"
+#include "base/hextext.h"
 
 namespace kal {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "startup/hextext.h"
+#include "base/hextext.h"
 
 namespace kal {
 

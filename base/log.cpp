@@ -1,4 +1,4 @@
-#include "startup/log.h"
+#include "base/log.h"
 
 #include <cstdio>
 #include <mutex>

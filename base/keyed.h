@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "startup/casefold.h"
+#include "base/casefold.h"
 
 namespace kal {
 

@@ -1,4 +1,4 @@
-#include "startup/worker.h"
+#include "base/worker.h"
 
 #include <atomic>
 #include <condition_variable>

@@ -1,4 +1,4 @@
-#include "startup/registry.h"
+#include "base/registry.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -6,11 +6,12 @@
 #include <mutex>
 #include <tuple>
 
-#include "startup/globals.h"
-#include "startup/keyed.h"
-#include "startup/raii.h"
+#include "base/keyed.h"
+#include "base/raii.h"
 
 namespace kal {
+
+std::wstring gDriverClassKey;
 namespace {
 
 bool HasPrefixNoCase(const std::wstring& path, std::wstring_view prefix) {

@@ -1,4 +1,4 @@
-#include "startup/dyncalls.h"
+#include "base/dyncalls.h"
 
 #include <commdlg.h>
 #include <dsound.h>

@@ -12,9 +12,13 @@
 #include <variant>
 #include <vector>
 
-#include "startup/hextext.h"
+#include "base/hextext.h"
 
 namespace kal {
+
+// The card driver's class key relative to the machine hive ("" until the card is found);
+// registry paths without a hive resolve under it.
+extern std::wstring gDriverClassKey;
 
 // Text for REG_SZ, the raw bytes for any other type.
 using RegValue = std::variant<std::wstring, Bytes>;
