@@ -7,7 +7,6 @@
 #include "device/portable/audio_levels.h"
 #include "startup/globals.h"
 #include "base/keyed.h"
-#include "startup/steps.h"
 
 namespace kal {
 
@@ -19,9 +18,6 @@ CAudio& CreateAudioObject() {
 }
 
 void ReleaseAudioObject() { gAudio.reset(); }
-
-void StartAudioObject() { CreateAudioObject(); }
-void StopAudioObject() { ReleaseAudioObject(); }
 
 namespace {
 

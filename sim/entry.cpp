@@ -3,6 +3,7 @@
 
 #include "sim/simcard.h"
 #include "startup/main.h"
+#include "tray/app.h"
 #include "tray/update.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
@@ -11,5 +12,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     wchar_t server[512] = {};
     const DWORD n = ::GetEnvironmentVariableW(L"KALVENOR_UPDATE_SERVER", server, 512);
     if (n > 0 && n < 512) kal::UpdateServer() = kal::UpdateEndpointsAt(server);
-    return kal::Main(commandLine ? commandLine : L"");
+    return kal::Main(commandLine ? commandLine : L"", kal::TrayStartupSteps());
 }

@@ -13,7 +13,6 @@
 #include "startup/privileges.h"
 #include "base/raii.h"
 #include "base/registry.h"
-#include "startup/steps.h"
 #include "startup/tables.h"
 #include "startup/utility.h"
 #include "base/worker.h"
@@ -46,7 +45,7 @@ bool PrepareDisplay() {
 
 }  // namespace
 
-int Main(const std::wstring& commandLine) {
+int Main(const std::wstring& commandLine, const StartupSteps& steps) {
     // The program expects COM to be initialised before anything else runs.
     OleScope ole;
 
@@ -100,9 +99,9 @@ int Main(const std::wstring& commandLine) {
     // The first screen access connects to the display, which takes a while: it runs beside the
     // autostart refresh below unless an update's windows need it now.
     bool displayReady = false;
-    if (IsUpdateAvailable() && !gNoUI) {
+    if (steps.isUpdateAvailable() && !gNoUI) {
         displayReady = PrepareDisplay();
-        if (DownloadUpdate()) {
+        if (steps.downloadUpdate()) {
             ReleaseSingleInstanceMutex();
             return 0;
         }
@@ -118,11 +117,11 @@ int Main(const std::wstring& commandLine) {
     BuildCardCatalogue();
     BuildDriverDefaults(gIsXP);
 
-    StartAudioObject();
-    const int exitCode = RunMainForm();
+    steps.startAudioObject();
+    const int exitCode = steps.runMainForm();
     FinishStartupAutostart();
     StopWorker();
-    StopAudioObject();
+    steps.stopAudioObject();
     // The main form releases the mutex when it unloads; this covers a form that never loaded.
     ReleaseSingleInstanceMutex();
     return exitCode;

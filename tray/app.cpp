@@ -5,7 +5,6 @@
 #include "device/audio.h"
 #include "editor/profileform.h"
 #include "editor/profiles.h"
-#include "startup/steps.h"
 #include "tray/about.h"
 #include "tray/formopeners.h"
 #include "tray/mainform.h"
@@ -35,6 +34,9 @@ int RunTrayApplication() {
     return RunMessageLoop();
 }
 
-int RunMainForm() { return RunTrayApplication(); }
+StartupSteps TrayStartupSteps() {
+    return {&IsUpdateAvailable, &DownloadUpdate, [] { CreateAudioObject(); }, &ReleaseAudioObject,
+            &RunTrayApplication};
+}
 
 }  // namespace kal

@@ -27,7 +27,6 @@
 #include "startup/names.h"
 #include "base/registry.h"
 #include "startup/settings.h"
-#include "startup/steps.h"
 #include "startup/utility.h"
 #include "toolkit/font.h"
 #include "toolkit/utility.h"

@@ -11,7 +11,6 @@
 #include "base/dyncalls.h"
 #include "startup/privileges.h"
 #include "base/registry.h"
-#include "startup/steps.h"
 #include "startup/utility.h"
 #include "toolkit/forms.h"
 #include "tray/mainform.h"

@@ -15,6 +15,7 @@
 #include "sim/simcard.h"
 #include "startup/main.h"
 #include "tests/startup/modules_probe.h"
+#include "tray/app.h"
 #include "tray/mainform.h"
 
 namespace {
@@ -70,7 +71,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     kal::sim::InstallSimulatedCard();
     const bool noUI = line.find(L"/noui") != std::wstring::npos;
     if (!noUI) ::SetTimer(nullptr, 0, 200, &AfterLoad);
-    kal::Main(line);
+    kal::Main(line, kal::TrayStartupSteps());
     const bool gdiplus = noUI ? GdiplusLoaded() : gGdiplusAtLoad;
     if (gdiplus) return kaltest::kStartedWithGdiplus;
     const bool controls = noUI ? CommonControlsLoaded() : gControlsAtLoad;
