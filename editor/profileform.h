@@ -19,6 +19,7 @@
 #include "base/raii.h"
 #include "toolkit/forms.h"
 #include "toolkit/tabstrip.h"
+#include "tray/views.h"
 #include "tray/volumeform.h"
 
 namespace kal {

@@ -17,6 +17,7 @@
 #include "base/keyed.h"
 #include "toolkit/forms.h"
 #include "toolkit/images/imagelist.h"
+#include "tray/views.h"
 
 namespace kal {
 
@@ -55,6 +56,8 @@ public:
     void UpdateActiveProfile() override;
     // The selected profile's name; "" when none.
     std::wstring CurrentProfile() const override;
+    // The list is filled again in the new font.
+    void OnFontApplied() override { UpdateProfiles(CurrentProfile(), false); }
     // Window icon, interface font, and the stored size, centred on the screen.
     void RestoreLastFormSize();
 

@@ -117,7 +117,7 @@ void ApplySystemFont(Form* form) {
     for (Control* c : form->Controls()) ApplyFontToControl(*c, *gUIFont);
     // The controls take the font without drawing: an open window is drawn again whole.
     if (form->hWnd()) ::RedrawWindow(form->hWnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    if (auto* list = dynamic_cast<IProfileListView*>(form)) list->UpdateProfiles(list->CurrentProfile(), false);
+    form->OnFontApplied();
 }
 
 }  // namespace kal

@@ -345,6 +345,10 @@ public:
     // or the control exists.
     Control& AddControl(const ControlRow& row);
 
+    // After the interface font was put on the form and its controls (ApplySystemFont): a form
+    // whose contents depend on the font refreshes them.
+    virtual void OnFontApplied() {}
+
     // Set while code fills the controls; handlers that write back check it.
     bool Updating() const { return updating_ > 0; }
     class UpdatingScope {
@@ -455,43 +459,6 @@ bool DragTo(Slider& slider, std::int32_t value);
 // Turns the wheel over the slider; positive notches away from the user.
 bool Wheel(Slider& slider, int notches);
 }  // namespace User
-
-// Forms that others refresh implement these; the layer finds them among the loaded forms.
-class IProfileEditorView {  // the profile editor
-public:
-    virtual std::wstring LiveProfileName() const = 0;
-    virtual void SetLiveProfileName(const std::wstring& name) = 0;
-    virtual void CommandReset(bool force) = 0;
-
-protected:
-    ~IProfileEditorView() = default;
-};
-
-class IVolumeView {  // the volume pop-up
-public:
-    virtual void CurrentValues() = 0;
-
-protected:
-    ~IVolumeView() = default;
-};
-
-class IMenuOwner {  // the main form
-public:
-    virtual void UpdateMenus() = 0;
-
-protected:
-    ~IMenuOwner() = default;
-};
-
-class IProfileListView {  // the profile manager
-public:
-    virtual void UpdateProfiles(const std::wstring& select, bool skipOptionsRefresh) = 0;
-    virtual std::wstring CurrentProfile() const = 0;
-    virtual void UpdateActiveProfile() = 0;
-
-protected:
-    ~IProfileListView() = default;
-};
 
 // The binding of a row to a form's typed member: Bind(&frmX::cmdSave) for a single control;
 // for a control array, Bind(&frmX::csliEQ) with a std::array or std::vector of pointers, where

@@ -28,11 +28,6 @@ void ApplyWheelIncrement(Form& form);
 // The Index of the first set option of the control array, in index order; -1 when none.
 std::int16_t FindSetOption(const Form& form, const std::wstring& arrayName);
 
-// After a change of the card's state from outside: reloads the editor in live mode and the
-// volume pop-up, unless the change is the program's own (and not forced).
-void RefreshOpenForms(bool force, bool ownChangeInProgress);
-// Rebuilds the main form's menus, then marks the active profile in the profile manager.
-void RefreshProfilesForm();
 
 // Registers the class of a control's own container window (arrow cursor, the system colour
 // `background` behind it); a class registered before stays as it is.

@@ -1,4 +1,5 @@
 #include "tray/hotkeys.h"
+#include "tray/views.h"
 
 #include <functional>
 #include <map>

@@ -17,6 +17,7 @@
 #include "toolkit/tooltip.h"
 #include "tray/balloons.h"
 #include "tray/portable/cmdline.h"
+#include "tray/views.h"
 
 namespace kal {
 

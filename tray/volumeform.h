@@ -12,6 +12,7 @@
 #include "base/hextext.h"
 #include "base/raii.h"
 #include "toolkit/forms.h"
+#include "tray/views.h"
 
 namespace kal {
 

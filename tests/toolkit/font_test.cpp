@@ -102,7 +102,7 @@ TEST(InterfaceFontLog, OnlyWeight700IsBoldAndSizesRoundHalfToEven) {
     EXPECT_EQ(MakeLogFont(f, 96).lfHeight, 0);
 }
 
-class ListForm : public Form, public IProfileListView {
+class ListForm : public Form {
 public:
     ListForm() : Form(L"frmFontList") {
         Design({L"Fonts"}, {
@@ -114,9 +114,7 @@ public:
         });
     }
     ~ListForm() override { Unload(); }
-    void UpdateProfiles(const std::wstring& select, bool skip) override { calls.push_back(select + (skip ? L"+" : L"-")); }
-    std::wstring CurrentProfile() const override { return L"Music"; }
-    void UpdateActiveProfile() override {}
+    void OnFontApplied() override { calls.push_back(L"font applied"); }
     std::vector<std::wstring> calls;
 };
 
@@ -149,8 +147,8 @@ TEST_F(InterfaceFont, ApplyPutsTheFontOnEveryWindowedControl) {
     ApplySystemFont(&form);
     for (const wchar_t* name : {L"lblName", L"txtName", L"fraGroup"})
         EXPECT_TRUE(::GetUpdateRect(form.Ctl(name).Window(), nullptr, FALSE)) << name;
-    // The profile list is rebuilt in the new font, keeping its selection.
-    EXPECT_EQ(form.calls, (std::vector<std::wstring>{L"Music-", L"Music-"}));
+    // The form hears of each application, to refresh what depends on the font.
+    EXPECT_EQ(form.calls, (std::vector<std::wstring>{L"font applied", L"font applied"}));
     ApplySystemFont(nullptr);
 }
 
