@@ -65,18 +65,7 @@ void OnSpeakersOutputChanged(const std::wstring& id, std::uint32_t state) {
         if (gTrayServices) gTrayServices->RefreshProfilesForm();
         return;
     }
-    if (!gTrayServices) return;
-    if (!active) {
-        gTrayServices->ShowBalloon(kAppTitle,
-                                   L"\r\nYour Xonar Speakers are now disabled.\r\n\r\n"
-                                   L"All features are suspended until Speakers output is enabled again.",
-                                   kBalloonWarning);
-        gTrayServices->UpdateTrayIcon(false);
-    } else {
-        gTrayServices->ShowBalloon(kAppTitle, L"\r\nSpeakers output enabled. Normal functionality resumed.",
-                                   kBalloonInfo);
-    }
-    gTrayServices->RegisterGlobalHotkeys(active);
+    if (gTrayServices) gTrayServices->SpeakersOutputChanged(active);
 }
 
 }  // namespace kal

@@ -8,21 +8,11 @@
 
 namespace kal {
 
-// Balloon styles.
-inline constexpr std::uint32_t kBalloonInfo = 1;
-inline constexpr std::uint32_t kBalloonWarning = 2;
-inline constexpr std::uint32_t kBalloonError = 3;
-
 class ITrayServices {  // the main form
 public:
-    // A balloon on the tray icon.
-    virtual void ShowBalloon(const std::wstring& title, const std::wstring& text, std::uint32_t style) = 0;
-    // Rebuilds the tray icon from the live state; false changes the existing icon in place.
-    virtual void UpdateTrayIcon(bool recreate) = 0;
-    // Registers (true) or drops (false) the shortcut keys, enables or disables the editor menu
-    // items and the other forms with them, then refreshes the tray tip.
-    virtual void RegisterGlobalHotkeys(bool enable) = 0;
-    virtual void SetTrayTip(const std::wstring& text) = 0;
+    // The card's speakers output was disabled (false) or enabled again (true): the program's
+    // features are suspended or resumed, and the user is told.
+    virtual void SpeakersOutputChanged(bool enabled) = 0;
     // The form layer's refreshes, run for device code by the main form: the menus and the
     // profile list, and the open editor and volume pop-up.
     virtual void RefreshProfilesForm() = 0;

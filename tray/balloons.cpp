@@ -8,7 +8,7 @@
 namespace kal {
 
 UINT gTaskbarCreatedMsg = 0;
-int gBalloonAction = 0;
+int gBalloonAction = kBalloonActionNone;
 
 namespace {
 

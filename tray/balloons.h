@@ -18,7 +18,16 @@ inline constexpr DWORD kTrayRecordSize = 952;
 
 // "TaskbarCreated", registered while the icon is in use (0 otherwise).
 extern UINT gTaskbarCreatedMsg;
-// What a click on the last balloon does: 0 nothing, 4 driver download page, 5 changelog.
+// Balloon styles.
+inline constexpr std::uint32_t kBalloonInfo = 1;
+inline constexpr std::uint32_t kBalloonWarning = 2;
+inline constexpr std::uint32_t kBalloonError = 3;
+
+// What a click on the last balloon does (gBalloonAction): nothing, open the driver download page,
+// open the changelog.
+inline constexpr int kBalloonActionNone = 0;
+inline constexpr int kBalloonActionDriverPage = 4;
+inline constexpr int kBalloonActionChangelog = 5;
 extern int gBalloonAction;
 
 // The tray form's side: the handlers the icon's events reach.

@@ -269,7 +269,7 @@ void frmKalvenor::LoadSequence() {
                 ShowBalloon(kAppTitle,
                             UpdateSucceededText(KALVENOR_VERSION_MAJOR, KALVENOR_VERSION_MINOR, KALVENOR_VERSION_REVISION),
                             kBalloonInfo);
-                gBalloonAction = 5;
+                gBalloonAction = kBalloonActionChangelog;
             }
         } else if (!gNoUI) {
             ShowBalloon(kAppTitle, UpdateFailedText(kAppTitle), kBalloonWarning);
@@ -318,7 +318,7 @@ void frmKalvenor::LoadSequence() {
             ShowBalloon(kAppTitle,
                         prefix + L"the audio driver is not installed. Please install a suitable audio driver.",
                         kBalloonWarning);
-            gBalloonAction = 4;
+            gBalloonAction = kBalloonActionDriverPage;
         }
         return;
     }
@@ -824,6 +824,19 @@ void frmKalvenor::SetTrayTip(const std::wstring& text) { kal::SetTrayTip(text); 
 
 void frmKalvenor::RefreshProfilesForm() { kal::RefreshProfilesForm(); }
 
+void frmKalvenor::SpeakersOutputChanged(bool enabled) {
+    if (!enabled) {
+        ShowBalloon(kAppTitle,
+                    L"\r\nYour Xonar Speakers are now disabled.\r\n\r\n"
+                    L"All features are suspended until Speakers output is enabled again.",
+                    kBalloonWarning);
+        UpdateTrayIcon(false);
+    } else {
+        ShowBalloon(kAppTitle, L"\r\nSpeakers output enabled. Normal functionality resumed.", kBalloonInfo);
+    }
+    RegisterGlobalHotkeys(enabled);
+}
+
 void frmKalvenor::RefreshOpenForms(bool force, bool ownChangeInProgress) { kal::RefreshOpenForms(force, ownChangeInProgress); }
 
 void frmKalvenor::SysTrayLClickEventHandler() {
@@ -851,8 +864,9 @@ void frmKalvenor::SysTrayDblClickEventHandler() {
 void frmKalvenor::SysTrayBalloonClickEventHandler() {
     if (loading_) return;
     const int action = gBalloonAction;
-    gBalloonAction = 0;
-    const int line = action == 4 ? 1 : action == 5 ? 3 : 0;
+    gBalloonAction = kBalloonActionNone;
+    // The redirect list's line of each page.
+    const int line = action == kBalloonActionDriverPage ? 1 : action == kBalloonActionChangelog ? 3 : 0;
     if (line == 0 || !TrayOpeners().redirectLine) return;
     // Only a web address is handed to the shell: the list comes over plain HTTP.
     const std::wstring address = TrayOpeners().redirectLine(line);

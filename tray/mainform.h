@@ -57,11 +57,17 @@ public:
     // IMenuOwner: rebuilds the profile items, their check mark, the tip and the icon.
     void UpdateMenus() override;
 
+    // A balloon on the tray icon (kBalloonInfo, kBalloonWarning, kBalloonError).
+    void ShowBalloon(const std::wstring& title, const std::wstring& text, std::uint32_t style);
+    // Rebuilds the tray icon from the live state; false changes the existing icon in place.
+    void UpdateTrayIcon(bool recreate);
+    // Registers (true) or drops (false) the shortcut keys, enables or disables the editor menu
+    // items and the other forms with them, then refreshes the tray tip.
+    void RegisterGlobalHotkeys(bool enable);
+    void SetTrayTip(const std::wstring& text);
+
     // ITrayServices
-    void ShowBalloon(const std::wstring& title, const std::wstring& text, std::uint32_t style) override;
-    void UpdateTrayIcon(bool recreate) override;
-    void RegisterGlobalHotkeys(bool enable) override;
-    void SetTrayTip(const std::wstring& text) override;
+    void SpeakersOutputChanged(bool enabled) override;
     void RefreshProfilesForm() override;
     void RefreshOpenForms(bool force, bool ownChangeInProgress) override;
 

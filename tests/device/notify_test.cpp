@@ -53,12 +53,7 @@ public:
 
 class RecordingTray : public ITrayServices, public Recorder {
 public:
-    void ShowBalloon(const std::wstring& title, const std::wstring& text, std::uint32_t style) override {
-        Add(L"Balloon " + std::to_wstring(style) + L" " + title + L":" + text);
-    }
-    void UpdateTrayIcon(bool recreate) override { Add(L"UpdateTrayIcon " + std::to_wstring(recreate)); }
-    void RegisterGlobalHotkeys(bool enable) override { Add(L"Hotkeys " + std::to_wstring(enable)); }
-    void SetTrayTip(const std::wstring& text) override { Add(L"Tip " + text); }
+    void SpeakersOutputChanged(bool enabled) override { Add(L"Speakers " + std::to_wstring(enabled)); }
     void RefreshProfilesForm() override { Add(L"Profiles"); }
     void RefreshOpenForms(bool force, bool own) override {
         Add(L"OpenForms " + std::to_wstring(force) + std::to_wstring(own));
@@ -181,10 +176,9 @@ void Pump(DWORD ms, const std::function<bool()>& done = {}) {
     }
 }
 
-const std::wstring kWarning =
-    L"Balloon 2 Kalvenor:\r\nYour Xonar Speakers are now disabled.\r\n\r\n"
-    L"All features are suspended until Speakers output is enabled again.";
-const std::wstring kInfo = L"Balloon 1 Kalvenor:\r\nSpeakers output enabled. Normal functionality resumed.";
+// The main form hears of the speakers output's loss and return.
+const std::wstring kWarning = L"Speakers 0";
+const std::wstring kInfo = L"Speakers 1";
 
 class NotifyTest : public testing::CardLinesFixture {
 protected:
@@ -231,13 +225,13 @@ protected:
 TEST_F(NotifyTest, LosingAndRegainingTheSpeakersSwitchesTheFeatures) {
     sim::SetSimEndpointState(SimEp(L"speakers"), DEVICE_STATE_UNPLUGGED);
     Deliver();
-    EXPECT_EQ(tray_.Names(), (std::vector<std::wstring>{kWarning, L"UpdateTrayIcon 0", L"Hotkeys 0"}));
+    EXPECT_EQ(tray_.Names(), (std::vector<std::wstring>{kWarning}));
     EXPECT_FALSE(gNotificationPending);
 
     tray_.calls.clear();
     sim::SetSimEndpointState(SimEp(L"speakers"), DEVICE_STATE_ACTIVE);
     Deliver();
-    EXPECT_EQ(tray_.Names(), (std::vector<std::wstring>{kInfo, L"Hotkeys 1"}));
+    EXPECT_EQ(tray_.Names(), (std::vector<std::wstring>{kInfo}));
     ExpectAllOnTheUserInterfaceThread(tray_);
 
     // Another device's output changing only refreshes the profile list.

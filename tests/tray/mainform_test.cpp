@@ -327,6 +327,8 @@ TEST_F(MainForm, SpeakersSwitchedOffAndOnSuspendAndResumeTheMenus) {
     EXPECT_TRUE(form.HotkeysEnabled());
     EXPECT_EQ(form.ProfileMenuCaptions(), std::vector<std::wstring>{L"A"});
     ASSERT_EQ(balloons_.size(), 2u);
+    EXPECT_EQ(balloons_[0].text, L"\r\nYour Xonar Speakers are now disabled.\r\n\r\n"
+                                 L"All features are suspended until Speakers output is enabled again.");
     EXPECT_EQ(balloons_[1].text, L"\r\nSpeakers output enabled. Normal functionality resumed.");
 }
 
