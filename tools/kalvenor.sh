@@ -48,19 +48,21 @@ wine_env() {
     export WINEDLLOVERRIDES="mscoree,mshtml="
 }
 
-run_tests() {
+# A throwaway Wine prefix for this command ($1 names it), removed with its server at the end.
+throwaway_prefix() {
     wine_env
-    # A throwaway prefix with one wineserver kept alive for the whole run.
-    WINEPREFIX=$(mktemp -d /tmp/kalvenor-wine.XXXXXX)
+    WINEPREFIX=$(mktemp -d "/tmp/kalvenor-$1.XXXXXX")
     export WINEPREFIX
     trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX"' EXIT
-    # One ctest run over both trees.
-    printf 'subdirs("native")\nsubdirs("win32")\n' > "$build/CTestTestfile.cmake"
-    xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+}
+
+# The start of a script run under xvfb-run in a throwaway prefix: the prefix is made and set up,
+# then one wineserver is kept alive for the whole run.
+prefix_setup='
         wineboot -i >/dev/null 2>&1
         # Unmanaged windows: without a window manager each hide of a managed window waits ~2 s.
         wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f >/dev/null 2>&1
-        # A crashing test ends with its backtrace instead of waiting in the crash dialog.
+        # A crashing program ends with its backtrace instead of waiting in the crash dialog.
         wine reg add "HKCU\\Software\\Wine\\WineDbg" /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
         # End the set-up server and everything it started: services left half-stopped keep the
         # Task Scheduler from starting, and a desktop process started before the setting above
@@ -69,24 +71,21 @@ run_tests() {
         wineserver -w
         wineserver -p
         # Start the system services here, so that they do not inherit the output pipe of a
-        # test (ctest would wait for them until the server ends).
-        wineboot >/dev/null 2>&1
+        # program started later (ctest would wait for them until the server ends).
+        wineboot >/dev/null 2>&1'
+
+run_tests() {
+    throwaway_prefix wine
+    # One ctest run over both trees.
+    printf 'subdirs("native")\nsubdirs("win32")\n' > "$build/CTestTestfile.cmake"
+    xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$prefix_setup"'
         ctest --test-dir "$1" --output-on-failure -j "$2"' _ "$build" "$jobs"
 }
 
 # Every benchmark of bench/ under Xvfb in a throwaway prefix; each prints its medians.
 run_benches() {
-    wine_env
-    WINEPREFIX=$(mktemp -d /tmp/kalvenor-bench.XXXXXX)
-    export WINEPREFIX
-    trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX"' EXIT
-    xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-        wineboot -i >/dev/null 2>&1
-        wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f >/dev/null 2>&1
-        wineserver -k
-        wineserver -w
-        wineserver -p
-        wineboot >/dev/null 2>&1
+    throwaway_prefix bench
+    xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$prefix_setup"'
         status=0
         for b in "$1"/win32/bench/*_bench.exe; do
             wine "$b" || status=1
@@ -236,19 +235,9 @@ take_pictures() {
         rm -f "$build/screenshots/$shot.png"
     done
     cmake --build "$build/win32" -j "$jobs" --target $(printf '%s\n' "${targets[@]}" | sort -u)
-    wine_env
-    WINEPREFIX=$(mktemp -d /tmp/kalvenor-pictures.XXXXXX)
-    export WINEPREFIX
-    trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX"' EXIT
-    # The prefix set up as run_tests sets it up; the scenarios one after the other.
-    xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-        wineboot -i >/dev/null 2>&1
-        wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f >/dev/null 2>&1
-        wine reg add "HKCU\\Software\\Wine\\WineDbg" /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-        wineserver -k
-        wineserver -w
-        wineserver -p
-        wineboot >/dev/null 2>&1
+    throwaway_prefix pictures
+    # The scenarios one after the other.
+    xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$prefix_setup"'
         while [ $# -gt 0 ]; do
             wine "$1" --gtest_filter="$2" --gtest_brief=1 || exit 1
             shift 2
