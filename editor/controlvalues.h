@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <type_traits>
 
 #include "toolkit/forms.h"
 
@@ -37,6 +38,37 @@ inline bool SelectOption(const Form& form, const std::wstring& group, int index)
 inline bool OptionSelected(const Form& form, const std::wstring& group, int index) {
     auto* option = dynamic_cast<OptionButton*>(form.Find(group, index));
     return option && option->Value();
+}
+
+// The same for a form's bound option group (a std::array or std::vector of options by index,
+// a vector with gaps where indices are sparse).
+template <typename Group>
+OptionButton* OptionAt(const Group& group, int index) {
+    static_assert(std::is_convertible_v<typename Group::value_type, OptionButton*>);
+    return index >= 0 && static_cast<std::size_t>(index) < group.size() ? group[static_cast<std::size_t>(index)]
+                                                                        : nullptr;
+}
+
+template <typename Group>
+bool SelectOption(const Group& group, int index) {
+    OptionButton* option = OptionAt(group, index);
+    if (!option) return false;
+    option->SetValue(true);
+    return true;
+}
+
+template <typename Group>
+bool OptionSelected(const Group& group, int index) {
+    const OptionButton* option = OptionAt(group, index);
+    return option && option->Value();
+}
+
+// The index of the group's selected option; -1 when none is.
+template <typename Group>
+int SelectedOption(const Group& group) {
+    for (const OptionButton* option : group)
+        if (option && option->Value()) return option->Index();
+    return -1;
 }
 
 }  // namespace kal
