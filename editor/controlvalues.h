@@ -1,11 +1,15 @@
 // Small helpers of the editor and its dialogs for putting stored values into controls: a list
 // entry by item data and an option by index, each leaving the control as it is when the value
-// has no entry (a damaged or hand-edited value never selects something else).
+// has no entry (a damaged or hand-edited value never selects something else); and the count a
+// control keeps in its tag.
 #pragma once
+#include <algorithm>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <type_traits>
 
+#include "base/log.h"
 #include "toolkit/forms.h"
 
 namespace kal {
@@ -61,6 +65,17 @@ template <typename Group>
 bool OptionSelected(const Group& group, int index) {
     const OptionButton* option = OptionAt(group, index);
     return option && option->Value();
+}
+
+// A count kept in a control's tag: 0 for an empty tag, and 0 for one that holds no number (a
+// broken invariant, reported).
+inline int CountIn(const std::wstring& tag) {
+    try {
+        return tag.empty() ? 0 : std::max(0, std::stoi(tag));
+    } catch (const std::exception&) {
+        LogLine(L"CountIn", L"no count in the tag \"" + tag + L"\"");
+        return 0;
+    }
 }
 
 // The index of the group's selected option; -1 when none is.

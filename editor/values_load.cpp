@@ -46,14 +46,6 @@ private:
 
 std::int32_t Whole(Currency value) { return static_cast<std::int32_t>(std::nearbyint(Fixed4ToDouble(value))); }
 
-int CountIn(const std::wstring& tag) {
-    try {
-        return tag.empty() ? 0 : std::max(0, std::stoi(tag));
-    } catch (const std::exception&) {
-        return 0;
-    }
-}
-
 }  // namespace
 
 bool frmProfile::ShowsDontChange(const std::wstring& profile, const std::wstring& value) const {

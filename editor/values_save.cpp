@@ -20,14 +20,6 @@ namespace {
 
 const wchar_t* const kSwapValues[3] = {L"HeadphoneLRXchg", L"CenterBassXchg", L"SideRearXchg"};
 
-int CountIn(const std::wstring& tag) {
-    try {
-        return tag.empty() ? 0 : std::max(0, std::stoi(tag));
-    } catch (const std::exception&) {
-        return 0;
-    }
-}
-
 // A mode list's value: the chosen entry, else the value loaded for the profile when the list
 // has it, else the list's first entry.
 Bytes ModeValue(const ComboBox& box, std::uint8_t loaded) {
