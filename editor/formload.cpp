@@ -61,7 +61,7 @@ void SetButtonIcon(Control& button, LONG style, HICON icon) {
 void frmProfile::OnLoad() {
     hooks_ = std::make_unique<Hooks>(*this);
     gInputLineEditor = this;
-    // 1. Icon, font, wheel step, the shortcut capture box.
+    // Icon, font, wheel step, the shortcut capture box.
     SetIcon(hWnd(), kProgramIcon);
     // The main form makes the interface font; a window opened without it makes it, so that its
     // frames and controls never show two faces.
@@ -69,55 +69,55 @@ void frmProfile::OnLoad() {
     ApplySystemFont(this);
     ApplyWheelIncrement(*this);
     SubclassControl(*txtShortcut);
-    // 2.-3. Button looks and images.
+    // Button looks and images.
     ApplyButtonStyles();
-    // 4. Designed positions and the card's NEO answer.
+    // Designed positions and the card's NEO answer.
     vssPanelTop_ = pctVSS->Top();
     effectCheckLeft_ = chkVSS->Left();
     neoParamSupported_ = DriverQuery38();
-    // 5. The AEC tab only for a card with echo cancellation.
+    // The AEC tab only for a card with echo cancellation.
     if (!gCardCaps || !gCardCaps->AEC) {
         imgTab[3]->SetVisible(false);
         lblTab[3]->SetVisible(false);
         SetShapeVisible(L"rectTabBackground", 3, false);
         SetShapeVisible(L"rectTab", 3, false);
     }
-    // 6. Windows speaker layouts.
+    // Windows speaker layouts.
     auto& layouts = *cboSpeakersLayout;
     layouts.AddItem(L"Don't Change", 0);
     layouts.AddItem(L"2 Channels (Stereo Sources)", 2);
     layouts.AddItem(L"4 Channels", 4);
     layouts.AddItem(L"6 Channels (5.1 Sources)", 6);
     layouts.AddItem(L"8 Channels (Games, 7.1 Sources)", 8);
-    // 7.-8. Tooltips and the AEC explanation.
+    // Tooltips and the AEC explanation.
     SetTooltips();
     lblAEC->SetCaption(kAecText);
-    // 9.-10. Lists.
+    // The analog outputs the card offers, and the fixed lists.
     FillAnalogOutputs();
     FillFixedLists();
-    // 11. Windows XP shows no decibels and sets no Windows format.
+    // Windows XP shows no decibels and sets no Windows format.
     for (Control* c : ControlList{lblSystemPlayBackQuality, cboBitDepth, cboSystemSampleRate, chkSyncSampleRates})
         c->SetEnabled(false);
     ApplyXPLayout();
-    // 12. The 0 dB level of the channel gains; the custom-control table.
+    // The 0 dB level of the channel gains; the custom-control table.
     if (gAudio)
         channelUnityLevel_ = static_cast<std::int32_t>(
             std::nearbyint(static_cast<double>(gAudio->LinearFromDB(0, 35, -96, 12)) / kCurrencyScale));
     customControlValues_.assign(8, std::vector<std::uint8_t>(1, 0));
-    // 13. Equalizer preset captions.
+    // Equalizer preset captions.
     for (int i = 0; i < 12; ++i)
         optLoadEQPreset[i]->SetCaption(std::wstring(gEqPresetNames[static_cast<std::size_t>(i)]));
-    // 14. The slightly lighter colour of the panels' detail.
+    // The slightly lighter colour of the panels' detail.
     ApplyPanelColour();
     // Designed hidden: the amplifier button, the speakers' caption labels, the panels' detail.
     cmdHpAmp->SetVisible(false);
     for (int i = 0; i < kVssSpeakers; ++i) lblVSSSpeaker[i]->SetVisible(false);
     for (int panel : {kVssPanel, kPl2xPanel, kNeoPanel}) SetPanelExpanded(panel, false);
-    // 15. The effect graphs.
+    // The effect graphs.
     DrawEffectGraphBackground();
     DrawPL2xGraph();
     DrawNEOGraph();
-    // 16. The speaker field's centre.
+    // The speaker field's centre and box size, and where its speakers stand.
     RECT field{};
     ::GetClientRect(VSSGraph->Window(), &field);
     field_.centreX = static_cast<float>(field.right) / 2;

@@ -69,7 +69,7 @@ frmProfile::~frmProfile() { Unload(); }
 
 void frmProfile::SetUp() {
     UpdatingScope updating(*this);
-    // 1. The profiles' own shortcut keys go while a key may be typed into the shortcut box; the
+    // The profiles' own shortcut keys go while a key may be typed into the shortcut box; the
     // main form's menu rebuild leaves them off while this editor is open.
     if (!realTimeMode_) {
         if (frmKalvenor* main = MainTrayForm()) {
@@ -77,9 +77,9 @@ void frmProfile::SetUp() {
                 ::UnregisterHotKey(main->hWnd(), kProfileHotkeyBase + static_cast<int>(i));
         }
     }
-    // 2. Card sample rates.
+    // Card sample rates.
     AddSampleRates(*cboSampleRate, !realTimeMode_);
-    // 3. Windows bit depths the card's endpoint accepts, and the Windows sample rates.
+    // Windows bit depths the card's endpoint accepts, and the Windows sample rates.
     if (!gIsXP) {
         auto& bits = *cboBitDepth;
         bits.Clear();
@@ -90,13 +90,13 @@ void frmProfile::SetUp() {
         }
         AddSampleRates(*cboSystemSampleRate, !realTimeMode_);
     }
-    // 4. Stereo upmix.
+    // Stereo upmix.
     auto& upmix = *cboStereoUpmix;
     upmix.Clear();
     if (!realTimeMode_) upmix.AddItem(L"Don't Change", -1);
     upmix.AddItem(L"Disable", 0);
     upmix.AddItem(L"Enable", 1);
-    // 5. The headphone amplifier's button beside the analog output.
+    // The headphone amplifier's button beside the analog output.
     if (gCardCaps && gCardCaps->HPAmp) {
         auto& amp = *cmdHpAmp;
         auto& settings = *cmdAnalogOutputSettings;
@@ -108,9 +108,9 @@ void frmProfile::SetUp() {
         HpImpedanceDialogInstance().Load();
     }
     CompleteFormatTooltip();
-    // 6. The recording lines.
+    // The recording lines.
     RebuildInputLines();
-    // 7. Caption, name, shortcut and values.
+    // Caption, name, shortcut and values.
     if (!Tag().empty()) {
         SetCaption(L"Edit Profile \"" + Tag() + L"\"");
         txtProfileName->SetText(Tag());
@@ -128,10 +128,10 @@ void frmProfile::SetUp() {
         LoadValues(L"", false);
         chkLiveMode->SetValue(1);
     }
-    // 8. The user's gain profiles and speaker layouts.
+    // The user's gain profiles and speaker layouts.
     LoadEQUserProfiles();
     LoadVSSUserLayouts();
-    // 9. Both sample rates equal: keep them in step.
+    // Both sample rates equal: keep them in step.
     if (!gIsXP) {
         auto& card = *cboSampleRate;
         auto& system = *cboSystemSampleRate;

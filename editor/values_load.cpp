@@ -206,11 +206,11 @@ void frmProfile::CurrentVolume(const std::wstring& profile) {
 }
 
 void frmProfile::CurrentOutput(const std::wstring& profile) {
-    // 1. The analog output (its handler sets up the panels for it).
+    // The analog output (its handler sets up the panels for it).
     const std::uint8_t panel = FirstByte(GetProfileValue(profile, L"PanelConfig"));
     const std::uint8_t speakers = FirstByte(GetProfileValue(profile, L"SpeakerConfig"));
     SelectItemData(*cboAnalogOutput, panel * 256 + speakers);
-    // 2. The digital output.
+    // The digital output.
     const std::uint8_t digital = FirstByte(GetProfileValue(profile, L"SpDigitalOut"));
     if (digital == 0 || digital == 2) cboAnalogOutput->SetEnabled(true);
     chkSPDIF->SetValue(digital == 0 ? 0 : 1);
@@ -219,7 +219,7 @@ void frmProfile::CurrentOutput(const std::wstring& profile) {
         SelectItemData(spdif, digital);
     else
         spdif.SetListIndex(-1);
-    // 3.-4. The Dolby effects where the output offers them, and their modes.
+    // The Dolby effects where the output offers them, and their modes.
     loadedDvsMode_ = FirstByte(GetProfileValue(profile, L"DVSMode"));
     loadedDhRoom_ = FirstByte(GetProfileValue(profile, L"DHRoom"));
     if (chkDolbyVirtualSpeaker->Enabled())
@@ -228,10 +228,10 @@ void frmProfile::CurrentOutput(const std::wstring& profile) {
     if (chkDolbyHeadphones->Enabled())
         chkDolbyHeadphones->SetValue(FirstByte(GetProfileValue(profile, L"DHEnable")) == 1 ? 1 : 0);
     SelectItemData(*cboDolbyHeadphonesMode, loadedDhRoom_);
-    // 5. The speaker shifter and its layout.
+    // The speaker shifter and its layout.
     chkVSS->SetValue(FirstByte(GetProfileValue(profile, L"EnableXear3D")) == 1 ? 1 : 0);
     LoadVSpeakerPos(profile);
-    // 6.-7. ProLogic IIx and NEO:PC.
+    // ProLogic IIx and NEO:PC.
     const EffectParams pl2x = DecodePl2xParam(GetProfileValue(profile, L"Pl2xParam"));
     chkDolby->SetValue(pl2x.on ? 1 : 0);
     SelectOption(optPL2xMode, pl2x.movie ? 1 : 0);
@@ -242,7 +242,7 @@ void frmProfile::CurrentOutput(const std::wstring& profile) {
     SelectOption(optNEOMode, neo.movie ? 1 : 0);
     LoadSliderValue(*csliNEOWidth, neo.width);
     LoadSliderValue(*csliNEODepth, neo.depth);
-    // 8. The headphone gain.
+    // The headphone gain.
     if (gCardCaps && gCardCaps->HPAmp)
         if (frmHpImpedanceMode* amp = HpImpedanceDialog()) amp->CurrentAmp(profile);
 }

@@ -102,12 +102,12 @@ void frmProfile::SaveValues(const std::wstring& name, bool fromCard) {
     // In a restore point every value written is the card's own.
     auto live = [&](const std::wstring& value) { put(value, GetProfileValue(L"", value)); };
 
-    // 1.-2. The shortcut key and the custom icon.
+    // The shortcut key and the custom icon.
     if (const auto key = EncodeShortcut(txtShortcut->Tag())) put(L"Shortcut", *key);
     if (!iconFile_.empty())
         RegWrite(RegJoin(gRegProfiles, name), L"CustomIcon",
                  EncodeCustomIcon(iconFile_, chkVolumeOverlay->Value() == 1));
-    // 3.-6. SVN, the master volume and its flags.
+    // SVN, the master volume and its flags.
     if (fromCard)
         live(L"SmartVolumeParams");
     else if (!OptionSelected(optSVN, 255))
@@ -125,7 +125,7 @@ void frmProfile::SaveValues(const std::wstring& name, bool fromCard) {
         volumeWritten = false;
     }
     if (volumeWritten && chkVolumeChangeOnlyOnDifferentOutput->Value() == 1) put(L"NoVolChangeOnSameOut", {1});
-    // 7.-11. Windows channels and format, card sample rate, stereo upmix.
+    // Windows channels and format, card sample rate, stereo upmix.
     if (fromCard)
         live(L"SystemSpeakers");
     else if (cboSpeakersLayout->ListIndex() >= 1)
@@ -149,13 +149,13 @@ void frmProfile::SaveValues(const std::wstring& name, bool fromCard) {
         live(L"Dual2D");
     else if (cboStereoUpmix->ListIndex() >= 1)
         put(L"Dual2D", EncodeCode(static_cast<std::uint8_t>(SelectedItemData(*cboStereoUpmix))));
-    // 12.-13. The analog output; without a chosen output neither is written.
+    // The analog output; without a chosen output neither is written.
     const Bytes panel = fromCard ? GetProfileValue(L"", L"PanelConfig") : PanelConfig();
     if (!panel.empty()) {
         put(L"PanelConfig", panel);
         put(L"SpeakerConfig", fromCard ? GetProfileValue(L"", L"SpeakerConfig") : SpeakerConfig());
     }
-    // 14.-17. The swaps and the headphone gain of the output's panel.
+    // The swaps and the headphone gain of the output's panel.
     for (std::size_t i = 0; i < 3; ++i) {
         if (fromCard)
             live(kSwapValues[i]);
@@ -169,7 +169,7 @@ void frmProfile::SaveValues(const std::wstring& name, bool fromCard) {
         else if (const Bytes gain = HpAmpValue(); FirstByte(gain, 255) < 255)
             put(gainName, gain);
     }
-    // 18.-26. Digital output and effects: no "Don't Change" here.
+    // Digital output and effects: no "Don't Change" here.
     if (fromCard) {
         for (const wchar_t* value : {L"SpDigitalOut", L"DVSEnable", L"DVSMode", L"DHEnable", L"DHRoom", L"EnableXear3D",
                                      L"VSpeakerPos", L"Pl2xParam"})
@@ -186,7 +186,7 @@ void frmProfile::SaveValues(const std::wstring& name, bool fromCard) {
         put(L"Pl2xParam", EncodePl2xParam());
         if (neoParamSupported_) put(L"NeoParam", EncodeNeoParam());
     }
-    // 27. Playback channel gains.
+    // Playback channel gains.
     for (int i = 0; i < 8; ++i) {
         const auto& set = *chkPlaybackSet[i];
         const std::wstring value(gChannelVolumeValues[static_cast<std::size_t>(i)]);
@@ -196,7 +196,7 @@ void frmProfile::SaveValues(const std::wstring& name, bool fromCard) {
         else if (set.Value() == 1)
             put(value, EncodeChannelGain(i));
     }
-    // 28. Recording lines: volumes, then the custom controls.
+    // Recording lines: volumes, then the custom controls.
     for (int j = 0; j < 8; ++j) {
         const auto& set = *chkRecordSet[j];
         if (!set.Enabled() || (!fromCard && set.Value() != 1)) continue;
@@ -216,7 +216,7 @@ void frmProfile::SaveValues(const std::wstring& name, bool fromCard) {
                 put(value, {b});
         }
     }
-    // 29.-31. Recording selection and equalizer.
+    // Recording selection and equalizer.
     if (fromCard) {
         live(kMixerInputLineSel);
     } else if (!OptionSelected(optInputSelect, 255)) {
@@ -231,7 +231,7 @@ void frmProfile::SaveValues(const std::wstring& name, bool fromCard) {
         live(L"EqGain");
     else if (OptionSelected(optEQProfile, 1))
         put(L"EqGain", EncodeEqGain());
-    // 32.-35. Bass management, speaker sizes, echo cancellation.
+    // Bass management, speaker sizes, echo cancellation.
     if (fromCard) {
         for (const wchar_t* value : {L"BassManagement", L"BassCornerFrequency", L"SpeakerSize", L"AEC"}) live(value);
         return;
