@@ -23,7 +23,7 @@ void SetTop(Control& c, int top) { c.Move(c.Left(), top, c.Width(), c.Height());
 }  // namespace
 
 std::uint8_t frmProfile::SelectedSPDIFFormat() const {
-    return static_cast<std::uint8_t>(SelectedItemData(Get<ComboBox>(L"cboSPDIFOutput")));
+    return static_cast<std::uint8_t>(SelectedItemData(*cboSPDIFOutput));
 }
 
 std::wstring frmProfile::OutputMode() const {
@@ -43,41 +43,34 @@ void frmProfile::UpdateEnhancementsPanel(const std::wstring& mode) {
     // The two Dolby panels: shown, enabled and checked by their code.
     const struct {
         const wchar_t* effect;
-        const wchar_t* check;
-        const wchar_t* panel;
-    } dolby[] = {{L"DVS", L"chkDolbyVirtualSpeaker", L"pctDolbyVirtualSpeaker"},
-                 {L"DH", L"chkDolbyHeadphones", L"pctDolbyHeadphones"}};
+        CheckBox* check;
+        PictureBox* panel;
+    } dolby[] = {{L"DVS", chkDolbyVirtualSpeaker, pctDolbyVirtualSpeaker},
+                 {L"DH", chkDolbyHeadphones, pctDolbyHeadphones}};
     for (const auto& d : dolby) {
         const int b = EffectBehavior(d.effect, Speakers(), mode);
-        auto& check = Get<CheckBox>(d.check);
+        auto& check = *d.check;
         check.SetValue(b == 4 ? 1 : 0);
         check.SetEnabled(Offered(b));
         check.SetTag(std::to_wstring(b));
-        Ctl(d.panel).SetVisible(b != 0);
-        Ctl(d.panel).SetTag(std::to_wstring(b));
+        d.panel->SetVisible(b != 0);
+        d.panel->SetTag(std::to_wstring(b));
     }
     // The speaker shifter, ProLogic IIx and NEO:PC: indented under the Dolby panel with code 2,
     // else flush left and stacked.
-    const struct {
-        const wchar_t* effect;
-        const wchar_t* check;
-        const wchar_t* expand;
-        const wchar_t* panel;
-    } stacked[] = {{L"VSS", L"chkVSS", L"chkVSSExpand", L"pctVSS"},
-                   {L"PL2X", L"chkDolby", L"chkPL2xExpand", L"pctDolby"},
-                   {L"NEO", L"chkNeo", L"chkNEOExpand", L"pctNeo"}};
-    for (std::size_t i = 0; i < 3; ++i) {
-        const auto& s = stacked[i];
-        const int b = EffectBehavior(s.effect, Speakers(), mode);
-        auto& check = Get<CheckBox>(s.check);
-        auto& expand = Get<CheckBox>(s.expand);
-        Control& panel = Ctl(s.panel);
+    static const wchar_t* const stacked[] = {L"VSS", L"PL2X", L"NEO"};  // in EffectPanel's order
+    for (int i = 0; i < 3; ++i) {
+        const EffectPanelControls parts = EffectPanel(i);
+        const int b = EffectBehavior(stacked[i], Speakers(), mode);
+        auto& check = *parts.check;
+        auto& expand = *parts.expand;
+        Control& panel = *parts.panel;
         SetLeft(check, b == 2 ? effectCheckLeft_ : kFlushLeft);
         SetLeft(expand, check.Left() - kFlushLeft);
-        Control& vss = Ctl(L"pctVSS");
-        Control& pl2x = Ctl(L"pctDolby");
+        Control& vss = *pctVSS;
+        Control& pl2x = *pctDolby;
         if (i == 0) {
-            SetTop(panel, b == 2 ? vssPanelTop_ : Ctl(L"pctDolbyVirtualSpeaker").Top());
+            SetTop(panel, b == 2 ? vssPanelTop_ : pctDolbyVirtualSpeaker->Top());
         } else if (i == 1) {
             SetTop(panel, vss.Tag() != L"0" ? vss.Top() + vss.Height() : vss.Top());
         } else {
@@ -97,16 +90,17 @@ void frmProfile::UpdateEnhancementsPanel(const std::wstring& mode) {
     }
     // Settings the new output can't use.
     if (mode != L"01") ResetSwap(0, L"HeadphoneLRXchg");
-    const int upmixChannels = Get<ComboBox>(L"cboSpeakersLayout").ListIndex() == 0 ? 2 : Speakers();
-    Ctl(L"cboStereoUpmix").SetEnabled(Offered(EffectBehavior(L"SUM", upmixChannels, mode)));
+    const int upmixChannels = cboSpeakersLayout->ListIndex() == 0 ? 2 : Speakers();
+    cboStereoUpmix->SetEnabled(Offered(EffectBehavior(L"SUM", upmixChannels, mode)));
     if ((mode != L"07" && mode != L"06") || digital) ResetSwap(1, L"CenterBassXchg");
     if (mode != L"07") ResetSwap(2, L"SideRearXchg");
+    // The amplifier dialog is a form of its own: its list is reached by name.
     if (gCardCaps && gCardCaps->HPAmp && mode != L"01")
         if (frmHpImpedanceMode* amp = HpImpedanceDialog()) amp->Get<ComboBox>(L"cboHpAmp").SetListIndex(0);
 
     // The frame holds the shown panels and collapses when there are none.
-    Control& content = Ctl(L"pctEnhancements");
-    Control& frame = Ctl(L"fraEnhancements");
+    Control& content = *pctEnhancements;
+    Control& frame = *fraEnhancements;
     frame.SetVisible(true);
     int total = 0;
     for (Control* c : Controls())

@@ -61,71 +61,73 @@ void SetButtonIcon(Control& button, LONG style, HICON icon) {
 void frmProfile::OnLoad() {
     hooks_ = std::make_unique<Hooks>(*this);
     gInputLineEditor = this;
-    // 1. Icon, font, wheel step, the shortcut capture box.
+    // Icon, font, wheel step, the shortcut capture box.
     SetIcon(hWnd(), kProgramIcon);
     // The main form makes the interface font; a window opened without it makes it, so that its
     // frames and controls never show two faces.
     if (!gUIFont) gUIFont = GetSystemFont();
     ApplySystemFont(this);
     ApplyWheelIncrement(*this);
-    SubclassControl(Get<TextBox>(L"txtShortcut"));
-    // 2.-3. Button looks and images.
+    SubclassControl(*txtShortcut);
+    // Button looks and images.
     ApplyButtonStyles();
-    // 4. Designed positions and the card's NEO answer.
-    vssPanelTop_ = Ctl(L"pctVSS").Top();
-    effectCheckLeft_ = Ctl(L"chkVSS").Left();
+    // Designed positions and the card's NEO answer.
+    vssPanelTop_ = pctVSS->Top();
+    effectCheckLeft_ = chkVSS->Left();
     neoParamSupported_ = DriverQuery38();
-    // 5. The AEC tab only for a card with echo cancellation.
+    // The AEC tab only for a card with echo cancellation.
     if (!gCardCaps || !gCardCaps->AEC) {
-        Ctl(L"imgTab", 3).SetVisible(false);
-        Ctl(L"lblTab", 3).SetVisible(false);
+        imgTab[3]->SetVisible(false);
+        lblTab[3]->SetVisible(false);
         SetShapeVisible(L"rectTabBackground", 3, false);
         SetShapeVisible(L"rectTab", 3, false);
     }
-    // 6. Windows speaker layouts.
-    auto& layouts = Get<ComboBox>(L"cboSpeakersLayout");
+    // Windows speaker layouts.
+    auto& layouts = *cboSpeakersLayout;
     layouts.AddItem(L"Don't Change", 0);
     layouts.AddItem(L"2 Channels (Stereo Sources)", 2);
     layouts.AddItem(L"4 Channels", 4);
     layouts.AddItem(L"6 Channels (5.1 Sources)", 6);
     layouts.AddItem(L"8 Channels (Games, 7.1 Sources)", 8);
-    // 7.-8. Tooltips and the AEC explanation.
+    // Tooltips and the AEC explanation.
     SetTooltips();
-    Ctl(L"lblAEC").SetCaption(kAecText);
-    // 9.-10. Lists.
+    lblAEC->SetCaption(kAecText);
+    // The analog outputs the card offers, and the fixed lists.
     FillAnalogOutputs();
     FillFixedLists();
-    // 11. Windows XP shows no decibels and sets no Windows format.
-    for (const wchar_t* name : {L"lblSystemPlayBackQuality", L"cboBitDepth", L"cboSystemSampleRate", L"chkSyncSampleRates"})
-        Ctl(name).SetEnabled(false);
+    // Windows XP shows no decibels and sets no Windows format.
+    for (Control* c : ControlList{lblSystemPlayBackQuality, cboBitDepth, cboSystemSampleRate, chkSyncSampleRates})
+        c->SetEnabled(false);
     ApplyXPLayout();
-    // 12. The 0 dB level of the channel gains; the custom-control table.
+    // The 0 dB level of the channel gains; the custom-control table.
     if (gAudio)
         channelUnityLevel_ = static_cast<std::int32_t>(
             std::nearbyint(static_cast<double>(gAudio->LinearFromDB(0, 35, -96, 12)) / kCurrencyScale));
     customControlValues_.assign(8, std::vector<std::uint8_t>(1, 0));
-    // 13. Equalizer preset captions.
-    for (int i = 0; i < 12; ++i) Ctl(L"optLoadEQPreset", i).SetCaption(std::wstring(gEqPresetNames[static_cast<std::size_t>(i)]));
-    // 14. The slightly lighter colour of the panels' detail.
+    // Equalizer preset captions.
+    for (int i = 0; i < 12; ++i)
+        optLoadEQPreset[i]->SetCaption(std::wstring(gEqPresetNames[static_cast<std::size_t>(i)]));
+    // The slightly lighter colour of the panels' detail.
     ApplyPanelColour();
     // Designed hidden: the amplifier button, the speakers' caption labels, the panels' detail.
-    Ctl(L"cmdHpAmp").SetVisible(false);
-    for (int i = 0; i < kVssSpeakers; ++i) Ctl(L"lblVSSSpeaker", i).SetVisible(false);
-    for (const wchar_t* panel : {L"pctVSS", L"pctDolby", L"pctNeo"}) SetPanelExpanded(panel, false);
-    // 15. The effect graphs.
+    cmdHpAmp->SetVisible(false);
+    for (int i = 0; i < kVssSpeakers; ++i) lblVSSSpeaker[i]->SetVisible(false);
+    for (int panel : {kVssPanel, kPl2xPanel, kNeoPanel}) SetPanelExpanded(panel, false);
+    // The effect graphs.
     DrawEffectGraphBackground();
     DrawPL2xGraph();
     DrawNEOGraph();
-    // 16. The speaker field's centre.
+    // The speaker field's centre and box size, and where its speakers stand.
     RECT field{};
-    ::GetClientRect(Ctl(L"VSSGraph").Window(), &field);
+    ::GetClientRect(VSSGraph->Window(), &field);
     field_.centreX = static_cast<float>(field.right) / 2;
     field_.centreY = static_cast<float>(field.bottom) / 2;
     field_.twipsPerPixelX = 1440.0f / static_cast<float>(std::max(1, TwipsToPixelsX(1440)));
     field_.twipsPerPixelY = 1440.0f / static_cast<float>(std::max(1, TwipsToPixelsY(1440)));
-    field_.boxWidth = static_cast<float>(TwipsToPixelsX(Ctl(L"VSSSpeaker", 0).Width()));
-    field_.boxHeight = static_cast<float>(TwipsToPixelsY(Ctl(L"VSSSpeaker", 0).Height()));
-    for (int i = 0; i < kVssSpeakers; ++i) speakerPlaces_[static_cast<std::size_t>(i)] = {Ctl(L"VSSSpeaker", i).Left(), Ctl(L"VSSSpeaker", i).Top()};
+    field_.boxWidth = static_cast<float>(TwipsToPixelsX(VSSSpeaker[0]->Width()));
+    field_.boxHeight = static_cast<float>(TwipsToPixelsY(VSSSpeaker[0]->Height()));
+    for (int i = 0; i < kVssSpeakers; ++i)
+        speakerPlaces_[static_cast<std::size_t>(i)] = {VSSSpeaker[i]->Left(), VSSSpeaker[i]->Top()};
 
     WireEvents();
 }
@@ -133,22 +135,21 @@ void frmProfile::OnLoad() {
 void frmProfile::ApplyButtonStyles() {
     static const wchar_t* const names[] = {L"VSS_INCREASEDISTANCE", L"VSS_DECREASEDISTANCE", L"MUSIC_MODE", L"MOVIE_MODE"};
     for (std::size_t i = 0; i < buttonIcons_.size(); ++i) buttonIcons_[i] = LoadIconFromResource(names[i], 16, 16);
-    for (const wchar_t* name : {L"chkLiveMode", L"chkSyncSampleRates", L"chkVolumeOverlay",
-                                L"chkIgnoreVolumeForProfileValidation", L"chkVolumeChangeOnlyOnDifferentOutput",
-                                L"chkPL2xExpand", L"chkNEOExpand", L"chkVSSExpand"})
-        SetWindowStyleBit(Ctl(name).Window(), true, kPushLikeStyle);
-    for (Control* c : ControlArray(L"optLoadVSSPreset")) SetWindowStyleBit(c->Window(), true, kPushLikeStyle);
-    for (Control* c : ControlArray(L"optLoadEQPreset")) SetWindowStyleBit(c->Window(), true, kPushLikeStyle);
-    for (const wchar_t* mode : {L"optPL2xMode", L"optNEOMode"}) {
-        SetButtonIcon(Ctl(mode, 0), kPushLikeStyle | kIconStyle, buttonIcons_[2].get());
-        SetButtonIcon(Ctl(mode, 1), kPushLikeStyle | kIconStyle, buttonIcons_[3].get());
+    for (CheckBox* box : {chkLiveMode, chkSyncSampleRates, chkVolumeOverlay, chkIgnoreVolumeForProfileValidation,
+                          chkVolumeChangeOnlyOnDifferentOutput, chkPL2xExpand, chkNEOExpand, chkVSSExpand})
+        SetWindowStyleBit(box->Window(), true, kPushLikeStyle);
+    for (OptionButton* option : optLoadVSSPreset) SetWindowStyleBit(option->Window(), true, kPushLikeStyle);
+    for (OptionButton* option : optLoadEQPreset) SetWindowStyleBit(option->Window(), true, kPushLikeStyle);
+    for (const auto& modes : {optPL2xMode, optNEOMode}) {
+        SetButtonIcon(*modes[0], kPushLikeStyle | kIconStyle, buttonIcons_[2].get());
+        SetButtonIcon(*modes[1], kPushLikeStyle | kIconStyle, buttonIcons_[3].get());
     }
-    SetButtonIcon(Ctl(L"cmdVSSSpeakerDistance", 0), kIconStyle, buttonIcons_[0].get());
-    SetButtonIcon(Ctl(L"cmdVSSSpeakerDistance", 1), kIconStyle, buttonIcons_[1].get());
+    SetButtonIcon(*cmdVSSSpeakerDistance[0], kIconStyle, buttonIcons_[0].get());
+    SetButtonIcon(*cmdVSSSpeakerDistance[1], kIconStyle, buttonIcons_[1].get());
 }
 
 void frmProfile::FillAnalogOutputs() {
-    auto& box = Get<ComboBox>(L"cboAnalogOutput");
+    auto& box = *cboAnalogOutput;
     box.AddItem(L"Rear Headphones", 0x0001);
     box.AddItem(L"Rear 2 Speakers", 0x0004);
     // Trials of the card's output block; the card's own configuration is put back after them.
@@ -167,16 +168,15 @@ void frmProfile::FillAnalogOutputs() {
 }
 
 void frmProfile::FillFixedLists() {
-    auto& spdif = Get<ComboBox>(L"cboSPDIFOutput");
+    auto& spdif = *cboSPDIFOutput;
     spdif.AddItem(L"PCM", 2);
     if (gCardCaps && gCardCaps->Dolby) spdif.AddItem(L"Dolby Digital Live", 16);
     if (gCardCaps && gCardCaps->DTS) spdif.AddItem(L"DTS Interactive", 32);
-    auto& rooms = Get<ComboBox>(L"cboDolbyHeadphonesMode");
+    auto& rooms = *cboDolbyHeadphonesMode;
     for (int n = 1; n <= 3; ++n) rooms.AddItem(DHRoomName(n), n);
-    auto& modes = Get<ComboBox>(L"cboDolbyVirtualSpeakerMode");
+    auto& modes = *cboDolbyVirtualSpeakerMode;
     for (int n = 5; n <= 6; ++n) modes.AddItem(DVSModeName(n), n);
-    for (Control* c : ControlArray(L"cboSpeakerSize")) {
-        auto* box = dynamic_cast<ComboBox*>(c);
+    for (ComboBox* box : cboSpeakerSize) {
         box->AddItem(L"Small", 0);
         box->AddItem(L"Large", 1);
     }
@@ -185,13 +185,13 @@ void frmProfile::FillFixedLists() {
 void frmProfile::SetTooltips() {
     clsToolTip* tip = SharedToolTip();
     if (!tip) return;
-    tip->AddTool(Ctl(L"optSVN", 0).Window(), kSvnTip);
-    tip->AddTool(Ctl(L"optVolume", 0).Window(),
+    tip->AddTool(optSVN[0]->Window(), kSvnTip);
+    tip->AddTool(optVolume[0]->Window(),
                  std::wstring(L"When this option is selected, upon activating this profile ") + kAppTitle +
                      L" will restore the master volume at the last level used for the same output combination,\r\n"
                      L"considering both the output format (headphones, 2.0 speakers, 5.1 etc) and the panel (rear "
                      L"or front where applicable) being used.");
-    tip->AddTool(Ctl(L"chkLiveMode").Window(), kLiveModeTip);
+    tip->AddTool(chkLiveMode->Window(), kLiveModeTip);
 }
 
 // The format warning depends on the mode, which the opener sets after loading.
@@ -201,43 +201,41 @@ void frmProfile::CompleteFormatTooltip() {
     if (!realTimeMode_) tip += kFormatAdvice;
     formatTooltip_ = tip;
     if (clsToolTip* shared = SharedToolTip())
-        for (const wchar_t* name : {L"cboSpeakersLayout", L"cboBitDepth", L"cboSystemSampleRate"})
-            shared->AddTool(Ctl(name).Window(), tip);
+        for (ComboBox* box : {cboSpeakersLayout, cboBitDepth, cboSystemSampleRate}) shared->AddTool(box->Window(), tip);
 }
 
 void frmProfile::ApplyXPLayout() {
     if (!gIsXP) {
-        for (const wchar_t* name : {L"lblSystemPlayBackQuality", L"cboBitDepth", L"cboSystemSampleRate", L"chkSyncSampleRates"})
-            Ctl(name).SetEnabled(true);
+        for (Control* c : ControlList{lblSystemPlayBackQuality, cboBitDepth, cboSystemSampleRate, chkSyncSampleRates})
+            c->SetEnabled(true);
         return;
     }
-    Control& db = Ctl(L"lblMasterVolumeDB");
-    Control& volume = Ctl(L"lblMasterVolume");
-    Control& slider = Ctl(L"csliVolume");
+    Control& db = *lblMasterVolumeDB;
+    Control& volume = *lblMasterVolume;
+    Control& slider = *csliVolume;
     const int d = db.Top() - volume.Top();
     db.SetVisible(false);
     volume.Move(volume.Left(), db.Top(), volume.Width(), volume.Height());
     slider.Move(slider.Left(), slider.Top(), slider.Width(), slider.Height() + d);
-    const int e = Ctl(L"lblInputLineVolumeDB", 0).Top() - Ctl(L"lblInputLineVolume", 0).Top();
+    const int e = lblInputLineVolumeDB[0]->Top() - lblInputLineVolume[0]->Top();
     for (int i = 0; i < 8; ++i) {
-        Ctl(L"lblInputLineVolumeDB", i).SetVisible(false);
-        Control& line = Ctl(L"csliInputLine", i);
+        lblInputLineVolumeDB[i]->SetVisible(false);
+        Control& line = *csliInputLine[i];
         line.Move(line.Left(), line.Top() - e, line.Width(), line.Height() + e);
     }
 }
 
 void frmProfile::ApplyPanelColour() {
     const std::uint32_t colour = ScaleColor(kFormBackColour, 1.02);
-    for (const wchar_t* name : {L"fraVSSLayouts", L"fraVSSUserLayouts"}) Get<Frame>(name).SetBackColor(colour);
-    for (const wchar_t* name : {L"pctVSSLayouts", L"pctOptVSSLayout", L"pctVSSUserLayouts"})
-        Get<PictureBox>(name).SetBackColor(colour);
-    for (Control* c : ControlArray(L"optVSSLayout")) hooks_->Tint(c->Window(), colour);
-    hooks_->Tint(Ctl(L"lblVSSPresets").Window(), colour);
-    for (const wchar_t* name : {L"csliPL2xWidth", L"csliPL2xDepth", L"csliNEOWidth", L"csliNEODepth"})
-        Get<Slider>(name).Bar().SetBackColor(colour);
-    for (const wchar_t* name : {L"lblPL2xWidthNarrow", L"lblPL2xWidthWide", L"lblPL2xDepthFront", L"lblPL2xDepthRear",
-                                L"lblNEOWidthNarrow", L"lblNEOWidthWide", L"lblNEODepthFront", L"lblNEODepthRear"})
-        hooks_->Tint(Ctl(name).Window(), colour);
+    for (Frame* frame : {fraVSSLayouts, fraVSSUserLayouts}) frame->SetBackColor(colour);
+    for (PictureBox* box : {pctVSSLayouts, pctOptVSSLayout, pctVSSUserLayouts}) box->SetBackColor(colour);
+    for (OptionButton* option : optVSSLayout) hooks_->Tint(option->Window(), colour);
+    hooks_->Tint(lblVSSPresets->Window(), colour);
+    for (Slider* slider : {csliPL2xWidth, csliPL2xDepth, csliNEOWidth, csliNEODepth})
+        slider->Bar().SetBackColor(colour);
+    for (Label* label : {lblPL2xWidthNarrow, lblPL2xWidthWide, lblPL2xDepthFront, lblPL2xDepthRear, lblNEOWidthNarrow,
+                         lblNEOWidthWide, lblNEODepthFront, lblNEODepthRear})
+        hooks_->Tint(label->Window(), colour);
     panelColour_ = colour;
 }
 
@@ -245,7 +243,7 @@ void frmProfile::WireEvents() {
     WireTabEvents();
     WireFieldEvents();
     WireGraphEvents();
-    Get<CommandButton>(L"cmdCancel").Click = [this] { Unload(); };
+    cmdCancel->Click = [this] { Unload(); };
     WireValueEvents();
     WireOutputEvents();
     WireMasterEvents();
@@ -253,7 +251,8 @@ void frmProfile::WireEvents() {
     WireMixerEvents();
     WireEqualizerEvents();
     WireLayoutEvents();
-    // Picture boxes paint the lines and boxes of the design that lie on them.
+    // Picture boxes paint the lines and boxes of the design that lie on them (each shape names its
+    // container).
     for (const Shape& s : shapes_) {
         if (s.container.empty()) continue;
         if (auto* box = dynamic_cast<PictureBox*>(Find(s.container)); box && !box->Paint)

@@ -15,27 +15,6 @@ constexpr int kExpandedHeight = 4065;
 constexpr int kCollapsedHeight = 375;
 constexpr float kGraphDiameter = 182;
 
-struct PanelParts {
-    const wchar_t* panel;
-    const wchar_t* expand;
-    const wchar_t* check;
-    const wchar_t* colourModel;  // the control whose colour the check box takes while shown
-    const wchar_t* graph;
-    const wchar_t* prefix;       // "PL2x", "NEO"; null for the speaker shifter
-};
-
-constexpr PanelParts kPanels[] = {
-    {L"pctVSS", L"chkVSSExpand", L"chkVSS", L"fraVSSLayouts", L"VSSGraph", nullptr},
-    {L"pctDolby", L"chkPL2xExpand", L"chkDolby", L"lblPL2xWidthNarrow", L"pctPL2xGraph", L"PL2x"},
-    {L"pctNeo", L"chkNEOExpand", L"chkNeo", L"lblNEOWidthNarrow", L"pctNEOGraph", L"NEO"},
-};
-
-const PanelParts* FindPanel(const std::wstring& panel) {
-    for (const PanelParts& p : kPanels)
-        if (panel == p.panel) return &p;
-    return nullptr;
-}
-
 SIZE ClientSize(HWND window) {
     RECT r{};
     ::GetClientRect(window, &r);
@@ -52,7 +31,7 @@ void DrawSpeakerIcon(HDC dc, float cx, float cy, float r, float angle, const wch
 }  // namespace
 
 void frmProfile::DrawEffectGraphBackground() {
-    auto& model = Get<PictureBox>(L"pctPL2xGraph");
+    auto& model = *pctPL2xGraph;
     const SIZE size = ClientSize(model.Window());
     const auto w = static_cast<float>(size.cx), h = static_cast<float>(size.cy);
     effectGraphCentreX_ = w / 2;
@@ -81,86 +60,96 @@ void frmProfile::DrawEffectGraphBackground() {
     effectGraphBackground_ = std::move(bitmap);
 }
 
-void frmProfile::DrawEffectGraph(const wchar_t* graphName, const wchar_t* mode, const wchar_t* depthName,
-                                 const wchar_t* widthName, const wchar_t* check) {
-    auto& graph = Get<PictureBox>(graphName);
+frmProfile::EffectPanelControls frmProfile::EffectPanel(int panel) const {
+    switch (panel) {
+    case kPl2xPanel:
+        return {pctDolby,
+                chkPL2xExpand,
+                chkDolby,
+                pctPL2xGraph,
+                optPL2xMode,
+                csliPL2xWidth,
+                csliPL2xDepth,
+                {lblPL2xWidthNarrow, lblPL2xWidthWide, lblPL2xDepthFront, lblPL2xDepthRear},
+                cmdResetPL2xGraphSliders};
+    case kNeoPanel:
+        return {pctNeo,
+                chkNEOExpand,
+                chkNeo,
+                pctNEOGraph,
+                optNEOMode,
+                csliNEOWidth,
+                csliNEODepth,
+                {lblNEOWidthNarrow, lblNEOWidthWide, lblNEODepthFront, lblNEODepthRear},
+                cmdResetNEOGraphSliders};
+    default: return {pctVSS, chkVSSExpand, chkVSS, VSSGraph};
+    }
+}
+
+void frmProfile::DrawEffectGraph(int panel) {
+    const EffectPanelControls parts = EffectPanel(panel);
+    auto& graph = *parts.graph;
     if (effectGraphBackground_) {
         const SIZE size = ClientSize(graph.Window());
         UniqueDC dc(::CreateCompatibleDC(graph.hDC()));
         SelectGuard select(dc.get(), effectGraphBackground_.get());
         ::BitBlt(graph.hDC(), 0, 0, size.cx, size.cy, dc.get(), 0, 0, SRCCOPY);
     }
-    const bool movie = Get<OptionButton>(mode, 1).Value();
-    const bool greyed = Get<CheckBox>(check).Value() == 0;
-    const int depth = movie ? 7 : Get<Slider>(depthName).Value();
+    const bool movie = parts.modes[1]->Value();
+    const bool greyed = parts.check->Value() == 0;
+    const int depth = movie ? 7 : parts.depth->Value();
     DrawGradientEllipse(graph.hDC(), effectGraphCentreX_, effectGraphCentreY_, kGraphDiameter, depth, greyed);
-    const int width = movie ? 0 : Get<Slider>(widthName).Value();
+    const int width = movie ? 0 : parts.width->Value();
     DrawArcGdip(graph.hDC(), effectGraphCentreX_, effectGraphCentreY_, kGraphDiameter, width, greyed);
     graph.Refresh();
 }
 
-void frmProfile::DrawPL2xGraph() {
-    DrawEffectGraph(L"pctPL2xGraph", L"optPL2xMode", L"csliPL2xDepth", L"csliPL2xWidth", L"chkDolby");
-}
+void frmProfile::DrawPL2xGraph() { DrawEffectGraph(kPl2xPanel); }
 
-void frmProfile::DrawNEOGraph() {
-    DrawEffectGraph(L"pctNEOGraph", L"optNEOMode", L"csliNEODepth", L"csliNEOWidth", L"chkNeo");
-}
+void frmProfile::DrawNEOGraph() { DrawEffectGraph(kNeoPanel); }
 
-void frmProfile::ExpandVSSPanel(bool expand) { ExpandPanel(L"pctVSS", expand); }
-void frmProfile::ExpandPL2xPanel(bool expand) { ExpandPanel(L"pctDolby", expand); }
-void frmProfile::ExpandNEOPanel(bool expand) { ExpandPanel(L"pctNeo", expand); }
+void frmProfile::ExpandVSSPanel(bool expand) { ExpandPanel(kVssPanel, expand); }
+void frmProfile::ExpandPL2xPanel(bool expand) { ExpandPanel(kPl2xPanel, expand); }
+void frmProfile::ExpandNEOPanel(bool expand) { ExpandPanel(kNeoPanel, expand); }
 
-void frmProfile::ExpandPanel(const wchar_t* panelName, bool expand) {
-    const PanelParts* parts = FindPanel(panelName);
-    if (!parts) return;
+void frmProfile::ExpandPanel(int which, bool expand) {
     if (expand) {
-        for (const PanelParts& other : kPanels)
-            if (&other != parts) Get<CheckBox>(other.expand).SetValue(0);
+        for (int other : {kVssPanel, kPl2xPanel, kNeoPanel})
+            if (other != which) EffectPanel(other).expand->SetValue(0);
     } else {
-        SetPanelExpanded(panelName, false);
+        SetPanelExpanded(which, false);
     }
-    Control& panel = Ctl(panelName);
+    Control& panel = *EffectPanel(which).panel;
     const int height = expand ? kExpandedHeight : kCollapsedHeight;
     const int delta = height - panel.Height();
-    for (const wchar_t* name : {L"fraEnhancements", L"pctEnhancements"}) {
-        Control& c = Ctl(name);
-        c.Move(c.Left(), c.Top(), c.Width(), c.Height() + delta);
-    }
+    for (Control* c : ControlList{fraEnhancements, pctEnhancements})
+        c->Move(c->Left(), c->Top(), c->Width(), c->Height() + delta);
     // The panels below this one, in their stacking order.
-    bool below = false;
-    for (const PanelParts& other : kPanels) {
-        if (below) {
-            Control& c = Ctl(other.panel);
-            c.Move(c.Left(), c.Top() + delta, c.Width(), c.Height());
-        }
-        if (&other == parts) below = true;
+    for (int below = which + 1; below <= kNeoPanel; ++below) {
+        Control& c = *EffectPanel(below).panel;
+        c.Move(c.Left(), c.Top() + delta, c.Width(), c.Height());
     }
     panel.Move(panel.Left(), panel.Top(), panel.Width(), height);
-    if (expand) SetPanelExpanded(panelName, true);
-    ::InvalidateRect(Ctl(L"fraEnhancements").Window(), nullptr, TRUE);
+    if (expand) SetPanelExpanded(which, true);
+    ::InvalidateRect(fraEnhancements->Window(), nullptr, TRUE);
 }
 
-void frmProfile::SetPanelExpanded(const wchar_t* panelName, bool shown) {
-    const PanelParts* parts = FindPanel(panelName);
-    if (!parts) return;
-    auto& panel = Get<PictureBox>(panelName);
+void frmProfile::SetPanelExpanded(int which, bool shown) {
+    const EffectPanelControls parts = EffectPanel(which);
+    auto& panel = *parts.panel;
     if (!shown) panel.Cls();
     const std::uint32_t colour = shown ? panelColour_ : TranslateOleColor(0x8000000F);
-    Control& check = Ctl(parts->check);
-    if (hooks_) hooks_->Tint(check.Window(), colour);
-    Ctl(parts->graph).SetVisible(shown);
-    if (!parts->prefix) {
-        Ctl(L"fraVSSLayouts").SetVisible(shown);
-        for (Control* c : ControlArray(L"cmdVSSSpeakerDistance")) c->SetVisible(shown);
+    if (hooks_) hooks_->Tint(parts.check->Window(), colour);
+    parts.graph->SetVisible(shown);
+    if (which == kVssPanel) {
+        fraVSSLayouts->SetVisible(shown);
+        for (CommandButton* c : cmdVSSSpeakerDistance) c->SetVisible(shown);
     } else {
-        const std::wstring p = parts->prefix;
-        for (Control* c : ControlArray(L"opt" + p + L"Mode")) c->SetVisible(shown);
-        const bool music = shown && Get<OptionButton>(L"opt" + p + L"Mode", 0).Value();
-        for (const std::wstring& name : {L"csli" + p + L"Width", L"csli" + p + L"Depth", L"lbl" + p + L"WidthNarrow",
-                                         L"lbl" + p + L"WidthWide", L"lbl" + p + L"DepthFront", L"lbl" + p + L"DepthRear",
-                                         L"cmdReset" + p + L"GraphSliders"})
-            Ctl(name).SetVisible(music);
+        for (OptionButton* c : parts.modes) c->SetVisible(shown);
+        const bool music = shown && parts.modes[0]->Value();
+        for (Control* c : ControlList{parts.width, parts.depth, parts.labels[0], parts.labels[1], parts.labels[2],
+                                      parts.labels[3], parts.reset})
+            c->SetVisible(music);
     }
     if (shown) {
         panel.SetBackColor(panelColour_);
@@ -174,25 +163,25 @@ void frmProfile::SetPanelExpanded(const wchar_t* panelName, bool shown) {
 }
 
 void frmProfile::WireGraphEvents() {
-    for (const PanelParts& p : kPanels) {
-        auto& expand = Get<CheckBox>(p.expand);
-        expand.Click = [this, &expand, panel = p.panel] { ExpandPanel(panel, expand.Value() == 1); };
-        if (!p.prefix) continue;
-        const std::wstring prefix = p.prefix;
-        const bool pl2x = prefix == L"PL2x";
-        auto redraw = [this, pl2x] { pl2x ? DrawPL2xGraph() : DrawNEOGraph(); };
-        Ctl(p.check).Click = redraw;
-        for (Control* c : ControlArray(L"opt" + prefix + L"Mode")) {
-            c->Click = [this, redraw, panel = p.panel, expandBox = &expand] {
-                if (expandBox->Value() == 1) SetPanelExpanded(panel, true);
+    for (int which : {kVssPanel, kPl2xPanel, kNeoPanel}) {
+        const EffectPanelControls parts = EffectPanel(which);
+        auto& expand = *parts.expand;
+        expand.Click = [this, &expand, which] { ExpandPanel(which, expand.Value() == 1); };
+        if (which == kVssPanel) continue;
+        const bool pl2x = which == kPl2xPanel;
+        auto redraw = [this, which] { DrawEffectGraph(which); };
+        parts.check->Click = redraw;
+        for (OptionButton* c : parts.modes) {
+            c->Click = [this, redraw, which, expandBox = &expand] {
+                if (expandBox->Value() == 1) SetPanelExpanded(which, true);
                 redraw();
             };
         }
-        Ctl(L"csli" + prefix + L"Width").Change = redraw;
-        Ctl(L"csli" + prefix + L"Depth").Change = redraw;
-        Ctl(L"cmdReset" + prefix + L"GraphSliders").Click = [this, prefix, pl2x] {
-            Get<Slider>(L"csli" + prefix + L"Width").SetValue(pl2x ? 3 : 4);
-            Get<Slider>(L"csli" + prefix + L"Depth").SetValue(7);
+        parts.width->Change = redraw;
+        parts.depth->Change = redraw;
+        parts.reset->Click = [width = parts.width, depth = parts.depth, pl2x] {
+            width->SetValue(pl2x ? 3 : 4);
+            depth->SetValue(7);
         };
     }
 }

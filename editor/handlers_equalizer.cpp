@@ -15,12 +15,10 @@ constexpr int kEqDontChange = 255;
 
 }  // namespace
 
-void frmProfile::SelectMatchingOption(const wchar_t* group, int index) {
+void frmProfile::SelectMatchingOption(std::span<OptionButton* const> group, int index) {
     FlagScope matching(matchingPresets_);
-    for (Control* c : ControlArray(group)) {
-        auto* option = dynamic_cast<OptionButton*>(c);
-        if (option && (c->Index() == index || option->Value())) option->SetValue(c->Index() == index);
-    }
+    for (OptionButton* option : group)
+        if (option->Index() == index || option->Value()) option->SetValue(option->Index() == index);
 }
 
 int frmProfile::FindEQPresetIndex() const {
@@ -30,15 +28,15 @@ int frmProfile::FindEQPresetIndex() const {
     return -1;
 }
 
-void frmProfile::SelectMatchingEQPreset() { SelectMatchingOption(L"optLoadEQPreset", FindEQPresetIndex()); }
+void frmProfile::SelectMatchingEQPreset() { SelectMatchingOption(optLoadEQPreset, FindEQPresetIndex()); }
 
 void frmProfile::LoadEQUserProfiles() { eqUserProfiles_.Load(EncodeEqGain()); }
 
 void frmProfile::SelectMatchingEQUserProfile() { eqUserProfiles_.SelectMatching(EncodeEqGain()); }
 
 void frmProfile::csliEQ_Change(int index) {
-    const std::int32_t value = Get<Slider>(L"csliEQ", index).Value();
-    Ctl(L"lblEqValue", index).SetCaption(std::to_wstring(value) + L"dB");
+    const std::int32_t value = csliEQ[index]->Value();
+    lblEqValue[index]->SetCaption(std::to_wstring(value) + L"dB");
     SelectMatchingEQPreset();
     SelectMatchingEQUserProfile();
     if (!liveProfileName_.empty()) ApplyEqBand(static_cast<std::uint8_t>(index), EncodeEqBand(value));
@@ -57,7 +55,7 @@ void frmProfile::optEQ_Click(int index) {
 
 void frmProfile::optEQProfile_Click(int index) {
     const bool set = index == 1;
-    HWND gains = Ctl(L"pctEQProfile").Window();
+    HWND gains = pctEQProfile->Window();
     for (Control* c : Controls())
         if (c->Window() && ::IsChild(gains, c->Window())) c->SetEnabled(set);
     // Enabled, the buttons follow their own rule.
@@ -76,10 +74,12 @@ void frmProfile::cboEQUserProfiles_Click() {
 }
 
 void frmProfile::WireEqualizerEvents() {
-    for (int i = 0; i < kEqBands; ++i) Ctl(L"csliEQ", i).Change = [this, i] { csliEQ_Change(i); };
-    for (Control* c : ControlArray(L"optEQ")) c->Click = [this, i = c->Index()] { optEQ_Click(i); };
-    for (Control* c : ControlArray(L"optEQProfile")) c->Click = [this, i = c->Index()] { optEQProfile_Click(i); };
-    for (Control* c : ControlArray(L"optLoadEQPreset")) c->Click = [this, i = c->Index()] { optLoadEQPreset_Click(i); };
+    for (int i = 0; i < kEqBands; ++i) csliEQ[i]->Change = [this, i] { csliEQ_Change(i); };
+    for (OptionButton* option : optEQ)
+        if (option) option->Click = [this, i = option->Index()] { optEQ_Click(i); };
+    for (OptionButton* option : optEQProfile) option->Click = [this, i = option->Index()] { optEQProfile_Click(i); };
+    for (OptionButton* option : optLoadEQPreset)
+        option->Click = [this, i = option->Index()] { optLoadEQPreset_Click(i); };
     eqUserProfiles_.Wire([this] { cboEQUserProfiles_Click(); }, [this] { return EncodeEqGain(); });
 }
 

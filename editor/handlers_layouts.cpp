@@ -24,7 +24,7 @@ int frmProfile::FindVSSPresetIndex() const {
     return -1;
 }
 
-void frmProfile::SelectMatchingVSSPreset() { SelectMatchingOption(L"optLoadVSSPreset", FindVSSPresetIndex()); }
+void frmProfile::SelectMatchingVSSPreset() { SelectMatchingOption(optLoadVSSPreset, FindVSSPresetIndex()); }
 
 void frmProfile::LoadVSSUserLayouts() { vssUserLayouts_.Load(EncodeVSpeakerPos()); }
 
@@ -51,9 +51,9 @@ void frmProfile::cboVSSUserLayouts_Click() {
 }
 
 void frmProfile::cmdVSSSpeakerDistance_Click(int index) {
-    HWND graph = Ctl(L"VSSGraph").Window();
+    HWND graph = VSSGraph->Window();
     // Unlocking shows a window: only a shown field is locked.
-    const bool shown = Ctl(L"VSSGraph").Visible();
+    const bool shown = VSSGraph->Visible();
     if (shown) LockRedraw(graph, true);
     for (int i = 0; i < kVssSpeakers; ++i) {
         auto& place = speakerPlaces_[static_cast<std::size_t>(i)];
@@ -67,9 +67,10 @@ void frmProfile::cmdVSSSpeakerDistance_Click(int index) {
 }
 
 void frmProfile::WireLayoutEvents() {
-    for (Control* c : ControlArray(L"optLoadVSSPreset")) c->Click = [this, i = c->Index()] { optLoadVSSPreset_Click(i); };
-    for (Control* c : ControlArray(L"cmdVSSSpeakerDistance"))
-        c->Click = [this, i = c->Index()] { cmdVSSSpeakerDistance_Click(i); };
+    for (OptionButton* option : optLoadVSSPreset)
+        option->Click = [this, i = option->Index()] { optLoadVSSPreset_Click(i); };
+    for (CommandButton* button : cmdVSSSpeakerDistance)
+        button->Click = [this, i = button->Index()] { cmdVSSSpeakerDistance_Click(i); };
     vssUserLayouts_.Wire([this] { cboVSSUserLayouts_Click(); }, [this] { return EncodeVSpeakerPos(); });
 }
 

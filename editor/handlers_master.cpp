@@ -25,13 +25,13 @@ std::int32_t Whole(Currency value) { return static_cast<std::int32_t>(std::nearb
 
 void frmProfile::optVolume_Click(int index) {
     const bool set = index == 1;
-    for (const wchar_t* name : {L"lblMasterBalanceL", L"lblMasterBalanceR", L"cmdMasterBalanceReset", L"lblMasterVolume",
-                                L"lblMasterVolumeDB", L"chkVolumeChangeOnlyOnDifferentOutput"})
-        Ctl(name).SetEnabled(set);
+    for (Control* c : ControlList{lblMasterBalanceL, lblMasterBalanceR, cmdMasterBalanceReset, lblMasterVolume,
+                                  lblMasterVolumeDB, chkVolumeChangeOnlyOnDifferentOutput})
+        c->SetEnabled(set);
     Currency volume = 0, balance = 0;
     GetProfileVolumeBalance(volume, balance, 0, 0, L"");
-    auto& level = Get<Slider>(L"csliVolume");
-    auto& pan = Get<Slider>(L"csliMasterBalance");
+    auto& level = *csliVolume;
+    auto& pan = *csliMasterBalance;
     SetSliderEnabled(level, set, Whole(volume));
     SetSliderEnabled(pan, set, Whole(balance * 10));
     if (set) {
@@ -45,14 +45,14 @@ void frmProfile::optVolume_Click(int index) {
 }
 
 void frmProfile::csliVolume_Change() {
-    const std::int32_t value = Get<Slider>(L"csliVolume").Value();
-    Ctl(L"lblMasterVolume").SetCaption(std::to_wstring(value) + L"%");
-    if (Get<CheckBox>(L"chkVolumeOverlay").Value() == 1) DrawProfileIcon(iconFile_, true);
+    const std::int32_t value = csliVolume->Value();
+    lblMasterVolume->SetCaption(std::to_wstring(value) + L"%");
+    if (chkVolumeOverlay->Value() == 1) DrawProfileIcon(iconFile_, true);
     if (!gIsXP && gAudio)
-        Ctl(L"lblMasterVolumeDB")
-            .SetCaption(Fixed4Text(gAudio->DeviceDBFromLinear(gPlaybackLineIds[0], 0, static_cast<std::int16_t>(value)),
-                                   DecimalSeparator()) +
-                        L"dB");
+        lblMasterVolumeDB->SetCaption(
+            Fixed4Text(gAudio->DeviceDBFromLinear(gPlaybackLineIds[0], 0, static_cast<std::int16_t>(value)),
+                       DecimalSeparator()) +
+            L"dB");
     LiveApplyVolumeBalance();
 }
 
@@ -69,15 +69,15 @@ void frmProfile::optSVN_Click(int index) {
 
 void frmProfile::WireMasterEvents() {
     for (int i : {0, 1, 255}) {
-        Ctl(L"optVolume", i).Click = [this, i] { optVolume_Click(i); };
-        Ctl(L"optSVN", i).Click = [this, i] { optSVN_Click(i); };
+        optVolume[i]->Click = [this, i] { optVolume_Click(i); };
+        optSVN[i]->Click = [this, i] { optSVN_Click(i); };
     }
-    Ctl(L"csliVolume").Change = [this] { csliVolume_Change(); };
-    Ctl(L"csliMasterBalance").Change = [this] { LiveApplyVolumeBalance(); };
-    Ctl(L"cmdMasterBalanceReset").Click = [this] { Get<Slider>(L"csliMasterBalance").SetValue(0); };
-    Ctl(L"cmdIconChoose").Click = [this] { cmdIconChoose_Click(); };
-    Ctl(L"cmdIconDelete").Click = [this] { cmdIconDelete_Click(); };
-    Ctl(L"chkVolumeOverlay").Click = [this] {
+    csliVolume->Change = [this] { csliVolume_Change(); };
+    csliMasterBalance->Change = [this] { LiveApplyVolumeBalance(); };
+    cmdMasterBalanceReset->Click = [this] { csliMasterBalance->SetValue(0); };
+    cmdIconChoose->Click = [this] { cmdIconChoose_Click(); };
+    cmdIconDelete->Click = [this] { cmdIconDelete_Click(); };
+    chkVolumeOverlay->Click = [this] {
         if (!Updating()) DrawProfileIcon(iconFile_, true);
     };
     // A new window has no icon: nothing to delete or overlay.

@@ -25,33 +25,33 @@ std::int32_t Whole(Currency value) { return static_cast<std::int32_t>(std::nearb
 // A row's controls are enabled while its Set box is 1. Loading sets the boxes without a click
 // when their value stays, so it applies this itself.
 void frmProfile::EnablePlaybackRow(int i) {
-    const bool set = Get<CheckBox>(L"chkPlaybackSet", i).Value() == 1;
-    for (const wchar_t* name : {L"lblOutputChannelVolume", L"lblOutputChannelVolumeDB", L"lblOutputChannelCaption"})
-        Ctl(name, i).SetEnabled(set);
-    SetSliderEnabled(Get<Slider>(L"csliOutputChannel", i), set,
+    const bool set = chkPlaybackSet[i]->Value() == 1;
+    for (Label* label : {lblOutputChannelVolume[i], lblOutputChannelVolumeDB[i], lblOutputChannelCaption[i]})
+        label->SetEnabled(set);
+    SetSliderEnabled(*csliOutputChannel[i], set,
                      IsChannelAvailable(i) ? GetChannelGainPercent(i, L"") : channelUnityLevel_);
 }
 
 void frmProfile::EnableRecordRow(int i) {
-    const bool set = Get<CheckBox>(L"chkRecordSet", i).Value() == 1;
-    for (const wchar_t* name : {L"lblInputLineBalanceL", L"lblInputLineBalanceR", L"lblInputLineVolume",
-                                L"lblInputLineVolumeDB", L"cmdRecordExtraOptions", L"chkRecordMonitor"})
-        Ctl(name, i).SetEnabled(set);
+    const bool set = chkRecordSet[i]->Value() == 1;
+    for (Control* c : ControlList{lblInputLineBalanceL[i], lblInputLineBalanceR[i], lblInputLineVolume[i],
+                                  lblInputLineVolumeDB[i], cmdRecordExtraOptions[i], chkRecordMonitor[i]})
+        c->SetEnabled(set);
     // The level is kept aside while the row is out of the profile and comes back with it.
-    auto& level = Get<Slider>(L"csliInputLine", i);
+    auto& level = *csliInputLine[i];
     SetSliderEnabled(level, set, level.Value());
     // The balance slider's tag holds the line's channel count: only a stereo line has a balance
     // and its reset, and its value is not kept aside.
-    const bool stereo = Get<Slider>(L"csliInputLineBalance", i).Tag() == L"2";
-    for (const wchar_t* name : {L"csliInputLineBalance", L"cmdInputLineBalanceReset"}) Ctl(name, i).SetEnabled(set && stereo);
+    const bool stereo = csliInputLineBalance[i]->Tag() == L"2";
+    for (Control* c : ControlList{csliInputLineBalance[i], cmdInputLineBalanceReset[i]}) c->SetEnabled(set && stereo);
 }
 
 void frmProfile::chkPlaybackSet_Click(int i) {
-    const bool set = Get<CheckBox>(L"chkPlaybackSet", i).Value() == 1;
+    const bool set = chkPlaybackSet[i]->Value() == 1;
     const bool inUse = IsChannelAvailable(i);
     EnablePlaybackRow(i);
-    UpdateSetAllCheckBox(L"chkPlaybackSetAll", L"chkPlaybackSet");
-    auto& slider = Get<Slider>(L"csliOutputChannel", i);
+    UpdateSetAllCheckBox(*chkPlaybackSetAll, chkPlaybackSet);
+    auto& slider = *csliOutputChannel[i];
     if (set)
         LiveApplyChannelGain(i);
     else
@@ -59,81 +59,80 @@ void frmProfile::chkPlaybackSet_Click(int i) {
 }
 
 void frmProfile::csliOutputChannel_Change(int i) {
-    const std::int32_t value = Get<Slider>(L"csliOutputChannel", i).Value();
-    Ctl(L"lblOutputChannelVolume", i).SetCaption(std::to_wstring(value) + L"%");
-    Ctl(L"lblOutputChannelVolumeDB", i)
-        .SetCaption(std::to_wstring(Whole(DBFromLinear(static_cast<std::int16_t>(value), 35, -96, 12))) + L"dB");
+    const std::int32_t value = csliOutputChannel[i]->Value();
+    lblOutputChannelVolume[i]->SetCaption(std::to_wstring(value) + L"%");
+    lblOutputChannelVolumeDB[i]->SetCaption(
+        std::to_wstring(Whole(DBFromLinear(static_cast<std::int16_t>(value), 35, -96, 12))) + L"dB");
     LiveApplyChannelGain(i);
 }
 
 void frmProfile::chkRecordSet_Click(int i) {
-    const bool set = Get<CheckBox>(L"chkRecordSet", i).Value() == 1;
-    if (!set) Get<CheckBox>(L"chkRecordMonitor", i).SetValue(0);
+    const bool set = chkRecordSet[i]->Value() == 1;
+    if (!set) chkRecordMonitor[i]->SetValue(0);
     EnableRecordRow(i);
-    UpdateSetAllCheckBox(L"chkRecordSetAll", L"chkRecordSet");
+    UpdateSetAllCheckBox(*chkRecordSetAll, chkRecordSet);
     if (set) {
         LiveApplyInputLine(i);
         return;
     }
     Currency level = 0, pan = 0;
     GetProfileVolumeBalance(level, pan, 1, i, liveProfileName_);
-    Get<Slider>(L"csliInputLine", i).SetValue(Whole(level));
-    auto& balance = Get<Slider>(L"csliInputLineBalance", i);
+    csliInputLine[i]->SetValue(Whole(level));
+    auto& balance = *csliInputLineBalance[i];
     if (balance.Tag() == L"2") balance.SetValue(Whole(pan * 10));
 }
 
 void frmProfile::csliInputLine_Change(int i) {
-    const std::int32_t value = Get<Slider>(L"csliInputLine", i).Value();
-    Ctl(L"lblInputLineVolume", i).SetCaption(std::to_wstring(value) + L"%");
+    const std::int32_t value = csliInputLine[i]->Value();
+    lblInputLineVolume[i]->SetCaption(std::to_wstring(value) + L"%");
     if (!gIsXP && gAudio)
-        Ctl(L"lblInputLineVolumeDB", i)
-            .SetCaption(Fixed4Text(gAudio->DeviceDBFromLinear(gInputLineIds[static_cast<std::size_t>(i)], 1,
-                                                              static_cast<std::int16_t>(value)),
-                                   DecimalSeparator()) +
-                        L"dB");
+        lblInputLineVolumeDB[i]->SetCaption(
+            Fixed4Text(gAudio->DeviceDBFromLinear(gInputLineIds[static_cast<std::size_t>(i)], 1,
+                                                  static_cast<std::int16_t>(value)),
+                       DecimalSeparator()) +
+            L"dB");
     LiveApplyInputLine(i);
 }
 
 // The column box copies its value into the enabled row boxes; grayed (2) copies nothing.
-void frmProfile::SetAllClicked(const wchar_t* column, const wchar_t* rows) {
-    const int value = Get<CheckBox>(column).Value();
+void frmProfile::SetAllClicked(CheckBox& column, const std::array<CheckBox*, 8>& rows) {
+    const int value = column.Value();
     if (value == 2 || updatingSetAll_) return;
     updatingSetAll_ = true;
-    for (Control* c : ControlArray(rows))
-        if (c->Enabled()) dynamic_cast<CheckBox*>(c)->SetValue(value);
+    for (CheckBox* box : rows)
+        if (box->Enabled()) box->SetValue(value);
     updatingSetAll_ = false;
 }
 
 void frmProfile::WireMixerEvents() {
     for (int i = 0; i < 8; ++i) {
-        Ctl(L"chkPlaybackSet", i).Click = [this, i] { chkPlaybackSet_Click(i); };
-        Ctl(L"csliOutputChannel", i).Change = [this, i] { csliOutputChannel_Change(i); };
-        Ctl(L"chkRecordSet", i).Click = [this, i] { chkRecordSet_Click(i); };
-        Ctl(L"csliInputLine", i).Change = [this, i] { csliInputLine_Change(i); };
-        Ctl(L"csliInputLineBalance", i).Change = [this, i] { LiveApplyInputLine(i); };
-        Ctl(L"cmdInputLineBalanceReset", i).Click = [this, i] { Get<Slider>(L"csliInputLineBalance", i).SetValue(0); };
+        chkPlaybackSet[i]->Click = [this, i] { chkPlaybackSet_Click(i); };
+        csliOutputChannel[i]->Change = [this, i] { csliOutputChannel_Change(i); };
+        chkRecordSet[i]->Click = [this, i] { chkRecordSet_Click(i); };
+        csliInputLine[i]->Change = [this, i] { csliInputLine_Change(i); };
+        csliInputLineBalance[i]->Change = [this, i] { LiveApplyInputLine(i); };
+        cmdInputLineBalanceReset[i]->Click = [this, i] { csliInputLineBalance[i]->SetValue(0); };
     }
-    for (int i : {0, 1, 2, 3, 4, 5, 6, 7, 255}) {
-        if (!Find(L"optInputSelect", i)) continue;
-        Ctl(L"optInputSelect", i).Click = [this, i] {
+    for (OptionButton* option : optInputSelect) {
+        if (!option) continue;
+        option->Click = [this, i = option->Index()] {
             // "Ignore" selects no line: nothing is sent for it.
             if (liveProfileName_.empty() || i == 255 || Updating()) return;
             Bytes line{static_cast<std::uint8_t>(i)};
             MixerValue(kMixerInputLineSel, line, true);
         };
     }
-    Ctl(L"chkPlaybackSetAll").Click = [this] { SetAllClicked(L"chkPlaybackSetAll", L"chkPlaybackSet"); };
-    Ctl(L"chkRecordSetAll").Click = [this] { SetAllClicked(L"chkRecordSetAll", L"chkRecordSet"); };
-    Ctl(L"cmdResetOutputChannels").Click = [this] {
+    chkPlaybackSetAll->Click = [this] { SetAllClicked(*chkPlaybackSetAll, chkPlaybackSet); };
+    chkRecordSetAll->Click = [this] { SetAllClicked(*chkRecordSetAll, chkRecordSet); };
+    cmdResetOutputChannels->Click = [this] {
         for (int i = 0; i < 8; ++i)
-            if (Get<CheckBox>(L"chkPlaybackSet", i).Value() == 1)
-                Get<Slider>(L"csliOutputChannel", i).SetValue(channelUnityLevel_);
+            if (chkPlaybackSet[i]->Value() == 1) csliOutputChannel[i]->SetValue(channelUnityLevel_);
     };
-    Ctl(L"cmdResetInputLines").Click = [this] {
+    cmdResetInputLines->Click = [this] {
         for (int i = 0; i < 8; ++i) {
-            if (Get<CheckBox>(L"chkRecordSet", i).Value() != 1) continue;
-            Get<Slider>(L"csliInputLine", i).SetValue(100);
-            Get<Slider>(L"csliInputLineBalance", i).SetValue(0);
+            if (chkRecordSet[i]->Value() != 1) continue;
+            csliInputLine[i]->SetValue(100);
+            csliInputLineBalance[i]->SetValue(0);
         }
     };
 }

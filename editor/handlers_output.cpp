@@ -38,9 +38,6 @@ std::optional<std::int32_t> ParkedValue(const std::wstring& tag) {
     return static_cast<std::int32_t>(value);
 }
 
-constexpr const wchar_t* kAecEffects[5] = {L"chkDolbyHeadphones", L"chkDolbyVirtualSpeaker", L"chkVSS", L"chkDolby",
-                                           L"chkNeo"};
-
 }  // namespace
 
 std::optional<Bytes> frmProfile::LiveChoice(bool dontChange, const std::wstring& name, const Bytes& encoded) const {
@@ -74,15 +71,15 @@ void frmProfile::LoadSliderValue(Slider& slider, std::int32_t value) {
 // ---- Sample rates, upmix, Windows speaker layout ----
 
 void frmProfile::SelectSystemRateOfCard() {
-    const auto& card = Get<ComboBox>(L"cboSampleRate");
-    if (card.ListIndex() >= 0) SelectItemData(Get<ComboBox>(L"cboSystemSampleRate"), card.ItemData(card.ListIndex()));
+    const auto& card = *cboSampleRate;
+    if (card.ListIndex() >= 0) SelectItemData(*cboSystemSampleRate, card.ItemData(card.ListIndex()));
 }
 
 void frmProfile::cboSampleRate_Click() {
-    const auto& box = Get<ComboBox>(L"cboSampleRate");
+    const auto& box = *cboSampleRate;
     if (box.ListIndex() < 0) return;
     if (!gIsXP) {
-        auto& sync = Get<CheckBox>(L"chkSyncSampleRates");
+        auto& sync = *chkSyncSampleRates;
         if (sync.Value() == 1) SelectSystemRateOfCard();
         if (box.ListIndex() != 0 || realTimeMode_) {
             sync.SetEnabled(true);
@@ -98,7 +95,7 @@ void frmProfile::cboSampleRate_Click() {
 }
 
 void frmProfile::cboSystemSampleRate_Click() {
-    const auto& box = Get<ComboBox>(L"cboSystemSampleRate");
+    const auto& box = *cboSystemSampleRate;
     if (gIsXP || box.ListIndex() < 0) return;
     const bool dontChange = box.ListIndex() == 0 && !realTimeMode_;
     if (auto value = LiveChoice(dontChange, kMixerSampleRate,
@@ -107,13 +104,13 @@ void frmProfile::cboSystemSampleRate_Click() {
 }
 
 void frmProfile::chkSyncSampleRates_Click() {
-    const bool sync = Get<CheckBox>(L"chkSyncSampleRates").Value() == 1;
-    Ctl(L"cboSystemSampleRate").SetEnabled(!sync);
+    const bool sync = chkSyncSampleRates->Value() == 1;
+    cboSystemSampleRate->SetEnabled(!sync);
     if (sync) SelectSystemRateOfCard();
 }
 
 void frmProfile::cboStereoUpmix_Click() {
-    const auto& box = Get<ComboBox>(L"cboStereoUpmix");
+    const auto& box = *cboStereoUpmix;
     if (box.ListIndex() < 0) return;
     const bool dontChange = box.ListIndex() == 0 && !realTimeMode_;
     if (auto value =
@@ -122,7 +119,7 @@ void frmProfile::cboStereoUpmix_Click() {
 }
 
 void frmProfile::cboSpeakersLayout_Click() {
-    const auto& box = Get<ComboBox>(L"cboSpeakersLayout");
+    const auto& box = *cboSpeakersLayout;
     if (box.ListIndex() < 0 || refreshingOutput_) return;
     UpdateAnalogOutputSettingsButton(FirstByte(SpeakerConfig()));
     // A change within a second of the program's own is the echo of that change: not sent back.
@@ -142,8 +139,8 @@ void frmProfile::cboSpeakersLayout_Click() {
 // ---- Digital output ----
 
 void frmProfile::chkSPDIF_Click() {
-    auto& formats = Get<ComboBox>(L"cboSPDIFOutput");
-    if (Get<CheckBox>(L"chkSPDIF").Value() == 1) {
+    auto& formats = *cboSPDIFOutput;
+    if (chkSPDIF->Value() == 1) {
         formats.SetEnabled(true);
         formats.SetListIndex(0);
     } else {
@@ -160,15 +157,14 @@ void frmProfile::cboSPDIFOutput_Click() {
     LoadOutputChannels(Tag());
     const std::uint8_t format = SelectedSPDIFFormat();
     if (format != 0 && format != 2) {
-        Ctl(L"fraEnhancements").SetCaption(L"Digital Out &Enhancements");
-        for (const wchar_t* name : {L"cboAnalogOutput", L"cmdAnalogOutputSettings", L"cmdHpAmp"})
-            Ctl(name).SetEnabled(false);
+        fraEnhancements->SetCaption(L"Digital Out &Enhancements");
+        for (Control* c : ControlList{cboAnalogOutput, cmdAnalogOutputSettings, cmdHpAmp}) c->SetEnabled(false);
         UpdateEnhancementsPanel(format == 16 ? L"Dolby" : L"DTS");
         return;
     }
-    Ctl(L"fraEnhancements").SetCaption(L"Analog Out &Enhancements");
-    if (!Ctl(L"cboAnalogOutput").Enabled()) {
-        Ctl(L"cboAnalogOutput").SetEnabled(true);
+    fraEnhancements->SetCaption(L"Analog Out &Enhancements");
+    if (!cboAnalogOutput->Enabled()) {
+        cboAnalogOutput->SetEnabled(true);
         cboAnalogOutput_Click();
     }
 }
@@ -177,7 +173,7 @@ void frmProfile::cboSPDIFOutput_Click() {
 
 void frmProfile::cboSpeakerSize_Click(int index) {
     if (liveProfileName_.empty() || index < 0 || index > 3) return;
-    const bool large = Get<ComboBox>(L"cboSpeakerSize", index).ListIndex() == 1;
+    const bool large = cboSpeakerSize[index]->ListIndex() == 1;
     static constexpr std::uint8_t kChannels[4][2] = {{0, 1}, {2, 2}, {4, 5}, {6, 7}};
     const auto& channels = kChannels[index];
     ApplySpeakerSizeChannel(channels[0], large);
@@ -186,13 +182,13 @@ void frmProfile::cboSpeakerSize_Click(int index) {
 
 void frmProfile::SendBassManagement() {
     if (liveProfileName_.empty()) return;
-    Bytes enable = EncodeFlag(OptionSelected(*this, L"optFlexBass", 1));
-    Bytes corner = EncodeCode(static_cast<std::uint8_t>(Get<Slider>(L"csliCrossover").Value()));
+    Bytes enable = EncodeFlag(OptionSelected(optFlexBass, 1));
+    Bytes corner = EncodeCode(static_cast<std::uint8_t>(csliCrossover->Value()));
     ApplyBassManagement(enable, corner);
 }
 
 void frmProfile::csliCrossover_Change() {
-    Ctl(L"lblCrossoverValue").SetCaption(std::to_wstring(Get<Slider>(L"csliCrossover").Value()) + L" Hz");
+    lblCrossoverValue->SetCaption(std::to_wstring(csliCrossover->Value()) + L" Hz");
     SendBassManagement();
 }
 
@@ -201,7 +197,7 @@ void frmProfile::optFlexBass_Click(int index) {
     const std::uint8_t parked =
         gDriverDefaults.Contains(L"BassCornerFrequency") ? FirstByte(HexToBytes(gDriverDefaults.At(L"BassCornerFrequency")))
                                                          : 0;
-    SetSliderEnabled(Get<Slider>(L"csliCrossover"), index == 1, parked);
+    SetSliderEnabled(*csliCrossover, index == 1, parked);
     UpdateSpeakerSizeEnabling();
     if (liveProfileName_.empty()) return;
     SendBassManagement();
@@ -226,57 +222,59 @@ void frmProfile::RunOutputHandler() {
 
 void frmProfile::SelectOutputForAec(std::intptr_t itemData) {
     aecSwitchingOutput_ = true;
-    SelectItemData(Get<ComboBox>(L"cboAnalogOutput"), itemData);
+    SelectItemData(*cboAnalogOutput, itemData);
     aecSwitchingOutput_ = false;
     RunOutputHandler();
 }
 
 void frmProfile::optAEC_Click(int index) {
     if (!liveProfileName_.empty()) ApplyAEC(EncodeAEC(index == 1));
-    auto& analog = Get<ComboBox>(L"cboAnalogOutput");
+    auto& analog = *cboAnalogOutput;
+    // The effects that echo cancellation switches off, as aecSaved_.effects keeps them.
+    const std::array<CheckBox*, 5> effects{chkDolbyHeadphones, chkDolbyVirtualSpeaker, chkVSS, chkDolby, chkNeo};
     if (index == 1) {
         aecSaved_.output = Output();
         aecSaved_.analogEnabled = analog.Enabled();
-        for (std::size_t i = 0; i < 5; ++i) aecSaved_.effects[i] = Get<CheckBox>(kAecEffects[i]).Value() == 1;
-        aecSaved_.eqEnable = OptionSelected(*this, L"optEQ", 1);
-        aecSaved_.flexBass = OptionSelected(*this, L"optFlexBass", 1);
+        for (std::size_t i = 0; i < effects.size(); ++i) aecSaved_.effects[i] = effects[i]->Value() == 1;
+        aecSaved_.eqEnable = OptionSelected(optEQ, 1);
+        aecSaved_.flexBass = OptionSelected(optFlexBass, 1);
         // Two speakers on the same panel.
         SelectOutputForAec(HexNumber(aecSaved_.output.substr(0, 2) + L"04"));
         analog.SetEnabled(false);
-        for (const wchar_t* name : kAecEffects) {
-            Get<CheckBox>(name).SetValue(0);
-            Ctl(name).SetEnabled(false);
+        for (CheckBox* effect : effects) {
+            effect->SetValue(0);
+            effect->SetEnabled(false);
         }
-        SelectOption(*this, L"optEQ", 0);
-        SelectOption(*this, L"optFlexBass", 0);
-        Ctl(L"imgTab", 0).SetEnabled(false);
-        Ctl(L"imgTab", 2).SetEnabled(false);
+        SelectOption(optEQ, 0);
+        SelectOption(optFlexBass, 0);
+        imgTab[0]->SetEnabled(false);
+        imgTab[2]->SetEnabled(false);
         return;
     }
-    Ctl(L"imgTab", 0).SetEnabled(true);
-    Ctl(L"imgTab", 2).SetEnabled(true);
+    imgTab[0]->SetEnabled(true);
+    imgTab[2]->SetEnabled(true);
     analog.SetEnabled(aecSaved_.analogEnabled);
     SelectOutputForAec(HexNumber(aecSaved_.output));
-    for (std::size_t i = 0; i < 5; ++i) Get<CheckBox>(kAecEffects[i]).SetValue(aecSaved_.effects[i] ? 1 : 0);
-    SelectOption(*this, L"optEQ", aecSaved_.eqEnable ? 1 : 0);
-    SelectOption(*this, L"optFlexBass", aecSaved_.flexBass ? 1 : 0);
+    for (std::size_t i = 0; i < effects.size(); ++i) effects[i]->SetValue(aecSaved_.effects[i] ? 1 : 0);
+    SelectOption(optEQ, aecSaved_.eqEnable ? 1 : 0);
+    SelectOption(optFlexBass, aecSaved_.flexBass ? 1 : 0);
 }
 
 void frmProfile::WireOutputEvents() {
-    Ctl(L"cboSampleRate").Click = [this] { cboSampleRate_Click(); };
-    Ctl(L"cboSystemSampleRate").Click = [this] { cboSystemSampleRate_Click(); };
-    Ctl(L"chkSyncSampleRates").Click = [this] { chkSyncSampleRates_Click(); };
-    Ctl(L"cboStereoUpmix").Click = [this] { cboStereoUpmix_Click(); };
-    Ctl(L"cboSpeakersLayout").Click = [this] { cboSpeakersLayout_Click(); };
-    Ctl(L"chkSPDIF").Click = [this] { chkSPDIF_Click(); };
-    Ctl(L"cboSPDIFOutput").Click = [this] { cboSPDIFOutput_Click(); };
-    for (int i = 0; i < 4; ++i) Ctl(L"cboSpeakerSize", i).Click = [this, i] { cboSpeakerSize_Click(i); };
-    Ctl(L"csliCrossover").Change = [this] { csliCrossover_Change(); };
+    cboSampleRate->Click = [this] { cboSampleRate_Click(); };
+    cboSystemSampleRate->Click = [this] { cboSystemSampleRate_Click(); };
+    chkSyncSampleRates->Click = [this] { chkSyncSampleRates_Click(); };
+    cboStereoUpmix->Click = [this] { cboStereoUpmix_Click(); };
+    cboSpeakersLayout->Click = [this] { cboSpeakersLayout_Click(); };
+    chkSPDIF->Click = [this] { chkSPDIF_Click(); };
+    cboSPDIFOutput->Click = [this] { cboSPDIFOutput_Click(); };
+    for (int i = 0; i < 4; ++i) cboSpeakerSize[i]->Click = [this, i] { cboSpeakerSize_Click(i); };
+    csliCrossover->Change = [this] { csliCrossover_Change(); };
     // Echo cancellation starts off: a Disable is handled only after an Enable saved the state.
-    Get<OptionButton>(L"optAEC", 0).SetValue(true);
+    optAEC[0]->SetValue(true);
     for (int i = 0; i < 2; ++i) {
-        Ctl(L"optFlexBass", i).Click = [this, i] { optFlexBass_Click(i); };
-        Ctl(L"optAEC", i).Click = [this, i] { optAEC_Click(i); };
+        optFlexBass[i]->Click = [this, i] { optFlexBass_Click(i); };
+        optAEC[i]->Click = [this, i] { optAEC_Click(i); };
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include "base/log.h"
 #include "editor/portable/profilename.h"
 
 namespace kal {
@@ -97,6 +98,7 @@ LRESULT frmProfile::Hooks::WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARA
         }
         return MSubclass::CallOldWindowProc(hWnd, iMsg, wParam, lParam);
     } catch (...) {
+        LogCaught(L"frmProfile hooks window procedure");
         return 0;
     }
 }

@@ -35,12 +35,12 @@ constexpr wchar_t kLiveWarning[] =
 // gain other than the first.
 bool frmProfile::LiveWarningNeeded() const {
     Currency volume = 0, balance = 0;
-    if (OptionSelected(*this, L"optVolume", 0)) {
+    if (OptionSelected(optVolume, 0)) {
         OutputVolumeMemory(Tag(), volume, balance, false);
         // Nothing remembered for the output: applying the profile leaves the volume alone.
         if (volume > 100 * kCurrencyScale) volume = 0;
     } else {
-        volume = Get<Slider>(L"csliVolume").Value() * kCurrencyScale;
+        volume = csliVolume->Value() * kCurrencyScale;
     }
     const double present = gAudio ? static_cast<double>(gAudio->GetLineMasterVolume(gPlaybackLineIds[0], 0)) * 100 : 0;
     const std::uint8_t gain = gCardCaps && gCardCaps->HPAmp ? FirstByte(HpAmpValue()) : 0;
@@ -49,7 +49,7 @@ bool frmProfile::LiveWarningNeeded() const {
 
 void frmProfile::chkLiveMode_Click() {
     if (clearingLiveMode_) return;
-    auto& box = Get<CheckBox>(L"chkLiveMode");
+    auto& box = *chkLiveMode;
     if (box.Value() == 1) {
         if (!Tag().empty() && LiveWarningNeeded() &&
             ::MessageBoxW(hWnd(), kLiveWarning, Caption().c_str(), MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) !=
@@ -102,14 +102,13 @@ void frmProfile::LiveApplySpDigitalOut() {
 
 void frmProfile::LiveApplyVolumeBalance() {
     if (liveProfileName_.empty()) return;
-    SetVolumeBalance(Get<Slider>(L"csliVolume").Value() * kCurrencyScale,
-                     Get<Slider>(L"csliMasterBalance").Value() * (kCurrencyScale / 10), 0, 0);
+    SetVolumeBalance(csliVolume->Value() * kCurrencyScale, csliMasterBalance->Value() * (kCurrencyScale / 10), 0, 0);
 }
 
 void frmProfile::LiveApplyInputLine(int line) {
     if (liveProfileName_.empty() || line < 0 || line > 7) return;
-    SetVolumeBalance(Get<Slider>(L"csliInputLine", line).Value() * kCurrencyScale,
-                     Get<Slider>(L"csliInputLineBalance", line).Value() * (kCurrencyScale / 10), 1, line);
+    SetVolumeBalance(csliInputLine[line]->Value() * kCurrencyScale,
+                     csliInputLineBalance[line]->Value() * (kCurrencyScale / 10), 1, line);
 }
 
 void frmProfile::LiveApplyChannelGain(int channel) {

@@ -69,7 +69,7 @@ frmProfile::~frmProfile() { Unload(); }
 
 void frmProfile::SetUp() {
     UpdatingScope updating(*this);
-    // 1. The profiles' own shortcut keys go while a key may be typed into the shortcut box; the
+    // The profiles' own shortcut keys go while a key may be typed into the shortcut box; the
     // main form's menu rebuild leaves them off while this editor is open.
     if (!realTimeMode_) {
         if (frmKalvenor* main = MainTrayForm()) {
@@ -77,30 +77,30 @@ void frmProfile::SetUp() {
                 ::UnregisterHotKey(main->hWnd(), kProfileHotkeyBase + static_cast<int>(i));
         }
     }
-    // 2. Card sample rates.
-    AddSampleRates(Get<ComboBox>(L"cboSampleRate"), !realTimeMode_);
-    // 3. Windows bit depths the card's endpoint accepts, and the Windows sample rates.
+    // Card sample rates.
+    AddSampleRates(*cboSampleRate, !realTimeMode_);
+    // Windows bit depths the card's endpoint accepts, and the Windows sample rates.
     if (!gIsXP) {
-        auto& bits = Get<ComboBox>(L"cboBitDepth");
+        auto& bits = *cboBitDepth;
         bits.Clear();
         if (!realTimeMode_) bits.AddItem(L"Don't Change", 0);
         for (std::uint16_t depth : {8, 16, 24, 32}) {
             if (gAudio && gAudio->FormatSupported(gPlaybackLineIds[0], 0, 44100, depth, 2))
                 bits.AddItem(std::to_wstring(depth) + L" bit", depth);
         }
-        AddSampleRates(Get<ComboBox>(L"cboSystemSampleRate"), !realTimeMode_);
+        AddSampleRates(*cboSystemSampleRate, !realTimeMode_);
     }
-    // 4. Stereo upmix.
-    auto& upmix = Get<ComboBox>(L"cboStereoUpmix");
+    // Stereo upmix.
+    auto& upmix = *cboStereoUpmix;
     upmix.Clear();
     if (!realTimeMode_) upmix.AddItem(L"Don't Change", -1);
     upmix.AddItem(L"Disable", 0);
     upmix.AddItem(L"Enable", 1);
-    // 5. The headphone amplifier's button beside the analog output.
+    // The headphone amplifier's button beside the analog output.
     if (gCardCaps && gCardCaps->HPAmp) {
-        auto& amp = Get<CommandButton>(L"cmdHpAmp");
-        auto& settings = Get<CommandButton>(L"cmdAnalogOutputSettings");
-        auto& output = Get<ComboBox>(L"cboAnalogOutput");
+        auto& amp = *cmdHpAmp;
+        auto& settings = *cmdAnalogOutputSettings;
+        auto& output = *cboAnalogOutput;
         amp.SetVisible(true);
         const int left = settings.Left() - amp.Width() - 105;
         settings.Move(left, settings.Top(), settings.Width(), settings.Height());
@@ -108,15 +108,15 @@ void frmProfile::SetUp() {
         HpImpedanceDialogInstance().Load();
     }
     CompleteFormatTooltip();
-    // 6. The recording lines.
+    // The recording lines.
     RebuildInputLines();
-    // 7. Caption, name, shortcut and values.
+    // Caption, name, shortcut and values.
     if (!Tag().empty()) {
         SetCaption(L"Edit Profile \"" + Tag() + L"\"");
-        Get<TextBox>(L"txtProfileName").SetText(Tag());
+        txtProfileName->SetText(Tag());
         Bytes key = GetProfileValue(Tag(), L"Shortcut");
         key.resize(2, 0);
-        auto& shortcut = Get<TextBox>(L"txtShortcut");
+        auto& shortcut = *txtShortcut;
         if (key[0] != 0) {
             shortcut.SetText(KeyCodeToString(key[0], key[1]));
             shortcut.SetTag(HexPad(key[0], 2) + L"|" + HexPad(key[1], 2));
@@ -126,19 +126,19 @@ void frmProfile::SetUp() {
     } else {
         SetCaption(realTimeMode_ ? L"Real Time Settings" : L"Create New Profile");
         LoadValues(L"", false);
-        Get<CheckBox>(L"chkLiveMode").SetValue(1);
+        chkLiveMode->SetValue(1);
     }
-    // 8. The user's gain profiles and speaker layouts.
+    // The user's gain profiles and speaker layouts.
     LoadEQUserProfiles();
     LoadVSSUserLayouts();
-    // 9. Both sample rates equal: keep them in step.
+    // Both sample rates equal: keep them in step.
     if (!gIsXP) {
-        auto& card = Get<ComboBox>(L"cboSampleRate");
-        auto& system = Get<ComboBox>(L"cboSystemSampleRate");
+        auto& card = *cboSampleRate;
+        auto& system = *cboSystemSampleRate;
         if (card.ListIndex() >= 0 && system.ListIndex() >= 0 &&
             card.ItemData(card.ListIndex()) == system.ItemData(system.ListIndex()) &&
             (card.ListIndex() >= 1 || realTimeMode_))
-            Get<CheckBox>(L"chkSyncSampleRates").SetValue(1);
+            chkSyncSampleRates->SetValue(1);
     }
 }
 
@@ -147,7 +147,7 @@ void frmProfile::RebuildInputLines() {
         const std::wstring& id = gInputLineIds[static_cast<std::size_t>(j)];
         const bool exists = !id.empty();
         const bool active = exists && (gIsXP || (gAudio && gAudio->DeviceState(id) == kDeviceActive));
-        auto& set = Get<CheckBox>(L"chkRecordSet", j);
+        auto& set = *chkRecordSet[j];
         set.SetVisible(exists && !realTimeMode_);
         set.SetEnabled(active);
         if (active) set.SetTag(L"*");
@@ -156,25 +156,25 @@ void frmProfile::RebuildInputLines() {
             float level = 0;
             gAudio->LineChannelVolumeOperation(id, channels, level, 1, false, true);
         }
-        auto& balance = Get<Slider>(L"csliInputLineBalance", j);
+        auto& balance = *csliInputLineBalance[j];
         balance.SetTag(std::to_wstring(channels));
         const bool stereo = exists && channels == 2;
         balance.SetVisible(stereo);
-        Ctl(L"lblInputLineBalanceL", j).SetVisible(stereo);
-        Ctl(L"lblInputLineBalanceR", j).SetVisible(stereo);
-        Ctl(L"cmdInputLineBalanceReset", j).SetEnabled(stereo);
-        for (const wchar_t* name : {L"optInputSelect", L"lblInputLineCaption"}) {
-            Ctl(name, j).SetVisible(exists);
-            Ctl(name, j).SetEnabled(active);
+        lblInputLineBalanceL[j]->SetVisible(stereo);
+        lblInputLineBalanceR[j]->SetVisible(stereo);
+        cmdInputLineBalanceReset[j]->SetEnabled(stereo);
+        for (Control* c : ControlList{optInputSelect[j], lblInputLineCaption[j]}) {
+            c->SetVisible(exists);
+            c->SetEnabled(active);
         }
-        Ctl(L"lblInputLineCaption", j).SetCaption(std::wstring(gInputLineNames[static_cast<std::size_t>(j)]));
-        auto& monitor = Get<CheckBox>(L"chkRecordMonitor", j);
-        auto& extra = Get<CommandButton>(L"cmdRecordExtraOptions", j);
+        lblInputLineCaption[j]->SetCaption(std::wstring(gInputLineNames[static_cast<std::size_t>(j)]));
+        auto& monitor = *chkRecordMonitor[j];
+        auto& extra = *cmdRecordExtraOptions[j];
         if (!exists) {
             monitor.SetVisible(false);
             extra.SetVisible(false);
-            for (const wchar_t* name : {L"csliInputLine", L"lblInputLineVolume", L"lblInputLineVolumeDB"})
-                Ctl(name, j).SetVisible(false);
+            for (Control* c : ControlList{csliInputLine[j], lblInputLineVolume[j], lblInputLineVolumeDB[j]})
+                c->SetVisible(false);
             continue;
         }
         const std::int32_t monitorControl = gInputLineMonitorControl[static_cast<std::size_t>(j)];
@@ -191,14 +191,14 @@ void frmProfile::RebuildInputLines() {
 // ---- Accessors ----
 
 std::wstring frmProfile::Output() const {
-    const auto& box = Get<ComboBox>(L"cboAnalogOutput");
+    const auto& box = *cboAnalogOutput;
     const int i = box.ListIndex();
     if (i < 0) return L"";
     return HexPad(static_cast<std::int32_t>(box.ItemData(i)), 4);
 }
 
 int frmProfile::Speakers() const {
-    const auto& box = Get<ComboBox>(L"cboSpeakersLayout");
+    const auto& box = *cboSpeakersLayout;
     const int i = box.ListIndex();
     if (i >= 0 && box.ItemData(i) != 0) return static_cast<int>(box.ItemData(i));
     return gAudio ? gAudio->GetSpeakers(gPlaybackLineIds[0]) : 0;
@@ -216,7 +216,7 @@ void frmProfile::OnQueryUnload(bool& /*cancel*/) { SetModalState(*this, false); 
 
 void frmProfile::OnUnload() {
     Hide();
-    Get<CheckBox>(L"chkLiveMode").SetValue(0);
+    chkLiveMode->SetValue(0);
     frmKalvenor* main = MainTrayForm();
     if (realTimeMode_) {
         if (main) main->UpdateMenus();
@@ -239,7 +239,7 @@ void frmProfile::OnUnload() {
             main->UpdateMenus();
         }
     }
-    UnsubclassControl(Get<TextBox>(L"txtShortcut"));
+    UnsubclassControl(*txtShortcut);
     if (frmHpImpedanceMode* amp = HpImpedanceDialog()) {
         amp->AllowUnload = true;
         amp->Unload();
@@ -283,27 +283,27 @@ bool frmProfile::HandleMessage(UINT msg, WPARAM /*wParam*/, LPARAM /*lParam*/, L
 void frmProfile::SetEditorRedraw(bool suspend) {
     for (Control* c : Controls())
         if (c->Type() == ControlType::ComboBox) LockRedraw(c->Window(), suspend);
-    LockRedraw(Ctl(L"pctMixerPlayback").Window(), suspend);
-    LockRedraw(Ctl(L"pctEnhancements").Window(), suspend);
+    LockRedraw(pctMixerPlayback->Window(), suspend);
+    LockRedraw(pctEnhancements->Window(), suspend);
 }
 
 void frmProfile::ResetControls() {
     SetEditorRedraw(true);
     refreshingOutput_ = true;
-    Get<OptionButton>(L"optAEC", 0).SetValue(true);
+    optAEC[0]->SetValue(true);
     ClearAecSaved();
-    Get<ComboBox>(L"cboSpeakersLayout").SetListIndex(-1);
+    cboSpeakersLayout->SetListIndex(-1);
     CurrentVolume(Tag());
     LoadInputLines(Tag());
-    Get<ComboBox>(L"cboSampleRate").SetListIndex(0);
-    Get<CheckBox>(L"chkSPDIF").SetValue(0);
-    Get<ComboBox>(L"cboSPDIFOutput").SetListIndex(-1);
-    Get<ComboBox>(L"cboAnalogOutput").SetListIndex(-1);
+    cboSampleRate->SetListIndex(0);
+    chkSPDIF->SetValue(0);
+    cboSPDIFOutput->SetListIndex(-1);
+    cboAnalogOutput->SetListIndex(-1);
     LoadOutputChannels(Tag());
+    // The amplifier dialog is a form of its own: its list is reached by name.
     if (gCardCaps && gCardCaps->HPAmp)
         if (frmHpImpedanceMode* amp = HpImpedanceDialog()) amp->Get<ComboBox>(L"cboHpAmp").SetListIndex(0);
-    for (const wchar_t* name : {L"chkDolbyVirtualSpeaker", L"chkDolbyHeadphones", L"chkVSS", L"chkDolby", L"chkNeo"})
-        Get<CheckBox>(name).SetValue(0);
+    for (CheckBox* box : {chkDolbyVirtualSpeaker, chkDolbyHeadphones, chkVSS, chkDolby, chkNeo}) box->SetValue(0);
     refreshingOutput_ = false;
 }
 
@@ -313,8 +313,8 @@ void frmProfile::CommandReset(bool fromCard) {
     LoadValues(name, fromCard);
     // A new profile starts again from "Don't Change" channels and the remembered volume.
     if (Tag().empty() && !realTimeMode_ && !fromCard) {
-        Get<ComboBox>(L"cboSpeakersLayout").SetListIndex(0);
-        Get<OptionButton>(L"optVolume", 0).SetValue(true);
+        cboSpeakersLayout->SetListIndex(0);
+        optVolume[0]->SetValue(true);
     }
     SetEditorRedraw(false);
 }
@@ -323,7 +323,7 @@ void frmProfile::CommandReset(bool fromCard) {
 
 void frmProfile::SetRecordLine(int input, bool enabled, const std::wstring& tag, bool checked) {
     if (input < 0 || input > 7 || !Loaded()) return;
-    auto& box = Get<CheckBox>(L"chkRecordSet", input);
+    auto& box = *chkRecordSet[input];
     box.SetEnabled(enabled);
     box.SetTag(tag);
     box.SetValue(checked ? 1 : 0);
@@ -331,15 +331,15 @@ void frmProfile::SetRecordLine(int input, bool enabled, const std::wstring& tag,
 
 void frmProfile::SetInputLineCaptionEnabled(int input, bool enabled) {
     if (input < 0 || input > 7 || !Loaded()) return;
-    Ctl(L"lblInputLineCaption", input).SetEnabled(enabled);
+    lblInputLineCaption[input]->SetEnabled(enabled);
 }
 
 void frmProfile::ShowRecordingSource(const std::wstring& lineId) {
-    if (!Loaded() || Get<OptionButton>(L"optInputSelect", 255).Value()) return;
+    if (!Loaded() || optInputSelect[255]->Value()) return;
     const auto it = std::find(gInputLineIds.begin(), gInputLineIds.end(), lineId);
     if (it == gInputLineIds.end() || lineId.empty()) return;
     UpdatingScope updating(*this);
-    Get<OptionButton>(L"optInputSelect", static_cast<int>(it - gInputLineIds.begin())).SetValue(true);
+    optInputSelect[static_cast<int>(it - gInputLineIds.begin())]->SetValue(true);
 }
 
 // ---- Decorations ----
@@ -356,6 +356,7 @@ void frmProfile::InvalidateShapeContainer(const std::wstring& container) {
         ::InvalidateRect(hWnd(), nullptr, TRUE);
         return;
     }
+    // The shape names its container: found by that name.
     if (auto* box = dynamic_cast<PictureBox*>(Find(container))) box->Refresh();
 }
 

@@ -8,7 +8,9 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <initializer_list>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -46,6 +48,9 @@ struct EditorDesign {
 };
 EditorDesign MakeEditorDesign();
 
+// Controls of different types handled alike, e.g. for (Control* c : ControlList{lblA, cboB}).
+using ControlList = std::initializer_list<Control*>;
+
 // Rows of the four tab pages (editor/page_*.cpp), appended to the design in page order.
 void AddOutputPage(EditorDesign& design);
 void AddMixerPage(EditorDesign& design);
@@ -56,6 +61,150 @@ class frmProfile final : public Form, public IProfileEditorView, public IInputLi
 public:
     frmProfile();
     ~frmProfile() override;
+
+    // ---- Controls, bound from the design table at every load ----
+    // Top area.
+    TextBox* txtProfileName = nullptr;
+    TextBox* txtShortcut = nullptr;
+    Label* lblProfileName = nullptr;
+    Label* lblShortcut = nullptr;
+    Frame* fraIcons = nullptr;
+    PictureBox* pctIcon32 = nullptr;
+    PictureBox* pctIcon16 = nullptr;
+    CommandButton* cmdIconChoose = nullptr;
+    CommandButton* cmdIconDelete = nullptr;
+    CheckBox* chkVolumeOverlay = nullptr;
+    // Master panel: SVN and volume (options 0, 1 and 255 "Don't Change").
+    Frame* fraSVN = nullptr;
+    PictureBox* pctSVN = nullptr;
+    std::vector<OptionButton*> optSVN;
+    Frame* fraMasterVolume = nullptr;
+    PictureBox* pctMasterVolume = nullptr;
+    std::vector<OptionButton*> optVolume;
+    Slider* csliVolume = nullptr;
+    Label* lblMasterVolume = nullptr;
+    Label* lblMasterVolumeDB = nullptr;
+    CheckBox* chkIgnoreVolumeForProfileValidation = nullptr;
+    Slider* csliMasterBalance = nullptr;
+    Label* lblMasterBalanceL = nullptr;
+    Label* lblMasterBalanceR = nullptr;
+    CommandButton* cmdMasterBalanceReset = nullptr;
+    CheckBox* chkVolumeChangeOnlyOnDifferentOutput = nullptr;
+    // Tabs and buttons.
+    std::array<PictureBox*, 4> imgTab{};
+    std::array<Label*, 4> lblTab{};
+    CheckBox* chkLiveMode = nullptr;
+    CommandButton* cmdSave = nullptr;
+    CommandButton* cmdReset = nullptr;
+    CommandButton* cmdCancel = nullptr;
+    // Output page: channels, outputs, format.
+    ComboBox* cboSpeakersLayout = nullptr;
+    ComboBox* cboAnalogOutput = nullptr;
+    CommandButton* cmdAnalogOutputSettings = nullptr;
+    CommandButton* cmdHpAmp = nullptr;
+    ComboBox* cboStereoUpmix = nullptr;
+    ComboBox* cboSampleRate = nullptr;
+    Label* lblSystemPlayBackQuality = nullptr;
+    ComboBox* cboBitDepth = nullptr;
+    CheckBox* chkSyncSampleRates = nullptr;
+    ComboBox* cboSystemSampleRate = nullptr;
+    CheckBox* chkSPDIF = nullptr;
+    ComboBox* cboSPDIFOutput = nullptr;
+    // Output page: the effect panels.
+    Frame* fraEnhancements = nullptr;
+    PictureBox* pctEnhancements = nullptr;
+    PictureBox* pctDolbyHeadphones = nullptr;
+    CheckBox* chkDolbyHeadphones = nullptr;
+    Label* lblDolbyHeadphonesMode = nullptr;
+    ComboBox* cboDolbyHeadphonesMode = nullptr;
+    PictureBox* pctDolbyVirtualSpeaker = nullptr;
+    CheckBox* chkDolbyVirtualSpeaker = nullptr;
+    Label* lblDolbyVirtualSpeakerMode = nullptr;
+    ComboBox* cboDolbyVirtualSpeakerMode = nullptr;
+    PictureBox* pctVSS = nullptr;
+    CheckBox* chkVSSExpand = nullptr;
+    CheckBox* chkVSS = nullptr;
+    PictureBox* VSSGraph = nullptr;
+    std::array<PictureBox*, kVssSpeakers> VSSSpeaker{};
+    std::array<Label*, kVssSpeakers> lblVSSSpeaker{};
+    std::array<CommandButton*, 2> cmdVSSSpeakerDistance{};
+    Frame* fraVSSLayouts = nullptr;
+    PictureBox* pctVSSLayouts = nullptr;
+    PictureBox* pctOptVSSLayout = nullptr;
+    std::array<OptionButton*, 2> optVSSLayout{};
+    Frame* fraVSSUserLayouts = nullptr;
+    PictureBox* pctVSSUserLayouts = nullptr;
+    ComboBox* cboVSSUserLayouts = nullptr;
+    CommandButton* cmdVSSUserLayoutAdd = nullptr;
+    CommandButton* cmdVSSUserLayoutDelete = nullptr;
+    Label* lblVSSPresets = nullptr;
+    std::array<OptionButton*, 2> optLoadVSSPreset{};
+    PictureBox* pctDolby = nullptr;
+    CheckBox* chkPL2xExpand = nullptr;
+    CheckBox* chkDolby = nullptr;
+    PictureBox* pctPL2xGraph = nullptr;
+    std::array<OptionButton*, 2> optPL2xMode{};
+    Slider* csliPL2xWidth = nullptr;
+    Label* lblPL2xWidthNarrow = nullptr;
+    Label* lblPL2xWidthWide = nullptr;
+    Slider* csliPL2xDepth = nullptr;
+    Label* lblPL2xDepthRear = nullptr;
+    Label* lblPL2xDepthFront = nullptr;
+    CommandButton* cmdResetPL2xGraphSliders = nullptr;
+    PictureBox* pctNeo = nullptr;
+    CheckBox* chkNEOExpand = nullptr;
+    CheckBox* chkNeo = nullptr;
+    PictureBox* pctNEOGraph = nullptr;
+    std::array<OptionButton*, 2> optNEOMode{};
+    Slider* csliNEOWidth = nullptr;
+    Label* lblNEOWidthNarrow = nullptr;
+    Label* lblNEOWidthWide = nullptr;
+    Slider* csliNEODepth = nullptr;
+    Label* lblNEODepthRear = nullptr;
+    Label* lblNEODepthFront = nullptr;
+    CommandButton* cmdResetNEOGraphSliders = nullptr;
+    // Mixer page: recording lines (selection 0 to 7 and 255 "Ignore") and playback channels.
+    CheckBox* chkRecordSetAll = nullptr;
+    CommandButton* cmdResetInputLines = nullptr;
+    std::vector<OptionButton*> optInputSelect;
+    std::array<CheckBox*, 8> chkRecordSet{};
+    std::array<Slider*, 8> csliInputLineBalance{};
+    std::array<Label*, 8> lblInputLineBalanceL{};
+    std::array<CommandButton*, 8> cmdInputLineBalanceReset{};
+    std::array<Label*, 8> lblInputLineBalanceR{};
+    std::array<Label*, 8> lblInputLineVolume{};
+    std::array<Label*, 8> lblInputLineVolumeDB{};
+    std::array<Slider*, 8> csliInputLine{};
+    std::array<Label*, 8> lblInputLineCaption{};
+    std::array<CheckBox*, 8> chkRecordMonitor{};
+    std::array<CommandButton*, 8> cmdRecordExtraOptions{};
+    PictureBox* pctMixerPlayback = nullptr;
+    CheckBox* chkPlaybackSetAll = nullptr;
+    CommandButton* cmdResetOutputChannels = nullptr;
+    std::array<CheckBox*, 8> chkPlaybackSet{};
+    std::array<Label*, 8> lblOutputChannelVolume{};
+    std::array<Label*, 8> lblOutputChannelVolumeDB{};
+    std::array<Slider*, 8> csliOutputChannel{};
+    std::array<Label*, 8> lblOutputChannelCaption{};
+    // Equalizer / FlexBass page (equalizer state 0, 1 and 255 "Don't Change").
+    std::array<OptionButton*, 2> optFlexBass{};
+    Label* lblLTECrossoverFrequency = nullptr;
+    Slider* csliCrossover = nullptr;
+    Label* lblCrossoverValue = nullptr;
+    std::array<Label*, 4> lblSpeakerSize{};
+    std::array<ComboBox*, 4> cboSpeakerSize{};
+    std::vector<OptionButton*> optEQ;
+    std::array<OptionButton*, 2> optEQProfile{};
+    PictureBox* pctEQProfile = nullptr;
+    std::array<Label*, 10> lblEqValue{};
+    std::array<Slider*, 10> csliEQ{};
+    std::array<OptionButton*, 12> optLoadEQPreset{};
+    ComboBox* cboEQUserProfiles = nullptr;
+    CommandButton* cmdEQUserProfileAdd = nullptr;
+    CommandButton* cmdEQUserProfileDelete = nullptr;
+    // AEC page.
+    std::array<OptionButton*, 2> optAEC{};
+    Label* lblAEC = nullptr;
 
     // ---- Mode, set by the opener before SetUp ----
     bool RealTimeMode() const override { return realTimeMode_; }
@@ -230,7 +379,7 @@ private:
     void UpdateCrossoverEnabling();
     void UpdateSpeakerSizeEnabling();
     void UpdateAnalogOutputSettingsButton(std::uint8_t speakerConfig);
-    void UpdateSetAllCheckBox(const wchar_t* column, const wchar_t* rows);
+    void UpdateSetAllCheckBox(CheckBox& column, const std::array<CheckBox*, 8>& rows);
     bool IsChannelAvailable(int channel) const;
     void cboAnalogOutput_Click();
     void cboBitDepth_Click();
@@ -302,18 +451,18 @@ private:
     void csliOutputChannel_Change(int index);
     void chkRecordSet_Click(int index);
     void csliInputLine_Change(int index);
-    void SetAllClicked(const wchar_t* column, const wchar_t* rows);
+    void SetAllClicked(CheckBox& column, const std::array<CheckBox*, 8>& rows);
 
     // Effect panels (editor/handlers_effects.cpp).
     void WireEffectEvents();
     void SendGraphEffect(bool pl2x);
     void SendDolbyHeadphones();
     void SendDolbyVirtualSpeaker();
-    void UpdateVirtualizerControls(const std::wstring& box);
+    void UpdateVirtualizerControls(const CheckBox& box, Label& modeLabel, ComboBox& modes);
     // The ProLogic IIx (pl2x) or NEO:PC box or (modeChanged) its mode changed.
     void GraphEffectChanged(bool pl2x, bool modeChanged);
-    // Box 0 ProLogic IIx, 1 NEO:PC, 2 the speaker shifter took the focus: its panel opens.
-    void EffectBox_GotFocus(int index);
+    // The check box of effect panel `panel` (EffectPanel) took the focus: the panel opens.
+    void EffectBox_GotFocus(int panel);
 
     // Equalizer page: band sliders, presets and user gain profiles (editor/handlers_equalizer.cpp).
     void WireEqualizerEvents();
@@ -327,7 +476,7 @@ private:
     void LoadEQUserProfiles();
     void SelectMatchingEQUserProfile();
     // Selects option `index` of a preset group (-1: clears the group) without loading it.
-    void SelectMatchingOption(const wchar_t* group, int index);
+    void SelectMatchingOption(std::span<OptionButton* const> group, int index);
 
     // Speaker layouts: presets, user layouts, distance buttons (editor/handlers_layouts.cpp).
     void WireLayoutEvents();
@@ -354,12 +503,28 @@ private:
     void ShowSoundField();
     void DrawVeil();
 
+    // The three effect panels with detail, in their stacking order, and their controls; the
+    // speaker shifter's has no mode buttons or graph sliders.
+    enum EffectPanelIndex { kVssPanel, kPl2xPanel, kNeoPanel };
+    struct EffectPanelControls {
+        PictureBox* panel;
+        CheckBox* expand;
+        CheckBox* check;
+        PictureBox* graph;
+        std::array<OptionButton*, 2> modes{};  // Music, Movie
+        Slider* width = nullptr;
+        Slider* depth = nullptr;
+        // Width narrow and wide, depth front and rear; the graph sliders' reset.
+        std::array<Label*, 4> labels{};
+        CommandButton* reset = nullptr;
+    };
+    EffectPanelControls EffectPanel(int panel) const;
+
     // Graph helpers.
     void DrawEffectGraphBackground();
-    void DrawEffectGraph(const wchar_t* graph, const wchar_t* mode, const wchar_t* depth, const wchar_t* width,
-                         const wchar_t* check);
-    void ExpandPanel(const wchar_t* panel, bool expand);
-    void SetPanelExpanded(const wchar_t* panel, bool shown);
+    void DrawEffectGraph(int panel);
+    void ExpandPanel(int panel, bool expand);
+    void SetPanelExpanded(int panel, bool shown);
 
     // Painting of the decorations of one container ("" the window).
     void PaintShapes(const std::wstring& container, HDC dc);
@@ -394,8 +559,10 @@ private:
     std::uint8_t loadedDhRoom_ = 1;
 
     // User presets and the marking of the presets the controls equal.
-    UserPresetList eqUserProfiles_{*this, kEqUserProfiles};
-    UserPresetList vssUserLayouts_{*this, kVssUserLayouts};
+    UserPresetList eqUserProfiles_{*this, kEqUserProfiles, cboEQUserProfiles, cmdEQUserProfileAdd,
+                                   cmdEQUserProfileDelete};
+    UserPresetList vssUserLayouts_{*this, kVssUserLayouts, cboVSSUserLayouts, cmdVSSUserLayoutAdd,
+                                   cmdVSSUserLayoutDelete};
     bool matchingPresets_ = false;  // a preset option is being marked, not chosen
 
     // Speaker field.

@@ -46,7 +46,7 @@ void frmProfile::SetProfileIcon(const std::wstring& file, bool overlay) {
     if (file.empty()) return;
     {
         UpdatingScope updating(*this);
-        Get<CheckBox>(L"chkVolumeOverlay").SetValue(overlay ? 1 : 0);
+        chkVolumeOverlay->SetValue(overlay ? 1 : 0);
     }
     if (!DrawProfileIcon(file, false)) cmdIconDelete_Click();
 }
@@ -57,24 +57,23 @@ bool frmProfile::DrawProfileIcon(const std::wstring& path, bool overlayOnly) {
     UniqueIcon large = overlayOnly ? UniqueIcon{} : LoadIconFromResource(path.c_str(), 32, 32, true);
     if (!small || (!overlayOnly && !large)) return false;
     if (!overlayOnly) {
-        auto& box = Get<PictureBox>(L"pctIcon32");
+        auto& box = *pctIcon32;
         box.Cls();
         ::DrawIconEx(box.hDC(), 0, 0, large.get(), 32, 32, 0, nullptr, DI_NORMAL);
         box.Refresh();
         iconFile_ = path;
         SetBoxTip(box.Window(), path);
-        Ctl(L"cmdIconDelete").SetEnabled(true);
-        Ctl(L"chkVolumeOverlay").SetEnabled(true);
+        cmdIconDelete->SetEnabled(true);
+        chkVolumeOverlay->SetEnabled(true);
         icon32_ = std::move(large);
     }
-    auto& box = Get<PictureBox>(L"pctIcon16");
+    auto& box = *pctIcon16;
     box.Cls();
     UniqueIcon composed;
     HICON shown = small.get();
-    if (Get<CheckBox>(L"chkVolumeOverlay").Value() == 1) {
+    if (chkVolumeOverlay->Value() == 1) {
         bool created = false;
-        composed = ComposeVolumeIcon(small.get(), static_cast<Currency>(Get<Slider>(L"csliVolume").Value()) * kCurrencyScale,
-                                     created);
+        composed = ComposeVolumeIcon(small.get(), static_cast<Currency>(csliVolume->Value()) * kCurrencyScale, created);
         if (created) shown = composed.get();
     }
     ::DrawIconEx(box.hDC(), 0, 0, shown, 16, 16, 0, nullptr, DI_NORMAL);
@@ -93,8 +92,8 @@ void frmProfile::cmdIconChoose_Click() {
 }
 
 void frmProfile::cmdIconDelete_Click() {
-    for (const wchar_t* name : {L"pctIcon32", L"pctIcon16"}) {
-        auto& box = Get<PictureBox>(name);
+    for (PictureBox* icon : {pctIcon32, pctIcon16}) {
+        auto& box = *icon;
         box.Cls();
         box.Refresh();
         SetBoxTip(box.Window(), L"");
@@ -102,12 +101,12 @@ void frmProfile::cmdIconDelete_Click() {
     iconFile_.clear();
     icon32_.reset();
     icon16_.reset();
-    Ctl(L"cmdIconDelete").SetEnabled(false);
+    cmdIconDelete->SetEnabled(false);
     {
         UpdatingScope updating(*this);
-        Get<CheckBox>(L"chkVolumeOverlay").SetValue(0);
+        chkVolumeOverlay->SetValue(0);
     }
-    Ctl(L"chkVolumeOverlay").SetEnabled(false);
+    chkVolumeOverlay->SetEnabled(false);
 }
 
 }  // namespace kal

@@ -38,7 +38,7 @@ void FollowRename(const std::wstring& from, const std::wstring& to) {
 }  // namespace
 
 bool frmProfile::CheckShortcutInUse(const std::wstring& otherProfile) {
-    const std::wstring key = Get<TextBox>(L"txtShortcut").Text();
+    const std::wstring key = txtShortcut->Text();
     const std::wstring text = L"The shortcut you chose (" + key + L") is already in use by the profile ''" +
                               otherProfile + L"''.\r\nIf you save this profile anyway the shortcut " + key +
                               L" will be assigned to this profile and removed from ''" + otherProfile +
@@ -50,7 +50,7 @@ bool frmProfile::CheckShortcutInUse(const std::wstring& otherProfile) {
 }
 
 void frmProfile::cmdSave_Click() {
-    auto& nameBox = Get<TextBox>(L"txtProfileName");
+    auto& nameBox = *txtProfileName;
     std::wstring name = nameBox.Text();
     const std::wstring caption = Caption();
     auto refuse = [&](const wchar_t* text) {
@@ -62,7 +62,7 @@ void frmProfile::cmdSave_Click() {
 
     // Another profile holding the chosen key; restore points don't count.
     std::wstring clash;
-    const auto key = EncodeShortcut(Get<TextBox>(L"txtShortcut").Tag());
+    const auto key = EncodeShortcut(txtShortcut->Tag());
     if (key) {
         const std::wstring hex = BytesToHex(*key);
         for (const std::wstring& profile : RegEnumKeys(gRegProfiles)) {

@@ -59,7 +59,7 @@ Bytes frmProfile::EncodeSpeakerPosition(int speaker) const {
 Bytes frmProfile::EncodeVSpeakerPos() const { return EncodeSpeakerLayout(speakerPlaces_, field_); }
 
 void frmProfile::PlaceSpeakerBox(int index) {
-    Control& box = Ctl(L"VSSSpeaker", index);
+    Control& box = *VSSSpeaker[index];
     const BoxPlace& place = speakerPlaces_[static_cast<std::size_t>(index)];
     box.Move(place.left, place.top, box.Width(), box.Height());
 }
@@ -75,7 +75,7 @@ void frmProfile::ApplyVSSLayout(const Bytes& layout) {
     DrawSoundField(-1);
     ShowSoundField();
     CopyAllSpeakerBackgrounds();
-    if (Get<OptionButton>(L"optVSSLayout", 1).Value()) {
+    if (optVSSLayout[1]->Value()) {
         SetSpeakersVisible(true, -1);
     } else {
         SetSpeakersVisible(false, -1);
@@ -91,12 +91,12 @@ void frmProfile::LoadVSpeakerPos(const std::wstring& profile) {
     }
     const bool existingOrRealTime = !Tag().empty() || realTimeMode_;
     const bool set = existingOrRealTime && (realTimeMode_ || ProfileValueExists(profile, L"VSpeakerPos"));
-    Get<OptionButton>(L"optVSSLayout", set ? 1 : 0).SetValue(true);
+    optVSSLayout[set ? 1 : 0]->SetValue(true);
     ApplyVSSLayout(value);
 }
 
 void frmProfile::DrawSoundField(int exceptIndex) {
-    auto& graph = Get<PictureBox>(L"VSSGraph");
+    auto& graph = *VSSGraph;
     const SIZE size = ClientSize(graph.Window());
     if (!soundFieldPicture_) soundFieldPicture_.reset(Make32BitBitmap(size.cx, size.cy));
     if (!soundFieldPicture_) return;
@@ -115,7 +115,7 @@ void frmProfile::DrawSoundField(int exceptIndex) {
 }
 
 void frmProfile::ShowSoundField() {
-    auto& graph = Get<PictureBox>(L"VSSGraph");
+    auto& graph = *VSSGraph;
     if (!soundFieldPicture_) return;
     const SIZE size = ClientSize(graph.Window());
     BitmapCanvas canvas(graph.hDC(), soundFieldPicture_.get());
@@ -124,7 +124,7 @@ void frmProfile::ShowSoundField() {
 }
 
 void frmProfile::DrawVeil() {
-    auto& graph = Get<PictureBox>(L"VSSGraph");
+    auto& graph = *VSSGraph;
     const SIZE size = ClientSize(graph.Window());
     DrawRectangleGdip(graph.hDC(), ContentBorderColour(), static_cast<float>(size.cx - 1),
                       static_cast<float>(size.cy - 1), 1, true, kWhite, 50);
@@ -132,7 +132,7 @@ void frmProfile::DrawVeil() {
 }
 
 void frmProfile::DrawVSSSpeaker(int index, bool noGlow, bool keepPicture, HDC target) {
-    auto& graph = Get<PictureBox>(L"VSSGraph");
+    auto& graph = *VSSGraph;
     if (!keepPicture) ShowSoundField();
     HDC dc = target ? target : graph.hDC();
     const bool subwoofer = index == kVssSubwoofer;
@@ -147,7 +147,7 @@ void frmProfile::DrawVSSSpeaker(int index, bool noGlow, bool keepPicture, HDC ta
         DrawShadowEllipse(dc, left + field_.boxWidth / 2, top + field_.boxHeight / 2, size - 2, size - 2, kHighlight, 20,
                           5);
     DrawCaptionGdip(subwoofer ? L"SUBWOOFER" : L"SPEAKER", kPictureType, dc, x, y, size, size, angle,
-                    Ctl(L"lblVSSSpeaker", index).Caption(), nullptr, ContentBorderColour(), 100);
+                    lblVSSSpeaker[index]->Caption(), nullptr, ContentBorderColour(), 100);
     if (target) return;
     CopySpeakerBackground(index);
     SelectMatchingVSSPreset();
@@ -156,18 +156,18 @@ void frmProfile::DrawVSSSpeaker(int index, bool noGlow, bool keepPicture, HDC ta
 
 void frmProfile::SetSpeakersVisible(bool visible, int exceptIndex) {
     for (int i = 0; i < kVssSpeakers; ++i)
-        if (i != exceptIndex) Ctl(L"VSSSpeaker", i).SetVisible(visible);
+        if (i != exceptIndex) VSSSpeaker[i]->SetVisible(visible);
 }
 
 void frmProfile::BringSpeakerToFront(int index) {
     for (int i = 0; i < kVssSpeakers; ++i)
-        ::SetWindowPos(Ctl(L"VSSSpeaker", i).Window(), i == index ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0,
+        ::SetWindowPos(VSSSpeaker[i]->Window(), i == index ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0,
                        SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void frmProfile::CopySpeakerBackground(int index) {
-    auto& graph = Get<PictureBox>(L"VSSGraph");
-    auto& box = Get<PictureBox>(L"VSSSpeaker", index);
+    auto& graph = *VSSGraph;
+    auto& box = *VSSSpeaker[index];
     const SIZE size = ClientSize(box.Window());
     ::BitBlt(box.hDC(), 0, 0, size.cx, size.cy, graph.hDC(), TwipsToPixelsX(box.Left()), TwipsToPixelsY(box.Top()),
              SRCCOPY);
@@ -187,14 +187,14 @@ void frmProfile::VSSSpeaker_MouseDown(int index, int /*x*/, int /*y*/) {
 
 void frmProfile::VSSSpeaker_MouseMove(int index, int x, int y) {
     RECT r{};
-    ::GetClientRect(Ctl(L"VSSSpeaker", index).Window(), &r);
+    ::GetClientRect(VSSSpeaker[index]->Window(), &r);
     if (x >= 0 && x < r.right && y >= 0 && y < r.bottom) SetMouseCursor(SystemCursor::Hand);
     if (!vssDragging_) return;
     auto& place = speakerPlaces_[static_cast<std::size_t>(index)];
     place = DragPlace(index, place, x, y, field_);
     PlaceSpeakerBox(index);
     DrawVSSSpeaker(index, false, false, nullptr);
-    Get<PictureBox>(L"VSSGraph").Refresh();
+    VSSGraph->Refresh();
     if (!liveProfileName_.empty()) ApplyVSpeakerPos(EncodeVSpeakerPos());
 }
 
@@ -208,22 +208,22 @@ void frmProfile::VSSSpeaker_MouseUp(int index) {
 void frmProfile::VSSSpeaker_LostFocus(int index) {
     ShowSoundField();
     DrawVSSSpeaker(index, true, false, nullptr);
-    Get<PictureBox>(L"VSSGraph").Refresh();
+    VSSGraph->Refresh();
 }
 
 void frmProfile::WireFieldEvents() {
     for (int i = 0; i < kVssSpeakers; ++i)
-        hooks_->Watch(Ctl(L"VSSSpeaker", i).Window(), Hooks::Kind::Speaker, i,
+        hooks_->Watch(VSSSpeaker[i]->Window(), Hooks::Kind::Speaker, i,
                       {WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_LBUTTONUP, WM_SETCURSOR, WM_KILLFOCUS});
     for (int i = 0; i < 2; ++i) {
-        Ctl(L"optVSSLayout", i).Click = [this, i] {
+        optVSSLayout[i]->Click = [this, i] {
             // The layout choice: the presets and user layouts apply only to a set layout, and
             // the field shows its speakers or lies under a veil.
             const bool set = i == 1;
-            for (const wchar_t* name : {L"cboVSSUserLayouts", L"cmdVSSUserLayoutAdd", L"cmdVSSUserLayoutDelete",
-                                        L"lblVSSPresets"})
-                Ctl(name).SetEnabled(set);
-            for (Control* c : ControlArray(L"optLoadVSSPreset")) c->SetEnabled(set);
+            for (Control* c :
+                 ControlList{cboVSSUserLayouts, cmdVSSUserLayoutAdd, cmdVSSUserLayoutDelete, lblVSSPresets})
+                c->SetEnabled(set);
+            for (OptionButton* option : optLoadVSSPreset) option->SetEnabled(set);
             // Enabled, the buttons follow their own rule.
             vssUserLayouts_.UpdateButtons();
             if (!Updating()) ApplyVSSLayout({});

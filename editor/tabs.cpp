@@ -22,7 +22,7 @@ void frmProfile::WireTabEvents() {
     };
     tabs_.Attach(0, TranslateOleColor(ContentBorderColour()));
 
-    auto& name = Get<TextBox>(L"txtProfileName");
+    auto& name = *txtProfileName;
     hooks_->Watch(name.Window(), Hooks::Kind::NameBox, -1, {WM_CHAR, WM_SETFOCUS});
     // Text that arrives without typing (pasted, dropped, set) obeys the same rule.
     name.Change = [this, &name] {

@@ -19,7 +19,7 @@ void LimitComboTextLength(const ComboBox& box, wchar_t typed) {
 
 std::wstring UserPresetList::Key() const { return gRegRoot + kind_.subkey; }
 
-ComboBox& UserPresetList::Box() const { return form_.Get<ComboBox>(kind_.box); }
+ComboBox& UserPresetList::Box() const { return *box_; }
 
 std::wstring UserPresetList::Name() const { return Box().Text(); }
 
@@ -56,8 +56,8 @@ void UserPresetList::UpdateButtons() {
     // A box switched off with its frame keeps its buttons off.
     const bool usable = box.Enabled();
     const bool chosen = box.ListIndex() >= 0;
-    form_.Ctl(kind_.add).SetEnabled(usable && !chosen && !box.Text().empty());
-    form_.Ctl(kind_.remove).SetEnabled(usable && chosen);
+    add_->SetEnabled(usable && !chosen && !box.Text().empty());
+    remove_->SetEnabled(usable && chosen);
 }
 
 std::optional<Bytes> UserPresetList::Chosen() const {
@@ -95,8 +95,8 @@ void UserPresetList::Wire(std::function<void()> click, std::function<Bytes()> cu
     box.KeyPress = [this](wchar_t typed) { KeyPress(typed); };
     box.KeyUp = [this](WORD) { UpdateButtons(); };
     box.LostFocus = [this] { LostFocus(); };
-    form_.Ctl(kind_.add).Click = [this, current] { Add(current()); };
-    form_.Ctl(kind_.remove).Click = [this, current] { Delete(current()); };
+    add_->Click = [this, current] { Add(current()); };
+    remove_->Click = [this, current] { Delete(current()); };
 }
 
 void UserPresetList::KeyPress(wchar_t typed) const { LimitComboTextLength(Box(), typed); }

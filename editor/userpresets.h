@@ -33,20 +33,15 @@ inline constexpr std::size_t kUserPresetNameLength = 250;
 struct UserPresetKind {
     const wchar_t* subkey;    // under the settings key
     std::size_t length;       // bytes of a stored preset; a value of any other length is not loaded
-    const wchar_t* box;       // the editable combo box and its buttons
-    const wchar_t* add;
-    const wchar_t* remove;
     const wchar_t* existsQuestion;  // before the quoted name, asked before overwriting
     const wchar_t* deleteQuestion;  // before the quoted name, asked before deleting
 };
 
-inline constexpr UserPresetKind kEqUserProfiles{
-    L"\\Presets\\EQ", 40, L"cboEQUserProfiles", L"cmdEQUserProfileAdd", L"cmdEQUserProfileDelete",
-    L"A gain profile already exists with the name ", L"Do you want to delete the gain profile "};
-inline constexpr UserPresetKind kVssUserLayouts{
-    L"\\Presets\\VSS", 128, L"cboVSSUserLayouts", L"cmdVSSUserLayoutAdd", L"cmdVSSUserLayoutDelete",
-    L"A Virtual Speaker Shifter layout already exists with the name ",
-    L"Do you want to delete the Virtual Speaker Shifter layout "};
+inline constexpr UserPresetKind kEqUserProfiles{L"\\Presets\\EQ", 40, L"A gain profile already exists with the name ",
+                                                L"Do you want to delete the gain profile "};
+inline constexpr UserPresetKind kVssUserLayouts{L"\\Presets\\VSS", 128,
+                                                L"A Virtual Speaker Shifter layout already exists with the name ",
+                                                L"Do you want to delete the Virtual Speaker Shifter layout "};
 
 // Whether a typed character should warn that the name is full: the text holds exactly the
 // length limit, nothing of it is selected, and the key is not Backspace. The character is
@@ -55,11 +50,13 @@ bool ComboTextAtLimit(const ComboBox& box, wchar_t typed);
 // Beeps when ComboTextAtLimit.
 void LimitComboTextLength(const ComboBox& box, wchar_t typed);
 
-// One kind's list on a form. The controls are looked up on every call, so one list serves
-// every load of the form.
+// One kind's list on a form: the editable combo box and its Add and Delete buttons. It holds the
+// form's members, read on every call, so one list serves every load of the form.
 class UserPresetList {
 public:
-    UserPresetList(Form& form, const UserPresetKind& kind) : form_(form), kind_(kind) {}
+    UserPresetList(Form& form, const UserPresetKind& kind, ComboBox* const& box, CommandButton* const& add,
+                   CommandButton* const& remove)
+        : form_(form), kind_(kind), box_(box), add_(add), remove_(remove) {}
 
     std::wstring Key() const;
     // Lists every stored name, then selects the one equal to `current`.
@@ -91,6 +88,9 @@ private:
 
     Form& form_;
     const UserPresetKind& kind_;
+    ComboBox* const& box_;
+    CommandButton* const& add_;
+    CommandButton* const& remove_;
     bool matching_ = false;
     std::vector<std::wstring> stored_;  // hex text of each listed preset, as listed; "" unreadable
 };

@@ -46,14 +46,6 @@ private:
 
 std::int32_t Whole(Currency value) { return static_cast<std::int32_t>(std::nearbyint(Fixed4ToDouble(value))); }
 
-int CountIn(const std::wstring& tag) {
-    try {
-        return tag.empty() ? 0 : std::max(0, std::stoi(tag));
-    } catch (const std::exception&) {
-        return 0;
-    }
-}
-
 }  // namespace
 
 bool frmProfile::ShowsDontChange(const std::wstring& profile, const std::wstring& value) const {
@@ -85,7 +77,7 @@ void frmProfile::LoadValues(const std::wstring& name, bool fromCard) {
 }
 
 void frmProfile::CurrentSpeakers(const std::wstring& profile) {
-    auto& box = Get<ComboBox>(L"cboSpeakersLayout");
+    auto& box = *cboSpeakersLayout;
     if (!IsExistingOrRealTime())
         box.SetListIndex(0);
     else
@@ -94,22 +86,22 @@ void frmProfile::CurrentSpeakers(const std::wstring& profile) {
 
 void frmProfile::CurrentSVN(const std::wstring& profile) {
     if (ShowsDontChange(profile, L"SmartVolumeParams"))
-        SelectOption(*this, L"optSVN", kDontChange);
+        SelectOption(optSVN, kDontChange);
     else
-        SelectOption(*this, L"optSVN", FirstByte(GetProfileValue(profile, L"SmartVolumeParams")));
+        SelectOption(optSVN, FirstByte(GetProfileValue(profile, L"SmartVolumeParams")));
 }
 
 void frmProfile::CurrentInputLineSelection(const std::wstring& profile) {
     if (!Loaded()) return;
     if (ShowsDontChange(profile, kMixerInputLineSel))
-        SelectOption(*this, L"optInputSelect", kDontChange);
+        SelectOption(optInputSelect, kDontChange);
     else
-        SelectOption(*this, L"optInputSelect", FirstByte(GetProfileValue(profile, kMixerInputLineSel)));
+        SelectOption(optInputSelect, FirstByte(GetProfileValue(profile, kMixerInputLineSel)));
 }
 
 void frmProfile::CurrentSystemBitDepth(const std::wstring& profile) {
     if (gIsXP) return;
-    auto& box = Get<ComboBox>(L"cboBitDepth");
+    auto& box = *cboBitDepth;
     if (ShowsDontChange(profile, kMixerBitDepth))
         box.SetListIndex(0);
     else
@@ -118,7 +110,7 @@ void frmProfile::CurrentSystemBitDepth(const std::wstring& profile) {
 
 void frmProfile::CurrentSystemSampleRate(const std::wstring& profile) {
     if (gIsXP) return;
-    auto& box = Get<ComboBox>(L"cboSystemSampleRate");
+    auto& box = *cboSystemSampleRate;
     if (ShowsDontChange(profile, kMixerSampleRate))
         box.SetListIndex(0);
     else
@@ -126,7 +118,7 @@ void frmProfile::CurrentSystemSampleRate(const std::wstring& profile) {
 }
 
 void frmProfile::LoadOutputFormat(const std::wstring& profile) {
-    auto& box = Get<ComboBox>(L"cboSampleRate");
+    auto& box = *cboSampleRate;
     if (ShowsDontChange(profile, L"OutputFormat"))
         box.SetListIndex(0);
     else
@@ -134,7 +126,7 @@ void frmProfile::LoadOutputFormat(const std::wstring& profile) {
 }
 
 void frmProfile::LoadDual2D(const std::wstring& profile) {
-    auto& box = Get<ComboBox>(L"cboStereoUpmix");
+    auto& box = *cboStereoUpmix;
     if (ShowsDontChange(profile, L"Dual2D"))
         box.SetListIndex(0);
     else
@@ -154,11 +146,11 @@ void frmProfile::LoadSwap(int which, const std::wstring& profile) {
 
 void frmProfile::LoadEQ(const std::wstring& profile) {
     if (ShowsDontChange(profile, L"EqEnable"))
-        SelectOption(*this, L"optEQ", kDontChange);
+        SelectOption(optEQ, kDontChange);
     else
-        SelectOption(*this, L"optEQ", FirstByte(GetProfileValue(profile, L"EqEnable")));
+        SelectOption(optEQ, FirstByte(GetProfileValue(profile, L"EqEnable")));
     const bool set = IsExistingOrRealTime() && (ProfileValueExists(profile, L"EqGain") || realTimeMode_);
-    SelectOption(*this, L"optEQProfile", set ? 1 : 0);
+    SelectOption(optEQProfile, set ? 1 : 0);
     DecodeEqGain(GetProfileValue(profile, L"EqGain"));
     // Sliders that kept their values raised no change: mark the preset and profile here.
     SelectMatchingEQPreset();
@@ -167,15 +159,15 @@ void frmProfile::LoadEQ(const std::wstring& profile) {
 
 void frmProfile::DecodeEqGain(const Bytes& value) {
     const std::array<int, 10> bands = kal::DecodeEqGain(value);
-    for (int i = 0; i < 10; ++i) Get<Slider>(L"csliEQ", i).SetValue(bands[static_cast<std::size_t>(i)]);
+    for (int i = 0; i < 10; ++i) csliEQ[i]->SetValue(bands[static_cast<std::size_t>(i)]);
 }
 
 void frmProfile::LoadBassManagement(const std::wstring& profile) {
-    SelectOption(*this, L"optFlexBass", FirstByte(GetProfileValue(profile, L"BassManagement")));
+    SelectOption(optFlexBass, FirstByte(GetProfileValue(profile, L"BassManagement")));
     UpdateCrossoverEnabling();
     // With FlexBass off too the crossover shows the profile's frequency, so that it is saved
     // and sent as loaded, and comes back when FlexBass is enabled.
-    LoadSliderValue(Get<Slider>(L"csliCrossover"), FirstByte(GetProfileValue(profile, L"BassCornerFrequency")));
+    LoadSliderValue(*csliCrossover, FirstByte(GetProfileValue(profile, L"BassCornerFrequency")));
     LoadSpeakerSizes(GetProfileValue(profile, L"SpeakerSize"));
     UpdateSpeakerSizeEnabling();
 }
@@ -183,7 +175,7 @@ void frmProfile::LoadBassManagement(const std::wstring& profile) {
 void frmProfile::LoadSpeakerSizes(const Bytes& value) {
     const std::array<bool, 4> large = DecodeSpeakerSizes(value);
     for (int i = 0; i < 4; ++i) {
-        auto& box = Get<ComboBox>(L"cboSpeakerSize", i);
+        auto& box = *cboSpeakerSize[i];
         const int size = large[static_cast<std::size_t>(i)] ? 1 : 0;
         box.SetListIndex(size);
         // A disabled box keeps the loaded size for its enabling, as SetComboEnabled parks it.
@@ -193,7 +185,7 @@ void frmProfile::LoadSpeakerSizes(const Bytes& value) {
 
 void frmProfile::LoadAEC(const std::wstring& profile) {
     const Bytes value = GetProfileValue(profile, L"AEC");
-    SelectOption(*this, L"optAEC", value.size() == 40 ? value[8] : 0);
+    SelectOption(optAEC, value.size() == 40 ? value[8] : 0);
 }
 
 void frmProfile::CurrentVolume(const std::wstring& profile) {
@@ -201,59 +193,56 @@ void frmProfile::CurrentVolume(const std::wstring& profile) {
     Currency volume = kUseLast, balance = 0;
     if (IsExistingOrRealTime()) GetProfileVolumeBalance(volume, balance, 0, 0, profile);
     if (ProfileValueExists(profile, MixerValueName(0, 0, 0, 0)) || realTimeMode_)
-        SelectOption(*this, L"optVolume", volume == kUseLast ? 0 : 1);
+        SelectOption(optVolume, volume == kUseLast ? 0 : 1);
     else
-        SelectOption(*this, L"optVolume", kDontChange);
+        SelectOption(optVolume, kDontChange);
     // The sliders always show a real level: the card's when the profile has none. "Set to:"
     // starts from that level, not from one parked before.
     if (volume < 0 || volume > 100 * kCurrencyScale) GetProfileVolumeBalance(volume, balance, 0, 0, L"");
-    LoadSliderValue(Get<Slider>(L"csliVolume"), Whole(volume));
-    LoadSliderValue(Get<Slider>(L"csliMasterBalance"), Whole(balance * 10));
-    Get<CheckBox>(L"chkIgnoreVolumeForProfileValidation")
-        .SetValue(ProfileValueExists(profile, L"VolIgnoreForValidation") ? 1 : 0);
-    Get<CheckBox>(L"chkVolumeChangeOnlyOnDifferentOutput")
-        .SetValue(ProfileValueExists(profile, L"NoVolChangeOnSameOut") ? 1 : 0);
+    LoadSliderValue(*csliVolume, Whole(volume));
+    LoadSliderValue(*csliMasterBalance, Whole(balance * 10));
+    chkIgnoreVolumeForProfileValidation->SetValue(ProfileValueExists(profile, L"VolIgnoreForValidation") ? 1 : 0);
+    chkVolumeChangeOnlyOnDifferentOutput->SetValue(ProfileValueExists(profile, L"NoVolChangeOnSameOut") ? 1 : 0);
 }
 
 void frmProfile::CurrentOutput(const std::wstring& profile) {
-    // 1. The analog output (its handler sets up the panels for it).
+    // The analog output (its handler sets up the panels for it).
     const std::uint8_t panel = FirstByte(GetProfileValue(profile, L"PanelConfig"));
     const std::uint8_t speakers = FirstByte(GetProfileValue(profile, L"SpeakerConfig"));
-    SelectItemData(Get<ComboBox>(L"cboAnalogOutput"), panel * 256 + speakers);
-    // 2. The digital output.
+    SelectItemData(*cboAnalogOutput, panel * 256 + speakers);
+    // The digital output.
     const std::uint8_t digital = FirstByte(GetProfileValue(profile, L"SpDigitalOut"));
-    if (digital == 0 || digital == 2) Ctl(L"cboAnalogOutput").SetEnabled(true);
-    Get<CheckBox>(L"chkSPDIF").SetValue(digital == 0 ? 0 : 1);
-    auto& spdif = Get<ComboBox>(L"cboSPDIFOutput");
+    if (digital == 0 || digital == 2) cboAnalogOutput->SetEnabled(true);
+    chkSPDIF->SetValue(digital == 0 ? 0 : 1);
+    auto& spdif = *cboSPDIFOutput;
     if (digital != 0)
         SelectItemData(spdif, digital);
     else
         spdif.SetListIndex(-1);
-    // 3.-4. The Dolby effects where the output offers them, and their modes.
+    // The Dolby effects where the output offers them, and their modes.
     loadedDvsMode_ = FirstByte(GetProfileValue(profile, L"DVSMode"));
     loadedDhRoom_ = FirstByte(GetProfileValue(profile, L"DHRoom"));
-    if (Ctl(L"chkDolbyVirtualSpeaker").Enabled())
-        Get<CheckBox>(L"chkDolbyVirtualSpeaker")
-            .SetValue(FirstByte(GetProfileValue(profile, L"DVSEnable")) == 1 ? 1 : 0);
-    SelectItemData(Get<ComboBox>(L"cboDolbyVirtualSpeakerMode"), loadedDvsMode_);
-    if (Ctl(L"chkDolbyHeadphones").Enabled())
-        Get<CheckBox>(L"chkDolbyHeadphones").SetValue(FirstByte(GetProfileValue(profile, L"DHEnable")) == 1 ? 1 : 0);
-    SelectItemData(Get<ComboBox>(L"cboDolbyHeadphonesMode"), loadedDhRoom_);
-    // 5. The speaker shifter and its layout.
-    Get<CheckBox>(L"chkVSS").SetValue(FirstByte(GetProfileValue(profile, L"EnableXear3D")) == 1 ? 1 : 0);
+    if (chkDolbyVirtualSpeaker->Enabled())
+        chkDolbyVirtualSpeaker->SetValue(FirstByte(GetProfileValue(profile, L"DVSEnable")) == 1 ? 1 : 0);
+    SelectItemData(*cboDolbyVirtualSpeakerMode, loadedDvsMode_);
+    if (chkDolbyHeadphones->Enabled())
+        chkDolbyHeadphones->SetValue(FirstByte(GetProfileValue(profile, L"DHEnable")) == 1 ? 1 : 0);
+    SelectItemData(*cboDolbyHeadphonesMode, loadedDhRoom_);
+    // The speaker shifter and its layout.
+    chkVSS->SetValue(FirstByte(GetProfileValue(profile, L"EnableXear3D")) == 1 ? 1 : 0);
     LoadVSpeakerPos(profile);
-    // 6.-7. ProLogic IIx and NEO:PC.
+    // ProLogic IIx and NEO:PC.
     const EffectParams pl2x = DecodePl2xParam(GetProfileValue(profile, L"Pl2xParam"));
-    Get<CheckBox>(L"chkDolby").SetValue(pl2x.on ? 1 : 0);
-    SelectOption(*this, L"optPL2xMode", pl2x.movie ? 1 : 0);
-    LoadSliderValue(Get<Slider>(L"csliPL2xWidth"), pl2x.width);
-    LoadSliderValue(Get<Slider>(L"csliPL2xDepth"), pl2x.depth);
+    chkDolby->SetValue(pl2x.on ? 1 : 0);
+    SelectOption(optPL2xMode, pl2x.movie ? 1 : 0);
+    LoadSliderValue(*csliPL2xWidth, pl2x.width);
+    LoadSliderValue(*csliPL2xDepth, pl2x.depth);
     const EffectParams neo = DecodeNeoParam(GetProfileValue(profile, L"NeoParam"));
-    Get<CheckBox>(L"chkNeo").SetValue(neo.on ? 1 : 0);
-    SelectOption(*this, L"optNEOMode", neo.movie ? 1 : 0);
-    LoadSliderValue(Get<Slider>(L"csliNEOWidth"), neo.width);
-    LoadSliderValue(Get<Slider>(L"csliNEODepth"), neo.depth);
-    // 8. The headphone gain.
+    chkNeo->SetValue(neo.on ? 1 : 0);
+    SelectOption(optNEOMode, neo.movie ? 1 : 0);
+    LoadSliderValue(*csliNEOWidth, neo.width);
+    LoadSliderValue(*csliNEODepth, neo.depth);
+    // The headphone gain.
     if (gCardCaps && gCardCaps->HPAmp)
         if (frmHpImpedanceMode* amp = HpImpedanceDialog()) amp->CurrentAmp(profile);
 }
@@ -268,10 +257,10 @@ bool frmProfile::IsChannelAvailable(int channel) const {
 
 void frmProfile::LoadOutputChannels(const std::wstring& profile) {
     for (int i = 0; i < 8; ++i) {
-        auto& set = Get<CheckBox>(L"chkPlaybackSet", i);
+        auto& set = *chkPlaybackSet[i];
         const bool available = IsChannelAvailable(i);
         set.SetEnabled(available);
-        auto& slider = Get<Slider>(L"csliOutputChannel", i);
+        auto& slider = *csliOutputChannel[i];
         if (!IsExistingOrRealTime()) {
             // Every channel at 0 dB: set after the row's disabling, which shows the card's gain.
             set.SetValue(0);
@@ -284,25 +273,25 @@ void frmProfile::LoadOutputChannels(const std::wstring& profile) {
         slider.SetValue(GetChannelGainPercent(i, profile));
         EnablePlaybackRow(i);
     }
-    UpdateSetAllCheckBox(L"chkPlaybackSetAll", L"chkPlaybackSet");
+    UpdateSetAllCheckBox(*chkPlaybackSetAll, chkPlaybackSet);
 }
 
 void frmProfile::LoadInputLines(const std::wstring& profile) {
     for (int j = 0; j < 8; ++j) CurrentInputLine(j, profile);
-    UpdateSetAllCheckBox(L"chkRecordSetAll", L"chkRecordSet");
+    UpdateSetAllCheckBox(*chkRecordSetAll, chkRecordSet);
 }
 
 void frmProfile::CurrentInputLine(int line, const std::wstring& profile) {
     if (line < 0 || line > 7 || !Loaded() || gInputLineIds[static_cast<std::size_t>(line)].empty()) return;
-    auto& set = Get<CheckBox>(L"chkRecordSet", line);
+    auto& set = *chkRecordSet[line];
     const bool free = set.Tag() == L"*";
     Currency volume = 0, balance = 0;
     GetProfileVolumeBalance(volume, balance, 1, line, profile);
-    LoadSliderValue(Get<Slider>(L"csliInputLine", line), Whole(volume));
-    Get<Slider>(L"csliInputLineBalance", line).SetValue(Whole(balance * 10));
-    auto& monitorBox = Get<CheckBox>(L"chkRecordMonitor", line);
+    LoadSliderValue(*csliInputLine[line], Whole(volume));
+    csliInputLineBalance[line]->SetValue(Whole(balance * 10));
+    auto& monitorBox = *chkRecordMonitor[line];
     const int monitor = CountIn(monitorBox.Tag());
-    const int controls = CountIn(Get<CommandButton>(L"cmdRecordExtraOptions", line).Tag());
+    const int controls = CountIn(cmdRecordExtraOptions[line]->Tag());
     auto& row = customControlValues_[static_cast<std::size_t>(line)];
     if (row.size() < static_cast<std::size_t>(controls)) row.resize(static_cast<std::size_t>(controls), 0);
     for (int k = 1; k <= controls; ++k) {
@@ -329,9 +318,9 @@ void frmProfile::CurrentInputLine(int line, const std::wstring& profile) {
 }
 
 void frmProfile::chkRecordMonitor_Click(int line) {
-    const int control = CountIn(Get<CheckBox>(L"chkRecordMonitor", line).Tag());
+    const int control = CountIn(chkRecordMonitor[line]->Tag());
     if (control == 0) return;
-    const std::uint8_t on = Get<CheckBox>(L"chkRecordMonitor", line).Value() == 1 ? 1 : 0;
+    const std::uint8_t on = chkRecordMonitor[line]->Value() == 1 ? 1 : 0;
     SetCustomControlsValues(line, control, on);
     if (liveProfileName_.empty()) return;
     Bytes data{on};
@@ -352,15 +341,15 @@ void frmProfile::SetCustomControlsValues(int line, int control, std::uint8_t val
 }
 
 // The column box shows the common value of the enabled row boxes, 2 when they differ.
-void frmProfile::UpdateSetAllCheckBox(const wchar_t* column, const wchar_t* rows) {
+void frmProfile::UpdateSetAllCheckBox(CheckBox& column, const std::array<CheckBox*, 8>& rows) {
     if (updatingSetAll_) return;
     int common = -1;
-    for (Control* c : ControlArray(rows)) {
-        if (!c->Enabled()) continue;
-        const int v = dynamic_cast<CheckBox*>(c)->Value();
+    for (const CheckBox* box : rows) {
+        if (!box->Enabled()) continue;
+        const int v = box->Value();
         common = common == -1 ? v : common == v ? v : 2;
     }
-    Get<CheckBox>(column).SetValue(common == -1 ? 0 : common);
+    column.SetValue(common == -1 ? 0 : common);
 }
 
 // ---- A list disabled shows its first entry and keeps its own aside ----
@@ -377,33 +366,32 @@ void frmProfile::SetComboEnabled(ComboBox& box, bool enable) {
 }
 
 void frmProfile::UpdateCrossoverEnabling() {
-    const bool on = OptionSelected(*this, L"optFlexBass", 1);
-    for (const wchar_t* name : {L"csliCrossover", L"lblCrossoverValue", L"lblLTECrossoverFrequency"})
-        Ctl(name).SetEnabled(on);
+    const bool on = OptionSelected(optFlexBass, 1);
+    for (Control* c : ControlList{csliCrossover, lblCrossoverValue, lblLTECrossoverFrequency}) c->SetEnabled(on);
 }
 
 void frmProfile::UpdateSpeakerSizeEnabling() {
     const Bytes spdif = EncodeSpDigitalOut();
     const int channels = SpeakerChannelCount(SpeakerConfig(), &spdif).value_or(0);
-    const bool on = OptionSelected(*this, L"optFlexBass", 1);
+    const bool on = OptionSelected(optFlexBass, 1);
     static constexpr int kAbove[4] = {0, 4, 2, 6};  // front, centre, rear, side
     for (int i = 0; i < 4; ++i) {
         const bool enable = on && channels > kAbove[i];
-        SetComboEnabled(Get<ComboBox>(L"cboSpeakerSize", i), enable);
-        Ctl(L"lblSpeakerSize", i).SetEnabled(enable);
+        SetComboEnabled(*cboSpeakerSize[i], enable);
+        lblSpeakerSize[i]->SetEnabled(enable);
     }
 }
 
 void frmProfile::UpdateAnalogOutputSettingsButton(std::uint8_t speakerConfig) {
-    Ctl(L"cmdAnalogOutputSettings").SetEnabled(speakerConfig == 1 || speakerConfig == 6 || speakerConfig == 7);
+    cmdAnalogOutputSettings->SetEnabled(speakerConfig == 1 || speakerConfig == 6 || speakerConfig == 7);
 }
 
 // ---- The two list handlers of loading ----
 
 void frmProfile::cboAnalogOutput_Click() {
-    if (Get<ComboBox>(L"cboAnalogOutput").ListIndex() < 0 || refreshingOutput_) return;
+    if (cboAnalogOutput->ListIndex() < 0 || refreshingOutput_) return;
     const std::uint8_t speakers = FirstByte(SpeakerConfig());
-    if (gCardCaps && gCardCaps->HPAmp) Ctl(L"cmdHpAmp").SetEnabled(speakers == 1);
+    if (gCardCaps && gCardCaps->HPAmp) cmdHpAmp->SetEnabled(speakers == 1);
     UpdateAnalogOutputSettingsButton(speakers);
     if (frmAnalogOutputSettings* swaps = AnalogOutputSettingsDialog()) swaps->Unload();
     if (frmHpImpedanceMode* amp = HpImpedanceDialog(); amp && amp->Visible()) amp->Unload();
@@ -421,7 +409,7 @@ void frmProfile::cboAnalogOutput_Click() {
 
 void frmProfile::cboBitDepth_Click() {
     if (gIsXP || liveProfileName_.empty()) return;
-    const auto& box = Get<ComboBox>(L"cboBitDepth");
+    const auto& box = *cboBitDepth;
     Bytes value;
     if (box.ListIndex() > 0 || realTimeMode_)
         value = Bytes{static_cast<std::uint8_t>(SelectedItemData(box))};
@@ -433,16 +421,16 @@ void frmProfile::cboBitDepth_Click() {
 // ---- Events of loading, saving, live mode and the three dialogs ----
 
 void frmProfile::WireValueEvents() {
-    Ctl(L"cmdSave").Click = [this] { cmdSave_Click(); };
-    Ctl(L"cmdReset").Click = [this] { CommandReset(false); };
-    Ctl(L"chkLiveMode").Click = [this] { chkLiveMode_Click(); };
-    Ctl(L"cboAnalogOutput").Click = [this] { cboAnalogOutput_Click(); };
-    Ctl(L"cboBitDepth").Click = [this] { cboBitDepth_Click(); };
-    Ctl(L"cmdAnalogOutputSettings").Click = [] { AnalogOutputSettingsDialogInstance().Show(); };
-    Ctl(L"cmdHpAmp").Click = [] { HpImpedanceDialogInstance().Show(); };
+    cmdSave->Click = [this] { cmdSave_Click(); };
+    cmdReset->Click = [this] { CommandReset(false); };
+    chkLiveMode->Click = [this] { chkLiveMode_Click(); };
+    cboAnalogOutput->Click = [this] { cboAnalogOutput_Click(); };
+    cboBitDepth->Click = [this] { cboBitDepth_Click(); };
+    cmdAnalogOutputSettings->Click = [] { AnalogOutputSettingsDialogInstance().Show(); };
+    cmdHpAmp->Click = [] { HpImpedanceDialogInstance().Show(); };
     for (int j = 0; j < 8; ++j) {
-        Ctl(L"chkRecordMonitor", j).Click = [this, j] { chkRecordMonitor_Click(j); };
-        Ctl(L"cmdRecordExtraOptions", j).Click = [j] {
+        chkRecordMonitor[j]->Click = [this, j] { chkRecordMonitor_Click(j); };
+        cmdRecordExtraOptions[j]->Click = [j] {
             frmInputLineCustomControls& dialog = InputLineCustomControlsDialogInstance();
             dialog.Load();
             dialog.SetTag(std::to_wstring(j));

@@ -20,14 +20,6 @@ namespace {
 
 const wchar_t* const kSwapValues[3] = {L"HeadphoneLRXchg", L"CenterBassXchg", L"SideRearXchg"};
 
-int CountIn(const std::wstring& tag) {
-    try {
-        return tag.empty() ? 0 : std::max(0, std::stoi(tag));
-    } catch (const std::exception&) {
-        return 0;
-    }
-}
-
 // A mode list's value: the chosen entry, else the value loaded for the profile when the list
 // has it, else the list's first entry.
 Bytes ModeValue(const ComboBox& box, std::uint8_t loaded) {
@@ -44,54 +36,52 @@ Bytes ModeValue(const ComboBox& box, std::uint8_t loaded) {
 Bytes frmProfile::PanelConfig() const {
     const std::wstring output = Output();
     if (output.empty()) return {};
-    return EncodeCode(static_cast<std::uint8_t>(SelectedItemData(Get<ComboBox>(L"cboAnalogOutput")) >> 8));
+    return EncodeCode(static_cast<std::uint8_t>(SelectedItemData(*cboAnalogOutput) >> 8));
 }
 
 Bytes frmProfile::SpeakerConfig() const {
     if (Output().empty()) return {};
-    return EncodeCode(static_cast<std::uint8_t>(SelectedItemData(Get<ComboBox>(L"cboAnalogOutput")) & 0xFF));
+    return EncodeCode(static_cast<std::uint8_t>(SelectedItemData(*cboAnalogOutput) & 0xFF));
 }
 
-Bytes frmProfile::DVSMode() const { return ModeValue(Get<ComboBox>(L"cboDolbyVirtualSpeakerMode"), loadedDvsMode_); }
-Bytes frmProfile::DHRoom() const { return ModeValue(Get<ComboBox>(L"cboDolbyHeadphonesMode"), loadedDhRoom_); }
+Bytes frmProfile::DVSMode() const { return ModeValue(*cboDolbyVirtualSpeakerMode, loadedDvsMode_); }
+Bytes frmProfile::DHRoom() const { return ModeValue(*cboDolbyHeadphonesMode, loadedDhRoom_); }
 
 Bytes frmProfile::EncodeSpDigitalOut() const { return EncodeCode(SelectedSPDIFFormat()); }
 
 Bytes frmProfile::EncodeVolumeBalance(bool recording, int line, int channel) const {
-    const Slider& volume = recording ? Get<Slider>(L"csliInputLine", line) : Get<Slider>(L"csliVolume");
-    const Slider& balance = recording ? Get<Slider>(L"csliInputLineBalance", line) : Get<Slider>(L"csliMasterBalance");
-    const bool useLast = !recording && OptionSelected(*this, L"optVolume", 0);
+    const Slider& volume = recording ? *csliInputLine[line] : *csliVolume;
+    const Slider& balance = recording ? *csliInputLineBalance[line] : *csliMasterBalance;
+    const bool useLast = !recording && OptionSelected(optVolume, 0);
     const auto pair =
         EncodeVolumePair(volume.Value() * kCurrencyScale, balance.Value() * (kCurrencyScale / 10), useLast);
     return {channel == 0 ? pair.first : pair.second};
 }
 
 Bytes frmProfile::EncodeChannelGain(int channel) const {
-    const auto percent = static_cast<std::int16_t>(Get<Slider>(L"csliOutputChannel", channel).Value());
+    const auto percent = static_cast<std::int16_t>(csliOutputChannel[channel]->Value());
     return kal::EncodeChannelGain(Fixed4ToDouble(DBFromLinear(percent, 35, -96, 12)));
 }
 
 Bytes frmProfile::EncodePl2xParam() const {
-    return kal::EncodePl2xParam(Get<CheckBox>(L"chkDolby").Value() == 1, OptionSelected(*this, L"optPL2xMode", 1),
-                                Get<Slider>(L"csliPL2xWidth").Value(), Get<Slider>(L"csliPL2xDepth").Value(),
-                                OptionSelected(*this, L"optAEC", 1));
+    return kal::EncodePl2xParam(chkDolby->Value() == 1, OptionSelected(optPL2xMode, 1), csliPL2xWidth->Value(),
+                                csliPL2xDepth->Value(), OptionSelected(optAEC, 1));
 }
 
 Bytes frmProfile::EncodeNeoParam() const {
-    return kal::EncodeNeoParam(Get<CheckBox>(L"chkNeo").Value() == 1, OptionSelected(*this, L"optNEOMode", 1),
-                               Get<Slider>(L"csliNEOWidth").Value(), Get<Slider>(L"csliNEODepth").Value());
+    return kal::EncodeNeoParam(chkNeo->Value() == 1, OptionSelected(optNEOMode, 1), csliNEOWidth->Value(),
+                               csliNEODepth->Value());
 }
 
 Bytes frmProfile::EncodeEqGain() const {
     std::array<int, 10> bands{};
-    for (int i = 0; i < 10; ++i) bands[static_cast<std::size_t>(i)] = Get<Slider>(L"csliEQ", i).Value();
+    for (int i = 0; i < 10; ++i) bands[static_cast<std::size_t>(i)] = csliEQ[i]->Value();
     return kal::EncodeEqGain(bands);
 }
 
 Bytes frmProfile::EncodeSpeakerSize() const {
     std::array<bool, 4> large{};
-    for (int i = 0; i < 4; ++i)
-        large[static_cast<std::size_t>(i)] = SelectedItemData(Get<ComboBox>(L"cboSpeakerSize", i)) == 1;
+    for (int i = 0; i < 4; ++i) large[static_cast<std::size_t>(i)] = SelectedItemData(*cboSpeakerSize[i]) == 1;
     return kal::EncodeSpeakerSize(large);
 }
 
@@ -111,64 +101,61 @@ void frmProfile::SaveValues(const std::wstring& name, bool fromCard) {
     auto put = [&](const std::wstring& value, const Bytes& bytes) { WriteValue(name, value, bytes); };
     // In a restore point every value written is the card's own.
     auto live = [&](const std::wstring& value) { put(value, GetProfileValue(L"", value)); };
-    auto combo = [&](const wchar_t* box) -> const ComboBox& { return Get<ComboBox>(box); };
 
-    // 1.-2. The shortcut key and the custom icon.
-    if (const auto key = EncodeShortcut(Get<TextBox>(L"txtShortcut").Tag())) put(L"Shortcut", *key);
+    // The shortcut key and the custom icon.
+    if (const auto key = EncodeShortcut(txtShortcut->Tag())) put(L"Shortcut", *key);
     if (!iconFile_.empty())
         RegWrite(RegJoin(gRegProfiles, name), L"CustomIcon",
-                 EncodeCustomIcon(iconFile_, Get<CheckBox>(L"chkVolumeOverlay").Value() == 1));
-    // 3.-6. SVN, the master volume and its flags.
+                 EncodeCustomIcon(iconFile_, chkVolumeOverlay->Value() == 1));
+    // SVN, the master volume and its flags.
     if (fromCard)
         live(L"SmartVolumeParams");
-    else if (!OptionSelected(*this, L"optSVN", 255))
-        put(L"SmartVolumeParams", EncodeCode(OptionSelected(*this, L"optSVN", 1) ? 1 : 0));
-    if (Get<CheckBox>(L"chkIgnoreVolumeForProfileValidation").Value() == 1) put(L"VolIgnoreForValidation", {1});
+    else if (!OptionSelected(optSVN, 255))
+        put(L"SmartVolumeParams", EncodeCode(OptionSelected(optSVN, 1) ? 1 : 0));
+    if (chkIgnoreVolumeForProfileValidation->Value() == 1) put(L"VolIgnoreForValidation", {1});
     const std::wstring masterLeft = MixerValueName(0, 0, 0, 0), masterRight = MixerValueName(0, 0, 1, 0);
     bool volumeWritten = true;
     if (fromCard) {
         live(masterLeft);
         live(masterRight);
-    } else if (!OptionSelected(*this, L"optVolume", 255)) {
+    } else if (!OptionSelected(optVolume, 255)) {
         put(masterLeft, EncodeVolumeBalance(false, 0, 0));
         put(masterRight, EncodeVolumeBalance(false, 0, 1));
     } else {
         volumeWritten = false;
     }
-    if (volumeWritten && Get<CheckBox>(L"chkVolumeChangeOnlyOnDifferentOutput").Value() == 1)
-        put(L"NoVolChangeOnSameOut", {1});
-    // 7.-11. Windows channels and format, card sample rate, stereo upmix.
+    if (volumeWritten && chkVolumeChangeOnlyOnDifferentOutput->Value() == 1) put(L"NoVolChangeOnSameOut", {1});
+    // Windows channels and format, card sample rate, stereo upmix.
     if (fromCard)
         live(L"SystemSpeakers");
-    else if (combo(L"cboSpeakersLayout").ListIndex() >= 1)
+    else if (cboSpeakersLayout->ListIndex() >= 1)
         put(L"SystemSpeakers", {static_cast<std::uint8_t>(Speakers())});
     if (!gIsXP) {
         if (fromCard) {
             live(kMixerBitDepth);
             live(kMixerSampleRate);
         } else {
-            if (combo(L"cboBitDepth").ListIndex() >= 1)
-                put(kMixerBitDepth, {static_cast<std::uint8_t>(SelectedItemData(combo(L"cboBitDepth")))});
-            if (combo(L"cboSystemSampleRate").ListIndex() >= 1)
-                put(kMixerSampleRate,
-                    EncodeNumber(static_cast<std::uint32_t>(SelectedItemData(combo(L"cboSystemSampleRate")))));
+            if (cboBitDepth->ListIndex() >= 1)
+                put(kMixerBitDepth, {static_cast<std::uint8_t>(SelectedItemData(*cboBitDepth))});
+            if (cboSystemSampleRate->ListIndex() >= 1)
+                put(kMixerSampleRate, EncodeNumber(static_cast<std::uint32_t>(SelectedItemData(*cboSystemSampleRate))));
         }
     }
     if (fromCard)
         live(L"OutputFormat");
-    else if (combo(L"cboSampleRate").ListIndex() >= 1)
-        put(L"OutputFormat", EncodeNumber(static_cast<std::uint32_t>(SelectedItemData(combo(L"cboSampleRate")))));
+    else if (cboSampleRate->ListIndex() >= 1)
+        put(L"OutputFormat", EncodeNumber(static_cast<std::uint32_t>(SelectedItemData(*cboSampleRate))));
     if (fromCard)
         live(L"Dual2D");
-    else if (combo(L"cboStereoUpmix").ListIndex() >= 1)
-        put(L"Dual2D", EncodeCode(static_cast<std::uint8_t>(SelectedItemData(combo(L"cboStereoUpmix")))));
-    // 12.-13. The analog output; without a chosen output neither is written.
+    else if (cboStereoUpmix->ListIndex() >= 1)
+        put(L"Dual2D", EncodeCode(static_cast<std::uint8_t>(SelectedItemData(*cboStereoUpmix))));
+    // The analog output; without a chosen output neither is written.
     const Bytes panel = fromCard ? GetProfileValue(L"", L"PanelConfig") : PanelConfig();
     if (!panel.empty()) {
         put(L"PanelConfig", panel);
         put(L"SpeakerConfig", fromCard ? GetProfileValue(L"", L"SpeakerConfig") : SpeakerConfig());
     }
-    // 14.-17. The swaps and the headphone gain of the output's panel.
+    // The swaps and the headphone gain of the output's panel.
     for (std::size_t i = 0; i < 3; ++i) {
         if (fromCard)
             live(kSwapValues[i]);
@@ -182,7 +169,7 @@ void frmProfile::SaveValues(const std::wstring& name, bool fromCard) {
         else if (const Bytes gain = HpAmpValue(); FirstByte(gain, 255) < 255)
             put(gainName, gain);
     }
-    // 18.-26. Digital output and effects: no "Don't Change" here.
+    // Digital output and effects: no "Don't Change" here.
     if (fromCard) {
         for (const wchar_t* value : {L"SpDigitalOut", L"DVSEnable", L"DVSMode", L"DHEnable", L"DHRoom", L"EnableXear3D",
                                      L"VSpeakerPos", L"Pl2xParam"})
@@ -190,18 +177,18 @@ void frmProfile::SaveValues(const std::wstring& name, bool fromCard) {
         if (neoParamSupported_) live(L"NeoParam");
     } else {
         put(L"SpDigitalOut", EncodeSpDigitalOut());
-        put(L"DVSEnable", EncodeFlag(Get<CheckBox>(L"chkDolbyVirtualSpeaker").Value() == 1));
+        put(L"DVSEnable", EncodeFlag(chkDolbyVirtualSpeaker->Value() == 1));
         put(L"DVSMode", DVSMode());
-        put(L"DHEnable", EncodeFlag(Get<CheckBox>(L"chkDolbyHeadphones").Value() == 1));
+        put(L"DHEnable", EncodeFlag(chkDolbyHeadphones->Value() == 1));
         put(L"DHRoom", DHRoom());
-        put(L"EnableXear3D", EncodeFlag(Get<CheckBox>(L"chkVSS").Value() == 1));
-        if (OptionSelected(*this, L"optVSSLayout", 1)) put(L"VSpeakerPos", EncodeVSpeakerPos());
+        put(L"EnableXear3D", EncodeFlag(chkVSS->Value() == 1));
+        if (OptionSelected(optVSSLayout, 1)) put(L"VSpeakerPos", EncodeVSpeakerPos());
         put(L"Pl2xParam", EncodePl2xParam());
         if (neoParamSupported_) put(L"NeoParam", EncodeNeoParam());
     }
-    // 27. Playback channel gains.
+    // Playback channel gains.
     for (int i = 0; i < 8; ++i) {
-        const auto& set = Get<CheckBox>(L"chkPlaybackSet", i);
+        const auto& set = *chkPlaybackSet[i];
         const std::wstring value(gChannelVolumeValues[static_cast<std::size_t>(i)]);
         if (!set.Enabled()) continue;
         if (fromCard)
@@ -209,9 +196,9 @@ void frmProfile::SaveValues(const std::wstring& name, bool fromCard) {
         else if (set.Value() == 1)
             put(value, EncodeChannelGain(i));
     }
-    // 28. Recording lines: volumes, then the custom controls.
+    // Recording lines: volumes, then the custom controls.
     for (int j = 0; j < 8; ++j) {
-        const auto& set = Get<CheckBox>(L"chkRecordSet", j);
+        const auto& set = *chkRecordSet[j];
         if (!set.Enabled() || (!fromCard && set.Value() != 1)) continue;
         for (int channel = 0; channel < 2; ++channel) {
             const std::wstring value = MixerValueName(1, j, channel, 0);
@@ -220,7 +207,7 @@ void frmProfile::SaveValues(const std::wstring& name, bool fromCard) {
             else
                 put(value, EncodeVolumeBalance(true, j, channel));
         }
-        const int controls = CountIn(Get<CommandButton>(L"cmdRecordExtraOptions", j).Tag());
+        const int controls = CountIn(cmdRecordExtraOptions[j]->Tag());
         for (int k = 1; k <= controls; ++k) {
             const std::wstring value = MixerValueName(1, j, 0, k);
             if (fromCard)
@@ -229,30 +216,30 @@ void frmProfile::SaveValues(const std::wstring& name, bool fromCard) {
                 put(value, {b});
         }
     }
-    // 29.-31. Recording selection and equalizer.
+    // Recording selection and equalizer.
     if (fromCard) {
         live(kMixerInputLineSel);
-    } else if (!OptionSelected(*this, L"optInputSelect", 255)) {
-        const std::int16_t selected = FindSetOption(*this, L"optInputSelect");
+    } else if (!OptionSelected(optInputSelect, 255)) {
+        const int selected = SelectedOption(optInputSelect);
         if (selected >= 0 && selected <= 7) put(kMixerInputLineSel, {static_cast<std::uint8_t>(selected)});
     }
     if (fromCard)
         live(L"EqEnable");
-    else if (!OptionSelected(*this, L"optEQ", 255))
-        put(L"EqEnable", {static_cast<std::uint8_t>(OptionSelected(*this, L"optEQ", 1) ? 1 : 0)});
+    else if (!OptionSelected(optEQ, 255))
+        put(L"EqEnable", {static_cast<std::uint8_t>(OptionSelected(optEQ, 1) ? 1 : 0)});
     if (fromCard)
         live(L"EqGain");
-    else if (OptionSelected(*this, L"optEQProfile", 1))
+    else if (OptionSelected(optEQProfile, 1))
         put(L"EqGain", EncodeEqGain());
-    // 32.-35. Bass management, speaker sizes, echo cancellation.
+    // Bass management, speaker sizes, echo cancellation.
     if (fromCard) {
         for (const wchar_t* value : {L"BassManagement", L"BassCornerFrequency", L"SpeakerSize", L"AEC"}) live(value);
         return;
     }
-    put(L"BassManagement", EncodeFlag(OptionSelected(*this, L"optFlexBass", 1)));
-    put(L"BassCornerFrequency", EncodeCode(static_cast<std::uint8_t>(Get<Slider>(L"csliCrossover").Value())));
+    put(L"BassManagement", EncodeFlag(OptionSelected(optFlexBass, 1)));
+    put(L"BassCornerFrequency", EncodeCode(static_cast<std::uint8_t>(csliCrossover->Value())));
     put(L"SpeakerSize", EncodeSpeakerSize());
-    put(L"AEC", EncodeAEC(OptionSelected(*this, L"optAEC", 1)));
+    put(L"AEC", EncodeAEC(OptionSelected(optAEC, 1)));
 }
 
 }  // namespace kal

@@ -5,7 +5,10 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <map>
+#include <string>
+#include <vector>
 
 #include "device/audio.h"
 #include "device/cardlines.h"
@@ -15,6 +18,7 @@
 #include "editor/portable/profilebytes.h"
 #include "editor/swapsdialog.h"
 #include "device/profilevalues.h"
+#include "base/log.h"
 #include "base/registry.h"
 #include "startup/tables.h"
 #include "tests/editor/editor_fixture.h"
@@ -101,6 +105,18 @@ TEST_F(OutputHandlers, FlexBassSwitchedOnAfterLoadingKeepsTheProfilesCrossoverAn
     ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optFlexBass", 1)));
     EXPECT_EQ(crossover.Value(), 80);
     EXPECT_EQ(editor.Get<ComboBox>(L"cboSpeakerSize", 0).ListIndex(), 1);
+
+    // A size kept aside that is no number comes back as the first size, and is reported.
+    std::vector<std::wstring> lines;
+    struct Capture {
+        LogSink previous;
+        ~Capture() { SetLogSink(std::move(previous)); }
+    } capture{SetLogSink([&lines](const std::wstring& line) { lines.push_back(line); })};
+    ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optFlexBass", 0)));
+    editor.Get<ComboBox>(L"cboSpeakerSize", 0).SetTag(L"Large");
+    ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optFlexBass", 1)));
+    EXPECT_EQ(editor.Get<ComboBox>(L"cboSpeakerSize", 0).ListIndex(), 0);
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), L"Kalvenor: CountIn: no count in the tag \"Large\""), 1);
 }
 
 TEST_F(OutputHandlers, DigitalFormatsSwitchTheAnalogSideOffAndPcmBringsItBack) {
