@@ -232,11 +232,11 @@ void frmKalvenor::ParseSwitches() {
 }
 
 void frmKalvenor::LoadSequence() {
-    // The command-line switches, then the card id stored in the settings.
+    // The command-line switches, then the card id stored in the settings unless a switch gave one.
     if (!arguments_.empty()) ParseSwitches();
     if (gCardHID.empty()) gCardHID = RegReadText(gRegRoot, L"HID").value_or(L"");
 
-    // The card's device, driver class key and property set.
+    // The card's device, driver class key and property set; without an id, any card of the family.
     bool idGiven = true;
     if (gCardHID.empty()) {
         gCardHID = kCardHardwareFamily;
