@@ -82,10 +82,15 @@ bool EditingProfile() {
 }
 
 BOOL CALLBACK CollectDialog(HWND window, LPARAM lParam) {
-    wchar_t cls[16] = {};
-    ::GetClassNameW(window, cls, 16);
-    if (std::wstring(cls) == L"#32770") reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(window);
-    return TRUE;
+    try {
+        wchar_t cls[16] = {};
+        ::GetClassNameW(window, cls, 16);
+        if (std::wstring(cls) == L"#32770") reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(window);
+        return TRUE;
+    } catch (...) {
+        LogCaught(L"CollectDialog");
+        return FALSE;
+    }
 }
 constexpr std::uint32_t kDeviceActive = 1;
 

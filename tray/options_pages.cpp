@@ -8,6 +8,7 @@
 #include "startup/autostart.h"
 #include "startup/globals.h"
 #include "base/keyed.h"
+#include "base/log.h"
 #include "startup/privileges.h"
 #include "base/registry.h"
 #include "startup/settings.h"
@@ -41,12 +42,17 @@ int FindListText(const ComboBox& box, const std::wstring& text) {
 }
 
 int CALLBACK FontFamilyEnumProc(const LOGFONTW* font, const TEXTMETRICW*, DWORD type, LPARAM names) {
-    auto& list = *reinterpret_cast<std::vector<std::wstring>*>(names);
-    const std::wstring face = font->lfFaceName;
-    if ((type & TRUETYPE_FONTTYPE) && !face.empty() && face[0] != L'@' &&
-        std::find(list.begin(), list.end(), face) == list.end())
-        list.push_back(face);
-    return 1;
+    try {
+        auto& list = *reinterpret_cast<std::vector<std::wstring>*>(names);
+        const std::wstring face = font->lfFaceName;
+        if ((type & TRUETYPE_FONTTYPE) && !face.empty() && face[0] != L'@' &&
+            std::find(list.begin(), list.end(), face) == list.end())
+            list.push_back(face);
+        return 1;
+    } catch (...) {
+        LogCaught(L"FontFamilyEnumProc");
+        return 0;
+    }
 }
 
 void WriteFlag(const wchar_t* name, bool on) { RegWrite(gRegRoot, name, Bytes{static_cast<std::uint8_t>(on ? 1 : 0)}); }
