@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/log.h"
 #include "device/audio.h"
 #include "device/transport.h"
 #include "listview/autosize.h"
@@ -149,27 +150,35 @@ frmAbout::frmAbout() : Form(L"frmAbout") {
     constexpr int kWide = kFormWidth - 2 * kMargin;
     constexpr int kTextWide = kFormWidth - kTextLeft - kMargin;
     std::vector<ControlRow> rows = {
-        Row(T::Label, L"lblVersion", L"", kTextLeft, 14, kTextWide, 18),
-        Row(T::Label, L"lblAuthor", L"Developed By ", kTextLeft, 36, 90, 16),
-        Row(T::Label, L"lblAuthorLink", L"the Kalvenor team", kTextLeft + 90, 36, 200, 16),
+        Row(T::Label, L"lblVersion", L"", kTextLeft, 14, kTextWide, 18).To(Bind(&frmAbout::lblVersion)),
+        Row(T::Label, L"lblAuthor", L"Developed By ", kTextLeft, 36, 90, 16).To(Bind(&frmAbout::lblAuthor)),
+        Row(T::Label, L"lblAuthorLink", L"the Kalvenor team", kTextLeft + 90, 36, 200, 16)
+            .To(Bind(&frmAbout::lblAuthorLink)),
         Row(T::Label, L"lblDescription",
             L"Kalvenor sits in the notification area and looks after your sound card. It keeps profiles of the "
             L"card's and Windows' audio settings and applies them from the tray menu, with a shortcut key, from the "
             L"command line or when Windows starts.",
-            kTextLeft, 58, kTextWide, 48),
-        Row(T::Label, L"lblCredits", L"Credits", kMargin, 116, 200, 18),
+            kTextLeft, 58, kTextWide, 48)
+            .To(Bind(&frmAbout::lblDescription)),
+        Row(T::Label, L"lblCredits", L"Credits", kMargin, 116, 200, 18).To(Bind(&frmAbout::lblCredits)),
         Row(T::Label, L"lblCreditText",
             L"Thanks to everyone who tried early versions of Kalvenor and took the time to report what went wrong.",
-            kMargin, 136, kWide, 28),
-        Row(T::Label, L"lblCreditLink", L"Kalvenor on the web", kMargin, 166, 200, 16),
+            kMargin, 136, kWide, 28)
+            .To(Bind(&frmAbout::lblCreditText)),
+        Row(T::Label, L"lblCreditLink", L"Kalvenor on the web", kMargin, 166, 200, 16)
+            .To(Bind(&frmAbout::lblCreditLink)),
         Row(T::Label, L"lblTrademarks",
             L"All product names and trademarks mentioned in this program belong to their respective owners.",
-            kMargin, 188, kWide, 28),
-        Row(T::Label, L"lblSystemInfo", L"System Info", kMargin, 218, 200, 18),
-        Row(T::CommandButton, L"cmdCopyValues", L"Copy System Info", kMargin, kButtonTop, 140, kButtonHeight),
+            kMargin, 188, kWide, 28)
+            .To(Bind(&frmAbout::lblTrademarks)),
+        Row(T::Label, L"lblSystemInfo", L"System Info", kMargin, 218, 200, 18).To(Bind(&frmAbout::lblSystemInfo)),
+        Row(T::CommandButton, L"cmdCopyValues", L"Copy System Info", kMargin, kButtonTop, 140, kButtonHeight)
+            .To(Bind(&frmAbout::cmdCopyValues)),
         Row(T::CommandButton, L"cmdSaveDiagnosticInfo", L"Save Complete Diagnostic Info", kMargin + 148, kButtonTop,
-            200, kButtonHeight),
-        Row(T::CommandButton, L"cmdClose", L"Close", kFormWidth - kMargin - 90, kButtonTop, 90, kButtonHeight),
+            200, kButtonHeight)
+            .To(Bind(&frmAbout::cmdSaveDiagnosticInfo)),
+        Row(T::CommandButton, L"cmdClose", L"Close", kFormWidth - kMargin - 90, kButtonTop, 90, kButtonHeight)
+            .To(Bind(&frmAbout::cmdClose)),
     };
     Design(FormLayout(L"About", kFormWidth * kTwips, kFormHeight * kTwips, -1, -1,
                       WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN),
@@ -186,10 +195,10 @@ void frmAbout::OnLoad() {
     if (!gUIFont) gUIFont = GetSystemFont();
     ApplySystemFont(this);
     SetCaption(std::wstring(L"About ") + kAppTitle);
-    if (gIsXP) Ctl(L"cmdSaveDiagnosticInfo").SetEnabled(false);
+    if (gIsXP) cmdSaveDiagnosticInfo->SetEnabled(false);
     UIFont heading = *gUIFont;
     heading.bold = true;
-    for (const wchar_t* name : {L"lblVersion", L"lblCredits", L"lblSystemInfo"}) Ctl(name).SetFont(heading);
+    for (Label* label : {lblVersion, lblCredits, lblSystemInfo}) label->SetFont(heading);
     LayOutButtons();
     LayOutAuthorLine();
 
@@ -199,18 +208,18 @@ void frmAbout::OnLoad() {
     if (UniqueIcon icon = LoadIconFromResource(kProgramIcon, iconSize, iconSize); icon && ilTemp_)
         ::ImageList_AddIcon(ilTemp_.get(), icon.get());
 
-    Ctl(L"lblVersion").SetCaption(GetVersionString());
+    lblVersion->SetCaption(GetVersionString());
     // The redirect list comes over plain HTTP: only a web address may become a link the shell
     // opens. The author link opens nothing; its target only tells that the list was reached.
     const std::wstring credit = GetRedirect(2);
     targets_[kCreditLink] = IsWebAddress(credit) ? credit : L"";
     targets_[kAuthorLink] = GetRedirect(0);
 
-    Ctl(L"cmdClose").Click = [this] { Unload(); };
-    Ctl(L"cmdCopyValues").Click = [this] { cmdCopyValues_Click(); };
-    Ctl(L"cmdSaveDiagnosticInfo").Click = [this] { cmdSaveDiagnosticInfo_Click(); };
-    Ctl(L"lblCreditLink").Click = [this] { lblCreditLink_Click(); };
-    Ctl(L"lblAuthorLink").Click = [this] { lblAuthorLink_Click(); };
+    cmdClose->Click = [this] { Unload(); };
+    cmdCopyValues->Click = [this] { cmdCopyValues_Click(); };
+    cmdSaveDiagnosticInfo->Click = [this] { cmdSaveDiagnosticInfo_Click(); };
+    lblCreditLink->Click = [this] { lblCreditLink_Click(); };
+    lblAuthorLink->Click = [this] { lblAuthorLink_Click(); };
 
     FillSystemInfo();
 }
@@ -226,23 +235,22 @@ void frmAbout::LayOutButtons() {
     // Each of the two buttons as wide as its caption needs, side by side from the left. Text is
     // measured in the screen's pixels, the layout's room in twips.
     int left = kMargin * kTwips;
-    for (const wchar_t* name : {L"cmdCopyValues", L"cmdSaveDiagnosticInfo"}) {
-        Control& button = Ctl(name);
-        const int width = PixelsToTwipsX(TextWidth(*gUIFont, button.Caption())) + 28 * kTwips;
-        button.Move(left, kButtonTop * kTwips, width, kButtonHeight * kTwips);
+    for (CommandButton* button : {cmdCopyValues, cmdSaveDiagnosticInfo}) {
+        const int width = PixelsToTwipsX(TextWidth(*gUIFont, button->Caption())) + 28 * kTwips;
+        button->Move(left, kButtonTop * kTwips, width, kButtonHeight * kTwips);
         left += width + 8 * kTwips;
     }
 }
 
 void frmAbout::LayOutAuthorLine() {
     // The author link right after the words before it.
-    Control& author = Ctl(L"lblAuthor");
-    Control& link = Ctl(L"lblAuthorLink");
+    Label& author = *lblAuthor;
+    Label& link = *lblAuthorLink;
     const int width = PixelsToTwipsX(TextWidth(*gUIFont, author.Caption()) + 1);
     author.Move(author.Left(), author.Top(), width, author.Height());
     link.Move(author.Left() + width, link.Top(), PixelsToTwipsX(TextWidth(*gUIFont, link.Caption()) + 2),
               link.Height());
-    Control& credit = Ctl(L"lblCreditLink");
+    Label& credit = *lblCreditLink;
     credit.Move(credit.Left(), credit.Top(), PixelsToTwipsX(TextWidth(*gUIFont, credit.Caption()) + 2),
                 credit.Height());
 }
@@ -269,6 +277,7 @@ void frmAbout::FillSystemInfo() {
         facts.osCaption = GetOSCaption();
     } catch (...) {
         // Without an answer from the system the row only lacks its caption.
+        LogCaught(L"frmAbout system caption");
     }
     facts.wow64 = IsWow64();
     facts.localeId = ::GetUserDefaultLCID();
@@ -306,7 +315,7 @@ void frmAbout::cmdCopyValues_Click() {
 
 void frmAbout::cmdSaveDiagnosticInfo_Click() {
     const std::wstring filter(kTextFilterPairs, std::size(kTextFilterPairs));
-    const std::wstring file = ShowFileDialog(Ctl(L"cmdSaveDiagnosticInfo").Caption(),
+    const std::wstring file = ShowFileDialog(cmdSaveDiagnosticInfo->Caption(),
                                              AppFolder() + L"\\Kalvenor Diagnostic Info", filter, L"txt", hWnd(), L"", true);
     if (file.empty()) return;
     DeleteFileRetry(file);
@@ -317,6 +326,8 @@ void frmAbout::cmdSaveDiagnosticInfo_Click() {
             DiagnosticText(SnapshotTime(), SystemInfoText(), EndpointReports(0), EndpointReports(1));
         error = WriteFileBytes(file, SingleByte(text));
     } catch (const std::exception&) {
+        // Shown as a write error below; the line keeps what failed.
+        LogCaught(L"cmdSaveDiagnosticInfo_Click");
         error = ERROR_NOT_ENOUGH_MEMORY;
     }
     if (error != ERROR_SUCCESS) {
@@ -343,7 +354,7 @@ void frmAbout::SystemInfo_ItemDblClick(std::int32_t index) {
 
 // ---- Links ----
 
-Control& frmAbout::LinkLabel(int link) const { return Ctl(link == kCreditLink ? L"lblCreditLink" : L"lblAuthorLink"); }
+Label& frmAbout::LinkLabel(int link) const { return link == kCreditLink ? *lblCreditLink : *lblAuthorLink; }
 
 void frmAbout::lblCreditLink_Click() {
     const std::wstring& target = targets_[kCreditLink];
@@ -427,6 +438,7 @@ bool frmAbout::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
             return false;
         }
     } catch (...) {
+        LogCaught(L"frmAbout window procedure");
         return false;
     }
 }

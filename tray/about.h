@@ -40,6 +40,20 @@ public:
     // The registry editor this box started last; null when none.
     HANDLE RegistryEditorProcess() const { return regedit_.get(); }
 
+    // The controls, bound from the form's table.
+    Label* lblVersion = nullptr;
+    Label* lblAuthor = nullptr;
+    Label* lblAuthorLink = nullptr;
+    Label* lblDescription = nullptr;
+    Label* lblCredits = nullptr;
+    Label* lblCreditText = nullptr;
+    Label* lblCreditLink = nullptr;
+    Label* lblTrademarks = nullptr;
+    Label* lblSystemInfo = nullptr;
+    CommandButton* cmdCopyValues = nullptr;
+    CommandButton* cmdSaveDiagnosticInfo = nullptr;
+    CommandButton* cmdClose = nullptr;
+
 protected:
     void OnLoad() override;
     void OnUnload() override;
@@ -50,7 +64,7 @@ private:
     void LayOutAuthorLine();
     void FillSystemInfo();
     void Underline(int link);
-    Control& LinkLabel(int link) const;
+    Label& LinkLabel(int link) const;
     void PaintIcon();
 
     zephListViewCtl systemInfo_;

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "base/log.h"
 #include "device/audio.h"
 #include "editor/profileform.h"
 #include "editor/profiles.h"
@@ -28,6 +29,7 @@ int RunTrayApplication() {
     try {
         form->Load();
     } catch (...) {
+        LogCaught(L"RunTrayApplication");
         form->Unload();
         return 1;
     }

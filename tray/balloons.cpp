@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cwchar>
 
+#include "base/log.h"
 #include "tray/portable/trayrules.h"
 
 namespace kal {
@@ -43,6 +44,7 @@ BOOL Notify(DWORD message, NOTIFYICONDATAW& data) {
         try {
             observer(message, data, result);
         } catch (...) {
+            LogCaught(L"shell notify observer");
         }
     }
     return result;
@@ -149,6 +151,7 @@ LRESULT CALLBACK TrayWindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPara
             try {
                 (form->*handler)();
             } catch (...) {
+                LogCaught(L"TrayWindowProc");
             }
             return 0;
         }
@@ -159,6 +162,7 @@ LRESULT CALLBACK TrayWindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPara
         try {
             form->TaskbarCreated();
         } catch (...) {
+            LogCaught(L"TrayWindowProc");
         }
         return 0;
     }

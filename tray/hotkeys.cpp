@@ -8,6 +8,7 @@
 #include "device/linevalues.h"
 #include "device/mixervalues.h"
 #include "startup/globals.h"
+#include "base/log.h"
 #include "base/registry.h"
 #include "toolkit/utility.h"
 
@@ -78,6 +79,7 @@ LRESULT CALLBACK ControlSubclassWindowProc(HWND hWnd, UINT msg, WPARAM wParam, L
             break;
         }
     } catch (...) {
+        LogCaught(L"ControlSubclassWindowProc");
         return 0;
     }
     return ::CallWindowProcW(entry.previous, hWnd, msg, wParam, lParam);

@@ -24,6 +24,7 @@
 #include "base/dyncalls.h"
 #include "startup/globals.h"
 #include "base/keyed.h"
+#include "base/log.h"
 #include "startup/names.h"
 #include "base/registry.h"
 #include "startup/settings.h"
@@ -65,20 +66,13 @@ namespace {
 
 frmKalvenor* gMainForm = nullptr;
 
-constexpr wchar_t kTimerUnload[] = L"timerUnload";
-constexpr wchar_t kTimerShowVolume[] = L"timerShowVolume";
-constexpr wchar_t kTimerShowASIOControlPanel[] = L"timerShowASIOControlPanel";
-constexpr wchar_t kTimerShowSystemMixer[] = L"timerShowSystemMixer";
-constexpr wchar_t kTimerCheckUpdates[] = L"CheckUpdates";
-// Waits for dialogs to end their loops before the other forms are closed.
-constexpr wchar_t kTimerCloseWindows[] = L"timerCloseWindows";
 constexpr int kCloseWaitLimit = 200;
 
-ControlRow TimerRow(const wchar_t* name, int interval) {
+ControlRow TimerRow(const wchar_t* name, int interval, Timer* frmKalvenor::*member) {
     PropertyBag bag;
     bag.Write<std::int32_t>(L"Interval", interval, 0);
     bag.Write<bool>(L"Enabled", false, true);
-    return ControlRow(ControlType::Timer, name, -1, {}, 0, 0, 0, 0, 0, {}, bag);
+    return ControlRow(ControlType::Timer, name, -1, {}, 0, 0, 0, 0, 0, {}, bag).To(Bind(member));
 }
 
 bool EditingProfile() {
@@ -87,10 +81,15 @@ bool EditingProfile() {
 }
 
 BOOL CALLBACK CollectDialog(HWND window, LPARAM lParam) {
-    wchar_t cls[16] = {};
-    ::GetClassNameW(window, cls, 16);
-    if (std::wstring(cls) == L"#32770") reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(window);
-    return TRUE;
+    try {
+        wchar_t cls[16] = {};
+        ::GetClassNameW(window, cls, 16);
+        if (std::wstring(cls) == L"#32770") reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(window);
+        return TRUE;
+    } catch (...) {
+        LogCaught(L"CollectDialog");
+        return FALSE;
+    }
 }
 constexpr std::uint32_t kDeviceActive = 1;
 
@@ -163,8 +162,12 @@ std::wstring ProgramArguments() {
 frmKalvenor::frmKalvenor(std::wstring arguments)
     : Form(L"frmKalvenor"), arguments_(std::move(arguments)), asioItem_(std::make_unique<AsioItem>(*this)) {
     Design(FormLayout(L"Kalvenor Main Form", 3000, 1500, -1, -1, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU),
-           {TimerRow(kTimerUnload, 10), TimerRow(kTimerShowVolume, 75), TimerRow(kTimerShowASIOControlPanel, 1),
-            TimerRow(kTimerShowSystemMixer, 1), TimerRow(kTimerCheckUpdates, 60000), TimerRow(kTimerCloseWindows, 10)});
+           {TimerRow(L"timerUnload", 10, &frmKalvenor::timerUnload),
+            TimerRow(L"timerShowVolume", 75, &frmKalvenor::timerShowVolume),
+            TimerRow(L"timerShowASIOControlPanel", 1, &frmKalvenor::timerShowASIOControlPanel),
+            TimerRow(L"timerShowSystemMixer", 1, &frmKalvenor::timerShowSystemMixer),
+            TimerRow(L"CheckUpdates", 60000, &frmKalvenor::CheckUpdates),
+            TimerRow(L"timerCloseWindows", 10, &frmKalvenor::timerCloseWindows)});
     SetMainForm(true);
 }
 
@@ -182,9 +185,10 @@ void frmKalvenor::OnLoad() {
         LoadSequence();
     } catch (...) {
         // A failure part-way leaves the program in the tray without card functions.
+        LogCaught(L"frmKalvenor start-up");
     }
     FinishStartupAutostart();
-    // 3, 4: the window's icon and the shared tooltip, which only the program's windows show: set
+    // The window's icon and the shared tooltip, which only the program's windows show: set
     // up after the start-up (the tray icon comes sooner), and not at all for "/noui", which
     // shows none. The tooltip itself is made when a window first gives it a tool.
     if (!gNoUI) {
@@ -192,26 +196,26 @@ void frmKalvenor::OnLoad() {
         gToolTipOwner = hWnd();
     }
     loading_ = false;
-    if (gNoUI) Get<Timer>(kTimerUnload).SetEnabled(true);
+    if (gNoUI) timerUnload->SetEnabled(true);
 }
 
 void frmKalvenor::InitTimers() {
     // Each one-shot timer stops itself before its work.
-    auto once = [this](const wchar_t* name, std::function<void()> work) {
-        Get<Timer>(name).Tick = [this, name, work = std::move(work)] {
-            Get<Timer>(name).SetEnabled(false);
+    auto once = [](Timer* timer, std::function<void()> work) {
+        timer->Tick = [timer, work = std::move(work)] {
+            timer->SetEnabled(false);
             work();
         };
     };
-    once(kTimerUnload, [this] { Unload(); });
-    once(kTimerShowVolume, [] {
+    once(timerUnload, [this] { Unload(); });
+    once(timerShowVolume, [] {
         if (IsFormLoaded(L"frmProfile") || !TrayOpeners().volume) return;
         PositionNearTray(TrayOpeners().volume(), true);
     });
-    once(kTimerShowASIOControlPanel, [] { ShowASIOControlPanel([](HWND dialog) { PositionNearTray(dialog, false); }); });
-    once(kTimerShowSystemMixer, [] { ShowSystemMixer(); });
-    once(kTimerCloseWindows, [this] { CloseWhenDialogsEnded(); });
-    Get<Timer>(kTimerCheckUpdates).Tick = [] { TrimWorkingSet(); };
+    once(timerShowASIOControlPanel, [] { ShowASIOControlPanel([](HWND dialog) { PositionNearTray(dialog, false); }); });
+    once(timerShowSystemMixer, [] { ShowSystemMixer(); });
+    once(timerCloseWindows, [this] { CloseWhenDialogsEnded(); });
+    CheckUpdates->Tick = [] { TrimWorkingSet(); };
 }
 
 void frmKalvenor::ParseSwitches() {
@@ -232,11 +236,11 @@ void frmKalvenor::ParseSwitches() {
 }
 
 void frmKalvenor::LoadSequence() {
-    // 1, 2: switches, then the card id of the settings.
+    // The command-line switches, then the card id stored in the settings unless a switch gave one.
     if (!arguments_.empty()) ParseSwitches();
     if (gCardHID.empty()) gCardHID = RegReadText(gRegRoot, L"HID").value_or(L"");
 
-    // 5 to 8: the card's device, driver class key and property set.
+    // The card's device, driver class key and property set; without an id, any card of the family.
     bool idGiven = true;
     if (gCardHID.empty()) {
         gCardHID = kCardHardwareFamily;
@@ -247,7 +251,7 @@ void frmKalvenor::LoadSequence() {
     // The start-up's autostart refresh ends before the first effect.
     FinishStartupAutostart();
 
-    // 9: the tray icon and what goes with it.
+    // The tray icon and what goes with it.
     if (!gNoUI) {
         gTaskbarCreatedMsg = ::RegisterWindowMessageW(L"TaskbarCreated");
         AllowTaskbarCreated(hWnd(), gTaskbarCreatedMsg);
@@ -259,7 +263,7 @@ void frmKalvenor::LoadSequence() {
         UpdateTrayIcon(true);
     }
 
-    // 10: the result of a self-update started by the previous run.
+    // The result of a self-update started by the previous run.
     bool updateBalloon = false;
     if (IsByteFlag(RegReadBytes(gRegRoot, L"UpdatePending"))) {
         RegDeleteValue(gRegRoot, L"UpdatePending");
@@ -278,13 +282,14 @@ void frmKalvenor::LoadSequence() {
     }
     const bool balloons = !gNoUI && !updateBalloon;
 
-    // 11: no card.
+    // No card: the card functions stay off.
     if (gCardHID.empty()) {
         if (balloons) ShowBalloon(kAppTitle, L"\r\nNo compatible Xonar hardware has been detected.", kBalloonError);
         return;
     }
 
-    // 12 to 17: the model's record.
+    // The model's record by the subsystem id (the switch's, else the hardware id's); an unknown
+    // or unsupported model or a missing driver leaves the card functions off.
     if (gCardSubsys.empty()) {
         const std::wstring hid = ToUpper(gCardHID);
         for (std::size_t start = 0;;) {
@@ -323,7 +328,7 @@ void frmKalvenor::LoadSequence() {
         return;
     }
 
-    // 18: the interface that answers the driver.
+    // The interface that answers the driver.
     if (!FindCardInterface() && !idGiven) {
         if (balloons)
             ShowBalloon(kAppTitle,
@@ -333,13 +338,13 @@ void frmKalvenor::LoadSequence() {
         return;
     }
 
-    // 19: the main window procedure in front of the tray's, and the card's lines.
+    // The main window procedure in front of the tray's, and the card's lines.
     oldFormWndProc_ = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(hWnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MainFormWindowProc)));
     mainProcInstalled_ = oldFormWndProc_ != nullptr;
     FindCardLines();
 
-    // 20: the change watchers.
+    // The change watchers.
     if (!gNoUI) {
         SetNotificationWindow(hWnd());
         WatchRegistryKey(gDriverSettingsKey);
@@ -353,10 +358,10 @@ void frmKalvenor::LoadSequence() {
         }
         notificationsRegistered_ = true;
         // Only trims the working set now and then.
-        Get<Timer>(kTimerCheckUpdates).SetEnabled(true);
+        CheckUpdates->SetEnabled(true);
     }
 
-    // 21: the speakers output must be on.
+    // The speakers output must be on.
     if (!gIsXP && (!gAudio || gAudio->DeviceState(SpeakersLine()) != kDeviceActive)) {
         if (balloons)
             ShowBalloon(kAppTitle,
@@ -366,18 +371,18 @@ void frmKalvenor::LoadSequence() {
         return;
     }
 
-    // 22, 23: the mute switches.
+    // The mute switches of the command line.
     if (switches_.master) SetMute(SpeakersLine(), 0, *switches_.master);
     if (switches_.inputLine >= 0)
         SetMute(gInputLineIds[static_cast<std::size_t>(switches_.inputLine)], 1, switches_.inputMode);
 
-    // 24: a newer revision leaves the card alone until the user has decided.
+    // A newer revision leaves the card alone until the user has decided.
     if (!gNoUI && IsUpdateAvailable()) {
         ShowUpdateMenu();
         return;
     }
 
-    // 25, 26.
+    // The start-up profile and volume, then the shortcut keys.
     StartupProfileAndVolume(updateBalloon);
 }
 
@@ -498,6 +503,7 @@ LRESULT CALLBACK frmKalvenor::MainFormWindowProc(HWND hWnd, UINT msg, WPARAM wPa
             return 0;
         }
     } catch (...) {
+        LogCaught(L"MainFormWindowProc");
         return 0;
     }
     return previous ? ::CallWindowProcW(previous, hWnd, msg, wParam, lParam) : ::DefWindowProcW(hWnd, msg, wParam, lParam);
@@ -512,6 +518,7 @@ bool frmKalvenor::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
         try {
             OnMenuCommand(LOWORD(wParam));
         } catch (...) {
+            LogCaught(L"frmKalvenor menu command");
         }
         result = 0;
         return true;
@@ -536,6 +543,7 @@ bool frmKalvenor::SetXonarValues(const std::wstring& profileName, bool noCommit,
                 ApplyProfileValue(profileName, name, PartnerOf(name), skipMasterVolume);
             } catch (...) {
                 // One bad value does not keep the others from being applied.
+                LogCaught(L"SetXonarValues (" + profileName + L": " + name + L")");
             }
         }
     }
@@ -723,7 +731,7 @@ void frmKalvenor::CloseOtherWindows(bool thenExit) {
         // unloaded once the dialogs' loops have returned.
         closePending_ = true;
         closeWaits_ = 0;
-        Get<Timer>(kTimerCloseWindows).SetEnabled(true);
+        timerCloseWindows->SetEnabled(true);
         return;
     }
     UnloadForms();
@@ -732,7 +740,7 @@ void frmKalvenor::CloseOtherWindows(bool thenExit) {
 void frmKalvenor::CloseWhenDialogsEnded() {
     if (!closePending_) return;
     if (EndThreadDialogs() && ++closeWaits_ < kCloseWaitLimit) {
-        Get<Timer>(kTimerCloseWindows).SetEnabled(true);
+        timerCloseWindows->SetEnabled(true);
         return;
     }
     UnloadForms();
@@ -777,7 +785,7 @@ void frmKalvenor::ApplyProfileItem(int index) {
 void frmKalvenor::mnuShortcuts_Click(int index) { RunShortcutAction(index); }
 
 void frmKalvenor::ShowSystemMixerLater() {
-    if (Loaded()) Get<Timer>(kTimerShowSystemMixer).SetEnabled(true);
+    if (Loaded()) timerShowSystemMixer->SetEnabled(true);
 }
 
 void frmKalvenor::OnMenuCommand(UINT id) {
@@ -797,7 +805,7 @@ void frmKalvenor::OnMenuCommand(UINT id) {
     case kMenuRealTimeSettings:
         if (open.realTimeSettings) open.realTimeSettings();
         break;
-    case kMenuASIO: Get<Timer>(kTimerShowASIOControlPanel).SetEnabled(true); break;
+    case kMenuASIO: timerShowASIOControlPanel->SetEnabled(true); break;
     case kMenuOptions:
         if (open.options) {
             SetMouseCursor(SystemCursor::Wait);
@@ -841,7 +849,7 @@ void frmKalvenor::RefreshOpenForms(bool force, bool ownChangeInProgress) { kal::
 
 void frmKalvenor::SysTrayLClickEventHandler() {
     // Waits so that a double click can still cancel the pop-up.
-    if (hotkeysEnabled_ && TrayOpeners().volume) Get<Timer>(kTimerShowVolume).SetEnabled(true);
+    if (hotkeysEnabled_ && TrayOpeners().volume) timerShowVolume->SetEnabled(true);
 }
 
 void frmKalvenor::SysTrayRClickEventHandler() {
@@ -857,7 +865,7 @@ void frmKalvenor::SysTrayRClickEventHandler() {
 
 void frmKalvenor::SysTrayDblClickEventHandler() {
     if (loading_ || IsFormLoaded(L"frmProfile") || !MenuItemEnabled(kMenuRealTimeSettings)) return;
-    Get<Timer>(kTimerShowVolume).SetEnabled(false);
+    timerShowVolume->SetEnabled(false);
     OnMenuCommand(kMenuRealTimeSettings);
 }
 

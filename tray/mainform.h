@@ -104,6 +104,15 @@ public:
 
     static LRESULT CALLBACK MainFormWindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
+    // The form's timers, bound from its table.
+    Timer* timerUnload = nullptr;
+    Timer* timerShowVolume = nullptr;
+    Timer* timerShowASIOControlPanel = nullptr;
+    Timer* timerShowSystemMixer = nullptr;
+    Timer* CheckUpdates = nullptr;
+    // Waits for dialogs to end their loops before the other forms are closed.
+    Timer* timerCloseWindows = nullptr;
+
 protected:
     void OnLoad() override;
     void OnUnload() override;

@@ -23,6 +23,9 @@ namespace kal {
 const wchar_t* const kStepBoxNames[frmOptions::kStepCount] = {
     L"PlayBackMasterVolumeIncreaseStep", L"PlayBackMasterVolumeDecreaseStep", L"MicVolumeIncreaseStep",
     L"MicVolumeDecreaseStep"};
+TextBox* frmOptions::* const kStepBoxMembers[frmOptions::kStepCount] = {
+    &frmOptions::txtPlayBackMasterVolumeIncreaseStep, &frmOptions::txtPlayBackMasterVolumeDecreaseStep,
+    &frmOptions::txtMicVolumeIncreaseStep, &frmOptions::txtMicVolumeDecreaseStep};
 
 namespace {
 
@@ -76,18 +79,18 @@ void frmOptions::OnLoad() {
     WireEvents();
 
     // Every key a box records is stored, also one whose name equals the one shown.
-    for (int n = 0; n < 6; ++n) SubclassControl(Get<TextBox>(L"txtShortcuts", n), [this, n] { SaveShortcut(n); });
-    SetWindowStyleBit(Ctl(L"chkDefaultProfileNotify").hWnd(), true, kPushLike);
-    SetWindowStyleBit(Ctl(L"chkDefaultVolumeNotify").hWnd(), true, kPushLike);
+    for (int n = 0; n < kShortcutActionCount; ++n) SubclassControl(*txtShortcuts[n], [this, n] { SaveShortcut(n); });
+    SetWindowStyleBit(chkDefaultProfileNotify->hWnd(), true, kPushLike);
+    SetWindowStyleBit(chkDefaultVolumeNotify->hWnd(), true, kPushLike);
     ShowShortcutsAndSteps();
     SetupStartupAutoControls();
     if (clsToolTip* tip = SharedToolTip()) {
-        tip->AddTool(Ctl(L"chkDefaultProfileNotify").hWnd(), kProfileNotifyTip);
-        tip->AddTool(Ctl(L"chkDefaultVolumeNotify").hWnd(), kVolumeNotifyTip);
+        tip->AddTool(chkDefaultProfileNotify->hWnd(), kProfileNotifyTip);
+        tip->AddTool(chkDefaultVolumeNotify->hWnd(), kVolumeNotifyTip);
     }
     SetupStartupAudioControls(true);
     FillFontLists();
-    Ctl(L"lblInterfaceFontPreview").SetCaption(kPreviewText);
+    lblInterfaceFontPreview->SetCaption(kPreviewText);
     SetupFontControls();
     SetupLegacyIconsControl();
     ShowWheelIncrement();
@@ -99,17 +102,17 @@ void frmOptions::OnActivate() { SetMouseCursor(SystemCursor::Arrow); }
 
 void frmOptions::OnUnload() {
     tabs_.Detach();
-    for (int n = 0; n < 6; ++n) UnsubclassControl(Get<TextBox>(L"txtShortcuts", n));
+    for (int n = 0; n < kShortcutActionCount; ++n) UnsubclassControl(*txtShortcuts[n]);
     if (gOptionsForm == this) gOptionsForm = nullptr;
 }
 
 void frmOptions::WireEvents() {
-    Ctl(L"cmdClose").Click = [this] { Unload(); };
-    Ctl(L"cmdUninstall").Click = [this] { cmdUninstall_Click(); };
-    Ctl(L"cmdBackup").Click = [this] { cmdBackup_Click(); };
-    Ctl(L"cmdRestore").Click = [this] { cmdRestore_Click(); };
-    for (int i = 0; i < 2; ++i) Ctl(L"chkStartupAudio", i).Click = [this, i] { chkStartupAudio_Click(i); };
-    for (int i = 0; i < 4; ++i) Ctl(L"optStartupAuto", i).Click = [this, i] { optStartupAuto_Click(i); };
+    cmdClose->Click = [this] { Unload(); };
+    cmdUninstall->Click = [this] { cmdUninstall_Click(); };
+    cmdBackup->Click = [this] { cmdBackup_Click(); };
+    cmdRestore->Click = [this] { cmdRestore_Click(); };
+    for (int i = 0; i < 2; ++i) chkStartupAudio[i]->Click = [this, i] { chkStartupAudio_Click(i); };
+    for (int i = 0; i < 4; ++i) optStartupAuto[i]->Click = [this, i] { optStartupAuto_Click(i); };
     WirePageEvents();
 }
 
@@ -125,7 +128,7 @@ bool frmOptions::HandleMessage(UINT msg, WPARAM, LPARAM, LRESULT&) {
 // ---- General page ----
 
 void frmOptions::cmdUninstall_Click() {
-    if (!Ctl(L"optStartupAuto", 0).Enabled()) {
+    if (!optStartupAuto[0]->Enabled()) {
         ::MessageBoxW(hWnd(),
                       L"The current autostart option can only be removed by an Admin account, but Kalvenor is running "
                       L"with just normal user rights. Please restart Kalvenor elevated.\r\n\r\nUninstall operation "
@@ -190,9 +193,9 @@ void frmOptions::RefreshAfterRestore() {
 
 void frmOptions::ShowShortcutsAndSteps() {
     UpdatingScope quiet(*this);
-    for (int n = 0; n < 6; ++n) {
+    for (int n = 0; n < kShortcutActionCount; ++n) {
         const Bytes key = FixedShortcutKey(n);
-        auto& box = Get<TextBox>(L"txtShortcuts", n);
+        TextBox& box = *txtShortcuts[n];
         box.SetTag(key[0] == 0 ? L"" : CaptureTag(key[0], key[1]));
         box.SetText(key[0] == 0 ? L"" : KeyCodeToString(key[0], key[1]));
     }
@@ -203,6 +206,6 @@ void frmOptions::ShowShortcutsAndSteps() {
     }
 }
 
-TextBox& frmOptions::StepBox(int k) const { return Get<TextBox>(std::wstring(L"txt") + kStepBoxNames[k]); }
+TextBox& frmOptions::StepBox(int k) const { return *(this->*kStepBoxMembers[k]); }
 
 }  // namespace kal

@@ -4,12 +4,14 @@
 #pragma once
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "toolkit/forms.h"
 #include "toolkit/tabstrip.h"
+#include "tray/portable/menurules.h"
 
 namespace kal {
 
@@ -32,6 +34,58 @@ public:
     void cmdUninstall_Click();
     void cmdBackup_Click();
     void cmdRestore_Click();
+
+    // The controls, bound from the form's table (options_design.cpp).
+    std::array<PictureBox*, kTabCount> imgTab{};
+    std::array<Label*, kTabCount> lblTab{};
+    std::array<PictureBox*, kTabCount> pctTabContent{};
+    CommandButton* cmdClose = nullptr;
+    // General.
+    Frame* fraUninstall = nullptr;
+    Label* lblUninstall = nullptr;
+    CommandButton* cmdUninstall = nullptr;
+    Frame* fraBackupRestore = nullptr;
+    Label* lblBackupRestore = nullptr;
+    CommandButton* cmdBackup = nullptr;
+    CommandButton* cmdRestore = nullptr;
+    // Startup: 0 the profile, 1 the volume.
+    Frame* fraStartupAudio = nullptr;
+    Label* lblStartupAudio = nullptr;
+    std::array<CheckBox*, 2> chkStartupAudio{};
+    ComboBox* cboDefaultProfile = nullptr;
+    CheckBox* chkDefaultProfileNotify = nullptr;
+    Slider* csliDefaultVolume = nullptr;
+    Label* lblStartupAudioVolume = nullptr;
+    CheckBox* chkDefaultVolumeNotify = nullptr;
+    Label* lblStartupAudioNote = nullptr;
+    Frame* fraStartupAuto = nullptr;
+    std::array<OptionButton*, 4> optStartupAuto{};
+    std::array<Label*, 2> lblStartupAuto{};
+    // Interface.
+    Frame* fraTrayIcons = nullptr;
+    CheckBox* chkLegacyIconsUnderWin10 = nullptr;
+    Frame* fraWheel = nullptr;
+    Slider* csliWheelIncrement = nullptr;
+    Label* lblMouseWheelIncrement = nullptr;
+    Frame* fraFont = nullptr;
+    Label* lblInterfaceFontName = nullptr;
+    ComboBox* cboInterfaceFontName = nullptr;
+    Label* lblInterfaceFontSize = nullptr;
+    ComboBox* cboInterfaceFontSize = nullptr;
+    Label* lblInterfaceFontPreviewTitle = nullptr;
+    Label* lblInterfaceFontPreview = nullptr;
+    // Shortcuts: a caption and a capture box per fixed action, step controls per volume action.
+    Frame* fraPlayback = nullptr;
+    Frame* fraRecord = nullptr;
+    std::array<Label*, kShortcutActionCount> lblShortcuts{};
+    std::array<TextBox*, kShortcutActionCount> txtShortcuts{};
+    std::array<Label*, kStepCount> lblStep{};
+    std::array<CommandButton*, kStepCount> cmdStepMinus{};
+    std::array<CommandButton*, kStepCount> cmdStepPlus{};
+    TextBox* txtPlayBackMasterVolumeIncreaseStep = nullptr;
+    TextBox* txtPlayBackMasterVolumeDecreaseStep = nullptr;
+    TextBox* txtMicVolumeIncreaseStep = nullptr;
+    TextBox* txtMicVolumeDecreaseStep = nullptr;
 
 protected:
     void OnLoad() override;
@@ -66,7 +120,10 @@ frmOptions* OptionsForm();
 // Loads the options window when needed and brings it to the front.
 void ShowOptions();
 
-// The names of the step settings of the four step boxes, in box order.
+// The names of the step settings of the four step boxes, in box order; each box is named "txt"
+// and its setting's name.
 extern const wchar_t* const kStepBoxNames[frmOptions::kStepCount];
+// The members holding the step boxes, in the same order.
+extern TextBox* frmOptions::* const kStepBoxMembers[frmOptions::kStepCount];
 
 }  // namespace kal

@@ -8,6 +8,7 @@
 #include "startup/autostart.h"
 #include "startup/globals.h"
 #include "base/keyed.h"
+#include "base/log.h"
 #include "startup/privileges.h"
 #include "base/registry.h"
 #include "startup/settings.h"
@@ -41,12 +42,17 @@ int FindListText(const ComboBox& box, const std::wstring& text) {
 }
 
 int CALLBACK FontFamilyEnumProc(const LOGFONTW* font, const TEXTMETRICW*, DWORD type, LPARAM names) {
-    auto& list = *reinterpret_cast<std::vector<std::wstring>*>(names);
-    const std::wstring face = font->lfFaceName;
-    if ((type & TRUETYPE_FONTTYPE) && !face.empty() && face[0] != L'@' &&
-        std::find(list.begin(), list.end(), face) == list.end())
-        list.push_back(face);
-    return 1;
+    try {
+        auto& list = *reinterpret_cast<std::vector<std::wstring>*>(names);
+        const std::wstring face = font->lfFaceName;
+        if ((type & TRUETYPE_FONTTYPE) && !face.empty() && face[0] != L'@' &&
+            std::find(list.begin(), list.end(), face) == list.end())
+            list.push_back(face);
+        return 1;
+    } catch (...) {
+        LogCaught(L"FontFamilyEnumProc");
+        return 0;
+    }
 }
 
 void WriteFlag(const wchar_t* name, bool on) { RegWrite(gRegRoot, name, Bytes{static_cast<std::uint8_t>(on ? 1 : 0)}); }
@@ -54,7 +60,7 @@ void WriteFlag(const wchar_t* name, bool on) { RegWrite(gRegRoot, name, Bytes{st
 }  // namespace
 
 void frmOptions::WirePageEvents() {
-    auto& profiles = Get<ComboBox>(L"cboDefaultProfile");
+    ComboBox& profiles = *cboDefaultProfile;
     profiles.Click = [this, &profiles] {
         const int i = profiles.ListIndex();
         if (i < 0 || Updating()) return;
@@ -63,32 +69,32 @@ void frmOptions::WirePageEvents() {
             if (auto* list = dynamic_cast<IProfileListView*>(f)) list->UpdateProfiles(list->CurrentProfile(), true);
     };
     // The notify boxes belong to their option: nothing is stored while it is off.
-    Ctl(L"chkDefaultProfileNotify").Click = [this] {
-        if (Updating() || Get<CheckBox>(L"chkStartupAudio", 0).Value() != 1) return;
-        WriteFlag(L"DefaultProfileNotify", Get<CheckBox>(L"chkDefaultProfileNotify").Value() == 1);
+    chkDefaultProfileNotify->Click = [this] {
+        if (Updating() || chkStartupAudio[0]->Value() != 1) return;
+        WriteFlag(L"DefaultProfileNotify", chkDefaultProfileNotify->Value() == 1);
     };
-    Ctl(L"chkDefaultVolumeNotify").Click = [this] {
-        if (Updating() || Get<CheckBox>(L"chkStartupAudio", 1).Value() != 1) return;
-        WriteFlag(L"DefaultVolumeNotify", Get<CheckBox>(L"chkDefaultVolumeNotify").Value() == 1);
+    chkDefaultVolumeNotify->Click = [this] {
+        if (Updating() || chkStartupAudio[1]->Value() != 1) return;
+        WriteFlag(L"DefaultVolumeNotify", chkDefaultVolumeNotify->Value() == 1);
     };
-    Ctl(L"csliDefaultVolume").Change = [this] { UpdateDefaultVolume(); };
+    csliDefaultVolume->Change = [this] { UpdateDefaultVolume(); };
 
-    Ctl(L"chkLegacyIconsUnderWin10").Click = [this] {
+    chkLegacyIconsUnderWin10->Click = [this] {
         if (Updating()) return;
-        WriteFlag(L"Win10LegacyIcons", Get<CheckBox>(L"chkLegacyIconsUnderWin10").Value() == 1);
+        WriteFlag(L"Win10LegacyIcons", chkLegacyIconsUnderWin10->Value() == 1);
         if (frmKalvenor* main = MainTrayForm()) main->UpdateTrayIcon(false);
     };
-    Ctl(L"csliWheelIncrement").Change = [this] {
-        const auto value = Get<Slider>(L"csliWheelIncrement").Value();
-        Ctl(L"lblMouseWheelIncrement").SetCaption(std::to_wstring(value));
+    csliWheelIncrement->Change = [this] {
+        const auto value = csliWheelIncrement->Value();
+        lblMouseWheelIncrement->SetCaption(std::to_wstring(value));
         if (Updating()) return;
         gWheelIncrement = static_cast<std::int16_t>(value);
         RegWrite(gRegRoot, L"SliderWheelIncrement", std::to_wstring(value));
         for (Form* f : LoadedForms()) ApplyWheelIncrement(*f);
     };
-    for (const wchar_t* name : {L"cboInterfaceFontName", L"cboInterfaceFontSize"}) {
-        auto& box = Get<ComboBox>(name);
-        const wchar_t* setting = box.Name() == L"cboInterfaceFontName" ? L"UIFont" : L"UIFontSize";
+    for (ComboBox* fontBox : {cboInterfaceFontName, cboInterfaceFontSize}) {
+        ComboBox& box = *fontBox;
+        const wchar_t* setting = fontBox == cboInterfaceFontName ? L"UIFont" : L"UIFontSize";
         box.Click = [this, &box, setting] {
             if (Updating() || box.ListIndex() < 0) return;
             if (box.ListIndex() == 0) RegDeleteValue(gRegRoot, setting);
@@ -98,8 +104,8 @@ void frmOptions::WirePageEvents() {
     }
 
     for (int k = 0; k < kStepCount; ++k) {
-        Ctl(L"cmdStepMinus", k).Click = [this, k] { ChangeStep(StepBox(k), -1); };
-        Ctl(L"cmdStepPlus", k).Click = [this, k] { ChangeStep(StepBox(k), 1); };
+        cmdStepMinus[k]->Click = [this, k] { ChangeStep(StepBox(k), -1); };
+        cmdStepPlus[k]->Click = [this, k] { ChangeStep(StepBox(k), 1); };
     }
 }
 
@@ -110,37 +116,37 @@ void frmOptions::SetupStartupAudioControls(bool quiet) {
     if (quiet) scope.emplace(*this);
     const std::wstring profile = GetDefaultProfile();
     const std::int16_t volume = GetDefaultVolume();
-    auto& list = Get<ComboBox>(L"cboDefaultProfile");
+    ComboBox& list = *cboDefaultProfile;
     {
         UpdatingScope filling(*this);
         list.Clear();
         for (const auto& name : RegEnumKeys(gRegProfiles)) list.AddItem(name);
     }
     const int at = profile.empty() ? -1 : FindListText(list, profile);
-    SetCheck(Get<CheckBox>(L"chkStartupAudio", 0), at >= 0 ? 1 : 0);
+    SetCheck(*chkStartupAudio[0], at >= 0 ? 1 : 0);
     if (at >= 0) {
         list.SetListIndex(at);
-        Get<CheckBox>(L"chkDefaultProfileNotify").SetValue(GetDefaultProfileNotify() ? 1 : 0);
+        chkDefaultProfileNotify->SetValue(GetDefaultProfileNotify() ? 1 : 0);
     }
 
-    auto& slider = Get<Slider>(L"csliDefaultVolume");
-    SetCheck(Get<CheckBox>(L"chkStartupAudio", 1), volume < 0 ? 0 : 1);
+    Slider& slider = *csliDefaultVolume;
+    SetCheck(*chkStartupAudio[1], volume < 0 ? 0 : 1);
     if (volume < 0) {
         const std::wstring& line = gPlaybackLineIds[0];
         if (gAudio && !line.empty())
             slider.SetValue(static_cast<std::int32_t>(std::nearbyint(gAudio->GetLineMasterVolume(line, 0) * 100)));
     } else {
         slider.SetValue(volume);
-        Get<CheckBox>(L"chkDefaultVolumeNotify").SetValue(GetDefaultVolumeNotify() ? 1 : 0);
+        chkDefaultVolumeNotify->SetValue(GetDefaultVolumeNotify() ? 1 : 0);
     }
     UpdateDefaultVolume();
 }
 
 void frmOptions::chkStartupAudio_Click(int index) {
-    const bool on = Get<CheckBox>(L"chkStartupAudio", index).Value() == 1;
+    const bool on = chkStartupAudio[index]->Value() == 1;
     if (index == 0) {
-        auto& list = Get<ComboBox>(L"cboDefaultProfile");
-        auto& notify = Get<CheckBox>(L"chkDefaultProfileNotify");
+        ComboBox& list = *cboDefaultProfile;
+        CheckBox& notify = *chkDefaultProfileNotify;
         if (!on) {
             if (!Updating()) {
                 RegDeleteValue(gRegRoot, L"DefaultProfile");
@@ -159,8 +165,8 @@ void frmOptions::chkStartupAudio_Click(int index) {
         notify.SetEnabled(list.Enabled());
         return;
     }
-    auto& slider = Get<Slider>(L"csliDefaultVolume");
-    auto& notify = Get<CheckBox>(L"chkDefaultVolumeNotify");
+    Slider& slider = *csliDefaultVolume;
+    CheckBox& notify = *chkDefaultVolumeNotify;
     if (!on) {
         if (!Updating()) {
             RegDeleteValue(gRegRoot, L"DefaultVolume");
@@ -174,20 +180,20 @@ void frmOptions::chkStartupAudio_Click(int index) {
         UpdateDefaultVolume();
     }
     notify.SetEnabled(slider.Enabled());
-    Ctl(L"lblStartupAudioVolume").SetEnabled(slider.Enabled());
+    lblStartupAudioVolume->SetEnabled(slider.Enabled());
 }
 
 void frmOptions::UpdateDefaultVolume() {
-    const std::int32_t value = Get<Slider>(L"csliDefaultVolume").Value();
+    const std::int32_t value = csliDefaultVolume->Value();
     std::wstring text = std::to_wstring(value) + L"%";
     const std::wstring& line = gPlaybackLineIds[0];
     if (!gIsXP && gAudio && !line.empty())
         text += L" / " +
                 FormatDecimal(gAudio->DeviceDBFromLinear(line, 0, static_cast<std::int16_t>(value)), DecimalSeparator()) +
                 L"dB";
-    Ctl(L"lblStartupAudioVolume").SetCaption(text);
+    lblStartupAudioVolume->SetCaption(text);
     // The slider shows the present volume while no start-up volume is set: nothing is stored then.
-    if (!Updating() && Get<CheckBox>(L"chkStartupAudio", 1).Value() == 1)
+    if (!Updating() && chkStartupAudio[1]->Value() == 1)
         RegWrite(gRegRoot, L"DefaultVolume", std::to_wstring(value));
 }
 
@@ -195,11 +201,11 @@ void frmOptions::UpdateDefaultVolume() {
 
 void frmOptions::SetupStartupAutoControls() {
     UpdatingScope quiet(*this);
-    auto option = [this](int i) -> OptionButton& { return Get<OptionButton>(L"optStartupAuto", i); };
-    auto& frame = Ctl(L"fraStartupAuto");
+    auto option = [this](int i) -> OptionButton& { return *optStartupAuto[i]; };
+    Frame& frame = *fraStartupAuto;
     if (gIsXP) {
         for (int i : {1, 2}) option(i).SetVisible(false);
-        for (int i : {0, 1}) Ctl(L"lblStartupAuto", i).SetVisible(false);
+        for (int i : {0, 1}) lblStartupAuto[i]->SetVisible(false);
         option(3).SetVisible(true);
         frame.Move(frame.Left(), frame.Top(), frame.Width(), kAutostartFrameHeightXP);
         if (RefreshAutostart(0)) option(3).SetValue(true);
@@ -210,9 +216,9 @@ void frmOptions::SetupStartupAutoControls() {
     const bool elevated = IsProcessElevated();
     option(0).SetEnabled(true);
     option(1).SetEnabled(true);
-    Ctl(L"lblStartupAuto", 0).SetEnabled(true);
+    lblStartupAuto[0]->SetEnabled(true);
     option(2).SetEnabled(elevated);
-    Ctl(L"lblStartupAuto", 1).SetEnabled(elevated);
+    lblStartupAuto[1]->SetEnabled(elevated);
     if (RefreshAutostart(1)) {
         option(1).SetValue(true);
     } else if (!RefreshAutostart(2)) {
@@ -223,7 +229,7 @@ void frmOptions::SetupStartupAutoControls() {
         if (!elevated) {
             option(0).SetEnabled(false);
             option(1).SetEnabled(false);
-            Ctl(L"lblStartupAuto", 0).SetEnabled(false);
+            lblStartupAuto[0]->SetEnabled(false);
         }
     }
 }
@@ -241,16 +247,16 @@ void frmOptions::optStartupAuto_Click(int index) {
 
 void frmOptions::SetupLegacyIconsControl() {
     UpdatingScope quiet(*this);
-    auto& box = Get<CheckBox>(L"chkLegacyIconsUnderWin10");
+    CheckBox& box = *chkLegacyIconsUnderWin10;
     box.SetEnabled(gIsWin10);
     box.SetValue(GetWin10LegacyIcons() ? 1 : 0);
 }
 
 void frmOptions::ShowWheelIncrement() {
     UpdatingScope quiet(*this);
-    auto& slider = Get<Slider>(L"csliWheelIncrement");
+    Slider& slider = *csliWheelIncrement;
     slider.SetValue(gWheelIncrement > 0 ? gWheelIncrement : 1);
-    Ctl(L"lblMouseWheelIncrement").SetCaption(std::to_wstring(slider.Value()));
+    lblMouseWheelIncrement->SetCaption(std::to_wstring(slider.Value()));
 }
 
 void frmOptions::FillFontLists() {
@@ -260,11 +266,11 @@ void frmOptions::FillFontLists() {
         ::ReleaseDC(hWnd(), dc);
     }
     UpdatingScope quiet(*this);
-    auto& names = Get<ComboBox>(L"cboInterfaceFontName");
+    ComboBox& names = *cboInterfaceFontName;
     names.Clear();
     names.AddItem(kSystemFace);
     for (const auto& face : faces) names.AddItem(face);
-    auto& sizes = Get<ComboBox>(L"cboInterfaceFontSize");
+    ComboBox& sizes = *cboInterfaceFontSize;
     sizes.Clear();
     sizes.AddItem(kSystemSize);
     for (int size = 6; size <= 24; ++size) sizes.AddItem(std::to_wstring(size));
@@ -272,10 +278,10 @@ void frmOptions::FillFontLists() {
 
 void frmOptions::SetupFontControls() {
     UpdatingScope quiet(*this);
-    const std::pair<const wchar_t*, const wchar_t*> pairs[] = {{L"cboInterfaceFontName", L"UIFont"},
-                                                               {L"cboInterfaceFontSize", L"UIFontSize"}};
+    const std::pair<ComboBox*, const wchar_t*> pairs[] = {{cboInterfaceFontName, L"UIFont"},
+                                                          {cboInterfaceFontSize, L"UIFontSize"}};
     for (const auto& [control, setting] : pairs) {
-        auto& box = Get<ComboBox>(control);
+        ComboBox& box = *control;
         const std::wstring stored = RegReadText(gRegRoot, setting).value_or(L"");
         const int at = stored.empty() ? -1 : FindListText(box, stored);
         box.SetListIndex(at > 0 ? at : 0);
@@ -291,7 +297,7 @@ void frmOptions::ApplyInterfaceFont() {
 // ---- Shortcut keys and steps ----
 
 void frmOptions::SaveShortcut(int index) {
-    const auto key = CaptureTagBytes(Ctl(L"txtShortcuts", index).Tag());
+    const auto key = CaptureTagBytes(txtShortcuts[index]->Tag());
     if (!key) return;
     frmKalvenor* main = MainTrayForm();
     HWND window = main && main->HotkeysEnabled() ? main->hWnd() : nullptr;

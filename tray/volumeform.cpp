@@ -5,6 +5,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "base/log.h"
 #include "device/audio.h"
 #include "device/cardlines.h"
 #include "device/linevalues.h"
@@ -120,6 +121,7 @@ Currency LiveNumber(const wchar_t* name) {
     try {
         return HexToNumber(BytesToHex(GetProfileValue(L"", name)));
     } catch (const std::exception&) {
+        LogCaught(std::wstring(L"LiveNumber ") + name);
         return 0;
     }
 }
@@ -151,9 +153,9 @@ public:
         base_ = gUIFont ? *gUIFont : GetSystemFont();
         underlined_ = base_;
         underlined_.underline = true;
-        panel_ = form.Ctl(L"pctVolume").Window();
-        links_[0] = &form.Ctl(L"lblSettings");
-        links_[1] = &form.Ctl(L"lblSystemMixer");
+        panel_ = form.pctVolume->Window();
+        links_[0] = form.lblSettings;
+        links_[1] = form.lblSystemMixer;
         MSubclass::AttachMessage(this, panel_, WM_MOUSEMOVE);
         MSubclass::AttachMessage(this, panel_, WM_CTLCOLORSTATIC);
         for (Control* link : links_) {
@@ -202,6 +204,7 @@ public:
             }
             return MSubclass::CallOldWindowProc(hWnd, iMsg, wParam, lParam);
         } catch (...) {
+            LogCaught(L"frmVolume link window procedure");
             return 0;
         }
     }
@@ -229,24 +232,31 @@ void SetSystemSoundPlayer(SystemSoundPlayer player) { gSoundPlayer = std::move(p
 frmVolume::frmVolume() : Form(L"frmVolume") {
     using T = ControlType;
     std::vector<ControlRow> rows = {
-        ControlRow(T::PictureBox, L"pctVolume", -1, L"", 0, 0, 190 * kTwips, 252 * kTwips),
-        Row(T::ComboBox, L"cboAnalogOutput", -1, L"", 8, 8, 84, 21),
-        Row(T::ComboBox, L"cboAudioChannels", -1, L"", 98, 8, 84, 21),
-        Row(T::Slider, L"csliVolume", -1, L"", 10, 38, 30, 150, 0, SliderBag(2, 0, 100, 100)),
-        Row(T::PictureBox, L"pctPeak", -1, L"", 44, 46, 16, 134),
-        Row(T::Label, L"lblMasterVolume", -1, L"100%", 8, 192, 54, 16, SS_CENTER),
-        Row(T::Label, L"lblMasterVolumeDB", -1, L"0dB", 8, 208, 54, 16, SS_CENTER),
-        Row(T::CheckBox, L"chkMute", -1, L"Mute", 72, 40, 112, 26),
-        Row(T::CheckBox, L"chkSVN", -1, L"SVN", 72, 72, 112, 26),
-        Row(T::Label, L"lblMasterBalanceL", -1, L"L", 74, 116, 12, 16, SS_CENTER),
-        Row(T::Slider, L"csliMasterBalance", -1, L"", 86, 110, 84, 30, 0, SliderBag(0, -10, 10, 0)),
-        Row(T::Label, L"lblMasterBalanceR", -1, L"R", 170, 116, 12, 16, SS_CENTER),
-        Row(T::CommandButton, L"cmdMasterBalanceReset", -1, L"Center", 98, 144, 60, 22),
-        Row(T::Label, L"lblSettings", -1, L"Settings", 10, 234, 70, 16),
-        Row(T::Label, L"lblSystemMixer", -1, L"Mixer", 110, 234, 70, 16, SS_RIGHT),
-        TimerRow(L"timerPeak", 20),
-        TimerRow(L"timerSound", 100),
-        TimerRow(L"timerUnload", 10),
+        ControlRow(T::PictureBox, L"pctVolume", -1, L"", 0, 0, 190 * kTwips, 252 * kTwips)
+            .To(Bind(&frmVolume::pctVolume)),
+        Row(T::ComboBox, L"cboAnalogOutput", -1, L"", 8, 8, 84, 21).To(Bind(&frmVolume::cboAnalogOutput)),
+        Row(T::ComboBox, L"cboAudioChannels", -1, L"", 98, 8, 84, 21).To(Bind(&frmVolume::cboAudioChannels)),
+        Row(T::Slider, L"csliVolume", -1, L"", 10, 38, 30, 150, 0, SliderBag(2, 0, 100, 100))
+            .To(Bind(&frmVolume::csliVolume)),
+        Row(T::PictureBox, L"pctPeak", -1, L"", 44, 46, 16, 134).To(Bind(&frmVolume::pctPeak)),
+        Row(T::Label, L"lblMasterVolume", -1, L"100%", 8, 192, 54, 16, SS_CENTER).To(Bind(&frmVolume::lblMasterVolume)),
+        Row(T::Label, L"lblMasterVolumeDB", -1, L"0dB", 8, 208, 54, 16, SS_CENTER)
+            .To(Bind(&frmVolume::lblMasterVolumeDB)),
+        Row(T::CheckBox, L"chkMute", -1, L"Mute", 72, 40, 112, 26).To(Bind(&frmVolume::chkMute)),
+        Row(T::CheckBox, L"chkSVN", -1, L"SVN", 72, 72, 112, 26).To(Bind(&frmVolume::chkSVN)),
+        Row(T::Label, L"lblMasterBalanceL", -1, L"L", 74, 116, 12, 16, SS_CENTER)
+            .To(Bind(&frmVolume::lblMasterBalanceL)),
+        Row(T::Slider, L"csliMasterBalance", -1, L"", 86, 110, 84, 30, 0, SliderBag(0, -10, 10, 0))
+            .To(Bind(&frmVolume::csliMasterBalance)),
+        Row(T::Label, L"lblMasterBalanceR", -1, L"R", 170, 116, 12, 16, SS_CENTER)
+            .To(Bind(&frmVolume::lblMasterBalanceR)),
+        Row(T::CommandButton, L"cmdMasterBalanceReset", -1, L"Center", 98, 144, 60, 22)
+            .To(Bind(&frmVolume::cmdMasterBalanceReset)),
+        Row(T::Label, L"lblSettings", -1, L"Settings", 10, 234, 70, 16).To(Bind(&frmVolume::lblSettings)),
+        Row(T::Label, L"lblSystemMixer", -1, L"Mixer", 110, 234, 70, 16, SS_RIGHT).To(Bind(&frmVolume::lblSystemMixer)),
+        TimerRow(L"timerPeak", 20).To(Bind(&frmVolume::timerPeak)),
+        TimerRow(L"timerSound", 100).To(Bind(&frmVolume::timerSound)),
+        TimerRow(L"timerUnload", 10).To(Bind(&frmVolume::timerUnload)),
     };
     Design(FormLayout(L"Volume", 190 * kTwips, 252 * kTwips, -1, -1, WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW),
            std::move(rows));
@@ -277,16 +287,16 @@ void frmVolume::OnLoad() {
     hover_ = std::make_unique<LinkHover>(*this);
 
     if (clsToolTip* tip = SharedToolTip()) {
-        tip->AddTool(Ctl(L"chkSVN").Window(), kSvnTip);
-        if (!gIsXP) tip->AddTool(Ctl(L"cboAudioChannels").Window(), kChannelsTip);
+        tip->AddTool(chkSVN->Window(), kSvnTip);
+        if (!gIsXP) tip->AddTool(cboAudioChannels->Window(), kChannelsTip);
     }
     neoSupported_ = DriverQuery38();
     FillLists();
     if (gIsXP) LayOutForXP();
-    SetWindowStyleBit(Ctl(L"chkSVN").Window(), true, kPushLike);
-    SetWindowStyleBit(Ctl(L"chkMute").Window(), true, kPushLike);
+    SetWindowStyleBit(chkSVN->Window(), true, kPushLike);
+    SetWindowStyleBit(chkMute->Window(), true, kPushLike);
 
-    auto& panel = Get<PictureBox>(L"pctVolume");
+    PictureBox& panel = *pctVolume;
     panel.Cls();
     for (const Decoration& d : kDecorations) {
         // At the screen's scale, as the controls they frame.
@@ -300,7 +310,7 @@ void frmVolume::OnLoad() {
     editorWasOpen_ = IsFormLoaded(L"frmProfile");
     MeterOn();
 
-    auto& meter = Get<PictureBox>(L"pctPeak");
+    PictureBox& meter = *pctPeak;
     RECT client{};
     ::GetClientRect(meter.Window(), &client);
     meterHeight_ = client.bottom;
@@ -309,50 +319,46 @@ void frmVolume::OnLoad() {
 }
 
 void frmVolume::BindEvents() {
-    Ctl(L"cboAnalogOutput").Click = [this] { cboAnalogOutput_Click(); };
-    Ctl(L"cboAudioChannels").Click = [this] { cboAudioChannels_Click(); };
-    Ctl(L"chkMute").Click = [this] { chkMute_Click(); };
-    Ctl(L"chkSVN").Click = [this] { chkSVN_Click(); };
-    Ctl(L"cmdMasterBalanceReset").Click = [this] {
-        if (!Updating()) Get<Slider>(L"csliMasterBalance").SetValue(0);
+    cboAnalogOutput->Click = [this] { cboAnalogOutput_Click(); };
+    cboAudioChannels->Click = [this] { cboAudioChannels_Click(); };
+    chkMute->Click = [this] { chkMute_Click(); };
+    chkSVN->Click = [this] { chkSVN_Click(); };
+    cmdMasterBalanceReset->Click = [this] {
+        if (!Updating()) csliMasterBalance->SetValue(0);
     };
-    Ctl(L"csliMasterBalance").Change = [this] { UpdateMasterBalance(); };
-    Ctl(L"csliVolume").Change = [this] { csliVolume_Change(); };
-    Ctl(L"lblSettings").Click = [] {
+    csliMasterBalance->Change = [this] { UpdateMasterBalance(); };
+    csliVolume->Change = [this] { csliVolume_Change(); };
+    lblSettings->Click = [] {
         if (TrayOpeners().realTimeSettings) TrayOpeners().realTimeSettings();
     };
-    Ctl(L"lblSystemMixer").Click = [] {
+    lblSystemMixer->Click = [] {
         if (frmKalvenor* main = MainTrayForm()) main->ShowSystemMixerLater();
     };
-    Get<Timer>(L"timerPeak").Tick = [this] { timerPeak_Timer(); };
-    Get<Timer>(L"timerSound").Tick = [this] { timerSound_Timer(); };
-    Get<Timer>(L"timerUnload").Tick = [this] {
-        Get<Timer>(L"timerUnload").SetEnabled(false);
+    timerPeak->Tick = [this] { timerPeak_Timer(); };
+    timerSound->Tick = [this] { timerSound_Timer(); };
+    timerUnload->Tick = [this] {
+        timerUnload->SetEnabled(false);
         Unload();
     };
 }
 
 void frmVolume::FillLists() {
-    auto& channels = Get<ComboBox>(L"cboAudioChannels");
-    for (int n = 2; n <= 8; n += 2) channels.AddItem(std::to_wstring(n) + L" Ch.", n);
-    auto& outputs = Get<ComboBox>(L"cboAnalogOutput");
+    for (int n = 2; n <= 8; n += 2) cboAudioChannels->AddItem(std::to_wstring(n) + L" Ch.", n);
     const bool frontPanel = gCardCaps && gCardCaps->FrontPanel;
     for (const AnalogOutputMode& mode : AnalogOutputModes(ProbeRearSpeakerConfigs(), frontPanel))
-        outputs.AddItem(mode.text, mode.data);
+        cboAnalogOutput->AddItem(mode.text, mode.data);
 }
 
 // Windows XP shows no decibels: the percentage takes the decibels' place and the slider and
 // the meter grow by the room that frees.
 void frmVolume::LayOutForXP() {
-    Control& percent = Ctl(L"lblMasterVolume");
-    Control& decibels = Ctl(L"lblMasterVolumeDB");
+    Label& percent = *lblMasterVolume;
+    Label& decibels = *lblMasterVolumeDB;
     const int grow = decibels.Top() - percent.Top();
     decibels.SetVisible(false);
     percent.Move(percent.Left(), decibels.Top(), percent.Width(), percent.Height());
-    for (const wchar_t* name : {L"csliVolume", L"pctPeak"}) {
-        Control& c = Ctl(name);
-        c.Move(c.Left(), c.Top(), c.Width(), c.Height() + grow);
-    }
+    for (Control* c : {static_cast<Control*>(csliVolume), static_cast<Control*>(pctPeak)})
+        c->Move(c->Left(), c->Top(), c->Width(), c->Height() + grow);
 }
 
 // Switches the driver's metering on when its block reads all zero, remembering whether it was.
@@ -367,7 +373,7 @@ void frmVolume::MeterOn() {
 }
 
 void frmVolume::OnActivate() {
-    Get<Timer>(L"timerPeak").SetEnabled(true);
+    timerPeak->SetEnabled(true);
     if (!mouseHook_)
         mouseHook_.reset(::SetWindowsHookExW(WH_MOUSE_LL, &VolumeMouseHookProc, ::GetModuleHandleW(nullptr), 0));
 }
@@ -375,13 +381,13 @@ void frmVolume::OnActivate() {
 bool frmVolume::HandleMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
     if (msg != WM_NCACTIVATE) return false;
     // Losing activation closes the panel once this message has been handled.
-    if (wParam == 0) Get<Timer>(L"timerUnload").SetEnabled(true);
+    if (wParam == 0) timerUnload->SetEnabled(true);
     result = 0;
     return true;
 }
 
 void frmVolume::OnQueryUnload(bool&) {
-    Get<Timer>(L"timerPeak").SetEnabled(false);
+    timerPeak->SetEnabled(false);
     mouseHook_.reset();
 }
 
@@ -391,8 +397,8 @@ void frmVolume::OnUnload() {
         SendDriverProperty(DrvPropPeakMeter, off, false);
     }
     if (gToolTip) {
-        gToolTip->RemoveTool(Ctl(L"chkSVN").Window());
-        gToolTip->RemoveTool(Ctl(L"cboAudioChannels").Window());
+        gToolTip->RemoveTool(chkSVN->Window());
+        gToolTip->RemoveTool(cboAudioChannels->Window());
     }
     hover_.reset();
     if (gVolumeForm == this) gVolumeForm = nullptr;
@@ -404,27 +410,26 @@ void frmVolume::CurrentValues() {
     if (!Loaded()) return;
     UpdatingScope updating(*this);
     const Bytes svn = GetProfileValue(L"", L"SmartVolumeParams");
-    Get<CheckBox>(L"chkSVN").SetValue(!svn.empty() && svn[0] == 1 ? 1 : 0);
-    if (gAudio) SelectItemData(Get<ComboBox>(L"cboAudioChannels"), gAudio->GetSpeakers(SpeakersLine()));
+    chkSVN->SetValue(!svn.empty() && svn[0] == 1 ? 1 : 0);
+    if (gAudio) SelectItemData(*cboAudioChannels, gAudio->GetSpeakers(SpeakersLine()));
     const Bytes panel = GetProfileValue(L"", L"PanelConfig");
     const Bytes speakers = GetProfileValue(L"", L"SpeakerConfig");
     if (!panel.empty() && !speakers.empty())
-        SelectItemData(Get<ComboBox>(L"cboAnalogOutput"), (panel[0] << 8) | speakers[0]);
+        SelectItemData(*cboAnalogOutput, (panel[0] << 8) | speakers[0]);
 
     Currency volume = 0, balance = 0;
     GetProfileVolumeBalance(volume, balance, 0, 0, L"");
-    Get<Slider>(L"csliMasterBalance").SetValue(static_cast<std::int32_t>(std::nearbyint(Fixed4ToDouble(balance) * 10)));
-    auto& slider = Get<Slider>(L"csliVolume");
-    slider.SetValue(static_cast<std::int32_t>(std::nearbyint(Fixed4ToDouble(volume))));
-    ShowVolumeLabels(slider.Value());
-    Get<CheckBox>(L"chkMute").SetValue(GetLineMute(SpeakersLine(), 0) ? 1 : 0);
+    csliMasterBalance->SetValue(static_cast<std::int32_t>(std::nearbyint(Fixed4ToDouble(balance) * 10)));
+    csliVolume->SetValue(static_cast<std::int32_t>(std::nearbyint(Fixed4ToDouble(volume))));
+    ShowVolumeLabels(csliVolume->Value());
+    chkMute->SetValue(GetLineMute(SpeakersLine(), 0) ? 1 : 0);
 }
 
 void frmVolume::ShowVolumeLabels(std::int32_t value) {
-    Ctl(L"lblMasterVolume").SetCaption(std::to_wstring(value) + L"%");
+    lblMasterVolume->SetCaption(std::to_wstring(value) + L"%");
     if (gIsXP || !gAudio) return;
     const Currency dB = gAudio->DeviceDBFromLinear(SpeakersLine(), 0, static_cast<std::int16_t>(value));
-    Ctl(L"lblMasterVolumeDB").SetCaption(FormatDecimal(dB, DecimalSeparator()) + L"dB");
+    lblMasterVolumeDB->SetCaption(FormatDecimal(dB, DecimalSeparator()) + L"dB");
 }
 
 // Sets the master line from the two sliders (unless the panel is being filled), then reads back
@@ -432,8 +437,8 @@ void frmVolume::ShowVolumeLabels(std::int32_t value) {
 void frmVolume::UpdateMasterBalance() {
     BusyScope busy(*this);
     if (!Updating()) {
-        const Currency volume = Get<Slider>(L"csliVolume").Value() * kCurrencyScale;
-        const Currency balance = Get<Slider>(L"csliMasterBalance").Value() * (kCurrencyScale / 10);
+        const Currency volume = csliVolume->Value() * kCurrencyScale;
+        const Currency balance = csliMasterBalance->Value() * (kCurrencyScale / 10);
         SetVolumeBalance(volume, balance, 0, 0);
         if (IVolumeEditorLink* editor = LiveEditor()) editor->CurrentVolume();
     }
@@ -451,7 +456,7 @@ IVolumeEditorLink* frmVolume::LiveEditor() const {
 
 void frmVolume::cboAnalogOutput_Click() {
     if (Updating()) return;
-    auto& box = Get<ComboBox>(L"cboAnalogOutput");
+    ComboBox& box = *cboAnalogOutput;
     if (box.ListIndex() < 0) return;
     BusyScope busy(*this);
     const auto data = static_cast<std::uint32_t>(box.ItemData(box.ListIndex()));
@@ -469,7 +474,7 @@ void frmVolume::cboAnalogOutput_Click() {
 
 void frmVolume::cboAudioChannels_Click() {
     if (Updating()) return;
-    auto& box = Get<ComboBox>(L"cboAudioChannels");
+    ComboBox& box = *cboAudioChannels;
     if (box.ListIndex() < 0 || !gAudio) return;
     StampSelfChange();
     gAudio->SetSpeakers(SpeakersLine(), static_cast<std::int16_t>(box.ItemData(box.ListIndex())));
@@ -480,25 +485,24 @@ void frmVolume::cboAudioChannels_Click() {
 
 void frmVolume::chkMute_Click() {
     if (Updating()) return;
-    SetLineMute(SpeakersLine(), 0, Get<CheckBox>(L"chkMute").Value() == 1 ? -1 : 0);
+    SetLineMute(SpeakersLine(), 0, chkMute->Value() == 1 ? -1 : 0);
 }
 
 void frmVolume::chkSVN_Click() {
     if (Updating()) return;
     BusyScope busy(*this);
-    const std::uint8_t on = Get<CheckBox>(L"chkSVN").Value() == 1 ? 1 : 0;
+    const std::uint8_t on = chkSVN->Value() == 1 ? 1 : 0;
     ApplySmartVolume(Bytes{on, 0, 0, 0});
     if (IVolumeEditorLink* editor = LiveEditor()) editor->CurrentSVN();
 }
 
 void frmVolume::csliVolume_Change() {
-    ShowVolumeLabels(Get<Slider>(L"csliVolume").Value());
+    ShowVolumeLabels(csliVolume->Value());
     UpdateMasterBalance();
     // A drag with the mouse ends with the feedback sound (see timerSound_Timer).
     if (Visible() && !Updating() && LeftButtonDown()) {
-        Timer& sound = Get<Timer>(L"timerSound");
-        sound.SetEnabled(false);
-        sound.SetEnabled(true);
+        timerSound->SetEnabled(false);
+        timerSound->SetEnabled(true);
     }
 }
 
@@ -520,7 +524,7 @@ void frmVolume::timerPeak_Timer() {
 }
 
 void frmVolume::DrawMeter() {
-    auto& meter = Get<PictureBox>(L"pctPeak");
+    PictureBox& meter = *pctPeak;
     HDC dc = meter.hDC();
     if (!dc) return;
     RECT client{};
@@ -534,7 +538,7 @@ void frmVolume::DrawMeter() {
 
 void frmVolume::timerSound_Timer() {
     if (LeftButtonDown()) return;
-    Get<Timer>(L"timerSound").SetEnabled(false);
+    timerSound->SetEnabled(false);
     BusyScope busy(*this);
     // Only in silence: over playing sound the sound would not be heard as the new level.
     if (std::nearbyint(Fixed4ToDouble(ReadPeakLevel())) != 0) return;
@@ -543,7 +547,7 @@ void frmVolume::timerSound_Timer() {
 
 // One wheel movement anywhere on the screen steps the volume slider as a wheel over it would.
 void frmVolume::WheelTurned(short delta) {
-    HWND bar = Get<Slider>(L"csliVolume").Bar().hWnd();
+    HWND bar = csliVolume->Bar().hWnd();
     if (bar) ::SendMessageW(bar, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(delta)), 0);
 }
 
@@ -554,6 +558,7 @@ LRESULT CALLBACK VolumeMouseHookProc(int code, WPARAM wParam, LPARAM lParam) {
         try {
             gVolumeForm->WheelTurned(static_cast<short>(HIWORD(event->mouseData)));
         } catch (...) {
+            LogCaught(L"VolumeMouseHookProc");
         }
         // The wheel goes no further.
         return -1;

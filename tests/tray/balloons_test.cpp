@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "base/log.h"
 #include "tray/balloons.h"
 
 using namespace kal;
@@ -120,6 +121,8 @@ TEST_F(Balloons, ChangesReachAnIconWhoseAddFailedAndAFailedChangeIsSentAgain) {
 }
 
 TEST_F(Balloons, IconEventsReachTheirHandlersAndOthersPassOn) {
+    std::vector<std::wstring> logged;
+    const LogSink previous = SetLogSink([&logged](const std::wstring& line) { logged.push_back(line); });
     HookTrayWindow(window_, &events_);
     ASSERT_TRUE(TrayWindowHooked());
     ::SendMessageW(window_, kTrayCallbackMessage, 0, WM_LBUTTONUP);
@@ -127,9 +130,11 @@ TEST_F(Balloons, IconEventsReachTheirHandlersAndOthersPassOn) {
     ::SendMessageW(window_, kTrayCallbackMessage, 0, WM_LBUTTONDBLCLK);
     ::SendMessageW(window_, kTrayCallbackMessage, 0, WM_MOUSEMOVE);
     ::SendMessageW(window_, kTrayCallbackMessage, 0, WM_LBUTTONDOWN);
-    // A handler that fails is skipped.
+    // A handler that fails is skipped, and the failure is logged.
     ::SendMessageW(window_, kTrayCallbackMessage, 0, NIN_BALLOONUSERCLICK);
+    SetLogSink(previous);
     EXPECT_EQ(events_.seen, (std::vector<std::string>{"left", "right", "double"}));
+    EXPECT_EQ(logged, std::vector<std::wstring>{L"Kalvenor: TrayWindowProc: ignored"});
     // Messages of the window itself still work.
     ::SendMessageW(window_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"still static"));
     wchar_t text[32] = {};
