@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "base/dyncalls.h"
+#include "base/log.h"
 #include "base/raii.h"
 #include "startup/utility.h"
 #include "toolkit/subclass.h"
@@ -67,6 +68,7 @@ LRESULT CALLBACK LayerProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     try {
         return form->Dispatch(hWnd, msg, wParam, lParam);
     } catch (...) {
+        LogFormCaught(*form, L"window procedure");
         return ::DefWindowProcW(hWnd, msg, wParam, lParam);
     }
 }
@@ -403,6 +405,7 @@ ComboBox::ComboBox(Form& form, const ControlRow& row, HWND container) : Control(
         MSubclass::AttachMessage(editHook_.get(), edit_, WM_KEYUP);
     } catch (...) {
         // Typing still works; only its events are missing.
+        LogFormCaught(form, L"combo box edit hook");
         UnhookEdit();
         edit_ = info.hwndItem;
     }
@@ -608,6 +611,14 @@ void Timer::Detach() {
 }
 
 // ---- Form ----
+
+void LogFormCaught(const Form& form, const wchar_t* where) noexcept {
+    try {
+        LogCaught(form.Name() + L" " + where);
+    } catch (...) {
+        LogCaught(where);
+    }
+}
 
 Form::Form(std::wstring name) : name_(std::move(name)) {}
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "base/log.h"
 #include "base/raii.h"
 #include "toolkit/commondialog.h"
 
@@ -25,6 +26,7 @@ void PropertyPage::Guarded(const std::function<void()>& handler) {
         handler();
     } catch (const ToolkitError& e) {
         if (host_) host_->ReportError(e.Description());
+        else LogCaught(L"property page handler");
     }
 }
 
@@ -179,6 +181,7 @@ INT_PTR CALLBACK PropertyFrame::PageProc(HWND dialog, UINT msg, WPARAM, LPARAM l
             return FALSE;
         }
     } catch (...) {
+        LogCaught(L"property page dialog procedure");
         return FALSE;
     }
 }
