@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <set>
 
+#include "base/log.h"
 #include "base/raii.h"
 #include "startup/utility.h"
 #include "toolkit/colour.h"
@@ -104,6 +105,7 @@ LRESULT CALLBACK zephListViewCtl::HostProc(HWND hWnd, UINT msg, WPARAM wParam, L
             break;
         }
     } catch (...) {
+        LogCaught(L"list view host window procedure");
         return 0;
     }
     return ::DefWindowProcW(hWnd, msg, wParam, lParam);
