@@ -6,6 +6,7 @@
 
 #include "base/log.h"
 #include "base/raii.h"
+#include "base/screen.h"
 #include "toolkit/commondialog.h"
 
 namespace kal {
@@ -50,7 +51,7 @@ constexpr WORD kPageFontPoints = 8;
 SIZE PixelsToDialogUnits(int cx, int cy) {
     const ScreenDC screen;
     LOGFONTW lf{};
-    lf.lfHeight = -::MulDiv(kPageFontPoints, ::GetDeviceCaps(screen.get(), LOGPIXELSY), 72);
+    lf.lfHeight = -::MulDiv(kPageFontPoints, ScreenDpiY(), 72);
     lf.lfCharSet = DEFAULT_CHARSET;
     ::lstrcpynW(lf.lfFaceName, kPageFont, LF_FACESIZE);
     UniqueGdiObject font(::CreateFontIndirectW(&lf));
