@@ -20,6 +20,14 @@ LogSink& Sink() {
     return sink;
 }
 
+void ToDebugger(const wchar_t* line) {
+#ifdef _WIN32
+    OutputDebugStringW(line);
+#else
+    std::fputws(line, stderr);
+#endif
+}
+
 std::wstring Widen(const char* text) {
     std::wstring out;
     for (const char* p = text; *p; ++p) out += static_cast<wchar_t>(static_cast<unsigned char>(*p));
@@ -28,39 +36,44 @@ std::wstring Widen(const char* text) {
 
 }  // namespace
 
-void LogLine(std::wstring_view where, std::wstring_view what) {
-    std::wstring line = L"Kalvenor: ";
-    line.append(where);
-    line += L": ";
-    line.append(what);
-    std::lock_guard lock(SinkMutex());
-    if (Sink()) {
-        try {
+void LogLine(std::wstring_view where, std::wstring_view what) noexcept {
+    try {
+        std::wstring line = L"Kalvenor: ";
+        line.append(where);
+        line += L": ";
+        line.append(what);
+        std::lock_guard lock(SinkMutex());
+        if (Sink()) {
             Sink()(line);
-        } catch (...) {
-            // A failing sink must not turn a report into a new failure.
+            return;
         }
-        return;
+        line += L'\n';
+        ToDebugger(line.c_str());
+    } catch (...) {
+        // No memory for the line, or a failing sink: a report must not become a new failure.
+        ToDebugger(L"Kalvenor: a log line was lost\n");
     }
-    line += L'\n';
-#ifdef _WIN32
-    OutputDebugStringW(line.c_str());
-#else
-    std::fputws(line.c_str(), stderr);
-#endif
 }
 
-void LogError(std::wstring_view where, std::wstring_view what, unsigned long code) {
-    std::wstring text(what);
-    text += L" (error " + std::to_wstring(code) + L")";
-    LogLine(where, text);
+void LogError(std::wstring_view where, std::wstring_view what, unsigned long code) noexcept {
+    try {
+        std::wstring text(what);
+        text += L" (error " + std::to_wstring(code) + L")";
+        LogLine(where, text);
+    } catch (...) {
+        LogLine(where, what);
+    }
 }
 
-void LogCaught(std::wstring_view where) {
+void LogCaught(std::wstring_view where) noexcept {
     try {
         throw;
     } catch (const std::exception& e) {
-        LogLine(where, Widen(e.what()));
+        try {
+            LogLine(where, Widen(e.what()));
+        } catch (...) {
+            LogLine(where, L"exception");
+        }
     } catch (...) {
         LogLine(where, L"unknown exception");
     }

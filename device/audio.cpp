@@ -3,6 +3,7 @@
 #include <cwctype>
 #include <stdexcept>
 
+#include "base/log.h"
 #include "device/platform.h"
 #include "device/portable/audio_levels.h"
 #include "startup/globals.h"
@@ -401,6 +402,7 @@ PROPERTYKEY CAudio::StringToPKEY(const std::wstring& text) {
     try {
         key.pid = static_cast<DWORD>(std::stoul(digits));
     } catch (const std::exception&) {
+        LogCaught(L"CAudio.StringToPKEY");
         key.pid = 0;
     }
     return key;

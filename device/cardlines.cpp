@@ -3,6 +3,7 @@
 #include <cwctype>
 #include <stdexcept>
 
+#include "base/log.h"
 #include "device/audio.h"
 #include "device/transport.h"
 #include "startup/globals.h"
@@ -66,6 +67,7 @@ std::int32_t MonitorControlOf(const std::wstring& line, const std::wstring& moni
         try {
             if (gAudio->ControlName(line, j) == monitorName) return j;
         } catch (const std::out_of_range&) {
+            LogCaught(L"MonitorControlOf");
             return 0;
         }
     }
@@ -81,6 +83,7 @@ std::uint32_t GetLineComponentType(const std::wstring& line, std::uint32_t flow)
         try {
             return gAudio->LineType(MixerLineId(line), flow);
         } catch (const std::invalid_argument&) {
+            LogCaught(L"GetLineComponentType");
             return 0;
         }
     }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "base/log.h"
 #include "device/audio.h"
 #include "device/cardlines.h"
 #include "device/linevalues.h"
@@ -15,7 +16,7 @@ namespace kal {
 
 namespace {
 
-// Ends a mixer value operation quietly.
+// Ends a mixer value operation: the value names no line or control there is, or does not fit.
 struct Stop {};
 
 const std::wstring& LineOf(int flow, int line) {
@@ -112,7 +113,9 @@ void MixerValue(const std::wstring& name, Bytes& data, bool write) {
             ChannelValue(name, data, write);
         }
     } catch (const Stop&) {
+        LogLine(L"MixerValue", name + (write ? L" not written" : L" not read"));
     } catch (const std::exception&) {
+        LogCaught(L"MixerValue");
     }
 }
 

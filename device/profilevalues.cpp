@@ -5,6 +5,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "base/log.h"
 #include "device/audio.h"
 #include "device/cardlines.h"
 #include "device/linevalues.h"
@@ -28,6 +29,7 @@ Bytes DefaultOf(const std::wstring& name) {
         try {
             return HexToBytes(*hex);
         } catch (const std::invalid_argument&) {
+            LogCaught(L"driver default of a profile value");
         }
     }
     return Bytes{0};

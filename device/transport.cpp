@@ -8,6 +8,7 @@
 #include <new>
 #include <vector>
 
+#include "base/log.h"
 #include "device/platform.h"
 #include "startup/globals.h"
 #include "base/registry.h"
@@ -46,6 +47,8 @@ public:
         try {
             RunOnWorker([set] { ::SetupDiDestroyDeviceInfoList(set); });
         } catch (...) {
+            // No worker to take it: freed here.
+            LogCaught(L"device list release");
             ::SetupDiDestroyDeviceInfoList(set);
         }
     }
@@ -146,6 +149,7 @@ std::wstring FindCardInterfacePath(std::wstring& instanceText, int mode) {
                              return !answer.empty();
                          });
     } catch (const std::bad_alloc&) {
+        LogCaught(L"FindCardInterfacePath");
         return {};
     }
     return answer;
@@ -200,6 +204,7 @@ Bytes LiveDriverValue(std::wstring_view name) {
         try {
             fallback = HexToBytes(*hex);
         } catch (const std::invalid_argument&) {
+            LogCaught(L"LiveDriverValue default");
         }
     }
     if (gDriverSettingsKey.empty()) return fallback;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/log.h"
 #include "device/audio.h"
 #include "device/cardlines.h"
 #include "device/mixervalues.h"
@@ -23,15 +24,16 @@ constexpr std::uint8_t kDontSet = 255;
 
 FormInstance<frmInputLineCustomControls> gCustomInstance;
 
-std::wstring FrameName() { return L"fraCustomControl"; }
+using F = frmInputLineCustomControls;
 
 // Frame k with its picture box and three options; frame 0 is designed, the others are made
 // when a line needs them.
 std::vector<ControlRow> FrameRows(int k) {
     const std::wstring picture = Member(L"pctCustomControl", k);
-    const std::wstring group = frmInputLineCustomControls::OptionGroup(k);
-    return {Row(ControlType::Frame, L"fraCustomControl", k, L"", 8, 8, 280, 50),
-            Row(ControlType::PictureBox, L"pctCustomControl", k, L"", 6, 18, 268, 26, Member(L"fraCustomControl", k)),
+    const std::wstring group = F::OptionGroup(k);
+    return {Row(ControlType::Frame, L"fraCustomControl", k, L"", 8, 8, 280, 50).To(Bind(&F::fraCustomControl)),
+            Row(ControlType::PictureBox, L"pctCustomControl", k, L"", 6, 18, 268, 26, Member(L"fraCustomControl", k))
+                .To(Bind(&F::pctCustomControl)),
             Row(ControlType::OptionButton, group.c_str(), 255, L"Don't Set", 8, 4, 84, 18, picture),
             Row(ControlType::OptionButton, group.c_str(), 0, L"Disable", 96, 4, 84, 18, picture),
             Row(ControlType::OptionButton, group.c_str(), 1, L"Enable", 184, 4, 80, 18, picture)};
@@ -39,7 +41,7 @@ std::vector<ControlRow> FrameRows(int k) {
 
 std::vector<ControlRow> DialogRows() {
     std::vector<ControlRow> c = FrameRows(0);
-    c.push_back(Row(ControlType::CommandButton, L"cmdClose", -1, L"&Close", 204, 66, 84, 26));
+    c.push_back(Row(ControlType::CommandButton, L"cmdClose", -1, L"&Close", 204, 66, 84, 26).To(Bind(&F::cmdClose)));
     return c;
 }
 
@@ -59,16 +61,20 @@ frmInputLineCustomControls::~frmInputLineCustomControls() { Unload(); }
 void frmInputLineCustomControls::OnLoad() {
     SetIcon(hWnd(), kProgramIcon);
     if (gUIFont) ApplySystemFont(this);
+    // The frames added for a line went with the last load.
+    fraCustomControl.resize(1);
+    pctCustomControl.resize(1);
     WireFrame(0);
-    Get<CommandButton>(L"cmdClose").Click = [this] { Unload(); };
+    cmdClose->Click = [this] { Unload(); };
 }
 
+// The option groups are found by their names, which are made from the frame's number.
 void frmInputLineCustomControls::WireFrame(int k) {
     for (Control* option : ControlArray(OptionGroup(k)))
         option->Click = [this, k, option] { Chosen(k, static_cast<std::uint8_t>(option->Index())); };
 }
 
-int frmInputLineCustomControls::FrameCount() const { return static_cast<int>(ControlArray(FrameName()).size()); }
+int frmInputLineCustomControls::FrameCount() const { return static_cast<int>(fraCustomControl.size()); }
 
 void frmInputLineCustomControls::OnActivate() { SetModalState(*this, true); }
 void frmInputLineCustomControls::OnQueryUnload(bool& /*cancel*/) { SetModalState(*this, false); }
@@ -77,6 +83,7 @@ int frmInputLineCustomControls::Line() const {
     try {
         return Tag().empty() ? -1 : std::stoi(Tag());
     } catch (const std::exception&) {
+        LogCaught(L"frmInputLineCustomControls line number");
         return -1;
     }
 }
@@ -96,18 +103,19 @@ void frmInputLineCustomControls::CurrentCustomControls() {
             for (const ControlRow& row : FrameRows(i)) AddControl(row);
             WireFrame(i);
         }
-        Control& above = Ctl(FrameName(), i - 1);
-        Control& frame = Ctl(FrameName(), i);
+        const Frame& above = *fraCustomControl[i - 1];
+        Frame& frame = *fraCustomControl[i];
         frame.Move(frame.Left(), above.Top() + above.Height() + kGap, frame.Width(), frame.Height());
         frame.SetVisible(true);
     }
-    for (int i = std::max(1, frames); i < FrameCount(); ++i) Ctl(FrameName(), i).SetVisible(false);
+    for (int i = std::max(1, frames); i < FrameCount(); ++i) fraCustomControl[i]->SetVisible(false);
     int k = 0;
     for (int n = 1; n <= count && k < FrameCount(); ++n) {
         if (n == monitor) continue;
-        Control& frame = Ctl(FrameName(), k);
+        Frame& frame = *fraCustomControl[k];
         frame.SetCaption(gAudio->ControlName(id, n));
         frame.SetTag(std::to_wstring(n));
+        // The frame's options by their group's name, which is made from the frame's number.
         const std::wstring group = OptionGroup(k);
         Ctl(group, 255).SetVisible(!realTime);
         Control& off = Ctl(group, 0);
@@ -118,10 +126,9 @@ void frmInputLineCustomControls::CurrentCustomControls() {
         ++k;
     }
     // The window holds the frames with the button below the last.
-    Control& last = Ctl(FrameName(), std::max(0, frames - 1));
-    Control& close = Ctl(L"cmdClose");
-    close.Move(close.Left(), last.Top() + last.Height() + kGap, close.Width(), close.Height());
-    SetClientHeight(hWnd(), close.Top() + close.Height() + kGap);
+    const Frame& last = *fraCustomControl[std::max(0, frames - 1)];
+    cmdClose->Move(cmdClose->Left(), last.Top() + last.Height() + kGap, cmdClose->Width(), cmdClose->Height());
+    SetClientHeight(hWnd(), cmdClose->Top() + cmdClose->Height() + kGap);
 }
 
 void frmInputLineCustomControls::CurrentCustomControl(int n) {
@@ -129,7 +136,7 @@ void frmInputLineCustomControls::CurrentCustomControl(int n) {
     const int line = Line();
     if (!editor || line < 0) return;
     for (int k = 0; k < FrameCount(); ++k) {
-        if (Ctl(FrameName(), k).Tag() != std::to_wstring(n)) continue;
+        if (fraCustomControl[k]->Tag() != std::to_wstring(n)) continue;
         const std::uint8_t v = editor->GetCustomControlsValues(line, n);
         UpdatingScope updating(*this);
         SelectOption(*this, OptionGroup(k), v <= 1 ? v : kDontSet);
@@ -140,7 +147,7 @@ void frmInputLineCustomControls::CurrentCustomControl(int n) {
 void frmInputLineCustomControls::Chosen(int frame, std::uint8_t value) {
     frmProfile* editor = ProfileEditor();
     const int line = Line();
-    const std::wstring& tag = Ctl(FrameName(), frame).Tag();
+    const std::wstring& tag = fraCustomControl.at(frame)->Tag();
     if (Updating() || !editor || line < 0 || line >= 8 || tag.empty()) return;
     const int n = std::stoi(tag);
     editor->SetCustomControlsValues(line, n, value);

@@ -3,6 +3,9 @@
 // it alone. The choices live in the editor's custom-control table; in live mode each also goes
 // to the card at once.
 #pragma once
+#include <string>
+#include <vector>
+
 #include "toolkit/forms.h"
 
 namespace kal {
@@ -19,6 +22,12 @@ public:
     // The three options of frame k are one group: index 255 "Don't Set", 0 "Disable", 1 "Enable".
     static std::wstring OptionGroup(int frame);
 
+    // Frame k holds picture box k, which holds the options of OptionGroup(k); frame 0 is
+    // designed, the others are added when a line needs them.
+    std::vector<Frame*> fraCustomControl;
+    std::vector<PictureBox*> pctCustomControl;
+    CommandButton* cmdClose = nullptr;
+
 protected:
     void OnLoad() override;
     void OnActivate() override;
@@ -27,8 +36,9 @@ protected:
 private:
     void Chosen(int frame, std::uint8_t value);
     int Line() const;
-    // The options of frame k report their choice; the frames made so far.
+    // The options of frame k report their choice.
     void WireFrame(int k);
+    // The frames made so far.
     int FrameCount() const;
 };
 

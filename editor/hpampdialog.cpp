@@ -32,12 +32,11 @@ constexpr wchar_t kWarning[] =
     L"''Close''.";
 
 std::vector<ControlRow> DialogRows() {
-    std::vector<ControlRow> c;
-    c.push_back(Row(ControlType::Label, L"lblHPAmp", -1, L"", 8, 8, 384, 110));
-    c.push_back(Row(ControlType::ComboBox, L"cboHpAmp", -1, L"", 8, 124, 384, 22));
-    c.push_back(Row(ControlType::Label, L"lblWarning", -1, L"", 8, 156, 384, 32));
-    c.push_back(Row(ControlType::CommandButton, L"cmdClose", -1, L"&Close", 308, 196, 84, 26));
-    return c;
+    using F = frmHpImpedanceMode;
+    return {Row(ControlType::Label, L"lblHPAmp", -1, L"", 8, 8, 384, 110).To(Bind(&F::lblHPAmp)),
+            Row(ControlType::ComboBox, L"cboHpAmp", -1, L"", 8, 124, 384, 22).To(Bind(&F::cboHpAmp)),
+            Row(ControlType::Label, L"lblWarning", -1, L"", 8, 156, 384, 32).To(Bind(&F::lblWarning)),
+            Row(ControlType::CommandButton, L"cmdClose", -1, L"&Close", 308, 196, 84, 26).To(Bind(&F::cmdClose))};
 }
 
 }  // namespace
@@ -57,9 +56,9 @@ frmHpImpedanceMode::~frmHpImpedanceMode() {
 void frmHpImpedanceMode::OnLoad() {
     SetIcon(hWnd(), kProgramIcon);
     if (gUIFont) ApplySystemFont(this);
-    Ctl(L"lblHPAmp").SetCaption(kExplanation);
-    Ctl(L"lblWarning").SetCaption(kWarning);
-    auto& box = Get<ComboBox>(L"cboHpAmp");
+    lblHPAmp->SetCaption(kExplanation);
+    lblWarning->SetCaption(kWarning);
+    ComboBox& box = *cboHpAmp;
     if (gCardCaps && gCardCaps->HPAmp) {
         const frmProfile* editor = ProfileEditor();
         if (!editor || !editor->RealTimeMode()) box.AddItem(L"Don't change", kDontChange);
@@ -72,7 +71,7 @@ void frmHpImpedanceMode::OnLoad() {
         Bytes panel = editor->PanelConfig();
         if (!panel.empty()) ApplyPanelConfig(panel, HpAmp());
     };
-    Get<CommandButton>(L"cmdClose").Click = [this] { Unload(); };
+    cmdClose->Click = [this] { Unload(); };
 }
 
 void frmHpImpedanceMode::OnActivate() { SetModalState(*this, true); }
@@ -91,12 +90,11 @@ void frmHpImpedanceMode::CurrentAmp(const std::wstring& profile) {
     const std::wstring name = HpImpedanceValueName(GetProfileValue(profile, L"PanelConfig"));
     const std::uint8_t gain =
         !realTime && !ProfileValueExists(profile, name) ? kDontChange : FirstByte(GetProfileValue(profile, name));
-    SelectItemData(Get<ComboBox>(L"cboHpAmp"), gain);
+    SelectItemData(*cboHpAmp, gain);
 }
 
 Bytes frmHpImpedanceMode::HpAmp() const {
-    const auto& box = Get<ComboBox>(L"cboHpAmp");
-    return {static_cast<std::uint8_t>(SelectedItemData(box, kDontChange)), 0, 0, 0};
+    return {static_cast<std::uint8_t>(SelectedItemData(*cboHpAmp, kDontChange)), 0, 0, 0};
 }
 
 }  // namespace kal

@@ -21,6 +21,11 @@ public:
     // {gain mode, 0, 0, 0}; 255 "Don't change"; {255, 0, 0, 0} with nothing selected.
     Bytes HpAmp() const;
 
+    Label* lblHPAmp = nullptr;
+    ComboBox* cboHpAmp = nullptr;
+    Label* lblWarning = nullptr;
+    CommandButton* cmdClose = nullptr;
+
 protected:
     void OnLoad() override;
     void OnActivate() override;

@@ -96,10 +96,13 @@ void ShowProfiles() {
 
 frmProfiles::frmProfiles() : Form(L"frmProfiles") {
     Design(FormLayout(L"Profiles", kInnerWidth, kInnerHeight, -1, -1, WS_OVERLAPPEDWINDOW),
-           {Button(L"cmdNew", L"&New", 120, 855), Button(L"cmdEdit", L"&Edit", 1080, 855),
-            Button(L"cmdDelete", L"Delete", 2040, 855), Button(L"cmdActivate", L"&Activate", 3720, 1215),
-            Button(L"cmdDefaultProfile", L"Default Profile...", 9600, 1695),
-            Button(L"cmdClose", L"&Close", 11520, 855)});
+           {Button(L"cmdNew", L"&New", 120, 855).To(Bind(&frmProfiles::cmdNew)),
+            Button(L"cmdEdit", L"&Edit", 1080, 855).To(Bind(&frmProfiles::cmdEdit)),
+            Button(L"cmdDelete", L"Delete", 2040, 855).To(Bind(&frmProfiles::cmdDelete)),
+            Button(L"cmdActivate", L"&Activate", 3720, 1215).To(Bind(&frmProfiles::cmdActivate)),
+            Button(L"cmdDefaultProfile", L"Default Profile...", 9600, 1695)
+                .To(Bind(&frmProfiles::cmdDefaultProfile)),
+            Button(L"cmdClose", L"&Close", 11520, 855).To(Bind(&frmProfiles::cmdClose))});
 }
 
 frmProfiles::~frmProfiles() { Unload(); }
@@ -162,17 +165,17 @@ void frmProfiles::OnUnload() {
 }
 
 void frmProfiles::WireEvents() {
-    Ctl(L"cmdNew").Click = [this] { cmdNew_Click(); };
-    Ctl(L"cmdEdit").Click = [this] { cmdEdit_Click(); };
-    Ctl(L"cmdDelete").Click = [this] { cmdDelete_Click(); };
-    Ctl(L"cmdActivate").Click = [this] { cmdActivate_Click(); };
-    Ctl(L"cmdDefaultProfile").Click = [this] { cmdDefaultProfile_Click(); };
-    Ctl(L"cmdClose").Click = [this] { Unload(); };
-    list_.ItemDblClick = [this](cListItem) { PressWhenEnabled(L"cmdEdit"); };
+    cmdNew->Click = [this] { cmdNew_Click(); };
+    cmdEdit->Click = [this] { cmdEdit_Click(); };
+    cmdDelete->Click = [this] { cmdDelete_Click(); };
+    cmdActivate->Click = [this] { cmdActivate_Click(); };
+    cmdDefaultProfile->Click = [this] { cmdDefaultProfile_Click(); };
+    cmdClose->Click = [this] { Unload(); };
+    list_.ItemDblClick = [this](cListItem) { PressWhenEnabled(*cmdEdit); };
     list_.KeyDown = [this](std::int16_t& key, std::int16_t& shift) {
-        if (key == VK_RETURN && shift == 0) PressWhenEnabled(L"cmdEdit");
-        else if (key == VK_DELETE) PressWhenEnabled(L"cmdDelete");
-        else if (key == VK_INSERT) PressWhenEnabled(L"cmdNew");
+        if (key == VK_RETURN && shift == 0) PressWhenEnabled(*cmdEdit);
+        else if (key == VK_DELETE) PressWhenEnabled(*cmdDelete);
+        else if (key == VK_INSERT) PressWhenEnabled(*cmdNew);
     };
     list_.Click = [this] { UpdateButtons(); };
     list_.ItemClick = [this](cListItem) { UpdateButtons(); };
@@ -181,14 +184,13 @@ void frmProfiles::WireEvents() {
     list_.ItemUnselected = [this](std::int32_t) { UpdateButtons(); };
 }
 
-void frmProfiles::PressWhenEnabled(const wchar_t* button) {
-    Control& c = Ctl(button);
-    if (c.Enabled() && c.Click) c.Click();
+void frmProfiles::PressWhenEnabled(CommandButton& button) {
+    if (button.Enabled() && button.Click) button.Click();
 }
 
 void frmProfiles::UpdateButtons() {
     const bool selected = list_.hWndListView() && list_.SelectedItem().has_value();
-    for (const wchar_t* name : {L"cmdEdit", L"cmdDelete", L"cmdActivate"}) Ctl(name).SetEnabled(selected);
+    for (CommandButton* button : {cmdEdit, cmdDelete, cmdActivate}) button->SetEnabled(selected);
 }
 
 // ---- Size ----
@@ -222,27 +224,21 @@ void frmProfiles::LayOut() {
     ::GetClientRect(hWnd(), &client);
     const int innerWidth = PixelsToTwipsX(client.right), innerHeight = PixelsToTwipsY(client.bottom);
     LockRedraw(hWnd(), true);
-    Control& cmdNew = Ctl(L"cmdNew");
     const TwipsRect list = PlacementOf(list_);
     const int left = list.left, top = list.top;
-    const int gap = cmdNew.Top() - (list.top + list.height);
-    MoveTo(list_, {left, top, innerWidth - 2 * left, innerHeight - 2 * top - cmdNew.Height() - gap});
+    const int gap = cmdNew->Top() - (list.top + list.height);
+    MoveTo(list_, {left, top, innerWidth - 2 * left, innerHeight - 2 * top - cmdNew->Height() - gap});
     AutoSizeColumns(list_);
 
-    const int buttonTop = innerHeight - top - cmdNew.Height();
-    auto place = [&](const wchar_t* name, int x) {
-        Control& c = Ctl(name);
-        c.Move(x, buttonTop, c.Width(), c.Height());
-    };
-    for (const wchar_t* name : {L"cmdNew", L"cmdEdit", L"cmdDelete"}) place(name, Ctl(name).Left());
-    Control &close = Ctl(L"cmdClose"), &byDefault = Ctl(L"cmdDefaultProfile");
-    Control &remove = Ctl(L"cmdDelete"), &activate = Ctl(L"cmdActivate");
-    const int closeLeft = innerWidth - left - close.Width();
-    const int defaultLeft = closeLeft - byDefault.Width() - 225;
-    const int deleteRight = remove.Left() + remove.Width();
-    place(L"cmdClose", closeLeft);
-    place(L"cmdDefaultProfile", defaultLeft);
-    place(L"cmdActivate", deleteRight + (defaultLeft - deleteRight - activate.Width()) / 2);
+    const int buttonTop = innerHeight - top - cmdNew->Height();
+    auto place = [&](CommandButton* c, int x) { c->Move(x, buttonTop, c->Width(), c->Height()); };
+    for (CommandButton* c : {cmdNew, cmdEdit, cmdDelete}) place(c, c->Left());
+    const int closeLeft = innerWidth - left - cmdClose->Width();
+    const int defaultLeft = closeLeft - cmdDefaultProfile->Width() - 225;
+    const int deleteRight = cmdDelete->Left() + cmdDelete->Width();
+    place(cmdClose, closeLeft);
+    place(cmdDefaultProfile, defaultLeft);
+    place(cmdActivate, deleteRight + (defaultLeft - deleteRight - cmdActivate->Width()) / 2);
     LockRedraw(hWnd(), false);
 }
 

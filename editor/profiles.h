@@ -64,6 +64,13 @@ public:
     zephListViewCtl& Profiles() { return list_; }
     const zephImageList& ProfileIcons() const { return icons_; }
 
+    CommandButton* cmdNew = nullptr;
+    CommandButton* cmdEdit = nullptr;
+    CommandButton* cmdDelete = nullptr;
+    CommandButton* cmdActivate = nullptr;
+    CommandButton* cmdDefaultProfile = nullptr;
+    CommandButton* cmdClose = nullptr;
+
 protected:
     void OnLoad() override;
     void OnActivate() override;
@@ -78,7 +85,7 @@ private:
     std::int32_t OutputDescription(const ProfileSnapshot& profile, const std::wstring& defaultProfile,
                                    std::wstring& text) const;
     void UpdateButtons();
-    void PressWhenEnabled(const wchar_t* button);
+    void PressWhenEnabled(CommandButton& button);
     void LayOut();
     void SaveSize();
 

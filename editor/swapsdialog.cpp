@@ -2,7 +2,6 @@
 
 #include "device/packets.h"
 #include "device/profilevalues.h"
-#include "editor/controlvalues.h"
 #include "editor/designrows.h"
 #include "editor/clientheight.h"
 #include "editor/portable/profilebytes.h"
@@ -19,22 +18,30 @@ using namespace design;
 constexpr int kGap = 120;  // twips between the frames and around them
 constexpr std::uint8_t kDontSet = 255;
 
+using F = frmAnalogOutputSettings;
+
+// A group's controls (row names and the members they bind), caption, value name and how live
+// mode applies it.
 struct SwapGroup {
-    const wchar_t* frame;
-    const wchar_t* picture;
-    const wchar_t* options;
+    const wchar_t* frameName;
+    Frame* F::*frame;
+    const wchar_t* pictureName;
+    PictureBox* F::*picture;
+    const wchar_t* optionsName;
+    std::vector<OptionButton*> F::*options;
     const wchar_t* caption;
     const wchar_t* value;
     std::uint32_t (*apply)(const Bytes&);
 };
 
 const SwapGroup kGroups[3] = {
-    {L"fraHeadphoneLRXchg", L"pctHeadphoneLRXchg", L"optHeadphoneLRXchg", L"Exchange Headphones Left / Right Channels",
-     L"HeadphoneLRXchg", &ApplyHeadphoneLRXchg},
-    {L"fraCenterBassXchg", L"pctCenterBassXchg", L"optCenterBassXchg", L"Exchange Center / Bass Channels",
-     L"CenterBassXchg", &ApplyCenterBassXchg},
-    {L"fraSideRearXchg", L"pctSideRearXchg", L"optSideRearXchg", L"Exchange Rear / Side Surround Channels",
-     L"SideRearXchg", &ApplySideRearXchg},
+    {L"fraHeadphoneLRXchg", &F::fraHeadphoneLRXchg, L"pctHeadphoneLRXchg", &F::pctHeadphoneLRXchg,
+     L"optHeadphoneLRXchg", &F::optHeadphoneLRXchg, L"Exchange Headphones Left / Right Channels", L"HeadphoneLRXchg",
+     &ApplyHeadphoneLRXchg},
+    {L"fraCenterBassXchg", &F::fraCenterBassXchg, L"pctCenterBassXchg", &F::pctCenterBassXchg, L"optCenterBassXchg",
+     &F::optCenterBassXchg, L"Exchange Center / Bass Channels", L"CenterBassXchg", &ApplyCenterBassXchg},
+    {L"fraSideRearXchg", &F::fraSideRearXchg, L"pctSideRearXchg", &F::pctSideRearXchg, L"optSideRearXchg",
+     &F::optSideRearXchg, L"Exchange Rear / Side Surround Channels", L"SideRearXchg", &ApplySideRearXchg},
 };
 
 FormInstance<frmAnalogOutputSettings> gSwapsInstance;
@@ -43,13 +50,18 @@ std::vector<ControlRow> DialogRows() {
     std::vector<ControlRow> c;
     for (int i = 0; i < 3; ++i) {
         const SwapGroup& g = kGroups[i];
-        c.push_back(Row(ControlType::Frame, g.frame, -1, g.caption, 8, 8 + i * 58, 340, 50));
-        c.push_back(Row(ControlType::PictureBox, g.picture, -1, L"", 6, 18, 328, 26, g.frame));
-        c.push_back(Row(ControlType::OptionButton, g.options, 255, L"Don't Set", 6, 4, 100, 18, g.picture));
-        c.push_back(Row(ControlType::OptionButton, g.options, 0, L"Disable", 114, 4, 100, 18, g.picture));
-        c.push_back(Row(ControlType::OptionButton, g.options, 1, L"Enable", 222, 4, 100, 18, g.picture));
+        c.push_back(Row(ControlType::Frame, g.frameName, -1, g.caption, 8, 8 + i * 58, 340, 50).To(Bind(g.frame)));
+        c.push_back(
+            Row(ControlType::PictureBox, g.pictureName, -1, L"", 6, 18, 328, 26, g.frameName).To(Bind(g.picture)));
+        const std::wstring picture = g.pictureName;
+        c.push_back(Row(ControlType::OptionButton, g.optionsName, 255, L"Don't Set", 6, 4, 100, 18, picture)
+                        .To(Bind(g.options)));
+        c.push_back(
+            Row(ControlType::OptionButton, g.optionsName, 0, L"Disable", 114, 4, 100, 18, picture).To(Bind(g.options)));
+        c.push_back(
+            Row(ControlType::OptionButton, g.optionsName, 1, L"Enable", 222, 4, 100, 18, picture).To(Bind(g.options)));
     }
-    c.push_back(Row(ControlType::CommandButton, L"cmdClose", -1, L"&Close", 264, 186, 84, 26));
+    c.push_back(Row(ControlType::CommandButton, L"cmdClose", -1, L"&Close", 264, 186, 84, 26).To(Bind(&F::cmdClose)));
     return c;
 }
 
@@ -88,38 +100,34 @@ void frmAnalogOutputSettings::OnLoad() {
     const std::uint8_t c = FirstByte(config);
     const bool shown[3] = {c == 1, c == 6 || c == 7, c == 7};
     for (int i = 0; i < 3; ++i) {
-        Control& frame = Ctl(kGroups[i].frame);
-        frame.SetVisible(shown[i]);
-        frame.SetTag(shown[i] ? L"*" : L"");
+        Frame* frame = this->*kGroups[i].frame;
+        frame->SetVisible(shown[i]);
+        frame->SetTag(shown[i] ? L"*" : L"");
     }
     // The real-time window has no "Don't Set": "Disable" and "Enable" take the first places.
     if (editor && editor->RealTimeMode()) {
         for (const SwapGroup& g : kGroups) {
-            Control& keep = Ctl(g.options, 255);
-            Control& off = Ctl(g.options, 0);
-            Control& on = Ctl(g.options, 1);
-            keep.SetVisible(false);
-            on.Move(off.Left(), on.Top(), on.Width(), on.Height());
-            off.Move(keep.Left(), off.Top(), off.Width(), off.Height());
+            const std::vector<OptionButton*>& options = this->*g.options;
+            OptionButton *keep = options.at(kDontSet), *off = options.at(0), *on = options.at(1);
+            keep->SetVisible(false);
+            on->Move(off->Left(), on->Top(), on->Width(), on->Height());
+            off->Move(keep->Left(), off->Top(), off->Width(), off->Height());
         }
     }
     // The marked frames stack from the top, the button below them.
-    Control& headphones = Ctl(kGroups[0].frame);
-    Control& centre = Ctl(kGroups[1].frame);
-    Control& side = Ctl(kGroups[2].frame);
+    Frame &headphones = *fraHeadphoneLRXchg, &centre = *fraCenterBassXchg, &side = *fraSideRearXchg;
     if (headphones.Tag() != L"*") centre.Move(centre.Left(), headphones.Top(), centre.Width(), centre.Height());
     side.Move(side.Left(), centre.Top() + centre.Height() + kGap, side.Width(), side.Height());
     int top = kGap;
-    for (const SwapGroup& g : kGroups)
-        if (Ctl(g.frame).Tag() == L"*") top += Ctl(g.frame).Height() + kGap;
-    Control& close = Ctl(L"cmdClose");
-    close.Move(close.Left(), top + kGap, close.Width(), close.Height());
-    SetClientHeight(hWnd(), close.Top() + close.Height() + kGap);
+    for (const Frame* frame : {&headphones, &centre, &side})
+        if (frame->Tag() == L"*") top += frame->Height() + kGap;
+    cmdClose->Move(cmdClose->Left(), top + kGap, cmdClose->Width(), cmdClose->Height());
+    SetClientHeight(hWnd(), cmdClose->Top() + cmdClose->Height() + kGap);
 
     for (int i = 0; i < 3; ++i)
-        for (Control* option : ControlArray(kGroups[i].options))
-            option->Click = [this, i, index = option->Index()] { SwapChosen(i, index); };
-    Get<CommandButton>(L"cmdClose").Click = [this] { Unload(); };
+        for (OptionButton* option : this->*kGroups[i].options)
+            if (option) option->Click = [this, i, index = option->Index()] { SwapChosen(i, index); };
+    cmdClose->Click = [this] { Unload(); };
     CurrentHeadphoneLRXchg();
     CurrentCenterBassXchg();
     CurrentSideRearXchg();
@@ -137,9 +145,11 @@ void frmAnalogOutputSettings::CurrentSwap(int which) {
     const SwapGroup& g = kGroups[which];
     Bytes value = HexToBytes(gDriverDefaults.At(g.value));
     const frmProfile* editor = ProfileEditor();
-    if (editor && Ctl(g.frame).Tag() == L"*") value = EditorSwap(*editor, which);
+    if (editor && (this->*g.frame)->Tag() == L"*") value = EditorSwap(*editor, which);
     UpdatingScope updating(*this);
-    SelectOption(*this, g.options, FirstByte(value, kDontSet));
+    const std::vector<OptionButton*>& options = this->*g.options;
+    const std::size_t chosen = FirstByte(value, kDontSet);
+    if (chosen < options.size() && options[chosen]) options[chosen]->SetValue(true);
 }
 
 void frmAnalogOutputSettings::SwapChosen(int which, int index) {

@@ -2,6 +2,8 @@
 // exchanges of the profile being edited (or of the card in the real-time window). It keeps no
 // values: each choice goes to the editor at once, and in live mode to the card.
 #pragma once
+#include <vector>
+
 #include "toolkit/forms.h"
 
 namespace kal {
@@ -15,6 +17,19 @@ public:
     void CurrentHeadphoneLRXchg();
     void CurrentCenterBassXchg();
     void CurrentSideRearXchg();
+
+    // Each group: its frame, the picture box holding its options, and the options "Don't Set"
+    // (index 255), "Disable" (0) and "Enable" (1).
+    Frame* fraHeadphoneLRXchg = nullptr;
+    PictureBox* pctHeadphoneLRXchg = nullptr;
+    std::vector<OptionButton*> optHeadphoneLRXchg;
+    Frame* fraCenterBassXchg = nullptr;
+    PictureBox* pctCenterBassXchg = nullptr;
+    std::vector<OptionButton*> optCenterBassXchg;
+    Frame* fraSideRearXchg = nullptr;
+    PictureBox* pctSideRearXchg = nullptr;
+    std::vector<OptionButton*> optSideRearXchg;
+    CommandButton* cmdClose = nullptr;
 
 protected:
     void OnLoad() override;

@@ -56,6 +56,7 @@ bool cColumns::Exists(const ListArg& index) const {
         item(index);
         return true;
     } catch (const ToolkitError&) {
+        // No such column: the answer, not a failure.
         return false;
     }
 }

@@ -6,6 +6,8 @@
 
 #include <utility>
 
+#include "base/log.h"
+
 namespace kal {
 
 // An object of one interface: counted from 1, deleted at its last release.
@@ -46,6 +48,7 @@ void Raise(const F& handler, A&&... args) {
     try {
         handler(std::forward<A>(args)...);
     } catch (...) {
+        LogCaught(L"list view event handler");
     }
 }
 

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "base/log.h"
+
 namespace kal {
 namespace {
 
@@ -115,6 +117,7 @@ HRESULT ListDataObject::GetData(FORMATETC* format, STGMEDIUM* medium) {
         medium->pUnkForRelease = nullptr;
         return medium->hGlobal ? S_OK : E_OUTOFMEMORY;
     } catch (...) {
+        LogCaught(L"ListDataObject.GetData");
         return E_UNEXPECTED;
     }
 }
@@ -131,6 +134,7 @@ HRESULT ListDataObject::SetData(FORMATETC* format, STGMEDIUM* medium, BOOL relea
         if (!bytes) return E_OUTOFMEMORY;
         formats_[format->cfFormat] = *bytes;
     } catch (...) {
+        LogCaught(L"ListDataObject.SetData");
         return E_OUTOFMEMORY;
     }
     if (release) ::ReleaseStgMedium(medium);
@@ -146,6 +150,7 @@ HRESULT ListDataObject::EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) {
         for (const auto& [cf, bytes] : formats_) formats.push_back(FormatOf(cf));
         return ::SHCreateStdEnumFmtEtc(static_cast<UINT>(formats.size()), formats.data(), out);
     } catch (...) {
+        LogCaught(L"ListDataObject.EnumFormatEtc");
         return E_OUTOFMEMORY;
     }
 }

@@ -8,6 +8,7 @@
 
 #include <limits>
 
+#include "base/log.h"
 #include "listview/comobject.h"
 #include "listview/dataobject.h"
 #include "listview/listview.h"
@@ -140,6 +141,7 @@ DWORD zephListViewCtl::OnDragOver(IDataObject* data, DWORD keys, POINTL pt, DWOR
         if (DraggedItem(wrapped)) ScrollNearEdges({pt.x, pt.y});
         return static_cast<DWORD>(effect) & allowed;
     } catch (...) {
+        LogCaught(L"list view DragOver");
         return DROPEFFECT_NONE;
     }
 }
@@ -154,6 +156,7 @@ void zephListViewCtl::OnDragLeave() {
         std::int32_t effect = DROPEFFECT_NONE;
         Raise(OLEDragOver, wrapped, effect, std::int16_t{0}, std::int16_t{0}, x, y, kDragLeave);
     } catch (...) {
+        LogCaught(L"list view DragLeave");
     }
     dropData_.reset();
 }
@@ -174,6 +177,7 @@ DWORD zephListViewCtl::OnDrop(IDataObject* data, DWORD keys, POINTL pt, DWORD al
             if (const auto item = DraggedItem(wrapped)) MoveDroppedItem(item->index, client);
         return result;
     } catch (...) {
+        LogCaught(L"list view Drop");
         return DROPEFFECT_NONE;
     }
 }

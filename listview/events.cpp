@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <utility>
 
+#include "base/log.h"
 #include "listview/comobject.h"
 #include "listview/listview.h"
 #include "toolkit/colour.h"
@@ -48,6 +49,7 @@ void zephListViewCtl::AttachListMessages() {
             MSubclass::AttachMessage(this, list_, m);
         } catch (const ToolkitError&) {
             // Not attached: the list works without this event.
+            LogCaught(L"list view message hook");
         }
     }
 }
@@ -192,6 +194,8 @@ LRESULT zephListViewCtl::OnBeginLabelEdit(NMHDR* header) {
             MSubclass::AttachMessage(this, edit, WM_GETDLGCODE);
             edit_ = edit;
         } catch (const ToolkitError&) {
+            // The label edit still works; Enter from a dialog manager may not reach it.
+            LogCaught(L"list view label edit hook");
         }
     }
     return 0;

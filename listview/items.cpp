@@ -84,6 +84,7 @@ bool cListItems::Exists(const ListArg& index) const {
         ResolveIndex(c, index);
         return true;
     } catch (const ToolkitError&) {
+        // No such item: the answer, not a failure.
         return false;
     }
 }

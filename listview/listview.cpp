@@ -4,7 +4,8 @@
 #include <cwchar>
 #include <set>
 
-#include "base/raii.h"
+#include "base/log.h"
+#include "base/screen.h"
 #include "startup/utility.h"
 #include "toolkit/colour.h"
 #include "toolkit/propstore.h"
@@ -56,11 +57,7 @@ std::optional<UIFont> FontFromText(const std::wstring& text) {
     return f;
 }
 
-double TwipsPerPixel(int axis) {
-    const ScreenDC dc;
-    const int dpi = ::GetDeviceCaps(dc.get(), axis);
-    return 1440.0 / (dpi > 0 ? dpi : 96);
-}
+double TwipsPerPixel(int dpi) { return 1440.0 / dpi; }
 
 }  // namespace
 
@@ -104,6 +101,7 @@ LRESULT CALLBACK zephListViewCtl::HostProc(HWND hWnd, UINT msg, WPARAM wParam, L
             break;
         }
     } catch (...) {
+        LogCaught(L"list view host window procedure");
         return 0;
     }
     return ::DefWindowProcW(hWnd, msg, wParam, lParam);
@@ -340,13 +338,13 @@ void zephListViewCtl::ApplyAll() {
 // ---- Scale ----
 
 std::pair<float, float> zephListViewCtl::PixelsToScale(double x, double y) const {
-    const double tx = TwipsPerPixel(LOGPIXELSX), ty = TwipsPerPixel(LOGPIXELSY);
+    const double tx = TwipsPerPixel(ScreenDpiX()), ty = TwipsPerPixel(ScreenDpiY());
     return {static_cast<float>(x * tx / TwipsPerScaleUnit(d_.ScaleMode, false, tx)),
             static_cast<float>(y * ty / TwipsPerScaleUnit(d_.ScaleMode, true, ty))};
 }
 
 std::pair<std::int32_t, std::int32_t> zephListViewCtl::ScaleToPixels(double x, double y) const {
-    const double tx = TwipsPerPixel(LOGPIXELSX), ty = TwipsPerPixel(LOGPIXELSY);
+    const double tx = TwipsPerPixel(ScreenDpiX()), ty = TwipsPerPixel(ScreenDpiY());
     return {ToLong(x * TwipsPerScaleUnit(d_.ScaleMode, false, tx) / tx).value_or(0),
             ToLong(y * TwipsPerScaleUnit(d_.ScaleMode, true, ty) / ty).value_or(0)};
 }

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/log.h"
 #include "sim/audio_card.h"
 
 namespace kal::sim {
@@ -73,6 +74,7 @@ private:
                 try {
                     call(c);
                 } catch (...) {
+                    LogCaught(L"simulated notification to a client");
                 }
                 c->Release();
             }

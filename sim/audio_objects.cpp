@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "base/log.h"
 #include "device/coreaudio_interfaces.h"
 #include "sim/audio_card.h"
 #include "sim/audio_format.h"
@@ -28,8 +29,10 @@ HRESULT Guard(F&& f) noexcept {
     try {
         return f();
     } catch (const std::bad_alloc&) {
+        LogCaught(L"simulated audio object method");
         return E_OUTOFMEMORY;
     } catch (...) {
+        LogCaught(L"simulated audio object method");
         return E_FAIL;
     }
 }

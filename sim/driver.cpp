@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 
+#include "base/log.h"
 #include "device/audio.h"
 #include "sim/driver.h"
 #include "sim/driver_state.h"
@@ -397,12 +398,14 @@ DWORD KsProperty(HANDLE device, void* property, DWORD propertySize, void* data, 
     try {
         result = Handle(path, set, r, flags);
     } catch (...) {
+        LogCaught(L"simulated driver request");
         result = ERROR_GEN_FAILURE;
     }
     if (result == 0 && r.get && returned) *returned = dataSize;
     try {
         Log(path, set, id, flags, r.get && result == 0 ? Bytes(bytes, bytes + dataSize) : before, result);
     } catch (...) {
+        LogCaught(L"simulated driver request log");
     }
     return result;
 }

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <new>
 
+#include "base/log.h"
 #include "sim/audio_card.h"
 #include "sim/driver.h"
 #include "sim/state.h"
@@ -71,6 +72,7 @@ public:
             *config = pending > 0 ? 0 : SimSpeakerConfig();
             return DS_OK;
         } catch (...) {
+            LogCaught(L"simulated DirectSound GetSpeakerConfig");
             return DSERR_GENERIC;
         }
     }
@@ -84,6 +86,7 @@ public:
             SetSimSpeakerConfig(config);
             return DS_OK;
         } catch (...) {
+            LogCaught(L"simulated DirectSound SetSpeakerConfig");
             return DSERR_GENERIC;
         }
     }

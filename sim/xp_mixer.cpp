@@ -7,6 +7,7 @@
 #include <map>
 #include <mutex>
 
+#include "base/log.h"
 #include "sim/audio_card.h"
 #include "sim/driver.h"
 #include "sim/state.h"
@@ -638,6 +639,7 @@ MMRESULT Safe(F&& f) noexcept {
     try {
         return f();
     } catch (...) {
+        LogCaught(L"simulated mixer function");
         return MMSYSERR_NOMEM;
     }
 }

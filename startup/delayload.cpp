@@ -16,6 +16,7 @@
 #include <cstring>
 #include <string>
 
+#include "base/log.h"
 #include "startup/utility.h"
 
 namespace {
@@ -51,7 +52,8 @@ DWORD WINAPI ShowMissingLibrary(void* text) {
                 ShowMissingLibrary(const_cast<std::wstring*>(&text));
             }
         } catch (...) {
-            ::OutputDebugStringW(L"Kalvenor: a library failed to load\n");
+            // The message could not be shown; the program ends all the same.
+            kal::LogCaught(L"missing library message");
         }
         ::ExitProcess(kal::kMissingLibraryExitCode);
     }

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include "base/screen.h"
 #include "resources/version.h"
 #include "startup/autostart.h"
 #include "startup/catalogue.h"
@@ -11,7 +12,6 @@
 #include "base/keyed.h"
 #include "startup/names.h"
 #include "startup/privileges.h"
-#include "base/raii.h"
 #include "base/registry.h"
 #include "startup/tables.h"
 #include "startup/utility.h"
@@ -39,7 +39,7 @@ bool HasNoUISwitch(const std::wstring& commandLine) { return ContainsNoCase(comm
 // The screen's resolution, which every window needs. The common controls are initialised with
 // the first control window (EnsureCommonControls): the tray icon and "/noui" need none.
 bool PrepareDisplay() {
-    if (const ScreenDC screen; screen.get()) gDPI = ::GetDeviceCaps(screen.get(), LOGPIXELSX);
+    gDPI = ScreenDpiX();
     return true;
 }
 

@@ -8,9 +8,9 @@
 #include <cwctype>
 #include <optional>
 
+#include "base/screen.h"
 #include "startup/globals.h"
 #include "base/registry.h"
-#include "base/raii.h"
 #include "toolkit/forms.h"
 
 namespace kal {
@@ -18,12 +18,6 @@ namespace kal {
 std::optional<UIFont> gUIFont;
 
 namespace {
-
-int ScreenPixelsPerInch() {
-    const ScreenDC dc;
-    const int dpi = ::GetDeviceCaps(dc.get(), LOGPIXELSY);
-    return dpi > 0 ? dpi : 96;
-}
 
 std::wstring ReadSetting(const wchar_t* name, const wchar_t* def) {
     const auto v = RegRead(gRegRoot, name, std::wstring(def));
@@ -67,7 +61,7 @@ LOGFONTW MakeLogFont(const UIFont& font, int pixelsPerInch) {
 }
 
 HFONT UIFont::Handle() const {
-    const LOGFONTW lf = MakeLogFont(*this, ScreenPixelsPerInch());
+    const LOGFONTW lf = MakeLogFont(*this, ScreenDpiY());
     if (!handle_ || std::memcmp(&lf, &made_, sizeof lf) != 0) {
         HFONT f = ::CreateFontIndirectW(&lf);
         handle_.reset(f, [](HFONT h) { if (h) ::DeleteObject(h); });
@@ -97,11 +91,11 @@ UIFont GetSystemFont() {
 
     // A size whose pixel height a font can't hold counts as no size: the system size.
     double size = ParseSize(ReadSetting(L"UIFontSize", L"9"));
-    if (!FontHeight(size, ScreenPixelsPerInch())) size = 0;
+    if (!FontHeight(size, ScreenDpiY())) size = 0;
     if (size > 0) {
         font.size = size;
     } else if (menu.lfHeight < 1) {
-        font.size = ::MulDiv(-menu.lfHeight, 72, ScreenPixelsPerInch());
+        font.size = ::MulDiv(-menu.lfHeight, 72, ScreenDpiY());
     } else {
         font.size = menu.lfHeight;
     }

@@ -11,7 +11,9 @@
 #include <utility>
 
 #include "base/dyncalls.h"
+#include "base/log.h"
 #include "base/raii.h"
+#include "base/screen.h"
 #include "startup/utility.h"
 #include "toolkit/subclass.h"
 #include "toolkit/utility.h"
@@ -40,22 +42,8 @@ Control* ControlOf(HWND h) {
     return it == ControlWindows().end() ? nullptr : it->second;
 }
 
-int ScreenDpi(int index) {
-    static int dpi[2] = {0, 0};
-    int& d = dpi[index == LOGPIXELSX ? 0 : 1];
-    if (!d) {
-        d = ::GetDeviceCaps(ScreenDC().get(), index);
-        if (d <= 0) d = 96;
-    }
-    return d;
-}
-
-int ToPixels(int twips, int index) {
-    return static_cast<int>(std::nearbyint(twips * static_cast<double>(ScreenDpi(index)) / 1440.0));
-}
-int ToTwips(int pixels, int index) {
-    return static_cast<int>(std::nearbyint(pixels * 1440.0 / ScreenDpi(index)));
-}
+int ToPixels(int twips, int dpi) { return static_cast<int>(std::nearbyint(twips * static_cast<double>(dpi) / 1440.0)); }
+int ToTwips(int pixels, int dpi) { return static_cast<int>(std::nearbyint(pixels * 1440.0 / dpi)); }
 
 LRESULT CALLBACK LayerProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
@@ -67,6 +55,7 @@ LRESULT CALLBACK LayerProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     try {
         return form->Dispatch(hWnd, msg, wParam, lParam);
     } catch (...) {
+        LogFormCaught(*form, L"window procedure");
         return ::DefWindowProcW(hWnd, msg, wParam, lParam);
     }
 }
@@ -210,10 +199,10 @@ bool DrawDisabledCheckedPushLike(HWND button, HDC dc) {
 
 }  // namespace
 
-int TwipsToPixelsX(int twips) { return ToPixels(twips, LOGPIXELSX); }
-int TwipsToPixelsY(int twips) { return ToPixels(twips, LOGPIXELSY); }
-int PixelsToTwipsX(int pixels) { return ToTwips(pixels, LOGPIXELSX); }
-int PixelsToTwipsY(int pixels) { return ToTwips(pixels, LOGPIXELSY); }
+int TwipsToPixelsX(int twips) { return ToPixels(twips, ScreenDpiX()); }
+int TwipsToPixelsY(int twips) { return ToPixels(twips, ScreenDpiY()); }
+int PixelsToTwipsX(int pixels) { return ToTwips(pixels, ScreenDpiX()); }
+int PixelsToTwipsY(int pixels) { return ToTwips(pixels, ScreenDpiY()); }
 
 // ---- Control ----
 
@@ -403,6 +392,7 @@ ComboBox::ComboBox(Form& form, const ControlRow& row, HWND container) : Control(
         MSubclass::AttachMessage(editHook_.get(), edit_, WM_KEYUP);
     } catch (...) {
         // Typing still works; only its events are missing.
+        LogFormCaught(form, L"combo box edit hook");
         UnhookEdit();
         edit_ = info.hwndItem;
     }
@@ -608,6 +598,14 @@ void Timer::Detach() {
 }
 
 // ---- Form ----
+
+void LogFormCaught(const Form& form, const wchar_t* where) noexcept {
+    try {
+        LogCaught(form.Name() + L" " + where);
+    } catch (...) {
+        LogCaught(where);
+    }
+}
 
 Form::Form(std::wstring name) : name_(std::move(name)) {}
 

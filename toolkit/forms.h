@@ -401,6 +401,9 @@ bool IsFormLoaded(const std::wstring& name);
 
 // The one instance of a window kind: made on first use and made anew once the last one has
 // unloaded (the old object is released here, outside its own handlers).
+// Logs the exception being handled as "<form's name> <where>"; never throws.
+void LogFormCaught(const Form& form, const wchar_t* where) noexcept;
+
 template <typename F>
 class FormInstance {
 public:
@@ -419,6 +422,7 @@ public:
         try {
             open(form);
         } catch (...) {
+            LogFormCaught(form, L"opening");
             form.Unload();
             return nullptr;
         }

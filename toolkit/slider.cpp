@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "base/log.h"
 #include "toolkit/utility.h"
 
 namespace kal {
@@ -231,6 +232,7 @@ LRESULT cSlider::WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam) 
             return MSubclass::CallOldWindowProc(hWnd, iMsg, wParam, lParam);
         }
     } catch (...) {
+        LogCaught(L"slider window procedure");
         return 0;
     }
 }

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "base/log.h"
 #include "toolkit/errors.h"
 #include "toolkit/propstore.h"
 
@@ -73,6 +74,7 @@ LRESULT CallClient(ISubclass* client, HWND h, UINT m, WPARAM w, LPARAM l) {
     try {
         return client->WindowProc(h, m, w, l);
     } catch (...) {
+        LogCaught(L"subclassed window procedure");
         return 0;
     }
 }

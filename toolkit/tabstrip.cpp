@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include "base/log.h"
 #include "base/raii.h"
 #include "toolkit/colour.h"
 #include "toolkit/forms.h"
@@ -45,7 +46,7 @@ void TabStrip::Watch(HWND window, UINT message) {
         attached_.emplace_back(window, message);
     } catch (...) {
         // Without it the tab only misses its highlight or its caption's colour.
-        ::OutputDebugStringW(L"Kalvenor: a tab's window can't be watched\n");
+        LogCaught(L"tab strip watching a tab");
     }
 }
 
@@ -201,7 +202,7 @@ LRESULT TabStrip::WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM lParam)
         default: break;
         }
     } catch (...) {
-        ::OutputDebugStringW(L"Kalvenor: a tab's message failed\n");
+        LogCaught(L"tab strip window procedure");
     }
     return MSubclass::CallOldWindowProc(hWnd, iMsg, wParam, lParam);
 }

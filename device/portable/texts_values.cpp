@@ -4,6 +4,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "base/log.h"
 #include "startup/tables.h"
 
 namespace kal {
@@ -57,6 +58,8 @@ VssLayout::VssLayout(std::wstring_view hex) {
     try {
         bytes = HexToBytes(hex);
     } catch (const std::invalid_argument&) {
+        // Equal to no layout.
+        LogCaught(L"VssLayout");
         bytes.clear();
     }
 }

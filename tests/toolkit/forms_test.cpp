@@ -5,9 +5,11 @@
 
 #include <array>
 #include <map>
+#include <stdexcept>
 #include <typeinfo>
 #include <vector>
 
+#include "base/log.h"
 #include "tests/toolkit/testwindow.h"
 #include "toolkit/tabstrip.h"
 
@@ -151,6 +153,18 @@ TEST_F(Forms, UserActionsRaiseOneEventPerChange) {
 
     EXPECT_TRUE(User::Click(form.Ctl(L"lblVolume")));
     EXPECT_EQ(Events(L"lblVolume.Click"), 1);
+}
+
+TEST_F(Forms, AHandlerThatThrowsIsReportedWithItsFormAndTheFormCarriesOn) {
+    std::vector<std::wstring> lines;
+    LogSink before = SetLogSink([&lines](const std::wstring& line) { lines.push_back(line); });
+    form.Ctl(L"cmdApply").Click = [] { throw std::out_of_range("no such control"); };
+    const bool clicked = User::Click(form.Ctl(L"cmdApply"));
+    SetLogSink(std::move(before));
+    EXPECT_TRUE(clicked);
+    EXPECT_EQ(lines, std::vector<std::wstring>{L"Kalvenor: frmSample window procedure: no such control"});
+    EXPECT_TRUE(User::Click(form.Ctl(L"chkMute")));
+    EXPECT_EQ(Events(L"chkMute.Click"), 1);
 }
 
 TEST_F(Forms, CodeChangesRaiseTheSameEventsOnce) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/log.h"
 #include "startup/utility.h"
 
 namespace kal {
@@ -164,6 +165,7 @@ bool ImageListBase::KeyExists(const std::wstring& key) {
         ResizeKeys();
         return std::find(keys_.begin(), keys_.end(), key) != keys_.end();
     } catch (const ToolkitError&) {
+        LogCaught(L"ImageList.KeyExists");
         return false;
     }
 }
@@ -195,6 +197,7 @@ void ImageListBase::ResizeKeys() {
         const auto count = static_cast<std::size_t>(ImageCount());
         if (keys_.size() != count) keys_.resize(count);
     } catch (const ToolkitError&) {
+        LogCaught(L"ImageList key slots");
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "base/log.h"
 #include "resources/version.h"
 #include "startup/utility.h"
 #include "toolkit/errors.h"
@@ -302,6 +303,7 @@ bool ppgControl::Recreate(zephImageList& list, const std::wstring& file, bool ha
     try {
         reload();
     } catch (const ToolkitError&) {
+        LogCaught(L"ppgControl putting the old size back");
     }
     if (failure) throw *failure;
     return false;

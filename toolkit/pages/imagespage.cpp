@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "base/log.h"
 #include "toolkit/colour.h"
 #include "toolkit/images/imageformat.h"
 #include "toolkit/commondialog.h"
@@ -432,6 +433,7 @@ void ppgImages::DrawImageStrip() {
             try {
                 key.SetText(list->ItemKey(current_ + 1));
             } catch (const ToolkitError&) {
+                LogCaught(L"ppgImages showing the image's key");
             }
         }
         key.SetEnabled(true);
@@ -550,6 +552,7 @@ bool ppgImages::AddPicture(const std::wstring& file, std::int32_t insertBefore, 
         list->AddFromHandle(plain ? plain.get() : reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(handle)), IMAGE_BITMAP,
                             key, transparent, KeyOrIndex(insertBefore));
     } catch (const ToolkitError&) {
+        LogCaught(L"ppgImages adding a picture");
     }
     return true;
 }
@@ -578,6 +581,7 @@ void ppgImages::AddClicked() {
                 if (page.current_ < 0) page.current_ = 0;
                 page.DrawImageStrip();
             } catch (const ToolkitError&) {
+                LogCaught(L"ppgImages showing the added images");
             }
             page.MarkChanged();
         }
@@ -634,6 +638,7 @@ void ppgImages::RemoveClicked() {
         try {
             list->RemoveImage(current_ + 1);
         } catch (const ToolkitError&) {
+            LogCaught(L"ppgImages removing an image");
         }
     } else {
         Ctl(L"cmdRemove").SetEnabled(false);

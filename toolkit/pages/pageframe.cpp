@@ -4,7 +4,9 @@
 
 #include <algorithm>
 
+#include "base/log.h"
 #include "base/raii.h"
+#include "base/screen.h"
 #include "toolkit/commondialog.h"
 
 namespace kal {
@@ -25,6 +27,7 @@ void PropertyPage::Guarded(const std::function<void()>& handler) {
         handler();
     } catch (const ToolkitError& e) {
         if (host_) host_->ReportError(e.Description());
+        else LogCaught(L"property page handler");
     }
 }
 
@@ -48,7 +51,7 @@ constexpr WORD kPageFontPoints = 8;
 SIZE PixelsToDialogUnits(int cx, int cy) {
     const ScreenDC screen;
     LOGFONTW lf{};
-    lf.lfHeight = -::MulDiv(kPageFontPoints, ::GetDeviceCaps(screen.get(), LOGPIXELSY), 72);
+    lf.lfHeight = -::MulDiv(kPageFontPoints, ScreenDpiY(), 72);
     lf.lfCharSet = DEFAULT_CHARSET;
     ::lstrcpynW(lf.lfFaceName, kPageFont, LF_FACESIZE);
     UniqueGdiObject font(::CreateFontIndirectW(&lf));
@@ -179,6 +182,7 @@ INT_PTR CALLBACK PropertyFrame::PageProc(HWND dialog, UINT msg, WPARAM, LPARAM l
             return FALSE;
         }
     } catch (...) {
+        LogCaught(L"property page dialog procedure");
         return FALSE;
     }
 }
