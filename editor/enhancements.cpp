@@ -96,7 +96,7 @@ void frmProfile::UpdateEnhancementsPanel(const std::wstring& mode) {
     if (mode != L"07") ResetSwap(2, L"SideRearXchg");
     // The amplifier dialog is a form of its own: its list is reached by name.
     if (gCardCaps && gCardCaps->HPAmp && mode != L"01")
-        if (frmHpImpedanceMode* amp = HpImpedanceDialog()) amp->Get<ComboBox>(L"cboHpAmp").SetListIndex(0);
+        if (frmHpImpedanceMode* amp = HpImpedanceDialog()) amp->cboHpAmp->SetListIndex(0);
 
     // The frame holds the shown panels and collapses when there are none.
     Control& content = *pctEnhancements;

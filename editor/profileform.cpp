@@ -302,7 +302,7 @@ void frmProfile::ResetControls() {
     LoadOutputChannels(Tag());
     // The amplifier dialog is a form of its own: its list is reached by name.
     if (gCardCaps && gCardCaps->HPAmp)
-        if (frmHpImpedanceMode* amp = HpImpedanceDialog()) amp->Get<ComboBox>(L"cboHpAmp").SetListIndex(0);
+        if (frmHpImpedanceMode* amp = HpImpedanceDialog()) amp->cboHpAmp->SetListIndex(0);
     for (CheckBox* box : {chkDolbyVirtualSpeaker, chkDolbyHeadphones, chkVSS, chkDolby, chkNeo}) box->SetValue(0);
     refreshingOutput_ = false;
 }

@@ -32,6 +32,8 @@ TabStrip::~TabStrip() {
     for (const auto& [colour, brush] : brushes_) ::DeleteObject(brush);
 }
 
+// The strip serves any form that follows its naming of the tab arrays (see the header): the
+// names are the strip's contract with the form, not a form's own controls.
 int TabStrip::Count() const { return static_cast<int>(form_.ControlArray(L"imgTab").size()); }
 
 PictureBox* TabStrip::Tab(int index) const { return dynamic_cast<PictureBox*>(form_.Find(L"imgTab", index)); }
