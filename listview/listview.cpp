@@ -7,7 +7,7 @@
 #include "base/raii.h"
 #include "startup/utility.h"
 #include "toolkit/colour.h"
-#include "toolkit/propstore.h"
+#include "base/propstore.h"
 #include "toolkit/utility.h"
 
 namespace kal {

@@ -13,7 +13,7 @@
 #include "base/dyncalls.h"
 #include "base/raii.h"
 #include "startup/utility.h"
-#include "toolkit/subclass.h"
+#include "base/subclass.h"
 #include "toolkit/utility.h"
 
 namespace kal {

@@ -11,7 +11,7 @@
 #include "startup/globals.h"
 #include "base/log.h"
 #include "base/registry.h"
-#include "toolkit/subclass.h"
+#include "base/subclass.h"
 #include "toolkit/utility.h"
 
 namespace kal {

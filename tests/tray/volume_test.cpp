@@ -16,7 +16,7 @@
 #include "startup/utility.h"
 #include "tests/common/screenshot.h"
 #include "tests/common/window_probes.h"
-#include "toolkit/subclass.h"
+#include "base/subclass.h"
 #include "toolkit/tooltip.h"
 #include "toolkit/utility.h"
 #include "tray/formopeners.h"

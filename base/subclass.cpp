@@ -1,10 +1,10 @@
-#include "toolkit/subclass.h"
+#include "base/subclass.h"
 
 #include <optional>
 #include <string>
 
-#include "toolkit/errors.h"
-#include "toolkit/propstore.h"
+#include "base/errors.h"
+#include "base/propstore.h"
 
 namespace kal::MSubclass {
 namespace {
