@@ -2,12 +2,14 @@
 
 #include <objbase.h>
 
+#include <cstdint>
 #include <cstring>
 #include <utility>
 
 #include "device/portable/packets.h"
 #include "base/log.h"
 #include "base/registry.h"
+#include "base/subclass.h"
 
 namespace kal {
 
@@ -45,16 +47,24 @@ private:
     void* table_[kTableEntries] = {};
 };
 
+// Places the driver's panel once its dialog initialisation has run.
+class PanelPlacement final : public ISubclass {
+public:
+    std::int32_t MsgResponse() const override { return MsgResponseConsume; }
+    void SetMsgResponse(std::int32_t) override {}
+    LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+};
+
 // The panel being watched while its driver call runs (user-interface thread only).
 HHOOK gCBTHook = nullptr;
 HWND gASIOPanelWnd = nullptr;
-WNDPROC gASIOPanelOldProc = nullptr;
+PanelPlacement gPanelPlacement;
 const std::function<void(HWND)>* gPlaceDialog = nullptr;
 bool gPanelBusy = false;
 
-LRESULT CALLBACK ASIOPanelWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const LRESULT result = ::CallWindowProcW(gASIOPanelOldProc, window, message, wParam, lParam);
-    if (message == WM_INITDIALOG && gPlaceDialog && *gPlaceDialog) {
+LRESULT PanelPlacement::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = MSubclass::CallOldWindowProc(window, message, wParam, lParam);
+    if (gPlaceDialog && *gPlaceDialog) {
         try {
             (*gPlaceDialog)(window);
         } catch (...) {
@@ -66,7 +76,7 @@ LRESULT CALLBACK ASIOPanelWindowProc(HWND window, UINT message, WPARAM wParam, L
 
 void ReleasePanelWindow() {
     if (!gASIOPanelWnd) return;
-    ::SetWindowLongPtrW(gASIOPanelWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gASIOPanelOldProc));
+    MSubclass::DetachMessage(&gPanelPlacement, gASIOPanelWnd, WM_INITDIALOG);
     gASIOPanelWnd = nullptr;
 }
 
@@ -76,8 +86,12 @@ LRESULT CALLBACK ASIOPanelCBTProc(int code, WPARAM wParam, LPARAM lParam) {
     const LRESULT result = ::CallNextHookEx(gCBTHook, code, wParam, lParam);
     if (code == HCBT_CREATEWND && !gASIOPanelWnd) {
         gASIOPanelWnd = reinterpret_cast<HWND>(wParam);
-        gASIOPanelOldProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
-            gASIOPanelWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ASIOPanelWindowProc)));
+        try {
+            MSubclass::AttachMessage(&gPanelPlacement, gASIOPanelWnd, WM_INITDIALOG);
+        } catch (...) {
+            // The panel opens where the driver puts it.
+            LogCaught(L"ASIOPanelCBTProc");
+        }
     }
     return result;
 }

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "editor/profileform.h"
-#include "toolkit/subclass.h"
+#include "base/subclass.h"
 
 namespace kal {
 

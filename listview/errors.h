@@ -3,7 +3,7 @@
 #include <string>
 
 #include "listview/portable/errortable.h"
-#include "toolkit/errors.h"
+#include "base/errors.h"
 
 namespace kal {
 

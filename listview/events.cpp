@@ -10,7 +10,7 @@
 #include "listview/comobject.h"
 #include "listview/listview.h"
 #include "toolkit/colour.h"
-#include "toolkit/errors.h"
+#include "base/errors.h"
 
 namespace kal {
 namespace {

@@ -2,7 +2,7 @@
 
 #include "listview/errors.h"
 #include "listview/listview.h"
-#include "toolkit/propstore.h"
+#include "base/propstore.h"
 
 namespace kal {
 namespace {

@@ -8,7 +8,7 @@
 #include "base/screen.h"
 #include "startup/utility.h"
 #include "toolkit/colour.h"
-#include "toolkit/propstore.h"
+#include "base/propstore.h"
 #include "toolkit/utility.h"
 
 namespace kal {

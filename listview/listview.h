@@ -32,7 +32,7 @@
 #include "base/keyed.h"
 #include "toolkit/font.h"
 #include "toolkit/propbag.h"
-#include "toolkit/subclass.h"
+#include "base/subclass.h"
 
 namespace kal {
 

@@ -5,14 +5,12 @@
 #include <cstdint>
 #include <string>
 
+#include "base/module.h"
+
 namespace kal {
 
 // The application title: the product name of the version information.
 inline constexpr wchar_t kAppTitle[] = L"Kalvenor";
-
-// The running program's folder (no trailing backslash) and its file name without extension.
-std::wstring AppFolder();
-std::wstring AppExeName();
 
 
 // True for a 32-bit process on 64-bit Windows.

@@ -4,7 +4,7 @@
 
 #include "base/dyncalls.h"
 #include "startup/utility.h"
-#include "toolkit/errors.h"
+#include "base/errors.h"
 
 namespace kal {
 

@@ -15,7 +15,7 @@
 #include "base/raii.h"
 #include "base/screen.h"
 #include "startup/utility.h"
-#include "toolkit/subclass.h"
+#include "base/subclass.h"
 #include "toolkit/utility.h"
 
 namespace kal {

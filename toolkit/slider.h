@@ -11,7 +11,7 @@
 
 #include "toolkit/colour.h"
 #include "toolkit/propbag.h"
-#include "toolkit/subclass.h"
+#include "base/subclass.h"
 
 namespace kal {
 

@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "toolkit/subclass.h"
+#include "base/subclass.h"
 
 namespace kal {
 

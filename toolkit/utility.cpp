@@ -7,7 +7,7 @@
 
 #include "base/dyncalls.h"
 #include "toolkit/forms.h"
-#include "toolkit/propstore.h"
+#include "base/propstore.h"
 
 namespace kal {
 

@@ -24,7 +24,6 @@ HICON gTrayIcon = nullptr;
 bool gTrayAdded = false;
 
 ITrayEvents* gTrayForm = nullptr;
-WNDPROC gTrayOldWndProc = nullptr;
 bool gTrayHooked = false;
 
 ShellNotifyObserver& Observer() {
@@ -120,54 +119,48 @@ void HookTrayWindow(HWND window, ITrayEvents* events) {
     if (gTrayHooked || !window) return;
     gTrayForm = events;
     gTrayWnd = window;
-    gTrayOldWndProc = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TrayWindowProc)));
-    gTrayHooked = gTrayOldWndProc != nullptr;
+    gTrayHooked = true;
 }
 
 void UnhookTrayWindow() {
-    if (!gTrayHooked) return;
-    if (::IsWindow(gTrayWnd))
-        ::SetWindowLongPtrW(gTrayWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gTrayOldWndProc));
     gTrayForm = nullptr;
-    gTrayOldWndProc = nullptr;
     gTrayHooked = false;
 }
 
 bool TrayWindowHooked() { return gTrayHooked; }
 
-LRESULT CALLBACK TrayWindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+bool TrayWindowProc(HWND hWnd, UINT msg, WPARAM /*wParam*/, LPARAM lParam, LRESULT& result) {
     ITrayEvents* form = gTrayForm;
-    if (msg == kTrayCallbackMessage && form) {
+    if (!form || hWnd != gTrayWnd) return false;
+    if (msg == kTrayCallbackMessage) {
         void (ITrayEvents::*handler)() = nullptr;
         switch (static_cast<UINT>(lParam)) {
         case WM_LBUTTONUP: handler = &ITrayEvents::SysTrayLClickEventHandler; break;
         case WM_RBUTTONUP: handler = &ITrayEvents::SysTrayRClickEventHandler; break;
         case WM_LBUTTONDBLCLK: handler = &ITrayEvents::SysTrayDblClickEventHandler; break;
         case NIN_BALLOONUSERCLICK: handler = &ITrayEvents::SysTrayBalloonClickEventHandler; break;
-        default: break;
+        default: return false;
         }
-        if (handler) {
-            try {
-                (form->*handler)();
-            } catch (...) {
-                LogCaught(L"TrayWindowProc");
-            }
-            return 0;
+        try {
+            (form->*handler)();
+        } catch (...) {
+            LogCaught(L"TrayWindowProc");
         }
+        result = 0;
+        return true;
     }
     // The shell restarted: every program adds its icon again. Handled whenever the icon is in
     // use, whatever state the card is in, since the icon is the only way to the program.
-    if (gTaskbarCreatedMsg != 0 && msg == gTaskbarCreatedMsg && form) {
+    if (gTaskbarCreatedMsg != 0 && msg == gTaskbarCreatedMsg) {
         try {
             form->TaskbarCreated();
         } catch (...) {
             LogCaught(L"TrayWindowProc");
         }
-        return 0;
+        result = 0;
+        return true;
     }
-    return gTrayOldWndProc ? ::CallWindowProcW(gTrayOldWndProc, hWnd, msg, wParam, lParam)
-                           : ::DefWindowProcW(hWnd, msg, wParam, lParam);
+    return false;
 }
 
 void SetShellNotifyObserver(ShellNotifyObserver observer) { Observer() = std::move(observer); }

@@ -1,6 +1,6 @@
 // The notification-area icon: adding, changing and removing it, its tip and its balloons, and
-// the window procedure that turns the icon's callback messages into calls of the tray form's
-// handlers. One icon per process, owned by the main form's window.
+// the part of the owning window's handler that turns the icon's callback messages into calls of
+// the tray form's handlers. One icon per process, owned by the main form's window.
 #pragma once
 #include <windows.h>
 #include <shellapi.h>
@@ -56,12 +56,16 @@ void RemoveTrayIcon();
 // True between an AddTrayIcon, whatever the shell answered, and RemoveTrayIcon.
 bool TrayIconAdded();
 
-// Installs the tray window procedure on the window (once) and routes the icon's events to
-// `events`; UnhookTrayWindow puts the previous procedure back.
+// Makes the window the icon's owner (once) and routes the icon's events to `events` until
+// UnhookTrayWindow. The window's procedure is left alone: its handler passes each message to
+// TrayWindowProc first.
 void HookTrayWindow(HWND window, ITrayEvents* events);
 void UnhookTrayWindow();
 bool TrayWindowHooked();
-LRESULT CALLBACK TrayWindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// The icon's callback (left, right and double click, balloon click) and "TaskbarCreated" for the
+// hooked window: true when the message was handled (its result 0 in `result`); every other
+// message, the other callback events included, is left to the caller.
+bool TrayWindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 // Sees every record given to the shell, with the message and the shell's answer (tests).
 using ShellNotifyObserver = std::function<void(DWORD message, const NOTIFYICONDATAW& data, BOOL result)>;

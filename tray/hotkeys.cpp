@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 
 #include "device/cardlines.h"
 #include "device/linevalues.h"
@@ -10,20 +11,41 @@
 #include "startup/globals.h"
 #include "base/log.h"
 #include "base/registry.h"
+#include "base/subclass.h"
 #include "toolkit/utility.h"
 
 namespace kal {
 
 namespace {
 
-// The subclassed capture boxes: their previous procedure, their control and what runs after
-// each key they record.
-struct CaptureBox {
-    WNDPROC previous = nullptr;
-    TextBox* box = nullptr;
-    std::function<void()> captured;
+// The messages a capture box takes over.
+constexpr UINT kCaptureMessages[] = {WM_KEYDOWN,     WM_SYSKEYDOWN,   WM_CHAR,          WM_SYSCHAR,
+                                     WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN,   WM_RBUTTONDBLCLK,
+                                     WM_MBUTTONDOWN, WM_MBUTTONDBLCLK, WM_NCDESTROY};
+
+// A capture box: its control and what runs after each key it records. It passes on what it does
+// not take itself, so the dispatcher never calls the box's own procedure for it.
+class CaptureBox final : public ISubclass {
+public:
+    CaptureBox(TextBox& box, std::function<void()> captured) : box_(box), captured_(std::move(captured)) {}
+    std::int32_t MsgResponse() const override { return MsgResponseConsume; }
+    void SetMsgResponse(std::int32_t) override {}
+    LRESULT WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    TextBox& box_;
+    std::function<void()> captured_;
 };
-std::map<HWND, CaptureBox> gCaptureBoxes;
+
+// The capture boxes by window.
+std::map<HWND, std::unique_ptr<CaptureBox>> gCaptureBoxes;
+
+void ReleaseCaptureBox(HWND window) {
+    const auto it = gCaptureBoxes.find(window);
+    if (it == gCaptureBoxes.end()) return;
+    for (UINT msg : kCaptureMessages) MSubclass::DetachMessage(it->second.get(), window, msg);
+    gCaptureBoxes.erase(it);
+}
 
 bool IsMouseButtonMessage(UINT msg) {
     switch (msg) {
@@ -37,11 +59,11 @@ bool IsMouseButtonMessage(UINT msg) {
     }
 }
 
-LRESULT CALLBACK ControlSubclassWindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    const auto it = gCaptureBoxes.find(hWnd);
-    if (it == gCaptureBoxes.end()) return ::DefWindowProcW(hWnd, msg, wParam, lParam);
-    const CaptureBox entry = it->second;
+LRESULT CaptureBox::WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     try {
+        // Copies: the handlers may release the box.
+        TextBox& box = box_;
+        const std::function<void()> captured = captured_;
         switch (msg) {
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
@@ -49,13 +71,13 @@ LRESULT CALLBACK ControlSubclassWindowProc(HWND hWnd, UINT msg, WPARAM wParam, L
             case CaptureKey::Swallow: return 0;
             case CaptureKey::Clear:
                 // The Tag first: the box's Change handler reads it.
-                entry.box->SetTag(L"");
-                entry.box->SetText(L"");
-                if (entry.captured) entry.captured();
+                box.SetTag(L"");
+                box.SetText(L"");
+                if (captured) captured();
                 return 0;
             case CaptureKey::Capture:
-                SetHotkeyText(*entry.box, static_cast<std::uint8_t>(wParam));
-                if (entry.captured) entry.captured();
+                SetHotkeyText(box, static_cast<std::uint8_t>(wParam));
+                if (captured) captured();
                 return 0;
             }
             break;
@@ -63,10 +85,11 @@ LRESULT CALLBACK ControlSubclassWindowProc(HWND hWnd, UINT msg, WPARAM wParam, L
         case WM_SYSCHAR:
             // The text is the key's name, never what the key types.
             return 0;
-        case WM_NCDESTROY:
-            ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(entry.previous));
-            gCaptureBoxes.erase(hWnd);
-            return ::CallWindowProcW(entry.previous, hWnd, msg, wParam, lParam);
+        case WM_NCDESTROY: {
+            const LRESULT result = MSubclass::CallOldWindowProc(hWnd, msg, wParam, lParam);
+            ReleaseCaptureBox(hWnd);
+            return result;
+        }
         default:
             if (IsMouseButtonMessage(msg)) {
                 RECT client{};
@@ -82,7 +105,7 @@ LRESULT CALLBACK ControlSubclassWindowProc(HWND hWnd, UINT msg, WPARAM wParam, L
         LogCaught(L"ControlSubclassWindowProc");
         return 0;
     }
-    return ::CallWindowProcW(entry.previous, hWnd, msg, wParam, lParam);
+    return MSubclass::CallOldWindowProc(hWnd, msg, wParam, lParam);
 }
 
 void ToggleMute(const std::wstring& line, std::uint32_t flow) {
@@ -131,17 +154,16 @@ void SetHotkeyText(TextBox& box, std::uint8_t vk) {
 void SubclassControl(TextBox& box, std::function<void()> captured) {
     HWND window = box.hWnd();
     if (!window || gCaptureBoxes.count(window)) return;
-    const auto previous = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ControlSubclassWindowProc)));
-    if (previous) gCaptureBoxes[window] = {previous, &box, std::move(captured)};
+    CaptureBox* client = (gCaptureBoxes[window] = std::make_unique<CaptureBox>(box, std::move(captured))).get();
+    try {
+        for (UINT msg : kCaptureMessages) MSubclass::AttachMessage(client, window, msg);
+    } catch (...) {
+        LogCaught(L"SubclassControl");
+        ReleaseCaptureBox(window);
+    }
 }
 
-void UnsubclassControl(TextBox& box) {
-    const auto it = gCaptureBoxes.find(box.hWnd());
-    if (it == gCaptureBoxes.end()) return;
-    ::SetWindowLongPtrW(it->first, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(it->second.previous));
-    gCaptureBoxes.erase(it);
-}
+void UnsubclassControl(TextBox& box) { ReleaseCaptureBox(box.hWnd()); }
 
 bool IsCaptureBox(HWND window) { return gCaptureBoxes.count(window) != 0; }
 

@@ -338,10 +338,8 @@ void frmKalvenor::LoadSequence() {
         return;
     }
 
-    // The main window procedure in front of the tray's, and the card's lines.
-    oldFormWndProc_ = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(hWnd(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MainFormWindowProc)));
-    mainProcInstalled_ = oldFormWndProc_ != nullptr;
+    // The shortcut keys reach the form from now on; the card's lines.
+    cardMessagesOn_ = true;
     FindCardLines();
 
     // The change watchers.
@@ -457,10 +455,7 @@ void frmKalvenor::StartupProfileAndVolume(bool updateBalloonShown) {
 
 void frmKalvenor::OnUnload() {
     HWND window = hWnd();
-    if (mainProcInstalled_ && ::IsWindow(window)) {
-        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(oldFormWndProc_));
-        mainProcInstalled_ = false;
-    }
+    cardMessagesOn_ = false;
     ClearHotkeys();
     if (notificationsRegistered_) {
         if (gIsXP) {
@@ -486,40 +481,31 @@ void frmKalvenor::OnUnload() {
     ReleaseSingleInstanceMutex();
 }
 
-// ---- Window procedures ----
+// ---- Window messages ----
 
-LRESULT CALLBACK frmKalvenor::MainFormWindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    frmKalvenor* form = gMainForm;
-    WNDPROC previous = form ? form->oldFormWndProc_ : nullptr;
+// Every message of the form's window: the shortcut keys, the tray icon's callback and
+// "TaskbarCreated", the change notifications and the mixer's change message, the menu commands.
+bool frmKalvenor::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    result = 0;
     try {
-        if (form && msg == WM_HOTKEY) {
-            const int id = static_cast<int>(wParam);
-            if (id >= 0 && id < kProfileHotkeyBase) form->mnuShortcuts_Click(id);
-            else form->ApplyProfileItem(id - kProfileHotkeyBase);
-            return 0;
-        }
-        if (msg == kMsgMixerControlChange) {
-            MixerControlChanged(static_cast<std::uint32_t>(lParam));
-            return 0;
+        switch (msg) {
+        case WM_HOTKEY:
+            if (!cardMessagesOn_) break;
+            if (const int id = static_cast<int>(wParam); id >= 0 && id < kProfileHotkeyBase) mnuShortcuts_Click(id);
+            else ApplyProfileItem(id - kProfileHotkeyBase);
+            return true;
+        case WM_COMMAND:
+            if (lParam != 0 || HIWORD(wParam) != 0) break;
+            OnMenuCommand(LOWORD(wParam));
+            return true;
+        default: break;
         }
     } catch (...) {
-        LogCaught(L"MainFormWindowProc");
-        return 0;
-    }
-    return previous ? ::CallWindowProcW(previous, hWnd, msg, wParam, lParam) : ::DefWindowProcW(hWnd, msg, wParam, lParam);
-}
-
-bool frmKalvenor::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (DispatchNotificationMessage(hWnd(), msg, wParam, lParam)) {
-        result = 0;
+        LogCaught(msg == WM_HOTKEY ? L"frmKalvenor shortcut key" : L"frmKalvenor menu command");
         return true;
     }
-    if (msg == WM_COMMAND && lParam == 0 && HIWORD(wParam) == 0) {
-        try {
-            OnMenuCommand(LOWORD(wParam));
-        } catch (...) {
-            LogCaught(L"frmKalvenor menu command");
-        }
+    if (TrayWindowProc(hWnd(), msg, wParam, lParam, result)) return true;
+    if (DispatchNotificationMessage(hWnd(), msg, wParam, lParam)) {
         result = 0;
         return true;
     }

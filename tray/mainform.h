@@ -102,8 +102,6 @@ public:
     bool HotkeysEnabled() const { return hotkeysEnabled_; }
     const CommandLineSwitches& Switches() const { return switches_; }
 
-    static LRESULT CALLBACK MainFormWindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
-
     // The form's timers, bound from its table.
     Timer* timerUnload = nullptr;
     Timer* timerShowVolume = nullptr;
@@ -145,9 +143,9 @@ private:
     std::wstring switchProfile_;  // the profile the "profile" switch chose ("" for none)
     bool loading_ = false;
     bool hotkeysEnabled_ = false;
-    bool mainProcInstalled_ = false;
+    // The shortcut keys reach the form once the card's lines are found, until the unload.
+    bool cardMessagesOn_ = false;
     bool notificationsRegistered_ = false;
-    WNDPROC oldFormWndProc_ = nullptr;
     UniqueMenu menuBar_;
     HMENU popup_ = nullptr;  // owned by the menu bar
     std::wstring profilesEditorTag_;

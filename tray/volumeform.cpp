@@ -20,7 +20,7 @@
 #include "startup/globals.h"
 #include "startup/utility.h"
 #include "toolkit/font.h"
-#include "toolkit/subclass.h"
+#include "base/subclass.h"
 #include "toolkit/tooltip.h"
 #include "toolkit/utility.h"
 #include "tray/formopeners.h"

@@ -7,7 +7,7 @@
 #include "listview/errors.h"
 #include "listview/items.h"
 #include "tests/listview/fixture.h"
-#include "toolkit/propstore.h"
+#include "base/propstore.h"
 
 using namespace kal;
 using namespace kal::test;

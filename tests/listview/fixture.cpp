@@ -118,20 +118,18 @@ void TypeCharacter(wchar_t ch) {
 
 MessageSpy::MessageSpy(HWND window, std::vector<UINT> messages, Look look)
     : window_(window), messages_(std::move(messages)), look_(std::move(look)) {
-    ::SetWindowSubclass(window_, &Proc, 1, reinterpret_cast<DWORD_PTR>(this));
+    for (UINT m : messages_) MSubclass::AttachMessage(this, window_, m);
 }
 
-MessageSpy::~MessageSpy() { ::RemoveWindowSubclass(window_, &Proc, 1); }
+MessageSpy::~MessageSpy() {
+    for (UINT m : messages_) MSubclass::DetachMessage(this, window_, m);
+}
 
-LRESULT CALLBACK MessageSpy::Proc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
-    auto* spy = reinterpret_cast<MessageSpy*>(self);
-    for (UINT m : spy->messages_) {
-        if (m != msg) continue;
-        Seen seen{msg, wParam, {}, {}};
-        if (spy->look_) spy->look_(msg, wParam, lParam, seen);
-        spy->seen.push_back(std::move(seen));
-    }
-    return ::DefSubclassProc(hWnd, msg, wParam, lParam);
+LRESULT MessageSpy::WindowProc(HWND, UINT msg, WPARAM wParam, LPARAM lParam) {
+    Seen seen{msg, wParam, {}, {}};
+    if (look_) look_(msg, wParam, lParam, seen);
+    this->seen.push_back(std::move(seen));
+    return 0;
 }
 
 void ListViewTest::SetUp() {

@@ -11,8 +11,9 @@
 
 #include "listview/formhost.h"
 #include "listview/listview.h"
-#include "toolkit/errors.h"
+#include "base/errors.h"
 #include "toolkit/forms.h"
+#include "base/subclass.h"
 
 namespace kal::test {
 
@@ -48,8 +49,8 @@ void TypeCharacter(wchar_t ch);
 
 // What the control sends to a list window: messages of interest are recorded with their
 // arguments (and, through `look`, what their records hold) and then handled by the list as
-// usual. Removed when it goes, which must be before the control goes.
-class MessageSpy {
+// usual. Removed when it goes.
+class MessageSpy final : public ISubclass {
 public:
     struct Seen {
         UINT msg;
@@ -65,8 +66,12 @@ public:
 
     std::vector<Seen> seen;
 
+    // The list handles each message after the spy has seen it.
+    std::int32_t MsgResponse() const override { return MsgResponsePostProcess; }
+    void SetMsgResponse(std::int32_t) override {}
+    LRESULT WindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) override;
+
 private:
-    static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     HWND window_;
     std::vector<UINT> messages_;
     Look look_;

@@ -5,7 +5,7 @@
 
 #include "base/raii.h"
 #include "tests/listview/fixture.h"
-#include "toolkit/propstore.h"
+#include "base/propstore.h"
 
 using namespace kal;
 using namespace kal::test;

@@ -1,4 +1,4 @@
-#include "toolkit/propstore.h"
+#include "base/propstore.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "tests/toolkit/testwindow.h"
-#include "toolkit/propstore.h"
+#include "base/propstore.h"
 
 using namespace kal;
 using kal::test::TestWindow;

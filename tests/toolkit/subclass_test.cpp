@@ -1,4 +1,4 @@
-#include "toolkit/subclass.h"
+#include "base/subclass.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 
 #include "tests/toolkit/testwindow.h"
 #include "startup/utility.h"
-#include "toolkit/errors.h"
-#include "toolkit/propstore.h"
+#include "base/errors.h"
+#include "base/propstore.h"
 #include "toolkit/tooltip.h"
 
 using namespace kal;

@@ -8,7 +8,7 @@
 
 #include "tests/toolkit/testwindow.h"
 #include "toolkit/forms.h"
-#include "toolkit/propstore.h"
+#include "base/propstore.h"
 
 using namespace kal;
 

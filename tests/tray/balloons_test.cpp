@@ -19,6 +19,25 @@ struct Events final : ITrayEvents {
     void TaskbarCreated() override { seen.push_back("taskbar"); }
 };
 
+// A window whose handler passes each message to the tray layer first, as the main form's does.
+LRESULT CALLBACK OwnerProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+    LRESULT result = 0;
+    if (TrayWindowProc(h, msg, w, l, result)) return result;
+    return ::DefWindowProcW(h, msg, w, l);
+}
+
+HWND CreateOwnerWindow() {
+    static const ATOM cls = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = &OwnerProc;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"KalvenorTrayOwnerTest";
+        return ::RegisterClassW(&wc);
+    }();
+    if (!cls) return nullptr;
+    return ::CreateWindowExW(0, L"KalvenorTrayOwnerTest", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+}
+
 struct Record {
     DWORD message;
     NOTIFYICONDATAW data;
@@ -28,7 +47,7 @@ struct Record {
 class Balloons : public ::testing::Test {
 protected:
     void SetUp() override {
-        window_ = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        window_ = CreateOwnerWindow();
         ASSERT_NE(window_, nullptr);
         original_ = ::GetWindowLongPtrW(window_, GWLP_WNDPROC);
         SetShellNotifyObserver([this](DWORD m, const NOTIFYICONDATAW& d, BOOL r) { records_.push_back({m, d, r}); });
@@ -136,20 +155,28 @@ TEST_F(Balloons, IconEventsReachTheirHandlersAndOthersPassOn) {
     EXPECT_EQ(events_.seen, (std::vector<std::string>{"left", "right", "double"}));
     EXPECT_EQ(logged, std::vector<std::wstring>{L"Kalvenor: TrayWindowProc: ignored"});
     // Messages of the window itself still work.
-    ::SendMessageW(window_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"still static"));
+    ::SendMessageW(window_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"still its own"));
     wchar_t text[32] = {};
     ::GetWindowTextW(window_, text, 32);
-    EXPECT_STREQ(text, L"still static");
+    EXPECT_STREQ(text, L"still its own");
+    // Another window's callback is not the icon's.
+    HWND other = CreateOwnerWindow();
+    ::SendMessageW(other, kTrayCallbackMessage, 0, WM_LBUTTONUP);
+    ::DestroyWindow(other);
+    EXPECT_EQ(events_.seen.size(), 3u);
 }
 
 TEST_F(Balloons, ShellRestartIsPassedToTheFormWhileHooked) {
     gTaskbarCreatedMsg = ::RegisterWindowMessageW(L"TaskbarCreated");
     HookTrayWindow(window_, &events_);
+    // The window keeps its own procedure: nothing is left to undo.
+    EXPECT_EQ(::GetWindowLongPtrW(window_, GWLP_WNDPROC), original_);
     ::SendMessageW(window_, gTaskbarCreatedMsg, 0, 0);
     EXPECT_EQ(events_.seen, std::vector<std::string>{"taskbar"});
     UnhookTrayWindow();
-    EXPECT_EQ(::GetWindowLongPtrW(window_, GWLP_WNDPROC), original_);
+    EXPECT_FALSE(TrayWindowHooked());
     ::SendMessageW(window_, gTaskbarCreatedMsg, 0, 0);
+    ::SendMessageW(window_, kTrayCallbackMessage, 0, WM_LBUTTONUP);
     EXPECT_EQ(events_.seen.size(), 1u);
 }
 

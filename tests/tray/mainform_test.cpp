@@ -292,6 +292,8 @@ TEST_F(MainForm, UnloadReleasesWhatLoadTook) {
     frmKalvenor& form = Load(L"");
     ASSERT_TRUE(form.HotkeysEnabled());
     EXPECT_TRUE(TrayWindowHooked());
+    // Its messages reach the form's own handler: the window keeps its class's procedure.
+    EXPECT_EQ(::GetWindowLongPtrW(form.hWnd(), GWLP_WNDPROC), ::GetClassLongPtrW(form.hWnd(), GCLP_WNDPROC));
     // The shared tooltip is made when first asked for, not by the load.
     EXPECT_EQ(gToolTip, nullptr);
     clsToolTip* tip = SharedToolTip();

@@ -16,6 +16,7 @@
 #include "startup/utility.h"
 #include "tests/common/screenshot.h"
 #include "tests/common/window_probes.h"
+#include "base/subclass.h"
 #include "toolkit/tooltip.h"
 #include "toolkit/utility.h"
 #include "tray/formopeners.h"
@@ -52,16 +53,18 @@ Currency LiveMasterVolume() {
 }
 
 // A plain top-level window away from the pop-up that counts the wheel messages it is given.
-class OtherWindow {
+class OtherWindow final : public ISubclass {
 public:
     OtherWindow() {
         // SS_NOTIFY: a static window is otherwise transparent to the mouse.
         window_ = ::CreateWindowExW(0, L"STATIC", L"other", WS_OVERLAPPEDWINDOW | WS_VISIBLE | SS_NOTIFY, 40, 40, 300, 200, nullptr,
                                     nullptr, nullptr, nullptr);
-        ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        old_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc)));
+        MSubclass::AttachMessage(this, window_, WM_MOUSEWHEEL);
     }
-    ~OtherWindow() { ::DestroyWindow(window_); }
+    ~OtherWindow() {
+        MSubclass::DetachMessage(this, window_, WM_MOUSEWHEEL);
+        ::DestroyWindow(window_);
+    }
     OtherWindow(const OtherWindow&) = delete;
     OtherWindow& operator=(const OtherWindow&) = delete;
     HWND hWnd() const { return window_; }
@@ -72,14 +75,15 @@ public:
     }
     int wheels = 0;
 
-private:
-    static LRESULT CALLBACK Proc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<OtherWindow*>(::GetWindowLongPtrW(h, GWLP_USERDATA));
-        if (msg == WM_MOUSEWHEEL) ++self->wheels;
-        return ::CallWindowProcW(self->old_, h, msg, wParam, lParam);
+    std::int32_t MsgResponse() const override { return MsgResponsePostProcess; }
+    void SetMsgResponse(std::int32_t) override {}
+    LRESULT WindowProc(HWND, UINT, WPARAM, LPARAM) override {
+        ++wheels;
+        return 0;
     }
+
+private:
     HWND window_ = nullptr;
-    WNDPROC old_ = nullptr;
 };
 
 // Stands in for the profile editor in live mode: counts what the pop-up asks of it.

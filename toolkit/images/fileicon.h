@@ -9,7 +9,7 @@
 
 #include "toolkit/images/iconfiledata.h"
 #include "toolkit/images/iconrecord.h"
-#include "toolkit/errors.h"
+#include "base/errors.h"
 
 namespace kal {
 

@@ -14,7 +14,7 @@
 #include "base/hextext.h"
 #include "base/raii.h"
 #include "toolkit/images/iconrecord.h"
-#include "toolkit/errors.h"
+#include "base/errors.h"
 #include "toolkit/images/imageformat.h"
 
 namespace kal {

@@ -5,7 +5,7 @@
 #include "base/log.h"
 #include "resources/version.h"
 #include "startup/utility.h"
-#include "toolkit/errors.h"
+#include "base/errors.h"
 #include "toolkit/images/imageformat.h"
 #include "toolkit/commondialog.h"
 #include "toolkit/pages/pagehelpers.h"

@@ -10,7 +10,7 @@
 
 #include "toolkit/images/iconrecord.h"
 #include "toolkit/pages/pageframe.h"
-#include "toolkit/subclass.h"
+#include "base/subclass.h"
 #include "toolkit/tooltip.h"
 
 namespace kal {

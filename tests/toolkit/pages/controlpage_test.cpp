@@ -2,7 +2,7 @@
 
 #include <prsht.h>
 #include "startup/utility.h"
-#include "toolkit/errors.h"
+#include "base/errors.h"
 
 namespace kal::test {
 namespace {

@@ -1,11 +1,11 @@
-#include "toolkit/subclass.h"
+#include "base/subclass.h"
 
 #include <optional>
 #include <string>
 
+#include "base/errors.h"
 #include "base/log.h"
-#include "toolkit/errors.h"
-#include "toolkit/propstore.h"
+#include "base/propstore.h"
 
 namespace kal::MSubclass {
 namespace {

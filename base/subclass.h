@@ -31,7 +31,7 @@ protected:
 
 namespace MSubclass {
 
-// Error numbers (raised with the object-error mask, see toolkit/errors.h).
+// Error numbers (raised with the object-error mask, see base/errors.h).
 constexpr std::int32_t kCantSubclass = 13081;
 constexpr std::int32_t kAlreadyHandled = 13082;
 constexpr std::int32_t kInvalidWindow = 13083;

@@ -1,6 +1,6 @@
-#include "toolkit/errors.h"
+#include "base/errors.h"
 
-#include "startup/utility.h"
+#include "base/module.h"
 
 namespace kal {
 namespace {
