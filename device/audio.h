@@ -11,7 +11,7 @@
 #include <variant>
 #include <vector>
 
-#include "device/audio_com.h"
+#include "base/com.h"
 #include "device/coreaudio_interfaces.h"
 #include "base/hextext.h"
 #include "base/keyed.h"

@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 
-#include "device/audio_com.h"
+#include "base/com.h"
 
 namespace kal {
 

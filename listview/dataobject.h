@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-#include "device/audio_com.h"
+#include "base/com.h"
 #include "listview/comobject.h"
 
 namespace kal {
