@@ -57,6 +57,11 @@ int Main(const std::wstring& commandLine, const StartupSteps& steps) {
 
     gNoUI = HasNoUISwitch(commandLine);
 
+    // The main form releases the mutex when it unloads; leaving Main releases it on every other
+    // way out (a refused system, an update started, a form that never loaded).
+    struct MutexReleasedAtEnd {
+        ~MutexReleasedAtEnd() { gMutexHandle.Release(); }
+    } mutexReleasedAtEnd;
     if (!gNoUI && IsAlreadyRunning()) {
         const std::wstring text = std::wstring(kAppTitle) + L" is already running.";
         ::MessageBoxW(nullptr, text.c_str(), kAppTitle, MB_OK | MB_ICONINFORMATION);
@@ -69,7 +74,6 @@ int Main(const std::wstring& commandLine, const StartupSteps& steps) {
     if (version.dwPlatformId != VER_PLATFORM_WIN32_NT || (version.dwMajorVersion < 6 && version.dwMinorVersion < 1)) {
         ::MessageBoxW(nullptr, L"Kalvenor is not compatible with this version of Windows. Execution halted.",
                       kAppTitle, MB_OK | MB_ICONERROR);
-        ReleaseSingleInstanceMutex();
         return 0;
     }
     gIsXP = version.dwMajorVersion < 6;
@@ -101,10 +105,7 @@ int Main(const std::wstring& commandLine, const StartupSteps& steps) {
     bool displayReady = false;
     if (steps.isUpdateAvailable() && !gNoUI) {
         displayReady = PrepareDisplay();
-        if (steps.downloadUpdate()) {
-            ReleaseSingleInstanceMutex();
-            return 0;
-        }
+        if (steps.downloadUpdate()) return 0;
     }
 
     // First run: no settings key (after the migration) and no autostart entry. The entry is
@@ -122,8 +123,6 @@ int Main(const std::wstring& commandLine, const StartupSteps& steps) {
     FinishStartupAutostart();
     StopWorker();
     steps.stopAudioObject();
-    // The main form releases the mutex when it unloads; this covers a form that never loaded.
-    ReleaseSingleInstanceMutex();
     return exitCode;
 }
 

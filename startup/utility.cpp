@@ -14,7 +14,7 @@
 
 namespace kal {
 
-HANDLE gMutexHandle = nullptr;
+SingleInstanceMutex gMutexHandle;
 
 namespace {
 
@@ -34,20 +34,26 @@ bool IsWow64() {
     return fn && fn(::GetCurrentProcess(), &wow) && wow;
 }
 
+DWORD SingleInstanceMutex::Create(const wchar_t* name) {
+    Release();
+    handle_ = ::CreateMutexW(nullptr, TRUE, name);
+    return ::GetLastError();
+}
+
+void SingleInstanceMutex::Release() {
+    if (!handle_) return;
+    ::ReleaseMutex(handle_);
+    ::CloseHandle(handle_);
+    handle_ = nullptr;
+}
+
 bool IsAlreadyRunning() {
-    ReleaseSingleInstanceMutex();
-    gMutexHandle = ::CreateMutexW(nullptr, TRUE, kSingleInstanceMutex);
-    const DWORD error = ::GetLastError();
+    const DWORD error = gMutexHandle.Create(kSingleInstanceMutex);
     if (!gMutexHandle) return error == ERROR_ACCESS_DENIED;
     return error == ERROR_ALREADY_EXISTS;
 }
 
-void ReleaseSingleInstanceMutex() {
-    if (!gMutexHandle) return;
-    ::ReleaseMutex(gMutexHandle);
-    ::CloseHandle(gMutexHandle);
-    gMutexHandle = nullptr;
-}
+void ReleaseSingleInstanceMutex() { gMutexHandle.Release(); }
 
 std::wstring DecimalSeparator() {
     wchar_t buf[8] = {};

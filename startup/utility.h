@@ -16,8 +16,26 @@ inline constexpr wchar_t kAppTitle[] = L"Kalvenor";
 // True for a 32-bit process on 64-bit Windows.
 bool IsWow64();
 
+// The owner of the single-instance mutex: it releases and closes the mutex when asked (the main
+// form's unload) and, at the latest, when the process ends.
+class SingleInstanceMutex {
+public:
+    SingleInstanceMutex() = default;
+    ~SingleInstanceMutex() { Release(); }
+    SingleInstanceMutex(const SingleInstanceMutex&) = delete;
+    SingleInstanceMutex& operator=(const SingleInstanceMutex&) = delete;
+    // Creates or opens the mutex, asking to own it; the system's error code of the call.
+    DWORD Create(const wchar_t* name);
+    void Release();
+    HANDLE get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
+
+private:
+    HANDLE handle_ = nullptr;
+};
+
 // The single-instance mutex; held from IsAlreadyRunning until the main form unloads.
-extern HANDLE gMutexHandle;
+extern SingleInstanceMutex gMutexHandle;
 inline constexpr wchar_t kSingleInstanceMutex[] = L"KalvenorSingleInstanceMutex";
 // Creates (or opens) the mutex and keeps its handle. True when another instance holds it:
 // the mutex existed already, or it exists but this process may not open it (an elevated

@@ -41,9 +41,20 @@ TEST(Utility, SingleInstanceMutex) {
         ::CloseHandle(other);
     }
     EXPECT_FALSE(IsAlreadyRunning());
-    EXPECT_NE(gMutexHandle, nullptr);
+    EXPECT_NE(gMutexHandle.get(), nullptr);
     ReleaseSingleInstanceMutex();
-    EXPECT_EQ(gMutexHandle, nullptr);
+    EXPECT_EQ(gMutexHandle.get(), nullptr);
+
+    // An owner that ends releases and closes its mutex: the name is gone with the last handle.
+    const wchar_t* name = L"KalvenorTestOwnedMutex";
+    {
+        SingleInstanceMutex owner;
+        EXPECT_EQ(owner.Create(name), static_cast<DWORD>(ERROR_SUCCESS));
+        HANDLE seen = ::OpenMutexW(SYNCHRONIZE, FALSE, name);
+        ASSERT_NE(seen, nullptr);
+        ::CloseHandle(seen);
+    }
+    EXPECT_EQ(::OpenMutexW(SYNCHRONIZE, FALSE, name), nullptr);
 }
 
 TEST(Utility, TempFolderEndsWithBackslash) {
