@@ -15,9 +15,6 @@
 
 namespace kal {
 
-ITrayServices* gTrayServices = nullptr;
-IInputLineEditor* gInputLineEditor = nullptr;
-
 namespace {
 
 // The last identifier copied by StringFromPtr, zero-padded.
@@ -54,7 +51,7 @@ void OnSpeakersOutputChanged(const std::wstring& id, std::uint32_t state) {
     const bool active = state == kDeviceStateActive;
     if (id != gPlaybackLineIds[0]) {
         const int k = InputLineIndex(id);
-        if (IInputLineEditor* editor = gInputLineEditor; editor && k != -1) {
+        if (IInputLineEditor* editor = InputLineEditor(); editor && k != -1) {
             editor->SetRecordLine(k, active, active ? L"*" : L"", editor->RealTimeMode() && active);
             editor->SetInputLineCaptionEnabled(k, active);
             editor->CloseInputLineCustomControls(k);
@@ -62,10 +59,10 @@ void OnSpeakersOutputChanged(const std::wstring& id, std::uint32_t state) {
             if (active) editor->CurrentInputLine(k, profile);
             editor->CurrentInputLineSelection(profile);
         }
-        if (gTrayServices) gTrayServices->RefreshProfilesForm();
+        if (ITrayServices* tray = TrayServices()) tray->RefreshProfilesForm();
         return;
     }
-    if (gTrayServices) gTrayServices->SpeakersOutputChanged(active);
+    if (ITrayServices* tray = TrayServices()) tray->SpeakersOutputChanged(active);
 }
 
 }  // namespace kal

@@ -88,7 +88,7 @@ struct PendingClear {
 std::wstring Text(const wchar_t* p) { return p ? std::wstring(p) : std::wstring(); }
 
 void RefreshProfiles() {
-    if (gTrayServices) gTrayServices->RefreshProfilesForm();
+    if (ITrayServices* tray = TrayServices()) tray->RefreshProfilesForm();
 }
 
 // Timers started on the main window and not yet run; a WM_TIMER already queued when a timer was
@@ -178,7 +178,8 @@ void TimerOnDefaultDeviceChanged() {
         flow = gNotifyDefaultFlow;
         id = Text(gNotifyDefaultDeviceId);
     }
-    if (gInputLineEditor && flow == 1 && !IsSelfChange()) gInputLineEditor->ShowRecordingSource(id);
+    IInputLineEditor* editor = InputLineEditor();
+    if (editor && flow == 1 && !IsSelfChange()) editor->ShowRecordingSource(id);
     RefreshProfiles();
 }
 
@@ -206,21 +207,23 @@ void TimerOnPropertyValueChanged() {
     if (SameKey(key, kPropEndpointState, 1)) {
         OnSpeakersOutputChanged(id, gAudio ? gAudio->DeviceState(id) : 0);
     } else if (SameKey(key, kPropPhysicalSpeakers, 3) || SameKey(key, kPropDeviceFormat, 0)) {
-        if (gInputLineEditor && !IsSelfChange() && id == gPlaybackLineIds[0]) gInputLineEditor->RefreshSpeakersAndFormat();
+        IInputLineEditor* editor = InputLineEditor();
+        if (editor && !IsSelfChange() && id == gPlaybackLineIds[0]) editor->RefreshSpeakersAndFormat();
     }
     RefreshProfiles();
 }
 
 void TimerUpdateRealTimeData() {
-    if (!gTrayServices) return;
-    gTrayServices->RefreshProfilesForm();
-    gTrayServices->RefreshOpenForms(false, IsSelfChange());
+    ITrayServices* tray = TrayServices();
+    if (!tray) return;
+    tray->RefreshProfilesForm();
+    tray->RefreshOpenForms(false, IsSelfChange());
 }
 
 void MixerControlChanged(std::uint32_t controlId) {
     if (!gAudio || controlId != gAudio->InputMuxControlID) return;
-    if (gInputLineEditor && !IsSelfChange())
-        gInputLineEditor->ShowRecordingSource(AudioValueText(gAudio->SelectedInputLineID()));
+    IInputLineEditor* editor = InputLineEditor();
+    if (editor && !IsSelfChange()) editor->ShowRecordingSource(AudioValueText(gAudio->SelectedInputLineID()));
     RefreshProfiles();
 }
 

@@ -1,9 +1,10 @@
 // What device code asks of the windows that own the user interface. The device library does not
 // know the forms: the main form implements ITrayServices and the profile editor implements
-// IInputLineEditor, and each sets its pointer while it is loaded (null otherwise). Both are used
-// on the user-interface thread only.
+// IInputLineEditor, and device code finds each through a route the program's composition root
+// installs once. Both are used on the user-interface thread only.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace kal {
@@ -45,9 +46,17 @@ protected:
     ~IInputLineEditor() = default;
 };
 
-// Set by the main form while it is loaded.
-extern ITrayServices* gTrayServices;
-// Set by the profile editor while it is loaded; null means the editor is closed.
-extern IInputLineEditor* gInputLineEditor;
+// How device code finds the two windows: each route returns the loaded window, or null. The
+// composition root installs the windows' own accessors; tests may install stand-ins.
+struct DeviceWindowRoutes {
+    std::function<ITrayServices*()> tray;
+    std::function<IInputLineEditor*()> inputLineEditor;
+};
+DeviceWindowRoutes& WindowRoutes();
+
+// The loaded main form; null while none is loaded (or no route is installed).
+ITrayServices* TrayServices();
+// The loaded profile editor; null while it is closed (or no route is installed).
+IInputLineEditor* InputLineEditor();
 
 }  // namespace kal

@@ -12,7 +12,7 @@
 #include "editor/clientheight.h"
 #include "toolkit/font.h"
 #include "toolkit/utility.h"
-#include "tray/trayicon.h"
+#include "tray/host.h"
 
 namespace kal {
 namespace {

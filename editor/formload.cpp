@@ -17,9 +17,7 @@
 #include "toolkit/font.h"
 #include "toolkit/tooltip.h"
 #include "toolkit/utility.h"
-#include "tray/hotkeys.h"
-#include "tray/mainform.h"
-#include "tray/trayicon.h"
+#include "tray/host.h"
 
 namespace kal {
 namespace {
@@ -60,7 +58,6 @@ void SetButtonIcon(Control& button, LONG style, HICON icon) {
 
 void frmProfile::OnLoad() {
     hooks_ = std::make_unique<Hooks>(*this);
-    gInputLineEditor = this;
     // Icon, font, wheel step, the shortcut capture box.
     SetIcon(hWnd(), kProgramIcon);
     // The main form makes the interface font; a window opened without it makes it, so that its

@@ -16,7 +16,7 @@
 #include "editor/profileform.h"
 #include "startup/globals.h"
 #include "startup/tables.h"
-#include "tray/mainform.h"
+#include "tray/host.h"
 
 namespace kal {
 namespace {
@@ -131,7 +131,7 @@ void frmProfile::cboSpeakersLayout_Click() {
         } else {
             gAudio->SetSpeakers(gPlaybackLineIds[0], static_cast<std::int16_t>(Speakers()));
         }
-        if (frmKalvenor* main = MainTrayForm()) main->UpdateMenus();
+        if (ITrayHost* main = TrayHost()) main->UpdateMenus();
     }
     UpdateEnhancementsPanel(OutputMode());
 }

@@ -10,7 +10,7 @@
 #include "startup/catalogue.h"
 #include "toolkit/font.h"
 #include "toolkit/utility.h"
-#include "tray/trayicon.h"
+#include "tray/host.h"
 
 namespace kal {
 namespace {

@@ -17,7 +17,7 @@
 #include "base/registry.h"
 #include "startup/tables.h"
 #include "startup/utility.h"
-#include "tray/mainform.h"
+#include "tray/host.h"
 
 namespace kal {
 namespace {
@@ -82,7 +82,7 @@ void frmProfile::chkLiveMode_Click() {
 
 void frmProfile::ActivateAndDeleteProfile(const std::wstring& name) {
     if (name.empty()) return;
-    if (frmKalvenor* main = MainTrayForm()) main->SetXonarValues(name, true, false);
+    if (ITrayHost* main = TrayHost()) main->SetXonarValues(name, true, false);
     RegDeleteTree(gRegProfiles, name);
 }
 

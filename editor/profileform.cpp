@@ -19,8 +19,7 @@
 #include "startup/tables.h"
 #include "startup/utility.h"
 #include "toolkit/utility.h"
-#include "tray/hotkeys.h"
-#include "tray/mainform.h"
+#include "tray/host.h"
 
 namespace kal {
 namespace {
@@ -72,10 +71,7 @@ void frmProfile::SetUp() {
     // The profiles' own shortcut keys go while a key may be typed into the shortcut box; the
     // main form's menu rebuild leaves them off while this editor is open.
     if (!realTimeMode_) {
-        if (frmKalvenor* main = MainTrayForm()) {
-            for (std::size_t i = 0; i < main->ProfileNames().size(); ++i)
-                ::UnregisterHotKey(main->hWnd(), kProfileHotkeyBase + static_cast<int>(i));
-        }
+        if (ITrayHost* main = TrayHost()) main->ReleaseProfileHotkeys();
     }
     // Card sample rates.
     AddSampleRates(*cboSampleRate, !realTimeMode_);
@@ -217,7 +213,7 @@ void frmProfile::OnQueryUnload(bool& /*cancel*/) { SetModalState(*this, false); 
 void frmProfile::OnUnload() {
     Hide();
     chkLiveMode->SetValue(0);
-    frmKalvenor* main = MainTrayForm();
+    ITrayHost* main = TrayHost();
     if (realTimeMode_) {
         if (main) main->UpdateMenus();
     } else {
@@ -249,7 +245,6 @@ void frmProfile::OnUnload() {
     if (frmInputLineCustomControls* custom = InputLineCustomControlsDialog()) custom->Unload();
     tabs_.Detach();
     hooks_.reset();
-    if (gInputLineEditor == this) gInputLineEditor = nullptr;
     soundFieldPicture_.reset();
     effectGraphBackground_.reset();
     icon32_.reset();

@@ -21,8 +21,7 @@
 #include "base/raii.h"
 #include "toolkit/forms.h"
 #include "toolkit/tabstrip.h"
-#include "tray/views.h"
-#include "tray/volumeform.h"
+#include "tray/host.h"
 
 namespace kal {
 

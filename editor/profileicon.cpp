@@ -12,8 +12,7 @@
 #include "toolkit/tooltip.h"
 #include "toolkit/commondialog.h"
 #include "toolkit/utility.h"
-#include "tray/mainform.h"
-#include "tray/trayicon.h"
+#include "tray/host.h"
 
 namespace kal {
 namespace {

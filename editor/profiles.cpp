@@ -14,10 +14,7 @@
 #include "startup/globals.h"
 #include "startup/utility.h"
 #include "toolkit/font.h"
-#include "tray/mainform.h"
-#include "tray/options.h"
-#include "tray/trayicon.h"
-#include "tray/update.h"
+#include "tray/host.h"
 
 namespace kal {
 namespace {
@@ -30,7 +27,6 @@ constexpr wchar_t kLastWidth[] = L"Profiles,LastWidth";
 constexpr wchar_t kLastHeight[] = L"Profiles,LastHeight";
 
 FormInstance<frmProfiles> gProfilesInstance;
-frmProfiles* gProfilesForm = nullptr;
 
 ControlRow Button(const wchar_t* name, const wchar_t* caption, int left, int width) {
     return ControlRow(ControlType::CommandButton, name, -1, caption, left, 3960, width, 375, WS_TABSTOP);
@@ -88,7 +84,7 @@ std::optional<std::int32_t> DecodeStoredSize(const Bytes& bytes) {
 
 // ---- The instance ----
 
-frmProfiles* ProfilesForm() { return gProfilesForm; }
+frmProfiles* ProfilesForm() { return gProfilesInstance.Loaded(); }
 
 void ShowProfiles() {
     gProfilesInstance.ShowInFront();
@@ -110,7 +106,6 @@ frmProfiles::~frmProfiles() { Unload(); }
 // ---- Loading and closing ----
 
 void frmProfiles::OnLoad() {
-    gProfilesForm = this;
     filled_ = false;
     if (!gUIFont) gUIFont = GetSystemFont();
     if (!PlaceOnForm(list_, *this, kListDesign, ListDesign())) throw std::runtime_error("profile list can't be created");
@@ -161,7 +156,6 @@ void frmProfiles::OnUnload() {
     SaveSize();
     filled_ = false;
     customIcons_.clear();
-    if (gProfilesForm == this) gProfilesForm = nullptr;
 }
 
 void frmProfiles::WireEvents() {
@@ -285,12 +279,9 @@ void frmProfiles::cmdDelete_Click() {
 void frmProfiles::cmdActivate_Click() {
     const std::wstring name = CurrentProfile();
     if (name.empty()) return;
-    if (frmKalvenor* main = MainTrayForm()) main->SetXonarValues(name, false, false);
+    if (ITrayHost* main = TrayHost()) main->SetXonarValues(name, false, false);
 }
 
-void frmProfiles::cmdDefaultProfile_Click() {
-    ShowOptions();
-    if (frmOptions* options = OptionsForm()) options->imgTab_Click(1);
-}
+void frmProfiles::cmdDefaultProfile_Click() { ShowOptionsPage(1); }
 
 }  // namespace kal

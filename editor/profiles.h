@@ -17,7 +17,7 @@
 #include "base/keyed.h"
 #include "toolkit/forms.h"
 #include "toolkit/images/imagelist.h"
-#include "tray/views.h"
+#include "tray/host.h"
 
 namespace kal {
 

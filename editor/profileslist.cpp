@@ -12,10 +12,7 @@
 #include "startup/settings.h"
 #include "startup/utility.h"
 #include "toolkit/font.h"
-#include "tray/hotkeys.h"
-#include "tray/mainform.h"
-#include "tray/options.h"
-#include "tray/trayicon.h"
+#include "tray/host.h"
 
 namespace kal {
 namespace {
@@ -151,10 +148,10 @@ void frmProfiles::UpdateProfiles(const std::wstring& selectName, bool skipOption
     AutoSizeColumns(list_);
     LockRedraw(list_.hWndListView(), false);
     // The tray menu follows the profiles; it marks the active profile here in turn.
-    if (frmKalvenor* main = MainTrayForm()) main->UpdateMenus();
+    if (ITrayHost* main = TrayHost()) main->UpdateMenus();
     else UpdateActiveProfile();
     UpdateButtons();
-    if (frmOptions* options = OptionsForm(); options && !skipOptionsRefresh) options->SetupStartupAudioControls(true);
+    if (!skipOptionsRefresh) RefreshStartupAudioOptions();
 }
 
 void frmProfiles::UpdateActiveProfile() {

@@ -8,7 +8,7 @@
 #include "startup/tables.h"
 #include "toolkit/font.h"
 #include "toolkit/utility.h"
-#include "tray/trayicon.h"
+#include "tray/host.h"
 
 namespace kal {
 namespace {

@@ -51,7 +51,6 @@ constexpr wchar_t kWaveProperty[] = L"{233164C8-1B2C-4C7D-BC68-B671687A2567},1";
 constexpr wchar_t kTextFilterPairs[] = L"Text File (*.txt)\0*.txt\0All Files (*.*)\0*.*\0";
 
 FormInstance<frmAbout> gAboutInstance;
-frmAbout* gAboutForm = nullptr;
 
 ControlRow Row(ControlType type, const wchar_t* name, const wchar_t* caption, int x, int y, int w, int h,
                DWORD style = 0) {
@@ -139,7 +138,7 @@ DWORD WriteFileBytes(const std::wstring& path, const std::string& bytes) {
 
 }  // namespace
 
-frmAbout* AboutForm() { return gAboutForm; }
+frmAbout* AboutForm() { return gAboutInstance.Loaded(); }
 
 void ShowAbout() {
     gAboutInstance.ShowInFront();
@@ -190,7 +189,6 @@ frmAbout::~frmAbout() { Unload(); }
 // ---- Loading and closing ----
 
 void frmAbout::OnLoad() {
-    gAboutForm = this;
     SetIcon(hWnd(), kProgramIcon);
     if (!gUIFont) gUIFont = GetSystemFont();
     ApplySystemFont(this);
@@ -228,7 +226,6 @@ void frmAbout::OnUnload() {
     ilTemp_.reset();
     regedit_.reset();
     underlined_ = -1;
-    if (gAboutForm == this) gAboutForm = nullptr;
 }
 
 void frmAbout::LayOutButtons() {

@@ -4,6 +4,7 @@
 
 #include "base/log.h"
 #include "device/audio.h"
+#include "device/trayservices.h"
 #include "editor/profileform.h"
 #include "editor/profiles.h"
 #include "tray/about.h"
@@ -15,14 +16,21 @@
 
 namespace kal {
 
+void RouteDeviceToWindows() {
+    WindowRoutes() = {[]() -> ITrayServices* { return MainTrayForm(); },
+                      []() -> IInputLineEditor* { return ProfileEditor(); }};
+}
+
 int RunTrayApplication() {
     // The audio object normally exists already; the main form can't do without it.
     if (!gAudio) CreateAudioObject();
+    RouteDeviceToWindows();
     TrayOpeners().volume = &ShowVolumePopup;
     TrayOpeners().profileManager = &ShowProfiles;
     TrayOpeners().realTimeSettings = &ShowRealTimeSettings;
     TrayOpeners().options = &ShowOptions;
     TrayOpeners().about = &ShowAbout;
+    TrayOpeners().updateAvailable = &IsUpdateAvailable;
     TrayOpeners().downloadUpdate = &DownloadUpdate;
     TrayOpeners().redirectLine = &GetRedirect;
     auto form = std::make_unique<frmKalvenor>(ProgramArguments());

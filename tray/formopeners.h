@@ -19,6 +19,8 @@ struct TrayWindowOpeners {
     std::function<void()> options;
     // The About box, modeless.
     std::function<void()> about;
+    // True when the update server offers a later revision of this version.
+    std::function<bool()> updateAvailable;
     // Downloads and starts the self-update; true when the program must end for the updater.
     std::function<bool()> downloadUpdate;
     // Line n of the update server's redirect list ("" when unknown).

@@ -1,5 +1,5 @@
 #include "tray/hotkeys.h"
-#include "tray/views.h"
+#include "tray/host.h"
 
 #include <functional>
 #include <map>

@@ -1,5 +1,6 @@
-// Global shortcut keys: the text of a key, the capture boxes that record one, the registration
-// of the six fixed keys on the main window, and the fixed actions themselves.
+// Global shortcut keys: the registration of the six fixed keys on the main window and the fixed
+// actions themselves. The text of a key and the capture boxes that record one are declared in
+// tray/host.h, shared with the editor.
 #pragma once
 #include <windows.h>
 
@@ -8,13 +9,11 @@
 #include <string>
 
 #include "toolkit/forms.h"
+#include "tray/host.h"
 #include "tray/portable/menurules.h"
 
 namespace kal {
 
-// "CTRL+", "ALT+", "SHIFT+" as the mask has them, then the key's name; "" for Shift, Ctrl or
-// Alt alone.
-std::wstring KeyCodeToString(std::uint8_t vk, std::uint8_t mask);
 // The modifiers held now (AltGr does not count as Ctrl).
 std::uint8_t GetShiftState();
 bool IsKeyDown(int vk);
@@ -22,12 +21,6 @@ bool IsKeyDown(int vk);
 // Records the key pressed in a capture box: its text, and its Tag ("31|06"; "" for a modifier
 // alone).
 void SetHotkeyText(TextBox& box, std::uint8_t vk);
-// Turns a text box into a capture box and back. Navigation keys are swallowed, Delete clears the
-// key, every other key is captured, and the mouse can neither select nor edit the text.
-// `captured` runs after every key the box records or clears, also when its text stays the same
-// (two keys may share a name).
-void SubclassControl(TextBox& box, std::function<void()> captured = {});
-void UnsubclassControl(TextBox& box);
 bool IsCaptureBox(HWND window);
 
 // The stored key of a fixed action ("Shortcut0" to "Shortcut5"); {0, 0} when none.

@@ -35,9 +35,9 @@
 #include "tray/hotkeys.h"
 #include "tray/portable/menurules.h"
 #include "tray/portable/trayrules.h"
+#include "tray/portable/updaterules.h"
 #include "tray/trayicon.h"
 #include "tray/traywindows.h"
-#include "tray/update.h"
 
 namespace kal {
 
@@ -64,8 +64,6 @@ std::wstring gCardSubsys;
 
 namespace {
 
-frmKalvenor* gMainForm = nullptr;
-
 constexpr int kCloseWaitLimit = 200;
 
 ControlRow TimerRow(const wchar_t* name, int interval, Timer* frmKalvenor::*member) {
@@ -76,8 +74,8 @@ ControlRow TimerRow(const wchar_t* name, int interval, Timer* frmKalvenor::*memb
 }
 
 bool EditingProfile() {
-    if (gInputLineEditor) return !gInputLineEditor->RealTimeMode();
-    return false;
+    const IInputLineEditor* editor = InputLineEditor();
+    return editor && !editor->RealTimeMode();
 }
 
 BOOL CALLBACK CollectDialog(HWND window, LPARAM lParam) {
@@ -143,7 +141,9 @@ private:
     frmKalvenor& form_;
 };
 
-frmKalvenor* MainTrayForm() { return gMainForm; }
+frmKalvenor* MainTrayForm() { return dynamic_cast<frmKalvenor*>(MainForm()); }
+
+ITrayHost* TrayHost() { return MainTrayForm(); }
 
 std::wstring ProgramArguments() {
     const wchar_t* p = ::GetCommandLineW();
@@ -176,8 +176,6 @@ frmKalvenor::~frmKalvenor() { Unload(); }
 // ---- Start-up ----
 
 void frmKalvenor::OnLoad() {
-    gMainForm = this;
-    gTrayServices = this;
     InitTimers();
     CreateMenus();
     loading_ = true;
@@ -375,7 +373,7 @@ void frmKalvenor::LoadSequence() {
         SetMute(gInputLineIds[static_cast<std::size_t>(switches_.inputLine)], 1, switches_.inputMode);
 
     // A newer revision leaves the card alone until the user has decided.
-    if (!gNoUI && IsUpdateAvailable()) {
+    if (!gNoUI && TrayOpeners().updateAvailable && TrayOpeners().updateAvailable()) {
         ShowUpdateMenu();
         return;
     }
@@ -476,8 +474,6 @@ void frmKalvenor::OnUnload() {
     popup_ = nullptr;
     menuBar_.reset();
     hotkeysEnabled_ = false;
-    if (gTrayServices == this) gTrayServices = nullptr;
-    if (gMainForm == this) gMainForm = nullptr;
     ReleaseSingleInstanceMutex();
 }
 
@@ -666,6 +662,11 @@ void frmKalvenor::ShowUpdateMenu() {
     SetItemCaption(kMenuProfilesEditor, L"Update");
     profilesEditorTag_ = L"Update";
     RefreshCommandItems();
+}
+
+void frmKalvenor::ReleaseProfileHotkeys() {
+    for (std::size_t i = 0; i < profileNames_.size(); ++i)
+        ::UnregisterHotKey(hWnd(), kProfileHotkeyBase + static_cast<int>(i));
 }
 
 void frmKalvenor::ClearProfileHotkeys() {

@@ -17,16 +17,10 @@
 #include "toolkit/tooltip.h"
 #include "tray/balloons.h"
 #include "tray/portable/cmdline.h"
-#include "tray/views.h"
+#include "tray/host.h"
 
 namespace kal {
 
-// The one shared tooltip, owned by the main form and released with it; null until first used.
-extern std::unique_ptr<clsToolTip> gToolTip;
-// The shared tooltip, created on first use once the main form has loaded (not under "/noui",
-// which shows no window): the common controls it needs cost a tray program that shows none of
-// its windows about 2 MB under Wine. Null before the load and after the unload.
-clsToolTip* SharedToolTip();
 // The card's PCI subsystem id ("subsys" switch, or taken from its hardware id).
 extern std::wstring gCardSubsys;
 
@@ -43,27 +37,24 @@ enum TrayMenuId : UINT {
 // Hot-key id of the profile on menu item i is kProfileHotkeyBase + i.
 inline constexpr int kProfileHotkeyBase = 6;
 
-class frmKalvenor final : public Form, public ITrayServices, public ITrayEvents, public IMenuOwner {
+class frmKalvenor final : public Form, public ITrayServices, public ITrayEvents, public ITrayHost {
 public:
     // `arguments`: the program's command line without the program's name.
     explicit frmKalvenor(std::wstring arguments);
     ~frmKalvenor() override;
 
-    // Applies the stored profile: each value with its partner, inside a mute of the master
-    // output; unless noCommit the output's volume memory is saved first and the profile becomes
-    // the active one afterwards. False when the profile holds no value (nothing happens then).
-    bool SetXonarValues(const std::wstring& profileName, bool noCommit, bool skipMasterVolume);
-
-    // IMenuOwner: rebuilds the profile items, their check mark, the tip and the icon.
+    // ITrayHost
+    bool SetXonarValues(const std::wstring& profileName, bool noCommit, bool skipMasterVolume) override;
+    // Rebuilds the profile items, their check mark, the tip and the icon.
     void UpdateMenus() override;
+    void ReleaseProfileHotkeys() override;
+    void RegisterGlobalHotkeys(bool enable) override;
+    void ShowUpdateMenu() override;
 
     // A balloon on the tray icon (kBalloonInfo, kBalloonWarning, kBalloonError).
     void ShowBalloon(const std::wstring& title, const std::wstring& text, std::uint32_t style);
     // Rebuilds the tray icon from the live state; false changes the existing icon in place.
     void UpdateTrayIcon(bool recreate);
-    // Registers (true) or drops (false) the shortcut keys, enables or disables the editor menu
-    // items and the other forms with them, then refreshes the tray tip.
-    void RegisterGlobalHotkeys(bool enable);
     void SetTrayTip(const std::wstring& text);
 
     // ITrayServices
@@ -83,7 +74,6 @@ public:
     // Closes every other form. Dialogs whose modal loops run (message boxes, file dialogs) are
     // ended first, and the forms go once those loops have returned.
     void UnloadOtherForms();
-    void ShowUpdateMenu();
     // Carries out fixed shortcut action `index` (0 to 5).
     void mnuShortcuts_Click(int index);
     // Opens the system volume mixer next to the tray once the caller's message has finished.
@@ -156,7 +146,8 @@ private:
     std::unique_ptr<AsioItem> asioItem_;
 };
 
-// The loaded main form; null while none is loaded.
+// The loaded main form; null while none is loaded. The program's one route to it: the form
+// layer's main form, owned by whoever loaded it (the tray application, or a test).
 frmKalvenor* MainTrayForm();
 
 // The command line of this process without the program's name (as wWinMain receives it).

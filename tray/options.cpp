@@ -33,7 +33,6 @@ constexpr LONG kPushLike = 0x1000;
 constexpr wchar_t kUninstallTitle[] = L"Uninstall Kalvenor";
 
 FormInstance<frmOptions> gOptionsInstance;
-frmOptions* gOptionsForm = nullptr;
 
 constexpr wchar_t kProfileNotifyTip[] =
     L"When this option is active, Kalvenor informs the user of\r\n"
@@ -56,10 +55,19 @@ COLORREF SystemColour(int index) { return ::GetSysColor(index); }
 
 }  // namespace
 
-frmOptions* OptionsForm() { return gOptionsForm; }
+frmOptions* OptionsForm() { return gOptionsInstance.Loaded(); }
 
 void ShowOptions() {
     gOptionsInstance.ShowInFront();
+}
+
+void ShowOptionsPage(int index) {
+    ShowOptions();
+    if (frmOptions* options = OptionsForm()) options->imgTab_Click(index);
+}
+
+void RefreshStartupAudioOptions() {
+    if (frmOptions* options = OptionsForm()) options->SetupStartupAudioControls(true);
 }
 
 frmOptions::frmOptions() : Form(L"frmOptions") {
@@ -71,7 +79,6 @@ frmOptions::~frmOptions() { Unload(); }
 // ---- Loading and closing ----
 
 void frmOptions::OnLoad() {
-    gOptionsForm = this;
     SetIcon(hWnd(), kProgramIcon);
     if (!gUIFont) gUIFont = GetSystemFont();
     ApplySystemFont(this);
@@ -103,7 +110,6 @@ void frmOptions::OnActivate() { SetMouseCursor(SystemCursor::Arrow); }
 void frmOptions::OnUnload() {
     tabs_.Detach();
     for (int n = 0; n < kShortcutActionCount; ++n) UnsubclassControl(*txtShortcuts[n]);
-    if (gOptionsForm == this) gOptionsForm = nullptr;
 }
 
 void frmOptions::WireEvents() {

@@ -11,6 +11,7 @@
 
 #include "toolkit/forms.h"
 #include "toolkit/tabstrip.h"
+#include "tray/host.h"
 #include "tray/portable/menurules.h"
 
 namespace kal {
@@ -117,8 +118,6 @@ private:
 
 // The loaded options window, null when none.
 frmOptions* OptionsForm();
-// Loads the options window when needed and brings it to the front.
-void ShowOptions();
 
 // The names of the step settings of the four step boxes, in box order; each box is named "txt"
 // and its setting's name.

@@ -13,7 +13,7 @@
 #include "base/registry.h"
 #include "startup/utility.h"
 #include "toolkit/forms.h"
-#include "tray/mainform.h"
+#include "tray/host.h"
 
 namespace kal {
 
@@ -227,7 +227,7 @@ bool DownloadUpdate() {
         return false;
     }
 
-    if (frmKalvenor* main = MainTrayForm()) {
+    if (ITrayHost* main = TrayHost()) {
         main->RegisterGlobalHotkeys(false);
         main->ShowUpdateMenu();
     }
@@ -276,7 +276,5 @@ std::wstring MD5Bytes(const std::uint8_t* bytes, std::size_t count) {
     Md5 md5;
     return md5.Add(bytes, count) ? md5.Text() : std::wstring();
 }
-
-bool IsByteFlag(const std::optional<Bytes>& value) { return value && value->size() == 1 && (*value)[0] == 1; }
 
 }  // namespace kal

@@ -46,15 +46,9 @@ bool DownloadUpdate();
 // launcher; true when accepted.
 bool PromptUpdate();
 
-// The program's name and version, " Beta" while the major version is 0.
-std::wstring GetVersionString();
-
 // MD5 digests as 32 upper-case hex digits, computed by the system's cryptography provider.
 // MD5File: "" when the file is missing or empty.
 std::wstring MD5File(const std::wstring& path);
 std::wstring MD5Bytes(const std::uint8_t* bytes, std::size_t count);
-
-// A settings value holding the single byte 01.
-bool IsByteFlag(const std::optional<Bytes>& value);
 
 }  // namespace kal

@@ -1,4 +1,4 @@
-#include "tray/views.h"
+#include "tray/host.h"
 
 #include "toolkit/forms.h"
 

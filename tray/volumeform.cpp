@@ -52,7 +52,6 @@ constexpr COLORREF kLevelBar = RGB(60, 210, 60);
 constexpr COLORREF kVolumeBar = RGB(20, 130, 20);
 constexpr COLORREF kLinkText = RGB(0, 90, 200);
 
-frmVolume* gVolumeForm = nullptr;     // the loaded pop-up
 FormInstance<frmVolume> gVolumeInstance;
 SystemSoundPlayer gSoundPlayer;
 
@@ -264,7 +263,7 @@ frmVolume::frmVolume() : Form(L"frmVolume") {
 
 frmVolume::~frmVolume() { Unload(); }
 
-frmVolume* VolumePopup() { return gVolumeForm; }
+frmVolume* VolumePopup() { return gVolumeInstance.Loaded(); }
 
 HWND ShowVolumePopup() {
     frmVolume* popup = gVolumeInstance.Open([](frmVolume& form) { form.Load(); });
@@ -274,7 +273,6 @@ HWND ShowVolumePopup() {
 // ---- Loading and closing ----
 
 void frmVolume::OnLoad() {
-    gVolumeForm = this;
     busy_ = false;
     bar0_ = bar1_ = 0;
     liveVolume_ = 0;
@@ -401,7 +399,6 @@ void frmVolume::OnUnload() {
         gToolTip->RemoveTool(cboAudioChannels->Window());
     }
     hover_.reset();
-    if (gVolumeForm == this) gVolumeForm = nullptr;
 }
 
 // ---- Showing the card's state ----
@@ -553,10 +550,11 @@ void frmVolume::WheelTurned(short delta) {
 
 LRESULT CALLBACK VolumeMouseHookProc(int code, WPARAM wParam, LPARAM lParam) {
     if (code != HC_ACTION) return 0;
-    if (wParam == WM_MOUSEWHEEL && gVolumeForm) {
+    frmVolume* popup = wParam == WM_MOUSEWHEEL ? VolumePopup() : nullptr;
+    if (popup) {
         const auto* event = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
         try {
-            gVolumeForm->WheelTurned(static_cast<short>(HIWORD(event->mouseData)));
+            popup->WheelTurned(static_cast<short>(HIWORD(event->mouseData)));
         } catch (...) {
             LogCaught(L"VolumeMouseHookProc");
         }

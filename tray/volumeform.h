@@ -12,36 +12,12 @@
 #include "base/hextext.h"
 #include "base/raii.h"
 #include "toolkit/forms.h"
-#include "tray/views.h"
+#include "tray/host.h"
 
 namespace kal {
 
-// The tooltip of the SVN switches of the pop-up and the profile editor.
-inline constexpr wchar_t kSvnTip[] =
-    L"Smart Volume Normalization (SVN) is an automatic feature that keeps the output volume constant independently\r\n"
-    L"from the source loudness.\r\n\r\n"
-    L"When SVN is enabled and there is no sound output, it might happen that an otherwise inaudible background\r\n"
-    L"noise is greatly amplified and thus becomes appearent, manifesting itself as a buzz or hiss that disappears\r\n"
-    L"as soon as a sound output is present again.";
-
 inline void UnhookChecked(HHOOK h) { ::UnhookWindowsHookEx(h); }
 using UniqueHook = UniqueResource<HHOOK, nullptr, UnhookChecked>;
-
-// What the pop-up asks of the profile editor while the editor shows the card live. The editor
-// implements it; the pop-up finds it among the loaded forms under the name "frmProfile".
-class IVolumeEditorLink {
-public:
-    // "" unless the editor applies its controls to the card at once.
-    virtual std::wstring LiveProfileName() const = 0;
-    // Re-read the card's output, Windows channel count, SVN and master volume.
-    virtual void CurrentOutput() = 0;
-    virtual void CurrentSpeakers() = 0;
-    virtual void CurrentSVN() = 0;
-    virtual void CurrentVolume() = 0;
-
-protected:
-    ~IVolumeEditorLink() = default;
-};
 
 // Plays a system sound by its alias with PlaySoundW flags; replaceable for tests.
 using SystemSoundPlayer = std::function<void(const wchar_t* alias, DWORD flags)>;

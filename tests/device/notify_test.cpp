@@ -188,7 +188,9 @@ protected:
         window_ = CreateStandInWindow();
         ASSERT_NE(window_, nullptr);
         SetNotificationWindow(window_);
-        gTrayServices = &tray_;
+        // The main form is loaded throughout; the editor only where a test opens it.
+        WindowRoutes() = {[this] { return &tray_; },
+                          [this]() -> IInputLineEditor* { return editorLoaded_ ? &editor_ : nullptr; }};
         gNotificationPending = false;
         NoOwnChange();
         RegisterNotificationClient();
@@ -201,8 +203,7 @@ protected:
         ReleaseRegistryWatchers();
         SetNotificationWindow(nullptr);
         if (window_) ::DestroyWindow(window_);
-        gTrayServices = nullptr;
-        gInputLineEditor = nullptr;
+        WindowRoutes() = {};
         gNotificationPending = false;
         CardLinesFixture::TearDown();
     }
@@ -219,6 +220,7 @@ protected:
     HWND window_ = nullptr;
     DWORD uiThread_ = 0;
     RecordingTray tray_;
+    bool editorLoaded_ = false;
     RecordingEditor editor_;
 };
 
@@ -242,7 +244,7 @@ TEST_F(NotifyTest, LosingAndRegainingTheSpeakersSwitchesTheFeatures) {
 }
 
 TEST_F(NotifyTest, RecordingInputsChangingStateUpdateTheOpenEditor) {
-    gInputLineEditor = &editor_;
+    editorLoaded_ = true;
     OnSpeakersOutputChanged(SimId(L"mic"), DEVICE_STATE_DISABLED);
     EXPECT_EQ(editor_.Names(), (std::vector<std::wstring>{L"RecordLine 00[]0", L"Caption 00", L"CloseControls 0",
                                                           L"Selection Evening"}));
@@ -257,7 +259,7 @@ TEST_F(NotifyTest, RecordingInputsChangingStateUpdateTheOpenEditor) {
     // With the editor closed, or for a line that is not the card's, only the list is refreshed.
     editor_.calls.clear();
     OnSpeakersOutputChanged(SimId(L"other_mic"), DEVICE_STATE_ACTIVE);
-    gInputLineEditor = nullptr;
+    editorLoaded_ = false;
     tray_.calls.clear();
     OnSpeakersOutputChanged(SimId(L"line"), DEVICE_STATE_NOTPRESENT);
     EXPECT_TRUE(editor_.calls.empty());
@@ -265,7 +267,7 @@ TEST_F(NotifyTest, RecordingInputsChangingStateUpdateTheOpenEditor) {
 }
 
 TEST_F(NotifyTest, ABurstOfNotificationsLeavesOneDeferredRun) {
-    gInputLineEditor = &editor_;
+    editorLoaded_ = true;
     for (int i = 0; i < 10; ++i) sim::RaiseSimPropertyValueChanged(SimId(L"speakers"), Key(kDeviceFormat, 0));
     sim::RaiseSimDefaultDeviceChanged(eCapture, eConsole, SimId(L"line"));
     Deliver(200);
@@ -282,7 +284,7 @@ TEST_F(NotifyTest, ABurstOfNotificationsLeavesOneDeferredRun) {
 }
 
 TEST_F(NotifyTest, TheProgramsOwnChangesAreDroppedForASecond) {
-    gInputLineEditor = &editor_;
+    editorLoaded_ = true;
     SetLineMute(SimId(L"speakers"), 0, -1);
     EXPECT_TRUE(sim::SimMute(SimEp(L"speakers")));
     EXPECT_EQ(GetLineMute(SimId(L"speakers"), 0), -1);
@@ -313,7 +315,7 @@ TEST_F(NotifyTest, TheProgramsOwnChangesAreDroppedForASecond) {
 }
 
 TEST_F(NotifyTest, OtherNotificationsAreIgnored) {
-    gInputLineEditor = &editor_;
+    editorLoaded_ = true;
     sim::RaiseSimPropertyValueChanged(SimId(L"speakers"), Key(kPhysicalSpeakers, 4));
     sim::RaiseSimPropertyValueChanged(SimId(L"speakers"), Key(kEndpointState, 2));
     sim::RaiseSimDeviceAdded(SimId(L"speakers"));
@@ -404,7 +406,7 @@ TEST_F(NotifyTest, OnWindowsXPTheRecordingSourceFollowsTheMixer) {
     gDriverSettingsKey = saved;
     EXPECT_EQ(RegistryWatcherCount(), 2u);
     EXPECT_EQ(sim::SimNotificationClientCount(), 0u);
-    gInputLineEditor = &editor_;
+    editorLoaded_ = true;
 
     // Another program picks the line input: the editor shows it, the list is refreshed.
     const std::wstring before = AudioValueText(gAudio->SelectedInputLineID());

@@ -1,8 +1,12 @@
 // The Mixer page handlers driven as the user drives them in live mode: a channel's gain or a
 // recording line's level reaching the card, the restore point's value coming back when its row is
 // taken out, the monitoring switch, the row resets and the column boxes.
+#include <mmdeviceapi.h>
+
+#include "device/linevalues.h"
 #include "device/mixervalues.h"
 #include "device/profilevalues.h"
+#include "device/trayservices.h"
 #include "startup/tables.h"
 #include "tests/editor/editor_fixture.h"
 
@@ -153,6 +157,29 @@ TEST_F(MixerHandlers, ARecordingLineFollowsItsRowAndComesBackWhenTakenOut) {
         EXPECT_FALSE(editor.Ctl(L"cmdInputLineBalanceReset", i).Enabled()) << i;
         break;
     }
+}
+
+TEST_F(MixerHandlers, ARecordingInputSwitchedOffElsewhereGreysItsRowWhileTheEditorIsOpen) {
+    UseEditorCard(kD2);
+    // The program's own routing: device notices reach the editor only while it is loaded.
+    EXPECT_EQ(InputLineEditor(), nullptr);
+    frmProfile& editor = OpenEditor(L"");
+    EXPECT_EQ(InputLineEditor(), static_cast<IInputLineEditor*>(&editor));
+    editor.imgTab_Click(1);
+    int line = -1;
+    for (int i = 0; i < 8 && line < 0; ++i)
+        if (!gInputLineIds[static_cast<std::size_t>(i)].empty() && editor.Ctl(L"lblInputLineCaption", i).Enabled())
+            line = i;
+    ASSERT_GE(line, 0) << "the card has no active recording line";
+    const std::wstring id = gInputLineIds[static_cast<std::size_t>(line)];
+    OnSpeakersOutputChanged(id, DEVICE_STATE_DISABLED);
+    EXPECT_FALSE(editor.Ctl(L"lblInputLineCaption", line).Enabled());
+    EXPECT_FALSE(editor.Ctl(L"chkRecordSet", line).Enabled());
+    OnSpeakersOutputChanged(id, DEVICE_STATE_ACTIVE);
+    EXPECT_TRUE(editor.Ctl(L"lblInputLineCaption", line).Enabled());
+    EXPECT_TRUE(editor.Ctl(L"chkRecordSet", line).Enabled());
+    CloseEditor();
+    EXPECT_EQ(InputLineEditor(), nullptr);
 }
 
 }  // namespace

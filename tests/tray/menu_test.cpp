@@ -148,15 +148,16 @@ TEST_F(TrayMenu, ProfileKeysStayFreeWhileAProfileIsEdited) {
     frmKalvenor& form = Load(L"");
     EXPECT_FALSE(KeyIsFree(MOD_CONTROL | MOD_SHIFT, 0x7A));
     EditorStub editing(false), realTime(true);
-    gInputLineEditor = &editing;
+    IInputLineEditor* open = &editing;
+    WindowRoutes().inputLineEditor = [&open] { return open; };
     form.UpdateMenus();
     EXPECT_TRUE(KeyIsFree(MOD_CONTROL | MOD_SHIFT, 0x7A));
     // The menu still shows the key.
     EXPECT_EQ(form.ProfileMenuCaptions(), std::vector<std::wstring>{L"A\t" + KeyCodeToString(0x7A, 3)});
-    gInputLineEditor = &realTime;
+    open = &realTime;
     form.UpdateMenus();
     EXPECT_FALSE(KeyIsFree(MOD_CONTROL | MOD_SHIFT, 0x7A));
-    gInputLineEditor = nullptr;
+    RouteDeviceToWindows();
 }
 
 TEST_F(TrayMenu, PostedShortcutKeysToggleMutesAndStepVolumesWithinRange) {

@@ -12,6 +12,7 @@
 #include "device/audio.h"
 #include "device/cardlines.h"
 #include "device/platform.h"
+#include "device/trayservices.h"
 #include "device/transport.h"
 #include "sim/audio_card.h"
 #include "sim/driver.h"
@@ -25,6 +26,7 @@
 #include "tests/common/settings_root.h"
 #include "tests/common/sim_platform.h"
 #include "toolkit/forms.h"
+#include "tray/app.h"
 #include "tray/balloons.h"
 #include "tray/mainform.h"
 
@@ -117,6 +119,7 @@ protected:
         gIsWin10 = false;
         gNoUI = false;
         gDPI = 96;
+        RouteDeviceToWindows();
         BuildDriverDefaults(false);
         UseCard({});
         SetShellNotifyObserver([this](DWORD message, const NOTIFYICONDATAW& data, BOOL) {
@@ -140,6 +143,7 @@ protected:
         gNoUI = savedNoUI_;
         gDPI = savedDPI_;
         RegisterDefaultSimCard();
+        WindowRoutes() = {};
     }
 
     static void ClearCardState() {

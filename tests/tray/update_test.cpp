@@ -291,6 +291,7 @@ TEST_F(Update, NewerRevisionAtStartupOffersUpdateInsteadOfProfilesAndKeys) {
     OfferVersion(Version(KALVENOR_VERSION_MAJOR, KALVENOR_VERSION_MINOR, KALVENOR_VERSION_REVISION + 1));
     Store(L"A", L"EqEnable", L"01");
     RegWrite(gRegRoot, L"DefaultProfile", std::wstring(L"A"));
+    TrayOpeners().updateAvailable = &IsUpdateAvailable;
     TrayOpeners().downloadUpdate = [] { return false; };
     frmKalvenor& form = Load(L"");
     EXPECT_EQ(form.MenuItemCaption(kMenuProfilesEditor), L"Update");
@@ -298,6 +299,7 @@ TEST_F(Update, NewerRevisionAtStartupOffersUpdateInsteadOfProfilesAndKeys) {
     EXPECT_FALSE(form.HotkeysEnabled());
     EXPECT_EQ(ActiveProfile(), L"<none>");  // no start-up profile
     EXPECT_TRUE(balloons_.empty());
+    TrayOpeners().updateAvailable = nullptr;
     TrayOpeners().downloadUpdate = nullptr;
 }
 

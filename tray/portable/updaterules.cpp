@@ -84,4 +84,6 @@ std::wstring UpdateQuestionText(bool windowsXP) {
     return text;
 }
 
+bool IsByteFlag(const std::optional<Bytes>& value) { return value && value->size() == 1 && (*value)[0] == 1; }
+
 }  // namespace kal

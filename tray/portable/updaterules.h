@@ -2,7 +2,10 @@
 // program's version string, the redirect list, the update server's addresses and the texts of
 // the update's questions.
 #pragma once
+#include <optional>
 #include <string>
+
+#include "base/hextext.h"
 
 namespace kal {
 
@@ -29,6 +32,9 @@ struct UpdateEndpoints {
 // Every endpoint on one server ("http://host[:port]"): the program's folder "/kalvenor" and the
 // file-hosting links "/s/<share>/<file>?dl=1&token_hash=<token>". "" gives no endpoints.
 UpdateEndpoints UpdateEndpointsAt(const std::wstring& server);
+
+// A settings value holding the single byte 01.
+bool IsByteFlag(const std::optional<Bytes>& value);
 
 // The question after a corrupt download, and the question before the update.
 std::wstring CorruptUpdateText(const std::wstring& title);
