@@ -105,7 +105,7 @@ private:
     void ShowWheelIncrement();
     void SaveShortcut(int index);
     void ShowStepText(TextBox& box);
-    void ChangeStep(TextBox& box, int delta);
+    void ChangeStep(int k, int delta);
     void FillFontLists();
     void chkStartupAudio_Click(int index);
     void optStartupAuto_Click(int index);
@@ -120,9 +120,10 @@ frmOptions* OptionsForm();
 // Loads the options window when needed and brings it to the front.
 void ShowOptions();
 
-// The names of the step settings of the four step boxes, in box order; each box is named "txt"
-// and its setting's name.
+// The names of the four step boxes after their "txt", in box order.
 extern const wchar_t* const kStepBoxNames[frmOptions::kStepCount];
+// The shortcut action whose step each box edits, in the same order.
+extern const int kStepActions[frmOptions::kStepCount];
 // The members holding the step boxes, in the same order.
 extern TextBox* frmOptions::* const kStepBoxMembers[frmOptions::kStepCount];
 

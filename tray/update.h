@@ -54,7 +54,4 @@ std::wstring GetVersionString();
 std::wstring MD5File(const std::wstring& path);
 std::wstring MD5Bytes(const std::uint8_t* bytes, std::size_t count);
 
-// A settings value holding the single byte 01.
-bool IsByteFlag(const std::optional<Bytes>& value);
-
 }  // namespace kal
