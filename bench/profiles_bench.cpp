@@ -17,6 +17,7 @@
 #include "startup/catalogue.h"
 #include "startup/globals.h"
 #include "base/registry.h"
+#include "startup/settings.h"
 #include "startup/tables.h"
 #include "startup/utility.h"
 #include "tray/mainform.h"
@@ -45,7 +46,7 @@ void StoreProfiles() {
         put(L"_mixer00000", L"32");
         put(L"_mixer00010", L"32");
     }
-    kal::RegWrite(kal::gRegRoot, L"DefaultProfile", std::wstring(L"Profile 7"));
+    kal::SetDefaultProfile(L"Profile 7");
 }
 
 double TimeOpening() {

@@ -18,6 +18,7 @@
 #include "device/volumememory.h"
 #include "startup/globals.h"
 #include "base/registry.h"
+#include "startup/settings.h"
 #include "startup/tables.h"
 
 namespace kal {
@@ -45,8 +46,7 @@ Bytes TextBytes(const std::wstring& text) {
 }
 
 // A stored value as bytes (text values as their UTF-16 bytes); nullopt when it is missing.
-std::optional<Bytes> StoredBytes(const std::wstring& path, const std::wstring& name) {
-    auto v = RegRead(path, name);
+std::optional<Bytes> StoredBytes(std::optional<RegValue> v) {
     if (!v) return std::nullopt;
     if (auto* b = std::get_if<Bytes>(&*v)) return *b;
     return TextBytes(std::get<std::wstring>(*v));
@@ -90,7 +90,7 @@ std::uint8_t LevelToByte(Currency level) {
 bool LastOutputIsProfiles(const std::wstring& profile) {
     const std::wstring own = BytesToHex(GetProfileValue(profile, L"PanelConfig")) +
                              BytesToHex(GetProfileValue(profile, L"SpeakerConfig"));
-    const Bytes last = StoredBytes(gRegRoot, L"LastOutput").value_or(TextBytes(L"00"));
+    const Bytes last = StoredBytes(GetLastOutput()).value_or(TextBytes(L"00"));
     return BytesToHex(last) == own;
 }
 

@@ -5,8 +5,8 @@
 #include "device/mixervalues.h"
 #include "device/portable/audio_levels.h"
 #include "device/profilevalues.h"
-#include "startup/globals.h"
 #include "base/registry.h"
+#include "startup/settings.h"
 
 namespace kal {
 
@@ -21,11 +21,6 @@ std::uint8_t ToByte(double value) {
     return static_cast<std::uint8_t>(whole);
 }
 
-std::uint8_t StoredByte(const std::wstring& name, std::uint8_t missing) {
-    const auto v = RegReadBytes(gRegRoot, name);
-    return v && !v->empty() ? (*v)[0] : missing;
-}
-
 }  // namespace
 
 void OutputVolumeMemory(const std::wstring& profile, Currency& volume, Currency& balance, bool save) {
@@ -36,18 +31,18 @@ void OutputVolumeMemory(const std::wstring& profile, Currency& volume, Currency&
     if (save) {
         Currency liveVolume = 0, liveBalance = 0;
         GetProfileVolumeBalance(liveVolume, liveBalance, 0, 0, L"");
-        RegWrite(gRegRoot, L"LastOutput", HexToBytes(BytesToHex(panel) + BytesToHex(config)));
-        RegWrite(gRegRoot, L"LastVolume" + output, Bytes{ToByte(Fixed4ToDouble(liveVolume))});
-        RegWrite(gRegRoot, L"LastBalance" + output, Bytes{ToByte(100.0 + 100.0 * Fixed4ToDouble(liveBalance))});
+        SetLastOutput(HexToBytes(BytesToHex(panel) + BytesToHex(config)));
+        SetLastVolume(output, ToByte(Fixed4ToDouble(liveVolume)));
+        SetLastBalance(output, ToByte(100.0 + 100.0 * Fixed4ToDouble(liveBalance)));
         return;
     }
-    volume = static_cast<Currency>(StoredByte(L"LastVolume" + output, 255)) * kCurrencyScale;
-    balance = (static_cast<Currency>(StoredByte(L"LastBalance" + output, 100)) - 100) * kCurrencyScale / 100;
+    volume = static_cast<Currency>(GetLastVolume(output).value_or(255)) * kCurrencyScale;
+    balance = (static_cast<Currency>(GetLastBalance(output).value_or(100)) - 100) * kCurrencyScale / 100;
 }
 
 std::wstring EqPresetName(const Bytes& gains) {
     if (auto name = BuiltInEqPresetName(gains); !name.empty()) return name;
-    const std::wstring key = RegJoin(gRegRoot, L"Presets\\EQ");
+    const std::wstring key = EqPresetsKey();
     const std::wstring text = BytesToHex(gains);
     for (const auto& name : RegEnumValues(key))
         if (auto v = RegReadBytes(key, name); v && BytesToHex(*v) == text) return name;
@@ -56,7 +51,7 @@ std::wstring EqPresetName(const Bytes& gains) {
 
 std::wstring VssPresetName(const Bytes& layout) {
     if (auto name = BuiltInVssPresetName(layout); !name.empty()) return name;
-    const std::wstring key = RegJoin(gRegRoot, L"Presets\\VSS");
+    const std::wstring key = VssPresetsKey();
     for (const auto& name : RegEnumValues(key))
         if (auto v = RegReadBytes(key, name); v && VssLayoutsEqual(*v, layout)) return name;
     return {};

@@ -23,8 +23,6 @@ constexpr UINT kDeleteStyle = MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2;  // 29
 constexpr int kInnerWidth = 12510;
 constexpr int kInnerHeight = 4425;
 constexpr TwipsRect kListDesign{120, 120, 12255, 3735};
-constexpr wchar_t kLastWidth[] = L"Profiles,LastWidth";
-constexpr wchar_t kLastHeight[] = L"Profiles,LastHeight";
 
 FormInstance<frmProfiles> gProfilesInstance;
 
@@ -56,9 +54,10 @@ SIZE OuterTwips(HWND window) {
     return {PixelsToTwipsX(r.right - r.left), PixelsToTwipsY(r.bottom - r.top)};
 }
 
-// A stored dimension, when it lies in [minimum, screen).
-std::optional<std::int32_t> StoredDimension(const wchar_t* name, std::int32_t minimum, std::int32_t screen) {
-    const Bytes bytes = RegReadBytes(gRegRoot, name).value_or(EncodeStoredSize(minimum));
+// A stored dimension, when it lies in [minimum, screen); a missing one is the minimum.
+std::optional<std::int32_t> StoredDimension(const std::optional<Bytes>& stored, std::int32_t minimum,
+                                            std::int32_t screen) {
+    const Bytes bytes = stored.value_or(EncodeStoredSize(minimum));
     const std::optional<std::int32_t> value = DecodeStoredSize(bytes);
     if (!value || *value < minimum || *value >= screen) return std::nullopt;
     return value;
@@ -135,8 +134,8 @@ void frmProfiles::RestoreLastFormSize() {
     const int screenWidth = PixelsToTwipsX(::GetSystemMetrics(SM_CXSCREEN));
     const int screenHeight = PixelsToTwipsY(::GetSystemMetrics(SM_CYSCREEN));
     SIZE size = OuterTwips(hWnd());
-    if (auto height = StoredDimension(kLastHeight, kProfilesMinHeight, screenHeight)) size.cy = *height;
-    if (auto width = StoredDimension(kLastWidth, kProfilesMinWidth, screenWidth)) size.cx = *width;
+    if (auto height = StoredDimension(GetProfilesLastHeight(), kProfilesMinHeight, screenHeight)) size.cy = *height;
+    if (auto width = StoredDimension(GetProfilesLastWidth(), kProfilesMinWidth, screenWidth)) size.cx = *width;
     const int width = TwipsToPixelsX(size.cx), height = TwipsToPixelsY(size.cy);
     ::SetWindowPos(hWnd(), nullptr, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                    (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -148,8 +147,7 @@ void frmProfiles::OnActivate() {
 
 void frmProfiles::SaveSize() {
     const SIZE size = OuterTwips(hWnd());
-    RegWrite(gRegRoot, kLastHeight, EncodeStoredSize(size.cy));
-    RegWrite(gRegRoot, kLastWidth, EncodeStoredSize(size.cx));
+    SetProfilesLastSize(EncodeStoredSize(size.cx), EncodeStoredSize(size.cy));
 }
 
 void frmProfiles::OnUnload() {
@@ -272,7 +270,7 @@ void frmProfiles::cmdDelete_Click() {
     // The window may have gone while the question was open (the program exits).
     if (!Loaded()) return;
     RegDeleteKey(gRegProfiles, name);
-    if (EqualsNoCase(GetDefaultProfile(), name)) RegDeleteValue(gRegRoot, L"DefaultProfile");
+    if (EqualsNoCase(GetDefaultProfile(), name)) RemoveDefaultProfile();
     UpdateProfiles(L"", false);
 }
 

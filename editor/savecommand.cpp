@@ -31,8 +31,8 @@ bool SameName(const std::wstring& a, const std::wstring& b) { return ::lstrcmpiW
 
 // The settings that name the profile `from` name `to` afterwards.
 void FollowRename(const std::wstring& from, const std::wstring& to) {
-    if (SameName(GetActiveProfile(), from)) RegWrite(gRegRoot, L"ActiveProfile", to);
-    if (SameName(GetDefaultProfile(), from)) RegWrite(gRegRoot, L"DefaultProfile", to);
+    if (SameName(GetActiveProfile(), from)) SetActiveProfile(to);
+    if (SameName(GetDefaultProfile(), from)) SetDefaultProfile(to);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "editor/userpresets.h"
 
-#include "startup/globals.h"
 #include "base/registry.h"
 
 namespace kal {
@@ -17,7 +16,7 @@ void LimitComboTextLength(const ComboBox& box, wchar_t typed) {
     if (ComboTextAtLimit(box, typed)) ::MessageBeep(MB_OK);
 }
 
-std::wstring UserPresetList::Key() const { return gRegRoot + kind_.subkey; }
+std::wstring UserPresetList::Key() const { return kind_.key(); }
 
 ComboBox& UserPresetList::Box() const { return *box_; }
 

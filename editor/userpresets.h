@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/hextext.h"
+#include "startup/settings.h"
 #include "toolkit/forms.h"
 
 namespace kal {
@@ -31,15 +32,15 @@ private:
 inline constexpr std::size_t kUserPresetNameLength = 250;
 
 struct UserPresetKind {
-    const wchar_t* subkey;    // under the settings key
+    std::wstring (*key)();    // the key of the values
     std::size_t length;       // bytes of a stored preset; a value of any other length is not loaded
     const wchar_t* existsQuestion;  // before the quoted name, asked before overwriting
     const wchar_t* deleteQuestion;  // before the quoted name, asked before deleting
 };
 
-inline constexpr UserPresetKind kEqUserProfiles{L"\\Presets\\EQ", 40, L"A gain profile already exists with the name ",
+inline constexpr UserPresetKind kEqUserProfiles{&EqPresetsKey, 40, L"A gain profile already exists with the name ",
                                                 L"Do you want to delete the gain profile "};
-inline constexpr UserPresetKind kVssUserLayouts{L"\\Presets\\VSS", 128,
+inline constexpr UserPresetKind kVssUserLayouts{&VssPresetsKey, 128,
                                                 L"A Virtual Speaker Shifter layout already exists with the name ",
                                                 L"Do you want to delete the Virtual Speaker Shifter layout "};
 

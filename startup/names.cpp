@@ -1,6 +1,8 @@
 #include "startup/names.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cwchar>
 #include <cwctype>
 
 namespace kal {
@@ -98,6 +100,19 @@ std::int16_t ParseDefaultVolume(const std::wstring& text) {
     if (negative) value = -value;
     if (value > 32767 || value < -32768) return -1;
     return static_cast<std::int16_t>(value);
+}
+
+std::int16_t ParseWheelIncrement(const std::wstring& text) {
+    constexpr std::int16_t kDefault = 1;
+    const wchar_t* begin = text.c_str();
+    wchar_t* end = nullptr;
+    const double value = std::wcstod(begin, &end);
+    if (end == begin) return kDefault;
+    while (*end && std::iswspace(*end)) ++end;
+    if (*end) return kDefault;
+    const double whole = std::nearbyint(value);
+    if (!(whole >= -32768.0 && whole <= 32767.0)) return kDefault;
+    return static_cast<std::int16_t>(whole);
 }
 
 std::wstring FormatUserAgent(const std::wstring& title, unsigned major, unsigned minor,

@@ -24,6 +24,10 @@ void SplitCustomIcon(const std::wstring& text, std::wstring& iconFile, bool& vol
 // "DefaultVolume" text as a signed 16-bit number; -1 when it is no such number.
 std::int16_t ParseDefaultVolume(const std::wstring& text);
 
+// "SliderWheelIncrement" text as the mouse-wheel step: a decimal number rounded half to even; a
+// text that is no number or lies outside -32768..32767 gives the default step 1.
+std::int16_t ParseWheelIncrement(const std::wstring& text);
+
 // "Kalvenor/1.0.5 (Windows NT 10.0; WOW64)".
 std::wstring FormatUserAgent(const std::wstring& title, unsigned major, unsigned minor,
                              unsigned revision, unsigned winMajor, unsigned winMinor, bool wow64);

@@ -10,7 +10,7 @@
 
 #include "base/screen.h"
 #include "startup/globals.h"
-#include "base/registry.h"
+#include "startup/settings.h"
 #include "toolkit/forms.h"
 
 namespace kal {
@@ -18,13 +18,6 @@ namespace kal {
 std::optional<UIFont> gUIFont;
 
 namespace {
-
-std::wstring ReadSetting(const wchar_t* name, const wchar_t* def) {
-    const auto v = RegRead(gRegRoot, name, std::wstring(def));
-    if (v)
-        if (const auto* text = std::get_if<std::wstring>(&*v)) return *text;
-    return def;
-}
 
 // A decimal number filling the whole text (spaces around it allowed); 0 otherwise.
 double ParseSize(const std::wstring& text) {
@@ -78,7 +71,7 @@ UIFont GetSystemFont() {
     if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) return font;
     const LOGFONTW& menu = metrics.lfMenuFont;
 
-    const std::wstring face = ReadSetting(L"UIFont", L"");
+    const std::wstring face = GetUIFontSetting(UIFontSetting::Face).value_or(L"");
     if (!face.empty()) {
         font.name = face;
     } else {
@@ -90,7 +83,7 @@ UIFont GetSystemFont() {
     }
 
     // A size whose pixel height a font can't hold counts as no size: the system size.
-    double size = ParseSize(ReadSetting(L"UIFontSize", L"9"));
+    double size = ParseSize(GetUIFontSetting(UIFontSetting::Size).value_or(L"9"));
     if (!FontHeight(size, ScreenDpiY())) size = 0;
     if (size > 0) {
         font.size = size;

@@ -12,6 +12,7 @@
 #include "base/log.h"
 #include "base/registry.h"
 #include "base/subclass.h"
+#include "startup/settings.h"
 #include "toolkit/utility.h"
 
 namespace kal {
@@ -115,7 +116,7 @@ void ToggleMute(const std::wstring& line, std::uint32_t flow) {
 void StepLineVolume(int action) {
     const bool up = action == static_cast<int>(ShortcutAction::MasterUp) || action == static_cast<int>(ShortcutAction::InputUp);
     const int flow = action >= static_cast<int>(ShortcutAction::InputUp) ? 1 : 0;
-    const auto step = ParseStep(RegReadText(gRegRoot, ShortcutStepValueName(action)).value_or(L"2"));
+    const auto step = ParseStep(GetShortcutStep(action));
     if (!step) return;
     Currency volume = 0, balance = 0;
     GetProfileVolumeBalance(volume, balance, flow, 0, L"");
@@ -168,7 +169,7 @@ void UnsubclassControl(TextBox& box) { ReleaseCaptureBox(box.hWnd()); }
 bool IsCaptureBox(HWND window) { return gCaptureBoxes.count(window) != 0; }
 
 Bytes FixedShortcutKey(int action) {
-    Bytes key = RegReadBytes(gRegRoot, ShortcutValueName(action)).value_or(Bytes{});
+    Bytes key = GetShortcutKey(action).value_or(Bytes{});
     key.resize(2, 0);
     return key;
 }

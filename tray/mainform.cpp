@@ -236,7 +236,7 @@ void frmKalvenor::ParseSwitches() {
 void frmKalvenor::LoadSequence() {
     // The command-line switches, then the card id stored in the settings unless a switch gave one.
     if (!arguments_.empty()) ParseSwitches();
-    if (gCardHID.empty()) gCardHID = RegReadText(gRegRoot, L"HID").value_or(L"");
+    if (gCardHID.empty()) gCardHID = GetCardHID();
 
     // The card's device, driver class key and property set; without an id, any card of the family.
     bool idGiven = true;
@@ -254,7 +254,7 @@ void frmKalvenor::LoadSequence() {
         gTaskbarCreatedMsg = ::RegisterWindowMessageW(L"TaskbarCreated");
         AllowTaskbarCreated(hWnd(), gTaskbarCreatedMsg);
         gUIFont = GetSystemFont();
-        gWheelIncrement = ParseWheelIncrement(RegReadText(gRegRoot, L"SliderWheelIncrement").value_or(L"1"));
+        gWheelIncrement = GetSliderWheelIncrement();
         FindASIODriver(asioItem_.get());
         SetDefaultMenuItem(*this, 3);
         HookTrayWindow(hWnd(), this);
@@ -263,10 +263,10 @@ void frmKalvenor::LoadSequence() {
 
     // The result of a self-update started by the previous run.
     bool updateBalloon = false;
-    if (IsByteFlag(RegReadBytes(gRegRoot, L"UpdatePending"))) {
-        RegDeleteValue(gRegRoot, L"UpdatePending");
-        if (IsByteFlag(RegReadBytes(gRegRoot, L"UpdateSuccessful"))) {
-            RegDeleteValue(gRegRoot, L"UpdateSuccessful");
+    if (GetUpdatePending()) {
+        RemoveUpdatePending();
+        if (GetUpdateSuccessful()) {
+            RemoveUpdateSuccessful();
             if (!gNoUI) {
                 ShowBalloon(kAppTitle,
                             UpdateSucceededText(KALVENOR_VERSION_MAJOR, KALVENOR_VERSION_MINOR, KALVENOR_VERSION_REVISION),
@@ -532,7 +532,7 @@ bool frmKalvenor::SetXonarValues(const std::wstring& profileName, bool noCommit,
     kal::RefreshOpenForms(!noCommit, IsSelfChange());
     if (!noCommit) {
         const std::wstring key = FindProfileKey(profileName);
-        RegWrite(gRegRoot, L"ActiveProfile", key.empty() ? profileName : key);
+        SetActiveProfile(key.empty() ? profileName : key);
         UpdateMenus();
         SetTrayTip(TrayTooltipText());
     }

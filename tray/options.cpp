@@ -8,6 +8,7 @@
 #include "startup/autostart.h"
 #include "startup/globals.h"
 #include "base/registry.h"
+#include "startup/settings.h"
 #include "startup/utility.h"
 #include "toolkit/font.h"
 #include "toolkit/utility.h"
@@ -23,6 +24,9 @@ namespace kal {
 const wchar_t* const kStepBoxNames[frmOptions::kStepCount] = {
     L"PlayBackMasterVolumeIncreaseStep", L"PlayBackMasterVolumeDecreaseStep", L"MicVolumeIncreaseStep",
     L"MicVolumeDecreaseStep"};
+const int kStepActions[frmOptions::kStepCount] = {
+    static_cast<int>(ShortcutAction::MasterUp), static_cast<int>(ShortcutAction::MasterDown),
+    static_cast<int>(ShortcutAction::InputUp), static_cast<int>(ShortcutAction::InputDown)};
 TextBox* frmOptions::* const kStepBoxMembers[frmOptions::kStepCount] = {
     &frmOptions::txtPlayBackMasterVolumeIncreaseStep, &frmOptions::txtPlayBackMasterVolumeDecreaseStep,
     &frmOptions::txtMicVolumeIncreaseStep, &frmOptions::txtMicVolumeDecreaseStep};
@@ -187,7 +191,7 @@ void frmOptions::RefreshAfterRestore() {
     if (frmProfiles* profiles = ProfilesForm()) profiles->RestoreLastFormSize();
     SetupFontControls();
     ApplyInterfaceFont();
-    gWheelIncrement = ParseWheelIncrement(RegReadText(gRegRoot, L"SliderWheelIncrement").value_or(L"1"));
+    gWheelIncrement = GetSliderWheelIncrement();
     ShowWheelIncrement();
     for (Form* f : LoadedForms()) ApplyWheelIncrement(*f);
     ShowShortcutsAndSteps();
@@ -207,7 +211,7 @@ void frmOptions::ShowShortcutsAndSteps() {
     }
     for (int k = 0; k < kStepCount; ++k) {
         TextBox& box = StepBox(k);
-        box.SetTag(RegReadText(gRegRoot, kStepBoxNames[k]).value_or(L"2"));
+        box.SetTag(GetShortcutStep(kStepActions[k]));
         ShowStepText(box);
     }
 }

@@ -106,7 +106,7 @@ private:
     void ShowWheelIncrement();
     void SaveShortcut(int index);
     void ShowStepText(TextBox& box);
-    void ChangeStep(TextBox& box, int delta);
+    void ChangeStep(int k, int delta);
     void FillFontLists();
     void chkStartupAudio_Click(int index);
     void optStartupAuto_Click(int index);
@@ -119,9 +119,10 @@ private:
 // The loaded options window, null when none.
 frmOptions* OptionsForm();
 
-// The names of the step settings of the four step boxes, in box order; each box is named "txt"
-// and its setting's name.
+// The names of the four step boxes after their "txt", in box order.
 extern const wchar_t* const kStepBoxNames[frmOptions::kStepCount];
+// The shortcut action whose step each box edits, in the same order.
+extern const int kStepActions[frmOptions::kStepCount];
 // The members holding the step boxes, in the same order.
 extern TextBox* frmOptions::* const kStepBoxMembers[frmOptions::kStepCount];
 

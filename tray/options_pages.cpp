@@ -55,8 +55,6 @@ int CALLBACK FontFamilyEnumProc(const LOGFONTW* font, const TEXTMETRICW*, DWORD 
     }
 }
 
-void WriteFlag(const wchar_t* name, bool on) { RegWrite(gRegRoot, name, Bytes{static_cast<std::uint8_t>(on ? 1 : 0)}); }
-
 }  // namespace
 
 void frmOptions::WirePageEvents() {
@@ -64,24 +62,24 @@ void frmOptions::WirePageEvents() {
     profiles.Click = [this, &profiles] {
         const int i = profiles.ListIndex();
         if (i < 0 || Updating()) return;
-        RegWrite(gRegRoot, L"DefaultProfile", profiles.List(i));
+        SetDefaultProfile(profiles.List(i));
         for (Form* f : LoadedForms())
             if (auto* list = dynamic_cast<IProfileListView*>(f)) list->UpdateProfiles(list->CurrentProfile(), true);
     };
     // The notify boxes belong to their option: nothing is stored while it is off.
     chkDefaultProfileNotify->Click = [this] {
         if (Updating() || chkStartupAudio[0]->Value() != 1) return;
-        WriteFlag(L"DefaultProfileNotify", chkDefaultProfileNotify->Value() == 1);
+        SetDefaultProfileNotify(chkDefaultProfileNotify->Value() == 1);
     };
     chkDefaultVolumeNotify->Click = [this] {
         if (Updating() || chkStartupAudio[1]->Value() != 1) return;
-        WriteFlag(L"DefaultVolumeNotify", chkDefaultVolumeNotify->Value() == 1);
+        SetDefaultVolumeNotify(chkDefaultVolumeNotify->Value() == 1);
     };
     csliDefaultVolume->Change = [this] { UpdateDefaultVolume(); };
 
     chkLegacyIconsUnderWin10->Click = [this] {
         if (Updating()) return;
-        WriteFlag(L"Win10LegacyIcons", chkLegacyIconsUnderWin10->Value() == 1);
+        SetWin10LegacyIcons(chkLegacyIconsUnderWin10->Value() == 1);
         if (frmKalvenor* main = MainTrayForm()) main->UpdateTrayIcon(false);
     };
     csliWheelIncrement->Change = [this] {
@@ -89,23 +87,23 @@ void frmOptions::WirePageEvents() {
         lblMouseWheelIncrement->SetCaption(std::to_wstring(value));
         if (Updating()) return;
         gWheelIncrement = static_cast<std::int16_t>(value);
-        RegWrite(gRegRoot, L"SliderWheelIncrement", std::to_wstring(value));
+        SetSliderWheelIncrement(value);
         for (Form* f : LoadedForms()) ApplyWheelIncrement(*f);
     };
     for (ComboBox* fontBox : {cboInterfaceFontName, cboInterfaceFontSize}) {
         ComboBox& box = *fontBox;
-        const wchar_t* setting = fontBox == cboInterfaceFontName ? L"UIFont" : L"UIFontSize";
+        const UIFontSetting setting = fontBox == cboInterfaceFontName ? UIFontSetting::Face : UIFontSetting::Size;
         box.Click = [this, &box, setting] {
             if (Updating() || box.ListIndex() < 0) return;
-            if (box.ListIndex() == 0) RegDeleteValue(gRegRoot, setting);
-            else RegWrite(gRegRoot, setting, box.List(box.ListIndex()));
+            if (box.ListIndex() == 0) RemoveUIFontSetting(setting);
+            else SetUIFontSetting(setting, box.List(box.ListIndex()));
             ApplyInterfaceFont();
         };
     }
 
     for (int k = 0; k < kStepCount; ++k) {
-        cmdStepMinus[k]->Click = [this, k] { ChangeStep(StepBox(k), -1); };
-        cmdStepPlus[k]->Click = [this, k] { ChangeStep(StepBox(k), 1); };
+        cmdStepMinus[k]->Click = [this, k] { ChangeStep(k, -1); };
+        cmdStepPlus[k]->Click = [this, k] { ChangeStep(k, 1); };
     }
 }
 
@@ -149,8 +147,8 @@ void frmOptions::chkStartupAudio_Click(int index) {
         CheckBox& notify = *chkDefaultProfileNotify;
         if (!on) {
             if (!Updating()) {
-                RegDeleteValue(gRegRoot, L"DefaultProfile");
-                RegDeleteValue(gRegRoot, L"DefaultProfileNotify");
+                RemoveDefaultProfile();
+                RemoveDefaultProfileNotify();
             }
             list.SetListIndex(-1);
             list.SetEnabled(false);
@@ -169,8 +167,8 @@ void frmOptions::chkStartupAudio_Click(int index) {
     CheckBox& notify = *chkDefaultVolumeNotify;
     if (!on) {
         if (!Updating()) {
-            RegDeleteValue(gRegRoot, L"DefaultVolume");
-            RegDeleteValue(gRegRoot, L"DefaultVolumeNotify");
+            RemoveDefaultVolume();
+            RemoveDefaultVolumeNotify();
         }
         slider.SetEnabled(false);
         notify.SetValue(0);
@@ -193,8 +191,7 @@ void frmOptions::UpdateDefaultVolume() {
                 L"dB";
     lblStartupAudioVolume->SetCaption(text);
     // The slider shows the present volume while no start-up volume is set: nothing is stored then.
-    if (!Updating() && chkStartupAudio[1]->Value() == 1)
-        RegWrite(gRegRoot, L"DefaultVolume", std::to_wstring(value));
+    if (!Updating() && chkStartupAudio[1]->Value() == 1) SetDefaultVolume(value);
 }
 
 // ---- Autostart ----
@@ -278,11 +275,11 @@ void frmOptions::FillFontLists() {
 
 void frmOptions::SetupFontControls() {
     UpdatingScope quiet(*this);
-    const std::pair<ComboBox*, const wchar_t*> pairs[] = {{cboInterfaceFontName, L"UIFont"},
-                                                          {cboInterfaceFontSize, L"UIFontSize"}};
+    const std::pair<ComboBox*, UIFontSetting> pairs[] = {{cboInterfaceFontName, UIFontSetting::Face},
+                                                         {cboInterfaceFontSize, UIFontSetting::Size}};
     for (const auto& [control, setting] : pairs) {
         ComboBox& box = *control;
-        const std::wstring stored = RegReadText(gRegRoot, setting).value_or(L"");
+        const std::wstring stored = GetUIFontSetting(setting).value_or(L"");
         const int at = stored.empty() ? -1 : FindListText(box, stored);
         box.SetListIndex(at > 0 ? at : 0);
     }
@@ -304,10 +301,10 @@ void frmOptions::SaveShortcut(int index) {
     // A registration under an id that is taken keeps the old key registered too.
     if (window) ::UnregisterHotKey(window, index);
     if ((*key)[0] == 0) {
-        RegDeleteValue(gRegRoot, ShortcutValueName(index));
+        RemoveShortcutKey(index);
         return;
     }
-    RegWrite(gRegRoot, ShortcutValueName(index), *key);
+    SetShortcutKey(index, *key);
     if (window) ::RegisterHotKey(window, index, ShiftToHotkeyModifiers((*key)[1]), (*key)[0]);
 }
 
@@ -316,14 +313,14 @@ void frmOptions::ShowStepText(TextBox& box) {
     box.SetText(FormatDecimal(step, DecimalSeparator()) + L"%");
 }
 
-void frmOptions::ChangeStep(TextBox& box, int delta) {
+void frmOptions::ChangeStep(int k, int delta) {
+    TextBox& box = StepBox(k);
     Currency step = ParseStep(box.Tag()).value_or(kDefaultStep) + delta * kCurrencyScale;
     step = std::clamp<Currency>(step, kCurrencyScale, 10 * kCurrencyScale);
     box.SetTag(FormatDecimal(step, L"."));
     ShowStepText(box);
-    const std::wstring setting = box.Name().substr(3);
-    if (step == kDefaultStep) RegDeleteValue(gRegRoot, setting);
-    else RegWrite(gRegRoot, setting, box.Tag());
+    if (step == kDefaultStep) RemoveShortcutStep(kStepActions[k]);
+    else SetShortcutStep(kStepActions[k], box.Tag());
 }
 
 }  // namespace kal

@@ -11,6 +11,7 @@
 #include "base/dyncalls.h"
 #include "startup/privileges.h"
 #include "base/registry.h"
+#include "startup/settings.h"
 #include "startup/utility.h"
 #include "toolkit/forms.h"
 #include "tray/host.h"
@@ -231,7 +232,7 @@ bool DownloadUpdate() {
         main->RegisterGlobalHotkeys(false);
         main->ShowUpdateMenu();
     }
-    if (IsByteFlag(RegReadBytes(gRegRoot, L"UpdatePending"))) return false;
+    if (GetUpdatePending()) return false;
     return PromptUpdate();
 }
 
@@ -239,7 +240,7 @@ bool PromptUpdate() {
     if (!IsProcessElevated() &&
         ::MessageBoxW(nullptr, UpdateQuestionText(gIsXP).c_str(), kAppTitle, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return false;
-    RegWrite(gRegRoot, L"UpdatePending", Bytes{0x01});
+    SetUpdatePending();
     ShellOpen(gLauncherTempPath, GetInteractiveUserSID() + L"|" + AppFolder());
     return true;
 }

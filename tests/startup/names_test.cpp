@@ -81,6 +81,18 @@ TEST(DefaultVolume, NumbersAndEverythingElse) {
     EXPECT_EQ(ParseDefaultVolume(L"-"), -1);
 }
 
+TEST(WheelIncrement, RoundsHalfToEvenAndFallsBackOutsideSixteenBits) {
+    EXPECT_EQ(ParseWheelIncrement(L"5"), 5);
+    EXPECT_EQ(ParseWheelIncrement(L" -3 "), -3);
+    EXPECT_EQ(ParseWheelIncrement(L"3.7"), 4);
+    EXPECT_EQ(ParseWheelIncrement(L"2.5"), 2);
+    EXPECT_EQ(ParseWheelIncrement(L"3.5"), 4);
+    EXPECT_EQ(ParseWheelIncrement(L"32767"), 32767);
+    EXPECT_EQ(ParseWheelIncrement(L"-32768"), -32768);
+    for (const wchar_t* bad : {L"40000", L"-32769", L"1e10", L"nan", L"inf", L"", L"two", L"3x"})
+        EXPECT_EQ(ParseWheelIncrement(bad), 1) << std::wstring(bad).c_str();
+}
+
 TEST(UserAgent, Format) {
     EXPECT_EQ(FormatUserAgent(L"Kalvenor", 0, 9, 661, 10, 0, true), L"Kalvenor/0.9.661 (Windows NT 10.0; WOW64)");
     EXPECT_EQ(FormatUserAgent(L"Kalvenor", 1, 0, 5, 5, 1, false), L"Kalvenor/1.0.5 (Windows NT 5.1)");

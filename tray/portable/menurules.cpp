@@ -5,18 +5,6 @@
 
 namespace kal {
 
-std::wstring ShortcutValueName(int action) { return L"Shortcut" + std::to_wstring(action); }
-
-std::wstring ShortcutStepValueName(int action) {
-    switch (static_cast<ShortcutAction>(action)) {
-    case ShortcutAction::MasterUp: return L"PlayBackMasterVolumeIncreaseStep";
-    case ShortcutAction::MasterDown: return L"PlayBackMasterVolumeDecreaseStep";
-    case ShortcutAction::InputUp: return L"MicVolumeIncreaseStep";
-    case ShortcutAction::InputDown: return L"MicVolumeDecreaseStep";
-    default: return L"";
-    }
-}
-
 std::uint32_t ShiftToHotkeyModifiers(std::uint8_t mask) {
     std::uint32_t mods = 0;
     if (mask & kMaskAlt) mods |= kModAlt;

@@ -15,13 +15,10 @@ inline constexpr std::uint8_t kMaskShift = 1, kMaskCtrl = 2, kMaskAlt = 4;
 // The system's hot-key flags.
 inline constexpr std::uint32_t kModAlt = 1, kModControl = 2, kModShift = 4;
 
-// The six fixed shortcut actions; the number is also the hot-key id and the suffix of the
-// "Shortcut" value that holds the key.
+// The six fixed shortcut actions; the number is also the hot-key id and the number the settings
+// store their key and step under.
 enum class ShortcutAction : int { MasterMute = 0, MasterUp, MasterDown, InputMute, InputUp, InputDown };
 inline constexpr int kShortcutActionCount = 6;
-std::wstring ShortcutValueName(int action);
-// The step setting of a volume action ("" for the mute toggles).
-std::wstring ShortcutStepValueName(int action);
 
 std::uint32_t ShiftToHotkeyModifiers(std::uint8_t mask);
 // The modifier prefixes of a key's text: "CTRL+", "ALT+", "SHIFT+" in that order.

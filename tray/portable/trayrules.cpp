@@ -1,8 +1,6 @@
 #include "tray/portable/trayrules.h"
 
 #include <cmath>
-#include <cwchar>
-#include <cwctype>
 
 namespace kal {
 
@@ -59,19 +57,6 @@ std::wstring ProfileNotFoundText(const std::wstring& profile) {
 
 std::wstring ProfileEmptyText(const std::wstring& profile) {
     return L"\r\nProfile \"" + profile + L"\" could not be loaded: it holds no settings.";
-}
-
-std::int16_t ParseWheelIncrement(const std::wstring& text) {
-    constexpr std::int16_t kDefault = 1;
-    const wchar_t* begin = text.c_str();
-    wchar_t* end = nullptr;
-    const double value = std::wcstod(begin, &end);
-    if (end == begin) return kDefault;
-    while (*end && std::iswspace(*end)) ++end;
-    if (*end) return kDefault;
-    const double whole = std::nearbyint(value);
-    if (!(whole >= -32768.0 && whole <= 32767.0)) return kDefault;
-    return static_cast<std::int16_t>(whole);
 }
 
 std::wstring FormatDecimal(Currency value, const std::wstring& decimalSeparator) {

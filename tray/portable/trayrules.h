@@ -46,10 +46,6 @@ std::wstring ProfileNotFoundText(const std::wstring& profile);
 // The start-up profile that is stored but holds no values.
 std::wstring ProfileEmptyText(const std::wstring& profile);
 
-// The mouse-wheel step of the setting SliderWheelIncrement: a decimal number rounded half to
-// even; a text that is no number or lies outside -32768..32767 gives the default step 1.
-std::int16_t ParseWheelIncrement(const std::wstring& text);
-
 // A fixed-point number with up to four decimals, trailing zeros dropped.
 std::wstring FormatDecimal(Currency value, const std::wstring& decimalSeparator);
 

@@ -55,17 +55,6 @@ TEST(MenuRules, StepsAreFixedPointAndVolumesStayWithinRange) {
     EXPECT_EQ(StepVolume(50 * kCurrencyScale, two, false), 48 * kCurrencyScale);
 }
 
-TEST(MenuRules, ShortcutValueAndStepNames) {
-    EXPECT_EQ(ShortcutValueName(0), L"Shortcut0");
-    EXPECT_EQ(ShortcutValueName(5), L"Shortcut5");
-    EXPECT_EQ(ShortcutStepValueName(1), L"PlayBackMasterVolumeIncreaseStep");
-    EXPECT_EQ(ShortcutStepValueName(2), L"PlayBackMasterVolumeDecreaseStep");
-    EXPECT_EQ(ShortcutStepValueName(4), L"MicVolumeIncreaseStep");
-    EXPECT_EQ(ShortcutStepValueName(5), L"MicVolumeDecreaseStep");
-    EXPECT_EQ(ShortcutStepValueName(0), L"");
-    EXPECT_EQ(ShortcutStepValueName(3), L"");
-}
-
 TEST(MenuRules, AmpersandsInNamesShowLiterally) {
     EXPECT_EQ(MenuCaptionText(L"Rock & Roll"), L"Rock && Roll");
     EXPECT_EQ(MenuCaptionText(L"&&"), L"&&&&");

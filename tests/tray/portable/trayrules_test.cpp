@@ -56,18 +56,6 @@ TEST(TrayRules, BalloonTexts) {
     EXPECT_EQ(ProfileNotFoundText(L"Gone").substr(0, 2), L"\r\n");
 }
 
-TEST(TrayRules, WheelStepRoundsHalfToEvenAndFallsBackOutsideSixteenBits) {
-    EXPECT_EQ(ParseWheelIncrement(L"5"), 5);
-    EXPECT_EQ(ParseWheelIncrement(L" -3 "), -3);
-    EXPECT_EQ(ParseWheelIncrement(L"3.7"), 4);
-    EXPECT_EQ(ParseWheelIncrement(L"2.5"), 2);
-    EXPECT_EQ(ParseWheelIncrement(L"3.5"), 4);
-    EXPECT_EQ(ParseWheelIncrement(L"32767"), 32767);
-    EXPECT_EQ(ParseWheelIncrement(L"-32768"), -32768);
-    for (const wchar_t* bad : {L"40000", L"-32769", L"1e10", L"nan", L"inf", L"", L"two", L"3x"})
-        EXPECT_EQ(ParseWheelIncrement(bad), 1) << std::wstring(bad).c_str();
-}
-
 TEST(TrayRules, DecimalsUpToFourWithoutTrailingZeros) {
     EXPECT_EQ(FormatDecimal(0, L"."), L"0");
     EXPECT_EQ(FormatDecimal(-125000, L"."), L"-12.5");
