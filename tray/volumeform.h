@@ -24,6 +24,16 @@ inline constexpr wchar_t kSvnTip[] =
     L"noise is greatly amplified and thus becomes appearent, manifesting itself as a buzz or hiss that disappears\r\n"
     L"as soon as a sound output is present again.";
 
+// The tooltip of the controls that change a playback device's format (the pop-up's channels,
+// the profile editor's format lists).
+inline constexpr wchar_t kFormatChangeTip[] =
+    L"Warning: When the audio format (audio channels, sample rate and / or bit depth) of a playback device is changed, "
+    L"that device\r\n"
+    L"is invalidated by the system.\r\n"
+    L"Some applications don't handle this occurrence seamlessly, and your playback might be interrupted.\r\n"
+    L"If that happens, you might be forced to restart the playback or even the application itself in order to get a "
+    L"sound output again.";
+
 inline void UnhookChecked(HHOOK h) { ::UnhookWindowsHookEx(h); }
 using UniqueHook = UniqueResource<HHOOK, nullptr, UnhookChecked>;
 
@@ -64,24 +74,15 @@ public:
     bool MouseHookInstalled() const { return static_cast<bool>(mouseHook_); }
 
     // The controls, bound from the form's table.
-    PictureBox* pctVolume = nullptr;  // the panel the others sit on
-    ComboBox* cboAnalogOutput = nullptr;
-    ComboBox* cboAudioChannels = nullptr;
-    Slider* csliVolume = nullptr;
-    PictureBox* pctPeak = nullptr;
-    Label* lblMasterVolume = nullptr;
-    Label* lblMasterVolumeDB = nullptr;
-    CheckBox* chkMute = nullptr;
-    CheckBox* chkSVN = nullptr;
-    Label* lblMasterBalanceL = nullptr;
-    Slider* csliMasterBalance = nullptr;
-    Label* lblMasterBalanceR = nullptr;
-    CommandButton* cmdMasterBalanceReset = nullptr;
-    Label* lblSettings = nullptr;
-    Label* lblSystemMixer = nullptr;
-    Timer* timerPeak = nullptr;
-    Timer* timerSound = nullptr;
-    Timer* timerUnload = nullptr;
+    PictureBox* pctVolume{};  // the panel the others sit on
+    ComboBox *cboAnalogOutput{}, *cboAudioChannels{};
+    Slider *csliVolume{}, *csliMasterBalance{};
+    PictureBox* pctPeak{};
+    Label *lblMasterVolume{}, *lblMasterVolumeDB{}, *lblMasterBalanceL{}, *lblMasterBalanceR{}, *lblSettings{},
+        *lblSystemMixer{};
+    CheckBox *chkMute{}, *chkSVN{};
+    CommandButton* cmdMasterBalanceReset{};
+    Timer *timerPeak{}, *timerSound{}, *timerUnload{};
 
 protected:
     void OnLoad() override;
