@@ -14,6 +14,16 @@ constexpr int kColumnWidth = 52;
 
 int ColumnX(int i) { return kColumnLeft + i * kColumnStep; }
 
+// Column i's level: the volume and dB labels from `top` down, and the vertical slider (pixels).
+void AddLevelRows(std::vector<ControlRow>& c, const std::wstring& container, int i, int top, int sliderTop,
+                  int sliderHeight, ControlName volume, ControlName db, ControlName slider) {
+    const int x = ColumnX(i);
+    c.push_back(Row(ControlType::Label, std::move(volume), i, L"100%", x, top, kColumnWidth, 15, container, SS_CENTER));
+    c.push_back(Row(ControlType::Label, std::move(db), i, L"0dB", x, top + 16, kColumnWidth, 15, container, SS_CENTER));
+    c.push_back(Row(ControlType::Slider, std::move(slider), i, L"", x + 10, sliderTop, 32, sliderHeight, container, 0,
+                    SliderBag(2, 0, 100, 100)));
+}
+
 void AddRecord(EditorDesign& d, const std::wstring& page) {
     auto& c = d.controls;
     const std::wstring rec = L"pctRecord";
@@ -40,12 +50,8 @@ void AddRecord(EditorDesign& d, const std::wstring& page) {
                         52, 20, 15, rec));
         c.push_back(
             Row(ControlType::Label, KAL_CONTROL(frmProfile, lblInputLineBalanceR), i, L"R", x + 40, 52, 10, 14, rec));
-        c.push_back(Row(ControlType::Label, KAL_CONTROL(frmProfile, lblInputLineVolume), i, L"100%", x, 72,
-                        kColumnWidth, 15, rec, SS_CENTER));
-        c.push_back(Row(ControlType::Label, KAL_CONTROL(frmProfile, lblInputLineVolumeDB), i, L"0dB", x, 88,
-                        kColumnWidth, 15, rec, SS_CENTER));
-        c.push_back(Row(ControlType::Slider, KAL_CONTROL(frmProfile, csliInputLine), i, L"", x + 10, 106, 32, 146, rec,
-                        0, SliderBag(2, 0, 100, 100)));
+        AddLevelRows(c, rec, i, 72, 106, 146, KAL_CONTROL(frmProfile, lblInputLineVolume),
+                     KAL_CONTROL(frmProfile, lblInputLineVolumeDB), KAL_CONTROL(frmProfile, csliInputLine));
         c.push_back(
             Row(ControlType::OptionButton, KAL_CONTROL(frmProfile, optInputSelect), i, L"", x + 18, 256, 18, 18, rec));
         c.push_back(Row(ControlType::Label, KAL_CONTROL(frmProfile, lblInputLineCaption), i, names[i], x, 276,
@@ -73,12 +79,8 @@ void AddPlayback(EditorDesign& d, const std::wstring& page) {
         if (i > 0) d.shapes.push_back(Line(L"MixerPlaybackLineVer", i, x - 2, 4, x - 2, 186, play));
         c.push_back(
             Row(ControlType::CheckBox, KAL_CONTROL(frmProfile, chkPlaybackSet), i, L"", x + 18, 4, 18, 18, play));
-        c.push_back(Row(ControlType::Label, KAL_CONTROL(frmProfile, lblOutputChannelVolume), i, L"100%", x, 28,
-                        kColumnWidth, 15, play, SS_CENTER));
-        c.push_back(Row(ControlType::Label, KAL_CONTROL(frmProfile, lblOutputChannelVolumeDB), i, L"0dB", x, 44,
-                        kColumnWidth, 15, play, SS_CENTER));
-        c.push_back(Row(ControlType::Slider, KAL_CONTROL(frmProfile, csliOutputChannel), i, L"", x + 10, 60, 32, 104,
-                        play, 0, SliderBag(2, 0, 100, 100)));
+        AddLevelRows(c, play, i, 28, 60, 104, KAL_CONTROL(frmProfile, lblOutputChannelVolume),
+                     KAL_CONTROL(frmProfile, lblOutputChannelVolumeDB), KAL_CONTROL(frmProfile, csliOutputChannel));
         c.push_back(Row(ControlType::Label, KAL_CONTROL(frmProfile, lblOutputChannelCaption), i, names[i], x, 166,
                         kColumnWidth, 16, play, SS_CENTER));
     }
