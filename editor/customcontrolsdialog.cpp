@@ -31,9 +31,9 @@ using F = frmInputLineCustomControls;
 std::vector<ControlRow> FrameRows(int k) {
     const std::wstring picture = Member(L"pctCustomControl", k);
     const std::wstring group = F::OptionGroup(k);
-    return {Row(ControlType::Frame, L"fraCustomControl", k, L"", 8, 8, 280, 50).To(Bind(&F::fraCustomControl)),
-            Row(ControlType::PictureBox, L"pctCustomControl", k, L"", 6, 18, 268, 26, Member(L"fraCustomControl", k))
-                .To(Bind(&F::pctCustomControl)),
+    return {Row(ControlType::Frame, KAL_CONTROL(F, fraCustomControl), k, L"", 8, 8, 280, 50),
+            Row(ControlType::PictureBox, KAL_CONTROL(F, pctCustomControl), k, L"", 6, 18, 268, 26,
+                Member(L"fraCustomControl", k)),
             Row(ControlType::OptionButton, group.c_str(), 255, L"Don't Set", 8, 4, 84, 18, picture),
             Row(ControlType::OptionButton, group.c_str(), 0, L"Disable", 96, 4, 84, 18, picture),
             Row(ControlType::OptionButton, group.c_str(), 1, L"Enable", 184, 4, 80, 18, picture)};
@@ -41,7 +41,7 @@ std::vector<ControlRow> FrameRows(int k) {
 
 std::vector<ControlRow> DialogRows() {
     std::vector<ControlRow> c = FrameRows(0);
-    c.push_back(Row(ControlType::CommandButton, L"cmdClose", -1, L"&Close", 204, 66, 84, 26).To(Bind(&F::cmdClose)));
+    c.push_back(Row(ControlType::CommandButton, KAL_CONTROL(F, cmdClose), -1, L"&Close", 204, 66, 84, 26));
     return c;
 }
 
@@ -52,7 +52,7 @@ std::wstring frmInputLineCustomControls::OptionGroup(int frame) { return L"optCu
 frmInputLineCustomControls* InputLineCustomControlsDialog() { return gCustomInstance.Loaded(); }
 frmInputLineCustomControls& InputLineCustomControlsDialogInstance() { return gCustomInstance.Get(); }
 
-frmInputLineCustomControls::frmInputLineCustomControls() : Form(L"frmInputLineCustomControls") {
+frmInputLineCustomControls::frmInputLineCustomControls() : ModalDialog(L"frmInputLineCustomControls") {
     Design(FormLayout(L"Input Line Custom Settings", 296 * kTwips, 100 * kTwips), DialogRows());
 }
 
@@ -75,9 +75,6 @@ void frmInputLineCustomControls::WireFrame(int k) {
 }
 
 int frmInputLineCustomControls::FrameCount() const { return static_cast<int>(fraCustomControl.size()); }
-
-void frmInputLineCustomControls::OnActivate() { SetModalState(*this, true); }
-void frmInputLineCustomControls::OnQueryUnload(bool& /*cancel*/) { SetModalState(*this, false); }
 
 int frmInputLineCustomControls::Line() const {
     try {

@@ -10,7 +10,7 @@
 
 namespace kal {
 
-class frmInputLineCustomControls final : public Form {
+class frmInputLineCustomControls final : public ModalDialog {
 public:
     frmInputLineCustomControls();
     ~frmInputLineCustomControls() override;
@@ -26,12 +26,10 @@ public:
     // designed, the others are added when a line needs them.
     std::vector<Frame*> fraCustomControl;
     std::vector<PictureBox*> pctCustomControl;
-    CommandButton* cmdClose = nullptr;
+    CommandButton* cmdClose{};
 
 protected:
     void OnLoad() override;
-    void OnActivate() override;
-    void OnQueryUnload(bool& cancel) override;
 
 private:
     void Chosen(int frame, std::uint8_t value);

@@ -18,28 +18,21 @@ constexpr int kPageTop = kPanelTop + kTabHeight;  // a tab meets its page
 
 void AddTopArea(EditorDesign& d) {
     auto& c = d.controls;
-    c.push_back(Row(ControlType::Label, L"lblProfileName", -1, L"Profile &Name", 8, 11, 88, 16)
-                    .To(Bind(&frmProfile::lblProfileName)));
+    c.push_back(Row(ControlType::Label, KAL_CONTROL(frmProfile, lblProfileName), -1, L"Profile &Name", 8, 11, 88, 16));
+    c.push_back(Row(ControlType::TextBox, KAL_CONTROL(frmProfile, txtProfileName), -1, L"", 100, 8, 250, 22));
+    c.push_back(Row(ControlType::Label, KAL_CONTROL(frmProfile, lblShortcut), -1, L"Shortcut", 8, 39, 88, 16));
+    c.push_back(Row(ControlType::TextBox, KAL_CONTROL(frmProfile, txtShortcut), -1, L"", 100, 36, 250, 22));
     c.push_back(
-        Row(ControlType::TextBox, L"txtProfileName", -1, L"", 100, 8, 250, 22).To(Bind(&frmProfile::txtProfileName)));
-    c.push_back(
-        Row(ControlType::Label, L"lblShortcut", -1, L"Shortcut", 8, 39, 88, 16).To(Bind(&frmProfile::lblShortcut)));
-    c.push_back(
-        Row(ControlType::TextBox, L"txtShortcut", -1, L"", 100, 36, 250, 22).To(Bind(&frmProfile::txtShortcut)));
-    c.push_back(Row(ControlType::Frame, L"fraIcons", -1, L"Custom Profile Icon", 370, 0, 336, 64)
-                    .To(Bind(&frmProfile::fraIcons)));
+        Row(ControlType::Frame, KAL_CONTROL(frmProfile, fraIcons), -1, L"Custom Profile Icon", 370, 0, 336, 64));
     c.push_back(Row(ControlType::PictureBox, L"pctIcons", -1, L"", 6, 16, 324, 44, L"fraIcons"));
-    c.push_back(Row(ControlType::PictureBox, L"pctIcon32", -1, L"", 4, 4, 32, 32, L"pctIcons")
-                    .To(Bind(&frmProfile::pctIcon32)));
-    c.push_back(Row(ControlType::PictureBox, L"pctIcon16", -1, L"", 44, 12, 16, 16, L"pctIcons")
-                    .To(Bind(&frmProfile::pctIcon16)));
-    c.push_back(Row(ControlType::CommandButton, L"cmdIconChoose", -1, L"Select", 70, 8, 64, 26, L"pctIcons")
-                    .To(Bind(&frmProfile::cmdIconChoose)));
-    c.push_back(Row(ControlType::CommandButton, L"cmdIconDelete", -1, L"Delete", 138, 8, 64, 26, L"pctIcons")
-                    .To(Bind(&frmProfile::cmdIconDelete)));
-    c.push_back(
-        Row(ControlType::CheckBox, L"chkVolumeOverlay", -1, L"Volume Overlay", 206, 8, 114, 26, L"pctIcons", kPushLike)
-            .To(Bind(&frmProfile::chkVolumeOverlay)));
+    c.push_back(Row(ControlType::PictureBox, KAL_CONTROL(frmProfile, pctIcon32), -1, L"", 4, 4, 32, 32, L"pctIcons"));
+    c.push_back(Row(ControlType::PictureBox, KAL_CONTROL(frmProfile, pctIcon16), -1, L"", 44, 12, 16, 16, L"pctIcons"));
+    c.push_back(Row(ControlType::CommandButton, KAL_CONTROL(frmProfile, cmdIconChoose), -1, L"Select", 70, 8, 64, 26,
+                    L"pctIcons"));
+    c.push_back(Row(ControlType::CommandButton, KAL_CONTROL(frmProfile, cmdIconDelete), -1, L"Delete", 138, 8, 64, 26,
+                    L"pctIcons"));
+    c.push_back(Row(ControlType::CheckBox, KAL_CONTROL(frmProfile, chkVolumeOverlay), -1, L"Volume Overlay", 206, 8,
+                    114, 26, L"pctIcons", kPushLike));
 }
 
 void AddMasterPanel(EditorDesign& d) {
@@ -47,48 +40,40 @@ void AddMasterPanel(EditorDesign& d) {
     d.shapes.push_back(Box(L"rectMasterVolume", -1, 8, kPanelTop, 170, 428));
     c.push_back(Row(ControlType::Label, L"lblMaster", -1, L"Master", 14, kPanelTop + 4, 60, 16));
 
-    c.push_back(Row(ControlType::Frame, L"fraSVN", -1, L"SVN", 14, 94, 158, 74).To(Bind(&frmProfile::fraSVN)));
+    c.push_back(Row(ControlType::Frame, KAL_CONTROL(frmProfile, fraSVN), -1, L"SVN", 14, 94, 158, 74));
+    c.push_back(Row(ControlType::PictureBox, KAL_CONTROL(frmProfile, pctSVN), -1, L"", 6, 16, 146, 54, L"fraSVN"));
+    c.push_back(Row(ControlType::OptionButton, KAL_CONTROL(frmProfile, optSVN), 255, L"Don't Change", 4, 1, 136, 17,
+                    L"pctSVN"));
     c.push_back(
-        Row(ControlType::PictureBox, L"pctSVN", -1, L"", 6, 16, 146, 54, L"fraSVN").To(Bind(&frmProfile::pctSVN)));
-    c.push_back(Row(ControlType::OptionButton, L"optSVN", 255, L"Don't Change", 4, 1, 136, 17, L"pctSVN")
-                    .To(Bind(&frmProfile::optSVN)));
-    c.push_back(Row(ControlType::OptionButton, L"optSVN", 0, L"Disable", 4, 18, 136, 17, L"pctSVN")
-                    .To(Bind(&frmProfile::optSVN)));
-    c.push_back(Row(ControlType::OptionButton, L"optSVN", 1, L"Enable", 4, 35, 136, 17, L"pctSVN")
-                    .To(Bind(&frmProfile::optSVN)));
+        Row(ControlType::OptionButton, KAL_CONTROL(frmProfile, optSVN), 0, L"Disable", 4, 18, 136, 17, L"pctSVN"));
+    c.push_back(
+        Row(ControlType::OptionButton, KAL_CONTROL(frmProfile, optSVN), 1, L"Enable", 4, 35, 136, 17, L"pctSVN"));
 
     const std::wstring vol = L"pctMasterVolume";
-    c.push_back(Row(ControlType::Frame, L"fraMasterVolume", -1, L"Volume", 14, 172, 158, 324)
-                    .To(Bind(&frmProfile::fraMasterVolume)));
-    c.push_back(Row(ControlType::PictureBox, vol.c_str(), -1, L"", 6, 16, 146, 304, L"fraMasterVolume")
-                    .To(Bind(&frmProfile::pctMasterVolume)));
-    c.push_back(Row(ControlType::OptionButton, L"optVolume", 255, L"Don't Change", 4, 2, 136, 17, vol)
-                    .To(Bind(&frmProfile::optVolume)));
-    c.push_back(Row(ControlType::OptionButton, L"optVolume", 0, L"Use last", 4, 19, 136, 17, vol)
-                    .To(Bind(&frmProfile::optVolume)));
-    c.push_back(Row(ControlType::OptionButton, L"optVolume", 1, L"Set to:", 4, 36, 136, 17, vol)
-                    .To(Bind(&frmProfile::optVolume)));
-    c.push_back(Row(ControlType::Slider, L"csliVolume", -1, L"", 14, 58, 36, 150, vol, 0, SliderBag(2, 0, 100, 100))
-                    .To(Bind(&frmProfile::csliVolume)));
-    c.push_back(Row(ControlType::Label, L"lblMasterVolume", -1, L"100%", 2, 212, 60, 16, vol, SS_CENTER)
-                    .To(Bind(&frmProfile::lblMasterVolume)));
-    c.push_back(Row(ControlType::Label, L"lblMasterVolumeDB", -1, L"0dB", 2, 228, 60, 16, vol, SS_CENTER)
-                    .To(Bind(&frmProfile::lblMasterVolumeDB)));
-    c.push_back(Row(ControlType::CheckBox, L"chkIgnoreVolumeForProfileValidation", -1, L"Ignore For Profile Validation",
-                    64, 60, 80, 52, vol, kPushLike | BS_MULTILINE)
-                    .To(Bind(&frmProfile::chkIgnoreVolumeForProfileValidation)));
+    c.push_back(Row(ControlType::Frame, KAL_CONTROL(frmProfile, fraMasterVolume), -1, L"Volume", 14, 172, 158, 324));
+    c.push_back(Row(ControlType::PictureBox, KAL_CONTROL(frmProfile, pctMasterVolume), -1, L"", 6, 16, 146, 304,
+                    L"fraMasterVolume"));
     c.push_back(
-        Row(ControlType::Slider, L"csliMasterBalance", -1, L"", 62, 118, 82, 26, vol, 0, SliderBag(0, -10, 10, 0))
-            .To(Bind(&frmProfile::csliMasterBalance)));
-    c.push_back(Row(ControlType::Label, L"lblMasterBalanceL", -1, L"L", 66, 146, 12, 16, vol)
-                    .To(Bind(&frmProfile::lblMasterBalanceL)));
-    c.push_back(Row(ControlType::CommandButton, L"cmdMasterBalanceReset", -1, L"C", 92, 145, 26, 18, vol)
-                    .To(Bind(&frmProfile::cmdMasterBalanceReset)));
-    c.push_back(Row(ControlType::Label, L"lblMasterBalanceR", -1, L"R", 132, 146, 12, 16, vol)
-                    .To(Bind(&frmProfile::lblMasterBalanceR)));
-    c.push_back(Row(ControlType::CheckBox, L"chkVolumeChangeOnlyOnDifferentOutput", -1,
-                    L"Only Change On Different Output", 4, 252, 140, 44, vol, kPushLike | BS_MULTILINE)
-                    .To(Bind(&frmProfile::chkVolumeChangeOnlyOnDifferentOutput)));
+        Row(ControlType::OptionButton, KAL_CONTROL(frmProfile, optVolume), 255, L"Don't Change", 4, 2, 136, 17, vol));
+    c.push_back(
+        Row(ControlType::OptionButton, KAL_CONTROL(frmProfile, optVolume), 0, L"Use last", 4, 19, 136, 17, vol));
+    c.push_back(Row(ControlType::OptionButton, KAL_CONTROL(frmProfile, optVolume), 1, L"Set to:", 4, 36, 136, 17, vol));
+    c.push_back(Row(ControlType::Slider, KAL_CONTROL(frmProfile, csliVolume), -1, L"", 14, 58, 36, 150, vol, 0,
+                    SliderBag(2, 0, 100, 100)));
+    c.push_back(
+        Row(ControlType::Label, KAL_CONTROL(frmProfile, lblMasterVolume), -1, L"100%", 2, 212, 60, 16, vol, SS_CENTER));
+    c.push_back(Row(ControlType::Label, KAL_CONTROL(frmProfile, lblMasterVolumeDB), -1, L"0dB", 2, 228, 60, 16, vol,
+                    SS_CENTER));
+    c.push_back(Row(ControlType::CheckBox, KAL_CONTROL(frmProfile, chkIgnoreVolumeForProfileValidation), -1,
+                    L"Ignore For Profile Validation", 64, 60, 80, 52, vol, kPushLike | BS_MULTILINE));
+    c.push_back(Row(ControlType::Slider, KAL_CONTROL(frmProfile, csliMasterBalance), -1, L"", 62, 118, 82, 26, vol, 0,
+                    SliderBag(0, -10, 10, 0)));
+    c.push_back(Row(ControlType::Label, KAL_CONTROL(frmProfile, lblMasterBalanceL), -1, L"L", 66, 146, 12, 16, vol));
+    c.push_back(Row(ControlType::CommandButton, KAL_CONTROL(frmProfile, cmdMasterBalanceReset), -1, L"C", 92, 145, 26,
+                    18, vol));
+    c.push_back(Row(ControlType::Label, KAL_CONTROL(frmProfile, lblMasterBalanceR), -1, L"R", 132, 146, 12, 16, vol));
+    c.push_back(Row(ControlType::CheckBox, KAL_CONTROL(frmProfile, chkVolumeChangeOnlyOnDifferentOutput), -1,
+                    L"Only Change On Different Output", 4, 252, 140, 44, vol, kPushLike | BS_MULTILINE));
 }
 
 // The tab strip draws the tabs and the pages' edges; the shapes lie under them and keep each
@@ -104,11 +89,10 @@ void AddTabs(EditorDesign& d) {
         Shape tab = Box(L"rectTab", i, x, kPanelTop, kTabWidth, kTabHeight);
         tab.fill = 0x80000000;
         d.shapes.push_back(tab);
-        d.controls.push_back(Row(ControlType::PictureBox, L"imgTab", i, L"", x, kPanelTop, kTabWidth, kTabHeight)
-                                 .To(Bind(&frmProfile::imgTab)));
-        d.controls.push_back(Row(ControlType::Label, L"lblTab", i, captions[i], 4, 3, kTabWidth - 8, kTabHeight - 4,
-                                 Member(L"imgTab", i), SS_CENTER | SS_CENTERIMAGE)
-                                 .To(Bind(&frmProfile::lblTab)));
+        d.controls.push_back(
+            Row(ControlType::PictureBox, KAL_CONTROL(frmProfile, imgTab), i, L"", x, kPanelTop, kTabWidth, kTabHeight));
+        d.controls.push_back(Row(ControlType::Label, KAL_CONTROL(frmProfile, lblTab), i, captions[i], 4, 3,
+                                 kTabWidth - 8, kTabHeight - 4, Member(L"imgTab", i), SS_CENTER | SS_CENTERIMAGE));
     }
     for (int i = 0; i < 4; ++i)
         d.controls.push_back(
@@ -118,14 +102,14 @@ void AddTabs(EditorDesign& d) {
 void AddButtons(EditorDesign& d) {
     auto& c = d.controls;
     const int y = kFormHeight - 34;
-    c.push_back(Row(ControlType::CheckBox, L"chkLiveMode", -1, L"Live Mode OFF", 8, y, 120, 26, {}, kPushLike)
-                    .To(Bind(&frmProfile::chkLiveMode)));
-    c.push_back(Row(ControlType::CommandButton, L"cmdSave", -1, L"&Save", kFormWidth - 272, y, 84, 26)
-                    .To(Bind(&frmProfile::cmdSave)));
-    c.push_back(Row(ControlType::CommandButton, L"cmdReset", -1, L"&Reset", kFormWidth - 182, y, 84, 26)
-                    .To(Bind(&frmProfile::cmdReset)));
-    c.push_back(Row(ControlType::CommandButton, L"cmdCancel", -1, L"&Cancel", kFormWidth - 92, y, 84, 26)
-                    .To(Bind(&frmProfile::cmdCancel)));
+    c.push_back(Row(ControlType::CheckBox, KAL_CONTROL(frmProfile, chkLiveMode), -1, L"Live Mode OFF", 8, y, 120, 26,
+                    {}, kPushLike));
+    c.push_back(
+        Row(ControlType::CommandButton, KAL_CONTROL(frmProfile, cmdSave), -1, L"&Save", kFormWidth - 272, y, 84, 26));
+    c.push_back(
+        Row(ControlType::CommandButton, KAL_CONTROL(frmProfile, cmdReset), -1, L"&Reset", kFormWidth - 182, y, 84, 26));
+    c.push_back(Row(ControlType::CommandButton, KAL_CONTROL(frmProfile, cmdCancel), -1, L"&Cancel", kFormWidth - 92, y,
+                    84, 26));
 }
 
 }  // namespace

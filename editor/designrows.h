@@ -11,10 +11,10 @@ inline constexpr int kTwips = 15;
 // Check boxes that look like push buttons; icon-only buttons.
 inline constexpr DWORD kPushLike = BS_PUSHLIKE;
 
-inline ControlRow Row(ControlType type, const wchar_t* name, int index, const wchar_t* caption, int x, int y, int w,
+inline ControlRow Row(ControlType type, ControlName control, int index, const wchar_t* caption, int x, int y, int w,
                       int h, const std::wstring& container = {}, DWORD style = 0, PropertyBag bag = {}) {
-    return ControlRow(type, name, index, caption, x * kTwips, y * kTwips, w * kTwips, h * kTwips, style, container,
-                      std::move(bag));
+    return ControlRow(type, std::move(control), index, caption, x * kTwips, y * kTwips, w * kTwips, h * kTwips, style,
+                      container, std::move(bag));
 }
 
 inline PropertyBag SliderBag(std::int32_t orientation, std::int32_t min, std::int32_t max, std::int32_t value) {

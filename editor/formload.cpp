@@ -27,18 +27,12 @@ constexpr LONG kIconStyle = 0x40;
 constexpr std::uint32_t kFormBackColour = 0x8000000F;
 
 constexpr wchar_t kLiveModeTip[] =
-    L"When Live Mode is enabled, the profile being edited is temporarily activated and the changes made by the user are "
+    L"When Live Mode is enabled, the profile being edited is temporarily activated and the changes made by the user "
+    L"are "
     L"immediately operative, allowing to check the effect they have on the sound output.\r\n"
     L"Upon manually disabling Live Mode or closing the profile editor (either saving or discarding the modifications), "
     L"the sound card is restored to its previous settings.\r\n\r\n"
     L"By default, Live Mode is ON when creating a new profile and OFF when editing an existing profile.";
-constexpr wchar_t kFormatTip[] =
-    L"Warning: When the audio format (audio channels, sample rate and / or bit depth) of a playback device is changed, "
-    L"that device\r\n"
-    L"is invalidated by the system.\r\n"
-    L"Some applications don't handle this occurrence seamlessly, and your playback might be interrupted.\r\n"
-    L"If that happens, you might be forced to restart the playback or even the application itself in order to get a "
-    L"sound output again.";
 constexpr wchar_t kFormatAdvice[] =
     L"\r\n\r\nTo prevent this, with problematic applications leave this setting to ''Don't Change'' or switch to this "
     L"profile before starting the playblack.";
@@ -194,7 +188,7 @@ void frmProfile::SetTooltips() {
 // The format warning depends on the mode, which the opener sets after loading.
 void frmProfile::CompleteFormatTooltip() {
     if (gIsXP) return;
-    std::wstring tip = kFormatTip;
+    std::wstring tip = kFormatChangeTip;
     if (!realTimeMode_) tip += kFormatAdvice;
     formatTooltip_ = tip;
     if (clsToolTip* shared = SharedToolTip())

@@ -33,10 +33,10 @@ constexpr wchar_t kWarning[] =
 
 std::vector<ControlRow> DialogRows() {
     using F = frmHpImpedanceMode;
-    return {Row(ControlType::Label, L"lblHPAmp", -1, L"", 8, 8, 384, 110).To(Bind(&F::lblHPAmp)),
-            Row(ControlType::ComboBox, L"cboHpAmp", -1, L"", 8, 124, 384, 22).To(Bind(&F::cboHpAmp)),
-            Row(ControlType::Label, L"lblWarning", -1, L"", 8, 156, 384, 32).To(Bind(&F::lblWarning)),
-            Row(ControlType::CommandButton, L"cmdClose", -1, L"&Close", 308, 196, 84, 26).To(Bind(&F::cmdClose))};
+    return {Row(ControlType::Label, KAL_CONTROL(F, lblHPAmp), -1, L"", 8, 8, 384, 110),
+            Row(ControlType::ComboBox, KAL_CONTROL(F, cboHpAmp), -1, L"", 8, 124, 384, 22),
+            Row(ControlType::Label, KAL_CONTROL(F, lblWarning), -1, L"", 8, 156, 384, 32),
+            Row(ControlType::CommandButton, KAL_CONTROL(F, cmdClose), -1, L"&Close", 308, 196, 84, 26)};
 }
 
 }  // namespace
@@ -44,7 +44,7 @@ std::vector<ControlRow> DialogRows() {
 frmHpImpedanceMode* HpImpedanceDialog() { return gHpAmpInstance.Loaded(); }
 frmHpImpedanceMode& HpImpedanceDialogInstance() { return gHpAmpInstance.Get(); }
 
-frmHpImpedanceMode::frmHpImpedanceMode() : Form(L"frmHpImpedanceMode") {
+frmHpImpedanceMode::frmHpImpedanceMode() : ModalDialog(L"frmHpImpedanceMode") {
     Design(FormLayout(L"Headphone Amplification Setting", 400 * kTwips, 230 * kTwips), DialogRows());
 }
 
@@ -74,10 +74,8 @@ void frmHpImpedanceMode::OnLoad() {
     cmdClose->Click = [this] { Unload(); };
 }
 
-void frmHpImpedanceMode::OnActivate() { SetModalState(*this, true); }
-
 void frmHpImpedanceMode::OnQueryUnload(bool& cancel) {
-    SetModalState(*this, false);
+    ModalDialog::OnQueryUnload(cancel);
     if (!AllowUnload) {
         Hide();
         cancel = true;

@@ -9,7 +9,7 @@
 
 namespace kal {
 
-class frmHpImpedanceMode final : public Form {
+class frmHpImpedanceMode final : public ModalDialog {
 public:
     frmHpImpedanceMode();
     ~frmHpImpedanceMode() override;
@@ -21,14 +21,12 @@ public:
     // {gain mode, 0, 0, 0}; 255 "Don't change"; {255, 0, 0, 0} with nothing selected.
     Bytes HpAmp() const;
 
-    Label* lblHPAmp = nullptr;
-    ComboBox* cboHpAmp = nullptr;
-    Label* lblWarning = nullptr;
-    CommandButton* cmdClose = nullptr;
+    Label *lblHPAmp{}, *lblWarning{};
+    ComboBox* cboHpAmp{};
+    CommandButton* cmdClose{};
 
 protected:
     void OnLoad() override;
-    void OnActivate() override;
     void OnQueryUnload(bool& cancel) override;
 };
 

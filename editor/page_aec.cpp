@@ -10,11 +10,11 @@ void AddAecPage(EditorDesign& d) {
     auto& c = d.controls;
     c.push_back(Row(ControlType::Frame, L"fraAECActivate", -1, L"State", 4, 4, 260, 48, page));
     c.push_back(Row(ControlType::PictureBox, L"pctAECActivate", -1, L"", 6, 16, 248, 26, L"fraAECActivate"));
-    c.push_back(Row(ControlType::OptionButton, L"optAEC", 0, L"Disable", 4, 4, 90, 18, L"pctAECActivate")
-                    .To(Bind(&frmProfile::optAEC)));
-    c.push_back(Row(ControlType::OptionButton, L"optAEC", 1, L"Enable", 100, 4, 90, 18, L"pctAECActivate")
-                    .To(Bind(&frmProfile::optAEC)));
-    c.push_back(Row(ControlType::Label, L"lblAEC", -1, L"", 8, 64, 500, 200, page).To(Bind(&frmProfile::lblAEC)));
+    c.push_back(Row(ControlType::OptionButton, KAL_CONTROL(frmProfile, optAEC), 0, L"Disable", 4, 4, 90, 18,
+                    L"pctAECActivate"));
+    c.push_back(Row(ControlType::OptionButton, KAL_CONTROL(frmProfile, optAEC), 1, L"Enable", 100, 4, 90, 18,
+                    L"pctAECActivate"));
+    c.push_back(Row(ControlType::Label, KAL_CONTROL(frmProfile, lblAEC), -1, L"", 8, 64, 500, 200, page));
 }
 
 }  // namespace kal

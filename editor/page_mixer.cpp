@@ -14,17 +14,26 @@ constexpr int kColumnWidth = 52;
 
 int ColumnX(int i) { return kColumnLeft + i * kColumnStep; }
 
+// Column i's level: the volume and dB labels from `top` down, and the vertical slider (pixels).
+void AddLevelRows(std::vector<ControlRow>& c, const std::wstring& container, int i, int top, int sliderTop,
+                  int sliderHeight, ControlName volume, ControlName db, ControlName slider) {
+    const int x = ColumnX(i);
+    c.push_back(Row(ControlType::Label, std::move(volume), i, L"100%", x, top, kColumnWidth, 15, container, SS_CENTER));
+    c.push_back(Row(ControlType::Label, std::move(db), i, L"0dB", x, top + 16, kColumnWidth, 15, container, SS_CENTER));
+    c.push_back(Row(ControlType::Slider, std::move(slider), i, L"", x + 10, sliderTop, 32, sliderHeight, container, 0,
+                    SliderBag(2, 0, 100, 100)));
+}
+
 void AddRecord(EditorDesign& d, const std::wstring& page) {
     auto& c = d.controls;
     const std::wstring rec = L"pctRecord";
     c.push_back(Row(ControlType::Frame, L"fraRecord", -1, L"&Record", 4, 4, 512, 362, page));
     c.push_back(Row(ControlType::PictureBox, rec.c_str(), -1, L"", 6, 16, 500, 340, L"fraRecord"));
-    c.push_back(Row(ControlType::CheckBox, L"chkRecordSetAll", -1, L"Set", 4, 4, 56, 18, rec)
-                    .To(Bind(&frmProfile::chkRecordSetAll)));
-    c.push_back(Row(ControlType::CommandButton, L"cmdResetInputLines", -1, L"Reset", 4, 70, 56, 24, rec)
-                    .To(Bind(&frmProfile::cmdResetInputLines)));
-    c.push_back(Row(ControlType::OptionButton, L"optInputSelect", 255, L"Ignore", 4, 256, 60, 18, rec)
-                    .To(Bind(&frmProfile::optInputSelect)));
+    c.push_back(Row(ControlType::CheckBox, KAL_CONTROL(frmProfile, chkRecordSetAll), -1, L"Set", 4, 4, 56, 18, rec));
+    c.push_back(
+        Row(ControlType::CommandButton, KAL_CONTROL(frmProfile, cmdResetInputLines), -1, L"Reset", 4, 70, 56, 24, rec));
+    c.push_back(
+        Row(ControlType::OptionButton, KAL_CONTROL(frmProfile, optInputSelect), 255, L"Ignore", 4, 256, 60, 18, rec));
     c.push_back(Row(ControlType::Label, L"lblRecordMonitor", -1, L"Monitoring", 2, 298, 62, 16, rec));
     c.push_back(Row(ControlType::Label, L"lblRecordSettings", -1, L"Settings", 2, 320, 62, 16, rec));
     d.shapes.push_back(Line(L"MixerRecordLineHor", 0, 2, 25, 498, 25, rec));
@@ -32,33 +41,25 @@ void AddRecord(EditorDesign& d, const std::wstring& page) {
     for (int i = 0; i < 8; ++i) {
         const int x = ColumnX(i);
         if (i > 0) d.shapes.push_back(Line(L"MixerRecordLineVer", i, x - 2, 4, x - 2, 338, rec));
-        c.push_back(Row(ControlType::CheckBox, L"chkRecordSet", i, L"", x + 18, 4, 18, 18, rec)
-                        .To(Bind(&frmProfile::chkRecordSet)));
-        c.push_back(Row(ControlType::Slider, L"csliInputLineBalance", i, L"", x, 28, kColumnWidth, 24, rec, 0,
-                        SliderBag(0, -10, 10, 0))
-                        .To(Bind(&frmProfile::csliInputLineBalance)));
-        c.push_back(Row(ControlType::Label, L"lblInputLineBalanceL", i, L"L", x + 2, 52, 10, 14, rec)
-                        .To(Bind(&frmProfile::lblInputLineBalanceL)));
-        c.push_back(Row(ControlType::CommandButton, L"cmdInputLineBalanceReset", i, L"C", x + 16, 52, 20, 15, rec)
-                        .To(Bind(&frmProfile::cmdInputLineBalanceReset)));
-        c.push_back(Row(ControlType::Label, L"lblInputLineBalanceR", i, L"R", x + 40, 52, 10, 14, rec)
-                        .To(Bind(&frmProfile::lblInputLineBalanceR)));
-        c.push_back(Row(ControlType::Label, L"lblInputLineVolume", i, L"100%", x, 72, kColumnWidth, 15, rec, SS_CENTER)
-                        .To(Bind(&frmProfile::lblInputLineVolume)));
-        c.push_back(Row(ControlType::Label, L"lblInputLineVolumeDB", i, L"0dB", x, 88, kColumnWidth, 15, rec, SS_CENTER)
-                        .To(Bind(&frmProfile::lblInputLineVolumeDB)));
+        c.push_back(Row(ControlType::CheckBox, KAL_CONTROL(frmProfile, chkRecordSet), i, L"", x + 18, 4, 18, 18, rec));
+        c.push_back(Row(ControlType::Slider, KAL_CONTROL(frmProfile, csliInputLineBalance), i, L"", x, 28, kColumnWidth,
+                        24, rec, 0, SliderBag(0, -10, 10, 0)));
         c.push_back(
-            Row(ControlType::Slider, L"csliInputLine", i, L"", x + 10, 106, 32, 146, rec, 0, SliderBag(2, 0, 100, 100))
-                .To(Bind(&frmProfile::csliInputLine)));
-        c.push_back(Row(ControlType::OptionButton, L"optInputSelect", i, L"", x + 18, 256, 18, 18, rec)
-                        .To(Bind(&frmProfile::optInputSelect)));
+            Row(ControlType::Label, KAL_CONTROL(frmProfile, lblInputLineBalanceL), i, L"L", x + 2, 52, 10, 14, rec));
+        c.push_back(Row(ControlType::CommandButton, KAL_CONTROL(frmProfile, cmdInputLineBalanceReset), i, L"C", x + 16,
+                        52, 20, 15, rec));
         c.push_back(
-            Row(ControlType::Label, L"lblInputLineCaption", i, names[i], x, 276, kColumnWidth, 16, rec, SS_CENTER)
-                .To(Bind(&frmProfile::lblInputLineCaption)));
-        c.push_back(Row(ControlType::CheckBox, L"chkRecordMonitor", i, L"", x + 18, 297, 18, 18, rec)
-                        .To(Bind(&frmProfile::chkRecordMonitor)));
-        c.push_back(Row(ControlType::CommandButton, L"cmdRecordExtraOptions", i, L"...", x + 6, 318, 40, 20, rec)
-                        .To(Bind(&frmProfile::cmdRecordExtraOptions)));
+            Row(ControlType::Label, KAL_CONTROL(frmProfile, lblInputLineBalanceR), i, L"R", x + 40, 52, 10, 14, rec));
+        AddLevelRows(c, rec, i, 72, 106, 146, KAL_CONTROL(frmProfile, lblInputLineVolume),
+                     KAL_CONTROL(frmProfile, lblInputLineVolumeDB), KAL_CONTROL(frmProfile, csliInputLine));
+        c.push_back(
+            Row(ControlType::OptionButton, KAL_CONTROL(frmProfile, optInputSelect), i, L"", x + 18, 256, 18, 18, rec));
+        c.push_back(Row(ControlType::Label, KAL_CONTROL(frmProfile, lblInputLineCaption), i, names[i], x, 276,
+                        kColumnWidth, 16, rec, SS_CENTER));
+        c.push_back(
+            Row(ControlType::CheckBox, KAL_CONTROL(frmProfile, chkRecordMonitor), i, L"", x + 18, 297, 18, 18, rec));
+        c.push_back(Row(ControlType::CommandButton, KAL_CONTROL(frmProfile, cmdRecordExtraOptions), i, L"...", x + 6,
+                        318, 40, 20, rec));
     }
 }
 
@@ -66,31 +67,22 @@ void AddPlayback(EditorDesign& d, const std::wstring& page) {
     auto& c = d.controls;
     const std::wstring play = L"pctMixerPlayback";
     c.push_back(Row(ControlType::Frame, L"fraPlayBack", -1, L"Playback", 4, 370, 512, 210, page));
-    c.push_back(Row(ControlType::PictureBox, play.c_str(), -1, L"", 6, 16, 500, 188, L"fraPlayBack")
-                    .To(Bind(&frmProfile::pctMixerPlayback)));
-    c.push_back(Row(ControlType::CheckBox, L"chkPlaybackSetAll", -1, L"Set", 4, 4, 56, 18, play)
-                    .To(Bind(&frmProfile::chkPlaybackSetAll)));
-    c.push_back(Row(ControlType::CommandButton, L"cmdResetOutputChannels", -1, L"Reset", 4, 28, 56, 24, play)
-                    .To(Bind(&frmProfile::cmdResetOutputChannels)));
+    c.push_back(Row(ControlType::PictureBox, KAL_CONTROL(frmProfile, pctMixerPlayback), -1, L"", 6, 16, 500, 188,
+                    L"fraPlayBack"));
+    c.push_back(Row(ControlType::CheckBox, KAL_CONTROL(frmProfile, chkPlaybackSetAll), -1, L"Set", 4, 4, 56, 18, play));
+    c.push_back(Row(ControlType::CommandButton, KAL_CONTROL(frmProfile, cmdResetOutputChannels), -1, L"Reset", 4, 28,
+                    56, 24, play));
     d.shapes.push_back(Line(L"MixerPlaybackLineHor", 0, 2, 25, 498, 25, play));
     static const wchar_t* const names[] = {L"L", L"R", L"C", L"SW", L"Ls", L"Rs", L"Lb", L"Rb"};
     for (int i = 0; i < 8; ++i) {
         const int x = ColumnX(i);
         if (i > 0) d.shapes.push_back(Line(L"MixerPlaybackLineVer", i, x - 2, 4, x - 2, 186, play));
-        c.push_back(Row(ControlType::CheckBox, L"chkPlaybackSet", i, L"", x + 18, 4, 18, 18, play)
-                        .To(Bind(&frmProfile::chkPlaybackSet)));
         c.push_back(
-            Row(ControlType::Label, L"lblOutputChannelVolume", i, L"100%", x, 28, kColumnWidth, 15, play, SS_CENTER)
-                .To(Bind(&frmProfile::lblOutputChannelVolume)));
-        c.push_back(
-            Row(ControlType::Label, L"lblOutputChannelVolumeDB", i, L"0dB", x, 44, kColumnWidth, 15, play, SS_CENTER)
-                .To(Bind(&frmProfile::lblOutputChannelVolumeDB)));
-        c.push_back(Row(ControlType::Slider, L"csliOutputChannel", i, L"", x + 10, 60, 32, 104, play, 0,
-                        SliderBag(2, 0, 100, 100))
-                        .To(Bind(&frmProfile::csliOutputChannel)));
-        c.push_back(
-            Row(ControlType::Label, L"lblOutputChannelCaption", i, names[i], x, 166, kColumnWidth, 16, play, SS_CENTER)
-                .To(Bind(&frmProfile::lblOutputChannelCaption)));
+            Row(ControlType::CheckBox, KAL_CONTROL(frmProfile, chkPlaybackSet), i, L"", x + 18, 4, 18, 18, play));
+        AddLevelRows(c, play, i, 28, 60, 104, KAL_CONTROL(frmProfile, lblOutputChannelVolume),
+                     KAL_CONTROL(frmProfile, lblOutputChannelVolumeDB), KAL_CONTROL(frmProfile, csliOutputChannel));
+        c.push_back(Row(ControlType::Label, KAL_CONTROL(frmProfile, lblOutputChannelCaption), i, names[i], x, 166,
+                        kColumnWidth, 16, play, SS_CENTER));
     }
 }
 

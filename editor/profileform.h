@@ -63,147 +63,90 @@ public:
 
     // ---- Controls, bound from the design table at every load ----
     // Top area.
-    TextBox* txtProfileName = nullptr;
-    TextBox* txtShortcut = nullptr;
-    Label* lblProfileName = nullptr;
-    Label* lblShortcut = nullptr;
-    Frame* fraIcons = nullptr;
-    PictureBox* pctIcon32 = nullptr;
-    PictureBox* pctIcon16 = nullptr;
-    CommandButton* cmdIconChoose = nullptr;
-    CommandButton* cmdIconDelete = nullptr;
-    CheckBox* chkVolumeOverlay = nullptr;
+    TextBox *txtProfileName{}, *txtShortcut{};
+    Label *lblProfileName{}, *lblShortcut{};
+    Frame* fraIcons{};
+    PictureBox *pctIcon32{}, *pctIcon16{};
+    CommandButton *cmdIconChoose{}, *cmdIconDelete{};
+    CheckBox* chkVolumeOverlay{};
     // Master panel: SVN and volume (options 0, 1 and 255 "Don't Change").
-    Frame* fraSVN = nullptr;
-    PictureBox* pctSVN = nullptr;
-    std::vector<OptionButton*> optSVN;
-    Frame* fraMasterVolume = nullptr;
-    PictureBox* pctMasterVolume = nullptr;
-    std::vector<OptionButton*> optVolume;
-    Slider* csliVolume = nullptr;
-    Label* lblMasterVolume = nullptr;
-    Label* lblMasterVolumeDB = nullptr;
-    CheckBox* chkIgnoreVolumeForProfileValidation = nullptr;
-    Slider* csliMasterBalance = nullptr;
-    Label* lblMasterBalanceL = nullptr;
-    Label* lblMasterBalanceR = nullptr;
-    CommandButton* cmdMasterBalanceReset = nullptr;
-    CheckBox* chkVolumeChangeOnlyOnDifferentOutput = nullptr;
+    Frame *fraSVN{}, *fraMasterVolume{};
+    PictureBox *pctSVN{}, *pctMasterVolume{};
+    std::vector<OptionButton*> optSVN, optVolume;
+    Slider *csliVolume{}, *csliMasterBalance{};
+    Label *lblMasterVolume{}, *lblMasterVolumeDB{}, *lblMasterBalanceL{}, *lblMasterBalanceR{};
+    CheckBox *chkIgnoreVolumeForProfileValidation{}, *chkVolumeChangeOnlyOnDifferentOutput{};
+    CommandButton* cmdMasterBalanceReset{};
     // Tabs and buttons.
     std::array<PictureBox*, 4> imgTab{};
     std::array<Label*, 4> lblTab{};
-    CheckBox* chkLiveMode = nullptr;
-    CommandButton* cmdSave = nullptr;
-    CommandButton* cmdReset = nullptr;
-    CommandButton* cmdCancel = nullptr;
+    CheckBox* chkLiveMode{};
+    CommandButton *cmdSave{}, *cmdReset{}, *cmdCancel{};
     // Output page: channels, outputs, format.
-    ComboBox* cboSpeakersLayout = nullptr;
-    ComboBox* cboAnalogOutput = nullptr;
-    CommandButton* cmdAnalogOutputSettings = nullptr;
-    CommandButton* cmdHpAmp = nullptr;
-    ComboBox* cboStereoUpmix = nullptr;
-    ComboBox* cboSampleRate = nullptr;
-    Label* lblSystemPlayBackQuality = nullptr;
-    ComboBox* cboBitDepth = nullptr;
-    CheckBox* chkSyncSampleRates = nullptr;
-    ComboBox* cboSystemSampleRate = nullptr;
-    CheckBox* chkSPDIF = nullptr;
-    ComboBox* cboSPDIFOutput = nullptr;
+    ComboBox *cboSpeakersLayout{}, *cboAnalogOutput{}, *cboStereoUpmix{}, *cboSampleRate{}, *cboBitDepth{},
+        *cboSystemSampleRate{}, *cboSPDIFOutput{};
+    CommandButton *cmdAnalogOutputSettings{}, *cmdHpAmp{};
+    Label* lblSystemPlayBackQuality{};
+    CheckBox *chkSyncSampleRates{}, *chkSPDIF{};
     // Output page: the effect panels.
-    Frame* fraEnhancements = nullptr;
-    PictureBox* pctEnhancements = nullptr;
-    PictureBox* pctDolbyHeadphones = nullptr;
-    CheckBox* chkDolbyHeadphones = nullptr;
-    Label* lblDolbyHeadphonesMode = nullptr;
-    ComboBox* cboDolbyHeadphonesMode = nullptr;
-    PictureBox* pctDolbyVirtualSpeaker = nullptr;
-    CheckBox* chkDolbyVirtualSpeaker = nullptr;
-    Label* lblDolbyVirtualSpeakerMode = nullptr;
-    ComboBox* cboDolbyVirtualSpeakerMode = nullptr;
-    PictureBox* pctVSS = nullptr;
-    CheckBox* chkVSSExpand = nullptr;
-    CheckBox* chkVSS = nullptr;
-    PictureBox* VSSGraph = nullptr;
+    Frame* fraEnhancements{};
+    PictureBox* pctEnhancements{};
+    // Dolby Headphones and Dolby Virtual Speaker: a check box and a mode list each.
+    PictureBox *pctDolbyHeadphones{}, *pctDolbyVirtualSpeaker{};
+    CheckBox *chkDolbyHeadphones{}, *chkDolbyVirtualSpeaker{};
+    Label *lblDolbyHeadphonesMode{}, *lblDolbyVirtualSpeakerMode{};
+    ComboBox *cboDolbyHeadphonesMode{}, *cboDolbyVirtualSpeakerMode{};
+    // The virtual speaker shifter: the speaker field, its layouts and presets.
+    PictureBox *pctVSS{}, *VSSGraph{}, *pctVSSLayouts{}, *pctOptVSSLayout{}, *pctVSSUserLayouts{};
+    CheckBox *chkVSSExpand{}, *chkVSS{};
     std::array<PictureBox*, kVssSpeakers> VSSSpeaker{};
     std::array<Label*, kVssSpeakers> lblVSSSpeaker{};
     std::array<CommandButton*, 2> cmdVSSSpeakerDistance{};
-    Frame* fraVSSLayouts = nullptr;
-    PictureBox* pctVSSLayouts = nullptr;
-    PictureBox* pctOptVSSLayout = nullptr;
-    std::array<OptionButton*, 2> optVSSLayout{};
-    Frame* fraVSSUserLayouts = nullptr;
-    PictureBox* pctVSSUserLayouts = nullptr;
-    ComboBox* cboVSSUserLayouts = nullptr;
-    CommandButton* cmdVSSUserLayoutAdd = nullptr;
-    CommandButton* cmdVSSUserLayoutDelete = nullptr;
-    Label* lblVSSPresets = nullptr;
-    std::array<OptionButton*, 2> optLoadVSSPreset{};
-    PictureBox* pctDolby = nullptr;
-    CheckBox* chkPL2xExpand = nullptr;
-    CheckBox* chkDolby = nullptr;
-    PictureBox* pctPL2xGraph = nullptr;
-    std::array<OptionButton*, 2> optPL2xMode{};
-    Slider* csliPL2xWidth = nullptr;
-    Label* lblPL2xWidthNarrow = nullptr;
-    Label* lblPL2xWidthWide = nullptr;
-    Slider* csliPL2xDepth = nullptr;
-    Label* lblPL2xDepthRear = nullptr;
-    Label* lblPL2xDepthFront = nullptr;
-    CommandButton* cmdResetPL2xGraphSliders = nullptr;
-    PictureBox* pctNeo = nullptr;
-    CheckBox* chkNEOExpand = nullptr;
-    CheckBox* chkNeo = nullptr;
-    PictureBox* pctNEOGraph = nullptr;
-    std::array<OptionButton*, 2> optNEOMode{};
-    Slider* csliNEOWidth = nullptr;
-    Label* lblNEOWidthNarrow = nullptr;
-    Label* lblNEOWidthWide = nullptr;
-    Slider* csliNEODepth = nullptr;
-    Label* lblNEODepthRear = nullptr;
-    Label* lblNEODepthFront = nullptr;
-    CommandButton* cmdResetNEOGraphSliders = nullptr;
-    // Mixer page: recording lines (selection 0 to 7 and 255 "Ignore") and playback channels.
-    CheckBox* chkRecordSetAll = nullptr;
-    CommandButton* cmdResetInputLines = nullptr;
+    Frame *fraVSSLayouts{}, *fraVSSUserLayouts{};
+    std::array<OptionButton*, 2> optVSSLayout{}, optLoadVSSPreset{};
+    ComboBox* cboVSSUserLayouts{};
+    CommandButton *cmdVSSUserLayoutAdd{}, *cmdVSSUserLayoutDelete{};
+    Label* lblVSSPresets{};
+    // Dolby ProLogic IIx and DTS NEO:PC: mode buttons, a graph, width and depth sliders.
+    PictureBox *pctDolby{}, *pctPL2xGraph{}, *pctNeo{}, *pctNEOGraph{};
+    CheckBox *chkPL2xExpand{}, *chkDolby{}, *chkNEOExpand{}, *chkNeo{};
+    std::array<OptionButton*, 2> optPL2xMode{}, optNEOMode{};
+    Slider *csliPL2xWidth{}, *csliPL2xDepth{}, *csliNEOWidth{}, *csliNEODepth{};
+    Label *lblPL2xWidthNarrow{}, *lblPL2xWidthWide{}, *lblPL2xDepthRear{}, *lblPL2xDepthFront{}, *lblNEOWidthNarrow{},
+        *lblNEOWidthWide{}, *lblNEODepthRear{}, *lblNEODepthFront{};
+    CommandButton *cmdResetPL2xGraphSliders{}, *cmdResetNEOGraphSliders{};
+    // Mixer page: recording lines (selection 0 to 7 and 255 "Ignore").
+    CheckBox* chkRecordSetAll{};
+    CommandButton* cmdResetInputLines{};
     std::vector<OptionButton*> optInputSelect;
-    std::array<CheckBox*, 8> chkRecordSet{};
-    std::array<Slider*, 8> csliInputLineBalance{};
-    std::array<Label*, 8> lblInputLineBalanceL{};
-    std::array<CommandButton*, 8> cmdInputLineBalanceReset{};
-    std::array<Label*, 8> lblInputLineBalanceR{};
-    std::array<Label*, 8> lblInputLineVolume{};
-    std::array<Label*, 8> lblInputLineVolumeDB{};
-    std::array<Slider*, 8> csliInputLine{};
-    std::array<Label*, 8> lblInputLineCaption{};
-    std::array<CheckBox*, 8> chkRecordMonitor{};
-    std::array<CommandButton*, 8> cmdRecordExtraOptions{};
-    PictureBox* pctMixerPlayback = nullptr;
-    CheckBox* chkPlaybackSetAll = nullptr;
-    CommandButton* cmdResetOutputChannels = nullptr;
+    std::array<CheckBox*, 8> chkRecordSet{}, chkRecordMonitor{};
+    std::array<Slider*, 8> csliInputLineBalance{}, csliInputLine{};
+    std::array<Label*, 8> lblInputLineBalanceL{}, lblInputLineBalanceR{}, lblInputLineVolume{}, lblInputLineVolumeDB{},
+        lblInputLineCaption{};
+    std::array<CommandButton*, 8> cmdInputLineBalanceReset{}, cmdRecordExtraOptions{};
+    // Mixer page: playback channels.
+    PictureBox* pctMixerPlayback{};
+    CheckBox* chkPlaybackSetAll{};
+    CommandButton* cmdResetOutputChannels{};
     std::array<CheckBox*, 8> chkPlaybackSet{};
-    std::array<Label*, 8> lblOutputChannelVolume{};
-    std::array<Label*, 8> lblOutputChannelVolumeDB{};
+    std::array<Label*, 8> lblOutputChannelVolume{}, lblOutputChannelVolumeDB{}, lblOutputChannelCaption{};
     std::array<Slider*, 8> csliOutputChannel{};
-    std::array<Label*, 8> lblOutputChannelCaption{};
     // Equalizer / FlexBass page (equalizer state 0, 1 and 255 "Don't Change").
-    std::array<OptionButton*, 2> optFlexBass{};
-    Label* lblLTECrossoverFrequency = nullptr;
-    Slider* csliCrossover = nullptr;
-    Label* lblCrossoverValue = nullptr;
+    std::array<OptionButton*, 2> optFlexBass{}, optEQProfile{};
+    Label *lblLTECrossoverFrequency{}, *lblCrossoverValue{};
+    Slider* csliCrossover{};
     std::array<Label*, 4> lblSpeakerSize{};
     std::array<ComboBox*, 4> cboSpeakerSize{};
     std::vector<OptionButton*> optEQ;
-    std::array<OptionButton*, 2> optEQProfile{};
-    PictureBox* pctEQProfile = nullptr;
+    PictureBox* pctEQProfile{};
     std::array<Label*, 10> lblEqValue{};
     std::array<Slider*, 10> csliEQ{};
     std::array<OptionButton*, 12> optLoadEQPreset{};
-    ComboBox* cboEQUserProfiles = nullptr;
-    CommandButton* cmdEQUserProfileAdd = nullptr;
-    CommandButton* cmdEQUserProfileDelete = nullptr;
+    ComboBox* cboEQUserProfiles{};
+    CommandButton *cmdEQUserProfileAdd{}, *cmdEQUserProfileDelete{};
     // AEC page.
     std::array<OptionButton*, 2> optAEC{};
-    Label* lblAEC = nullptr;
+    Label* lblAEC{};
 
     // ---- Mode, set by the opener before SetUp ----
     bool RealTimeMode() const override { return realTimeMode_; }

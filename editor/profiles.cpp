@@ -26,8 +26,8 @@ constexpr TwipsRect kListDesign{120, 120, 12255, 3735};
 
 FormInstance<frmProfiles> gProfilesInstance;
 
-ControlRow Button(const wchar_t* name, const wchar_t* caption, int left, int width) {
-    return ControlRow(ControlType::CommandButton, name, -1, caption, left, 3960, width, 375, WS_TABSTOP);
+ControlRow Button(ControlName control, const wchar_t* caption, int left, int width) {
+    return ControlRow(ControlType::CommandButton, std::move(control), -1, caption, left, 3960, width, 375, WS_TABSTOP);
 }
 
 // The list's stored design: a report with whole-row selection that keeps showing its selection.
@@ -91,13 +91,12 @@ void ShowProfiles() {
 
 frmProfiles::frmProfiles() : Form(L"frmProfiles") {
     Design(FormLayout(L"Profiles", kInnerWidth, kInnerHeight, -1, -1, WS_OVERLAPPEDWINDOW),
-           {Button(L"cmdNew", L"&New", 120, 855).To(Bind(&frmProfiles::cmdNew)),
-            Button(L"cmdEdit", L"&Edit", 1080, 855).To(Bind(&frmProfiles::cmdEdit)),
-            Button(L"cmdDelete", L"Delete", 2040, 855).To(Bind(&frmProfiles::cmdDelete)),
-            Button(L"cmdActivate", L"&Activate", 3720, 1215).To(Bind(&frmProfiles::cmdActivate)),
-            Button(L"cmdDefaultProfile", L"Default Profile...", 9600, 1695)
-                .To(Bind(&frmProfiles::cmdDefaultProfile)),
-            Button(L"cmdClose", L"&Close", 11520, 855).To(Bind(&frmProfiles::cmdClose))});
+           {Button(KAL_CONTROL(frmProfiles, cmdNew), L"&New", 120, 855),
+            Button(KAL_CONTROL(frmProfiles, cmdEdit), L"&Edit", 1080, 855),
+            Button(KAL_CONTROL(frmProfiles, cmdDelete), L"Delete", 2040, 855),
+            Button(KAL_CONTROL(frmProfiles, cmdActivate), L"&Activate", 3720, 1215),
+            Button(KAL_CONTROL(frmProfiles, cmdDefaultProfile), L"Default Profile...", 9600, 1695),
+            Button(KAL_CONTROL(frmProfiles, cmdClose), L"&Close", 11520, 855)});
 }
 
 frmProfiles::~frmProfiles() { Unload(); }

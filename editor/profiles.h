@@ -64,12 +64,7 @@ public:
     zephListViewCtl& Profiles() { return list_; }
     const zephImageList& ProfileIcons() const { return icons_; }
 
-    CommandButton* cmdNew = nullptr;
-    CommandButton* cmdEdit = nullptr;
-    CommandButton* cmdDelete = nullptr;
-    CommandButton* cmdActivate = nullptr;
-    CommandButton* cmdDefaultProfile = nullptr;
-    CommandButton* cmdClose = nullptr;
+    CommandButton *cmdNew{}, *cmdEdit{}, *cmdDelete{}, *cmdActivate{}, *cmdDefaultProfile{}, *cmdClose{};
 
 protected:
     void OnLoad() override;

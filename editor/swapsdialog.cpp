@@ -20,14 +20,10 @@ constexpr std::uint8_t kDontSet = 255;
 
 using F = frmAnalogOutputSettings;
 
-// A group's controls (row names and the members they bind), caption, value name and how live
-// mode applies it.
+// A group's controls, caption, value name and how live mode applies it.
 struct SwapGroup {
-    const wchar_t* frameName;
     Frame* F::*frame;
-    const wchar_t* pictureName;
     PictureBox* F::*picture;
-    const wchar_t* optionsName;
     std::vector<OptionButton*> F::*options;
     const wchar_t* caption;
     const wchar_t* value;
@@ -35,33 +31,36 @@ struct SwapGroup {
 };
 
 const SwapGroup kGroups[3] = {
-    {L"fraHeadphoneLRXchg", &F::fraHeadphoneLRXchg, L"pctHeadphoneLRXchg", &F::pctHeadphoneLRXchg,
-     L"optHeadphoneLRXchg", &F::optHeadphoneLRXchg, L"Exchange Headphones Left / Right Channels", L"HeadphoneLRXchg",
-     &ApplyHeadphoneLRXchg},
-    {L"fraCenterBassXchg", &F::fraCenterBassXchg, L"pctCenterBassXchg", &F::pctCenterBassXchg, L"optCenterBassXchg",
-     &F::optCenterBassXchg, L"Exchange Center / Bass Channels", L"CenterBassXchg", &ApplyCenterBassXchg},
-    {L"fraSideRearXchg", &F::fraSideRearXchg, L"pctSideRearXchg", &F::pctSideRearXchg, L"optSideRearXchg",
-     &F::optSideRearXchg, L"Exchange Rear / Side Surround Channels", L"SideRearXchg", &ApplySideRearXchg},
+    {&F::fraHeadphoneLRXchg, &F::pctHeadphoneLRXchg, &F::optHeadphoneLRXchg,
+     L"Exchange Headphones Left / Right Channels", L"HeadphoneLRXchg", &ApplyHeadphoneLRXchg},
+    {&F::fraCenterBassXchg, &F::pctCenterBassXchg, &F::optCenterBassXchg, L"Exchange Center / Bass Channels",
+     L"CenterBassXchg", &ApplyCenterBassXchg},
+    {&F::fraSideRearXchg, &F::pctSideRearXchg, &F::optSideRearXchg, L"Exchange Rear / Side Surround Channels",
+     L"SideRearXchg", &ApplySideRearXchg},
 };
 
 FormInstance<frmAnalogOutputSettings> gSwapsInstance;
 
+// Group i's rows: its frame, the picture box holding its options, and the three options.
+void AddGroupRows(std::vector<ControlRow>& c, int i, ControlName frame, ControlName picture,
+                  const ControlName& options) {
+    const std::wstring frameName = frame.name, pictureName = picture.name;
+    c.push_back(Row(ControlType::Frame, std::move(frame), -1, kGroups[i].caption, 8, 8 + i * 58, 340, 50));
+    c.push_back(Row(ControlType::PictureBox, std::move(picture), -1, L"", 6, 18, 328, 26, frameName));
+    c.push_back(Row(ControlType::OptionButton, options, 255, L"Don't Set", 6, 4, 100, 18, pictureName));
+    c.push_back(Row(ControlType::OptionButton, options, 0, L"Disable", 114, 4, 100, 18, pictureName));
+    c.push_back(Row(ControlType::OptionButton, options, 1, L"Enable", 222, 4, 100, 18, pictureName));
+}
+
 std::vector<ControlRow> DialogRows() {
     std::vector<ControlRow> c;
-    for (int i = 0; i < 3; ++i) {
-        const SwapGroup& g = kGroups[i];
-        c.push_back(Row(ControlType::Frame, g.frameName, -1, g.caption, 8, 8 + i * 58, 340, 50).To(Bind(g.frame)));
-        c.push_back(
-            Row(ControlType::PictureBox, g.pictureName, -1, L"", 6, 18, 328, 26, g.frameName).To(Bind(g.picture)));
-        const std::wstring picture = g.pictureName;
-        c.push_back(Row(ControlType::OptionButton, g.optionsName, 255, L"Don't Set", 6, 4, 100, 18, picture)
-                        .To(Bind(g.options)));
-        c.push_back(
-            Row(ControlType::OptionButton, g.optionsName, 0, L"Disable", 114, 4, 100, 18, picture).To(Bind(g.options)));
-        c.push_back(
-            Row(ControlType::OptionButton, g.optionsName, 1, L"Enable", 222, 4, 100, 18, picture).To(Bind(g.options)));
-    }
-    c.push_back(Row(ControlType::CommandButton, L"cmdClose", -1, L"&Close", 264, 186, 84, 26).To(Bind(&F::cmdClose)));
+    AddGroupRows(c, 0, KAL_CONTROL(F, fraHeadphoneLRXchg), KAL_CONTROL(F, pctHeadphoneLRXchg),
+                 KAL_CONTROL(F, optHeadphoneLRXchg));
+    AddGroupRows(c, 1, KAL_CONTROL(F, fraCenterBassXchg), KAL_CONTROL(F, pctCenterBassXchg),
+                 KAL_CONTROL(F, optCenterBassXchg));
+    AddGroupRows(c, 2, KAL_CONTROL(F, fraSideRearXchg), KAL_CONTROL(F, pctSideRearXchg),
+                 KAL_CONTROL(F, optSideRearXchg));
+    c.push_back(Row(ControlType::CommandButton, KAL_CONTROL(F, cmdClose), -1, L"&Close", 264, 186, 84, 26));
     return c;
 }
 
@@ -86,7 +85,7 @@ void SetEditorSwap(frmProfile& editor, int which, const Bytes& value) {
 frmAnalogOutputSettings* AnalogOutputSettingsDialog() { return gSwapsInstance.Loaded(); }
 frmAnalogOutputSettings& AnalogOutputSettingsDialogInstance() { return gSwapsInstance.Get(); }
 
-frmAnalogOutputSettings::frmAnalogOutputSettings() : Form(L"frmAnalogOutputSettings") {
+frmAnalogOutputSettings::frmAnalogOutputSettings() : ModalDialog(L"frmAnalogOutputSettings") {
     Design(FormLayout(L"Analog output Settings", 356 * kTwips, 220 * kTwips), DialogRows());
 }
 
@@ -132,9 +131,6 @@ void frmAnalogOutputSettings::OnLoad() {
     CurrentCenterBassXchg();
     CurrentSideRearXchg();
 }
-
-void frmAnalogOutputSettings::OnActivate() { SetModalState(*this, true); }
-void frmAnalogOutputSettings::OnQueryUnload(bool& /*cancel*/) { SetModalState(*this, false); }
 
 void frmAnalogOutputSettings::CurrentHeadphoneLRXchg() { CurrentSwap(0); }
 void frmAnalogOutputSettings::CurrentCenterBassXchg() { CurrentSwap(1); }

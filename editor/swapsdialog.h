@@ -8,7 +8,7 @@
 
 namespace kal {
 
-class frmAnalogOutputSettings final : public Form {
+class frmAnalogOutputSettings final : public ModalDialog {
 public:
     frmAnalogOutputSettings();
     ~frmAnalogOutputSettings() override;
@@ -20,21 +20,13 @@ public:
 
     // Each group: its frame, the picture box holding its options, and the options "Don't Set"
     // (index 255), "Disable" (0) and "Enable" (1).
-    Frame* fraHeadphoneLRXchg = nullptr;
-    PictureBox* pctHeadphoneLRXchg = nullptr;
-    std::vector<OptionButton*> optHeadphoneLRXchg;
-    Frame* fraCenterBassXchg = nullptr;
-    PictureBox* pctCenterBassXchg = nullptr;
-    std::vector<OptionButton*> optCenterBassXchg;
-    Frame* fraSideRearXchg = nullptr;
-    PictureBox* pctSideRearXchg = nullptr;
-    std::vector<OptionButton*> optSideRearXchg;
-    CommandButton* cmdClose = nullptr;
+    Frame *fraHeadphoneLRXchg{}, *fraCenterBassXchg{}, *fraSideRearXchg{};
+    PictureBox *pctHeadphoneLRXchg{}, *pctCenterBassXchg{}, *pctSideRearXchg{};
+    std::vector<OptionButton*> optHeadphoneLRXchg, optCenterBassXchg, optSideRearXchg;
+    CommandButton* cmdClose{};
 
 protected:
     void OnLoad() override;
-    void OnActivate() override;
-    void OnQueryUnload(bool& cancel) override;
 
 private:
     void CurrentSwap(int which);

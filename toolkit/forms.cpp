@@ -564,6 +564,13 @@ void Slider::SetEnabled(bool enabled) { bar_->SetEnabled(enabled); }
 
 // ---- Timer ----
 
+ControlRow TimerRow(ControlName control, int interval) {
+    PropertyBag bag;
+    bag.Write<std::int32_t>(L"Interval", interval, 0);
+    bag.Write<bool>(L"Enabled", false, true);
+    return ControlRow(ControlType::Timer, std::move(control), -1, {}, 0, 0, 0, 0, 0, {}, std::move(bag));
+}
+
 Timer::Timer(Form& form, const ControlRow& row)
     : Control(form, row), id_(reinterpret_cast<UINT_PTR>(this)) {
     interval_ = row.properties.Read<std::int32_t>(L"Interval", 0);
@@ -830,6 +837,9 @@ LRESULT Form::Dispatch(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     return ::DefWindowProcW(hWnd, msg, wParam, lParam);
 }
+
+void ModalDialog::OnActivate() { SetModalState(*this, true); }
+void ModalDialog::OnQueryUnload(bool& /*cancel*/) { SetModalState(*this, false); }
 
 // ---- Registry and loop ----
 

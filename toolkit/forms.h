@@ -5,10 +5,10 @@
 //
 // A form derives from Form, describes itself with Design() in its constructor and overrides the
 // hooks it needs (OnLoad, OnActivate, OnQueryUnload, OnUnload, HandleMessage). A form holds its
-// controls as typed members bound from its table's rows, e.g.
-//   ControlRow(ControlType::CommandButton, L"cmdSave", ...).To(Bind(&frmX::cmdSave))
-// so that a misspelt control does not compile. Control events are std::function members set
-// after Load(), e.g.
+// controls as typed members bound from its table's rows, each row naming its member once, e.g.
+//   ControlRow(ControlType::CommandButton, KAL_CONTROL(frmX, cmdSave), ...)
+// so that a misspelt control does not compile and a row's name cannot differ from its member's.
+// Control events are std::function members set after Load(), e.g.
 //   cmdSave->Click = [this] { Save(); };
 // Look-up by name (Ctl, Get) serves names that come from data; it throws for a missing control.
 #pragma once
@@ -37,14 +37,38 @@ using ControlBinding = std::function<void(Form& form, Control& control)>;
 
 enum class ControlType { Label, CommandButton, CheckBox, OptionButton, TextBox, ComboBox, Frame, PictureBox, Slider, Timer };
 
+// The name a row gives its control and, when a member of the form holds the control, that
+// member's binding. A member is named with KAL_CONTROL; a bare name leaves the control unbound.
+struct ControlName {
+    ControlName(const wchar_t* name) : name(name) {}
+    ControlName(std::wstring name) : name(std::move(name)) {}
+    // A name built from data, with the member that holds it.
+    ControlName(std::wstring name, ControlBinding bind) : name(std::move(name)), bind(std::move(bind)) {}
+
+    std::wstring name;
+    ControlBinding bind;
+};
+
+// The control held by member `member` of form class `form`, named as the member is.
+#define KAL_CONTROL(form, member) ::kal::ControlName(L"" #member, ::kal::Bind(&form::member))
+
 // One row of a form's table. Positions and sizes are twips in the container's client area.
 struct ControlRow {
-    ControlRow(ControlType type, std::wstring name, int index = -1, std::wstring caption = {}, int left = 0,
-                int top = 0, int width = 0, int height = 0, DWORD style = 0, std::wstring container = {},
-                PropertyBag properties = {})
-        : type(type), name(std::move(name)), index(index), caption(std::move(caption)), left(left), top(top),
-          width(width), height(height), style(style), container(std::move(container)),
-          properties(std::move(properties)) {}
+    ControlRow(ControlType type, ControlName control, int index = -1, std::wstring caption = {}, int left = 0,
+               int top = 0, int width = 0, int height = 0, DWORD style = 0, std::wstring container = {},
+               PropertyBag properties = {})
+        : type(type),
+          name(std::move(control.name)),
+          index(index),
+          caption(std::move(caption)),
+          left(left),
+          top(top),
+          width(width),
+          height(height),
+          style(style),
+          container(std::move(container)),
+          properties(std::move(properties)),
+          bind(std::move(control.bind)) {}
 
     ControlType type;
     std::wstring name;
@@ -55,16 +79,10 @@ struct ControlRow {
     std::wstring container;   // "" the form, else "name" or "name(index)" of a frame or picture box
     PropertyBag properties;   // stored properties (sliders, timers)
     ControlBinding bind;      // the form's member that holds the control, if any
-
-    ControlRow& To(ControlBinding binding) & {
-        bind = std::move(binding);
-        return *this;
-    }
-    ControlRow&& To(ControlBinding binding) && {
-        bind = std::move(binding);
-        return std::move(*this);
-    }
 };
+
+// The row of a timer that is off until code enables it, then ticks every `interval` milliseconds.
+ControlRow TimerRow(ControlName control, int interval);
 
 struct FormLayout {
     FormLayout(std::wstring caption = {}, int width = 4800, int height = 3600, int left = -1, int top = -1,
@@ -396,6 +414,16 @@ private:
     int updating_ = 0;
 };
 
+// A dialog that holds the modal state (SetModalState) from its activation until it unloads.
+class ModalDialog : public Form {
+public:
+    using Form::Form;
+
+protected:
+    void OnActivate() override;
+    void OnQueryUnload(bool& cancel) override;
+};
+
 // The registry of loaded forms.
 bool IsFormLoaded(const std::wstring& name);
 
@@ -464,10 +492,10 @@ bool DragTo(Slider& slider, std::int32_t value);
 bool Wheel(Slider& slider, int notches);
 }  // namespace User
 
-// The binding of a row to a form's typed member: Bind(&frmX::cmdSave) for a single control;
-// for a control array, Bind(&frmX::csliEQ) with a std::array or std::vector of pointers, where
-// the control's Index is its place (a vector grows to hold it). A member of the wrong type
-// throws std::bad_cast when the form loads.
+// The binding of a row to a form's typed member (KAL_CONTROL makes it): Bind(&frmX::cmdSave)
+// for a single control; for a control array, Bind(&frmX::csliEQ) with a std::array or
+// std::vector of pointers, where the control's Index is its place (a vector grows to hold it).
+// A member of the wrong type throws std::bad_cast when the form loads.
 template <typename F, typename T>
 ControlBinding Bind(T* F::*member) {
     return [member](Form& form, Control& c) { dynamic_cast<F&>(form).*member = &dynamic_cast<T&>(c); };

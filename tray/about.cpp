@@ -52,9 +52,9 @@ constexpr wchar_t kTextFilterPairs[] = L"Text File (*.txt)\0*.txt\0All Files (*.
 
 FormInstance<frmAbout> gAboutInstance;
 
-ControlRow Row(ControlType type, const wchar_t* name, const wchar_t* caption, int x, int y, int w, int h,
+ControlRow Row(ControlType type, ControlName control, const wchar_t* caption, int x, int y, int w, int h,
                DWORD style = 0) {
-    return ControlRow(type, name, -1, caption, x * kTwips, y * kTwips, w * kTwips, h * kTwips, style);
+    return ControlRow(type, std::move(control), -1, caption, x * kTwips, y * kTwips, w * kTwips, h * kTwips, style);
 }
 
 // Width in pixels of a text in a font.
@@ -149,35 +149,29 @@ frmAbout::frmAbout() : Form(L"frmAbout") {
     constexpr int kWide = kFormWidth - 2 * kMargin;
     constexpr int kTextWide = kFormWidth - kTextLeft - kMargin;
     std::vector<ControlRow> rows = {
-        Row(T::Label, L"lblVersion", L"", kTextLeft, 14, kTextWide, 18).To(Bind(&frmAbout::lblVersion)),
-        Row(T::Label, L"lblAuthor", L"Developed By ", kTextLeft, 36, 90, 16).To(Bind(&frmAbout::lblAuthor)),
-        Row(T::Label, L"lblAuthorLink", L"the Kalvenor team", kTextLeft + 90, 36, 200, 16)
-            .To(Bind(&frmAbout::lblAuthorLink)),
-        Row(T::Label, L"lblDescription",
+        Row(T::Label, KAL_CONTROL(frmAbout, lblVersion), L"", kTextLeft, 14, kTextWide, 18),
+        Row(T::Label, KAL_CONTROL(frmAbout, lblAuthor), L"Developed By ", kTextLeft, 36, 90, 16),
+        Row(T::Label, KAL_CONTROL(frmAbout, lblAuthorLink), L"the Kalvenor team", kTextLeft + 90, 36, 200, 16),
+        Row(T::Label, KAL_CONTROL(frmAbout, lblDescription),
             L"Kalvenor sits in the notification area and looks after your sound card. It keeps profiles of the "
             L"card's and Windows' audio settings and applies them from the tray menu, with a shortcut key, from the "
             L"command line or when Windows starts.",
-            kTextLeft, 58, kTextWide, 48)
-            .To(Bind(&frmAbout::lblDescription)),
-        Row(T::Label, L"lblCredits", L"Credits", kMargin, 116, 200, 18).To(Bind(&frmAbout::lblCredits)),
-        Row(T::Label, L"lblCreditText",
+            kTextLeft, 58, kTextWide, 48),
+        Row(T::Label, KAL_CONTROL(frmAbout, lblCredits), L"Credits", kMargin, 116, 200, 18),
+        Row(T::Label, KAL_CONTROL(frmAbout, lblCreditText),
             L"Thanks to everyone who tried early versions of Kalvenor and took the time to report what went wrong.",
-            kMargin, 136, kWide, 28)
-            .To(Bind(&frmAbout::lblCreditText)),
-        Row(T::Label, L"lblCreditLink", L"Kalvenor on the web", kMargin, 166, 200, 16)
-            .To(Bind(&frmAbout::lblCreditLink)),
-        Row(T::Label, L"lblTrademarks",
-            L"All product names and trademarks mentioned in this program belong to their respective owners.",
-            kMargin, 188, kWide, 28)
-            .To(Bind(&frmAbout::lblTrademarks)),
-        Row(T::Label, L"lblSystemInfo", L"System Info", kMargin, 218, 200, 18).To(Bind(&frmAbout::lblSystemInfo)),
-        Row(T::CommandButton, L"cmdCopyValues", L"Copy System Info", kMargin, kButtonTop, 140, kButtonHeight)
-            .To(Bind(&frmAbout::cmdCopyValues)),
-        Row(T::CommandButton, L"cmdSaveDiagnosticInfo", L"Save Complete Diagnostic Info", kMargin + 148, kButtonTop,
-            200, kButtonHeight)
-            .To(Bind(&frmAbout::cmdSaveDiagnosticInfo)),
-        Row(T::CommandButton, L"cmdClose", L"Close", kFormWidth - kMargin - 90, kButtonTop, 90, kButtonHeight)
-            .To(Bind(&frmAbout::cmdClose)),
+            kMargin, 136, kWide, 28),
+        Row(T::Label, KAL_CONTROL(frmAbout, lblCreditLink), L"Kalvenor on the web", kMargin, 166, 200, 16),
+        Row(T::Label, KAL_CONTROL(frmAbout, lblTrademarks),
+            L"All product names and trademarks mentioned in this program belong to their respective owners.", kMargin,
+            188, kWide, 28),
+        Row(T::Label, KAL_CONTROL(frmAbout, lblSystemInfo), L"System Info", kMargin, 218, 200, 18),
+        Row(T::CommandButton, KAL_CONTROL(frmAbout, cmdCopyValues), L"Copy System Info", kMargin, kButtonTop, 140,
+            kButtonHeight),
+        Row(T::CommandButton, KAL_CONTROL(frmAbout, cmdSaveDiagnosticInfo), L"Save Complete Diagnostic Info",
+            kMargin + 148, kButtonTop, 200, kButtonHeight),
+        Row(T::CommandButton, KAL_CONTROL(frmAbout, cmdClose), L"Close", kFormWidth - kMargin - 90, kButtonTop, 90,
+            kButtonHeight),
     };
     Design(FormLayout(L"About", kFormWidth * kTwips, kFormHeight * kTwips, -1, -1,
                       WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN),

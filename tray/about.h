@@ -41,18 +41,9 @@ public:
     HANDLE RegistryEditorProcess() const { return regedit_.get(); }
 
     // The controls, bound from the form's table.
-    Label* lblVersion = nullptr;
-    Label* lblAuthor = nullptr;
-    Label* lblAuthorLink = nullptr;
-    Label* lblDescription = nullptr;
-    Label* lblCredits = nullptr;
-    Label* lblCreditText = nullptr;
-    Label* lblCreditLink = nullptr;
-    Label* lblTrademarks = nullptr;
-    Label* lblSystemInfo = nullptr;
-    CommandButton* cmdCopyValues = nullptr;
-    CommandButton* cmdSaveDiagnosticInfo = nullptr;
-    CommandButton* cmdClose = nullptr;
+    Label *lblVersion{}, *lblAuthor{}, *lblAuthorLink{}, *lblDescription{}, *lblCredits{}, *lblCreditText{},
+        *lblCreditLink{}, *lblTrademarks{}, *lblSystemInfo{};
+    CommandButton *cmdCopyValues{}, *cmdSaveDiagnosticInfo{}, *cmdClose{};
 
 protected:
     void OnLoad() override;

@@ -141,6 +141,16 @@ inline constexpr wchar_t kSvnTip[] =
     L"noise is greatly amplified and thus becomes appearent, manifesting itself as a buzz or hiss that disappears\r\n"
     L"as soon as a sound output is present again.";
 
+// The tooltip of the controls that change a playback device's format (the pop-up's channels,
+// the profile editor's format lists).
+inline constexpr wchar_t kFormatChangeTip[] =
+    L"Warning: When the audio format (audio channels, sample rate and / or bit depth) of a playback device is changed, "
+    L"that device\r\n"
+    L"is invalidated by the system.\r\n"
+    L"Some applications don't handle this occurrence seamlessly, and your playback might be interrupted.\r\n"
+    L"If that happens, you might be forced to restart the playback or even the application itself in order to get a "
+    L"sound output again.";
+
 // Loads the options window when needed and brings it to the front.
 void ShowOptions();
 // The same, on page `index` (0 General, 1 Startup, 2 Interface, 3 Shortcuts).

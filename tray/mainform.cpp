@@ -66,13 +66,6 @@ namespace {
 
 constexpr int kCloseWaitLimit = 200;
 
-ControlRow TimerRow(const wchar_t* name, int interval, Timer* frmKalvenor::*member) {
-    PropertyBag bag;
-    bag.Write<std::int32_t>(L"Interval", interval, 0);
-    bag.Write<bool>(L"Enabled", false, true);
-    return ControlRow(ControlType::Timer, name, -1, {}, 0, 0, 0, 0, 0, {}, bag).To(Bind(member));
-}
-
 bool EditingProfile() {
     const IInputLineEditor* editor = InputLineEditor();
     return editor && !editor->RealTimeMode();
@@ -161,13 +154,13 @@ std::wstring ProgramArguments() {
 
 frmKalvenor::frmKalvenor(std::wstring arguments)
     : Form(L"frmKalvenor"), arguments_(std::move(arguments)), asioItem_(std::make_unique<AsioItem>(*this)) {
-    Design(FormLayout(L"Kalvenor Main Form", 3000, 1500, -1, -1, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU),
-           {TimerRow(L"timerUnload", 10, &frmKalvenor::timerUnload),
-            TimerRow(L"timerShowVolume", 75, &frmKalvenor::timerShowVolume),
-            TimerRow(L"timerShowASIOControlPanel", 1, &frmKalvenor::timerShowASIOControlPanel),
-            TimerRow(L"timerShowSystemMixer", 1, &frmKalvenor::timerShowSystemMixer),
-            TimerRow(L"CheckUpdates", 60000, &frmKalvenor::CheckUpdates),
-            TimerRow(L"timerCloseWindows", 10, &frmKalvenor::timerCloseWindows)});
+    Design(
+        FormLayout(L"Kalvenor Main Form", 3000, 1500, -1, -1, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU),
+        {TimerRow(KAL_CONTROL(frmKalvenor, timerUnload), 10), TimerRow(KAL_CONTROL(frmKalvenor, timerShowVolume), 75),
+         TimerRow(KAL_CONTROL(frmKalvenor, timerShowASIOControlPanel), 1),
+         TimerRow(KAL_CONTROL(frmKalvenor, timerShowSystemMixer), 1),
+         TimerRow(KAL_CONTROL(frmKalvenor, CheckUpdates), 60000),
+         TimerRow(KAL_CONTROL(frmKalvenor, timerCloseWindows), 10)});
     SetMainForm(true);
 }
 

@@ -92,14 +92,10 @@ public:
     bool HotkeysEnabled() const { return hotkeysEnabled_; }
     const CommandLineSwitches& Switches() const { return switches_; }
 
-    // The form's timers, bound from its table.
-    Timer* timerUnload = nullptr;
-    Timer* timerShowVolume = nullptr;
-    Timer* timerShowASIOControlPanel = nullptr;
-    Timer* timerShowSystemMixer = nullptr;
-    Timer* CheckUpdates = nullptr;
-    // Waits for dialogs to end their loops before the other forms are closed.
-    Timer* timerCloseWindows = nullptr;
+    // The form's timers, bound from its table; timerCloseWindows waits for dialogs to end their
+    // loops before the other forms are closed.
+    Timer *timerUnload{}, *timerShowVolume{}, *timerShowASIOControlPanel{}, *timerShowSystemMixer{}, *CheckUpdates{},
+        *timerCloseWindows{};
 
 protected:
     void OnLoad() override;

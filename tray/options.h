@@ -37,56 +37,37 @@ public:
     void cmdRestore_Click();
 
     // The controls, bound from the form's table (options_design.cpp).
-    std::array<PictureBox*, kTabCount> imgTab{};
+    std::array<PictureBox*, kTabCount> imgTab{}, pctTabContent{};
     std::array<Label*, kTabCount> lblTab{};
-    std::array<PictureBox*, kTabCount> pctTabContent{};
-    CommandButton* cmdClose = nullptr;
+    CommandButton* cmdClose{};
     // General.
-    Frame* fraUninstall = nullptr;
-    Label* lblUninstall = nullptr;
-    CommandButton* cmdUninstall = nullptr;
-    Frame* fraBackupRestore = nullptr;
-    Label* lblBackupRestore = nullptr;
-    CommandButton* cmdBackup = nullptr;
-    CommandButton* cmdRestore = nullptr;
+    Frame *fraUninstall{}, *fraBackupRestore{};
+    Label *lblUninstall{}, *lblBackupRestore{};
+    CommandButton *cmdUninstall{}, *cmdBackup{}, *cmdRestore{};
     // Startup: 0 the profile, 1 the volume.
-    Frame* fraStartupAudio = nullptr;
-    Label* lblStartupAudio = nullptr;
+    Frame *fraStartupAudio{}, *fraStartupAuto{};
+    Label *lblStartupAudio{}, *lblStartupAudioVolume{}, *lblStartupAudioNote{};
     std::array<CheckBox*, 2> chkStartupAudio{};
-    ComboBox* cboDefaultProfile = nullptr;
-    CheckBox* chkDefaultProfileNotify = nullptr;
-    Slider* csliDefaultVolume = nullptr;
-    Label* lblStartupAudioVolume = nullptr;
-    CheckBox* chkDefaultVolumeNotify = nullptr;
-    Label* lblStartupAudioNote = nullptr;
-    Frame* fraStartupAuto = nullptr;
+    ComboBox* cboDefaultProfile{};
+    CheckBox *chkDefaultProfileNotify{}, *chkDefaultVolumeNotify{};
+    Slider* csliDefaultVolume{};
     std::array<OptionButton*, 4> optStartupAuto{};
     std::array<Label*, 2> lblStartupAuto{};
     // Interface.
-    Frame* fraTrayIcons = nullptr;
-    CheckBox* chkLegacyIconsUnderWin10 = nullptr;
-    Frame* fraWheel = nullptr;
-    Slider* csliWheelIncrement = nullptr;
-    Label* lblMouseWheelIncrement = nullptr;
-    Frame* fraFont = nullptr;
-    Label* lblInterfaceFontName = nullptr;
-    ComboBox* cboInterfaceFontName = nullptr;
-    Label* lblInterfaceFontSize = nullptr;
-    ComboBox* cboInterfaceFontSize = nullptr;
-    Label* lblInterfaceFontPreviewTitle = nullptr;
-    Label* lblInterfaceFontPreview = nullptr;
+    Frame *fraTrayIcons{}, *fraWheel{}, *fraFont{};
+    CheckBox* chkLegacyIconsUnderWin10{};
+    Slider* csliWheelIncrement{};
+    Label *lblMouseWheelIncrement{}, *lblInterfaceFontName{}, *lblInterfaceFontSize{}, *lblInterfaceFontPreviewTitle{},
+        *lblInterfaceFontPreview{};
+    ComboBox *cboInterfaceFontName{}, *cboInterfaceFontSize{};
     // Shortcuts: a caption and a capture box per fixed action, step controls per volume action.
-    Frame* fraPlayback = nullptr;
-    Frame* fraRecord = nullptr;
+    Frame *fraPlayback{}, *fraRecord{};
     std::array<Label*, kShortcutActionCount> lblShortcuts{};
     std::array<TextBox*, kShortcutActionCount> txtShortcuts{};
     std::array<Label*, kStepCount> lblStep{};
-    std::array<CommandButton*, kStepCount> cmdStepMinus{};
-    std::array<CommandButton*, kStepCount> cmdStepPlus{};
-    TextBox* txtPlayBackMasterVolumeIncreaseStep = nullptr;
-    TextBox* txtPlayBackMasterVolumeDecreaseStep = nullptr;
-    TextBox* txtMicVolumeIncreaseStep = nullptr;
-    TextBox* txtMicVolumeDecreaseStep = nullptr;
+    std::array<CommandButton*, kStepCount> cmdStepMinus{}, cmdStepPlus{};
+    TextBox *txtPlayBackMasterVolumeIncreaseStep{}, *txtPlayBackMasterVolumeDecreaseStep{}, *txtMicVolumeIncreaseStep{},
+        *txtMicVolumeDecreaseStep{};
 
 protected:
     void OnLoad() override;

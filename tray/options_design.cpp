@@ -30,20 +30,17 @@ constexpr wchar_t kBackupText[] =
 void ShortcutRow(std::vector<ControlRow>& rows, const wchar_t* frame, int action, int row, const wchar_t* caption,
                  int step) {
     const int y = 330 + row * 540;
-    rows.emplace_back(T::Label, L"lblShortcuts", action, caption, 180, y + 45, 2520, 270, 0, frame)
-        .To(Bind(&frmOptions::lblShortcuts));
-    rows.emplace_back(T::TextBox, L"txtShortcuts", action, L"", 2760, y, 1620, 315, 0, frame)
-        .To(Bind(&frmOptions::txtShortcuts));
+    rows.emplace_back(T::Label, KAL_CONTROL(frmOptions, lblShortcuts), action, caption, 180, y + 45, 2520, 270, 0,
+                      frame);
+    rows.emplace_back(T::TextBox, KAL_CONTROL(frmOptions, txtShortcuts), action, L"", 2760, y, 1620, 315, 0, frame);
     if (step < 0) return;
-    rows.emplace_back(T::Label, L"lblStep", step, L"By (Step Size)", 4470, y + 45, 1320, 270, 0, frame)
-        .To(Bind(&frmOptions::lblStep));
-    rows.emplace_back(T::CommandButton, L"cmdStepMinus", step, L"-", 5850, y, 330, 315, 0, frame)
-        .To(Bind(&frmOptions::cmdStepMinus));
-    rows.emplace_back(T::TextBox, std::wstring(L"txt") + kStepBoxNames[step], -1, L"", 6210, y, 540, 315,
-                      ES_READONLY | ES_CENTER, frame)
-        .To(Bind(kStepBoxMembers[step]));
-    rows.emplace_back(T::CommandButton, L"cmdStepPlus", step, L"+", 6780, y, 330, 315, 0, frame)
-        .To(Bind(&frmOptions::cmdStepPlus));
+    rows.emplace_back(T::Label, KAL_CONTROL(frmOptions, lblStep), step, L"By (Step Size)", 4470, y + 45, 1320, 270, 0,
+                      frame);
+    rows.emplace_back(T::CommandButton, KAL_CONTROL(frmOptions, cmdStepMinus), step, L"-", 5850, y, 330, 315, 0, frame);
+    // The step box is named after its setting.
+    rows.emplace_back(T::TextBox, ControlName(std::wstring(L"txt") + kStepBoxNames[step], Bind(kStepBoxMembers[step])),
+                      -1, L"", 6210, y, 540, 315, ES_READONLY | ES_CENTER, frame);
+    rows.emplace_back(T::CommandButton, KAL_CONTROL(frmOptions, cmdStepPlus), step, L"+", 6780, y, 330, 315, 0, frame);
 }
 
 }  // namespace
@@ -53,112 +50,93 @@ std::vector<ControlRow> OptionsControls() {
     static const wchar_t* const kTabs[] = {L"General", L"Startup", L"Interface", L"Shortcuts"};
     // Each tab meets its page (the tab strip draws both).
     for (int i = 0; i < frmOptions::kTabCount; ++i) {
-        r.emplace_back(T::PictureBox, L"imgTab", i, L"", 120 + i * 1500, 120, 1470, 420).To(Bind(&frmOptions::imgTab));
-        r.emplace_back(T::Label, L"lblTab", i, kTabs[i], 60, 45, 1350, 360, SS_CENTER | SS_CENTERIMAGE,
-                       L"imgTab(" + std::to_wstring(i) + L")")
-            .To(Bind(&frmOptions::lblTab));
-        r.emplace_back(T::PictureBox, L"pctTabContent", i, L"", 120, 540, 7560, 4560)
-            .To(Bind(&frmOptions::pctTabContent));
+        r.emplace_back(T::PictureBox, KAL_CONTROL(frmOptions, imgTab), i, L"", 120 + i * 1500, 120, 1470, 420);
+        r.emplace_back(T::Label, KAL_CONTROL(frmOptions, lblTab), i, kTabs[i], 60, 45, 1350, 360,
+                       SS_CENTER | SS_CENTERIMAGE, L"imgTab(" + std::to_wstring(i) + L")");
+        r.emplace_back(T::PictureBox, KAL_CONTROL(frmOptions, pctTabContent), i, L"", 120, 540, 7560, 4560);
     }
-    r.emplace_back(T::CommandButton, L"cmdClose", -1, L"Clo&se", 6360, 5220, 1320, 390).To(Bind(&frmOptions::cmdClose));
+    r.emplace_back(T::CommandButton, KAL_CONTROL(frmOptions, cmdClose), -1, L"Clo&se", 6360, 5220, 1320, 390);
 
     // General.
-    r.emplace_back(T::Frame, L"fraUninstall", -1, L"Uninstall", 120, 120, 7320, 1860, 0, Page(0))
-        .To(Bind(&frmOptions::fraUninstall));
-    r.emplace_back(T::Label, L"lblUninstall", -1, kUninstallText, 180, 300, 5400, 1440, 0, L"fraUninstall")
-        .To(Bind(&frmOptions::lblUninstall));
-    r.emplace_back(T::CommandButton, L"cmdUninstall", -1, L"Uninstall...", 5760, 780, 1380, 390, 0, L"fraUninstall")
-        .To(Bind(&frmOptions::cmdUninstall));
-    r.emplace_back(T::Frame, L"fraBackupRestore", -1, L"Backup and Restore", 120, 2100, 7320, 1620, 0, Page(0))
-        .To(Bind(&frmOptions::fraBackupRestore));
-    r.emplace_back(T::Label, L"lblBackupRestore", -1, kBackupText, 180, 300, 5400, 1200, 0, L"fraBackupRestore")
-        .To(Bind(&frmOptions::lblBackupRestore));
-    r.emplace_back(T::CommandButton, L"cmdBackup", -1, L"Backup...", 5760, 360, 1380, 390, 0, L"fraBackupRestore")
-        .To(Bind(&frmOptions::cmdBackup));
-    r.emplace_back(T::CommandButton, L"cmdRestore", -1, L"Restore...", 5760, 870, 1380, 390, 0, L"fraBackupRestore")
-        .To(Bind(&frmOptions::cmdRestore));
+    r.emplace_back(T::Frame, KAL_CONTROL(frmOptions, fraUninstall), -1, L"Uninstall", 120, 120, 7320, 1860, 0, Page(0));
+    r.emplace_back(T::Label, KAL_CONTROL(frmOptions, lblUninstall), -1, kUninstallText, 180, 300, 5400, 1440, 0,
+                   L"fraUninstall");
+    r.emplace_back(T::CommandButton, KAL_CONTROL(frmOptions, cmdUninstall), -1, L"Uninstall...", 5760, 780, 1380, 390,
+                   0, L"fraUninstall");
+    r.emplace_back(T::Frame, KAL_CONTROL(frmOptions, fraBackupRestore), -1, L"Backup and Restore", 120, 2100, 7320,
+                   1620, 0, Page(0));
+    r.emplace_back(T::Label, KAL_CONTROL(frmOptions, lblBackupRestore), -1, kBackupText, 180, 300, 5400, 1200, 0,
+                   L"fraBackupRestore");
+    r.emplace_back(T::CommandButton, KAL_CONTROL(frmOptions, cmdBackup), -1, L"Backup...", 5760, 360, 1380, 390, 0,
+                   L"fraBackupRestore");
+    r.emplace_back(T::CommandButton, KAL_CONTROL(frmOptions, cmdRestore), -1, L"Restore...", 5760, 870, 1380, 390, 0,
+                   L"fraBackupRestore");
 
     // Startup.
     const wchar_t* audio = L"fraStartupAudio";
-    r.emplace_back(T::Frame, audio, -1, L"Audio", 120, 60, 7320, 2340, 0, Page(1))
-        .To(Bind(&frmOptions::fraStartupAudio));
-    r.emplace_back(T::Label, L"lblStartupAudio", -1, L"When Kalvenor is started:", 180, 270, 6300, 270, 0, audio)
-        .To(Bind(&frmOptions::lblStartupAudio));
-    r.emplace_back(T::CheckBox, L"chkStartupAudio", 0, L"Load This Profile:", 180, 630, 2100, 300, 0, audio)
-        .To(Bind(&frmOptions::chkStartupAudio));
-    r.emplace_back(T::ComboBox, L"cboDefaultProfile", -1, L"", 2340, 600, 3660, 315, 0, audio)
-        .To(Bind(&frmOptions::cboDefaultProfile));
-    r.emplace_back(T::CheckBox, L"chkDefaultProfileNotify", -1, L"Notify", 6120, 585, 1020, 360, 0, audio)
-        .To(Bind(&frmOptions::chkDefaultProfileNotify));
-    r.emplace_back(T::CheckBox, L"chkStartupAudio", 1, L"Set Master Volume To:", 180, 1110, 2100, 300, 0, audio)
-        .To(Bind(&frmOptions::chkStartupAudio));
-    r.emplace_back(T::Slider, L"csliDefaultVolume", -1, L"", 2340, 1050, 2100, 420, 0, audio, SliderRange(1, 100))
-        .To(Bind(&frmOptions::csliDefaultVolume));
-    r.emplace_back(T::Label, L"lblStartupAudioVolume", -1, L"", 4500, 1110, 1560, 300, 0, audio)
-        .To(Bind(&frmOptions::lblStartupAudioVolume));
-    r.emplace_back(T::CheckBox, L"chkDefaultVolumeNotify", -1, L"Notify", 6120, 1065, 1020, 360, 0, audio)
-        .To(Bind(&frmOptions::chkDefaultVolumeNotify));
-    r.emplace_back(T::Label, L"lblStartupAudioNote", -1,
+    r.emplace_back(T::Frame, KAL_CONTROL(frmOptions, fraStartupAudio), -1, L"Audio", 120, 60, 7320, 2340, 0, Page(1));
+    r.emplace_back(T::Label, KAL_CONTROL(frmOptions, lblStartupAudio), -1, L"When Kalvenor is started:", 180, 270, 6300,
+                   270, 0, audio);
+    r.emplace_back(T::CheckBox, KAL_CONTROL(frmOptions, chkStartupAudio), 0, L"Load This Profile:", 180, 630, 2100, 300,
+                   0, audio);
+    r.emplace_back(T::ComboBox, KAL_CONTROL(frmOptions, cboDefaultProfile), -1, L"", 2340, 600, 3660, 315, 0, audio);
+    r.emplace_back(T::CheckBox, KAL_CONTROL(frmOptions, chkDefaultProfileNotify), -1, L"Notify", 6120, 585, 1020, 360,
+                   0, audio);
+    r.emplace_back(T::CheckBox, KAL_CONTROL(frmOptions, chkStartupAudio), 1, L"Set Master Volume To:", 180, 1110, 2100,
+                   300, 0, audio);
+    r.emplace_back(T::Slider, KAL_CONTROL(frmOptions, csliDefaultVolume), -1, L"", 2340, 1050, 2100, 420, 0, audio,
+                   SliderRange(1, 100));
+    r.emplace_back(T::Label, KAL_CONTROL(frmOptions, lblStartupAudioVolume), -1, L"", 4500, 1110, 1560, 300, 0, audio);
+    r.emplace_back(T::CheckBox, KAL_CONTROL(frmOptions, chkDefaultVolumeNotify), -1, L"Notify", 6120, 1065, 1020, 360,
+                   0, audio);
+    r.emplace_back(T::Label, KAL_CONTROL(frmOptions, lblStartupAudioNote), -1,
                    L"Please note that, when both options are selected, the default volume overrides the default "
                    L"profile's volume.",
-                   180, 1560, 6960, 660, 0, audio)
-        .To(Bind(&frmOptions::lblStartupAudioNote));
+                   180, 1560, 6960, 660, 0, audio);
     const wchar_t* autostart = L"fraStartupAuto";
-    r.emplace_back(T::Frame, autostart, -1, L"Autostart", 120, 2520, 7320, 1920, 0, Page(1))
-        .To(Bind(&frmOptions::fraStartupAuto));
-    r.emplace_back(T::OptionButton, L"optStartupAuto", 0, L"Don't Autostart", 180, 270, 6300, 300, 0, autostart)
-        .To(Bind(&frmOptions::optStartupAuto));
-    r.emplace_back(T::OptionButton, L"optStartupAuto", 1, L"Start With Normal User Privileges (No Admin)", 180, 630,
-                   6300, 300, 0, autostart)
-        .To(Bind(&frmOptions::optStartupAuto));
-    r.emplace_back(T::Label, L"lblStartupAuto", 0, L"- Autoupdate Always Requires Authorization.", 480, 930, 6000, 270,
-                   0, autostart)
-        .To(Bind(&frmOptions::lblStartupAuto));
-    r.emplace_back(T::OptionButton, L"optStartupAuto", 2, L"Start With Admin Privileges If Possible", 180, 1260, 6300,
-                   300, 0, autostart)
-        .To(Bind(&frmOptions::optStartupAuto));
-    r.emplace_back(T::Label, L"lblStartupAuto", 1, L"- Autoupdate Is Silent Under Admin Accounts", 480, 1560, 6000, 270,
-                   0, autostart)
-        .To(Bind(&frmOptions::lblStartupAuto));
-    r.emplace_back(T::OptionButton, L"optStartupAuto", 3, L"Run Automatically At Windows Startup", 180, 630, 6300, 300,
-                   0, autostart)
-        .To(Bind(&frmOptions::optStartupAuto));
+    r.emplace_back(T::Frame, KAL_CONTROL(frmOptions, fraStartupAuto), -1, L"Autostart", 120, 2520, 7320, 1920, 0,
+                   Page(1));
+    r.emplace_back(T::OptionButton, KAL_CONTROL(frmOptions, optStartupAuto), 0, L"Don't Autostart", 180, 270, 6300, 300,
+                   0, autostart);
+    r.emplace_back(T::OptionButton, KAL_CONTROL(frmOptions, optStartupAuto), 1,
+                   L"Start With Normal User Privileges (No Admin)", 180, 630, 6300, 300, 0, autostart);
+    r.emplace_back(T::Label, KAL_CONTROL(frmOptions, lblStartupAuto), 0, L"- Autoupdate Always Requires Authorization.",
+                   480, 930, 6000, 270, 0, autostart);
+    r.emplace_back(T::OptionButton, KAL_CONTROL(frmOptions, optStartupAuto), 2,
+                   L"Start With Admin Privileges If Possible", 180, 1260, 6300, 300, 0, autostart);
+    r.emplace_back(T::Label, KAL_CONTROL(frmOptions, lblStartupAuto), 1, L"- Autoupdate Is Silent Under Admin Accounts",
+                   480, 1560, 6000, 270, 0, autostart);
+    r.emplace_back(T::OptionButton, KAL_CONTROL(frmOptions, optStartupAuto), 3, L"Run Automatically At Windows Startup",
+                   180, 630, 6300, 300, 0, autostart);
 
     // Interface.
-    r.emplace_back(T::Frame, L"fraTrayIcons", -1, L"Tray Icons Set", 120, 60, 7320, 720, 0, Page(2))
-        .To(Bind(&frmOptions::fraTrayIcons));
-    r.emplace_back(T::CheckBox, L"chkLegacyIconsUnderWin10", -1, L"Use Legacy Tray Icons Under Windows 10", 180, 300,
-                   6300, 300, 0, L"fraTrayIcons")
-        .To(Bind(&frmOptions::chkLegacyIconsUnderWin10));
-    r.emplace_back(T::Frame, L"fraWheel", -1, L"Mouse Wheel Slider Increment", 120, 900, 7320, 840, 0, Page(2))
-        .To(Bind(&frmOptions::fraWheel));
-    r.emplace_back(T::Slider, L"csliWheelIncrement", -1, L"", 180, 270, 6000, 420, 0, L"fraWheel", SliderRange(1, 10))
-        .To(Bind(&frmOptions::csliWheelIncrement));
-    r.emplace_back(T::Label, L"lblMouseWheelIncrement", -1, L"", 6300, 330, 840, 300, 0, L"fraWheel")
-        .To(Bind(&frmOptions::lblMouseWheelIncrement));
+    r.emplace_back(T::Frame, KAL_CONTROL(frmOptions, fraTrayIcons), -1, L"Tray Icons Set", 120, 60, 7320, 720, 0,
+                   Page(2));
+    r.emplace_back(T::CheckBox, KAL_CONTROL(frmOptions, chkLegacyIconsUnderWin10), -1,
+                   L"Use Legacy Tray Icons Under Windows 10", 180, 300, 6300, 300, 0, L"fraTrayIcons");
+    r.emplace_back(T::Frame, KAL_CONTROL(frmOptions, fraWheel), -1, L"Mouse Wheel Slider Increment", 120, 900, 7320,
+                   840, 0, Page(2));
+    r.emplace_back(T::Slider, KAL_CONTROL(frmOptions, csliWheelIncrement), -1, L"", 180, 270, 6000, 420, 0, L"fraWheel",
+                   SliderRange(1, 10));
+    r.emplace_back(T::Label, KAL_CONTROL(frmOptions, lblMouseWheelIncrement), -1, L"", 6300, 330, 840, 300, 0,
+                   L"fraWheel");
     const wchar_t* font = L"fraFont";
-    r.emplace_back(T::Frame, font, -1, L"Font", 120, 1860, 7320, 2580, 0, Page(2)).To(Bind(&frmOptions::fraFont));
-    r.emplace_back(T::Label, L"lblInterfaceFontName", -1, L"Face", 180, 345, 600, 270, 0, font)
-        .To(Bind(&frmOptions::lblInterfaceFontName));
-    r.emplace_back(T::ComboBox, L"cboInterfaceFontName", -1, L"", 780, 300, 3900, 315, 0, font)
-        .To(Bind(&frmOptions::cboInterfaceFontName));
-    r.emplace_back(T::Label, L"lblInterfaceFontSize", -1, L"Size", 4860, 345, 540, 270, 0, font)
-        .To(Bind(&frmOptions::lblInterfaceFontSize));
-    r.emplace_back(T::ComboBox, L"cboInterfaceFontSize", -1, L"", 5400, 300, 1740, 315, 0, font)
-        .To(Bind(&frmOptions::cboInterfaceFontSize));
-    r.emplace_back(T::Label, L"lblInterfaceFontPreviewTitle", -1, L"Readability:", 180, 780, 3000, 270, 0, font)
-        .To(Bind(&frmOptions::lblInterfaceFontPreviewTitle));
-    r.emplace_back(T::Label, L"lblInterfaceFontPreview", -1, L"", 180, 1080, 6960, 1380, SS_SUNKEN, font)
-        .To(Bind(&frmOptions::lblInterfaceFontPreview));
+    r.emplace_back(T::Frame, KAL_CONTROL(frmOptions, fraFont), -1, L"Font", 120, 1860, 7320, 2580, 0, Page(2));
+    r.emplace_back(T::Label, KAL_CONTROL(frmOptions, lblInterfaceFontName), -1, L"Face", 180, 345, 600, 270, 0, font);
+    r.emplace_back(T::ComboBox, KAL_CONTROL(frmOptions, cboInterfaceFontName), -1, L"", 780, 300, 3900, 315, 0, font);
+    r.emplace_back(T::Label, KAL_CONTROL(frmOptions, lblInterfaceFontSize), -1, L"Size", 4860, 345, 540, 270, 0, font);
+    r.emplace_back(T::ComboBox, KAL_CONTROL(frmOptions, cboInterfaceFontSize), -1, L"", 5400, 300, 1740, 315, 0, font);
+    r.emplace_back(T::Label, KAL_CONTROL(frmOptions, lblInterfaceFontPreviewTitle), -1, L"Readability:", 180, 780, 3000,
+                   270, 0, font);
+    r.emplace_back(T::Label, KAL_CONTROL(frmOptions, lblInterfaceFontPreview), -1, L"", 180, 1080, 6960, 1380,
+                   SS_SUNKEN, font);
 
     // Shortcuts.
-    r.emplace_back(T::Frame, L"fraPlayback", -1, L"Playback", 120, 60, 7320, 2100, 0, Page(3))
-        .To(Bind(&frmOptions::fraPlayback));
+    r.emplace_back(T::Frame, KAL_CONTROL(frmOptions, fraPlayback), -1, L"Playback", 120, 60, 7320, 2100, 0, Page(3));
     ShortcutRow(r, L"fraPlayback", 0, 0, L"Master Mute Toggle", -1);
     ShortcutRow(r, L"fraPlayback", 1, 1, L"Master Volume Increase", 0);
     ShortcutRow(r, L"fraPlayback", 2, 2, L"Master Volume Decrease", 1);
-    r.emplace_back(T::Frame, L"fraRecord", -1, L"Record", 120, 2280, 7320, 2100, 0, Page(3))
-        .To(Bind(&frmOptions::fraRecord));
+    r.emplace_back(T::Frame, KAL_CONTROL(frmOptions, fraRecord), -1, L"Record", 120, 2280, 7320, 2100, 0, Page(3));
     ShortcutRow(r, L"fraRecord", 3, 0, L"Microphone Mute Toggle", -1);
     ShortcutRow(r, L"fraRecord", 4, 1, L"Microphone Volume Increase", 2);
     ShortcutRow(r, L"fraRecord", 5, 2, L"Microphone Volume Decrease", 3);

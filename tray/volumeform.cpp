@@ -35,14 +35,6 @@ namespace {
 // The pop-up's layout is drawn up in pixels at 96 dpi; the form layer takes twips.
 constexpr int kTwips = 15;
 
-constexpr wchar_t kChannelsTip[] =
-    L"Warning: When the audio format (audio channels, sample rate and / or bit depth) of a playback device is changed, "
-    L"that device\r\n"
-    L"is invalidated by the system.\r\n"
-    L"Some applications don't handle this occurrence seamlessly, and your playback might be interrupted.\r\n"
-    L"If that happens, you might be forced to restart the playback or even the application itself in order to get a "
-    L"sound output again.";
-
 // The system-sound flag of PlaySoundW (not declared by every SDK); Windows XP does not know it.
 constexpr DWORD kSndSystem = 0x00200000;
 constexpr LONG kPushLike = 0x1000;
@@ -55,10 +47,10 @@ constexpr COLORREF kLinkText = RGB(0, 90, 200);
 FormInstance<frmVolume> gVolumeInstance;
 SystemSoundPlayer gSoundPlayer;
 
-ControlRow Row(ControlType type, const wchar_t* name, int index, const wchar_t* caption, int x, int y, int w, int h,
+ControlRow Row(ControlType type, ControlName control, int index, const wchar_t* caption, int x, int y, int w, int h,
                DWORD style = 0, PropertyBag bag = {}) {
-    return ControlRow(type, name, index, caption, x * kTwips, y * kTwips, w * kTwips, h * kTwips, style, L"pctVolume",
-                      std::move(bag));
+    return ControlRow(type, std::move(control), index, caption, x * kTwips, y * kTwips, w * kTwips, h * kTwips, style,
+                      L"pctVolume", std::move(bag));
 }
 
 PropertyBag SliderBag(std::int32_t orientation, std::int32_t min, std::int32_t max, std::int32_t value) {
@@ -68,13 +60,6 @@ PropertyBag SliderBag(std::int32_t orientation, std::int32_t min, std::int32_t m
     bag.Write<std::int32_t>(L"Max", max, 100);
     bag.Write<std::int32_t>(L"Value", value, 1);
     return bag;
-}
-
-ControlRow TimerRow(const wchar_t* name, int interval) {
-    PropertyBag bag;
-    bag.Write<std::int32_t>(L"Interval", interval, 0);
-    bag.Write<bool>(L"Enabled", false, true);
-    return ControlRow(ControlType::Timer, name, -1, {}, 0, 0, 0, 0, 0, {}, bag);
 }
 
 // The decoration drawn on the panel's background: the boxes around the volume and the balance,
@@ -231,31 +216,25 @@ void SetSystemSoundPlayer(SystemSoundPlayer player) { gSoundPlayer = std::move(p
 frmVolume::frmVolume() : Form(L"frmVolume") {
     using T = ControlType;
     std::vector<ControlRow> rows = {
-        ControlRow(T::PictureBox, L"pctVolume", -1, L"", 0, 0, 190 * kTwips, 252 * kTwips)
-            .To(Bind(&frmVolume::pctVolume)),
-        Row(T::ComboBox, L"cboAnalogOutput", -1, L"", 8, 8, 84, 21).To(Bind(&frmVolume::cboAnalogOutput)),
-        Row(T::ComboBox, L"cboAudioChannels", -1, L"", 98, 8, 84, 21).To(Bind(&frmVolume::cboAudioChannels)),
-        Row(T::Slider, L"csliVolume", -1, L"", 10, 38, 30, 150, 0, SliderBag(2, 0, 100, 100))
-            .To(Bind(&frmVolume::csliVolume)),
-        Row(T::PictureBox, L"pctPeak", -1, L"", 44, 46, 16, 134).To(Bind(&frmVolume::pctPeak)),
-        Row(T::Label, L"lblMasterVolume", -1, L"100%", 8, 192, 54, 16, SS_CENTER).To(Bind(&frmVolume::lblMasterVolume)),
-        Row(T::Label, L"lblMasterVolumeDB", -1, L"0dB", 8, 208, 54, 16, SS_CENTER)
-            .To(Bind(&frmVolume::lblMasterVolumeDB)),
-        Row(T::CheckBox, L"chkMute", -1, L"Mute", 72, 40, 112, 26).To(Bind(&frmVolume::chkMute)),
-        Row(T::CheckBox, L"chkSVN", -1, L"SVN", 72, 72, 112, 26).To(Bind(&frmVolume::chkSVN)),
-        Row(T::Label, L"lblMasterBalanceL", -1, L"L", 74, 116, 12, 16, SS_CENTER)
-            .To(Bind(&frmVolume::lblMasterBalanceL)),
-        Row(T::Slider, L"csliMasterBalance", -1, L"", 86, 110, 84, 30, 0, SliderBag(0, -10, 10, 0))
-            .To(Bind(&frmVolume::csliMasterBalance)),
-        Row(T::Label, L"lblMasterBalanceR", -1, L"R", 170, 116, 12, 16, SS_CENTER)
-            .To(Bind(&frmVolume::lblMasterBalanceR)),
-        Row(T::CommandButton, L"cmdMasterBalanceReset", -1, L"Center", 98, 144, 60, 22)
-            .To(Bind(&frmVolume::cmdMasterBalanceReset)),
-        Row(T::Label, L"lblSettings", -1, L"Settings", 10, 234, 70, 16).To(Bind(&frmVolume::lblSettings)),
-        Row(T::Label, L"lblSystemMixer", -1, L"Mixer", 110, 234, 70, 16, SS_RIGHT).To(Bind(&frmVolume::lblSystemMixer)),
-        TimerRow(L"timerPeak", 20).To(Bind(&frmVolume::timerPeak)),
-        TimerRow(L"timerSound", 100).To(Bind(&frmVolume::timerSound)),
-        TimerRow(L"timerUnload", 10).To(Bind(&frmVolume::timerUnload)),
+        ControlRow(T::PictureBox, KAL_CONTROL(frmVolume, pctVolume), -1, L"", 0, 0, 190 * kTwips, 252 * kTwips),
+        Row(T::ComboBox, KAL_CONTROL(frmVolume, cboAnalogOutput), -1, L"", 8, 8, 84, 21),
+        Row(T::ComboBox, KAL_CONTROL(frmVolume, cboAudioChannels), -1, L"", 98, 8, 84, 21),
+        Row(T::Slider, KAL_CONTROL(frmVolume, csliVolume), -1, L"", 10, 38, 30, 150, 0, SliderBag(2, 0, 100, 100)),
+        Row(T::PictureBox, KAL_CONTROL(frmVolume, pctPeak), -1, L"", 44, 46, 16, 134),
+        Row(T::Label, KAL_CONTROL(frmVolume, lblMasterVolume), -1, L"100%", 8, 192, 54, 16, SS_CENTER),
+        Row(T::Label, KAL_CONTROL(frmVolume, lblMasterVolumeDB), -1, L"0dB", 8, 208, 54, 16, SS_CENTER),
+        Row(T::CheckBox, KAL_CONTROL(frmVolume, chkMute), -1, L"Mute", 72, 40, 112, 26),
+        Row(T::CheckBox, KAL_CONTROL(frmVolume, chkSVN), -1, L"SVN", 72, 72, 112, 26),
+        Row(T::Label, KAL_CONTROL(frmVolume, lblMasterBalanceL), -1, L"L", 74, 116, 12, 16, SS_CENTER),
+        Row(T::Slider, KAL_CONTROL(frmVolume, csliMasterBalance), -1, L"", 86, 110, 84, 30, 0,
+            SliderBag(0, -10, 10, 0)),
+        Row(T::Label, KAL_CONTROL(frmVolume, lblMasterBalanceR), -1, L"R", 170, 116, 12, 16, SS_CENTER),
+        Row(T::CommandButton, KAL_CONTROL(frmVolume, cmdMasterBalanceReset), -1, L"Center", 98, 144, 60, 22),
+        Row(T::Label, KAL_CONTROL(frmVolume, lblSettings), -1, L"Settings", 10, 234, 70, 16),
+        Row(T::Label, KAL_CONTROL(frmVolume, lblSystemMixer), -1, L"Mixer", 110, 234, 70, 16, SS_RIGHT),
+        TimerRow(KAL_CONTROL(frmVolume, timerPeak), 20),
+        TimerRow(KAL_CONTROL(frmVolume, timerSound), 100),
+        TimerRow(KAL_CONTROL(frmVolume, timerUnload), 10),
     };
     Design(FormLayout(L"Volume", 190 * kTwips, 252 * kTwips, -1, -1, WS_POPUP | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW),
            std::move(rows));
@@ -286,7 +265,7 @@ void frmVolume::OnLoad() {
 
     if (clsToolTip* tip = SharedToolTip()) {
         tip->AddTool(chkSVN->Window(), kSvnTip);
-        if (!gIsXP) tip->AddTool(cboAudioChannels->Window(), kChannelsTip);
+        if (!gIsXP) tip->AddTool(cboAudioChannels->Window(), kFormatChangeTip);
     }
     neoSupported_ = DriverQuery38();
     FillLists();

@@ -40,24 +40,15 @@ public:
     bool MouseHookInstalled() const { return static_cast<bool>(mouseHook_); }
 
     // The controls, bound from the form's table.
-    PictureBox* pctVolume = nullptr;  // the panel the others sit on
-    ComboBox* cboAnalogOutput = nullptr;
-    ComboBox* cboAudioChannels = nullptr;
-    Slider* csliVolume = nullptr;
-    PictureBox* pctPeak = nullptr;
-    Label* lblMasterVolume = nullptr;
-    Label* lblMasterVolumeDB = nullptr;
-    CheckBox* chkMute = nullptr;
-    CheckBox* chkSVN = nullptr;
-    Label* lblMasterBalanceL = nullptr;
-    Slider* csliMasterBalance = nullptr;
-    Label* lblMasterBalanceR = nullptr;
-    CommandButton* cmdMasterBalanceReset = nullptr;
-    Label* lblSettings = nullptr;
-    Label* lblSystemMixer = nullptr;
-    Timer* timerPeak = nullptr;
-    Timer* timerSound = nullptr;
-    Timer* timerUnload = nullptr;
+    PictureBox* pctVolume{};  // the panel the others sit on
+    ComboBox *cboAnalogOutput{}, *cboAudioChannels{};
+    Slider *csliVolume{}, *csliMasterBalance{};
+    PictureBox* pctPeak{};
+    Label *lblMasterVolume{}, *lblMasterVolumeDB{}, *lblMasterBalanceL{}, *lblMasterBalanceR{}, *lblSettings{},
+        *lblSystemMixer{};
+    CheckBox *chkMute{}, *chkSVN{};
+    CommandButton* cmdMasterBalanceReset{};
+    Timer *timerPeak{}, *timerSound{}, *timerUnload{};
 
 protected:
     void OnLoad() override;

@@ -87,6 +87,54 @@ ChildRun RunChild(const std::wstring& exe, const std::wstring& arguments, const 
     return run;
 }
 
+std::optional<ChildRun> RunChildLimited(const std::wstring& exe, const std::wstring& arguments, ChildOptions options) {
+    HANDLE own = nullptr, limited = nullptr;
+    TOKEN_LINKED_TOKEN linked{};
+    DWORD size = 0;
+    if (::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, &own) &&
+        ::GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &size))
+        ::DuplicateTokenEx(linked.LinkedToken, MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary, &limited);
+    std::optional<ChildRun> run;
+    if (limited) {
+        options.token = limited;
+        run = RunChild(exe, arguments, options);
+        ::CloseHandle(limited);
+    }
+    if (linked.LinkedToken) ::CloseHandle(linked.LinkedToken);
+    if (own) ::CloseHandle(own);
+    return run;
+}
+
+bool WithUacSwitchedOn(const std::function<void()>& body) {
+    HKEY key = nullptr;
+    if (::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System", 0,
+                          nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    DWORD type = REG_DWORD, size = 0;
+    std::optional<std::vector<BYTE>> saved;
+    if (::RegQueryValueExW(key, L"EnableLUA", nullptr, &type, nullptr, &size) == ERROR_SUCCESS) {
+        saved.emplace(size);
+        ::RegQueryValueExW(key, L"EnableLUA", nullptr, &type, saved->data(), &size);
+    }
+    // Put back whatever happens in the body.
+    struct Restore {
+        HKEY key;
+        const std::optional<std::vector<BYTE>>& saved;
+        DWORD type;
+        ~Restore() {
+            if (saved)
+                ::RegSetValueExW(key, L"EnableLUA", 0, type, saved->data(), static_cast<DWORD>(saved->size()));
+            else
+                ::RegDeleteValueW(key, L"EnableLUA");
+            ::RegCloseKey(key);
+        }
+    } restore{key, saved, type};
+    const DWORD on = 1;
+    ::RegSetValueExW(key, L"EnableLUA", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&on), sizeof on);
+    body();
+    return true;
+}
+
 void SetWineVersionFor(const std::wstring& exeFileName, const wchar_t* version) {
     const std::wstring key = L"HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\" + exeFileName;
     if (version) kal::RegWrite(key, L"Version", std::wstring(version));

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,15 @@ struct ChildOptions {
 // for it; any message box it shows is recorded and closed. A child still running at the timeout
 // is ended.
 ChildRun RunChild(const std::wstring& exe, const std::wstring& arguments, const ChildOptions& options = {});
+
+// Runs `exe` as this user's limited self (the linked token of the process's own token); nullopt
+// when that token can't be made.
+std::optional<ChildRun> RunChildLimited(const std::wstring& exe, const std::wstring& arguments,
+                                        ChildOptions options = {});
+
+// Runs `body` with the machine's UAC switched on (the EnableLUA policy), then puts the switch
+// back as it was; false, and `body` not run, when the policy key can't be opened.
+bool WithUacSwitchedOn(const std::function<void()>& body);
 
 // Sets or removes the Windows version that Wine reports to programs of that file name.
 void SetWineVersionFor(const std::wstring& exeFileName, const wchar_t* version);

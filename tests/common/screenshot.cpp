@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/raii.h"
+#include "tests/common/window_probes.h"
 
 namespace kal::testing {
 namespace {
@@ -88,15 +89,8 @@ ByteVector EncodePng(const std::vector<std::uint32_t>& pixels, int width, int he
     return png;
 }
 
-// The screenshots folder of the build tree as a Windows path (drive Z: reaches the host's files).
-std::wstring ScreenshotFolder() {
-    const std::string unixPath = KALVENOR_SCREENSHOT_DIR;
-    std::wstring path(unixPath.begin(), unixPath.end());
-    if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
-    for (auto& c : path)
-        if (c == L'/') c = L'\\';
-    return path;
-}
+// The screenshots folder of the build tree as a Windows path.
+std::wstring ScreenshotFolder() { return HostPath(KALVENOR_SCREENSHOT_DIR); }
 
 bool WriteFileBytes(const std::wstring& path, const ByteVector& bytes) {
     HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

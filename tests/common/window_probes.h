@@ -1,11 +1,13 @@
-// What tests ask of the window system about the process: its live GDI and USER objects, and
-// whether a global shortcut key is free; and the files of the source tree as Windows paths.
+// What tests ask of the window system about the process: its live GDI and USER objects, whether
+// a global shortcut key is free and what a window paints; windows with a procedure of the
+// test's own; and the host's files as Windows paths.
 #pragma once
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace kal::testing {
 
@@ -43,14 +45,63 @@ inline bool KeyIsFree(UINT modifiers, UINT vk) {
     return free;
 }
 
-// A file of the source tree (`sourceDir` its Unix path, `relative` with forward slashes) as a
-// Windows path through the Z: drive.
-inline std::wstring SourceTreePath(const std::string& sourceDir, const std::string& relative) {
-    const std::string unixPath = sourceDir + "/" + relative;
-    std::wstring path = L"Z:" + std::wstring(unixPath.begin(), unixPath.end());
+// What a window painted into a bitmap of its client area's size, row by row.
+struct PaintedClient {
+    int width = 0, height = 0;
+    std::vector<COLORREF> pixels;
+    COLORREF At(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
+};
+
+// Sends the window `message` (WM_PRINTCLIENT, WM_ERASEBKGND) with a memory device context and
+// `flags`, and reads back what it painted there.
+inline PaintedClient PaintClient(HWND window, UINT message, LPARAM flags = 0) {
+    RECT r{};
+    ::GetClientRect(window, &r);
+    PaintedClient painted{r.right, r.bottom, {}};
+    HDC screen = ::GetDC(nullptr);
+    HDC dc = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, r.right, r.bottom);
+    ::ReleaseDC(nullptr, screen);
+    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    ::SendMessageW(window, message, reinterpret_cast<WPARAM>(dc), flags);
+    ::SelectObject(dc, old);
+    // Top-down rows of 32-bit pixels (blue, green, red, unused).
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), r.right, -r.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<RGBQUAD> bits(static_cast<std::size_t>(r.right) * static_cast<std::size_t>(r.bottom));
+    if (!bits.empty()) ::GetDIBits(dc, bitmap, 0, static_cast<UINT>(r.bottom), bits.data(), &info, DIB_RGB_COLORS);
+    for (const RGBQUAD& q : bits) painted.pixels.push_back(RGB(q.rgbRed, q.rgbGreen, q.rgbBlue));
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+    return painted;
+}
+
+// A window of a class of its own, registered on first use, whose window procedure is `proc`;
+// HWND_MESSAGE as the parent makes a message-only window.
+inline HWND CreateProcWindow(const wchar_t* className, WNDPROC proc, DWORD style, int width, int height,
+                             HWND parent = nullptr) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = className;
+    ::RegisterClassW(&wc);
+    return ::CreateWindowExW(0, className, L"", style, 0, 0, width, height, parent, nullptr, wc.hInstance, nullptr);
+}
+
+// A path of the host's file system as a Windows path: Wine reaches the host's files through
+// drive Z:.
+inline std::wstring HostPath(const std::string& unixPath) {
+    std::wstring path(unixPath.begin(), unixPath.end());
+    if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
     for (auto& c : path)
         if (c == L'/') c = L'\\';
     return path;
+}
+
+// A file of the source tree (`sourceDir` its Unix path, `relative` with forward slashes) as a
+// Windows path.
+inline std::wstring SourceTreePath(const std::string& sourceDir, const std::string& relative) {
+    return HostPath(sourceDir + "/" + relative);
 }
 
 }  // namespace kal::testing

@@ -26,6 +26,7 @@
 #include "base/registry.h"
 #include "tests/common/child.h"
 #include "tests/common/sim_platform.h"
+#include "tests/common/window_probes.h"
 
 namespace kal {
 namespace {
@@ -80,12 +81,7 @@ public:
         LPARAM lParam;
     };
     MessageWindow() {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = ::GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"KalvenorXPMixerTestWindow";
-        ::RegisterClassW(&wc);
-        window_ = ::CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+        window_ = testing::CreateProcWindow(L"KalvenorXPMixerTestWindow", Proc, 0, 0, 0, HWND_MESSAGE);
         ::SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
     MessageWindow(const MessageWindow&) = delete;

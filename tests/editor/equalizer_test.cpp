@@ -12,6 +12,7 @@
 #include "editor/userpresets.h"
 #include "base/registry.h"
 #include "startup/tables.h"
+#include "tests/common/window_probes.h"
 #include "tests/editor/editor_fixture.h"
 #include "tests/tray/dialog_answerer.h"
 
@@ -93,20 +94,9 @@ TEST_F(Equalizer, PresetsSendOneBandPerChangedSliderAndStayMarkedOnlyWhileTheSli
 
 // The colour that covers most of a button as it draws itself.
 COLORREF MainColour(Control& button) {
-    RECT r{};
-    ::GetClientRect(button.Window(), &r);
-    HDC screen = ::GetDC(nullptr);
-    HDC dc = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, r.right, r.bottom);
-    ::ReleaseDC(nullptr, screen);
-    HGDIOBJ old = ::SelectObject(dc, bitmap);
-    ::SendMessageW(button.Window(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
     std::map<COLORREF, int> counts;
-    for (int y = 0; y < r.bottom; ++y)
-        for (int x = 0; x < r.right; ++x) ++counts[::GetPixel(dc, x, y)];
-    ::SelectObject(dc, old);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(dc);
+    for (COLORREF pixel : PaintClient(button.Window(), WM_PRINTCLIENT, PRF_CLIENT | PRF_ERASEBKGND).pixels)
+        ++counts[pixel];
     return std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
 }
 

@@ -36,6 +36,18 @@ protected:
     // Lets the next Windows change count as the user's, not as the echo of the program's own.
     static void ForgetOwnChange() { gLastSelfChange.store(::timeGetTime() - 5000); }
     static int WindowsSpeakers() { return gAudio->GetSpeakers(gPlaybackLineIds[0]); }
+    // A new profile on a card with the 7.1 output chosen and the digital output switched on.
+    frmProfile& OpenWithDigitalOutput() {
+        UseEditorCard(kD2);
+        frmProfile& editor = OpenEditor(L"");
+        auto& outputs = editor.Get<ComboBox>(L"cboAnalogOutput");
+        EXPECT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0007)));
+        auto& spdif = editor.Get<CheckBox>(L"chkSPDIF");
+        if (spdif.Value() == 0) {
+            EXPECT_TRUE(User::Click(spdif));
+        }
+        return editor;
+    }
 };
 
 TEST_F(OutputHandlers, SpeakerSizesAndFlexBassSendOnePacketPerChannel) {
@@ -120,15 +132,10 @@ TEST_F(OutputHandlers, FlexBassSwitchedOnAfterLoadingKeepsTheProfilesCrossoverAn
 }
 
 TEST_F(OutputHandlers, DigitalFormatsSwitchTheAnalogSideOffAndPcmBringsItBack) {
-    UseEditorCard(kD2);
-    frmProfile& editor = OpenEditor(L"");
+    frmProfile& editor = OpenWithDigitalOutput();
     auto& outputs = editor.Get<ComboBox>(L"cboAnalogOutput");
-    ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0007)));
     auto& spdif = editor.Get<CheckBox>(L"chkSPDIF");
     auto& formats = editor.Get<ComboBox>(L"cboSPDIFOutput");
-    if (spdif.Value() == 0) {
-        ASSERT_TRUE(User::Click(spdif));
-    }
     ASSERT_TRUE(User::Click(spdif));
     EXPECT_FALSE(formats.Enabled());
     EXPECT_EQ(formats.ListIndex(), -1);
@@ -262,14 +269,8 @@ TEST_F(OutputHandlers, EchoCancellationOnThenOffRestoresEveryControlItChanged) {
 }
 
 TEST_F(OutputHandlers, EchoCancellationOverADigitalFormatStillClosesTheSwapsDialog) {
-    UseEditorCard(kD2);
-    frmProfile& editor = OpenEditor(L"");
+    frmProfile& editor = OpenWithDigitalOutput();
     auto& outputs = editor.Get<ComboBox>(L"cboAnalogOutput");
-    ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0007)));
-    auto& spdif = editor.Get<CheckBox>(L"chkSPDIF");
-    if (spdif.Value() == 0) {
-        ASSERT_TRUE(User::Click(spdif));
-    }
     auto& formats = editor.Get<ComboBox>(L"cboSPDIFOutput");
     ASSERT_TRUE(User::ChooseItem(formats, IndexOf(formats, 16)));  // Dolby Digital Live
     // The dialog, opened for the 7.1 output, holds the window while it is open: AEC is switched

@@ -17,20 +17,12 @@ namespace kal::testing {
 // Runs the thread's messages as the program's loop does, the dialog manager included, until
 // `done` holds or the time is up.
 inline bool PumpForms(const std::function<bool()>& done, int milliseconds = 3000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (!done() && std::chrono::steady_clock::now() < end) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            HWND top = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-            bool ours = false;
-            for (Form* f : LoadedForms()) ours = ours || f->hWnd() == top;
-            if (ours && ::IsDialogMessageW(top, &msg)) continue;
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::Sleep(2);
-    }
-    return done();
+    return PumpUntil(done, milliseconds, [](MSG& msg) {
+        HWND top = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+        bool ours = false;
+        for (Form* f : LoadedForms()) ours = ours || f->hWnd() == top;
+        return ours && ::IsDialogMessageW(top, &msg);
+    });
 }
 
 inline void PumpForms(int milliseconds) {
@@ -40,22 +32,11 @@ inline void PumpForms(int milliseconds) {
 // Holds the modifiers, presses and releases the key, and lets the modifiers go once the key has
 // been handled, as a hand does.
 inline void PressKey(WORD vk, std::initializer_list<WORD> modifiers = {}) {
-    auto send = [](std::initializer_list<WORD> keys, bool up) {
-        std::vector<INPUT> inputs;
-        for (WORD key : keys) {
-            INPUT in{};
-            in.type = INPUT_KEYBOARD;
-            in.ki.wVk = key;
-            in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-            inputs.push_back(in);
-        }
-        if (!inputs.empty()) ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    };
-    send(modifiers, false);
-    send({vk}, false);
-    send({vk}, true);
+    SendKeys(modifiers, false);
+    SendKeys({vk}, false);
+    SendKeys({vk}, true);
     PumpForms(150);
-    send(modifiers, true);
+    SendKeys(modifiers, true);
     PumpForms(50);
 }
 

@@ -71,19 +71,8 @@ COLORREF BackgroundFor(Control& control, UINT message) {
 
 // What a frame paints its inside with.
 COLORREF FrameInside(Control& frame) {
-    RECT r{};
-    ::GetClientRect(frame.Window(), &r);
-    HDC screen = ::GetDC(nullptr);
-    HDC dc = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, r.right, r.bottom);
-    ::ReleaseDC(nullptr, screen);
-    HGDIOBJ old = ::SelectObject(dc, bitmap);
-    ::SendMessageW(frame.Window(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-    const COLORREF colour = ::GetPixel(dc, r.right / 2, r.bottom - 3);
-    ::SelectObject(dc, old);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(dc);
-    return colour;
+    const PaintedClient inside = PaintClient(frame.Window(), WM_ERASEBKGND);
+    return inside.At(inside.width / 2, inside.height - 3);
 }
 
 TEST_F(EditorSetUp, TheLayoutFramesAndThePanelsDetailTakeTheLighterColourTheirButtonsDoNot) {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -168,37 +169,10 @@ TEST_F(Launch, MovedProgramIsRegisteredAgainOthersAreLeftAlone) {
 }
 
 TEST_F(Launch, LimitedTokenUnderUACUsesTheUserRunValue) {
-    const std::wstring policy = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
-    const auto savedLua = RegRead(policy, L"EnableLUA");
-    DWORD type = REG_DWORD, lua = 1;
-    HKEY key;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System",
-                                0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    ::RegSetValueExW(key, L"EnableLUA", 0, type, reinterpret_cast<BYTE*>(&lua), sizeof lua);
-
-    HANDLE own = nullptr, limited = nullptr;
-    TOKEN_LINKED_TOKEN linked{};
-    DWORD size = 0;
-    ASSERT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, &own));
-    ASSERT_TRUE(::GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &size));
-    ASSERT_TRUE(::DuplicateTokenEx(linked.LinkedToken, MAXIMUM_ALLOWED, nullptr, SecurityImpersonation,
-                                   TokenPrimary, &limited));
-    const ChildRun run = RunChild(ProgramExe(), L"/noui", {.token = limited});
-    ::CloseHandle(limited);
-    ::CloseHandle(linked.LinkedToken);
-    ::CloseHandle(own);
-
-    // Restore the machine's UAC switch before anything can fail.
-    if (savedLua) {
-        const Bytes& b = std::get<Bytes>(*savedLua);
-        ::RegSetValueExW(key, L"EnableLUA", 0, REG_DWORD, b.data(), static_cast<DWORD>(b.size()));
-    } else {
-        ::RegDeleteValueW(key, L"EnableLUA");
-    }
-    ::RegCloseKey(key);
-
-    ASSERT_TRUE(run.finished);
+    std::optional<ChildRun> run;
+    ASSERT_TRUE(WithUacSwitchedOn([&] { run = RunChildLimited(ProgramExe(), L"/noui"); }));
+    ASSERT_TRUE(run);
+    ASSERT_TRUE(run->finished);
     EXPECT_EQ(RegReadText(kUserRun, L"Kalvenor"), L"\"" + ProgramExe() + L"\"");
     EXPECT_FALSE(TaskExists(kTaskPath));
 }

@@ -46,25 +46,24 @@ TEST(LiveProfileName, RecognisedAnywhereInTheName) {
 }
 
 TEST(CustomIcon, SplitIntoFileAndOverlay) {
-    std::wstring file = L"stale";
-    bool overlay = true;
-    SplitCustomIcon(L"C:\\icons\\a.ico|1", file, overlay);
-    EXPECT_EQ(file, L"C:\\icons\\a.ico");
-    EXPECT_TRUE(overlay);
-    SplitCustomIcon(L"C:\\icons\\a.ico", file, overlay);
-    EXPECT_EQ(file, L"C:\\icons\\a.ico");
-    EXPECT_FALSE(overlay);
-    overlay = true;
-    SplitCustomIcon(L"", file, overlay);
-    EXPECT_EQ(file, L"");
-    EXPECT_FALSE(overlay);
-    SplitCustomIcon(L"a.ico|1|0", file, overlay);
-    EXPECT_EQ(file, L"a.ico");
-    EXPECT_TRUE(overlay);
-    SplitCustomIcon(L"a.ico|0", file, overlay);
-    EXPECT_FALSE(overlay);
-    SplitCustomIcon(L"a.ico|11", file, overlay);
-    EXPECT_FALSE(overlay);
+    const struct {
+        const wchar_t* stored;
+        const wchar_t* file;
+        bool overlay;
+    } cases[] = {{L"C:\\icons\\a.ico|1", L"C:\\icons\\a.ico", true},
+                 {L"C:\\icons\\a.ico", L"C:\\icons\\a.ico", false},
+                 {L"", L"", false},
+                 {L"a.ico|1|0", L"a.ico", true},
+                 {L"a.ico|0", L"a.ico", false},
+                 {L"a.ico|11", L"a.ico", false}};
+    for (const auto& c : cases) {
+        // Both outputs are replaced, whatever they held.
+        std::wstring file = L"stale";
+        bool overlay = !c.overlay;
+        SplitCustomIcon(c.stored, file, overlay);
+        EXPECT_EQ(file, c.file) << c.stored;
+        EXPECT_EQ(overlay, c.overlay) << c.stored;
+    }
 }
 
 TEST(DefaultVolume, NumbersAndEverythingElse) {

@@ -3,6 +3,7 @@
 #include "startup/autostart.h"
 #include "base/registry.h"
 #include "startup/utility.h"
+#include "tests/common/window_probes.h"
 
 namespace kaltest {
 
@@ -40,15 +41,7 @@ bool TaskExists(const std::wstring& path) {
     return SUCCEEDED(hr);
 }
 
-std::wstring WindowsPathOf(const char* unixPath) {
-    const std::string text = unixPath;
-    std::wstring path(text.begin(), text.end());
-    // Wine reaches the host's file system through drive Z:.
-    if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
-    for (auto& c : path)
-        if (c == L'/') c = L'\\';
-    return path;
-}
+std::wstring WindowsPathOf(const char* unixPath) { return kal::testing::HostPath(unixPath); }
 
 std::wstring ProgramExe() { return WindowsPathOf(KALVENOR_EXE_PATH); }
 

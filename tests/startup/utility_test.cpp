@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "base/dyncalls.h"
+#include "tests/common/window_probes.h"
 #include "tests/startup/product_state.h"
 
 using namespace kal;
@@ -123,15 +124,9 @@ struct ComboHost {
         return ::DefWindowProcW(h, m, w, l);
     }
     ComboHost() {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = ::GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"KalvenorTestsComboHost";
-        ::RegisterClassW(&wc);
-        parent = ::CreateWindowW(wc.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 200, 200, nullptr, nullptr,
-                                 wc.hInstance, nullptr);
+        parent = kal::testing::CreateProcWindow(L"KalvenorTestsComboHost", Proc, WS_OVERLAPPED, 200, 200);
         combo = ::CreateWindowW(L"COMBOBOX", L"", WS_CHILD | CBS_DROPDOWNLIST, 0, 0, 100, 100, parent,
-                                reinterpret_cast<HMENU>(42), wc.hInstance, nullptr);
+                                reinterpret_cast<HMENU>(42), ::GetModuleHandleW(nullptr), nullptr);
     }
     ~ComboHost() { ::DestroyWindow(parent); }
     void Add(const wchar_t* text, LPARAM data) {

@@ -314,22 +314,26 @@ TEST_F(Forms, ControlsAddedAtRunTimeJoinTheirArrayUntilTheFormUnloads) {
 class BoundForm : public Form {
 public:
     explicit BoundForm(bool wrongType = false) : Form(L"frmBound") {
-        ControlRow mute{ControlType::CheckBox, L"chkMute", -1, L"Mute", 120, 600, 1500, 300};
-        if (wrongType) mute.To(Bind(&BoundForm::lblWrong));
-        else mute.To(Bind(&BoundForm::chkMute));
+        ControlRow mute{
+            ControlType::CheckBox,
+            wrongType ? ControlName(L"chkMute", Bind(&BoundForm::lblWrong)) : KAL_CONTROL(BoundForm, chkMute),
+            -1,
+            L"Mute",
+            120,
+            600,
+            1500,
+            300};
         Design({L"Bound", 6000, 4500},
                {
-                   ControlRow(ControlType::CommandButton, L"cmdApply", -1, L"&Apply", 120, 120, 1200, 360)
-                       .To(Bind(&BoundForm::cmdApply)),
+                   ControlRow(ControlType::CommandButton, KAL_CONTROL(BoundForm, cmdApply), -1, L"&Apply", 120, 120,
+                              1200, 360),
                    mute,
                    ControlRow(ControlType::Frame, L"fraMode", -1, L"Mode", 1800, 120, 2400, 1500),
-                   ControlRow(ControlType::OptionButton, L"optMode", 0, L"Off", 120, 300, 1800, 300, 0, L"fraMode")
-                       .To(Bind(&BoundForm::optMode)),
-                   ControlRow(ControlType::OptionButton, L"optMode", 255, L"Don't Change", 120, 650, 1800, 300, 0,
-                              L"fraMode")
-                       .To(Bind(&BoundForm::optMode)),
-                   ControlRow(ControlType::Label, L"lblBand", 1, L"0dB", 120, 2000, 1000, 300)
-                       .To(Bind(&BoundForm::lblBand)),
+                   ControlRow(ControlType::OptionButton, KAL_CONTROL(BoundForm, optMode), 0, L"Off", 120, 300, 1800,
+                              300, 0, L"fraMode"),
+                   ControlRow(ControlType::OptionButton, KAL_CONTROL(BoundForm, optMode), 255, L"Don't Change", 120,
+                              650, 1800, 300, 0, L"fraMode"),
+                   ControlRow(ControlType::Label, KAL_CONTROL(BoundForm, lblBand), 1, L"0dB", 120, 2000, 1000, 300),
                });
     }
     ~BoundForm() override { Unload(); }

@@ -95,6 +95,22 @@ TEST_F(ModalState, UnloadingAModalFormReleasesTheOthers) {
     EXPECT_TRUE(Enabled(c));
 }
 
+TEST_F(ModalState, ADialogIsModalFromItsActivationUntilItUnloads) {
+    struct Dialog : ModalDialog {
+        Dialog() : ModalDialog(L"frmDialog") { Design({L"Dialog", 3000, 2000}, {}); }
+        ~Dialog() override { Unload(); }
+    } dialog;
+    dialog.Show();
+    ::SendMessageW(dialog.hWnd(), WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_TRUE(IsModal(dialog));
+    EXPECT_FALSE(Enabled(a));
+    EXPECT_TRUE(Enabled(main));
+    dialog.Unload();
+    EXPECT_FALSE(IsModal(dialog));
+    EXPECT_TRUE(Enabled(a));
+    EXPECT_TRUE(Enabled(c));
+}
+
 TEST(FormUtilities, FindSetOptionGivesTheIndexNotThePosition) {
     PlainForm f(L"frmOptionsTest");
     f.Load();

@@ -223,19 +223,6 @@ TEST_F(TrayMenu, FixedKeysAreRegisteredFromTheirValuesAndDroppedWithTheSpeakers)
     EXPECT_FALSE(KeyIsFree(MOD_ALT | MOD_CONTROL | MOD_SHIFT, 0x78));
 }
 
-void SendKeys(std::initializer_list<WORD> keys, bool up) {
-    std::vector<INPUT> inputs;
-    for (WORD vk : keys) {
-        INPUT in{};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = vk;
-        in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        if (up) inputs.insert(inputs.begin(), in);
-        else inputs.push_back(in);
-    }
-    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
 void PressKeys(std::initializer_list<WORD> keys) {
     SendKeys(keys, false);
     SendKeys(keys, true);

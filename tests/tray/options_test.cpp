@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <tlhelp32.h>
 
+#include <optional>
 #include <set>
 
 #include "editor/profiles.h"
@@ -374,41 +375,18 @@ TEST(OptionsChild, UninstallOfALimitedUser) {
 }
 
 TEST(OptionsLimitedUser, UninstallIsRefusedWhileTheTaskIsOutOfReach) {
-    const std::wstring policyPath = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
-    HKEY policy = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, policyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &policy,
-                                nullptr),
-              ERROR_SUCCESS);
-    const auto savedLua = RegRead(L"HKEY_LOCAL_MACHINE\\" + policyPath, L"EnableLUA");
-    DWORD lua = 1;
-    ::RegSetValueExW(policy, L"EnableLUA", 0, REG_DWORD, reinterpret_cast<BYTE*>(&lua), sizeof lua);
-    DisableAutostart(0);
-    EnableAutostart(2);
-
-    HANDLE own = nullptr, limited = nullptr;
-    TOKEN_LINKED_TOKEN linked{};
-    DWORD size = 0;
-    ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, &own);
-    ::GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &size);
-    ::DuplicateTokenEx(linked.LinkedToken, MAXIMUM_ALLOWED, nullptr, SecurityImpersonation, TokenPrimary, &limited);
-    ::SetEnvironmentVariableW(L"KALVENOR_OPTIONS_CHILD", L"1");
-    const kaltest::ChildRun run = kaltest::RunChild(
-        kaltest::OwnExecutable(), L"--gtest_filter=OptionsChild.UninstallOfALimitedUser", {.token = limited});
-    ::SetEnvironmentVariableW(L"KALVENOR_OPTIONS_CHILD", nullptr);
-    if (limited) ::CloseHandle(limited);
-    if (linked.LinkedToken) ::CloseHandle(linked.LinkedToken);
-    if (own) ::CloseHandle(own);
-
-    DisableAutostart(0);
-    if (savedLua) {
-        const Bytes& b = std::get<Bytes>(*savedLua);
-        ::RegSetValueExW(policy, L"EnableLUA", 0, REG_DWORD, b.data(), static_cast<DWORD>(b.size()));
-    } else {
-        ::RegDeleteValueW(policy, L"EnableLUA");
-    }
-    ::RegCloseKey(policy);
-
-    ASSERT_TRUE(limited);
+    std::optional<kaltest::ChildRun> found;
+    ASSERT_TRUE(kaltest::WithUacSwitchedOn([&] {
+        DisableAutostart(0);
+        EnableAutostart(2);
+        ::SetEnvironmentVariableW(L"KALVENOR_OPTIONS_CHILD", L"1");
+        found =
+            kaltest::RunChildLimited(kaltest::OwnExecutable(), L"--gtest_filter=OptionsChild.UninstallOfALimitedUser");
+        ::SetEnvironmentVariableW(L"KALVENOR_OPTIONS_CHILD", nullptr);
+        DisableAutostart(0);
+    }));
+    ASSERT_TRUE(found);
+    const kaltest::ChildRun& run = *found;
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u);
     ASSERT_EQ(run.boxes.size(), 1u);

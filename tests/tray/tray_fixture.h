@@ -3,7 +3,6 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -25,6 +24,7 @@
 #include "tests/common/child.h"
 #include "tests/common/settings_root.h"
 #include "tests/common/sim_platform.h"
+#include "tests/common/user_input.h"
 #include "toolkit/forms.h"
 #include "tray/app.h"
 #include "tray/balloons.h"
@@ -35,24 +35,6 @@ namespace kal::testing {
 inline const std::wstring kTrayTestsKey = L"HKEY_CURRENT_USER\\Software\\KalvenorTests";
 inline const std::wstring kTrayRoot = kTrayTestsKey + L"\\Tray";
 inline constexpr wchar_t kDX[] = L"82751043";
-
-// Runs the thread's messages until `done` holds or the time is up; returns `done()`.
-inline bool PumpUntil(const std::function<bool()>& done, int milliseconds = 3000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (!done() && std::chrono::steady_clock::now() < end) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::Sleep(2);
-    }
-    return done();
-}
-
-inline void Pump(int milliseconds) {
-    PumpUntil([] { return false; }, milliseconds);
-}
 
 // The screen's scale as a fresh process sees it: the user's LogPixels setting, read when a
 // process starts. RunTestsAtDpi runs this executable's tests matching `filter` in a child

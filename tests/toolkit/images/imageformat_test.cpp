@@ -154,13 +154,8 @@ TEST(NumericKeyValue, ReadsNumbersLikeTheLanguageDoes) {
     EXPECT_EQ(NumericKeyValue(L"&H10"), 16);
     EXPECT_EQ(NumericKeyValue(L"&o17"), 15);
     EXPECT_EQ(NumericKeyValue(L"99999999999"), 2147483647);
-    EXPECT_FALSE(NumericKeyValue(L""));
-    EXPECT_FALSE(NumericKeyValue(L"   "));
-    EXPECT_FALSE(NumericKeyValue(L"a1"));
-    EXPECT_FALSE(NumericKeyValue(L"1a"));
-    EXPECT_FALSE(NumericKeyValue(L"."));
-    EXPECT_FALSE(NumericKeyValue(L"1e"));
-    EXPECT_FALSE(NumericKeyValue(L"&Hxyz"));
+    for (const wchar_t* text : {L"", L"   ", L"a1", L"1a", L".", L"1e", L"&Hxyz"})
+        EXPECT_FALSE(NumericKeyValue(text)) << text;
 }
 
 TEST(PropertyBag, DefaultsAreNotStored) {

@@ -1,0 +1,50 @@
+// The thread's message loop and the keyboard as the tests drive them.
+#pragma once
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <initializer_list>
+#include <vector>
+
+namespace kal::testing {
+
+// Runs the thread's messages until `done` holds or the time is up; returns `done()`. A message
+// that `preview` takes (returns true for, as the dialog manager takes its keys) is not
+// dispatched.
+inline bool PumpUntil(const std::function<bool()>& done, int milliseconds = 3000,
+                      const std::function<bool(MSG&)>& preview = {}) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!done() && std::chrono::steady_clock::now() < end) {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (preview && preview(msg)) continue;
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        ::Sleep(2);
+    }
+    return done();
+}
+
+inline void Pump(int milliseconds) {
+    PumpUntil([] { return false; }, milliseconds);
+}
+
+// Presses (or, with `up`, releases in the reverse order) the keys as one input.
+inline void SendKeys(std::initializer_list<WORD> keys, bool up) {
+    std::vector<INPUT> inputs;
+    for (WORD vk : keys) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = vk;
+        in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        if (up)
+            inputs.insert(inputs.begin(), in);
+        else
+            inputs.push_back(in);
+    }
+    if (!inputs.empty()) ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+}  // namespace kal::testing
