@@ -159,14 +159,17 @@ std::optional<Bytes> StoredProfileValue(const std::wstring& profile, const std::
 }
 
 ProfileSnapshot::ProfileSnapshot(const std::wstring& profile) : profile_(profile) {
-    if (profile.empty()) return;
-    for (auto& [name, value] : RegReadValues(RegJoin(gRegProfiles, profile)))
-        values_.emplace(std::move(name), std::move(value));
+    auto values = std::make_shared<Values>();
+    if (!profile.empty()) {
+        for (auto& [name, value] : RegReadValues(RegJoin(gRegProfiles, profile)))
+            values->emplace(std::move(name), std::move(value));
+    }
+    values_ = std::move(values);
 }
 
 std::optional<Bytes> ProfileSnapshot::Stored(const std::wstring& name) const {
-    const auto it = values_.find(name);
-    if (it == values_.end()) return std::nullopt;
+    const auto it = values_->find(name);
+    if (it == values_->end()) return std::nullopt;
     return AcceptedValue(name, it->second);
 }
 
@@ -177,9 +180,59 @@ Bytes ProfileSnapshot::Value(const std::wstring& name) const {
 
 std::vector<std::pair<std::wstring, Bytes>> ProfileSnapshot::Accepted() const {
     std::vector<std::pair<std::wstring, Bytes>> accepted;
-    for (const auto& [name, value] : values_)
+    for (const auto& [name, value] : *values_)
         if (auto bytes = AcceptedValue(name, value)) accepted.emplace_back(name, std::move(*bytes));
     return accepted;
+}
+
+namespace {
+
+// A key's last write time counts as settled this long afterwards (100 ns units): the clock that
+// stamps registry writes may advance only every few milliseconds, so a write soon after a
+// reading could carry the time the reading saw.
+constexpr std::uint64_t kSettledAge = 2 * 10'000'000ULL;
+
+std::uint64_t SystemTimeNow() {
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    return (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+struct CachedProfile {
+    std::uint64_t lastWritten;
+    ProfileSnapshot snapshot;
+};
+
+using CachedProfiles = std::map<std::wstring, CachedProfile, CaseInsensitiveLess>;
+
+// The profiles read by the last call, by the profiles key they were read from.
+std::map<std::wstring, CachedProfiles, CaseInsensitiveLess>& Cache() {
+    static std::map<std::wstring, CachedProfiles, CaseInsensitiveLess> cache;
+    return cache;
+}
+
+}  // namespace
+
+std::vector<ProfileSnapshot> ReadProfileSnapshots() {
+    CachedProfiles& cached = Cache()[gRegProfiles];
+    const std::vector<RegSubkey> subkeys = RegEnumSubkeys(gRegProfiles);
+    const std::uint64_t now = SystemTimeNow();
+    CachedProfiles kept;
+    std::vector<ProfileSnapshot> snapshots;
+    snapshots.reserve(subkeys.size());
+    for (const RegSubkey& key : subkeys) {
+        const auto it = cached.find(key.name);
+        const bool unchanged = it != cached.end() && it->second.lastWritten == key.lastWritten &&
+                               it->second.snapshot.Profile() == key.name;
+        ProfileSnapshot snapshot = unchanged ? it->second.snapshot : ProfileSnapshot(key.name);
+        // A time in the future (the clock was set back) never settles.
+        if (key.lastWritten != 0 && now >= key.lastWritten && now - key.lastWritten >= kSettledAge)
+            kept.emplace(key.name, CachedProfile{key.lastWritten, snapshot});
+        snapshots.push_back(std::move(snapshot));
+    }
+    // Profiles that are gone are forgotten.
+    cached = std::move(kept);
+    return snapshots;
 }
 
 bool ProfileValueExists(const std::wstring& profile, const std::wstring& name) {

@@ -3,6 +3,7 @@
 // application of one stored setting to the card.
 #pragma once
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -42,9 +43,17 @@ public:
     std::vector<std::pair<std::wstring, Bytes>> Accepted() const;
 
 private:
+    using Values = std::map<std::wstring, RegValue, CaseInsensitiveLess>;
     std::wstring profile_;
-    std::map<std::wstring, RegValue, CaseInsensitiveLess> values_;
+    // Shared by the copies: a snapshot never changes once read.
+    std::shared_ptr<const Values> values_;
 };
+
+// Every stored profile's snapshot, in registry enumeration order (the subkeys of gRegProfiles).
+// A profile whose key is unchanged since an earlier call (the same last write time, and that
+// time far enough back for the registry's clock to tell a later write from it) is answered
+// from that call's reading instead of being read again. User-interface thread only.
+std::vector<ProfileSnapshot> ReadProfileSnapshots();
 
 // Compares the stored value (with its partner, "" for none) with the live state and, when they
 // differ, sends it through its packet builder or sets it through the audio object. A partner

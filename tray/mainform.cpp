@@ -625,14 +625,16 @@ void frmKalvenor::UpdateMenus() {
     if (!popup_) return;
     const bool valid = ValidateActiveProfile(false);
     const std::wstring active = GetActiveProfile();
-    const std::vector<std::wstring> profiles = RegEnumKeys(gRegProfiles);
+    const std::vector<ProfileSnapshot> snapshots = ReadProfileSnapshots();
+    std::vector<std::wstring> profiles;
+    for (const ProfileSnapshot& profile : snapshots) profiles.push_back(profile.Profile());
     const bool editing = EditingProfile();
     const int existing = ProfileItemCount();
     HWND window = hWnd();
     for (int i = 0; i < static_cast<int>(profiles.size()); ++i) {
         const UINT id = kMenuProfileBase + static_cast<UINT>(i);
         if (i < existing) ::UnregisterHotKey(window, kProfileHotkeyBase + i);
-        Bytes key = GetProfileValue(profiles[i], L"Shortcut");
+        Bytes key = snapshots[static_cast<std::size_t>(i)].Value(L"Shortcut");
         key.resize(2, 0);
         // Keys belong to the running card functions; none while a profile is being edited.
         if (key[0] != 0 && !editing && hotkeysEnabled_)
