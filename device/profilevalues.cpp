@@ -161,15 +161,17 @@ std::optional<Bytes> StoredProfileValue(const std::wstring& profile, const std::
 ProfileSnapshot::ProfileSnapshot(const std::wstring& profile) : profile_(profile) {
     auto values = std::make_shared<Values>();
     if (!profile.empty()) {
-        for (auto& [name, value] : RegReadValues(RegJoin(gRegProfiles, profile)))
-            values->emplace(std::move(name), std::move(value));
+        for (auto& [name, value] : RegReadValues(RegJoin(gRegProfiles, profile))) {
+            values->names.push_back(name);
+            values->byName.emplace(std::move(name), std::move(value));
+        }
     }
     values_ = std::move(values);
 }
 
 std::optional<Bytes> ProfileSnapshot::Stored(const std::wstring& name) const {
-    const auto it = values_->find(name);
-    if (it == values_->end()) return std::nullopt;
+    const auto it = values_->byName.find(name);
+    if (it == values_->byName.end()) return std::nullopt;
     return AcceptedValue(name, it->second);
 }
 
@@ -180,7 +182,7 @@ Bytes ProfileSnapshot::Value(const std::wstring& name) const {
 
 std::vector<std::pair<std::wstring, Bytes>> ProfileSnapshot::Accepted() const {
     std::vector<std::pair<std::wstring, Bytes>> accepted;
-    for (const auto& [name, value] : *values_)
+    for (const auto& [name, value] : values_->byName)
         if (auto bytes = AcceptedValue(name, value)) accepted.emplace_back(name, std::move(*bytes));
     return accepted;
 }
@@ -241,25 +243,30 @@ bool ProfileValueExists(const std::wstring& profile, const std::wstring& name) {
 
 void ApplyProfileValue(const std::wstring& profile, const std::wstring& name, const std::wstring& partnerName,
                        bool skipMasterVolume) {
+    ApplyProfileValue(ProfileSnapshot(profile), name, partnerName, skipMasterVolume);
+}
+
+void ApplyProfileValue(const ProfileSnapshot& profile, const std::wstring& name, const std::wstring& partnerName,
+                       bool skipMasterVolume) {
     if (name.empty()) return;
     // A damaged stored value is not applied; the rest of the profile still is.
-    if (!profile.empty() && !ProfileValueExists(profile, name)) return;
-    const Bytes stored = GetProfileValue(profile, name);
+    if (!profile.Profile().empty() && !profile.Holds(name)) return;
+    const Bytes stored = profile.Value(name);
     const bool same = BytesToHex(stored) == BytesToHex(GetProfileValue(L"", name));
 
     bool partnerSame = true;
     Bytes partner;
     if (!partnerName.empty()) {
         std::wstring p = partnerName == L"HpImpedanceMode" ? HpImpedanceValueName(stored) : partnerName;
-        if (!ProfileValueExists(profile, p)) p.clear();
-        partner = p.empty() ? Bytes{255} : GetProfileValue(profile, p);
+        if (!profile.Holds(p)) p.clear();
+        partner = p.empty() ? Bytes{255} : profile.Value(p);
         if (partner.empty() || partner[0] != 255)
             partnerSame = BytesToHex(partner) == BytesToHex(GetProfileValue(L"", p));
     }
     if (same && partnerSame) return;
 
     if (IsMixerValueName(name)) {
-        ApplyMixerValue(profile, name, stored, skipMasterVolume);
+        ApplyMixerValue(profile.Profile(), name, stored, skipMasterVolume);
         return;
     }
     Dispatch(name, stored, partner);

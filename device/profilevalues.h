@@ -41,9 +41,14 @@ public:
     Bytes Value(const std::wstring& name) const;
     // Every value that is not damaged, by its stored name.
     std::vector<std::pair<std::wstring, Bytes>> Accepted() const;
+    // The names of every stored value, damaged ones too, in the order the registry lists them.
+    const std::vector<std::wstring>& Names() const { return values_->names; }
 
 private:
-    using Values = std::map<std::wstring, RegValue, CaseInsensitiveLess>;
+    struct Values {
+        std::map<std::wstring, RegValue, CaseInsensitiveLess> byName;
+        std::vector<std::wstring> names;
+    };
     std::wstring profile_;
     // Shared by the copies: a snapshot never changes once read.
     std::shared_ptr<const Values> values_;
@@ -63,6 +68,10 @@ std::vector<ProfileSnapshot> ReadProfileSnapshots();
 // volume on its own output and that output's volume was the one saved last; a stored 255 takes
 // the volume remembered for the profile's output. Results of the builders are not looked at.
 void ApplyProfileValue(const std::wstring& profile, const std::wstring& name, const std::wstring& partner,
+                       bool skipMasterVolume);
+// The same with the stored values taken from one reading of the profile, for a caller that
+// applies many of them.
+void ApplyProfileValue(const ProfileSnapshot& profile, const std::wstring& name, const std::wstring& partner,
                        bool skipMasterVolume);
 
 // The Windows speaker configuration of the card's speakers: the first byte as channel count;

@@ -515,7 +515,10 @@ bool frmKalvenor::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
 // ---- Profile application ----
 
 bool frmKalvenor::SetXonarValues(const std::wstring& profileName, bool noCommit, bool skipMasterVolume) {
-    const std::vector<std::wstring> names = RegEnumValues(RegJoin(gRegProfiles, profileName));
+    // The profile is read once: the names of its values, in the order the registry lists them,
+    // and the values themselves.
+    const ProfileSnapshot profile(profileName);
+    const std::vector<std::wstring>& names = profile.Names();
     if (names.empty() || profileName.empty()) return false;
     WaitCursor cursor;
     if (!noCommit) {
@@ -526,7 +529,7 @@ bool frmKalvenor::SetXonarValues(const std::wstring& profileName, bool noCommit,
         MasterMuteBracket mute;
         for (const std::wstring& name : names) {
             try {
-                ApplyProfileValue(profileName, name, PartnerOf(name), skipMasterVolume);
+                ApplyProfileValue(profile, name, PartnerOf(name), skipMasterVolume);
             } catch (...) {
                 // One bad value does not keep the others from being applied.
                 LogCaught(L"SetXonarValues (" + profileName + L": " + name + L")");
@@ -537,6 +540,9 @@ bool frmKalvenor::SetXonarValues(const std::wstring& profileName, bool noCommit,
     if (!noCommit) {
         const std::wstring key = FindProfileKey(profileName);
         RegWrite(gRegRoot, L"ActiveProfile", key.empty() ? profileName : key);
+        // Nothing changes the card from here on: the menu, the tip and the icon share one
+        // comparison of the card with the profile.
+        ValidationScope validation;
         UpdateMenus();
         SetTrayTip(TrayTooltipText());
     }
@@ -623,6 +629,8 @@ void frmKalvenor::RefreshCommandItems() {
 
 void frmKalvenor::UpdateMenus() {
     if (!popup_) return;
+    // The check mark, the manager's bold row, the tip and the icon ask the same question.
+    ValidationScope validation;
     const bool valid = ValidateActiveProfile(false);
     const std::wstring active = GetActiveProfile();
     const std::vector<ProfileSnapshot> snapshots = ReadProfileSnapshots();

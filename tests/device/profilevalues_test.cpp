@@ -300,6 +300,30 @@ TEST_F(ProfileValues, ValidationFollowsTheCardAfterApplying) {
     EXPECT_FALSE(ValidateActiveProfile(true));
 }
 
+// Inside a scope each question is answered once per active profile; the answers go with it.
+TEST_F(ProfileValues, ValidationScopeAnswersOncePerProfile) {
+    StoreFullProfile(L"Full");
+    Store(L"Other", L"SpeakerConfig", L"01000000");
+    RegWrite(gRegRoot, L"ActiveProfile", std::wstring(L"Full"));
+    ApplyWhole(L"Full");
+    {
+        ValidationScope outer;
+        EXPECT_TRUE(ValidateActiveProfile(false));
+        sim::SetSimLiveValue(L"DHRoom", HexToBytes(L"03000000"));
+        {
+            ValidationScope inner;  // nested: the outer one's answers still count
+        }
+        EXPECT_TRUE(ValidateActiveProfile(false));
+        EXPECT_FALSE(ValidateActiveProfile(true));  // asked for the first time
+        RegWrite(gRegRoot, L"ActiveProfile", std::wstring(L"Other"));
+        EXPECT_FALSE(ValidateActiveProfile(false));
+        RegWrite(gRegRoot, L"ActiveProfile", std::wstring(L"Full"));
+    }
+    EXPECT_FALSE(ValidateActiveProfile(false));
+    ApplyWhole(L"Full");
+    EXPECT_TRUE(ValidateActiveProfile(false));
+}
+
 TEST_F(ProfileValues, ValidationOfProfilesWithoutComparableValues) {
     RegWrite(gRegRoot, L"ActiveProfile", std::wstring(L"Keys"));
     Store(L"Keys", L"Shortcut", L"7102");
