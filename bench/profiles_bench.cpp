@@ -152,6 +152,8 @@ int main() {
     const ProfileSet few{kFew, benchRoot + L"\\Few"}, many{kMany, benchRoot + L"\\Many"};
     StoreProfiles(few);
     StoreProfiles(many);
+    // Stored some time ago, as a user's profiles are: the program may keep what it read of them.
+    ::Sleep(2500);
     kal::gRegProfiles = few.root + L"\\Profiles";
     kal::gRegRoot = few.root;
     bool ok = true;

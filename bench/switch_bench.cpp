@@ -115,6 +115,8 @@ bool Run(int count) {
     kal::RegDeleteTree(kSettings, L"Profiles");
     kal::RegDeleteValue(kSettings, L"ActiveProfile");
     StoreProfiles(count);
+    // Stored some time ago, as a user's profiles are: the program may keep what it read of them.
+    ::Sleep(2500);
 
     const std::wstring program = ProgramPath();
     STARTUPINFOW startup{};
