@@ -2,10 +2,12 @@
 
 #include <cmath>
 #include <cwctype>
+#include <map>
 #include <optional>
 #include <stdexcept>
 
 #include "base/log.h"
+#include "base/raii.h"
 #include "device/audio.h"
 #include "device/cardlines.h"
 #include "device/linevalues.h"
@@ -207,24 +209,72 @@ struct CachedProfile {
 
 using CachedProfiles = std::map<std::wstring, CachedProfile, CaseInsensitiveLess>;
 
-// The profiles read by the last call, by the profiles key they were read from.
-std::map<std::wstring, CachedProfiles, CaseInsensitiveLess>& Cache() {
-    static std::map<std::wstring, CachedProfiles, CaseInsensitiveLess> cache;
+// What was read from one profiles key. The whole reading stands while the watch on the key and
+// its subkeys has not fired and the key is still the one watched (a key made again has another
+// last write time); otherwise the profiles whose keys kept their settled write times stand.
+struct ProfilesReading {
+    CachedProfiles byName;
+    UniqueHKey watched;
+    UniqueHandle changed;  // signalled by the first change below the watched key
+    std::uint64_t watchedWritten = 0;
+    std::optional<std::vector<ProfileSnapshot>> whole;
+};
+
+std::map<std::wstring, ProfilesReading, CaseInsensitiveLess>& Cache() {
+    static std::map<std::wstring, ProfilesReading, CaseInsensitiveLess> cache;
     return cache;
+}
+
+// The key's own last write time; 0 when it can't be opened.
+std::uint64_t KeyLastWritten(HKEY key) {
+    FILETIME written{};
+    if (!key || ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                   nullptr, nullptr, &written) != ERROR_SUCCESS)
+        return 0;
+    return (static_cast<std::uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+}
+
+std::uint64_t KeyLastWritten(const std::wstring& path) {
+    std::wstring sub = path;
+    const HKEY hive = SplitRegPath(sub);
+    UniqueHKey key;
+    if (::RegOpenKeyExW(hive, sub.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return 0;
+    return KeyLastWritten(key.get());
+}
+
+// Watches the profiles key anew, before it is read, so that a change during the reading fires
+// too; false when it can't be watched.
+bool ArmWatch(ProfilesReading& reading) {
+    std::wstring sub = gRegProfiles;
+    const HKEY hive = SplitRegPath(sub);
+    if (::RegOpenKeyExW(hive, sub.c_str(), 0, KEY_NOTIFY | KEY_QUERY_VALUE, reading.watched.put()) != ERROR_SUCCESS)
+        return false;
+    if (!reading.changed) reading.changed.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!reading.changed || !::ResetEvent(reading.changed.get())) return false;
+    if (::RegNotifyChangeKeyValue(reading.watched.get(), TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                                  reading.changed.get(), TRUE) != ERROR_SUCCESS)
+        return false;
+    reading.watchedWritten = KeyLastWritten(reading.watched.get());
+    return reading.watchedWritten != 0;
 }
 
 }  // namespace
 
 std::vector<ProfileSnapshot> ReadProfileSnapshots() {
-    CachedProfiles& cached = Cache()[gRegProfiles];
+    ProfilesReading& reading = Cache()[gRegProfiles];
+    if (reading.whole && ::WaitForSingleObject(reading.changed.get(), 0) == WAIT_TIMEOUT &&
+        KeyLastWritten(gRegProfiles) == reading.watchedWritten)
+        return *reading.whole;
+    reading.whole.reset();
+    const bool watched = ArmWatch(reading);
     const std::vector<RegSubkey> subkeys = RegEnumSubkeys(gRegProfiles);
     const std::uint64_t now = SystemTimeNow();
     CachedProfiles kept;
     std::vector<ProfileSnapshot> snapshots;
     snapshots.reserve(subkeys.size());
     for (const RegSubkey& key : subkeys) {
-        const auto it = cached.find(key.name);
-        const bool unchanged = it != cached.end() && it->second.lastWritten == key.lastWritten &&
+        const auto it = reading.byName.find(key.name);
+        const bool unchanged = it != reading.byName.end() && it->second.lastWritten == key.lastWritten &&
                                it->second.snapshot.Profile() == key.name;
         ProfileSnapshot snapshot = unchanged ? it->second.snapshot : ProfileSnapshot(key.name);
         // A time in the future (the clock was set back) never settles.
@@ -233,7 +283,8 @@ std::vector<ProfileSnapshot> ReadProfileSnapshots() {
         snapshots.push_back(std::move(snapshot));
     }
     // Profiles that are gone are forgotten.
-    cached = std::move(kept);
+    reading.byName = std::move(kept);
+    if (watched) reading.whole = snapshots;
     return snapshots;
 }
 

@@ -55,9 +55,11 @@ private:
 };
 
 // Every stored profile's snapshot, in registry enumeration order (the subkeys of gRegProfiles).
-// A profile whose key is unchanged since an earlier call (the same last write time, and that
-// time far enough back for the registry's clock to tell a later write from it) is answered
-// from that call's reading instead of being read again. User-interface thread only.
+// The earlier call's reading stands as a whole while nothing below the profiles key changed
+// since (the key is watched for changes); otherwise a profile whose key is unchanged (the same
+// last write time, and that time far enough back for the registry's clock to tell a later write
+// from it) is answered from that reading instead of being read again. User-interface thread
+// only: the watch belongs to the thread that reads.
 std::vector<ProfileSnapshot> ReadProfileSnapshots();
 
 // Compares the stored value (with its partner, "" for none) with the live state and, when they

@@ -474,6 +474,15 @@ TEST_F(ProfileValues, ReadingEveryProfileFollowsEachChangeOfTheKeys) {
     EXPECT_TRUE(profiles.at(L"Movie").Holds(L"DHEnable"));
     RegDeleteTree(gRegProfiles, L"Games");
     EXPECT_EQ(read().count(L"Games"), 0u);
+
+    // The whole profiles key deleted and made again.
+    read();
+    RegDeleteTree(gRegRoot, L"Profiles");
+    EXPECT_TRUE(read().empty());
+    Store(L"Solo", L"EqEnable", L"00");
+    profiles = read();
+    ASSERT_EQ(profiles.size(), 1u);
+    EXPECT_EQ(BytesToHex(profiles.at(L"Solo").Value(L"EqEnable")), L"00");
 }
 
 TEST_F(ProfileValues, PresetNamesBuiltInFirstThenTheUsersOwn) {
