@@ -72,10 +72,7 @@ void frmProfile::SetUp() {
     // The profiles' own shortcut keys go while a key may be typed into the shortcut box; the
     // main form's menu rebuild leaves them off while this editor is open.
     if (!realTimeMode_) {
-        if (frmKalvenor* main = MainTrayForm()) {
-            for (std::size_t i = 0; i < main->ProfileNames().size(); ++i)
-                ::UnregisterHotKey(main->hWnd(), kProfileHotkeyBase + static_cast<int>(i));
-        }
+        if (frmKalvenor* main = MainTrayForm()) main->ClearProfileHotkeys();
     }
     // Card sample rates.
     AddSampleRates(*cboSampleRate, !realTimeMode_);

@@ -639,14 +639,23 @@ void frmKalvenor::UpdateMenus() {
     const bool editing = EditingProfile();
     const int existing = ProfileItemCount();
     HWND window = hWnd();
+    profileKeys_.resize(std::max(profileKeys_.size(), profiles.size()));
     for (int i = 0; i < static_cast<int>(profiles.size()); ++i) {
         const UINT id = kMenuProfileBase + static_cast<UINT>(i);
-        if (i < existing) ::UnregisterHotKey(window, kProfileHotkeyBase + i);
         Bytes key = snapshots[static_cast<std::size_t>(i)].Value(L"Shortcut");
         key.resize(2, 0);
         // Keys belong to the running card functions; none while a profile is being edited.
+        std::optional<std::pair<UINT, UINT>> wanted;
         if (key[0] != 0 && !editing && hotkeysEnabled_)
-            ::RegisterHotKey(window, kProfileHotkeyBase + i, ShiftToHotkeyModifiers(key[1]), key[0]);
+            wanted = std::pair<UINT, UINT>(ShiftToHotkeyModifiers(key[1]), key[0]);
+        // A key that is registered already stays; any other is registered anew.
+        auto& registered = profileKeys_[static_cast<std::size_t>(i)];
+        if (!wanted || registered != wanted) {
+            if (i < existing) ::UnregisterHotKey(window, kProfileHotkeyBase + i);
+            registered.reset();
+            if (wanted && ::RegisterHotKey(window, kProfileHotkeyBase + i, wanted->first, wanted->second))
+                registered = wanted;
+        }
         std::wstring caption = MenuCaptionText(profiles[i]);
         if (key[0] != 0) caption += L"\t" + KeyCodeToString(key[0], key[1]);
         const UINT flags = MF_STRING | MF_ENABLED | (valid && profiles[i] == active ? MF_CHECKED : MF_UNCHECKED);
@@ -663,6 +672,7 @@ void frmKalvenor::UpdateMenus() {
         ::DeleteMenu(popup_, kMenuProfileBase + static_cast<UINT>(i), MF_BYCOMMAND);
     }
     if (profiles.empty()) ::UnregisterHotKey(window, kProfileHotkeyBase);
+    profileKeys_.resize(profiles.size());
     for (Form* f : LoadedForms())
         if (auto* list = dynamic_cast<IProfileListView*>(f)) list->UpdateActiveProfile();
     if (TrayWindowHooked()) {
@@ -679,6 +689,7 @@ void frmKalvenor::ShowUpdateMenu() {
 }
 
 void frmKalvenor::ClearProfileHotkeys() {
+    profileKeys_.clear();
     HWND window = hWnd();
     if (!window) return;
     for (int i = 0, n = ProfileItemCount(); i < n; ++i) ::UnregisterHotKey(window, kProfileHotkeyBase + i);

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -86,6 +88,9 @@ public:
     void ShowUpdateMenu();
     // Carries out fixed shortcut action `index` (0 to 5).
     void mnuShortcuts_Click(int index);
+    // Drops the profiles' shortcut keys (ids kProfileHotkeyBase + item); the next menu rebuild
+    // registers them again unless a profile is being edited.
+    void ClearProfileHotkeys();
     // Opens the system volume mixer next to the tray once the caller's message has finished.
     void ShowSystemMixerLater();
     // The profile on each menu item, in item order.
@@ -128,7 +133,6 @@ private:
     void SetItemCaption(UINT id, const std::wstring& caption);
     int ProfileItemCount() const;
     void ClearHotkeys();
-    void ClearProfileHotkeys();
     void RefreshCommandItems();
     void ApplyProfileItem(int index);
     void ResetProfileItems();
@@ -150,6 +154,9 @@ private:
     HMENU popup_ = nullptr;  // owned by the menu bar
     std::wstring profilesEditorTag_;
     std::vector<std::wstring> profileNames_;
+    // The key registered for each profile item (modifier flags, virtual key); none where nothing
+    // is registered or the registration failed.
+    std::vector<std::optional<std::pair<UINT, UINT>>> profileKeys_;
     bool closePending_ = false;
     bool exitAfterClose_ = false;
     int closeWaits_ = 0;
