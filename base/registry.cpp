@@ -246,6 +246,22 @@ std::vector<std::wstring> RegEnumKeys(const std::wstring& path) {
     });
 }
 
+std::vector<RegSubkey> RegEnumSubkeys(const std::wstring& path) {
+    std::vector<RegSubkey> subkeys;
+    UniqueHKey key = OpenKey(path, KEY_READ);
+    if (!key) return subkeys;
+    // Key names are limited to 255 characters.
+    wchar_t name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD length = 256;
+        FILETIME written{};
+        if (::RegEnumKeyExW(key.get(), i, name, &length, nullptr, nullptr, nullptr, &written) != ERROR_SUCCESS) break;
+        subkeys.push_back({std::wstring(name, length),
+                           (static_cast<std::uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime});
+    }
+    return subkeys;
+}
+
 std::vector<std::wstring> RegEnumValues(const std::wstring& path) {
     return EnumNames(path, KEY_QUERY_VALUE, true, [](HKEY k, DWORD i, wchar_t* buf, DWORD* len) {
         return ::RegEnumValueW(k, i, buf, len, nullptr, nullptr, nullptr, nullptr);

@@ -45,6 +45,14 @@ std::optional<Bytes> RegReadBytes(const std::wstring& path, const std::wstring& 
 bool RegWrite(const std::wstring& path, const std::wstring& name, const RegValue& value);
 
 std::vector<std::wstring> RegEnumKeys(const std::wstring& path);
+
+// A subkey with the time its key or values were last written (UTC, in 100 ns units since 1601).
+struct RegSubkey {
+    std::wstring name;
+    std::uint64_t lastWritten = 0;
+};
+// The subkeys as RegEnumKeys lists them, each with its last write time, from the same pass.
+std::vector<RegSubkey> RegEnumSubkeys(const std::wstring& path);
 // The unnamed default value is listed as an empty name.
 std::vector<std::wstring> RegEnumValues(const std::wstring& path);
 

@@ -2,10 +2,12 @@
 
 #include <cmath>
 #include <cwctype>
+#include <map>
 #include <optional>
 #include <stdexcept>
 
 #include "base/log.h"
+#include "base/raii.h"
 #include "device/audio.h"
 #include "device/cardlines.h"
 #include "device/linevalues.h"
@@ -159,14 +161,19 @@ std::optional<Bytes> StoredProfileValue(const std::wstring& profile, const std::
 }
 
 ProfileSnapshot::ProfileSnapshot(const std::wstring& profile) : profile_(profile) {
-    if (profile.empty()) return;
-    for (auto& [name, value] : RegReadValues(RegJoin(gRegProfiles, profile)))
-        values_.emplace(std::move(name), std::move(value));
+    auto values = std::make_shared<Values>();
+    if (!profile.empty()) {
+        for (auto& [name, value] : RegReadValues(RegJoin(gRegProfiles, profile))) {
+            values->names.push_back(name);
+            values->byName.emplace(std::move(name), std::move(value));
+        }
+    }
+    values_ = std::move(values);
 }
 
 std::optional<Bytes> ProfileSnapshot::Stored(const std::wstring& name) const {
-    const auto it = values_.find(name);
-    if (it == values_.end()) return std::nullopt;
+    const auto it = values_->byName.find(name);
+    if (it == values_->byName.end()) return std::nullopt;
     return AcceptedValue(name, it->second);
 }
 
@@ -177,9 +184,108 @@ Bytes ProfileSnapshot::Value(const std::wstring& name) const {
 
 std::vector<std::pair<std::wstring, Bytes>> ProfileSnapshot::Accepted() const {
     std::vector<std::pair<std::wstring, Bytes>> accepted;
-    for (const auto& [name, value] : values_)
+    for (const auto& [name, value] : values_->byName)
         if (auto bytes = AcceptedValue(name, value)) accepted.emplace_back(name, std::move(*bytes));
     return accepted;
+}
+
+namespace {
+
+// A key's last write time counts as settled this long afterwards (100 ns units): the clock that
+// stamps registry writes may advance only every few milliseconds, so a write soon after a
+// reading could carry the time the reading saw.
+constexpr std::uint64_t kSettledAge = 2 * 10'000'000ULL;
+
+std::uint64_t SystemTimeNow() {
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    return (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+struct CachedProfile {
+    std::uint64_t lastWritten;
+    ProfileSnapshot snapshot;
+};
+
+using CachedProfiles = std::map<std::wstring, CachedProfile, CaseInsensitiveLess>;
+
+// What was read from one profiles key. The whole reading stands while the watch on the key and
+// its subkeys has not fired and the key is still the one watched (a key made again has another
+// last write time); otherwise the profiles whose keys kept their settled write times stand.
+struct ProfilesReading {
+    CachedProfiles byName;
+    UniqueHKey watched;
+    UniqueHandle changed;  // signalled by the first change below the watched key
+    std::uint64_t watchedWritten = 0;
+    std::optional<std::vector<ProfileSnapshot>> whole;
+};
+
+std::map<std::wstring, ProfilesReading, CaseInsensitiveLess>& Cache() {
+    static std::map<std::wstring, ProfilesReading, CaseInsensitiveLess> cache;
+    return cache;
+}
+
+// The key's own last write time; 0 when it can't be opened.
+std::uint64_t KeyLastWritten(HKEY key) {
+    FILETIME written{};
+    if (!key || ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                   nullptr, nullptr, &written) != ERROR_SUCCESS)
+        return 0;
+    return (static_cast<std::uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+}
+
+std::uint64_t KeyLastWritten(const std::wstring& path) {
+    std::wstring sub = path;
+    const HKEY hive = SplitRegPath(sub);
+    UniqueHKey key;
+    if (::RegOpenKeyExW(hive, sub.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return 0;
+    return KeyLastWritten(key.get());
+}
+
+// Watches the profiles key anew, before it is read, so that a change during the reading fires
+// too; false when it can't be watched.
+bool ArmWatch(ProfilesReading& reading) {
+    std::wstring sub = gRegProfiles;
+    const HKEY hive = SplitRegPath(sub);
+    if (::RegOpenKeyExW(hive, sub.c_str(), 0, KEY_NOTIFY | KEY_QUERY_VALUE, reading.watched.put()) != ERROR_SUCCESS)
+        return false;
+    if (!reading.changed) reading.changed.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!reading.changed || !::ResetEvent(reading.changed.get())) return false;
+    if (::RegNotifyChangeKeyValue(reading.watched.get(), TRUE, REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                                  reading.changed.get(), TRUE) != ERROR_SUCCESS)
+        return false;
+    reading.watchedWritten = KeyLastWritten(reading.watched.get());
+    return reading.watchedWritten != 0;
+}
+
+}  // namespace
+
+std::vector<ProfileSnapshot> ReadProfileSnapshots() {
+    ProfilesReading& reading = Cache()[gRegProfiles];
+    if (reading.whole && ::WaitForSingleObject(reading.changed.get(), 0) == WAIT_TIMEOUT &&
+        KeyLastWritten(gRegProfiles) == reading.watchedWritten)
+        return *reading.whole;
+    reading.whole.reset();
+    const bool watched = ArmWatch(reading);
+    const std::vector<RegSubkey> subkeys = RegEnumSubkeys(gRegProfiles);
+    const std::uint64_t now = SystemTimeNow();
+    CachedProfiles kept;
+    std::vector<ProfileSnapshot> snapshots;
+    snapshots.reserve(subkeys.size());
+    for (const RegSubkey& key : subkeys) {
+        const auto it = reading.byName.find(key.name);
+        const bool unchanged = it != reading.byName.end() && it->second.lastWritten == key.lastWritten &&
+                               it->second.snapshot.Profile() == key.name;
+        ProfileSnapshot snapshot = unchanged ? it->second.snapshot : ProfileSnapshot(key.name);
+        // A time in the future (the clock was set back) never settles.
+        if (key.lastWritten != 0 && now >= key.lastWritten && now - key.lastWritten >= kSettledAge)
+            kept.emplace(key.name, CachedProfile{key.lastWritten, snapshot});
+        snapshots.push_back(std::move(snapshot));
+    }
+    // Profiles that are gone are forgotten.
+    reading.byName = std::move(kept);
+    if (watched) reading.whole = snapshots;
+    return snapshots;
 }
 
 bool ProfileValueExists(const std::wstring& profile, const std::wstring& name) {
@@ -188,25 +294,30 @@ bool ProfileValueExists(const std::wstring& profile, const std::wstring& name) {
 
 void ApplyProfileValue(const std::wstring& profile, const std::wstring& name, const std::wstring& partnerName,
                        bool skipMasterVolume) {
+    ApplyProfileValue(ProfileSnapshot(profile), name, partnerName, skipMasterVolume);
+}
+
+void ApplyProfileValue(const ProfileSnapshot& profile, const std::wstring& name, const std::wstring& partnerName,
+                       bool skipMasterVolume) {
     if (name.empty()) return;
     // A damaged stored value is not applied; the rest of the profile still is.
-    if (!profile.empty() && !ProfileValueExists(profile, name)) return;
-    const Bytes stored = GetProfileValue(profile, name);
+    if (!profile.Profile().empty() && !profile.Holds(name)) return;
+    const Bytes stored = profile.Value(name);
     const bool same = BytesToHex(stored) == BytesToHex(GetProfileValue(L"", name));
 
     bool partnerSame = true;
     Bytes partner;
     if (!partnerName.empty()) {
         std::wstring p = partnerName == L"HpImpedanceMode" ? HpImpedanceValueName(stored) : partnerName;
-        if (!ProfileValueExists(profile, p)) p.clear();
-        partner = p.empty() ? Bytes{255} : GetProfileValue(profile, p);
+        if (!profile.Holds(p)) p.clear();
+        partner = p.empty() ? Bytes{255} : profile.Value(p);
         if (partner.empty() || partner[0] != 255)
             partnerSame = BytesToHex(partner) == BytesToHex(GetProfileValue(L"", p));
     }
     if (same && partnerSame) return;
 
     if (IsMixerValueName(name)) {
-        ApplyMixerValue(profile, name, stored, skipMasterVolume);
+        ApplyMixerValue(profile.Profile(), name, stored, skipMasterVolume);
         return;
     }
     Dispatch(name, stored, partner);

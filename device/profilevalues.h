@@ -3,6 +3,7 @@
 // application of one stored setting to the card.
 #pragma once
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -40,11 +41,26 @@ public:
     Bytes Value(const std::wstring& name) const;
     // Every value that is not damaged, by its stored name.
     std::vector<std::pair<std::wstring, Bytes>> Accepted() const;
+    // The names of every stored value, damaged ones too, in the order the registry lists them.
+    const std::vector<std::wstring>& Names() const { return values_->names; }
 
 private:
+    struct Values {
+        std::map<std::wstring, RegValue, CaseInsensitiveLess> byName;
+        std::vector<std::wstring> names;
+    };
     std::wstring profile_;
-    std::map<std::wstring, RegValue, CaseInsensitiveLess> values_;
+    // Shared by the copies: a snapshot never changes once read.
+    std::shared_ptr<const Values> values_;
 };
+
+// Every stored profile's snapshot, in registry enumeration order (the subkeys of gRegProfiles).
+// The earlier call's reading stands as a whole while nothing below the profiles key changed
+// since (the key is watched for changes); otherwise a profile whose key is unchanged (the same
+// last write time, and that time far enough back for the registry's clock to tell a later write
+// from it) is answered from that reading instead of being read again. User-interface thread
+// only: the watch belongs to the thread that reads.
+std::vector<ProfileSnapshot> ReadProfileSnapshots();
 
 // Compares the stored value (with its partner, "" for none) with the live state and, when they
 // differ, sends it through its packet builder or sets it through the audio object. A partner
@@ -54,6 +70,10 @@ private:
 // volume on its own output and that output's volume was the one saved last; a stored 255 takes
 // the volume remembered for the profile's output. Results of the builders are not looked at.
 void ApplyProfileValue(const std::wstring& profile, const std::wstring& name, const std::wstring& partner,
+                       bool skipMasterVolume);
+// The same with the stored values taken from one reading of the profile, for a caller that
+// applies many of them.
+void ApplyProfileValue(const ProfileSnapshot& profile, const std::wstring& name, const std::wstring& partner,
                        bool skipMasterVolume);
 
 // The Windows speaker configuration of the card's speakers: the first byte as channel count;

@@ -1,5 +1,8 @@
 #include "device/validation.h"
 
+#include <optional>
+#include <utility>
+
 #include "device/profilevalues.h"
 #include "startup/globals.h"
 #include "base/registry.h"
@@ -7,9 +10,20 @@
 
 namespace kal {
 
-bool ValidateActiveProfile(bool skipVolume) {
-    const std::wstring profile = GetActiveProfile();
-    if (profile.empty()) return false;
+namespace {
+
+// The answers given inside the open scope: the profile asked about, per skipVolume.
+struct ScopeAnswers {
+    bool open = false;
+    std::optional<std::pair<std::wstring, bool>> answers[2];
+};
+
+ScopeAnswers& Answers() {
+    static ScopeAnswers answers;
+    return answers;
+}
+
+bool CompareWithCard(const std::wstring& profile, bool skipVolume) {
     const ProfileSnapshot stored(profile);
     if (stored.Holds(L"VolIgnoreForValidation")) skipVolume = true;
     // Damaged values are not among the accepted ones: they count as absent.
@@ -17,6 +31,26 @@ bool ValidateActiveProfile(bool skipVolume) {
     for (const auto& [name, value] : values)
         if (!StoredValueMatchesLive(name, value, GetProfileValue(L"", name), skipVolume)) return false;
     return !values.empty();
+}
+
+}  // namespace
+
+ValidationScope::ValidationScope() : outermost_(!Answers().open) {
+    if (outermost_) Answers() = ScopeAnswers{true, {}};
+}
+
+ValidationScope::~ValidationScope() {
+    if (outermost_) Answers() = ScopeAnswers{};
+}
+
+bool ValidateActiveProfile(bool skipVolume) {
+    const std::wstring profile = GetActiveProfile();
+    if (profile.empty()) return false;
+    ScopeAnswers& scope = Answers();
+    if (!scope.open) return CompareWithCard(profile, skipVolume);
+    auto& answer = scope.answers[skipVolume ? 1 : 0];
+    if (!answer || answer->first != profile) answer = std::make_pair(profile, CompareWithCard(profile, skipVolume));
+    return answer->second;
 }
 
 }  // namespace kal

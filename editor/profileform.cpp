@@ -71,7 +71,7 @@ void frmProfile::SetUp() {
     // The profiles' own shortcut keys go while a key may be typed into the shortcut box; the
     // main form's menu rebuild leaves them off while this editor is open.
     if (!realTimeMode_) {
-        if (ITrayHost* main = TrayHost()) main->ReleaseProfileHotkeys();
+        if (ITrayHost* main = TrayHost()) main->ClearProfileHotkeys();
     }
     // Card sample rates.
     AddSampleRates(*cboSampleRate, !realTimeMode_);

@@ -116,9 +116,9 @@ std::int32_t frmProfiles::OutputDescription(const ProfileSnapshot& profile, cons
 void frmProfiles::UpdateProfiles(const std::wstring& selectName, bool skipOptionsRefresh) {
     // The interface font reaches the window before its columns exist: the load fills it then.
     if (!Loaded() || !filled_) return;
-    // Each profile's key is read once; every column and the icons come from that reading.
-    std::vector<ProfileSnapshot> profiles;
-    for (const std::wstring& name : RegEnumKeys(gRegProfiles)) profiles.emplace_back(name);
+    // Each profile's key is read once, and only when it changed since the last reading; every
+    // column and the icons come from that reading.
+    const std::vector<ProfileSnapshot> profiles = ReadProfileSnapshots();
     LockRedraw(list_.hWndListView(), true);
     list_.ListItems().Clear();
     boldRow_.clear();

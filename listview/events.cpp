@@ -16,8 +16,8 @@ namespace kal {
 namespace {
 
 // The input messages of the list window that the control watches.
-constexpr UINT kListMessages[] = {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN,
-                                  WM_KEYDOWN,   WM_CHAR,        WM_KEYUP,       WM_GETDLGCODE};
+constexpr UINT kListMessages[] = {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN, WM_KEYDOWN,
+                                  WM_CHAR,      WM_KEYUP,       WM_GETDLGCODE,  WM_SETREDRAW};
 
 std::int16_t ShiftState() {
     std::int16_t shift = 0;
@@ -105,6 +105,9 @@ LRESULT zephListViewCtl::WindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM 
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
         return OnButtonDown(hWnd, iMsg, lParam);
+    case WM_SETREDRAW:
+        redrawOff_ = wParam == 0;
+        return MSubclass::CallOldWindowProc(hWnd, iMsg, wParam, lParam);
     case WM_GETDLGCODE: {
         // A dialog manager asks before it takes a key for the dialog's buttons: Enter and the
         // navigation keys go to the list, or to its open edit box, instead.

@@ -42,7 +42,9 @@ void zephListViewCtl::SetItemInfo(LVITEMW item, const std::wstring& text) {
         item.cchTextMax = static_cast<int>(copy.size() + 1);
     }
     Send(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    ::UpdateWindow(list_);
+    // Shown at once, unless the list is being filled with its drawing switched off: then there
+    // is nothing to paint, and asking costs a round trip to the window server per item.
+    if (!redrawOff_) ::UpdateWindow(list_);
 }
 
 std::wstring zephListViewCtl::ItemText(int item0, int subItem) const {

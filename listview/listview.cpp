@@ -136,6 +136,7 @@ bool zephListViewCtl::CreateListView() {
     list_ = ::CreateWindowExW(exStyle, WC_LISTVIEWW, L"", CreationStyle(d_), 0, 0, r.right, r.bottom, host_, nullptr,
                               ::GetModuleHandleW(nullptr), nullptr);
     if (!list_) return false;
+    redrawOff_ = false;
     const LRESULT spacing = Send(LVM_SETICONSPACING, 0, -1);
     defaultIconSpaceX_ = LOWORD(spacing);
     defaultIconSpaceY_ = HIWORD(spacing);

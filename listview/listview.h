@@ -437,6 +437,7 @@ private:
     std::map<LPARAM, std::unique_ptr<ListItemRecord>> records_;
     std::map<std::wstring, LPARAM, CaseInsensitiveLess> itemKeys_;
     mutable std::int32_t lastFoundIndex0_ = -1;  // where ItemIndexFromId looks first
+    bool redrawOff_ = false;                     // WM_SETREDRAW switched the list's drawing off
     // One record per header column, in column order; records past the header's count are
     // left over from removed columns and never read.
     std::vector<ColumnRecord> columns_;

@@ -87,7 +87,7 @@ public:
     virtual bool SetXonarValues(const std::wstring& profileName, bool noCommit, bool skipMasterVolume) = 0;
     // Gives back the shortcut keys of the profiles on the menu, while a key may be typed into the
     // editor; the next menu rebuild registers them again.
-    virtual void ReleaseProfileHotkeys() = 0;
+    virtual void ClearProfileHotkeys() = 0;
     // Registers (true) or drops (false) the shortcut keys, enables or disables the editor menu
     // items and the other forms with them, then refreshes the tray tip.
     virtual void RegisterGlobalHotkeys(bool enable) = 0;

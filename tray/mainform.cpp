@@ -504,7 +504,10 @@ bool frmKalvenor::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
 // ---- Profile application ----
 
 bool frmKalvenor::SetXonarValues(const std::wstring& profileName, bool noCommit, bool skipMasterVolume) {
-    const std::vector<std::wstring> names = RegEnumValues(RegJoin(gRegProfiles, profileName));
+    // The profile is read once: the names of its values, in the order the registry lists them,
+    // and the values themselves.
+    const ProfileSnapshot profile(profileName);
+    const std::vector<std::wstring>& names = profile.Names();
     if (names.empty() || profileName.empty()) return false;
     WaitCursor cursor;
     if (!noCommit) {
@@ -515,7 +518,7 @@ bool frmKalvenor::SetXonarValues(const std::wstring& profileName, bool noCommit,
         MasterMuteBracket mute;
         for (const std::wstring& name : names) {
             try {
-                ApplyProfileValue(profileName, name, PartnerOf(name), skipMasterVolume);
+                ApplyProfileValue(profile, name, PartnerOf(name), skipMasterVolume);
             } catch (...) {
                 // One bad value does not keep the others from being applied.
                 LogCaught(L"SetXonarValues (" + profileName + L": " + name + L")");
@@ -526,6 +529,9 @@ bool frmKalvenor::SetXonarValues(const std::wstring& profileName, bool noCommit,
     if (!noCommit) {
         const std::wstring key = FindProfileKey(profileName);
         SetActiveProfile(key.empty() ? profileName : key);
+        // Nothing changes the card from here on: the menu, the tip and the icon share one
+        // comparison of the card with the profile.
+        ValidationScope validation;
         UpdateMenus();
         SetTrayTip(TrayTooltipText());
     }
@@ -612,20 +618,33 @@ void frmKalvenor::RefreshCommandItems() {
 
 void frmKalvenor::UpdateMenus() {
     if (!popup_) return;
+    // The check mark, the manager's bold row, the tip and the icon ask the same question.
+    ValidationScope validation;
     const bool valid = ValidateActiveProfile(false);
     const std::wstring active = GetActiveProfile();
-    const std::vector<std::wstring> profiles = RegEnumKeys(gRegProfiles);
+    const std::vector<ProfileSnapshot> snapshots = ReadProfileSnapshots();
+    std::vector<std::wstring> profiles;
+    for (const ProfileSnapshot& profile : snapshots) profiles.push_back(profile.Profile());
     const bool editing = EditingProfile();
     const int existing = ProfileItemCount();
     HWND window = hWnd();
+    profileKeys_.resize(std::max(profileKeys_.size(), profiles.size()));
     for (int i = 0; i < static_cast<int>(profiles.size()); ++i) {
         const UINT id = kMenuProfileBase + static_cast<UINT>(i);
-        if (i < existing) ::UnregisterHotKey(window, kProfileHotkeyBase + i);
-        Bytes key = GetProfileValue(profiles[i], L"Shortcut");
+        Bytes key = snapshots[static_cast<std::size_t>(i)].Value(L"Shortcut");
         key.resize(2, 0);
         // Keys belong to the running card functions; none while a profile is being edited.
+        std::optional<std::pair<UINT, UINT>> wanted;
         if (key[0] != 0 && !editing && hotkeysEnabled_)
-            ::RegisterHotKey(window, kProfileHotkeyBase + i, ShiftToHotkeyModifiers(key[1]), key[0]);
+            wanted = std::pair<UINT, UINT>(ShiftToHotkeyModifiers(key[1]), key[0]);
+        // A key that is registered already stays; any other is registered anew.
+        auto& registered = profileKeys_[static_cast<std::size_t>(i)];
+        if (!wanted || registered != wanted) {
+            if (i < existing) ::UnregisterHotKey(window, kProfileHotkeyBase + i);
+            registered.reset();
+            if (wanted && ::RegisterHotKey(window, kProfileHotkeyBase + i, wanted->first, wanted->second))
+                registered = wanted;
+        }
         std::wstring caption = MenuCaptionText(profiles[i]);
         if (key[0] != 0) caption += L"\t" + KeyCodeToString(key[0], key[1]);
         const UINT flags = MF_STRING | MF_ENABLED | (valid && profiles[i] == active ? MF_CHECKED : MF_UNCHECKED);
@@ -642,6 +661,7 @@ void frmKalvenor::UpdateMenus() {
         ::DeleteMenu(popup_, kMenuProfileBase + static_cast<UINT>(i), MF_BYCOMMAND);
     }
     if (profiles.empty()) ::UnregisterHotKey(window, kProfileHotkeyBase);
+    profileKeys_.resize(profiles.size());
     for (Form* f : LoadedForms())
         if (auto* list = dynamic_cast<IProfileListView*>(f)) list->UpdateActiveProfile();
     if (TrayWindowHooked()) {
@@ -657,12 +677,8 @@ void frmKalvenor::ShowUpdateMenu() {
     RefreshCommandItems();
 }
 
-void frmKalvenor::ReleaseProfileHotkeys() {
-    for (std::size_t i = 0; i < profileNames_.size(); ++i)
-        ::UnregisterHotKey(hWnd(), kProfileHotkeyBase + static_cast<int>(i));
-}
-
 void frmKalvenor::ClearProfileHotkeys() {
+    profileKeys_.clear();
     HWND window = hWnd();
     if (!window) return;
     for (int i = 0, n = ProfileItemCount(); i < n; ++i) ::UnregisterHotKey(window, kProfileHotkeyBase + i);

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -47,7 +49,7 @@ public:
     bool SetXonarValues(const std::wstring& profileName, bool noCommit, bool skipMasterVolume) override;
     // Rebuilds the profile items, their check mark, the tip and the icon.
     void UpdateMenus() override;
-    void ReleaseProfileHotkeys() override;
+    void ClearProfileHotkeys() override;
     void RegisterGlobalHotkeys(bool enable) override;
     void ShowUpdateMenu() override;
 
@@ -114,7 +116,6 @@ private:
     void SetItemCaption(UINT id, const std::wstring& caption);
     int ProfileItemCount() const;
     void ClearHotkeys();
-    void ClearProfileHotkeys();
     void RefreshCommandItems();
     void ApplyProfileItem(int index);
     void ResetProfileItems();
@@ -136,6 +137,9 @@ private:
     HMENU popup_ = nullptr;  // owned by the menu bar
     std::wstring profilesEditorTag_;
     std::vector<std::wstring> profileNames_;
+    // The key registered for each profile item (modifier flags, virtual key); none where nothing
+    // is registered or the registration failed.
+    std::vector<std::optional<std::pair<UINT, UINT>>> profileKeys_;
     bool closePending_ = false;
     bool exitAfterClose_ = false;
     int closeWaits_ = 0;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 #include <windows.h>
 #include <mmsystem.h>
@@ -299,6 +300,30 @@ TEST_F(ProfileValues, ValidationFollowsTheCardAfterApplying) {
     EXPECT_FALSE(ValidateActiveProfile(true));
 }
 
+// Inside a scope each question is answered once per active profile; the answers go with it.
+TEST_F(ProfileValues, ValidationScopeAnswersOncePerProfile) {
+    StoreFullProfile(L"Full");
+    Store(L"Other", L"SpeakerConfig", L"01000000");
+    RegWrite(gRegRoot, L"ActiveProfile", std::wstring(L"Full"));
+    ApplyWhole(L"Full");
+    {
+        ValidationScope outer;
+        EXPECT_TRUE(ValidateActiveProfile(false));
+        sim::SetSimLiveValue(L"DHRoom", HexToBytes(L"03000000"));
+        {
+            ValidationScope inner;  // nested: the outer one's answers still count
+        }
+        EXPECT_TRUE(ValidateActiveProfile(false));
+        EXPECT_FALSE(ValidateActiveProfile(true));  // asked for the first time
+        RegWrite(gRegRoot, L"ActiveProfile", std::wstring(L"Other"));
+        EXPECT_FALSE(ValidateActiveProfile(false));
+        RegWrite(gRegRoot, L"ActiveProfile", std::wstring(L"Full"));
+    }
+    EXPECT_FALSE(ValidateActiveProfile(false));
+    ApplyWhole(L"Full");
+    EXPECT_TRUE(ValidateActiveProfile(false));
+}
+
 TEST_F(ProfileValues, ValidationOfProfilesWithoutComparableValues) {
     RegWrite(gRegRoot, L"ActiveProfile", std::wstring(L"Keys"));
     Store(L"Keys", L"Shortcut", L"7102");
@@ -405,6 +430,59 @@ TEST_F(ProfileValues, OneReadingOfAProfileAnswersAsTheSingleReads) {
     sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"03000000"));
     EXPECT_EQ(BytesToHex(live.Value(L"SpeakerConfig")), L"03000000");
     EXPECT_FALSE(live.Holds(L"SpeakerConfig"));
+}
+
+// Every profile read in one call; a profile's key that has not changed since an earlier call may
+// be answered from that call, so each change must show at the next call.
+TEST_F(ProfileValues, ReadingEveryProfileFollowsEachChangeOfTheKeys) {
+    auto read = [] {
+        std::map<std::wstring, ProfileSnapshot> byName;
+        for (ProfileSnapshot& snapshot : ReadProfileSnapshots()) byName.emplace(snapshot.Profile(), snapshot);
+        return byName;
+    };
+    Store(L"Music", L"SpeakerConfig", L"06000000");
+    Store(L"Movie", L"EqEnable", L"01");
+    auto profiles = read();
+    ASSERT_EQ(profiles.size(), 2u);
+    EXPECT_EQ(BytesToHex(profiles.at(L"Music").Value(L"SpeakerConfig")), L"06000000");
+    EXPECT_TRUE(profiles.at(L"Movie").Holds(L"EqEnable"));
+
+    // Keys written long enough ago are kept from this reading on.
+    ::Sleep(2100);
+    profiles = read();
+    ASSERT_EQ(profiles.size(), 2u);
+    Store(L"Music", L"SpeakerConfig", L"07000000");
+    RegDeleteValue(Profile(L"Movie"), L"EqEnable");
+    Store(L"Games", L"EqGain", L"0102");  // damaged: too short
+    profiles = read();
+    ASSERT_EQ(profiles.size(), 3u);
+    EXPECT_EQ(BytesToHex(profiles.at(L"Music").Value(L"SpeakerConfig")), L"07000000");
+    EXPECT_FALSE(profiles.at(L"Movie").Holds(L"EqEnable"));
+    EXPECT_FALSE(profiles.at(L"Games").Holds(L"EqGain"));
+
+    // Writes right after a reading, and a profile deleted and made again under its name.
+    ::Sleep(2100);
+    read();
+    Store(L"Music", L"SpeakerConfig", L"01000000");
+    EXPECT_EQ(BytesToHex(read().at(L"Music").Value(L"SpeakerConfig")), L"01000000");
+    Store(L"Music", L"SpeakerConfig", L"04000000");
+    EXPECT_EQ(BytesToHex(read().at(L"Music").Value(L"SpeakerConfig")), L"04000000");
+    RegDeleteTree(gRegProfiles, L"Movie");
+    Store(L"Movie", L"DHEnable", L"01000000");
+    profiles = read();
+    EXPECT_FALSE(profiles.at(L"Movie").Holds(L"EqEnable"));
+    EXPECT_TRUE(profiles.at(L"Movie").Holds(L"DHEnable"));
+    RegDeleteTree(gRegProfiles, L"Games");
+    EXPECT_EQ(read().count(L"Games"), 0u);
+
+    // The whole profiles key deleted and made again.
+    read();
+    RegDeleteTree(gRegRoot, L"Profiles");
+    EXPECT_TRUE(read().empty());
+    Store(L"Solo", L"EqEnable", L"00");
+    profiles = read();
+    ASSERT_EQ(profiles.size(), 1u);
+    EXPECT_EQ(BytesToHex(profiles.at(L"Solo").Value(L"EqEnable")), L"00");
 }
 
 TEST_F(ProfileValues, PresetNamesBuiltInFirstThenTheUsersOwn) {

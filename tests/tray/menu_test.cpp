@@ -158,6 +158,37 @@ TEST_F(TrayMenu, ProfileKeysStayFreeWhileAProfileIsEdited) {
     form.UpdateMenus();
     EXPECT_FALSE(KeyIsFree(MOD_CONTROL | MOD_SHIFT, 0x7A));
     RouteDeviceToWindows();
+    // An editor that opens drops the keys itself; the rebuild after it takes them again.
+    form.ClearProfileHotkeys();
+    EXPECT_TRUE(KeyIsFree(MOD_CONTROL | MOD_SHIFT, 0x7A));
+    form.UpdateMenus();
+    EXPECT_FALSE(KeyIsFree(MOD_CONTROL | MOD_SHIFT, 0x7A));
+}
+
+// Rebuilds keep the keys that stay, move a changed one, and take a key another window held
+// once it is free.
+TEST_F(TrayMenu, RebuildsFollowEachProfileKey) {
+    Store(L"A", L"Shortcut", L"7A03");  // Ctrl+Shift+F11
+    Store(L"B", L"Shortcut", L"7B03");  // Ctrl+Shift+F12
+    HWND other = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(::RegisterHotKey(other, 0x7001, MOD_CONTROL | MOD_SHIFT, 0x7B));
+    frmKalvenor& form = Load(L"");
+    EXPECT_FALSE(KeyIsFree(MOD_CONTROL | MOD_SHIFT, 0x7A));
+    form.UpdateMenus();
+    EXPECT_FALSE(KeyIsFree(MOD_CONTROL | MOD_SHIFT, 0x7A));
+    ::UnregisterHotKey(other, 0x7001);
+    ::DestroyWindow(other);
+    form.UpdateMenus();
+    EXPECT_FALSE(KeyIsFree(MOD_CONTROL | MOD_SHIFT, 0x7B));
+    Store(L"A", L"Shortcut", L"7903");  // Ctrl+Shift+F10
+    form.UpdateMenus();
+    EXPECT_TRUE(KeyIsFree(MOD_CONTROL | MOD_SHIFT, 0x7A));
+    EXPECT_FALSE(KeyIsFree(MOD_CONTROL | MOD_SHIFT, 0x79));
+    EXPECT_FALSE(KeyIsFree(MOD_CONTROL | MOD_SHIFT, 0x7B));
+    Store(L"B", L"Shortcut", L"0000");
+    form.UpdateMenus();
+    EXPECT_TRUE(KeyIsFree(MOD_CONTROL | MOD_SHIFT, 0x7B));
+    EXPECT_FALSE(KeyIsFree(MOD_CONTROL | MOD_SHIFT, 0x79));
 }
 
 TEST_F(TrayMenu, PostedShortcutKeysToggleMutesAndStepVolumesWithinRange) {
