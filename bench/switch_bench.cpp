@@ -12,6 +12,7 @@
 
 #include "base/raii.h"
 #include "base/registry.h"
+#include "bench/benchchild.h"
 #include "bench/benchclock.h"
 #include "startup/catalogue.h"
 #include "startup/tables.h"
@@ -26,14 +27,6 @@ constexpr double kTargetMedianMs = 20;
 constexpr double kTargetWorstMs = 50;
 const std::wstring kSettings = L"HKEY_CURRENT_USER\\Software\\Kalvenor";
 const std::wstring kProfiles = kSettings + L"\\Profiles";
-
-std::wstring ProgramPath(const char* given) {
-    const std::string unixPath = given ? given : KALVENOR_SIM_EXE;
-    std::wstring path(unixPath.begin(), unixPath.end());
-    if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
-    std::replace(path.begin(), path.end(), L'/', L'\\');
-    return path;
-}
 
 // "Bench 001" ...: names whose alphabetical order is their order of creation, so the menu
 // item of each (and its shortcut key's id) is known on any registry.
@@ -84,22 +77,6 @@ void StoreProfiles(int count) {
     }
 }
 
-struct Search {
-    DWORD process;
-    HWND found;
-};
-
-BOOL CALLBACK FindMainWindow(HWND window, LPARAM lParam) {
-    auto* search = reinterpret_cast<Search*>(lParam);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    wchar_t caption[64] = {};
-    ::GetWindowTextW(window, caption, 64);
-    if (owner != search->process || std::wstring(caption) != L"Kalvenor Main Form") return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
 std::wstring ActiveProfile() { return kal::RegReadText(kSettings, L"ActiveProfile").value_or(L""); }
 
 // Sends profile i's shortcut key; the time until the send returns, -1 when it failed.
@@ -119,37 +96,25 @@ bool Run(const std::wstring& program, int count) {
     // Stored some time ago, as a user's profiles are: the program may keep what it read of them.
     ::Sleep(2500);
 
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    std::wstring commandLine = L"\"" + program + L"\"";
-    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &info)) {
-        std::fprintf(stderr, "profile switch: can't start %ls\n", program.c_str());
-        return false;
-    }
-    kal::UniqueHandle process(info.hProcess);
-    kal::UniqueHandle thread(info.hThread);
-    Search search{info.dwProcessId, nullptr};
-    for (int i = 0; i < 600 && !search.found; ++i) {
-        ::Sleep(50);
-        ::EnumWindows(&FindMainWindow, reinterpret_cast<LPARAM>(&search));
-    }
+    auto child = kal::bench::StartChild(program, "profile switch");
+    if (!child) return false;
+    HWND main = nullptr;
+    for (int i = 0; i < 600 && !(main = kal::bench::FindMainForm(child->id)); ++i) ::Sleep(50);
     // The keys act once the start-up has found the card; the first switch is not counted.
     bool started = false;
-    for (int i = 0; search.found && i < 200 && !started; ++i) {
-        started = SendShortcut(search.found, 0) >= 0 && ActiveProfile() == ProfileName(0);
+    for (int i = 0; main && i < 200 && !started; ++i) {
+        started = SendShortcut(main, 0) >= 0 && ActiveProfile() == ProfileName(0);
         if (!started) ::Sleep(50);
     }
     std::vector<double> times;
     for (int i = 0; started && i < kSwitches; ++i) {
         const int profile = (i + 1) % 2;
-        const double t = SendShortcut(search.found, profile);
+        const double t = SendShortcut(main, profile);
         if (t < 0 || ActiveProfile() != ProfileName(profile)) break;
         times.push_back(t);
     }
-    if (search.found) ::PostMessageW(search.found, WM_COMMAND, kal::kMenuClose, 0);
-    if (::WaitForSingleObject(process.get(), 10000) != WAIT_OBJECT_0) ::TerminateProcess(process.get(), 1);
+    if (main) ::PostMessageW(main, WM_COMMAND, kal::kMenuClose, 0);
+    if (::WaitForSingleObject(child->process.get(), 10000) != WAIT_OBJECT_0) ::TerminateProcess(child->process.get(), 1);
     if (times.size() != kSwitches) {
         std::fprintf(stderr, "profile switch: %zu of %d switches with %d profiles\n", times.size(), kSwitches, count);
         return false;
@@ -165,7 +130,7 @@ bool Run(const std::wstring& program, int count) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::wstring program = ProgramPath(argc > 1 ? argv[1] : nullptr);
+    const std::wstring program = kal::bench::SimProgramPath(argc > 1 ? argv[1] : nullptr);
     kal::BuildCardCatalogue();
     kal::BuildDriverDefaults(false);
     const bool existed = kal::RegKeyExists(kSettings);

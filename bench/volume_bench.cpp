@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/benchchild.h"
 #include "bench/benchclock.h"
-#include "base/raii.h"
 #include "tray/balloons.h"
 #include "tray/mainform.h"
 
@@ -20,40 +20,11 @@ namespace {
 constexpr int kOpenings = 20;
 constexpr double kTargetMs = 75 + 50;
 
-std::wstring ProgramPath() {
-    const std::string unixPath = KALVENOR_SIM_EXE;
-    std::wstring path(unixPath.begin(), unixPath.end());
-    if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
-    std::replace(path.begin(), path.end(), L'/', L'\\');
-    return path;
-}
-
-struct Search {
-    DWORD process;
-    bool visible;  // the pop-up (visible) or the hidden main form
-    HWND found;
-};
-
-BOOL CALLBACK FindFormWindow(HWND window, LPARAM lParam) {
-    auto* search = reinterpret_cast<Search*>(lParam);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    wchar_t cls[32] = {}, caption[64] = {};
-    ::GetClassNameW(window, cls, 32);
-    ::GetWindowTextW(window, caption, 64);
-    if (owner != search->process || std::wstring(cls) != L"KalvenorForm") return TRUE;
-    const bool main = std::wstring(caption) == L"Kalvenor Main Form";
-    if (search->visible ? (!main && ::IsWindowVisible(window)) : main) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindForm(DWORD process, bool visiblePopup) {
-    Search search{process, visiblePopup, nullptr};
-    ::EnumWindows(&FindFormWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+// The visible pop-up of process `id`: a form that is not the main form.
+HWND FindPopup(DWORD id) {
+    return kal::bench::FindChildWindow(id, [](HWND window, const std::wstring& cls, const std::wstring& caption) {
+        return cls == L"KalvenorForm" && caption != L"Kalvenor Main Form" && ::IsWindowVisible(window);
+    });
 }
 
 // Posts the click and waits for the pop-up; its window, or null after `timeoutMs`.
@@ -61,7 +32,7 @@ HWND ClickAndWait(HWND main, DWORD process, double timeoutMs, double& elapsedMs)
     const double start = NowMs();
     ::PostMessageW(main, kal::kTrayCallbackMessage, 0, WM_LBUTTONUP);
     for (;;) {
-        if (HWND popup = FindForm(process, true)) {
+        if (HWND popup = FindPopup(process)) {
             elapsedMs = NowMs() - start;
             return popup;
         }
@@ -79,41 +50,33 @@ void ClosePopup(HWND popup) {
 }  // namespace
 
 int main() {
-    const std::wstring program = ProgramPath();
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    std::wstring commandLine = L"\"" + program + L"\"";
-    if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &info)) {
-        std::fprintf(stderr, "volume pop-up: can't start %ls\n", program.c_str());
-        return 1;
-    }
-    kal::UniqueHandle process(info.hProcess);
-    kal::UniqueHandle thread(info.hThread);
+    auto child = kal::bench::StartChild(kal::bench::SimProgramPath(), "volume pop-up");
+    if (!child) return 1;
+    const DWORD id = child->id;
+    HANDLE process = child->process.get();
 
     HWND main = nullptr;
-    for (int i = 0; i < 600 && !(main = FindForm(info.dwProcessId, false)); ++i) ::Sleep(50);
+    for (int i = 0; i < 600 && !(main = kal::bench::FindMainForm(id)); ++i) ::Sleep(50);
     // The first opening also waits for the program to finish its start-up; it is not counted.
     HWND popup = nullptr;
     double elapsed = 0;
-    for (int i = 0; main && i < 20 && !popup; ++i) popup = ClickAndWait(main, info.dwProcessId, 1000, elapsed);
+    for (int i = 0; main && i < 20 && !popup; ++i) popup = ClickAndWait(main, id, 1000, elapsed);
     if (!popup) {
         std::fprintf(stderr, "volume pop-up: it never opened\n");
-        ::TerminateProcess(process.get(), 1);
+        ::TerminateProcess(process, 1);
         return 1;
     }
     ClosePopup(popup);
 
     std::vector<double> times;
     for (int i = 0; i < kOpenings; ++i) {
-        popup = ClickAndWait(main, info.dwProcessId, 5000, elapsed);
+        popup = ClickAndWait(main, id, 5000, elapsed);
         if (!popup) break;
         times.push_back(elapsed);
         ClosePopup(popup);
     }
     ::PostMessageW(main, WM_COMMAND, kal::kMenuClose, 0);
-    if (::WaitForSingleObject(process.get(), 10000) != WAIT_OBJECT_0) ::TerminateProcess(process.get(), 1);
+    if (::WaitForSingleObject(process, 10000) != WAIT_OBJECT_0) ::TerminateProcess(process, 1);
     if (times.size() != kOpenings) {
         std::fprintf(stderr, "volume pop-up: opened only %zu of %d times\n", times.size(), kOpenings);
         return 1;
