@@ -152,6 +152,15 @@ std::wstring ProgramArguments() {
     return p;
 }
 
+void StartCardSearchFor(const std::wstring& arguments) {
+    const CommandLineSwitches switches = ParseCommandLine(arguments);
+    std::wstring hid = switches.hid ? *switches.hid : gCardHID;
+    const std::wstring subsys = switches.subsys ? *switches.subsys : gCardSubsys;
+    if (hid.empty()) hid = GetCardHID();
+    if (hid.empty()) hid = kCardHardwareFamily;
+    StartCardDiscovery(hid, subsys);
+}
+
 frmKalvenor::frmKalvenor(std::wstring arguments)
     : Form(L"frmKalvenor"), arguments_(std::move(arguments)), asioItem_(std::make_unique<AsioItem>(*this)) {
     Design(
