@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/dyncalls.h"
+#include "base/keyed.h"
 #include "startup/names.h"
 #include "base/raii.h"
 
@@ -192,7 +193,9 @@ std::vector<DWORD> ProcessIdsNamed(const std::wstring& exeName) {
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
     for (BOOL ok = ::Process32FirstW(snapshot.get(), &entry); ok; ok = ::Process32NextW(snapshot.get(), &entry)) {
-        if (::CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, entry.szExeFile, -1, exeName.c_str(), -1) == CSTR_EQUAL)
+        // The program's own case fold: the system's linguistic comparison would first load its
+        // sorting tables, a few milliseconds on the start-up's way to the tray icon.
+        if (EqualsNoCase(entry.szExeFile, exeName))
             ids.push_back(entry.th32ProcessID);
     }
     return ids;
