@@ -179,7 +179,8 @@ frmKalvenor::~frmKalvenor() { Unload(); }
 
 void frmKalvenor::OnLoad() {
     InitTimers();
-    CreateMenus();
+    // Commands whose windows are not part of the program stay disabled.
+    RefreshCommandItems();
     loading_ = true;
     try {
         LoadSequence();
@@ -549,7 +550,10 @@ bool frmKalvenor::SetXonarValues(const std::wstring& profileName, bool noCommit,
 
 // ---- Menus ----
 
-void frmKalvenor::CreateMenus() {
+// The form is never shown; the bar only carries the menu (the default item is set on it). It is
+// given to the window as it is made: attached later, the frame change would cost the start-up
+// a few milliseconds before the tray icon.
+HMENU frmKalvenor::CreationMenu() {
     menuBar_.reset(::CreateMenu());
     popup_ = ::CreatePopupMenu();
     auto add = [this](UINT id, const wchar_t* caption, bool enabled) {
@@ -566,10 +570,7 @@ void frmKalvenor::CreateMenus() {
     add(kMenuAbout, L"&About Kalvenor...", true);
     add(kMenuClose, L"&Exit Kalvenor", true);
     ::AppendMenuW(menuBar_.get(), MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup_), L"PopupRoot");
-    // Commands whose windows are not part of the program stay disabled.
-    RefreshCommandItems();
-    // The form is never shown; the bar only carries the menu (the default item is set on it).
-    ::SetMenu(hWnd(), menuBar_.get());
+    return menuBar_.get();
 }
 
 void frmKalvenor::SetItemEnabled(UINT id, bool enabled) {

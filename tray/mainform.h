@@ -110,7 +110,7 @@ private:
     void ParseSwitches();
     void LoadSequence();
     void StartupProfileAndVolume(bool updateBalloonShown);
-    void CreateMenus();
+    HMENU CreationMenu() override;
     void OnMenuCommand(UINT id);
     void SetItemEnabled(UINT id, bool enabled);
     void SetItemCaption(UINT id, const std::wstring& caption);
