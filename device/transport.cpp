@@ -8,7 +8,6 @@
 #include <memory>
 #include <new>
 #include <optional>
-#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -225,8 +224,8 @@ void StartCardDiscovery(const std::wstring& pattern, const std::wstring& subsys)
     try {
         std::shared_future<void> done = RunOnWorker([found, pattern, subsys] { *found = FindCard(pattern, subsys); });
         PendingSearch() = EarlySearch{pattern, subsys, found, std::move(done)};
-    } catch (const std::system_error&) {
-        // No worker: DiscoverCard searches itself.
+    } catch (...) {
+        // No worker (or no room for the job): DiscoverCard searches itself.
         LogCaught(L"early card discovery");
         PendingSearch().reset();
     }

@@ -153,12 +153,17 @@ std::wstring ProgramArguments() {
 }
 
 void StartCardSearchFor(const std::wstring& arguments) {
-    const CommandLineSwitches switches = ParseCommandLine(arguments);
-    std::wstring hid = switches.hid ? *switches.hid : gCardHID;
-    const std::wstring subsys = switches.subsys ? *switches.subsys : gCardSubsys;
-    if (hid.empty()) hid = GetCardHID();
-    if (hid.empty()) hid = kCardHardwareFamily;
-    StartCardDiscovery(hid, subsys);
+    try {
+        const CommandLineSwitches switches = ParseCommandLine(arguments);
+        std::wstring hid = switches.hid ? *switches.hid : gCardHID;
+        const std::wstring subsys = switches.subsys ? *switches.subsys : gCardSubsys;
+        if (hid.empty()) hid = GetCardHID();
+        if (hid.empty()) hid = kCardHardwareFamily;
+        StartCardDiscovery(hid, subsys);
+    } catch (...) {
+        // The load searches itself.
+        LogCaught(L"StartCardSearchFor");
+    }
 }
 
 frmKalvenor::frmKalvenor(std::wstring arguments)
