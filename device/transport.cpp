@@ -5,7 +5,10 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <memory>
 #include <new>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "base/log.h"
@@ -180,16 +183,73 @@ bool DriverQuery38() {
     return SendDriverProperty(DrvPropNeo, buffer, true) == 0;
 }
 
+namespace {
+
+// What the device search finds for a pattern, before any of it becomes the program's state.
+struct FoundCard {
+    std::wstring hid;
+    std::wstring classKey;    // "" when the device has no driver
+    std::wstring driverText;  // the class key's "Driver" value
+};
+
+// Reads the device list and the driver's class key only: safe on any thread.
+FoundCard FindCard(const std::wstring& pattern, const std::wstring& subsys) {
+    FoundCard found;
+    found.hid = pattern;
+    const std::wstring driverKey = GetDeviceRegistryProperty(SPDRP_DRIVER, found.hid);
+    if (found.hid.empty() && !subsys.empty())
+        found.hid = std::wstring(L"PCI\\") + kCardHardwareFamily + L"&SUBSYS_" + subsys + L"&REV_00";
+    if (driverKey.empty()) return found;
+    found.classKey = L"SYSTEM\\CurrentControlSet\\Control\\Class\\" + ToUpper(driverKey);
+    found.driverText = RegReadText(L"HKEY_LOCAL_MACHINE\\" + found.classKey, L"Driver").value_or(L"");
+    return found;
+}
+
+// A search started ahead on the worker thread, with the inputs it was started for.
+struct EarlySearch {
+    std::wstring pattern, subsys;
+    std::shared_ptr<FoundCard> found;
+    std::shared_future<void> done;
+};
+
+std::optional<EarlySearch>& PendingSearch() {
+    static std::optional<EarlySearch> pending;
+    return pending;
+}
+
+}  // namespace
+
+void StartCardDiscovery(const std::wstring& pattern, const std::wstring& subsys) {
+    auto found = std::make_shared<FoundCard>();
+    try {
+        std::shared_future<void> done = RunOnWorker([found, pattern, subsys] { *found = FindCard(pattern, subsys); });
+        PendingSearch() = EarlySearch{pattern, subsys, found, std::move(done)};
+    } catch (...) {
+        // No worker (or no room for the job): DiscoverCard searches itself.
+        LogCaught(L"early card discovery");
+        PendingSearch().reset();
+    }
+}
+
 void DiscoverCard(const std::wstring& pattern, const std::wstring& subsys) {
-    gCardHID = pattern;
-    const std::wstring driverKey = GetDeviceRegistryProperty(SPDRP_DRIVER, gCardHID);
-    if (gCardHID.empty() && !subsys.empty())
-        gCardHID = std::wstring(L"PCI\\") + kCardHardwareFamily + L"&SUBSYS_" + subsys + L"&REV_00";
-    if (driverKey.empty()) return;
-    gDriverClassKey = L"SYSTEM\\CurrentControlSet\\Control\\Class\\" + ToUpper(driverKey);
+    FoundCard found;
+    std::optional<EarlySearch> early = std::exchange(PendingSearch(), std::nullopt);
+    bool taken = false;
+    if (early && early->pattern == pattern && early->subsys == subsys) {
+        try {
+            early->done.get();
+            found = std::move(*early->found);
+            taken = true;
+        } catch (...) {
+            LogCaught(L"early card discovery");
+        }
+    }
+    if (!taken) found = FindCard(pattern, subsys);
+    gCardHID = found.hid;
+    if (found.classKey.empty()) return;
+    gDriverClassKey = found.classKey;
     gDriverSettingsKey = L"Settings";
-    gDriverPropertySet =
-        PropertySetForDriver(RegReadText(L"HKEY_LOCAL_MACHINE\\" + gDriverClassKey, L"Driver").value_or(L""));
+    gDriverPropertySet = PropertySetForDriver(found.driverText);
 }
 
 bool FindCardInterface() {

@@ -49,7 +49,14 @@ bool DriverQuery38();
 // that contains `pattern`, or, when none does and `subsys` is known, the card's id built from
 // it; when the device has a driver, gDriverClassKey, gDriverSettingsKey and the property set
 // that the driver's "Driver" text calls for.
+// A search of the same inputs started by StartCardDiscovery gives its result instead.
 void DiscoverCard(const std::wstring& pattern, const std::wstring& subsys);
+
+// Starts the device search of DiscoverCard on the worker thread, so that it runs beside other
+// start-up work; it changes nothing of the program's state. The next DiscoverCard takes the
+// result when its inputs are the same, else searches again. Without a worker thread it does
+// nothing.
+void StartCardDiscovery(const std::wstring& pattern, const std::wstring& subsys);
 
 // The interface of the card (gCardHID) that answers the driver's probe: gCardInterfacePath, and
 // gCardInstanceId becomes its device instance id. False when none answers.

@@ -2,7 +2,7 @@
 // missing, the runtime's default is an unhandled exception at the first call; here GDI+ instead
 // fails to start, as it does when present but unable to start, and its callers take the path
 // they already have for that (the drawing primitives draw nothing). The common controls, OLE
-// Automation and the multimedia library are looked for at start-up (MissingRequiredLibrary); one
+// Automation, the multimedia library and the device installer functions are looked for at start-up (MissingRequiredLibrary); one
 // that is there but fails to load all the same ends the program at its first call with the same
 // message as at start-up, on whichever thread made the call.
 #include "startup/delayload.h"
@@ -95,7 +95,9 @@ std::wstring FirstMissingLibrary(std::initializer_list<const wchar_t*> libraries
 }
 
 // Every library of the top CMakeLists' delay imports but GDI+.
-std::wstring MissingRequiredLibrary() { return FirstMissingLibrary({L"comctl32.dll", L"oleaut32.dll", L"winmm.dll"}); }
+std::wstring MissingRequiredLibrary() {
+    return FirstMissingLibrary({L"comctl32.dll", L"oleaut32.dll", L"winmm.dll", L"setupapi.dll"});
+}
 
 std::wstring MissingLibraryText(const std::wstring& library) {
     return std::wstring(kAppTitle) + L" can't run because the system library " + library +

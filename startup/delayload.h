@@ -15,7 +15,8 @@ inline constexpr unsigned kMissingLibraryExitCode = 0xC0000135;  // STATUS_DLL_N
 std::wstring FirstMissingLibrary(std::initializer_list<const wchar_t*> libraries);
 
 // The first missing library of those loaded on first call that the program needs (the common
-// controls, OLE Automation, the multimedia library; GDI+ has a way of its own to fail).
+// controls, OLE Automation, the multimedia library, the device installer functions; GDI+ has a
+// way of its own to fail).
 std::wstring MissingRequiredLibrary();
 
 // The error message for a missing library.

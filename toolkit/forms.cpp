@@ -641,7 +641,8 @@ void Form::Load() {
     const int x = layout_.left < 0 ? CW_USEDEFAULT : TwipsToPixelsX(layout_.left);
     const int y = layout_.left < 0 ? CW_USEDEFAULT : TwipsToPixelsY(layout_.top);
     hwnd_ = ::CreateWindowExW(layout_.exStyle | WS_EX_CONTROLPARENT, kFormClass, layout_.caption.c_str(), style, x, y,
-                              r.right - r.left, r.bottom - r.top, parent_, nullptr, ::GetModuleHandleW(nullptr), this);
+                              r.right - r.left, r.bottom - r.top, parent_,
+                              style & WS_CHILD ? nullptr : CreationMenu(), ::GetModuleHandleW(nullptr), this);
     if (!hwnd_) throw std::runtime_error("form window can't be created");
     LoadedList().push_back(this);
 

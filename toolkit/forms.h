@@ -387,6 +387,9 @@ protected:
     // The window and its table; called by the derived form's constructor.
     void Design(FormLayout layout, std::vector<ControlRow> controls);
 
+    // The menu bar that the form's window is made with (the form keeps owning it); none by
+    // default. A bar given at creation costs no frame change afterwards.
+    virtual HMENU CreationMenu() { return nullptr; }
     virtual void OnLoad() {}
     virtual void OnActivate() {}
     virtual void OnQueryUnload(bool& /*cancel*/) {}

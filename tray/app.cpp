@@ -33,7 +33,10 @@ int RunTrayApplication() {
     TrayOpeners().updateAvailable = &IsUpdateAvailable;
     TrayOpeners().downloadUpdate = &DownloadUpdate;
     TrayOpeners().redirectLine = &GetRedirect;
-    auto form = std::make_unique<frmKalvenor>(ProgramArguments());
+    const std::wstring arguments = ProgramArguments();
+    // The card search runs on the worker while the form makes its window.
+    StartCardSearchFor(arguments);
+    auto form = std::make_unique<frmKalvenor>(arguments);
     try {
         form->Load();
     } catch (...) {

@@ -152,6 +152,20 @@ std::wstring ProgramArguments() {
     return p;
 }
 
+void StartCardSearchFor(const std::wstring& arguments) {
+    try {
+        const CommandLineSwitches switches = ParseCommandLine(arguments);
+        std::wstring hid = switches.hid ? *switches.hid : gCardHID;
+        const std::wstring subsys = switches.subsys ? *switches.subsys : gCardSubsys;
+        if (hid.empty()) hid = GetCardHID();
+        if (hid.empty()) hid = kCardHardwareFamily;
+        StartCardDiscovery(hid, subsys);
+    } catch (...) {
+        // The load searches itself.
+        LogCaught(L"StartCardSearchFor");
+    }
+}
+
 frmKalvenor::frmKalvenor(std::wstring arguments)
     : Form(L"frmKalvenor"), arguments_(std::move(arguments)), asioItem_(std::make_unique<AsioItem>(*this)) {
     Design(
@@ -170,7 +184,8 @@ frmKalvenor::~frmKalvenor() { Unload(); }
 
 void frmKalvenor::OnLoad() {
     InitTimers();
-    CreateMenus();
+    // Commands whose windows are not part of the program stay disabled.
+    RefreshCommandItems();
     loading_ = true;
     try {
         LoadSequence();
@@ -540,7 +555,10 @@ bool frmKalvenor::SetXonarValues(const std::wstring& profileName, bool noCommit,
 
 // ---- Menus ----
 
-void frmKalvenor::CreateMenus() {
+// The form is never shown; the bar only carries the menu (the default item is set on it). It is
+// given to the window as it is made: attached later, the frame change would cost the start-up
+// a few milliseconds before the tray icon.
+HMENU frmKalvenor::CreationMenu() {
     menuBar_.reset(::CreateMenu());
     popup_ = ::CreatePopupMenu();
     auto add = [this](UINT id, const wchar_t* caption, bool enabled) {
@@ -557,10 +575,7 @@ void frmKalvenor::CreateMenus() {
     add(kMenuAbout, L"&About Kalvenor...", true);
     add(kMenuClose, L"&Exit Kalvenor", true);
     ::AppendMenuW(menuBar_.get(), MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(popup_), L"PopupRoot");
-    // Commands whose windows are not part of the program stay disabled.
-    RefreshCommandItems();
-    // The form is never shown; the bar only carries the menu (the default item is set on it).
-    ::SetMenu(hWnd(), menuBar_.get());
+    return menuBar_.get();
 }
 
 void frmKalvenor::SetItemEnabled(UINT id, bool enabled) {

@@ -110,7 +110,7 @@ private:
     void ParseSwitches();
     void LoadSequence();
     void StartupProfileAndVolume(bool updateBalloonShown);
-    void CreateMenus();
+    HMENU CreationMenu() override;
     void OnMenuCommand(UINT id);
     void SetItemEnabled(UINT id, bool enabled);
     void SetItemCaption(UINT id, const std::wstring& caption);
@@ -152,5 +152,10 @@ frmKalvenor* MainTrayForm();
 
 // The command line of this process without the program's name (as wWinMain receives it).
 std::wstring ProgramArguments();
+
+// Starts the search for the card that the main form's load makes with these arguments (the
+// switches' ids, else the settings' id, else the card family) on the worker thread, so that it
+// runs while the form's window is made. Reads only; the load takes the result.
+void StartCardSearchFor(const std::wstring& arguments);
 
 }  // namespace kal

@@ -26,7 +26,9 @@ bool ReadBits(HBITMAP bitmap, int width, int height, std::vector<std::uint32_t>&
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     out.assign(static_cast<std::size_t>(width * height), 0);
-    const ScreenDC dc;
+    // A memory device context: the screen's costs a trip to the display for every read, and the
+    // tray icon reads its pictures several times on the start-up's way to showing it.
+    const UniqueDC dc(::CreateCompatibleDC(nullptr));
     return ::GetDIBits(dc.get(), bitmap, 0, static_cast<UINT>(height), out.data(), &bi, DIB_RGB_COLORS) == height;
 }
 

@@ -15,6 +15,7 @@
 #include "startup/catalogue.h"
 #include "startup/globals.h"
 #include "base/registry.h"
+#include "base/worker.h"
 #include "startup/tables.h"
 #include "tests/common/sim_platform.h"
 
@@ -137,6 +138,51 @@ TEST_F(Driver, DiscoveryVariantsLeaveWhatStartUpReports) {
     Card(L"83141043");
     EXPECT_EQ(gCardInterfacePath, sim::SimTopologyPath());
     EXPECT_EQ(ProbeSpeakerConfig(Hex(L"03000000")), 50u);
+}
+
+TEST_F(Driver, AnEarlySearchIsTakenOnceAndOnlyForItsOwnInputs) {
+    Card(kDX);
+    const std::wstring hid = sim::SimCardHardwareId();
+    const std::wstring classKey = gDriverClassKey;
+    ASSERT_FALSE(classKey.empty());
+
+    // The search ran before the card went: the discovery with its inputs reports what it found.
+    StartCardDiscovery(L"VEN_13F6&DEV_8788", L"");
+    RunOnWorker([] {}).wait();
+    sim::RemoveSimCardDevice();
+    gCardHID.clear();
+    gDriverClassKey.clear();
+    DiscoverCard(L"VEN_13F6&DEV_8788", L"");
+    EXPECT_EQ(gCardHID, hid);
+    EXPECT_EQ(gDriverClassKey, classKey);
+
+    // Taken once: the next discovery searches again and finds no card.
+    DiscoverCard(L"VEN_13F6&DEV_8788", L"");
+    EXPECT_EQ(gCardHID, L"");
+
+    // Other inputs search again: an early search for another pattern or subsystem id is not taken.
+    Card(kDX);
+    StartCardDiscovery(L"VEN_13F6&DEV_8788", L"");
+    RunOnWorker([] {}).wait();
+    sim::RemoveSimCardDevice();
+    DiscoverCard(L"VEN_13F6&DEV_8788", L"82751043");
+    EXPECT_EQ(gCardHID, L"PCI\\VEN_13F6&DEV_8788&SUBSYS_82751043&REV_00");
+    Card(kDX);
+    StartCardDiscovery(L"VEN_13F6&DEV_8788", L"");
+    RunOnWorker([] {}).wait();
+    sim::RemoveSimCardDevice();
+    DiscoverCard(L"VEN_13F6&DEV_8789", L"");
+    EXPECT_EQ(gCardHID, L"");
+
+    // Without a worker thread the discovery searches itself.
+    Card(kDX);
+    FailWorkerThreadStarts(true);
+    StopWorker();
+    StartCardDiscovery(L"VEN_13F6&DEV_8788", L"");
+    sim::RemoveSimCardDevice();
+    DiscoverCard(L"VEN_13F6&DEV_8788", L"");
+    FailWorkerThreadStarts(false);
+    EXPECT_EQ(gCardHID, L"");
 }
 
 TEST_F(Driver, HardwareIdSearchMatchesUpperCasedTextAndEmptiesItWhenNothingMatches) {

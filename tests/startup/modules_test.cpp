@@ -74,7 +74,7 @@ TEST_F(Modules, MissingGdiplusDrawsNothingInsteadOfFailing) {
 }
 
 TEST(MissingLibraries, FirstMissingOneIsNamed) {
-    EXPECT_EQ(FirstMissingLibrary({L"comctl32.dll", L"oleaut32.dll", L"winmm.dll"}), L"");
+    EXPECT_EQ(FirstMissingLibrary({L"comctl32.dll", L"oleaut32.dll", L"winmm.dll", L"setupapi.dll"}), L"");
     EXPECT_EQ(FirstMissingLibrary({L"winmm.dll", L"kalvenor-absent.dll", L"kalvenor-absent2.dll"}),
               L"kalvenor-absent.dll");
     EXPECT_EQ(MissingRequiredLibrary(), L"");
@@ -92,4 +92,15 @@ TEST_F(Modules, LibraryThatFailsToLoadEndsTheProgramWithItsMessage) {
     EXPECT_EQ(run.boxes[0].text, MissingLibraryText(L"winmm.dll"));
     EXPECT_EQ(run.boxes[0].text,
               L"Kalvenor can't run because the system library winmm.dll can't be found or loaded. Execution halted.");
+}
+
+TEST_F(Modules, DeviceInstallerFunctionsThatFailToLoadEndTheProgramFromTheCardSearch) {
+    // First called by the card search, which runs on the worker thread while the main thread
+    // makes the main form's window and then waits for the search.
+    const DisabledForProbe disabled(L"setupapi");
+    const ChildRun run = RunChild(ProbeExe(), L"");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, kMissingLibraryExitCode);
+    ASSERT_EQ(run.boxes.size(), 1u);
+    EXPECT_EQ(run.boxes[0].text, MissingLibraryText(L"setupapi.dll"));
 }

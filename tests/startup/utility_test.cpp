@@ -2,7 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "base/dyncalls.h"
 #include "tests/common/window_probes.h"
@@ -99,6 +106,26 @@ TEST(Utility, FindProcessIdByFileName) {
     EXPECT_EQ(FindProcessIdPreferringSession(name), ::GetCurrentProcessId());
     EXPECT_EQ(FindProcessId(L"kalvenor-no-such-process.exe"), 0u);
     EXPECT_EQ(FindProcessId(name.substr(1)), 0u);  // a part of the name is not the name
+
+    // Every process of a snapshot is found under its name as the first of that name in the
+    // snapshot's order (processes that end meanwhile aside).
+    std::vector<std::pair<std::wstring, DWORD>> listed;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    ASSERT_NE(snapshot, INVALID_HANDLE_VALUE);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL ok = ::Process32FirstW(snapshot, &entry); ok; ok = ::Process32NextW(snapshot, &entry))
+        listed.emplace_back(entry.szExeFile, entry.th32ProcessID);
+    ::CloseHandle(snapshot);
+    ASSERT_GT(listed.size(), 2u);
+    for (const auto& [file, id] : listed) {
+        if (id == 0) continue;  // the idle process has no name to look for
+        const auto first = std::find_if(listed.begin(), listed.end(), [&](const auto& other) {
+            return ::CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, other.first.c_str(), -1, file.c_str(), -1) ==
+                   CSTR_EQUAL;
+        });
+        EXPECT_EQ(FindProcessId(file), first->second) << std::string(file.begin(), file.end());
+    }
 }
 
 TEST(Utility, LiveProfileNameIsDigitsAndSuffix) {
