@@ -145,11 +145,15 @@ TEST_F(Driver, AnEarlySearchIsTakenOnceAndOnlyForItsOwnInputs) {
     const std::wstring hid = sim::SimCardHardwareId();
     const std::wstring classKey = gDriverClassKey;
     ASSERT_FALSE(classKey.empty());
+    // An early search on the worker for the card's pattern, finished before the card goes.
+    auto searchEarlyThenRemoveCard = [] {
+        StartCardDiscovery(L"VEN_13F6&DEV_8788", L"");
+        RunOnWorker([] {}).wait();
+        sim::RemoveSimCardDevice();
+    };
 
     // The search ran before the card went: the discovery with its inputs reports what it found.
-    StartCardDiscovery(L"VEN_13F6&DEV_8788", L"");
-    RunOnWorker([] {}).wait();
-    sim::RemoveSimCardDevice();
+    searchEarlyThenRemoveCard();
     gCardHID.clear();
     gDriverClassKey.clear();
     DiscoverCard(L"VEN_13F6&DEV_8788", L"");
@@ -162,15 +166,11 @@ TEST_F(Driver, AnEarlySearchIsTakenOnceAndOnlyForItsOwnInputs) {
 
     // Other inputs search again: an early search for another pattern or subsystem id is not taken.
     Card(kDX);
-    StartCardDiscovery(L"VEN_13F6&DEV_8788", L"");
-    RunOnWorker([] {}).wait();
-    sim::RemoveSimCardDevice();
+    searchEarlyThenRemoveCard();
     DiscoverCard(L"VEN_13F6&DEV_8788", L"82751043");
     EXPECT_EQ(gCardHID, L"PCI\\VEN_13F6&DEV_8788&SUBSYS_82751043&REV_00");
     Card(kDX);
-    StartCardDiscovery(L"VEN_13F6&DEV_8788", L"");
-    RunOnWorker([] {}).wait();
-    sim::RemoveSimCardDevice();
+    searchEarlyThenRemoveCard();
     DiscoverCard(L"VEN_13F6&DEV_8789", L"");
     EXPECT_EQ(gCardHID, L"");
 
