@@ -288,6 +288,12 @@ std::vector<ProfileSnapshot> ReadProfileSnapshots() {
     return snapshots;
 }
 
+std::wstring FindProfileKey(const std::wstring& name) {
+    for (const ProfileSnapshot& profile : ReadProfileSnapshots())
+        if (EqualsNoCase(profile.Profile(), name)) return profile.Profile();
+    return {};
+}
+
 bool ProfileValueExists(const std::wstring& profile, const std::wstring& name) {
     return StoredProfileValue(profile, name).has_value();
 }

@@ -62,6 +62,10 @@ private:
 // only: the watch belongs to the thread that reads.
 std::vector<ProfileSnapshot> ReadProfileSnapshots();
 
+// The stored spelling of the profile key whose name equals `name` in any letter case; "" when
+// there is none. Answered from the reading above.
+std::wstring FindProfileKey(const std::wstring& name);
+
 // Compares the stored value (with its partner, "" for none) with the live state and, when they
 // differ, sends it through its packet builder or sets it through the audio object. A partner
 // the profile lacks travels as the single byte 255 (keep) and never counts as a difference;

@@ -111,12 +111,6 @@ void GetProfileCustomIcon(const std::wstring& profile, std::wstring& iconFile, b
     SplitCustomIcon(ReadText(RegJoin(gRegProfiles, profile), L"CustomIcon", L""), iconFile, volumeOverlay);
 }
 
-std::wstring FindProfileKey(const std::wstring& name) {
-    for (const auto& key : RegEnumKeys(gRegProfiles))
-        if (EqualsNoCase(key, name)) return key;
-    return {};
-}
-
 std::optional<Bytes> GetProfilesLastWidth() { return RegReadBytes(gRegRoot, kProfilesLastWidth); }
 std::optional<Bytes> GetProfilesLastHeight() { return RegReadBytes(gRegRoot, kProfilesLastHeight); }
 void SetProfilesLastSize(const Bytes& width, const Bytes& height) {

@@ -38,10 +38,6 @@ void SetActiveProfile(const std::wstring& profile);
 // A profile's custom tray icon file and whether the volume overlay is drawn on it.
 void GetProfileCustomIcon(const std::wstring& profile, std::wstring& iconFile, bool& volumeOverlay);
 
-// The stored spelling of the profile key whose name equals `name` in any letter case; "" when
-// there is none.
-std::wstring FindProfileKey(const std::wstring& name);
-
 // The profiles window's last outer width and height, each in its stored bytes; nullopt when
 // missing or not binary.
 std::optional<Bytes> GetProfilesLastWidth();

@@ -652,10 +652,11 @@ void frmKalvenor::UpdateMenus() {
         std::optional<std::pair<UINT, UINT>> wanted;
         if (key[0] != 0 && !editing && hotkeysEnabled_)
             wanted = std::pair<UINT, UINT>(ShiftToHotkeyModifiers(key[1]), key[0]);
-        // A key that is registered already stays; any other is registered anew.
+        // A key that is registered already stays, and an item without one asks nothing of the
+        // system; a changed key, or one refused before, is registered anew.
         auto& registered = profileKeys_[static_cast<std::size_t>(i)];
-        if (!wanted || registered != wanted) {
-            if (i < existing) ::UnregisterHotKey(window, kProfileHotkeyBase + i);
+        if (registered != wanted) {
+            if (registered) ::UnregisterHotKey(window, kProfileHotkeyBase + i);
             registered.reset();
             if (wanted && ::RegisterHotKey(window, kProfileHotkeyBase + i, wanted->first, wanted->second))
                 registered = wanted;

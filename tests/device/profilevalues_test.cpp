@@ -475,6 +475,14 @@ TEST_F(ProfileValues, ReadingEveryProfileFollowsEachChangeOfTheKeys) {
     RegDeleteTree(gRegProfiles, L"Games");
     EXPECT_EQ(read().count(L"Games"), 0u);
 
+    // The stored spelling of a profile's name follows the same reading.
+    EXPECT_EQ(FindProfileKey(L"MUSIC"), L"Music");
+    EXPECT_EQ(FindProfileKey(L"games"), L"");
+    EXPECT_EQ(FindProfileKey(L""), L"");
+    Store(L"Home Cinema", L"SpeakerConfig", L"06000000");
+    EXPECT_EQ(FindProfileKey(L"home cinema"), L"Home Cinema");
+    EXPECT_EQ(FindProfileKey(L"Home"), L"");
+
     // The whole profiles key deleted and made again.
     read();
     RegDeleteTree(gRegRoot, L"Profiles");

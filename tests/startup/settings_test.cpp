@@ -31,7 +31,6 @@ TEST_F(Settings, DefaultsWithoutSettingsKey) {
     GetProfileCustomIcon(L"Music", file, overlay);
     EXPECT_EQ(file, L"");
     EXPECT_FALSE(overlay);
-    EXPECT_EQ(FindProfileKey(L"Music"), L"");
 }
 
 TEST_F(Settings, StoredValues) {
@@ -97,15 +96,6 @@ TEST_F(Settings, CustomIconOfAProfile) {
     GetProfileCustomIcon(L"Other", file, overlay);
     EXPECT_EQ(file, L"");
     EXPECT_FALSE(overlay);
-}
-
-TEST_F(Settings, FindProfileKeyIgnoresCase) {
-    RegWrite(kRoot + L"\\Profiles\\Home Cinema", L"SpeakerConfig", Bytes{0x06});
-    RegWrite(kRoot + L"\\Profiles\\Music", L"SpeakerConfig", Bytes{0x02});
-    EXPECT_EQ(FindProfileKey(L"home cinema"), L"Home Cinema");
-    EXPECT_EQ(FindProfileKey(L"MUSIC"), L"Music");
-    EXPECT_EQ(FindProfileKey(L"Home"), L"");
-    EXPECT_EQ(FindProfileKey(L""), L"");
 }
 
 namespace {
