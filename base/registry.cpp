@@ -24,13 +24,58 @@ std::wstring TrimTrailingBackslashes(std::wstring s) {
     return s;
 }
 
-UniqueHKey OpenKey(const std::wstring& path, REGSAM access) {
+// An open key: owned and closed here, or lent by the thread's RegistryKeyScope.
+class OpenedKey {
+public:
+    OpenedKey() = default;
+    explicit OpenedKey(UniqueHKey owned) : owned_(std::move(owned)), key_(owned_.get()) {}
+    explicit OpenedKey(HKEY lent) : key_(lent) {}
+    HKEY get() const { return key_; }
+    explicit operator bool() const { return key_ != nullptr; }
+
+private:
+    UniqueHKey owned_;
+    HKEY key_ = nullptr;
+};
+
+UniqueHKey OpenHiveKey(HKEY hive, const std::wstring& sub, REGSAM access) {
+    UniqueHKey key;
+    if (::RegOpenKeyExW(hive, sub.c_str(), 0, access, key.put()) != ERROR_SUCCESS) key.release();
+    return key;
+}
+
+// The keys the thread's outermost RegistryKeyScope keeps open.
+thread_local RegistryKeyScope::KeptKeys* tKeptKeys = nullptr;
+
+// The kept key for `access`, opened by `open` (hive, subkey, access) the first time; null when it
+// can't be opened, and then not kept: a key made later is opened when it is next asked for.
+template <typename Open>
+HKEY KeptKey(std::map<std::pair<HKEY, std::wstring>, UniqueHKey>& kept, HKEY hive, const std::wstring& sub,
+             REGSAM access, Open open) {
+    std::pair<HKEY, std::wstring> id(hive, ToUpper(sub));
+    if (auto found = kept.find(id); found != kept.end()) return found->second.get();
+    UniqueHKey key = open(hive, sub, access);
+    if (!key) return nullptr;
+    HKEY lent = key.get();
+    kept.emplace(std::move(id), std::move(key));
+    return lent;
+}
+
+OpenedKey OpenKey(const std::wstring& path, REGSAM access) {
     std::wstring sub = path;
     HKEY hive = SplitRegPath(sub);
-    UniqueHKey key;
-    if (::RegOpenKeyExW(hive, TrimTrailingBackslashes(sub).c_str(), 0, access, key.put()) != ERROR_SUCCESS)
-        key.release();
-    return key;
+    sub = TrimTrailingBackslashes(std::move(sub));
+    if (tKeptKeys && (access & ~KEY_READ) == 0)
+        if (HKEY kept = KeptKey(tKeptKeys->read, hive, sub, KEY_READ, OpenHiveKey)) return OpenedKey(kept);
+    return OpenedKey(OpenHiveKey(hive, sub, access));
+}
+
+// A deleted key's kept handle would go on answering for it, and writes through it would be lost:
+// deleting forgets the kept keys.
+void ForgetKeptKeys() {
+    if (!tKeptKeys) return;
+    tKeptKeys->read.clear();
+    tKeptKeys->written.clear();
 }
 
 // The key that no write may create again (SealRegistryKey); empty when none. The worker thread
@@ -48,18 +93,25 @@ bool IsSealed(const std::wstring& path) {
     return path.size() == sealed.size() || path[sealed.size()] == L'\\';
 }
 
-UniqueHKey CreateKey(const std::wstring& path, REGSAM access) {
+UniqueHKey CreateHiveKey(HKEY hive, const std::wstring& sub, REGSAM access) {
+    UniqueHKey key;
+    if (::RegCreateKeyExW(hive, sub.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, key.put(),
+                          nullptr) != ERROR_SUCCESS)
+        key.release();
+    return key;
+}
+
+OpenedKey CreateKey(const std::wstring& path, REGSAM access) {
     if (IsSealed(path)) {
         ::OutputDebugStringW((L"Kalvenor: no write to the removed key " + path + L"\n").c_str());
-        return UniqueHKey();
+        return OpenedKey();
     }
     std::wstring sub = path;
     HKEY hive = SplitRegPath(sub);
-    UniqueHKey key;
-    if (::RegCreateKeyExW(hive, TrimTrailingBackslashes(sub).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
-                          nullptr, key.put(), nullptr) != ERROR_SUCCESS)
-        key.release();
-    return key;
+    sub = TrimTrailingBackslashes(std::move(sub));
+    if (tKeptKeys && access == KEY_SET_VALUE)
+        if (HKEY kept = KeptKey(tKeptKeys->written, hive, sub, KEY_SET_VALUE, CreateHiveKey)) return OpenedKey(kept);
+    return OpenedKey(CreateHiveKey(hive, sub, access));
 }
 
 // A raw value: its type and all its bytes.
@@ -72,8 +124,15 @@ struct RawValue {
 // Reads a value of any size; the size is asked again when the value grows in between.
 std::optional<RawValue> QueryRaw(HKEY key, const std::wstring& name) {
     RawValue v;
-    DWORD size = 0;
-    LONG rc = ::RegQueryValueExW(key, name.c_str(), nullptr, &v.type, nullptr, &size);
+    // Most values fit a small buffer: one request reads them.
+    v.data.assign(256, 0);
+    DWORD size = static_cast<DWORD>(v.data.size());
+    LONG rc = ::RegQueryValueExW(key, name.c_str(), nullptr, &v.type, v.data.data(), &size);
+    if (rc == ERROR_SUCCESS && size <= v.data.size()) {
+        v.data.resize(size);
+        return v;
+    }
+    if (rc == ERROR_MORE_DATA) rc = ::RegQueryValueExW(key, name.c_str(), nullptr, &v.type, nullptr, &size);
     for (int attempt = 0; rc == ERROR_SUCCESS && attempt < 8; ++attempt) {
         v.data.assign(size, 0);
         DWORD got = size;
@@ -102,7 +161,7 @@ RegValue ToRegValue(RawValue&& raw) {
 template <typename EnumFn>
 std::vector<std::wstring> EnumNames(const std::wstring& path, REGSAM access, bool values, EnumFn enumAt) {
     std::vector<std::wstring> names;
-    UniqueHKey key = OpenKey(path, access);
+    OpenedKey key = OpenKey(path, access);
     if (!key) return names;
     DWORD maxSubkey = 0, maxValue = 0;
     if (::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, &maxSubkey, nullptr, nullptr, &maxValue,
@@ -125,7 +184,7 @@ struct RawTree {
 };
 
 std::optional<RawTree> ReadTree(const std::wstring& path) {
-    UniqueHKey key = OpenKey(path, KEY_READ);
+    OpenedKey key = OpenKey(path, KEY_READ);
     if (!key) return std::nullopt;
     RawTree tree;
     for (const auto& name : RegEnumValues(path)) {
@@ -142,7 +201,7 @@ std::optional<RawTree> ReadTree(const std::wstring& path) {
 }
 
 bool WriteTree(const std::wstring& path, const RawTree& tree) {
-    UniqueHKey key = CreateKey(path, KEY_SET_VALUE);
+    OpenedKey key = CreateKey(path, KEY_SET_VALUE);
     if (!key) return false;
     for (const auto& [name, v] : tree.values)
         if (::RegSetValueExW(key.get(), name.c_str(), 0, v.type, v.data.empty() ? nullptr : v.data.data(),
@@ -193,7 +252,7 @@ bool RegKeyExists(const std::wstring& path) { return static_cast<bool>(OpenKey(p
 
 std::optional<RegValue> RegRead(const std::wstring& path, const std::wstring& name, const RegDefault& def,
                                 bool* isText) {
-    if (UniqueHKey key = OpenKey(path, KEY_QUERY_VALUE)) {
+    if (OpenedKey key = OpenKey(path, KEY_QUERY_VALUE)) {
         if (auto raw = QueryRaw(key.get(), name)) {
             if (isText) *isText = raw->type == REG_SZ;
             return ToRegValue(std::move(*raw));
@@ -220,7 +279,7 @@ std::optional<Bytes> RegReadBytes(const std::wstring& path, const std::wstring& 
 }
 
 bool RegWrite(const std::wstring& path, const std::wstring& name, const RegValue& value) {
-    UniqueHKey key = CreateKey(path, KEY_SET_VALUE);
+    OpenedKey key = CreateKey(path, KEY_SET_VALUE);
     if (!key) return false;
     LONG rc;
     if (auto* t = std::get_if<std::wstring>(&value)) {
@@ -248,7 +307,7 @@ std::vector<std::wstring> RegEnumKeys(const std::wstring& path) {
 
 std::vector<RegSubkey> RegEnumSubkeys(const std::wstring& path) {
     std::vector<RegSubkey> subkeys;
-    UniqueHKey key = OpenKey(path, KEY_READ);
+    OpenedKey key = OpenKey(path, KEY_READ);
     if (!key) return subkeys;
     // Key names are limited to 255 characters.
     wchar_t name[256];
@@ -270,7 +329,7 @@ std::vector<std::wstring> RegEnumValues(const std::wstring& path) {
 
 std::vector<std::pair<std::wstring, RegValue>> RegReadValues(const std::wstring& path) {
     std::vector<std::pair<std::wstring, RegValue>> values;
-    UniqueHKey key = OpenKey(path, KEY_QUERY_VALUE);
+    OpenedKey key = OpenKey(path, KEY_QUERY_VALUE);
     if (!key) return values;
     DWORD maxName = 0, maxData = 0;
     if (::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName,
@@ -300,7 +359,7 @@ std::vector<std::pair<std::wstring, RegValue>> RegReadValues(const std::wstring&
 }
 
 bool RegDeleteValue(const std::wstring& path, const std::wstring& name) {
-    UniqueHKey key = OpenKey(path, KEY_SET_VALUE);
+    OpenedKey key = OpenKey(path, KEY_SET_VALUE);
     return key && ::RegDeleteValueW(key.get(), name.c_str()) == ERROR_SUCCESS;
 }
 
@@ -314,7 +373,8 @@ bool RegDeleteKey(const std::wstring& parent, const std::wstring& name) {
             return false;
     }
     if (n.empty()) return false;
-    UniqueHKey key = OpenKey(p, KEY_ALL_ACCESS);
+    ForgetKeptKeys();
+    OpenedKey key = OpenKey(p, KEY_ALL_ACCESS);
     return key && ::RegDeleteKeyW(key.get(), n.c_str()) == ERROR_SUCCESS;
 }
 
@@ -335,6 +395,14 @@ bool MoveRegistryTree(const std::wstring& source, const std::wstring& destinatio
         return false;
     }
     return RegDeleteTree(source, L"");
+}
+
+RegistryKeyScope::RegistryKeyScope() : outermost_(tKeptKeys == nullptr) {
+    if (outermost_) tKeptKeys = &keys_;
+}
+
+RegistryKeyScope::~RegistryKeyScope() {
+    if (outermost_) tKeptKeys = nullptr;
 }
 
 }  // namespace kal

@@ -1,11 +1,13 @@
 // Registry access layer. Every location is one text path beginning with the hive's name
 // ("HKEY_CURRENT_USER\...", "HKEY_LOCAL_MACHINE\...", "HKEY_USERS\..."); a path without a hive
 // names a key under the card driver's class key in the machine hive. Each call opens and
-// closes its own key; nothing here throws for a registry failure.
+// closes its own key, except for reads inside a RegistryKeyScope; nothing here throws for a
+// registry failure.
 #pragma once
 #include <windows.h>
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <utility>
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "base/hextext.h"
+#include "base/raii.h"
 
 namespace kal {
 
@@ -76,6 +79,27 @@ bool MoveRegistryTree(const std::wstring& source, const std::wstring& destinatio
 // it (the writes above then return false): settings removed for good stay removed while the
 // program closes. An empty path lifts the refusal.
 void SealRegistryKey(const std::wstring& path);
+
+// While one lives, the reads and value writes of its thread keep each key they open open, and
+// later ones of the same key use it: a run of reads and writes of a few keys (a profile switch)
+// costs one open per key. Values written meanwhile read as written; deleting a key through this
+// unit forgets the kept keys. Scopes nest; the outermost keeps the keys.
+class RegistryKeyScope {
+public:
+    RegistryKeyScope();
+    ~RegistryKeyScope();
+    RegistryKeyScope(const RegistryKeyScope&) = delete;
+    RegistryKeyScope& operator=(const RegistryKeyScope&) = delete;
+
+    // By hive and upper-case subkey: opened for reading, and made or opened for writing values.
+    struct KeptKeys {
+        std::map<std::pair<HKEY, std::wstring>, UniqueHKey> read, written;
+    };
+
+private:
+    KeptKeys keys_;
+    bool outermost_;
+};
 
 // path + "\" + name, or path alone when name is empty.
 std::wstring RegJoin(const std::wstring& path, const std::wstring& name);

@@ -258,13 +258,32 @@ bool ArmWatch(ProfilesReading& reading) {
     return reading.watchedWritten != 0;
 }
 
-}  // namespace
-
-std::vector<ProfileSnapshot> ReadProfileSnapshots() {
+// The last whole reading of the profiles key, while nothing below the key changed since.
+const std::vector<ProfileSnapshot>* StandingReading() {
     ProfilesReading& reading = Cache()[gRegProfiles];
     if (reading.whole && ::WaitForSingleObject(reading.changed.get(), 0) == WAIT_TIMEOUT &&
         KeyLastWritten(gRegProfiles) == reading.watchedWritten)
-        return *reading.whole;
+        return &*reading.whole;
+    return nullptr;
+}
+
+}  // namespace
+
+ProfileSnapshot ProfileSnapshot::Kept(const std::wstring& profile) {
+    if (const std::vector<ProfileSnapshot>* standing = profile.empty() ? nullptr : StandingReading()) {
+        for (const ProfileSnapshot& snapshot : *standing) {
+            if (!EqualsNoCase(snapshot.profile_, profile)) continue;
+            ProfileSnapshot kept = snapshot;
+            kept.profile_ = profile;
+            return kept;
+        }
+    }
+    return ProfileSnapshot(profile);
+}
+
+std::vector<ProfileSnapshot> ReadProfileSnapshots() {
+    ProfilesReading& reading = Cache()[gRegProfiles];
+    if (const std::vector<ProfileSnapshot>* standing = StandingReading()) return *standing;
     reading.whole.reset();
     const bool watched = ArmWatch(reading);
     const std::vector<RegSubkey> subkeys = RegEnumSubkeys(gRegProfiles);

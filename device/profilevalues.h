@@ -35,6 +35,9 @@ std::optional<Bytes> StoredProfileValue(const std::wstring& profile, const std::
 class ProfileSnapshot {
 public:
     explicit ProfileSnapshot(const std::wstring& profile);
+    // The profile as the last ReadProfileSnapshots holds it while that reading still stands
+    // (nothing below the profiles key changed since), else read now.
+    static ProfileSnapshot Kept(const std::wstring& profile);
     const std::wstring& Profile() const { return profile_; }
     std::optional<Bytes> Stored(const std::wstring& name) const;
     bool Holds(const std::wstring& name) const { return Stored(name).has_value(); }

@@ -4,6 +4,7 @@
 #include <setupapi.h>
 
 #include <algorithm>
+#include <map>
 #include <cwctype>
 #include <memory>
 #include <new>
@@ -62,20 +63,37 @@ private:
     HDEVINFO set_;
 };
 
-// An opened card interface, closed through the platform seam.
+bool IsOpen(HANDLE h) { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+
+// The interfaces the thread's outermost CardInterfaceScope keeps open, by path.
+thread_local std::map<std::wstring, HANDLE>* tKeptInterfaces = nullptr;
+
+// An opened card interface, closed through the platform seam, or lent by the thread's scope.
 class DeviceHandle {
 public:
-    explicit DeviceHandle(const std::wstring& path) : h_(gPlatform.OpenDeviceInterface(path.c_str())) {}
+    explicit DeviceHandle(const std::wstring& path) {
+        if (tKeptInterfaces) {
+            if (auto kept = tKeptInterfaces->find(path); kept != tKeptInterfaces->end()) {
+                h_ = kept->second;
+                return;
+            }
+        }
+        h_ = gPlatform.OpenDeviceInterface(path.c_str());
+        // Kept only once it opened: a card that comes back is opened at the next request.
+        if (tKeptInterfaces && *this) tKeptInterfaces->emplace(path, h_);
+        else owned_ = true;
+    }
     DeviceHandle(const DeviceHandle&) = delete;
     DeviceHandle& operator=(const DeviceHandle&) = delete;
     ~DeviceHandle() {
-        if (*this) gPlatform.CloseDeviceInterface(h_);
+        if (owned_ && *this) gPlatform.CloseDeviceInterface(h_);
     }
-    explicit operator bool() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
+    explicit operator bool() const { return IsOpen(h_); }
     HANDLE get() const { return h_; }
 
 private:
-    HANDLE h_;
+    HANDLE h_ = nullptr;
+    bool owned_ = false;
 };
 
 
@@ -250,6 +268,16 @@ void DiscoverCard(const std::wstring& pattern, const std::wstring& subsys) {
     gDriverClassKey = found.classKey;
     gDriverSettingsKey = L"Settings";
     gDriverPropertySet = PropertySetForDriver(found.driverText);
+}
+
+CardInterfaceScope::CardInterfaceScope() : outermost_(tKeptInterfaces == nullptr) {
+    if (outermost_) tKeptInterfaces = &kept_;
+}
+
+CardInterfaceScope::~CardInterfaceScope() {
+    if (!outermost_) return;
+    tKeptInterfaces = nullptr;
+    for (const auto& [path, device] : kept_) gPlatform.CloseDeviceInterface(device);
 }
 
 bool FindCardInterface() {

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "device/portable/packets.h"
@@ -33,6 +34,21 @@ inline constexpr wchar_t kCardHardwareFamily[] = L"VEN_13F6&DEV_8788";
 // One property request with `data` as the value buffer (a read fills it). Path "" means
 // gCardInterfacePath. 0, 6 when the device can't be opened, else the request's system error.
 std::uint32_t SendDriverProperty(std::uint32_t id, Bytes& data, bool isGet, const std::wstring& path = L"");
+
+// While one lives, the requests of its thread keep each interface they open open for the next
+// ones: the many requests of a profile switch open the card once. Scopes nest; the outermost
+// closes what was kept.
+class CardInterfaceScope {
+public:
+    CardInterfaceScope();
+    ~CardInterfaceScope();
+    CardInterfaceScope(const CardInterfaceScope&) = delete;
+    CardInterfaceScope& operator=(const CardInterfaceScope&) = delete;
+
+private:
+    std::map<std::wstring, HANDLE> kept_;
+    bool outermost_;
+};
 
 // Mode 0: the card's topology filter that answers the probe (instanceText becomes its device
 // instance id). Mode 1: the card's audio filter path less its reference part. "" when none.

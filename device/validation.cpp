@@ -24,7 +24,7 @@ ScopeAnswers& Answers() {
 }
 
 bool CompareWithCard(const std::wstring& profile, bool skipVolume) {
-    const ProfileSnapshot stored(profile);
+    const ProfileSnapshot stored = ProfileSnapshot::Kept(profile);
     if (stored.Holds(L"VolIgnoreForValidation")) skipVolume = true;
     // Damaged values are not among the accepted ones: they count as absent.
     const auto values = stored.Accepted();

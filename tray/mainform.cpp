@@ -519,9 +519,13 @@ bool frmKalvenor::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
 // ---- Profile application ----
 
 bool frmKalvenor::SetXonarValues(const std::wstring& profileName, bool noCommit, bool skipMasterVolume) {
+    // The switch reads and writes the same few keys (the profile, the driver's, the settings) and
+    // sends many requests to the card: each is opened once.
+    RegistryKeyScope keptKeys;
+    CardInterfaceScope keptCard;
     // The profile is read once: the names of its values, in the order the registry lists them,
     // and the values themselves.
-    const ProfileSnapshot profile(profileName);
+    const ProfileSnapshot profile = ProfileSnapshot::Kept(profileName);
     const std::vector<std::wstring>& names = profile.Names();
     if (names.empty() || profileName.empty()) return false;
     WaitCursor cursor;
@@ -544,11 +548,10 @@ bool frmKalvenor::SetXonarValues(const std::wstring& profileName, bool noCommit,
     if (!noCommit) {
         const std::wstring key = FindProfileKey(profileName);
         SetActiveProfile(key.empty() ? profileName : key);
-        // Nothing changes the card from here on: the menu, the tip and the icon share one
-        // comparison of the card with the profile.
+        // The menu, and with it the tip and the icon: nothing changes the card from here on, so
+        // they share one comparison of the card with the profile.
         ValidationScope validation;
         UpdateMenus();
-        SetTrayTip(TrayTooltipText());
     }
     return true;
 }

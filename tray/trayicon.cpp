@@ -1,6 +1,8 @@
 #include "tray/trayicon.h"
 
+#include <algorithm>
 #include <cstring>
+#include <list>
 
 #include "device/audio.h"
 #include "device/cardlines.h"
@@ -155,67 +157,101 @@ UniqueIcon ComposeVolumeIcon(HICON icon, Currency volume, bool& created) {
     return merged;
 }
 
-UniqueIcon BuildTrayIcon() {
+TrayIconRecipe ReadTrayIconRecipe() {
+    TrayIconRecipe recipe;
     const std::wstring& output = gPlaybackLineIds[0];
     const bool active = gIsXP || (gAudio && gAudio->DeviceState(output) == DEVICE_STATE_ACTIVE);
-    const bool usable = active && GetLineMute(output, 0) == 0;
+    recipe.usable = active && GetLineMute(output, 0) == 0;
 
-    std::wstring picture;
-    bool fromFile = false;
-    bool volumeOverlay = true;
     std::wstring iconFile;
     bool customOverlay = false;
     const std::wstring activeProfile = GetActiveProfile();
     if (!activeProfile.empty()) GetProfileCustomIcon(activeProfile, iconFile, customOverlay);
     if (!iconFile.empty() && ValidateActiveProfile(true)) {
-        picture = iconFile;
-        fromFile = true;
-        volumeOverlay = customOverlay;
+        recipe.picture = iconFile;
+        recipe.fromFile = true;
+        recipe.volumeOverlay = customOverlay;
     } else {
         const Bytes spdif = GetProfileValue(L"", L"SpDigitalOut");
         const Bytes speakers = GetProfileValue(L"", L"SpeakerConfig");
-        picture = OutputPictureName(spdif.empty() ? 0 : spdif[0], speakers.empty() ? 0 : speakers[0]);
+        recipe.picture = OutputPictureName(spdif.empty() ? 0 : spdif[0], speakers.empty() ? 0 : speakers[0]);
     }
-    const bool win10Look = gIsWin10 && !GetWin10LegacyIcons();
-    if (!fromFile) picture = Win10Variant(picture, win10Look);
+    recipe.win10Look = gIsWin10 && !GetWin10LegacyIcons();
+    if (!recipe.fromFile) recipe.picture = Win10Variant(recipe.picture, recipe.win10Look);
+    recipe.size = ScaleByDPI(16, gDPI);
+    if (recipe.usable && recipe.volumeOverlay) {
+        Currency balance = 0;
+        GetProfileVolumeBalance(recipe.volume, balance, 0, 0, L"");
+    }
+    return recipe;
+}
 
-    const int s = ScaleByDPI(16, gDPI);
-    UniqueIcon icon = LoadIconFromResource(picture.c_str(), s, s, fromFile);
+UniqueIcon BuildTrayIcon(const TrayIconRecipe& recipe) {
+    const int s = recipe.size;
+    UniqueIcon icon = LoadIconFromResource(recipe.picture.c_str(), s, s, recipe.fromFile);
     if (!icon) icon = LoadIconFromResource(kProgramIcon, s, s);
     if (!icon) return icon;
 
-    if (!usable) {
-        const std::wstring mute = Win10Variant(L"KV_MUTE", win10Look);
+    if (!recipe.usable) {
+        const std::wstring mute = Win10Variant(L"KV_MUTE", recipe.win10Look);
         if (UniqueIcon overlay = LoadIconFromResource(mute.c_str(), s, s))
             if (UniqueIcon merged = MergeIcons(overlay.get(), icon.get())) return merged;
         return icon;
     }
-    if (volumeOverlay) {
-        Currency volume = 0, balance = 0;
-        GetProfileVolumeBalance(volume, balance, 0, 0, L"");
+    if (recipe.volumeOverlay) {
         bool created = false;
-        if (UniqueIcon composed = ComposeVolumeIcon(icon.get(), volume, created); created) return composed;
+        if (UniqueIcon composed = ComposeVolumeIcon(icon.get(), recipe.volume, created); created) return composed;
     }
     return icon;
 }
 
+UniqueIcon BuildTrayIcon() { return BuildTrayIcon(ReadTrayIconRecipe()); }
+
 namespace {
 // The picture the shell shows now: a change that composes the same picture sends nothing.
 IconPixels gShownPixels;
+
+// Pictures composed from the program's own icons, newest first: switching back and forth
+// between outputs composes each picture once. A user's file is read each time (it may change).
+struct ComposedIcon {
+    TrayIconRecipe recipe;
+    UniqueIcon icon;
+    IconPixels pixels;
+};
+std::list<ComposedIcon> gComposed;
+constexpr std::size_t kComposedKept = 8;
+
+const ComposedIcon& ComposedFor(const TrayIconRecipe& recipe, ComposedIcon& fresh) {
+    if (!recipe.fromFile) {
+        const auto kept = std::find_if(gComposed.begin(), gComposed.end(),
+                                       [&recipe](const ComposedIcon& c) { return c.recipe == recipe; });
+        if (kept != gComposed.end()) {
+            gComposed.splice(gComposed.begin(), gComposed, kept);
+            return gComposed.front();
+        }
+    }
+    fresh.recipe = recipe;
+    fresh.icon = BuildTrayIcon(recipe);
+    fresh.pixels = ReadIconPixels(fresh.icon.get());
+    if (recipe.fromFile || !fresh.icon || fresh.pixels.width <= 0) return fresh;
+    gComposed.push_front(std::move(fresh));
+    if (gComposed.size() > kComposedKept) gComposed.pop_back();
+    return gComposed.front();
+}
 }  // namespace
 
 void UpdateTrayIcon(bool recreate) {
     if (!recreate && !TrayIconAdded()) return;  // no icon to change (also under "/noui")
-    // The shell copies the picture; ours goes when this returns.
-    UniqueIcon icon = BuildTrayIcon();
-    IconPixels pixels = ReadIconPixels(icon.get());
+    // The shell copies the picture.
+    ComposedIcon fresh;
+    const ComposedIcon& picture = ComposedFor(ReadTrayIconRecipe(), fresh);
     if (recreate) {
-        gShownPixels = AddTrayIcon(0, icon.get(), TrayTooltipText()) ? std::move(pixels) : IconPixels();
+        gShownPixels = AddTrayIcon(0, picture.icon.get(), TrayTooltipText()) ? picture.pixels : IconPixels();
         return;
     }
-    if (pixels == gShownPixels && pixels.width > 0) return;
+    if (picture.pixels == gShownPixels && picture.pixels.width > 0) return;
     // A change the shell refused is sent again at the next one.
-    gShownPixels = SetTrayIcon(icon.get()) ? std::move(pixels) : IconPixels();
+    gShownPixels = SetTrayIcon(picture.icon.get()) ? picture.pixels : IconPixels();
 }
 
 }  // namespace kal

@@ -23,7 +23,22 @@ UniqueIcon ClearIconArea(HICON icon, int left, int top, int width, int height);
 // Row -1: whether the column is fully transparent in the mask; column -1: the row.
 bool IsIconLineTransparent(HICON icon, int row, int column);
 
-// The tray picture for the present state (never null while the resources are present).
+// What the tray picture is made of: the output's picture (or the active profile's own file),
+// whether the output is usable (else the mute overlay), and the volume drawn over it.
+struct TrayIconRecipe {
+    std::wstring picture;
+    bool fromFile = false;
+    bool usable = false;
+    bool win10Look = false;
+    bool volumeOverlay = true;
+    Currency volume = 0;
+    int size = 16;
+    bool operator==(const TrayIconRecipe&) const = default;
+};
+// The recipe for the present state: the card's output and mute, the active profile, the volume.
+TrayIconRecipe ReadTrayIconRecipe();
+// The tray picture (never null while the resources are present).
+UniqueIcon BuildTrayIcon(const TrayIconRecipe& recipe);
 UniqueIcon BuildTrayIcon();
 // Rebuilds the picture: recreate adds the icon (with the tip), else the shown one changes.
 void UpdateTrayIcon(bool recreate);

@@ -483,6 +483,15 @@ TEST_F(ProfileValues, ReadingEveryProfileFollowsEachChangeOfTheKeys) {
     EXPECT_EQ(FindProfileKey(L"home cinema"), L"Home Cinema");
     EXPECT_EQ(FindProfileKey(L"Home"), L"");
 
+    // One profile from the standing reading, under the name it is asked by; a change shows.
+    read();
+    ProfileSnapshot kept = ProfileSnapshot::Kept(L"HOME CINEMA");
+    EXPECT_EQ(kept.Profile(), L"HOME CINEMA");
+    EXPECT_EQ(BytesToHex(kept.Value(L"SpeakerConfig")), L"06000000");
+    Store(L"Home Cinema", L"SpeakerConfig", L"01000000");
+    EXPECT_EQ(BytesToHex(ProfileSnapshot::Kept(L"Home Cinema").Value(L"SpeakerConfig")), L"01000000");
+    EXPECT_FALSE(ProfileSnapshot::Kept(L"Nobody").Holds(L"SpeakerConfig"));
+
     // The whole profiles key deleted and made again.
     read();
     RegDeleteTree(gRegRoot, L"Profiles");

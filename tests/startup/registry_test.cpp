@@ -216,6 +216,52 @@ TEST_F(Registry, DeletesValuesKeysAndTrees) {
     EXPECT_FALSE(RegDeleteKey(L"HKEY_CURRENT_USER", L""));
 }
 
+// Inside a scope keys stay open between calls; every read and write must still act on the key
+// as it is now: made after a failed read, written from elsewhere, deleted and made again.
+TEST_F(Registry, KeysKeptInAScopeActAsKeysOpenedAnew) {
+    const std::wstring key = root_ + L"\\Kept";
+    const auto readByte = [&key](const wchar_t* name) -> int {
+        const auto v = RegReadBytes(key, name);
+        return v && v->size() == 1 ? (*v)[0] : -1;
+    };
+    {
+        RegistryKeyScope scope;
+        EXPECT_EQ(readByte(L"a"), -1);  // no key yet
+        ASSERT_TRUE(RegWrite(key, L"a", Bytes{1}));
+        EXPECT_EQ(readByte(L"a"), 1);
+        const std::uint8_t two = 2;
+        SetRaw(key, L"a", REG_BINARY, &two, 1);  // written through another handle
+        EXPECT_EQ(readByte(L"a"), 2);
+        {
+            RegistryKeyScope inner;
+            ASSERT_TRUE(RegWrite(key + L"\\", L"b", Bytes{3}));
+            EXPECT_EQ(readByte(L"b"), 3);
+        }
+        EXPECT_EQ(readByte(L"b"), 3);
+        EXPECT_EQ(RegEnumValues(key).size(), 2u);
+
+        // Deleted and made again: the new key's values, and writes that land in it.
+        ASSERT_TRUE(RegDeleteTree(root_, L"Kept"));
+        EXPECT_EQ(readByte(L"a"), -1);
+        ASSERT_TRUE(RegWrite(key, L"c", Bytes{4}));
+        EXPECT_EQ(readByte(L"c"), 4);
+        EXPECT_EQ(TypeOf(key, L"c"), static_cast<DWORD>(REG_BINARY));
+        EXPECT_EQ(readByte(L"b"), -1);
+
+        // A removed key stays removed for kept keys too.
+        SealRegistryKey(key);
+        EXPECT_FALSE(RegWrite(key, L"c", Bytes{5}));
+        SealRegistryKey(L"");
+        EXPECT_EQ(readByte(L"c"), 4);
+    }
+    // Once the scope is gone, a key deleted elsewhere reads as deleted.
+    std::wstring sub = key;
+    const HKEY hive = SplitRegPath(sub);
+    ASSERT_EQ(::RegDeleteKeyW(hive, sub.c_str()), ERROR_SUCCESS);
+    EXPECT_FALSE(RegKeyExists(key));
+    EXPECT_EQ(readByte(L"c"), -1);
+}
+
 TEST_F(Registry, MoveCarriesTheWholeTreeLosslessly) {
     const std::wstring src = root_ + L"\\Machine\\Kalvenor", dst = root_ + L"\\User\\Kalvenor";
     const DWORD dword = 0x01020304;

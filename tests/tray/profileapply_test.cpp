@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "device/mixervalues.h"
+#include "device/transport.h"
 #include "device/validation.h"
 
 using namespace kal;
@@ -15,6 +16,9 @@ namespace {
 // The master output's mute state at the moment of each driver write, seen from the driver.
 std::vector<bool>* gMutedAtWrites = nullptr;
 decltype(Platform::KsProperty) gSimKsProperty = nullptr;
+decltype(Platform::OpenDeviceInterface) gSimOpen = nullptr;
+decltype(Platform::CloseDeviceInterface) gSimClose = nullptr;
+int gOpens = 0, gCloses = 0;
 
 DWORD RecordingKsProperty(HANDLE device, void* property, DWORD propertySize, void* data, DWORD dataSize,
                           DWORD* returned) {
@@ -30,6 +34,16 @@ protected:
         TrayFixture::SetUp();
         gSimKsProperty = gPlatform.KsProperty;
         gPlatform.KsProperty = RecordingKsProperty;
+        gSimOpen = gPlatform.OpenDeviceInterface;
+        gSimClose = gPlatform.CloseDeviceInterface;
+        gPlatform.OpenDeviceInterface = [](const wchar_t* path) {
+            ++gOpens;
+            return gSimOpen(path);
+        };
+        gPlatform.CloseDeviceInterface = [](HANDLE device) {
+            ++gCloses;
+            gSimClose(device);
+        };
         gMutedAtWrites = &mutedAtWrites_;
         sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"04000000"));
         sim::SetSimLiveValue(L"EqEnable", HexToBytes(L"00"));
@@ -61,6 +75,19 @@ TEST_F(ProfileApply, WritesHappenWhileTheMasterIsMutedAndTheMuteIsRestored) {
     EXPECT_FALSE(MasterMuted());
     EXPECT_EQ(sim::SimLiveValue(L"SpeakerConfig"), HexToBytes(L"01000000"));
     EXPECT_EQ(sim::SimLiveValue(L"EqEnable"), HexToBytes(L"01"));
+}
+
+TEST_F(ProfileApply, ASwitchOpensTheCardOnceAndClosesItAfter) {
+    frmKalvenor& form = Ready();
+    gOpens = gCloses = 0;
+    EXPECT_TRUE(form.SetXonarValues(L"Music", false, false));
+    EXPECT_EQ(sim::SimLiveValue(L"SpeakerConfig"), HexToBytes(L"01000000"));
+    EXPECT_EQ(gOpens, 1);
+    EXPECT_EQ(gCloses, 1);
+    // Outside a switch a request opens and closes the card on its own.
+    DriverQuery38();
+    EXPECT_EQ(gOpens, 2);
+    EXPECT_EQ(gCloses, 2);
 }
 
 TEST_F(ProfileApply, AMutedMasterStaysMuted) {

@@ -207,3 +207,42 @@ TEST_F(TrayIcon, TheShellHearsOnlyOfChangesItCanShow) {
     EXPECT_TRUE(modifies_.empty());
     EXPECT_EQ(adds_, 1);  // the one of the first load
 }
+
+// Pictures are composed once per state and shown again from there: each time the shell must get
+// the picture of the state it is in, whatever was shown before.
+TEST_F(TrayIcon, EveryChangeShowsThePictureOfTheNewState) {
+    IconPixels shown;
+    SetShellNotifyObserver([&shown](DWORD message, const NOTIFYICONDATAW& data, BOOL) {
+        if ((message == NIM_MODIFY || message == NIM_ADD) && (data.uFlags & NIF_ICON))
+            shown = ReadIconPixels(data.hIcon);
+    });
+    frmKalvenor& form = Load(L"");
+    const auto showsTheState = [&] {
+        form.UpdateTrayIcon(false);
+        return shown.width > 0 && shown == ReadIconPixels(BuildTrayIcon().get());
+    };
+    const auto output = [](const wchar_t* hex) { sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(hex)); };
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        output(L"04000000");
+        EXPECT_TRUE(showsTheState());
+        output(L"01000000");
+        EXPECT_TRUE(showsTheState());
+        SetVolumeBalance(40 * kCurrencyScale, 0, 0, 0);
+        EXPECT_TRUE(showsTheState());
+        sim::SetSimMute(Endpoint(L"speakers"), true);
+        EXPECT_TRUE(showsTheState());
+        sim::SetSimMute(Endpoint(L"speakers"), false);
+        SetVolumeBalance(90 * kCurrencyScale, 0, 0, 0);
+        EXPECT_TRUE(showsTheState());
+        gDPI = round == 0 ? 144 : 96;
+        EXPECT_TRUE(showsTheState());
+    }
+    // Back at the first state: nothing new to show.
+    shown = IconPixels();
+    form.UpdateTrayIcon(false);
+    EXPECT_EQ(shown.width, 0);
+    // The shell is told again after it lost the icon ("TaskbarCreated").
+    form.UpdateTrayIcon(true);
+    EXPECT_EQ(shown, ReadIconPixels(BuildTrayIcon().get()));
+}
