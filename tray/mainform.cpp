@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <map>
 #include <optional>
 
 #include <setupapi.h>
@@ -647,6 +648,10 @@ void frmKalvenor::UpdateMenus() {
     const int existing = ProfileItemCount();
     HWND window = hWnd();
     profileKeys_.resize(std::max(profileKeys_.size(), profiles.size()));
+    // The item holding each key now: a key another item holds is refused, so it is not asked for.
+    std::map<std::pair<UINT, UINT>, int> held;
+    for (std::size_t i = 0; i < profileKeys_.size(); ++i)
+        if (profileKeys_[i]) held[*profileKeys_[i]] = static_cast<int>(i);
     for (int i = 0; i < static_cast<int>(profiles.size()); ++i) {
         const UINT id = kMenuProfileBase + static_cast<UINT>(i);
         Bytes key = snapshots[static_cast<std::size_t>(i)].Value(L"Shortcut");
@@ -659,10 +664,16 @@ void frmKalvenor::UpdateMenus() {
         // system; a changed key, or one refused before, is registered anew.
         auto& registered = profileKeys_[static_cast<std::size_t>(i)];
         if (registered != wanted) {
-            if (registered) ::UnregisterHotKey(window, kProfileHotkeyBase + i);
+            if (registered) {
+                ::UnregisterHotKey(window, kProfileHotkeyBase + i);
+                held.erase(*registered);
+            }
             registered.reset();
-            if (wanted && ::RegisterHotKey(window, kProfileHotkeyBase + i, wanted->first, wanted->second))
+            if (wanted && !held.contains(*wanted) &&
+                ::RegisterHotKey(window, kProfileHotkeyBase + i, wanted->first, wanted->second)) {
                 registered = wanted;
+                held[*wanted] = i;
+            }
         }
         std::wstring caption = MenuCaptionText(profiles[i]);
         if (key[0] != 0) caption += L"\t" + KeyCodeToString(key[0], key[1]);

@@ -189,6 +189,15 @@ TEST_F(TrayMenu, RebuildsFollowEachProfileKey) {
     form.UpdateMenus();
     EXPECT_TRUE(KeyIsFree(MOD_CONTROL | MOD_SHIFT, 0x7B));
     EXPECT_FALSE(KeyIsFree(MOD_CONTROL | MOD_SHIFT, 0x79));
+    // A key two profiles share is the first one's; let go, the other takes it in the same rebuild.
+    Store(L"C", L"Shortcut", L"7903");
+    form.UpdateMenus();
+    Store(L"A", L"Shortcut", L"0000");
+    form.UpdateMenus();
+    EXPECT_FALSE(KeyIsFree(MOD_CONTROL | MOD_SHIFT, 0x79));
+    Store(L"C", L"Shortcut", L"0000");
+    form.UpdateMenus();
+    EXPECT_TRUE(KeyIsFree(MOD_CONTROL | MOD_SHIFT, 0x79));
 }
 
 TEST_F(TrayMenu, PostedShortcutKeysToggleMutesAndStepVolumesWithinRange) {
