@@ -78,12 +78,18 @@ bool AddTrayIcon(UINT id, HICON icon, const std::wstring& tip) {
     return added;
 }
 
-bool SetTrayIcon(HICON icon) {
+bool SetTrayIcon(HICON icon, const std::wstring* tip) {
     if (!gTrayAdded) return false;  // no icon to change
     gTrayIcon = icon;
     NOTIFYICONDATAW data = FreshRecord(NIF_ICON);
     data.hIcon = icon;
-    return Notify(NIM_MODIFY, data) != FALSE;
+    if (tip) {
+        CopyField(data.szTip, kTrayTipChars, *tip);
+        if (std::wmemcmp(data.szTip, gTrayIconData.szTip, kTrayTipChars) != 0) data.uFlags |= NIF_TIP;
+    }
+    const bool changed = Notify(NIM_MODIFY, data) != FALSE;
+    if (changed && (data.uFlags & NIF_TIP)) std::wmemcpy(gTrayIconData.szTip, data.szTip, kTrayTipChars);
+    return changed;
 }
 
 void SetTrayTip(const std::wstring& text) {

@@ -47,8 +47,9 @@ protected:
 // Adds the icon (id, picture, tip); true when the shell took it.
 bool AddTrayIcon(UINT id, HICON icon, const std::wstring& tip);
 // Change the picture and the tip of an added icon (whatever its add returned); SetTrayIcon is
-// true when the shell took the picture. A tip the shell shows already is not sent again.
-bool SetTrayIcon(HICON icon);
+// true when the shell took the picture, and carries a changed `tip` in the same request. A tip
+// the shell shows already is not sent again.
+bool SetTrayIcon(HICON icon, const std::wstring* tip = nullptr);
 void SetTrayTip(const std::wstring& text);
 // Style: 1 information, 2 warning, 3 error.
 void ShowBalloon(const std::wstring& title, const std::wstring& text, std::uint32_t style);

@@ -695,8 +695,8 @@ void frmKalvenor::UpdateMenus() {
     for (Form* f : LoadedForms())
         if (auto* list = dynamic_cast<IProfileListView*>(f)) list->UpdateActiveProfile();
     if (TrayWindowHooked()) {
-        SetTrayTip(TrayTooltipText());
-        UpdateTrayIcon(false);
+        const std::wstring tip = TrayTooltipText();
+        kal::UpdateTrayIcon(false, &tip);
     }
 }
 

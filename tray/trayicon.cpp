@@ -240,18 +240,22 @@ const ComposedIcon& ComposedFor(const TrayIconRecipe& recipe, ComposedIcon& fres
 }
 }  // namespace
 
-void UpdateTrayIcon(bool recreate) {
+void UpdateTrayIcon(bool recreate, const std::wstring* tip) {
     if (!recreate && !TrayIconAdded()) return;  // no icon to change (also under "/noui")
     // The shell copies the picture.
     ComposedIcon fresh;
     const ComposedIcon& picture = ComposedFor(ReadTrayIconRecipe(), fresh);
     if (recreate) {
-        gShownPixels = AddTrayIcon(0, picture.icon.get(), TrayTooltipText()) ? picture.pixels : IconPixels();
+        const bool added = AddTrayIcon(0, picture.icon.get(), tip ? *tip : TrayTooltipText());
+        gShownPixels = added ? picture.pixels : IconPixels();
         return;
     }
-    if (picture.pixels == gShownPixels && picture.pixels.width > 0) return;
-    // A change the shell refused is sent again at the next one.
-    gShownPixels = SetTrayIcon(picture.icon.get()) ? picture.pixels : IconPixels();
+    if (picture.pixels == gShownPixels && picture.pixels.width > 0) {
+        if (tip) SetTrayTip(*tip);
+        return;
+    }
+    // A change the shell refused is sent again at the next one; a new tip goes with the picture.
+    gShownPixels = SetTrayIcon(picture.icon.get(), tip) ? picture.pixels : IconPixels();
 }
 
 }  // namespace kal

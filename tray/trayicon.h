@@ -41,6 +41,7 @@ TrayIconRecipe ReadTrayIconRecipe();
 UniqueIcon BuildTrayIcon(const TrayIconRecipe& recipe);
 UniqueIcon BuildTrayIcon();
 // Rebuilds the picture: recreate adds the icon (with the tip), else the shown one changes.
-void UpdateTrayIcon(bool recreate);
+// With `tip`, the tip changes too, in the same request as the picture when both change.
+void UpdateTrayIcon(bool recreate, const std::wstring* tip = nullptr);
 
 }  // namespace kal

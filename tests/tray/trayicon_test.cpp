@@ -246,3 +246,17 @@ TEST_F(TrayIcon, EveryChangeShowsThePictureOfTheNewState) {
     form.UpdateTrayIcon(true);
     EXPECT_EQ(shown, ReadIconPixels(BuildTrayIcon().get()));
 }
+
+// A switch to another output changes the picture and the tip: the shell hears of both at once.
+TEST_F(TrayIcon, ASwitchSendsItsPictureAndTipInOneChange) {
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"04000000"));
+    Store(L"Phones", L"SpeakerConfig", L"01000000");
+    frmKalvenor& form = Load(L"");
+    modifies_.clear();
+    ASSERT_TRUE(form.SetXonarValues(L"Phones", false, false));
+    EXPECT_EQ(modifies_, std::vector<UINT>{NIF_ICON | NIF_TIP});
+    // The same switch again: nothing new to show.
+    modifies_.clear();
+    ASSERT_TRUE(form.SetXonarValues(L"Phones", false, false));
+    EXPECT_TRUE(modifies_.empty());
+}
