@@ -3,7 +3,8 @@
 // visible, painted window (its list refilled and the tray menu rebuilt with it), and the tray
 // menu from the right click to the painted menu, each with 3 and with 200 profiles of seven
 // values each. The two sets alternate, pair by pair, over 10 openings; closing is not counted.
-// Targets: the opening with 200 profiles within 2x of the opening with 3.
+// Targets: the opening with 200 profiles within 2x of the opening with 3. Beside them, plain
+// menus holding the tray menu's items show what showing those items costs the platform itself.
 #include <windows.h>
 
 #include <algorithm>
@@ -116,6 +117,67 @@ double TimeMenuOpening(kal::frmKalvenor& main, int count) {
     return idle.shownAt < 0 ? -1 : elapsed;
 }
 
+// A plain menu with the items of the program's tray menu as it is now (text, state, id): what
+// the platform alone takes to show them.
+kal::UniqueMenu CopyOfTrayMenu(const kal::frmKalvenor& main) {
+    HMENU tray = ::GetSubMenu(::GetMenu(main.hWnd()), 0);
+    kal::UniqueMenu copy(::CreatePopupMenu());
+    for (int i = 0, n = ::GetMenuItemCount(tray); i < n; ++i) {
+        wchar_t text[512] = {};
+        MENUITEMINFOW item{};
+        item.cbSize = sizeof item;
+        item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
+        item.dwTypeData = text;
+        item.cch = 511;
+        ::GetMenuItemInfoW(tray, static_cast<UINT>(i), TRUE, &item);
+        item.dwTypeData = text;
+        ::InsertMenuItemW(copy.get(), static_cast<UINT>(i), TRUE, &item);
+    }
+    return copy;
+}
+
+double TimeBareMenuOpening(HWND owner, HMENU menu) {
+    MenuIdle idle(owner);
+    const double start = NowMs();
+    ::SetForegroundWindow(owner);
+    ::TrackPopupMenu(menu, TPM_RIGHTBUTTON, 200, 200, 0, owner, nullptr);
+    const double elapsed = idle.shownAt - start;
+    kal::PumpPendingMessages();
+    return idle.shownAt < 0 ? -1 : elapsed;
+}
+
+// The same items in plain menus of a window of their own, alternated as the tray menu's openings
+// are: the part of the tray menu's ratio that the platform's menus take by themselves.
+bool CompareBareMenus(kal::frmKalvenor& main, const ProfileSet& few, const ProfileSet& many) {
+    Use(few, main);
+    kal::UniqueMenu fewMenu = CopyOfTrayMenu(main);
+    Use(many, main);
+    kal::UniqueMenu manyMenu = CopyOfTrayMenu(main);
+    HWND owner = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    std::vector<double> fewTimes, manyTimes, ratios;
+    for (int i = -1; i < kOpenings && owner; ++i) {
+        const double a = TimeBareMenuOpening(owner, fewMenu.get());
+        const double b = TimeBareMenuOpening(owner, manyMenu.get());
+        if (a < 0 || b < 0) break;
+        if (i < 0) continue;
+        fewTimes.push_back(a);
+        manyTimes.push_back(b);
+        ratios.push_back(b / a);
+    }
+    if (owner) ::DestroyWindow(owner);
+    if (ratios.size() != kOpenings) {
+        std::fprintf(stderr, "bare menus: the menu did not open\n");
+        return false;
+    }
+    for (const ProfileSet* set : {&few, &many}) {
+        const std::wstring line = L"plain menus of the same items (the platform alone) with " + std::to_wstring(set->count) + L" profiles";
+        kal::bench::PrintMedian(line.c_str(), set == &few ? fewTimes : manyTimes, 0);
+    }
+    std::printf("plain menus of the same items (the platform alone): %d/%d profiles median ratio %.2fx over %zu pairs\n",
+                many.count, few.count, kal::bench::Median(ratios), ratios.size());
+    return true;
+}
+
 // Times `open` with each set in turn, pair by pair, after one untimed opening of each (which
 // also loads the libraries it uses), and prints both medians and the median of the ratios.
 template <typename Open>
@@ -164,7 +226,8 @@ int main() {
         ok = Compare(L"profile manager, command to visible", main, few, many,
                      [](int count) { return TimeManagerOpening(count); }) &&
              Compare(L"tray menu, right click to painted", main, few, many,
-                     [&main](int count) { return TimeMenuOpening(main, count); });
+                     [&main](int count) { return TimeMenuOpening(main, count); }) &&
+             CompareBareMenus(main, few, many);
         main.Unload();
     }
     kal::gRegRoot = benchRoot;
