@@ -210,8 +210,9 @@ struct CachedProfile {
 using CachedProfiles = std::map<std::wstring, CachedProfile, CaseInsensitiveLess>;
 
 // What was read from one profiles key. The whole reading stands while the watch on the key and
-// its subkeys has not fired and the key is still the one watched (a key made again has another
-// last write time); otherwise the profiles whose keys kept their settled write times stand.
+// its subkeys has not fired and the watched key still stands with its last write time (a deleted
+// key answers nothing through its handle); otherwise the profiles whose keys kept their settled
+// write times stand.
 struct ProfilesReading {
     CachedProfiles byName;
     UniqueHKey watched;
@@ -225,21 +226,13 @@ std::map<std::wstring, ProfilesReading, CaseInsensitiveLess>& Cache() {
     return cache;
 }
 
-// The key's own last write time; 0 when it can't be opened.
+// The key's own last write time; 0 when it can't be read (a key deleted since it was opened).
 std::uint64_t KeyLastWritten(HKEY key) {
     FILETIME written{};
     if (!key || ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                    nullptr, nullptr, &written) != ERROR_SUCCESS)
         return 0;
     return (static_cast<std::uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
-}
-
-std::uint64_t KeyLastWritten(const std::wstring& path) {
-    std::wstring sub = path;
-    const HKEY hive = SplitRegPath(sub);
-    UniqueHKey key;
-    if (::RegOpenKeyExW(hive, sub.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS) return 0;
-    return KeyLastWritten(key.get());
 }
 
 // Watches the profiles key anew, before it is read, so that a change during the reading fires
@@ -262,7 +255,7 @@ bool ArmWatch(ProfilesReading& reading) {
 const std::vector<ProfileSnapshot>* StandingReading() {
     ProfilesReading& reading = Cache()[gRegProfiles];
     if (reading.whole && ::WaitForSingleObject(reading.changed.get(), 0) == WAIT_TIMEOUT &&
-        KeyLastWritten(gRegProfiles) == reading.watchedWritten)
+        KeyLastWritten(reading.watched.get()) == reading.watchedWritten)
         return &*reading.whole;
     return nullptr;
 }
