@@ -11,6 +11,7 @@
 #include "editor/portable/graphmath.h"
 #include "editor/profileform.h"
 #include "startup/globals.h"
+#include "base/bitmaps.h"
 #include "base/registry.h"
 #include "startup/tables.h"
 #include "startup/utility.h"
@@ -39,13 +40,7 @@ private:
 };
 
 HBITMAP Make32BitBitmap(int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = TopDown32BitInfo(width, height);
     void* bits = nullptr;
     return ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
 }

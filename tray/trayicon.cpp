@@ -15,18 +15,13 @@
 #include "startup/settings.h"
 #include "tray/balloons.h"
 #include "tray/portable/trayrules.h"
+#include "base/bitmaps.h"
 
 namespace kal {
 namespace {
 
 bool ReadBits(HBITMAP bitmap, int width, int height, std::vector<std::uint32_t>& out) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = TopDown32BitInfo(width, height);
     out.assign(static_cast<std::size_t>(width * height), 0);
     // A memory device context: the screen's costs a trip to the display for every read, and the
     // tray icon reads its pictures several times on the start-up's way to showing it.
@@ -92,13 +87,7 @@ IconPixels ReadIconPixels(HICON icon) {
 
 UniqueIcon MakeIcon(const IconPixels& pixels) {
     if (pixels.width <= 0 || pixels.height <= 0) return UniqueIcon();
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = pixels.width;
-    bi.bmiHeader.biHeight = -pixels.height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO bi = TopDown32BitInfo(pixels.width, pixels.height);
     void* bits = nullptr;
     UniqueBitmap colour(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!colour.get() || !bits) return UniqueIcon();

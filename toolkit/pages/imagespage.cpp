@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "base/bitmaps.h"
 #include "base/log.h"
 #include "toolkit/colour.h"
 #include "toolkit/images/imageformat.h"
@@ -246,12 +247,7 @@ void ppgImages::EnsureSurface() {
     const SIZE want{std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1)};
     if (surfaceDc_ && want.cx == surfaceSize_.cx && want.cy == surfaceSize_.cy) return;
     if (surfaceDc_) ::SelectObject(surfaceDc_.get(), surfaceOld_);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = want.cx;
-    bi.bmiHeader.biHeight = -want.cy;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
+    const BITMAPINFO bi = TopDown32BitInfo(want.cx, want.cy);
     surfaceDc_.reset(::CreateCompatibleDC(nullptr));
     void* bits = nullptr;
     surface_.reset(::CreateDIBSection(surfaceDc_.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
