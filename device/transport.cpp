@@ -4,8 +4,8 @@
 #include <setupapi.h>
 
 #include <algorithm>
-#include <map>
 #include <cwctype>
+#include <map>
 #include <memory>
 #include <new>
 #include <optional>

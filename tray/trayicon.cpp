@@ -165,6 +165,7 @@ TrayIconRecipe ReadTrayIconRecipe() {
         const Bytes speakers = GetProfileValue(L"", L"SpeakerConfig");
         recipe.picture = OutputPictureName(spdif.empty() ? 0 : spdif[0], speakers.empty() ? 0 : speakers[0]);
     }
+    recipe.win10 = gIsWin10;
     recipe.win10Look = gIsWin10 && !GetWin10LegacyIcons();
     if (!recipe.fromFile) recipe.picture = Win10Variant(recipe.picture, recipe.win10Look);
     recipe.size = ScaleByDPI(16, gDPI);
