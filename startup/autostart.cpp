@@ -291,7 +291,7 @@ std::shared_future<void> gStartupAutostart;
 }  // namespace
 
 void StartStartupAutostart(bool hasSettings) {
-    gStartupAutostart = RunOnWorker([hasSettings] {
+    auto refresh = [hasSettings] {
         const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         try {
             const bool hasAutostart = RefreshAutostart(0);
@@ -301,7 +301,15 @@ void StartStartupAutostart(bool hasSettings) {
             LogCaught(L"start-up autostart refresh");
         }
         if (SUCCEEDED(com)) ::CoUninitialize();
-    });
+    };
+    try {
+        gStartupAutostart = RunOnWorker(refresh);
+    } catch (...) {
+        // No worker thread: the refresh runs here, and start-up goes on.
+        LogCaught(L"start-up autostart worker");
+        gStartupAutostart = {};
+        refresh();
+    }
 }
 
 void FinishStartupAutostart() {

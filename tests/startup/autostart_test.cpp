@@ -8,6 +8,7 @@
 #include "startup/globals.h"
 #include "startup/privileges.h"
 #include "base/registry.h"
+#include "base/worker.h"
 #include "startup/utility.h"
 #include "tests/startup/product_state.h"
 
@@ -171,6 +172,17 @@ TEST_F(Autostart, NoEntryNothingRegistered) {
     EXPECT_FALSE(RefreshAutostart(0));
     EXPECT_TRUE(RegEnumValues(gRunKeyUser).empty());
     EXPECT_FALSE(kaltest::TaskExists(kTaskPath));
+}
+
+TEST_F(Autostart, StartupRefreshWithoutAWorkerThreadRunsInPlace) {
+    // A first run (no settings, no entry) on a system with no room for another thread.
+    StopWorker();
+    FailWorkerThreadStarts(true);
+    EXPECT_NO_THROW(StartStartupAutostart(false));
+    FailWorkerThreadStarts(false);
+    FinishStartupAutostart();
+    EXPECT_TRUE(RefreshAutostart(0));
+    DisableAutostart(0);
 }
 
 TEST_F(Autostart, WindowsXPUsesTheMachineRunKeyInEveryMode) {
