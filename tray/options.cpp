@@ -191,6 +191,7 @@ void frmOptions::RefreshAfterRestore() {
     if (frmProfiles* profiles = ProfilesForm()) profiles->RestoreLastFormSize();
     SetupFontControls();
     ApplyInterfaceFont();
+    SetupLegacyIconsControl();
     gWheelIncrement = GetSliderWheelIncrement();
     ShowWheelIncrement();
     for (Form* f : LoadedForms()) ApplyWheelIncrement(*f);

@@ -307,6 +307,7 @@ TEST_F(Options, RestoreRefreshesTheWindowAndTheProgram) {
     RegWrite(gRegRoot, L"SliderWheelIncrement", std::wstring(L"4"));
     RegWrite(gRegRoot, L"Shortcut1", Bytes{VK_F9, 0});
     RegWrite(gRegRoot, L"DefaultVolume", std::wstring(L"33"));
+    RegWrite(gRegRoot, L"Win10LegacyIcons", Bytes{1});
     RegWrite(gRegRoot, L"Profiles,LastWidth", EncodeStoredSize(kProfilesMinWidth + 1500));
     const std::wstring file = GetTempFolder() + L"options-restore.kbf";
     ASSERT_EQ(WriteBackupFile(file), L"");
@@ -334,6 +335,7 @@ TEST_F(Options, RestoreRefreshesTheWindowAndTheProgram) {
     EXPECT_EQ(C<Slider>(L"csliWheelIncrement").Value(), 4);
     EXPECT_EQ(C<Slider>(L"csliDefaultVolume").Value(), 33);
     EXPECT_NE(C<TextBox>(L"txtShortcuts", 1).Text(), L"");
+    EXPECT_EQ(C<CheckBox>(L"chkLegacyIconsUnderWin10").Value(), 1);
     EXPECT_EQ(form_->ProfileNames(), (std::vector<std::wstring>{L"Alpha", L"Beta"}));
     OtherWindow other;
     EXPECT_FALSE(other.CanRegister(VK_F9));
