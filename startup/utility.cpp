@@ -88,15 +88,20 @@ void LockRedraw(HWND window, bool lock) {
     if (!lock) ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
 }
 
-void ShellOpen(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory) {
+DWORD ShellOpen(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory,
+                ShellErrorUI errors) {
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
+    // The start is complete on return, also for a caller that ends right after it.
+    info.fMask = SEE_MASK_NOASYNC | (errors == ShellErrorUI::None ? SEE_MASK_FLAG_NO_UI : 0);
     info.lpVerb = L"open";
     info.lpFile = file.c_str();
     info.lpParameters = parameters.c_str();
     info.lpDirectory = directory.c_str();
     info.nShow = SW_HIDE;
-    ::ShellExecuteExW(&info);
+    if (::ShellExecuteExW(&info)) return 0;
+    const DWORD error = ::GetLastError();
+    return error ? error : ERROR_GEN_FAILURE;
 }
 
 void SetMouseCursor(SystemCursor cursor) {

@@ -53,9 +53,12 @@ std::wstring NewLiveProfileName();
 void SetWindowStyleBit(HWND window, bool set, LONG bits);
 // Suspends (lock) or resumes drawing of a window; resuming redraws it with frame and children.
 void LockRedraw(HWND window, bool lock);
-// Starts a file or link with the shell verb "open", without waiting.
-void ShellOpen(const std::wstring& file, const std::wstring& parameters = {},
-               const std::wstring& directory = {});
+// Whether the shell shows its own message when a start fails.
+enum class ShellErrorUI { Shown, None };
+// Starts a file or link with the shell verb "open", without waiting for it to end. Returns 0
+// once it has started, else the system error code.
+DWORD ShellOpen(const std::wstring& file, const std::wstring& parameters = {}, const std::wstring& directory = {},
+                ShellErrorUI errors = ShellErrorUI::Shown);
 // The system cursors the program shows, by their system ids.
 enum class SystemCursor : int { Arrow = 32512, Wait = 32514, Hand = 32649 };
 // Sets the mouse cursor to a system cursor.

@@ -9,6 +9,7 @@
 #include "resources/version.h"
 #include "startup/globals.h"
 #include "base/dyncalls.h"
+#include "base/log.h"
 #include "startup/privileges.h"
 #include "base/registry.h"
 #include "startup/settings.h"
@@ -241,8 +242,14 @@ bool PromptUpdate() {
         ::MessageBoxW(nullptr, UpdateQuestionText(gIsXP).c_str(), kAppTitle, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return false;
     SetUpdatePending();
-    ShellOpen(gLauncherTempPath, GetInteractiveUserSID() + L"|" + AppFolder());
-    return true;
+    // Nothing is pending unless the launcher runs: the program then stays as it is.
+    const DWORD error =
+        ShellOpen(gLauncherTempPath, GetInteractiveUserSID() + L"|" + AppFolder(), {}, ShellErrorUI::None);
+    if (error == 0) return true;
+    RemoveUpdatePending();
+    LogError(L"update", L"the launcher did not start", error);
+    ::MessageBoxW(nullptr, LauncherFailedText(kAppTitle).c_str(), kAppTitle, MB_OK | MB_ICONERROR);
+    return false;
 }
 
 std::wstring GetVersionString() {

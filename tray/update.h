@@ -43,7 +43,8 @@ bool IsUpdateAvailable();
 // returns false. A call while one is running returns false at once.
 bool DownloadUpdate();
 // Asks the user (an elevated process doesn't ask), marks the update pending and starts the
-// launcher; true when accepted.
+// launcher; true when accepted and the launcher runs. A launcher that doesn't start is reported
+// to the user and leaves nothing pending.
 bool PromptUpdate();
 
 // MD5 digests as 32 upper-case hex digits, computed by the system's cryptography provider.

@@ -242,6 +242,19 @@ TEST_F(Update, GoodFilesMarkTheUpdatePendingAndStartTheLauncher) {
     EXPECT_FALSE(DownloadUpdate());
 }
 
+TEST_F(Update, ALauncherThatCannotStartLeavesNothingPendingAndSaysSo) {
+    // The launcher came whole (its checksum matches) but is no program.
+    const std::string notAProgram = "not a program";
+    ServeUpdate();
+    server_.Set(Home("/Launcher.exe"), notAProgram);
+    server_.Set(Target(UpdateServer().launcherMD5), Md5Text(notAProgram));
+    BoxAnswerer answer(IDOK);
+    EXPECT_FALSE(DownloadUpdate());
+    EXPECT_FALSE(RegReadBytes(gRegRoot, L"UpdatePending").has_value());
+    ASSERT_EQ(BoxAnswerer::texts.size(), 1u);
+    EXPECT_EQ(BoxAnswerer::texts[0], LauncherFailedText(L"Kalvenor"));
+}
+
 TEST_F(Update, ChecksumWithALineBreakAsksAgainAndNoDeletesEverything) {
     const std::string sum = Md5Text("updater program bytes") + "\r\n";
     ServeUpdate(&sum);

@@ -84,6 +84,11 @@ std::wstring UpdateQuestionText(bool windowsXP) {
     return text;
 }
 
+std::wstring LauncherFailedText(const std::wstring& title) {
+    return L"The update launcher couldn't be started, so " + title +
+           L" has not been updated.\r\n\r\nYou can retry by using the \"Update\" menu.";
+}
+
 bool IsByteFlag(const std::optional<Bytes>& value) { return value && value->size() == 1 && (*value)[0] == 1; }
 
 }  // namespace kal

@@ -39,5 +39,7 @@ bool IsByteFlag(const std::optional<Bytes>& value);
 // The question after a corrupt download, and the question before the update.
 std::wstring CorruptUpdateText(const std::wstring& title);
 std::wstring UpdateQuestionText(bool windowsXP);
+// The message when the launcher could not be started.
+std::wstring LauncherFailedText(const std::wstring& title);
 
 }  // namespace kal
