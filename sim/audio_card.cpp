@@ -1,7 +1,10 @@
 #include "sim/audio_card.h"
 
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 
+#include "sim/driver.h"
 #include "sim/state.h"
 #include "base/keyed.h"
 #include "base/registry.h"
@@ -193,7 +196,10 @@ void WriteSimMediaCategories() {
 
 std::wstring SimAudioStateKey() { return RegJoin(kSimRoot, L"Audio"); }
 
-void ResetSimAudioState() { RegDeleteTree(kSimRoot, L"Audio"); }
+void ResetSimAudioState() {
+    RegDeleteTree(kSimRoot, L"Audio");
+    WriteSimMasterVolume();
+}
 
 float SimChannelLevel(int endpoint, UINT channel) {
     const auto& e = SimAudioEndpoints()[static_cast<std::size_t>(endpoint)];
@@ -210,6 +216,22 @@ void SetSimChannelLevel(int endpoint, UINT channel, float level) {
     Bytes b(4);
     std::memcpy(b.data(), &level, 4);
     RegWrite(EndpointKey(endpoint), L"Level" + std::to_wstring(channel), b);
+    if (endpoint == FindSimEndpoint(L"speakers") && channel < 2) WriteSimMasterVolume();
+}
+
+void WriteSimMasterVolume() {
+    // A removed card's driver keeps nothing.
+    const std::wstring settings = SimDriverSettingsKey();
+    if (settings.empty() || !RegKeyExists(settings)) return;
+    const int speakers = FindSimEndpoint(L"speakers");
+    const wchar_t* const names[] = {L"MasterVolL", L"MasterVolR"};
+    for (UINT ch = 0; ch < 2; ++ch) {
+        const double attenuation = -ScalarToDB(SimChannelLevel(speakers, ch));
+        const auto fixed = static_cast<std::uint32_t>(static_cast<std::int32_t>(std::lround(attenuation * 65536.0)));
+        Bytes b;
+        for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(fixed >> (8 * i)));
+        RegWrite(settings, names[ch], b);
+    }
 }
 
 bool SimMute(int endpoint) { return ReadFlag(EndpointKey(endpoint), L"Mute", false); }

@@ -47,6 +47,9 @@ std::wstring SimEndpointFilterReference(const SimEndpointDesc& e);
 UINT SimSelectorLocalId();
 // Volume range of every endpoint, in dB.
 constexpr float kSimMinDB = -96.0f, kSimMaxDB = 0.0f, kSimStepDB = 0.5f;
+// A channel level (0..1, linear in decibels) and its decibels.
+inline float ScalarToDB(float scalar) { return kSimMinDB + (kSimMaxDB - kSimMinDB) * scalar; }
+inline float DBToScalar(float db) { return (db - kSimMinDB) / (kSimMaxDB - kSimMinDB); }
 
 // Names the card's driver registers for its pin categories (MediaCategories "Name").
 struct SimMediaCategory {
@@ -62,6 +65,11 @@ std::wstring SimAudioStateKey();
 void ResetSimAudioState();
 float SimChannelLevel(int endpoint, UINT channel);
 void SetSimChannelLevel(int endpoint, UINT channel, float level);
+// The driver's record of the card's master volume, kept in step with the speakers' front
+// channels: MasterVolL and MasterVolR in its settings key hold each channel's attenuation in
+// decibels (0 at full volume) as a signed 16.16 number, stored little-endian as the driver's
+// other numbers are. Nothing without a settings key.
+void WriteSimMasterVolume();
 bool SimMute(int endpoint);
 void SetSimMute(int endpoint, bool mute);
 bool SimAgcEnabled(int endpoint, UINT localId);

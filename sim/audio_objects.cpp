@@ -150,9 +150,6 @@ HRESULT GiveAs(IUnknown* object, REFIID iid, void** out) {
 
 // ---- control interfaces of the parts ----
 
-float ScalarToDB(float scalar) { return kSimMinDB + (kSimMaxDB - kSimMinDB) * scalar; }
-float DBToScalar(float db) { return (db - kSimMinDB) / (kSimMaxDB - kSimMinDB); }
-
 class VolumeLevel final : public Object<IAudioVolumeLevel> {
 public:
     explicit VolumeLevel(int e) : e_(e) {}

@@ -4,6 +4,7 @@
 #include <setupapi.h>
 
 #include "device/audio.h"
+#include "sim/audio_card.h"
 #include "sim/driver.h"
 #include "sim/driver_state.h"
 #include "sim/state.h"
@@ -163,6 +164,7 @@ void InstallSimCardDevice(const SimCardSetup& setup) {
             RegDeleteTree(classKey, L"Settings");
             CreateRegKey(RegJoin(classKey, L"Settings"));
             RegWrite(state, L"ClassKey", classKey);
+            WriteSimMasterVolume();
         }
     }
 

@@ -100,10 +100,11 @@ bool SelectItemData(ComboBox& box, std::intptr_t data) {
     return false;
 }
 
-// A live value as a 16.16 number; 0 when it is longer than 32 bits.
+// A live value as a 16.16 number, stored little-endian as the driver's numbers are; 0 when it
+// is longer than 32 bits.
 Currency LiveNumber(const wchar_t* name) {
     try {
-        return HexToNumber(BytesToHex(GetProfileValue(L"", name)));
+        return HexToNumber(BytesToHex(GetProfileValue(L"", name), true));
     } catch (const std::exception&) {
         LogCaught(std::wstring(L"LiveNumber ") + name);
         return 0;
