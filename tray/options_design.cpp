@@ -123,9 +123,10 @@ std::vector<ControlRow> OptionsControls() {
     const wchar_t* font = L"fraFont";
     r.emplace_back(T::Frame, KAL_CONTROL(frmOptions, fraFont), -1, L"Font", 120, 1860, 7320, 2580, 0, Page(2));
     r.emplace_back(T::Label, KAL_CONTROL(frmOptions, lblInterfaceFontName), -1, L"Face", 180, 345, 600, 270, 0, font);
-    r.emplace_back(T::ComboBox, KAL_CONTROL(frmOptions, cboInterfaceFontName), -1, L"", 780, 300, 3900, 315, 0, font);
-    r.emplace_back(T::Label, KAL_CONTROL(frmOptions, lblInterfaceFontSize), -1, L"Size", 4860, 345, 540, 270, 0, font);
-    r.emplace_back(T::ComboBox, KAL_CONTROL(frmOptions, cboInterfaceFontSize), -1, L"", 5400, 300, 1740, 315, 0, font);
+    r.emplace_back(T::ComboBox, KAL_CONTROL(frmOptions, cboInterfaceFontName), -1, L"", 780, 300, 3360, 315, 0, font);
+    r.emplace_back(T::Label, KAL_CONTROL(frmOptions, lblInterfaceFontSize), -1, L"Size", 4320, 345, 540, 270, 0, font);
+    // Wide enough for "<Use System Size>".
+    r.emplace_back(T::ComboBox, KAL_CONTROL(frmOptions, cboInterfaceFontSize), -1, L"", 4860, 300, 2280, 315, 0, font);
     r.emplace_back(T::Label, KAL_CONTROL(frmOptions, lblInterfaceFontPreviewTitle), -1, L"Readability:", 180, 780, 3000,
                    270, 0, font);
     r.emplace_back(T::Label, KAL_CONTROL(frmOptions, lblInterfaceFontPreview), -1, L"", 180, 1080, 6960, 1380,
