@@ -32,6 +32,7 @@ public:
     explicit OpenedKey(HKEY lent) : key_(lent) {}
     HKEY get() const { return key_; }
     explicit operator bool() const { return key_ != nullptr; }
+    bool Lent() const { return key_ && !owned_; }
 
 private:
     UniqueHKey owned_;
@@ -114,6 +115,21 @@ OpenedKey CreateKey(const std::wstring& path, REGSAM access) {
     return OpenedKey(CreateHiveKey(hive, sub, access));
 }
 
+// Runs `use` (HKEY -> status of its last registry call) on the key that `open` (OpenKey or
+// CreateKey) gives for `path`. A kept key that another program deleted, and perhaps made again,
+// answers ERROR_KEY_DELETED: then the kept keys are forgotten and `use` runs once more on the key
+// opened anew, as it would have been without a scope. ERROR_FILE_NOT_FOUND when it can't be opened.
+template <typename Use>
+LONG WithKey(OpenedKey (*open)(const std::wstring&, REGSAM), const std::wstring& path, REGSAM access, Use use) {
+    OpenedKey key = open(path, access);
+    if (!key) return ERROR_FILE_NOT_FOUND;
+    LONG rc = use(key.get());
+    if (rc != ERROR_KEY_DELETED || !key.Lent()) return rc;
+    ForgetKeptKeys();
+    key = open(path, access);
+    return key ? use(key.get()) : ERROR_FILE_NOT_FOUND;
+}
+
 // A raw value: its type and all its bytes.
 struct RawValue {
     DWORD type = REG_NONE;
@@ -121,16 +137,22 @@ struct RawValue {
     bool operator==(const RawValue&) const = default;
 };
 
-// Reads a value of any size; the size is asked again when the value grows in between.
-std::optional<RawValue> QueryRaw(HKEY key, const std::wstring& name) {
+// Reads a value of any size; the size is asked again when the value grows in between. `status`
+// receives the last call's result.
+std::optional<RawValue> QueryRaw(HKEY key, const std::wstring& name, LONG* status = nullptr) {
+    LONG rc = ERROR_SUCCESS;
+    const auto result = [&](std::optional<RawValue> v) {
+        if (status) *status = rc;
+        return v;
+    };
     RawValue v;
     // Most values fit a small buffer: one request reads them.
     v.data.assign(256, 0);
     DWORD size = static_cast<DWORD>(v.data.size());
-    LONG rc = ::RegQueryValueExW(key, name.c_str(), nullptr, &v.type, v.data.data(), &size);
+    rc = ::RegQueryValueExW(key, name.c_str(), nullptr, &v.type, v.data.data(), &size);
     if (rc == ERROR_SUCCESS && size <= v.data.size()) {
         v.data.resize(size);
-        return v;
+        return result(std::move(v));
     }
     if (rc == ERROR_MORE_DATA) rc = ::RegQueryValueExW(key, name.c_str(), nullptr, &v.type, nullptr, &size);
     for (int attempt = 0; rc == ERROR_SUCCESS && attempt < 8; ++attempt) {
@@ -139,11 +161,12 @@ std::optional<RawValue> QueryRaw(HKEY key, const std::wstring& name) {
         rc = ::RegQueryValueExW(key, name.c_str(), nullptr, &v.type, size ? v.data.data() : nullptr, &got);
         if (rc == ERROR_SUCCESS) {
             v.data.resize(got);
-            return v;
+            return result(std::move(v));
         }
         if (rc == ERROR_MORE_DATA) rc = ::RegQueryValueExW(key, name.c_str(), nullptr, &v.type, nullptr, &size);
     }
-    return std::nullopt;
+    if (rc == ERROR_SUCCESS) rc = ERROR_MORE_DATA;  // kept growing
+    return result(std::nullopt);
 }
 
 // REG_SZ as its text up to the first null character; any other type as its bytes.
@@ -161,19 +184,20 @@ RegValue ToRegValue(RawValue&& raw) {
 template <typename EnumFn>
 std::vector<std::wstring> EnumNames(const std::wstring& path, REGSAM access, bool values, EnumFn enumAt) {
     std::vector<std::wstring> names;
-    OpenedKey key = OpenKey(path, access);
-    if (!key) return names;
-    DWORD maxSubkey = 0, maxValue = 0;
-    if (::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, &maxSubkey, nullptr, nullptr, &maxValue,
-                           nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-        return names;
-    // Key names are limited to 255 characters, value names to 16383.
-    std::vector<wchar_t> buf(std::max<DWORD>(values ? maxValue : maxSubkey, values ? 16383 : 255) + 1);
-    for (DWORD i = 0;; ++i) {
-        DWORD len = static_cast<DWORD>(buf.size());
-        if (enumAt(key.get(), i, buf.data(), &len) != ERROR_SUCCESS) break;
-        names.emplace_back(buf.data(), len);
-    }
+    WithKey(OpenKey, path, access, [&](HKEY key) {
+        names.clear();
+        DWORD maxSubkey = 0, maxValue = 0;
+        LONG rc = ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, &maxSubkey, nullptr, nullptr,
+                                     &maxValue, nullptr, nullptr, nullptr);
+        if (rc != ERROR_SUCCESS) return rc;
+        // Key names are limited to 255 characters, value names to 16383.
+        std::vector<wchar_t> buf(std::max<DWORD>(values ? maxValue : maxSubkey, values ? 16383 : 255) + 1);
+        for (DWORD i = 0;; ++i) {
+            DWORD len = static_cast<DWORD>(buf.size());
+            if ((rc = enumAt(key, i, buf.data(), &len)) != ERROR_SUCCESS) return rc;
+            names.emplace_back(buf.data(), len);
+        }
+    });
     return names;
 }
 
@@ -248,15 +272,25 @@ HKEY SplitRegPath(std::wstring& path) {
     return HKEY_LOCAL_MACHINE;
 }
 
-bool RegKeyExists(const std::wstring& path) { return static_cast<bool>(OpenKey(path, KEY_QUERY_VALUE)); }
+bool RegKeyExists(const std::wstring& path) {
+    // A kept key is asked whether it still stands.
+    return WithKey(OpenKey, path, KEY_QUERY_VALUE, [](HKEY key) {
+               return ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                         nullptr, nullptr, nullptr, nullptr);
+           }) == ERROR_SUCCESS;
+}
 
 std::optional<RegValue> RegRead(const std::wstring& path, const std::wstring& name, const RegDefault& def,
                                 bool* isText) {
-    if (OpenedKey key = OpenKey(path, KEY_QUERY_VALUE)) {
-        if (auto raw = QueryRaw(key.get(), name)) {
-            if (isText) *isText = raw->type == REG_SZ;
-            return ToRegValue(std::move(*raw));
-        }
+    std::optional<RawValue> raw;
+    WithKey(OpenKey, path, KEY_QUERY_VALUE, [&](HKEY key) {
+        LONG rc;
+        raw = QueryRaw(key, name, &rc);
+        return rc;
+    });
+    if (raw) {
+        if (isText) *isText = raw->type == REG_SZ;
+        return ToRegValue(std::move(*raw));
     }
     if (auto* t = std::get_if<std::wstring>(&def)) return RegValue(*t);
     if (auto* b = std::get_if<Bytes>(&def)) return RegValue(*b);
@@ -279,18 +313,14 @@ std::optional<Bytes> RegReadBytes(const std::wstring& path, const std::wstring& 
 }
 
 bool RegWrite(const std::wstring& path, const std::wstring& name, const RegValue& value) {
-    OpenedKey key = CreateKey(path, KEY_SET_VALUE);
-    if (!key) return false;
-    LONG rc;
-    if (auto* t = std::get_if<std::wstring>(&value)) {
-        rc = ::RegSetValueExW(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(t->c_str()),
-                              static_cast<DWORD>((t->size() + 1) * sizeof(wchar_t)));
-    } else {
-        const Bytes& b = std::get<Bytes>(value);
-        rc = ::RegSetValueExW(key.get(), name.c_str(), 0, REG_BINARY, b.empty() ? nullptr : b.data(),
-                              static_cast<DWORD>(b.size()));
-    }
-    return rc == ERROR_SUCCESS;
+    return WithKey(CreateKey, path, KEY_SET_VALUE, [&](HKEY key) {
+               if (auto* t = std::get_if<std::wstring>(&value))
+                   return ::RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(t->c_str()),
+                                           static_cast<DWORD>((t->size() + 1) * sizeof(wchar_t)));
+               const Bytes& b = std::get<Bytes>(value);
+               return ::RegSetValueExW(key, name.c_str(), 0, REG_BINARY, b.empty() ? nullptr : b.data(),
+                                       static_cast<DWORD>(b.size()));
+           }) == ERROR_SUCCESS;
 }
 
 void SealRegistryKey(const std::wstring& path) {
@@ -307,17 +337,20 @@ std::vector<std::wstring> RegEnumKeys(const std::wstring& path) {
 
 std::vector<RegSubkey> RegEnumSubkeys(const std::wstring& path) {
     std::vector<RegSubkey> subkeys;
-    OpenedKey key = OpenKey(path, KEY_READ);
-    if (!key) return subkeys;
-    // Key names are limited to 255 characters.
-    wchar_t name[256];
-    for (DWORD i = 0;; ++i) {
-        DWORD length = 256;
-        FILETIME written{};
-        if (::RegEnumKeyExW(key.get(), i, name, &length, nullptr, nullptr, nullptr, &written) != ERROR_SUCCESS) break;
-        subkeys.push_back({std::wstring(name, length),
-                           (static_cast<std::uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime});
-    }
+    WithKey(OpenKey, path, KEY_READ, [&](HKEY key) {
+        subkeys.clear();
+        // Key names are limited to 255 characters.
+        wchar_t name[256];
+        for (DWORD i = 0;; ++i) {
+            DWORD length = 256;
+            FILETIME written{};
+            if (const LONG rc = ::RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, &written);
+                rc != ERROR_SUCCESS)
+                return rc;
+            subkeys.push_back({std::wstring(name, length),
+                               (static_cast<std::uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime});
+        }
+    });
     return subkeys;
 }
 
@@ -327,34 +360,36 @@ std::vector<std::wstring> RegEnumValues(const std::wstring& path) {
     });
 }
 
-std::vector<std::pair<std::wstring, RegValue>> RegReadValues(const std::wstring& path) {
+std::vector<std::pair<std::wstring, RegValue>> RegReadValues(const std::wstring& path, bool* whole) {
     std::vector<std::pair<std::wstring, RegValue>> values;
-    OpenedKey key = OpenKey(path, KEY_QUERY_VALUE);
-    if (!key) return values;
-    DWORD maxName = 0, maxData = 0;
-    if (::RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName,
-                           &maxData, nullptr, nullptr) != ERROR_SUCCESS)
-        return values;
-    // Value names are limited to 16383 characters.
-    std::vector<wchar_t> name(std::max<DWORD>(maxName, 16383) + 1);
-    // Never a null buffer: with one, a value's size would come back without its bytes.
-    Bytes data(std::max<DWORD>(maxData, 1));
-    // A value that grows between the calls is asked for again with room for its new size.
-    for (DWORD i = 0, retries = 0;;) {
-        DWORD nameLength = static_cast<DWORD>(name.size()), size = static_cast<DWORD>(data.size());
-        RawValue raw;
-        const LONG rc =
-            ::RegEnumValueW(key.get(), i, name.data(), &nameLength, nullptr, &raw.type, data.data(), &size);
-        if (rc == ERROR_MORE_DATA && ++retries < 8) {
-            data.resize(std::max<std::size_t>(size, 2 * data.size() + 64));
-            continue;
+    const LONG status = WithKey(OpenKey, path, KEY_QUERY_VALUE, [&](HKEY key) {
+        values.clear();
+        DWORD maxName = 0, maxData = 0;
+        const LONG info = ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                             &maxName, &maxData, nullptr, nullptr);
+        if (info != ERROR_SUCCESS) return info;
+        // Value names are limited to 16383 characters.
+        std::vector<wchar_t> name(std::max<DWORD>(maxName, 16383) + 1);
+        // Never a null buffer: with one, a value's size would come back without its bytes.
+        Bytes data(std::max<DWORD>(maxData, 1));
+        // A value that grows between the calls is asked for again with room for its new size.
+        for (DWORD i = 0, retries = 0;;) {
+            DWORD nameLength = static_cast<DWORD>(name.size()), size = static_cast<DWORD>(data.size());
+            RawValue raw;
+            const LONG rc = ::RegEnumValueW(key, i, name.data(), &nameLength, nullptr, &raw.type, data.data(), &size);
+            if (rc == ERROR_MORE_DATA && ++retries < 8) {
+                data.resize(std::max<std::size_t>(size, 2 * data.size() + 64));
+                continue;
+            }
+            if (rc != ERROR_SUCCESS) return rc;
+            if (size > data.size()) return static_cast<LONG>(ERROR_MORE_DATA);
+            raw.data.assign(data.begin(), data.begin() + size);
+            values.emplace_back(std::wstring(name.data(), nameLength), ToRegValue(std::move(raw)));
+            ++i;
+            retries = 0;
         }
-        if (rc != ERROR_SUCCESS || size > data.size()) break;
-        raw.data.assign(data.begin(), data.begin() + size);
-        values.emplace_back(std::wstring(name.data(), nameLength), ToRegValue(std::move(raw)));
-        ++i;
-        retries = 0;
-    }
+    });
+    if (whole) *whole = status == ERROR_NO_MORE_ITEMS;
     return values;
 }
 

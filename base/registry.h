@@ -60,8 +60,9 @@ std::vector<RegSubkey> RegEnumSubkeys(const std::wstring& path);
 std::vector<std::wstring> RegEnumValues(const std::wstring& path);
 
 // Every value of the key with its name, read in one pass over the key (read as RegRead reads
-// one); empty when the key can't be opened.
-std::vector<std::pair<std::wstring, RegValue>> RegReadValues(const std::wstring& path);
+// one); empty when the key can't be opened. `whole` is set to whether every value was read (false
+// for a key that can't be opened or read to its end).
+std::vector<std::pair<std::wstring, RegValue>> RegReadValues(const std::wstring& path, bool* whole = nullptr);
 
 bool RegDeleteValue(const std::wstring& path, const std::wstring& name);
 // An empty subkey name deletes the key named by the parent path itself. A key that still
@@ -83,7 +84,9 @@ void SealRegistryKey(const std::wstring& path);
 // While one lives, the reads and value writes of its thread keep each key they open open, and
 // later ones of the same key use it: a run of reads and writes of a few keys (a profile switch)
 // costs one open per key. Values written meanwhile read as written; deleting a key through this
-// unit forgets the kept keys. Scopes nest; the outermost keeps the keys.
+// unit forgets the kept keys, and so does a call that finds its kept key deleted by another
+// program, which then runs once more on the key opened anew. Scopes nest; the outermost keeps
+// the keys.
 class RegistryKeyScope {
 public:
     RegistryKeyScope();

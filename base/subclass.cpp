@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/errors.h"
 #include "base/log.h"
@@ -39,6 +40,14 @@ ISubclass* Client(HWND h, UINT m, int i) {
 }
 void SetClient(HWND h, UINT m, int i, ISubclass* c) {
     Store(h, ClientName(h, m, i), reinterpret_cast<std::intptr_t>(c));
+}
+
+// The client's place (1-based) among the clients of the message; 0 when it is not attached.
+int ClientIndex(HWND h, UINT m, const ISubclass* client) {
+    const int n = ClientCount(h, m);
+    for (int i = 1; i <= n; ++i)
+        if (Client(h, m, i) == client) return i;
+    return 0;
 }
 
 bool IsWindowLocal(HWND h) {
@@ -84,10 +93,9 @@ LRESULT CallClient(ISubclass* client, HWND h, UINT m, WPARAM w, LPARAM l) {
 void AttachMessage(ISubclass* client, HWND hWnd, UINT iMsg) {
     if (!::IsWindow(hWnd)) RaiseToolkitError(kInvalidWindow, L"WindowProc", L"Invalid window");
     if (!IsWindowLocal(hWnd)) RaiseToolkitError(kExternalWindow, L"WindowProc", L"Can't modify external window");
+    if (ClientIndex(hWnd, iMsg, client))
+        RaiseToolkitError(kAlreadyHandled, L"WindowProc", L"Message already handled by another class");
     const int n = ClientCount(hWnd, iMsg);
-    for (int i = 1; i <= n; ++i)
-        if (Client(hWnd, iMsg, i) == client)
-            RaiseToolkitError(kAlreadyHandled, L"WindowProc", L"Message already handled by another class");
 
     SetClientCount(hWnd, iMsg, n + 1);
     SetClient(hWnd, iMsg, n + 1, client);
@@ -109,10 +117,7 @@ void AttachMessage(ISubclass* client, HWND hWnd, UINT iMsg) {
 void DetachMessage(ISubclass* client, HWND hWnd, UINT iMsg) {
     if (!::IsWindow(hWnd) || !IsWindowLocal(hWnd)) return;
     const int n = ClientCount(hWnd, iMsg);
-    if (n <= 0) return;
-    int found = 0;
-    for (int i = 1; i <= n && !found; ++i)
-        if (Client(hWnd, iMsg, i) == client) found = i;
+    const int found = n > 0 ? ClientIndex(hWnd, iMsg, client) : 0;
     if (!found) return;
 
     for (int i = found; i < n; ++i) SetClient(hWnd, iMsg, i, Client(hWnd, iMsg, i + 1));
@@ -147,12 +152,17 @@ LRESULT CALLBACK SubclassWindowProc(HWND hWnd, UINT iMsg, WPARAM wParam, LPARAM 
         result = ::CallWindowProcW(old, hWnd, iMsg, wParam, lParam);
     } else {
         bool oldCalled = false;
+        // The clients as the message arrived, each called once: a handler may attach or detach
+        // clients of this message, which moves the others in the list. One detached meanwhile
+        // is not called (it may be gone); one attached meanwhile waits for the next message.
+        std::vector<ISubclass*> clients;
+        for (int i = n; i >= 1; --i) clients.push_back(Client(hWnd, iMsg, i));
         // The last client's response is taken before it is called: a client may detach and
         // delete itself inside its handler.
         std::optional<std::int32_t> lastResponse;
-        for (int i = n; i >= 1; --i) {
-            ISubclass* client = Client(hWnd, iMsg, i);
-            if (!client) continue;
+        for (ISubclass* client : clients) {
+            const int i = ClientIndex(hWnd, iMsg, client);
+            if (!client || !i) continue;
             gCurrentMsg = iMsg;
             const std::int32_t response = client->MsgResponse();
             if (i == 1 && response == MsgResponsePreProcess && !oldCalled) {

@@ -163,7 +163,7 @@ std::optional<Bytes> StoredProfileValue(const std::wstring& profile, const std::
 ProfileSnapshot::ProfileSnapshot(const std::wstring& profile) : profile_(profile) {
     auto values = std::make_shared<Values>();
     if (!profile.empty()) {
-        for (auto& [name, value] : RegReadValues(RegJoin(gRegProfiles, profile))) {
+        for (auto& [name, value] : RegReadValues(RegJoin(gRegProfiles, profile), &whole_)) {
             values->names.push_back(name);
             values->byName.emplace(std::move(name), std::move(value));
         }
@@ -282,6 +282,7 @@ std::vector<ProfileSnapshot> ReadProfileSnapshots() {
     const std::vector<RegSubkey> subkeys = RegEnumSubkeys(gRegProfiles);
     const std::uint64_t now = SystemTimeNow();
     CachedProfiles kept;
+    bool whole = true;
     std::vector<ProfileSnapshot> snapshots;
     snapshots.reserve(subkeys.size());
     for (const RegSubkey& key : subkeys) {
@@ -289,14 +290,16 @@ std::vector<ProfileSnapshot> ReadProfileSnapshots() {
         const bool unchanged = it != reading.byName.end() && it->second.lastWritten == key.lastWritten &&
                                it->second.snapshot.Profile() == key.name;
         ProfileSnapshot snapshot = unchanged ? it->second.snapshot : ProfileSnapshot(key.name);
+        // A key that could not be read whole (deleted meanwhile, say) is read again next time.
+        if (!snapshot.whole_) whole = false;
         // A time in the future (the clock was set back) never settles.
-        if (key.lastWritten != 0 && now >= key.lastWritten && now - key.lastWritten >= kSettledAge)
+        else if (key.lastWritten != 0 && now >= key.lastWritten && now - key.lastWritten >= kSettledAge)
             kept.emplace(key.name, CachedProfile{key.lastWritten, snapshot});
         snapshots.push_back(std::move(snapshot));
     }
     // Profiles that are gone are forgotten.
     reading.byName = std::move(kept);
-    if (watched) reading.whole = snapshots;
+    if (watched && whole) reading.whole = snapshots;
     return snapshots;
 }
 

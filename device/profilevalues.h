@@ -52,17 +52,20 @@ private:
         std::map<std::wstring, RegValue, CaseInsensitiveLess> byName;
         std::vector<std::wstring> names;
     };
+    friend std::vector<ProfileSnapshot> ReadProfileSnapshots();
     std::wstring profile_;
     // Shared by the copies: a snapshot never changes once read.
     std::shared_ptr<const Values> values_;
+    bool whole_ = true;  // false when the key could not be read to its end: never kept
 };
 
 // Every stored profile's snapshot, in registry enumeration order (the subkeys of gRegProfiles).
 // The earlier call's reading stands as a whole while nothing below the profiles key changed
 // since (the key is watched for changes); otherwise a profile whose key is unchanged (the same
 // last write time, and that time far enough back for the registry's clock to tell a later write
-// from it) is answered from that reading instead of being read again. User-interface thread
-// only: the watch belongs to the thread that reads.
+// from it) is answered from that reading instead of being read again. A profile whose key could
+// not be read to its end is read again next time, and keeps the whole reading from standing.
+// User-interface thread only: the watch belongs to the thread that reads.
 std::vector<ProfileSnapshot> ReadProfileSnapshots();
 
 // The stored spelling of the profile key whose name equals `name` in any letter case; "" when

@@ -5,6 +5,7 @@ namespace kal {
 bool PlaceOnForm(zephListViewCtl& list, Form& form, const TwipsRect& at, const PropertyBag& properties) {
     if (!form.Loaded()) return false;
     const UIFont* ambient = form.Font() ? form.Font() : gUIFont ? &*gUIFont : nullptr;
+    form.AddFontMember(list);
     return list.Create(form.hWnd(), TwipsToPixelsX(at.left), TwipsToPixelsY(at.top), TwipsToPixelsX(at.width),
                        TwipsToPixelsY(at.height), properties, ambient);
 }

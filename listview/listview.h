@@ -42,7 +42,7 @@ class zephImageList;
 class ListDropSource;
 class ListDropTarget;
 
-class zephListViewCtl : private ISubclass {
+class zephListViewCtl : private ISubclass, public FontMember {
 public:
     zephListViewCtl();
     zephListViewCtl(const zephListViewCtl&) = delete;
@@ -130,6 +130,9 @@ public:
     void SetFontName(const std::wstring& name);
     float FontSize() const { return static_cast<float>(font_.size); }
     void SetFontSize(float points);
+    // The interface font of the form it is placed on: its face and size (the control's font
+    // properties); the style stays the control's own.
+    void TakeFont(const UIFont& font) override;
 
     std::uint32_t ForeColor() const { return d_.ForeColor; }
     void SetForeColor(std::uint32_t oleColour);

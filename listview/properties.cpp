@@ -22,6 +22,13 @@ void zephListViewCtl::SetFontSize(float points) {
     SetFont(f);
 }
 
+void zephListViewCtl::TakeFont(const UIFont& font) {
+    UIFont f = font_;
+    f.name = font.name;
+    f.size = font.size;
+    SetFont(f);
+}
+
 // Each of these stores its value, applies it and reports its name.
 #define KAL_PROPERTY(Type, Name, apply)            \
     void zephListViewCtl::Set##Name(Type value) { \

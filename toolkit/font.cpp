@@ -102,6 +102,7 @@ void ApplySystemFont(Form* form) {
     gUIFont->Handle();  // made once, shared by every control's copy
     form->SetFont(*gUIFont);
     for (Control* c : form->Controls()) ApplyFontToControl(*c, *gUIFont);
+    for (FontMember* m : form->FontMembers()) m->TakeFont(*gUIFont);
     // The controls take the font without drawing: an open window is drawn again whole.
     if (form->hWnd()) ::RedrawWindow(form->hWnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     form->OnFontApplied();

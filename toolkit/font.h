@@ -28,13 +28,31 @@ private:
     mutable LOGFONTW made_{};
 };
 
+// An object a form keeps as a member and places on itself outside its control table (a list
+// view, say): it takes the interface font with the form's controls. It leaves its form's list
+// when it goes, and the form lets go of it when the form goes.
+class FontMember {
+public:
+    virtual void TakeFont(const UIFont& font) = 0;
+
+protected:
+    FontMember() = default;
+    FontMember(const FontMember&) = delete;
+    FontMember& operator=(const FontMember&) = delete;
+    ~FontMember();
+
+private:
+    friend class Form;
+    Form* form_ = nullptr;
+};
+
 // Set by the main form while it loads and again after the user changes the face or size.
 extern std::optional<UIFont> gUIFont;
 
 // The system's menu font, or the face of the "UIFont" setting, at the "UIFontSize" setting's
 // size (system size for 0 or a text that is no number).
 UIFont GetSystemFont();
-// Puts gUIFont on the form and on every control of it.
+// Puts gUIFont on the form, on every control of it and on the members placed on it.
 void ApplySystemFont(Form* form);
 // The font's properties on the control, and its handle on the control's windows (a timer has
 // neither).

@@ -622,6 +622,23 @@ Form::~Form() {
         auto& forms = LoadedList();
         forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
     }
+    for (FontMember* m : fontMembers_) m->form_ = nullptr;
+}
+
+FontMember::~FontMember() {
+    if (form_) form_->RemoveFontMember(*this);
+}
+
+void Form::AddFontMember(FontMember& member) {
+    if (member.form_ == this) return;
+    if (member.form_) member.form_->RemoveFontMember(member);
+    fontMembers_.push_back(&member);
+    member.form_ = this;
+}
+
+void Form::RemoveFontMember(FontMember& member) {
+    fontMembers_.erase(std::remove(fontMembers_.begin(), fontMembers_.end(), &member), fontMembers_.end());
+    member.form_ = nullptr;
 }
 
 void Form::Design(FormLayout layout, std::vector<ControlRow> controls) {

@@ -356,6 +356,9 @@ public:
     Control* Find(const std::wstring& name, int index = -1) const;
     // In table order, then those added at run time.
     std::vector<Control*> Controls() const;
+    // Members placed on the form that take the interface font too; each is listed once.
+    void AddFontMember(FontMember& member);
+    const std::vector<FontMember*>& FontMembers() const { return fontMembers_; }
     // The members of a control array, by ascending index.
     std::vector<Control*> ControlArray(const std::wstring& name) const;
     // Makes a control of a loaded form at run time (a further member of a control array, say)
@@ -400,6 +403,8 @@ protected:
     }
 
 private:
+    friend class FontMember;
+    void RemoveFontMember(FontMember& member);
     std::unique_ptr<Control> MakeControl(const ControlRow& row);
     // Made and handed to its row's binding.
     std::unique_ptr<Control> MakeBoundControl(const ControlRow& row);
@@ -413,6 +418,7 @@ private:
     HWND parent_ = nullptr;
     std::wstring tag_;
     std::optional<UIFont> font_;
+    std::vector<FontMember*> fontMembers_;
     bool main_ = false;
     int updating_ = 0;
 };

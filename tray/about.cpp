@@ -246,6 +246,10 @@ void frmAbout::LayOutAuthorLine() {
                 credit.Height());
 }
 
+void frmAbout::OnFontApplied() {
+    if (systemInfo_.hWndListView()) AutoSizeColumns(systemInfo_);
+}
+
 void frmAbout::FillSystemInfo() {
     PropertyBag bag;
     bag.Write<std::int32_t>(L"View", 1, 0);  // report

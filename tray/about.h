@@ -32,6 +32,8 @@ public:
     void lblCreditLink_Click();
     void lblAuthorLink_Click();
 
+    // The system information's columns fitted to the interface font again.
+    void OnFontApplied() override;
     zephListViewCtl& SystemInfo() { return systemInfo_; }
     // The system information as the clipboard receives it, read from the list.
     std::wstring SystemInfoText() const;

@@ -165,14 +165,20 @@ TEST_F(Driver, AnEarlySearchIsTakenOnceAndOnlyForItsOwnInputs) {
     EXPECT_EQ(gCardHID, L"");
 
     // Other inputs search again: an early search for another pattern or subsystem id is not taken.
+    // The new search finds no card: the id built from the subsystem id (not the card's), and no
+    // driver.
     Card(kDX);
     searchEarlyThenRemoveCard();
-    DiscoverCard(L"VEN_13F6&DEV_8788", L"82751043");
-    EXPECT_EQ(gCardHID, L"PCI\\VEN_13F6&DEV_8788&SUBSYS_82751043&REV_00");
+    gDriverClassKey.clear();
+    DiscoverCard(L"VEN_13F6&DEV_8788", L"12345678");
+    EXPECT_EQ(gCardHID, L"PCI\\VEN_13F6&DEV_8788&SUBSYS_12345678&REV_00");
+    EXPECT_EQ(gDriverClassKey, L"");
     Card(kDX);
     searchEarlyThenRemoveCard();
+    gDriverClassKey.clear();
     DiscoverCard(L"VEN_13F6&DEV_8789", L"");
     EXPECT_EQ(gCardHID, L"");
+    EXPECT_EQ(gDriverClassKey, L"");
 
     // Without a worker thread the discovery searches itself.
     Card(kDX);

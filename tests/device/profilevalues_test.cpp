@@ -502,6 +502,35 @@ TEST_F(ProfileValues, ReadingEveryProfileFollowsEachChangeOfTheKeys) {
     EXPECT_EQ(BytesToHex(profiles.at(L"Solo").Value(L"EqEnable")), L"00");
 }
 
+TEST_F(ProfileValues, AProfileKeyMadeAgainByAnotherProgramDuringASwitchReadsAsItStands) {
+    const auto holds = [](const wchar_t* name) {
+        for (const ProfileSnapshot& snapshot : ReadProfileSnapshots())
+            if (snapshot.Profile() == L"Night") return snapshot.Holds(name);
+        return false;
+    };
+    Store(L"Night", L"EqEnable", L"01");
+    std::wstring sub = Profile(L"Night");
+    const HKEY hive = SplitRegPath(sub);
+    {
+        RegistryKeyScope switching;
+        EXPECT_TRUE(holds(L"EqEnable"));  // the profile's key is kept from here on
+        Store(L"Night", L"DHEnable", L"00000000");
+        // An import replaces the key between two reads of the switch.
+        ASSERT_EQ(::RegDeleteKeyW(hive, sub.c_str()), ERROR_SUCCESS);
+        UniqueHKey remade;
+        ASSERT_EQ(::RegCreateKeyExW(hive, sub.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, remade.put(), nullptr),
+                  ERROR_SUCCESS);
+        const BYTE six[] = {6, 0, 0, 0};
+        ASSERT_EQ(::RegSetValueExW(remade.get(), L"SpeakerConfig", 0, REG_BINARY, six, 4), ERROR_SUCCESS);
+        EXPECT_TRUE(holds(L"SpeakerConfig"));
+        Store(L"Night", L"DHEnable", L"01000000");
+    }
+    // Neither the reading nor the write went to the key that is gone.
+    EXPECT_TRUE(holds(L"SpeakerConfig"));
+    EXPECT_EQ(BytesToHex(GetProfileValue(L"Night", L"DHEnable")), L"01000000");
+    EXPECT_FALSE(holds(L"EqEnable"));
+}
+
 TEST_F(ProfileValues, PresetNamesBuiltInFirstThenTheUsersOwn) {
     const std::wstring eq = gRegRoot + L"\\Presets\\EQ", vss = gRegRoot + L"\\Presets\\VSS";
     const Bytes bass = HexToBytes(gEqPresetGains[1]);

@@ -2,7 +2,10 @@
 // the form before the control object goes.
 #include <string>
 
+#include "listview/autosize.h"
+#include "listview/columns.h"
 #include "listview/items.h"
+#include "toolkit/font.h"
 #include "tests/common/screenshot.h"
 #include "tests/listview/fixture.h"
 
@@ -68,4 +71,42 @@ TEST_F(ListViewTest, FormDestroyingItsWindowsFirstReleasesEveryRecord) {
     Make();
     lv->ListItems().Add({}, L"kept", L"again");
     EXPECT_EQ(lv->ListItems().item(L"KEPT").Text(), L"again");
+}
+
+TEST_F(ListViewTest, InterfaceFontReachesAListPlacedOnTheFormAndItsColumnsFitIt) {
+    struct Reset {
+        ~Reset() { gUIFont.reset(); }
+    } reset;
+    // The profile manager's design names a font of its own, which the interface font replaces.
+    ASSERT_TRUE(PlaceOnForm(*lv, form, {240, 240, 7200, 2400}, ProfilesDesign()));
+    cColumns columns = lv->Columns();
+    columns.Add({}, {}, L"Name");
+    columns.Add({}, {}, L"Description");
+    const std::wstring name = L"Night listening with headphones";
+    lv->ListItems().Add({}, {}, name).SubItems().item(1).SetCaption(L"Quiet");
+
+    UIFont font;
+    font.name = L"Liberation Sans";
+    font.size = 16;
+    gUIFont = font;
+    ApplySystemFont(&form);
+    EXPECT_EQ(lv->FontName(), L"Liberation Sans");
+    EXPECT_EQ(lv->FontSize(), 16.0f);
+    const HFONT shown = reinterpret_cast<HFONT>(Send(WM_GETFONT));
+    LOGFONTW lf{};
+    ASSERT_EQ(::GetObjectW(shown, sizeof lf, &lf), static_cast<int>(sizeof lf));
+    EXPECT_EQ(std::wstring(lf.lfFaceName), L"Liberation Sans");
+
+    // The name column, fitted after the font changed, holds the name in the interface font.
+    AutoSizeColumns(*lv);
+    HDC dc = ::GetDC(nullptr);
+    const HGDIOBJ old = ::SelectObject(dc, gUIFont->Handle());
+    SIZE text{};
+    ::GetTextExtentPoint32W(dc, name.c_str(), static_cast<int>(name.size()), &text);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(nullptr, dc);
+    EXPECT_GE(Send(LVM_GETCOLUMNWIDTH, 0), text.cx);
+
+    form.Show();
+    EXPECT_TRUE(kal::testing::SaveWindowScreenshot(form.hWnd(), L"listview", L"interface-font"));
 }

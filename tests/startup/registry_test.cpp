@@ -262,6 +262,55 @@ TEST_F(Registry, KeysKeptInAScopeActAsKeysOpenedAnew) {
     EXPECT_EQ(readByte(L"c"), -1);
 }
 
+TEST_F(Registry, KeptKeyDeletedAndMadeAgainByAnotherProgramIsOpenedAnew) {
+    const std::wstring key = root_ + L"\\Elsewhere";
+    std::wstring sub = key;
+    const HKEY hive = SplitRegPath(sub);
+    // What regedit or an import does between two calls: the key goes, with its subkey, and
+    // (unless `gone`) comes back holding value "a" = `a` and subkey "New".
+    const auto remake = [&](std::uint8_t a, bool gone = false) {
+        ::RegDeleteKeyW(hive, (sub + L"\\New").c_str());
+        ASSERT_EQ(::RegDeleteKeyW(hive, sub.c_str()), ERROR_SUCCESS);
+        if (gone) return;
+        SetRaw(key, L"a", REG_BINARY, &a, 1);
+        SetRaw(key + L"\\New", L"x", REG_BINARY, &a, 1);
+    };
+    ASSERT_TRUE(RegWrite(key, L"a", Bytes{1}));
+    RegistryKeyScope scope;
+    ASSERT_EQ(RegReadBytes(key, L"a"), Bytes{1});  // kept for reading from here on
+    ASSERT_TRUE(RegWrite(key, L"w", Bytes{1}));     // and for writing
+
+    // The platform answers through a handle of the deleted key with ERROR_KEY_DELETED.
+    HKEY stale = nullptr;
+    ASSERT_EQ(::RegOpenKeyExW(hive, sub.c_str(), 0, KEY_READ, &stale), ERROR_SUCCESS);
+    remake(2);
+    DWORD size = 0;
+    EXPECT_EQ(::RegQueryValueExW(stale, L"a", nullptr, nullptr, nullptr, &size), ERROR_KEY_DELETED);
+    ::RegCloseKey(stale);
+
+    EXPECT_EQ(RegReadBytes(key, L"a"), Bytes{2});
+    remake(3);
+    EXPECT_EQ(RegReadValues(key).size(), 1u);
+    remake(4);
+    EXPECT_EQ(RegEnumValues(key), std::vector<std::wstring>{L"a"});
+    remake(5);
+    EXPECT_EQ(RegEnumKeys(key), std::vector<std::wstring>{L"New"});
+    remake(6);
+    EXPECT_EQ(RegEnumSubkeys(key).size(), 1u);
+    remake(7);
+    ASSERT_TRUE(RegWrite(key, L"w", Bytes{7}));
+    EXPECT_EQ(TypeOf(key, L"w"), static_cast<DWORD>(REG_BINARY));  // in the key that stands now
+
+    // Deleted for good: it reads as missing, and a write makes it again as any write would.
+    remake(0, true);
+    EXPECT_FALSE(RegKeyExists(key));
+    EXPECT_FALSE(RegReadBytes(key, L"a"));
+    EXPECT_TRUE(RegEnumValues(key).empty());
+    ASSERT_TRUE(RegWrite(key, L"w", Bytes{8}));
+    EXPECT_EQ(TypeOf(key, L"w"), static_cast<DWORD>(REG_BINARY));
+    EXPECT_EQ(RegReadBytes(key, L"w"), Bytes{8});
+}
+
 TEST_F(Registry, MoveCarriesTheWholeTreeLosslessly) {
     const std::wstring src = root_ + L"\\Machine\\Kalvenor", dst = root_ + L"\\User\\Kalvenor";
     const DWORD dword = 0x01020304;

@@ -139,6 +139,41 @@ TEST_F(Subclassing, ClientThatDetachesAndDestroysItselfIsNotTouchedAgain) {
     std::launder(reinterpret_cast<Tombstone*>(storage))->~Tombstone();
 }
 
+// A client that detaches another client of the same message from inside its handler.
+struct Detacher final : ISubclass {
+    Detacher(HWND h, ISubclass* v) : window(h), victim(v) {}
+    std::int32_t MsgResponse() const override { return MsgResponseConsume; }
+    void SetMsgResponse(std::int32_t) override {}
+    LRESULT WindowProc(HWND, UINT msg, WPARAM, LPARAM) override {
+        gLog.push_back(L"D");
+        MSubclass::DetachMessage(victim, window, msg);
+        return 5;
+    }
+    HWND window;
+    ISubclass* victim;
+};
+
+TEST_F(Subclassing, ClientDetachedDuringDispatchIsNotCalledAndNoClientRunsTwice) {
+    // The victim before and after the detacher in the running order: each remaining client runs
+    // once, the detached one not at all.
+    for (bool victimFirstAttached : {true, false}) {
+        Client a(L"A", MsgResponsePostProcess, 1), b(L"B", MsgResponsePostProcess, 2);
+        Detacher d(win.hWnd(), victimFirstAttached ? &a : &b);
+        for (ISubclass* x : std::vector<ISubclass*>{&a, &b, &d}) MSubclass::AttachMessage(x, win.hWnd(), WM_APP);
+        gLog.clear();
+        baseCalls = 0;
+        Send();
+        EXPECT_EQ(gLog, (std::vector<std::wstring>{L"D", victimFirstAttached ? L"B" : L"A"}));
+        EXPECT_EQ(baseCalls, 1);
+        gLog.clear();
+        Send();
+        EXPECT_EQ(gLog, (std::vector<std::wstring>{L"D", victimFirstAttached ? L"B" : L"A"}));
+        for (ISubclass* x : std::vector<ISubclass*>{&a, &b, &d}) MSubclass::DetachMessage(x, win.hWnd(), WM_APP);
+        EXPECT_EQ(Proc(), reinterpret_cast<LONG_PTR>(TestWindow::Proc()));
+        EXPECT_EQ(WindowPropCount(win.hWnd()), 0u);
+    }
+}
+
 TEST_F(Subclassing, ErrorsCarryNumberSourceAndDescription) {
     Client a(L"A", MsgResponseConsume, 0);
     MSubclass::AttachMessage(&a, win.hWnd(), WM_APP);

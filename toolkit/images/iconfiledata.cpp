@@ -111,8 +111,12 @@ IconLoadProblem IconFileData::Parse(std::span<const std::uint8_t> file) {
     if (problem == IconLoadProblem::None) {
         for (std::size_t i = 0; i < header.count; ++i)
             directory.push_back(ReadIconEntry(file.data() + kIconHeaderSize + kIconEntrySize * i));
+        // Entries may name overlapping bytes; together they hold no more than the file has, so
+        // a small file can't claim a copy of itself per entry.
+        std::uint64_t total = 0;
         for (const IconDirEntry& e : directory) {
-            if (e.imageOffset > file.size() || e.bytesInRes > file.size() - e.imageOffset) {
+            total += e.bytesInRes;
+            if (e.imageOffset > file.size() || e.bytesInRes > file.size() - e.imageOffset || total > file.size()) {
                 problem = IconLoadProblem::ImagesCorrupt;
                 break;
             }

@@ -119,6 +119,16 @@ TEST(IconFileData, RefusesBadHeadersAndShortData) {
     Bytes hugeSize = good;
     PutU32(hugeSize.data() + 6 + 8, 0xFFFFFFF0);
     EXPECT_EQ(d.Parse(hugeSize), IconLoadProblem::ImagesCorrupt);
+
+    // Entries that all name the same bytes would hold the file many times over: the images
+    // together can't be larger than the file.
+    Bytes aliased(kIconHeaderSize + kIconEntrySize * 4096 + good.size());
+    WriteIconHeader(aliased.data(), {0, 1, 4096});
+    const auto whole = static_cast<std::uint32_t>(aliased.size());
+    for (std::size_t i = 0; i < 4096; ++i)
+        WriteIconEntry(aliased.data() + kIconHeaderSize + kIconEntrySize * i, {16, 16, 16, 0, 1, 4, whole, 0});
+    EXPECT_EQ(d.Parse(aliased), IconLoadProblem::ImagesCorrupt);
+    EXPECT_EQ(d.Count(), 0u);
 }
 
 TEST(CheckDibImage, PlainBitmapsOnly) {
