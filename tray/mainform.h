@@ -115,6 +115,9 @@ private:
     void SetItemEnabled(UINT id, bool enabled);
     void SetItemCaption(UINT id, const std::wstring& caption);
     int ProfileItemCount() const;
+    // Gives each profile item i the key wanted[i] (none where empty) and drops the keys of the
+    // items past the end.
+    void RegisterProfileKeys(const std::vector<std::optional<std::pair<UINT, UINT>>>& wanted);
     void ClearHotkeys();
     void RefreshCommandItems();
     void ApplyProfileItem(int index);
