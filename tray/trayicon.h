@@ -29,7 +29,7 @@ struct TrayIconRecipe {
     std::wstring picture;
     bool fromFile = false;
     bool usable = false;
-    bool win10Look = false;  // the output and mute pictures (the legacy-icons setting)
+    bool win10Look = false;  // the output and mute pictures (the legacy-icons setting; never a file's)
     bool win10 = false;      // the volume overlay, which follows the system alone
     bool volumeOverlay = true;
     Currency volume = 0;

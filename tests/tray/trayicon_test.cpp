@@ -165,6 +165,21 @@ TEST_F(TrayIcon, CustomIconOnlyWhileTheCardMatchesTheActiveProfile) {
     EXPECT_EQ(ReadIconPixels(BuildTrayIcon().get()).argb, ReadIconPixels(program.get()).argb);
 }
 
+// A custom picture takes the plain mute overlay on Windows 10 too, as it stays plain itself.
+TEST_F(TrayIcon, MutedCustomIconTakesThePlainMuteOverlay) {
+    gIsWin10 = true;
+    frmKalvenor& form = Load(L"");
+    const std::wstring file = SourceIcon("music_mode.ico");
+    RegWrite(Profile(L"Icon"), L"CustomIcon", file + L"|1");
+    Store(L"Icon", L"EqEnable", L"01");
+    form.SetXonarValues(L"Icon", false, false);
+    sim::SetSimMute(Endpoint(L"speakers"), true);
+    UniqueIcon custom = LoadIconFromResource(file.c_str(), 16, 16, true);
+    UniqueIcon mute = LoadIconFromResource(L"KV_MUTE", 16, 16);
+    UniqueIcon expected = MergeIcons(mute.get(), custom.get());
+    EXPECT_EQ(ReadIconPixels(BuildTrayIcon().get()).argb, ReadIconPixels(expected.get()).argb);
+}
+
 }  // namespace
 
 TEST_F(TrayIcon, TheShellHearsOnlyOfChangesItCanShow) {
