@@ -704,10 +704,7 @@ void frmKalvenor::UpdateMenus() {
         ::DeleteMenu(popup_, kMenuProfileBase + static_cast<UINT>(i), MF_BYCOMMAND);
     for (Form* f : LoadedForms())
         if (auto* list = dynamic_cast<IProfileListView*>(f)) list->UpdateActiveProfile();
-    if (TrayWindowHooked()) {
-        const std::wstring tip = TrayTooltipText();
-        kal::UpdateTrayIcon(false, &tip);
-    }
+    UpdateTrayIconAndTip();
 }
 
 void frmKalvenor::ShowUpdateMenu() {
@@ -882,6 +879,8 @@ void frmKalvenor::SpeakersOutputChanged(bool enabled) {
 }
 
 void frmKalvenor::RefreshOpenForms(bool force, bool ownChangeInProgress) { kal::RefreshOpenForms(force, ownChangeInProgress); }
+
+void frmKalvenor::MasterOutputChanged() { UpdateTrayIconAndTip(); }
 
 void frmKalvenor::SysTrayLClickEventHandler() {
     // Waits so that a double click can still cancel the pop-up.

@@ -63,6 +63,7 @@ public:
     void SpeakersOutputChanged(bool enabled) override;
     void RefreshProfilesForm() override;
     void RefreshOpenForms(bool force, bool ownChangeInProgress) override;
+    void MasterOutputChanged() override;
 
     // ITrayEvents
     void SysTrayLClickEventHandler() override;

@@ -249,4 +249,12 @@ void UpdateTrayIcon(bool recreate, const std::wstring* tip) {
     gShownPixels = SetTrayIcon(picture.icon.get(), tip) ? picture.pixels : IconPixels();
 }
 
+void UpdateTrayIconAndTip() {
+    if (!TrayIconAdded()) return;
+    // The tip and the picture ask the same question of the card.
+    ValidationScope validation;
+    const std::wstring tip = TrayTooltipText();
+    UpdateTrayIcon(false, &tip);
+}
+
 }  // namespace kal

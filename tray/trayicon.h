@@ -44,5 +44,8 @@ UniqueIcon BuildTrayIcon();
 // Rebuilds the picture: recreate adds the icon (with the tip), else the shown one changes.
 // With `tip`, the tip changes too, in the same request as the picture when both change.
 void UpdateTrayIcon(bool recreate, const std::wstring* tip = nullptr);
+// Shows the present state in the picture and the tip: after a menu rebuild, and after every
+// change of the master output's mute or volume.
+void UpdateTrayIconAndTip();
 
 }  // namespace kal
