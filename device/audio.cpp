@@ -97,6 +97,7 @@ CAudio::CAudio() {
 
 CAudio::~CAudio() {
     // Every COM reference goes before COM itself.
+    UnregisterVolumeNotificationCallback();
     CustomControls.Clear();
     policyConfig_.reset();
     enumerator_.reset();
@@ -453,6 +454,21 @@ void CAudio::RegisterEndpointNotificationCallback(IMMNotificationClient* client)
 
 void CAudio::UnregisterEndpointNotificationCallback(IMMNotificationClient* client) {
     if (enumerator_ && client) enumerator_->UnregisterEndpointNotificationCallback(client);
+}
+
+void CAudio::RegisterVolumeNotificationCallback(const std::wstring& line, IAudioEndpointVolumeCallback* callback) {
+    UnregisterVolumeNotificationCallback();
+    if (!callback || line.empty()) return;
+    ComPtr<IAudioEndpointVolume> volume = GetEndpointVolume(line);
+    if (!volume || FAILED(volume->RegisterControlChangeNotify(callback))) return;
+    volumeCallback_ = ComPtr<IAudioEndpointVolumeCallback>(callback);
+    watchedVolume_ = std::move(volume);
+}
+
+void CAudio::UnregisterVolumeNotificationCallback() {
+    if (watchedVolume_ && volumeCallback_) watchedVolume_->UnregisterControlChangeNotify(volumeCallback_.get());
+    watchedVolume_.reset();
+    volumeCallback_.reset();
 }
 
 }  // namespace kal

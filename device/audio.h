@@ -132,6 +132,10 @@ public:
 
     void RegisterEndpointNotificationCallback(IMMNotificationClient* client);
     void UnregisterEndpointNotificationCallback(IMMNotificationClient* client);
+    // Reports changes of the line's endpoint mute and levels to the callback until unregistered
+    // (one line at a time; a new registration ends the previous one).
+    void RegisterVolumeNotificationCallback(const std::wstring& line, IAudioEndpointVolumeCallback* callback);
+    void UnregisterVolumeNotificationCallback();
 
     bool HasEnumerator() const { return static_cast<bool>(enumerator_); }
     bool HasPolicyConfig() const { return static_cast<bool>(policyConfig_); }
@@ -175,6 +179,9 @@ private:
 
     ComPtr<IMMDeviceEnumerator> enumerator_;
     ComPtr<IPolicyConfig> policyConfig_;
+    // The endpoint volume that reports to volumeCallback_, held while the registration lasts.
+    ComPtr<IAudioEndpointVolume> watchedVolume_;
+    ComPtr<IAudioEndpointVolumeCallback> volumeCallback_;
     HMIXER mixer_ = nullptr;
     bool comInitialised_ = false;
 };

@@ -8,6 +8,7 @@
 
 #include "device/audio.h"
 #include "device/cardlines.h"
+#include "device/coreaudio_interfaces.h"
 #include "device/linevalues.h"
 #include "device/mixervalues.h"
 #include "device/trayservices.h"
@@ -21,6 +22,7 @@
 namespace kal {
 
 std::atomic<bool> gNotificationPending{false};
+std::atomic<bool> gVolumeNotificationPending{false};
 ComPtr<IMMNotificationClient> gNotificationClient;
 
 namespace {
@@ -94,13 +96,14 @@ void RefreshProfiles() {
 // Timers started on the main window and not yet run; a WM_TIMER already queued when a timer was
 // killed is not run twice. User-interface thread only.
 struct ArmedTimers {
-    bool defaultDevice = false, deviceState = false, propertyValue = false, refresh = false;
+    bool defaultDevice = false, deviceState = false, propertyValue = false, refresh = false, masterVolume = false;
     bool* For(UINT_PTR id) {
         switch (id) {
         case kTimerOnDefaultDeviceChanged: return &defaultDevice;
         case kTimerOnDeviceStateChanged: return &deviceState;
         case kTimerOnPropertyValueChanged: return &propertyValue;
         case kTimerUpdateRealTimeData: return &refresh;
+        case kTimerOnMasterVolumeChanged: return &masterVolume;
         default: return nullptr;
         }
     }
@@ -112,8 +115,14 @@ UINT_PTR TimerFor(WPARAM kind) {
     case NotificationKind::DefaultDevice: return kTimerOnDefaultDeviceChanged;
     case NotificationKind::DeviceState: return kTimerOnDeviceStateChanged;
     case NotificationKind::PropertyValue: return kTimerOnPropertyValueChanged;
+    case NotificationKind::MasterVolume: return kTimerOnMasterVolumeChanged;
     }
     return 0;
+}
+
+std::atomic<bool>& PendingFlagOf(WPARAM kind) {
+    return static_cast<NotificationKind>(kind) == NotificationKind::MasterVolume ? gVolumeNotificationPending
+                                                                                 : gNotificationPending;
 }
 
 void RunTimer(UINT_PTR id) {
@@ -122,6 +131,7 @@ void RunTimer(UINT_PTR id) {
     case kTimerOnDeviceStateChanged: TimerOnDeviceStateChanged(); break;
     case kTimerOnPropertyValueChanged: TimerOnPropertyValueChanged(); break;
     case kTimerUpdateRealTimeData: TimerUpdateRealTimeData(); break;
+    case kTimerOnMasterVolumeChanged: TimerOnMasterVolumeChanged(); break;
     default: break;
     }
 }
@@ -138,7 +148,7 @@ bool DispatchNotificationMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lP
             bool* armed = gArmed.For(id);
             // A timer that can't start would keep every later notification out.
             if (!armed || !::SetTimer(window, id, kNotificationTimerMs, nullptr)) {
-                gNotificationPending.store(false);
+                PendingFlagOf(wParam).store(false);
                 return true;
             }
             *armed = true;
@@ -220,8 +230,18 @@ void TimerUpdateRealTimeData() {
     tray->RefreshOpenForms(false, IsSelfChange());
 }
 
+void TimerOnMasterVolumeChanged() {
+    gVolumeNotificationPending.store(false);
+    if (ITrayServices* tray = TrayServices()) tray->MasterOutputChanged();
+}
+
 void MixerControlChanged(std::uint32_t controlId) {
-    if (!gAudio || controlId != gAudio->InputMuxControlID) return;
+    if (!gAudio) return;
+    if (controlId != gAudio->InputMuxControlID) {
+        // It may be the master output's mute or volume, changed from outside.
+        if (ITrayServices* tray = TrayServices(); tray && !IsSelfChange()) tray->MasterOutputChanged();
+        return;
+    }
     IInputLineEditor* editor = InputLineEditor();
     if (editor && !IsSelfChange()) editor->ShowRecordingSource(AudioValueText(gAudio->SelectedInputLineID()));
     RefreshProfiles();
@@ -277,17 +297,51 @@ HRESULT STDMETHODCALLTYPE CIMMNotificationClient::OnPropertyValueChanged(LPCWSTR
     return S_OK;
 }
 
+HRESULT STDMETHODCALLTYPE CEndpointVolumeCallback::QueryInterface(REFIID iid, void** out) {
+    if (!out) return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, __uuidof(IAudioEndpointVolumeCallback))) {
+        *out = static_cast<IAudioEndpointVolumeCallback*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG STDMETHODCALLTYPE CEndpointVolumeCallback::AddRef() { return ++refs_; }
+
+ULONG STDMETHODCALLTYPE CEndpointVolumeCallback::Release() {
+    const ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+}
+
+HRESULT STDMETHODCALLTYPE CEndpointVolumeCallback::OnNotify(PAUDIO_VOLUME_NOTIFICATION_DATA data) {
+    // Nothing to copy: the timer reads the state it shows.
+    if (data && IsEqualGUID(data->guidEventContext, kAudioEventContextGUID)) return S_OK;
+    if (gVolumeNotificationPending.exchange(true)) return S_OK;
+    if (PostToMainWindow(kMsgAudioNotification, static_cast<WPARAM>(NotificationKind::MasterVolume))) return S_OK;
+    LogError(L"volume notification", L"not posted to the main window", ::GetLastError());
+    gVolumeNotificationPending.store(false);
+    return S_OK;
+}
+
 void RegisterNotificationClient() {
     if (!gNotificationClient) {
         auto* client = new CIMMNotificationClient;
         gNotificationClient.attach(client);
     }
-    if (gAudio) gAudio->RegisterEndpointNotificationCallback(gNotificationClient.get());
+    if (!gAudio) return;
+    gAudio->RegisterEndpointNotificationCallback(gNotificationClient.get());
+    ComPtr<IAudioEndpointVolumeCallback> volume;
+    volume.attach(new CEndpointVolumeCallback);
+    gAudio->RegisterVolumeNotificationCallback(gPlaybackLineIds[0], volume.get());
 }
 
 void UnregisterNotificationClient() {
     if (gNotificationClient && gAudio) gAudio->UnregisterEndpointNotificationCallback(gNotificationClient.get());
     gNotificationClient.reset();
+    if (gAudio) gAudio->UnregisterVolumeNotificationCallback();
 }
 
 void StartChangeWatchers(HWND window) {

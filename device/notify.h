@@ -7,6 +7,7 @@
 // message to DispatchNotificationMessage first, which starts and runs the timers below.
 #pragma once
 #include <windows.h>
+#include <endpointvolume.h>
 #include <mmdeviceapi.h>
 
 #include <atomic>
@@ -25,18 +26,22 @@ inline constexpr UINT kMsgRegistryChanged = WM_APP + 0x4B1;
 // The XP mixer's change message (MM_MIXM_CONTROL_CHANGE); lParam is the control id.
 inline constexpr UINT kMsgMixerControlChange = 0x3D1;
 
-enum class NotificationKind : WPARAM { DefaultDevice = 1, DeviceState = 2, PropertyValue = 3 };
+enum class NotificationKind : WPARAM { DefaultDevice = 1, DeviceState = 2, PropertyValue = 3, MasterVolume = 4 };
 
 // Timers on the main window: the three one-shot handlers and the real-time data refresh.
 inline constexpr UINT_PTR kTimerOnDefaultDeviceChanged = 0x4B01;
 inline constexpr UINT_PTR kTimerOnDeviceStateChanged = 0x4B02;
 inline constexpr UINT_PTR kTimerOnPropertyValueChanged = 0x4B03;
 inline constexpr UINT_PTR kTimerUpdateRealTimeData = 0x4B04;
+inline constexpr UINT_PTR kTimerOnMasterVolumeChanged = 0x4B05;
 inline constexpr UINT kNotificationTimerMs = 1;
 inline constexpr UINT kRefreshTimerMs = 20;
 
 // Set while an accepted Core Audio notification waits for its timer; further ones are dropped.
 extern std::atomic<bool> gNotificationPending;
+// The same for changes of the speakers' mute and volume, apart: a burst of them while the
+// volume is dragged elsewhere must not keep a device notification out.
+extern std::atomic<bool> gVolumeNotificationPending;
 
 // The window notifications are posted to; null while there is none (posts then fail).
 void SetNotificationWindow(HWND window);
@@ -53,7 +58,11 @@ void TimerOnDeviceStateChanged();
 void TimerOnPropertyValueChanged();
 // Refreshes the profile list and the open forms after the driver's settings changed.
 void TimerUpdateRealTimeData();
-// XP: a mixer control changed; only the recording source selector matters.
+// Shows the speakers' mute and volume after a change from outside; clears
+// gVolumeNotificationPending before it reads them, so a change made meanwhile is seen again.
+void TimerOnMasterVolumeChanged();
+// XP: a mixer control changed: the recording source selector, or any other control, which may be
+// the master output's mute or volume.
 void MixerControlChanged(std::uint32_t controlId);
 
 // Core Audio's notification client. Default-device, device-state and property-change
@@ -80,11 +89,32 @@ private:
     std::atomic<ULONG> refs_{1};
 };
 
+// Core Audio's report of a change of the speakers' endpoint volume (mute or levels). Changes
+// that carry the program's own event context are left out: the program shows its own changes
+// where it makes them.
+class CEndpointVolumeCallback final : public IAudioEndpointVolumeCallback {
+public:
+    CEndpointVolumeCallback() = default;
+    CEndpointVolumeCallback(const CEndpointVolumeCallback&) = delete;
+    CEndpointVolumeCallback& operator=(const CEndpointVolumeCallback&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    HRESULT STDMETHODCALLTYPE OnNotify(PAUDIO_VOLUME_NOTIFICATION_DATA data) override;
+
+private:
+    ~CEndpointVolumeCallback() = default;
+    std::atomic<ULONG> refs_{1};
+};
+
 // The one client while the main form is loaded (Vista and later).
 extern ComPtr<IMMNotificationClient> gNotificationClient;
-// Creates gNotificationClient and registers it with the audio object's enumerator ...
+// Creates gNotificationClient and registers it with the audio object's enumerator, and a
+// CEndpointVolumeCallback with the card's speakers endpoint ...
 void RegisterNotificationClient();
-// ... and unregisters and releases it.
+// ... and unregisters and releases them.
 void UnregisterNotificationClient();
 
 // The main form's load, once the card's lines are found: unless running without a user interface,

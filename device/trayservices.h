@@ -18,6 +18,8 @@ public:
     // profile list, and the open editor and volume pop-up.
     virtual void RefreshProfilesForm() = 0;
     virtual void RefreshOpenForms(bool force, bool ownChangeInProgress) = 0;
+    // The mute or volume of the card's speakers changed from outside the program.
+    virtual void MasterOutputChanged() = 0;
 
 protected:
     ~ITrayServices() = default;

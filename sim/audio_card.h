@@ -3,6 +3,7 @@
 // across processes; the endpoints themselves are fixed.
 #pragma once
 #include <windows.h>
+#include <endpointvolume.h>
 #include <mmdeviceapi.h>
 
 #include <cstdint>
@@ -99,6 +100,13 @@ void RaiseSimDeviceStateChanged(const std::wstring& id, DWORD state);
 void RaiseSimPropertyValueChanged(const std::wstring& id, const PROPERTYKEY& key);
 void RaiseSimDeviceAdded(const std::wstring& id);
 void RaiseSimDeviceRemoved(const std::wstring& id);
+// Endpoint volume callbacks by endpoint. A change of an endpoint's mute or levels made through
+// one of its objects is reported to every callback of the endpoint on the same thread, with the
+// event context the change came with.
+void AddSimVolumeCallback(int endpoint, IAudioEndpointVolumeCallback* callback);
+void RemoveSimVolumeCallback(int endpoint, IAudioEndpointVolumeCallback* callback);
+std::size_t SimVolumeCallbackCount();
+void RaiseSimVolumeChanged(int endpoint, LPCGUID context);
 // Blocks until every notification raised so far has been delivered.
 void WaitForSimNotifications();
 

@@ -168,10 +168,11 @@ public:
             return S_OK;
         });
     }
-    HRESULT STDMETHODCALLTYPE SetLevel(UINT ch, float db, LPCGUID) override {
+    HRESULT STDMETHODCALLTYPE SetLevel(UINT ch, float db, LPCGUID ctx) override {
         return Guard([&] {
             if (ch >= Endpoint(e_).channels || db < kSimMinDB || db > kSimMaxDB) return E_INVALIDARG;
             SetSimChannelLevel(e_, ch, DBToScalar(db));
+            RaiseSimVolumeChanged(e_, ctx);
             return S_OK;
         });
     }
@@ -202,8 +203,12 @@ private:
 class Mute final : public EndpointObject<IAudioMute, kIidAudioMute> {
 public:
     using EndpointObject::EndpointObject;
-    HRESULT STDMETHODCALLTYPE SetMute(BOOL mute, LPCGUID) override {
-        return Guard([&] { SetSimMute(e_, mute != FALSE); return S_OK; });
+    HRESULT STDMETHODCALLTYPE SetMute(BOOL mute, LPCGUID ctx) override {
+        return Guard([&] {
+            SetSimMute(e_, mute != FALSE);
+            RaiseSimVolumeChanged(e_, ctx);
+            return S_OK;
+        });
     }
     HRESULT STDMETHODCALLTYPE GetMute(BOOL* mute) override {
         return Guard([&] {
@@ -512,20 +517,27 @@ public:
 class EndpointVolume final : public EndpointObject<IAudioEndpointVolume, kIidAudioEndpointVolume> {
 public:
     using EndpointObject::EndpointObject;
-    HRESULT STDMETHODCALLTYPE RegisterControlChangeNotify(IAudioEndpointVolumeCallback*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE UnregisterControlChangeNotify(IAudioEndpointVolumeCallback*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE RegisterControlChangeNotify(IAudioEndpointVolumeCallback* callback) override {
+        if (!callback) return E_POINTER;
+        return Guard([&] { AddSimVolumeCallback(e_, callback); return S_OK; });
+    }
+    HRESULT STDMETHODCALLTYPE UnregisterControlChangeNotify(IAudioEndpointVolumeCallback* callback) override {
+        if (!callback) return E_POINTER;
+        return Guard([&] { RemoveSimVolumeCallback(e_, callback); return S_OK; });
+    }
     HRESULT STDMETHODCALLTYPE GetChannelCount(UINT* count) override { return Put(count, Channels()); }
     HRESULT STDMETHODCALLTYPE SetMasterVolumeLevel(float db, LPCGUID ctx) override {
         if (db < kSimMinDB || db > kSimMaxDB) return E_INVALIDARG;
         return SetMasterVolumeLevelScalar(DBToScalar(db), ctx);
     }
     // The louder channel follows the master level; the others keep their ratio to it.
-    HRESULT STDMETHODCALLTYPE SetMasterVolumeLevelScalar(float level, LPCGUID) override {
+    HRESULT STDMETHODCALLTYPE SetMasterVolumeLevelScalar(float level, LPCGUID ctx) override {
         return Guard([&] {
             if (!(level >= 0.0f && level <= 1.0f)) return E_INVALIDARG;
             const float master = Master();
             for (UINT ch = 0; ch < Channels(); ++ch)
                 SetSimChannelLevel(e_, ch, master > 0 ? SimChannelLevel(e_, ch) * level / master : level);
+            RaiseSimVolumeChanged(e_, ctx);
             return S_OK;
         });
     }
@@ -547,10 +559,11 @@ public:
         if (db < kSimMinDB || db > kSimMaxDB) return E_INVALIDARG;
         return SetChannelVolumeLevelScalar(ch, DBToScalar(db), ctx);
     }
-    HRESULT STDMETHODCALLTYPE SetChannelVolumeLevelScalar(UINT ch, float level, LPCGUID) override {
+    HRESULT STDMETHODCALLTYPE SetChannelVolumeLevelScalar(UINT ch, float level, LPCGUID ctx) override {
         return Guard([&] {
             if (ch >= Channels() || !(level >= 0.0f && level <= 1.0f)) return E_INVALIDARG;
             SetSimChannelLevel(e_, ch, level);
+            RaiseSimVolumeChanged(e_, ctx);
             return S_OK;
         });
     }
@@ -570,8 +583,12 @@ public:
             return S_OK;
         });
     }
-    HRESULT STDMETHODCALLTYPE SetMute(BOOL mute, LPCGUID) override {
-        return Guard([&] { SetSimMute(e_, mute != FALSE); return S_OK; });
+    HRESULT STDMETHODCALLTYPE SetMute(BOOL mute, LPCGUID ctx) override {
+        return Guard([&] {
+            SetSimMute(e_, mute != FALSE);
+            RaiseSimVolumeChanged(e_, ctx);
+            return S_OK;
+        });
     }
     HRESULT STDMETHODCALLTYPE GetMute(BOOL* mute) override {
         return Guard([&] {

@@ -14,6 +14,7 @@
 #include "base/subclass.h"
 #include "startup/settings.h"
 #include "toolkit/utility.h"
+#include "tray/trayicon.h"
 
 namespace kal {
 
@@ -198,6 +199,8 @@ void RunShortcutAction(int action) {
     default: break;
     }
     RefreshOpenForms(true, IsSelfChange());
+    // The tray icon and tip show the master output.
+    if (action >= 0 && action <= static_cast<int>(ShortcutAction::MasterDown)) UpdateTrayIconAndTip();
 }
 
 }  // namespace kal

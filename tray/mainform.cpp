@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <map>
+#include <set>
 #include <optional>
 
 #include <setupapi.h>
@@ -635,6 +635,34 @@ void frmKalvenor::RefreshCommandItems() {
     SetItemEnabled(kMenuAbout, static_cast<bool>(open.about));
 }
 
+void frmKalvenor::RegisterProfileKeys(const std::vector<std::optional<std::pair<UINT, UINT>>>& wanted) {
+    HWND window = hWnd();
+    const std::size_t count = wanted.size();
+    // An item that keeps its key asks the system nothing. Items whose key changes (items moved
+    // up or down, keys edited or refused before) and items that go let theirs go first, so a key
+    // that moves to another item is free when that item asks for it.
+    profileKeys_.resize(std::max(profileKeys_.size(), count));
+    for (std::size_t i = 0; i < profileKeys_.size(); ++i) {
+        auto& registered = profileKeys_[i];
+        if (!registered || (i < count && registered == wanted[i])) continue;
+        ::UnregisterHotKey(window, kProfileHotkeyBase + static_cast<int>(i));
+        registered.reset();
+    }
+    // A key another item holds would be refused: it is not asked for.
+    std::set<std::pair<UINT, UINT>> held;
+    for (const auto& registered : profileKeys_)
+        if (registered) held.insert(*registered);
+    for (std::size_t i = 0; i < count; ++i) {
+        auto& registered = profileKeys_[i];
+        if (!wanted[i] || registered == wanted[i] || held.contains(*wanted[i])) continue;
+        if (::RegisterHotKey(window, kProfileHotkeyBase + static_cast<int>(i), wanted[i]->first, wanted[i]->second)) {
+            registered = wanted[i];
+            held.insert(*wanted[i]);
+        }
+    }
+    profileKeys_.resize(count);
+}
+
 void frmKalvenor::UpdateMenus() {
     if (!popup_) return;
     // The check mark, the manager's bold row, the tip and the icon ask the same question.
@@ -646,35 +674,21 @@ void frmKalvenor::UpdateMenus() {
     for (const ProfileSnapshot& profile : snapshots) profiles.push_back(profile.Profile());
     const bool editing = EditingProfile();
     const int existing = ProfileItemCount();
-    HWND window = hWnd();
-    profileKeys_.resize(std::max(profileKeys_.size(), profiles.size()));
-    // The item holding each key now: a key another item holds is refused, so it is not asked for.
-    std::map<std::pair<UINT, UINT>, int> held;
-    for (std::size_t i = 0; i < profileKeys_.size(); ++i)
-        if (profileKeys_[i]) held[*profileKeys_[i]] = static_cast<int>(i);
-    for (int i = 0; i < static_cast<int>(profiles.size()); ++i) {
+    const std::size_t count = profiles.size();
+    std::vector<Bytes> keys(count);
+    // The key each item asks for. Keys belong to the running card functions; none while a
+    // profile is being edited.
+    std::vector<std::optional<std::pair<UINT, UINT>>> wanted(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        keys[i] = snapshots[i].Value(L"Shortcut");
+        keys[i].resize(2, 0);
+        if (keys[i][0] != 0 && !editing && hotkeysEnabled_)
+            wanted[i] = std::pair<UINT, UINT>(ShiftToHotkeyModifiers(keys[i][1]), keys[i][0]);
+    }
+    RegisterProfileKeys(wanted);
+    for (int i = 0; i < static_cast<int>(count); ++i) {
         const UINT id = kMenuProfileBase + static_cast<UINT>(i);
-        Bytes key = snapshots[static_cast<std::size_t>(i)].Value(L"Shortcut");
-        key.resize(2, 0);
-        // Keys belong to the running card functions; none while a profile is being edited.
-        std::optional<std::pair<UINT, UINT>> wanted;
-        if (key[0] != 0 && !editing && hotkeysEnabled_)
-            wanted = std::pair<UINT, UINT>(ShiftToHotkeyModifiers(key[1]), key[0]);
-        // A key that is registered already stays, and an item without one asks nothing of the
-        // system; a changed key, or one refused before, is registered anew.
-        auto& registered = profileKeys_[static_cast<std::size_t>(i)];
-        if (registered != wanted) {
-            if (registered) {
-                ::UnregisterHotKey(window, kProfileHotkeyBase + i);
-                held.erase(*registered);
-            }
-            registered.reset();
-            if (wanted && !held.contains(*wanted) &&
-                ::RegisterHotKey(window, kProfileHotkeyBase + i, wanted->first, wanted->second)) {
-                registered = wanted;
-                held[*wanted] = i;
-            }
-        }
+        const Bytes& key = keys[static_cast<std::size_t>(i)];
         std::wstring caption = MenuCaptionText(profiles[i]);
         if (key[0] != 0) caption += L"\t" + KeyCodeToString(key[0], key[1]);
         const UINT flags = MF_STRING | MF_ENABLED | (valid && profiles[i] == active ? MF_CHECKED : MF_UNCHECKED);
@@ -686,18 +700,11 @@ void frmKalvenor::UpdateMenus() {
         ::ModifyMenuW(popup_, kMenuProfileBase, MF_BYCOMMAND | MF_STRING | MF_GRAYED | MF_UNCHECKED, kMenuProfileBase,
                       L"(empty)");
     }
-    for (int i = std::max<int>(1, static_cast<int>(profiles.size())); i < existing; ++i) {
-        ::UnregisterHotKey(window, kProfileHotkeyBase + i);
+    for (int i = std::max<int>(1, static_cast<int>(profiles.size())); i < existing; ++i)
         ::DeleteMenu(popup_, kMenuProfileBase + static_cast<UINT>(i), MF_BYCOMMAND);
-    }
-    if (profiles.empty()) ::UnregisterHotKey(window, kProfileHotkeyBase);
-    profileKeys_.resize(profiles.size());
     for (Form* f : LoadedForms())
         if (auto* list = dynamic_cast<IProfileListView*>(f)) list->UpdateActiveProfile();
-    if (TrayWindowHooked()) {
-        const std::wstring tip = TrayTooltipText();
-        kal::UpdateTrayIcon(false, &tip);
-    }
+    UpdateTrayIconAndTip();
 }
 
 void frmKalvenor::ShowUpdateMenu() {
@@ -872,6 +879,8 @@ void frmKalvenor::SpeakersOutputChanged(bool enabled) {
 }
 
 void frmKalvenor::RefreshOpenForms(bool force, bool ownChangeInProgress) { kal::RefreshOpenForms(force, ownChangeInProgress); }
+
+void frmKalvenor::MasterOutputChanged() { UpdateTrayIconAndTip(); }
 
 void frmKalvenor::SysTrayLClickEventHandler() {
     // Waits so that a double click can still cancel the pop-up.

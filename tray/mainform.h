@@ -63,6 +63,7 @@ public:
     void SpeakersOutputChanged(bool enabled) override;
     void RefreshProfilesForm() override;
     void RefreshOpenForms(bool force, bool ownChangeInProgress) override;
+    void MasterOutputChanged() override;
 
     // ITrayEvents
     void SysTrayLClickEventHandler() override;
@@ -115,6 +116,9 @@ private:
     void SetItemEnabled(UINT id, bool enabled);
     void SetItemCaption(UINT id, const std::wstring& caption);
     int ProfileItemCount() const;
+    // Gives each profile item i the key wanted[i] (none where empty) and drops the keys of the
+    // items past the end.
+    void RegisterProfileKeys(const std::vector<std::optional<std::pair<UINT, UINT>>>& wanted);
     void ClearHotkeys();
     void RefreshCommandItems();
     void ApplyProfileItem(int index);

@@ -166,8 +166,9 @@ TrayIconRecipe ReadTrayIconRecipe() {
         recipe.picture = OutputPictureName(spdif.empty() ? 0 : spdif[0], speakers.empty() ? 0 : speakers[0]);
     }
     recipe.win10 = gIsWin10;
-    recipe.win10Look = gIsWin10 && !GetWin10LegacyIcons();
-    if (!recipe.fromFile) recipe.picture = Win10Variant(recipe.picture, recipe.win10Look);
+    // A user's own picture has no Windows 10 look: its mute overlay stays plain too.
+    recipe.win10Look = gIsWin10 && !recipe.fromFile && !GetWin10LegacyIcons();
+    recipe.picture = Win10Variant(recipe.picture, recipe.win10Look);
     recipe.size = ScaleByDPI(16, gDPI);
     if (recipe.usable && recipe.volumeOverlay) {
         Currency balance = 0;
@@ -246,6 +247,14 @@ void UpdateTrayIcon(bool recreate, const std::wstring* tip) {
     }
     // A change the shell refused is sent again at the next one; a new tip goes with the picture.
     gShownPixels = SetTrayIcon(picture.icon.get(), tip) ? picture.pixels : IconPixels();
+}
+
+void UpdateTrayIconAndTip() {
+    if (!TrayIconAdded()) return;
+    // The tip and the picture ask the same question of the card.
+    ValidationScope validation;
+    const std::wstring tip = TrayTooltipText();
+    UpdateTrayIcon(false, &tip);
 }
 
 }  // namespace kal

@@ -29,7 +29,7 @@ struct TrayIconRecipe {
     std::wstring picture;
     bool fromFile = false;
     bool usable = false;
-    bool win10Look = false;  // the output and mute pictures (the legacy-icons setting)
+    bool win10Look = false;  // the output and mute pictures (the legacy-icons setting; never a file's)
     bool win10 = false;      // the volume overlay, which follows the system alone
     bool volumeOverlay = true;
     Currency volume = 0;
@@ -44,5 +44,8 @@ UniqueIcon BuildTrayIcon();
 // Rebuilds the picture: recreate adds the icon (with the tip), else the shown one changes.
 // With `tip`, the tip changes too, in the same request as the picture when both change.
 void UpdateTrayIcon(bool recreate, const std::wstring* tip = nullptr);
+// Shows the present state in the picture and the tip: after a menu rebuild, and after every
+// change of the master output's mute or volume.
+void UpdateTrayIconAndTip();
 
 }  // namespace kal

@@ -418,6 +418,7 @@ void frmVolume::UpdateMasterBalance() {
         const Currency balance = csliMasterBalance->Value() * (kCurrencyScale / 10);
         SetVolumeBalance(volume, balance, 0, 0);
         if (IVolumeEditorLink* editor = LiveEditor()) editor->CurrentVolume();
+        UpdateTrayIconAndTip();
     }
     Currency left = LiveNumber(L"MasterVolL"), right = LiveNumber(L"MasterVolR"), balance = 0;
     ChannelsBalance(left, right, liveVolume_, balance, false);
@@ -463,6 +464,7 @@ void frmVolume::cboAudioChannels_Click() {
 void frmVolume::chkMute_Click() {
     if (Updating()) return;
     SetLineMute(SpeakersLine(), 0, chkMute->Value() == 1 ? -1 : 0);
+    UpdateTrayIconAndTip();
 }
 
 void frmVolume::chkSVN_Click() {

@@ -8,10 +8,13 @@
 #include <mutex>
 #include <vector>
 
+#include "base/com.h"
+#include "device/coreaudio_interfaces.h"
 #include "device/linevalues.h"
 #include "device/mixervalues.h"
 #include "device/trayservices.h"
 #include "lines_fixture.h"
+#include "sim/audio_objects.h"
 #include "sim/driver.h"
 #include "sim/xp_mixer.h"
 #include "startup/utility.h"
@@ -58,6 +61,7 @@ public:
     void RefreshOpenForms(bool force, bool own) override {
         Add(L"OpenForms " + std::to_wstring(force) + std::to_wstring(own));
     }
+    void MasterOutputChanged() override { Add(L"MasterOutput"); }
 };
 
 class RecordingEditor : public IInputLineEditor, public Recorder {
@@ -314,6 +318,40 @@ TEST_F(NotifyTest, TheProgramsOwnChangesAreDroppedForASecond) {
     EXPECT_EQ(tray_.Count(L"Profiles"), 3u);
 }
 
+// The speakers' mute and volume changed by another program reach the main form once per burst,
+// without keeping a device notification out; the program's own changes do not.
+TEST_F(NotifyTest, SpeakersVolumeChangesFromOutsideReachTheMainForm) {
+    ComPtr<IMMDeviceEnumerator> enumerator;
+    ASSERT_EQ(sim::CreateSimDeviceEnumerator(enumerator.put()), S_OK);
+    auto endpointVolume = [&](const wchar_t* key) {
+        ComPtr<IMMDevice> device;
+        ComPtr<IAudioEndpointVolume> volume;
+        if (SUCCEEDED(enumerator->GetDevice(SimId(key).c_str(), device.put())))
+            device->Activate(kIidAudioEndpointVolume, CLSCTX_ALL, nullptr, volume.put_void());
+        return volume;
+    };
+    ComPtr<IAudioEndpointVolume> speakers = endpointVolume(L"speakers"), mic = endpointVolume(L"mic");
+    ASSERT_TRUE(speakers && mic);
+    const GUID mixer = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
+    for (int i = 0; i < 5; ++i) speakers->SetMasterVolumeLevelScalar(0.1f * static_cast<float>(i), &mixer);
+    speakers->SetMute(TRUE, nullptr);
+    sim::SetSimEndpointState(SimEp(L"speakers"), DEVICE_STATE_UNPLUGGED);
+    Deliver();
+    EXPECT_EQ(tray_.Count(L"MasterOutput"), 1u);
+    EXPECT_EQ(tray_.Count(kWarning), 1u);
+    ExpectAllOnTheUserInterfaceThread(tray_);
+    EXPECT_FALSE(gVolumeNotificationPending);
+
+    tray_.calls.clear();
+    NoOwnChange();
+    SetLineMute(SimId(L"speakers"), 0, 0);
+    SetVolumeBalance(30 * kCurrencyScale, 0, 0, 0);
+    mic->SetMute(TRUE, nullptr);
+    Deliver();
+    EXPECT_TRUE(tray_.calls.empty());
+    EXPECT_FALSE(sim::SimMute(SimEp(L"speakers")));
+}
+
 TEST_F(NotifyTest, OtherNotificationsAreIgnored) {
     editorLoaded_ = true;
     sim::RaiseSimPropertyValueChanged(SimId(L"speakers"), Key(kPhysicalSpeakers, 4));
@@ -375,9 +413,11 @@ TEST_F(NotifyTest, TheMainFormStartsAndStopsTheWatchers) {
     UnregisterNotificationClient();
     StartChangeWatchers(window_);
     EXPECT_EQ(sim::SimNotificationClientCount(), 1u);
+    EXPECT_EQ(sim::SimVolumeCallbackCount(), 1u);
     EXPECT_EQ(RegistryWatcherCount(), 1u);
     StopChangeWatchers();
     EXPECT_EQ(sim::SimNotificationClientCount(), 0u);
+    EXPECT_EQ(sim::SimVolumeCallbackCount(), 0u);
     EXPECT_EQ(RegistryWatcherCount(), 0u);
     EXPECT_EQ(NotificationWindow(), nullptr);
 
@@ -435,6 +475,18 @@ TEST_F(NotifyTest, OnWindowsXPTheRecordingSourceFollowsTheMixer) {
     Pump(200);
     EXPECT_TRUE(editor_.calls.empty());
     EXPECT_EQ(tray_.Count(L"Profiles"), 2u);
+
+    // Another program mutes the master output: the main form hears of it; of its own mute not.
+    const DWORD master = sim::SimMixerControlId(card, MixerLineId(gPlaybackLineIds[0]), MIXERCONTROL_CONTROLTYPE_MUTE);
+    NoOwnChange();
+    tray_.calls.clear();
+    ASSERT_TRUE(sim::SetSimMixerValues(card, master, {1}));
+    Pump(200, [&] { return tray_.Count(L"MasterOutput") != 0; });
+    EXPECT_EQ(tray_.Names(), std::vector<std::wstring>{L"MasterOutput"});
+    tray_.calls.clear();
+    SetLineMute(gPlaybackLineIds[0], 0, 0);
+    Pump(100);
+    EXPECT_TRUE(tray_.calls.empty());
 
     StopChangeWatchers();
     NoOwnChange();

@@ -215,6 +215,26 @@ TEST_F(ProfileManager, DeleteAsksFirstAndClearsTheDefaultOnlyWhenItNamedTheProfi
     EXPECT_FALSE(Enabled(manager, L"cmdDelete"));
 }
 
+// The profiles after a deleted one move up the tray menu, and their keys stay theirs.
+TEST_F(ProfileManager, DeleteLeavesTheLaterProfilesTheirKeys) {
+    Store(L"A", L"EqEnable", L"01");
+    Store(L"B", L"Shortcut", L"3206");  // Ctrl+Alt+2
+    Store(L"C", L"Shortcut", L"3306");  // Ctrl+Alt+3
+    frmKalvenor& form = StartProgram();
+    ASSERT_FALSE(KeyIsFree(MOD_CONTROL | MOD_ALT, 0x32));
+    ASSERT_FALSE(KeyIsFree(MOD_CONTROL | MOD_ALT, 0x33));
+    ASSERT_TRUE(ChooseFromTrayMenu(form, kMenuProfilesEditor));
+    ASSERT_TRUE(PumpForms([] { return ProfilesForm() != nullptr; }));
+    frmProfiles& manager = *ProfilesForm();
+    ClickRow(manager, L"A");
+    kaltest::DialogAnswerer answers;
+    answers.button = IDYES;
+    answers.Run([&] { User::Click(manager.Ctl(L"cmdDelete")); });
+    ASSERT_FALSE(RegKeyExists(Profile(L"A")));
+    EXPECT_FALSE(KeyIsFree(MOD_CONTROL | MOD_ALT, 0x32));
+    EXPECT_FALSE(KeyIsFree(MOD_CONTROL | MOD_ALT, 0x33));
+}
+
 TEST_F(ProfileManager, EnterInsertDeleteAndDoubleClickPressTheButtonsTheyStandFor) {
     Store(L"One", L"EqEnable", L"01");
     frmProfiles& manager = OpenManager();

@@ -302,6 +302,7 @@ TEST_F(MainForm, UnloadReleasesWhatLoadTook) {
     EXPECT_EQ(::GetWindow(tip->hWnd(), GW_OWNER), form.hWnd());
     EXPECT_EQ(RegistryWatcherCount(), 1u);
     EXPECT_EQ(sim::SimNotificationClientCount(), 1u);
+    EXPECT_EQ(sim::SimVolumeCallbackCount(), 1u);
     EXPECT_EQ(TrayServices(), static_cast<ITrayServices*>(&form));
     form.Unload();
     EXPECT_FALSE(TrayWindowHooked());
@@ -311,6 +312,7 @@ TEST_F(MainForm, UnloadReleasesWhatLoadTook) {
     EXPECT_EQ(SharedToolTip(), nullptr);
     EXPECT_EQ(RegistryWatcherCount(), 0u);
     EXPECT_EQ(sim::SimNotificationClientCount(), 0u);
+    EXPECT_EQ(sim::SimVolumeCallbackCount(), 0u);
     EXPECT_EQ(TrayServices(), nullptr);
     EXPECT_EQ(MainTrayForm(), nullptr);
     EXPECT_TRUE(LoadedForms().empty());

@@ -198,6 +198,15 @@ TEST_F(TrayMenu, RebuildsFollowEachProfileKey) {
     Store(L"C", L"Shortcut", L"0000");
     form.UpdateMenus();
     EXPECT_TRUE(KeyIsFree(MOD_CONTROL | MOD_SHIFT, 0x79));
+    // The first profile goes: the others move up one item, each key with its profile.
+    Store(L"B", L"Shortcut", L"7A03");
+    Store(L"C", L"Shortcut", L"7B03");
+    form.UpdateMenus();
+    RegDeleteTree(gRegProfiles, L"A");
+    form.UpdateMenus();
+    ASSERT_EQ(form.ProfileNames(), (std::vector<std::wstring>{L"B", L"C"}));
+    EXPECT_FALSE(KeyIsFree(MOD_CONTROL | MOD_SHIFT, 0x7A));
+    EXPECT_FALSE(KeyIsFree(MOD_CONTROL | MOD_SHIFT, 0x7B));
 }
 
 TEST_F(TrayMenu, PostedShortcutKeysToggleMutesAndStepVolumesWithinRange) {

@@ -1,9 +1,15 @@
 // The tray icon's picture from the program's icon resources and the card's live state.
 #include "tests/tray/tray_fixture.h"
 
+#include "base/com.h"
+#include "device/coreaudio_interfaces.h"
+#include "device/displaytexts.h"
 #include "device/mixervalues.h"
+#include "sim/audio_objects.h"
+#include "tray/formopeners.h"
 #include "tray/portable/trayrules.h"
 #include "tray/trayicon.h"
+#include "tray/volumeform.h"
 
 using namespace kal;
 using namespace kal::testing;
@@ -165,6 +171,21 @@ TEST_F(TrayIcon, CustomIconOnlyWhileTheCardMatchesTheActiveProfile) {
     EXPECT_EQ(ReadIconPixels(BuildTrayIcon().get()).argb, ReadIconPixels(program.get()).argb);
 }
 
+// A custom picture takes the plain mute overlay on Windows 10 too, as it stays plain itself.
+TEST_F(TrayIcon, MutedCustomIconTakesThePlainMuteOverlay) {
+    gIsWin10 = true;
+    frmKalvenor& form = Load(L"");
+    const std::wstring file = SourceIcon("music_mode.ico");
+    RegWrite(Profile(L"Icon"), L"CustomIcon", file + L"|1");
+    Store(L"Icon", L"EqEnable", L"01");
+    form.SetXonarValues(L"Icon", false, false);
+    sim::SetSimMute(Endpoint(L"speakers"), true);
+    UniqueIcon custom = LoadIconFromResource(file.c_str(), 16, 16, true);
+    UniqueIcon mute = LoadIconFromResource(L"KV_MUTE", 16, 16);
+    UniqueIcon expected = MergeIcons(mute.get(), custom.get());
+    EXPECT_EQ(ReadIconPixels(BuildTrayIcon().get()).argb, ReadIconPixels(expected.get()).argb);
+}
+
 }  // namespace
 
 TEST_F(TrayIcon, TheShellHearsOnlyOfChangesItCanShow) {
@@ -259,4 +280,62 @@ TEST_F(TrayIcon, ASwitchSendsItsPictureAndTipInOneChange) {
     modifies_.clear();
     ASSERT_TRUE(form.SetXonarValues(L"Phones", false, false));
     EXPECT_TRUE(modifies_.empty());
+}
+
+// The picture and the tip follow the master output whoever changes it: the fixed keys, the
+// volume pop-up, and another program through the system's endpoint volume.
+TEST_F(TrayIcon, PictureAndTipFollowTheMasterOutputWhoeverChangesIt) {
+    IconPixels shown;
+    std::wstring tip;
+    SetShellNotifyObserver([&](DWORD message, const NOTIFYICONDATAW& data, BOOL) {
+        if (message != NIM_MODIFY && message != NIM_ADD) return;
+        if (data.uFlags & NIF_ICON) shown = ReadIconPixels(data.hIcon);
+        if (data.uFlags & NIF_TIP) tip = data.szTip;
+    });
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"04000000"));
+    RegWrite(gRegRoot, L"PlayBackMasterVolumeDecreaseStep", std::wstring(L"30"));
+    frmKalvenor& form = Load(L"");
+    SetVolumeBalance(80 * kCurrencyScale, 0, 0, 0);
+    form.UpdateMenus();
+    const auto showsTheState = [&] {
+        return shown.width > 0 && shown == ReadIconPixels(BuildTrayIcon().get()) && tip == TrayTooltipText();
+    };
+    ASSERT_TRUE(showsTheState());
+    HWND w = form.hWnd();
+    ::SendMessageW(w, WM_HOTKEY, 0, 0);  // master mute
+    ASSERT_TRUE(MasterMuted());
+    EXPECT_TRUE(showsTheState());
+    ::SendMessageW(w, WM_HOTKEY, 0, 0);
+    ::SendMessageW(w, WM_HOTKEY, 2, 0);  // master volume down
+    EXPECT_TRUE(showsTheState());
+    EXPECT_NE(tip.find(L"50%"), std::wstring::npos) << tip;
+
+    TrayOpeners().volume = &ShowVolumePopup;
+    form.RegisterGlobalHotkeys(true);
+    ::PostMessageW(w, kTrayCallbackMessage, 0, WM_LBUTTONUP);
+    ASSERT_TRUE(PumpUntil([] { return VolumePopup() && VolumePopup()->Visible(); }));
+    frmVolume& popup = *VolumePopup();
+    ASSERT_TRUE(User::Click(popup.Ctl(L"chkMute")));
+    ASSERT_TRUE(MasterMuted());
+    EXPECT_TRUE(showsTheState());
+    ASSERT_TRUE(User::Click(popup.Ctl(L"chkMute")));
+    ASSERT_TRUE(User::DragTo(popup.Get<Slider>(L"csliVolume"), 20));
+    EXPECT_TRUE(showsTheState());
+    EXPECT_NE(tip.find(L"20%"), std::wstring::npos) << tip;
+    popup.Unload();
+    TrayOpeners() = {};
+
+    // Another program: its own object of the speakers' endpoint volume.
+    ComPtr<IMMDeviceEnumerator> enumerator;
+    ASSERT_EQ(sim::CreateSimDeviceEnumerator(enumerator.put()), S_OK);
+    ComPtr<IMMDevice> device;
+    ASSERT_EQ(enumerator->GetDevice(gPlaybackLineIds[0].c_str(), device.put()), S_OK);
+    ComPtr<IAudioEndpointVolume> other;
+    ASSERT_EQ(device->Activate(kIidAudioEndpointVolume, CLSCTX_ALL, nullptr, other.put_void()), S_OK);
+    ASSERT_EQ(other->SetMute(TRUE, nullptr), S_OK);
+    EXPECT_TRUE(PumpUntil(showsTheState));
+    EXPECT_NE(tip.find(L"Muted"), std::wstring::npos) << tip;
+    ASSERT_EQ(other->SetMute(FALSE, nullptr), S_OK);
+    ASSERT_EQ(other->SetMasterVolumeLevelScalar(0.6f, nullptr), S_OK);
+    EXPECT_TRUE(PumpUntil([&] { return showsTheState() && tip.find(L"60%") != std::wstring::npos; })) << tip;
 }
