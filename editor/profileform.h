@@ -375,6 +375,7 @@ private:
     // Saving and live mode.
     bool CheckShortcutInUse(const std::wstring& otherProfile);
     void ActivateAndDeleteProfile(const std::wstring& name);
+    void RestoreOtherPanelGain();
     bool LiveWarningNeeded() const;
     // Sends the restore point's own value of a "Don't Change" choice again when it holds one.
     bool RestoreLiveValue(const std::wstring& name, Bytes& value) const;

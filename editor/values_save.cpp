@@ -124,7 +124,9 @@ void frmProfile::SaveValues(const std::wstring& name, bool fromCard) {
     } else {
         volumeWritten = false;
     }
-    if (volumeWritten && chkVolumeChangeOnlyOnDifferentOutput->Value() == 1) put(L"NoVolChangeOnSameOut", {1});
+    // A restore point puts the volume back whatever the box says.
+    if (!fromCard && volumeWritten && chkVolumeChangeOnlyOnDifferentOutput->Value() == 1)
+        put(L"NoVolChangeOnSameOut", {1});
     // Windows channels and format, card sample rate, stereo upmix.
     if (fromCard)
         live(L"SystemSpeakers");
@@ -162,12 +164,13 @@ void frmProfile::SaveValues(const std::wstring& name, bool fromCard) {
         else if (FirstByte(swaps_[i], 255) < 255)
             put(kSwapValues[i], swaps_[i]);
     }
-    if (gCardCaps && gCardCaps->HPAmp && !panel.empty()) {
-        const std::wstring gainName = HpImpedanceValueName(panel);
-        if (fromCard)
-            live(gainName);
-        else if (const Bytes gain = HpAmpValue(); FirstByte(gain, 255) < 255)
-            put(gainName, gain);
+    if (gCardCaps && gCardCaps->HPAmp) {
+        // A restore point holds the gain of both panels: live mode may switch to the other one.
+        if (fromCard) {
+            for (const wchar_t* gainName : {L"HpImpedanceModeRear", L"HpImpedanceModeFront"}) live(gainName);
+        } else if (const Bytes gain = HpAmpValue(); !panel.empty() && FirstByte(gain, 255) < 255) {
+            put(HpImpedanceValueName(panel), gain);
+        }
     }
     // Digital output and effects: no "Don't Change" here.
     if (fromCard) {
@@ -186,14 +189,14 @@ void frmProfile::SaveValues(const std::wstring& name, bool fromCard) {
         put(L"Pl2xParam", EncodePl2xParam());
         if (neoParamSupported_) put(L"NeoParam", EncodeNeoParam());
     }
-    // Playback channel gains.
+    // Playback channel gains; a restore point holds every channel, also those that an output
+    // chosen later makes reachable.
     for (int i = 0; i < 8; ++i) {
         const auto& set = *chkPlaybackSet[i];
         const std::wstring value(gChannelVolumeValues[static_cast<std::size_t>(i)]);
-        if (!set.Enabled()) continue;
         if (fromCard)
             live(value);
-        else if (set.Value() == 1)
+        else if (set.Enabled() && set.Value() == 1)
             put(value, EncodeChannelGain(i));
     }
     // Recording lines: volumes, then the custom controls.
