@@ -20,8 +20,8 @@ public:
         bool fileDialog = false;
     };
 
-    std::wstring fileName;  // typed into file dialogs
-    int button = IDOK;      // pressed in message boxes (OK when the box has no such button)
+    std::wstring fileName;     // typed into file dialogs
+    int button = IDOK;         // pressed in message boxes (OK when the box has no such button)
     std::vector<int> buttons;  // pressed in the first message boxes in turn, before `button`
     std::vector<Seen> seen;
 
