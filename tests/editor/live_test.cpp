@@ -45,6 +45,14 @@ protected:
             if (key.find(L"~Live") != std::wstring::npos) keys.push_back(key);
         return keys;
     }
+    // The card at 20 % and a profile that sets the master volume to `level` (hex) on both sides.
+    void CardAtTwentyPercentWith(const std::wstring& profile, const wchar_t* level) {
+        UseEditorCard(kD2);
+        Load(L"");
+        SetVolumeBalance(20 * kCurrencyScale, 0, 0, 0);
+        Store(profile, L"_mixer00000", level);
+        Store(profile, L"_mixer00010", level);
+    }
     static kaltest::DialogAnswerer ClickLive(frmProfile& editor, int button = IDYES) {
         kaltest::DialogAnswerer answers;
         answers.button = button;
@@ -111,11 +119,7 @@ TEST_F(LiveMode, ThreeChangesGoToTheCardAndLiveModeOffPutsItBack) {
 }
 
 TEST_F(LiveMode, CancelPutsTheVolumeBackWhateverTheSameOutputBoxSays) {
-    UseEditorCard(kD2);
-    Load(L"");
-    SetVolumeBalance(20 * kCurrencyScale, 0, 0, 0);
-    Store(L"Quiet", L"_mixer00000", L"14");
-    Store(L"Quiet", L"_mixer00010", L"14");
+    CardAtTwentyPercentWith(L"Quiet", L"14");
     Store(L"Quiet", L"NoVolChangeOnSameOut", L"01");
     // The card's output is the one whose volume was remembered last: the usual case.
     SetLastOutput(HexToBytes(BytesToHex(GetProfileValue(L"", L"PanelConfig")) +
@@ -170,11 +174,7 @@ TEST_F(LiveMode, CancelPutsBackWhatTheOutputChosenDuringTheEditReached) {
 }
 
 TEST_F(LiveMode, ALouderProfileWarnsAndNoLeavesEverythingAsItWas) {
-    UseEditorCard(kD2);
-    Load(L"");
-    SetVolumeBalance(20 * kCurrencyScale, 0, 0, 0);
-    Store(L"Loud", L"_mixer00000", L"64");
-    Store(L"Loud", L"_mixer00010", L"64");
+    CardAtTwentyPercentWith(L"Loud", L"64");
     frmProfile& editor = OpenEditor(L"Loud");
     sim::ClearSimRequestLog();
     const auto answers = ClickLive(editor, IDNO);

@@ -33,6 +33,10 @@ protected:
         editor.Get<TextBox>(L"txtShortcut").SetText(L"CTRL+SHIFT+F11");
         editor.Get<TextBox>(L"txtShortcut").SetTag(L"7A|03");
     }
+    static void MakeActiveAndDefault(const std::wstring& profile) {
+        RegWrite(gRegRoot, L"ActiveProfile", profile);
+        RegWrite(gRegRoot, L"DefaultProfile", profile);
+    }
     static std::vector<std::wstring> Texts(const kaltest::DialogAnswerer& a) {
         std::vector<std::wstring> out;
         for (const auto& s : a.seen) out.push_back(s.text);
@@ -76,8 +80,7 @@ TEST_F(EditorSave, ANewProfileOverwritesAnExistingOneOnlyWhenAskedTo) {
 TEST_F(EditorSave, RenamingToAFreeNameRenamesOrCopies) {
     Store(L"First", L"EqEnable", L"01");
     Store(L"Second", L"EqEnable", L"00");
-    RegWrite(gRegRoot, L"ActiveProfile", std::wstring(L"First"));
-    RegWrite(gRegRoot, L"DefaultProfile", std::wstring(L"First"));
+    MakeActiveAndDefault(L"First");
     frmProfile& editor = OpenEditor(L"First");
     auto answers = Save(editor, L"Renamed", IDNO);
     ASSERT_EQ(answers.seen.size(), 2u);
@@ -153,8 +156,7 @@ TEST_F(EditorSave, AShortcutHeldByAnotherProfileMovesOnlyWhenTheUserAgrees) {
 TEST_F(EditorSave, AnOverwriteCancelledAtTheShortcutLeavesTheExistingProfileAlone) {
     Store(L"Existing", L"EqEnable", L"01");
     Store(L"Holder", L"Shortcut", L"7A03");
-    RegWrite(gRegRoot, L"ActiveProfile", std::wstring(L"Existing"));
-    RegWrite(gRegRoot, L"DefaultProfile", std::wstring(L"Existing"));
+    MakeActiveAndDefault(L"Existing");
     frmProfile& editor = OpenEditor(L"");
     ChooseShortcut(editor);
     // Overwrite: yes; take the shortcut: no. Nothing is saved.
