@@ -6,6 +6,7 @@
 #include "device/cardlines.h"
 #include "device/mixervalues.h"
 #include "device/packets.h"
+#include "device/portable/texts.h"
 #include "device/profilevalues.h"
 #include "device/volumememory.h"
 #include "editor/controlvalues.h"
@@ -75,6 +76,7 @@ void frmProfile::chkLiveMode_Click() {
     }
     if (!realTimeMode_) {
         box.SetCaption(L"Live Mode OFF");
+        RestoreOtherPanelGain();
         ActivateAndDeleteProfile(liveProfileName_);
     }
     liveProfileName_.clear();
@@ -84,6 +86,21 @@ void frmProfile::ActivateAndDeleteProfile(const std::wstring& name) {
     if (name.empty()) return;
     if (ITrayHost* main = TrayHost()) main->SetXonarValues(name, true, false);
     RegDeleteTree(gRegProfiles, name);
+}
+
+// The headphone gain of the panel the restore point doesn't use is the driver's own setting of
+// that panel: it goes back through the panel, before the restore point switches to its own.
+void frmProfile::RestoreOtherPanelGain() {
+    if (!gCardCaps || !gCardCaps->HPAmp) return;
+    const Bytes other = EncodeCode(FirstByte(GetProfileValue(liveProfileName_, L"PanelConfig")) == 0 ? 1 : 0);
+    const std::wstring gainName = HpImpedanceValueName(other);
+    if (!ProfileValueExists(liveProfileName_, gainName)) return;
+    const Bytes gain = GetProfileValue(liveProfileName_, gainName);
+    if (BytesToHex(gain) == BytesToHex(GetProfileValue(L"", gainName))) return;
+    const std::wstring temporary = L"~" + liveProfileName_;
+    WriteValue(temporary, L"PanelConfig", other);
+    WriteValue(temporary, gainName, gain);
+    ActivateAndDeleteProfile(temporary);
 }
 
 bool frmProfile::RestoreLiveValue(const std::wstring& name, Bytes& value) const {

@@ -186,11 +186,17 @@ void frmProfile::RebuildInputLines() {
 
 // ---- Accessors ----
 
-std::wstring frmProfile::Output() const {
+// The chosen output's item data; with none chosen, the loaded output that the list has no
+// entry for, else -1.
+std::intptr_t frmProfile::OutputCode() const {
     const auto& box = *cboAnalogOutput;
     const int i = box.ListIndex();
-    if (i < 0) return L"";
-    return HexPad(static_cast<std::int32_t>(box.ItemData(i)), 4);
+    return i < 0 ? unlistedOutput_ : box.ItemData(i);
+}
+
+std::wstring frmProfile::Output() const {
+    const std::intptr_t code = OutputCode();
+    return code < 0 ? L"" : HexPad(static_cast<std::int32_t>(code), 4);
 }
 
 int frmProfile::Speakers() const {

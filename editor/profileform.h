@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <initializer_list>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -308,6 +309,8 @@ private:
     // Loading helpers (editor/values_load.cpp).
     bool IsExistingOrRealTime() const { return !Tag().empty() || realTimeMode_; }
     bool ShowsDontChange(const std::wstring& profile, const std::wstring& value) const;
+    void LoadListValue(ComboBox& box, const std::wstring& profile, const wchar_t* value, bool number);
+    std::intptr_t OutputCode() const;
     void LoadOutputChannels(const std::wstring& profile);
     void LoadInputLines(const std::wstring& profile);
     void LoadOutputFormat(const std::wstring& profile);
@@ -375,6 +378,7 @@ private:
     // Saving and live mode.
     bool CheckShortcutInUse(const std::wstring& otherProfile);
     void ActivateAndDeleteProfile(const std::wstring& name);
+    void RestoreOtherPanelGain();
     bool LiveWarningNeeded() const;
     // Sends the restore point's own value of a "Don't Change" choice again when it holds one.
     bool RestoreLiveValue(const std::wstring& name, Bytes& value) const;
@@ -499,6 +503,10 @@ private:
     bool updatingSetAll_ = false;
     std::uint8_t loadedDvsMode_ = 5;
     std::uint8_t loadedDhRoom_ = 1;
+    // Loaded values that their lists have no entry for (another machine's card): the list shows
+    // nothing and a save writes them back as loaded, until the user picks an entry.
+    std::intptr_t unlistedOutput_ = -1;
+    std::map<std::wstring, Bytes, std::less<>> unlistedValues_;
 
     // User presets and the marking of the presets the controls equal.
     UserPresetList eqUserProfiles_{*this, kEqUserProfiles, cboEQUserProfiles, cmdEQUserProfileAdd,

@@ -77,6 +77,8 @@ void frmProfile::cmdSave_Click() {
 
     const bool exists = RegKeyExists(RegJoin(gRegProfiles, name));
     const std::wstring tag = Tag();
+    // The key this save replaces; the editor stays bound to its profile until the save is done.
+    std::wstring replaced = tag;
     bool deleteOther = false;
     if (tag.empty()) {
         if (exists) {
@@ -85,7 +87,7 @@ void frmProfile::cmdSave_Click() {
                               L"profile?\r\n",
                               kAppTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
                 return;
-            SetTag(name);
+            replaced = name;
             if (clashesOtherThan(name) && !CheckShortcutInUse(clash)) return;
         } else if (!clash.empty() && !CheckShortcutInUse(clash)) {
             return;
@@ -106,14 +108,14 @@ void frmProfile::cmdSave_Click() {
             if (clashesOtherThan(tag) && !CheckShortcutInUse(clash)) return;
         } else if (answer == IDYES) {
             if (!clash.empty() && !CheckShortcutInUse(clash)) return;
-            SetTag(L"");
+            replaced.clear();
         } else {
             if (clashesOtherThan(tag) && !CheckShortcutInUse(clash)) return;
             FollowRename(tag, name);
         }
     }
     // The replaced key goes first, so that a value set back to "Don't Change" is gone.
-    if (!Tag().empty()) RegDeleteTree(gRegProfiles, Tag());
+    if (!replaced.empty()) RegDeleteTree(gRegProfiles, replaced);
     if (deleteOther) RegDeleteTree(gRegProfiles, name);
     SaveValues(name, false);
     LastProfileName = name;

@@ -99,39 +99,34 @@ void frmProfile::CurrentInputLineSelection(const std::wstring& profile) {
         SelectOption(optInputSelect, FirstByte(GetProfileValue(profile, kMixerInputLineSel)));
 }
 
-void frmProfile::CurrentSystemBitDepth(const std::wstring& profile) {
-    if (gIsXP) return;
-    auto& box = *cboBitDepth;
-    if (ShowsDontChange(profile, kMixerBitDepth))
+// A list's value: "Don't Change", or the entry carrying the value (a 4-byte number or the first
+// byte). A value the list has no entry for (a format of another machine's card) shows as no
+// entry and is kept, so that a save writes it back as loaded.
+void frmProfile::LoadListValue(ComboBox& box, const std::wstring& profile, const wchar_t* value, bool number) {
+    unlistedValues_.erase(value);
+    if (ShowsDontChange(profile, value)) {
         box.SetListIndex(0);
-    else
-        SelectItemData(box, FirstByte(GetProfileValue(profile, kMixerBitDepth)));
+        return;
+    }
+    const Bytes loaded = GetProfileValue(profile, value);
+    if (SelectItemData(box, number ? BytesToUInt32(loaded) : FirstByte(loaded))) return;
+    unlistedValues_[value] = loaded;
+    box.SetListIndex(-1);
+}
+
+void frmProfile::CurrentSystemBitDepth(const std::wstring& profile) {
+    if (!gIsXP) LoadListValue(*cboBitDepth, profile, kMixerBitDepth, false);
 }
 
 void frmProfile::CurrentSystemSampleRate(const std::wstring& profile) {
-    if (gIsXP) return;
-    auto& box = *cboSystemSampleRate;
-    if (ShowsDontChange(profile, kMixerSampleRate))
-        box.SetListIndex(0);
-    else
-        SelectItemData(box, BytesToUInt32(GetProfileValue(profile, kMixerSampleRate)));
+    if (!gIsXP) LoadListValue(*cboSystemSampleRate, profile, kMixerSampleRate, true);
 }
 
 void frmProfile::LoadOutputFormat(const std::wstring& profile) {
-    auto& box = *cboSampleRate;
-    if (ShowsDontChange(profile, L"OutputFormat"))
-        box.SetListIndex(0);
-    else
-        SelectItemData(box, BytesToUInt32(GetProfileValue(profile, L"OutputFormat")));
+    LoadListValue(*cboSampleRate, profile, L"OutputFormat", true);
 }
 
-void frmProfile::LoadDual2D(const std::wstring& profile) {
-    auto& box = *cboStereoUpmix;
-    if (ShowsDontChange(profile, L"Dual2D"))
-        box.SetListIndex(0);
-    else
-        SelectItemData(box, FirstByte(GetProfileValue(profile, L"Dual2D")));
-}
+void frmProfile::LoadDual2D(const std::wstring& profile) { LoadListValue(*cboStereoUpmix, profile, L"Dual2D", false); }
 
 void frmProfile::LoadSwap(int which, const std::wstring& profile) {
     const wchar_t* value = kSwapValues[which];
@@ -209,7 +204,17 @@ void frmProfile::CurrentOutput(const std::wstring& profile) {
     // The analog output (its handler sets up the panels for it).
     const std::uint8_t panel = FirstByte(GetProfileValue(profile, L"PanelConfig"));
     const std::uint8_t speakers = FirstByte(GetProfileValue(profile, L"SpeakerConfig"));
-    SelectItemData(*cboAnalogOutput, panel * 256 + speakers);
+    auto& outputs = *cboAnalogOutput;
+    unlistedOutput_ = -1;
+    if (!SelectItemData(outputs, panel * 256 + speakers)) {
+        // Another machine's output (a front panel this card lacks, a configuration its trials
+        // refused): kept, with no entry shown; the list's handler shows it.
+        unlistedOutput_ = panel * 256 + speakers;
+        if (outputs.ListIndex() >= 0)
+            outputs.SetListIndex(-1);
+        else
+            cboAnalogOutput_Click();
+    }
     // The digital output.
     const std::uint8_t digital = FirstByte(GetProfileValue(profile, L"SpDigitalOut"));
     if (digital == 0 || digital == 2) cboAnalogOutput->SetEnabled(true);
@@ -389,7 +394,7 @@ void frmProfile::UpdateAnalogOutputSettingsButton(std::uint8_t speakerConfig) {
 // ---- The two list handlers of loading ----
 
 void frmProfile::cboAnalogOutput_Click() {
-    if (cboAnalogOutput->ListIndex() < 0 || refreshingOutput_) return;
+    if (Output().empty() || refreshingOutput_) return;
     const std::uint8_t speakers = FirstByte(SpeakerConfig());
     if (gCardCaps && gCardCaps->HPAmp) cmdHpAmp->SetEnabled(speakers == 1);
     UpdateAnalogOutputSettingsButton(speakers);
@@ -399,7 +404,8 @@ void frmProfile::cboAnalogOutput_Click() {
     if (aecSwitchingOutput_) return;
     UpdateSpeakerSizeEnabling();
     LoadOutputChannels(Tag());
-    if (!liveProfileName_.empty()) {
+    // A loaded output the list has no entry for is not the user's choice: it isn't sent.
+    if (!liveProfileName_.empty() && cboAnalogOutput->ListIndex() >= 0) {
         ApplySpeakerConfig(SpeakerConfig());
         Bytes panel = PanelConfig();
         ApplyPanelConfig(panel, gCardCaps && gCardCaps->HPAmp ? HpAmpValue() : Bytes{0, 0, 0, 0});
@@ -408,8 +414,8 @@ void frmProfile::cboAnalogOutput_Click() {
 }
 
 void frmProfile::cboBitDepth_Click() {
-    if (gIsXP || liveProfileName_.empty()) return;
     const auto& box = *cboBitDepth;
+    if (gIsXP || liveProfileName_.empty() || box.ListIndex() < 0) return;
     Bytes value;
     if (box.ListIndex() > 0 || realTimeMode_)
         value = Bytes{static_cast<std::uint8_t>(SelectedItemData(box))};

@@ -34,14 +34,13 @@ Bytes ModeValue(const ComboBox& box, std::uint8_t loaded) {
 // ---- Encoders of the controls ----
 
 Bytes frmProfile::PanelConfig() const {
-    const std::wstring output = Output();
-    if (output.empty()) return {};
-    return EncodeCode(static_cast<std::uint8_t>(SelectedItemData(*cboAnalogOutput) >> 8));
+    const std::intptr_t output = OutputCode();
+    return output < 0 ? Bytes{} : EncodeCode(static_cast<std::uint8_t>(output >> 8));
 }
 
 Bytes frmProfile::SpeakerConfig() const {
-    if (Output().empty()) return {};
-    return EncodeCode(static_cast<std::uint8_t>(SelectedItemData(*cboAnalogOutput) & 0xFF));
+    const std::intptr_t output = OutputCode();
+    return output < 0 ? Bytes{} : EncodeCode(static_cast<std::uint8_t>(output & 0xFF));
 }
 
 Bytes frmProfile::DVSMode() const { return ModeValue(*cboDolbyVirtualSpeakerMode, loadedDvsMode_); }
@@ -101,6 +100,14 @@ void frmProfile::SaveValues(const std::wstring& name, bool fromCard) {
     auto put = [&](const std::wstring& value, const Bytes& bytes) { WriteValue(name, value, bytes); };
     // In a restore point every value written is the card's own.
     auto live = [&](const std::wstring& value) { put(value, GetProfileValue(L"", value)); };
+    // A list's value: its entry unless "Don't Change"; a list showing nothing writes the value
+    // loaded for it, if any.
+    auto listed = [&](const ComboBox& box, const wchar_t* value, const Bytes& chosen) {
+        if (box.ListIndex() >= 1)
+            put(value, chosen);
+        else if (const auto it = unlistedValues_.find(value); box.ListIndex() < 0 && it != unlistedValues_.end())
+            put(value, it->second);
+    };
 
     // The shortcut key and the custom icon.
     if (const auto key = EncodeShortcut(txtShortcut->Tag())) put(L"Shortcut", *key);
@@ -124,7 +131,9 @@ void frmProfile::SaveValues(const std::wstring& name, bool fromCard) {
     } else {
         volumeWritten = false;
     }
-    if (volumeWritten && chkVolumeChangeOnlyOnDifferentOutput->Value() == 1) put(L"NoVolChangeOnSameOut", {1});
+    // A restore point puts the volume back whatever the box says.
+    if (!fromCard && volumeWritten && chkVolumeChangeOnlyOnDifferentOutput->Value() == 1)
+        put(L"NoVolChangeOnSameOut", {1});
     // Windows channels and format, card sample rate, stereo upmix.
     if (fromCard)
         live(L"SystemSpeakers");
@@ -135,21 +144,21 @@ void frmProfile::SaveValues(const std::wstring& name, bool fromCard) {
             live(kMixerBitDepth);
             live(kMixerSampleRate);
         } else {
-            if (cboBitDepth->ListIndex() >= 1)
-                put(kMixerBitDepth, {static_cast<std::uint8_t>(SelectedItemData(*cboBitDepth))});
-            if (cboSystemSampleRate->ListIndex() >= 1)
-                put(kMixerSampleRate, EncodeNumber(static_cast<std::uint32_t>(SelectedItemData(*cboSystemSampleRate))));
+            listed(*cboBitDepth, kMixerBitDepth, {static_cast<std::uint8_t>(SelectedItemData(*cboBitDepth))});
+            listed(*cboSystemSampleRate, kMixerSampleRate,
+                   EncodeNumber(static_cast<std::uint32_t>(SelectedItemData(*cboSystemSampleRate))));
         }
     }
     if (fromCard)
         live(L"OutputFormat");
-    else if (cboSampleRate->ListIndex() >= 1)
-        put(L"OutputFormat", EncodeNumber(static_cast<std::uint32_t>(SelectedItemData(*cboSampleRate))));
+    else
+        listed(*cboSampleRate, L"OutputFormat",
+               EncodeNumber(static_cast<std::uint32_t>(SelectedItemData(*cboSampleRate))));
     if (fromCard)
         live(L"Dual2D");
-    else if (cboStereoUpmix->ListIndex() >= 1)
-        put(L"Dual2D", EncodeCode(static_cast<std::uint8_t>(SelectedItemData(*cboStereoUpmix))));
-    // The analog output; without a chosen output neither is written.
+    else
+        listed(*cboStereoUpmix, L"Dual2D", EncodeCode(static_cast<std::uint8_t>(SelectedItemData(*cboStereoUpmix))));
+    // The analog output; without a chosen or loaded output neither is written.
     const Bytes panel = fromCard ? GetProfileValue(L"", L"PanelConfig") : PanelConfig();
     if (!panel.empty()) {
         put(L"PanelConfig", panel);
@@ -162,12 +171,13 @@ void frmProfile::SaveValues(const std::wstring& name, bool fromCard) {
         else if (FirstByte(swaps_[i], 255) < 255)
             put(kSwapValues[i], swaps_[i]);
     }
-    if (gCardCaps && gCardCaps->HPAmp && !panel.empty()) {
-        const std::wstring gainName = HpImpedanceValueName(panel);
-        if (fromCard)
-            live(gainName);
-        else if (const Bytes gain = HpAmpValue(); FirstByte(gain, 255) < 255)
-            put(gainName, gain);
+    if (gCardCaps && gCardCaps->HPAmp) {
+        // A restore point holds the gain of both panels: live mode may switch to the other one.
+        if (fromCard) {
+            for (const wchar_t* gainName : {L"HpImpedanceModeRear", L"HpImpedanceModeFront"}) live(gainName);
+        } else if (const Bytes gain = HpAmpValue(); !panel.empty() && FirstByte(gain, 255) < 255) {
+            put(HpImpedanceValueName(panel), gain);
+        }
     }
     // Digital output and effects: no "Don't Change" here.
     if (fromCard) {
@@ -186,14 +196,14 @@ void frmProfile::SaveValues(const std::wstring& name, bool fromCard) {
         put(L"Pl2xParam", EncodePl2xParam());
         if (neoParamSupported_) put(L"NeoParam", EncodeNeoParam());
     }
-    // Playback channel gains.
+    // Playback channel gains; a restore point holds every channel, also those that an output
+    // chosen later makes reachable.
     for (int i = 0; i < 8; ++i) {
         const auto& set = *chkPlaybackSet[i];
         const std::wstring value(gChannelVolumeValues[static_cast<std::size_t>(i)]);
-        if (!set.Enabled()) continue;
         if (fromCard)
             live(value);
-        else if (set.Value() == 1)
+        else if (set.Enabled() && set.Value() == 1)
             put(value, EncodeChannelGain(i));
     }
     // Recording lines: volumes, then the custom controls.

@@ -13,6 +13,7 @@
 #include "editor/hpampdialog.h"
 #include "editor/swapsdialog.h"
 #include "startup/names.h"
+#include "startup/settings.h"
 #include "base/registry.h"
 #include "startup/tables.h"
 #include "startup/utility.h"
@@ -43,6 +44,14 @@ protected:
         for (const std::wstring& key : RegEnumKeys(gRegProfiles))
             if (key.find(L"~Live") != std::wstring::npos) keys.push_back(key);
         return keys;
+    }
+    // The card at 20 % and a profile that sets the master volume to `level` (hex) on both sides.
+    void CardAtTwentyPercentWith(const std::wstring& profile, const wchar_t* level) {
+        UseEditorCard(kD2);
+        Load(L"");
+        SetVolumeBalance(20 * kCurrencyScale, 0, 0, 0);
+        Store(profile, L"_mixer00000", level);
+        Store(profile, L"_mixer00010", level);
     }
     static kaltest::DialogAnswerer ClickLive(frmProfile& editor, int button = IDYES) {
         kaltest::DialogAnswerer answers;
@@ -109,12 +118,63 @@ TEST_F(LiveMode, ThreeChangesGoToTheCardAndLiveModeOffPutsItBack) {
     EXPECT_TRUE(LiveKeys().empty());
 }
 
-TEST_F(LiveMode, ALouderProfileWarnsAndNoLeavesEverythingAsItWas) {
-    UseEditorCard(kD2);
+TEST_F(LiveMode, CancelPutsTheVolumeBackWhateverTheSameOutputBoxSays) {
+    CardAtTwentyPercentWith(L"Quiet", L"14");
+    Store(L"Quiet", L"NoVolChangeOnSameOut", L"01");
+    // The card's output is the one whose volume was remembered last: the usual case.
+    SetLastOutput(HexToBytes(BytesToHex(GetProfileValue(L"", L"PanelConfig")) +
+                             BytesToHex(GetProfileValue(L"", L"SpeakerConfig"))));
+    frmProfile& editor = OpenEditor(L"Quiet");
+    ASSERT_EQ(editor.Get<CheckBox>(L"chkVolumeChangeOnlyOnDifferentOutput").Value(), 1);
+    EXPECT_TRUE(ClickLive(editor).seen.empty());
+    ASSERT_TRUE(User::DragTo(editor.Get<Slider>(L"csliVolume"), 80));
+    ASSERT_EQ(GetProfileValue(L"", L"_mixer00000"), Bytes{80});
+    ASSERT_TRUE(User::Click(editor.Ctl(L"cmdCancel")));
+    EXPECT_EQ(ProfileEditor(), nullptr);
+    EXPECT_EQ(GetProfileValue(L"", L"_mixer00000"), Bytes{20});
+    EXPECT_EQ(GetProfileValue(L"", L"_mixer00010"), Bytes{20});
+    EXPECT_TRUE(LiveKeys().empty());
+}
+
+TEST_F(LiveMode, CancelPutsBackWhatTheOutputChosenDuringTheEditReached) {
+    UseEditorCard(kDG, std::vector<std::uint8_t>{1, 3, 4, 6, 7});
     Load(L"");
-    SetVolumeBalance(20 * kCurrencyScale, 0, 0, 0);
-    Store(L"Loud", L"_mixer00000", L"64");
-    Store(L"Loud", L"_mixer00010", L"64");
+    sim::SetSimLiveValue(L"PanelConfig", HexToBytes(L"00000000"));
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"04000000"));
+    sim::SetSimLiveValue(std::wstring(gChannelVolumeValues[4]), HexToBytes(L"0000FBFF"));  // -5 dB, not the default
+    Store(L"Two", L"PanelConfig", L"00000000");
+    Store(L"Two", L"SpeakerConfig", L"04000000");
+    const auto before = CardState();
+    frmProfile& editor = OpenEditor(L"Two");
+    ClickLive(editor);
+    auto& outputs = editor.Get<ComboBox>(L"cboAnalogOutput");
+    // A rear channel of 7.1, unused by two speakers when live mode began.
+    ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0007)));
+    editor.imgTab_Click(1);
+    const std::wstring rear(gChannelVolumeValues[4]);
+    const Bytes rearBefore = GetProfileValue(L"", rear);
+    ASSERT_TRUE(User::Click(editor.Ctl(L"chkPlaybackSet", 4)));
+    auto& channel = editor.Get<Slider>(L"csliOutputChannel", 4);
+    ASSERT_TRUE(User::DragTo(channel, channel.Value() > 50 ? 20 : 80));
+    EXPECT_NE(GetProfileValue(L"", rear), rearBefore);
+    // The front headphones' gain, another panel than the card's when live mode began.
+    editor.imgTab_Click(0);
+    ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0101)));
+    ASSERT_TRUE(User::Click(editor.Ctl(L"cmdHpAmp")));
+    auto& gains = HpImpedanceDialog()->Get<ComboBox>(L"cboHpAmp");
+    const std::uint8_t front = GetProfileValue(L"", L"HpImpedanceModeFront")[0];
+    ASSERT_TRUE(User::ChooseItem(gains, IndexOf(gains, front == 2 ? 1 : 2)));
+    EXPECT_NE(GetProfileValue(L"", L"HpImpedanceModeFront")[0], front);
+    ASSERT_TRUE(User::Click(HpImpedanceDialog()->Ctl(L"cmdClose")));
+    ASSERT_NE(CardState(), before);
+
+    ASSERT_TRUE(User::Click(editor.Ctl(L"cmdCancel")));
+    EXPECT_EQ(CardState(), before);
+    EXPECT_TRUE(LiveKeys().empty());
+}
+
+TEST_F(LiveMode, ALouderProfileWarnsAndNoLeavesEverythingAsItWas) {
+    CardAtTwentyPercentWith(L"Loud", L"64");
     frmProfile& editor = OpenEditor(L"Loud");
     sim::ClearSimRequestLog();
     const auto answers = ClickLive(editor, IDNO);

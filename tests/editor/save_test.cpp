@@ -19,9 +19,12 @@ protected:
         EditorFixture::SetUp();
         UseEditorCard(kD2);
     }
-    kaltest::DialogAnswerer Save(frmProfile& editor, const std::wstring& name, int button) {
+    // Saves under `name`, pressing `buttons` in the message boxes in turn, then `button`.
+    kaltest::DialogAnswerer Save(frmProfile& editor, const std::wstring& name, int button,
+                                 std::vector<int> buttons = {}) {
         kaltest::DialogAnswerer answers;
         answers.button = button;
+        answers.buttons = std::move(buttons);
         editor.Get<TextBox>(L"txtProfileName").SetText(name);
         answers.Run([&] { User::Click(editor.Ctl(L"cmdSave")); });
         return answers;
@@ -29,6 +32,10 @@ protected:
     static void ChooseShortcut(frmProfile& editor) {
         editor.Get<TextBox>(L"txtShortcut").SetText(L"CTRL+SHIFT+F11");
         editor.Get<TextBox>(L"txtShortcut").SetTag(L"7A|03");
+    }
+    static void MakeActiveAndDefault(const std::wstring& profile) {
+        RegWrite(gRegRoot, L"ActiveProfile", profile);
+        RegWrite(gRegRoot, L"DefaultProfile", profile);
     }
     static std::vector<std::wstring> Texts(const kaltest::DialogAnswerer& a) {
         std::vector<std::wstring> out;
@@ -73,8 +80,7 @@ TEST_F(EditorSave, ANewProfileOverwritesAnExistingOneOnlyWhenAskedTo) {
 TEST_F(EditorSave, RenamingToAFreeNameRenamesOrCopies) {
     Store(L"First", L"EqEnable", L"01");
     Store(L"Second", L"EqEnable", L"00");
-    RegWrite(gRegRoot, L"ActiveProfile", std::wstring(L"First"));
-    RegWrite(gRegRoot, L"DefaultProfile", std::wstring(L"First"));
+    MakeActiveAndDefault(L"First");
     frmProfile& editor = OpenEditor(L"First");
     auto answers = Save(editor, L"Renamed", IDNO);
     ASSERT_EQ(answers.seen.size(), 2u);
@@ -145,6 +151,34 @@ TEST_F(EditorSave, AShortcutHeldByAnotherProfileMovesOnlyWhenTheUserAgrees) {
     EXPECT_EQ(answers.seen.back().text, kSaved);
     EXPECT_FALSE(RegReadBytes(Profile(L"Holder"), L"Shortcut"));
     EXPECT_EQ(RegReadBytes(Profile(L"Taker"), L"Shortcut"), HexToBytes(L"7A03"));
+}
+
+TEST_F(EditorSave, AnOverwriteCancelledAtTheShortcutLeavesTheExistingProfileAlone) {
+    Store(L"Existing", L"EqEnable", L"01");
+    Store(L"Holder", L"Shortcut", L"7A03");
+    MakeActiveAndDefault(L"Existing");
+    frmProfile& editor = OpenEditor(L"");
+    ChooseShortcut(editor);
+    // Overwrite: yes; take the shortcut: no. Nothing is saved.
+    auto answers = Save(editor, L"Existing", IDNO, {IDYES, IDNO});
+    ASSERT_EQ(answers.seen.size(), 2u);
+    EXPECT_NE(ProfileEditor(), nullptr);
+    EXPECT_EQ(RegReadBytes(Profile(L"Existing"), L"EqEnable"), Bytes{1});
+
+    // Another name afterwards is still a new profile: the shortcut is the only question.
+    answers = Save(editor, L"Other", IDYES, {IDNO, IDYES});
+    ASSERT_FALSE(answers.seen.empty());
+    EXPECT_EQ(answers.seen.size(), 1u);
+    EXPECT_NE(answers.seen[0].text.find(L"already in use by the profile ''Holder''"), std::wstring::npos);
+    EXPECT_FALSE(RegKeyExists(Profile(L"Other")));
+    EXPECT_EQ(RegReadBytes(Profile(L"Existing"), L"EqEnable"), Bytes{1});
+    EXPECT_EQ(GetActiveProfile(), L"Existing");
+    EXPECT_EQ(GetDefaultProfile(), L"Existing");
+    answers = Save(editor, L"Other", IDYES);
+    EXPECT_EQ(answers.seen.back().text, kSaved);
+    EXPECT_TRUE(RegKeyExists(Profile(L"Other")));
+    EXPECT_EQ(RegReadBytes(Profile(L"Existing"), L"EqEnable"), Bytes{1});
+    EXPECT_EQ(GetActiveProfile(), L"Existing");
 }
 
 TEST_F(EditorSave, AProfilesOwnShortcutAsksOnlyWhenItIsCopied) {

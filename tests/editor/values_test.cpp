@@ -1,6 +1,7 @@
 // The editor's profile values: what a save of untouched "Don't Change" choices writes, a stored
 // profile loaded and written back byte for byte, damaged values opened without harm, and the
 // encoders with nothing chosen in their lists.
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -88,15 +89,48 @@ TEST_F(EditorValues, ANewProfileSavedUntouchedHoldsOnlyTheValuesWithoutDontChang
 }
 
 TEST_F(EditorValues, AProfileWithEveryValueIsWrittenBackByteForByte) {
-    UseEditorCard(kD2);
-    const int line = FirstInputLine();
-    ASSERT_GE(line, 0);
-    const std::wstring icon = SourceTreePath(KALVENOR_SOURCE_DIR, "resources/icons/hp.ico");
+    using Pairs = std::vector<std::pair<std::wstring, std::wstring>>;
     // Once with FlexBass on (150 Hz), once off (80 Hz): a disabled crossover keeps its value too.
-    for (const bool flexBass : {true, false}) {
-        const std::wstring profile = flexBass ? L"Full" : L"NoFlexBass";
+    // Then values that this card's lists have no entry for, as in a profile from another machine
+    // (the lists named show nothing): a front panel on a card without one; 7.1 refused by the
+    // speaker trials, with its headphone gain and rear channels; 192 kHz on a 96 kHz card; a
+    // 20-bit Windows format.
+    struct Case {
+        const wchar_t* profile;
+        const wchar_t* card;
+        std::optional<std::vector<std::uint8_t>> trials;
+        bool flexBass;
+        Pairs changed;
+        std::vector<std::wstring> dropped;
+        std::vector<const wchar_t*> showingNothing;
+    };
+    const Case cases[] = {
+        {L"Full", kD2, std::nullopt, true, {}, {}, {}},
+        {L"NoFlexBass", kD2, std::nullopt, false, {}, {}, {}},
+        {L"FrontPanel",
+         kD2,
+         std::nullopt,
+         true,
+         {{L"PanelConfig", L"01000000"}, {L"SpeakerConfig", L"04000000"}},
+         {L"CentreVol", L"SideVolR"},
+         {L"cboAnalogOutput"}},
+        {L"Refused71",
+         kDG,
+         std::vector<std::uint8_t>{1, 3, 4, 6},
+         true,
+         {{L"HpImpedanceModeRear", L"02000000"}, {L"OutputFormat", L"00EE0200"}, {L"_mixerBitDepth", L"14"}},
+         {},
+         {L"cboAnalogOutput", L"cboSampleRate", L"cboBitDepth"}},
+    };
+    const std::wstring icon = SourceTreePath(KALVENOR_SOURCE_DIR, "resources/icons/hp.ico");
+    for (const Case& c : cases) {
+        UseEditorCard(c.card, c.trials);
+        const int line = FirstInputLine();
+        ASSERT_GE(line, 0);
+        const bool flexBass = c.flexBass;
+        const std::wstring profile = c.profile;
         RegWrite(Profile(profile), L"CustomIcon", icon + L"|1");
-        const std::vector<std::pair<std::wstring, std::wstring>> stored = {
+        Pairs stored = {
             {L"Shortcut", L"7A03"},
             {L"SmartVolumeParams", L"01000000"},
             {L"VolIgnoreForValidation", L"01"},
@@ -134,6 +168,14 @@ TEST_F(EditorValues, AProfileWithEveryValueIsWrittenBackByteForByte) {
             {L"SpeakerSize", L"F7000000"},
             {L"AEC", BytesToHex(EncodeAEC(false))},
         };
+        for (const auto& [name, hex] : c.changed) {
+            const auto at = std::find_if(stored.begin(), stored.end(), [&](const auto& v) { return v.first == name; });
+            if (at == stored.end())
+                stored.emplace_back(name, hex);
+            else
+                at->second = hex;
+        }
+        std::erase_if(stored, [&](const auto& v) { return std::ranges::count(c.dropped, v.first) > 0; });
         for (const auto& [name, hex] : stored) Store(profile, name, hex.c_str());
         if (DriverQuery38()) Store(profile, L"NeoParam", BytesToHex(EncodeNeoParam(true, true, 4, 7)).c_str());
         // The line's extra control (the microphone's boost), when it has one besides its monitoring.
@@ -149,8 +191,20 @@ TEST_F(EditorValues, AProfileWithEveryValueIsWrittenBackByteForByte) {
         EXPECT_EQ(editor.Get<Slider>(L"csliCrossover").Value(), flexBass ? 150 : 80);
         EXPECT_EQ(editor.Ctl(L"lblCrossoverValue").Caption(), flexBass ? L"150 Hz" : L"80 Hz");
         EXPECT_EQ(editor.Ctl(L"csliCrossover").Enabled(), flexBass);
+        for (const wchar_t* list : c.showingNothing) EXPECT_EQ(editor.Get<ComboBox>(list).ListIndex(), -1) << list;
         editor.SaveValues(profile + L"Copy", false);
         EXPECT_EQ(Values(profile + L"Copy"), Values(profile)) << profile;
+        if (c.showingNothing.size() > 1) {
+            // A group the user changes is saved as chosen; the others still as loaded.
+            auto& outputs = editor.Get<ComboBox>(L"cboAnalogOutput");
+            ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0004)));
+            ASSERT_TRUE(User::ChooseItem(editor.Get<ComboBox>(L"cboSampleRate"), 0));
+            editor.SaveValues(profile + L"Changed", false);
+            const auto changed = Values(profile + L"Changed");
+            EXPECT_EQ(changed.at(L"SpeakerConfig"), L"04000000");
+            EXPECT_EQ(changed.count(L"OutputFormat"), 0u);
+            EXPECT_EQ(changed.at(L"_mixerBitDepth"), L"14");
+        }
         CloseEditor();
     }
 }

@@ -20,8 +20,9 @@ public:
         bool fileDialog = false;
     };
 
-    std::wstring fileName;  // typed into file dialogs
-    int button = IDOK;      // pressed in message boxes (OK when the box has no such button)
+    std::wstring fileName;     // typed into file dialogs
+    int button = IDOK;         // pressed in message boxes (OK when the box has no such button)
+    std::vector<int> buttons;  // pressed in the first message boxes in turn, before `button`
     std::vector<Seen> seen;
 
     void Run(const std::function<void()>& call) {
@@ -71,7 +72,8 @@ private:
         int press = IDOK;
         if (!s.fileDialog) {
             s.text = Text(::GetDlgItem(box, 0xFFFF));
-            if (::GetDlgItem(box, self->button)) press = self->button;
+            const int wanted = self->next_ < self->buttons.size() ? self->buttons[self->next_++] : self->button;
+            if (::GetDlgItem(box, wanted)) press = wanted;
         }
         self->seen.push_back(s);
         ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(press, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, press)));
@@ -79,6 +81,7 @@ private:
 
     static inline DialogAnswerer* current_ = nullptr;
     std::set<HWND> handled_;
+    std::size_t next_ = 0;
 };
 
 }  // namespace kaltest
