@@ -93,7 +93,6 @@ private:
     CommandButton* const& add_;
     CommandButton* const& remove_;
     bool matching_ = false;
-    std::vector<std::wstring> stored_;  // hex text of each listed preset, as listed; "" unreadable
 };
 
 }  // namespace kal
