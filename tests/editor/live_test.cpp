@@ -6,6 +6,7 @@
 
 #include "device/audio.h"
 #include "device/cardlines.h"
+#include "device/linevalues.h"
 #include "device/mixervalues.h"
 #include "device/profilevalues.h"
 #include "editor/controlvalues.h"
@@ -54,6 +55,16 @@ protected:
         for (int i = 0; i < box.ListCount(); ++i)
             if (box.ItemData(i) == data) return i;
         return -1;
+    }
+    // Saves under the editor's own name and answers the box that reports it.
+    static void ClickSave(frmProfile& editor) {
+        kaltest::DialogAnswerer answers;
+        answers.Run([&] { User::Click(editor.Ctl(L"cmdSave")); });
+    }
+    // Lets the notifications and timers of changes from outside run, once the program's own
+    // change (which they would be taken for) is a second old.
+    static void LetOutsideChangesArrive() {
+        while (IsSelfChange()) Pump(50);
     }
 };
 
@@ -364,6 +375,31 @@ TEST_F(LiveMode, ThePopupsChangesAndWindowsFormatChangesShowInALiveEditor) {
     EXPECT_EQ(SelectedItemData(editor.Get<ComboBox>(L"cboSpeakersLayout")), 6);
     EXPECT_FALSE(editor.LiveProfileName().empty());
     EXPECT_TRUE(Writes().empty());
+}
+
+TEST_F(LiveMode, ANewDefaultRecordingDeviceMovesOnlyALiveEditorsSource) {
+    UseEditorCard(kD2);
+    ASSERT_FALSE(gInputLineIds[1].empty());
+    Load(L"");
+    Store(L"Rec", kMixerInputLineSel, L"01");  // "Line In"
+    frmProfile& editor = OpenEditor(L"Rec");
+    ASSERT_TRUE(editor.Get<OptionButton>(L"optInputSelect", 1).Value());
+    LetOutsideChangesArrive();
+    // Out of live mode the editor shows the stored profile, whatever Windows records from.
+    sim::SetSimDefaultEndpoint(eCapture, eConsole, gInputLineIds[0]);
+    Pump(300);
+    EXPECT_TRUE(editor.Get<OptionButton>(L"optInputSelect", 1).Value());
+    ClickSave(editor);
+    EXPECT_EQ(RegReadBytes(Profile(L"Rec"), kMixerInputLineSel), Bytes{1});
+
+    // Live, it shows the source the card records from.
+    frmProfile& live = OpenEditor(L"Rec");
+    ClickLive(live);
+    ASSERT_FALSE(live.LiveProfileName().empty());
+    LetOutsideChangesArrive();
+    sim::SetSimDefaultEndpoint(eCapture, eConsole, gInputLineIds[0]);
+    Pump(300);
+    EXPECT_TRUE(live.Get<OptionButton>(L"optInputSelect", 0).Value());
 }
 
 }  // namespace
