@@ -181,11 +181,6 @@ public:
     void CurrentSVN() override;
     void CurrentVolume() override;
 
-    // The card changed from outside while the profile editor is live: each control whose setting
-    // changed on the card since the editor last looked shows the card's new value, and every
-    // choice of the user ("Don't Change", "Use last", the Set boxes) stays. Sends nothing.
-    void FollowCard();
-
     // ---- Loading (editor/values_load.cpp); profile "" is the card's present state ----
     void LoadValues(const std::wstring& name, bool fromCard);
     void CurrentVolume(const std::wstring& profile);
@@ -340,6 +335,10 @@ private:
     std::vector<std::wstring> CardValueNames() const;
     // Takes the card's present values as the ones the editor has seen.
     void RememberCard();
+    // The card changed from outside while the profile editor is live: each control whose setting
+    // changed on the card since the editor last looked shows the card's new value, and every
+    // choice of the user ("Don't Change", "Use last", the Set boxes) stays. Sends nothing.
+    void FollowCard();
     void UpdateSetAllCheckBox(CheckBox& column, const std::array<CheckBox*, 8>& rows);
     bool IsChannelAvailable(int channel) const;
     void cboAnalogOutput_Click();
@@ -514,12 +513,12 @@ private:
     TabStrip tabs_{*this};
     std::vector<std::vector<std::uint8_t>> customControlValues_;
     std::array<Bytes, 3> swaps_{Bytes{255, 0, 0, 0}, Bytes{255, 0, 0, 0}, Bytes{255, 0, 0, 0}};  // L/R, C/LFE, side/rear
-    bool clearingLiveMode_ = false;
-    std::map<std::wstring, Bytes> cardSeen_;  // the card's values when the editor last looked
-    bool followingCard_ = false;              // the controls follow a change of the card  // the box is cleared after a refused warning: the click does nothing
+    bool clearingLiveMode_ = false;  // the box is cleared after a refused warning: the click does nothing
     bool updatingSetAll_ = false;
     std::uint8_t loadedDvsMode_ = 5;
     std::uint8_t loadedDhRoom_ = 1;
+    std::map<std::wstring, Bytes> cardSeen_;  // the card's values when the editor last looked
+    bool followingCard_ = false;              // the controls follow a change of the card
 
     // User presets and the marking of the presets the controls equal.
     UserPresetList eqUserProfiles_{*this, kEqUserProfiles, cboEQUserProfiles, cmdEQUserProfileAdd,
