@@ -137,6 +137,7 @@ void frmProfile::LiveApplyChannelGain(int channel) {
 
 void frmProfile::RefreshSpeakersAndFormat() {
     if (!Loaded() || liveProfileName_.empty()) return;
+    if (!realTimeMode_) return FollowCard();
     // Reloaded from the card without being sent back to it.
     const std::wstring live = liveProfileName_;
     liveProfileName_.clear();

@@ -309,6 +309,7 @@ void frmProfile::ResetControls() {
 }
 
 void frmProfile::CommandReset(bool fromCard) {
+    if (fromCard && !realTimeMode_) return FollowCard();
     ResetControls();
     const std::wstring name = !Tag().empty() || liveProfileName_.empty() || realTimeMode_ ? Tag() : liveProfileName_;
     LoadValues(name, fromCard);
@@ -336,7 +337,8 @@ void frmProfile::SetInputLineCaptionEnabled(int input, bool enabled) {
 }
 
 void frmProfile::ShowRecordingSource(const std::wstring& lineId) {
-    if (!Loaded() || optInputSelect[255]->Value()) return;
+    // Out of live mode the editor shows the profile, not the card.
+    if (!Loaded() || liveProfileName_.empty() || optInputSelect[255]->Value()) return;
     const auto it = std::find(gInputLineIds.begin(), gInputLineIds.end(), lineId);
     if (it == gInputLineIds.end() || lineId.empty()) return;
     UpdatingScope updating(*this);

@@ -169,14 +169,17 @@ public:
     std::wstring LiveProfileName() const override { return liveProfileName_; }
     void SetLiveProfileName(const std::wstring& name) override { liveProfileName_ = name; }
     // Reloads the controls: the profile, the restore point of a new profile in live mode, or
-    // (fromCard) the card's state without sending anything to it.
+    // (fromCard) the card's state without sending anything to it; the editor of a profile
+    // follows the card's changes instead (FollowCard).
     void CommandReset(bool fromCard) override;
 
     // ---- IVolumeEditorLink: the pop-up changed the card; show its state ----
-    void CurrentOutput() override { CurrentOutput(L""); }
-    void CurrentSpeakers() override { CurrentSpeakers(L""); }
-    void CurrentSVN() override { CurrentSVN(L""); }
-    void CurrentVolume() override { CurrentVolume(L""); }
+    // (editor/cardfollow.cpp) The real-time window reloads the group from the card; the editor
+    // of a profile follows the card as after any change from outside (FollowCard).
+    void CurrentOutput() override;
+    void CurrentSpeakers() override;
+    void CurrentSVN() override;
+    void CurrentVolume() override;
 
     // ---- Loading (editor/values_load.cpp); profile "" is the card's present state ----
     void LoadValues(const std::wstring& name, bool fromCard);
@@ -315,7 +318,13 @@ private:
     void LoadInputLines(const std::wstring& profile);
     void LoadOutputFormat(const std::wstring& profile);
     void LoadDual2D(const std::wstring& profile);
+    void LoadAnalogOutput(const std::wstring& profile);
+    void LoadDigitalOutput(const std::wstring& profile);
+    void LoadDolbyEffects(const std::wstring& profile);
+    void LoadGraphEffect(int panel, const std::wstring& profile);
     void LoadSwap(int which, const std::wstring& profile);
+    // The swap value (4 bytes, first byte 255 "Don't Set"), shown by its dialog when open.
+    void ShowSwap(int which, const Bytes& value);
     void LoadEQ(const std::wstring& profile);
     void LoadBassManagement(const std::wstring& profile);
     void LoadAEC(const std::wstring& profile);
@@ -324,6 +333,14 @@ private:
     void UpdateCrossoverEnabling();
     void UpdateSpeakerSizeEnabling();
     void UpdateAnalogOutputSettingsButton(std::uint8_t speakerConfig);
+    // The card's values the editor follows, by name (editor/cardfollow.cpp).
+    std::vector<std::wstring> CardValueNames() const;
+    // Takes the card's present values as the ones the editor has seen.
+    void RememberCard();
+    // The card changed from outside while the profile editor is live: each control whose setting
+    // changed on the card since the editor last looked shows the card's new value, and every
+    // choice of the user ("Don't Change", "Use last", the Set boxes) stays. Sends nothing.
+    void FollowCard();
     void UpdateSetAllCheckBox(CheckBox& column, const std::array<CheckBox*, 8>& rows);
     bool IsChannelAvailable(int channel) const;
     void cboAnalogOutput_Click();
@@ -507,6 +524,8 @@ private:
     // nothing and a save writes them back as loaded, until the user picks an entry.
     std::intptr_t unlistedOutput_ = -1;
     std::map<std::wstring, Bytes, std::less<>> unlistedValues_;
+    std::map<std::wstring, Bytes> cardSeen_;  // the card's values when the editor last looked
+    bool followingCard_ = false;              // the controls follow a change of the card
 
     // User presets and the marking of the presets the controls equal.
     UserPresetList eqUserProfiles_{*this, kEqUserProfiles, cboEQUserProfiles, cmdEQUserProfileAdd,

@@ -25,24 +25,18 @@ std::wstring UserPresetList::Name() const { return Box().Text(); }
 void UserPresetList::Load(const Bytes& current) {
     auto& box = Box();
     box.Clear();
-    stored_.clear();
     // The unnamed default value is no preset: a name can't be empty.
-    for (const std::wstring& name : RegEnumValues(Key())) {
-        if (name.empty()) continue;
-        box.AddItem(name);
-        const auto value = RegReadBytes(Key(), name);
-        stored_.push_back(value ? BytesToHex(*value) : L"");
-    }
+    for (const std::wstring& name : RegEnumValues(Key()))
+        if (!name.empty()) box.AddItem(name);
     SelectMatching(current);
 }
 
 void UserPresetList::SelectMatching(const Bytes& current) {
     auto& box = Box();
-    const std::wstring wanted = BytesToHex(current);
     int found = -1;
-    // Every slider change asks this: the stored values were read with the list.
-    for (std::size_t i = 0; i < stored_.size() && found < 0; ++i)
-        if (stored_[i] == wanted) found = static_cast<int>(i);
+    // What each name stores now: a restore may have replaced the values since they were listed.
+    for (int i = 0; i < box.ListCount() && found < 0; ++i)
+        if (RegReadBytes(Key(), box.List(i)) == current) found = i;
     {
         FlagScope matching(matching_);
         box.SetListIndex(found);

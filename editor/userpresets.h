@@ -7,7 +7,6 @@
 #include <optional>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "base/hextext.h"
 #include "startup/settings.h"
@@ -93,7 +92,6 @@ private:
     CommandButton* const& add_;
     CommandButton* const& remove_;
     bool matching_ = false;
-    std::vector<std::wstring> stored_;  // hex text of each listed preset, as listed; "" unreadable
 };
 
 }  // namespace kal

@@ -74,6 +74,7 @@ void frmProfile::LoadValues(const std::wstring& name, bool fromCard) {
     LoadAEC(source);
     if (gCardCaps && gCardCaps->HPAmp)
         if (frmHpImpedanceMode* amp = HpImpedanceDialog()) amp->CurrentAmp(source);
+    RememberCard();
 }
 
 void frmProfile::CurrentSpeakers(const std::wstring& profile) {
@@ -130,8 +131,12 @@ void frmProfile::LoadDual2D(const std::wstring& profile) { LoadListValue(*cboSte
 
 void frmProfile::LoadSwap(int which, const std::wstring& profile) {
     const wchar_t* value = kSwapValues[which];
-    swaps_[static_cast<std::size_t>(which)] =
-        !ProfileValueExists(profile, value) && !realTimeMode_ ? Bytes{255, 0, 0, 0} : GetProfileValue(profile, value);
+    ShowSwap(which,
+             !ProfileValueExists(profile, value) && !realTimeMode_ ? Bytes{255, 0, 0, 0} : GetProfileValue(profile, value));
+}
+
+void frmProfile::ShowSwap(int which, const Bytes& value) {
+    swaps_[static_cast<std::size_t>(which)] = value;
     if (frmAnalogOutputSettings* dialog = AnalogOutputSettingsDialog()) {
         if (which == 0) dialog->CurrentHeadphoneLRXchg();
         if (which == 1) dialog->CurrentCenterBassXchg();
@@ -201,7 +206,21 @@ void frmProfile::CurrentVolume(const std::wstring& profile) {
 }
 
 void frmProfile::CurrentOutput(const std::wstring& profile) {
-    // The analog output (its handler sets up the panels for it).
+    LoadAnalogOutput(profile);
+    LoadDigitalOutput(profile);
+    LoadDolbyEffects(profile);
+    // The speaker shifter and its layout.
+    chkVSS->SetValue(FirstByte(GetProfileValue(profile, L"EnableXear3D")) == 1 ? 1 : 0);
+    LoadVSpeakerPos(profile);
+    LoadGraphEffect(kPl2xPanel, profile);
+    LoadGraphEffect(kNeoPanel, profile);
+    // The headphone gain.
+    if (gCardCaps && gCardCaps->HPAmp)
+        if (frmHpImpedanceMode* amp = HpImpedanceDialog()) amp->CurrentAmp(profile);
+}
+
+void frmProfile::LoadAnalogOutput(const std::wstring& profile) {
+    // Its handler sets up the panels for it.
     const std::uint8_t panel = FirstByte(GetProfileValue(profile, L"PanelConfig"));
     const std::uint8_t speakers = FirstByte(GetProfileValue(profile, L"SpeakerConfig"));
     auto& outputs = *cboAnalogOutput;
@@ -215,7 +234,9 @@ void frmProfile::CurrentOutput(const std::wstring& profile) {
         else
             cboAnalogOutput_Click();
     }
-    // The digital output.
+}
+
+void frmProfile::LoadDigitalOutput(const std::wstring& profile) {
     const std::uint8_t digital = FirstByte(GetProfileValue(profile, L"SpDigitalOut"));
     if (digital == 0 || digital == 2) cboAnalogOutput->SetEnabled(true);
     chkSPDIF->SetValue(digital == 0 ? 0 : 1);
@@ -224,7 +245,10 @@ void frmProfile::CurrentOutput(const std::wstring& profile) {
         SelectItemData(spdif, digital);
     else
         spdif.SetListIndex(-1);
-    // The Dolby effects where the output offers them, and their modes.
+}
+
+// The Dolby effects where the output offers them, and their modes.
+void frmProfile::LoadDolbyEffects(const std::wstring& profile) {
     loadedDvsMode_ = FirstByte(GetProfileValue(profile, L"DVSMode"));
     loadedDhRoom_ = FirstByte(GetProfileValue(profile, L"DHRoom"));
     if (chkDolbyVirtualSpeaker->Enabled())
@@ -233,23 +257,17 @@ void frmProfile::CurrentOutput(const std::wstring& profile) {
     if (chkDolbyHeadphones->Enabled())
         chkDolbyHeadphones->SetValue(FirstByte(GetProfileValue(profile, L"DHEnable")) == 1 ? 1 : 0);
     SelectItemData(*cboDolbyHeadphonesMode, loadedDhRoom_);
-    // The speaker shifter and its layout.
-    chkVSS->SetValue(FirstByte(GetProfileValue(profile, L"EnableXear3D")) == 1 ? 1 : 0);
-    LoadVSpeakerPos(profile);
-    // ProLogic IIx and NEO:PC.
-    const EffectParams pl2x = DecodePl2xParam(GetProfileValue(profile, L"Pl2xParam"));
-    chkDolby->SetValue(pl2x.on ? 1 : 0);
-    SelectOption(optPL2xMode, pl2x.movie ? 1 : 0);
-    LoadSliderValue(*csliPL2xWidth, pl2x.width);
-    LoadSliderValue(*csliPL2xDepth, pl2x.depth);
-    const EffectParams neo = DecodeNeoParam(GetProfileValue(profile, L"NeoParam"));
-    chkNeo->SetValue(neo.on ? 1 : 0);
-    SelectOption(optNEOMode, neo.movie ? 1 : 0);
-    LoadSliderValue(*csliNEOWidth, neo.width);
-    LoadSliderValue(*csliNEODepth, neo.depth);
-    // The headphone gain.
-    if (gCardCaps && gCardCaps->HPAmp)
-        if (frmHpImpedanceMode* amp = HpImpedanceDialog()) amp->CurrentAmp(profile);
+}
+
+// ProLogic IIx or NEO:PC.
+void frmProfile::LoadGraphEffect(int panel, const std::wstring& profile) {
+    const EffectPanelControls c = EffectPanel(panel);
+    const EffectParams e = panel == kPl2xPanel ? DecodePl2xParam(GetProfileValue(profile, L"Pl2xParam"))
+                                               : DecodeNeoParam(GetProfileValue(profile, L"NeoParam"));
+    c.check->SetValue(e.on ? 1 : 0);
+    SelectOption(c.modes, e.movie ? 1 : 0);
+    LoadSliderValue(*c.width, e.width);
+    LoadSliderValue(*c.depth, e.depth);
 }
 
 // ---- Mixer page ----
@@ -266,6 +284,12 @@ void frmProfile::LoadOutputChannels(const std::wstring& profile) {
         const bool available = IsChannelAvailable(i);
         set.SetEnabled(available);
         auto& slider = *csliOutputChannel[i];
+        if (followingCard_) {
+            // The card's output changed: a channel it still has keeps the user's choice.
+            if (!available) set.SetValue(0);
+            EnablePlaybackRow(i);
+            continue;
+        }
         if (!IsExistingOrRealTime()) {
             // Every channel at 0 dB: set after the row's disabling, which shows the card's gain.
             set.SetValue(0);

@@ -15,6 +15,7 @@
 #include "tests/common/window_probes.h"
 #include "tests/editor/editor_fixture.h"
 #include "tests/tray/dialog_answerer.h"
+#include "tray/backup.h"
 
 using namespace kal;
 using namespace kal::testing;
@@ -200,6 +201,25 @@ TEST_F(Equalizer, UserProfilesAreAddedOverwrittenOnlyAfterYesAndDeleted) {
     EXPECT_EQ(Items(box), std::vector<std::wstring>{L"Short"});
     EXPECT_FALSE(remove.Enabled());
     SaveWindowScreenshot(editor.hWnd(), L"frmProfile", L"equalizer-user-profiles");
+}
+
+TEST_F(Equalizer, AfterARestoreTheListMarksWhatEachProfileStoresNow) {
+    RegWrite(UserKey(), L"Mine", HexToBytes(gEqPresetGains[5]));
+    const std::string backup = BuildBackupFile(*ReadRegistryTree(gRegRoot)).bytes;
+    RegWrite(UserKey(), L"Mine", HexToBytes(gEqPresetGains[10]));
+    frmProfile& editor = OpenWithGains();
+    auto& box = editor.Get<ComboBox>(L"cboEQUserProfiles");
+    ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optLoadEQPreset", 10)));
+    ASSERT_EQ(box.ListIndex(), 0);
+    // Restored with the editor open: "Mine" holds "Rock" again.
+    ASSERT_EQ(RestoreSettingsFrom(backup, [] { return true; }).result, RestoreResult::Restored);
+    ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optLoadEQPreset", 1)));
+    ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optLoadEQPreset", 10)));
+    EXPECT_EQ(box.ListIndex(), -1);
+    EXPECT_FALSE(editor.Ctl(L"cmdEQUserProfileDelete").Enabled());
+    ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optLoadEQPreset", 5)));
+    EXPECT_EQ(box.ListIndex(), 0);
+    EXPECT_TRUE(editor.Ctl(L"cmdEQUserProfileDelete").Enabled());
 }
 
 TEST_F(Equalizer, NamesWarnAtTheLimitAndAreCutWhenTheBoxLosesTheFocus) {

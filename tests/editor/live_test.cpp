@@ -1,14 +1,18 @@
 // Live mode and the three small dialogs: the restore point, the warning, changes reaching the
 // card at once and the card put back byte for byte when live mode ends; the headphone gain,
 // swaps and custom-control choices, also in the real-time window.
+#include <cmath>
 #include <map>
 #include <set>
 
 #include "device/audio.h"
 #include "device/cardlines.h"
+#include "device/linevalues.h"
 #include "device/mixervalues.h"
+#include "device/portable/audio_levels.h"
 #include "device/profilevalues.h"
 #include "editor/controlvalues.h"
+#include "editor/portable/profilebytes.h"
 #include "editor/customcontrolsdialog.h"
 #include "editor/hpampdialog.h"
 #include "editor/swapsdialog.h"
@@ -18,6 +22,7 @@
 #include "startup/tables.h"
 #include "startup/utility.h"
 #include "tests/editor/editor_fixture.h"
+#include "tests/startup/product_state.h"
 #include "tests/tray/dialog_answerer.h"
 
 using namespace kal;
@@ -63,6 +68,53 @@ protected:
         for (int i = 0; i < box.ListCount(); ++i)
             if (box.ItemData(i) == data) return i;
         return -1;
+    }
+    // Saves under the editor's own name and answers the box that reports it.
+    static void ClickSave(frmProfile& editor) {
+        kaltest::DialogAnswerer answers;
+        answers.Run([&] { User::Click(editor.Ctl(L"cmdSave")); });
+    }
+    // Lets the notifications and timers of changes from outside run, once the program's own
+    // change (which they would be taken for) is a second old.
+    static void LetOutsideChangesArrive() {
+        while (IsSelfChange()) Pump(50);
+    }
+    // A shortcut key as the main form's window receives it (1: master volume up).
+    void PressShortcut(int action) { ::SendMessageW(form_->hWnd(), WM_HOTKEY, action, 0); }
+    static int MasterPercent(const std::wstring& profile) {
+        Currency volume = 0, balance = 0;
+        GetProfileVolumeBalance(volume, balance, 0, 0, profile);
+        return static_cast<int>(std::nearbyint(Fixed4ToDouble(volume)));
+    }
+    static std::intptr_t CardRate(frmProfile& editor) {
+        return SelectedItemData(editor.Get<ComboBox>(L"cboSampleRate"));
+    }
+    // The choices both journeys below make and keep: SVN "Enable", "Set to:" the volume, the
+    // card at 96 kHz; equalizer and upmix at "Don't Change".
+    static void ExpectTheChoices(frmProfile& editor, int volume, std::intptr_t rate) {
+        EXPECT_TRUE(editor.Get<OptionButton>(L"optSVN", 1).Value());
+        EXPECT_TRUE(editor.Get<OptionButton>(L"optVolume", 1).Value());
+        EXPECT_EQ(editor.Get<Slider>(L"csliVolume").Value(), volume);
+        EXPECT_EQ(CardRate(editor), rate);
+        EXPECT_TRUE(editor.Get<OptionButton>(L"optEQ", 255).Value());
+        EXPECT_EQ(editor.Get<ComboBox>(L"cboStereoUpmix").ListIndex(), 0);
+    }
+    // What Save stored of them, and which of the first two playback rows it sets.
+    static void ExpectSaved(const std::wstring& profile, int volume, std::uint32_t rate, std::array<bool, 2> rows) {
+        EXPECT_EQ(RegReadBytes(Profile(profile), L"SmartVolumeParams"), EncodeCode(1));
+        EXPECT_EQ(MasterPercent(profile), volume);
+        EXPECT_EQ(RegReadBytes(Profile(profile), L"OutputFormat"), EncodeNumber(rate));
+        EXPECT_EQ(RegReadBytes(Profile(profile), L"WaveOutVolL").has_value(), rows[0]);
+        EXPECT_EQ(RegReadBytes(Profile(profile), L"WaveOutVolR").has_value(), rows[1]);
+        EXPECT_FALSE(RegReadBytes(Profile(profile), L"EqEnable"));
+        EXPECT_FALSE(RegReadBytes(Profile(profile), L"Dual2D"));
+    }
+    static void ChooseTheChoices(frmProfile& editor) {
+        ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optSVN", 1)));
+        ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optVolume", 1)));
+        auto& rates = editor.Get<ComboBox>(L"cboSampleRate");
+        ASSERT_TRUE(User::ChooseItem(rates, IndexOf(rates, 96000)));
+        editor.imgTab_Click(1);
     }
 };
 
@@ -424,6 +476,99 @@ TEST_F(LiveMode, ThePopupsChangesAndWindowsFormatChangesShowInALiveEditor) {
     EXPECT_EQ(SelectedItemData(editor.Get<ComboBox>(L"cboSpeakersLayout")), 6);
     EXPECT_FALSE(editor.LiveProfileName().empty());
     EXPECT_TRUE(Writes().empty());
+}
+
+TEST_F(LiveMode, ANewDefaultRecordingDeviceMovesOnlyALiveEditorsSource) {
+    UseEditorCard(kD2);
+    ASSERT_FALSE(gInputLineIds[1].empty());
+    Load(L"");
+    Store(L"Rec", kMixerInputLineSel, L"01");  // "Line In"
+    frmProfile& editor = OpenEditor(L"Rec");
+    ASSERT_TRUE(editor.Get<OptionButton>(L"optInputSelect", 1).Value());
+    LetOutsideChangesArrive();
+    // Out of live mode the editor shows the stored profile, whatever Windows records from.
+    sim::SetSimDefaultEndpoint(eCapture, eConsole, gInputLineIds[0]);
+    Pump(300);
+    EXPECT_TRUE(editor.Get<OptionButton>(L"optInputSelect", 1).Value());
+    ClickSave(editor);
+    EXPECT_EQ(RegReadBytes(Profile(L"Rec"), kMixerInputLineSel), Bytes{1});
+
+    // Live, it shows the source the card records from.
+    frmProfile& live = OpenEditor(L"Rec");
+    ClickLive(live);
+    ASSERT_FALSE(live.LiveProfileName().empty());
+    LetOutsideChangesArrive();
+    sim::SetSimDefaultEndpoint(eCapture, eConsole, gInputLineIds[0]);
+    Pump(300);
+    EXPECT_TRUE(live.Get<OptionButton>(L"optInputSelect", 0).Value());
+}
+
+// A refresh of the live editor after a change of the card from outside keeps what the user chose;
+// a setting that changed on the card shows the card's new value.
+TEST_F(LiveMode, ANewProfileKeepsTheUsersChoicesWhenTheCardChangesFromOutside) {
+    UseEditorCard(kD2);
+    Load(L"");
+    SetVolumeBalance(40 * kCurrencyScale, 0, 0, 0);
+    frmProfile& editor = OpenEditor(L"");
+    ChooseTheChoices(editor);
+    ASSERT_TRUE(User::Click(editor.Ctl(L"chkPlaybackSet", 0)));
+
+    PressShortcut(1);
+    ASSERT_EQ(MasterPercent(L""), 42);
+    ExpectTheChoices(editor, 42, 96000);
+    EXPECT_EQ(editor.Get<CheckBox>(L"chkPlaybackSet", 0).Value(), 1);
+
+    // Another program sets the card to 48 kHz, turns the upmix off and the equalizer over.
+    LetOutsideChangesArrive();
+    const std::uint8_t eq = GetProfileValue(L"", L"EqEnable")[0];
+    sim::SetSimLiveValue(L"OutputFormat", EncodeNumber(48000));
+    sim::SetSimLiveValue(L"Dual2D", EncodeCode(0));
+    sim::SetSimLiveValue(L"EqEnable", Bytes{static_cast<std::uint8_t>(eq ? 0 : 1)});
+    EXPECT_TRUE(PumpUntil([&] { return CardRate(editor) == 48000; }, 2000));
+    ExpectTheChoices(editor, 42, 48000);
+    EXPECT_EQ(editor.Get<CheckBox>(L"chkPlaybackSet", 0).Value(), 1);
+
+    editor.Get<TextBox>(L"txtProfileName").SetText(L"Fresh");
+    ClickSave(editor);
+    ASSERT_EQ(ProfileEditor(), nullptr);
+    ExpectSaved(L"Fresh", 42, 48000, {true, false});
+}
+
+TEST_F(LiveMode, AStoredProfileKeepsItsEditsWhenTheCardChangesFromOutside) {
+    kaltest::ProductStateLock product;
+    UseEditorCard(kD2);
+    Load(L"");
+    SetVolumeBalance(50 * kCurrencyScale, 0, 0, 0);
+    Store(L"Evening", L"SmartVolumeParams", L"00000000");
+    Store(L"Evening", L"OutputFormat", L"80BB0000");  // 48 kHz
+    Store(L"Evening", MixerValueName(0, 0, 0, 0), L"28");
+    Store(L"Evening", MixerValueName(0, 0, 1, 0), L"28");
+    RegWrite(Profile(L"Evening"), L"WaveOutVolL", kal::EncodeChannelGain(0));
+    frmProfile& editor = OpenEditor(L"Evening");
+    ClickLive(editor);
+    ASSERT_FALSE(editor.LiveProfileName().empty());
+    ChooseTheChoices(editor);
+    ASSERT_TRUE(User::Click(editor.Ctl(L"chkPlaybackSet", 0)));
+    ASSERT_TRUE(User::Click(editor.Ctl(L"chkPlaybackSet", 1)));
+    ASSERT_TRUE(User::DragTo(editor.Get<Slider>(L"csliVolume"), 45));
+
+    PressShortcut(1);
+    ExpectTheChoices(editor, 47, 96000);
+
+    // The program run with "/noui" from a script: 44.1 kHz, upmix off.
+    const std::wstring outside = std::wstring(kaltest::kUserSettings) + L"\\Profiles\\Outside";
+    RegWrite(outside, L"OutputFormat", EncodeNumber(44100));
+    RegWrite(outside, L"Dual2D", EncodeCode(0));
+    LetOutsideChangesArrive();
+    const kaltest::ChildRun run = kaltest::RunChild(kaltest::ProgramExe(), L"/noui /profile=Outside");
+    ASSERT_TRUE(run.finished);
+    ASSERT_EQ(GetProfileValue(L"", L"Dual2D"), EncodeCode(0));
+    EXPECT_TRUE(PumpUntil([&] { return CardRate(editor) == 44100; }, 3000));
+    ExpectTheChoices(editor, 47, 44100);
+
+    ClickSave(editor);
+    ASSERT_EQ(ProfileEditor(), nullptr);
+    ExpectSaved(L"Evening", 47, 44100, {false, true});
 }
 
 }  // namespace

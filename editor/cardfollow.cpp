@@ -1,0 +1,186 @@
+// The editor of a profile in live mode after a change of the card from outside (a shortcut key,
+// the volume pop-up, another program): each control whose setting changed on the card since
+// the editor last looked shows the card's new value, and what the user chose stays: "Don't
+// Change", "Use last", the Set boxes of the Mixer page, "Don't Set" of the swaps and custom
+// controls. The real-time window shows the card whole and reloads it instead.
+#include <cmath>
+#include <utility>
+
+#include "device/cardlines.h"
+#include "device/displaytexts.h"
+#include "device/mixervalues.h"
+#include "device/portable/audio_levels.h"
+#include "device/portable/texts.h"
+#include "device/profilevalues.h"
+#include "device/transport.h"
+#include "editor/controlvalues.h"
+#include "editor/customcontrolsdialog.h"
+#include "editor/hpampdialog.h"
+#include "editor/portable/profilebytes.h"
+#include "editor/profileform.h"
+#include "startup/catalogue.h"
+#include "startup/globals.h"
+#include "startup/tables.h"
+
+namespace kal {
+namespace {
+
+constexpr int kDontChange = 255;
+const wchar_t* const kSwapValues[3] = {L"HeadphoneLRXchg", L"CenterBassXchg", L"SideRearXchg"};
+
+std::int32_t Whole(Currency value) { return static_cast<std::int32_t>(std::nearbyint(Fixed4ToDouble(value))); }
+
+// Empties the live profile name for its lifetime, so that the handlers the controls raise send
+// nothing back to the card.
+class LiveNameAside {
+public:
+    explicit LiveNameAside(std::wstring& name) : name_(name), kept_(std::exchange(name, L"")) {}
+    ~LiveNameAside() { name_ = kept_; }
+    LiveNameAside(const LiveNameAside&) = delete;
+    LiveNameAside& operator=(const LiveNameAside&) = delete;
+
+private:
+    std::wstring& name_;
+    std::wstring kept_;
+};
+
+}  // namespace
+
+// ---- What the pop-up asks after it changed the card ----
+
+void frmProfile::CurrentOutput() { realTimeMode_ ? CurrentOutput(L"") : FollowCard(); }
+void frmProfile::CurrentSpeakers() { realTimeMode_ ? CurrentSpeakers(L"") : FollowCard(); }
+void frmProfile::CurrentSVN() { realTimeMode_ ? CurrentSVN(L"") : FollowCard(); }
+void frmProfile::CurrentVolume() { realTimeMode_ ? CurrentVolume(L"") : FollowCard(); }
+
+// ---- The card's values as the editor saw them ----
+
+std::vector<std::wstring> frmProfile::CardValueNames() const {
+    std::vector<std::wstring> names{L"SystemSpeakers", L"SmartVolumeParams", MixerValueName(0, 0, 0, 0),
+                                    MixerValueName(0, 0, 1, 0), L"OutputFormat", L"Dual2D", L"PanelConfig",
+                                    L"SpeakerConfig", L"SpDigitalOut", L"DVSEnable", L"DVSMode", L"DHEnable",
+                                    L"DHRoom", L"EnableXear3D", L"VSpeakerPos", L"Pl2xParam", L"EqEnable", L"EqGain",
+                                    L"BassManagement", L"BassCornerFrequency", L"SpeakerSize", L"AEC"};
+    names.insert(names.end(), std::begin(kSwapValues), std::end(kSwapValues));
+    if (neoParamSupported_) names.emplace_back(L"NeoParam");
+    if (!gIsXP) names.insert(names.end(), {kMixerBitDepth, kMixerSampleRate});
+    if (gCardCaps && gCardCaps->HPAmp)
+        for (std::uint8_t panel : {0, 1}) names.push_back(HpImpedanceValueName(Bytes{panel, 0, 0, 0}));
+    for (std::wstring_view channel : gChannelVolumeValues) names.emplace_back(channel);
+    for (int j = 0; j < 8; ++j) {
+        if (gInputLineIds[static_cast<std::size_t>(j)].empty()) continue;
+        names.push_back(MixerValueName(1, j, 1, 0));
+        const int controls = CountIn(cmdRecordExtraOptions[j]->Tag());
+        for (int k = 0; k <= controls; ++k) names.push_back(MixerValueName(1, j, 0, k));
+    }
+    return names;
+}
+
+void frmProfile::RememberCard() {
+    cardSeen_.clear();
+    // The real-time window reloads the card whole: it never compares.
+    if (realTimeMode_) return;
+    for (const std::wstring& name : CardValueNames()) cardSeen_[name] = GetProfileValue(L"", name);
+}
+
+// ---- Following the card ----
+
+void frmProfile::FollowCard() {
+    if (!Loaded() || realTimeMode_) return;
+    std::map<std::wstring, Bytes> now;
+    for (const std::wstring& name : CardValueNames()) now[name] = GetProfileValue(L"", name);
+    auto changed = [&](const std::wstring& name) {
+        const auto seen = cardSeen_.find(name);
+        return seen == cardSeen_.end() || seen->second != now[name];
+    };
+    // A list follows while it shows a value, not "Don't Change" (its first entry).
+    auto followList = [&](ComboBox& box, const std::wstring& name, std::intptr_t value) {
+        if (changed(name) && box.ListIndex() > 0) SelectItemData(box, value);
+    };
+    LiveNameAside aside(liveProfileName_);
+    FlagScope suspend(gSuspendDriverWrites);
+    FlagScope following(followingCard_);
+
+    // The output first: the channels the Mixer page offers depend on it.
+    if (changed(L"PanelConfig") || changed(L"SpeakerConfig")) LoadAnalogOutput(L"");
+    if (changed(L"SpDigitalOut")) LoadDigitalOutput(L"");
+    if (changed(L"DVSEnable") || changed(L"DVSMode") || changed(L"DHEnable") || changed(L"DHRoom"))
+        LoadDolbyEffects(L"");
+    if (changed(L"EnableXear3D")) chkVSS->SetValue(FirstByte(now[L"EnableXear3D"]) == 1 ? 1 : 0);
+    if (changed(L"VSpeakerPos") && OptionSelected(optVSSLayout, 1)) ApplyVSSLayout(now[L"VSpeakerPos"]);
+    if (changed(L"Pl2xParam")) LoadGraphEffect(kPl2xPanel, L"");
+    if (neoParamSupported_ && changed(L"NeoParam")) LoadGraphEffect(kNeoPanel, L"");
+    if (frmHpImpedanceMode* amp = gCardCaps && gCardCaps->HPAmp ? HpImpedanceDialog() : nullptr) {
+        const std::wstring gain = HpImpedanceValueName(now[L"PanelConfig"]);
+        if (changed(gain) && FirstByte(amp->HpAmp()) != kDontChange)
+            SelectItemData(*amp->cboHpAmp, FirstByte(now[gain]));
+    }
+    for (int i = 0; i < 3; ++i)
+        if (changed(kSwapValues[i]) && FirstByte(swaps_[static_cast<std::size_t>(i)], kDontChange) != kDontChange)
+            ShowSwap(i, now[kSwapValues[i]]);
+
+    // Windows' channels and format, the card's rate, the upmix.
+    followList(*cboSpeakersLayout, L"SystemSpeakers", FirstByte(now[L"SystemSpeakers"]));
+    if (!gIsXP) {
+        followList(*cboBitDepth, kMixerBitDepth, FirstByte(now[kMixerBitDepth]));
+        followList(*cboSystemSampleRate, kMixerSampleRate, BytesToUInt32(now[kMixerSampleRate]));
+    }
+    followList(*cboSampleRate, L"OutputFormat", BytesToUInt32(now[L"OutputFormat"]));
+    followList(*cboStereoUpmix, L"Dual2D", FirstByte(now[L"Dual2D"]));
+
+    // SVN and the master volume: the sliders show a real level whatever the choice.
+    if (changed(L"SmartVolumeParams") && !OptionSelected(optSVN, kDontChange))
+        SelectOption(optSVN, FirstByte(now[L"SmartVolumeParams"]));
+    if (changed(MixerValueName(0, 0, 0, 0)) || changed(MixerValueName(0, 0, 1, 0))) {
+        Currency volume = 0, balance = 0;
+        GetProfileVolumeBalance(volume, balance, 0, 0, L"");
+        LoadSliderValue(*csliVolume, Whole(volume));
+        LoadSliderValue(*csliMasterBalance, Whole(balance * 10));
+    }
+
+    // The Mixer page: the rows that are part of the profile.
+    for (int i = 0; i < 8; ++i) {
+        const CheckBox& set = *chkPlaybackSet[i];
+        if (set.Enabled() && set.Value() == 1 && changed(std::wstring(gChannelVolumeValues[static_cast<std::size_t>(i)])))
+            csliOutputChannel[i]->SetValue(GetChannelGainPercent(i, L""));
+    }
+    for (int j = 0; j < 8; ++j) {
+        if (gInputLineIds[static_cast<std::size_t>(j)].empty() || chkRecordSet[j]->Value() != 1) continue;
+        if (changed(MixerValueName(1, j, 0, 0)) || changed(MixerValueName(1, j, 1, 0))) {
+            Currency volume = 0, balance = 0;
+            GetProfileVolumeBalance(volume, balance, 1, j, L"");
+            csliInputLine[j]->SetValue(Whole(volume));
+            if (csliInputLineBalance[j]->Tag() == L"2") csliInputLineBalance[j]->SetValue(Whole(balance * 10));
+        }
+        const int monitor = CountIn(chkRecordMonitor[j]->Tag());
+        const int controls = CountIn(cmdRecordExtraOptions[j]->Tag());
+        for (int k = 1; k <= controls; ++k) {
+            const std::wstring name = MixerValueName(1, j, 0, k);
+            if (!changed(name)) continue;
+            const std::uint8_t value = FirstByte(now[name]);
+            if (k == monitor) {
+                // Its click keeps the custom-control table.
+                chkRecordMonitor[j]->SetValue(value == 1 ? 1 : 0);
+            } else if (GetCustomControlsValues(j, k) != kDontChange) {
+                SetCustomControlsValues(j, k, value);
+                if (frmInputLineCustomControls* dialog = InputLineCustomControlsDialog()) dialog->CurrentCustomControl(k);
+            }
+        }
+    }
+
+    // Equalizer, bass management, echo cancellation.
+    if (changed(L"EqEnable") && !OptionSelected(optEQ, kDontChange)) SelectOption(optEQ, FirstByte(now[L"EqEnable"]));
+    if (changed(L"EqGain")) DecodeEqGain(now[L"EqGain"]);
+    if (changed(L"BassManagement")) SelectOption(optFlexBass, FirstByte(now[L"BassManagement"]));
+    // Disabled, the crossover keeps the user's frequency aside for FlexBass's return.
+    if (changed(L"BassCornerFrequency") && csliCrossover->Enabled())
+        csliCrossover->SetValue(FirstByte(now[L"BassCornerFrequency"]));
+    if (changed(L"SpeakerSize")) LoadSpeakerSizes(now[L"SpeakerSize"]);
+    if (changed(L"AEC")) {
+        const Bytes& aec = now[L"AEC"];
+        SelectOption(optAEC, aec.size() == 40 ? aec[8] : 0);
+    }
+    cardSeen_ = std::move(now);
+}
+
+}  // namespace kal
