@@ -18,7 +18,8 @@ public:
     // profile list, and the open editor and volume pop-up.
     virtual void RefreshProfilesForm() = 0;
     virtual void RefreshOpenForms(bool force, bool ownChangeInProgress) = 0;
-    // The mute or volume of the card's speakers changed from outside the program.
+    // The mute or volume of the card's speakers changed, from outside the program or by a window
+    // of its own that does not rebuild the menus: the tray icon and tip follow.
     virtual void MasterOutputChanged() = 0;
 
 protected:

@@ -8,6 +8,7 @@
 #include "device/packets.h"
 #include "device/portable/texts.h"
 #include "device/profilevalues.h"
+#include "device/trayservices.h"
 #include "device/volumememory.h"
 #include "editor/controlvalues.h"
 #include "editor/customcontrolsdialog.h"
@@ -120,6 +121,8 @@ void frmProfile::LiveApplySpDigitalOut() {
 void frmProfile::LiveApplyVolumeBalance() {
     if (liveProfileName_.empty()) return;
     SetVolumeBalance(csliVolume->Value() * kCurrencyScale, csliMasterBalance->Value() * (kCurrencyScale / 10), 0, 0);
+    // The tray icon and tip show the master volume.
+    if (ITrayServices* tray = TrayServices()) tray->MasterOutputChanged();
 }
 
 void frmProfile::LiveApplyInputLine(int line) {

@@ -553,6 +553,9 @@ bool frmKalvenor::SetXonarValues(const std::wstring& profileName, bool noCommit,
         // they share one comparison of the card with the profile.
         ValidationScope validation;
         UpdateMenus();
+    } else {
+        // A temporary application changes the master output too.
+        UpdateTrayIconAndTip();
     }
     return true;
 }

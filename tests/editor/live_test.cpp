@@ -24,6 +24,7 @@
 #include "tests/editor/editor_fixture.h"
 #include "tests/startup/product_state.h"
 #include "tests/tray/dialog_answerer.h"
+#include "tray/balloons.h"
 
 using namespace kal;
 using namespace kal::testing;
@@ -176,15 +177,23 @@ TEST_F(LiveMode, CancelPutsTheVolumeBackWhateverTheSameOutputBoxSays) {
     // The card's output is the one whose volume was remembered last: the usual case.
     SetLastOutput(HexToBytes(BytesToHex(GetProfileValue(L"", L"PanelConfig")) +
                              BytesToHex(GetProfileValue(L"", L"SpeakerConfig"))));
+    // The tray tip tells the master volume the card has, through the edit and after it.
+    std::wstring tip;
+    SetShellNotifyObserver([&](DWORD, const NOTIFYICONDATAW& data, BOOL) {
+        if (data.uFlags & NIF_TIP) tip = data.szTip;
+    });
     frmProfile& editor = OpenEditor(L"Quiet");
     ASSERT_EQ(editor.Get<CheckBox>(L"chkVolumeChangeOnlyOnDifferentOutput").Value(), 1);
     EXPECT_TRUE(ClickLive(editor).seen.empty());
     ASSERT_TRUE(User::DragTo(editor.Get<Slider>(L"csliVolume"), 80));
     ASSERT_EQ(GetProfileValue(L"", L"_mixer00000"), Bytes{80});
+    EXPECT_NE(tip.find(L"80%"), std::wstring::npos) << tip;
     ASSERT_TRUE(User::Click(editor.Ctl(L"cmdCancel")));
     EXPECT_EQ(ProfileEditor(), nullptr);
     EXPECT_EQ(GetProfileValue(L"", L"_mixer00000"), Bytes{20});
     EXPECT_EQ(GetProfileValue(L"", L"_mixer00010"), Bytes{20});
+    EXPECT_NE(tip.find(L"20%"), std::wstring::npos) << tip;
+    SetShellNotifyObserver(nullptr);
     EXPECT_TRUE(LiveKeys().empty());
 }
 
