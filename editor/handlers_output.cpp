@@ -154,7 +154,7 @@ void frmProfile::cboSPDIFOutput_Click() {
     if (refreshingOutput_) return;
     LiveApplySpDigitalOut();
     UpdateSpeakerSizeEnabling();
-    LoadOutputChannels(Tag());
+    LoadOutputChannels(Tag(), true);
     const std::uint8_t format = SelectedSPDIFFormat();
     if (format != 0 && format != 2) {
         fraEnhancements->SetCaption(L"Digital Out &Enhancements");

@@ -314,7 +314,9 @@ private:
     bool ShowsDontChange(const std::wstring& profile, const std::wstring& value) const;
     void LoadListValue(ComboBox& box, const std::wstring& profile, const wchar_t* value, bool number);
     std::intptr_t OutputCode() const;
-    void LoadOutputChannels(const std::wstring& profile);
+    // Loads the playback rows; with keepChoices (another output chosen) a row whose channel the
+    // output had and still has stays as the user left it.
+    void LoadOutputChannels(const std::wstring& profile, bool keepChoices = false);
     void LoadInputLines(const std::wstring& profile);
     void LoadOutputFormat(const std::wstring& profile);
     void LoadDual2D(const std::wstring& profile);

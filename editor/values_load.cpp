@@ -278,14 +278,15 @@ bool frmProfile::IsChannelAvailable(int channel) const {
     return kal::IsChannelAvailable(channel, channels);
 }
 
-void frmProfile::LoadOutputChannels(const std::wstring& profile) {
+void frmProfile::LoadOutputChannels(const std::wstring& profile, bool keepChoices) {
     for (int i = 0; i < 8; ++i) {
         auto& set = *chkPlaybackSet[i];
+        const bool wasAvailable = set.Enabled();
         const bool available = IsChannelAvailable(i);
         set.SetEnabled(available);
         auto& slider = *csliOutputChannel[i];
-        if (followingCard_) {
-            // The card's output changed: a channel it still has keeps the user's choice.
+        if (followingCard_ || (keepChoices && wasAvailable && available)) {
+            // Another output, the card's or the user's: a channel it still has keeps the user's choice.
             if (!available) set.SetValue(0);
             EnablePlaybackRow(i);
             continue;
@@ -427,7 +428,7 @@ void frmProfile::cboAnalogOutput_Click() {
     // While echo cancellation switches the output, its handler refreshes the rest afterwards.
     if (aecSwitchingOutput_) return;
     UpdateSpeakerSizeEnabling();
-    LoadOutputChannels(Tag());
+    LoadOutputChannels(Tag(), true);
     // A loaded output the list has no entry for is not the user's choice: it isn't sent.
     if (!liveProfileName_.empty() && cboAnalogOutput->ListIndex() >= 0) {
         ApplySpeakerConfig(SpeakerConfig());

@@ -73,6 +73,39 @@ TEST_F(MixerHandlers, ANewProfileShowsEveryChannelAtZeroDecibelsWhateverTheCards
     }
 }
 
+// Another output keeps the rows of the channels it still has as the user left them; a channel it
+// adds comes as the profile has it.
+TEST_F(MixerHandlers, AnotherOutputKeepsTheUsersRowsOfTheChannelsItStillHas) {
+    UseEditorCard(kDG, std::vector<std::uint8_t>{1, 3, 4, 6, 7});
+    sim::SetSimLiveValue(L"PanelConfig", HexToBytes(L"00000000"));
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"04000000"));
+    Store(L"Stored", L"PanelConfig", L"00000000");
+    Store(L"Stored", L"SpeakerConfig", L"04000000");
+    Store(L"Stored", std::wstring(gChannelVolumeValues[4]), L"0000FBFF");  // -5 dB, for 7.1
+    for (const std::wstring profile : {L"", L"Stored"}) {
+        SCOPED_TRACE(profile);
+        frmProfile& editor = OpenEditor(profile);
+        editor.imgTab_Click(1);
+        auto& set = editor.Get<CheckBox>(L"chkPlaybackSet", 0);
+        auto& slider = editor.Get<Slider>(L"csliOutputChannel", 0);
+        if (set.Value() == 0) {
+            ASSERT_TRUE(User::Click(set));
+        }
+        const int target = slider.Value() > 50 ? 20 : 80;
+        ASSERT_TRUE(User::DragTo(slider, target));
+        editor.imgTab_Click(0);
+        auto& outputs = editor.Get<ComboBox>(L"cboAnalogOutput");
+        ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0007)));
+        editor.imgTab_Click(1);
+        EXPECT_EQ(set.Value(), 1);
+        EXPECT_EQ(slider.Value(), target);
+        const auto& rear = editor.Get<CheckBox>(L"chkPlaybackSet", 4);
+        EXPECT_TRUE(rear.Enabled());
+        EXPECT_EQ(rear.Value(), profile.empty() ? 0 : 1);
+        editor.Unload();
+    }
+}
+
 // The card's own level of recording line i, as a whole percent, and its balance in tenths.
 std::pair<int, int> CardInputLine(int i) {
     Currency volume = 0, balance = 0;
