@@ -187,8 +187,8 @@ std::vector<std::wstring> EnumNames(const std::wstring& path, REGSAM access, boo
     WithKey(OpenKey, path, access, [&](HKEY key) {
         names.clear();
         DWORD maxSubkey = 0, maxValue = 0;
-        LONG rc = ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, &maxSubkey, nullptr, nullptr,
-                                     &maxValue, nullptr, nullptr, nullptr);
+        LONG rc = ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, &maxSubkey, nullptr, nullptr, &maxValue,
+                                     nullptr, nullptr, nullptr);
         if (rc != ERROR_SUCCESS) return rc;
         // Key names are limited to 255 characters, value names to 16383.
         std::vector<wchar_t> buf(std::max<DWORD>(values ? maxValue : maxSubkey, values ? 16383 : 255) + 1);
@@ -275,8 +275,8 @@ HKEY SplitRegPath(std::wstring& path) {
 bool RegKeyExists(const std::wstring& path) {
     // A kept key is asked whether it still stands.
     return WithKey(OpenKey, path, KEY_QUERY_VALUE, [](HKEY key) {
-               return ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                         nullptr, nullptr, nullptr, nullptr);
+               return ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                         nullptr, nullptr, nullptr);
            }) == ERROR_SUCCESS;
 }
 

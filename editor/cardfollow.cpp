@@ -56,11 +56,28 @@ void frmProfile::CurrentVolume() { realTimeMode_ ? CurrentVolume(L"") : FollowCa
 // ---- The card's values as the editor saw them ----
 
 std::vector<std::wstring> frmProfile::CardValueNames() const {
-    std::vector<std::wstring> names{L"SystemSpeakers", L"SmartVolumeParams", MixerValueName(0, 0, 0, 0),
-                                    MixerValueName(0, 0, 1, 0), L"OutputFormat", L"Dual2D", L"PanelConfig",
-                                    L"SpeakerConfig", L"SpDigitalOut", L"DVSEnable", L"DVSMode", L"DHEnable",
-                                    L"DHRoom", L"EnableXear3D", L"VSpeakerPos", L"Pl2xParam", L"EqEnable", L"EqGain",
-                                    L"BassManagement", L"BassCornerFrequency", L"SpeakerSize", L"AEC"};
+    std::vector<std::wstring> names{L"SystemSpeakers",
+                                    L"SmartVolumeParams",
+                                    MixerValueName(0, 0, 0, 0),
+                                    MixerValueName(0, 0, 1, 0),
+                                    L"OutputFormat",
+                                    L"Dual2D",
+                                    L"PanelConfig",
+                                    L"SpeakerConfig",
+                                    L"SpDigitalOut",
+                                    L"DVSEnable",
+                                    L"DVSMode",
+                                    L"DHEnable",
+                                    L"DHRoom",
+                                    L"EnableXear3D",
+                                    L"VSpeakerPos",
+                                    L"Pl2xParam",
+                                    L"EqEnable",
+                                    L"EqGain",
+                                    L"BassManagement",
+                                    L"BassCornerFrequency",
+                                    L"SpeakerSize",
+                                    L"AEC"};
     names.insert(names.end(), std::begin(kSwapValues), std::end(kSwapValues));
     if (neoParamSupported_) names.emplace_back(L"NeoParam");
     if (!gIsXP) names.insert(names.end(), {kMixerBitDepth, kMixerSampleRate});
@@ -141,7 +158,8 @@ void frmProfile::FollowCard() {
     // The Mixer page: the rows that are part of the profile.
     for (int i = 0; i < 8; ++i) {
         const CheckBox& set = *chkPlaybackSet[i];
-        if (set.Enabled() && set.Value() == 1 && changed(std::wstring(gChannelVolumeValues[static_cast<std::size_t>(i)])))
+        if (set.Enabled() && set.Value() == 1 &&
+            changed(std::wstring(gChannelVolumeValues[static_cast<std::size_t>(i)])))
             csliOutputChannel[i]->SetValue(GetChannelGainPercent(i, L""));
     }
     for (int j = 0; j < 8; ++j) {
@@ -163,7 +181,8 @@ void frmProfile::FollowCard() {
                 chkRecordMonitor[j]->SetValue(value == 1 ? 1 : 0);
             } else if (GetCustomControlsValues(j, k) != kDontChange) {
                 SetCustomControlsValues(j, k, value);
-                if (frmInputLineCustomControls* dialog = InputLineCustomControlsDialog()) dialog->CurrentCustomControl(k);
+                if (frmInputLineCustomControls* dialog = InputLineCustomControlsDialog())
+                    dialog->CurrentCustomControl(k);
             }
         }
     }

@@ -131,8 +131,8 @@ void frmProfile::LoadDual2D(const std::wstring& profile) { LoadListValue(*cboSte
 
 void frmProfile::LoadSwap(int which, const std::wstring& profile) {
     const wchar_t* value = kSwapValues[which];
-    ShowSwap(which,
-             !ProfileValueExists(profile, value) && !realTimeMode_ ? Bytes{255, 0, 0, 0} : GetProfileValue(profile, value));
+    ShowSwap(which, !ProfileValueExists(profile, value) && !realTimeMode_ ? Bytes{255, 0, 0, 0}
+                                                                          : GetProfileValue(profile, value));
 }
 
 void frmProfile::ShowSwap(int which, const Bytes& value) {

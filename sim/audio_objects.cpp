@@ -519,11 +519,17 @@ public:
     using EndpointObject::EndpointObject;
     HRESULT STDMETHODCALLTYPE RegisterControlChangeNotify(IAudioEndpointVolumeCallback* callback) override {
         if (!callback) return E_POINTER;
-        return Guard([&] { AddSimVolumeCallback(e_, callback); return S_OK; });
+        return Guard([&] {
+            AddSimVolumeCallback(e_, callback);
+            return S_OK;
+        });
     }
     HRESULT STDMETHODCALLTYPE UnregisterControlChangeNotify(IAudioEndpointVolumeCallback* callback) override {
         if (!callback) return E_POINTER;
-        return Guard([&] { RemoveSimVolumeCallback(e_, callback); return S_OK; });
+        return Guard([&] {
+            RemoveSimVolumeCallback(e_, callback);
+            return S_OK;
+        });
     }
     HRESULT STDMETHODCALLTYPE GetChannelCount(UINT* count) override { return Put(count, Channels()); }
     HRESULT STDMETHODCALLTYPE SetMasterVolumeLevel(float db, LPCGUID ctx) override {

@@ -278,7 +278,7 @@ TEST_F(Registry, KeptKeyDeletedAndMadeAgainByAnotherProgramIsOpenedAnew) {
     ASSERT_TRUE(RegWrite(key, L"a", Bytes{1}));
     RegistryKeyScope scope;
     ASSERT_EQ(RegReadBytes(key, L"a"), Bytes{1});  // kept for reading from here on
-    ASSERT_TRUE(RegWrite(key, L"w", Bytes{1}));     // and for writing
+    ASSERT_TRUE(RegWrite(key, L"w", Bytes{1}));    // and for writing
 
     // The platform answers through a handle of the deleted key with ERROR_KEY_DELETED.
     HKEY stale = nullptr;

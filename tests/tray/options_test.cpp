@@ -392,11 +392,13 @@ LayoutFaults MeasureLayout(const Form& form) {
         RECT client{}, r = InParent(w), parent{};
         ::GetClientRect(w, &client);
         ::GetClientRect(::GetParent(w), &parent);
-        if (r.left < 0 || r.top < 0 || r.right > parent.right || r.bottom > parent.bottom) faults.outside.insert(Named(*c));
+        if (r.left < 0 || r.top < 0 || r.right > parent.right || r.bottom > parent.bottom)
+            faults.outside.insert(Named(*c));
         for (const Control* other : shown) {
             RECT both{};
             const RECT o = InParent(other->Window());
-            if (Named(*c) < Named(*other) && ::GetParent(other->Window()) == ::GetParent(w) && ::IntersectRect(&both, &r, &o))
+            if (Named(*c) < Named(*other) && ::GetParent(other->Window()) == ::GetParent(w) &&
+                ::IntersectRect(&both, &r, &o))
                 faults.overlapping.insert(Named(*c) + " " + Named(*other));
         }
         const std::wstring caption = c->Caption();
@@ -429,9 +431,7 @@ LayoutFaults MeasureLayout(const Form& form) {
         case ControlType::OptionButton:
             fits = line.cx + ((style & BS_PUSHLIKE) ? 4 : checkWidth) <= client.right && line.cy <= client.bottom;
             break;
-        case ControlType::CommandButton:
-            fits = line.cx + 4 <= client.right && line.cy <= client.bottom;
-            break;
+        case ControlType::CommandButton: fits = line.cx + 4 <= client.right && line.cy <= client.bottom; break;
         case ControlType::TextBox: {
             RECT area{};
             ::SendMessageW(w, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
@@ -449,12 +449,12 @@ LayoutFaults MeasureLayout(const Form& form) {
             const auto& box = static_cast<const ComboBox&>(*c);
             for (int i = 0; i < box.ListCount() && fits; ++i) {
                 const SIZE item = TextSize(*c, box.List(i));
-                fits = item.cx <= info.rcItem.right - info.rcItem.left && item.cy <= info.rcItem.bottom - info.rcItem.top;
+                fits =
+                    item.cx <= info.rcItem.right - info.rcItem.left && item.cy <= info.rcItem.bottom - info.rcItem.top;
             }
             break;
         }
-        default:
-            break;
+        default: break;
         }
         if (!fits) faults.clipped.insert(Named(*c));
     }
