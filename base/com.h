@@ -3,10 +3,45 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <atomic>
 #include <string>
 #include <utility>
 
 namespace kal {
+
+// An object of one interface: counted from 1 (from any thread: system callbacks take and drop
+// references on threads of their own), deleted at its last release.
+template <typename I>
+class ComObject : public I {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        if (!out) return E_POINTER;
+        if (iid == IID_IUnknown || iid == __uuidof(I) || Answers(iid)) {
+            *out = static_cast<I*>(this);
+            this->AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG n = --refs_;
+        if (n == 0) delete this;
+        return n;
+    }
+
+protected:
+    ComObject() = default;
+    ComObject(const ComObject&) = delete;
+    ComObject& operator=(const ComObject&) = delete;
+    virtual ~ComObject() = default;
+    // A further interface identifier the object answers with itself.
+    virtual bool Answers(REFIID) const { return false; }
+
+private:
+    std::atomic<ULONG> refs_{1};
+};
 
 // One counted reference to a COM object; released when the owner goes.
 template <typename T>

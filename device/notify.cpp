@@ -249,25 +249,6 @@ void MixerControlChanged(std::uint32_t controlId) {
 
 // The notification client.
 
-HRESULT STDMETHODCALLTYPE CIMMNotificationClient::QueryInterface(REFIID iid, void** out) {
-    if (!out) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, __uuidof(IMMNotificationClient))) {
-        *out = static_cast<IMMNotificationClient*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG STDMETHODCALLTYPE CIMMNotificationClient::AddRef() { return ++refs_; }
-
-ULONG STDMETHODCALLTYPE CIMMNotificationClient::Release() {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-}
-
 HRESULT STDMETHODCALLTYPE CIMMNotificationClient::OnDeviceStateChanged(LPCWSTR deviceId, DWORD newState) {
     Accept(NotificationKind::DeviceState, [&] {
         gNotifyStateDeviceId = StringFromPtr(deviceId);
@@ -295,25 +276,6 @@ HRESULT STDMETHODCALLTYPE CIMMNotificationClient::OnPropertyValueChanged(LPCWSTR
         gNotifyPropertyDeviceId = StringFromPtr(deviceId);
     });
     return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE CEndpointVolumeCallback::QueryInterface(REFIID iid, void** out) {
-    if (!out) return E_POINTER;
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, __uuidof(IAudioEndpointVolumeCallback))) {
-        *out = static_cast<IAudioEndpointVolumeCallback*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG STDMETHODCALLTYPE CEndpointVolumeCallback::AddRef() { return ++refs_; }
-
-ULONG STDMETHODCALLTYPE CEndpointVolumeCallback::Release() {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
 }
 
 HRESULT STDMETHODCALLTYPE CEndpointVolumeCallback::OnNotify(PAUDIO_VOLUME_NOTIFICATION_DATA data) {

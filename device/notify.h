@@ -68,45 +68,21 @@ void MixerControlChanged(std::uint32_t controlId);
 // Core Audio's notification client. Default-device, device-state and property-change
 // notifications are taken unless the program's own change is under 1000 ms old or another
 // notification is pending; device-added and device-removed are ignored.
-class CIMMNotificationClient final : public IMMNotificationClient {
+class CIMMNotificationClient final : public ComObject<IMMNotificationClient> {
 public:
-    CIMMNotificationClient() = default;
-    CIMMNotificationClient(const CIMMNotificationClient&) = delete;
-    CIMMNotificationClient& operator=(const CIMMNotificationClient&) = delete;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-
     HRESULT STDMETHODCALLTYPE OnDeviceStateChanged(LPCWSTR deviceId, DWORD newState) override;
     HRESULT STDMETHODCALLTYPE OnDeviceAdded(LPCWSTR deviceId) override;
     HRESULT STDMETHODCALLTYPE OnDeviceRemoved(LPCWSTR deviceId) override;
     HRESULT STDMETHODCALLTYPE OnDefaultDeviceChanged(EDataFlow flow, ERole role, LPCWSTR deviceId) override;
     HRESULT STDMETHODCALLTYPE OnPropertyValueChanged(LPCWSTR deviceId, const PROPERTYKEY key) override;
-
-private:
-    ~CIMMNotificationClient() = default;
-    std::atomic<ULONG> refs_{1};
 };
 
 // Core Audio's report of a change of the speakers' endpoint volume (mute or levels). Changes
 // that carry the program's own event context are left out: the program shows its own changes
 // where it makes them.
-class CEndpointVolumeCallback final : public IAudioEndpointVolumeCallback {
+class CEndpointVolumeCallback final : public ComObject<IAudioEndpointVolumeCallback> {
 public:
-    CEndpointVolumeCallback() = default;
-    CEndpointVolumeCallback(const CEndpointVolumeCallback&) = delete;
-    CEndpointVolumeCallback& operator=(const CEndpointVolumeCallback&) = delete;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-
     HRESULT STDMETHODCALLTYPE OnNotify(PAUDIO_VOLUME_NOTIFICATION_DATA data) override;
-
-private:
-    ~CEndpointVolumeCallback() = default;
-    std::atomic<ULONG> refs_{1};
 };
 
 // The one client while the main form is loaded (Vista and later).
