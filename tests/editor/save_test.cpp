@@ -37,6 +37,8 @@ protected:
         RegWrite(gRegRoot, L"ActiveProfile", profile);
         RegWrite(gRegRoot, L"DefaultProfile", profile);
     }
+    // The last message box's text; "" when none came, which the check then reports.
+    static std::wstring LastText(const kaltest::DialogAnswerer& a) { return a.seen.empty() ? L"" : a.seen.back().text; }
     static std::vector<std::wstring> Texts(const kaltest::DialogAnswerer& a) {
         std::vector<std::wstring> out;
         for (const auto& s : a.seen) out.push_back(s.text);
@@ -71,7 +73,7 @@ TEST_F(EditorSave, ANewProfileOverwritesAnExistingOneOnlyWhenAskedTo) {
     EXPECT_TRUE(RegReadBytes(Profile(L"Old"), L"EqGain"));
 
     answers = Save(editor, L"Old", IDYES);
-    EXPECT_EQ(answers.seen.back().text, kSaved);
+    EXPECT_EQ(LastText(answers), kSaved);
     // Only the editor's values are left: the old gains went with the old key.
     EXPECT_FALSE(RegReadBytes(Profile(L"Old"), L"EqGain"));
     EXPECT_TRUE(RegReadBytes(Profile(L"Old"), L"SpeakerConfig"));
@@ -96,7 +98,7 @@ TEST_F(EditorSave, RenamingToAFreeNameRenamesOrCopies) {
 
     frmProfile& again = OpenEditor(L"Second");
     answers = Save(again, L"Copy", IDYES);
-    EXPECT_EQ(answers.seen.back().text, kSaved);
+    EXPECT_EQ(LastText(answers), kSaved);
     EXPECT_TRUE(RegKeyExists(Profile(L"Second")));
     EXPECT_EQ(RegReadBytes(Profile(L"Copy"), L"EqEnable"), Bytes{0});
     EXPECT_EQ(GetActiveProfile(), L"Renamed");
@@ -119,14 +121,14 @@ TEST_F(EditorSave, RenamingOntoAnotherProfile) {
     EXPECT_NE(ProfileEditor(), nullptr);
     // No: saved under the original name, the other left alone.
     answers = Save(editor, L"Theirs", IDNO);
-    EXPECT_EQ(answers.seen.back().text, kSaved);
+    EXPECT_EQ(LastText(answers), kSaved);
     EXPECT_EQ(RegReadBytes(Profile(L"Mine"), L"EqEnable"), Bytes{1});
     EXPECT_EQ(RegReadBytes(Profile(L"Theirs"), L"Dual2D"), HexToBytes(L"01000000"));
 
     // Yes: the other is replaced, the edited one goes, and the active profile follows it.
     frmProfile& again = OpenEditor(L"Mine");
     answers = Save(again, L"Theirs", IDYES);
-    EXPECT_EQ(answers.seen.back().text, kSaved);
+    EXPECT_EQ(LastText(answers), kSaved);
     EXPECT_FALSE(RegKeyExists(Profile(L"Mine")));
     EXPECT_EQ(RegReadBytes(Profile(L"Theirs"), L"EqEnable"), Bytes{1});
     EXPECT_FALSE(RegReadBytes(Profile(L"Theirs"), L"Dual2D"));
@@ -148,7 +150,7 @@ TEST_F(EditorSave, AShortcutHeldByAnotherProfileMovesOnlyWhenTheUserAgrees) {
     EXPECT_EQ(RegReadBytes(Profile(L"Holder"), L"Shortcut"), HexToBytes(L"7A03"));
 
     answers = Save(editor, L"Taker", IDYES);
-    EXPECT_EQ(answers.seen.back().text, kSaved);
+    EXPECT_EQ(LastText(answers), kSaved);
     EXPECT_FALSE(RegReadBytes(Profile(L"Holder"), L"Shortcut"));
     EXPECT_EQ(RegReadBytes(Profile(L"Taker"), L"Shortcut"), HexToBytes(L"7A03"));
 }
@@ -175,7 +177,7 @@ TEST_F(EditorSave, AnOverwriteCancelledAtTheShortcutLeavesTheExistingProfileAlon
     EXPECT_EQ(GetActiveProfile(), L"Existing");
     EXPECT_EQ(GetDefaultProfile(), L"Existing");
     answers = Save(editor, L"Other", IDYES);
-    EXPECT_EQ(answers.seen.back().text, kSaved);
+    EXPECT_EQ(LastText(answers), kSaved);
     EXPECT_TRUE(RegKeyExists(Profile(L"Other")));
     EXPECT_EQ(RegReadBytes(Profile(L"Existing"), L"EqEnable"), Bytes{1});
     EXPECT_EQ(GetActiveProfile(), L"Existing");

@@ -220,7 +220,9 @@ TEST_F(EditorSetUp, EditingShowsTheProfilesNameAndShortcut) {
     EXPECT_EQ(editor.Get<TextBox>(L"txtProfileName").Text(), L"Quiet");
     EXPECT_EQ(editor.Get<TextBox>(L"txtShortcut").Text(), KeyCodeToString(0x51, 2));
     EXPECT_EQ(editor.Ctl(L"txtShortcut").Tag(), L"51|02");
-    EXPECT_EQ(Items(editor.Get<ComboBox>(L"cboSampleRate")).front(), L"Don't Change");
+    const auto rates = Items(editor.Get<ComboBox>(L"cboSampleRate"));
+    ASSERT_FALSE(rates.empty());
+    EXPECT_EQ(rates.front(), L"Don't Change");
     for (const wchar_t* profile : {L"Plain", L"Zero"}) {
         CloseEditor();
         frmProfile& other = OpenEditor(profile);
