@@ -22,8 +22,12 @@ void SetTop(Control& c, int top) { c.Move(c.Left(), top, c.Width(), c.Height());
 
 }  // namespace
 
+// The chosen format; with the output on and no entry chosen, the loaded format that the list
+// has no entry for.
 std::uint8_t frmProfile::SelectedSPDIFFormat() const {
-    return static_cast<std::uint8_t>(SelectedItemData(*cboSPDIFOutput));
+    const auto& formats = *cboSPDIFOutput;
+    if (formats.ListIndex() < 0 && chkSPDIF->Value() == 1) return unlistedDigital_;
+    return static_cast<std::uint8_t>(SelectedItemData(formats));
 }
 
 std::wstring frmProfile::OutputMode() const {

@@ -88,7 +88,9 @@ void frmHpImpedanceMode::CurrentAmp(const std::wstring& profile) {
     const std::wstring name = HpImpedanceValueName(GetProfileValue(profile, L"PanelConfig"));
     const std::uint8_t gain =
         !realTime && !ProfileValueExists(profile, name) ? kDontChange : FirstByte(GetProfileValue(profile, name));
-    SelectItemData(*cboHpAmp, gain);
+    // A gain this card's list lacks (another card's mode) shows no entry; the editor's save
+    // keeps it as loaded.
+    if (!SelectItemData(*cboHpAmp, gain)) cboHpAmp->SetListIndex(-1);
 }
 
 Bytes frmHpImpedanceMode::HpAmp() const {

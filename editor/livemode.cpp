@@ -113,7 +113,8 @@ bool frmProfile::RestoreLiveValue(const std::wstring& name, Bytes& value) const 
 // ---- Live setters of single values ----
 
 void frmProfile::LiveApplySpDigitalOut() {
-    if (liveProfileName_.empty()) return;
+    // A loaded format that the list has no entry for is not the user's choice: it isn't sent.
+    if (liveProfileName_.empty() || (chkSPDIF->Value() == 1 && cboSPDIFOutput->ListIndex() < 0)) return;
     Bytes value = EncodeSpDigitalOut();
     ApplySpDigitalOut(value);
 }

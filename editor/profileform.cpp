@@ -136,6 +136,7 @@ void frmProfile::SetUp() {
             (card.ListIndex() >= 1 || realTimeMode_))
             chkSyncSampleRates->SetValue(1);
     }
+    RememberLoadedProfile(realTimeMode_ ? L"" : Tag(), true);
 }
 
 void frmProfile::RebuildInputLines() {
@@ -318,6 +319,7 @@ void frmProfile::CommandReset(bool fromCard) {
         cboSpeakersLayout->SetListIndex(0);
         optVolume[0]->SetValue(true);
     }
+    RememberLoadedProfile(!fromCard && name == Tag() ? name : L"", false);
     SetEditorRedraw(false);
 }
 

@@ -11,6 +11,7 @@
 #include <initializer_list>
 #include <map>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -19,6 +20,8 @@
 #include "editor/portable/speakerfield.h"
 #include "editor/userpresets.h"
 #include "base/hextext.h"
+#include "base/keyed.h"
+#include "base/registry.h"
 #include "base/raii.h"
 #include "toolkit/forms.h"
 #include "toolkit/tabstrip.h"
@@ -194,6 +197,8 @@ public:
 
     // ---- Profile values (editor/values_save.cpp) ----
     // Writes the profile under its name: the controls' values, or (fromCard) the card's state.
+    // A group of values that the controls still give as they gave when the stored profile was
+    // loaded is written with the bytes it was loaded from.
     void SaveValues(const std::wstring& name, bool fromCard);
     // The chosen output's panel and speaker configuration codes; empty without a chosen output.
     Bytes PanelConfig() const;
@@ -349,6 +354,20 @@ private:
     void cboBitDepth_Click();
     void chkRecordMonitor_Click(int line);
     void WireValueEvents();
+
+    // One value of a save: its bytes, or nullopt where the controls leave it out; for a value
+    // from a list, the list's index too.
+    struct SavedValue {
+        std::wstring name;
+        std::optional<RegValue> bytes;
+        int listIndex = 0;
+    };
+    using ProfileValueList = std::vector<SavedValue>;
+    ProfileValueList ProfileValues(bool fromCard) const;
+    static std::wstring ValueGroup(const std::wstring& name);
+    // After the editor opens (opening) or reloads with the stored profile `name` ("" for anything else).
+    void RememberLoadedProfile(const std::wstring& name, bool opening);
+    std::set<std::wstring> ChangedGroups(const ProfileValueList& values) const;
 
     // Encoders of the controls (editor/values_save.cpp).
     void WriteValue(const std::wstring& profile, const std::wstring& name, const Bytes& value) const;
@@ -522,10 +541,14 @@ private:
     bool updatingSetAll_ = false;
     std::uint8_t loadedDvsMode_ = 5;
     std::uint8_t loadedDhRoom_ = 1;
-    // Loaded values that their lists have no entry for (another machine's card): the list shows
-    // nothing and a save writes them back as loaded, until the user picks an entry.
+    // A loaded output that the list has no entry for (another machine's card): the list shows
+    // nothing, until the user picks an entry.
     std::intptr_t unlistedOutput_ = -1;
-    std::map<std::wstring, Bytes, std::less<>> unlistedValues_;
+    std::uint8_t unlistedDigital_ = 0;  // likewise the S/PDIF format, 0 for none
+    // The stored profile as last loaded: its values that the stored-value checks accept, and
+    // what the controls gave for the profile then.
+    std::map<std::wstring, RegValue, CaseInsensitiveLess> loadedStored_;
+    ProfileValueList loadedShown_;
     std::map<std::wstring, Bytes> cardSeen_;  // the card's values when the editor last looked
     bool followingCard_ = false;              // the controls follow a change of the card
 

@@ -102,17 +102,14 @@ void frmProfile::CurrentInputLineSelection(const std::wstring& profile) {
 
 // A list's value: "Don't Change", or the entry carrying the value (a 4-byte number or the first
 // byte). A value the list has no entry for (a format of another machine's card) shows as no
-// entry and is kept, so that a save writes it back as loaded.
+// entry; a save writes it back as loaded.
 void frmProfile::LoadListValue(ComboBox& box, const std::wstring& profile, const wchar_t* value, bool number) {
-    unlistedValues_.erase(value);
     if (ShowsDontChange(profile, value)) {
         box.SetListIndex(0);
         return;
     }
     const Bytes loaded = GetProfileValue(profile, value);
-    if (SelectItemData(box, number ? BytesToUInt32(loaded) : FirstByte(loaded))) return;
-    unlistedValues_[value] = loaded;
-    box.SetListIndex(-1);
+    if (!SelectItemData(box, number ? BytesToUInt32(loaded) : FirstByte(loaded))) box.SetListIndex(-1);
 }
 
 void frmProfile::CurrentSystemBitDepth(const std::wstring& profile) {
@@ -239,12 +236,16 @@ void frmProfile::LoadAnalogOutput(const std::wstring& profile) {
 void frmProfile::LoadDigitalOutput(const std::wstring& profile) {
     const std::uint8_t digital = FirstByte(GetProfileValue(profile, L"SpDigitalOut"));
     if (digital == 0 || digital == 2) cboAnalogOutput->SetEnabled(true);
+    unlistedDigital_ = 0;
     chkSPDIF->SetValue(digital == 0 ? 0 : 1);
     auto& spdif = *cboSPDIFOutput;
-    if (digital != 0)
-        SelectItemData(spdif, digital);
-    else
+    if (digital == 0) {
         spdif.SetListIndex(-1);
+    } else if (!SelectItemData(spdif, digital)) {
+        // A format this card's list lacks (another machine's card): kept, with no entry shown.
+        unlistedDigital_ = digital;
+        spdif.SetListIndex(-1);
+    }
 }
 
 // The Dolby effects where the output offers them, and their modes.

@@ -1,7 +1,12 @@
 // The profile values of the editor's controls, written in one fixed order: each value that is
 // not at "Don't Change" (or, for a restore point, the card's present value of each). Nothing
 // is deleted here; the caller clears the key first.
+#include <set>
+
+#include "device/cardlines.h"
 #include "device/mixervalues.h"
+#include "device/portable/mixer_names.h"
+#include "device/portable/storedvalues.h"
 #include "device/portable/audio_levels.h"
 #include "device/portable/texts.h"
 #include "device/profilevalues.h"
@@ -97,48 +102,72 @@ void frmProfile::WriteValue(const std::wstring& profile, const std::wstring& nam
 }
 
 void frmProfile::SaveValues(const std::wstring& name, bool fromCard) {
-    auto put = [&](const std::wstring& value, const Bytes& bytes) { WriteValue(name, value, bytes); };
+    const ProfileValueList values = ProfileValues(fromCard);
+    const std::set<std::wstring> changed = ChangedGroups(values);
+    const std::wstring key = RegJoin(gRegProfiles, name);
+    for (const SavedValue& v : values) {
+        // A group the user left as loaded keeps the bytes it was loaded from.
+        if (!fromCard && !changed.count(ValueGroup(v.name)))
+            if (const auto it = loadedStored_.find(v.name); it != loadedStored_.end()) {
+                RegWrite(key, v.name, it->second);
+                continue;
+            }
+        if (v.bytes) RegWrite(key, v.name, *v.bytes);
+    }
+}
+
+// The values of a save in their order, each with its bytes or nullopt where the controls
+// leave it out ("Don't Change", a row not set, a list showing nothing).
+frmProfile::ProfileValueList frmProfile::ProfileValues(bool fromCard) const {
+    ProfileValueList out;
+    auto put = [&](const std::wstring& value, const RegValue& bytes) { out.push_back({value, bytes}); };
+    auto skip = [&](const std::wstring& value) { out.push_back({value, std::nullopt}); };
+    auto putIf = [&](bool write, const std::wstring& value, const Bytes& bytes) {
+        if (write)
+            put(value, bytes);
+        else
+            skip(value);
+    };
+    // Left out, a list's "Don't Change" and a list showing nothing differ.
+    auto shown = [&](const ComboBox& box) { out.back().listIndex = box.ListIndex(); };
     // In a restore point every value written is the card's own.
     auto live = [&](const std::wstring& value) { put(value, GetProfileValue(L"", value)); };
-    // A list's value: its entry unless "Don't Change"; a list showing nothing writes the value
-    // loaded for it, if any.
+    // A list's value: its entry unless "Don't Change" or nothing shown.
     auto listed = [&](const ComboBox& box, const wchar_t* value, const Bytes& chosen) {
-        if (box.ListIndex() >= 1)
-            put(value, chosen);
-        else if (const auto it = unlistedValues_.find(value); box.ListIndex() < 0 && it != unlistedValues_.end())
-            put(value, it->second);
+        putIf(box.ListIndex() >= 1, value, chosen);
+        shown(box);
     };
 
     // The shortcut key and the custom icon.
-    if (const auto key = EncodeShortcut(txtShortcut->Tag())) put(L"Shortcut", *key);
-    if (!iconFile_.empty())
-        RegWrite(RegJoin(gRegProfiles, name), L"CustomIcon",
-                 EncodeCustomIcon(iconFile_, chkVolumeOverlay->Value() == 1));
+    const auto shortcut = EncodeShortcut(txtShortcut->Tag());
+    putIf(shortcut.has_value(), L"Shortcut", shortcut.value_or(Bytes{}));
+    if (iconFile_.empty())
+        skip(L"CustomIcon");
+    else
+        put(L"CustomIcon", EncodeCustomIcon(iconFile_, chkVolumeOverlay->Value() == 1));
     // SVN, the master volume and its flags.
     if (fromCard)
         live(L"SmartVolumeParams");
-    else if (!OptionSelected(optSVN, 255))
-        put(L"SmartVolumeParams", EncodeCode(OptionSelected(optSVN, 1) ? 1 : 0));
-    if (chkIgnoreVolumeForProfileValidation->Value() == 1) put(L"VolIgnoreForValidation", {1});
+    else
+        putIf(!OptionSelected(optSVN, 255), L"SmartVolumeParams", EncodeCode(OptionSelected(optSVN, 1) ? 1 : 0));
+    putIf(chkIgnoreVolumeForProfileValidation->Value() == 1, L"VolIgnoreForValidation", {1});
     const std::wstring masterLeft = MixerValueName(0, 0, 0, 0), masterRight = MixerValueName(0, 0, 1, 0);
-    bool volumeWritten = true;
+    const bool volumeWritten = fromCard || !OptionSelected(optVolume, 255);
     if (fromCard) {
         live(masterLeft);
         live(masterRight);
-    } else if (!OptionSelected(optVolume, 255)) {
-        put(masterLeft, EncodeVolumeBalance(false, 0, 0));
-        put(masterRight, EncodeVolumeBalance(false, 0, 1));
     } else {
-        volumeWritten = false;
+        putIf(volumeWritten, masterLeft, EncodeVolumeBalance(false, 0, 0));
+        putIf(volumeWritten, masterRight, EncodeVolumeBalance(false, 0, 1));
     }
     // A restore point puts the volume back whatever the box says.
-    if (!fromCard && volumeWritten && chkVolumeChangeOnlyOnDifferentOutput->Value() == 1)
-        put(L"NoVolChangeOnSameOut", {1});
+    putIf(!fromCard && volumeWritten && chkVolumeChangeOnlyOnDifferentOutput->Value() == 1, L"NoVolChangeOnSameOut",
+          {1});
     // Windows channels and format, card sample rate, stereo upmix.
     if (fromCard)
         live(L"SystemSpeakers");
-    else if (cboSpeakersLayout->ListIndex() >= 1)
-        put(L"SystemSpeakers", {static_cast<std::uint8_t>(Speakers())});
+    else
+        putIf(cboSpeakersLayout->ListIndex() >= 1, L"SystemSpeakers", {static_cast<std::uint8_t>(Speakers())});
     if (!gIsXP) {
         if (fromCard) {
             live(kMixerBitDepth);
@@ -160,23 +189,28 @@ void frmProfile::SaveValues(const std::wstring& name, bool fromCard) {
         listed(*cboStereoUpmix, L"Dual2D", EncodeCode(static_cast<std::uint8_t>(SelectedItemData(*cboStereoUpmix))));
     // The analog output; without a chosen or loaded output neither is written.
     const Bytes panel = fromCard ? GetProfileValue(L"", L"PanelConfig") : PanelConfig();
-    if (!panel.empty()) {
-        put(L"PanelConfig", panel);
-        put(L"SpeakerConfig", fromCard ? GetProfileValue(L"", L"SpeakerConfig") : SpeakerConfig());
-    }
+    putIf(!panel.empty(), L"PanelConfig", panel);
+    putIf(!panel.empty(), L"SpeakerConfig", fromCard ? GetProfileValue(L"", L"SpeakerConfig") : SpeakerConfig());
     // The swaps and the headphone gain of the output's panel.
     for (std::size_t i = 0; i < 3; ++i) {
         if (fromCard)
             live(kSwapValues[i]);
-        else if (FirstByte(swaps_[i], 255) < 255)
-            put(kSwapValues[i], swaps_[i]);
+        else
+            putIf(FirstByte(swaps_[i], 255) < 255, kSwapValues[i], swaps_[i]);
     }
-    if (gCardCaps && gCardCaps->HPAmp) {
-        // A restore point holds the gain of both panels: live mode may switch to the other one.
+    // A restore point holds the gain of both panels: live mode may switch to the other one. An
+    // editor save holds the gain of the output's panel; the other panel's, and a gain stored on
+    // a card without the amplifier, are left as loaded.
+    const std::wstring gainName = HpImpedanceValueName(panel);
+    const bool amplifier = gCardCaps && gCardCaps->HPAmp;
+    for (const wchar_t* name : {L"HpImpedanceModeRear", L"HpImpedanceModeFront"}) {
         if (fromCard) {
-            for (const wchar_t* gainName : {L"HpImpedanceModeRear", L"HpImpedanceModeFront"}) live(gainName);
-        } else if (const Bytes gain = HpAmpValue(); !panel.empty() && FirstByte(gain, 255) < 255) {
-            put(HpImpedanceValueName(panel), gain);
+            if (amplifier) live(name);
+        } else if (const Bytes gain = HpAmpValue(); amplifier && name == gainName && !panel.empty()) {
+            putIf(FirstByte(gain, 255) < 255, name, gain);
+            if (const frmHpImpedanceMode* amp = HpImpedanceDialog()) shown(*amp->cboHpAmp);
+        } else {
+            skip(name);
         }
     }
     // Digital output and effects: no "Don't Change" here.
@@ -192,9 +226,9 @@ void frmProfile::SaveValues(const std::wstring& name, bool fromCard) {
         put(L"DHEnable", EncodeFlag(chkDolbyHeadphones->Value() == 1));
         put(L"DHRoom", DHRoom());
         put(L"EnableXear3D", EncodeFlag(chkVSS->Value() == 1));
-        if (OptionSelected(optVSSLayout, 1)) put(L"VSpeakerPos", EncodeVSpeakerPos());
+        putIf(OptionSelected(optVSSLayout, 1), L"VSpeakerPos", EncodeVSpeakerPos());
         put(L"Pl2xParam", EncodePl2xParam());
-        if (neoParamSupported_) put(L"NeoParam", EncodeNeoParam());
+        putIf(neoParamSupported_, L"NeoParam", EncodeNeoParam());
     }
     // Playback channel gains; a restore point holds every channel, also those that an output
     // chosen later makes reachable.
@@ -203,53 +237,108 @@ void frmProfile::SaveValues(const std::wstring& name, bool fromCard) {
         const std::wstring value(gChannelVolumeValues[static_cast<std::size_t>(i)]);
         if (fromCard)
             live(value);
-        else if (set.Enabled() && set.Value() == 1)
-            put(value, EncodeChannelGain(i));
+        else
+            putIf(set.Enabled() && set.Value() == 1, value, EncodeChannelGain(i));
     }
-    // Recording lines: volumes, then the custom controls.
+    // Recording lines: volumes, then the custom controls. A line whose device is out of service
+    // can't be set: an editor save leaves it as loaded.
     for (int j = 0; j < 8; ++j) {
+        if (gInputLineIds[static_cast<std::size_t>(j)].empty()) continue;
         const auto& set = *chkRecordSet[j];
-        if (!set.Enabled() || (!fromCard && set.Value() != 1)) continue;
+        const bool write = set.Enabled() && (fromCard || set.Value() == 1);
+        if (fromCard && !write) continue;
         for (int channel = 0; channel < 2; ++channel) {
             const std::wstring value = MixerValueName(1, j, channel, 0);
             if (fromCard)
                 live(value);
             else
-                put(value, EncodeVolumeBalance(true, j, channel));
+                putIf(write, value, EncodeVolumeBalance(true, j, channel));
         }
         const int controls = CountIn(cmdRecordExtraOptions[j]->Tag());
         for (int k = 1; k <= controls; ++k) {
             const std::wstring value = MixerValueName(1, j, 0, k);
+            const std::uint8_t b = GetCustomControlsValues(j, k);
             if (fromCard)
                 live(value);
-            else if (const std::uint8_t b = GetCustomControlsValues(j, k); b < 255)
-                put(value, {b});
+            else
+                putIf(write && b < 255, value, {b});
         }
     }
     // Recording selection and equalizer.
     if (fromCard) {
         live(kMixerInputLineSel);
-    } else if (!OptionSelected(optInputSelect, 255)) {
-        const int selected = SelectedOption(optInputSelect);
-        if (selected >= 0 && selected <= 7) put(kMixerInputLineSel, {static_cast<std::uint8_t>(selected)});
+    } else {
+        const int selected = OptionSelected(optInputSelect, 255) ? -1 : SelectedOption(optInputSelect);
+        putIf(selected >= 0 && selected <= 7, kMixerInputLineSel, {static_cast<std::uint8_t>(selected)});
     }
     if (fromCard)
         live(L"EqEnable");
-    else if (!OptionSelected(optEQ, 255))
-        put(L"EqEnable", {static_cast<std::uint8_t>(OptionSelected(optEQ, 1) ? 1 : 0)});
+    else
+        putIf(!OptionSelected(optEQ, 255), L"EqEnable", {static_cast<std::uint8_t>(OptionSelected(optEQ, 1) ? 1 : 0)});
     if (fromCard)
         live(L"EqGain");
-    else if (OptionSelected(optEQProfile, 1))
-        put(L"EqGain", EncodeEqGain());
+    else
+        putIf(OptionSelected(optEQProfile, 1), L"EqGain", EncodeEqGain());
     // Bass management, speaker sizes, echo cancellation.
     if (fromCard) {
         for (const wchar_t* value : {L"BassManagement", L"BassCornerFrequency", L"SpeakerSize", L"AEC"}) live(value);
-        return;
+        return out;
     }
     put(L"BassManagement", EncodeFlag(OptionSelected(optFlexBass, 1)));
     put(L"BassCornerFrequency", EncodeCode(static_cast<std::uint8_t>(csliCrossover->Value())));
     put(L"SpeakerSize", EncodeSpeakerSize());
     put(L"AEC", EncodeAEC(OptionSelected(optAEC, 1)));
+    return out;
+}
+
+// ---- The profile as loaded ----
+
+// The values that one choice sets together: both channels of a line's volume (its volume and
+// balance); any other value alone.
+std::wstring frmProfile::ValueGroup(const std::wstring& name) {
+    const auto ref = IsMixerValueName(name) ? ParseMixerValueName(name) : std::nullopt;
+    if (!ref || ref->control != 0) return name;
+    return MixerValueName(ref->flow, ref->line, 0, 0);
+}
+
+// Kept when a stored profile has been loaded into the controls: its values that the stored-
+// value checks accept, as stored, and what the controls gave for each then. The shortcut and
+// the icon load when the editor opens; a reload leaves them, and what was kept of them, alone.
+void frmProfile::RememberLoadedProfile(const std::wstring& name, bool opening) {
+    const auto openingOnly = [](const std::wstring& value) { return value == L"Shortcut" || value == L"CustomIcon"; };
+    std::map<std::wstring, RegValue, CaseInsensitiveLess> stored;
+    ProfileValueList shown;
+    if (!name.empty()) {
+        for (auto& [value, bytes] : RegReadValues(RegJoin(gRegProfiles, name)))
+            if (IsAcceptableStoredValue(value, std::get_if<Bytes>(&bytes)) && (opening || !openingOnly(value)))
+                stored.emplace(value, bytes);
+        shown = ProfileValues(false);
+        if (!opening) {
+            std::erase_if(shown, [&](const SavedValue& v) { return openingOnly(v.name); });
+            for (const SavedValue& v : loadedShown_)
+                if (openingOnly(v.name)) shown.push_back(v);
+            for (const auto& [value, bytes] : loadedStored_)
+                if (openingOnly(value)) stored.emplace(value, bytes);
+        }
+    }
+    loadedStored_ = std::move(stored);
+    loadedShown_ = std::move(shown);
+}
+
+// The groups whose controls no longer give what they gave when the profile was loaded.
+std::set<std::wstring> frmProfile::ChangedGroups(const ProfileValueList& values) const {
+    std::map<std::wstring, const SavedValue*> then;
+    for (const SavedValue& v : loadedShown_) then[v.name] = &v;
+    std::set<std::wstring> changed, now;
+    for (const SavedValue& v : values) {
+        now.insert(v.name);
+        const auto it = then.find(v.name);
+        if (it == then.end() || it->second->bytes != v.bytes || it->second->listIndex != v.listIndex)
+            changed.insert(ValueGroup(v.name));
+    }
+    for (const SavedValue& v : loadedShown_)
+        if (!now.count(v.name)) changed.insert(ValueGroup(v.name));
+    return changed;
 }
 
 }  // namespace kal

@@ -1,6 +1,7 @@
 // The profile editor on the simulated card: the tray tests' card, settings key and platform,
 // the card discovered as the main form finds it, and the editor opened as its openers do.
 #pragma once
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -79,6 +80,20 @@ protected:
         sim::ClearSimRequestLog();
         ASSERT_TRUE(User::ChooseOption(form.Get<OptionButton>(options, 255))) << options;
         EXPECT_TRUE(Writes().empty()) << value;
+    }
+
+    // Every value of a profile: its bytes, text values marked by a leading "sz:".
+    static std::map<std::wstring, std::wstring> Values(const std::wstring& profile) {
+        std::map<std::wstring, std::wstring> out;
+        for (const std::wstring& name : RegEnumValues(Profile(profile))) {
+            const auto v = RegRead(Profile(profile), name);
+            if (!v) continue;
+            if (const auto* text = std::get_if<std::wstring>(&*v))
+                out[name] = L"sz:" + *text;
+            else
+                out[name] = BytesToHex(std::get<Bytes>(*v));
+        }
+        return out;
     }
 
     static std::vector<std::wstring> Items(const ComboBox& box) {

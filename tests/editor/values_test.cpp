@@ -9,6 +9,7 @@
 #include "device/cardlines.h"
 #include "device/portable/mixer_names.h"
 #include "device/portable/texts_values.h"
+#include "editor/hpampdialog.h"
 #include "editor/portable/profilebytes.h"
 #include "device/transport.h"
 #include "base/registry.h"
@@ -24,19 +25,6 @@ namespace {
 
 class EditorValues : public EditorFixture {
 protected:
-    // Every value of a profile: its bytes, text values marked by a leading "sz:".
-    static std::map<std::wstring, std::wstring> Values(const std::wstring& profile) {
-        std::map<std::wstring, std::wstring> out;
-        for (const std::wstring& name : RegEnumValues(Profile(profile))) {
-            const auto v = RegRead(Profile(profile), name);
-            if (!v) continue;
-            if (const auto* text = std::get_if<std::wstring>(&*v))
-                out[name] = L"sz:" + *text;
-            else
-                out[name] = BytesToHex(std::get<Bytes>(*v));
-        }
-        return out;
-    }
     static std::set<std::wstring> Names(const std::map<std::wstring, std::wstring>& values) {
         std::set<std::wstring> names;
         for (const auto& [name, value] : values) names.insert(name);
@@ -207,6 +195,66 @@ TEST_F(EditorValues, AProfileWithEveryValueIsWrittenBackByteForByte) {
         }
         CloseEditor();
     }
+}
+
+// A digital format and a headphone gain that this card's lists lack show no entry, a recording
+// line whose device is disabled can't be set: all three are saved as loaded. The groups the
+// user then changes are saved as chosen, the others still as loaded.
+TEST_F(EditorValues, UnlistedFormatAndGainAndAnInactiveLineAreKeptUntilTheUserChangesThem) {
+    UseEditorCard(kDG);  // no Dolby, no DTS, three gain modes
+    const int line = FirstInputLine();
+    int inactive = -1;
+    for (int j = line + 1; j < 8 && inactive < 0; ++j)
+        if (!gInputLineIds[static_cast<std::size_t>(j)].empty()) inactive = j;
+    ASSERT_GE(inactive, 0);
+    sim::SetSimEndpointState(sim::FindSimEndpoint(gInputLineIds[static_cast<std::size_t>(inactive)]),
+                             DEVICE_STATE_DISABLED);
+    sim::WaitForSimNotifications();
+    const std::pair<std::wstring, const wchar_t*> stored[] = {
+        {L"PanelConfig", L"00000000"},
+        {L"SpeakerConfig", L"01000000"},
+        {L"SpDigitalOut", L"10000000"},
+        {L"HpImpedanceModeRear", L"03000000"},
+        {MixerValueName(1, line, 0, 0), L"3C"},
+        {MixerValueName(1, line, 1, 0), L"3C"},
+        {MixerValueName(1, inactive, 0, 0), L"21"},
+        {MixerValueName(1, inactive, 1, 0), L"0B"},
+    };
+    for (const auto& [name, hex] : stored) Store(L"Other", name, hex);
+    frmProfile& editor = OpenEditor(L"Other");
+    EXPECT_EQ(editor.Get<CheckBox>(L"chkSPDIF").Value(), 1);
+    EXPECT_EQ(editor.Get<ComboBox>(L"cboSPDIFOutput").ListIndex(), -1);
+    EXPECT_FALSE(editor.Ctl(L"cboAnalogOutput").Enabled());
+    ASSERT_NE(HpImpedanceDialog(), nullptr);
+    EXPECT_EQ(HpImpedanceDialog()->Get<ComboBox>(L"cboHpAmp").ListIndex(), -1);
+    EXPECT_FALSE(editor.Ctl(L"chkRecordSet", inactive).Enabled());
+    editor.SaveValues(L"Untouched", false);
+    const auto untouched = Values(L"Untouched");
+    for (const auto& [name, hex] : stored) EXPECT_EQ(untouched.at(name), hex) << name;
+
+    // The user chooses PCM, a gain, and another level of the active line.
+    ASSERT_TRUE(User::ChooseItem(editor.Get<ComboBox>(L"cboSPDIFOutput"), 0));
+    ASSERT_TRUE(User::Click(editor.Ctl(L"cmdHpAmp")));
+    auto& gains = HpImpedanceDialog()->Get<ComboBox>(L"cboHpAmp");
+    ASSERT_TRUE(User::ChooseItem(gains, IndexOf(gains, 1)));
+    ASSERT_TRUE(User::Click(HpImpedanceDialog()->Ctl(L"cmdClose")));
+    editor.imgTab_Click(1);
+    ASSERT_TRUE(User::DragTo(editor.Get<Slider>(L"csliInputLine", line), 25));
+    editor.SaveValues(L"Changed", false);
+    const auto changed = Values(L"Changed");
+    EXPECT_EQ(changed.at(L"SpDigitalOut"), L"02000000");
+    EXPECT_EQ(changed.at(L"HpImpedanceModeRear"), L"01000000");
+    EXPECT_EQ(changed.at(MixerValueName(1, line, 0, 0)), L"19");
+    EXPECT_EQ(changed.at(MixerValueName(1, inactive, 0, 0)), L"21");
+    EXPECT_EQ(changed.at(MixerValueName(1, inactive, 1, 0)), L"0B");
+    EXPECT_EQ(changed.at(L"SpeakerConfig"), L"01000000");
+    // "Don't change" chosen for the gain leaves it out.
+    editor.imgTab_Click(0);
+    ASSERT_TRUE(User::Click(editor.Ctl(L"cmdHpAmp")));
+    ASSERT_TRUE(User::ChooseItem(gains, IndexOf(gains, 255)));
+    ASSERT_TRUE(User::Click(HpImpedanceDialog()->Ctl(L"cmdClose")));
+    editor.SaveValues(L"NoGain", false);
+    EXPECT_EQ(Values(L"NoGain").count(L"HpImpedanceModeRear"), 0u);
 }
 
 TEST_F(EditorValues, DamagedValuesOpenAndAreNotWrittenBack) {
