@@ -143,7 +143,8 @@ std::vector<Row> MatrixRows() {
          Hex({0x00, 0x01, 0x02, 0x03, 0x04, 0x10, 0x20, 0x30, 0x40, 0x80, 0xC0, 0x35, 0x77, 0xF6, 0xF7}, Code)},
         {{L"AEC"}, {BytesToHex(EncodeAEC(false)), BytesToHex(EncodeAEC(true)), BytesToHex(aecOther)}},
     };
-    if (DriverQuery38()) rows.push_back({{L"NeoParam"}, NeoCodes()});
+    // Kept as loaded also where the card has no NEO:PC setting.
+    rows.push_back({{L"NeoParam"}, NeoCodes()});
     // The recording lines: both volumes of every line in one row, their custom controls in another.
     Row volumes{{}, Range(0, 100, Byte), true}, controls{{}, Hex({0, 1}, Byte), true};
     for (int j = 0; j < 8; ++j) {
