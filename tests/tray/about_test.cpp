@@ -16,6 +16,7 @@
 #include "startup/utility.h"
 #include "tests/common/child.h"
 #include "tests/common/httpserver.h"
+#include "tests/common/layout_probe.h"
 #include "tests/common/screenshot.h"
 #include "tests/tray/dialog_answerer.h"
 #include "tests/tray/tray_fixture.h"
@@ -190,6 +191,7 @@ protected:
 
 TEST_F(About, ListShowsTheCardAndCopyPutsItsTextOnTheClipboard) {
     frmAbout& about = OpenFromMenu();
+    ExpectWholeLayout(about, "About box at 96 dpi");
     EXPECT_EQ(about.Caption(), L"About Kalvenor");
     EXPECT_EQ(about.Ctl(L"lblVersion").Caption(), GetVersionString());
     EXPECT_TRUE(about.Ctl(L"cmdSaveDiagnosticInfo").Enabled());
@@ -259,6 +261,7 @@ TEST_F(About, ScaledScreenChild) {
     gDPI = ScreenDpi();
     ASSERT_EQ(gDPI, 144);
     frmAbout& about = OpenFromMenu();
+    ExpectWholeLayout(about, "About box at 144 dpi");
     // The name follows "Developed By " at once; each button is as wide as its caption needs.
     EXPECT_LE(AuthorGap(about), 2);
     for (const wchar_t* button : {L"cmdCopyValues", L"cmdSaveDiagnosticInfo"}) {
