@@ -100,7 +100,8 @@ void frmProfile::SetUp() {
         amp.SetVisible(true);
         const int left = settings.Left() - amp.Width() - 105;
         settings.Move(left, settings.Top(), settings.Width(), settings.Height());
-        output.Move(output.Left(), output.Top(), left - output.Left() - 105, output.Height());
+        // The box keeps 2 pixels from the button: its longest choices need the room.
+        output.Move(output.Left(), output.Top(), left - output.Left() - 30, output.Height());
         HpImpedanceDialogInstance().Load();
     }
     CompleteFormatTooltip();
