@@ -210,7 +210,9 @@ void ExpectWholeLayout(const Form& form, const std::string& where) {
     const LayoutFaults faults = MeasureLayout(form);
     EXPECT_EQ(faults.outside, std::set<std::string>{}) << where << ": controls outside their container";
     EXPECT_EQ(faults.clipped, std::set<std::string>{}) << where << ": texts cut";
-    if (!faults.beyondScreen.empty()) {
+    // Said once for each set of controls, not for every page of the window.
+    static std::set<std::set<std::string>> said;
+    if (!faults.beyondScreen.empty() && said.insert(faults.beyondScreen).second) {
         std::string names;
         for (const std::string& name : faults.beyondScreen) names += " [" + name + "]";
         std::printf("[   NOTE   ] %s: the screen is too short for%s\n", where.c_str(), names.c_str());
