@@ -280,7 +280,7 @@ HRESULT STDMETHODCALLTYPE CIMMNotificationClient::OnPropertyValueChanged(LPCWSTR
 
 HRESULT STDMETHODCALLTYPE CEndpointVolumeCallback::OnNotify(PAUDIO_VOLUME_NOTIFICATION_DATA data) {
     // Nothing to copy: the timer reads the state it shows.
-    if (data && IsEqualGUID(data->guidEventContext, kAudioEventContextGUID)) return S_OK;
+    if (data && IsEqualGUID(data->guidEventContext, AudioEventContext())) return S_OK;
     if (gVolumeNotificationPending.exchange(true)) return S_OK;
     if (PostToMainWindow(kMsgAudioNotification, static_cast<WPARAM>(NotificationKind::MasterVolume))) return S_OK;
     LogError(L"volume notification", L"not posted to the main window", ::GetLastError());

@@ -102,7 +102,8 @@ void RaiseSimDeviceAdded(const std::wstring& id);
 void RaiseSimDeviceRemoved(const std::wstring& id);
 // Endpoint volume callbacks by endpoint. A change of an endpoint's mute or levels made through
 // one of its objects is reported to every callback of the endpoint on the same thread, with the
-// event context the change came with.
+// event context the change came with: those of this process, and (through a record in the
+// simulation's registry state) those of every other process of the simulation.
 void AddSimVolumeCallback(int endpoint, IAudioEndpointVolumeCallback* callback);
 void RemoveSimVolumeCallback(int endpoint, IAudioEndpointVolumeCallback* callback);
 std::size_t SimVolumeCallbackCount();
