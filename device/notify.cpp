@@ -349,7 +349,13 @@ public:
             stop_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
             wake_.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
             if (!stop_ || !wake_) return;
-            running_ = RunOnWorker([this] { Run(); });
+            try {
+                running_ = RunOnWorker([this] { Run(); });
+            } catch (...) {
+                // No thread to watch on: the key goes unwatched.
+                LogCaught(L"registry watch");
+                return;
+            }
         }
         pending_.push_back(path);
         ++count_;

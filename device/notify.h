@@ -104,7 +104,8 @@ void StopChangeWatchers();
 // Watches a registry key (a full path, or one relative to the driver's class key) for changes
 // of its values for the life of the watchers: each change posts kMsgRegistryChanged. All keys
 // are watched on one thread of the watchers' own. An empty path does nothing; a key that can't
-// be opened is kept, unwatched, without a report.
+// be opened is kept, unwatched, without a report; when the thread can't be started the key is
+// not watched and not counted (the failure is logged). Never throws for want of a thread.
 void WatchRegistryKey(const std::wstring& path);
 // Number of keys given to WatchRegistryKey since the last release.
 std::size_t RegistryWatcherCount();

@@ -4,7 +4,9 @@
 
 #include "device/linevalues.h"
 #include "device/mixervalues.h"
+#include "base/worker.h"
 #include "device/notify.h"
+#include "tests/common/window_probes.h"
 #include "toolkit/tooltip.h"
 #include "tray/formopeners.h"
 
@@ -316,6 +318,36 @@ TEST_F(MainForm, UnloadReleasesWhatLoadTook) {
     EXPECT_EQ(TrayServices(), nullptr);
     EXPECT_EQ(MainTrayForm(), nullptr);
     EXPECT_TRUE(LoadedForms().empty());
+}
+
+// A system with no room for another thread: the watch of the driver's settings can't be made,
+// and the start-up goes on without it.
+TEST_F(MainForm, StartUpGoesOnWhenNoThreadCanBeStarted) {
+    Store(L"A", L"EqEnable", L"01");
+    Store(L"A", L"Shortcut", L"7A03");                          // Ctrl+Shift+F11
+    RegWrite(gRegRoot, L"Shortcut0", HexToBytes(L"7803"));     // Ctrl+Shift+F9: master mute
+    RegWrite(gRegRoot, L"DefaultProfile", std::wstring(L"A"));
+    StopWorker();
+    FailWorkerThreadStarts(true);
+    struct Restore {
+        ~Restore() { FailWorkerThreadStarts(false); }
+    } restore;
+    frmKalvenor& form = Load(L"");
+    FailWorkerThreadStarts(false);
+    EXPECT_EQ(RegistryWatcherCount(), 0u);
+    EXPECT_EQ(sim::SimNotificationClientCount(), 1u);
+    EXPECT_EQ(sim::SimVolumeCallbackCount(), 1u);
+    EXPECT_EQ(ActiveProfile(), L"A");
+    EXPECT_EQ(sim::SimLiveValue(L"EqEnable"), Bytes{1});
+    ASSERT_EQ(balloons_.size(), 1u);
+    EXPECT_EQ(balloons_[0].text, L"\r\nProfile \"A\" successfully loaded.");
+    EXPECT_TRUE(form.HotkeysEnabled());
+    EXPECT_FALSE(KeyIsFree(MOD_CONTROL | MOD_SHIFT, VK_F11));
+    EXPECT_FALSE(KeyIsFree(MOD_CONTROL | MOD_SHIFT, VK_F9));
+    EXPECT_EQ(form.ProfileMenuCaptions(), std::vector<std::wstring>{L"A\tCTRL+SHIFT+F11"});
+    EXPECT_TRUE(form.MenuItemEnabled(kMenuProfileBase));
+    form.Unload();
+    EXPECT_TRUE(KeyIsFree(MOD_CONTROL | MOD_SHIFT, VK_F11));
 }
 
 TEST_F(MainForm, SpeakersSwitchedOffAndOnSuspendAndResumeTheMenus) {
