@@ -295,6 +295,11 @@ void RegisterNotificationClient() {
     }
     if (!gAudio) return;
     gAudio->RegisterEndpointNotificationCallback(gNotificationClient.get());
+    RegisterVolumeCallback();
+}
+
+void RegisterVolumeCallback() {
+    if (!gNotificationClient || !gAudio) return;
     ComPtr<IAudioEndpointVolumeCallback> volume;
     volume.attach(new CEndpointVolumeCallback);
     gAudio->RegisterVolumeNotificationCallback(gPlaybackLineIds[0], volume.get());

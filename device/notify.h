@@ -92,6 +92,10 @@ extern ComPtr<IMMNotificationClient> gNotificationClient;
 void RegisterNotificationClient();
 // ... and unregisters and releases them.
 void UnregisterNotificationClient();
+// While the notification client is registered: registers a new CEndpointVolumeCallback with the
+// speakers endpoint as it is now, in place of the previous one. An endpoint that was disabled or
+// made anew reports through the callback registered when it came back.
+void RegisterVolumeCallback();
 
 // The main form's load, once the card's lines are found: unless running without a user interface,
 // makes `window` the notification window, watches the driver's settings key and, on XP, the

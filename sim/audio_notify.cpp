@@ -46,6 +46,8 @@ public:
         }
         return nullptr;
     }
+    // Every callback; the caller releases them.
+    std::vector<T*> TakeAll() { return std::exchange(list_, {}); }
     std::vector<T*> Snapshot() const {
         for (T* c : list_) c->AddRef();
         return list_;
@@ -204,6 +206,14 @@ public:
         }
         if (removed) removed->Release();
     }
+    void DropVolumes(int endpoint) {
+        std::vector<IAudioEndpointVolumeCallback*> dropped;
+        {
+            std::lock_guard lock(mutex_);
+            dropped = volumes_[endpoint].TakeAll();
+        }
+        for (IAudioEndpointVolumeCallback* c : dropped) c->Release();
+    }
     std::size_t VolumeCount() {
         std::lock_guard lock(mutex_);
         std::size_t n = 0;
@@ -353,6 +363,7 @@ void AddSimVolumeCallback(int endpoint, IAudioEndpointVolumeCallback* callback) 
 void RemoveSimVolumeCallback(int endpoint, IAudioEndpointVolumeCallback* callback) {
     TheNotifier().RemoveVolume(endpoint, callback);
 }
+void DropSimVolumeCallbacks(int endpoint) { TheNotifier().DropVolumes(endpoint); }
 std::size_t SimVolumeCallbackCount() { return TheNotifier().VolumeCount(); }
 
 void RaiseSimVolumeChanged(int endpoint, LPCGUID context) {

@@ -877,6 +877,8 @@ void frmKalvenor::SpeakersOutputChanged(bool enabled) {
         UpdateTrayIcon(false);
     } else {
         ShowBalloon(kAppTitle, L"\r\nSpeakers output enabled. Normal functionality resumed.", kBalloonInfo);
+        // The endpoint that came back reports its mute and volume changes anew.
+        RegisterVolumeCallback();
     }
     RegisterGlobalHotkeys(enabled);
 }
