@@ -311,8 +311,14 @@ void UnregisterNotificationClient() {
     if (gAudio) gAudio->UnregisterVolumeNotificationCallback();
 }
 
+namespace {
+// Set while StartChangeWatchers' registrations stand.
+bool gWatchersStarted = false;
+}  // namespace
+
 void StartChangeWatchers(HWND window) {
     if (gNoUI) return;
+    gWatchersStarted = true;
     SetNotificationWindow(window);
     WatchRegistryKey(gDriverSettingsKey);
     if (gIsXP) {
@@ -325,10 +331,12 @@ void StartChangeWatchers(HWND window) {
 }
 
 void StopChangeWatchers() {
-    if (gIsXP) {
-        if (gAudio) gAudio->RegisterMixerCallback(nullptr);
-    } else {
-        UnregisterNotificationClient();
+    if (std::exchange(gWatchersStarted, false)) {
+        if (gIsXP) {
+            if (gAudio) gAudio->RegisterMixerCallback(nullptr);
+        } else {
+            UnregisterNotificationClient();
+        }
     }
     ReleaseRegistryWatchers();
     SetNotificationWindow(nullptr);

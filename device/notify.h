@@ -102,7 +102,7 @@ void RegisterVolumeCallback();
 // card's DirectSound speaker configuration key and the mixer's change messages; on Vista and
 // later registers the notification client. Failures are not reported.
 void StartChangeWatchers(HWND window);
-// The main form's unload: stops all of them.
+// The main form's unload: stops all of them (the registrations only when they were made).
 void StopChangeWatchers();
 
 // Watches a registry key (a full path, or one relative to the driver's class key) for changes
