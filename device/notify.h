@@ -75,6 +75,10 @@ public:
     HRESULT STDMETHODCALLTYPE OnDeviceRemoved(LPCWSTR deviceId) override;
     HRESULT STDMETHODCALLTYPE OnDefaultDeviceChanged(EDataFlow flow, ERole role, LPCWSTR deviceId) override;
     HRESULT STDMETHODCALLTYPE OnPropertyValueChanged(LPCWSTR deviceId, const PROPERTYKEY key) override;
+
+private:
+    // Counted: only the last Release deletes it.
+    ~CIMMNotificationClient() override = default;
 };
 
 // Core Audio's report of a change of the speakers' endpoint volume (mute or levels). Changes
@@ -83,6 +87,9 @@ public:
 class CEndpointVolumeCallback final : public ComObject<IAudioEndpointVolumeCallback> {
 public:
     HRESULT STDMETHODCALLTYPE OnNotify(PAUDIO_VOLUME_NOTIFICATION_DATA data) override;
+
+private:
+    ~CEndpointVolumeCallback() override = default;
 };
 
 // The one client while the main form is loaded (Vista and later).
