@@ -78,21 +78,24 @@ std::uint64_t RecordedSerial() {
     return serial;
 }
 
-// Processes number their changes in turn.
+// Processes number their changes in turn, under a mutex that all of them open.
 class RecordsLock {
 public:
-    RecordsLock() : mutex_(::CreateMutexW(nullptr, FALSE, L"KalvenorSimVolumeChanges")) {
-        const DWORD r = mutex_ ? ::WaitForSingleObject(mutex_.get(), 5000) : WAIT_FAILED;
+    RecordsLock() {
+        const DWORD r = Mutex() ? ::WaitForSingleObject(Mutex(), 5000) : WAIT_FAILED;
         held_ = r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
     }
     ~RecordsLock() {
-        if (held_) ::ReleaseMutex(mutex_.get());
+        if (held_) ::ReleaseMutex(Mutex());
     }
     RecordsLock(const RecordsLock&) = delete;
     RecordsLock& operator=(const RecordsLock&) = delete;
 
 private:
-    UniqueHandle mutex_;
+    static HANDLE Mutex() {
+        static const UniqueHandle mutex(::CreateMutexW(nullptr, FALSE, L"KalvenorSimVolumeChanges"));
+        return mutex.get();
+    }
     bool held_ = false;
 };
 
@@ -159,7 +162,11 @@ public:
             std::memcpy(&endpoint, record->data() + 12, 4);
             if (number != serial || process == ::GetCurrentProcessId()) continue;
             if (endpoint < 0 || static_cast<std::size_t>(endpoint) >= SimAudioEndpoints().size()) continue;
-            changes.push_back({endpoint, std::vector<std::uint8_t>(record->begin() + kRecordHead, record->end())});
+            std::vector<std::uint8_t> data(record->begin() + kRecordHead, record->end());
+            const UINT channels = reinterpret_cast<const AUDIO_VOLUME_NOTIFICATION_DATA*>(data.data())->nChannels;
+            if (data.size() < sizeof(AUDIO_VOLUME_NOTIFICATION_DATA) + (channels > 1 ? channels - 1 : 0) * sizeof(float))
+                continue;
+            changes.push_back({endpoint, std::move(data)});
         }
         seen_ = last;
         return changes;
@@ -290,8 +297,6 @@ private:
                 others.Arm();
                 for (OtherChange& change : others.Take()) {
                     auto* data = reinterpret_cast<AUDIO_VOLUME_NOTIFICATION_DATA*>(change.data.data());
-                    const std::size_t extra = data->nChannels > 1 ? data->nChannels - 1 : 0;
-                    if (change.data.size() < sizeof(*data) + extra * sizeof(float)) continue;
                     DeliverVolume(change.endpoint, [data](IAudioEndpointVolumeCallback* c) { c->OnNotify(data); });
                 }
             }
