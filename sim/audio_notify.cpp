@@ -164,7 +164,8 @@ public:
             if (endpoint < 0 || static_cast<std::size_t>(endpoint) >= SimAudioEndpoints().size()) continue;
             std::vector<std::uint8_t> data(record->begin() + kRecordHead, record->end());
             const UINT channels = reinterpret_cast<const AUDIO_VOLUME_NOTIFICATION_DATA*>(data.data())->nChannels;
-            if (data.size() < sizeof(AUDIO_VOLUME_NOTIFICATION_DATA) + (channels > 1 ? channels - 1 : 0) * sizeof(float))
+            if (data.size() <
+                sizeof(AUDIO_VOLUME_NOTIFICATION_DATA) + (channels > 1 ? channels - 1 : 0) * sizeof(float))
                 continue;
             changes.push_back({endpoint, std::move(data)});
         }

@@ -327,8 +327,8 @@ TEST_F(MainForm, UnloadReleasesWhatLoadTook) {
 // and the start-up goes on without it.
 TEST_F(MainForm, StartUpGoesOnWhenNoThreadCanBeStarted) {
     Store(L"A", L"EqEnable", L"01");
-    Store(L"A", L"Shortcut", L"7A03");                          // Ctrl+Shift+F11
-    RegWrite(gRegRoot, L"Shortcut0", HexToBytes(L"7803"));     // Ctrl+Shift+F9: master mute
+    Store(L"A", L"Shortcut", L"7A03");                      // Ctrl+Shift+F11
+    RegWrite(gRegRoot, L"Shortcut0", HexToBytes(L"7803"));  // Ctrl+Shift+F9: master mute
     RegWrite(gRegRoot, L"DefaultProfile", std::wstring(L"A"));
     StopWorker();
     FailWorkerThreadStarts(true);
