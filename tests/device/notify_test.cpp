@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <mutex>
+#include <type_traits>
 #include <vector>
 
 #include "base/com.h"
@@ -179,6 +180,10 @@ void Pump(DWORD ms, const std::function<bool()>& done = {}) {
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT);
     }
 }
+
+// Counted objects: only their last Release deletes them, never a scope's end or a delete.
+static_assert(!std::is_destructible_v<CIMMNotificationClient>);
+static_assert(!std::is_destructible_v<CEndpointVolumeCallback>);
 
 // The main form hears of the speakers output's loss and return.
 const std::wstring kWarning = L"Speakers 0";
