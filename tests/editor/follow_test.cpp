@@ -898,9 +898,11 @@ TEST_F(FollowCard, ThePopupsChangesShowInALiveEditorThatKeepsTheUsersChoices) {
     frmProfile& editor = OpenEditor(L"Evening");
     ClickLive(editor);
     ASSERT_FALSE(editor.LiveProfileName().empty());
-    // Elsewhere: 96 kHz, the equalizer at "Don't Change", a playback row set; "Set to:" 48.
+    // Elsewhere: 96 kHz, Windows' channels and the equalizer at "Don't Change", a playback row
+    // set; "Set to:" 48.
     auto& rates = *editor.cboSampleRate;
     ASSERT_TRUE(User::ChooseItem(rates, IndexOf(rates, 96000)));
+    ASSERT_TRUE(User::ChooseItem(*editor.cboSpeakersLayout, 0));
     editor.imgTab_Click(2);
     ASSERT_TRUE(User::ChooseOption(*editor.optEQ[255]));
     editor.imgTab_Click(1);
@@ -933,7 +935,7 @@ TEST_F(FollowCard, ThePopupsChangesShowInALiveEditorThatKeepsTheUsersChoices) {
              auto& channels = popup.Get<ComboBox>(L"cboAudioChannels");
              return User::ChooseItem(channels, ItemOf(channels, L"6 Ch."));
          },
-         {L"cboSpeakersLayout"}, [&] { return SelectedItemData(*editor.cboSpeakersLayout) == 6; }},
+         {}, [&] { return editor.cboSpeakersLayout->ListIndex() == 0; }},
         // The pop-up's output turns the speaker shifter and the upmix off on the card.
         {"output",
          [&] {
@@ -958,10 +960,15 @@ TEST_F(FollowCard, ThePopupsChangesShowInALiveEditorThatKeepsTheUsersChoices) {
     // The row the two speakers hide keeps its box; the choices made elsewhere are saved as made.
     EXPECT_EQ(editor.chkPlaybackSet[3]->Value(), 1);
     const State after = Saved(editor);
-    EXPECT_EQ(after.at(L"OutputFormat"), saved.at(L"OutputFormat"));
-    EXPECT_EQ(after.count(L"EqEnable"), 0u);
-    EXPECT_EQ(after.at(MixerValueName(0, 0, 0, 0)), L"1E");
-    EXPECT_EQ(after.at(L"SmartVolumeParams"), L"01000000");
+    auto stored = [](const State& state, const std::wstring& name) {
+        const auto it = state.find(name);
+        return it == state.end() ? std::wstring(L"-") : it->second;
+    };
+    EXPECT_EQ(stored(after, L"OutputFormat"), stored(saved, L"OutputFormat"));
+    EXPECT_EQ(stored(after, L"EqEnable"), L"-");
+    EXPECT_EQ(stored(after, L"SystemSpeakers"), L"-");
+    EXPECT_EQ(stored(after, MixerValueName(0, 0, 0, 0)), L"1E");
+    EXPECT_EQ(stored(after, L"SmartVolumeParams"), L"01000000");
 }
 
 }  // namespace
