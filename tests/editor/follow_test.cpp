@@ -266,14 +266,14 @@ void ChooseForTheRow(Row& r, const std::function<OptionButton&(frmProfile&, int)
 class FollowCard : public EditorFixture {
 protected:
     // The program's refresh after a change from outside: the own changes of the editor are old
-    // by then, Core Audio's notifications have been delivered, and the watcher of the driver's
-    // settings reports a change (it is the refresh of the values that raise no notification).
-    void LetTheRefreshRun() {
+    // by then, Core Audio's notifications have been handled, and the refresh that the watcher of
+    // the driver's settings starts runs (it is also the refresh of the values that raise no
+    // notification of their own).
+    static void LetTheRefreshRun() {
         gLastSelfChange.store(::timeGetTime() - 5000);
         sim::WaitForSimNotifications();
         Pump(20);
-        ::PostMessageW(form_->hWnd(), kMsgRegistryChanged, 0, 0);
-        Pump(60);
+        TimerUpdateRealTimeData();
     }
 
     static void ClickLive(frmProfile& editor) {
