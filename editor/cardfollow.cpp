@@ -221,7 +221,8 @@ void frmProfile::FollowCard() {
     if (changed(L"SpeakerSize")) {
         const std::array<bool, 4> large = DecodeSpeakerSizes(now[L"SpeakerSize"]);
         for (int i = 0; i < 4; ++i)
-            if (cboSpeakerSize[i]->Enabled()) cboSpeakerSize[i]->SetListIndex(large[static_cast<std::size_t>(i)] ? 1 : 0);
+            if (cboSpeakerSize[i]->Enabled())
+                cboSpeakerSize[i]->SetListIndex(large[static_cast<std::size_t>(i)] ? 1 : 0);
     }
     if (changed(L"AEC")) {
         const Bytes& aec = now[L"AEC"];

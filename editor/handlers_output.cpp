@@ -89,8 +89,8 @@ void frmProfile::cboSampleRate_Click() {
         }
     }
     const bool dontChange = box.ListIndex() == 0 && !realTimeMode_;
-    if (auto value = LiveChoice(dontChange, L"OutputFormat",
-                                EncodeNumber(static_cast<std::uint32_t>(SelectedItemData(box))))) {
+    if (auto value =
+            LiveChoice(dontChange, L"OutputFormat", EncodeNumber(static_cast<std::uint32_t>(SelectedItemData(box))))) {
         ApplyOutputFormat(*value);
         NoteOwnSend({L"OutputFormat", kMixerSampleRate});
     }
@@ -100,8 +100,8 @@ void frmProfile::cboSystemSampleRate_Click() {
     const auto& box = *cboSystemSampleRate;
     if (gIsXP || box.ListIndex() < 0) return;
     const bool dontChange = box.ListIndex() == 0 && !realTimeMode_;
-    if (auto value = LiveChoice(dontChange, kMixerSampleRate,
-                                EncodeNumber(static_cast<std::uint32_t>(SelectedItemData(box))))) {
+    if (auto value =
+            LiveChoice(dontChange, kMixerSampleRate, EncodeNumber(static_cast<std::uint32_t>(SelectedItemData(box))))) {
         MixerValue(kMixerSampleRate, *value, true);
         NoteOwnSend({kMixerSampleRate});
     }
@@ -117,8 +117,7 @@ void frmProfile::cboStereoUpmix_Click() {
     const auto& box = *cboStereoUpmix;
     if (box.ListIndex() < 0) return;
     const bool dontChange = box.ListIndex() == 0 && !realTimeMode_;
-    if (auto value =
-            LiveChoice(dontChange, L"Dual2D", EncodeCode(static_cast<std::uint8_t>(SelectedItemData(box))))) {
+    if (auto value = LiveChoice(dontChange, L"Dual2D", EncodeCode(static_cast<std::uint8_t>(SelectedItemData(box))))) {
         ApplyDual2D(*value);
         NoteOwnSend({L"Dual2D"});
     }

@@ -85,7 +85,8 @@ State Saved(frmProfile& editor) {
     RegDeleteTree(gRegProfiles, kScratch);
     editor.SaveValues(kScratch, false);
     State saved;
-    for (const std::wstring& name : RegEnumValues(key)) saved[name] = BytesToHex(RegReadBytes(key, name).value_or(Bytes{}));
+    for (const std::wstring& name : RegEnumValues(key))
+        saved[name] = BytesToHex(RegReadBytes(key, name).value_or(Bytes{}));
     RegDeleteTree(gRegProfiles, kScratch);
     return saved;
 }
@@ -128,7 +129,7 @@ ComPtr<IAudioEndpointVolume> OtherProgramsVolume(const std::wstring& id) {
 struct Row {
     std::wstring what;
     std::vector<std::wstring> names;  // the card's values, read by GetProfileValue
-    int tab = 0;                       // the page of its control
+    int tab = 0;                      // the page of its control
     // The controls (by name, every index) and saved values allowed to change when it follows.
     std::vector<std::wstring> controls;
     std::vector<std::wstring> saved;
@@ -222,8 +223,8 @@ Row ListRow(std::wstring what, const wchar_t* name, ComboBox& box, int tab, bool
 
 // A two-way choice in options 0 and 1 (with 255 "Don't Change" where the group has it).
 template <typename Group>
-Row OptionRow(std::wstring what, const wchar_t* name, const Group& group, int tab,
-              std::function<Bytes(bool)> encode, std::function<bool(const Bytes&)> decode) {
+Row OptionRow(std::wstring what, const wchar_t* name, const Group& group, int tab, std::function<Bytes(bool)> encode,
+              std::function<bool(const Bytes&)> decode) {
     Row r = DriverRow(std::move(what), name, tab, {group[0]->Name()});
     r.others = [encode, decode](const Values& now) { return std::vector<Values>{{encode(!decode(now[0]))}}; };
     r.follows = [&group](frmProfile&) { return OptionSelected(group, 0) || OptionSelected(group, 1); };
@@ -370,7 +371,8 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
         };
         r.others = [](const Values& now) {
             auto moved = [](const Bytes& level) {
-                return Bytes{static_cast<std::uint8_t>(FirstByte(level) > 50 ? FirstByte(level) - 20 : FirstByte(level) + 20)};
+                return Bytes{
+                    static_cast<std::uint8_t>(FirstByte(level) > 50 ? FirstByte(level) - 20 : FirstByte(level) + 20)};
             };
             return std::vector<Values>{{moved(now[0]), moved(now[1])}};
         };
@@ -406,7 +408,9 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
         mute.what = L"master mute";
         mute.put = [](const Values& v) { OtherProgramsVolume(gPlaybackLineIds[0])->SetMute(FirstByte(v[0]), nullptr); };
         mute.read = [] { return Values{Bytes{static_cast<std::uint8_t>(MasterMuted() ? 1 : 0)}}; };
-        mute.others = [](const Values& now) { return std::vector<Values>{{Bytes{static_cast<std::uint8_t>(!now[0][0])}}}; };
+        mute.others = [](const Values& now) {
+            return std::vector<Values>{{Bytes{static_cast<std::uint8_t>(!now[0][0])}}};
+        };
         mute.follows = [](frmProfile&) { return false; };
         mute.shows = [](frmProfile&, const Values&) { return true; };
         rows.push_back(mute);
@@ -425,13 +429,30 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
         r.what = L"analog output";
         r.names = {L"PanelConfig", L"SpeakerConfig"};
         // What another output shows and hides: rows, sizes, effects, swaps, the gain.
-        r.controls = {L"cboAnalogOutput", L"chkPlaybackSet", L"chkPlaybackSetAll", L"csliOutputChannel",
-                      L"cboSpeakerSize", L"chkDolbyHeadphones", L"chkDolbyVirtualSpeaker", L"chkVSS", L"chkDolby",
-                      L"chkNeo", L"chkVSSExpand", L"chkPL2xExpand", L"chkNEOExpand", L"cboStereoUpmix",
-                      L"cboDolbyHeadphonesMode", L"cboDolbyVirtualSpeakerMode", L"csliPL2xWidth", L"csliPL2xDepth",
-                      L"csliNEOWidth", L"csliNEODepth", L"optPL2xMode", L"optNEOMode"};
-        r.saved = {L"PanelConfig", L"SpeakerConfig", L"SpeakerSize", L"Dual2D", L"DVSEnable", L"DHEnable",
-                   L"EnableXear3D", L"Pl2xParam", L"NeoParam"};
+        r.controls = {L"cboAnalogOutput",
+                      L"chkPlaybackSet",
+                      L"chkPlaybackSetAll",
+                      L"csliOutputChannel",
+                      L"cboSpeakerSize",
+                      L"chkDolbyHeadphones",
+                      L"chkDolbyVirtualSpeaker",
+                      L"chkVSS",
+                      L"chkDolby",
+                      L"chkNeo",
+                      L"chkVSSExpand",
+                      L"chkPL2xExpand",
+                      L"chkNEOExpand",
+                      L"cboStereoUpmix",
+                      L"cboDolbyHeadphonesMode",
+                      L"cboDolbyVirtualSpeakerMode",
+                      L"csliPL2xWidth",
+                      L"csliPL2xDepth",
+                      L"csliNEOWidth",
+                      L"csliNEODepth",
+                      L"optPL2xMode",
+                      L"optNEOMode"};
+        r.saved = {L"PanelConfig", L"SpeakerConfig", L"SpeakerSize", L"Dual2D",  L"DVSEnable",
+                   L"DHEnable",    L"EnableXear3D",  L"Pl2xParam",   L"NeoParam"};
         for (std::wstring_view channel : gChannelVolumeValues) r.saved.emplace_back(channel);
         r.put = [names = r.names](const Values& v) { PutDriver(names, v); };
         auto& box = *e.cboAnalogOutput;
@@ -470,8 +491,9 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
         const wchar_t *what, *enable, *mode;
         CheckBox* box;
         ComboBox* modes;
-    } dolby[] = {{L"Dolby Virtual Speaker", L"DVSEnable", L"DVSMode", e.chkDolbyVirtualSpeaker, e.cboDolbyVirtualSpeakerMode},
-                 {L"Dolby Headphones", L"DHEnable", L"DHRoom", e.chkDolbyHeadphones, e.cboDolbyHeadphonesMode}};
+    } dolby[] = {
+        {L"Dolby Virtual Speaker", L"DVSEnable", L"DVSMode", e.chkDolbyVirtualSpeaker, e.cboDolbyVirtualSpeakerMode},
+        {L"Dolby Headphones", L"DHEnable", L"DHRoom", e.chkDolbyHeadphones, e.cboDolbyHeadphonesMode}};
     for (const auto& d : dolby) {
         rows.push_back(CheckRow(d.what, d.enable, *d.box, 0));
         rows.back().controls = {d.box->Name(), d.modes->Name(), L"chkVSS", L"chkDolby", L"chkNeo"};
@@ -501,17 +523,21 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
             return true;
         };
         // The profile sets a layout meanwhile, in the expanded panel.
-        ChooseForTheRow(r, [](frmProfile& ed, int i) -> OptionButton& {
-            if (ed.chkVSSExpand->Value() != 1) ed.chkVSSExpand->SetValue(1);
-            return *ed.optVSSLayout[i];
-        }, 1, 0);
+        ChooseForTheRow(
+            r,
+            [](frmProfile& ed, int i) -> OptionButton& {
+                if (ed.chkVSSExpand->Value() != 1) ed.chkVSSExpand->SetValue(1);
+                return *ed.optVSSLayout[i];
+            },
+            1, 0);
         rows.push_back(r);
     }
     for (const bool pl2x : {true, false}) {
         if (!pl2x && !e.NeoParamSupported()) continue;
-        Row r = DriverRow(pl2x ? L"ProLogic IIx" : L"NEO:PC", pl2x ? L"Pl2xParam" : L"NeoParam", 0,
-                          pl2x ? std::vector<std::wstring>{L"chkDolby", L"optPL2xMode", L"csliPL2xWidth", L"csliPL2xDepth"}
-                               : std::vector<std::wstring>{L"chkNeo", L"optNEOMode", L"csliNEOWidth", L"csliNEODepth"});
+        Row r =
+            DriverRow(pl2x ? L"ProLogic IIx" : L"NEO:PC", pl2x ? L"Pl2xParam" : L"NeoParam", 0,
+                      pl2x ? std::vector<std::wstring>{L"chkDolby", L"optPL2xMode", L"csliPL2xWidth", L"csliPL2xDepth"}
+                           : std::vector<std::wstring>{L"chkNeo", L"optNEOMode", L"csliNEOWidth", L"csliNEODepth"});
         auto encode = [pl2x](const EffectParams& p) {
             return pl2x ? EncodePl2xParam(p.on, p.movie, p.width, p.depth, false)
                         : EncodeNeoParam(p.on, p.movie, p.width, p.depth);
@@ -575,8 +601,9 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
         rows.push_back(levels);
     }
     // Equalizer page.
-    rows.push_back(OptionRow(L"equalizer", L"EqEnable", e.optEQ, 2,
-                             [](bool on) { return Bytes{static_cast<std::uint8_t>(on ? 1 : 0)}; }, first));
+    rows.push_back(OptionRow(
+        L"equalizer", L"EqEnable", e.optEQ, 2, [](bool on) { return Bytes{static_cast<std::uint8_t>(on ? 1 : 0)}; },
+        first));
     {
         Row r = DriverRow(L"equalizer gains", L"EqGain", 2, {L"csliEQ", L"optLoadEQPreset", L"cboEQUserProfiles"});
         r.others = [](const Values& now) {
@@ -590,11 +617,12 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
             return User::DragTo(*ed.csliEQ[5], DecodeEqGain(avoid[0])[5] == 4 ? -4 : 4);
         };
         // The profile sets the gains meanwhile.
-        ChooseForTheRow(r, [](frmProfile& ed, int i) -> OptionButton& { return *ed.optEQProfile[i]; }, 1, 0);
+        ChooseForTheRow(
+            r, [](frmProfile& ed, int i) -> OptionButton& { return *ed.optEQProfile[i]; }, 1, 0);
         rows.push_back(r);
     }
-    rows.push_back(OptionRow(L"FlexBass", L"BassManagement", e.optFlexBass, 2,
-                             [](bool on) { return EncodeFlag(on); }, first));
+    rows.push_back(OptionRow(
+        L"FlexBass", L"BassManagement", e.optFlexBass, 2, [](bool on) { return EncodeFlag(on); }, first));
     rows.back().controls = {L"optFlexBass", L"csliCrossover", L"cboSpeakerSize"};
     rows.back().saved = {L"BassManagement", L"BassCornerFrequency", L"SpeakerSize"};
     {
@@ -643,7 +671,9 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
             const Bytes a = EncodeChannelGain(-6.0), b = EncodeChannelGain(-12.0);
             return std::vector<Values>{{now[0] == a ? b : a}};
         };
-        r.follows = [i](frmProfile& ed) { return ed.chkPlaybackSet[i]->Enabled() && ed.chkPlaybackSet[i]->Value() == 1; };
+        r.follows = [i](frmProfile& ed) {
+            return ed.chkPlaybackSet[i]->Enabled() && ed.chkPlaybackSet[i]->Value() == 1;
+        };
         r.shows = [i](frmProfile& ed, const Values&) {
             return ed.csliOutputChannel[i]->Value() == GetChannelGainPercent(i, L"");
         };
@@ -706,7 +736,9 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
                 Bytes data = v[0];
                 MixerValue(name, data, true);
             };
-            c.others = [](const Values& now) { return std::vector<Values>{{Bytes{static_cast<std::uint8_t>(!FirstByte(now[0]))}}}; };
+            c.others = [](const Values& now) {
+                return std::vector<Values>{{Bytes{static_cast<std::uint8_t>(!FirstByte(now[0]))}}};
+            };
             const bool isMonitor = k == monitor;
             c.follows = [j, k, isMonitor](frmProfile& ed) {
                 return ed.chkRecordSet[j]->Enabled() && ed.chkRecordSet[j]->Value() == 1 &&
@@ -728,7 +760,9 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
     for (int i = 0; i < 3; ++i) {
         const std::wstring name = kSwaps[i];
         Row r = DriverRow(name, name, 0, {name});
-        r.others = [name](const Values& now) { return std::vector<Values>{{WithFirst(name, FirstByte(now[0]) == 1 ? 0 : 1)}}; };
+        r.others = [name](const Values& now) {
+            return std::vector<Values>{{WithFirst(name, FirstByte(now[0]) == 1 ? 0 : 1)}};
+        };
         auto swap = [i](frmProfile& ed) {
             return i == 0 ? ed.GetHeadphoneLRXchg() : i == 1 ? ed.GetCenterBassXchg() : ed.GetSideRearXchg();
         };
@@ -739,7 +773,8 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
             frmAnalogOutputSettings* dialog = AnalogOutputSettingsDialog();
             if (!dialog) return false;
             Pump(30);
-            const bool sent = User::ChooseOption(dialog->Get<OptionButton>(L"opt" + name, FirstByte(avoid[0]) == 1 ? 0 : 1));
+            const bool sent =
+                User::ChooseOption(dialog->Get<OptionButton>(L"opt" + name, FirstByte(avoid[0]) == 1 ? 0 : 1));
             User::Click(dialog->Ctl(L"cmdClose"));
             return sent;
         };
@@ -751,7 +786,9 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
             const std::wstring name = gain;
             Row r = DriverRow(name, name, 0, {L"cboHpAmp"});
             r.saved = {L"HpImpedanceModeRear", L"HpImpedanceModeFront"};
-            r.others = [name](const Values& now) { return std::vector<Values>{{WithFirst(name, FirstByte(now[0]) == 1 ? 2 : 1)}}; };
+            r.others = [name](const Values& now) {
+                return std::vector<Values>{{WithFirst(name, FirstByte(now[0]) == 1 ? 2 : 1)}};
+            };
             r.follows = [name](frmProfile&) {
                 const frmHpImpedanceMode* amp = HpImpedanceDialog();
                 return amp && amp->cboHpAmp->ListIndex() > 0 &&
@@ -765,7 +802,8 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
                     return false;
                 frmHpImpedanceMode* amp = HpImpedanceDialog();
                 Pump(30);
-                const bool sent = User::ChooseItem(*amp->cboHpAmp, IndexOf(*amp->cboHpAmp, FirstByte(avoid[0]) == 1 ? 2 : 1));
+                const bool sent =
+                    User::ChooseItem(*amp->cboHpAmp, IndexOf(*amp->cboHpAmp, FirstByte(avoid[0]) == 1 ? 2 : 1));
                 User::Click(amp->Ctl(L"cmdClose"));
                 return sent;
             };
@@ -774,8 +812,9 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
     }
     // Echo cancellation last: the user's Enable locks the Output and Equalizer pages.
     {
-        Row r = OptionRow(L"echo cancellation", L"AEC", e.optAEC, 3, [](bool on) { return EncodeAEC(on); },
-                          [](const Bytes& v) { return v.size() == 40 && v[8] == 1; });
+        Row r = OptionRow(
+            L"echo cancellation", L"AEC", e.optAEC, 3, [](bool on) { return EncodeAEC(on); },
+            [](const Bytes& v) { return v.size() == 40 && v[8] == 1; });
         // Its state is part of the ProLogic IIx value; its pages' lock shows on the output list.
         r.saved.push_back(L"Pl2xParam");
         r.controls.push_back(L"cboAnalogOutput");
@@ -812,22 +851,22 @@ TEST_F(FollowCard, AStoredProfileFollowsExactlyWhatChangedOnTheCard) {
     SetVolumeBalance(50 * kCurrencyScale, 0, 0, 0);
     // Headphones on the rear panel with a gain, FlexBass with large speakers, 48 kHz, SVN on,
     // the master volume, both front channels and the microphone.
-    for (const auto& [name, hex] : std::initializer_list<std::pair<std::wstring, const wchar_t*>>{
-             {L"PanelConfig", L"00000000"},
-             {L"SpeakerConfig", L"01000000"},
-             {L"HpImpedanceModeRear", L"01000000"},
-             {L"HeadphoneLRXchg", L"01000000"},
-             {L"BassManagement", L"01000000"},
-             {L"SpeakerSize", L"F7000000"},
-             {L"OutputFormat", L"80BB0000"},
-             {L"SmartVolumeParams", L"01000000"},
-             {L"EqEnable", L"01"},
-             {MixerValueName(0, 0, 0, 0), L"30"},
-             {MixerValueName(0, 0, 1, 0), L"30"},
-             {L"WaveOutVolL", L"0000FAFF"},
-             {L"WaveOutVolR", L"0000FAFF"},
-             {MixerValueName(1, 0, 0, 0), L"3C"},
-             {MixerValueName(1, 0, 1, 0), L"3C"}})
+    for (const auto& [name, hex] :
+         std::initializer_list<std::pair<std::wstring, const wchar_t*>>{{L"PanelConfig", L"00000000"},
+                                                                        {L"SpeakerConfig", L"01000000"},
+                                                                        {L"HpImpedanceModeRear", L"01000000"},
+                                                                        {L"HeadphoneLRXchg", L"01000000"},
+                                                                        {L"BassManagement", L"01000000"},
+                                                                        {L"SpeakerSize", L"F7000000"},
+                                                                        {L"OutputFormat", L"80BB0000"},
+                                                                        {L"SmartVolumeParams", L"01000000"},
+                                                                        {L"EqEnable", L"01"},
+                                                                        {MixerValueName(0, 0, 0, 0), L"30"},
+                                                                        {MixerValueName(0, 0, 1, 0), L"30"},
+                                                                        {L"WaveOutVolL", L"0000FAFF"},
+                                                                        {L"WaveOutVolR", L"0000FAFF"},
+                                                                        {MixerValueName(1, 0, 0, 0), L"3C"},
+                                                                        {MixerValueName(1, 0, 1, 0), L"3C"}})
         Store(L"Stored", name, hex);
     frmProfile& editor = OpenEditor(L"Stored");
     ClickLive(editor);
@@ -926,16 +965,21 @@ TEST_F(FollowCard, ThePopupsChangesShowInALiveEditorThatKeepsTheUsersChoices) {
         std::function<bool()> shows;
     };
     const Step steps[] = {
-        {"volume", [&] { return User::DragTo(popup.Get<Slider>(L"csliVolume"), 30); }, {L"csliVolume"},
+        {"volume",
+         [&] { return User::DragTo(popup.Get<Slider>(L"csliVolume"), 30); },
+         {L"csliVolume"},
          [&] { return editor.csliVolume->Value() == 30 && editor.optVolume[1]->Value(); }},
-        {"SVN", [&] { return User::Click(popup.Ctl(L"chkSVN")); }, {L"optSVN"},
+        {"SVN",
+         [&] { return User::Click(popup.Ctl(L"chkSVN")); },
+         {L"optSVN"},
          [&] { return editor.optSVN[1]->Value(); }},
         {"Windows channels",
          [&] {
              auto& channels = popup.Get<ComboBox>(L"cboAudioChannels");
              return User::ChooseItem(channels, ItemOf(channels, L"6 Ch."));
          },
-         {}, [&] { return editor.cboSpeakersLayout->ListIndex() == 0; }},
+         {},
+         [&] { return editor.cboSpeakersLayout->ListIndex() == 0; }},
         // The pop-up's output turns the speaker shifter and the upmix off on the card.
         {"output",
          [&] {
