@@ -111,6 +111,15 @@ std::wstring Differences(const State& a, const State& b, const std::vector<std::
     return out;
 }
 
+// The controls that another output of the card shows or hides: the output, the playback rows,
+// the speaker sizes, the effects with their modes and levels, the upmix.
+std::vector<std::wstring> OutputControls() {
+    return {L"cboAnalogOutput", L"chkPlaybackSet", L"chkPlaybackSetAll", L"csliOutputChannel", L"cboSpeakerSize",
+            L"chkDolbyHeadphones", L"chkDolbyVirtualSpeaker", L"chkVSS", L"chkDolby", L"chkNeo", L"cboStereoUpmix",
+            L"cboDolbyHeadphonesMode", L"cboDolbyVirtualSpeakerMode", L"csliPL2xWidth", L"csliPL2xDepth",
+            L"csliNEOWidth", L"csliNEODepth", L"optPL2xMode", L"optNEOMode"};
+}
+
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
 // Another program's view of one of the card's endpoints.
@@ -428,29 +437,7 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
         Row r;
         r.what = L"analog output";
         r.names = {L"PanelConfig", L"SpeakerConfig"};
-        // What another output shows and hides: rows, sizes, effects, swaps, the gain.
-        r.controls = {L"cboAnalogOutput",
-                      L"chkPlaybackSet",
-                      L"chkPlaybackSetAll",
-                      L"csliOutputChannel",
-                      L"cboSpeakerSize",
-                      L"chkDolbyHeadphones",
-                      L"chkDolbyVirtualSpeaker",
-                      L"chkVSS",
-                      L"chkDolby",
-                      L"chkNeo",
-                      L"chkVSSExpand",
-                      L"chkPL2xExpand",
-                      L"chkNEOExpand",
-                      L"cboStereoUpmix",
-                      L"cboDolbyHeadphonesMode",
-                      L"cboDolbyVirtualSpeakerMode",
-                      L"csliPL2xWidth",
-                      L"csliPL2xDepth",
-                      L"csliNEOWidth",
-                      L"csliNEODepth",
-                      L"optPL2xMode",
-                      L"optNEOMode"};
+        r.controls = OutputControls();
         r.saved = {L"PanelConfig", L"SpeakerConfig", L"SpeakerSize", L"Dual2D",  L"DVSEnable",
                    L"DHEnable",    L"EnableXear3D",  L"Pl2xParam",   L"NeoParam"};
         for (std::wstring_view channel : gChannelVolumeValues) r.saved.emplace_back(channel);
@@ -986,10 +973,7 @@ TEST_F(FollowCard, ThePopupsChangesShowInALiveEditorThatKeepsTheUsersChoices) {
              auto& outputs = popup.Get<ComboBox>(L"cboAnalogOutput");
              return User::ChooseItem(outputs, ItemOf(outputs, L"RP 2.0"));
          },
-         {L"cboAnalogOutput", L"chkPlaybackSet", L"chkPlaybackSetAll", L"csliOutputChannel", L"cboSpeakerSize",
-          L"chkDolbyHeadphones", L"chkDolbyVirtualSpeaker", L"chkVSS", L"chkDolby", L"chkNeo", L"cboStereoUpmix",
-          L"csliPL2xWidth", L"csliPL2xDepth", L"csliNEOWidth", L"csliNEODepth", L"optPL2xMode", L"optNEOMode",
-          L"cboDolbyHeadphonesMode", L"cboDolbyVirtualSpeakerMode"},
+         OutputControls(),
          [&] { return editor.Output() == L"0004"; }},
     };
     std::vector<std::wstring> changing;
