@@ -208,7 +208,10 @@ struct RawTree {
 };
 
 std::optional<RawTree> ReadTree(const std::wstring& path) {
-    OpenedKey key = OpenKey(path, KEY_READ);
+    // A key of its own: the enumerations below may forget the kept keys, and close them.
+    std::wstring sub = path;
+    const HKEY hive = SplitRegPath(sub);
+    const UniqueHKey key = OpenHiveKey(hive, TrimTrailingBackslashes(std::move(sub)), KEY_READ);
     if (!key) return std::nullopt;
     RawTree tree;
     for (const auto& name : RegEnumValues(path)) {

@@ -20,6 +20,21 @@ CAudio& CreateAudioObject() {
 
 void ReleaseAudioObject() { gAudio.reset(); }
 
+const GUID& AudioEventContext() {
+    static const GUID context = [] {
+        GUID made{};
+        if (SUCCEEDED(::CoCreateGuid(&made))) return made;
+        // No generator: the process id and its start tick tell the processes apart well enough.
+        made.Data1 = ::GetCurrentProcessId();
+        const DWORD tick = ::GetTickCount();
+        made.Data2 = static_cast<USHORT>(tick >> 16);
+        made.Data3 = static_cast<USHORT>(tick);
+        made.Data4[0] = 0x8A;
+        return made;
+    }();
+    return context;
+}
+
 namespace {
 
 // A faulty topology (a part list leading back to an earlier part) must not keep a walk going:
@@ -305,7 +320,7 @@ void CAudio::SwitchControlOperation(const AudioControlHandle& handle, std::int32
     ComPtr<IAudioAutoGainControl> agc;
     if (FAILED(handle.part->Activate(kClsCtxAll, kIidAudioAutoGainControl, agc.put_void())) || !agc) return;
     if (isSet) {
-        agc->SetEnabled(FromBool16(value), &kAudioEventContextGUID);
+        agc->SetEnabled(FromBool16(value), &AudioEventContext());
     } else {
         BOOL enabled = FALSE;
         if (SUCCEEDED(agc->GetEnabled(&enabled))) value = AsBool16(enabled);
@@ -317,7 +332,7 @@ void CAudio::LineMuteOperation(const std::wstring& line, std::uint32_t flow, std
     auto volume = GetEndpointVolume(line);
     if (!volume) return;
     if (isSet) {
-        volume->SetMute(FromBool16(value), &kAudioEventContextGUID);
+        volume->SetMute(FromBool16(value), &AudioEventContext());
     } else {
         BOOL mute = FALSE;
         if (SUCCEEDED(volume->GetMute(&mute))) value = AsBool16(mute);
@@ -343,7 +358,7 @@ void CAudio::SelectInputLine(const std::wstring& line) {
     auto part = pair[pair.size() - 2].As<IPart>(kIidPart);
     if (!selector || !part) return;
     UINT id = 0;
-    if (SUCCEEDED(part->GetLocalId(&id))) selector->SetSelection(id, &kAudioEventContextGUID);
+    if (SUCCEEDED(part->GetLocalId(&id))) selector->SetSelection(id, &AudioEventContext());
 }
 
 AudioValue CAudio::SelectedInputLineID() {
@@ -441,7 +456,7 @@ void CAudio::LineChannelVolumeOperation(const std::wstring& line, std::int32_t& 
     if (countOnly) {
         channel = static_cast<std::int32_t>(count);
     } else if (isSet) {
-        endpoint->SetChannelVolumeLevelScalar(static_cast<UINT>(channel), level, &kAudioEventContextGUID);
+        endpoint->SetChannelVolumeLevelScalar(static_cast<UINT>(channel), level, &AudioEventContext());
     } else {
         float read = 0;
         if (SUCCEEDED(endpoint->GetChannelVolumeLevelScalar(static_cast<UINT>(channel), &read))) level = read;

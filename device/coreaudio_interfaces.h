@@ -59,8 +59,10 @@ inline constexpr GUID kKsDataFormatSpecifierWaveFormatEx = {0x05589F81, 0xC356, 
 // Endpoint property holding the shared-mode device format (a blob).
 inline constexpr GUID kPropDeviceFormatGuid = {0xF19F064D, 0x082C, 0x4E27, {0xBC, 0x73, 0x68, 0x82, 0xA1, 0xBB, 0x8E, 0x4C}};
 
-// Event context passed with every change the program makes, so its own changes can be told apart.
-inline constexpr GUID kAudioEventContextGUID = {0x5929DCA2, 0x52B8, 0x449B, {0x8A, 0x58, 0xFD, 0xF6, 0x75, 0x06, 0x34, 0xDA}};
+// Event context passed with every change this process makes, so its own changes can be told
+// apart. Made once per process: another instance of the program run beside this one (a "/noui"
+// switch) changes the same endpoints, and its changes must count as another program's.
+const GUID& AudioEventContext();
 
 // Node types of topology parts (as text, the form the walk compares).
 inline constexpr const wchar_t* kNodeTypeAgcText = L"{E88C9BA0-C557-11D0-8A2B-00A0C9255AC1}";

@@ -51,14 +51,7 @@ void OnSpeakersOutputChanged(const std::wstring& id, std::uint32_t state) {
     const bool active = state == kDeviceStateActive;
     if (id != gPlaybackLineIds[0]) {
         const int k = InputLineIndex(id);
-        if (IInputLineEditor* editor = InputLineEditor(); editor && k != -1) {
-            editor->SetRecordLine(k, active, active ? L"*" : L"", editor->RealTimeMode() && active);
-            editor->SetInputLineCaptionEnabled(k, active);
-            editor->CloseInputLineCustomControls(k);
-            const std::wstring profile = editor->ProfileTag();
-            if (active) editor->CurrentInputLine(k, profile);
-            editor->CurrentInputLineSelection(profile);
-        }
+        if (IInputLineEditor* editor = InputLineEditor(); editor && k != -1) editor->InputLineStateChanged(k, active);
         if (ITrayServices* tray = TrayServices()) tray->RefreshProfilesForm();
         return;
     }

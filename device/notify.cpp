@@ -280,7 +280,7 @@ HRESULT STDMETHODCALLTYPE CIMMNotificationClient::OnPropertyValueChanged(LPCWSTR
 
 HRESULT STDMETHODCALLTYPE CEndpointVolumeCallback::OnNotify(PAUDIO_VOLUME_NOTIFICATION_DATA data) {
     // Nothing to copy: the timer reads the state it shows.
-    if (data && IsEqualGUID(data->guidEventContext, kAudioEventContextGUID)) return S_OK;
+    if (data && IsEqualGUID(data->guidEventContext, AudioEventContext())) return S_OK;
     if (gVolumeNotificationPending.exchange(true)) return S_OK;
     if (PostToMainWindow(kMsgAudioNotification, static_cast<WPARAM>(NotificationKind::MasterVolume))) return S_OK;
     LogError(L"volume notification", L"not posted to the main window", ::GetLastError());
@@ -295,6 +295,11 @@ void RegisterNotificationClient() {
     }
     if (!gAudio) return;
     gAudio->RegisterEndpointNotificationCallback(gNotificationClient.get());
+    RegisterVolumeCallback();
+}
+
+void RegisterVolumeCallback() {
+    if (!gNotificationClient || !gAudio) return;
     ComPtr<IAudioEndpointVolumeCallback> volume;
     volume.attach(new CEndpointVolumeCallback);
     gAudio->RegisterVolumeNotificationCallback(gPlaybackLineIds[0], volume.get());
@@ -306,8 +311,14 @@ void UnregisterNotificationClient() {
     if (gAudio) gAudio->UnregisterVolumeNotificationCallback();
 }
 
+namespace {
+// Set while StartChangeWatchers' registrations stand.
+bool gWatchersStarted = false;
+}  // namespace
+
 void StartChangeWatchers(HWND window) {
     if (gNoUI) return;
+    gWatchersStarted = true;
     SetNotificationWindow(window);
     WatchRegistryKey(gDriverSettingsKey);
     if (gIsXP) {
@@ -320,10 +331,12 @@ void StartChangeWatchers(HWND window) {
 }
 
 void StopChangeWatchers() {
-    if (gIsXP) {
-        if (gAudio) gAudio->RegisterMixerCallback(nullptr);
-    } else {
-        UnregisterNotificationClient();
+    if (std::exchange(gWatchersStarted, false)) {
+        if (gIsXP) {
+            if (gAudio) gAudio->RegisterMixerCallback(nullptr);
+        } else {
+            UnregisterNotificationClient();
+        }
     }
     ReleaseRegistryWatchers();
     SetNotificationWindow(nullptr);
@@ -349,7 +362,13 @@ public:
             stop_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
             wake_.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
             if (!stop_ || !wake_) return;
-            running_ = RunOnWorker([this] { Run(); });
+            try {
+                running_ = RunOnWorker([this] { Run(); });
+            } catch (...) {
+                // No thread to watch on: the key goes unwatched.
+                LogCaught(L"registry watch");
+                return;
+            }
         }
         pending_.push_back(path);
         ++count_;

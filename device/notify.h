@@ -75,6 +75,10 @@ public:
     HRESULT STDMETHODCALLTYPE OnDeviceRemoved(LPCWSTR deviceId) override;
     HRESULT STDMETHODCALLTYPE OnDefaultDeviceChanged(EDataFlow flow, ERole role, LPCWSTR deviceId) override;
     HRESULT STDMETHODCALLTYPE OnPropertyValueChanged(LPCWSTR deviceId, const PROPERTYKEY key) override;
+
+private:
+    // Counted: only the last Release deletes it.
+    ~CIMMNotificationClient() override = default;
 };
 
 // Core Audio's report of a change of the speakers' endpoint volume (mute or levels). Changes
@@ -83,6 +87,9 @@ public:
 class CEndpointVolumeCallback final : public ComObject<IAudioEndpointVolumeCallback> {
 public:
     HRESULT STDMETHODCALLTYPE OnNotify(PAUDIO_VOLUME_NOTIFICATION_DATA data) override;
+
+private:
+    ~CEndpointVolumeCallback() override = default;
 };
 
 // The one client while the main form is loaded (Vista and later).
@@ -92,19 +99,24 @@ extern ComPtr<IMMNotificationClient> gNotificationClient;
 void RegisterNotificationClient();
 // ... and unregisters and releases them.
 void UnregisterNotificationClient();
+// While the notification client is registered: registers a new CEndpointVolumeCallback with the
+// speakers endpoint as it is now, in place of the previous one. An endpoint that was disabled or
+// made anew reports through the callback registered when it came back.
+void RegisterVolumeCallback();
 
 // The main form's load, once the card's lines are found: unless running without a user interface,
 // makes `window` the notification window, watches the driver's settings key and, on XP, the
 // card's DirectSound speaker configuration key and the mixer's change messages; on Vista and
 // later registers the notification client. Failures are not reported.
 void StartChangeWatchers(HWND window);
-// The main form's unload: stops all of them.
+// The main form's unload: stops all of them (the registrations only when they were made).
 void StopChangeWatchers();
 
 // Watches a registry key (a full path, or one relative to the driver's class key) for changes
 // of its values for the life of the watchers: each change posts kMsgRegistryChanged. All keys
 // are watched on one thread of the watchers' own. An empty path does nothing; a key that can't
-// be opened is kept, unwatched, without a report.
+// be opened is kept, unwatched, without a report; when the thread can't be started the key is
+// not watched and not counted (the failure is logged). Never throws for want of a thread.
 void WatchRegistryKey(const std::wstring& path);
 // Number of keys given to WatchRegistryKey since the last release.
 std::size_t RegistryWatcherCount();

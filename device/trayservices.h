@@ -32,14 +32,9 @@ public:
     virtual bool RealTimeMode() const = 0;
     // The name of the profile being edited ("" for a new profile or real-time mode).
     virtual std::wstring ProfileTag() const = 0;
-    // The recording input's check box: enabled, tag ("*" marks an active line) and value.
-    virtual void SetRecordLine(int input, bool enabled, const std::wstring& tag, bool checked) = 0;
-    virtual void SetInputLineCaptionEnabled(int input, bool enabled) = 0;
-    // Unloads the input's custom-controls dialog when it is open for that input.
-    virtual void CloseInputLineCustomControls(int input) = 0;
-    // Reloads one recording line, and the recording input selection, from the profile.
-    virtual void CurrentInputLine(int input, const std::wstring& profile) = 0;
-    virtual void CurrentInputLineSelection(const std::wstring& profile) = 0;
+    // The device of recording input `input` became active or inactive: the line's row is offered
+    // or not, and shows the line's state.
+    virtual void InputLineStateChanged(int input, bool active) = 0;
     // Shows the line as the recording source (unless the editor leaves the source alone).
     virtual void ShowRecordingSource(const std::wstring& lineId) = 0;
     // Re-reads the speaker configuration and the device format fields.

@@ -100,7 +100,21 @@ void frmProfile::RememberCard() {
     for (const std::wstring& name : CardValueNames()) cardSeen_[name] = GetProfileValue(L"", name);
 }
 
+void frmProfile::NoteOwnSend(std::initializer_list<std::wstring_view> names) {
+    if (cardSeen_.empty()) return;
+    for (std::wstring_view name : names)
+        if (const auto seen = cardSeen_.find(std::wstring(name)); seen != cardSeen_.end())
+            seen->second = GetProfileValue(L"", seen->first);
+}
+
 // ---- Following the card ----
+
+// A slider that shows a level of the card: while disabled it keeps the user's own value aside.
+void frmProfile::FollowSlider(Slider& slider, std::int32_t value) {
+    const std::wstring aside = slider.Tag();
+    slider.SetValue(value);
+    if (!slider.Enabled()) slider.SetTag(aside);
+}
 
 void frmProfile::FollowCard() {
     if (!Loaded() || realTimeMode_) return;
@@ -110,9 +124,16 @@ void frmProfile::FollowCard() {
         const auto seen = cardSeen_.find(name);
         return seen == cardSeen_.end() || seen->second != now[name];
     };
-    // A list follows while it shows a value, not "Don't Change" (its first entry).
+    // A list follows while it is offered and shows a value, not "Don't Change" (its first entry).
     auto followList = [&](ComboBox& box, const std::wstring& name, std::intptr_t value) {
-        if (changed(name) && box.ListIndex() > 0) SelectItemData(box, value);
+        if (changed(name) && box.Enabled() && box.ListIndex() > 0) SelectItemData(box, value);
+    };
+    // A disabled control keeps what it shows and what it keeps aside.
+    auto followCheck = [&](CheckBox& box, const std::wstring& name) {
+        if (changed(name) && box.Enabled()) box.SetValue(FirstByte(now[name]) == 1 ? 1 : 0);
+    };
+    auto followMode = [&](ComboBox& box, const std::wstring& name) {
+        if (changed(name) && box.Enabled()) SelectItemData(box, FirstByte(now[name]));
     };
     LiveNameAside aside(liveProfileName_);
     FlagScope suspend(gSuspendDriverWrites);
@@ -121,12 +142,14 @@ void frmProfile::FollowCard() {
     // The output first: the channels the Mixer page offers depend on it.
     if (changed(L"PanelConfig") || changed(L"SpeakerConfig")) LoadAnalogOutput(L"");
     if (changed(L"SpDigitalOut")) LoadDigitalOutput(L"");
-    if (changed(L"DVSEnable") || changed(L"DVSMode") || changed(L"DHEnable") || changed(L"DHRoom"))
-        LoadDolbyEffects(L"");
-    if (changed(L"EnableXear3D")) chkVSS->SetValue(FirstByte(now[L"EnableXear3D"]) == 1 ? 1 : 0);
+    followCheck(*chkDolbyVirtualSpeaker, L"DVSEnable");
+    followMode(*cboDolbyVirtualSpeakerMode, L"DVSMode");
+    followCheck(*chkDolbyHeadphones, L"DHEnable");
+    followMode(*cboDolbyHeadphonesMode, L"DHRoom");
+    followCheck(*chkVSS, L"EnableXear3D");
     if (changed(L"VSpeakerPos") && OptionSelected(optVSSLayout, 1)) ApplyVSSLayout(now[L"VSpeakerPos"]);
-    if (changed(L"Pl2xParam")) LoadGraphEffect(kPl2xPanel, L"");
-    if (neoParamSupported_ && changed(L"NeoParam")) LoadGraphEffect(kNeoPanel, L"");
+    if (changed(L"Pl2xParam")) FollowGraphEffect(kPl2xPanel, DecodePl2xParam(now[L"Pl2xParam"]));
+    if (neoParamSupported_ && changed(L"NeoParam")) FollowGraphEffect(kNeoPanel, DecodeNeoParam(now[L"NeoParam"]));
     if (frmHpImpedanceMode* amp = gCardCaps && gCardCaps->HPAmp ? HpImpedanceDialog() : nullptr) {
         const std::wstring gain = HpImpedanceValueName(now[L"PanelConfig"]);
         if (changed(gain) && FirstByte(amp->HpAmp()) != kDontChange)
@@ -151,8 +174,8 @@ void frmProfile::FollowCard() {
     if (changed(MixerValueName(0, 0, 0, 0)) || changed(MixerValueName(0, 0, 1, 0))) {
         Currency volume = 0, balance = 0;
         GetProfileVolumeBalance(volume, balance, 0, 0, L"");
-        LoadSliderValue(*csliVolume, Whole(volume));
-        LoadSliderValue(*csliMasterBalance, Whole(balance * 10));
+        FollowSlider(*csliVolume, Whole(volume));
+        FollowSlider(*csliMasterBalance, Whole(balance * 10));
     }
 
     // The Mixer page: the rows that are part of the profile.
@@ -163,7 +186,8 @@ void frmProfile::FollowCard() {
             csliOutputChannel[i]->SetValue(GetChannelGainPercent(i, L""));
     }
     for (int j = 0; j < 8; ++j) {
-        if (gInputLineIds[static_cast<std::size_t>(j)].empty() || chkRecordSet[j]->Value() != 1) continue;
+        const CheckBox& set = *chkRecordSet[j];
+        if (gInputLineIds[static_cast<std::size_t>(j)].empty() || !set.Enabled() || set.Value() != 1) continue;
         if (changed(MixerValueName(1, j, 0, 0)) || changed(MixerValueName(1, j, 1, 0))) {
             Currency volume = 0, balance = 0;
             GetProfileVolumeBalance(volume, balance, 1, j, L"");
@@ -191,15 +215,31 @@ void frmProfile::FollowCard() {
     if (changed(L"EqEnable") && !OptionSelected(optEQ, kDontChange)) SelectOption(optEQ, FirstByte(now[L"EqEnable"]));
     if (changed(L"EqGain")) DecodeEqGain(now[L"EqGain"]);
     if (changed(L"BassManagement")) SelectOption(optFlexBass, FirstByte(now[L"BassManagement"]));
-    // Disabled, the crossover keeps the user's frequency aside for FlexBass's return.
+    // Disabled, the crossover and the size lists keep the user's values aside for FlexBass's return.
     if (changed(L"BassCornerFrequency") && csliCrossover->Enabled())
         csliCrossover->SetValue(FirstByte(now[L"BassCornerFrequency"]));
-    if (changed(L"SpeakerSize")) LoadSpeakerSizes(now[L"SpeakerSize"]);
+    if (changed(L"SpeakerSize")) {
+        const std::array<bool, 4> large = DecodeSpeakerSizes(now[L"SpeakerSize"]);
+        for (int i = 0; i < 4; ++i)
+            if (cboSpeakerSize[i]->Enabled())
+                cboSpeakerSize[i]->SetListIndex(large[static_cast<std::size_t>(i)] ? 1 : 0);
+    }
     if (changed(L"AEC")) {
         const Bytes& aec = now[L"AEC"];
         SelectOption(optAEC, aec.size() == 40 ? aec[8] : 0);
     }
     cardSeen_ = std::move(now);
+}
+
+// ProLogic IIx or NEO:PC while its box is offered: the box, the mode and, where they take a
+// value, the graph sliders; a disabled slider keeps the user's value aside.
+void frmProfile::FollowGraphEffect(int panel, const EffectParams& card) {
+    const EffectPanelControls c = EffectPanel(panel);
+    if (!c.check->Enabled()) return;
+    c.check->SetValue(card.on ? 1 : 0);
+    SelectOption(c.modes, card.movie ? 1 : 0);
+    if (c.width->Enabled()) c.width->SetValue(card.width);
+    if (c.depth->Enabled()) c.depth->SetValue(card.depth);
 }
 
 }  // namespace kal

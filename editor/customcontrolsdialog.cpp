@@ -155,6 +155,7 @@ void frmInputLineCustomControls::Chosen(int frame, std::uint8_t value) {
     if (value == kDontSet && !ProfileValueExists(live, name)) return;
     Bytes data = value == kDontSet ? GetProfileValue(live, name) : Bytes{value};
     MixerValue(name, data, true);
+    editor->NoteOwnSend({name});
 }
 
 }  // namespace kal

@@ -65,7 +65,7 @@ void AddMasterPanel(EditorDesign& d) {
     c.push_back(Row(ControlType::Label, KAL_CONTROL(frmProfile, lblMasterVolumeDB), -1, L"0dB", 2, 228, 60, 16, vol,
                     SS_CENTER));
     c.push_back(Row(ControlType::CheckBox, KAL_CONTROL(frmProfile, chkIgnoreVolumeForProfileValidation), -1,
-                    L"Ignore For Profile Validation", 64, 60, 80, 52, vol, kPushLike | BS_MULTILINE));
+                    L"Ignore For Profile Validation", 64, 58, 80, 60, vol, kWrapped));
     c.push_back(Row(ControlType::Slider, KAL_CONTROL(frmProfile, csliMasterBalance), -1, L"", 62, 118, 82, 26, vol, 0,
                     SliderBag(0, -10, 10, 0)));
     c.push_back(Row(ControlType::Label, KAL_CONTROL(frmProfile, lblMasterBalanceL), -1, L"L", 66, 146, 12, 16, vol));
@@ -73,7 +73,7 @@ void AddMasterPanel(EditorDesign& d) {
                     18, vol));
     c.push_back(Row(ControlType::Label, KAL_CONTROL(frmProfile, lblMasterBalanceR), -1, L"R", 132, 146, 12, 16, vol));
     c.push_back(Row(ControlType::CheckBox, KAL_CONTROL(frmProfile, chkVolumeChangeOnlyOnDifferentOutput), -1,
-                    L"Only Change On Different Output", 4, 252, 140, 44, vol, kPushLike | BS_MULTILINE));
+                    L"Only Change On Different Output", 4, 252, 140, 46, vol, kWrapped));
 }
 
 // The tab strip draws the tabs and the pages' edges; the shapes lie under them and keep each

@@ -10,6 +10,10 @@ namespace kal::design {
 inline constexpr int kTwips = 15;
 // Check boxes that look like push buttons; icon-only buttons.
 inline constexpr DWORD kPushLike = BS_PUSHLIKE;
+// Push-like check boxes whose caption takes several lines, set from the top: a system that lays
+// the lines out again a little narrower than it measured them may need one line more than
+// it centred.
+inline constexpr DWORD kWrapped = BS_PUSHLIKE | BS_MULTILINE | BS_TOP;
 
 inline ControlRow Row(ControlType type, ControlName control, int index, const wchar_t* caption, int x, int y, int w,
                       int h, const std::wstring& container = {}, DWORD style = 0, PropertyBag bag = {}) {

@@ -54,7 +54,7 @@ void frmProfile::UpdateEnhancementsPanel(const std::wstring& mode) {
     for (const auto& d : dolby) {
         const int b = EffectBehavior(d.effect, Speakers(), mode);
         auto& check = *d.check;
-        check.SetValue(b == 4 ? 1 : 0);
+        if (!followingCard_) check.SetValue(b == 4 ? 1 : 0);
         check.SetEnabled(Offered(b));
         check.SetTag(std::to_wstring(b));
         d.panel->SetVisible(b != 0);
@@ -82,7 +82,7 @@ void frmProfile::UpdateEnhancementsPanel(const std::wstring& mode) {
                           : vss.Tag() != L"0" ? vss.Top() + vss.Height()
                                               : vss.Top());
         }
-        check.SetValue(b == 4 ? 1 : 0);
+        if (!followingCard_) check.SetValue(b == 4 ? 1 : 0);
         check.SetEnabled(Offered(b));
         panel.SetVisible(b != 0);
         if (expand.Value() == 1 && b == 0) expand.SetValue(0);
@@ -92,15 +92,18 @@ void frmProfile::UpdateEnhancementsPanel(const std::wstring& mode) {
                              : mode == L"01" ? L"Dolby ProLogic IIx"
                                              : L"Analog upmix via Dolby PLIIx");
     }
-    // Settings the new output can't use.
-    if (mode != L"01") ResetSwap(0, L"HeadphoneLRXchg");
     const int upmixChannels = cboSpeakersLayout->ListIndex() == 0 ? 2 : Speakers();
     cboStereoUpmix->SetEnabled(Offered(EffectBehavior(L"SUM", upmixChannels, mode)));
-    if ((mode != L"07" && mode != L"06") || digital) ResetSwap(1, L"CenterBassXchg");
-    if (mode != L"07") ResetSwap(2, L"SideRearXchg");
-    // The amplifier dialog is a form of its own: its list is reached by name.
-    if (gCardCaps && gCardCaps->HPAmp && mode != L"01")
-        if (frmHpImpedanceMode* amp = HpImpedanceDialog()) amp->cboHpAmp->SetListIndex(0);
+    // Settings the user's new output can't use. An output of the card's keeps the user's effects
+    // and these choices: they come back with an output that has them.
+    if (!followingCard_) {
+        if (mode != L"01") ResetSwap(0, L"HeadphoneLRXchg");
+        if ((mode != L"07" && mode != L"06") || digital) ResetSwap(1, L"CenterBassXchg");
+        if (mode != L"07") ResetSwap(2, L"SideRearXchg");
+        // The amplifier dialog is a form of its own: its list is reached by name.
+        if (gCardCaps && gCardCaps->HPAmp && mode != L"01")
+            if (frmHpImpedanceMode* amp = HpImpedanceDialog()) amp->cboHpAmp->SetListIndex(0);
+    }
 
     // The frame holds the shown panels and collapses when there are none.
     Control& content = *pctEnhancements;

@@ -22,6 +22,7 @@ void frmProfile::SendGraphEffect(bool pl2x) {
         ApplyPl2xParam(EncodePl2xParam());
     else
         ApplyNeoParam(EncodeNeoParam());
+    NoteOwnSend({pl2x ? L"Pl2xParam" : L"NeoParam"});
 }
 
 void frmProfile::SendDolbyHeadphones() {
@@ -29,6 +30,7 @@ void frmProfile::SendDolbyHeadphones() {
     Bytes enable = EncodeFlag(chkDolbyHeadphones->Value() == 1);
     Bytes room = DHRoom();
     ApplyDH(enable, room);
+    NoteOwnSend({L"DHEnable", L"DHRoom"});
 }
 
 void frmProfile::SendDolbyVirtualSpeaker() {
@@ -36,6 +38,7 @@ void frmProfile::SendDolbyVirtualSpeaker() {
     Bytes enable = EncodeFlag(chkDolbyVirtualSpeaker->Value() == 1);
     Bytes mode = DVSMode();
     ApplyDVS(enable, mode);
+    NoteOwnSend({L"DVSEnable", L"DVSMode"});
 }
 
 // The shifter, ProLogic IIx and NEO:PC run after a Dolby virtualizer: only while it is on.
@@ -81,6 +84,7 @@ void frmProfile::WireEffectEvents() {
         ApplyXear3D(on);
         ApplyVSpeakerPos(EncodeVSpeakerPos());
         ApplyPl2xParam(EncodePl2xParam());
+        NoteOwnSend({L"EnableXear3D", L"VSpeakerPos", L"Pl2xParam"});
     };
     // The expand boxes show what a click would do next.
     for (CheckBox* box : {chkVSSExpand, chkPL2xExpand, chkNEOExpand}) {

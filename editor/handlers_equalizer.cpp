@@ -39,7 +39,9 @@ void frmProfile::csliEQ_Change(int index) {
     lblEqValue[index]->SetCaption(std::to_wstring(value) + L"dB");
     SelectMatchingEQPreset();
     SelectMatchingEQUserProfile();
-    if (!liveProfileName_.empty()) ApplyEqBand(static_cast<std::uint8_t>(index), EncodeEqBand(value));
+    if (liveProfileName_.empty()) return;
+    ApplyEqBand(static_cast<std::uint8_t>(index), EncodeEqBand(value));
+    NoteOwnSend({L"EqGain"});
 }
 
 void frmProfile::optEQ_Click(int index) {
@@ -51,6 +53,7 @@ void frmProfile::optEQ_Click(int index) {
         value = GetProfileValue(liveProfileName_, L"EqEnable");
     }
     ApplyEqEnable(value);
+    NoteOwnSend({L"EqEnable"});
 }
 
 void frmProfile::optEQProfile_Click(int index) {

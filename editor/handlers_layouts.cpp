@@ -30,6 +30,12 @@ void frmProfile::LoadVSSUserLayouts() { vssUserLayouts_.Load(EncodeVSpeakerPos()
 
 void frmProfile::SelectMatchingVSSUserLayout() { vssUserLayouts_.SelectMatching(EncodeVSpeakerPos()); }
 
+void frmProfile::SendVSpeakerPos(const Bytes& layout) {
+    if (liveProfileName_.empty()) return;
+    ApplyVSpeakerPos(layout);
+    NoteOwnSend({L"VSpeakerPos"});
+}
+
 void frmProfile::optLoadVSSPreset_Click(int index) {
     if (matchingPresets_) return;
     // A click while a speaker is held changes nothing, not even the marked preset.
@@ -37,7 +43,7 @@ void frmProfile::optLoadVSSPreset_Click(int index) {
     const Bytes layout = HexToBytes(kVssPresets[index][0]);
     // Placing the speakers draws them, which marks the preset and the user layout.
     ApplyVSSLayout(layout);
-    if (!liveProfileName_.empty()) ApplyVSpeakerPos(layout);
+    SendVSpeakerPos(layout);
 }
 
 void frmProfile::cboVSSUserLayouts_Click() {
@@ -45,7 +51,7 @@ void frmProfile::cboVSSUserLayouts_Click() {
     if (vssDragging_) return SelectMatchingVSSUserLayout();
     if (const auto layout = vssUserLayouts_.Chosen()) {
         ApplyVSSLayout(*layout);
-        if (!liveProfileName_.empty()) ApplyVSpeakerPos(*layout);
+        SendVSpeakerPos(*layout);
     }
     vssUserLayouts_.UpdateButtons();
 }
@@ -63,7 +69,7 @@ void frmProfile::cmdVSSSpeakerDistance_Click(int index) {
     // Redrawn in place: no speaker moves again, the veil stays for "Don't Change".
     ApplyVSSLayout({});
     if (shown) LockRedraw(graph, false);
-    if (!liveProfileName_.empty()) ApplyVSpeakerPos(EncodeVSpeakerPos());
+    SendVSpeakerPos(EncodeVSpeakerPos());
 }
 
 void frmProfile::WireLayoutEvents() {

@@ -65,6 +65,7 @@ void frmProfile::optSVN_Click(int index) {
         value = GetProfileValue(liveProfileName_, L"SmartVolumeParams");
     }
     ApplySmartVolume(value);
+    NoteOwnSend({L"SmartVolumeParams"});
 }
 
 void frmProfile::WireMasterEvents() {

@@ -22,10 +22,11 @@ std::int32_t Whole(Currency value) { return static_cast<std::int32_t>(std::nearb
 
 }  // namespace
 
-// A row's controls are enabled while its Set box is 1. Loading sets the boxes without a click
+// A row's controls are enabled while its Set box is 1 and offered. Loading sets the boxes without a click
 // when their value stays, so it applies this itself.
 void frmProfile::EnablePlaybackRow(int i) {
-    const bool set = chkPlaybackSet[i]->Value() == 1;
+    // A row whose channel the output lacks keeps its box as the user left it, out of the profile.
+    const bool set = chkPlaybackSet[i]->Value() == 1 && chkPlaybackSet[i]->Enabled();
     for (Label* label : {lblOutputChannelVolume[i], lblOutputChannelVolumeDB[i], lblOutputChannelCaption[i]})
         label->SetEnabled(set);
     SetSliderEnabled(*csliOutputChannel[i], set,
@@ -33,7 +34,8 @@ void frmProfile::EnablePlaybackRow(int i) {
 }
 
 void frmProfile::EnableRecordRow(int i) {
-    const bool set = chkRecordSet[i]->Value() == 1;
+    // A line whose device is inactive keeps its box as the user left it, out of the profile.
+    const bool set = chkRecordSet[i]->Value() == 1 && chkRecordSet[i]->Enabled();
     for (Control* c : ControlList{lblInputLineBalanceL[i], lblInputLineBalanceR[i], lblInputLineVolume[i],
                                   lblInputLineVolumeDB[i], cmdRecordExtraOptions[i], chkRecordMonitor[i]})
         c->SetEnabled(set);

@@ -89,18 +89,22 @@ void frmProfile::cboSampleRate_Click() {
         }
     }
     const bool dontChange = box.ListIndex() == 0 && !realTimeMode_;
-    if (auto value = LiveChoice(dontChange, L"OutputFormat",
-                                EncodeNumber(static_cast<std::uint32_t>(SelectedItemData(box)))))
+    if (auto value =
+            LiveChoice(dontChange, L"OutputFormat", EncodeNumber(static_cast<std::uint32_t>(SelectedItemData(box))))) {
         ApplyOutputFormat(*value);
+        NoteOwnSend({L"OutputFormat", kMixerSampleRate});
+    }
 }
 
 void frmProfile::cboSystemSampleRate_Click() {
     const auto& box = *cboSystemSampleRate;
     if (gIsXP || box.ListIndex() < 0) return;
     const bool dontChange = box.ListIndex() == 0 && !realTimeMode_;
-    if (auto value = LiveChoice(dontChange, kMixerSampleRate,
-                                EncodeNumber(static_cast<std::uint32_t>(SelectedItemData(box)))))
+    if (auto value =
+            LiveChoice(dontChange, kMixerSampleRate, EncodeNumber(static_cast<std::uint32_t>(SelectedItemData(box))))) {
         MixerValue(kMixerSampleRate, *value, true);
+        NoteOwnSend({kMixerSampleRate});
+    }
 }
 
 void frmProfile::chkSyncSampleRates_Click() {
@@ -113,9 +117,10 @@ void frmProfile::cboStereoUpmix_Click() {
     const auto& box = *cboStereoUpmix;
     if (box.ListIndex() < 0) return;
     const bool dontChange = box.ListIndex() == 0 && !realTimeMode_;
-    if (auto value =
-            LiveChoice(dontChange, L"Dual2D", EncodeCode(static_cast<std::uint8_t>(SelectedItemData(box)))))
+    if (auto value = LiveChoice(dontChange, L"Dual2D", EncodeCode(static_cast<std::uint8_t>(SelectedItemData(box))))) {
         ApplyDual2D(*value);
+        NoteOwnSend({L"Dual2D"});
+    }
 }
 
 void frmProfile::cboSpeakersLayout_Click() {
@@ -131,6 +136,7 @@ void frmProfile::cboSpeakersLayout_Click() {
         } else {
             gAudio->SetSpeakers(gPlaybackLineIds[0], static_cast<std::int16_t>(Speakers()));
         }
+        NoteOwnSend({L"SystemSpeakers"});
         if (ITrayHost* main = TrayHost()) main->UpdateMenus();
     }
     UpdateEnhancementsPanel(OutputMode());
@@ -178,6 +184,7 @@ void frmProfile::cboSpeakerSize_Click(int index) {
     const auto& channels = kChannels[index];
     ApplySpeakerSizeChannel(channels[0], large);
     if (channels[1] != channels[0]) ApplySpeakerSizeChannel(channels[1], large);
+    NoteOwnSend({L"SpeakerSize"});
 }
 
 void frmProfile::SendBassManagement() {
@@ -185,6 +192,7 @@ void frmProfile::SendBassManagement() {
     Bytes enable = EncodeFlag(OptionSelected(optFlexBass, 1));
     Bytes corner = EncodeCode(static_cast<std::uint8_t>(csliCrossover->Value()));
     ApplyBassManagement(enable, corner);
+    NoteOwnSend({L"BassManagement", L"BassCornerFrequency"});
 }
 
 void frmProfile::csliCrossover_Change() {
@@ -203,6 +211,7 @@ void frmProfile::optFlexBass_Click(int index) {
     SendBassManagement();
     Bytes sizes = EncodeSpeakerSize();
     ApplySpeakerSize(sizes);
+    NoteOwnSend({L"SpeakerSize"});
 }
 
 // ---- Echo cancellation ----
@@ -228,11 +237,24 @@ void frmProfile::SelectOutputForAec(std::intptr_t itemData) {
 }
 
 void frmProfile::optAEC_Click(int index) {
-    if (!liveProfileName_.empty()) ApplyAEC(EncodeAEC(index == 1));
+    // Following the card shows its state and chooses nothing for the user; only the pages a
+    // user's Enable locked open again.
+    if (followingCard_) {
+        if (index == 0 && aecSaved_.taken) {
+            UnlockAfterAec();
+            UpdateEnhancementsPanel(OutputMode());
+        }
+        return;
+    }
+    if (!liveProfileName_.empty()) {
+        ApplyAEC(EncodeAEC(index == 1));
+        NoteOwnSend({L"AEC"});
+    }
     auto& analog = *cboAnalogOutput;
     // The effects that echo cancellation switches off, as aecSaved_.effects keeps them.
     const std::array<CheckBox*, 5> effects{chkDolbyHeadphones, chkDolbyVirtualSpeaker, chkVSS, chkDolby, chkNeo};
     if (index == 1) {
+        aecSaved_.taken = true;
         aecSaved_.output = Output();
         aecSaved_.analogEnabled = analog.Enabled();
         for (std::size_t i = 0; i < effects.size(); ++i) aecSaved_.effects[i] = effects[i]->Value() == 1;
@@ -251,13 +273,20 @@ void frmProfile::optAEC_Click(int index) {
         imgTab[2]->SetEnabled(false);
         return;
     }
-    imgTab[0]->SetEnabled(true);
-    imgTab[2]->SetEnabled(true);
-    analog.SetEnabled(aecSaved_.analogEnabled);
+    // Nothing to put back when no Enable of the user's saved the state.
+    if (!aecSaved_.taken) return;
+    UnlockAfterAec();
     SelectOutputForAec(HexNumber(aecSaved_.output));
     for (std::size_t i = 0; i < effects.size(); ++i) effects[i]->SetValue(aecSaved_.effects[i] ? 1 : 0);
     SelectOption(optEQ, aecSaved_.eqEnable ? 1 : 0);
     SelectOption(optFlexBass, aecSaved_.flexBass ? 1 : 0);
+}
+
+void frmProfile::UnlockAfterAec() {
+    aecSaved_.taken = false;
+    imgTab[0]->SetEnabled(true);
+    imgTab[2]->SetEnabled(true);
+    cboAnalogOutput->SetEnabled(aecSaved_.analogEnabled);
 }
 
 void frmProfile::WireOutputEvents() {

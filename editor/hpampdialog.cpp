@@ -69,7 +69,9 @@ void frmHpImpedanceMode::OnLoad() {
         frmProfile* editor = ProfileEditor();
         if (!editor || editor->LiveProfileName().empty()) return;
         Bytes panel = editor->PanelConfig();
-        if (!panel.empty()) ApplyPanelConfig(panel, HpAmp());
+        if (panel.empty()) return;
+        ApplyPanelConfig(panel, HpAmp());
+        editor->NoteOwnSend({L"PanelConfig", L"HpImpedanceModeRear", L"HpImpedanceModeFront"});
     };
     cmdClose->Click = [this] { Unload(); };
 }

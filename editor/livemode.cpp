@@ -73,6 +73,8 @@ void frmProfile::chkLiveMode_Click() {
             SaveValues(temporary, false);
             ActivateAndDeleteProfile(temporary);
         }
+        // What the card holds now is the editor's own.
+        RememberCard();
         return;
     }
     if (!realTimeMode_) {
@@ -117,11 +119,13 @@ void frmProfile::LiveApplySpDigitalOut() {
     if (liveProfileName_.empty() || (chkSPDIF->Value() == 1 && cboSPDIFOutput->ListIndex() < 0)) return;
     Bytes value = EncodeSpDigitalOut();
     ApplySpDigitalOut(value);
+    NoteOwnSend({L"SpDigitalOut"});
 }
 
 void frmProfile::LiveApplyVolumeBalance() {
     if (liveProfileName_.empty()) return;
     SetVolumeBalance(csliVolume->Value() * kCurrencyScale, csliMasterBalance->Value() * (kCurrencyScale / 10), 0, 0);
+    NoteOwnSend({MixerValueName(0, 0, 0, 0), MixerValueName(0, 0, 1, 0)});
     // The tray icon and tip show the master volume.
     if (ITrayServices* tray = TrayServices()) tray->MasterOutputChanged();
 }
@@ -130,11 +134,13 @@ void frmProfile::LiveApplyInputLine(int line) {
     if (liveProfileName_.empty() || line < 0 || line > 7) return;
     SetVolumeBalance(csliInputLine[line]->Value() * kCurrencyScale,
                      csliInputLineBalance[line]->Value() * (kCurrencyScale / 10), 1, line);
+    NoteOwnSend({MixerValueName(1, line, 0, 0), MixerValueName(1, line, 1, 0)});
 }
 
 void frmProfile::LiveApplyChannelGain(int channel) {
     if (liveProfileName_.empty() || channel < 0 || channel > 7) return;
     ApplyChannelGain(gChannelVolumeValues[static_cast<std::size_t>(channel)], EncodeChannelGain(channel));
+    NoteOwnSend({gChannelVolumeValues[static_cast<std::size_t>(channel)]});
 }
 
 // ---- What the device side asks of the editor in live mode ----
@@ -149,12 +155,6 @@ void frmProfile::RefreshSpeakersAndFormat() {
     CurrentSystemBitDepth(L"");
     CurrentSystemSampleRate(L"");
     liveProfileName_ = live;
-}
-
-void frmProfile::CloseInputLineCustomControls(int input) {
-    if (frmInputLineCustomControls* dialog = InputLineCustomControlsDialog();
-        dialog && dialog->Tag() == std::to_wstring(input))
-        dialog->Unload();
 }
 
 }  // namespace kal

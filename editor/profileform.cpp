@@ -100,7 +100,8 @@ void frmProfile::SetUp() {
         amp.SetVisible(true);
         const int left = settings.Left() - amp.Width() - 105;
         settings.Move(left, settings.Top(), settings.Width(), settings.Height());
-        output.Move(output.Left(), output.Top(), left - output.Left() - 105, output.Height());
+        // The box keeps 2 pixels from the button: its longest choices need the room.
+        output.Move(output.Left(), output.Top(), left - output.Left() - 30, output.Height());
         HpImpedanceDialogInstance().Load();
     }
     CompleteFormatTooltip();
@@ -148,6 +149,7 @@ void frmProfile::RebuildInputLines() {
         set.SetVisible(exists && !realTimeMode_);
         set.SetEnabled(active);
         if (active) set.SetTag(L"*");
+        inputLineShown_[static_cast<std::size_t>(j)] = active;
         std::int32_t channels = 0;
         if (exists && gAudio) {
             float level = 0;
@@ -325,17 +327,23 @@ void frmProfile::CommandReset(bool fromCard) {
 
 // ---- What the device side asks of the editor ----
 
-void frmProfile::SetRecordLine(int input, bool enabled, const std::wstring& tag, bool checked) {
+void frmProfile::InputLineStateChanged(int input, bool active) {
     if (input < 0 || input > 7 || !Loaded()) return;
     auto& box = *chkRecordSet[input];
-    box.SetEnabled(enabled);
-    box.SetTag(tag);
-    box.SetValue(checked ? 1 : 0);
-}
-
-void frmProfile::SetInputLineCaptionEnabled(int input, bool enabled) {
-    if (input < 0 || input > 7 || !Loaded()) return;
-    lblInputLineCaption[input]->SetEnabled(enabled);
+    const bool load = realTimeMode_ || (active && !inputLineShown_[static_cast<std::size_t>(input)]);
+    if (active) inputLineShown_[static_cast<std::size_t>(input)] = true;
+    box.SetEnabled(active);
+    box.SetTag(active ? L"*" : L"");
+    if (load) box.SetValue(realTimeMode_ && active ? 1 : 0);
+    lblInputLineCaption[input]->SetEnabled(active);
+    if (frmInputLineCustomControls* dialog = InputLineCustomControlsDialog();
+        dialog && dialog->Tag() == std::to_wstring(input))
+        dialog->Unload();
+    if (active && load)
+        CurrentInputLine(input, Tag());
+    else
+        EnableRecordRow(input);
+    if (realTimeMode_) CurrentInputLineSelection(Tag());
 }
 
 void frmProfile::ShowRecordingSource(const std::wstring& lineId) {

@@ -14,9 +14,11 @@
 #include <set>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "device/trayservices.h"
+#include "editor/portable/profilebytes.h"
 #include "editor/portable/speakerfield.h"
 #include "editor/userpresets.h"
 #include "base/hextext.h"
@@ -227,11 +229,13 @@ public:
 
     // ---- IInputLineEditor ----
     std::wstring ProfileTag() const override { return Tag(); }
-    void SetRecordLine(int input, bool enabled, const std::wstring& tag, bool checked) override;
-    void SetInputLineCaptionEnabled(int input, bool enabled) override;
-    void CloseInputLineCustomControls(int input) override;
-    void CurrentInputLine(int input, const std::wstring& profile) override;
-    void CurrentInputLineSelection(const std::wstring& profile) override;
+    // The real-time window shows the line as the card has it; the editor of a profile keeps the
+    // user's choices for the line while its device comes and goes, and loads it from the profile
+    // only when it appears for the first time since the editor loaded.
+    void InputLineStateChanged(int input, bool active) override;
+    // Reloads one recording line, and the recording input selection, from the profile.
+    void CurrentInputLine(int input, const std::wstring& profile);
+    void CurrentInputLineSelection(const std::wstring& profile);
     void ShowRecordingSource(const std::wstring& lineId) override;
     void RefreshSpeakersAndFormat() override;
 
@@ -274,6 +278,12 @@ public:
     const std::wstring& IconFile() const { return iconFile_; }
     // Chooses (or with "" removes) the icon the two icon boxes show.
     void SetProfileIcon(const std::wstring& file, bool overlay);
+
+    // The card's values a profile editor in live mode follows, by name (editor/cardfollow.cpp).
+    std::vector<std::wstring> CardValueNames() const;
+    // After an own send in live mode: the card's values `names` are what the editor knows of
+    // the card, so that a later change of them from outside, back included, is followed.
+    void NoteOwnSend(std::initializer_list<std::wstring_view> names);
 
     // What the load handler took, for its callers and tests.
     bool NeoParamSupported() const { return neoParamSupported_; }
@@ -340,10 +350,11 @@ private:
     void UpdateCrossoverEnabling();
     void UpdateSpeakerSizeEnabling();
     void UpdateAnalogOutputSettingsButton(std::uint8_t speakerConfig);
-    // The card's values the editor follows, by name (editor/cardfollow.cpp).
-    std::vector<std::wstring> CardValueNames() const;
     // Takes the card's present values as the ones the editor has seen.
     void RememberCard();
+    // A control that shows the card's level follows it; disabled, it keeps its own value aside.
+    void FollowSlider(Slider& slider, std::int32_t value);
+    void FollowGraphEffect(int panel, const EffectParams& card);
     // The card changed from outside while the profile editor is live: each control whose setting
     // changed on the card since the editor last looked shows the card's new value, and every
     // choice of the user ("Don't Change", "Use last", the Set boxes) stays. Sends nothing.
@@ -407,6 +418,8 @@ private:
     void RunOutputHandler();
     void SelectOutputForAec(std::intptr_t itemData);
     void optAEC_Click(int index);
+    // The pages and the output list that the user's Enable of echo cancellation locked open again.
+    void UnlockAfterAec();
 
     // Enhancement panels (editor/enhancements.cpp).
     std::wstring OutputMode() const;
@@ -464,6 +477,8 @@ private:
 
     // Speaker layouts: presets, user layouts, distance buttons (editor/handlers_layouts.cpp).
     void WireLayoutEvents();
+    // Live: the layout goes to the card.
+    void SendVSpeakerPos(const Bytes& layout);
     void optLoadVSSPreset_Click(int index);
     void cboVSSUserLayouts_Click();
     void cmdVSSSpeakerDistance_Click(int index);
@@ -528,6 +543,7 @@ private:
         std::array<bool, 5> effects{};  // Dolby Headphones, Virtual Speaker, VSS, PL2x, NEO
         bool eqEnable = false;
         bool flexBass = false;
+        bool taken = false;  // saved by the user's Enable, not yet put back
     } aecSaved_;
     bool aecSwitchingOutput_ = false;
     std::int32_t channelUnityLevel_ = 0;
@@ -550,6 +566,7 @@ private:
     std::map<std::wstring, RegValue, CaseInsensitiveLess> loadedStored_;
     ProfileValueList loadedShown_;
     std::map<std::wstring, Bytes> cardSeen_;  // the card's values when the editor last looked
+    std::array<bool, 8> inputLineShown_{};    // the recording line's device was active since the load
     bool followingCard_ = false;              // the controls follow a change of the card
 
     // User presets and the marking of the presets the controls equal.

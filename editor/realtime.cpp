@@ -2,6 +2,7 @@
 // icon, "Don't Change" choices, "Set" boxes, Save, Reset, Live Mode), its controls moved up so
 // that no gaps are left, and shorter by the top area. Every move is taken from the designed
 // positions.
+#include "editor/clientheight.h"
 #include "editor/profileform.h"
 
 namespace kal {
@@ -31,10 +32,9 @@ void frmProfile::CompactForRealTime() {
         s.twips.top -= topArea;
         s.twips.bottom -= topArea;
     }
-    RECT window{};
-    ::GetWindowRect(hWnd(), &window);
-    ::SetWindowPos(hWnd(), nullptr, 0, 0, window.right - window.left,
-                   window.bottom - window.top - TwipsToPixelsY(topArea), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Shorter by the top area: the design's margin of 120 twips stays below the buttons, also
+    // where the screen had made the editor shorter than its design.
+    SetClientHeight(hWnd(), cmdCancel->Top() + cmdCancel->Height() + 120);
 
     // SVN without "Don't Change"; the volume frame takes the room and keeps its bottom edge.
     Control& svnOff = *optSVN[0];
@@ -61,7 +61,9 @@ void frmProfile::CompactForRealTime() {
     for (Control* c : ControlList{lblMasterBalanceL, lblMasterBalanceR, cmdMasterBalanceReset}) MoveBy(*c, -flagsRoom);
     Control& volume = *csliVolume;
     volume.Move(volume.Left(), volume.Top() - (flagsRoom - 120), volume.Width(), volume.Height() + (flagsRoom - 120));
-    const int volumeGrowth = onlyDifferent.Height() + 480;
+    // The slider takes the room down to the labels, which end 15 twips above the box's bottom as
+    // in the design (the flag's own height does not count: it grew to show its caption whole).
+    const int volumeGrowth = pctMasterVolume->Height() - 15 - (lblMasterVolumeDB->Top() + lblMasterVolumeDB->Height());
     GrowBy(volume, volumeGrowth);
     MoveBy(*lblMasterVolume, volumeGrowth);
     MoveBy(*lblMasterVolumeDB, volumeGrowth);

@@ -190,7 +190,7 @@ void frmProfile::VSSSpeaker_MouseMove(int index, int x, int y) {
     PlaceSpeakerBox(index);
     DrawVSSSpeaker(index, false, false, nullptr);
     VSSGraph->Refresh();
-    if (!liveProfileName_.empty()) ApplyVSpeakerPos(EncodeVSpeakerPos());
+    SendVSpeakerPos(EncodeVSpeakerPos());
 }
 
 void frmProfile::VSSSpeaker_MouseUp(int index) {

@@ -162,6 +162,7 @@ void frmAnalogOutputSettings::SwapChosen(int which, int index) {
     } else {
         g.apply(chosen);
     }
+    editor->NoteOwnSend({g.value});
 }
 
 }  // namespace kal

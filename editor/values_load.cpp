@@ -287,8 +287,8 @@ void frmProfile::LoadOutputChannels(const std::wstring& profile, bool keepChoice
         set.SetEnabled(available);
         auto& slider = *csliOutputChannel[i];
         if (followingCard_ || (keepChoices && wasAvailable && available)) {
-            // Another output, the card's or the user's: a channel it still has keeps the user's choice.
-            if (!available) set.SetValue(0);
+            // The card's output keeps every row as the user left it, one it lacks until it comes
+            // back; the user's keeps the channels it had and still has.
             EnablePlaybackRow(i);
             continue;
         }
@@ -356,6 +356,7 @@ void frmProfile::chkRecordMonitor_Click(int line) {
     if (liveProfileName_.empty()) return;
     Bytes data{on};
     MixerValue(MixerValueName(1, line, 0, control), data, true);
+    NoteOwnSend({MixerValueName(1, line, 0, control)});
 }
 
 std::uint8_t frmProfile::GetCustomControlsValues(int line, int control) const {
@@ -435,6 +436,7 @@ void frmProfile::cboAnalogOutput_Click() {
         ApplySpeakerConfig(SpeakerConfig());
         Bytes panel = PanelConfig();
         ApplyPanelConfig(panel, gCardCaps && gCardCaps->HPAmp ? HpAmpValue() : Bytes{0, 0, 0, 0});
+        NoteOwnSend({L"PanelConfig", L"SpeakerConfig", L"HpImpedanceModeRear", L"HpImpedanceModeFront"});
     }
     UpdateEnhancementsPanel(HexPad(speakers, 2));
 }
@@ -448,6 +450,7 @@ void frmProfile::cboBitDepth_Click() {
     else if (!RestoreLiveValue(kMixerBitDepth, value))
         return;
     MixerValue(kMixerBitDepth, value, true);
+    NoteOwnSend({kMixerBitDepth});
 }
 
 // ---- Events of loading, saving, live mode and the three dialogs ----

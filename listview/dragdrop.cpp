@@ -268,7 +268,10 @@ void zephListViewCtl::RunItemDrag() {
     ComPtr<ListDataObject> object = ListDataObject::Create();
     object->Set(kListItemDragFormat, EncodeDragData(static_cast<std::int32_t>(item.lParam)));
     DataObject data{ComPtr<IDataObject>(object.get())};
-    object->supply = [this, &data](std::uint16_t format) { Raise(OLESetData, data, format); };
+    // A target may ask during the drag, when a handler may have closed the list.
+    object->supply = [this, &data](std::uint16_t format) {
+        if (IsLiveListView(this)) Raise(OLESetData, data, format);
+    };
     std::int32_t allowed = DROPEFFECT_NONE;
     if (d_.OLEDragMode == 2) allowed = DROPEFFECT_COPY | DROPEFFECT_MOVE;
     Raise(OLEStartDrag, data, allowed);

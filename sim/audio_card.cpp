@@ -280,6 +280,7 @@ void SetSimEndpointState(int endpoint, DWORD state) {
     Bytes b(4);
     PutUInt32(b, 0, state);
     RegWrite(EndpointKey(endpoint), L"State", b);
+    if (state != DEVICE_STATE_ACTIVE) DropSimVolumeCallbacks(endpoint);
     RaiseSimDeviceStateChanged(SimAudioEndpoints()[static_cast<std::size_t>(endpoint)].id, state);
 }
 

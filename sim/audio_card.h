@@ -80,7 +80,9 @@ void SetSimSelectorSelection(UINT localId);
 // Key of the card input whose part the selector points at; "" when none.
 std::wstring SimSelectedInputKey();
 DWORD SimEndpointState(int endpoint);
-// Changes the state and reports it to the registered notification clients.
+// Changes the state and reports it to the registered notification clients. An endpoint that
+// leaves the active state ends the registrations of its volume callbacks, as the system's
+// endpoint objects become invalid with it.
 void SetSimEndpointState(int endpoint, DWORD state);
 std::wstring SimDefaultEndpoint(EDataFlow flow, ERole role);
 // Changes the default and reports it.
@@ -102,9 +104,11 @@ void RaiseSimDeviceAdded(const std::wstring& id);
 void RaiseSimDeviceRemoved(const std::wstring& id);
 // Endpoint volume callbacks by endpoint. A change of an endpoint's mute or levels made through
 // one of its objects is reported to every callback of the endpoint on the same thread, with the
-// event context the change came with.
+// event context the change came with: those of this process, and (through a record in the
+// simulation's registry state) those of every other process of the simulation.
 void AddSimVolumeCallback(int endpoint, IAudioEndpointVolumeCallback* callback);
 void RemoveSimVolumeCallback(int endpoint, IAudioEndpointVolumeCallback* callback);
+void DropSimVolumeCallbacks(int endpoint);
 std::size_t SimVolumeCallbackCount();
 void RaiseSimVolumeChanged(int endpoint, LPCGUID context);
 // Blocks until every notification raised so far has been delivered.

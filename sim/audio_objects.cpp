@@ -23,6 +23,9 @@
 namespace kal::sim {
 namespace {
 
+// The endpoint is no longer usable (AUDCLNT_E_DEVICE_INVALIDATED).
+constexpr HRESULT kDeviceInvalidated = static_cast<HRESULT>(0x88890004);
+
 // Nothing may escape a COM method.
 template <typename F>
 HRESULT Guard(F&& f) noexcept {
@@ -517,9 +520,11 @@ public:
 class EndpointVolume final : public EndpointObject<IAudioEndpointVolume, kIidAudioEndpointVolume> {
 public:
     using EndpointObject::EndpointObject;
+    // An endpoint that is not active can't report changes.
     HRESULT STDMETHODCALLTYPE RegisterControlChangeNotify(IAudioEndpointVolumeCallback* callback) override {
         if (!callback) return E_POINTER;
         return Guard([&] {
+            if (SimEndpointState(e_) != DEVICE_STATE_ACTIVE) return kDeviceInvalidated;
             AddSimVolumeCallback(e_, callback);
             return S_OK;
         });

@@ -351,17 +351,7 @@ void frmKalvenor::LoadSequence() {
 
     // The change watchers.
     if (!gNoUI) {
-        SetNotificationWindow(hWnd());
-        WatchRegistryKey(gDriverSettingsKey);
-        if (gIsXP) {
-            WatchRegistryKey(L"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Hardware Profiles\\Current\\System\\"
-                             L"CurrentControlSet\\Enum\\" +
-                             gCardInstanceId + L"\\DirectSound\\Speaker Configuration");
-            if (gAudio) gAudio->RegisterMixerCallback(hWnd());
-        } else {
-            RegisterNotificationClient();
-        }
-        notificationsRegistered_ = true;
+        StartChangeWatchers(hWnd());
         // Only trims the working set now and then.
         CheckUpdates->SetEnabled(true);
     }
@@ -464,16 +454,7 @@ void frmKalvenor::OnUnload() {
     HWND window = hWnd();
     cardMessagesOn_ = false;
     ClearHotkeys();
-    if (notificationsRegistered_) {
-        if (gIsXP) {
-            if (gAudio) gAudio->RegisterMixerCallback(nullptr);
-        } else {
-            UnregisterNotificationClient();
-        }
-        notificationsRegistered_ = false;
-    }
-    ReleaseRegistryWatchers();
-    SetNotificationWindow(nullptr);
+    StopChangeWatchers();
     RemoveTrayIcon();
     UnhookTrayWindow();
     gTaskbarCreatedMsg = 0;
@@ -877,6 +858,8 @@ void frmKalvenor::SpeakersOutputChanged(bool enabled) {
         UpdateTrayIcon(false);
     } else {
         ShowBalloon(kAppTitle, L"\r\nSpeakers output enabled. Normal functionality resumed.", kBalloonInfo);
+        // The endpoint that came back reports its mute and volume changes anew.
+        RegisterVolumeCallback();
     }
     RegisterGlobalHotkeys(enabled);
 }

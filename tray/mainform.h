@@ -136,7 +136,6 @@ private:
     bool hotkeysEnabled_ = false;
     // The shortcut keys reach the form once the card's lines are found, until the unload.
     bool cardMessagesOn_ = false;
-    bool notificationsRegistered_ = false;
     UniqueMenu menuBar_;
     HMENU popup_ = nullptr;  // owned by the menu bar
     std::wstring profilesEditorTag_;

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <mutex>
+#include <type_traits>
 #include <vector>
 
 #include "base/com.h"
@@ -69,17 +70,9 @@ public:
     bool realTime = false;
     bool RealTimeMode() const override { return realTime; }
     std::wstring ProfileTag() const override { return L"Evening"; }
-    void SetRecordLine(int input, bool enabled, const std::wstring& tag, bool checked) override {
-        Add(L"RecordLine " + std::to_wstring(input) + std::to_wstring(enabled) + L"[" + tag + L"]" + std::to_wstring(checked));
+    void InputLineStateChanged(int input, bool active) override {
+        Add(L"LineState " + std::to_wstring(input) + std::to_wstring(active));
     }
-    void SetInputLineCaptionEnabled(int input, bool enabled) override {
-        Add(L"Caption " + std::to_wstring(input) + std::to_wstring(enabled));
-    }
-    void CloseInputLineCustomControls(int input) override { Add(L"CloseControls " + std::to_wstring(input)); }
-    void CurrentInputLine(int input, const std::wstring& profile) override {
-        Add(L"InputLine " + std::to_wstring(input) + L" " + profile);
-    }
-    void CurrentInputLineSelection(const std::wstring& profile) override { Add(L"Selection " + profile); }
     void ShowRecordingSource(const std::wstring& lineId) override { Add(L"Source " + lineId); }
     void RefreshSpeakersAndFormat() override { Add(L"SpeakersAndFormat"); }
 };
@@ -180,6 +173,10 @@ void Pump(DWORD ms, const std::function<bool()>& done = {}) {
     }
 }
 
+// Counted objects: only their last Release deletes them, never a scope's end or a delete.
+static_assert(!std::is_destructible_v<CIMMNotificationClient>);
+static_assert(!std::is_destructible_v<CEndpointVolumeCallback>);
+
 // The main form hears of the speakers output's loss and return.
 const std::wstring kWarning = L"Speakers 0";
 const std::wstring kInfo = L"Speakers 1";
@@ -250,15 +247,13 @@ TEST_F(NotifyTest, LosingAndRegainingTheSpeakersSwitchesTheFeatures) {
 TEST_F(NotifyTest, RecordingInputsChangingStateUpdateTheOpenEditor) {
     editorLoaded_ = true;
     OnSpeakersOutputChanged(SimId(L"mic"), DEVICE_STATE_DISABLED);
-    EXPECT_EQ(editor_.Names(), (std::vector<std::wstring>{L"RecordLine 00[]0", L"Caption 00", L"CloseControls 0",
-                                                          L"Selection Evening"}));
+    EXPECT_EQ(editor_.Names(), std::vector<std::wstring>{L"LineState 00"});
     EXPECT_EQ(tray_.Names(), std::vector<std::wstring>{L"Profiles"});
 
     editor_.calls.clear();
     editor_.realTime = true;
     OnSpeakersOutputChanged(SimId(L"cd"), DEVICE_STATE_ACTIVE);
-    EXPECT_EQ(editor_.Names(), (std::vector<std::wstring>{L"RecordLine 51[*]1", L"Caption 51", L"CloseControls 5",
-                                                          L"InputLine 5 Evening", L"Selection Evening"}));
+    EXPECT_EQ(editor_.Names(), std::vector<std::wstring>{L"LineState 51"});
 
     // With the editor closed, or for a line that is not the card's, only the list is refreshed.
     editor_.calls.clear();

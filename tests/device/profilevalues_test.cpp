@@ -8,6 +8,7 @@
 
 #include <windows.h>
 #include <mmsystem.h>
+#include <sddl.h>
 
 #include "device/linevalues.h"
 #include "device/mixervalues.h"
@@ -529,6 +530,39 @@ TEST_F(ProfileValues, AProfileKeyMadeAgainByAnotherProgramDuringASwitchReadsAsIt
     EXPECT_TRUE(holds(L"SpeakerConfig"));
     EXPECT_EQ(BytesToHex(GetProfileValue(L"Night", L"DHEnable")), L"01000000");
     EXPECT_FALSE(holds(L"EqEnable"));
+}
+
+// Sets the key's access list from its text form; false when that fails.
+bool SetKeyAccess(const std::wstring& path, const wchar_t* sddl) {
+    std::wstring sub = path;
+    const HKEY hive = SplitRegPath(sub);
+    UniqueHKey key;
+    if (::RegOpenKeyExW(hive, sub.c_str(), 0, WRITE_DAC, key.put()) != ERROR_SUCCESS) return false;
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &sd, nullptr)) return false;
+    const bool set = ::RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, sd) == ERROR_SUCCESS;
+    ::LocalFree(sd);
+    return set;
+}
+
+// A profile whose key could not be read to its end (here: it refuses to be read) is read again
+// next time, and the reading that missed it does not stand.
+TEST_F(ProfileValues, AProfileReadShortIsReadAgainNextTime) {
+    const auto holds = [](const wchar_t* profile) {
+        for (const ProfileSnapshot& snapshot : ReadProfileSnapshots())
+            if (snapshot.Profile() == profile) return snapshot.Holds(L"EqEnable");
+        return false;
+    };
+    Store(L"Locked", L"EqEnable", L"01");
+    Store(L"Open", L"EqEnable", L"00");
+    struct Unlock {
+        ~Unlock() { SetKeyAccess(Profile(L"Locked"), L"D:(A;;KA;;;WD)"); }
+    } unlock;
+    ASSERT_TRUE(SetKeyAccess(Profile(L"Locked"), L"D:(D;;0x1;;;WD)(A;;KA;;;WD)"));
+    EXPECT_FALSE(holds(L"Locked"));
+    EXPECT_TRUE(holds(L"Open"));
+    ASSERT_TRUE(SetKeyAccess(Profile(L"Locked"), L"D:(A;;KA;;;WD)"));
+    EXPECT_TRUE(holds(L"Locked"));
 }
 
 TEST_F(ProfileValues, PresetNamesBuiltInFirstThenTheUsersOwn) {

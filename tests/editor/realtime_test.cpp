@@ -83,10 +83,10 @@ TEST_F(RealTime, LayoutClosesTheGapsOfWhatAProfileNeeds) {
     const int bal = d[L"csliMasterBalance"].top - d[L"chkIgnoreVolumeForProfileValidation"].top;
     EXPECT_EQ(r[L"csliMasterBalance"].top, d[L"chkIgnoreVolumeForProfileValidation"].top);
     EXPECT_EQ(r[L"lblMasterBalanceL"].top, d[L"lblMasterBalanceL"].top - bal);
-    const int grow = d[L"chkVolumeChangeOnlyOnDifferentOutput"].height + 480;
+    const int grow = r[L"lblMasterVolume"].top - d[L"lblMasterVolume"].top;
+    EXPECT_EQ(r[L"lblMasterVolumeDB"].top + r[L"lblMasterVolumeDB"].height, r[L"pctMasterVolume"].height - 15);
     EXPECT_EQ(r[L"csliVolume"].top, d[L"csliVolume"].top - (bal - 120));
     EXPECT_EQ(r[L"csliVolume"].height, d[L"csliVolume"].height + (bal - 120) + grow);
-    EXPECT_EQ(r[L"lblMasterVolume"].top, d[L"lblMasterVolume"].top + grow);
     // Nothing left in the volume frame reaches past its bottom.
     EXPECT_LE(r[L"lblMasterVolumeDB"].top + r[L"lblMasterVolumeDB"].height, r[L"pctMasterVolume"].height);
     // The user layouts take the layout choice's place.

@@ -162,7 +162,7 @@ TEST_F(EditorSetUp, CardWithFrontPanelAndAmplifierButNo192kHzNorEncoders) {
     Control& list = editor.Ctl(L"cboAnalogOutput");
     EXPECT_TRUE(amp.Visible());
     EXPECT_EQ(set.Left(), amp.Left() - amp.Width() - 105);
-    EXPECT_EQ(list.Width(), set.Left() - list.Left() - 105);
+    EXPECT_EQ(list.Width(), set.Left() - list.Left() - 30);
     EXPECT_TRUE(editor.Ctl(L"imgTab", 3).Visible());
 }
 

@@ -342,6 +342,28 @@ TEST_F(Registry, MoveCarriesTheWholeTreeLosslessly) {
     EXPECT_EQ(Sorted(RegEnumKeys(dst + L"\\Profiles")), Sorted({L"Big", L"Music"}));
 }
 
+// Inside a scope, a kept subkey of the source that another program deleted and made again:
+// the move reads the source as it stands.
+TEST_F(Registry, MoveInAScopeReadsASubkeyMadeAgainByAnotherProgram) {
+    const std::wstring src = root_ + L"\\Src", dst = root_ + L"\\Dst", other = root_ + L"\\Other";
+    ASSERT_TRUE(RegWrite(other, L"o", Bytes{1}));
+    ASSERT_TRUE(RegWrite(src, L"a", Bytes{1}));
+    ASSERT_TRUE(RegWrite(src + L"\\Sub", L"b", Bytes{2}));
+    RegistryKeyScope scope;
+    ASSERT_EQ(RegReadBytes(other, L"o"), Bytes{1});  // kept keys from here on
+    ASSERT_EQ(RegReadBytes(src + L"\\Sub", L"b"), Bytes{2});
+    std::wstring sub = src + L"\\Sub";
+    const HKEY hive = SplitRegPath(sub);
+    ASSERT_EQ(::RegDeleteKeyW(hive, sub.c_str()), ERROR_SUCCESS);
+    const std::uint8_t three = 3;
+    SetRaw(src + L"\\Sub", L"b", REG_BINARY, &three, 1);
+
+    EXPECT_TRUE(MoveRegistryTree(src, dst));
+    EXPECT_EQ(RegReadBytes(dst, L"a"), Bytes{1});
+    EXPECT_EQ(RegReadBytes(dst + L"\\Sub", L"b"), Bytes{3});
+    EXPECT_FALSE(RegKeyExists(src));
+}
+
 TEST_F(Registry, MoveIntoAnExistingDestinationMovesNothing) {
     const std::wstring src = root_ + L"\\Src", dst = root_ + L"\\Dst";
     ASSERT_TRUE(RegWrite(src, L"a", Bytes{1}));

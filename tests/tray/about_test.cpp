@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -16,10 +17,12 @@
 #include "startup/utility.h"
 #include "tests/common/child.h"
 #include "tests/common/httpserver.h"
+#include "tests/common/layout_probe.h"
 #include "tests/common/screenshot.h"
 #include "tests/tray/dialog_answerer.h"
 #include "tests/tray/tray_fixture.h"
 #include "toolkit/colour.h"
+#include "toolkit/font.h"
 #include "tray/formopeners.h"
 #include "tray/portable/abouttext.h"
 #include "tray/update.h"
@@ -190,6 +193,7 @@ protected:
 
 TEST_F(About, ListShowsTheCardAndCopyPutsItsTextOnTheClipboard) {
     frmAbout& about = OpenFromMenu();
+    ExpectWholeLayout(about, "About box at 96 dpi");
     EXPECT_EQ(about.Caption(), L"About Kalvenor");
     EXPECT_EQ(about.Ctl(L"lblVersion").Caption(), GetVersionString());
     EXPECT_TRUE(about.Ctl(L"cmdSaveDiagnosticInfo").Enabled());
@@ -253,12 +257,47 @@ TEST_F(About, ListShowsTheCardAndCopyPutsItsTextOnTheClipboard) {
     EXPECT_EQ(AboutForm()->SystemInfo().ListItems().Count(), 6);
 }
 
+// The interface font changed while the box is open (by Options): the columns fit it again.
+TEST_F(About, ColumnsFitAnInterfaceFontChangedWhileTheBoxIsOpen) {
+    frmAbout& about = OpenFromMenu();
+    struct Reset {
+        std::optional<UIFont> saved = gUIFont;
+        ~Reset() { gUIFont = saved; }
+    } reset;
+    UIFont font;
+    font.name = L"Liberation Sans";
+    font.size = 16;
+    gUIFont = font;
+    ApplySystemFont(&about);
+
+    const HWND view = about.SystemInfo().hWndListView();
+    HDC dc = ::GetDC(view);
+    const HGDIOBJ old = ::SelectObject(dc, gUIFont->Handle());
+    LONG widest = 0;
+    const cListItems items = about.SystemInfo().ListItems();
+    for (std::int32_t i = 1; i <= items.Count(); ++i) {
+        const std::wstring text = items.item(i).Text();
+        SIZE size{};
+        ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        widest = std::max(widest, size.cx);
+    }
+    ::SelectObject(dc, old);
+    ::ReleaseDC(view, dc);
+    RECT inside{};
+    ::GetClientRect(view, &inside);
+    const int first = static_cast<int>(::SendMessageW(view, LVM_GETCOLUMNWIDTH, 0, 0));
+    const int last = static_cast<int>(::SendMessageW(view, LVM_GETCOLUMNWIDTH, 1, 0));
+    EXPECT_GE(first, widest);
+    EXPECT_NEAR(first + last, inside.right, 2);
+}
+
 // Run by the test below at 144 dots per inch; skipped otherwise.
 TEST_F(About, ScaledScreenChild) {
     if (!InDpiChild()) GTEST_SKIP();
     gDPI = ScreenDpi();
     ASSERT_EQ(gDPI, 144);
     frmAbout& about = OpenFromMenu();
+    ExpectWholeLayout(about, "About box at 144 dpi");
     // The name follows "Developed By " at once; each button is as wide as its caption needs.
     EXPECT_LE(AuthorGap(about), 2);
     for (const wchar_t* button : {L"cmdCopyValues", L"cmdSaveDiagnosticInfo"}) {

@@ -4,7 +4,12 @@
 
 #include "device/linevalues.h"
 #include "device/mixervalues.h"
+#include "base/com.h"
+#include "base/worker.h"
+#include "device/coreaudio_interfaces.h"
 #include "device/notify.h"
+#include "sim/audio_objects.h"
+#include "tests/common/window_probes.h"
 #include "toolkit/tooltip.h"
 #include "tray/formopeners.h"
 
@@ -318,6 +323,36 @@ TEST_F(MainForm, UnloadReleasesWhatLoadTook) {
     EXPECT_TRUE(LoadedForms().empty());
 }
 
+// A system with no room for another thread: the watch of the driver's settings can't be made,
+// and the start-up goes on without it.
+TEST_F(MainForm, StartUpGoesOnWhenNoThreadCanBeStarted) {
+    Store(L"A", L"EqEnable", L"01");
+    Store(L"A", L"Shortcut", L"7A03");                      // Ctrl+Shift+F11
+    RegWrite(gRegRoot, L"Shortcut0", HexToBytes(L"7803"));  // Ctrl+Shift+F9: master mute
+    RegWrite(gRegRoot, L"DefaultProfile", std::wstring(L"A"));
+    StopWorker();
+    FailWorkerThreadStarts(true);
+    struct Restore {
+        ~Restore() { FailWorkerThreadStarts(false); }
+    } restore;
+    frmKalvenor& form = Load(L"");
+    FailWorkerThreadStarts(false);
+    EXPECT_EQ(RegistryWatcherCount(), 0u);
+    EXPECT_EQ(sim::SimNotificationClientCount(), 1u);
+    EXPECT_EQ(sim::SimVolumeCallbackCount(), 1u);
+    EXPECT_EQ(ActiveProfile(), L"A");
+    EXPECT_EQ(sim::SimLiveValue(L"EqEnable"), Bytes{1});
+    ASSERT_EQ(balloons_.size(), 1u);
+    EXPECT_EQ(balloons_[0].text, L"\r\nProfile \"A\" successfully loaded.");
+    EXPECT_TRUE(form.HotkeysEnabled());
+    EXPECT_FALSE(KeyIsFree(MOD_CONTROL | MOD_SHIFT, VK_F11));
+    EXPECT_FALSE(KeyIsFree(MOD_CONTROL | MOD_SHIFT, VK_F9));
+    EXPECT_EQ(form.ProfileMenuCaptions(), std::vector<std::wstring>{L"A\tCTRL+SHIFT+F11"});
+    EXPECT_TRUE(form.MenuItemEnabled(kMenuProfileBase));
+    form.Unload();
+    EXPECT_TRUE(KeyIsFree(MOD_CONTROL | MOD_SHIFT, VK_F11));
+}
+
 TEST_F(MainForm, SpeakersSwitchedOffAndOnSuspendAndResumeTheMenus) {
     Store(L"A", L"EqEnable", L"01");
     frmKalvenor& form = Load(L"");
@@ -334,6 +369,51 @@ TEST_F(MainForm, SpeakersSwitchedOffAndOnSuspendAndResumeTheMenus) {
     EXPECT_EQ(balloons_[0].text, L"\r\nYour Xonar Speakers are now disabled.\r\n\r\n"
                                  L"All features are suspended until Speakers output is enabled again.");
     EXPECT_EQ(balloons_[1].text, L"\r\nSpeakers output enabled. Normal functionality resumed.");
+}
+
+// The speakers output disabled when the program starts, or while it runs, and enabled again:
+// another program's mute and unmute are shown from then on.
+TEST_F(MainForm, SpeakersEnabledAgainReportTheirMute) {
+    std::wstring tip;
+    SetShellNotifyObserver([&](DWORD message, const NOTIFYICONDATAW& data, BOOL) {
+        if ((message == NIM_MODIFY || message == NIM_ADD) && (data.uFlags & NIF_TIP)) tip = data.szTip;
+    });
+    const int speakers = Endpoint(L"speakers");
+    ComPtr<IMMDeviceEnumerator> enumerator;
+    ASSERT_EQ(sim::CreateSimDeviceEnumerator(enumerator.put()), S_OK);
+    const auto muteFromOutside = [&](bool mute) {
+        ComPtr<IMMDevice> device;
+        ComPtr<IAudioEndpointVolume> other;
+        return SUCCEEDED(enumerator->GetDevice(gPlaybackLineIds[0].c_str(), device.put())) &&
+               SUCCEEDED(device->Activate(kIidAudioEndpointVolume, CLSCTX_ALL, nullptr, other.put_void())) &&
+               SUCCEEDED(other->SetMute(mute, nullptr));
+    };
+    const auto muted = [&] { return tip.find(L"Muted") != std::wstring::npos; };
+    // The user switches the output: no change of the program's own is under way.
+    const auto switchSpeakers = [&](DWORD state) {
+        gLastSelfChange = ::timeGetTime() - 5000;
+        sim::SetSimEndpointState(speakers, state);
+    };
+    for (const bool atStart : {true, false}) {
+        SCOPED_TRACE(atStart ? "disabled at the start" : "disabled later");
+        if (atStart) sim::SetSimEndpointState(speakers, DEVICE_STATE_DISABLED);
+        frmKalvenor& form = Load(L"");
+        if (!atStart) {
+            ASSERT_TRUE(form.HotkeysEnabled());
+            switchSpeakers(DEVICE_STATE_DISABLED);
+            ASSERT_TRUE(PumpUntil([&] { return !form.HotkeysEnabled(); }));
+        }
+        switchSpeakers(DEVICE_STATE_ACTIVE);
+        ASSERT_TRUE(PumpUntil([&] { return form.HotkeysEnabled(); }));
+        Pump(200);
+        ASSERT_FALSE(muted()) << tip;
+        EXPECT_EQ(sim::SimVolumeCallbackCount(), 1u);
+        ASSERT_TRUE(muteFromOutside(true));
+        EXPECT_TRUE(PumpUntil(muted)) << tip;
+        ASSERT_TRUE(muteFromOutside(false));
+        EXPECT_TRUE(PumpUntil([&] { return !muted(); })) << tip;
+        form.Unload();
+    }
 }
 
 TEST_F(MainForm, WindowsXPWatchesTheSpeakerKeyAndReportsTheVolumeWithoutDecibels) {

@@ -131,11 +131,7 @@ public:
     explicit EditorStub(bool realTime) : realTime_(realTime) {}
     bool RealTimeMode() const override { return realTime_; }
     std::wstring ProfileTag() const override { return L""; }
-    void SetRecordLine(int, bool, const std::wstring&, bool) override {}
-    void SetInputLineCaptionEnabled(int, bool) override {}
-    void CloseInputLineCustomControls(int) override {}
-    void CurrentInputLine(int, const std::wstring&) override {}
-    void CurrentInputLineSelection(const std::wstring&) override {}
+    void InputLineStateChanged(int, bool) override {}
     void ShowRecordingSource(const std::wstring&) override {}
     void RefreshSpeakersAndFormat() override {}
 

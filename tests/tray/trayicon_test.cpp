@@ -1,6 +1,8 @@
 // The tray icon's picture from the program's icon resources and the card's live state.
 #include "tests/tray/tray_fixture.h"
 
+#include "tests/startup/product_state.h"
+
 #include "base/com.h"
 #include "device/coreaudio_interfaces.h"
 #include "device/displaytexts.h"
@@ -325,7 +327,11 @@ TEST_F(TrayIcon, PictureAndTipFollowTheMasterOutputWhoeverChangesIt) {
     popup.Unload();
     TrayOpeners() = {};
 
-    // Another program: its own object of the speakers' endpoint volume.
+    // Another program: its own object of the speakers' endpoint volume. Only the mute changes,
+    // which touches no driver value: once the refreshes of the changes above have run, only the
+    // endpoint's notification can bring it to the icon.
+    Pump(300);
+    ASSERT_TRUE(showsTheState());
     ComPtr<IMMDeviceEnumerator> enumerator;
     ASSERT_EQ(sim::CreateSimDeviceEnumerator(enumerator.put()), S_OK);
     ComPtr<IMMDevice> device;
@@ -333,9 +339,32 @@ TEST_F(TrayIcon, PictureAndTipFollowTheMasterOutputWhoeverChangesIt) {
     ComPtr<IAudioEndpointVolume> other;
     ASSERT_EQ(device->Activate(kIidAudioEndpointVolume, CLSCTX_ALL, nullptr, other.put_void()), S_OK);
     ASSERT_EQ(other->SetMute(TRUE, nullptr), S_OK);
-    EXPECT_TRUE(PumpUntil(showsTheState));
-    EXPECT_NE(tip.find(L"Muted"), std::wstring::npos) << tip;
+    EXPECT_TRUE(PumpUntil([&] { return showsTheState() && tip.find(L"Muted") != std::wstring::npos; })) << tip;
     ASSERT_EQ(other->SetMute(FALSE, nullptr), S_OK);
-    ASSERT_EQ(other->SetMasterVolumeLevelScalar(0.6f, nullptr), S_OK);
-    EXPECT_TRUE(PumpUntil([&] { return showsTheState() && tip.find(L"60%") != std::wstring::npos; })) << tip;
+    EXPECT_TRUE(PumpUntil([&] { return showsTheState() && tip.find(L"20%") != std::wstring::npos; })) << tip;
+}
+
+// Another instance of the program, run with a switch beside the one in the tray, mutes the
+// master output: the tray instance shows it.
+TEST_F(TrayIcon, AMuteByAnotherInstanceOfTheProgramIsShown) {
+    kaltest::ProductStateLock product;
+    std::wstring tip;
+    SetShellNotifyObserver([&](DWORD message, const NOTIFYICONDATAW& data, BOOL) {
+        if ((message == NIM_MODIFY || message == NIM_ADD) && (data.uFlags & NIF_TIP)) tip = data.szTip;
+    });
+    frmKalvenor& form = Load(L"");
+    SetVolumeBalance(80 * kCurrencyScale, 0, 0, 0);
+    form.UpdateMenus();
+    Pump(300);
+    ASSERT_NE(tip.find(L"80%"), std::wstring::npos) << tip;
+    for (const auto& [arguments, muted] :
+         {std::pair{L"/noui /mastermute", true}, {L"/noui /mastermutetoggle", false}}) {
+        SCOPED_TRACE(::testing::PrintToString(std::wstring(arguments)));
+        const kaltest::ChildRun run = kaltest::RunChild(kaltest::ProgramExe(), arguments);
+        ASSERT_TRUE(run.finished);
+        ASSERT_EQ(run.exitCode, 0u);
+        ASSERT_EQ(MasterMuted(), muted);
+        EXPECT_TRUE(PumpUntil([&] { return (tip.find(L"Muted") != std::wstring::npos) == muted; })) << tip;
+    }
+    EXPECT_NE(tip.find(L"80%"), std::wstring::npos) << tip;
 }

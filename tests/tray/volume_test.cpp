@@ -15,6 +15,7 @@
 #include "device/portable/audio_levels.h"
 #include "startup/utility.h"
 #include "tests/common/screenshot.h"
+#include "tests/common/layout_probe.h"
 #include "tests/common/window_probes.h"
 #include "base/subclass.h"
 #include "toolkit/tooltip.h"
@@ -245,6 +246,7 @@ TEST_F(VolumePopupTest, ClickOpensItWithTheCardsStateAndLeavesTheCardsOutputAlon
     const PanelFrames frames = ReadPanelFrames(popup);
     EXPECT_EQ(frames.pixelsUnderControls, 0);
     EXPECT_TRUE(frames.linksSeparated);
+    ExpectWholeLayout(popup, "volume pop-up at 96 dpi");
     EXPECT_TRUE(SaveWindowScreenshot(popup.hWnd(), L"frmVolume", L"open"));
 }
 
@@ -257,6 +259,7 @@ TEST_F(VolumePopupTest, ScaledScreenChild) {
     const PanelFrames frames = ReadPanelFrames(popup);
     EXPECT_EQ(frames.pixelsUnderControls, 0);
     EXPECT_TRUE(frames.linksSeparated);
+    ExpectWholeLayout(popup, "volume pop-up at 144 dpi");
     EXPECT_TRUE(SaveWindowScreenshot(popup.hWnd(), L"frmVolume", L"open-144dpi"));
     MarkDpiChildDone();
 }

@@ -1,0 +1,222 @@
+#include "tests/common/layout_probe.h"
+
+#include <gtest/gtest.h>
+#include <uxtheme.h>
+#include <vssym32.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace kal::testing {
+namespace {
+
+std::string Narrow(const std::wstring& text) {
+    std::string out;
+    for (wchar_t ch : text) out += ch < 0x80 ? static_cast<char>(ch) : '?';
+    return out;
+}
+
+std::string Named(const Control& c) {
+    std::wstring name = c.Name();
+    if (c.Index() >= 0) name += L"(" + std::to_wstring(c.Index()) + L")";
+    return Narrow(name);
+}
+
+std::string Fault(const Control& c, const std::wstring& text) { return Named(c) + ": " + Narrow(text); }
+
+RECT InParent(HWND window) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    ::MapWindowPoints(nullptr, ::GetParent(window), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+// Text in the control's own font, measured as the control draws it.
+class ControlText {
+public:
+    explicit ControlText(const Control& c) : window_(c.Window()), dc_(::GetDC(window_)) {
+        HFONT font = reinterpret_cast<HFONT>(::SendMessageW(window_, WM_GETFONT, 0, 0));
+        if (!font && c.Font()) font = c.Font()->Handle();
+        old_ = ::SelectObject(dc_, font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
+    }
+    ~ControlText() {
+        ::SelectObject(dc_, old_);
+        ::ReleaseDC(window_, dc_);
+    }
+    ControlText(const ControlText&) = delete;
+    ControlText& operator=(const ControlText&) = delete;
+
+    // The size of `text` on one line, or broken into lines of `wrapWidth`; `flags` adds
+    // DT_NOPREFIX where the control shows '&' as itself.
+    SIZE Size(const std::wstring& text, int wrapWidth = 0, UINT flags = 0) const {
+        RECT r{0, 0, wrapWidth, 0};
+        ::DrawTextW(dc_, text.c_str(), -1, &r, DT_CALCRECT | flags | (wrapWidth ? DT_WORDBREAK : DT_SINGLELINE));
+        return {r.right, r.bottom};
+    }
+    // Where the control draws its text: a button inside its edge (the theme's content area, or 2
+    // pixels in), a check box or option button right of its mark and a gap (the theme's part,
+    // or a 12-pixel box at 96 dots per inch and one more for its edge; the gap half a digit's
+    // width, at least 6 pixels with a theme).
+    RECT TextArea(bool button, bool option) const {
+        RECT client{};
+        ::GetClientRect(window_, &client);
+        RECT area = client;
+        const HTHEME theme = ::GetWindowTheme(window_);
+        if (button) {
+            if (!theme ||
+                FAILED(::GetThemeBackgroundContentRect(theme, dc_, BP_PUSHBUTTON, PBS_NORMAL, &client, &area)))
+                ::InflateRect(&area, -2, -2);
+            return area;
+        }
+        INT digit = 0;
+        ::GetCharWidth32W(dc_, L'0', L'0', &digit);
+        const int box = 12 * ::GetDeviceCaps(dc_, LOGPIXELSX) / 96 + 1;
+        const int part = option ? BP_RADIOBUTTON : BP_CHECKBOX;
+        if (theme && SUCCEEDED(::GetThemeBackgroundContentRect(theme, dc_, part, 1, &client, &area))) {
+            SIZE mark{box, box};
+            if (FAILED(::GetThemePartSize(theme, dc_, part, 1, nullptr, TS_DRAW, &mark))) mark = {box, box};
+            area.left += mark.cx + std::max(6, digit / 2);
+            return area;
+        }
+        area.left += box + digit / 2;
+        return area;
+    }
+
+private:
+    HWND window_;
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+// True when the control's text shows whole; `shown` gets the text that was measured.
+bool TextFits(const Control& c, std::wstring& shown) {
+    const HWND w = c.Window();
+    RECT client{};
+    ::GetClientRect(w, &client);
+    const ControlText text(c);
+    const LONG style = ::GetWindowLongW(w, GWL_STYLE);
+    shown = c.Caption();
+    switch (c.Type()) {
+    case ControlType::Frame:
+        // The caption stands on the frame's top edge, 8 pixels in.
+        return text.Size(shown.empty() ? L"Xg" : shown).cx + 16 <= client.right;
+    case ControlType::Label: {
+        if (shown.empty()) return true;
+        const UINT prefix = (style & SS_NOPREFIX) ? DT_NOPREFIX : 0;
+        const SIZE size =
+            (style & SS_CENTERIMAGE) ? text.Size(shown, 0, prefix) : text.Size(shown, client.right, prefix);
+        return size.cx <= client.right && size.cy <= client.bottom;
+    }
+    case ControlType::CheckBox:
+    case ControlType::OptionButton:
+    case ControlType::CommandButton: {
+        if (shown.empty() || (style & (BS_ICON | BS_BITMAP))) return true;
+        const bool button = c.Type() == ControlType::CommandButton || (style & BS_PUSHLIKE);
+        const RECT area = text.TextArea(button, c.Type() == ControlType::OptionButton);
+        const int room = area.right - area.left;
+        if (style & BS_MULTILINE) {
+            // The text is measured at the area's width, and that block is centred in the area
+            // (BS_TOP: 1 pixel below its top); the lines are then laid out again in the
+            // block less its 1-pixel margins, where a line as wide as the block breaks once
+            // more (Wine), and run down from the block's top to the control's edge.
+            const SIZE measured = text.Size(shown, std::max<LONG>(room, 1));
+            const SIZE drawn = text.Size(shown, std::max<LONG>(measured.cx - 2, 1));
+            const int height = area.bottom - area.top;
+            const int top = area.top + ((style & BS_VCENTER) == BS_TOP ? 1 : (height - measured.cy) / 2);
+            return measured.cx <= room && drawn.cx <= room && top + std::max(drawn.cy, measured.cy) <= client.bottom;
+        }
+        const SIZE size = text.Size(shown);
+        return size.cx <= room && size.cy <= client.bottom;
+    }
+    case ControlType::TextBox: {
+        RECT area{};
+        ::SendMessageW(w, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
+        wchar_t typed[256] = {};
+        ::GetWindowTextW(w, typed, 256);
+        shown = typed;
+        const SIZE size = text.Size(*typed ? typed : L"Xg", 0, DT_NOPREFIX);
+        return size.cx <= area.right - area.left && size.cy <= client.bottom;
+    }
+    case ControlType::ComboBox: {
+        // Every choice fits the box's text area when chosen.
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        ::GetComboBoxInfo(w, &info);
+        const auto& box = static_cast<const ComboBox&>(c);
+        for (int i = 0; i < box.ListCount(); ++i) {
+            shown = box.List(i);
+            const SIZE item = text.Size(shown, 0, DT_NOPREFIX);
+            if (item.cx > info.rcItem.right - info.rcItem.left || item.cy > info.rcItem.bottom - info.rcItem.top)
+                return false;
+        }
+        return true;
+    }
+    default: return true;
+    }
+}
+
+}  // namespace
+
+LayoutFaults MeasureLayout(const Form& form, std::initializer_list<const wchar_t*> partial) {
+    struct Shown {
+        const Control* control;
+        HWND parent;
+        RECT place;  // in the parent's client area
+        std::string name;
+    };
+    std::vector<Shown> shown;
+    for (const Control* c : form.Controls())
+        if (c->Type() != ControlType::Timer && ::IsWindowVisible(c->Window()))
+            shown.push_back({c, ::GetParent(c->Window()), InParent(c->Window()), Named(*c)});
+    RECT window{};
+    ::GetWindowRect(form.hWnd(), &window);
+    const bool screenTall = window.bottom - window.top >= ::GetSystemMetrics(SM_CYSCREEN);
+    LayoutFaults faults;
+    for (const Shown& s : shown) {
+        const Control& c = *s.control;
+        const RECT& r = s.place;
+        RECT parent{};
+        ::GetClientRect(s.parent, &parent);
+        if (r.left < 0 || r.top < 0 || r.right > parent.right)
+            faults.outside.insert(Fault(c, c.Caption()));
+        else if (r.bottom > parent.bottom)
+            (screenTall && s.parent == form.hWnd() ? faults.beyondScreen : faults.outside)
+                .insert(Fault(c, c.Caption()));
+        for (const Shown& other : shown) {
+            RECT both{};
+            if (s.name < other.name && other.parent == s.parent && ::IntersectRect(&both, &r, &other.place))
+                faults.overlapping.insert(s.name + " " + other.name);
+        }
+        if (c.Type() == ControlType::Frame) {
+            // Nothing inside covers the caption.
+            const SIZE caption = ControlText(c).Size(c.Caption().empty() ? L"Xg" : c.Caption());
+            const RECT band{8, 0, 8 + caption.cx, caption.cy};
+            for (const Shown& inside : shown) {
+                RECT both{};
+                if (inside.parent == c.Window() && ::IntersectRect(&both, &band, &inside.place))
+                    faults.overlapping.insert(inside.name + " " + s.name);
+            }
+        }
+        std::wstring text;
+        const bool byDesign =
+            std::any_of(partial.begin(), partial.end(), [&](const wchar_t* name) { return c.Name() == name; });
+        if (!TextFits(c, text) && !byDesign) faults.clipped.insert(Fault(c, text));
+    }
+    return faults;
+}
+
+void ExpectWholeLayout(const Form& form, const std::string& where) {
+    const LayoutFaults faults = MeasureLayout(form);
+    EXPECT_EQ(faults.outside, std::set<std::string>{}) << where << ": controls outside their container";
+    EXPECT_EQ(faults.clipped, std::set<std::string>{}) << where << ": texts cut";
+    // Said once for each set of controls, not for every page of the window.
+    static std::set<std::set<std::string>> said;
+    if (!faults.beyondScreen.empty() && said.insert(faults.beyondScreen).second) {
+        std::string names;
+        for (const std::string& name : faults.beyondScreen) names += " [" + name + "]";
+        std::printf("[   NOTE   ] %s: the screen is too short for%s\n", where.c_str(), names.c_str());
+    }
+}
+
+}  // namespace kal::testing

@@ -1,0 +1,1002 @@
+// A profile editor in live mode after changes of the card from outside: for every card value the
+// editor follows, in a new and in a stored profile, the card is changed as another program
+// would change it and the program's refresh runs: to a new value, back to the value it had, and
+// back to it once more after the editor's own send of another value. The one control that
+// shows the value follows; every other control, every value a disabled control keeps aside,
+// and what Save writes stay as the user left them.
+#include <cmath>
+#include <functional>
+#include <map>
+#include <set>
+
+#include "device/audio.h"
+#include "device/cardlines.h"
+#include "device/coreaudio_interfaces.h"
+#include "device/displaytexts.h"
+#include "device/linevalues.h"
+#include "device/mixervalues.h"
+#include "device/notify.h"
+#include "device/portable/audio_levels.h"
+#include "device/profilevalues.h"
+#include "editor/controlvalues.h"
+#include "editor/hpampdialog.h"
+#include "editor/portable/profilebytes.h"
+#include "editor/portable/speakerfield.h"
+#include "editor/swapsdialog.h"
+#include "sim/audio_objects.h"
+#include "startup/tables.h"
+#include "tests/editor/editor_fixture.h"
+#include "tests/tray/dialog_answerer.h"
+#include "tray/traywindows.h"
+#include "tray/volumeform.h"
+
+using namespace kal;
+using namespace kal::testing;
+
+namespace {
+
+using State = std::map<std::wstring, std::wstring>;
+using Values = std::vector<Bytes>;  // a row's card values, in the order of its names
+
+constexpr wchar_t kScratch[] = L"~FollowCheck";
+
+std::wstring Key(const Control& c) {
+    return c.Index() >= 0 ? c.Name() + L"(" + std::to_wstring(c.Index()) + L")" : c.Name();
+}
+
+// What the editor holds: each control's value or selection, what a disabled list or slider
+// keeps aside (its tag, when it would bring back another value), and the choices its dialogs
+// keep in the editor. Whether an effect's panel is expanded is a view, not a choice.
+State Held(frmProfile& editor) {
+    State held;
+    auto aside = [](const Control& c, std::int32_t shown) {
+        return c.Enabled() || c.Tag().empty() || c.Tag() == std::to_wstring(shown) ? L"" : L" aside " + c.Tag();
+    };
+    for (Control* c : editor.Controls()) {
+        std::wstring value;
+        if (const auto* box = dynamic_cast<ComboBox*>(c))
+            value = std::to_wstring(box->ListIndex()) + aside(*c, box->ListIndex());
+        else if (const auto* check = dynamic_cast<CheckBox*>(c))
+            value = std::to_wstring(check->Value()) + L" tag " + c->Tag();
+        else if (const auto* option = dynamic_cast<OptionButton*>(c))
+            value = option->Value() ? L"1" : L"0";
+        else if (const auto* slider = dynamic_cast<Slider*>(c))
+            value = std::to_wstring(slider->Value()) + aside(*c, slider->Value());
+        else
+            continue;
+        if (c->Name().ends_with(L"Expand")) continue;
+        held[Key(*c)] = value;
+    }
+    held[L"HeadphoneLRXchg"] = BytesToHex(editor.GetHeadphoneLRXchg());
+    held[L"CenterBassXchg"] = BytesToHex(editor.GetCenterBassXchg());
+    held[L"SideRearXchg"] = BytesToHex(editor.GetSideRearXchg());
+    for (int j = 0; j < 8; ++j)
+        for (int k = 1; k < 4; ++k)
+            held[L"custom " + std::to_wstring(j) + L"." + std::to_wstring(k)] =
+                std::to_wstring(editor.GetCustomControlsValues(j, k));
+    if (const frmHpImpedanceMode* amp = HpImpedanceDialog())
+        held[L"cboHpAmp"] = std::to_wstring(amp->cboHpAmp->ListIndex());
+    return held;
+}
+
+// What Save would write now.
+State Saved(frmProfile& editor) {
+    const std::wstring key = gRegProfiles + L"\\" + kScratch;
+    RegDeleteTree(gRegProfiles, kScratch);
+    editor.SaveValues(kScratch, false);
+    State saved;
+    for (const std::wstring& name : RegEnumValues(key))
+        saved[name] = BytesToHex(RegReadBytes(key, name).value_or(Bytes{}));
+    RegDeleteTree(gRegProfiles, kScratch);
+    return saved;
+}
+
+// The entries of `a` and `b` that differ, leaving out those whose key starts with one of `skip`.
+std::wstring Differences(const State& a, const State& b, const std::vector<std::wstring>& skip) {
+    auto skipped = [&](const std::wstring& key) {
+        for (const std::wstring& s : skip)
+            if (key == s || (key.rfind(s + L"(", 0) == 0)) return true;
+        return false;
+    };
+    std::set<std::wstring> keys;
+    for (const auto& [k, v] : a) keys.insert(k);
+    for (const auto& [k, v] : b) keys.insert(k);
+    std::wstring out;
+    for (const std::wstring& k : keys) {
+        if (skipped(k)) continue;
+        const auto x = a.find(k), y = b.find(k);
+        const std::wstring before = x == a.end() ? L"-" : x->second, after = y == b.end() ? L"-" : y->second;
+        if (before != after) out += L"\n  " + k + L": " + before + L" -> " + after;
+    }
+    return out;
+}
+
+// The controls that another output of the card shows or hides: the output, the playback rows,
+// the speaker sizes, the effects with their modes and levels, the upmix.
+std::vector<std::wstring> OutputControls() {
+    return {L"cboAnalogOutput", L"chkPlaybackSet", L"chkPlaybackSetAll", L"csliOutputChannel", L"cboSpeakerSize",
+            L"chkDolbyHeadphones", L"chkDolbyVirtualSpeaker", L"chkVSS", L"chkDolby", L"chkNeo", L"cboStereoUpmix",
+            L"cboDolbyHeadphonesMode", L"cboDolbyVirtualSpeakerMode", L"csliPL2xWidth", L"csliPL2xDepth",
+            L"csliNEOWidth", L"csliNEODepth", L"optPL2xMode", L"optNEOMode"};
+}
+
+std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+// Another program's view of one of the card's endpoints.
+ComPtr<IAudioEndpointVolume> OtherProgramsVolume(const std::wstring& id) {
+    ComPtr<IMMDeviceEnumerator> enumerator;
+    ComPtr<IMMDevice> device;
+    ComPtr<IAudioEndpointVolume> volume;
+    if (sim::CreateSimDeviceEnumerator(enumerator.put()) != S_OK ||
+        enumerator->GetDevice(id.c_str(), device.put()) != S_OK ||
+        device->Activate(kIidAudioEndpointVolume, CLSCTX_ALL, nullptr, volume.put_void()) != S_OK)
+        throw std::runtime_error("no endpoint volume");
+    return volume;
+}
+
+// One card value (or a pair that changes together) and the control that shows it.
+struct Row {
+    std::wstring what;
+    std::vector<std::wstring> names;  // the card's values, read by GetProfileValue
+    int tab = 0;                      // the page of its control
+    // The controls (by name, every index) and saved values allowed to change when it follows.
+    std::vector<std::wstring> controls;
+    std::vector<std::wstring> saved;
+    // Puts values on the card as another program would; reads them (by default by name).
+    std::function<void(const Values&)> put;
+    std::function<Values()> read;
+    // Values of the card other than `now` that the control can show; the first is taken.
+    std::function<std::vector<Values>(const Values& now)> others;
+    // Whether the control follows the card in the editor's present state.
+    std::function<bool(frmProfile&)> follows;
+    // Whether the control shows these card values.
+    std::function<bool(frmProfile&, const Values&)> shows;
+    // The user's own choice that puts a value other than `avoid` on the card; false when the
+    // control takes none now.
+    std::function<bool(frmProfile&, const Values& avoid)> send;
+    // The user's send changes more than the follow back undoes (echo cancellation).
+    bool sendLeavesMore = false;
+    // Run by the user before and after the row (a control that keeps a value aside while off).
+    std::function<void(frmProfile&)> before, after;
+};
+
+Values Read(const std::vector<std::wstring>& names) {
+    Values v;
+    for (const std::wstring& n : names) v.push_back(GetProfileValue(L"", n));
+    return v;
+}
+
+// The driver's value with byte 0 replaced, keeping its length.
+Bytes WithFirst(const std::wstring& name, std::uint8_t b) {
+    Bytes v = GetProfileValue(L"", name);
+    if (v.empty()) v.push_back(0);
+    v[0] = b;
+    return v;
+}
+
+void PutDriver(const std::vector<std::wstring>& names, const Values& v) {
+    for (std::size_t i = 0; i < names.size(); ++i) sim::SetSimLiveValue(names[i], v[i]);
+}
+
+// A driver value shown by the controls `controls` on page `tab`.
+Row DriverRow(std::wstring what, const std::wstring& name, int tab, std::vector<std::wstring> controls) {
+    Row r;
+    r.what = std::move(what);
+    r.names = {name};
+    r.tab = tab;
+    r.controls = std::move(controls);
+    r.saved = r.names;
+    r.put = [name](const Values& v) { sim::SetSimLiveValue(name, v[0]); };
+    return r;
+}
+
+// The same row with FlexBass off meanwhile: its controls keep the user's values aside.
+Row WithFlexBassOff(Row r) {
+    r.what += L", FlexBass off";
+    r.before = [](frmProfile& ed) { ASSERT_TRUE(User::ChooseOption(*ed.optFlexBass[0])); };
+    r.after = [](frmProfile& ed) { ASSERT_TRUE(User::ChooseOption(*ed.optFlexBass[1])); };
+    return r;
+}
+
+// A value in a list: the entry carrying it; none for "Don't Change" (the first entry) where the
+// list has it.
+Row ListRow(std::wstring what, const wchar_t* name, ComboBox& box, int tab, bool number, bool driver = true,
+            bool dontChange = true) {
+    const int first = dontChange ? 1 : 0;
+    Row r = DriverRow(std::move(what), name, tab, {box.Name()});
+    const std::wstring n = name;
+    auto code = [number](const Bytes& v) -> std::intptr_t { return number ? BytesToUInt32(v) : FirstByte(v); };
+    auto bytes = [n, number](std::intptr_t d) {
+        return number ? EncodeNumber(static_cast<std::uint32_t>(d)) : WithFirst(n, static_cast<std::uint8_t>(d));
+    };
+    if (!driver)
+        r.put = [n](const Values& v) {
+            Bytes data = v[0];
+            MixerValue(n, data, true);
+        };
+    r.others = [&box, code, bytes, first](const Values& now) {
+        std::vector<Values> out;
+        for (int i = first; i < box.ListCount(); ++i)
+            if (box.ItemData(i) != code(now[0])) out.push_back({bytes(box.ItemData(i))});
+        return out;
+    };
+    r.follows = [&box, first](frmProfile&) { return box.Enabled() && box.ListIndex() >= first; };
+    r.shows = [&box, code](frmProfile&, const Values& v) { return SelectedItemData(box, -1) == code(v[0]); };
+    r.send = [&box, code, first](frmProfile&, const Values& avoid) {
+        for (int i = first; i < box.ListCount(); ++i)
+            if (box.ItemData(i) != code(avoid[0]) && i != box.ListIndex()) return User::ChooseItem(box, i);
+        return false;
+    };
+    return r;
+}
+
+// A two-way choice in options 0 and 1 (with 255 "Don't Change" where the group has it).
+template <typename Group>
+Row OptionRow(std::wstring what, const wchar_t* name, const Group& group, int tab, std::function<Bytes(bool)> encode,
+              std::function<bool(const Bytes&)> decode) {
+    Row r = DriverRow(std::move(what), name, tab, {group[0]->Name()});
+    r.others = [encode, decode](const Values& now) { return std::vector<Values>{{encode(!decode(now[0]))}}; };
+    r.follows = [&group](frmProfile&) { return OptionSelected(group, 0) || OptionSelected(group, 1); };
+    r.shows = [&group, decode](frmProfile&, const Values& v) { return OptionSelected(group, decode(v[0]) ? 1 : 0); };
+    r.send = [&group, decode](frmProfile&, const Values& avoid) {
+        return User::ChooseOption(*group[decode(avoid[0]) ? 0 : 1]);
+    };
+    return r;
+}
+
+// A switch in a check box.
+Row CheckRow(std::wstring what, const wchar_t* name, CheckBox& box, int tab) {
+    Row r = DriverRow(std::move(what), name, tab, {box.Name()});
+    const std::wstring n = name;
+    r.others = [n](const Values& now) { return std::vector<Values>{{WithFirst(n, FirstByte(now[0]) == 1 ? 0 : 1)}}; };
+    r.follows = [&box](frmProfile&) { return box.Enabled(); };
+    r.shows = [&box](frmProfile&, const Values& v) { return box.Value() == (FirstByte(v[0]) == 1 ? 1 : 0); };
+    r.send = [&box](frmProfile&, const Values& avoid) {
+        return box.Value() == (FirstByte(avoid[0]) == 1 ? 1 : 0) && User::Click(box);
+    };
+    return r;
+}
+
+// A choice the user makes for a row and takes back after it: option `index` of the group.
+void ChooseForTheRow(Row& r, const std::function<OptionButton&(frmProfile&, int)>& option, int index, int otherwise) {
+    auto chosen = std::make_shared<bool>(false);
+    r.before = [option, index, chosen](frmProfile& ed) {
+        *chosen = !option(ed, index).Value();
+        if (*chosen) {
+            ASSERT_TRUE(User::ChooseOption(option(ed, index)));
+        }
+    };
+    r.after = [option, otherwise, chosen](frmProfile& ed) {
+        if (*chosen) {
+            ASSERT_TRUE(User::ChooseOption(option(ed, otherwise)));
+        }
+    };
+}
+
+class FollowCard : public EditorFixture {
+protected:
+    // The program's refresh after a change from outside: the own changes of the editor are old
+    // by then, Core Audio's notifications have been handled, and the refresh that the watcher of
+    // the driver's settings starts runs (it is also the refresh of the values that raise no
+    // notification of their own).
+    static void LetTheRefreshRun() {
+        gLastSelfChange.store(::timeGetTime() - 5000);
+        sim::WaitForSimNotifications();
+        Pump(20);
+        TimerUpdateRealTimeData();
+    }
+
+    static void ClickLive(frmProfile& editor) {
+        kaltest::DialogAnswerer answers;
+        answers.button = IDYES;
+        answers.Run([&] { User::Click(editor.Ctl(L"chkLiveMode")); });
+    }
+
+    std::vector<Row> Rows(frmProfile& e);
+
+    // Every row through its cells; `profile` names the editor in failures.
+    void RunMatrix(frmProfile& editor, const std::wstring& profile) {
+        std::vector<Row> rows = Rows(editor);
+        // Every value the editor follows has its row.
+        std::set<std::wstring, std::less<>> covered;
+        for (const Row& r : rows) covered.insert(r.names.begin(), r.names.end());
+        for (const std::wstring& name : editor.CardValueNames())
+            EXPECT_TRUE(covered.count(name)) << Narrow(profile + L": no row for " + name);
+        for (Row& row : rows) {
+            SCOPED_TRACE(Narrow(profile + L", " + row.what));
+            Cells(editor, row);
+            if (::testing::Test::HasFatalFailure()) return;
+        }
+    }
+
+    void Cells(frmProfile& editor, Row& row) {
+        editor.imgTab_Click(row.tab);
+        const State heldOuter = Held(editor), savedOuter = Saved(editor);
+        if (row.before) row.before(editor);
+        auto read = [&] { return row.read ? row.read() : Read(row.names); };
+        const Values start = read();
+        const State held = Held(editor), saved = Saved(editor);
+        const bool follows = row.follows(editor);
+        // 1. A new value.
+        const std::vector<Values> others = row.others(start);
+        ASSERT_FALSE(others.empty());
+        row.put(others[0]);
+        ASSERT_EQ(read(), others[0]) << "the card took the new value";
+        LetTheRefreshRun();
+        if (follows) {
+            EXPECT_TRUE(row.shows(editor, others[0])) << "new value not shown";
+        }
+        EXPECT_EQ(Differences(held, Held(editor), follows ? row.controls : std::vector<std::wstring>{}), L"")
+            << "controls changed by a new value";
+        EXPECT_EQ(Differences(saved, Saved(editor), follows ? row.saved : std::vector<std::wstring>{}), L"")
+            << "saved values changed by a new value";
+        // 2. Back to the value it had: everything as before.
+        row.put(start);
+        LetTheRefreshRun();
+        EXPECT_EQ(Differences(held, Held(editor), {}), L"") << "controls after the value came back";
+        EXPECT_EQ(Differences(saved, Saved(editor), {}), L"") << "saved values after the value came back";
+        // 3. The user's own send, and the card back to the value it had before it.
+        editor.imgTab_Click(row.tab);
+        if (row.send && row.send(editor, start)) {
+            const Values sent = read();
+            EXPECT_NE(sent, start) << "the user's choice reached the card";
+            const State heldSent = Held(editor), savedSent = Saved(editor);
+            row.put(start);
+            LetTheRefreshRun();
+            EXPECT_TRUE(row.shows(editor, start)) << "the value back after an own send not shown";
+            if (follows && !row.sendLeavesMore) {
+                EXPECT_EQ(Differences(held, Held(editor), {}), L"") << "controls after the own send and back";
+                EXPECT_EQ(Differences(saved, Saved(editor), {}), L"") << "saved values after the own send and back";
+            } else {
+                EXPECT_EQ(Differences(heldSent, Held(editor), row.controls), L"") << "controls after the own send";
+                EXPECT_EQ(Differences(savedSent, Saved(editor), row.saved), L"") << "saved after the own send";
+            }
+        }
+        if (!row.after) return;
+        // What the control kept aside comes back.
+        editor.imgTab_Click(row.tab);
+        row.after(editor);
+        EXPECT_EQ(Differences(heldOuter, Held(editor), {}), L"") << "controls after the control is back";
+        EXPECT_EQ(Differences(savedOuter, Saved(editor), {}), L"") << "saved values after the control is back";
+    }
+};
+
+std::vector<Row> FollowCard::Rows(frmProfile& e) {
+    std::vector<Row> rows;
+    auto code = [](bool on) { return EncodeCode(on ? 1 : 0); };
+    auto first = [](const Bytes& v) { return FirstByte(v) == 1; };
+
+    // Master panel.
+    rows.push_back(OptionRow(L"SVN", L"SmartVolumeParams", e.optSVN, 0, code, first));
+    {
+        Row r;
+        r.what = L"master volume";
+        r.names = {MixerValueName(0, 0, 0, 0), MixerValueName(0, 0, 1, 0)};
+        r.controls = {L"csliVolume", L"csliMasterBalance"};
+        r.saved = r.names;
+        r.put = [](const Values& v) {
+            auto other = OtherProgramsVolume(gPlaybackLineIds[0]);
+            for (UINT c = 0; c < 2; ++c) other->SetChannelVolumeLevelScalar(c, FirstByte(v[c]) / 100.0f, nullptr);
+        };
+        r.others = [](const Values& now) {
+            auto moved = [](const Bytes& level) {
+                return Bytes{
+                    static_cast<std::uint8_t>(FirstByte(level) > 50 ? FirstByte(level) - 20 : FirstByte(level) + 20)};
+            };
+            return std::vector<Values>{{moved(now[0]), moved(now[1])}};
+        };
+        r.follows = [](frmProfile&) { return true; };
+        r.shows = [](frmProfile& ed, const Values& v) {
+            Currency volume = 0, balance = 0;
+            GetProfileVolumeBalance(volume, balance, 0, 0, [&](const std::wstring& name) {
+                return name == MixerValueName(0, 0, 0, 0) ? v[0] : v[1];
+            });
+            return ed.csliVolume->Value() == static_cast<int>(std::nearbyint(Fixed4ToDouble(volume))) &&
+                   ed.csliMasterBalance->Value() == static_cast<int>(std::nearbyint(Fixed4ToDouble(balance * 10)));
+        };
+        r.send = [](frmProfile& ed, const Values& avoid) {
+            if (!ed.optVolume[1]->Value() && !User::ChooseOption(*ed.optVolume[1])) return false;
+            const int level = FirstByte(avoid[0]) > 50 ? 35 : 65;
+            return User::DragTo(*ed.csliVolume, level);
+        };
+        // Setting a level takes "Set to:" too.
+        r.sendLeavesMore = true;
+        rows.push_back(r);
+        Row balance = r;
+        balance.what = L"master balance";
+        balance.others = [](const Values& now) {
+            const std::uint8_t l = FirstByte(now[0]);
+            return std::vector<Values>{{Bytes{l}, Bytes{static_cast<std::uint8_t>(l / 2)}}};
+        };
+        balance.send = [](frmProfile& ed, const Values&) {
+            if (!ed.optVolume[1]->Value() && !User::ChooseOption(*ed.optVolume[1])) return false;
+            return User::DragTo(*ed.csliMasterBalance, ed.csliMasterBalance->Value() == -4 ? 4 : -4);
+        };
+        rows.push_back(balance);
+        Row mute;
+        mute.what = L"master mute";
+        mute.put = [](const Values& v) { OtherProgramsVolume(gPlaybackLineIds[0])->SetMute(FirstByte(v[0]), nullptr); };
+        mute.read = [] { return Values{Bytes{static_cast<std::uint8_t>(MasterMuted() ? 1 : 0)}}; };
+        mute.others = [](const Values& now) {
+            return std::vector<Values>{{Bytes{static_cast<std::uint8_t>(!now[0][0])}}};
+        };
+        mute.follows = [](frmProfile&) { return false; };
+        mute.shows = [](frmProfile&, const Values&) { return true; };
+        rows.push_back(mute);
+    }
+    // Output page.
+    rows.push_back(ListRow(L"Windows channels", L"SystemSpeakers", *e.cboSpeakersLayout, 0, false, false));
+    rows.back().put = [](const Values& v) { gAudio->SetSpeakers(gPlaybackLineIds[0], FirstByte(v[0])); };
+    rows.push_back(ListRow(L"card sample rate", L"OutputFormat", *e.cboSampleRate, 0, true));
+    rows.back().controls.push_back(L"cboSystemSampleRate");
+    rows.back().controls.push_back(L"chkSyncSampleRates");
+    rows.push_back(ListRow(L"Windows bit depth", kMixerBitDepth, *e.cboBitDepth, 0, false, false));
+    rows.push_back(ListRow(L"Windows sample rate", kMixerSampleRate, *e.cboSystemSampleRate, 0, true, false));
+    rows.push_back(ListRow(L"stereo upmix", L"Dual2D", *e.cboStereoUpmix, 0, false));
+    {
+        Row r;
+        r.what = L"analog output";
+        r.names = {L"PanelConfig", L"SpeakerConfig"};
+        r.controls = OutputControls();
+        r.saved = {L"PanelConfig", L"SpeakerConfig", L"SpeakerSize", L"Dual2D",  L"DVSEnable",
+                   L"DHEnable",    L"EnableXear3D",  L"Pl2xParam",   L"NeoParam"};
+        for (std::wstring_view channel : gChannelVolumeValues) r.saved.emplace_back(channel);
+        r.put = [names = r.names](const Values& v) { PutDriver(names, v); };
+        auto& box = *e.cboAnalogOutput;
+        r.others = [&box](const Values& now) {
+            // Two speakers first: the output narrows.
+            std::vector<Values> out;
+            const std::intptr_t at = FirstByte(now[0]) * 256 + FirstByte(now[1]);
+            for (std::intptr_t wanted : {std::intptr_t{4}, std::intptr_t{7}, std::intptr_t{1}})
+                for (int i = 0; i < box.ListCount(); ++i)
+                    if (box.ItemData(i) == wanted && wanted != at)
+                        out.push_back({EncodeCode(static_cast<std::uint8_t>(wanted >> 8)),
+                                       EncodeCode(static_cast<std::uint8_t>(wanted & 0xFF))});
+            return out;
+        };
+        r.follows = [&box](frmProfile&) { return box.Enabled(); };
+        r.shows = [&box](frmProfile&, const Values& v) {
+            return SelectedItemData(box, -1) == FirstByte(v[0]) * 256 + FirstByte(v[1]);
+        };
+        rows.push_back(r);
+    }
+    {
+        Row r = CheckRow(L"digital output", L"SpDigitalOut", *e.chkSPDIF, 0);
+        r.controls.push_back(L"cboSPDIFOutput");
+        r.others = [](const Values& now) {
+            return std::vector<Values>{{WithFirst(L"SpDigitalOut", FirstByte(now[0]) == 0 ? 2 : 0)}};
+        };
+        r.shows = [&e](frmProfile&, const Values& v) {
+            return e.chkSPDIF->Value() == (FirstByte(v[0]) != 0 ? 1 : 0) &&
+                   SelectedItemData(*e.cboSPDIFOutput, 0) == FirstByte(v[0]);
+        };
+        r.send = nullptr;
+        rows.push_back(r);
+    }
+    // The Dolby virtualizers: a box and a mode list each (no "Don't Change" there).
+    const struct {
+        const wchar_t *what, *enable, *mode;
+        CheckBox* box;
+        ComboBox* modes;
+    } dolby[] = {
+        {L"Dolby Virtual Speaker", L"DVSEnable", L"DVSMode", e.chkDolbyVirtualSpeaker, e.cboDolbyVirtualSpeakerMode},
+        {L"Dolby Headphones", L"DHEnable", L"DHRoom", e.chkDolbyHeadphones, e.cboDolbyHeadphonesMode}};
+    for (const auto& d : dolby) {
+        rows.push_back(CheckRow(d.what, d.enable, *d.box, 0));
+        rows.back().controls = {d.box->Name(), d.modes->Name(), L"chkVSS", L"chkDolby", L"chkNeo"};
+        rows.push_back(ListRow(std::wstring(d.what) + L" mode", d.mode, *d.modes, 0, false, true, false));
+    }
+    rows.push_back(CheckRow(L"speaker shifter", L"EnableXear3D", *e.chkVSS, 0));
+    {
+        Row r = DriverRow(L"speaker layout", L"VSpeakerPos", 0, {L"VSSSpeaker", L"optLoadVSSPreset", L"optVSSLayout"});
+        r.others = [](const Values& now) {
+            // The same speakers in the reverse order: every place another.
+            const auto points = DecodeSpeakerLayout(now[0]);
+            if (!points) return std::vector<Values>{};
+            Bytes layout;
+            for (auto it = points->rbegin(); it != points->rend(); ++it) {
+                const Bytes record = EncodeSpeakerRecord(*it);
+                layout.insert(layout.end(), record.begin(), record.end());
+            }
+            return std::vector<Values>{{layout}};
+        };
+        r.follows = [](frmProfile& ed) { return OptionSelected(ed.optVSSLayout, 1); };
+        r.shows = [](frmProfile& ed, const Values& v) {
+            const auto shown = DecodeSpeakerLayout(ed.EncodeVSpeakerPos()), card = DecodeSpeakerLayout(v[0]);
+            if (!shown || !card) return false;
+            for (std::size_t i = 0; i < shown->size(); ++i)
+                if (std::abs((*shown)[i].x - (*card)[i].x) > 0.05f || std::abs((*shown)[i].y - (*card)[i].y) > 0.05f)
+                    return false;
+            return true;
+        };
+        // The profile sets a layout meanwhile, in the expanded panel.
+        ChooseForTheRow(
+            r,
+            [](frmProfile& ed, int i) -> OptionButton& {
+                if (ed.chkVSSExpand->Value() != 1) ed.chkVSSExpand->SetValue(1);
+                return *ed.optVSSLayout[i];
+            },
+            1, 0);
+        rows.push_back(r);
+    }
+    for (const bool pl2x : {true, false}) {
+        if (!pl2x && !e.NeoParamSupported()) continue;
+        Row r =
+            DriverRow(pl2x ? L"ProLogic IIx" : L"NEO:PC", pl2x ? L"Pl2xParam" : L"NeoParam", 0,
+                      pl2x ? std::vector<std::wstring>{L"chkDolby", L"optPL2xMode", L"csliPL2xWidth", L"csliPL2xDepth"}
+                           : std::vector<std::wstring>{L"chkNeo", L"optNEOMode", L"csliNEOWidth", L"csliNEODepth"});
+        auto encode = [pl2x](const EffectParams& p) {
+            return pl2x ? EncodePl2xParam(p.on, p.movie, p.width, p.depth, false)
+                        : EncodeNeoParam(p.on, p.movie, p.width, p.depth);
+        };
+        auto decode = [pl2x](const Bytes& v) { return pl2x ? DecodePl2xParam(v) : DecodeNeoParam(v); };
+        // Switched over with the levels it has.
+        r.others = [encode, decode](const Values& now) {
+            EffectParams p = decode(now[0]);
+            p.on = !p.on;
+            return std::vector<Values>{{encode(p)}};
+        };
+        CheckBox& box = pl2x ? *e.chkDolby : *e.chkNeo;
+        r.follows = [&box](frmProfile&) { return box.Enabled(); };
+        r.shows = [pl2x, decode](frmProfile& ed, const Values& v) {
+            const EffectParams p = decode(v[0]);
+            CheckBox& check = pl2x ? *ed.chkDolby : *ed.chkNeo;
+            const auto& modes = pl2x ? ed.optPL2xMode : ed.optNEOMode;
+            Slider& width = pl2x ? *ed.csliPL2xWidth : *ed.csliNEOWidth;
+            Slider& depth = pl2x ? *ed.csliPL2xDepth : *ed.csliNEODepth;
+            return check.Value() == (p.on ? 1 : 0) && OptionSelected(modes, p.movie ? 1 : 0) &&
+                   (!width.Enabled() || (width.Value() == p.width && depth.Value() == p.depth));
+        };
+        rows.push_back(r);
+        // Its levels, while the user has it on in Music mode.
+        Row levels = r;
+        levels.what += L" levels";
+        levels.others = [encode, decode](const Values& now) {
+            EffectParams p = decode(now[0]);
+            p.width = p.width == 5 ? 2 : 5;
+            p.depth = p.depth == 3 ? 6 : 3;
+            return std::vector<Values>{{encode(p)}};
+        };
+        // What the user switches for it, and switches back afterwards.
+        struct Switched {
+            bool on = false, music = false;
+        };
+        auto switched = std::make_shared<Switched>();
+        levels.before = [&box, switched, pl2x](frmProfile& ed) {
+            const auto& modes = pl2x ? ed.optPL2xMode : ed.optNEOMode;
+            *switched = {box.Enabled() && box.Value() == 0, box.Enabled() && modes[1]->Value()};
+            if (switched->on) {
+                ASSERT_TRUE(User::Click(box));
+            }
+            if (switched->music) {
+                ASSERT_TRUE(User::ChooseOption(*modes[0]));
+            }
+        };
+        levels.after = [&box, switched, pl2x](frmProfile& ed) {
+            if (switched->music) {
+                ASSERT_TRUE(User::ChooseOption(*(pl2x ? ed.optPL2xMode : ed.optNEOMode)[1]));
+            }
+            if (switched->on) {
+                ASSERT_TRUE(User::Click(box));
+            }
+        };
+        levels.send = [pl2x](frmProfile& ed, const Values& avoid) {
+            Slider& width = pl2x ? *ed.csliPL2xWidth : *ed.csliNEOWidth;
+            const EffectParams p = pl2x ? DecodePl2xParam(avoid[0]) : DecodeNeoParam(avoid[0]);
+            return width.Enabled() && User::DragTo(width, p.width == 4 ? 6 : 4);
+        };
+        rows.push_back(levels);
+    }
+    // Equalizer page.
+    rows.push_back(OptionRow(
+        L"equalizer", L"EqEnable", e.optEQ, 2, [](bool on) { return Bytes{static_cast<std::uint8_t>(on ? 1 : 0)}; },
+        first));
+    {
+        Row r = DriverRow(L"equalizer gains", L"EqGain", 2, {L"csliEQ", L"optLoadEQPreset", L"cboEQUserProfiles"});
+        r.others = [](const Values& now) {
+            std::array<int, 10> bands = DecodeEqGain(now[0]);
+            bands[3] = bands[3] == 6 ? -6 : 6;
+            return std::vector<Values>{{EncodeEqGain(bands)}};
+        };
+        r.follows = [](frmProfile&) { return true; };
+        r.shows = [](frmProfile& ed, const Values& v) { return ed.csliEQ[3]->Value() == DecodeEqGain(v[0])[3]; };
+        r.send = [](frmProfile& ed, const Values& avoid) {
+            return User::DragTo(*ed.csliEQ[5], DecodeEqGain(avoid[0])[5] == 4 ? -4 : 4);
+        };
+        // The profile sets the gains meanwhile.
+        ChooseForTheRow(
+            r, [](frmProfile& ed, int i) -> OptionButton& { return *ed.optEQProfile[i]; }, 1, 0);
+        rows.push_back(r);
+    }
+    rows.push_back(OptionRow(
+        L"FlexBass", L"BassManagement", e.optFlexBass, 2, [](bool on) { return EncodeFlag(on); }, first));
+    rows.back().controls = {L"optFlexBass", L"csliCrossover", L"cboSpeakerSize"};
+    rows.back().saved = {L"BassManagement", L"BassCornerFrequency", L"SpeakerSize"};
+    {
+        Row r = DriverRow(L"crossover", L"BassCornerFrequency", 2, {L"csliCrossover"});
+        r.others = [](const Values& now) {
+            return std::vector<Values>{{WithFirst(L"BassCornerFrequency", FirstByte(now[0]) == 120 ? 80 : 120)}};
+        };
+        r.follows = [](frmProfile& ed) { return ed.csliCrossover->Enabled(); };
+        r.shows = [](frmProfile& ed, const Values& v) { return ed.csliCrossover->Value() == FirstByte(v[0]); };
+        r.send = [](frmProfile& ed, const Values& avoid) {
+            return ed.csliCrossover->Enabled() &&
+                   User::DragTo(*ed.csliCrossover, FirstByte(avoid[0]) == 100 ? 150 : 100);
+        };
+        rows.push_back(r);
+        rows.push_back(WithFlexBassOff(r));
+    }
+    {
+        Row r = DriverRow(L"speaker sizes", L"SpeakerSize", 2, {L"cboSpeakerSize"});
+        r.others = [](const Values& now) {
+            std::array<bool, 4> large = DecodeSpeakerSizes(now[0]);
+            for (bool& l : large) l = !l;
+            return std::vector<Values>{{EncodeSpeakerSize(large)}};
+        };
+        r.follows = [](frmProfile& ed) { return ed.cboSpeakerSize[0]->Enabled(); };
+        r.shows = [](frmProfile& ed, const Values& v) {
+            const std::array<bool, 4> large = DecodeSpeakerSizes(v[0]);
+            for (int i = 0; i < 4; ++i)
+                if (ed.cboSpeakerSize[i]->Enabled() && ed.cboSpeakerSize[i]->ListIndex() != (large[i] ? 1 : 0))
+                    return false;
+            return true;
+        };
+        r.send = [](frmProfile& ed, const Values& avoid) {
+            auto& front = *ed.cboSpeakerSize[0];
+            const int other = DecodeSpeakerSizes(avoid[0])[0] ? 0 : 1;
+            return front.Enabled() && User::ChooseItem(front, other);
+        };
+        rows.push_back(r);
+        rows.push_back(WithFlexBassOff(r));
+    }
+    // Mixer page: the playback channels.
+    for (int i = 0; i < 8; ++i) {
+        Row r = DriverRow(L"playback channel " + std::to_wstring(i),
+                          std::wstring(gChannelVolumeValues[static_cast<std::size_t>(i)]), 1,
+                          {Key(*e.csliOutputChannel[i])});
+        r.others = [](const Values& now) {
+            const Bytes a = EncodeChannelGain(-6.0), b = EncodeChannelGain(-12.0);
+            return std::vector<Values>{{now[0] == a ? b : a}};
+        };
+        r.follows = [i](frmProfile& ed) {
+            return ed.chkPlaybackSet[i]->Enabled() && ed.chkPlaybackSet[i]->Value() == 1;
+        };
+        r.shows = [i](frmProfile& ed, const Values&) {
+            return ed.csliOutputChannel[i]->Value() == GetChannelGainPercent(i, L"");
+        };
+        r.send = [i](frmProfile& ed, const Values&) {
+            Slider& slider = *ed.csliOutputChannel[i];
+            return slider.Enabled() && User::DragTo(slider, slider.Value() == 40 ? 60 : 40);
+        };
+        rows.push_back(r);
+    }
+    // The recording lines: levels, the monitoring switch and the further controls.
+    for (int j = 0; j < 8; ++j) {
+        const std::wstring id = gInputLineIds[static_cast<std::size_t>(j)];
+        if (id.empty()) continue;
+        Row r;
+        r.what = L"recording line " + std::to_wstring(j);
+        r.names = {MixerValueName(1, j, 0, 0), MixerValueName(1, j, 1, 0)};
+        r.tab = 1;
+        r.controls = {Key(*e.csliInputLine[j]), Key(*e.csliInputLineBalance[j])};
+        r.saved = r.names;
+        r.put = [id](const Values& v) {
+            auto other = OtherProgramsVolume(id);
+            UINT channels = 0;
+            other->GetChannelCount(&channels);
+            for (UINT c = 0; c < channels && c < 2; ++c)
+                other->SetChannelVolumeLevelScalar(c, FirstByte(v[c]) / 100.0f, nullptr);
+        };
+        r.read = [names = r.names, id] {
+            Values v = Read(names);
+            UINT channels = 0;
+            OtherProgramsVolume(id)->GetChannelCount(&channels);
+            if (channels < 2) v.resize(1);
+            return v;
+        };
+        r.others = [](const Values& now) {
+            Values v = now;
+            for (Bytes& b : v) b = Bytes{static_cast<std::uint8_t>(FirstByte(now[0]) > 50 ? 20 : 80)};
+            return std::vector<Values>{v};
+        };
+        r.follows = [j](frmProfile& ed) { return ed.chkRecordSet[j]->Enabled() && ed.chkRecordSet[j]->Value() == 1; };
+        r.shows = [j](frmProfile& ed, const Values&) {
+            Currency volume = 0, balance = 0;
+            GetProfileVolumeBalance(volume, balance, 1, j, L"");
+            return ed.csliInputLine[j]->Value() == static_cast<int>(std::nearbyint(Fixed4ToDouble(volume)));
+        };
+        r.send = [j](frmProfile& ed, const Values&) {
+            Slider& slider = *ed.csliInputLine[j];
+            return slider.Enabled() && User::DragTo(slider, slider.Value() == 30 ? 70 : 30);
+        };
+        rows.push_back(r);
+        const int monitor = gInputLineMonitorControl[static_cast<std::size_t>(j)];
+        for (int k = 1; k <= CountIn(e.cmdRecordExtraOptions[j]->Tag()); ++k) {
+            const std::wstring name = MixerValueName(1, j, 0, k);
+            Row c;
+            c.what = L"recording line " + std::to_wstring(j) + L" control " + std::to_wstring(k);
+            c.names = {name};
+            c.tab = 1;
+            c.controls = {Key(*e.chkRecordMonitor[j]), L"custom " + std::to_wstring(j) + L"." + std::to_wstring(k)};
+            c.saved = c.names;
+            c.put = [name](const Values& v) {
+                Bytes data = v[0];
+                MixerValue(name, data, true);
+            };
+            c.others = [](const Values& now) {
+                return std::vector<Values>{{Bytes{static_cast<std::uint8_t>(!FirstByte(now[0]))}}};
+            };
+            const bool isMonitor = k == monitor;
+            c.follows = [j, k, isMonitor](frmProfile& ed) {
+                return ed.chkRecordSet[j]->Enabled() && ed.chkRecordSet[j]->Value() == 1 &&
+                       (isMonitor || ed.GetCustomControlsValues(j, k) != 255);
+            };
+            c.shows = [j, k, isMonitor](frmProfile& ed, const Values& v) {
+                return isMonitor ? ed.chkRecordMonitor[j]->Value() == FirstByte(v[0])
+                                 : ed.GetCustomControlsValues(j, k) == FirstByte(v[0]);
+            };
+            if (isMonitor)
+                c.send = [j](frmProfile& ed, const Values&) {
+                    return ed.chkRecordMonitor[j]->Enabled() && User::Click(*ed.chkRecordMonitor[j]);
+                };
+            rows.push_back(c);
+        }
+    }
+    // The swaps, chosen in their dialog.
+    static const wchar_t* const kSwaps[3] = {L"HeadphoneLRXchg", L"CenterBassXchg", L"SideRearXchg"};
+    for (int i = 0; i < 3; ++i) {
+        const std::wstring name = kSwaps[i];
+        Row r = DriverRow(name, name, 0, {name});
+        r.others = [name](const Values& now) {
+            return std::vector<Values>{{WithFirst(name, FirstByte(now[0]) == 1 ? 0 : 1)}};
+        };
+        auto swap = [i](frmProfile& ed) {
+            return i == 0 ? ed.GetHeadphoneLRXchg() : i == 1 ? ed.GetCenterBassXchg() : ed.GetSideRearXchg();
+        };
+        r.follows = [swap](frmProfile& ed) { return FirstByte(swap(ed)) != 255; };
+        r.shows = [swap](frmProfile& ed, const Values& v) { return FirstByte(swap(ed)) == FirstByte(v[0]); };
+        r.send = [name](frmProfile& ed, const Values& avoid) {
+            if (!User::Click(*ed.cmdAnalogOutputSettings)) return false;
+            frmAnalogOutputSettings* dialog = AnalogOutputSettingsDialog();
+            if (!dialog) return false;
+            Pump(30);
+            const bool sent =
+                User::ChooseOption(dialog->Get<OptionButton>(L"opt" + name, FirstByte(avoid[0]) == 1 ? 0 : 1));
+            User::Click(dialog->Ctl(L"cmdClose"));
+            return sent;
+        };
+        rows.push_back(r);
+    }
+    // The headphone gain of either panel, chosen in its dialog.
+    if (gCardCaps && gCardCaps->HPAmp) {
+        for (const wchar_t* gain : {L"HpImpedanceModeRear", L"HpImpedanceModeFront"}) {
+            const std::wstring name = gain;
+            Row r = DriverRow(name, name, 0, {L"cboHpAmp"});
+            r.saved = {L"HpImpedanceModeRear", L"HpImpedanceModeFront"};
+            r.others = [name](const Values& now) {
+                return std::vector<Values>{{WithFirst(name, FirstByte(now[0]) == 1 ? 2 : 1)}};
+            };
+            r.follows = [name](frmProfile&) {
+                const frmHpImpedanceMode* amp = HpImpedanceDialog();
+                return amp && amp->cboHpAmp->ListIndex() > 0 &&
+                       HpImpedanceValueName(GetProfileValue(L"", L"PanelConfig")) == name;
+            };
+            r.shows = [](frmProfile&, const Values& v) {
+                return FirstByte(HpImpedanceDialog()->HpAmp()) == FirstByte(v[0]);
+            };
+            r.send = [name](frmProfile& ed, const Values& avoid) {
+                if (HpImpedanceValueName(GetProfileValue(L"", L"PanelConfig")) != name || !User::Click(*ed.cmdHpAmp))
+                    return false;
+                frmHpImpedanceMode* amp = HpImpedanceDialog();
+                Pump(30);
+                const bool sent =
+                    User::ChooseItem(*amp->cboHpAmp, IndexOf(*amp->cboHpAmp, FirstByte(avoid[0]) == 1 ? 2 : 1));
+                User::Click(amp->Ctl(L"cmdClose"));
+                return sent;
+            };
+            rows.push_back(r);
+        }
+    }
+    // Echo cancellation last: the user's Enable locks the Output and Equalizer pages.
+    {
+        Row r = OptionRow(
+            L"echo cancellation", L"AEC", e.optAEC, 3, [](bool on) { return EncodeAEC(on); },
+            [](const Bytes& v) { return v.size() == 40 && v[8] == 1; });
+        // Its state is part of the ProLogic IIx value; its pages' lock shows on the output list.
+        r.saved.push_back(L"Pl2xParam");
+        r.controls.push_back(L"cboAnalogOutput");
+        r.sendLeavesMore = true;
+        rows.push_back(r);
+    }
+    return rows;
+}
+
+TEST_F(FollowCard, ANewProfileFollowsExactlyWhatChangedOnTheCard) {
+    UseEditorCard(kD2);
+    Load(L"");
+    sim::SetSimLiveValue(L"PanelConfig", HexToBytes(L"00000000"));
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"07000000"));
+    sim::SetSimLiveValue(L"BassManagement", HexToBytes(L"01000000"));
+    SetVolumeBalance(40 * kCurrencyScale, 0, 0, 0);
+    frmProfile& editor = OpenEditor(L"");
+    ASSERT_FALSE(editor.LiveProfileName().empty());
+    // Elsewhere: every playback row set, "Set to:" 48 and then "Use last", which keeps 48 aside.
+    editor.imgTab_Click(1);
+    ASSERT_TRUE(User::Click(editor.Ctl(L"chkPlaybackSetAll")));
+    ASSERT_TRUE(User::ChooseOption(*editor.optVolume[1]));
+    ASSERT_TRUE(User::DragTo(*editor.csliVolume, 48));
+    ASSERT_TRUE(User::ChooseOption(*editor.optVolume[0]));
+    for (int j : {0, 1}) {
+        ASSERT_TRUE(User::Click(*editor.chkRecordSet[j]));
+    }
+    RunMatrix(editor, L"new profile");
+}
+
+TEST_F(FollowCard, AStoredProfileFollowsExactlyWhatChangedOnTheCard) {
+    UseEditorCard(kSTX);
+    Load(L"");
+    SetVolumeBalance(50 * kCurrencyScale, 0, 0, 0);
+    // Headphones on the rear panel with a gain, FlexBass with large speakers, 48 kHz, SVN on,
+    // the master volume, both front channels and the microphone.
+    for (const auto& [name, hex] :
+         std::initializer_list<std::pair<std::wstring, const wchar_t*>>{{L"PanelConfig", L"00000000"},
+                                                                        {L"SpeakerConfig", L"01000000"},
+                                                                        {L"HpImpedanceModeRear", L"01000000"},
+                                                                        {L"HeadphoneLRXchg", L"01000000"},
+                                                                        {L"BassManagement", L"01000000"},
+                                                                        {L"SpeakerSize", L"F7000000"},
+                                                                        {L"OutputFormat", L"80BB0000"},
+                                                                        {L"SmartVolumeParams", L"01000000"},
+                                                                        {L"EqEnable", L"01"},
+                                                                        {MixerValueName(0, 0, 0, 0), L"30"},
+                                                                        {MixerValueName(0, 0, 1, 0), L"30"},
+                                                                        {L"WaveOutVolL", L"0000FAFF"},
+                                                                        {L"WaveOutVolR", L"0000FAFF"},
+                                                                        {MixerValueName(1, 0, 0, 0), L"3C"},
+                                                                        {MixerValueName(1, 0, 1, 0), L"3C"}})
+        Store(L"Stored", name, hex);
+    frmProfile& editor = OpenEditor(L"Stored");
+    ClickLive(editor);
+    ASSERT_FALSE(editor.LiveProfileName().empty());
+    // Elsewhere: the equalizer at "Don't Change", the upmix chosen.
+    editor.imgTab_Click(2);
+    ASSERT_TRUE(User::ChooseOption(*editor.optEQ[255]));
+    RunMatrix(editor, L"stored profile");
+}
+
+}  // namespace
+
+namespace {
+
+// A recording device that goes and comes back while the editor is open: the line keeps what
+// the user made of it, its Set box and its unsaved level, and so does the recording source.
+TEST_F(FollowCard, ARecordingDeviceThatGoesAndComesBackKeepsTheUsersLine) {
+    UseEditorCard(kD2);
+    Load(L"");
+    ASSERT_FALSE(gInputLineIds[1].empty());
+    Store(L"Rec", MixerValueName(1, 0, 0, 0), L"3C");
+    Store(L"Rec", MixerValueName(1, 0, 1, 0), L"3C");
+    Store(L"Rec", kMixerInputLineSel, L"00");
+    frmProfile& editor = OpenEditor(L"Rec");
+    editor.imgTab_Click(1);
+    ASSERT_EQ(editor.chkRecordSet[0]->Value(), 1);
+    ASSERT_TRUE(User::DragTo(*editor.csliInputLine[0], 25));
+    ASSERT_TRUE(User::Click(*editor.chkRecordSet[1]));
+    ASSERT_TRUE(User::DragTo(*editor.csliInputLine[1], 70));
+    ASSERT_TRUE(User::ChooseOption(*editor.optInputSelect[1]));
+
+    for (int line : {0, 1}) {
+        const int endpoint = sim::FindSimEndpoint(gInputLineIds[static_cast<std::size_t>(line)]);
+        gLastSelfChange.store(::timeGetTime() - 5000);
+        sim::SetSimEndpointState(endpoint, DEVICE_STATE_DISABLED);
+        ASSERT_TRUE(PumpUntil([&] { return !editor.chkRecordSet[line]->Enabled(); })) << line;
+        EXPECT_FALSE(editor.csliInputLine[line]->Enabled()) << line;
+        gLastSelfChange.store(::timeGetTime() - 5000);
+        sim::SetSimEndpointState(endpoint, DEVICE_STATE_ACTIVE);
+        ASSERT_TRUE(PumpUntil([&] { return editor.chkRecordSet[line]->Enabled(); })) << line;
+        EXPECT_EQ(editor.chkRecordSet[line]->Value(), 1) << line;
+        EXPECT_TRUE(editor.csliInputLine[line]->Enabled()) << line;
+    }
+    EXPECT_EQ(editor.csliInputLine[0]->Value(), 25);
+    EXPECT_EQ(editor.csliInputLine[1]->Value(), 70);
+    EXPECT_TRUE(editor.optInputSelect[1]->Value());
+    kaltest::DialogAnswerer answers;
+    answers.Run([&] { User::Click(editor.Ctl(L"cmdSave")); });
+    EXPECT_EQ(RegReadBytes(Profile(L"Rec"), MixerValueName(1, 0, 0, 0)), Bytes{25});
+    EXPECT_EQ(RegReadBytes(Profile(L"Rec"), MixerValueName(1, 1, 0, 0)), Bytes{70});
+    EXPECT_EQ(RegReadBytes(Profile(L"Rec"), kMixerInputLineSel), Bytes{1});
+}
+
+// What the volume pop-up asks of a live editor after each of its changes: the editor shows
+// that change and keeps every choice the user made elsewhere.
+TEST_F(FollowCard, ThePopupsChangesShowInALiveEditorThatKeepsTheUsersChoices) {
+    UseEditorCard(kD2);
+    Load(L"");
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"07000000"));
+    gAudio->SetSpeakers(gPlaybackLineIds[0], 8);
+    SetVolumeBalance(50 * kCurrencyScale, 0, 0, 0);
+    Store(L"Evening", L"SmartVolumeParams", L"00000000");
+    Store(L"Evening", L"PanelConfig", L"00000000");
+    Store(L"Evening", L"SpeakerConfig", L"07000000");
+    Store(L"Evening", L"SystemSpeakers", L"08");
+    Store(L"Evening", MixerValueName(0, 0, 0, 0), L"32");
+    Store(L"Evening", MixerValueName(0, 0, 1, 0), L"32");
+    frmProfile& editor = OpenEditor(L"Evening");
+    ClickLive(editor);
+    ASSERT_FALSE(editor.LiveProfileName().empty());
+    // Elsewhere: 96 kHz, Windows' channels and the equalizer at "Don't Change", a playback row
+    // set; "Set to:" 48.
+    auto& rates = *editor.cboSampleRate;
+    ASSERT_TRUE(User::ChooseItem(rates, IndexOf(rates, 96000)));
+    ASSERT_TRUE(User::ChooseItem(*editor.cboSpeakersLayout, 0));
+    editor.imgTab_Click(2);
+    ASSERT_TRUE(User::ChooseOption(*editor.optEQ[255]));
+    editor.imgTab_Click(1);
+    ASSERT_TRUE(User::Click(*editor.chkPlaybackSet[3]));
+    ASSERT_TRUE(User::DragTo(*editor.csliVolume, 48));
+    const State held = Held(editor);
+    const State saved = Saved(editor);
+
+    frmVolume& popup = ShowVolumePopup() ? *VolumePopup() : throw std::runtime_error("no pop-up");
+    PositionNearTray(popup.hWnd(), true);
+    auto ItemOf = [](ComboBox& box, const std::wstring& text) {
+        for (int i = 0; i < box.ListCount(); ++i)
+            if (box.List(i) == text) return i;
+        return -1;
+    };
+    // Each change, the controls that may show it, and what it shows.
+    struct Step {
+        const char* what;
+        std::function<bool()> act;
+        std::vector<std::wstring> controls;
+        std::function<bool()> shows;
+    };
+    const Step steps[] = {
+        {"volume",
+         [&] { return User::DragTo(popup.Get<Slider>(L"csliVolume"), 30); },
+         {L"csliVolume"},
+         [&] { return editor.csliVolume->Value() == 30 && editor.optVolume[1]->Value(); }},
+        {"SVN",
+         [&] { return User::Click(popup.Ctl(L"chkSVN")); },
+         {L"optSVN"},
+         [&] { return editor.optSVN[1]->Value(); }},
+        {"Windows channels",
+         [&] {
+             auto& channels = popup.Get<ComboBox>(L"cboAudioChannels");
+             return User::ChooseItem(channels, ItemOf(channels, L"6 Ch."));
+         },
+         {},
+         [&] { return editor.cboSpeakersLayout->ListIndex() == 0; }},
+        // The pop-up's output turns the speaker shifter and the upmix off on the card.
+        {"output",
+         [&] {
+             auto& outputs = popup.Get<ComboBox>(L"cboAnalogOutput");
+             return User::ChooseItem(outputs, ItemOf(outputs, L"RP 2.0"));
+         },
+         OutputControls(),
+         [&] { return editor.Output() == L"0004"; }},
+    };
+    std::vector<std::wstring> changing;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        ASSERT_TRUE(step.act());
+        EXPECT_TRUE(step.shows());
+        changing.insert(changing.end(), step.controls.begin(), step.controls.end());
+        EXPECT_EQ(Differences(held, Held(editor), changing), L"");
+    }
+    popup.Unload();
+    // The row the two speakers hide keeps its box; the choices made elsewhere are saved as made.
+    EXPECT_EQ(editor.chkPlaybackSet[3]->Value(), 1);
+    const State after = Saved(editor);
+    auto stored = [](const State& state, const std::wstring& name) {
+        const auto it = state.find(name);
+        return it == state.end() ? std::wstring(L"-") : it->second;
+    };
+    EXPECT_EQ(stored(after, L"OutputFormat"), stored(saved, L"OutputFormat"));
+    EXPECT_EQ(stored(after, L"EqEnable"), L"-");
+    EXPECT_EQ(stored(after, L"SystemSpeakers"), L"-");
+    EXPECT_EQ(stored(after, MixerValueName(0, 0, 0, 0)), L"1E");
+    EXPECT_EQ(stored(after, L"SmartVolumeParams"), L"01000000");
+}
+
+}  // namespace
