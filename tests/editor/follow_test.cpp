@@ -36,7 +36,7 @@ using namespace kal::testing;
 namespace {
 
 using State = std::map<std::wstring, std::wstring>;
-using Values = std::vector<Bytes>;  // a row's card values, in the order of its names
+using CardBytes = std::vector<Bytes>;  // a row's card values, in the order of its names
 
 constexpr wchar_t kScratch[] = L"~FollowCheck";
 
@@ -143,25 +143,25 @@ struct Row {
     std::vector<std::wstring> controls;
     std::vector<std::wstring> saved;
     // Puts values on the card as another program would; reads them (by default by name).
-    std::function<void(const Values&)> put;
-    std::function<Values()> read;
-    // Values of the card other than `now` that the control can show; the first is taken.
-    std::function<std::vector<Values>(const Values& now)> others;
+    std::function<void(const CardBytes&)> put;
+    std::function<CardBytes()> read;
+    // CardBytes of the card other than `now` that the control can show; the first is taken.
+    std::function<std::vector<CardBytes>(const CardBytes& now)> others;
     // Whether the control follows the card in the editor's present state.
     std::function<bool(frmProfile&)> follows;
     // Whether the control shows these card values.
-    std::function<bool(frmProfile&, const Values&)> shows;
+    std::function<bool(frmProfile&, const CardBytes&)> shows;
     // The user's own choice that puts a value other than `avoid` on the card; false when the
     // control takes none now.
-    std::function<bool(frmProfile&, const Values& avoid)> send;
+    std::function<bool(frmProfile&, const CardBytes& avoid)> send;
     // The user's send changes more than the follow back undoes (echo cancellation).
     bool sendLeavesMore = false;
     // Run by the user before and after the row (a control that keeps a value aside while off).
     std::function<void(frmProfile&)> before, after;
 };
 
-Values Read(const std::vector<std::wstring>& names) {
-    Values v;
+CardBytes Read(const std::vector<std::wstring>& names) {
+    CardBytes v;
     for (const std::wstring& n : names) v.push_back(GetProfileValue(L"", n));
     return v;
 }
@@ -174,7 +174,7 @@ Bytes WithFirst(const std::wstring& name, std::uint8_t b) {
     return v;
 }
 
-void PutDriver(const std::vector<std::wstring>& names, const Values& v) {
+void PutDriver(const std::vector<std::wstring>& names, const CardBytes& v) {
     for (std::size_t i = 0; i < names.size(); ++i) sim::SetSimLiveValue(names[i], v[i]);
 }
 
@@ -186,7 +186,7 @@ Row DriverRow(std::wstring what, const std::wstring& name, int tab, std::vector<
     r.tab = tab;
     r.controls = std::move(controls);
     r.saved = r.names;
-    r.put = [name](const Values& v) { sim::SetSimLiveValue(name, v[0]); };
+    r.put = [name](const CardBytes& v) { sim::SetSimLiveValue(name, v[0]); };
     return r;
 }
 
@@ -210,19 +210,19 @@ Row ListRow(std::wstring what, const wchar_t* name, ComboBox& box, int tab, bool
         return number ? EncodeNumber(static_cast<std::uint32_t>(d)) : WithFirst(n, static_cast<std::uint8_t>(d));
     };
     if (!driver)
-        r.put = [n](const Values& v) {
+        r.put = [n](const CardBytes& v) {
             Bytes data = v[0];
             MixerValue(n, data, true);
         };
-    r.others = [&box, code, bytes, first](const Values& now) {
-        std::vector<Values> out;
+    r.others = [&box, code, bytes, first](const CardBytes& now) {
+        std::vector<CardBytes> out;
         for (int i = first; i < box.ListCount(); ++i)
             if (box.ItemData(i) != code(now[0])) out.push_back({bytes(box.ItemData(i))});
         return out;
     };
     r.follows = [&box, first](frmProfile&) { return box.Enabled() && box.ListIndex() >= first; };
-    r.shows = [&box, code](frmProfile&, const Values& v) { return SelectedItemData(box, -1) == code(v[0]); };
-    r.send = [&box, code, first](frmProfile&, const Values& avoid) {
+    r.shows = [&box, code](frmProfile&, const CardBytes& v) { return SelectedItemData(box, -1) == code(v[0]); };
+    r.send = [&box, code, first](frmProfile&, const CardBytes& avoid) {
         for (int i = first; i < box.ListCount(); ++i)
             if (box.ItemData(i) != code(avoid[0]) && i != box.ListIndex()) return User::ChooseItem(box, i);
         return false;
@@ -235,10 +235,10 @@ template <typename Group>
 Row OptionRow(std::wstring what, const wchar_t* name, const Group& group, int tab, std::function<Bytes(bool)> encode,
               std::function<bool(const Bytes&)> decode) {
     Row r = DriverRow(std::move(what), name, tab, {group[0]->Name()});
-    r.others = [encode, decode](const Values& now) { return std::vector<Values>{{encode(!decode(now[0]))}}; };
+    r.others = [encode, decode](const CardBytes& now) { return std::vector<CardBytes>{{encode(!decode(now[0]))}}; };
     r.follows = [&group](frmProfile&) { return OptionSelected(group, 0) || OptionSelected(group, 1); };
-    r.shows = [&group, decode](frmProfile&, const Values& v) { return OptionSelected(group, decode(v[0]) ? 1 : 0); };
-    r.send = [&group, decode](frmProfile&, const Values& avoid) {
+    r.shows = [&group, decode](frmProfile&, const CardBytes& v) { return OptionSelected(group, decode(v[0]) ? 1 : 0); };
+    r.send = [&group, decode](frmProfile&, const CardBytes& avoid) {
         return User::ChooseOption(*group[decode(avoid[0]) ? 0 : 1]);
     };
     return r;
@@ -248,10 +248,10 @@ Row OptionRow(std::wstring what, const wchar_t* name, const Group& group, int ta
 Row CheckRow(std::wstring what, const wchar_t* name, CheckBox& box, int tab) {
     Row r = DriverRow(std::move(what), name, tab, {box.Name()});
     const std::wstring n = name;
-    r.others = [n](const Values& now) { return std::vector<Values>{{WithFirst(n, FirstByte(now[0]) == 1 ? 0 : 1)}}; };
+    r.others = [n](const CardBytes& now) { return std::vector<CardBytes>{{WithFirst(n, FirstByte(now[0]) == 1 ? 0 : 1)}}; };
     r.follows = [&box](frmProfile&) { return box.Enabled(); };
-    r.shows = [&box](frmProfile&, const Values& v) { return box.Value() == (FirstByte(v[0]) == 1 ? 1 : 0); };
-    r.send = [&box](frmProfile&, const Values& avoid) {
+    r.shows = [&box](frmProfile&, const CardBytes& v) { return box.Value() == (FirstByte(v[0]) == 1 ? 1 : 0); };
+    r.send = [&box](frmProfile&, const CardBytes& avoid) {
         return box.Value() == (FirstByte(avoid[0]) == 1 ? 1 : 0) && User::Click(box);
     };
     return r;
@@ -314,11 +314,11 @@ protected:
         const State heldOuter = Held(editor), savedOuter = Saved(editor);
         if (row.before) row.before(editor);
         auto read = [&] { return row.read ? row.read() : Read(row.names); };
-        const Values start = read();
+        const CardBytes start = read();
         const State held = Held(editor), saved = Saved(editor);
         const bool follows = row.follows(editor);
         // 1. A new value.
-        const std::vector<Values> others = row.others(start);
+        const std::vector<CardBytes> others = row.others(start);
         ASSERT_FALSE(others.empty());
         row.put(others[0]);
         ASSERT_EQ(read(), others[0]) << "the card took the new value";
@@ -338,7 +338,7 @@ protected:
         // 3. The user's own send, and the card back to the value it had before it.
         editor.imgTab_Click(row.tab);
         if (row.send && row.send(editor, start)) {
-            const Values sent = read();
+            const CardBytes sent = read();
             EXPECT_NE(sent, start) << "the user's choice reached the card";
             const State heldSent = Held(editor), savedSent = Saved(editor);
             row.put(start);
@@ -374,19 +374,19 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
         r.names = {MixerValueName(0, 0, 0, 0), MixerValueName(0, 0, 1, 0)};
         r.controls = {L"csliVolume", L"csliMasterBalance"};
         r.saved = r.names;
-        r.put = [](const Values& v) {
+        r.put = [](const CardBytes& v) {
             auto other = OtherProgramsVolume(gPlaybackLineIds[0]);
             for (UINT c = 0; c < 2; ++c) other->SetChannelVolumeLevelScalar(c, FirstByte(v[c]) / 100.0f, nullptr);
         };
-        r.others = [](const Values& now) {
+        r.others = [](const CardBytes& now) {
             auto moved = [](const Bytes& level) {
                 return Bytes{
                     static_cast<std::uint8_t>(FirstByte(level) > 50 ? FirstByte(level) - 20 : FirstByte(level) + 20)};
             };
-            return std::vector<Values>{{moved(now[0]), moved(now[1])}};
+            return std::vector<CardBytes>{{moved(now[0]), moved(now[1])}};
         };
         r.follows = [](frmProfile&) { return true; };
-        r.shows = [](frmProfile& ed, const Values& v) {
+        r.shows = [](frmProfile& ed, const CardBytes& v) {
             Currency volume = 0, balance = 0;
             GetProfileVolumeBalance(volume, balance, 0, 0, [&](const std::wstring& name) {
                 return name == MixerValueName(0, 0, 0, 0) ? v[0] : v[1];
@@ -394,7 +394,7 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
             return ed.csliVolume->Value() == static_cast<int>(std::nearbyint(Fixed4ToDouble(volume))) &&
                    ed.csliMasterBalance->Value() == static_cast<int>(std::nearbyint(Fixed4ToDouble(balance * 10)));
         };
-        r.send = [](frmProfile& ed, const Values& avoid) {
+        r.send = [](frmProfile& ed, const CardBytes& avoid) {
             if (!ed.optVolume[1]->Value() && !User::ChooseOption(*ed.optVolume[1])) return false;
             const int level = FirstByte(avoid[0]) > 50 ? 35 : 65;
             return User::DragTo(*ed.csliVolume, level);
@@ -404,29 +404,29 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
         rows.push_back(r);
         Row balance = r;
         balance.what = L"master balance";
-        balance.others = [](const Values& now) {
+        balance.others = [](const CardBytes& now) {
             const std::uint8_t l = FirstByte(now[0]);
-            return std::vector<Values>{{Bytes{l}, Bytes{static_cast<std::uint8_t>(l / 2)}}};
+            return std::vector<CardBytes>{{Bytes{l}, Bytes{static_cast<std::uint8_t>(l / 2)}}};
         };
-        balance.send = [](frmProfile& ed, const Values&) {
+        balance.send = [](frmProfile& ed, const CardBytes&) {
             if (!ed.optVolume[1]->Value() && !User::ChooseOption(*ed.optVolume[1])) return false;
             return User::DragTo(*ed.csliMasterBalance, ed.csliMasterBalance->Value() == -4 ? 4 : -4);
         };
         rows.push_back(balance);
         Row mute;
         mute.what = L"master mute";
-        mute.put = [](const Values& v) { OtherProgramsVolume(gPlaybackLineIds[0])->SetMute(FirstByte(v[0]), nullptr); };
-        mute.read = [] { return Values{Bytes{static_cast<std::uint8_t>(MasterMuted() ? 1 : 0)}}; };
-        mute.others = [](const Values& now) {
-            return std::vector<Values>{{Bytes{static_cast<std::uint8_t>(!now[0][0])}}};
+        mute.put = [](const CardBytes& v) { OtherProgramsVolume(gPlaybackLineIds[0])->SetMute(FirstByte(v[0]), nullptr); };
+        mute.read = [] { return CardBytes{Bytes{static_cast<std::uint8_t>(MasterMuted() ? 1 : 0)}}; };
+        mute.others = [](const CardBytes& now) {
+            return std::vector<CardBytes>{{Bytes{static_cast<std::uint8_t>(!now[0][0])}}};
         };
         mute.follows = [](frmProfile&) { return false; };
-        mute.shows = [](frmProfile&, const Values&) { return true; };
+        mute.shows = [](frmProfile&, const CardBytes&) { return true; };
         rows.push_back(mute);
     }
     // Output page.
     rows.push_back(ListRow(L"Windows channels", L"SystemSpeakers", *e.cboSpeakersLayout, 0, false, false));
-    rows.back().put = [](const Values& v) { gAudio->SetSpeakers(gPlaybackLineIds[0], FirstByte(v[0])); };
+    rows.back().put = [](const CardBytes& v) { gAudio->SetSpeakers(gPlaybackLineIds[0], FirstByte(v[0])); };
     rows.push_back(ListRow(L"card sample rate", L"OutputFormat", *e.cboSampleRate, 0, true));
     rows.back().controls.push_back(L"cboSystemSampleRate");
     rows.back().controls.push_back(L"chkSyncSampleRates");
@@ -441,11 +441,11 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
         r.saved = {L"PanelConfig", L"SpeakerConfig", L"SpeakerSize", L"Dual2D",  L"DVSEnable",
                    L"DHEnable",    L"EnableXear3D",  L"Pl2xParam",   L"NeoParam"};
         for (std::wstring_view channel : gChannelVolumeValues) r.saved.emplace_back(channel);
-        r.put = [names = r.names](const Values& v) { PutDriver(names, v); };
+        r.put = [names = r.names](const CardBytes& v) { PutDriver(names, v); };
         auto& box = *e.cboAnalogOutput;
-        r.others = [&box](const Values& now) {
+        r.others = [&box](const CardBytes& now) {
             // Two speakers first: the output narrows.
-            std::vector<Values> out;
+            std::vector<CardBytes> out;
             const std::intptr_t at = FirstByte(now[0]) * 256 + FirstByte(now[1]);
             for (std::intptr_t wanted : {std::intptr_t{4}, std::intptr_t{7}, std::intptr_t{1}})
                 for (int i = 0; i < box.ListCount(); ++i)
@@ -455,7 +455,7 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
             return out;
         };
         r.follows = [&box](frmProfile&) { return box.Enabled(); };
-        r.shows = [&box](frmProfile&, const Values& v) {
+        r.shows = [&box](frmProfile&, const CardBytes& v) {
             return SelectedItemData(box, -1) == FirstByte(v[0]) * 256 + FirstByte(v[1]);
         };
         rows.push_back(r);
@@ -463,10 +463,10 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
     {
         Row r = CheckRow(L"digital output", L"SpDigitalOut", *e.chkSPDIF, 0);
         r.controls.push_back(L"cboSPDIFOutput");
-        r.others = [](const Values& now) {
-            return std::vector<Values>{{WithFirst(L"SpDigitalOut", FirstByte(now[0]) == 0 ? 2 : 0)}};
+        r.others = [](const CardBytes& now) {
+            return std::vector<CardBytes>{{WithFirst(L"SpDigitalOut", FirstByte(now[0]) == 0 ? 2 : 0)}};
         };
-        r.shows = [&e](frmProfile&, const Values& v) {
+        r.shows = [&e](frmProfile&, const CardBytes& v) {
             return e.chkSPDIF->Value() == (FirstByte(v[0]) != 0 ? 1 : 0) &&
                    SelectedItemData(*e.cboSPDIFOutput, 0) == FirstByte(v[0]);
         };
@@ -489,19 +489,19 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
     rows.push_back(CheckRow(L"speaker shifter", L"EnableXear3D", *e.chkVSS, 0));
     {
         Row r = DriverRow(L"speaker layout", L"VSpeakerPos", 0, {L"VSSSpeaker", L"optLoadVSSPreset", L"optVSSLayout"});
-        r.others = [](const Values& now) {
+        r.others = [](const CardBytes& now) {
             // The same speakers in the reverse order: every place another.
             const auto points = DecodeSpeakerLayout(now[0]);
-            if (!points) return std::vector<Values>{};
+            if (!points) return std::vector<CardBytes>{};
             Bytes layout;
             for (auto it = points->rbegin(); it != points->rend(); ++it) {
                 const Bytes record = EncodeSpeakerRecord(*it);
                 layout.insert(layout.end(), record.begin(), record.end());
             }
-            return std::vector<Values>{{layout}};
+            return std::vector<CardBytes>{{layout}};
         };
         r.follows = [](frmProfile& ed) { return OptionSelected(ed.optVSSLayout, 1); };
-        r.shows = [](frmProfile& ed, const Values& v) {
+        r.shows = [](frmProfile& ed, const CardBytes& v) {
             const auto shown = DecodeSpeakerLayout(ed.EncodeVSpeakerPos()), card = DecodeSpeakerLayout(v[0]);
             if (!shown || !card) return false;
             for (std::size_t i = 0; i < shown->size(); ++i)
@@ -531,14 +531,14 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
         };
         auto decode = [pl2x](const Bytes& v) { return pl2x ? DecodePl2xParam(v) : DecodeNeoParam(v); };
         // Switched over with the levels it has.
-        r.others = [encode, decode](const Values& now) {
+        r.others = [encode, decode](const CardBytes& now) {
             EffectParams p = decode(now[0]);
             p.on = !p.on;
-            return std::vector<Values>{{encode(p)}};
+            return std::vector<CardBytes>{{encode(p)}};
         };
         CheckBox& box = pl2x ? *e.chkDolby : *e.chkNeo;
         r.follows = [&box](frmProfile&) { return box.Enabled(); };
-        r.shows = [pl2x, decode](frmProfile& ed, const Values& v) {
+        r.shows = [pl2x, decode](frmProfile& ed, const CardBytes& v) {
             const EffectParams p = decode(v[0]);
             CheckBox& check = pl2x ? *ed.chkDolby : *ed.chkNeo;
             const auto& modes = pl2x ? ed.optPL2xMode : ed.optNEOMode;
@@ -551,11 +551,11 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
         // Its levels, while the user has it on in Music mode.
         Row levels = r;
         levels.what += L" levels";
-        levels.others = [encode, decode](const Values& now) {
+        levels.others = [encode, decode](const CardBytes& now) {
             EffectParams p = decode(now[0]);
             p.width = p.width == 5 ? 2 : 5;
             p.depth = p.depth == 3 ? 6 : 3;
-            return std::vector<Values>{{encode(p)}};
+            return std::vector<CardBytes>{{encode(p)}};
         };
         // What the user switches for it, and switches back afterwards.
         struct Switched {
@@ -580,7 +580,7 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
                 ASSERT_TRUE(User::Click(box));
             }
         };
-        levels.send = [pl2x](frmProfile& ed, const Values& avoid) {
+        levels.send = [pl2x](frmProfile& ed, const CardBytes& avoid) {
             Slider& width = pl2x ? *ed.csliPL2xWidth : *ed.csliNEOWidth;
             const EffectParams p = pl2x ? DecodePl2xParam(avoid[0]) : DecodeNeoParam(avoid[0]);
             return width.Enabled() && User::DragTo(width, p.width == 4 ? 6 : 4);
@@ -593,14 +593,14 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
         first));
     {
         Row r = DriverRow(L"equalizer gains", L"EqGain", 2, {L"csliEQ", L"optLoadEQPreset", L"cboEQUserProfiles"});
-        r.others = [](const Values& now) {
+        r.others = [](const CardBytes& now) {
             std::array<int, 10> bands = DecodeEqGain(now[0]);
             bands[3] = bands[3] == 6 ? -6 : 6;
-            return std::vector<Values>{{EncodeEqGain(bands)}};
+            return std::vector<CardBytes>{{EncodeEqGain(bands)}};
         };
         r.follows = [](frmProfile&) { return true; };
-        r.shows = [](frmProfile& ed, const Values& v) { return ed.csliEQ[3]->Value() == DecodeEqGain(v[0])[3]; };
-        r.send = [](frmProfile& ed, const Values& avoid) {
+        r.shows = [](frmProfile& ed, const CardBytes& v) { return ed.csliEQ[3]->Value() == DecodeEqGain(v[0])[3]; };
+        r.send = [](frmProfile& ed, const CardBytes& avoid) {
             return User::DragTo(*ed.csliEQ[5], DecodeEqGain(avoid[0])[5] == 4 ? -4 : 4);
         };
         // The profile sets the gains meanwhile.
@@ -614,12 +614,12 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
     rows.back().saved = {L"BassManagement", L"BassCornerFrequency", L"SpeakerSize"};
     {
         Row r = DriverRow(L"crossover", L"BassCornerFrequency", 2, {L"csliCrossover"});
-        r.others = [](const Values& now) {
-            return std::vector<Values>{{WithFirst(L"BassCornerFrequency", FirstByte(now[0]) == 120 ? 80 : 120)}};
+        r.others = [](const CardBytes& now) {
+            return std::vector<CardBytes>{{WithFirst(L"BassCornerFrequency", FirstByte(now[0]) == 120 ? 80 : 120)}};
         };
         r.follows = [](frmProfile& ed) { return ed.csliCrossover->Enabled(); };
-        r.shows = [](frmProfile& ed, const Values& v) { return ed.csliCrossover->Value() == FirstByte(v[0]); };
-        r.send = [](frmProfile& ed, const Values& avoid) {
+        r.shows = [](frmProfile& ed, const CardBytes& v) { return ed.csliCrossover->Value() == FirstByte(v[0]); };
+        r.send = [](frmProfile& ed, const CardBytes& avoid) {
             return ed.csliCrossover->Enabled() &&
                    User::DragTo(*ed.csliCrossover, FirstByte(avoid[0]) == 100 ? 150 : 100);
         };
@@ -628,20 +628,20 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
     }
     {
         Row r = DriverRow(L"speaker sizes", L"SpeakerSize", 2, {L"cboSpeakerSize"});
-        r.others = [](const Values& now) {
+        r.others = [](const CardBytes& now) {
             std::array<bool, 4> large = DecodeSpeakerSizes(now[0]);
             for (bool& l : large) l = !l;
-            return std::vector<Values>{{EncodeSpeakerSize(large)}};
+            return std::vector<CardBytes>{{EncodeSpeakerSize(large)}};
         };
         r.follows = [](frmProfile& ed) { return ed.cboSpeakerSize[0]->Enabled(); };
-        r.shows = [](frmProfile& ed, const Values& v) {
+        r.shows = [](frmProfile& ed, const CardBytes& v) {
             const std::array<bool, 4> large = DecodeSpeakerSizes(v[0]);
             for (int i = 0; i < 4; ++i)
                 if (ed.cboSpeakerSize[i]->Enabled() && ed.cboSpeakerSize[i]->ListIndex() != (large[i] ? 1 : 0))
                     return false;
             return true;
         };
-        r.send = [](frmProfile& ed, const Values& avoid) {
+        r.send = [](frmProfile& ed, const CardBytes& avoid) {
             auto& front = *ed.cboSpeakerSize[0];
             const int other = DecodeSpeakerSizes(avoid[0])[0] ? 0 : 1;
             return front.Enabled() && User::ChooseItem(front, other);
@@ -654,17 +654,17 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
         Row r = DriverRow(L"playback channel " + std::to_wstring(i),
                           std::wstring(gChannelVolumeValues[static_cast<std::size_t>(i)]), 1,
                           {Key(*e.csliOutputChannel[i])});
-        r.others = [](const Values& now) {
+        r.others = [](const CardBytes& now) {
             const Bytes a = EncodeChannelGain(-6.0), b = EncodeChannelGain(-12.0);
-            return std::vector<Values>{{now[0] == a ? b : a}};
+            return std::vector<CardBytes>{{now[0] == a ? b : a}};
         };
         r.follows = [i](frmProfile& ed) {
             return ed.chkPlaybackSet[i]->Enabled() && ed.chkPlaybackSet[i]->Value() == 1;
         };
-        r.shows = [i](frmProfile& ed, const Values&) {
+        r.shows = [i](frmProfile& ed, const CardBytes&) {
             return ed.csliOutputChannel[i]->Value() == GetChannelGainPercent(i, L"");
         };
-        r.send = [i](frmProfile& ed, const Values&) {
+        r.send = [i](frmProfile& ed, const CardBytes&) {
             Slider& slider = *ed.csliOutputChannel[i];
             return slider.Enabled() && User::DragTo(slider, slider.Value() == 40 ? 60 : 40);
         };
@@ -680,7 +680,7 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
         r.tab = 1;
         r.controls = {Key(*e.csliInputLine[j]), Key(*e.csliInputLineBalance[j])};
         r.saved = r.names;
-        r.put = [id](const Values& v) {
+        r.put = [id](const CardBytes& v) {
             auto other = OtherProgramsVolume(id);
             UINT channels = 0;
             other->GetChannelCount(&channels);
@@ -688,24 +688,24 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
                 other->SetChannelVolumeLevelScalar(c, FirstByte(v[c]) / 100.0f, nullptr);
         };
         r.read = [names = r.names, id] {
-            Values v = Read(names);
+            CardBytes v = Read(names);
             UINT channels = 0;
             OtherProgramsVolume(id)->GetChannelCount(&channels);
             if (channels < 2) v.resize(1);
             return v;
         };
-        r.others = [](const Values& now) {
-            Values v = now;
+        r.others = [](const CardBytes& now) {
+            CardBytes v = now;
             for (Bytes& b : v) b = Bytes{static_cast<std::uint8_t>(FirstByte(now[0]) > 50 ? 20 : 80)};
-            return std::vector<Values>{v};
+            return std::vector<CardBytes>{v};
         };
         r.follows = [j](frmProfile& ed) { return ed.chkRecordSet[j]->Enabled() && ed.chkRecordSet[j]->Value() == 1; };
-        r.shows = [j](frmProfile& ed, const Values&) {
+        r.shows = [j](frmProfile& ed, const CardBytes&) {
             Currency volume = 0, balance = 0;
             GetProfileVolumeBalance(volume, balance, 1, j, L"");
             return ed.csliInputLine[j]->Value() == static_cast<int>(std::nearbyint(Fixed4ToDouble(volume)));
         };
-        r.send = [j](frmProfile& ed, const Values&) {
+        r.send = [j](frmProfile& ed, const CardBytes&) {
             Slider& slider = *ed.csliInputLine[j];
             return slider.Enabled() && User::DragTo(slider, slider.Value() == 30 ? 70 : 30);
         };
@@ -719,24 +719,24 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
             c.tab = 1;
             c.controls = {Key(*e.chkRecordMonitor[j]), L"custom " + std::to_wstring(j) + L"." + std::to_wstring(k)};
             c.saved = c.names;
-            c.put = [name](const Values& v) {
+            c.put = [name](const CardBytes& v) {
                 Bytes data = v[0];
                 MixerValue(name, data, true);
             };
-            c.others = [](const Values& now) {
-                return std::vector<Values>{{Bytes{static_cast<std::uint8_t>(!FirstByte(now[0]))}}};
+            c.others = [](const CardBytes& now) {
+                return std::vector<CardBytes>{{Bytes{static_cast<std::uint8_t>(!FirstByte(now[0]))}}};
             };
             const bool isMonitor = k == monitor;
             c.follows = [j, k, isMonitor](frmProfile& ed) {
                 return ed.chkRecordSet[j]->Enabled() && ed.chkRecordSet[j]->Value() == 1 &&
                        (isMonitor || ed.GetCustomControlsValues(j, k) != 255);
             };
-            c.shows = [j, k, isMonitor](frmProfile& ed, const Values& v) {
+            c.shows = [j, k, isMonitor](frmProfile& ed, const CardBytes& v) {
                 return isMonitor ? ed.chkRecordMonitor[j]->Value() == FirstByte(v[0])
                                  : ed.GetCustomControlsValues(j, k) == FirstByte(v[0]);
             };
             if (isMonitor)
-                c.send = [j](frmProfile& ed, const Values&) {
+                c.send = [j](frmProfile& ed, const CardBytes&) {
                     return ed.chkRecordMonitor[j]->Enabled() && User::Click(*ed.chkRecordMonitor[j]);
                 };
             rows.push_back(c);
@@ -747,15 +747,15 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
     for (int i = 0; i < 3; ++i) {
         const std::wstring name = kSwaps[i];
         Row r = DriverRow(name, name, 0, {name});
-        r.others = [name](const Values& now) {
-            return std::vector<Values>{{WithFirst(name, FirstByte(now[0]) == 1 ? 0 : 1)}};
+        r.others = [name](const CardBytes& now) {
+            return std::vector<CardBytes>{{WithFirst(name, FirstByte(now[0]) == 1 ? 0 : 1)}};
         };
         auto swap = [i](frmProfile& ed) {
             return i == 0 ? ed.GetHeadphoneLRXchg() : i == 1 ? ed.GetCenterBassXchg() : ed.GetSideRearXchg();
         };
         r.follows = [swap](frmProfile& ed) { return FirstByte(swap(ed)) != 255; };
-        r.shows = [swap](frmProfile& ed, const Values& v) { return FirstByte(swap(ed)) == FirstByte(v[0]); };
-        r.send = [name](frmProfile& ed, const Values& avoid) {
+        r.shows = [swap](frmProfile& ed, const CardBytes& v) { return FirstByte(swap(ed)) == FirstByte(v[0]); };
+        r.send = [name](frmProfile& ed, const CardBytes& avoid) {
             if (!User::Click(*ed.cmdAnalogOutputSettings)) return false;
             frmAnalogOutputSettings* dialog = AnalogOutputSettingsDialog();
             if (!dialog) return false;
@@ -773,18 +773,18 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
             const std::wstring name = gain;
             Row r = DriverRow(name, name, 0, {L"cboHpAmp"});
             r.saved = {L"HpImpedanceModeRear", L"HpImpedanceModeFront"};
-            r.others = [name](const Values& now) {
-                return std::vector<Values>{{WithFirst(name, FirstByte(now[0]) == 1 ? 2 : 1)}};
+            r.others = [name](const CardBytes& now) {
+                return std::vector<CardBytes>{{WithFirst(name, FirstByte(now[0]) == 1 ? 2 : 1)}};
             };
             r.follows = [name](frmProfile&) {
                 const frmHpImpedanceMode* amp = HpImpedanceDialog();
                 return amp && amp->cboHpAmp->ListIndex() > 0 &&
                        HpImpedanceValueName(GetProfileValue(L"", L"PanelConfig")) == name;
             };
-            r.shows = [](frmProfile&, const Values& v) {
+            r.shows = [](frmProfile&, const CardBytes& v) {
                 return FirstByte(HpImpedanceDialog()->HpAmp()) == FirstByte(v[0]);
             };
-            r.send = [name](frmProfile& ed, const Values& avoid) {
+            r.send = [name](frmProfile& ed, const CardBytes& avoid) {
                 if (HpImpedanceValueName(GetProfileValue(L"", L"PanelConfig")) != name || !User::Click(*ed.cmdHpAmp))
                     return false;
                 frmHpImpedanceMode* amp = HpImpedanceDialog();
