@@ -114,10 +114,25 @@ std::wstring Differences(const State& a, const State& b, const std::vector<std::
 // The controls that another output of the card shows or hides: the output, the playback rows,
 // the speaker sizes, the effects with their modes and levels, the upmix.
 std::vector<std::wstring> OutputControls() {
-    return {L"cboAnalogOutput", L"chkPlaybackSet", L"chkPlaybackSetAll", L"csliOutputChannel", L"cboSpeakerSize",
-            L"chkDolbyHeadphones", L"chkDolbyVirtualSpeaker", L"chkVSS", L"chkDolby", L"chkNeo", L"cboStereoUpmix",
-            L"cboDolbyHeadphonesMode", L"cboDolbyVirtualSpeakerMode", L"csliPL2xWidth", L"csliPL2xDepth",
-            L"csliNEOWidth", L"csliNEODepth", L"optPL2xMode", L"optNEOMode"};
+    return {L"cboAnalogOutput",
+            L"chkPlaybackSet",
+            L"chkPlaybackSetAll",
+            L"csliOutputChannel",
+            L"cboSpeakerSize",
+            L"chkDolbyHeadphones",
+            L"chkDolbyVirtualSpeaker",
+            L"chkVSS",
+            L"chkDolby",
+            L"chkNeo",
+            L"cboStereoUpmix",
+            L"cboDolbyHeadphonesMode",
+            L"cboDolbyVirtualSpeakerMode",
+            L"csliPL2xWidth",
+            L"csliPL2xDepth",
+            L"csliNEOWidth",
+            L"csliNEODepth",
+            L"optPL2xMode",
+            L"optNEOMode"};
 }
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
@@ -248,7 +263,9 @@ Row OptionRow(std::wstring what, const wchar_t* name, const Group& group, int ta
 Row CheckRow(std::wstring what, const wchar_t* name, CheckBox& box, int tab) {
     Row r = DriverRow(std::move(what), name, tab, {box.Name()});
     const std::wstring n = name;
-    r.others = [n](const CardBytes& now) { return std::vector<CardBytes>{{WithFirst(n, FirstByte(now[0]) == 1 ? 0 : 1)}}; };
+    r.others = [n](const CardBytes& now) {
+        return std::vector<CardBytes>{{WithFirst(n, FirstByte(now[0]) == 1 ? 0 : 1)}};
+    };
     r.follows = [&box](frmProfile&) { return box.Enabled(); };
     r.shows = [&box](frmProfile&, const CardBytes& v) { return box.Value() == (FirstByte(v[0]) == 1 ? 1 : 0); };
     r.send = [&box](frmProfile&, const CardBytes& avoid) {
@@ -415,7 +432,9 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
         rows.push_back(balance);
         Row mute;
         mute.what = L"master mute";
-        mute.put = [](const CardBytes& v) { OtherProgramsVolume(gPlaybackLineIds[0])->SetMute(FirstByte(v[0]), nullptr); };
+        mute.put = [](const CardBytes& v) {
+            OtherProgramsVolume(gPlaybackLineIds[0])->SetMute(FirstByte(v[0]), nullptr);
+        };
         mute.read = [] { return CardBytes{Bytes{static_cast<std::uint8_t>(MasterMuted() ? 1 : 0)}}; };
         mute.others = [](const CardBytes& now) {
             return std::vector<CardBytes>{{Bytes{static_cast<std::uint8_t>(!now[0][0])}}};
@@ -973,8 +992,7 @@ TEST_F(FollowCard, ThePopupsChangesShowInALiveEditorThatKeepsTheUsersChoices) {
              auto& outputs = popup.Get<ComboBox>(L"cboAnalogOutput");
              return User::ChooseItem(outputs, ItemOf(outputs, L"RP 2.0"));
          },
-         OutputControls(),
-         [&] { return editor.Output() == L"0004"; }},
+         OutputControls(), [&] { return editor.Output() == L"0004"; }},
     };
     std::vector<std::wstring> changing;
     for (const Step& step : steps) {
