@@ -114,6 +114,13 @@ void frmProfile::SaveValues(const std::wstring& name, bool fromCard) {
             }
         if (v.bytes) RegWrite(key, v.name, *v.bytes);
     }
+    if (fromCard) return;
+    // What the editor has no control for (a setting it doesn't show, a recording line or custom
+    // control this card lacks, the Windows format on XP) stays as stored.
+    std::set<std::wstring, CaseInsensitiveLess> listed;
+    for (const SavedValue& v : values) listed.insert(v.name);
+    for (const auto& [value, bytes] : loadedStored_)
+        if (!listed.count(value)) RegWrite(key, value, bytes);
 }
 
 // The values of a save in their order, each with its bytes or nullopt where the controls

@@ -156,6 +156,18 @@ std::vector<Row> MatrixRows() {
     }
     rows.push_back(volumes);
     if (!controls.names.empty()) rows.push_back(controls);
+    // What the editor has no control for: driver settings it doesn't show, the recording lines
+    // this card lacks, a custom control past a line's count.
+    rows.push_back({{L"ListenerMode", L"MuteSubwoofer", L"HeadphoneMuteRear"}, Hex({0, 1}, Code)});
+    Row unshown{{}, Hex({0, 1}, Byte), true};
+    for (int j = 0; j < 8; ++j) {
+        const auto& id = gInputLineIds[static_cast<std::size_t>(j)];
+        const int n = gAudio->CustomControls.Contains(id) ? static_cast<int>(gAudio->CustomControls.At(id).size()) : 0;
+        if (id.empty())
+            for (int channel = 0; channel < 2; ++channel) unshown.names.push_back(MixerValueName(1, j, channel, 0));
+        unshown.names.push_back(MixerValueName(1, j, 0, n + 1));
+    }
+    rows.push_back(unshown);
     return rows;
 }
 
