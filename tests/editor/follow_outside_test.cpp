@@ -1,0 +1,144 @@
+// A live profile editor whose recording devices, or whose card through the volume pop-up, change:
+// the editor shows the change and keeps what the user made elsewhere.
+#include <functional>
+
+#include "tests/editor/follow_fixture.h"
+
+using namespace kal;
+using namespace kal::testing;
+
+namespace {
+
+class LiveFollow : public FollowCardFixture {};
+
+// A recording device that goes and comes back while the editor is open: the line keeps what
+// the user made of it, its Set box and its unsaved level, and so does the recording source.
+TEST_F(LiveFollow, ARecordingDeviceThatGoesAndComesBackKeepsTheUsersLine) {
+    UseEditorCard(kD2);
+    Load(L"");
+    ASSERT_FALSE(gInputLineIds[1].empty());
+    Store(L"Rec", MixerValueName(1, 0, 0, 0), L"3C");
+    Store(L"Rec", MixerValueName(1, 0, 1, 0), L"3C");
+    Store(L"Rec", kMixerInputLineSel, L"00");
+    frmProfile& editor = OpenEditor(L"Rec");
+    editor.imgTab_Click(1);
+    ASSERT_EQ(editor.chkRecordSet[0]->Value(), 1);
+    ASSERT_TRUE(User::DragTo(*editor.csliInputLine[0], 25));
+    ASSERT_TRUE(User::Click(*editor.chkRecordSet[1]));
+    ASSERT_TRUE(User::DragTo(*editor.csliInputLine[1], 70));
+    ASSERT_TRUE(User::ChooseOption(*editor.optInputSelect[1]));
+
+    for (int line : {0, 1}) {
+        const int endpoint = sim::FindSimEndpoint(gInputLineIds[static_cast<std::size_t>(line)]);
+        gLastSelfChange.store(::timeGetTime() - 5000);
+        sim::SetSimEndpointState(endpoint, DEVICE_STATE_DISABLED);
+        ASSERT_TRUE(PumpUntil([&] { return !editor.chkRecordSet[line]->Enabled(); })) << line;
+        EXPECT_FALSE(editor.csliInputLine[line]->Enabled()) << line;
+        gLastSelfChange.store(::timeGetTime() - 5000);
+        sim::SetSimEndpointState(endpoint, DEVICE_STATE_ACTIVE);
+        ASSERT_TRUE(PumpUntil([&] { return editor.chkRecordSet[line]->Enabled(); })) << line;
+        EXPECT_EQ(editor.chkRecordSet[line]->Value(), 1) << line;
+        EXPECT_TRUE(editor.csliInputLine[line]->Enabled()) << line;
+    }
+    EXPECT_EQ(editor.csliInputLine[0]->Value(), 25);
+    EXPECT_EQ(editor.csliInputLine[1]->Value(), 70);
+    EXPECT_TRUE(editor.optInputSelect[1]->Value());
+    kaltest::DialogAnswerer answers;
+    answers.Run([&] { User::Click(editor.Ctl(L"cmdSave")); });
+    EXPECT_EQ(RegReadBytes(Profile(L"Rec"), MixerValueName(1, 0, 0, 0)), Bytes{25});
+    EXPECT_EQ(RegReadBytes(Profile(L"Rec"), MixerValueName(1, 1, 0, 0)), Bytes{70});
+    EXPECT_EQ(RegReadBytes(Profile(L"Rec"), kMixerInputLineSel), Bytes{1});
+}
+
+// What the volume pop-up asks of a live editor after each of its changes: the editor shows
+// that change and keeps every choice the user made elsewhere.
+TEST_F(LiveFollow, ThePopupsChangesShowInALiveEditorThatKeepsTheUsersChoices) {
+    UseEditorCard(kD2);
+    Load(L"");
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"07000000"));
+    gAudio->SetSpeakers(gPlaybackLineIds[0], 8);
+    SetVolumeBalance(50 * kCurrencyScale, 0, 0, 0);
+    Store(L"Evening", L"SmartVolumeParams", L"00000000");
+    Store(L"Evening", L"PanelConfig", L"00000000");
+    Store(L"Evening", L"SpeakerConfig", L"07000000");
+    Store(L"Evening", L"SystemSpeakers", L"08");
+    Store(L"Evening", MixerValueName(0, 0, 0, 0), L"32");
+    Store(L"Evening", MixerValueName(0, 0, 1, 0), L"32");
+    frmProfile& editor = OpenEditor(L"Evening");
+    ClickLive(editor);
+    ASSERT_FALSE(editor.LiveProfileName().empty());
+    // Elsewhere: 96 kHz, Windows' channels and the equalizer at "Don't Change", a playback row
+    // set; "Set to:" 48.
+    auto& rates = *editor.cboSampleRate;
+    ASSERT_TRUE(User::ChooseItem(rates, IndexOf(rates, 96000)));
+    ASSERT_TRUE(User::ChooseItem(*editor.cboSpeakersLayout, 0));
+    editor.imgTab_Click(2);
+    ASSERT_TRUE(User::ChooseOption(*editor.optEQ[255]));
+    editor.imgTab_Click(1);
+    ASSERT_TRUE(User::Click(*editor.chkPlaybackSet[3]));
+    ASSERT_TRUE(User::DragTo(*editor.csliVolume, 48));
+    const State held = Held(editor);
+    const State saved = Saved(editor);
+
+    frmVolume& popup = ShowVolumePopup() ? *VolumePopup() : throw std::runtime_error("no pop-up");
+    PositionNearTray(popup.hWnd(), true);
+    auto ItemOf = [](ComboBox& box, const std::wstring& text) {
+        for (int i = 0; i < box.ListCount(); ++i)
+            if (box.List(i) == text) return i;
+        return -1;
+    };
+    // Each change, the controls that may show it, and what it shows.
+    struct Step {
+        const char* what;
+        std::function<bool()> act;
+        std::vector<std::wstring> controls;
+        std::function<bool()> shows;
+    };
+    const Step steps[] = {
+        {"volume",
+         [&] { return User::DragTo(popup.Get<Slider>(L"csliVolume"), 30); },
+         {L"csliVolume"},
+         [&] { return editor.csliVolume->Value() == 30 && editor.optVolume[1]->Value(); }},
+        {"SVN",
+         [&] { return User::Click(popup.Ctl(L"chkSVN")); },
+         {L"optSVN"},
+         [&] { return editor.optSVN[1]->Value(); }},
+        {"Windows channels",
+         [&] {
+             auto& channels = popup.Get<ComboBox>(L"cboAudioChannels");
+             return User::ChooseItem(channels, ItemOf(channels, L"6 Ch."));
+         },
+         {},
+         [&] { return editor.cboSpeakersLayout->ListIndex() == 0; }},
+        // The pop-up's output turns the speaker shifter and the upmix off on the card.
+        {"output",
+         [&] {
+             auto& outputs = popup.Get<ComboBox>(L"cboAnalogOutput");
+             return User::ChooseItem(outputs, ItemOf(outputs, L"RP 2.0"));
+         },
+         OutputControls(), [&] { return editor.Output() == L"0004"; }},
+    };
+    std::vector<std::wstring> changing;
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        ASSERT_TRUE(step.act());
+        EXPECT_TRUE(step.shows());
+        changing.insert(changing.end(), step.controls.begin(), step.controls.end());
+        EXPECT_EQ(Differences(held, Held(editor), changing), L"");
+    }
+    popup.Unload();
+    // The row the two speakers hide keeps its box; the choices made elsewhere are saved as made.
+    EXPECT_EQ(editor.chkPlaybackSet[3]->Value(), 1);
+    const State after = Saved(editor);
+    auto stored = [](const State& state, const std::wstring& name) {
+        const auto it = state.find(name);
+        return it == state.end() ? std::wstring(L"-") : it->second;
+    };
+    EXPECT_EQ(stored(after, L"OutputFormat"), stored(saved, L"OutputFormat"));
+    EXPECT_EQ(stored(after, L"EqEnable"), L"-");
+    EXPECT_EQ(stored(after, L"SystemSpeakers"), L"-");
+    EXPECT_EQ(stored(after, MixerValueName(0, 0, 0, 0)), L"1E");
+    EXPECT_EQ(stored(after, L"SmartVolumeParams"), L"01000000");
+}
+
+}  // namespace
