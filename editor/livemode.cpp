@@ -70,7 +70,7 @@ void frmProfile::chkLiveMode_Click() {
         RegDeleteTree(gRegProfiles, temporary);
         SaveValues(liveProfileName_, true);
         if (Visible()) {
-            SaveValues(temporary, false);
+            SaveValues(temporary, false, true);
             ActivateAndDeleteProfile(temporary);
         }
         // What the card holds now is the editor's own.

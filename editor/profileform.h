@@ -200,8 +200,10 @@ public:
     // ---- Profile values (editor/values_save.cpp) ----
     // Writes the profile under its name: the controls' values, or (fromCard) the card's state.
     // A group of values that the controls still give as they gave when the stored profile was
-    // loaded is written with the bytes it was loaded from.
-    void SaveValues(const std::wstring& name, bool fromCard);
+    // loaded is written with the bytes it was loaded from. The profile that live mode applies
+    // (live) leaves out what the controls can't show: a value no entry of its list shows, the
+    // lines of inactive recording devices, the values the editor has no control for.
+    void SaveValues(const std::wstring& name, bool fromCard, bool live = false);
     // The chosen output's panel and speaker configuration codes; empty without a chosen output.
     Bytes PanelConfig() const;
     Bytes SpeakerConfig() const;
@@ -372,6 +374,7 @@ private:
         std::wstring name;
         std::optional<RegValue> bytes;
         int listIndex = 0;
+        bool shown = true;  // the controls show it (live mode may send it)
     };
     using ProfileValueList = std::vector<SavedValue>;
     ProfileValueList ProfileValues(bool fromCard) const;
@@ -565,6 +568,9 @@ private:
     // what the controls gave for the profile then.
     std::map<std::wstring, RegValue, CaseInsensitiveLess> loadedStored_;
     ProfileValueList loadedShown_;
+    // Every value name the stored profile held, damaged ones included: an untouched save adds
+    // none that it lacked.
+    std::set<std::wstring, CaseInsensitiveLess> loadedNames_;
     std::map<std::wstring, Bytes> cardSeen_;  // the card's values when the editor last looked
     std::array<bool, 8> inputLineShown_{};    // the recording line's device was active since the load
     bool followingCard_ = false;              // the controls follow a change of the card

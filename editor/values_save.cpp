@@ -101,20 +101,24 @@ void frmProfile::WriteValue(const std::wstring& profile, const std::wstring& nam
     RegWrite(RegJoin(gRegProfiles, profile), name, value);
 }
 
-void frmProfile::SaveValues(const std::wstring& name, bool fromCard) {
+void frmProfile::SaveValues(const std::wstring& name, bool fromCard, bool live) {
     const ProfileValueList values = ProfileValues(fromCard);
     const std::set<std::wstring> changed = ChangedGroups(values);
     const std::wstring key = RegJoin(gRegProfiles, name);
     for (const SavedValue& v : values) {
-        // A group the user left as loaded keeps the bytes it was loaded from.
-        if (!fromCard && !changed.count(ValueGroup(v.name)))
+        if (live && !v.shown) continue;
+        // A group the user left as loaded keeps the bytes it was loaded from; a value the stored
+        // profile lacks stays out of it.
+        if (!fromCard && !changed.count(ValueGroup(v.name))) {
             if (const auto it = loadedStored_.find(v.name); it != loadedStored_.end()) {
                 RegWrite(key, v.name, it->second);
                 continue;
             }
+            if (!loadedShown_.empty() && !loadedNames_.count(v.name)) continue;
+        }
         if (v.bytes) RegWrite(key, v.name, *v.bytes);
     }
-    if (fromCard) return;
+    if (fromCard || live) return;
     // What the editor has no control for (a setting it doesn't show, a recording line or custom
     // control this card lacks, the Windows format on XP) stays as stored.
     std::set<std::wstring, CaseInsensitiveLess> listed;
@@ -136,7 +140,10 @@ frmProfile::ProfileValueList frmProfile::ProfileValues(bool fromCard) const {
             skip(value);
     };
     // Left out, a list's "Don't Change" and a list showing nothing differ.
-    auto shown = [&](const ComboBox& box) { out.back().listIndex = box.ListIndex(); };
+    auto shown = [&](const ComboBox& box) {
+        out.back().listIndex = box.ListIndex();
+        out.back().shown = box.ListIndex() >= 0;
+    };
     // In a restore point every value written is the card's own.
     auto live = [&](const std::wstring& value) { put(value, GetProfileValue(L"", value)); };
     // A list's value: its entry unless "Don't Change" or nothing shown.
@@ -228,6 +235,7 @@ frmProfile::ProfileValueList frmProfile::ProfileValues(bool fromCard) const {
         if (neoParamSupported_) live(L"NeoParam");
     } else {
         put(L"SpDigitalOut", EncodeSpDigitalOut());
+        out.back().shown = chkSPDIF->Value() != 1 || cboSPDIFOutput->ListIndex() >= 0;
         put(L"DVSEnable", EncodeFlag(chkDolbyVirtualSpeaker->Value() == 1));
         put(L"DVSMode", DVSMode());
         put(L"DHEnable", EncodeFlag(chkDolbyHeadphones->Value() == 1));
@@ -260,6 +268,7 @@ frmProfile::ProfileValueList frmProfile::ProfileValues(bool fromCard) const {
                 live(value);
             else
                 putIf(write, value, EncodeVolumeBalance(true, j, channel));
+            out.back().shown = set.Enabled();
         }
         const int controls = CountIn(cmdRecordExtraOptions[j]->Tag());
         for (int k = 1; k <= controls; ++k) {
@@ -269,6 +278,7 @@ frmProfile::ProfileValueList frmProfile::ProfileValues(bool fromCard) const {
                 live(value);
             else
                 putIf(write && b < 255, value, {b});
+            out.back().shown = set.Enabled();
         }
     }
     // Recording selection and equalizer.
@@ -314,11 +324,14 @@ std::wstring frmProfile::ValueGroup(const std::wstring& name) {
 void frmProfile::RememberLoadedProfile(const std::wstring& name, bool opening) {
     const auto openingOnly = [](const std::wstring& value) { return value == L"Shortcut" || value == L"CustomIcon"; };
     std::map<std::wstring, RegValue, CaseInsensitiveLess> stored;
+    std::set<std::wstring, CaseInsensitiveLess> names;
     ProfileValueList shown;
     if (!name.empty()) {
-        for (auto& [value, bytes] : RegReadValues(RegJoin(gRegProfiles, name)))
+        for (auto& [value, bytes] : RegReadValues(RegJoin(gRegProfiles, name))) {
+            names.insert(value);
             if (IsAcceptableStoredValue(value, std::get_if<Bytes>(&bytes)) && (opening || !openingOnly(value)))
                 stored.emplace(value, bytes);
+        }
         shown = ProfileValues(false);
         if (!opening) {
             std::erase_if(shown, [&](const SavedValue& v) { return openingOnly(v.name); });
@@ -329,6 +342,7 @@ void frmProfile::RememberLoadedProfile(const std::wstring& name, bool opening) {
         }
     }
     loadedStored_ = std::move(stored);
+    loadedNames_ = std::move(names);
     loadedShown_ = std::move(shown);
 }
 

@@ -6,7 +6,8 @@
 #   tools/kalvenor.sh test  installs what is missing, builds, runs every test
 #   tools/kalvenor.sh bench installs what is missing, builds, runs the benchmarks (not in CI)
 #   tools/kalvenor.sh fuzz  installs what is missing, builds the fuzz targets and runs each for
-#                           1,000,000 inputs from its seed corpus (fuzz/corpus/<target>)
+#                           1,000,000 inputs from its seed corpus (fuzz/corpus/<target>), then
+#                           the editor's random walks over 400 seeds
 #   tools/kalvenor.sh pictures  installs what is missing, builds, takes the README's pictures
 #                           (docs/*.png) anew from the windows the tests show (not in CI)
 set -euo pipefail
@@ -212,6 +213,15 @@ run_fuzz() {
     return $status
 }
 
+# The editor's random walks over many more seeds than CI's (KALVENOR_WALK_SEEDS, default 400),
+# the steps whose mends are pending included when KALVENOR_WALK_PENDING is set. A failure
+# prints its seed; KALVENOR_WALK_SEED=N replays it.
+run_walks() {
+    throwaway_prefix walks
+    KALVENOR_WALK_SEEDS=${KALVENOR_WALK_SEEDS:-400} xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$prefix_setup"'
+        wine "$1/win32/tests/editor/editor_tests.exe" --gtest_filter=EditorWalk.*' _ "$build"
+}
+
 # The README's pictures. Each entry: the test executable, the scenario (a gtest filter) that
 # shows the window and saves it as build/screenshots/<screenshot>.png, the screenshot, and the
 # picture's name in docs/.
@@ -343,7 +353,7 @@ case "${1:-}" in
     # CI: every test, then a short run of each fuzz target so that they keep building and passing.
     test) install_missing; build_all; run_tests; build_fuzz; run_fuzz -max_total_time=3 ;;
     bench) install_missing; build_all; run_benches ;;
-    fuzz) install_missing; build_fuzz; run_fuzz -runs=1000000 ;;
+    fuzz) install_missing; build_fuzz; run_fuzz -runs=1000000; build_all; run_walks ;;
     pictures) install_missing; take_pictures ;;
     *) echo "usage: $0 run [switches...] | test | bench | fuzz | pictures" >&2; exit 2 ;;
 esac
