@@ -148,14 +148,7 @@ void frmInputLineCustomControls::Chosen(int frame, std::uint8_t value) {
     if (Updating() || !editor || line < 0 || line >= 8 || tag.empty()) return;
     const int n = std::stoi(tag);
     editor->SetCustomControlsValues(line, n, value);
-    const std::wstring live = editor->LiveProfileName();
-    if (live.empty()) return;
-    const std::wstring name = MixerValueName(1, line, 0, n);
-    // "Don't Set" puts back the restore point's value, and only when it holds one.
-    if (value == kDontSet && !ProfileValueExists(live, name)) return;
-    Bytes data = value == kDontSet ? GetProfileValue(live, name) : Bytes{value};
-    MixerValue(name, data, true);
-    editor->NoteOwnSend({name});
+    editor->LiveApplyCustomControl(line, n, true);
 }
 
 }  // namespace kal

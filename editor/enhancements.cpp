@@ -37,9 +37,16 @@ std::wstring frmProfile::OutputMode() const {
     return output.size() == 4 ? output.substr(2) : L"";
 }
 
-// The swap goes back to "Don't Set", or in the real-time window to the card's own value.
+// The swap shows the card's own value.
 void frmProfile::ResetSwap(int which, const wchar_t* value) {
-    swaps_[static_cast<std::size_t>(which)] = realTimeMode_ ? GetProfileValue(L"", value) : Bytes{255, 0, 0, 0};
+    swaps_[static_cast<std::size_t>(which)] = GetProfileValue(L"", value);
+}
+
+// Left/right swaps headphones; centre/bass needs 5.1 or 7.1 analog; side/rear needs 7.1.
+bool frmProfile::SwapUsed(int which, const std::wstring& mode) {
+    if (which == 0) return mode == L"01";
+    if (which == 1) return mode == L"06" || mode == L"07";
+    return mode == L"07";
 }
 
 void frmProfile::UpdateEnhancementsPanel(const std::wstring& mode) {
@@ -94,15 +101,13 @@ void frmProfile::UpdateEnhancementsPanel(const std::wstring& mode) {
     }
     const int upmixChannels = cboSpeakersLayout->ListIndex() == 0 ? 2 : Speakers();
     cboStereoUpmix->SetEnabled(Offered(EffectBehavior(L"SUM", upmixChannels, mode)));
-    // Settings the user's new output can't use. An output of the card's keeps the user's effects
-    // and these choices: they come back with an output that has them.
-    if (!followingCard_) {
-        if (mode != L"01") ResetSwap(0, L"HeadphoneLRXchg");
-        if ((mode != L"07" && mode != L"06") || digital) ResetSwap(1, L"CenterBassXchg");
-        if (mode != L"07") ResetSwap(2, L"SideRearXchg");
-        // The amplifier dialog is a form of its own: its list is reached by name.
-        if (gCardCaps && gCardCaps->HPAmp && mode != L"01")
-            if (frmHpImpedanceMode* amp = HpImpedanceDialog()) amp->cboHpAmp->SetListIndex(0);
+    // Settings the new output can't use: the real-time window shows the card's own; the editor
+    // of a profile keeps the user's choices aside, saved as they are and shown again with an
+    // output that has them (live mode doesn't send them meanwhile).
+    if (realTimeMode_) {
+        static const wchar_t* const swaps[3] = {L"HeadphoneLRXchg", L"CenterBassXchg", L"SideRearXchg"};
+        for (int i = 0; i < 3; ++i)
+            if (!SwapUsed(i, mode)) ResetSwap(i, swaps[i]);
     }
 
     // The frame holds the shown panels and collapses when there are none.

@@ -70,9 +70,24 @@ void frmProfile::csliOutputChannel_Change(int i) {
 
 void frmProfile::chkRecordSet_Click(int i) {
     const bool set = chkRecordSet[i]->Value() == 1;
-    if (!set) chkRecordMonitor[i]->SetValue(0);
+    auto& monitor = *chkRecordMonitor[i];
+    auto& balance = *csliInputLineBalance[i];
+    // The balance and the monitor switch are kept aside while the row is out of the profile
+    // (the level keeps itself), and come back with it.
+    if (!set) {
+        KeepAside(balance, balance.Value());
+        KeepAside(monitor, monitor.Value());
+        monitor.SetValue(0);
+    }
     EnableRecordRow(i);
     UpdateSetAllCheckBox(*chkRecordSetAll, chkRecordSet);
+    if (set) {
+        if (const auto kept = TakeAside(balance)) balance.SetValue(*kept);
+        if (const auto kept = TakeAside(monitor)) monitor.SetValue(*kept);
+    }
+    // In live mode the line's custom controls follow the row into or out of the profile.
+    for (int k = 1, controls = CountIn(cmdRecordExtraOptions[i]->Tag()); k <= controls; ++k)
+        LiveApplyCustomControl(i, k, set);
     if (set) {
         LiveApplyInputLine(i);
         return;
@@ -80,7 +95,6 @@ void frmProfile::chkRecordSet_Click(int i) {
     Currency level = 0, pan = 0;
     GetProfileVolumeBalance(level, pan, 1, i, liveProfileName_);
     csliInputLine[i]->SetValue(Whole(level));
-    auto& balance = *csliInputLineBalance[i];
     if (balance.Tag() == L"2") balance.SetValue(Whole(pan * 10));
 }
 

@@ -62,6 +62,18 @@ void frmProfile::SetSliderEnabled(Slider& slider, bool enable, std::int32_t show
     slider.SetEnabled(enable);
 }
 
+std::wstring frmProfile::AsideKey(const Control& control) {
+    return control.Name() + L"(" + std::to_wstring(control.Index()) + L")";
+}
+
+std::optional<std::int32_t> frmProfile::TakeAside(const Control& control) {
+    const auto it = aside_.find(AsideKey(control));
+    if (it == aside_.end()) return std::nullopt;
+    const std::int32_t value = it->second;
+    aside_.erase(it);
+    return value;
+}
+
 void frmProfile::LoadSliderValue(Slider& slider, std::int32_t value) {
     slider.SetTag(L"");
     slider.SetValue(value);

@@ -137,6 +137,17 @@ void frmProfile::LiveApplyInputLine(int line) {
     NoteOwnSend({MixerValueName(1, line, 0, 0), MixerValueName(1, line, 1, 0)});
 }
 
+void frmProfile::LiveApplyCustomControl(int line, int control, bool inProfile) {
+    if (liveProfileName_.empty() || line < 0 || line > 7) return;
+    const std::wstring name = MixerValueName(1, line, 0, control);
+    const std::uint8_t value = inProfile ? GetCustomControlsValues(line, control) : 255;
+    // "Don't Set" puts back the restore point's value, and only when it holds one.
+    if (value == 255 && !ProfileValueExists(liveProfileName_, name)) return;
+    Bytes data = value == 255 ? GetProfileValue(liveProfileName_, name) : Bytes{value};
+    MixerValue(name, data, true);
+    NoteOwnSend({name});
+}
+
 void frmProfile::LiveApplyChannelGain(int channel) {
     if (liveProfileName_.empty() || channel < 0 || channel > 7) return;
     ApplyChannelGain(gChannelVolumeValues[static_cast<std::size_t>(channel)], EncodeChannelGain(channel));

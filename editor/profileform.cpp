@@ -339,9 +339,10 @@ void frmProfile::InputLineStateChanged(int input, bool active) {
     if (frmInputLineCustomControls* dialog = InputLineCustomControlsDialog();
         dialog && dialog->Tag() == std::to_wstring(input))
         dialog->Unload();
-    if (active && load)
+    if (active && load) {
         CurrentInputLine(input, Tag());
-    else
+        if (!realTimeMode_) RememberLoadedLine(input);
+    } else
         EnableRecordRow(input);
     if (realTimeMode_) CurrentInputLineSelection(Tag());
 }

@@ -228,6 +228,9 @@ public:
     void LiveApplyVolumeBalance();
     void LiveApplyInputLine(int line);
     void LiveApplyChannelGain(int channel);
+    // A recording line's custom control `control` (1..n): its value, or (not inProfile, or
+    // "Don't Set") the restore point's own when it holds one.
+    void LiveApplyCustomControl(int line, int control, bool inProfile);
 
     // ---- IInputLineEditor ----
     std::wstring ProfileTag() const override { return Tag(); }
@@ -352,6 +355,11 @@ private:
     void UpdateCrossoverEnabling();
     void UpdateSpeakerSizeEnabling();
     void UpdateAnalogOutputSettingsButton(std::uint8_t speakerConfig);
+    // A control's value kept aside while something hides it, and taken back when that ends; a
+    // new load forgets what was kept.
+    void KeepAside(const Control& control, std::int32_t value) { aside_[AsideKey(control)] = value; }
+    std::optional<std::int32_t> TakeAside(const Control& control);
+    static std::wstring AsideKey(const Control& control);
     // Takes the card's present values as the ones the editor has seen.
     void RememberCard();
     // A control that shows the card's level follows it; disabled, it keeps its own value aside.
@@ -381,6 +389,7 @@ private:
     static std::wstring ValueGroup(const std::wstring& name);
     // After the editor opens (opening) or reloads with the stored profile `name` ("" for anything else).
     void RememberLoadedProfile(const std::wstring& name, bool opening);
+    void RememberLoadedLine(int line);
     std::set<std::wstring> ChangedGroups(const ProfileValueList& values) const;
 
     // Encoders of the controls (editor/values_save.cpp).
@@ -428,6 +437,8 @@ private:
     std::wstring OutputMode() const;
     void UpdateEnhancementsPanel(const std::wstring& mode);
     void ResetSwap(int which, const wchar_t* value);
+    // Whether swap `which` (L/R, C/LFE, side/rear) acts on output mode `mode` (OutputMode).
+    static bool SwapUsed(int which, const std::wstring& mode);
 
     // Saving and live mode.
     bool CheckShortcutInUse(const std::wstring& otherProfile);
@@ -572,6 +583,7 @@ private:
     // none that it lacked.
     std::set<std::wstring, CaseInsensitiveLess> loadedNames_;
     std::map<std::wstring, Bytes> cardSeen_;  // the card's values when the editor last looked
+    std::map<std::wstring, std::int32_t> aside_;  // values kept aside, by control (KeepAside)
     std::array<bool, 8> inputLineShown_{};    // the recording line's device was active since the load
     bool followingCard_ = false;              // the controls follow a change of the card
 

@@ -55,6 +55,7 @@ bool frmProfile::ShowsDontChange(const std::wstring& profile, const std::wstring
 void frmProfile::LoadValues(const std::wstring& name, bool fromCard) {
     const std::wstring source = fromCard ? L"" : name;
     SuspendDriverWrites suspend(fromCard);
+    aside_.clear();
     CurrentSpeakers(source);
     CurrentSVN(source);
     CurrentVolume(source);

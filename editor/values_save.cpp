@@ -205,12 +205,16 @@ frmProfile::ProfileValueList frmProfile::ProfileValues(bool fromCard) const {
     const Bytes panel = fromCard ? GetProfileValue(L"", L"PanelConfig") : PanelConfig();
     putIf(!panel.empty(), L"PanelConfig", panel);
     putIf(!panel.empty(), L"SpeakerConfig", fromCard ? GetProfileValue(L"", L"SpeakerConfig") : SpeakerConfig());
-    // The swaps and the headphone gain of the output's panel.
+    // The swaps and the headphone gain of the output's panel; a swap the output doesn't use is
+    // kept, not shown.
+    const std::wstring mode = OutputMode();
     for (std::size_t i = 0; i < 3; ++i) {
-        if (fromCard)
+        if (fromCard) {
             live(kSwapValues[i]);
-        else
+        } else {
             putIf(FirstByte(swaps_[i], 255) < 255, kSwapValues[i], swaps_[i]);
+            out.back().shown = SwapUsed(static_cast<int>(i), mode);
+        }
     }
     // A restore point holds the gain of both panels: live mode may switch to the other one. An
     // editor save holds the gain of the output's panel; the other panel's, and a gain stored on
@@ -223,6 +227,8 @@ frmProfile::ProfileValueList frmProfile::ProfileValues(bool fromCard) const {
         } else if (const Bytes gain = HpAmpValue(); amplifier && name == gainName && !panel.empty()) {
             putIf(FirstByte(gain, 255) < 255, name, gain);
             if (const frmHpImpedanceMode* amp = HpImpedanceDialog()) shown(*amp->cboHpAmp);
+            // Kept while the panel's output is not headphones.
+            if (mode != L"01") out.back().shown = false;
         } else {
             skip(name);
         }
@@ -255,12 +261,13 @@ frmProfile::ProfileValueList frmProfile::ProfileValues(bool fromCard) const {
         else
             putIf(set.Enabled() && set.Value() == 1, value, EncodeChannelGain(i));
     }
-    // Recording lines: volumes, then the custom controls. A line whose device is out of service
-    // can't be set: an editor save leaves it as loaded.
+    // Recording lines: volumes, then the custom controls. The row of a device out of service
+    // keeps what the user or the profile made of it: an editor save writes it as kept, live
+    // mode and a restore point leave it out.
     for (int j = 0; j < 8; ++j) {
         if (gInputLineIds[static_cast<std::size_t>(j)].empty()) continue;
         const auto& set = *chkRecordSet[j];
-        const bool write = set.Enabled() && (fromCard || set.Value() == 1);
+        const bool write = fromCard ? set.Enabled() : set.Value() == 1;
         if (fromCard && !write) continue;
         for (int channel = 0; channel < 2; ++channel) {
             const std::wstring value = MixerValueName(1, j, channel, 0);
@@ -344,6 +351,19 @@ void frmProfile::RememberLoadedProfile(const std::wstring& name, bool opening) {
     loadedStored_ = std::move(stored);
     loadedNames_ = std::move(names);
     loadedShown_ = std::move(shown);
+}
+
+// A recording line that loads from the stored profile after the editor opened (its device came
+// into service): what its controls give now is what the profile loaded.
+void frmProfile::RememberLoadedLine(int line) {
+    if (loadedShown_.empty()) return;
+    auto ofLine = [line](const std::wstring& name) {
+        const auto ref = IsMixerValueName(name) ? ParseMixerValueName(name) : std::nullopt;
+        return ref && ref->flow == 1 && ref->line == line;
+    };
+    std::erase_if(loadedShown_, [&](const SavedValue& v) { return ofLine(v.name); });
+    for (const SavedValue& v : ProfileValues(false))
+        if (ofLine(v.name)) loadedShown_.push_back(v);
 }
 
 // The groups whose controls no longer give what they gave when the profile was loaded.

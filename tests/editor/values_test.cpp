@@ -338,7 +338,8 @@ TEST_F(EditorValues, EnhancementPanelsFollowTheOutput) {
     EXPECT_EQ(BytesToHex(editor.GetSideRearXchg()), L"01000000");
     SaveWindowScreenshot(editor.hWnd(), L"frmProfile", L"headphones-panels");
 
-    // Four speakers: no Dolby panel, the others stacked flush left; the swaps it can't use reset.
+    // Four speakers: no Dolby panel, the others stacked flush left; the swaps it can't use are
+    // kept aside, saved as they are.
     editor.SetHeadphoneLRXchg(HexToBytes(L"01000000"));
     sim::ClearSimRequestLog();
     ASSERT_TRUE(User::ChooseItem(editor.Get<ComboBox>(L"cboAnalogOutput"), 2));
@@ -348,8 +349,10 @@ TEST_F(EditorValues, EnhancementPanelsFollowTheOutput) {
     EXPECT_EQ(editor.Ctl(L"pctDolby").Top(), editor.Ctl(L"pctVSS").Top() + editor.Ctl(L"pctVSS").Height());
     EXPECT_EQ(editor.Ctl(L"chkDolby").Caption(), L"Analog upmix via Dolby PLIIx");
     EXPECT_TRUE(editor.Ctl(L"pctNeo").Visible());
-    EXPECT_EQ(BytesToHex(editor.GetHeadphoneLRXchg()), L"FF000000");
-    EXPECT_EQ(BytesToHex(editor.GetSideRearXchg()), L"FF000000");
+    EXPECT_EQ(BytesToHex(editor.GetHeadphoneLRXchg()), L"01000000");
+    EXPECT_EQ(BytesToHex(editor.GetSideRearXchg()), L"01000000");
+    editor.SaveValues(L"Speakers", false);
+    EXPECT_EQ(BytesToHex(RegReadBytes(Profile(L"Speakers"), L"SideRearXchg").value_or(Bytes{})), L"01000000");
     EXPECT_TRUE(editor.Ctl(L"cboStereoUpmix").Enabled());
     EXPECT_FALSE(editor.Ctl(L"cmdAnalogOutputSettings").Enabled());
     // Outside live mode the card was left alone.

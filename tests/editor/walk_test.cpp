@@ -226,6 +226,7 @@ protected:
         std::wstring name;                   // the value whose group it changes
         std::vector<std::wstring> controls;  // the controls allowed to follow it
         std::function<void()> put;
+        bool device = false;  // a recording device's state: its row shows it, live or not
     };
 
     Outside RandomOutside() {
@@ -284,7 +285,8 @@ protected:
                     {L"chkRecordSet(" + std::to_wstring(j) + L")", L"csliInputLine(" + std::to_wstring(j) + L")",
                      L"csliInputLineBalance(" + std::to_wstring(j) + L")",
                      L"chkRecordMonitor(" + std::to_wstring(j) + L")", L"chkRecordSetAll", L"optInputSelect"},
-                    [id, state] { sim::SetSimEndpointState(sim::FindSimEndpoint(id), state); }};
+                    [id, state] { sim::SetSimEndpointState(sim::FindSimEndpoint(id), state); },
+                    true};
         }
         case 4: {
             const float level = static_cast<float>(Pick(101)) / 100.0f;
@@ -308,9 +310,11 @@ protected:
         LetTheRefreshRun();
         if (!ProfileEditor()) return Fail(L"the editor closed");
         // Only the controls of the changed value follow, and only while live.
-        const std::wstring moved = Differences(held, Held(Ed()), live ? o.controls : std::vector<std::wstring>{});
+        const std::wstring moved =
+            Differences(held, Held(Ed()), live || o.device ? o.controls : std::vector<std::wstring>{});
         if (!moved.empty()) Fail(L"an outside change of " + o.name + L" moved other controls:" + moved);
-        if (!live) return;
+        // A device that comes and goes changes no choice of the profile.
+        if (!live || o.device) return;
         for (const std::wstring& g :
              {GroupOf(o.name), std::wstring(o.name == L"PanelConfig" ? L"SpeakerConfig" : L"")}) {
             followed_.insert(g);
@@ -347,6 +351,12 @@ protected:
             if (g == MixerValueName(0, 0, 0, 0) || n == kMixerSampleRate || n == kMixerBitDepth) continue;
             const auto w = saved.find(n);
             if (w == saved.end()) continue;
+            // A line of a device out of service can't be set; nor a recording source on one.
+            // A row out of the profile shows none of its line's values.
+            if (const auto ref = IsMixerValueName(n) ? ParseMixerValueName(n) : std::nullopt;
+                ref && ref->flow == 1 && (!LineActive(ref->line) || Ed().chkRecordSet[ref->line]->Value() != 1))
+                continue;
+            if (n == kMixerInputLineSel && !LineActive(FirstByte(HexToBytes(w->second)))) continue;
             // A Dolby mode counts while its effect is on; the sizes by the four the boxes show.
             auto off = [&](const wchar_t* flag) {
                 const auto f = saved.find(flag);
@@ -361,14 +371,17 @@ protected:
         }
     }
 
+    static bool LineActive(int line) {
+        if (line < 0 || line > 7 || gInputLineIds[static_cast<std::size_t>(line)].empty()) return false;
+        return sim::SimEndpointState(sim::FindSimEndpoint(gInputLineIds[static_cast<std::size_t>(line)])) ==
+               DEVICE_STATE_ACTIVE;
+    }
+
     // After live mode ends the card is as it was when live mode began.
     void CheckRestored() {
         for (const auto& [n, was] : cardAtLive_) {
             // Pending: a recording source on a line whose device is out of service can't be put back.
-            if (n == kMixerInputLineSel && !WalkPending() && was.size() == 1 && was[0] < 8 &&
-                !gInputLineIds[was[0]].empty() &&
-                sim::SimEndpointState(sim::FindSimEndpoint(gInputLineIds[was[0]])) != DEVICE_STATE_ACTIVE)
-                continue;
+            if (n == kMixerInputLineSel && !WalkPending() && !LineActive(FirstByte(was, 255))) continue;
             const Bytes now = GetProfileValue(L"", n);
             if (now != was)
                 return Fail(L"after live mode " + n + L" is " + BytesToHex(now) + L", was " + BytesToHex(was));
