@@ -4,6 +4,7 @@
 // back to it once more after the editor's own send of another value. The one control that
 // shows the value follows; every other control, every value a disabled control keeps aside,
 // and what Save writes stay as the user left them.
+#include "device/portable/texts_values.h"
 #include "tests/editor/follow_fixture.h"
 
 using namespace kal;
@@ -298,6 +299,23 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
     rows.back().controls.push_back(L"chkSyncSampleRates");
     rows.push_back(ListRow(L"Windows bit depth", kMixerBitDepth, *e.cboBitDepth, 0, false, false));
     rows.push_back(ListRow(L"Windows sample rate", kMixerSampleRate, *e.cboSystemSampleRate, 0, true, false));
+    if (e.chkSyncSampleRates->Enabled()) {
+        // Kept in step with the card's rate meanwhile: the disabled list shows the card's rate.
+        Row synced = rows.back();
+        synced.what += L", synced";
+        auto kept = std::make_shared<int>(-1);
+        synced.before = [kept](frmProfile& ed) {
+            *kept = ed.cboSystemSampleRate->ListIndex();
+            ASSERT_TRUE(User::Click(*ed.chkSyncSampleRates));
+        };
+        synced.after = [kept](frmProfile& ed) {
+            ASSERT_TRUE(User::Click(*ed.chkSyncSampleRates));
+            if (ed.cboSystemSampleRate->ListIndex() != *kept) {
+                ASSERT_TRUE(User::ChooseItem(*ed.cboSystemSampleRate, *kept));
+            }
+        };
+        rows.push_back(synced);
+    }
     rows.push_back(ListRow(L"stereo upmix", L"Dual2D", *e.cboStereoUpmix, 0, false));
     {
         Row r;
@@ -321,10 +339,47 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
             return out;
         };
         r.follows = [&box](frmProfile&) { return box.Enabled(); };
-        r.shows = [&box](frmProfile&, const CardBytes& v) {
+        r.shows = [&box](frmProfile& ed, const CardBytes& v) {
+            // The rows of the channels the output lacks are shown out of the profile.
+            const Bytes spdif = GetProfileValue(L"", L"SpDigitalOut");
+            const int channels = SpeakerChannelCount(v[1], &spdif).value_or(0);
+            for (int i = 0; i < 8; ++i)
+                if (!IsChannelAvailable(i, channels) &&
+                    (ed.chkPlaybackSet[i]->Enabled() || ed.csliOutputChannel[i]->Enabled()))
+                    return false;
             return SelectedItemData(box, -1) == FirstByte(v[0]) * 256 + FirstByte(v[1]);
         };
         rows.push_back(r);
+        // The same with the effects the output offers away from their defaults: each box it
+        // offers switched over, else each Dolby virtualizer it offers switched on.
+        Row effects = r;
+        effects.what += L", effects chosen";
+        auto kept = std::make_shared<std::vector<int>>();
+        auto boxes = [](frmProfile& ed) {
+            return std::array<CheckBox*, 5>{ed.chkDolbyHeadphones, ed.chkDolbyVirtualSpeaker, ed.chkVSS, ed.chkDolby,
+                                            ed.chkNeo};
+        };
+        effects.before = [kept, boxes](frmProfile& ed) {
+            const auto all = boxes(ed);
+            kept->clear();
+            for (CheckBox* b : all) kept->push_back(b->Value());
+            bool chosen = false;
+            for (std::size_t i = 2; i < all.size(); ++i)
+                if (all[i]->Enabled() && all[i]->Visible()) chosen = User::Click(*all[i]) || chosen;
+            for (std::size_t i = 0; i < 2 && !chosen; ++i)
+                if (all[i]->Enabled() && all[i]->Value() == 0) {
+                    ASSERT_TRUE(User::Click(*all[i])) << Narrow(all[i]->Name());
+                }
+        };
+        // Back as they were: a virtualizer switched off takes the effects after it along.
+        effects.after = [kept, boxes](frmProfile& ed) {
+            const auto all = boxes(ed);
+            for (std::size_t i = 0; i < all.size(); ++i)
+                if (all[i]->Value() != (*kept)[i]) {
+                    ASSERT_TRUE(User::Click(*all[i])) << Narrow(all[i]->Name());
+                }
+        };
+        rows.push_back(effects);
     }
     {
         Row r = CheckRow(L"digital output", L"SpDigitalOut", *e.chkSPDIF, 0);
