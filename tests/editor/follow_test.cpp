@@ -5,6 +5,7 @@
 // shows the value follows; every other control, every value a disabled control keeps aside,
 // and what Save writes stay as the user left them.
 #include "device/portable/texts_values.h"
+#include "editor/customcontrolsdialog.h"
 #include "tests/editor/follow_fixture.h"
 
 using namespace kal;
@@ -631,6 +632,13 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
             return slider.Enabled() && User::DragTo(slider, slider.Value() == 30 ? 70 : 30);
         };
         rows.push_back(r);
+        // The same while the editor has the device out of service: its disabled row keeps the
+        // user's level.
+        Row inactive = r;
+        inactive.what += L", device inactive";
+        inactive.before = [j](frmProfile& ed) { ed.InputLineStateChanged(j, false); };
+        inactive.after = [j](frmProfile& ed) { ed.InputLineStateChanged(j, true); };
+        rows.push_back(inactive);
         const int monitor = gInputLineMonitorControl[static_cast<std::size_t>(j)];
         for (int k = 1; k <= CountIn(e.cmdRecordExtraOptions[j]->Tag()); ++k) {
             const std::wstring name = MixerValueName(1, j, 0, k);
@@ -659,6 +667,22 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
             if (isMonitor)
                 c.send = [j](frmProfile& ed, const CardBytes&) {
                     return ed.chkRecordMonitor[j]->Enabled() && User::Click(*ed.chkRecordMonitor[j]);
+                };
+            else
+                c.send = [j, k](frmProfile& ed, const CardBytes& avoid) {
+                    if (!ed.cmdRecordExtraOptions[j]->Enabled() || !User::Click(*ed.cmdRecordExtraOptions[j]))
+                        return false;
+                    frmInputLineCustomControls* dialog = InputLineCustomControlsDialog();
+                    if (!dialog) return false;
+                    Pump(30);
+                    bool sent = false;
+                    for (std::size_t f = 0; f < dialog->fraCustomControl.size(); ++f)
+                        if (dialog->fraCustomControl[f]->Tag() == std::to_wstring(k))
+                            sent = User::ChooseOption(
+                                dialog->Get<OptionButton>(frmInputLineCustomControls::OptionGroup(static_cast<int>(f)),
+                                                          FirstByte(avoid[0]) == 1 ? 0 : 1));
+                    User::Click(dialog->Ctl(L"cmdClose"));
+                    return sent;
                 };
             rows.push_back(c);
         }
@@ -726,6 +750,19 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
         // Its state is part of the ProLogic IIx value; its pages' lock shows on the output list.
         r.saved.push_back(L"Pl2xParam");
         r.controls.push_back(L"cboAnalogOutput");
+        // Switched on by another program meanwhile: the user's Disable then puts back nothing
+        // (no Enable of the user's saved anything) and leaves the equalizer and FlexBass alone.
+        Row outside = r;
+        outside.what += L", on from outside";
+        outside.before = [put = r.put](frmProfile&) {
+            put({EncodeAEC(true)});
+            LetTheRefreshRun();
+        };
+        outside.after = [put = r.put](frmProfile&) {
+            put({EncodeAEC(false)});
+            LetTheRefreshRun();
+        };
+        rows.push_back(outside);
         r.sendLeavesMore = true;
         rows.push_back(r);
     }
