@@ -199,7 +199,8 @@ TEST_F(EditorValues, AProfileWithEveryValueIsWrittenBackByteForByte) {
 
 // A digital format and a headphone gain that this card's lists lack show no entry, a recording
 // line whose device is disabled can't be set: all three are saved as loaded. The groups the
-// user then changes are saved as chosen, the others still as loaded.
+// user then changes are saved as chosen, the others still as loaded; a line the user takes out
+// of the profile leaves it.
 TEST_F(EditorValues, UnlistedFormatAndGainAndAnInactiveLineAreKeptUntilTheUserChangesThem) {
     UseEditorCard(kDG);  // no Dolby, no DTS, three gain modes
     const int line = FirstInputLine();
@@ -207,6 +208,11 @@ TEST_F(EditorValues, UnlistedFormatAndGainAndAnInactiveLineAreKeptUntilTheUserCh
     for (int j = line + 1; j < 8 && inactive < 0; ++j)
         if (!gInputLineIds[static_cast<std::size_t>(j)].empty()) inactive = j;
     ASSERT_GE(inactive, 0);
+    // The line's switch besides its monitoring.
+    const int control = gInputLineMonitorControl[static_cast<std::size_t>(line)] == 1 ? 2 : 1;
+    const std::wstring& id = gInputLineIds[static_cast<std::size_t>(line)];
+    ASSERT_TRUE(gAudio->CustomControls.Contains(id));
+    ASSERT_GE(gAudio->CustomControls.At(id).size(), static_cast<std::size_t>(control));
     sim::SetSimEndpointState(sim::FindSimEndpoint(gInputLineIds[static_cast<std::size_t>(inactive)]),
                              DEVICE_STATE_DISABLED);
     sim::WaitForSimNotifications();
@@ -217,6 +223,7 @@ TEST_F(EditorValues, UnlistedFormatAndGainAndAnInactiveLineAreKeptUntilTheUserCh
         {L"HpImpedanceModeRear", L"03000000"},
         {MixerValueName(1, line, 0, 0), L"3C"},
         {MixerValueName(1, line, 1, 0), L"3C"},
+        {MixerValueName(1, line, 0, control), L"01"},
         {MixerValueName(1, inactive, 0, 0), L"21"},
         {MixerValueName(1, inactive, 1, 0), L"0B"},
     };
@@ -255,6 +262,16 @@ TEST_F(EditorValues, UnlistedFormatAndGainAndAnInactiveLineAreKeptUntilTheUserCh
     ASSERT_TRUE(User::Click(HpImpedanceDialog()->Ctl(L"cmdClose")));
     editor.SaveValues(L"NoGain", false);
     EXPECT_EQ(Values(L"NoGain").count(L"HpImpedanceModeRear"), 0u);
+    // The active line taken out of the profile: its values go with it, the inactive line's stay.
+    editor.imgTab_Click(1);
+    ASSERT_TRUE(User::Click(editor.Ctl(L"chkRecordSet", line)));
+    editor.SaveValues(L"LineOut", false);
+    const auto lineOut = Values(L"LineOut");
+    for (const auto& [name, hex] : stored) {
+        if (const auto ref = ParseMixerValueName(name)) {
+            EXPECT_EQ(lineOut.count(name), ref->line == line ? 0u : 1u) << name;
+        }
+    }
 }
 
 TEST_F(EditorValues, DamagedValuesOpenAndAreNotWrittenBack) {
