@@ -234,6 +234,24 @@ TEST_F(LiveMode, CancelPutsBackWhatTheOutputChosenDuringTheEditReached) {
     EXPECT_TRUE(LiveKeys().empty());
 }
 
+// A digital format the card's list lacks (Dolby Digital Live on a DTS-only card) is kept for the
+// profile and never sent: a Reset in live mode, which loads it again, leaves the card with a
+// format of its own.
+TEST_F(LiveMode, AKeptFormatTheCardLacksIsNotSentByReset) {
+    UseEditorCard(kDS);
+    Store(L"Elsewhere", L"SpDigitalOut", L"10000000");
+    frmProfile& editor = OpenEditor(L"Elsewhere");
+    ClickLive(editor);
+    ASSERT_FALSE(editor.LiveProfileName().empty());
+    ASSERT_TRUE(User::Click(editor.Ctl(L"cmdReset")));
+    auto& formats = editor.Get<ComboBox>(L"cboSPDIFOutput");
+    EXPECT_EQ(editor.Get<CheckBox>(L"chkSPDIF").Value(), 1);
+    EXPECT_EQ(formats.ListIndex(), -1);
+    ASSERT_EQ(IndexOf(formats, 16), -1);
+    const std::uint8_t held = FirstByte(GetProfileValue(L"", L"SpDigitalOut"));
+    EXPECT_TRUE(held == 0 || IndexOf(formats, held) >= 0) << int{held};
+}
+
 TEST_F(LiveMode, ALouderProfileWarnsAndNoLeavesEverythingAsItWas) {
     CardAtTwentyPercentWith(L"Loud", L"64");
     frmProfile& editor = OpenEditor(L"Loud");
