@@ -727,12 +727,14 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
                        HpImpedanceValueName(GetProfileValue(L"", L"PanelConfig")) == name;
             };
             r.shows = [](frmProfile&, const CardBytes& v) {
-                return FirstByte(HpImpedanceDialog()->HpAmp()) == FirstByte(v[0]);
+                const frmHpImpedanceMode* amp = HpImpedanceDialog();
+                return amp && FirstByte(amp->HpAmp()) == FirstByte(v[0]);
             };
             r.send = [name](frmProfile& ed, const CardBytes& avoid) {
                 if (HpImpedanceValueName(GetProfileValue(L"", L"PanelConfig")) != name || !User::Click(*ed.cmdHpAmp))
                     return false;
                 frmHpImpedanceMode* amp = HpImpedanceDialog();
+                if (!amp) return false;
                 Pump(30);
                 const bool sent =
                     User::ChooseItem(*amp->cboHpAmp, IndexOf(*amp->cboHpAmp, FirstByte(avoid[0]) == 1 ? 2 : 1));
