@@ -17,9 +17,12 @@
 #include "base/registry.h"
 #include "base/worker.h"
 #include "startup/tables.h"
+#include "tests/common/checked.h"
 #include "tests/common/sim_platform.h"
 
 using namespace kal;
+using kal::testing::Last;
+using kal::testing::Nth;
 using sim::SimRequest;
 
 namespace {
@@ -242,7 +245,7 @@ TEST_F(Driver, WritesAreStampedExceptTheTrialAndTheLevelBlock) {
     // Between the two ticks (unsigned differences: a stamp before `before` wraps to a huge one).
     EXPECT_LE(gLastSelfChange - before, after - before);
     // The stamp comes before the request.
-    EXPECT_LE(gLastSelfChange - before, Log().back().time - before);
+    EXPECT_LE(gLastSelfChange - before, Last(Log()).time - before);
 }
 
 TEST_F(Driver, SuspensionSendsNothingAndReportsSuccess) {
@@ -347,13 +350,13 @@ TEST_F(Driver, PairsKeepThePresentPartnerFor255) {
 TEST_F(Driver, OutputBlockAndAnalogFlagsMergeTheLiveValues) {
     Card(kDX);
     ASSERT_EQ(ApplySpeakerConfig(Hex(L"07000000")), 0u);  // live values are the defaults
-    EXPECT_EQ(Sent().back(), L"4:010000000700000000000000");
+    EXPECT_EQ(Last(Sent()), L"4:010000000700000000000000");
     EXPECT_EQ(ApplySpeakerConfig(Hex(L"070000")), 0u);  // not 4 bytes
     EXPECT_EQ(Log().size(), 1u);
 
     sim::SetSimLiveValue(L"ListenerMode", Hex(L"02000000"));
     ASSERT_EQ(ApplyCenterBassXchg(Hex(L"01000000")), 0u);
-    EXPECT_EQ(Sent().back(), L"4:020000000700000001000000");
+    EXPECT_EQ(Last(Sent()), L"4:020000000700000001000000");
     EXPECT_EQ(Setting(L"SpeakerConfig"), L"07000000");
     EXPECT_EQ(Setting(L"CenterBassXchg"), L"01000000");
 
@@ -361,6 +364,7 @@ TEST_F(Driver, OutputBlockAndAnalogFlagsMergeTheLiveValues) {
     ASSERT_EQ(ApplyDual2D(Hex(L"00000000")), 0u);       // default Dual2D is 1 after XP
     ASSERT_EQ(ApplySideRearXchg(Hex(L"01000000")), 0u);
     const Strings sent = Sent();
+    ASSERT_GE(sent.size(), 2u);
     EXPECT_EQ(sent[sent.size() - 2], L"35:000001010000");
     EXPECT_EQ(sent.back(), L"35:000001010100");
     EXPECT_EQ(Setting(L"Dual2D"), L"00000000");
@@ -374,11 +378,11 @@ TEST_F(Driver, ParameterBlocksWithOnlyTheSwitchKeepTheLiveParameters) {
     Bytes onOnly(20, 0);
     onOnly[0] = 1;
     ASSERT_EQ(ApplyPl2xParam(onOnly), 0u);
-    EXPECT_EQ(Sent().back(), L"29:0100000002000000070000000300000000000000");
+    EXPECT_EQ(Last(Sent()), L"29:0100000002000000070000000300000000000000");
     Bytes full = onOnly;
     full[19] = 5;
     ASSERT_EQ(ApplyPl2xParam(full), 0u);
-    EXPECT_EQ(Sent().back(), L"29:" + BytesToHex(full));
+    EXPECT_EQ(Last(Sent()), L"29:" + BytesToHex(full));
     EXPECT_EQ(Setting(L"Pl2xParam"), BytesToHex(full));
     EXPECT_EQ(ApplyPl2xParam(Bytes(19, 0)), 0u);
     EXPECT_EQ(Log().size(), 2u);
@@ -387,7 +391,9 @@ TEST_F(Driver, ParameterBlocksWithOnlyTheSwitchKeepTheLiveParameters) {
     Bytes neoOn(16, 0);
     neoOn[0] = 1;
     ASSERT_EQ(ApplyNeoParam(neoOn), 0u);
-    EXPECT_EQ(Sent().back(), L"38:0100000002000000" L"2449123F07000000");
+    EXPECT_EQ(Last(Sent()),
+              L"38:0100000002000000"
+              L"2449123F07000000");
 }
 
 TEST_F(Driver, PanelConfigSendsTheGainOnlyWhenItCan) {
@@ -433,7 +439,7 @@ TEST_F(Driver, ChannelByChannelBuilders) {
     const Bytes gains = HexToBytes(gEqPresetGains[1]);
     EXPECT_EQ(ApplyEqGain(gains), 0u);
     ASSERT_EQ(Log().size(), 10u);
-    EXPECT_EQ(Sent()[9], L"9:09000000" + BytesToHex(Bytes(gains.begin() + 36, gains.end())));
+    EXPECT_EQ(Nth(Sent(), 9), L"9:09000000" + BytesToHex(Bytes(gains.begin() + 36, gains.end())));
     EXPECT_EQ(Setting(L"EqGain"), BytesToHex(gains));
 
     sim::ClearSimRequestLog();
@@ -489,7 +495,7 @@ TEST_F(Driver, SpeakerTrialFollowsTheModelAndChangesTheBlock) {
     EXPECT_EQ(ProbeSpeakerConfig(Hex(L"06000000")), 0u);
     EXPECT_EQ(ProbeSpeakerConfig(Hex(L"07000000")), 50u);
     EXPECT_EQ(Setting(L"SpeakerConfig"), L"06000000");
-    EXPECT_EQ(Log().back().id, 6u);
+    EXPECT_EQ(Last(Log()).id, 6u);
 
     sim::SetSimAcceptedSpeakerConfigs(std::vector<std::uint8_t>{7});
     EXPECT_EQ(ProbeSpeakerConfig(Hex(L"03000000")), 50u);

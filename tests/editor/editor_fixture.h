@@ -3,6 +3,7 @@
 #pragma once
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "device/profilevalues.h"
 #include "base/registry.h"
 #include "editor/profileform.h"
+#include "tests/common/checked.h"
 #include "tests/common/screenshot.h"
 #include "tests/tray/tray_fixture.h"
 
@@ -56,6 +58,8 @@ protected:
     frmProfile& OpenRealTime() {
         ShowRealTimeSettings();
         Pump(30);
+        // An exception fails the test and lets the suite go on.
+        if (!ProfileEditor()) throw std::runtime_error("no real-time window");
         return *ProfileEditor();
     }
 

@@ -173,10 +173,10 @@ TEST_F(Equalizer, UserProfilesAreAddedOverwrittenOnlyAfterYesAndDeleted) {
     answers = Press(add, IDNO);
     ASSERT_EQ(answers.seen.size(), 1u);
     EXPECT_EQ(answers.seen[0].text, L"A gain profile already exists with the name \"Mine\". Do you want to overwrite it?");
-    EXPECT_EQ(BytesToHex(*RegReadBytes(UserKey(), L"Mine")), gEqPresetGains[5]);
+    EXPECT_EQ(BytesToHex(Present(RegReadBytes(UserKey(), L"Mine"))), gEqPresetGains[5]);
     answers = Press(add, IDYES);
     EXPECT_EQ(answers.seen.size(), 1u);
-    EXPECT_EQ(BytesToHex(*RegReadBytes(UserKey(), L"Mine")), gEqPresetGains[10]);
+    EXPECT_EQ(BytesToHex(Present(RegReadBytes(UserKey(), L"Mine"))), gEqPresetGains[10]);
     EXPECT_EQ(box.Text(), L"Mine");
 
     // Choosing a profile loads it; a damaged one leaves the sliders alone.

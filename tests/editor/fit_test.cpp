@@ -65,12 +65,12 @@ TEST_F(WindowFit, EveryWindowKeepsItsControlsInsideAndTheirTextsWhole) {
     frmProfile& editor = OpenEditor(L"");
     ExpectEditorWhole(editor, "profile editor, speakers");
     ASSERT_TRUE(User::Click(editor.Ctl(L"cmdAnalogOutputSettings")));
-    ExpectDialogWhole(AnalogOutputSettingsDialog(), "analog output settings, 7.1");
+    ASSERT_NO_FATAL_FAILURE(ExpectDialogWhole(AnalogOutputSettingsDialog(), "analog output settings, 7.1"));
     AnalogOutputSettingsDialog()->Unload();
     editor.imgTab_Click(1);
     ASSERT_TRUE(User::Click(editor.Ctl(L"chkRecordSet", 0)));
     ASSERT_TRUE(User::Click(editor.Ctl(L"cmdRecordExtraOptions", 0)));
-    ExpectDialogWhole(InputLineCustomControlsDialog(), "input line custom controls");
+    ASSERT_NO_FATAL_FAILURE(ExpectDialogWhole(InputLineCustomControlsDialog(), "input line custom controls"));
     InputLineCustomControlsDialog()->Unload();
     CloseEditor();
 
@@ -90,7 +90,7 @@ TEST_F(WindowFit, EveryWindowKeepsItsControlsInsideAndTheirTextsWhole) {
     frmProfile& realTime = OpenRealTime();
     ExpectEditorWhole(realTime, "real-time settings");
     ASSERT_TRUE(User::Click(realTime.Ctl(L"cmdAnalogOutputSettings")));
-    ExpectDialogWhole(AnalogOutputSettingsDialog(), "analog output settings, headphones");
+    ASSERT_NO_FATAL_FAILURE(ExpectDialogWhole(AnalogOutputSettingsDialog(), "analog output settings, headphones"));
     AnalogOutputSettingsDialog()->Unload();
     CloseEditor();
 

@@ -4,6 +4,8 @@
 // back to it once more after the editor's own send of another value. The one control that
 // shows the value follows; every other control, every value a disabled control keeps aside,
 // and what Save writes stay as the user left them.
+#include "device/portable/texts_values.h"
+#include "editor/customcontrolsdialog.h"
 #include "tests/editor/follow_fixture.h"
 
 using namespace kal;
@@ -298,6 +300,23 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
     rows.back().controls.push_back(L"chkSyncSampleRates");
     rows.push_back(ListRow(L"Windows bit depth", kMixerBitDepth, *e.cboBitDepth, 0, false, false));
     rows.push_back(ListRow(L"Windows sample rate", kMixerSampleRate, *e.cboSystemSampleRate, 0, true, false));
+    if (e.chkSyncSampleRates->Enabled()) {
+        // Kept in step with the card's rate meanwhile: the disabled list shows the card's rate.
+        Row synced = rows.back();
+        synced.what += L", synced";
+        auto kept = std::make_shared<int>(-1);
+        synced.before = [kept](frmProfile& ed) {
+            *kept = ed.cboSystemSampleRate->ListIndex();
+            ASSERT_TRUE(User::Click(*ed.chkSyncSampleRates));
+        };
+        synced.after = [kept](frmProfile& ed) {
+            ASSERT_TRUE(User::Click(*ed.chkSyncSampleRates));
+            if (ed.cboSystemSampleRate->ListIndex() != *kept) {
+                ASSERT_TRUE(User::ChooseItem(*ed.cboSystemSampleRate, *kept));
+            }
+        };
+        rows.push_back(synced);
+    }
     rows.push_back(ListRow(L"stereo upmix", L"Dual2D", *e.cboStereoUpmix, 0, false));
     {
         Row r;
@@ -321,10 +340,47 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
             return out;
         };
         r.follows = [&box](frmProfile&) { return box.Enabled(); };
-        r.shows = [&box](frmProfile&, const CardBytes& v) {
+        r.shows = [&box](frmProfile& ed, const CardBytes& v) {
+            // The rows of the channels the output lacks are shown out of the profile.
+            const Bytes spdif = GetProfileValue(L"", L"SpDigitalOut");
+            const int channels = SpeakerChannelCount(v[1], &spdif).value_or(0);
+            for (int i = 0; i < 8; ++i)
+                if (!IsChannelAvailable(i, channels) &&
+                    (ed.chkPlaybackSet[i]->Enabled() || ed.csliOutputChannel[i]->Enabled()))
+                    return false;
             return SelectedItemData(box, -1) == FirstByte(v[0]) * 256 + FirstByte(v[1]);
         };
         rows.push_back(r);
+        // The same with the effects the output offers away from their defaults: each box it
+        // offers switched over, else each Dolby virtualizer it offers switched on.
+        Row effects = r;
+        effects.what += L", effects chosen";
+        auto kept = std::make_shared<std::vector<int>>();
+        auto boxes = [](frmProfile& ed) {
+            return std::array<CheckBox*, 5>{ed.chkDolbyHeadphones, ed.chkDolbyVirtualSpeaker, ed.chkVSS, ed.chkDolby,
+                                            ed.chkNeo};
+        };
+        effects.before = [kept, boxes](frmProfile& ed) {
+            const auto all = boxes(ed);
+            kept->clear();
+            for (CheckBox* b : all) kept->push_back(b->Value());
+            bool chosen = false;
+            for (std::size_t i = 2; i < all.size(); ++i)
+                if (all[i]->Enabled() && all[i]->Visible()) chosen = User::Click(*all[i]) || chosen;
+            for (std::size_t i = 0; i < 2 && !chosen; ++i)
+                if (all[i]->Enabled() && all[i]->Value() == 0) {
+                    ASSERT_TRUE(User::Click(*all[i])) << Narrow(all[i]->Name());
+                }
+        };
+        // Back as they were: a virtualizer switched off takes the effects after it along.
+        effects.after = [kept, boxes](frmProfile& ed) {
+            const auto all = boxes(ed);
+            for (std::size_t i = 0; i < all.size(); ++i)
+                if (all[i]->Value() != (*kept)[i]) {
+                    ASSERT_TRUE(User::Click(*all[i])) << Narrow(all[i]->Name());
+                }
+        };
+        rows.push_back(effects);
     }
     {
         Row r = CheckRow(L"digital output", L"SpDigitalOut", *e.chkSPDIF, 0);
@@ -576,6 +632,13 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
             return slider.Enabled() && User::DragTo(slider, slider.Value() == 30 ? 70 : 30);
         };
         rows.push_back(r);
+        // The same while the editor has the device out of service: its disabled row keeps the
+        // user's level.
+        Row inactive = r;
+        inactive.what += L", device inactive";
+        inactive.before = [j](frmProfile& ed) { ed.InputLineStateChanged(j, false); };
+        inactive.after = [j](frmProfile& ed) { ed.InputLineStateChanged(j, true); };
+        rows.push_back(inactive);
         const int monitor = gInputLineMonitorControl[static_cast<std::size_t>(j)];
         for (int k = 1; k <= CountIn(e.cmdRecordExtraOptions[j]->Tag()); ++k) {
             const std::wstring name = MixerValueName(1, j, 0, k);
@@ -604,6 +667,22 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
             if (isMonitor)
                 c.send = [j](frmProfile& ed, const CardBytes&) {
                     return ed.chkRecordMonitor[j]->Enabled() && User::Click(*ed.chkRecordMonitor[j]);
+                };
+            else
+                c.send = [j, k](frmProfile& ed, const CardBytes& avoid) {
+                    if (!ed.cmdRecordExtraOptions[j]->Enabled() || !User::Click(*ed.cmdRecordExtraOptions[j]))
+                        return false;
+                    frmInputLineCustomControls* dialog = InputLineCustomControlsDialog();
+                    if (!dialog) return false;
+                    Pump(30);
+                    bool sent = false;
+                    for (std::size_t f = 0; f < dialog->fraCustomControl.size(); ++f)
+                        if (dialog->fraCustomControl[f]->Tag() == std::to_wstring(k))
+                            sent = User::ChooseOption(
+                                dialog->Get<OptionButton>(frmInputLineCustomControls::OptionGroup(static_cast<int>(f)),
+                                                          FirstByte(avoid[0]) == 1 ? 0 : 1));
+                    User::Click(dialog->Ctl(L"cmdClose"));
+                    return sent;
                 };
             rows.push_back(c);
         }
@@ -648,12 +727,14 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
                        HpImpedanceValueName(GetProfileValue(L"", L"PanelConfig")) == name;
             };
             r.shows = [](frmProfile&, const CardBytes& v) {
-                return FirstByte(HpImpedanceDialog()->HpAmp()) == FirstByte(v[0]);
+                const frmHpImpedanceMode* amp = HpImpedanceDialog();
+                return amp && FirstByte(amp->HpAmp()) == FirstByte(v[0]);
             };
             r.send = [name](frmProfile& ed, const CardBytes& avoid) {
                 if (HpImpedanceValueName(GetProfileValue(L"", L"PanelConfig")) != name || !User::Click(*ed.cmdHpAmp))
                     return false;
                 frmHpImpedanceMode* amp = HpImpedanceDialog();
+                if (!amp) return false;
                 Pump(30);
                 const bool sent =
                     User::ChooseItem(*amp->cboHpAmp, IndexOf(*amp->cboHpAmp, FirstByte(avoid[0]) == 1 ? 2 : 1));
@@ -671,6 +752,19 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
         // Its state is part of the ProLogic IIx value; its pages' lock shows on the output list.
         r.saved.push_back(L"Pl2xParam");
         r.controls.push_back(L"cboAnalogOutput");
+        // Switched on by another program meanwhile: the user's Disable then puts back nothing
+        // (no Enable of the user's saved anything) and leaves the equalizer and FlexBass alone.
+        Row outside = r;
+        outside.what += L", on from outside";
+        outside.before = [put = r.put](frmProfile&) {
+            put({EncodeAEC(true)});
+            LetTheRefreshRun();
+        };
+        outside.after = [put = r.put](frmProfile&) {
+            put({EncodeAEC(false)});
+            LetTheRefreshRun();
+        };
+        rows.push_back(outside);
         r.sendLeavesMore = true;
         rows.push_back(r);
     }

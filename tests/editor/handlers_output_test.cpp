@@ -83,7 +83,8 @@ TEST_F(OutputHandlers, SpeakerSizesAndFlexBassSendOnePacketPerChannel) {
     EXPECT_EQ(editor.Ctl(L"lblCrossoverValue").Caption(), L"150 Hz");
     EXPECT_EQ(Live(L"BassCornerFrequency").substr(0, 2), L"96");
     ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optFlexBass", 0)));
-    EXPECT_EQ(editor.Get<Slider>(L"csliCrossover").Value(), HexToBytes(gDriverDefaults.At(L"BassCornerFrequency"))[0]);
+    EXPECT_EQ(editor.Get<Slider>(L"csliCrossover").Value(),
+              Nth(HexToBytes(gDriverDefaults.At(L"BassCornerFrequency")), 0));
     EXPECT_FALSE(editor.Ctl(L"cboSpeakerSize", 0).Enabled());
     ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optFlexBass", 1)));
     EXPECT_EQ(editor.Get<Slider>(L"csliCrossover").Value(), 150);

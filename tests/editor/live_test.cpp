@@ -138,26 +138,26 @@ TEST_F(LiveMode, ThreeChangesGoToTheCardAndLiveModeOffPutsItBack) {
     EXPECT_EQ(LiveKeys(), std::vector<std::wstring>{editor.LiveProfileName()});
     // The restore point holds the card as it was; the card now holds the edited profile.
     EXPECT_EQ(RegReadBytes(Profile(editor.LiveProfileName()), L"SpeakerConfig"), HexToBytes(L"01000000"));
-    EXPECT_EQ(BytesToHex(*sim::SimLiveValue(L"SpeakerConfig")), L"04000000");
-    EXPECT_EQ(BytesToHex(*sim::SimLiveValue(L"EqEnable")), L"01");
+    EXPECT_EQ(BytesToHex(Present(sim::SimLiveValue(L"SpeakerConfig"))), L"04000000");
+    EXPECT_EQ(BytesToHex(Present(sim::SimLiveValue(L"EqEnable"))), L"01");
 
     // 1. The analog output.
     auto& outputs = editor.Get<ComboBox>(L"cboAnalogOutput");
     ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0007)));
-    EXPECT_EQ(BytesToHex(*sim::SimLiveValue(L"SpeakerConfig")), L"07000000");
+    EXPECT_EQ(BytesToHex(Present(sim::SimLiveValue(L"SpeakerConfig"))), L"07000000");
     // 2. The Windows bit depth.
     auto& depths = editor.Get<ComboBox>(L"cboBitDepth");
-    const std::uint8_t depth = GetProfileValue(L"", L"_mixerBitDepth")[0];
+    const std::uint8_t depth = Nth(GetProfileValue(L"", L"_mixerBitDepth"), 0);
     const int other = IndexOf(depths, depth == 24 ? 16 : 24);
     ASSERT_GT(other, 0);
     ASSERT_TRUE(User::ChooseItem(depths, other));
-    EXPECT_EQ(GetProfileValue(L"", L"_mixerBitDepth")[0], depth == 24 ? 16 : 24);
+    EXPECT_EQ(Nth(GetProfileValue(L"", L"_mixerBitDepth"), 0), depth == 24 ? 16 : 24);
     // 3. A swap from its dialog.
     const auto beforeSwap = CardState();
     ASSERT_TRUE(User::Click(editor.Ctl(L"cmdAnalogOutputSettings")));
     frmAnalogOutputSettings* swaps = AnalogOutputSettingsDialog();
     ASSERT_NE(swaps, nullptr);
-    const int onNow = GetProfileValue(L"", L"CenterBassXchg")[0] == 1 ? 0 : 1;
+    const int onNow = Nth(GetProfileValue(L"", L"CenterBassXchg"), 0) == 1 ? 0 : 1;
     ASSERT_TRUE(User::ChooseOption(swaps->Get<OptionButton>(L"optCenterBassXchg", onNow)));
     EXPECT_NE(CardState(), beforeSwap);
     EXPECT_EQ(BytesToHex(editor.GetCenterBassXchg()), HexPad(onNow, 2) + L"000000");
@@ -222,16 +222,35 @@ TEST_F(LiveMode, CancelPutsBackWhatTheOutputChosenDuringTheEditReached) {
     editor.imgTab_Click(0);
     ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0101)));
     ASSERT_TRUE(User::Click(editor.Ctl(L"cmdHpAmp")));
+    ASSERT_NE(HpImpedanceDialog(), nullptr);
     auto& gains = HpImpedanceDialog()->Get<ComboBox>(L"cboHpAmp");
-    const std::uint8_t front = GetProfileValue(L"", L"HpImpedanceModeFront")[0];
+    const std::uint8_t front = Nth(GetProfileValue(L"", L"HpImpedanceModeFront"), 0);
     ASSERT_TRUE(User::ChooseItem(gains, IndexOf(gains, front == 2 ? 1 : 2)));
-    EXPECT_NE(GetProfileValue(L"", L"HpImpedanceModeFront")[0], front);
+    EXPECT_NE(Nth(GetProfileValue(L"", L"HpImpedanceModeFront"), 0), front);
     ASSERT_TRUE(User::Click(HpImpedanceDialog()->Ctl(L"cmdClose")));
     ASSERT_NE(CardState(), before);
 
     ASSERT_TRUE(User::Click(editor.Ctl(L"cmdCancel")));
     EXPECT_EQ(CardState(), before);
     EXPECT_TRUE(LiveKeys().empty());
+}
+
+// A digital format the card's list lacks (Dolby Digital Live on a DTS-only card) is kept for the
+// profile and never sent: a Reset in live mode, which loads it again, leaves the card with a
+// format of its own.
+TEST_F(LiveMode, AKeptFormatTheCardLacksIsNotSentByReset) {
+    UseEditorCard(kDS);
+    Store(L"Elsewhere", L"SpDigitalOut", L"10000000");
+    frmProfile& editor = OpenEditor(L"Elsewhere");
+    ClickLive(editor);
+    ASSERT_FALSE(editor.LiveProfileName().empty());
+    ASSERT_TRUE(User::Click(editor.Ctl(L"cmdReset")));
+    auto& formats = editor.Get<ComboBox>(L"cboSPDIFOutput");
+    EXPECT_EQ(editor.Get<CheckBox>(L"chkSPDIF").Value(), 1);
+    EXPECT_EQ(formats.ListIndex(), -1);
+    ASSERT_EQ(IndexOf(formats, 16), -1);
+    const std::uint8_t held = FirstByte(GetProfileValue(L"", L"SpDigitalOut"));
+    EXPECT_TRUE(held == 0 || IndexOf(formats, held) >= 0) << int{held};
 }
 
 TEST_F(LiveMode, ALouderProfileWarnsAndNoLeavesEverythingAsItWas) {
@@ -287,6 +306,7 @@ TEST_F(LiveMode, SwapsDialogShowsTheOutputsExchangesAndDontSetPutsBackOnlyWhatTh
     frmProfile& editor = OpenEditor(L"");
     ASSERT_FALSE(editor.LiveProfileName().empty());
     ASSERT_TRUE(User::Click(editor.Ctl(L"cmdAnalogOutputSettings")));
+    ASSERT_NE(AnalogOutputSettingsDialog(), nullptr);
     frmAnalogOutputSettings& swaps = *AnalogOutputSettingsDialog();
     Pump(50);
     // 7.1: the centre/bass frame at the top, the side/rear frame 120 twips below it.
@@ -308,6 +328,7 @@ TEST_F(LiveMode, SwapsDialogForHeadphonesInTheRealTimeWindow) {
     sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"01000000"));
     frmProfile& editor = OpenRealTime();
     ASSERT_TRUE(User::Click(editor.Ctl(L"cmdAnalogOutputSettings")));
+    ASSERT_NE(AnalogOutputSettingsDialog(), nullptr);
     frmAnalogOutputSettings& swaps = *AnalogOutputSettingsDialog();
     Pump(50);
     EXPECT_TRUE(swaps.Ctl(L"fraHeadphoneLRXchg").Visible());
@@ -315,10 +336,10 @@ TEST_F(LiveMode, SwapsDialogForHeadphonesInTheRealTimeWindow) {
     EXPECT_FALSE(swaps.Ctl(L"optHeadphoneLRXchg", 255).Visible());
     EXPECT_LT(swaps.Ctl(L"optHeadphoneLRXchg", 0).Left(), swaps.Ctl(L"optHeadphoneLRXchg", 1).Left());
     // The card's own value is shown, and a choice goes to the card.
-    const std::uint8_t now = GetProfileValue(L"", L"HeadphoneLRXchg")[0];
+    const std::uint8_t now = Nth(GetProfileValue(L"", L"HeadphoneLRXchg"), 0);
     EXPECT_TRUE(swaps.Get<OptionButton>(L"optHeadphoneLRXchg", now).Value());
     ASSERT_TRUE(User::ChooseOption(swaps.Get<OptionButton>(L"optHeadphoneLRXchg", now ? 0 : 1)));
-    EXPECT_EQ(GetProfileValue(L"", L"HeadphoneLRXchg")[0], now ? 0 : 1);
+    EXPECT_EQ(Nth(GetProfileValue(L"", L"HeadphoneLRXchg"), 0), now ? 0 : 1);
     SaveWindowScreenshot(swaps.hWnd(), L"frmAnalogOutputSettings", L"realtime-headphones");
 }
 
@@ -394,13 +415,13 @@ TEST_F(LiveMode, CustomControlsDialogSetsTheLinesExtraControls) {
 
     // Live mode (a new profile's) sends each choice; "Don't Set" puts back the card's value.
     const std::wstring name = MixerValueName(1, 0, 0, n);
-    const std::uint8_t original = GetProfileValue(L"", name)[0];
+    const std::uint8_t original = Nth(GetProfileValue(L"", name), 0);
     ASSERT_TRUE(User::ChooseOption(dialog->Get<OptionButton>(group, original ? 0 : 1)));
     EXPECT_EQ(editor.GetCustomControlsValues(0, n), original ? 0 : 1);
-    EXPECT_EQ(GetProfileValue(L"", name)[0], original ? 0 : 1);
+    EXPECT_EQ(Nth(GetProfileValue(L"", name), 0), original ? 0 : 1);
     ASSERT_TRUE(User::ChooseOption(dialog->Get<OptionButton>(group, 255)));
     EXPECT_EQ(editor.GetCustomControlsValues(0, n), 255);
-    EXPECT_EQ(GetProfileValue(L"", name)[0], original);
+    EXPECT_EQ(Nth(GetProfileValue(L"", name), 0), original);
     ASSERT_TRUE(User::Click(dialog->Ctl(L"cmdClose")));
     CloseEditor();
 
@@ -408,6 +429,7 @@ TEST_F(LiveMode, CustomControlsDialogSetsTheLinesExtraControls) {
     OpenRealTime().imgTab_Click(1);
     ASSERT_TRUE(User::Click(ProfileEditor()->Ctl(L"cmdRecordExtraOptions", 0)));
     dialog = InputLineCustomControlsDialog();
+    ASSERT_NE(dialog, nullptr);
     EXPECT_FALSE(dialog->Ctl(group, 255).Visible());
     EXPECT_EQ(dialog->Ctl(group, 0).Left(), 120);
     EXPECT_EQ(dialog->Ctl(group, 1).Left(), 1440);
@@ -529,7 +551,7 @@ TEST_F(LiveMode, ANewProfileKeepsTheUsersChoicesWhenTheCardChangesFromOutside) {
 
     // Another program sets the card to 48 kHz, turns the upmix off and the equalizer over.
     LetOutsideChangesArrive();
-    const std::uint8_t eq = GetProfileValue(L"", L"EqEnable")[0];
+    const std::uint8_t eq = Nth(GetProfileValue(L"", L"EqEnable"), 0);
     sim::SetSimLiveValue(L"OutputFormat", EncodeNumber(48000));
     sim::SetSimLiveValue(L"Dual2D", EncodeCode(0));
     sim::SetSimLiveValue(L"EqEnable", Bytes{static_cast<std::uint8_t>(eq ? 0 : 1)});

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <initializer_list>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -93,6 +94,8 @@ protected:
     frmProfiles& OpenManager() {
         ShowProfiles();
         PumpForms(50);
+        // An exception fails the test and lets the suite go on.
+        if (!ProfilesForm()) throw std::runtime_error("no profile manager");
         return *ProfilesForm();
     }
     static void CloseManager() {

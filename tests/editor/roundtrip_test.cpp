@@ -91,10 +91,11 @@ TEST_F(EditorRoundTrip, EveryAcceptedCodeOnEveryCardIsWrittenBackByteForByte) {
                 for (std::size_t s = 0; s < row.names.size(); ++s, ++cells)
                     Store(profile, row.names[s], CodeOf(row, row.atOpening ? opening : round, s).c_str());
             const auto stored = Values(profile);
-            if (fresh)
-                OpenEditor(profile);
-            else
+            if (fresh) OpenEditor(profile);
+            ASSERT_NE(ProfileEditor(), nullptr);
+            if (!fresh) {
                 ASSERT_TRUE(User::Click(ProfileEditor()->Ctl(L"cmdReset")));
+            }
             ProfileEditor()->SaveValues(copy, false);
             const auto saved = Values(copy);
             RegDeleteKey(gRegProfiles, copy);

@@ -49,7 +49,7 @@ protected:
 TEST_F(EditorSave, NamesThatAreEmptyOrNumericAreRefused) {
     frmProfile& editor = OpenEditor(L"");
     auto answers = Save(editor, L"", IDOK);
-    EXPECT_EQ(Texts(answers), std::vector<std::wstring>{L"Please provide a profile name."});
+    ASSERT_EQ(Texts(answers), std::vector<std::wstring>{L"Please provide a profile name."});
     EXPECT_EQ(answers.seen[0].title, L"Create New Profile");
     answers = Save(editor, L"12", IDOK);
     EXPECT_EQ(Texts(answers), std::vector<std::wstring>{L"Please provide an alphanumeric profile name."});

@@ -186,7 +186,7 @@ TEST_F(EditorSetUp, TrialsStopAtTheFirstRefusalAndLeaveTheCardAsItWas) {
     frmProfile& editor = OpenEditor(L"");
     EXPECT_EQ(Items(editor.Get<ComboBox>(L"cboAnalogOutput")),
               (std::vector<std::wstring>{L"Rear Headphones", L"Rear 2 Speakers"}));
-    EXPECT_EQ(BytesToHex(*sim::SimLiveValue(L"SpeakerConfig")), L"01000000");
+    EXPECT_EQ(BytesToHex(Present(sim::SimLiveValue(L"SpeakerConfig"))), L"01000000");
     CloseEditor();
 
     // Accepted trials change the card's output block; it is put back afterwards.
@@ -194,7 +194,7 @@ TEST_F(EditorSetUp, TrialsStopAtTheFirstRefusalAndLeaveTheCardAsItWas) {
     sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"01000000"));
     frmProfile& again = OpenEditor(L"");
     EXPECT_EQ(again.Get<ComboBox>(L"cboAnalogOutput").ListCount(), 5);
-    EXPECT_EQ(BytesToHex(*sim::SimLiveValue(L"SpeakerConfig")), L"01000000");
+    EXPECT_EQ(BytesToHex(Present(sim::SimLiveValue(L"SpeakerConfig"))), L"01000000");
 }
 
 TEST_F(EditorSetUp, WindowsXPHasNoWindowsFormatAndNoDecibels) {

@@ -70,8 +70,8 @@ TEST_F(EditorValues, ANewProfileSavedUntouchedHoldsOnlyTheValuesWithoutDontChang
     const auto values = Values(L"Fresh");
     EXPECT_EQ(Names(values), expected);
     // Taken from the card as the editor showed it.
-    EXPECT_EQ(values.at(L"SpeakerConfig"), BytesToHex(*sim::SimLiveValue(L"SpeakerConfig")));
-    EXPECT_EQ(values.at(L"AEC").size(), 80u);
+    EXPECT_EQ(Entry(values, L"SpeakerConfig"), BytesToHex(Present(sim::SimLiveValue(L"SpeakerConfig"))));
+    EXPECT_EQ(Entry(values, L"AEC").size(), 80u);
     // The restore point of the new profile's live mode is gone with the editor.
     for (const std::wstring& key : RegEnumKeys(gRegProfiles)) EXPECT_EQ(key.find(L"~Live"), std::wstring::npos) << key;
 }
@@ -189,9 +189,9 @@ TEST_F(EditorValues, AProfileWithEveryValueIsWrittenBackByteForByte) {
             ASSERT_TRUE(User::ChooseItem(editor.Get<ComboBox>(L"cboSampleRate"), 0));
             editor.SaveValues(profile + L"Changed", false);
             const auto changed = Values(profile + L"Changed");
-            EXPECT_EQ(changed.at(L"SpeakerConfig"), L"04000000");
+            EXPECT_EQ(Entry(changed, L"SpeakerConfig"), L"04000000");
             EXPECT_EQ(changed.count(L"OutputFormat"), 0u);
-            EXPECT_EQ(changed.at(L"_mixerBitDepth"), L"14");
+            EXPECT_EQ(Entry(changed, L"_mixerBitDepth"), L"14");
         }
         CloseEditor();
     }
@@ -199,7 +199,8 @@ TEST_F(EditorValues, AProfileWithEveryValueIsWrittenBackByteForByte) {
 
 // A digital format and a headphone gain that this card's lists lack show no entry, a recording
 // line whose device is disabled can't be set: all three are saved as loaded. The groups the
-// user then changes are saved as chosen, the others still as loaded.
+// user then changes are saved as chosen, the others still as loaded; a line the user takes out
+// of the profile leaves it.
 TEST_F(EditorValues, UnlistedFormatAndGainAndAnInactiveLineAreKeptUntilTheUserChangesThem) {
     UseEditorCard(kDG);  // no Dolby, no DTS, three gain modes
     const int line = FirstInputLine();
@@ -207,6 +208,11 @@ TEST_F(EditorValues, UnlistedFormatAndGainAndAnInactiveLineAreKeptUntilTheUserCh
     for (int j = line + 1; j < 8 && inactive < 0; ++j)
         if (!gInputLineIds[static_cast<std::size_t>(j)].empty()) inactive = j;
     ASSERT_GE(inactive, 0);
+    // The line's switch besides its monitoring.
+    const int control = gInputLineMonitorControl[static_cast<std::size_t>(line)] == 1 ? 2 : 1;
+    const std::wstring& id = gInputLineIds[static_cast<std::size_t>(line)];
+    ASSERT_TRUE(gAudio->CustomControls.Contains(id));
+    ASSERT_GE(gAudio->CustomControls.At(id).size(), static_cast<std::size_t>(control));
     sim::SetSimEndpointState(sim::FindSimEndpoint(gInputLineIds[static_cast<std::size_t>(inactive)]),
                              DEVICE_STATE_DISABLED);
     sim::WaitForSimNotifications();
@@ -217,6 +223,7 @@ TEST_F(EditorValues, UnlistedFormatAndGainAndAnInactiveLineAreKeptUntilTheUserCh
         {L"HpImpedanceModeRear", L"03000000"},
         {MixerValueName(1, line, 0, 0), L"3C"},
         {MixerValueName(1, line, 1, 0), L"3C"},
+        {MixerValueName(1, line, 0, control), L"01"},
         {MixerValueName(1, inactive, 0, 0), L"21"},
         {MixerValueName(1, inactive, 1, 0), L"0B"},
     };
@@ -230,11 +237,12 @@ TEST_F(EditorValues, UnlistedFormatAndGainAndAnInactiveLineAreKeptUntilTheUserCh
     EXPECT_FALSE(editor.Ctl(L"chkRecordSet", inactive).Enabled());
     editor.SaveValues(L"Untouched", false);
     const auto untouched = Values(L"Untouched");
-    for (const auto& [name, hex] : stored) EXPECT_EQ(untouched.at(name), hex) << name;
+    for (const auto& [name, hex] : stored) EXPECT_EQ(Entry(untouched, name), hex) << name;
 
     // The user chooses PCM, a gain, and another level of the active line.
     ASSERT_TRUE(User::ChooseItem(editor.Get<ComboBox>(L"cboSPDIFOutput"), 0));
     ASSERT_TRUE(User::Click(editor.Ctl(L"cmdHpAmp")));
+    ASSERT_NE(HpImpedanceDialog(), nullptr);
     auto& gains = HpImpedanceDialog()->Get<ComboBox>(L"cboHpAmp");
     ASSERT_TRUE(User::ChooseItem(gains, IndexOf(gains, 1)));
     ASSERT_TRUE(User::Click(HpImpedanceDialog()->Ctl(L"cmdClose")));
@@ -242,19 +250,30 @@ TEST_F(EditorValues, UnlistedFormatAndGainAndAnInactiveLineAreKeptUntilTheUserCh
     ASSERT_TRUE(User::DragTo(editor.Get<Slider>(L"csliInputLine", line), 25));
     editor.SaveValues(L"Changed", false);
     const auto changed = Values(L"Changed");
-    EXPECT_EQ(changed.at(L"SpDigitalOut"), L"02000000");
-    EXPECT_EQ(changed.at(L"HpImpedanceModeRear"), L"01000000");
-    EXPECT_EQ(changed.at(MixerValueName(1, line, 0, 0)), L"19");
-    EXPECT_EQ(changed.at(MixerValueName(1, inactive, 0, 0)), L"21");
-    EXPECT_EQ(changed.at(MixerValueName(1, inactive, 1, 0)), L"0B");
-    EXPECT_EQ(changed.at(L"SpeakerConfig"), L"01000000");
+    EXPECT_EQ(Entry(changed, L"SpDigitalOut"), L"02000000");
+    EXPECT_EQ(Entry(changed, L"HpImpedanceModeRear"), L"01000000");
+    EXPECT_EQ(Entry(changed, MixerValueName(1, line, 0, 0)), L"19");
+    EXPECT_EQ(Entry(changed, MixerValueName(1, inactive, 0, 0)), L"21");
+    EXPECT_EQ(Entry(changed, MixerValueName(1, inactive, 1, 0)), L"0B");
+    EXPECT_EQ(Entry(changed, L"SpeakerConfig"), L"01000000");
     // "Don't change" chosen for the gain leaves it out.
     editor.imgTab_Click(0);
     ASSERT_TRUE(User::Click(editor.Ctl(L"cmdHpAmp")));
+    ASSERT_NE(HpImpedanceDialog(), nullptr);
     ASSERT_TRUE(User::ChooseItem(gains, IndexOf(gains, 255)));
     ASSERT_TRUE(User::Click(HpImpedanceDialog()->Ctl(L"cmdClose")));
     editor.SaveValues(L"NoGain", false);
     EXPECT_EQ(Values(L"NoGain").count(L"HpImpedanceModeRear"), 0u);
+    // The active line taken out of the profile: its values go with it, the inactive line's stay.
+    editor.imgTab_Click(1);
+    ASSERT_TRUE(User::Click(editor.Ctl(L"chkRecordSet", line)));
+    editor.SaveValues(L"LineOut", false);
+    const auto lineOut = Values(L"LineOut");
+    for (const auto& [name, hex] : stored) {
+        if (const auto ref = ParseMixerValueName(name)) {
+            EXPECT_EQ(lineOut.count(name), ref->line == line ? 0u : 1u) << name;
+        }
+    }
 }
 
 TEST_F(EditorValues, DamagedValuesOpenAndAreNotWrittenBack) {
@@ -279,9 +298,9 @@ TEST_F(EditorValues, DamagedValuesOpenAndAreNotWrittenBack) {
     for (const wchar_t* absent : {L"SmartVolumeParams", L"OutputFormat", L"EqGain", L"EqEnable", L"_mixerInputLineSel"})
         EXPECT_EQ(values.count(absent), 0u) << absent;
     // Values without "Don't Change" come back sound: the driver's default output, AEC off.
-    EXPECT_EQ(values.at(L"SpeakerConfig").size(), 8u);
-    EXPECT_NE(values.at(L"SpeakerConfig"), L"09000000");
-    EXPECT_EQ(values.at(L"AEC"), BytesToHex(EncodeAEC(false)));
+    EXPECT_EQ(Entry(values, L"SpeakerConfig").size(), 8u);
+    EXPECT_NE(Entry(values, L"SpeakerConfig"), L"09000000");
+    EXPECT_EQ(Entry(values, L"AEC"), BytesToHex(EncodeAEC(false)));
 }
 
 TEST_F(EditorValues, CardValuesOutOfRangeLeaveTheirControlsAsTheyWere) {
@@ -311,7 +330,7 @@ TEST_F(EditorValues, NothingChosenWritesNoOutputAndKeepsTheLoadedModes) {
     const auto values = Values(L"Out");
     EXPECT_EQ(values.count(L"PanelConfig"), 0u);
     EXPECT_EQ(values.count(L"SpeakerConfig"), 0u);
-    EXPECT_EQ(values.at(L"DVSMode"), L"06000000");
+    EXPECT_EQ(Entry(values, L"DVSMode"), L"06000000");
 }
 
 TEST_F(EditorValues, EnhancementPanelsFollowTheOutput) {

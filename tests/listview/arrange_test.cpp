@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/checked.h"
 #include "tests/listview/fixture.h"
 #include "toolkit/images/imagelist.h"
 
 using namespace kal;
 using namespace kal::test;
+using kal::testing::Last;
 
 namespace {
 
@@ -51,7 +53,7 @@ TEST_F(ListViewTest, IconSpacingSetPerAxisAndBackToTheListsOwn) {
     EXPECT_EQ(Spacing(List()).cy, 80);
     lv->SetIconSpaceY(-5);
     EXPECT_EQ(Spacing(List()).cy, own.cy);
-    EXPECT_EQ(changed.back(), L"IconSpaceY");
+    EXPECT_EQ(Last(changed), L"IconSpaceY");
 }
 
 TEST_F(ListViewTest, ImageListsGoToTheirSlots) {

@@ -11,10 +11,13 @@
 #include "listview/groups.h"
 #include "listview/workareas.h"
 #include "base/raii.h"
+#include "tests/common/checked.h"
 #include "tests/listview/fixture.h"
 
 using namespace kal;
 using namespace kal::test;
+using kal::testing::Last;
+using kal::testing::Nth;
 
 namespace {
 
@@ -86,9 +89,9 @@ TEST_F(GroupsTest, GroupsWithoutIndexGoFirstAndIndexPlacesThem) {
     ASSERT_EQ(inserts.size(), 3u);
     for (std::size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(inserts[i].wParam, 0u);
-        EXPECT_EQ(inserts[i].data[0], 40);
+        EXPECT_EQ(Nth(inserts[i].data, 0), 40);
     }
-    EXPECT_EQ(inserts[1].data[1], b.Id());
+    EXPECT_EQ(Nth(inserts[1].data, 1), b.Id());
     EXPECT_EQ(inserts[1].text, L"Second");
     EXPECT_NE(a.Id(), b.Id());
 
@@ -96,9 +99,9 @@ TEST_F(GroupsTest, GroupsWithoutIndexGoFirstAndIndexPlacesThem) {
     cItemGroup d = groups->Add(1, L"D", L"Fourth");
     cItemGroup e = groups->Add(L"MUSIC", L"E", L"Fifth");
     cItemGroup f = groups->Add(6, L"F", L"Sixth");  // Count + 1: last
-    EXPECT_EQ(Sent(LVM_INSERTGROUP)[3].wParam, 0u);
-    EXPECT_EQ(Sent(LVM_INSERTGROUP)[4].wParam, 2u);
-    EXPECT_EQ(Sent(LVM_INSERTGROUP)[5].wParam, 5u);
+    EXPECT_EQ(Nth(Sent(LVM_INSERTGROUP), 3).wParam, 0u);
+    EXPECT_EQ(Nth(Sent(LVM_INSERTGROUP), 4).wParam, 2u);
+    EXPECT_EQ(Nth(Sent(LVM_INSERTGROUP), 5).wParam, 5u);
     // Order now: D, c, E, Music, a, F. Removing by position shows it.
     groups->Remove(1);
     EXPECT_EQ(ErrorOf([&] { d.Key(); }), (Error{kGone, L"cListItems"}));
@@ -107,7 +110,7 @@ TEST_F(GroupsTest, GroupsWithoutIndexGoFirstAndIndexPlacesThem) {
     groups->Remove(1);
     EXPECT_EQ(ErrorOf([&] { e.Key(); }), (Error{kGone, L"cListItems"}));
     groups->Remove(L"music");
-    EXPECT_EQ(Sent(LVM_REMOVEGROUP).back().wParam, static_cast<WPARAM>(b.Id()));
+    EXPECT_EQ(Last(Sent(LVM_REMOVEGROUP)).wParam, static_cast<WPARAM>(b.Id()));
     EXPECT_EQ(groups->Count(), 2);
     groups->Remove(2);
     EXPECT_EQ(ErrorOf([&] { f.Key(); }), (Error{kGone, L"cListItems"}));
@@ -139,12 +142,12 @@ TEST_F(GroupsTest, KeyAndIndexErrorsLeaveNothingBehind) {
 
 TEST_F(GroupsTest, ClearForgetsEveryGroupAndKeepsGroupView) {
     cItemGroup a = groups->Add({}, L"A", std::wstring(300, L'h'));
-    EXPECT_EQ(Sent(LVM_INSERTGROUP)[0].text, std::wstring(260, L'h'));  // the header is cut
+    EXPECT_EQ(Nth(Sent(LVM_INSERTGROUP), 0).text, std::wstring(260, L'h'));  // the header is cut
     // A header set later goes whole.
     a.SetHeader(std::wstring(300, L'k'));
     ASSERT_EQ(Sent(LVM_SETGROUPINFO).size(), 1u);
-    EXPECT_EQ(Sent(LVM_SETGROUPINFO)[0].text, std::wstring(300, L'k'));
-    EXPECT_EQ(Sent(LVM_SETGROUPINFO)[0].data, std::vector<LONG>{300});
+    EXPECT_EQ(Nth(Sent(LVM_SETGROUPINFO), 0).text, std::wstring(300, L'k'));
+    EXPECT_EQ(Nth(Sent(LVM_SETGROUPINFO), 0).data, std::vector<LONG>{300});
     groups->Clear();
     EXPECT_EQ(groups->Count(), 0);
     EXPECT_TRUE(groups->Enabled());
@@ -154,7 +157,7 @@ TEST_F(GroupsTest, ClearForgetsEveryGroupAndKeepsGroupView) {
 
     groups->SetEnabled(false);
     EXPECT_FALSE(groups->Enabled());
-    EXPECT_EQ(Sent(LVM_ENABLEGROUPVIEW).back().wParam, 0u);
+    EXPECT_EQ(Last(Sent(LVM_ENABLEGROUPVIEW)).wParam, 0u);
     EXPECT_EQ(groups->Count(), 1);
 }
 
@@ -228,16 +231,16 @@ TEST_F(WorkAreasTest, AreasInTwipsReachTheListAsAWholeSetAfterEachChange) {
     EXPECT_EQ(c.itemData(), 0);
     EXPECT_EQ(c.Tag(), L"");
     EXPECT_EQ(LastSet().size(), 12u);
-    EXPECT_EQ(LastSet()[4], Px(1440));
+    EXPECT_EQ(Nth(LastSet(), 4), Px(1440));
 
     // Moving the left edge keeps the right edge: narrower by as much.
     b.SetLeft(1440);
     EXPECT_FLOAT_EQ(b.Left(), 1440);
     EXPECT_FLOAT_EQ(b.Width(), 2880);
-    EXPECT_EQ(LastSet()[8], Px(1440));
-    EXPECT_EQ(LastSet()[10], Px(4320));
+    EXPECT_EQ(Nth(LastSet(), 8), Px(1440));
+    EXPECT_EQ(Nth(LastSet(), 10), Px(4320));
     b.SetHeight(720);
-    EXPECT_EQ(LastSet()[11], Px(720));
+    EXPECT_EQ(Nth(LastSet(), 11), Px(720));
     b.SetTop(360);  // the bottom edge stays
     EXPECT_FLOAT_EQ(b.Height(), 360);
     b.SetItemData(7);
@@ -257,7 +260,7 @@ TEST_F(WorkAreasTest, AreasInTwipsReachTheListAsAWholeSetAfterEachChange) {
     list.Clear();
     EXPECT_EQ(list.Count(), 0);
     EXPECT_TRUE(LastSet().empty());
-    EXPECT_EQ(spy->seen.back().wParam, 0u);
+    EXPECT_EQ(Last(spy->seen).wParam, 0u);
     EXPECT_EQ(ErrorOf([&] { a.Left(); }), (Error{kAreaGone, L"cWorkArea"}));
 }
 

@@ -10,6 +10,7 @@
 #include "base/registry.h"
 #include "base/worker.h"
 #include "startup/utility.h"
+#include "tests/common/checked.h"
 #include "tests/startup/product_state.h"
 
 using namespace kal;
@@ -211,7 +212,7 @@ TEST_F(Autostart, TaskDefinitionFromTheTemplate) {
     EXPECT_NE(definition.find(L"<RunLevel>HighestAvailable</RunLevel>"), std::wstring::npos);
     EXPECT_NE(definition.find(L"<GroupId>S-1-5-32-545</GroupId>"), std::wstring::npos);
     EXPECT_EQ(definition.find(L'\0'), std::wstring::npos);
-    EXPECT_NE(definition.front(), wchar_t(0xFEFF));
+    EXPECT_NE(kal::testing::Nth(definition, 0), wchar_t(0xFEFF));
 }
 
 TEST_F(Autostart, TaskRegisteredAndRemovedWithItsFolder) {

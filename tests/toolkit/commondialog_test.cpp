@@ -1,9 +1,12 @@
 #include "toolkit/commondialog.h"
 
+#include "tests/common/checked.h"
 #include "tests/toolkit/pages/pagetest.h"
 
 namespace kal::test {
 namespace {
+
+using kal::testing::Nth;
 
 class CommonDialog : public ::testing::Test {
 protected:
@@ -59,7 +62,7 @@ TEST_F(CommonDialog, MultiSelectionKeepsTheNames) {
     r.fileTitle = L"ignored";
     r.multiSelect = true;
     EXPECT_TRUE(ShowOpenFileDialog(r));
-    EXPECT_EQ(dialogs.openSeen[0].ofn.nMaxFile, 8192u);
+    EXPECT_EQ(Nth(dialogs.openSeen, 0).ofn.nMaxFile, 8192u);
     EXPECT_EQ(r.fileName, std::wstring(L"C:\\pics\0a.ico\0b.ico", 19));
     EXPECT_EQ(r.fileTitle, L"");
 }
@@ -74,7 +77,7 @@ TEST_F(CommonDialog, ColourDialogSeedsAndKeepsCustomColours) {
     std::int32_t colour = RGB(4, 5, 6);
     EXPECT_TRUE(ShowColourDialog(colour, false, false, true, nullptr));
     EXPECT_EQ(colour, static_cast<std::int32_t>(RGB(1, 2, 3)));
-    const CHOOSECOLORW& first = dialogs.colourSeen[0];
+    const CHOOSECOLORW first = Nth(dialogs.colourSeen, 0);
     EXPECT_EQ(first.Flags, static_cast<DWORD>(CC_SOLIDCOLOR | CC_RGBINIT | CC_PREVENTFULLOPEN));
     EXPECT_EQ(first.rgbResult, RGB(4, 5, 6));
     EXPECT_EQ(gCommonDialog.customColours[3], ::GetSysColor(3));

@@ -97,7 +97,7 @@ TEST_F(Forms, LoadedFormsAreRegisteredByName) {
     form.Load();
     EXPECT_EQ(form.loads, 1);
     EXPECT_THROW(form.Ctl(L"cmdMissing"), std::out_of_range);
-    EXPECT_EQ(form.ControlArray(L"optMode").size(), 3u);
+    ASSERT_EQ(form.ControlArray(L"optMode").size(), 3u);
     EXPECT_EQ(form.ControlArray(L"optMode").back()->Index(), 255);
 
     form.cancelUnload = true;

@@ -10,11 +10,13 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <thread>
 
 #include "listview/subitems.h"
 #include "startup/privileges.h"
 #include "startup/utility.h"
+#include "tests/common/checked.h"
 #include "tests/common/child.h"
 #include "tests/common/httpserver.h"
 #include "tests/common/layout_probe.h"
@@ -181,7 +183,8 @@ protected:
         Load(L"");
         EXPECT_TRUE(form_->MenuItemEnabled(kMenuAbout));
         ::SendMessageW(form_->hWnd(), WM_COMMAND, MAKEWPARAM(kMenuAbout, 0), 0);
-        EXPECT_NE(AboutForm(), nullptr);
+        // An exception fails the test and lets the suite go on.
+        if (!AboutForm()) throw std::runtime_error("no About window");
         return *AboutForm();
     }
     static std::wstring Value(frmAbout& about, int row) {
@@ -232,7 +235,7 @@ TEST_F(About, ListShowsTheCardAndCopyPutsItsTextOnTheClipboard) {
     EXPECT_EQ(copied.substr(0, 42), L"Sound Card Model           : Xonar DX\r\nXon");
     EXPECT_EQ(copied.find(L"Operating System Locale ID : " + Value(about, 6)), copied.size() - 29 - Value(about, 6).size());
     EXPECT_NE(copied.find(L"\r\nXonar Driver Registry Key  : " + gDriverClassKey + L"\r\n"), std::wstring::npos);
-    EXPECT_NE(copied.back(), L'\n');
+    EXPECT_NE(Last(copied), L'\n');
     // Another program holds the clipboard: the copy fails, and says so.
     {
         ClipboardHolder held;

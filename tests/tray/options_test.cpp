@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <set>
+#include <stdexcept>
 
 #include "editor/profiles.h"
 #include "startup/autostart.h"
@@ -45,7 +46,8 @@ protected:
         TrayFixture::TearDown();
     }
 
-    frmOptions& F() { return *OptionsForm(); }
+    // An exception fails the test and lets the suite go on.
+    frmOptions& F() { return OptionsForm() ? *OptionsForm() : throw std::runtime_error("no Options window"); }
     template <typename T>
     T& C(const wchar_t* name, int index = -1) {
         return F().Get<T>(name, index);

@@ -101,6 +101,7 @@ TEST_F(TrayIcon, MutedOutputShowsTheMuteOverlayAtTheScreensSize) {
     EXPECT_EQ(m.width, 24);
     UniqueIcon overlay = LoadIconFromResource(L"KV_MUTE", 24, 24);
     const IconPixels o = ReadIconPixels(overlay.get());
+    ASSERT_EQ(m.argb.size(), o.argb.size());
     // Where the overlay is opaque the icon shows it.
     int compared = 0;
     for (std::size_t i = 0; i < o.argb.size(); ++i)

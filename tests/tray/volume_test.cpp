@@ -562,6 +562,7 @@ TEST_F(VolumePopupTest, HundredOpenAndCloseCyclesLeaveNoGuiObjectsBehind) {
     auto cycle = [] {
         PositionNearTray(ShowVolumePopup(), true);
         PumpUntil([] { return VolumePopup() && VolumePopup()->MouseHookInstalled(); }, 1000);
+        ASSERT_NE(VolumePopup(), nullptr);
         VolumePopup()->Unload();
         Pump(5);
     };

@@ -8,7 +8,10 @@
 #include <map>
 #include <vector>
 
+#include "tests/common/checked.h"
+
 using namespace kal;
+using kal::testing::Last;
 
 namespace {
 
@@ -66,15 +69,15 @@ TEST(DriverPackets, ShortOrMissingLiveValuesArePaddedNotOverrun) {
     Recorder link;
     link.live[L"SpeakerConfig"] = {6};  // one byte only
     ASSERT_EQ(packets::OutputBlock(link, {7, 0, 0, 0}, 2, false), 0u);
-    EXPECT_EQ(link.sent.back().second, HexToBytes(L"000000000600000007000000"));
+    EXPECT_EQ(Last(link.sent).second, HexToBytes(L"000000000600000007000000"));
 
     Bytes pl2x(20, 0);
     pl2x[0] = 1;
     ASSERT_EQ(packets::Pl2xParam(link, pl2x), 0u);  // no live parameters at all
-    EXPECT_EQ(link.sent.back().second, Bytes{1});
+    EXPECT_EQ(Last(link.sent).second, Bytes{1});
 
     ASSERT_EQ(packets::AnalogOutputFlag(link, {1, 0, 0, 0}, 4), 0u);
-    EXPECT_EQ(link.sent.back().second, HexToBytes(L"000000000100"));
+    EXPECT_EQ(Last(link.sent).second, HexToBytes(L"000000000100"));
     EXPECT_EQ(packets::AnalogOutputFlag(link, {1, 0, 0, 0}, 5), 0u);
     EXPECT_EQ(packets::OutputBlock(link, {1, 0, 0, 0}, 3, false), 0u);
     EXPECT_EQ(link.sent.size(), 3u);

@@ -18,6 +18,7 @@ const FieldGeometry kField96{};  // 240-pixel field, 24-pixel boxes, 96 dots per
 Bytes PlaceAndEncode(std::wstring_view table, const FieldGeometry& field) {
     const auto points = DecodeSpeakerLayout(HexToBytes(table));
     EXPECT_TRUE(points.has_value());
+    if (!points) return {};
     std::array<BoxPlace, kVssSpeakers> places{};
     for (int i = 0; i < kVssSpeakers; ++i) places[i] = PlaceFromPoint((*points)[i], field);
     return EncodeSpeakerLayout(places, field);

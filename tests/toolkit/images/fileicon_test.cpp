@@ -74,7 +74,7 @@ TEST(FileIcon, ThreeImagesRoundTripAndSaveRules) {
     ASSERT_TRUE(back.SaveIcon());  // back to the file it was loaded from
     cFileIcon again;
     ASSERT_TRUE(again.LoadIcon(path));
-    EXPECT_EQ(again.ImageCount(), 2);
+    ASSERT_EQ(again.ImageCount(), 2);
     EXPECT_EQ(again.Data().directory[0].imageOffset, 38u);
     EXPECT_EQ(again.ImageWidth(1), 32);
     EXPECT_EQ(ReadFileBytes(path).size(), saved.size() - 16 - icon.Data().images[0].size());

@@ -29,6 +29,7 @@ TEST(IconFileData, AddImageLayoutAndDuplicates) {
 
     ASSERT_TRUE(icon.AddImage(16, 16, 2));
     ASSERT_TRUE(icon.AddImage(48, 48, 1 << 24));
+    ASSERT_EQ(icon.Count(), 3u);
     EXPECT_EQ(icon.directory[0].imageOffset, 22u + 32);
     EXPECT_EQ(icon.directory[1].imageOffset, 54u + 744);
     EXPECT_EQ(icon.directory[1].bytesInRes, 40u + 8 + 4 * 16 + 4 * 16);
@@ -44,6 +45,7 @@ TEST(IconFileData, RoundTripsAndRemoves) {
     icon.AddImage(16, 16, 16);
     icon.AddImage(32, 32, 256);
     icon.AddImage(24, 24, 0);
+    ASSERT_EQ(icon.Count(), 3u);
     icon.images[2][100] = 0x5A;
     const Bytes file = icon.Serialize();
 
@@ -71,6 +73,7 @@ TEST(IconFileData, SavingRecomputesOffsetsOfAScatteredFile) {
     IconFileData icon;
     icon.AddImage(16, 16, 16);
     icon.AddImage(32, 32, 16);
+    ASSERT_EQ(icon.Count(), 2u);
     Bytes file = icon.Serialize();
     // Move the second image's data 50 bytes further, leaving a gap.
     const std::size_t second = icon.directory[1].imageOffset;
@@ -79,6 +82,7 @@ TEST(IconFileData, SavingRecomputesOffsetsOfAScatteredFile) {
 
     IconFileData loaded;
     ASSERT_EQ(loaded.Parse(file), IconLoadProblem::None);
+    ASSERT_EQ(loaded.Count(), 2u);
     EXPECT_EQ(loaded.directory[1].imageOffset, second + 50);
     EXPECT_EQ(loaded.images, icon.images);
     EXPECT_EQ(loaded.Serialize(), icon.Serialize());
@@ -135,6 +139,7 @@ TEST(CheckDibImage, PlainBitmapsOnly) {
     IconFileData icon;
     icon.AddImage(32, 32, 16);
     icon.AddImage(16, 16, 0);
+    ASSERT_EQ(icon.Count(), 2u);
     const auto l = CheckDibImage(icon.images[0]);
     ASSERT_TRUE(l);
     EXPECT_EQ(l->width, 32);

@@ -4,6 +4,7 @@
 
 #include "tests/toolkit/images/gdi_helpers.h"
 #include "startup/utility.h"
+#include "tests/common/checked.h"
 
 namespace kal {
 namespace {
@@ -343,7 +344,7 @@ TEST(ImageList, PropertyBagRoundTripIncludingLargeIcons) {
     EXPECT_EQ(bag.ReadBytes(L"Images").size(), 3u * 21660);
     EXPECT_EQ(bag.ReadInt(L"Version", 0), ProgramImageVersion());
     EXPECT_EQ(bag.ReadInt(L"KeyCount", 0), 3);
-    const std::wstring sep(1, bag.ReadText(L"Keys", L"")[3]);
+    const std::wstring sep(1, kal::testing::Nth(bag.ReadText(L"Keys", L""), 3));
     EXPECT_EQ(bag.ReadText(L"Keys", L""), L"big" + sep + L"b" + sep);
     EXPECT_EQ(bag.ReadInt(L"IconSizeX", 16), 72);
     EXPECT_EQ(bag.ReadInt(L"ColourDepth", 0), ILC_COLOR32);

@@ -4,8 +4,13 @@
 
 #include <algorithm>
 
+#include "tests/common/checked.h"
+
 namespace kal::test {
 namespace {
+
+using kal::testing::Last;
+using kal::testing::Nth;
 
 constexpr std::uint32_t kGrey = 0x808080;  // what an image's transparent pixels show
 
@@ -84,9 +89,9 @@ TEST_F(ImagesPage, AddsEveryKindOfFileWithKeysFromTheirNames) {
     dialogs.answers = {IDYES};
     AddFiles({L"five.ani"});
     EXPECT_EQ(list.ImageCount(), 8);
-    EXPECT_EQ(Keys()[0], L"FIVE:3");
-    EXPECT_EQ(Keys()[1], L"FIVE:4");
-    EXPECT_EQ(Keys()[2], L"ONE");
+    EXPECT_EQ(Nth(Keys(), 0), L"FIVE:3");
+    EXPECT_EQ(Nth(Keys(), 1), L"FIVE:4");
+    EXPECT_EQ(Nth(Keys(), 2), L"ONE");
     EXPECT_EQ(ImageColour(0), 0xFF00FFu);
 }
 
@@ -204,7 +209,7 @@ TEST_F(ImagesPage, RemovingAndClearing) {
     EXPECT_EQ(Box(L"txtKey").Text(), L"red");
     dialogs.answers = {IDNO};
     ASSERT_TRUE(Click(L"cmdClear"));
-    EXPECT_EQ(dialogs.messages.back().text, L"Are you sure you want to remove all icons?");
+    EXPECT_EQ(Last(dialogs.messages).text, L"Are you sure you want to remove all icons?");
     EXPECT_EQ(list.ImageCount(), 1);
     dialogs.answers = {IDYES};
     ASSERT_TRUE(Click(L"cmdClear"));
