@@ -358,7 +358,7 @@ TEST_F(Options, ScaledScreenChild) {
     for (int page = 3; page >= 0; --page) {
         Screenshot(page, pages[page]);
         // The preview shows as much of its long sample text as its box holds.
-        const LayoutFaults faults = MeasureLayout(F(), {L"lblInterfaceFontPreview"});
+        const LayoutFaults faults = MeasureLayout(F(), {.partial = {L"lblInterfaceFontPreview"}});
         EXPECT_EQ(faults.outside, std::set<std::string>{}) << page;
         EXPECT_EQ(faults.overlapping, std::set<std::string>{}) << page;
         EXPECT_EQ(faults.clipped, std::set<std::string>{}) << page;
