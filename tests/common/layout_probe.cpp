@@ -55,10 +55,34 @@ public:
         ::DrawTextW(dc_, text.c_str(), -1, &r, DT_CALCRECT | flags | (wrapWidth ? DT_WORDBREAK : DT_SINGLELINE));
         return {r.right, r.bottom};
     }
+    // The pixels from the pen's start to the right edge of what `text` on one line inks, which a
+    // last glyph's overhang takes past its advance and a right bearing keeps short of it.
+    int InkWidth(const std::wstring& text) const {
+        const SIZE size = Size(text);
+        const int width = size.cx + size.cy, height = size.cy;
+        HDC dc = ::CreateCompatibleDC(dc_);
+        HBITMAP bitmap = ::CreateCompatibleBitmap(dc_, width, height);
+        const HGDIOBJ oldBitmap = ::SelectObject(dc, bitmap);
+        const HGDIOBJ oldFont = ::SelectObject(dc, ::GetCurrentObject(dc_, OBJ_FONT));
+        RECT all{0, 0, width, height};
+        ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+        ::SetTextColor(dc, RGB(0, 0, 0));
+        ::SetBkMode(dc, TRANSPARENT);
+        ::DrawTextW(dc, text.c_str(), -1, &all, DT_SINGLELINE);
+        int ink = 0;
+        for (int x = width - 1; x >= 0 && !ink; --x)
+            for (int y = 0; y < height && !ink; ++y)
+                if (::GetPixel(dc, x, y) != RGB(255, 255, 255)) ink = x + 1;
+        ::SelectObject(dc, oldFont);
+        ::SelectObject(dc, oldBitmap);
+        ::DeleteObject(bitmap);
+        ::DeleteDC(dc);
+        return ink;
+    }
     // Where the control draws its text: a button inside its edge (the theme's content area, or 2
-    // pixels in), a check box or option button right of its mark and a gap (the theme's part,
-    // or a 12-pixel box at 96 dots per inch and one more for its edge; the gap half a digit's
-    // width, at least 6 pixels with a theme).
+    // pixels in); a check box or option button right of its mark and a gap, as the platform's
+    // button draws them: the mark as the theme's part is drawn, else as a 12-pixel box at 96 dots
+    // per inch and one more for its edge, the gap half the width of a digit in the control's font.
     RECT TextArea(bool button, bool option) const {
         RECT client{};
         ::GetClientRect(window_, &client);
@@ -70,17 +94,14 @@ public:
                 ::InflateRect(&area, -2, -2);
             return area;
         }
+        const int part = option ? BP_RADIOBUTTON : BP_CHECKBOX;
+        if (theme && FAILED(::GetThemeBackgroundContentRect(theme, dc_, part, 1, &client, &area))) area = client;
+        const int box = 12 * ::GetDeviceCaps(dc_, LOGPIXELSX) / 96 + 1;
+        SIZE mark{box, box};
+        if (!theme || FAILED(::GetThemePartSize(theme, dc_, part, 1, &area, TS_DRAW, &mark))) mark = {box, box};
         INT digit = 0;
         ::GetCharWidth32W(dc_, L'0', L'0', &digit);
-        const int box = 12 * ::GetDeviceCaps(dc_, LOGPIXELSX) / 96 + 1;
-        const int part = option ? BP_RADIOBUTTON : BP_CHECKBOX;
-        if (theme && SUCCEEDED(::GetThemeBackgroundContentRect(theme, dc_, part, 1, &client, &area))) {
-            SIZE mark{box, box};
-            if (FAILED(::GetThemePartSize(theme, dc_, part, 1, nullptr, TS_DRAW, &mark))) mark = {box, box};
-            area.left += mark.cx + std::max(6, digit / 2);
-            return area;
-        }
-        area.left += box + digit / 2;
+        area.left += mark.cx + digit / 2;
         return area;
     }
 
@@ -128,7 +149,10 @@ bool TextFits(const Control& c, std::wstring& shown) {
             return measured.cx <= room && drawn.cx <= room && top + std::max(drawn.cy, measured.cy) <= client.bottom;
         }
         const SIZE size = text.Size(shown);
-        return size.cx <= room && size.cy <= client.bottom;
+        if (button) return size.cx <= room && size.cy <= client.bottom;
+        // A check mark's text starts a pixel into its area (the button's text margin); the
+        // control cuts what it inks past its own edge.
+        return area.left + 1 + text.InkWidth(shown) <= client.right && size.cy <= client.bottom;
     }
     case ControlType::TextBox: {
         RECT area{};
