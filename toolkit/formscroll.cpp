@@ -124,9 +124,14 @@ bool FormDialogMessage(MSG& msg) {
         const auto it = std::find_if(forms.begin(), forms.end(), [top](Form* f) { return f->hWnd() == top; });
         return it == forms.end() ? nullptr : *it;
     };
-    if (!top || !formOf() || !::IsDialogMessageW(top, &msg)) return false;
-    // The key may have closed the form (a mnemonic of its Cancel button).
-    if (Form* form = formOf()) form->ScrollIntoView(::GetFocus());
+    if (!top || !formOf()) return false;
+    const HWND focus = ::GetFocus();
+    if (!::IsDialogMessageW(top, &msg)) return false;
+    // Only a key that moved the focus scrolls (the dialog manager takes the mouse's messages
+    // too), and only while the form is loaded: the key may have closed it (a mnemonic of its
+    // Cancel button).
+    const bool key = msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST;
+    if (Form* form = formOf(); form && key && ::GetFocus() != focus) form->ScrollIntoView(::GetFocus());
     return true;
 }
 

@@ -177,6 +177,12 @@ TEST_F(WindowFit, ANewProfileIsSavedWithTheMouse) {
     Control& save = editor.Ctl(L"cmdSave");
     EXPECT_EQ(InSight(editor, save), !tall);
 
+    // SVN enabled with a click.
+    Control& svn = editor.Ctl(L"optSVN", 1);
+    ASSERT_TRUE(InSight(editor, svn));
+    ClickScreen(Centre(svn));
+    ASSERT_TRUE(PumpForms([&] { return editor.Get<OptionButton>(L"optSVN", 1).Value(); }));
+
     // Tab from Live Mode reaches Save, and Tab from Cancel the name box at the top.
     ::SetFocus(editor.Ctl(L"chkLiveMode").Window());
     PressKey(VK_TAB);
@@ -190,12 +196,9 @@ TEST_F(WindowFit, ANewProfileIsSavedWithTheMouse) {
     EXPECT_TRUE(InSight(editor, editor.Ctl(L"txtProfileName")));
     EXPECT_EQ(InSight(editor, save), !tall);
 
-    // A name, and SVN enabled with a click; the wheel brings Save into sight, and a click saves.
+    // A name; the wheel brings Save into sight, and a click on it saves, while the focus stays
+    // in the name box that the wheel took out of sight.
     ASSERT_TRUE(User::SetText(editor.Get<TextBox>(L"txtProfileName"), L"Tall"));
-    Control& svn = editor.Ctl(L"optSVN", 1);
-    ASSERT_TRUE(InSight(editor, svn));
-    ClickScreen(Centre(svn));
-    ASSERT_TRUE(PumpForms([&] { return editor.Get<OptionButton>(L"optSVN", 1).Value(); }));
     for (int notch = 0; notch < 10 && !InSight(editor, save); ++notch) {
         WheelDown(Centre(svn));
         PumpForms(100);
