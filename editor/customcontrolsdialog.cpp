@@ -9,7 +9,6 @@
 #include "device/profilevalues.h"
 #include "editor/controlvalues.h"
 #include "editor/designrows.h"
-#include "editor/clientheight.h"
 #include "toolkit/font.h"
 #include "toolkit/utility.h"
 #include "tray/host.h"
@@ -125,7 +124,7 @@ void frmInputLineCustomControls::CurrentCustomControls() {
     // The window holds the frames with the button below the last.
     const Frame& last = *fraCustomControl[std::max(0, frames - 1)];
     cmdClose->Move(cmdClose->Left(), last.Top() + last.Height() + kGap, cmdClose->Width(), cmdClose->Height());
-    SetClientHeight(hWnd(), cmdClose->Top() + cmdClose->Height() + kGap);
+    SetContentHeight(cmdClose->Top() + cmdClose->Height() + kGap);
 }
 
 void frmInputLineCustomControls::CurrentCustomControl(int n) {

@@ -42,22 +42,22 @@ void AddMasterPanel(EditorDesign& d) {
 
     c.push_back(Row(ControlType::Frame, KAL_CONTROL(frmProfile, fraSVN), -1, L"SVN", 14, 94, 158, 74));
     c.push_back(Row(ControlType::PictureBox, KAL_CONTROL(frmProfile, pctSVN), -1, L"", 6, 16, 146, 54, L"fraSVN"));
-    c.push_back(Row(ControlType::OptionButton, KAL_CONTROL(frmProfile, optSVN), 255, L"Don't Change", 4, 1, 136, 17,
+    c.push_back(Row(ControlType::OptionButton, KAL_CONTROL(frmProfile, optSVN), 255, L"Don't Change", 4, 1, 136, 16,
                     L"pctSVN"));
     c.push_back(
-        Row(ControlType::OptionButton, KAL_CONTROL(frmProfile, optSVN), 0, L"Disable", 4, 18, 136, 17, L"pctSVN"));
+        Row(ControlType::OptionButton, KAL_CONTROL(frmProfile, optSVN), 0, L"Disable", 4, 18, 136, 16, L"pctSVN"));
     c.push_back(
-        Row(ControlType::OptionButton, KAL_CONTROL(frmProfile, optSVN), 1, L"Enable", 4, 35, 136, 17, L"pctSVN"));
+        Row(ControlType::OptionButton, KAL_CONTROL(frmProfile, optSVN), 1, L"Enable", 4, 35, 136, 16, L"pctSVN"));
 
     const std::wstring vol = L"pctMasterVolume";
     c.push_back(Row(ControlType::Frame, KAL_CONTROL(frmProfile, fraMasterVolume), -1, L"Volume", 14, 172, 158, 324));
     c.push_back(Row(ControlType::PictureBox, KAL_CONTROL(frmProfile, pctMasterVolume), -1, L"", 6, 16, 146, 304,
                     L"fraMasterVolume"));
     c.push_back(
-        Row(ControlType::OptionButton, KAL_CONTROL(frmProfile, optVolume), 255, L"Don't Change", 4, 2, 136, 17, vol));
+        Row(ControlType::OptionButton, KAL_CONTROL(frmProfile, optVolume), 255, L"Don't Change", 4, 2, 136, 16, vol));
     c.push_back(
-        Row(ControlType::OptionButton, KAL_CONTROL(frmProfile, optVolume), 0, L"Use last", 4, 19, 136, 17, vol));
-    c.push_back(Row(ControlType::OptionButton, KAL_CONTROL(frmProfile, optVolume), 1, L"Set to:", 4, 36, 136, 17, vol));
+        Row(ControlType::OptionButton, KAL_CONTROL(frmProfile, optVolume), 0, L"Use last", 4, 19, 136, 16, vol));
+    c.push_back(Row(ControlType::OptionButton, KAL_CONTROL(frmProfile, optVolume), 1, L"Set to:", 4, 36, 136, 16, vol));
     c.push_back(Row(ControlType::Slider, KAL_CONTROL(frmProfile, csliVolume), -1, L"", 14, 58, 36, 150, vol, 0,
                     SliderBag(2, 0, 100, 100)));
     c.push_back(

@@ -5,7 +5,6 @@
 #include "device/profilevalues.h"
 #include "editor/controlvalues.h"
 #include "editor/designrows.h"
-#include "editor/clientheight.h"
 #include "editor/portable/profilebytes.h"
 #include "startup/catalogue.h"
 #include "toolkit/font.h"

@@ -9,7 +9,6 @@
 #include "device/profilevalues.h"
 #include "editor/customcontrolsdialog.h"
 #include "editor/drawing.h"
-#include "editor/clientheight.h"
 #include "editor/hpampdialog.h"
 #include "editor/swapsdialog.h"
 #include "editor/hooks.h"
@@ -269,6 +268,8 @@ bool frmProfile::HandleMessage(UINT msg, WPARAM /*wParam*/, LPARAM /*lParam*/, L
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = ::BeginPaint(hWnd(), &ps);
+        // The shapes stand in the content, which may be scrolled.
+        ::SetViewportOrgEx(dc, 0, -ScrollTop(), nullptr);
         PaintShapes(L"", dc);
         ::EndPaint(hWnd(), &ps);
         result = 0;

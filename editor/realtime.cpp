@@ -2,7 +2,6 @@
 // icon, "Don't Change" choices, "Set" boxes, Save, Reset, Live Mode), its controls moved up so
 // that no gaps are left, and shorter by the top area. Every move is taken from the designed
 // positions.
-#include "editor/clientheight.h"
 #include "editor/profileform.h"
 
 namespace kal {
@@ -32,9 +31,8 @@ void frmProfile::CompactForRealTime() {
         s.twips.top -= topArea;
         s.twips.bottom -= topArea;
     }
-    // Shorter by the top area: the design's margin of 120 twips stays below the buttons, also
-    // where the screen had made the editor shorter than its design.
-    SetClientHeight(hWnd(), cmdCancel->Top() + cmdCancel->Height() + 120);
+    // Shorter by the top area: the design's margin of 120 twips stays below the buttons.
+    SetContentHeight(cmdCancel->Top() + cmdCancel->Height() + 120);
 
     // SVN without "Don't Change"; the volume frame takes the room and keeps its bottom edge.
     Control& svnOff = *optSVN[0];

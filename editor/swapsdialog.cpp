@@ -3,7 +3,6 @@
 #include "device/packets.h"
 #include "device/profilevalues.h"
 #include "editor/designrows.h"
-#include "editor/clientheight.h"
 #include "editor/portable/profilebytes.h"
 #include "startup/tables.h"
 #include "toolkit/font.h"
@@ -121,7 +120,7 @@ void frmAnalogOutputSettings::OnLoad() {
     for (const Frame* frame : {&headphones, &centre, &side})
         if (frame->Tag() == L"*") top += frame->Height() + kGap;
     cmdClose->Move(cmdClose->Left(), top + kGap, cmdClose->Width(), cmdClose->Height());
-    SetClientHeight(hWnd(), cmdClose->Top() + cmdClose->Height() + kGap);
+    SetContentHeight(cmdClose->Top() + cmdClose->Height() + kGap);
 
     for (int i = 0; i < 3; ++i)
         for (OptionButton* option : this->*kGroups[i].options)

@@ -113,5 +113,10 @@ std::size_t SimVolumeCallbackCount();
 void RaiseSimVolumeChanged(int endpoint, LPCGUID context);
 // Blocks until every notification raised so far has been delivered.
 void WaitForSimNotifications();
+// The notification thread starts with the first callback or notification. When it can't be
+// started (the system has no room for another thread) the failure is logged and nothing throws:
+// a change itself stands, its notification is not delivered, and the next one tries again.
+// Tests: while set, the start fails so.
+void FailSimThreadStarts(bool fail);
 
 }  // namespace kal::sim

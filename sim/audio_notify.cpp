@@ -8,6 +8,7 @@
 #include <objbase.h>
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <cstring>
@@ -16,6 +17,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -57,6 +59,8 @@ public:
 private:
     std::vector<T*> list_;
 };
+
+std::atomic<bool> gFailThreadStarts{false};
 
 // The records of volume changes that every process sees: "Serial" numbers the changes of all
 // processes, and "Change<n>" keeps the n-th (modulo kRecordRing) as its serial number, the
@@ -203,7 +207,7 @@ public:
         if (!callback) return;
         std::lock_guard lock(mutex_);
         volumes_[endpoint].Add(callback);
-        // Other processes' changes are heard from now on.
+        // Other processes' changes are heard from now on (once a thread runs).
         EnsureThread();
     }
     void RemoveVolume(int endpoint, IAudioEndpointVolumeCallback* callback) {
@@ -249,18 +253,27 @@ public:
     }
 
 private:
-    // With mutex_ held.
-    void EnsureThread() {
-        if (thread_.joinable()) return;
+    // With mutex_ held. False when no thread runs.
+    bool EnsureThread() {
+        if (thread_.joinable()) return true;
         if (!wake_) wake_.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
         // Records made from here on are this process's to hear.
         const std::uint64_t seen = RecordedSerial();
-        thread_ = std::thread([this, seen] { Run(seen); });
+        try {
+            if (gFailThreadStarts)
+                throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+            thread_ = std::thread([this, seen] { Run(seen); });
+        } catch (...) {
+            // No thread to deliver on: the caller's change stands without its notification.
+            LogCaught(L"simulated notification thread");
+            return false;
+        }
+        return true;
     }
 
     void Queue(std::function<void()> delivery) {
         std::lock_guard lock(mutex_);
-        EnsureThread();
+        if (!EnsureThread()) return;
         queue_.push_back(std::move(delivery));
         ++posted_;
         ::SetEvent(wake_.get());
@@ -392,5 +405,7 @@ void RaiseSimVolumeChanged(int endpoint, LPCGUID context) {
 }
 
 void WaitForSimNotifications() { TheNotifier().Wait(); }
+
+void FailSimThreadStarts(bool fail) { gFailThreadStarts = fail; }
 
 }  // namespace kal::sim

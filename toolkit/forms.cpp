@@ -217,9 +217,9 @@ HWND Control::CreateChild(const wchar_t* cls, DWORD style, DWORD exStyle, const 
     const bool own = cls == kFrameClass || cls == kPictureClass;
     EnsureCommonControls();
     hwnd_ = ::CreateWindowExW(exStyle, cls, row.caption.c_str(), WS_CHILD | WS_VISIBLE | style | row.style,
-                              TwipsToPixelsX(row.left), TwipsToPixelsY(row.top), TwipsToPixelsX(row.width),
-                              TwipsToPixelsY(row.height), container, nullptr, ::GetModuleHandleW(nullptr),
-                              own ? &form_ : nullptr);
+                              TwipsToPixelsX(row.left), TwipsToPixelsY(row.top) - ScrolledBy(container),
+                              TwipsToPixelsX(row.width), TwipsToPixelsY(row.height), container, nullptr,
+                              ::GetModuleHandleW(nullptr), own ? &form_ : nullptr);
     if (hwnd_) ControlWindows()[hwnd_] = this;
     return hwnd_;
 }
@@ -256,8 +256,12 @@ RECT RectInParent(HWND h) {
 }
 }  // namespace
 
+int Control::ScrolledBy(HWND container) const { return container && container == form_.hWnd() ? form_.ScrollTop() : 0; }
+
 int Control::Left() const { return PixelsToTwipsX(RectInParent(hwnd_).left); }
-int Control::Top() const { return PixelsToTwipsY(RectInParent(hwnd_).top); }
+int Control::Top() const {
+    return hwnd_ ? PixelsToTwipsY(RectInParent(hwnd_).top + ScrolledBy(::GetParent(hwnd_))) : 0;
+}
 int Control::Width() const {
     const RECT r = RectInParent(hwnd_);
     return PixelsToTwipsX(r.right - r.left);
@@ -268,8 +272,8 @@ int Control::Height() const {
 }
 void Control::Move(int left, int top, int width, int height) {
     if (!hwnd_) return;
-    ::MoveWindow(hwnd_, TwipsToPixelsX(left), TwipsToPixelsY(top), TwipsToPixelsX(width), TwipsToPixelsY(height),
-                 TRUE);
+    ::MoveWindow(hwnd_, TwipsToPixelsX(left), TwipsToPixelsY(top) - ScrolledBy(::GetParent(hwnd_)),
+                 TwipsToPixelsX(width), TwipsToPixelsY(height), TRUE);
 }
 
 void Control::SetFont(const UIFont& font) {
@@ -554,8 +558,8 @@ void PictureBox::OnCommand(WORD code) {
 Slider::Slider(Form& form, const ControlRow& row, HWND container)
     : Control(form, row), bar_(std::make_unique<cSlider>()) {
     bar_->Change = [this](std::int32_t) { RaiseChange(); };
-    bar_->Create(container, TwipsToPixelsX(row.left), TwipsToPixelsY(row.top), TwipsToPixelsX(row.width),
-                 TwipsToPixelsY(row.height), row.properties);
+    bar_->Create(container, TwipsToPixelsX(row.left), TwipsToPixelsY(row.top) - ScrolledBy(container),
+                 TwipsToPixelsX(row.width), TwipsToPixelsY(row.height), row.properties);
     hwnd_ = bar_->HostWindow();
     if (hwnd_) ControlWindows()[hwnd_] = this;
 }
@@ -662,6 +666,9 @@ void Form::Load() {
                               style & WS_CHILD ? nullptr : CreationMenu(), ::GetModuleHandleW(nullptr), this);
     if (!hwnd_) throw std::runtime_error("form window can't be created");
     LoadedList().push_back(this);
+    scrollTop_ = 0;
+    contentHeight_ = TwipsToPixelsY(layout_.height);
+    FitToWorkArea();
 
     for (const ControlRow& row : table_) controls_.push_back(MakeBoundControl(row));
     OnLoad();
@@ -785,6 +792,8 @@ LRESULT Form::Dispatch(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (hWnd == hwnd_) {
         LRESULT result = 0;
         if (HandleMessage(msg, wParam, lParam, result)) return result;
+        // The window's own scroll bar (a slider's arrives with its window in lParam).
+        if ((msg == WM_MOUSEWHEEL || (msg == WM_VSCROLL && !lParam)) && Scroll(msg, wParam)) return 0;
     }
     switch (msg) {
     case WM_COMMAND:
@@ -884,9 +893,7 @@ int RunMessageLoop() {
         const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) return static_cast<int>(msg.wParam);
         if (got == -1) return -1;
-        HWND top = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-        const bool ours = top && std::any_of(LoadedList().begin(), LoadedList().end(), [&](Form* f) { return f->hWnd() == top; });
-        if (ours && ::IsDialogMessageW(top, &msg)) continue;
+        if (FormDialogMessage(msg)) continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }

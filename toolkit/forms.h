@@ -1,7 +1,8 @@
 // The form layer: windows built in code from tables in twips (1440 per inch), control wrappers
 // that raise Click/Change when code changes a value as well as when the user does, option
 // groups per control array, picture boxes with a back buffer, and a registry of loaded forms.
-// The process's message loop ends when the last form unloads.
+// The process's message loop ends when the last form unloads. A window taller than its screen's
+// work area scrolls its content (Form::SetContentHeight).
 //
 // A form derives from Form, describes itself with Design() in its constructor and overrides the
 // hooks it needs (OnLoad, OnActivate, OnQueryUnload, OnUnload, HandleMessage). A form holds its
@@ -147,6 +148,9 @@ public:
 protected:
     void RaiseClick();
     void RaiseChange();
+    // Pixels that a control of `container` lies above its content place: the form's scroll
+    // position for the form's window, else 0.
+    int ScrolledBy(HWND container) const;
     HWND CreateChild(const wchar_t* cls, DWORD style, DWORD exStyle, const ControlRow& row, HWND container);
 
     Form& form_;
@@ -366,6 +370,19 @@ public:
     // or the control exists.
     Control& AddControl(const ControlRow& row);
 
+    // The height of the client area that the form's controls take, in twips: the layout's height
+    // until set. A top-level window that would be taller than its screen's work area is made as
+    // tall as the work area, wider by a vertical scroll bar, and scrolls its content with the
+    // bar, the mouse wheel and the keyboard's focus moves (FormDialogMessage); one that fits has
+    // no bar and stays where it is. Controls keep their places in the content: Top() and Move()
+    // don't change with the scroll position.
+    void SetContentHeight(int twips);
+    // Pixels of the content scrolled above the client area; 0 without a scroll bar.
+    int ScrollTop() const { return scrollTop_; }
+    // Scrolls the least that shows `window`, one of the form's descendants, whole (its top where
+    // it is taller than the client area).
+    void ScrollIntoView(HWND window);
+
     // After the interface font was put on the form and its controls (ApplySystemFont): a form
     // whose contents depend on the font refreshes them.
     virtual void OnFontApplied() {}
@@ -409,6 +426,11 @@ private:
     // Made and handed to its row's binding.
     std::unique_ptr<Control> MakeBoundControl(const ControlRow& row);
     void DestroyWindowAndControls();
+    // The window's height, scroll bar and place for contentHeight_ (formscroll.cpp).
+    void FitToWorkArea();
+    void ScrollTo(int top);
+    // The scroll bar's and the wheel's messages to the form's window; true when handled.
+    bool Scroll(UINT msg, WPARAM wParam);
 
     std::wstring name_;
     FormLayout layout_;
@@ -421,6 +443,8 @@ private:
     std::vector<FontMember*> fontMembers_;
     bool main_ = false;
     int updating_ = 0;
+    int contentHeight_ = 0;  // pixels
+    int scrollTop_ = 0;      // pixels
 };
 
 // A dialog that holds the modal state (SetModalState) from its activation until it unloads.
@@ -484,6 +508,10 @@ Form* MainForm();
 
 // Runs the message loop until the last form unloads; returns at once when none is loaded.
 int RunMessageLoop();
+// The dialog manager's part of the loop: true when `msg` was keyboard navigation of a loaded
+// form (Tab, arrow keys, mnemonics), which has been carried out and the focused control scrolled
+// into view; the caller then neither translates nor dispatches it.
+bool FormDialogMessage(MSG& msg);
 
 // Acting as the user. Each refuses (false) a control that is disabled or not visible, or whose
 // form is either.

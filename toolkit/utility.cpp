@@ -69,6 +69,13 @@ void SetModalState(Form& form, bool modal) {
     }
 }
 
+RECT WorkAreaOf(HWND window) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    ::GetMonitorInfoW(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+    return monitor.rcWork;
+}
+
 RECT GetNotifyIconRect() {
     RECT rect{};
     // The function exists from Windows 7 on.

@@ -22,6 +22,9 @@ bool IsModal(const Form& form);
 // The main form's tray icon (id 0) in screen coordinates; all zero when unknown.
 RECT GetNotifyIconRect();
 
+// The work area (the screen less its taskbars) of the monitor that holds the most of `window`.
+RECT WorkAreaOf(HWND window);
+
 // Copies gWheelIncrement into every slider of the form when it is not 0.
 void ApplyWheelIncrement(Form& form);
 

@@ -32,6 +32,8 @@ protected:
 class IVolumeView {  // the volume pop-up
 public:
     virtual void CurrentValues() = 0;
+    // Only the master output's volume, balance and mute.
+    virtual void CurrentMaster() = 0;
 
 protected:
     ~IVolumeView() = default;

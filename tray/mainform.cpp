@@ -866,7 +866,12 @@ void frmKalvenor::SpeakersOutputChanged(bool enabled) {
 
 void frmKalvenor::RefreshOpenForms(bool force, bool ownChangeInProgress) { kal::RefreshOpenForms(force, ownChangeInProgress); }
 
-void frmKalvenor::MasterOutputChanged() { UpdateTrayIconAndTip(); }
+void frmKalvenor::MasterOutputChanged() {
+    UpdateTrayIconAndTip();
+    // An open pop-up shows the same mute and level as the icon.
+    for (Form* f : LoadedForms())
+        if (auto* volume = dynamic_cast<IVolumeView*>(f)) volume->CurrentMaster();
+}
 
 void frmKalvenor::SysTrayLClickEventHandler() {
     // Waits so that a double click can still cancel the pop-up.

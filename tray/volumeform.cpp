@@ -393,7 +393,12 @@ void frmVolume::CurrentValues() {
     const Bytes speakers = GetProfileValue(L"", L"SpeakerConfig");
     if (!panel.empty() && !speakers.empty())
         SelectItemData(*cboAnalogOutput, (panel[0] << 8) | speakers[0]);
+    CurrentMaster();
+}
 
+void frmVolume::CurrentMaster() {
+    if (!Loaded()) return;
+    UpdatingScope updating(*this);
     Currency volume = 0, balance = 0;
     GetProfileVolumeBalance(volume, balance, 0, 0, L"");
     csliMasterBalance->SetValue(static_cast<std::int32_t>(std::nearbyint(Fixed4ToDouble(balance) * 10)));

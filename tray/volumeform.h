@@ -31,6 +31,8 @@ public:
 
     // Fills every control from the card and Windows without writing anything back.
     void CurrentValues() override;
+    // Fills the volume and balance sliders and the Mute box alone, as CurrentValues does.
+    void CurrentMaster() override;
 
     // What the panel shows and holds, for tests and the benchmark.
     int MeterHeight() const { return meterHeight_; }

@@ -5,8 +5,9 @@
 #include <vssym32.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <vector>
+
+#include "toolkit/utility.h"
 
 namespace kal::testing {
 namespace {
@@ -54,10 +55,34 @@ public:
         ::DrawTextW(dc_, text.c_str(), -1, &r, DT_CALCRECT | flags | (wrapWidth ? DT_WORDBREAK : DT_SINGLELINE));
         return {r.right, r.bottom};
     }
+    // The pixels from the pen's start to the right edge of what `text` on one line inks, which a
+    // last glyph's overhang takes past its advance and a right bearing keeps short of it.
+    int InkWidth(const std::wstring& text) const {
+        const SIZE size = Size(text);
+        const int width = size.cx + size.cy, height = size.cy;
+        HDC dc = ::CreateCompatibleDC(dc_);
+        HBITMAP bitmap = ::CreateCompatibleBitmap(dc_, width, height);
+        const HGDIOBJ oldBitmap = ::SelectObject(dc, bitmap);
+        const HGDIOBJ oldFont = ::SelectObject(dc, ::GetCurrentObject(dc_, OBJ_FONT));
+        RECT all{0, 0, width, height};
+        ::FillRect(dc, &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+        ::SetTextColor(dc, RGB(0, 0, 0));
+        ::SetBkMode(dc, TRANSPARENT);
+        ::DrawTextW(dc, text.c_str(), -1, &all, DT_SINGLELINE);
+        int ink = 0;
+        for (int x = width - 1; x >= 0 && !ink; --x)
+            for (int y = 0; y < height && !ink; ++y)
+                if (::GetPixel(dc, x, y) != RGB(255, 255, 255)) ink = x + 1;
+        ::SelectObject(dc, oldFont);
+        ::SelectObject(dc, oldBitmap);
+        ::DeleteObject(bitmap);
+        ::DeleteDC(dc);
+        return ink;
+    }
     // Where the control draws its text: a button inside its edge (the theme's content area, or 2
-    // pixels in), a check box or option button right of its mark and a gap (the theme's part,
-    // or a 12-pixel box at 96 dots per inch and one more for its edge; the gap half a digit's
-    // width, at least 6 pixels with a theme).
+    // pixels in); a check box or option button right of its mark and a gap, as the platform's
+    // button draws them: the mark as the theme's part is drawn, else as a 12-pixel box at 96 dots
+    // per inch and one more for its edge, the gap half the width of a digit in the control's font.
     RECT TextArea(bool button, bool option) const {
         RECT client{};
         ::GetClientRect(window_, &client);
@@ -69,17 +94,14 @@ public:
                 ::InflateRect(&area, -2, -2);
             return area;
         }
+        const int part = option ? BP_RADIOBUTTON : BP_CHECKBOX;
+        if (theme && FAILED(::GetThemeBackgroundContentRect(theme, dc_, part, 1, &client, &area))) area = client;
+        const int box = 12 * ::GetDeviceCaps(dc_, LOGPIXELSX) / 96 + 1;
+        SIZE mark{box, box};
+        if (!theme || FAILED(::GetThemePartSize(theme, dc_, part, 1, &area, TS_DRAW, &mark))) mark = {box, box};
         INT digit = 0;
         ::GetCharWidth32W(dc_, L'0', L'0', &digit);
-        const int box = 12 * ::GetDeviceCaps(dc_, LOGPIXELSX) / 96 + 1;
-        const int part = option ? BP_RADIOBUTTON : BP_CHECKBOX;
-        if (theme && SUCCEEDED(::GetThemeBackgroundContentRect(theme, dc_, part, 1, &client, &area))) {
-            SIZE mark{box, box};
-            if (FAILED(::GetThemePartSize(theme, dc_, part, 1, nullptr, TS_DRAW, &mark))) mark = {box, box};
-            area.left += mark.cx + std::max(6, digit / 2);
-            return area;
-        }
-        area.left += box + digit / 2;
+        area.left += mark.cx + digit / 2;
         return area;
     }
 
@@ -127,7 +149,10 @@ bool TextFits(const Control& c, std::wstring& shown) {
             return measured.cx <= room && drawn.cx <= room && top + std::max(drawn.cy, measured.cy) <= client.bottom;
         }
         const SIZE size = text.Size(shown);
-        return size.cx <= room && size.cy <= client.bottom;
+        if (button) return size.cx <= room && size.cy <= client.bottom;
+        // A check mark's text starts a pixel into its area (the button's text margin); the
+        // control cuts what it inks past its own edge.
+        return area.left + 1 + text.InkWidth(shown) <= client.right && size.cy <= client.bottom;
     }
     case ControlType::TextBox: {
         RECT area{};
@@ -158,7 +183,10 @@ bool TextFits(const Control& c, std::wstring& shown) {
 
 }  // namespace
 
-LayoutFaults MeasureLayout(const Form& form, std::initializer_list<const wchar_t*> partial) {
+LayoutFaults MeasureLayout(const Form& form, const LayoutByDesign& design) {
+    const auto named = [](const std::initializer_list<const wchar_t*>& names, const Control& c) {
+        return std::any_of(names.begin(), names.end(), [&](const wchar_t* name) { return c.Name() == name; });
+    };
     struct Shown {
         const Control* control;
         HWND parent;
@@ -169,23 +197,46 @@ LayoutFaults MeasureLayout(const Form& form, std::initializer_list<const wchar_t
     for (const Control* c : form.Controls())
         if (c->Type() != ControlType::Timer && ::IsWindowVisible(c->Window()))
             shown.push_back({c, ::GetParent(c->Window()), InParent(c->Window()), Named(*c)});
-    RECT window{};
-    ::GetWindowRect(form.hWnd(), &window);
-    const bool screenTall = window.bottom - window.top >= ::GetSystemMetrics(SM_CYSCREEN);
+    // The window's scroll range: `scrolled` pixels of it lie above the client area, `further`
+    // below; the part of the client area on the work area is what the user sees.
+    const HWND window = form.hWnd();
+    int scrolled = 0, further = 0;
+    SCROLLINFO bar{};
+    bar.cbSize = sizeof bar;
+    bar.fMask = SIF_ALL;
+    if ((::GetWindowLongW(window, GWL_STYLE) & WS_VSCROLL) && ::GetScrollInfo(window, SB_VERT, &bar)) {
+        scrolled = bar.nPos - bar.nMin;
+        further = std::max(0, bar.nMax - bar.nPos - static_cast<int>(bar.nPage) + 1);
+    }
+    const RECT work = WorkAreaOf(window);
+    RECT client{}, seen{};
+    ::GetClientRect(window, &client);
+    ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    ::IntersectRect(&seen, &client, &work);
     LayoutFaults faults;
     for (const Shown& s : shown) {
         const Control& c = *s.control;
         const RECT& r = s.place;
         RECT parent{};
         ::GetClientRect(s.parent, &parent);
-        if (r.left < 0 || r.top < 0 || r.right > parent.right)
+        if (s.parent == window) {
+            parent.top -= scrolled;
+            parent.bottom += further;
+        }
+        if (r.left < parent.left || r.top < parent.top || r.right > parent.right || r.bottom > parent.bottom)
             faults.outside.insert(Fault(c, c.Caption()));
-        else if (r.bottom > parent.bottom)
-            (screenTall && s.parent == form.hWnd() ? faults.beyondScreen : faults.outside)
-                .insert(Fault(c, c.Caption()));
+        // Some position of the scroll bar shows it whole: it lies no lower than `further` pixels
+        // below the seen part, no higher than `scrolled` above it, and fits its height.
+        RECT onScreen = s.place;
+        ::MapWindowPoints(s.parent, nullptr, reinterpret_cast<POINT*>(&onScreen), 2);
+        if (onScreen.left < seen.left || onScreen.right > seen.right ||
+            onScreen.bottom - onScreen.top > seen.bottom - seen.top || onScreen.bottom > seen.bottom + further ||
+            onScreen.top < seen.top - scrolled)
+            faults.unreachable.insert(Fault(c, c.Caption()));
         for (const Shown& other : shown) {
             RECT both{};
-            if (s.name < other.name && other.parent == s.parent && ::IntersectRect(&both, &r, &other.place))
+            if (s.name < other.name && other.parent == s.parent && ::IntersectRect(&both, &r, &other.place) &&
+                !(c.Name() == other.control->Name() && named(design.stacked, c)))
                 faults.overlapping.insert(s.name + " " + other.name);
         }
         if (c.Type() == ControlType::Frame) {
@@ -199,24 +250,17 @@ LayoutFaults MeasureLayout(const Form& form, std::initializer_list<const wchar_t
             }
         }
         std::wstring text;
-        const bool byDesign =
-            std::any_of(partial.begin(), partial.end(), [&](const wchar_t* name) { return c.Name() == name; });
-        if (!TextFits(c, text) && !byDesign) faults.clipped.insert(Fault(c, text));
+        if (!TextFits(c, text) && !named(design.partial, c)) faults.clipped.insert(Fault(c, text));
     }
     return faults;
 }
 
-void ExpectWholeLayout(const Form& form, const std::string& where) {
-    const LayoutFaults faults = MeasureLayout(form);
+void ExpectWholeLayout(const Form& form, const std::string& where, const LayoutByDesign& design) {
+    const LayoutFaults faults = MeasureLayout(form, design);
     EXPECT_EQ(faults.outside, std::set<std::string>{}) << where << ": controls outside their container";
+    EXPECT_EQ(faults.overlapping, std::set<std::string>{}) << where << ": controls on each other";
     EXPECT_EQ(faults.clipped, std::set<std::string>{}) << where << ": texts cut";
-    // Said once for each set of controls, not for every page of the window.
-    static std::set<std::set<std::string>> said;
-    if (!faults.beyondScreen.empty() && said.insert(faults.beyondScreen).second) {
-        std::string names;
-        for (const std::string& name : faults.beyondScreen) names += " [" + name + "]";
-        std::printf("[   NOTE   ] %s: the screen is too short for%s\n", where.c_str(), names.c_str());
-    }
+    EXPECT_EQ(faults.unreachable, std::set<std::string>{}) << where << ": controls off the work area";
 }
 
 }  // namespace kal::testing

@@ -11,19 +11,26 @@
 namespace kal::testing {
 
 // Each fault names the control and its text: "name(index): text"; an overlap names both.
-// `beyondScreen` holds the controls that the bottom of a window as tall as the screen cuts off:
-// the screen, not the design, is too small for them.
+// `unreachable` holds the controls that no position of the window's scroll bar brings whole into
+// the part of its client area that lies on the screen's work area (a window without a scroll bar
+// has the one position).
 struct LayoutFaults {
-    std::set<std::string> outside, overlapping, clipped, beyondScreen;
+    std::set<std::string> outside, overlapping, clipped, unreachable;
 };
 
-// The faults of the form's visible controls; `partial` names controls that show part of their
-// text by design (a preview of a long sample), left out of `clipped`.
-LayoutFaults MeasureLayout(const Form& form, std::initializer_list<const wchar_t*> partial = {});
+// What a design shows on purpose: `partial` names controls that show part of their text (a
+// preview of a long sample), left out of `clipped`; `stacked` names control arrays whose members
+// lie on each other (the speakers of a field), left out of `overlapping` among themselves.
+struct LayoutByDesign {
+    std::initializer_list<const wchar_t*> partial = {};
+    std::initializer_list<const wchar_t*> stacked = {};
+};
 
-// Expects no control of the form outside its container and no text cut; a failure names
-// `where` (the window and its state). Controls beyond the screen's bottom are reported, not
-// failed.
-void ExpectWholeLayout(const Form& form, const std::string& where);
+// The faults of the form's visible controls. A control of the window itself counts as inside
+// while it lies in the height the window scrolls through.
+LayoutFaults MeasureLayout(const Form& form, const LayoutByDesign& design = {});
+
+// Expects none of the faults; a failure names `where` (the window and its state).
+void ExpectWholeLayout(const Form& form, const std::string& where, const LayoutByDesign& design = {});
 
 }  // namespace kal::testing

@@ -209,6 +209,17 @@ protected:
         CardLinesFixture::TearDown();
     }
     static void NoOwnChange() { gLastSelfChange = ::timeGetTime() - 5000; }
+    // Another program's object of the endpoint's volume (`key` of the simulation); null when
+    // the endpoint gives none.
+    static ComPtr<IAudioEndpointVolume> OtherProgramsVolume(const wchar_t* key) {
+        ComPtr<IMMDeviceEnumerator> enumerator;
+        ComPtr<IMMDevice> device;
+        ComPtr<IAudioEndpointVolume> volume;
+        if (SUCCEEDED(sim::CreateSimDeviceEnumerator(enumerator.put())) &&
+            SUCCEEDED(enumerator->GetDevice(SimId(key).c_str(), device.put())))
+            device->Activate(kIidAudioEndpointVolume, CLSCTX_ALL, nullptr, volume.put_void());
+        return volume;
+    }
     // Lets the simulation deliver what it was given, then runs the window's messages and timers.
     void Deliver(DWORD ms = 100) {
         sim::WaitForSimNotifications();
@@ -316,16 +327,7 @@ TEST_F(NotifyTest, TheProgramsOwnChangesAreDroppedForASecond) {
 // The speakers' mute and volume changed by another program reach the main form once per burst,
 // without keeping a device notification out; the program's own changes do not.
 TEST_F(NotifyTest, SpeakersVolumeChangesFromOutsideReachTheMainForm) {
-    ComPtr<IMMDeviceEnumerator> enumerator;
-    ASSERT_EQ(sim::CreateSimDeviceEnumerator(enumerator.put()), S_OK);
-    auto endpointVolume = [&](const wchar_t* key) {
-        ComPtr<IMMDevice> device;
-        ComPtr<IAudioEndpointVolume> volume;
-        if (SUCCEEDED(enumerator->GetDevice(SimId(key).c_str(), device.put())))
-            device->Activate(kIidAudioEndpointVolume, CLSCTX_ALL, nullptr, volume.put_void());
-        return volume;
-    };
-    ComPtr<IAudioEndpointVolume> speakers = endpointVolume(L"speakers"), mic = endpointVolume(L"mic");
+    ComPtr<IAudioEndpointVolume> speakers = OtherProgramsVolume(L"speakers"), mic = OtherProgramsVolume(L"mic");
     ASSERT_TRUE(speakers && mic);
     const GUID mixer = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
     for (int i = 0; i < 5; ++i) speakers->SetMasterVolumeLevelScalar(0.1f * static_cast<float>(i), &mixer);
@@ -345,6 +347,58 @@ TEST_F(NotifyTest, SpeakersVolumeChangesFromOutsideReachTheMainForm) {
     Deliver();
     EXPECT_TRUE(tray_.calls.empty());
     EXPECT_FALSE(sim::SimMute(SimEp(L"speakers")));
+}
+
+// The simulation's notification thread where the system has no room for another thread: the
+// speakers' mute that another program sets stands, nothing fails or waits for a delivery that
+// can't come, and once a thread can start the next change reaches the main form. Run by the test
+// below in a process of its own, where nothing has started that thread yet; skipped otherwise.
+constexpr wchar_t kNoThreadsChild[] = L"KALVENOR_NO_THREADS_CHILD";
+
+class NotifyWithoutThreads : public NotifyTest {
+protected:
+    void SetUp() override {
+        if (!::GetEnvironmentVariableW(kNoThreadsChild, nullptr, 0)) GTEST_SKIP();
+        sim::FailSimThreadStarts(true);
+        NotifyTest::SetUp();
+    }
+    void TearDown() override {
+        sim::FailSimThreadStarts(false);
+        if (!IsSkipped()) NotifyTest::TearDown();
+    }
+};
+
+TEST_F(NotifyWithoutThreads, Child) {
+    ComPtr<IAudioEndpointVolume> speakers = OtherProgramsVolume(L"speakers");
+    ASSERT_TRUE(speakers);
+    EXPECT_EQ(sim::SimVolumeCallbackCount(), 1u);
+    EXPECT_EQ(speakers->SetMute(TRUE, nullptr), S_OK);
+    EXPECT_TRUE(sim::SimMute(SimEp(L"speakers")));
+    Deliver();
+    EXPECT_EQ(tray_.Count(L"MasterOutput"), 0u);
+
+    sim::FailSimThreadStarts(false);
+    EXPECT_EQ(speakers->SetMute(FALSE, nullptr), S_OK);
+    Deliver();
+    EXPECT_EQ(tray_.Count(L"MasterOutput"), 1u);
+    wchar_t done[MAX_PATH] = {};
+    ::GetEnvironmentVariableW(kNoThreadsChild, done, MAX_PATH);
+    HANDLE file = ::CreateFileW(done, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
+}
+
+TEST(NotifyThreads, AChangeStandsWhenNoNotificationThreadCanStart) {
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring done = std::wstring(temp) + L"kalvenor-no-threads.done";
+    ::DeleteFileW(done.c_str());
+    ::SetEnvironmentVariableW(kNoThreadsChild, done.c_str());
+    const kaltest::ChildRun run = kaltest::RunChild(
+        kaltest::OwnExecutable(), L"--gtest_filter=NotifyWithoutThreads.Child", {.timeoutMs = 120000});
+    ::SetEnvironmentVariableW(kNoThreadsChild, nullptr);
+    EXPECT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(::DeleteFileW(done.c_str())) << "the child did not reach its end";
 }
 
 TEST_F(NotifyTest, OtherNotificationsAreIgnored) {

@@ -1,22 +1,68 @@
 // Every window of the editor in the interface font, at 96 dots per inch and in a child process
-// at 144: each control inside its frame, page or window, and each text whole. The editor on
+// at 144: each control inside its frame, page or window, apart from the others, its text whole,
+// and within the screen's work area at some position of the window's scroll bar. The editor on
 // every page with each effect panel opened, for speakers and for headphones; its three dialogs;
-// the real-time window; the profile manager.
+// the real-time window; the profile manager. Then the editor used by hand where the screen is
+// shorter than it. The scaled tests also run on a 1920x1080 screen less its taskbar (the ctest
+// entry editor_1920x1040).
 #include "tests/editor/profiles_fixture.h"
 
 #include "editor/customcontrolsdialog.h"
 #include "editor/hpampdialog.h"
 #include "editor/swapsdialog.h"
 #include "tests/common/layout_probe.h"
+#include "tests/tray/dialog_answerer.h"
 #include "toolkit/font.h"
+#include "toolkit/utility.h"
 
 using namespace kal;
 using namespace kal::testing;
 
 namespace {
 
+// The screen the run asks for in KALVENOR_SCREEN ("<width>x<height>"), so that a run meant for
+// another screen can't pass on this one; any screen when none is asked for.
+void ExpectTheScreenAskedFor() {
+    char asked[32] = {};
+    if (!::GetEnvironmentVariableA("KALVENOR_SCREEN", asked, sizeof asked)) return;
+    EXPECT_EQ(std::to_string(::GetSystemMetrics(SM_CXSCREEN)) + "x" + std::to_string(::GetSystemMetrics(SM_CYSCREEN)),
+              asked);
+}
+
+RECT OnScreen(HWND window) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    return r;
+}
+
+// Whole in the part of the form's client area that lies on the work area.
+bool InSight(const Form& form, const Control& c) {
+    RECT client{}, seen{}, both{};
+    ::GetClientRect(form.hWnd(), &client);
+    ::MapWindowPoints(form.hWnd(), nullptr, reinterpret_cast<POINT*>(&client), 2);
+    const RECT work = WorkAreaOf(form.hWnd());
+    ::IntersectRect(&seen, &client, &work);
+    const RECT r = OnScreen(c.Window());
+    return ::IntersectRect(&both, &r, &seen) && ::EqualRect(&both, &r);
+}
+
+POINT Centre(const Control& c) {
+    const RECT r = OnScreen(c.Window());
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+// One notch of the wheel towards the user, the pointer at `at`.
+void WheelDown(POINT at) {
+    INPUT in = MouseAt(at, MOUSEEVENTF_WHEEL);
+    in.mi.mouseData = static_cast<DWORD>(-WHEEL_DELTA);
+    ::SendInput(1, &in, sizeof in);
+}
+
 class WindowFit : public ProfilesFixture {
 protected:
+    // The speakers of the shifter's field stand on each other where the layout puts them.
+    static constexpr LayoutByDesign kSpeakersStacked{.stacked = {L"VSSSpeaker"}};
+
     static std::string At(const std::string& window) { return window + " at " + std::to_string(ScreenDpi()) + " dpi"; }
 
     // Each tab page, then each effect panel of the Output page opened in turn.
@@ -25,7 +71,7 @@ protected:
         for (int i = 0; i < 4; ++i) {
             if (!editor.Ctl(L"imgTab", i).Visible()) continue;
             editor.imgTab_Click(i);
-            ExpectWholeLayout(editor, At(window + ", " + pages[i] + " page"));
+            ExpectWholeLayout(editor, At(window + ", " + pages[i] + " page"), kSpeakersStacked);
         }
         editor.imgTab_Click(0);
         const struct {
@@ -40,7 +86,7 @@ protected:
             expand.SetValue(1);
             // Music mode shows the sliders and their labels too.
             if (panel.mode) editor.Get<OptionButton>(panel.mode, 0).SetValue(true);
-            ExpectWholeLayout(editor, At(window + ", " + panel.name + " panel open"));
+            ExpectWholeLayout(editor, At(window + ", " + panel.name + " panel open"), kSpeakersStacked);
             expand.SetValue(0);
         }
     }
@@ -57,6 +103,7 @@ TEST_F(WindowFit, EveryWindowKeepsItsControlsInsideAndTheirTextsWhole) {
     gDPI = ScreenDpi();
     ASSERT_EQ(gDPI, scaled ? 144 : 96);
     gUIFont = GetSystemFont();  // as the program starts
+    ExpectTheScreenAskedFor();
 
     // Speakers: the editor of a new profile, the swaps dialog for 7.1, the custom controls of a
     // recording line.
@@ -100,6 +147,76 @@ TEST_F(WindowFit, EveryWindowKeepsItsControlsInsideAndTheirTextsWhole) {
 
 TEST(WindowFitScaled, EveryWindowKeepsItsControlsInsideAndTheirTextsWholeAt144Dpi) {
     EXPECT_TRUE(RunTestsAtDpi(L"WindowFit.EveryWindowKeepsItsControlsInsideAndTheirTextsWhole", 144));
+}
+
+// A new profile made by hand: at 96 dots per inch the editor fits the screen as designed; at 144
+// it is taller than the screen's work area, so it stands on the work area and scrolls. The
+// keyboard's focus brings what it reaches into sight, the wheel brings Save, and a click on it
+// saves the profile.
+TEST_F(WindowFit, ANewProfileIsSavedWithTheMouse) {
+    const bool scaled = InDpiChild();
+    gDPI = ScreenDpi();
+    ASSERT_EQ(gDPI, scaled ? 144 : 96);
+    gUIFont = GetSystemFont();
+    ExpectTheScreenAskedFor();
+    UseEditorCard(kD2);
+    frmProfile& editor = OpenEditor(L"");
+    const HWND window = editor.hWnd();
+    const RECT work = WorkAreaOf(window), outer = OnScreen(window);
+    RECT client{};
+    ::GetClientRect(window, &client);
+    const int designed = TwipsToPixelsY(MakeEditorDesign().layout.height);
+    const bool tall = (outer.bottom - outer.top) - client.bottom + designed > work.bottom - work.top;
+    ASSERT_EQ(tall, scaled) << "the editor at " << gDPI << " dpi on a screen " << work.bottom - work.top << " high";
+    EXPECT_EQ((::GetWindowLongW(window, GWL_STYLE) & WS_VSCROLL) != 0, tall);
+    EXPECT_GE(outer.top, work.top);
+    EXPECT_LE(outer.bottom, work.bottom);
+    if (!tall) {
+        EXPECT_EQ(client.bottom, designed);
+    }
+    Control& save = editor.Ctl(L"cmdSave");
+    EXPECT_EQ(InSight(editor, save), !tall);
+
+    // SVN enabled with a click.
+    Control& svn = editor.Ctl(L"optSVN", 1);
+    ASSERT_TRUE(InSight(editor, svn));
+    ClickScreen(Centre(svn));
+    ASSERT_TRUE(PumpForms([&] { return editor.Get<OptionButton>(L"optSVN", 1).Value(); }));
+
+    // Tab from Live Mode reaches Save, and Tab from Cancel the name box at the top.
+    ::SetFocus(editor.Ctl(L"chkLiveMode").Window());
+    PressKey(VK_TAB);
+    EXPECT_EQ(::GetFocus(), save.Window());
+    EXPECT_TRUE(InSight(editor, save));
+    PressKey(VK_TAB);
+    PressKey(VK_TAB);
+    ASSERT_EQ(::GetFocus(), editor.Ctl(L"cmdCancel").Window());
+    PressKey(VK_TAB);
+    EXPECT_EQ(::GetFocus(), editor.Ctl(L"txtProfileName").Window());
+    EXPECT_TRUE(InSight(editor, editor.Ctl(L"txtProfileName")));
+    EXPECT_EQ(InSight(editor, save), !tall);
+
+    // A name; the wheel brings Save into sight, and a click on it saves, while the focus stays
+    // in the name box that the wheel took out of sight.
+    ASSERT_TRUE(User::SetText(editor.Get<TextBox>(L"txtProfileName"), L"Tall"));
+    for (int notch = 0; notch < 10 && !InSight(editor, save); ++notch) {
+        WheelDown(Centre(svn));
+        PumpForms(100);
+    }
+    ASSERT_TRUE(InSight(editor, save));
+    SaveWindowScreenshot(window, L"frmProfile", scaled ? L"scrolled-to-save-144dpi" : L"save-96dpi");
+    kaltest::DialogAnswerer().Run([&] {
+        ClickScreen(Centre(save));
+        PumpForms([] { return ProfileEditor() == nullptr; });
+    });
+    // Saved and closed. (In the child process the parent answers the message box as well.)
+    EXPECT_EQ(ProfileEditor(), nullptr);
+    EXPECT_EQ(RegReadBytes(Profile(L"Tall"), L"SmartVolumeParams"), HexToBytes(L"01000000"));
+    if (scaled) MarkDpiChildDone();
+}
+
+TEST(WindowFitScaled, ANewProfileIsSavedWithTheMouseAt144Dpi) {
+    EXPECT_TRUE(RunTestsAtDpi(L"WindowFit.ANewProfileIsSavedWithTheMouse", 144));
 }
 
 }  // namespace

@@ -18,12 +18,7 @@ namespace kal::testing {
 // Runs the thread's messages as the program's loop does, the dialog manager included, until
 // `done` holds or the time is up.
 inline bool PumpForms(const std::function<bool()>& done, int milliseconds = 3000) {
-    return PumpUntil(done, milliseconds, [](MSG& msg) {
-        HWND top = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-        bool ours = false;
-        for (Form* f : LoadedForms()) ours = ours || f->hWnd() == top;
-        return ours && ::IsDialogMessageW(top, &msg);
-    });
+    return PumpUntil(done, milliseconds, FormDialogMessage);
 }
 
 inline void PumpForms(int milliseconds) {

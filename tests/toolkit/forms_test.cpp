@@ -396,6 +396,69 @@ TEST_F(Forms, PictureBoxKeepsWhatWasDrawnInItsBuffer) {
     EXPECT_EQ(::GetPixel(pic.hDC(), 5, 5), RGB(0, 0, 255));
 }
 
+// A form twice as tall as the screen's work area: it stands on the work area and scrolls, and its
+// controls keep their places in twips whatever the scroll position; once its content fits, the
+// bar goes.
+class TallForm : public Form {
+public:
+    explicit TallForm(int height) : Form(L"frmTall") {
+        Design({L"Tall", 6000, height},
+               {
+                   {ControlType::CommandButton, L"cmdTop", -1, L"Top", 120, 120, 1200, 360},
+                   {ControlType::CommandButton, L"cmdBottom", -1, L"Bottom", 120, height - 480, 1200, 360},
+               });
+    }
+    ~TallForm() override { Unload(); }
+};
+
+TEST(FormsScrolling, AFormTallerThanTheWorkAreaScrollsAndKeepsItsControlsPlaces) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    ::GetMonitorInfoW(::MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT work = monitor.rcWork;
+    const int height = 2 * PixelsToTwipsY(work.bottom - work.top);
+    TallForm form(height);
+    form.Show();
+    test::Pump();
+    const HWND window = form.hWnd();
+    const auto top = [&](const wchar_t* name) {
+        RECT r{};
+        ::GetWindowRect(form.Ctl(name).Window(), &r);
+        ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+        return r.top;
+    };
+    RECT outer{}, client{};
+    ::GetWindowRect(window, &outer);
+    ::GetClientRect(window, &client);
+    EXPECT_EQ(outer.top, work.top);
+    EXPECT_EQ(outer.bottom, work.bottom);
+    EXPECT_TRUE(::GetWindowLongW(window, GWL_STYLE) & WS_VSCROLL);
+    EXPECT_EQ(client.right, TwipsToPixelsX(6000));
+
+    ::SendMessageW(window, WM_VSCROLL, SB_BOTTOM, 0);
+    EXPECT_EQ(form.ScrollTop(), TwipsToPixelsY(height) - client.bottom);
+    EXPECT_EQ(top(L"cmdBottom"), TwipsToPixelsY(height - 480) - form.ScrollTop());
+    EXPECT_NEAR(form.Ctl(L"cmdBottom").Top(), height - 480, 1440 / 96);
+    // Moved and added while scrolled: in place once the content is back at its top.
+    form.Ctl(L"cmdTop").Move(120, 1440, 1200, 360);
+    EXPECT_NEAR(form.Ctl(L"cmdTop").Top(), 1440, 1440 / 96);
+    form.AddControl({ControlType::CommandButton, L"cmdAdded", -1, L"Added", 120, 2160, 1200, 360});
+    ::SendMessageW(window, WM_VSCROLL, SB_TOP, 0);
+    EXPECT_EQ(form.ScrollTop(), 0);
+    EXPECT_EQ(top(L"cmdTop"), TwipsToPixelsY(1440));
+    EXPECT_EQ(top(L"cmdAdded"), TwipsToPixelsY(2160));
+
+    // Content that fits: no bar, the designed width, the client area as high as the content.
+    ::SendMessageW(window, WM_VSCROLL, SB_BOTTOM, 0);
+    form.SetContentHeight(3000);
+    ::GetClientRect(window, &client);
+    EXPECT_FALSE(::GetWindowLongW(window, GWL_STYLE) & WS_VSCROLL);
+    EXPECT_EQ(form.ScrollTop(), 0);
+    EXPECT_EQ(client.right, TwipsToPixelsX(6000));
+    EXPECT_EQ(client.bottom, TwipsToPixelsY(3000));
+    EXPECT_EQ(top(L"cmdTop"), TwipsToPixelsY(1440));
+}
+
 TEST_F(Forms, UpdatingNests) {
     EXPECT_FALSE(form.Updating());
     {

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <optional>
 #include <set>
 #include <stdexcept>
+#include <tuple>
 
 #include "editor/profiles.h"
 #include "startup/autostart.h"
@@ -15,6 +17,7 @@
 #include "tests/common/child.h"
 #include "tests/common/layout_probe.h"
 #include "tests/common/screenshot.h"
+#include "tests/common/window_probes.h"
 #include "tests/tray/dialog_answerer.h"
 #include "tests/tray/tray_fixture.h"
 #include "toolkit/font.h"
@@ -79,6 +82,35 @@ struct OtherWindow {
 };
 
 void PressKey(TextBox& box, UINT vk) { ::SendMessageW(box.hWnd(), WM_KEYDOWN, vk, 1); }
+
+void SetPixelWidth(HWND window, int width) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    ::SetWindowPos(window, nullptr, 0, 0, width, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The narrowest width at which the button draws its caption as it does with room to spare.
+int NarrowestWholeWidth(HWND button) {
+    const auto paint = [button](int width) {
+        SetPixelWidth(button, width);
+        return PaintClient(button, WM_PRINTCLIENT, PRF_CLIENT | PRF_ERASEBKGND);
+    };
+    RECT r{};
+    ::GetWindowRect(button, &r);
+    const PaintedClient roomy = paint(r.right - r.left + 200);
+    const COLORREF back = roomy.At(roomy.width - 1, roomy.height / 2);
+    int ink = 0;
+    for (int y = 0; y < roomy.height; ++y)
+        for (int x = 0; x < roomy.width; ++x)
+            if (roomy.At(x, y) != back) ink = std::max(ink, x);
+    for (int width = ink + 1;; ++width) {
+        const PaintedClient drawn = paint(width);
+        bool same = true;
+        for (int y = 0; y < drawn.height && same; ++y)
+            for (int x = 0; x <= ink && same; ++x) same = drawn.At(x, y) == roomy.At(x, y);
+        if (same) return width;
+    }
+}
 
 }  // namespace
 
@@ -349,27 +381,42 @@ TEST_F(Options, RestoreRefreshesTheWindowAndTheProgram) {
     gWheelIncrement = 0;
 }
 
-// Run by the test below at 144 dots per inch; skipped otherwise.
-TEST_F(Options, ScaledScreenChild) {
-    if (!InDpiChild()) GTEST_SKIP();
+// Every page at the screen's scale: controls inside their frames and apart, texts whole.
+TEST_F(Options, EveryPageKeepsItsControlsApartAndTheirTextWhole) {
+    const bool scaled = InDpiChild();
     gDPI = ScreenDpi();
-    ASSERT_EQ(gDPI, 144);
+    ASSERT_EQ(gDPI, scaled ? 144 : 96);
     F().Unload();
     TrayOpeners().options();
-    const wchar_t* const pages[] = {L"general-144dpi", L"startup-144dpi", L"interface-144dpi", L"shortcuts-144dpi"};
+    const std::wstring suffix = scaled ? L"-144dpi" : L"-96dpi";
+    const wchar_t* const pages[] = {L"general", L"startup", L"interface", L"shortcuts"};
     for (int page = 3; page >= 0; --page) {
-        Screenshot(page, pages[page]);
+        Screenshot(page, (pages[page] + suffix).c_str());
         // The preview shows as much of its long sample text as its box holds.
-        const LayoutFaults faults = MeasureLayout(F(), {L"lblInterfaceFontPreview"});
-        EXPECT_EQ(faults.outside, std::set<std::string>{}) << page;
-        EXPECT_EQ(faults.overlapping, std::set<std::string>{}) << page;
-        EXPECT_EQ(faults.clipped, std::set<std::string>{}) << page;
+        ExpectWholeLayout(F(), "options, page " + std::to_string(page) + " at " + std::to_string(gDPI) + " dpi",
+                          {.partial = {L"lblInterfaceFontPreview"}});
     }
-    MarkDpiChildDone();
+    // The measure of a check box's and an option's caption agrees with what they draw: whole at
+    // the narrowest width that draws all of it, cut one pixel narrower.
+    F().imgTab_Click(1);
+    for (const auto& [name, index, fault] :
+         {std::tuple{L"chkStartupAudio", 1, "chkStartupAudio(1): Set Master Volume To:"},
+          {L"optStartupAuto", 1, "optStartupAuto(1): Start With Normal User Privileges (No Admin)"}}) {
+        const HWND button = F().Ctl(name, index).Window();
+        RECT designed{};
+        ::GetWindowRect(button, &designed);
+        const int whole = NarrowestWholeWidth(button);
+        for (const int width : {whole, whole - 1}) {
+            SetPixelWidth(button, width);
+            EXPECT_EQ(MeasureLayout(F()).clipped.count(fault), width == whole ? 0u : 1u) << fault << ", " << width;
+        }
+        SetPixelWidth(button, designed.right - designed.left);
+    }
+    if (scaled) MarkDpiChildDone();
 }
 
 TEST(OptionsScaled, EveryPageKeepsItsControlsApartAndTheirTextWholeAt144Dpi) {
-    EXPECT_TRUE(RunTestsAtDpi(L"Options.ScaledScreenChild", 144));
+    EXPECT_TRUE(RunTestsAtDpi(L"Options.EveryPageKeepsItsControlsApartAndTheirTextWhole", 144));
 }
 
 // Run by the test below in a child process of a limited user; skipped otherwise.

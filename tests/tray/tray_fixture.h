@@ -25,6 +25,7 @@
 #include "tests/common/settings_root.h"
 #include "tests/common/sim_platform.h"
 #include "tests/common/user_input.h"
+#include "tests/startup/product_state.h"
 #include "toolkit/forms.h"
 #include "tray/app.h"
 #include "tray/balloons.h"
@@ -167,6 +168,20 @@ protected:
 
     static int Endpoint(const wchar_t* key) { return sim::FindSimEndpoint(key); }
     static bool MasterMuted() { return sim::SimMute(Endpoint(L"speakers")); }
+    // Another instance of the program, run beside this one with a switch: it mutes the master
+    // output, then toggles the mute off again; `shown(muted)` checks this instance after each.
+    // The caller holds kaltest::ProductStateLock.
+    static void MuteFromAnotherInstance(const std::function<void(bool muted)>& shown) {
+        for (const auto& [arguments, muted] :
+             {std::pair{L"/noui /mastermute", true}, {L"/noui /mastermutetoggle", false}}) {
+            SCOPED_TRACE(::testing::PrintToString(std::wstring(arguments)));
+            const kaltest::ChildRun run = kaltest::RunChild(kaltest::ProgramExe(), arguments);
+            ASSERT_TRUE(run.finished);
+            ASSERT_EQ(run.exitCode, 0u);
+            ASSERT_EQ(MasterMuted(), muted);
+            shown(muted);
+        }
+    }
     static std::wstring Profile(const std::wstring& name) { return gRegProfiles + L"\\" + name; }
     static void Store(const std::wstring& profile, const std::wstring& name, const wchar_t* hex) {
         RegWrite(Profile(profile), name, HexToBytes(hex));

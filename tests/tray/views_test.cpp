@@ -28,6 +28,7 @@ public:
     VolumeForm() : Form(L"frmVolumeTest") {}
     ~VolumeForm() override { Unload(); }
     void CurrentValues() override { gCalls.push_back(L"volume"); }
+    void CurrentMaster() override { gCalls.push_back(L"master"); }
 };
 
 class MenuForm : public Form, public IMenuOwner, public IProfileListView {

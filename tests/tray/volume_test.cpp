@@ -502,6 +502,28 @@ TEST_F(VolumePopupTest, ControlsChangeTheCardAndWindowsAndOutsideChangesComeBack
     EXPECT_EQ(LiveMasterVolume(), 55 * kCurrencyScale);
 }
 
+// Another instance of the program, run with a switch beside the one in the tray, mutes the
+// master output and sets its start-up volume while the pop-up is open: the pop-up's Mute box and
+// slider follow, as the tray icon does, and the pop-up writes nothing back.
+TEST_F(VolumePopupTest, AnotherInstancesMuteAndVolumeShowInTheOpenPopUp) {
+    kaltest::ProductStateLock product;
+    frmVolume& popup = Open();
+    auto& mute = popup.Get<CheckBox>(L"chkMute");
+    auto& volume = popup.Get<Slider>(L"csliVolume");
+    ASSERT_EQ(mute.Value(), 0);
+    ASSERT_EQ(volume.Value(), 40);
+    RegWrite(kaltest::kUserSettings, L"DefaultVolume", std::wstring(L"25"));
+    MuteFromAnotherInstance([&](bool muted) {
+        sim::ClearSimRequestLog();
+        EXPECT_TRUE(PumpUntil([&] { return mute.Value() == (muted ? 1 : 0) && volume.Value() == 25; }))
+            << mute.Value() << " " << volume.Value();
+        EXPECT_EQ(popup.Ctl(L"lblMasterVolume").Caption(), L"25%");
+        EXPECT_EQ(VolumePopup(), &popup);
+        EXPECT_TRUE(Writes().empty());
+        EXPECT_EQ(MasterMuted(), muted);
+    });
+}
+
 TEST_F(VolumePopupTest, LiveEditorFollowsEachChangeAndAnEditorOutOfLiveModeDoesNot) {
     LoadTray();
     EditorStandIn editor;
