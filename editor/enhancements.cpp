@@ -49,8 +49,28 @@ bool frmProfile::SwapUsed(int which, const std::wstring& mode) {
     return mode == L"07";
 }
 
+// An effect box's value for the profile: what it shows, or while the output doesn't offer it,
+// what it held when the output last did.
+bool frmProfile::EffectOn(const CheckBox& box) const {
+    if (!box.Enabled())
+        if (const auto kept = aside_.find(AsideKey(box) + L"@hidden"); kept != aside_.end()) return kept->second == 1;
+    return box.Value() == 1;
+}
+
+// The editor of a profile keeps each effect box's value under the output it leaves, brought
+// back when the user returns to that output; a box the new output hides keeps what it held as
+// the profile's value.
+void frmProfile::KeepEffectsAside(const std::wstring& mode) {
+    for (CheckBox* box : AecEffects()) {
+        if (box->Enabled()) aside_[AsideKey(*box) + L"@hidden"] = box->Value();
+        if (!effectsMode_.empty() && effectsMode_ != mode) aside_[AsideKey(*box) + L"@" + effectsMode_] = box->Value();
+    }
+}
+
 void frmProfile::UpdateEnhancementsPanel(const std::wstring& mode) {
     const bool digital = mode == L"Dolby" || mode == L"DTS";
+    const bool returning = !realTimeMode_ && !followingCard_ && effectsMode_ != mode;
+    if (!realTimeMode_) KeepEffectsAside(mode);
     // The two Dolby panels: shown, enabled and checked by their code.
     const struct {
         const wchar_t* effect;
@@ -99,6 +119,12 @@ void frmProfile::UpdateEnhancementsPanel(const std::wstring& mode) {
                              : mode == L"01" ? L"Dolby ProLogic IIx"
                                              : L"Analog upmix via Dolby PLIIx");
     }
+    // The user's return to an output brings back the boxes as they were there.
+    if (returning)
+        for (CheckBox* box : AecEffects())
+            if (const auto kept = aside_.find(AsideKey(*box) + L"@" + mode); kept != aside_.end() && box->Enabled())
+                box->SetValue(kept->second);
+    if (!realTimeMode_) effectsMode_ = mode;
     const int upmixChannels = cboSpeakersLayout->ListIndex() == 0 ? 2 : Speakers();
     cboStereoUpmix->SetEnabled(Offered(EffectBehavior(L"SUM", upmixChannels, mode)));
     // Settings the new output can't use: the real-time window shows the card's own; the editor

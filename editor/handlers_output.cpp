@@ -4,6 +4,7 @@
 // value when it holds one.
 #include <cwchar>
 #include <optional>
+#include <set>
 
 #include "device/audio.h"
 #include "device/cardlines.h"
@@ -72,6 +73,11 @@ std::optional<std::int32_t> frmProfile::TakeAside(const Control& control) {
     const std::int32_t value = it->second;
     aside_.erase(it);
     return value;
+}
+
+std::int32_t frmProfile::KeptValue(const Slider& slider) {
+    if (slider.Enabled()) return slider.Value();
+    return ParkedValue(slider.Tag()).value_or(slider.Value());
 }
 
 void frmProfile::LoadSliderValue(Slider& slider, std::int32_t value) {
@@ -228,10 +234,41 @@ void frmProfile::optFlexBass_Click(int index) {
 
 // ---- Echo cancellation ----
 
+// The values on the pages that the user's Enable of echo cancellation locks (Output, Equalizer /
+// FlexBass): while it holds they are saved as they were before it, and not sent.
+bool frmProfile::LockedByAec(const std::wstring& name) {
+    static const std::set<std::wstring, CaseInsensitiveLess> locked{L"SystemSpeakers",
+                                                                    kMixerBitDepth,
+                                                                    kMixerSampleRate,
+                                                                    L"OutputFormat",
+                                                                    L"Dual2D",
+                                                                    L"PanelConfig",
+                                                                    L"SpeakerConfig",
+                                                                    L"HeadphoneLRXchg",
+                                                                    L"CenterBassXchg",
+                                                                    L"SideRearXchg",
+                                                                    L"HpImpedanceModeRear",
+                                                                    L"HpImpedanceModeFront",
+                                                                    L"SpDigitalOut",
+                                                                    L"DVSEnable",
+                                                                    L"DVSMode",
+                                                                    L"DHEnable",
+                                                                    L"DHRoom",
+                                                                    L"EnableXear3D",
+                                                                    L"VSpeakerPos",
+                                                                    L"Pl2xParam",
+                                                                    L"NeoParam",
+                                                                    L"EqEnable",
+                                                                    L"EqGain",
+                                                                    L"BassManagement",
+                                                                    L"BassCornerFrequency",
+                                                                    L"SpeakerSize"};
+    return locked.count(name) != 0;
+}
+
 void frmProfile::ClearAecSaved() {
-    const bool flexBass = aecSaved_.flexBass;
     aecSaved_ = AecSaved{};
-    aecSaved_.flexBass = flexBass;
+    aecKept_.clear();
 }
 
 void frmProfile::RunOutputHandler() {
@@ -248,14 +285,16 @@ void frmProfile::SelectOutputForAec(std::intptr_t itemData) {
     RunOutputHandler();
 }
 
+// The effects that echo cancellation switches off, as aecSaved_.effects keeps them.
+std::array<CheckBox*, 5> frmProfile::AecEffects() const {
+    return {chkDolbyHeadphones, chkDolbyVirtualSpeaker, chkVSS, chkDolby, chkNeo};
+}
+
 void frmProfile::optAEC_Click(int index) {
-    // Following the card shows its state and chooses nothing for the user; only the pages a
-    // user's Enable locked open again.
+    // Following the card shows its state and chooses nothing for the user; echo cancellation
+    // going off after the user's Enable brings back what the Enable locked, as Disable does.
     if (followingCard_) {
-        if (index == 0 && aecSaved_.taken) {
-            UnlockAfterAec();
-            UpdateEnhancementsPanel(OutputMode());
-        }
+        if (index == 0 && aecSaved_.taken) RestoreAfterAec();
         return;
     }
     if (!liveProfileName_.empty()) {
@@ -263,15 +302,18 @@ void frmProfile::optAEC_Click(int index) {
         NoteOwnSend({L"AEC"});
     }
     auto& analog = *cboAnalogOutput;
-    // The effects that echo cancellation switches off, as aecSaved_.effects keeps them.
-    const std::array<CheckBox*, 5> effects{chkDolbyHeadphones, chkDolbyVirtualSpeaker, chkVSS, chkDolby, chkNeo};
+    const std::array<CheckBox*, 5> effects = AecEffects();
     if (index == 1) {
+        if (aecSaved_.taken) return;
+        // What the locked pages hold now is what a save writes while the lock lasts.
+        aecKept_ = ProfileValues(false);
+        std::erase_if(aecKept_, [](const SavedValue& v) { return !LockedByAec(v.name); });
         aecSaved_.taken = true;
         aecSaved_.output = Output();
         aecSaved_.analogEnabled = analog.Enabled();
         for (std::size_t i = 0; i < effects.size(); ++i) aecSaved_.effects[i] = effects[i]->Value() == 1;
-        aecSaved_.eqEnable = OptionSelected(optEQ, 1);
-        aecSaved_.flexBass = OptionSelected(optFlexBass, 1);
+        aecSaved_.eq = SelectedOption(optEQ);
+        aecSaved_.flexBass = SelectedOption(optFlexBass);
         // Two speakers on the same panel.
         SelectOutputForAec(HexNumber(aecSaved_.output.substr(0, 2) + L"04"));
         analog.SetEnabled(false);
@@ -286,12 +328,17 @@ void frmProfile::optAEC_Click(int index) {
         return;
     }
     // Nothing to put back when no Enable of the user's saved the state.
-    if (!aecSaved_.taken) return;
+    if (aecSaved_.taken) RestoreAfterAec();
+}
+
+void frmProfile::RestoreAfterAec() {
     UnlockAfterAec();
+    const std::array<CheckBox*, 5> effects = AecEffects();
     SelectOutputForAec(HexNumber(aecSaved_.output));
     for (std::size_t i = 0; i < effects.size(); ++i) effects[i]->SetValue(aecSaved_.effects[i] ? 1 : 0);
-    SelectOption(optEQ, aecSaved_.eqEnable ? 1 : 0);
-    SelectOption(optFlexBass, aecSaved_.flexBass ? 1 : 0);
+    if (aecSaved_.eq >= 0) SelectOption(optEQ, aecSaved_.eq);
+    if (aecSaved_.flexBass >= 0) SelectOption(optFlexBass, aecSaved_.flexBass);
+    aecKept_.clear();
 }
 
 void frmProfile::UnlockAfterAec() {

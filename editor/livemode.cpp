@@ -130,15 +130,20 @@ void frmProfile::LiveApplyVolumeBalance() {
     if (ITrayServices* tray = TrayServices()) tray->MasterOutputChanged();
 }
 
+// No line of a recording device out of service is written (its row's box is disabled).
+bool frmProfile::LiveLine(int line) const {
+    return !liveProfileName_.empty() && line >= 0 && line <= 7 && chkRecordSet[line]->Enabled();
+}
+
 void frmProfile::LiveApplyInputLine(int line) {
-    if (liveProfileName_.empty() || line < 0 || line > 7) return;
+    if (!LiveLine(line)) return;
     SetVolumeBalance(csliInputLine[line]->Value() * kCurrencyScale,
                      csliInputLineBalance[line]->Value() * (kCurrencyScale / 10), 1, line);
     NoteOwnSend({MixerValueName(1, line, 0, 0), MixerValueName(1, line, 1, 0)});
 }
 
 void frmProfile::LiveApplyCustomControl(int line, int control, bool inProfile) {
-    if (liveProfileName_.empty() || line < 0 || line > 7) return;
+    if (!LiveLine(line)) return;
     const std::wstring name = MixerValueName(1, line, 0, control);
     const std::uint8_t value = inProfile ? GetCustomControlsValues(line, control) : 255;
     // "Don't Set" puts back the restore point's value, and only when it holds one.
@@ -150,7 +155,7 @@ void frmProfile::LiveApplyCustomControl(int line, int control, bool inProfile) {
 
 void frmProfile::LiveApplyChannelGain(int channel) {
     if (liveProfileName_.empty() || channel < 0 || channel > 7) return;
-    ApplyChannelGain(gChannelVolumeValues[static_cast<std::size_t>(channel)], EncodeChannelGain(channel));
+    ApplyChannelGain(gChannelVolumeValues[static_cast<std::size_t>(channel)], EncodeChannelGain(channel, false));
     NoteOwnSend({gChannelVolumeValues[static_cast<std::size_t>(channel)]});
 }
 

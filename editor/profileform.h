@@ -226,6 +226,7 @@ public:
     // Live setters: send one control group's value while live mode is on.
     void LiveApplySpDigitalOut();
     void LiveApplyVolumeBalance();
+    bool LiveLine(int line) const;
     void LiveApplyInputLine(int line);
     void LiveApplyChannelGain(int channel);
     // A recording line's custom control `control` (1..n): its value, or (not inProfile, or
@@ -395,7 +396,8 @@ private:
     // Encoders of the controls (editor/values_save.cpp).
     void WriteValue(const std::wstring& profile, const std::wstring& name, const Bytes& value) const;
     Bytes EncodeVolumeBalance(bool recording, int line, int channel) const;
-    Bytes EncodeChannelGain(int channel) const;
+    // The channel's gain as shown, or (kept) as the row keeps it while the output hides it.
+    Bytes EncodeChannelGain(int channel, bool kept) const;
     Bytes EncodeSpDigitalOut() const;
     Bytes EncodePl2xParam() const;
     Bytes EncodeNeoParam() const;
@@ -411,6 +413,8 @@ private:
     std::optional<Bytes> LiveChoice(bool dontChange, const std::wstring& name, const Bytes& encoded) const;
     // A disabled slider shows `shownWhenDisabled` and keeps its own value in its tag.
     void SetSliderEnabled(Slider& slider, bool enable, std::int32_t shownWhenDisabled);
+    // The slider's own value: what it shows, or while disabled what it keeps aside.
+    static std::int32_t KeptValue(const Slider& slider);
     // A loaded value: the slider shows it and, while disabled, keeps it as its own as well, so
     // enabling brings back what was loaded rather than a value parked before.
     void LoadSliderValue(Slider& slider, std::int32_t value);
@@ -430,12 +434,18 @@ private:
     void RunOutputHandler();
     void SelectOutputForAec(std::intptr_t itemData);
     void optAEC_Click(int index);
+    static bool LockedByAec(const std::wstring& name);
+    std::array<CheckBox*, 5> AecEffects() const;
+    // Unlocks, and brings back the output, effects, equalizer and FlexBass the Enable locked.
+    void RestoreAfterAec();
     // The pages and the output list that the user's Enable of echo cancellation locked open again.
     void UnlockAfterAec();
 
     // Enhancement panels (editor/enhancements.cpp).
     std::wstring OutputMode() const;
     void UpdateEnhancementsPanel(const std::wstring& mode);
+    void KeepEffectsAside(const std::wstring& mode);
+    bool EffectOn(const CheckBox& box) const;
     void ResetSwap(int which, const wchar_t* value);
     // Whether swap `which` (L/R, C/LFE, side/rear) acts on output mode `mode` (OutputMode).
     static bool SwapUsed(int which, const std::wstring& mode);
@@ -555,10 +565,12 @@ private:
         std::wstring output = L"0";
         bool analogEnabled = false;
         std::array<bool, 5> effects{};  // Dolby Headphones, Virtual Speaker, VSS, PL2x, NEO
-        bool eqEnable = false;
-        bool flexBass = false;
+        int eq = -1;                    // the options chosen (255 "Don't Change"), -1 none
+        int flexBass = -1;
         bool taken = false;  // saved by the user's Enable, not yet put back
     } aecSaved_;
+    // What the pages locked by the user's Enable gave for the profile before it (LockedByAec).
+    ProfileValueList aecKept_;
     bool aecSwitchingOutput_ = false;
     std::int32_t channelUnityLevel_ = 0;
     bool neoParamSupported_ = false;
@@ -584,6 +596,7 @@ private:
     std::set<std::wstring, CaseInsensitiveLess> loadedNames_;
     std::map<std::wstring, Bytes> cardSeen_;  // the card's values when the editor last looked
     std::map<std::wstring, std::int32_t> aside_;  // values kept aside, by control (KeepAside)
+    std::wstring effectsMode_;                    // the output mode the effect boxes stand for
     std::array<bool, 8> inputLineShown_{};    // the recording line's device was active since the load
     bool followingCard_ = false;              // the controls follow a change of the card
 

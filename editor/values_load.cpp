@@ -55,7 +55,6 @@ bool frmProfile::ShowsDontChange(const std::wstring& profile, const std::wstring
 void frmProfile::LoadValues(const std::wstring& name, bool fromCard) {
     const std::wstring source = fromCard ? L"" : name;
     SuspendDriverWrites suspend(fromCard);
-    aside_.clear();
     CurrentSpeakers(source);
     CurrentSVN(source);
     CurrentVolume(source);
@@ -72,9 +71,13 @@ void frmProfile::LoadValues(const std::wstring& name, bool fromCard) {
     LoadSwap(2, source);
     LoadEQ(source);
     LoadBassManagement(source);
-    LoadAEC(source);
     if (gCardCaps && gCardCaps->HPAmp)
         if (frmHpImpedanceMode* amp = HpImpedanceDialog()) amp->CurrentAmp(source);
+    // A load starts what the effect boxes keep aside afresh.
+    aside_.clear();
+    effectsMode_ = OutputMode();
+    // Last: a stored Enable of echo cancellation locks what was loaded before it.
+    LoadAEC(source);
     RememberCard();
 }
 
@@ -287,9 +290,10 @@ void frmProfile::LoadOutputChannels(const std::wstring& profile, bool keepChoice
         const bool available = IsChannelAvailable(i);
         set.SetEnabled(available);
         auto& slider = *csliOutputChannel[i];
-        if (followingCard_ || (keepChoices && wasAvailable && available)) {
-            // The card's output keeps every row as the user left it, one it lacks until it comes
-            // back; the user's keeps the channels it had and still has.
+        if (followingCard_ || (keepChoices && (wasAvailable || set.Value() == 1))) {
+            // Another output, the user's or the card's, keeps every row as the user left it, one
+            // it lacks until it comes back; a row it brings that no output showed since the load
+            // loads from the profile.
             EnablePlaybackRow(i);
             continue;
         }
@@ -354,7 +358,7 @@ void frmProfile::chkRecordMonitor_Click(int line) {
     if (control == 0) return;
     const std::uint8_t on = chkRecordMonitor[line]->Value() == 1 ? 1 : 0;
     SetCustomControlsValues(line, control, on);
-    if (liveProfileName_.empty()) return;
+    if (!LiveLine(line)) return;
     Bytes data{on};
     MixerValue(MixerValueName(1, line, 0, control), data, true);
     NoteOwnSend({MixerValueName(1, line, 0, control)});

@@ -1,6 +1,7 @@
 // The profile values of the editor's controls, written in one fixed order: each value that is
 // not at "Don't Change" (or, for a restore point, the card's present value of each). Nothing
 // is deleted here; the caller clears the key first.
+#include <algorithm>
 #include <set>
 
 #include "device/cardlines.h"
@@ -58,23 +59,25 @@ Bytes frmProfile::EncodeVolumeBalance(bool recording, int line, int channel) con
     const Slider& balance = recording ? *csliInputLineBalance[line] : *csliMasterBalance;
     const bool useLast = !recording && OptionSelected(optVolume, 0);
     const auto pair =
-        EncodeVolumePair(volume.Value() * kCurrencyScale, balance.Value() * (kCurrencyScale / 10), useLast);
+        EncodeVolumePair(KeptValue(volume) * kCurrencyScale,
+                         (recording ? balance.Value() : KeptValue(balance)) * (kCurrencyScale / 10), useLast);
     return {channel == 0 ? pair.first : pair.second};
 }
 
-Bytes frmProfile::EncodeChannelGain(int channel) const {
-    const auto percent = static_cast<std::int16_t>(csliOutputChannel[channel]->Value());
+Bytes frmProfile::EncodeChannelGain(int channel, bool kept) const {
+    const Slider& slider = *csliOutputChannel[channel];
+    const auto percent = static_cast<std::int16_t>(kept ? KeptValue(slider) : slider.Value());
     return kal::EncodeChannelGain(Fixed4ToDouble(DBFromLinear(percent, 35, -96, 12)));
 }
 
 Bytes frmProfile::EncodePl2xParam() const {
-    return kal::EncodePl2xParam(chkDolby->Value() == 1, OptionSelected(optPL2xMode, 1), csliPL2xWidth->Value(),
-                                csliPL2xDepth->Value(), OptionSelected(optAEC, 1));
+    return kal::EncodePl2xParam(EffectOn(*chkDolby), OptionSelected(optPL2xMode, 1), KeptValue(*csliPL2xWidth),
+                                KeptValue(*csliPL2xDepth), OptionSelected(optAEC, 1));
 }
 
 Bytes frmProfile::EncodeNeoParam() const {
-    return kal::EncodeNeoParam(chkNeo->Value() == 1, OptionSelected(optNEOMode, 1), csliNEOWidth->Value(),
-                               csliNEODepth->Value());
+    return kal::EncodeNeoParam(EffectOn(*chkNeo), OptionSelected(optNEOMode, 1), KeptValue(*csliNEOWidth),
+                               KeptValue(*csliNEODepth));
 }
 
 Bytes frmProfile::EncodeEqGain() const {
@@ -85,7 +88,12 @@ Bytes frmProfile::EncodeEqGain() const {
 
 Bytes frmProfile::EncodeSpeakerSize() const {
     std::array<bool, 4> large{};
-    for (int i = 0; i < 4; ++i) large[static_cast<std::size_t>(i)] = SelectedItemData(*cboSpeakerSize[i]) == 1;
+    // A disabled box keeps its size aside (SetComboEnabled).
+    for (int i = 0; i < 4; ++i) {
+        const ComboBox& box = *cboSpeakerSize[i];
+        const int index = box.Enabled() || box.Tag().empty() ? box.ListIndex() : CountIn(box.Tag());
+        large[static_cast<std::size_t>(i)] = index >= 0 && index < box.ListCount() && box.ItemData(index) == 1;
+    }
     return kal::EncodeSpeakerSize(large);
 }
 
@@ -242,11 +250,11 @@ frmProfile::ProfileValueList frmProfile::ProfileValues(bool fromCard) const {
     } else {
         put(L"SpDigitalOut", EncodeSpDigitalOut());
         out.back().shown = chkSPDIF->Value() != 1 || cboSPDIFOutput->ListIndex() >= 0;
-        put(L"DVSEnable", EncodeFlag(chkDolbyVirtualSpeaker->Value() == 1));
+        put(L"DVSEnable", EncodeFlag(EffectOn(*chkDolbyVirtualSpeaker)));
         put(L"DVSMode", DVSMode());
-        put(L"DHEnable", EncodeFlag(chkDolbyHeadphones->Value() == 1));
+        put(L"DHEnable", EncodeFlag(EffectOn(*chkDolbyHeadphones)));
         put(L"DHRoom", DHRoom());
-        put(L"EnableXear3D", EncodeFlag(chkVSS->Value() == 1));
+        put(L"EnableXear3D", EncodeFlag(EffectOn(*chkVSS)));
         putIf(OptionSelected(optVSSLayout, 1), L"VSpeakerPos", EncodeVSpeakerPos());
         put(L"Pl2xParam", EncodePl2xParam());
         putIf(neoParamSupported_, L"NeoParam", EncodeNeoParam());
@@ -256,10 +264,13 @@ frmProfile::ProfileValueList frmProfile::ProfileValues(bool fromCard) const {
     for (int i = 0; i < 8; ++i) {
         const auto& set = *chkPlaybackSet[i];
         const std::wstring value(gChannelVolumeValues[static_cast<std::size_t>(i)]);
-        if (fromCard)
+        if (fromCard) {
             live(value);
-        else
-            putIf(set.Enabled() && set.Value() == 1, value, EncodeChannelGain(i));
+        } else {
+            // A row the output hides keeps its level aside: saved, not shown.
+            putIf(set.Value() == 1, value, EncodeChannelGain(i, true));
+            out.back().shown = set.Enabled();
+        }
     }
     // Recording lines: volumes, then the custom controls. The row of a device out of service
     // keeps what the user or the profile made of it: an editor save writes it as kept, live
@@ -309,9 +320,19 @@ frmProfile::ProfileValueList frmProfile::ProfileValues(bool fromCard) const {
         return out;
     }
     put(L"BassManagement", EncodeFlag(OptionSelected(optFlexBass, 1)));
-    put(L"BassCornerFrequency", EncodeCode(static_cast<std::uint8_t>(csliCrossover->Value())));
+    put(L"BassCornerFrequency", EncodeCode(static_cast<std::uint8_t>(KeptValue(*csliCrossover))));
     put(L"SpeakerSize", EncodeSpeakerSize());
     put(L"AEC", EncodeAEC(OptionSelected(optAEC, 1)));
+    // While the user's Enable of echo cancellation holds, the pages it locked give what they
+    // gave before it; live mode doesn't send them.
+    if (aecSaved_.taken)
+        for (SavedValue& v : out) {
+            if (!LockedByAec(v.name)) continue;
+            const auto kept =
+                std::find_if(aecKept_.begin(), aecKept_.end(), [&](const SavedValue& k) { return k.name == v.name; });
+            if (kept != aecKept_.end()) v = *kept;
+            v.shown = false;
+        }
     return out;
 }
 

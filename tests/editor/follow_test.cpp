@@ -765,7 +765,8 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
             LetTheRefreshRun();
         };
         rows.push_back(outside);
-        r.sendLeavesMore = true;
+        // The user's Enable, then echo cancellation off from outside: what the Enable locked
+        // comes back as the user's Disable would bring it back.
         rows.push_back(r);
     }
     return rows;

@@ -34,11 +34,12 @@ bool ProfileOnly(const std::wstring& name) {
 
 std::wstring LineGroup(int line) { return MixerValueName(1, line, 0, 0); }
 
-// Steps whose faults are still open walk only when KALVENOR_WALK_PENDING is set: the output, the
-// digital format and the Windows channels (effects and swaps they reset), echo cancellation,
-// FlexBass and the crossover, the recording lines and their devices, the rate sync (its undo
-// leaves Windows' rate at the card's), the effect boxes (an undo loses the Dolby mode), the
-// playback rows' Set boxes and the equalizer's bands (live sends differ from what Save writes).
+// Steps whose faults are still open walk only when KALVENOR_WALK_PENDING is set: the analog
+// output (the headphone gain of the other panel), the digital format, the Windows channels and
+// the rate sync, echo cancellation, the effect boxes (the Dolby modes and parameters they hide),
+// FlexBass and the crossover (a stored corner past the slider's end), the equalizer's bands (a
+// drag sends one band while Save re-encodes all ten); from outside, the output, the format, echo
+// cancellation and FlexBass.
 bool WalkPending() { return std::getenv("KALVENOR_WALK_PENDING") != nullptr; }
 
 bool PendingControl(const std::wstring& name) {
@@ -47,19 +48,15 @@ bool PendingControl(const std::wstring& name) {
                                              L"chkSPDIF",
                                              L"cboSPDIFOutput",
                                              L"optAEC",
-                                             L"optFlexBass",
-                                             L"csliCrossover",
-                                             L"chkRecord",
-                                             L"csliInputLine",
-                                             L"optInputSelect",
                                              L"chkSyncSampleRates",
+                                             L"csliEQ",
                                              L"chkDolbyHeadphones",
                                              L"chkDolbyVirtualSpeaker",
                                              L"chkVSS",
                                              L"chkDolby",
                                              L"chkNeo",
-                                             L"chkPlaybackSet",
-                                             L"csliEQ"};
+                                             L"optFlexBass",
+                                             L"csliCrossover"};
     if (WalkPending()) return false;
     for (const wchar_t* p : pending)
         if (name.rfind(p, 0) == 0) return true;
@@ -164,7 +161,8 @@ protected:
             add(e.chkRecordSet[j], line, 1);
             add(e.csliInputLine[j], {LineGroup(j)}, 1);
             add(e.csliInputLineBalance[j], {LineGroup(j)}, 1);
-            add(e.chkRecordMonitor[j], line, 1);
+            add(e.chkRecordMonitor[j], {MixerValueName(1, j, 0, gInputLineMonitorControl[static_cast<std::size_t>(j)])},
+                1);
         }
         for (auto* o : e.optInputSelect) add(o, {kMixerInputLineSel}, 1);
         for (auto* o : e.optEQ) add(o, {L"EqEnable"}, 2);
@@ -245,8 +243,8 @@ protected:
                            [name = std::wstring(name), bytes] { sim::SetSimLiveValue(name, bytes); }};
         };
         const int kind = Pick(9);
-        // Pending: the output, echo cancellation, the digital format, the devices, FlexBass.
-        if (!WalkPending() && (kind <= 3 || kind == 6)) return RandomOutside();
+        // Pending: the output, echo cancellation, the digital format, FlexBass.
+        if (!WalkPending() && (kind <= 2 || kind == 6)) return RandomOutside();
         switch (kind) {
         case 0: {
             // Another output of the card's list.
@@ -352,10 +350,17 @@ protected:
             const auto w = saved.find(n);
             if (w == saved.end()) continue;
             // A line of a device out of service can't be set; nor a recording source on one.
-            // A row out of the profile shows none of its line's values.
-            if (const auto ref = IsMixerValueName(n) ? ParseMixerValueName(n) : std::nullopt;
-                ref && ref->flow == 1 && (!LineActive(ref->line) || Ed().chkRecordSet[ref->line]->Value() != 1))
-                continue;
+            // A row out of the profile shows none of its line's values, a mono line no right
+            // channel, and a line no custom control past its count.
+            if (const auto ref = IsMixerValueName(n) ? ParseMixerValueName(n) : std::nullopt; ref && ref->flow == 1) {
+                const int j = ref->line;
+                if (!LineActive(j) || Ed().chkRecordSet[j]->Value() != 1) continue;
+                if (ref->control == 0 && ref->channel == 1 && Ed().csliInputLineBalance[j]->Tag() != L"2") continue;
+                const std::wstring& id = gInputLineIds[static_cast<std::size_t>(j)];
+                const int controls =
+                    gAudio->CustomControls.Contains(id) ? static_cast<int>(gAudio->CustomControls.At(id).size()) : 0;
+                if (ref->control > controls) continue;
+            }
             if (n == kMixerInputLineSel && !LineActive(FirstByte(HexToBytes(w->second)))) continue;
             // A Dolby mode counts while its effect is on; the sizes by the four the boxes show.
             auto off = [&](const wchar_t* flag) {
@@ -365,6 +370,13 @@ protected:
             if ((n == L"DHRoom" && off(L"DHEnable")) || (n == L"DVSMode" && off(L"DVSEnable"))) continue;
             const Bytes held = GetProfileValue(L"", n);
             if (n == L"SpeakerSize" && DecodeSpeakerSizes(held) == DecodeSpeakerSizes(HexToBytes(w->second))) continue;
+            // A channel's gain goes through the slider's percent: a step either way is the same.
+            const Bytes written = HexToBytes(w->second);
+            auto decibels = [](const Bytes& v) { return static_cast<std::int16_t>(v[2] | v[3] << 8); };
+            if (std::find(std::begin(gChannelVolumeValues), std::end(gChannelVolumeValues), n) !=
+                    std::end(gChannelVolumeValues) &&
+                held.size() == 4 && written.size() == 4 && std::abs(decibels(held) - decibels(written)) <= 1)
+                continue;
             const std::wstring card = BytesToHex(held);
             if (card != w->second)
                 return Fail(L"live: the card holds " + n + L" " + card + L", Save writes " + w->second);
