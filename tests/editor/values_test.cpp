@@ -2,6 +2,7 @@
 // profile loaded and written back byte for byte, damaged values opened without harm, and the
 // encoders with nothing chosen in their lists.
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -273,6 +274,73 @@ TEST_F(EditorValues, UnlistedFormatAndGainAndAnInactiveLineAreKeptUntilTheUserCh
         if (const auto ref = ParseMixerValueName(name)) {
             EXPECT_EQ(lineOut.count(name), ref->line == line ? 0u : 1u) << name;
         }
+    }
+}
+
+// A change the user takes back counts as none: another output and back, echo cancellation on
+// and off, FlexBass off and on, a Dolby format and back leave every stored value as it was,
+// also those the change hid meanwhile (effects, swaps, speaker sizes, the crossover, the rows
+// of the channels a narrower output lacks). A stored Enable of echo cancellation turned off is
+// the only change.
+TEST_F(EditorValues, ChangesTheUserTakesBackLeaveEveryStoredValue) {
+    UseEditorCard(kD2);
+    const std::map<std::wstring, std::wstring> profile{
+        {L"PanelConfig", L"00000000"},
+        {L"SpeakerConfig", L"07000000"},
+        {L"CenterBassXchg", L"01000000"},
+        {L"SideRearXchg", L"01000000"},
+        {L"EnableXear3D", L"01000000"},
+        {L"Pl2xParam", BytesToHex(EncodePl2xParam(true, true, 3, 5, false))},
+        {L"NeoParam", BytesToHex(EncodeNeoParam(true, false, 2, 4))},
+        {L"EqEnable", L"01"},
+        {L"BassManagement", L"01000000"},
+        {L"BassCornerFrequency", L"00000000"},
+        {L"SpeakerSize", L"F7000000"},
+        {L"CentreVol", L"0000FBFF"},
+        {L"SideVolL", L"0000F6FF"},
+        {L"AEC", BytesToHex(EncodeAEC(false))}};
+    struct Case {
+        const char* what;
+        std::function<bool(frmProfile&)> act;
+        bool aecStored = false;
+    };
+    auto output = [](frmProfile& e, std::intptr_t code) {
+        auto& box = *e.cboAnalogOutput;
+        for (int i = 0; i < box.ListCount(); ++i)
+            if (box.ItemData(i) == code) return User::ChooseItem(box, i);
+        return false;
+    };
+    auto option = [](frmProfile& e, auto& group, int tab, int index) {
+        e.imgTab_Click(tab);
+        return User::ChooseOption(*group[static_cast<std::size_t>(index)]);
+    };
+    const Case cases[] = {
+        {"two speakers and back", [&](frmProfile& e) { return output(e, 0x0004) && output(e, 0x0007); }},
+        {"headphones and back", [&](frmProfile& e) { return output(e, 0x0001) && output(e, 0x0007); }},
+        {"echo cancellation on and off",
+         [&](frmProfile& e) { return option(e, e.optAEC, 3, 1) && option(e, e.optAEC, 3, 0); }},
+        {"FlexBass off and on",
+         [&](frmProfile& e) { return option(e, e.optFlexBass, 2, 0) && option(e, e.optFlexBass, 2, 1); }},
+        {"Dolby Digital Live and back",
+         [&](frmProfile& e) {
+             return User::Click(*e.chkSPDIF) && User::ChooseItem(*e.cboSPDIFOutput, IndexOf(*e.cboSPDIFOutput, 16)) &&
+                    User::Click(*e.chkSPDIF);
+         }},
+        {"echo cancellation stored on, turned off", [&](frmProfile& e) { return option(e, e.optAEC, 3, 0); }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RegDeleteTree(gRegProfiles, L"Undo");
+        for (const auto& [name, hex] : profile) Store(L"Undo", name, hex.c_str());
+        if (c.aecStored) Store(L"Undo", L"AEC", BytesToHex(EncodeAEC(true)).c_str());
+        frmProfile& editor = OpenEditor(L"Undo");
+        ASSERT_TRUE(c.act(editor));
+        editor.SaveValues(L"UndoSaved", false);
+        auto expected = Values(L"Undo");
+        if (c.aecStored) expected[L"AEC"] = BytesToHex(EncodeAEC(false));
+        EXPECT_EQ(Values(L"UndoSaved"), expected);
+        RegDeleteTree(gRegProfiles, L"UndoSaved");
+        CloseEditor();
     }
 }
 
