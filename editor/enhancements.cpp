@@ -2,6 +2,7 @@
 // present output, whether each starts on, where the panels stand and how tall their frame is;
 // and the output-dependent settings (swaps, headphone gain) that the new output can't use.
 #include "device/effects.h"
+#include "device/portable/texts.h"
 #include "device/profilevalues.h"
 #include "editor/controlvalues.h"
 #include "editor/hpampdialog.h"
@@ -65,6 +66,30 @@ void frmProfile::KeepEffectsAside(const std::wstring& mode) {
         if (box->Enabled()) aside_[AsideKey(*box) + L"@hidden"] = box->Value();
         if (!effectsMode_.empty() && effectsMode_ != mode) aside_[AsideKey(*box) + L"@" + effectsMode_] = box->Value();
     }
+}
+
+// The headphone gain list stands for the output's panel: another panel keeps the list's choice
+// aside for the panel it leaves and shows the new one's, as kept or as the profile holds it.
+void frmProfile::ShowPanelGain() {
+    frmHpImpedanceMode* amp = gCardCaps && gCardCaps->HPAmp && !realTimeMode_ ? HpImpedanceDialog() : nullptr;
+    const Bytes to = PanelConfig();
+    if (!amp || ampPanel_.empty() || to.empty() || FirstByte(ampPanel_) == FirstByte(to)) return;
+    aside_[L"cboHpAmp@" + HpImpedanceValueName(ampPanel_)] = amp->cboHpAmp->ListIndex();
+    if (const auto kept = aside_.find(L"cboHpAmp@" + HpImpedanceValueName(to)); kept != aside_.end()) {
+        amp->cboHpAmp->SetListIndex(kept->second);
+        aside_.erase(kept);
+    } else {
+        amp->CurrentAmp(Tag(), to);
+    }
+    ampPanel_ = to;
+}
+
+// The list index kept aside for the gain of panel value `name` (-1: no entry); none when the
+// list doesn't keep one.
+std::optional<int> frmProfile::KeptPanelGain(const std::wstring& name) const {
+    const auto kept = aside_.find(L"cboHpAmp@" + name);
+    if (kept == aside_.end()) return std::nullopt;
+    return kept->second;
 }
 
 void frmProfile::UpdateEnhancementsPanel(const std::wstring& mode) {

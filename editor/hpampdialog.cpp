@@ -84,9 +84,13 @@ void frmHpImpedanceMode::OnQueryUnload(bool& cancel) {
 }
 
 void frmHpImpedanceMode::CurrentAmp(const std::wstring& profile) {
+    CurrentAmp(profile, GetProfileValue(profile, L"PanelConfig"));
+}
+
+void frmHpImpedanceMode::CurrentAmp(const std::wstring& profile, const Bytes& panel) {
     const frmProfile* editor = ProfileEditor();
     const bool realTime = editor && editor->RealTimeMode();
-    const std::wstring name = HpImpedanceValueName(GetProfileValue(profile, L"PanelConfig"));
+    const std::wstring name = HpImpedanceValueName(panel);
     const std::uint8_t gain =
         !realTime && !ProfileValueExists(profile, name) ? kDontChange : FirstByte(GetProfileValue(profile, name));
     // A gain this card's list lacks (another card's mode) shows no entry; the editor's save

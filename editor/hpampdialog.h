@@ -18,6 +18,8 @@ public:
     bool AllowUnload = false;
     // Selects the profile's stored gain ("" = the card's), "Don't change" when a profile lacks it.
     void CurrentAmp(const std::wstring& profile);
+    // The gain the profile holds for panel `panel` (PanelConfig's bytes).
+    void CurrentAmp(const std::wstring& profile, const Bytes& panel);
     // {gain mode, 0, 0, 0}; 255 "Don't change"; {255, 0, 0, 0} with nothing selected.
     Bytes HpAmp() const;
 

@@ -445,6 +445,8 @@ private:
     std::wstring OutputMode() const;
     void UpdateEnhancementsPanel(const std::wstring& mode);
     void KeepEffectsAside(const std::wstring& mode);
+    void ShowPanelGain();
+    std::optional<int> KeptPanelGain(const std::wstring& name) const;
     bool EffectOn(const CheckBox& box) const;
     void ResetSwap(int which, const wchar_t* value);
     // Whether swap `which` (L/R, C/LFE, side/rear) acts on output mode `mode` (OutputMode).
@@ -597,6 +599,7 @@ private:
     std::map<std::wstring, Bytes> cardSeen_;  // the card's values when the editor last looked
     std::map<std::wstring, std::int32_t> aside_;  // values kept aside, by control (KeepAside)
     std::wstring effectsMode_;                    // the output mode the effect boxes stand for
+    Bytes ampPanel_;                              // the panel the headphone gain list stands for
     std::array<bool, 8> inputLineShown_{};    // the recording line's device was active since the load
     bool followingCard_ = false;              // the controls follow a change of the card
 

@@ -76,6 +76,7 @@ void frmProfile::LoadValues(const std::wstring& name, bool fromCard) {
     // A load starts what the effect boxes keep aside afresh.
     aside_.clear();
     effectsMode_ = OutputMode();
+    ampPanel_ = PanelConfig();
     // Last: a stored Enable of echo cancellation locks what was loaded before it.
     LoadAEC(source);
     RememberCard();
@@ -432,6 +433,7 @@ void frmProfile::cboAnalogOutput_Click() {
     UpdateAnalogOutputSettingsButton(speakers);
     if (frmAnalogOutputSettings* swaps = AnalogOutputSettingsDialog()) swaps->Unload();
     if (frmHpImpedanceMode* amp = HpImpedanceDialog(); amp && amp->Visible()) amp->Unload();
+    ShowPanelGain();
     // While echo cancellation switches the output, its handler refreshes the rest afterwards.
     if (aecSwitchingOutput_) return;
     UpdateSpeakerSizeEnabling();

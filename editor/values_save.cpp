@@ -237,6 +237,13 @@ frmProfile::ProfileValueList frmProfile::ProfileValues(bool fromCard) const {
             if (const frmHpImpedanceMode* amp = HpImpedanceDialog()) shown(*amp->cboHpAmp);
             // Kept while the panel's output is not headphones.
             if (mode != L"01") out.back().shown = false;
+        } else if (const auto kept = amplifier ? KeptPanelGain(name) : std::nullopt;
+                   kept && HpImpedanceDialog() && *kept < HpImpedanceDialog()->cboHpAmp->ListCount()) {
+            // The other panel's gain as the list kept it when the output left that panel.
+            const auto code = *kept < 0 ? 255 : HpImpedanceDialog()->cboHpAmp->ItemData(*kept);
+            putIf(code < 255, name, {static_cast<std::uint8_t>(code), 0, 0, 0});
+            out.back().listIndex = *kept;
+            out.back().shown = false;
         } else {
             skip(name);
         }

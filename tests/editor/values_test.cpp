@@ -10,6 +10,7 @@
 #include "device/cardlines.h"
 #include "device/portable/mixer_names.h"
 #include "device/portable/texts_values.h"
+#include "editor/controlvalues.h"
 #include "editor/hpampdialog.h"
 #include "editor/portable/profilebytes.h"
 #include "device/transport.h"
@@ -341,6 +342,31 @@ TEST_F(EditorValues, ChangesTheUserTakesBackLeaveEveryStoredValue) {
         EXPECT_EQ(Values(L"UndoSaved"), expected);
         RegDeleteTree(gRegProfiles, L"UndoSaved");
         CloseEditor();
+    }
+}
+
+// Headphones moved from the rear panel to the front and back: each panel's gain stays with its
+// panel, shown while the output is on it and saved as stored.
+TEST_F(EditorValues, TheHeadphoneGainOfEachPanelStaysWithItsPanel) {
+    UseEditorCard(kDG);
+    Store(L"Panels", L"PanelConfig", L"00000000");
+    Store(L"Panels", L"SpeakerConfig", L"01000000");
+    Store(L"Panels", L"HpImpedanceModeRear", L"02000000");
+    Store(L"Panels", L"HpImpedanceModeFront", L"01000000");
+    frmProfile& editor = OpenEditor(L"Panels");
+    const frmHpImpedanceMode* amp = HpImpedanceDialog();
+    ASSERT_NE(amp, nullptr);
+    auto& outputs = *editor.cboAnalogOutput;
+    const std::intptr_t shown[] = {0x0101, 0x0001, 0x0101};
+    for (const std::intptr_t output : shown) {
+        SCOPED_TRACE(output);
+        ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, output)));
+        EXPECT_EQ(SelectedItemData(*amp->cboHpAmp, -1), output == 0x0101 ? 1 : 2);
+        editor.SaveValues(L"PanelsSaved", false);
+        const auto saved = Values(L"PanelsSaved");
+        EXPECT_EQ(Entry(saved, L"HpImpedanceModeRear"), L"02000000");
+        EXPECT_EQ(Entry(saved, L"HpImpedanceModeFront"), L"01000000");
+        RegDeleteTree(gRegProfiles, L"PanelsSaved");
     }
 }
 

@@ -35,11 +35,11 @@ bool ProfileOnly(const std::wstring& name) {
 std::wstring LineGroup(int line) { return MixerValueName(1, line, 0, 0); }
 
 // Steps whose faults are still open walk only when KALVENOR_WALK_PENDING is set: the analog
-// output (the headphone gain of the other panel), the digital format, the Windows channels and
-// the rate sync, echo cancellation, the effect boxes (the Dolby modes and parameters they hide),
-// FlexBass and the crossover (a stored corner past the slider's end), the equalizer's bands (a
-// drag sends one band while Save re-encodes all ten); from outside, the output, the format, echo
-// cancellation and FlexBass.
+// output (the effects and rows of an output the user keeps), the digital format, the Windows
+// channels and the rate sync, echo cancellation, the effect boxes (the Dolby modes and
+// parameters they hide), FlexBass and the crossover (a stored corner past the slider's end), the
+// equalizer's bands (a drag sends one band while Save re-encodes all ten); from outside, the
+// output, the format, echo cancellation and FlexBass.
 bool WalkPending() { return std::getenv("KALVENOR_WALK_PENDING") != nullptr; }
 
 bool PendingControl(const std::wstring& name) {
