@@ -94,17 +94,16 @@ std::vector<std::wstring> frmProfile::CardValueNames() const {
 }
 
 void frmProfile::RememberCard() {
-    cardSeen_.clear();
     // The real-time window reloads the card whole: it never compares.
-    if (realTimeMode_) return;
-    for (const std::wstring& name : CardValueNames()) cardSeen_[name] = GetProfileValue(L"", name);
+    std::map<std::wstring, Bytes> seen;
+    if (!realTimeMode_)
+        for (const std::wstring& name : CardValueNames()) seen[name] = GetProfileValue(L"", name);
+    record_.SeeCard(seen);
 }
 
 void frmProfile::NoteOwnSend(std::initializer_list<std::wstring_view> names) {
-    if (cardSeen_.empty()) return;
-    for (std::wstring_view name : names)
-        if (const auto seen = cardSeen_.find(std::wstring(name)); seen != cardSeen_.end())
-            seen->second = GetProfileValue(L"", seen->first);
+    if (!record_.WatchesCard()) return;
+    for (std::wstring_view name : names) record_.SeeCard(std::wstring(name), GetProfileValue(L"", std::wstring(name)));
 }
 
 // ---- Following the card ----
@@ -120,10 +119,7 @@ void frmProfile::FollowCard() {
     if (!Loaded() || realTimeMode_) return;
     std::map<std::wstring, Bytes> now;
     for (const std::wstring& name : CardValueNames()) now[name] = GetProfileValue(L"", name);
-    auto changed = [&](const std::wstring& name) {
-        const auto seen = cardSeen_.find(name);
-        return seen == cardSeen_.end() || seen->second != now[name];
-    };
+    auto changed = [&](const std::wstring& name) { return record_.CardChanged(name, now[name]); };
     // A list follows while it is offered and shows a value, not "Don't Change" (its first entry).
     auto followList = [&](ComboBox& box, const std::wstring& name, std::intptr_t value) {
         if (changed(name) && box.Enabled() && box.ListIndex() > 0) SelectItemData(box, value);
@@ -228,7 +224,7 @@ void frmProfile::FollowCard() {
         const Bytes& aec = now[L"AEC"];
         SelectOption(optAEC, aec.size() == 40 ? aec[8] : 0);
     }
-    cardSeen_ = std::move(now);
+    record_.SeeCard(now);
 }
 
 // ProLogic IIx or NEO:PC while its box is offered: the box, the mode and, where they take a

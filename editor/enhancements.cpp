@@ -54,17 +54,30 @@ bool frmProfile::SwapUsed(int which, const std::wstring& mode) {
 // what it held when the output last did.
 bool frmProfile::EffectOn(const CheckBox& box) const {
     if (!box.Enabled())
-        if (const auto kept = aside_.find(AsideKey(box) + L"@hidden"); kept != aside_.end()) return kept->second == 1;
+        if (const auto kept = record_.Kept(AsideKey(box) + L"@hidden")) return *kept == 1;
     return box.Value() == 1;
 }
 
-// The editor of a profile keeps each effect box's value under the output it leaves, brought
-// back when the user returns to that output; a box the new output hides keeps what it held as
-// the profile's value.
-void frmProfile::KeepEffectsAside(const std::wstring& mode) {
+// The editor of a profile keeps each effect box's value aside before the output changes: a box
+// the new output hides saves it as the profile's value and shows it again when an output offers
+// the box once more.
+void frmProfile::KeepEffectsAside() {
     for (CheckBox* box : AecEffects()) {
-        if (box->Enabled()) aside_[AsideKey(*box) + L"@hidden"] = box->Value();
-        if (!effectsMode_.empty() && effectsMode_ != mode) aside_[AsideKey(*box) + L"@" + effectsMode_] = box->Value();
+        const std::wstring key = AsideKey(*box) + L"@hidden";
+        // A box hidden since the load keeps what the profile loaded into it.
+        if (box->Enabled() || !record_.Kept(key)) record_.Keep(key, box->Value());
+    }
+}
+
+// The real-time window shows each box's default for the output. The editor of a profile keeps
+// the user's value while the output offers the box; a box offered again shows what it held when
+// last offered, after a change from outside too; a box not offered is cleared (EffectOn gives
+// its kept value), except while following the card.
+void frmProfile::ShowEffectBox(CheckBox& box, int behaviour) {
+    if (realTimeMode_ || !Offered(behaviour)) {
+        if (!followingCard_) box.SetValue(behaviour == 4 ? 1 : 0);
+    } else if (!box.Enabled()) {
+        if (const auto kept = record_.Kept(AsideKey(box) + L"@hidden")) box.SetValue(*kept);
     }
 }
 
@@ -74,10 +87,9 @@ void frmProfile::ShowPanelGain() {
     frmHpImpedanceMode* amp = gCardCaps && gCardCaps->HPAmp && !realTimeMode_ ? HpImpedanceDialog() : nullptr;
     const Bytes to = PanelConfig();
     if (!amp || ampPanel_.empty() || to.empty() || FirstByte(ampPanel_) == FirstByte(to)) return;
-    aside_[L"cboHpAmp@" + HpImpedanceValueName(ampPanel_)] = amp->cboHpAmp->ListIndex();
-    if (const auto kept = aside_.find(L"cboHpAmp@" + HpImpedanceValueName(to)); kept != aside_.end()) {
-        amp->cboHpAmp->SetListIndex(kept->second);
-        aside_.erase(kept);
+    record_.Keep(L"cboHpAmp@" + HpImpedanceValueName(ampPanel_), amp->cboHpAmp->ListIndex());
+    if (const auto kept = record_.Take(L"cboHpAmp@" + HpImpedanceValueName(to))) {
+        amp->cboHpAmp->SetListIndex(*kept);
     } else {
         amp->CurrentAmp(Tag(), to);
     }
@@ -87,15 +99,12 @@ void frmProfile::ShowPanelGain() {
 // The list index kept aside for the gain of panel value `name` (-1: no entry); none when the
 // list doesn't keep one.
 std::optional<int> frmProfile::KeptPanelGain(const std::wstring& name) const {
-    const auto kept = aside_.find(L"cboHpAmp@" + name);
-    if (kept == aside_.end()) return std::nullopt;
-    return kept->second;
+    return record_.Kept(L"cboHpAmp@" + name);
 }
 
 void frmProfile::UpdateEnhancementsPanel(const std::wstring& mode) {
     const bool digital = mode == L"Dolby" || mode == L"DTS";
-    const bool returning = !realTimeMode_ && !followingCard_ && effectsMode_ != mode;
-    if (!realTimeMode_) KeepEffectsAside(mode);
+    if (!realTimeMode_) KeepEffectsAside();
     // The two Dolby panels: shown, enabled and checked by their code.
     const struct {
         const wchar_t* effect;
@@ -106,7 +115,7 @@ void frmProfile::UpdateEnhancementsPanel(const std::wstring& mode) {
     for (const auto& d : dolby) {
         const int b = EffectBehavior(d.effect, Speakers(), mode);
         auto& check = *d.check;
-        if (!followingCard_) check.SetValue(b == 4 ? 1 : 0);
+        ShowEffectBox(check, b);
         check.SetEnabled(Offered(b));
         check.SetTag(std::to_wstring(b));
         d.panel->SetVisible(b != 0);
@@ -134,7 +143,7 @@ void frmProfile::UpdateEnhancementsPanel(const std::wstring& mode) {
                           : vss.Tag() != L"0" ? vss.Top() + vss.Height()
                                               : vss.Top());
         }
-        if (!followingCard_) check.SetValue(b == 4 ? 1 : 0);
+        ShowEffectBox(check, b);
         check.SetEnabled(Offered(b));
         panel.SetVisible(b != 0);
         if (expand.Value() == 1 && b == 0) expand.SetValue(0);
@@ -144,12 +153,11 @@ void frmProfile::UpdateEnhancementsPanel(const std::wstring& mode) {
                              : mode == L"01" ? L"Dolby ProLogic IIx"
                                              : L"Analog upmix via Dolby PLIIx");
     }
-    // The user's return to an output brings back the boxes as they were there.
-    if (returning)
-        for (CheckBox* box : AecEffects())
-            if (const auto kept = aside_.find(AsideKey(*box) + L"@" + mode); kept != aside_.end() && box->Enabled())
-                box->SetValue(kept->second);
-    if (!realTimeMode_) effectsMode_ = mode;
+    // The effects under a Dolby virtualizer that is on stay usable, as its own box makes them.
+    if (chkDolbyHeadphones->Enabled() && chkDolbyHeadphones->Value() == 1)
+        UpdateVirtualizerControls(*chkDolbyHeadphones, *lblDolbyHeadphonesMode, *cboDolbyHeadphonesMode);
+    if (chkDolbyVirtualSpeaker->Enabled() && chkDolbyVirtualSpeaker->Value() == 1)
+        UpdateVirtualizerControls(*chkDolbyVirtualSpeaker, *lblDolbyVirtualSpeakerMode, *cboDolbyVirtualSpeakerMode);
     const int upmixChannels = cboSpeakersLayout->ListIndex() == 0 ? 2 : Speakers();
     cboStereoUpmix->SetEnabled(Offered(EffectBehavior(L"SUM", upmixChannels, mode)));
     // Settings the new output can't use: the real-time window shows the card's own; the editor

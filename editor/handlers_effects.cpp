@@ -41,11 +41,18 @@ void frmProfile::SendDolbyVirtualSpeaker() {
     NoteOwnSend({L"DVSEnable", L"DVSMode"});
 }
 
-// The shifter, ProLogic IIx and NEO:PC run after a Dolby virtualizer: only while it is on.
+// The shifter, ProLogic IIx and NEO:PC run after a Dolby virtualizer: only while it is on. The
+// editor of a profile keeps their values aside meanwhile and brings them back with it.
 void frmProfile::UpdateVirtualizerControls(const CheckBox& box, Label& modeLabel, ComboBox& modes) {
     const bool on = box.Value() == 1;
     for (CheckBox* effect : {chkVSS, chkDolby, chkNeo}) {
-        if (!on) effect->SetValue(0);
+        const std::wstring key = AsideKey(*effect) + L"@hidden";
+        if (!on) {
+            if (!realTimeMode_ && effect->Enabled()) record_.Keep(key, effect->Value());
+            effect->SetValue(0);
+        } else if (const auto kept = record_.Kept(key); !realTimeMode_ && !effect->Enabled() && kept) {
+            effect->SetValue(*kept);
+        }
         effect->SetEnabled(on);
     }
     modeLabel.SetEnabled(on);

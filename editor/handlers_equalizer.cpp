@@ -1,6 +1,8 @@
 // Handlers of the equalizer: its state, whether the profile sets the band gains, the built-in
 // presets and the user's gain profiles loaded into the ten band sliders, and the marking of
 // the preset and the user profile that the sliders equal. Live, each changed band is sent.
+#include <algorithm>
+
 #include "device/packets.h"
 #include "device/profilevalues.h"
 #include "editor/portable/profilebytes.h"
@@ -40,7 +42,17 @@ void frmProfile::csliEQ_Change(int index) {
     SelectMatchingEQPreset();
     SelectMatchingEQUserProfile();
     if (liveProfileName_.empty()) return;
-    ApplyEqBand(static_cast<std::uint8_t>(index), EncodeEqBand(value));
+    // The band alone, unless the card holds other bands than the sliders show (a stored band
+    // past their end went at live start): then all ten, as Save writes them.
+    const Bytes gains = EncodeEqGain(), card = GetProfileValue(L"", L"EqGain");
+    bool others = card.size() != gains.size();
+    for (std::size_t b = 0; b < 10 && !others; ++b)
+        others = static_cast<int>(b) != index &&
+                 !std::equal(card.begin() + 4 * b, card.begin() + 4 * b + 4, gains.begin() + 4 * b);
+    if (others)
+        ApplyEqGain(gains);
+    else
+        ApplyEqBand(static_cast<std::uint8_t>(index), EncodeEqBand(value));
     NoteOwnSend({L"EqGain"});
 }
 
@@ -63,6 +75,11 @@ void frmProfile::optEQProfile_Click(int index) {
         if (c->Window() && ::IsChild(gains, c->Window())) c->SetEnabled(set);
     // Enabled, the buttons follow their own rule.
     eqUserProfiles_.UpdateButtons();
+    // Live: the gains shown, or the restore point's own when they are left out.
+    if (const auto value = LiveChoice(!set, L"EqGain", EncodeEqGain())) {
+        ApplyEqGain(*value);
+        NoteOwnSend({L"EqGain"});
+    }
 }
 
 void frmProfile::optLoadEQPreset_Click(int index) {

@@ -11,6 +11,7 @@
 #include "device/linevalues.h"
 #include "device/mixervalues.h"
 #include "device/packets.h"
+#include "base/registry.h"
 #include "device/profilevalues.h"
 #include "editor/controlvalues.h"
 #include "editor/portable/profilebytes.h"
@@ -67,14 +68,6 @@ std::wstring frmProfile::AsideKey(const Control& control) {
     return control.Name() + L"(" + std::to_wstring(control.Index()) + L")";
 }
 
-std::optional<std::int32_t> frmProfile::TakeAside(const Control& control) {
-    const auto it = aside_.find(AsideKey(control));
-    if (it == aside_.end()) return std::nullopt;
-    const std::int32_t value = it->second;
-    aside_.erase(it);
-    return value;
-}
-
 std::int32_t frmProfile::KeptValue(const Slider& slider) {
     if (slider.Enabled()) return slider.Value();
     return ParkedValue(slider.Tag()).value_or(slider.Value());
@@ -83,7 +76,8 @@ std::int32_t frmProfile::KeptValue(const Slider& slider) {
 void frmProfile::LoadSliderValue(Slider& slider, std::int32_t value) {
     slider.SetTag(L"");
     slider.SetValue(value);
-    if (!slider.Enabled()) slider.SetTag(std::to_wstring(value));
+    // As the slider shows it: a stored value past its end is kept as the end it shows enabled.
+    if (!slider.Enabled()) slider.SetTag(std::to_wstring(slider.Value()));
 }
 
 // ---- Sample rates, upmix, Windows speaker layout ----
@@ -110,7 +104,8 @@ void frmProfile::cboSampleRate_Click() {
     if (auto value =
             LiveChoice(dontChange, L"OutputFormat", EncodeNumber(static_cast<std::uint32_t>(SelectedItemData(box))))) {
         ApplyOutputFormat(*value);
-        NoteOwnSend({L"OutputFormat", kMixerSampleRate});
+        // Windows' rate is noted by its own list's send (the sync), never here.
+        NoteOwnSend({L"OutputFormat"});
     }
 }
 
@@ -125,10 +120,17 @@ void frmProfile::cboSystemSampleRate_Click() {
     }
 }
 
+// The sync keeps Windows' rate as chosen aside; without it that choice comes back.
 void frmProfile::chkSyncSampleRates_Click() {
+    auto& rates = *cboSystemSampleRate;
     const bool sync = chkSyncSampleRates->Value() == 1;
-    cboSystemSampleRate->SetEnabled(!sync);
-    if (sync) SelectSystemRateOfCard();
+    rates.SetEnabled(!sync);
+    if (sync) {
+        if (!realTimeMode_) KeepAside(rates, rates.ListIndex());
+        SelectSystemRateOfCard();
+    } else if (const auto kept = TakeAside(rates)) {
+        rates.SetListIndex(*kept);
+    }
 }
 
 void frmProfile::cboStereoUpmix_Click() {
@@ -145,16 +147,21 @@ void frmProfile::cboSpeakersLayout_Click() {
     const auto& box = *cboSpeakersLayout;
     if (box.ListIndex() < 0 || refreshingOutput_) return;
     UpdateAnalogOutputSettingsButton(FirstByte(SpeakerConfig()));
-    // A change within a second of the program's own is the echo of that change: not sent back.
-    if (!liveProfileName_.empty() && !IsSelfChange() && gAudio) {
+    // The user's choice is sent even within a second of another own change; the reloads that
+    // show Windows' layout clear the live name, so no echo comes back here. The stamp keeps
+    // the notification of this change from being taken as another program's.
+    if (!liveProfileName_.empty() && gAudio) {
         StampSelfChange();
         if (box.ListIndex() == 0 && !realTimeMode_) {
             const std::uint8_t saved = FirstByte(GetProfileValue(liveProfileName_, L"SystemSpeakers"));
-            if (saved != 0) gAudio->SetSpeakers(gPlaybackLineIds[0], saved);
+            if (saved != 0) {
+                gAudio->SetSpeakers(gPlaybackLineIds[0], saved);
+                NoteOwnSend({L"SystemSpeakers"});
+            }
         } else {
             gAudio->SetSpeakers(gPlaybackLineIds[0], static_cast<std::int16_t>(Speakers()));
+            NoteOwnSend({L"SystemSpeakers"});
         }
-        NoteOwnSend({L"SystemSpeakers"});
         if (ITrayHost* main = TrayHost()) main->UpdateMenus();
     }
     UpdateEnhancementsPanel(OutputMode());
@@ -164,10 +171,15 @@ void frmProfile::cboSpeakersLayout_Click() {
 
 void frmProfile::chkSPDIF_Click() {
     auto& formats = *cboSPDIFOutput;
+    // The editor of a profile keeps the format aside while the output is off: it comes back,
+    // a loaded format the list lacks as no entry.
     if (chkSPDIF->Value() == 1) {
         formats.SetEnabled(true);
-        formats.SetListIndex(0);
+        const std::optional<std::int32_t> kept = realTimeMode_ ? std::nullopt : TakeAside(formats);
+        if (unlistedDigital_ != 0 && kept.value_or(-1) < 0) return cboSPDIFOutput_Click();
+        formats.SetListIndex(kept.value_or(-1) >= 0 ? *kept : 0);
     } else {
+        if (!realTimeMode_) KeepAside(formats, formats.ListIndex());
         formats.SetListIndex(-1);
         formats.SetEnabled(false);
     }
@@ -176,6 +188,7 @@ void frmProfile::chkSPDIF_Click() {
 
 void frmProfile::cboSPDIFOutput_Click() {
     if (refreshingOutput_) return;
+    if (cboSPDIFOutput->ListIndex() >= 0) unlistedDigital_ = 0;
     LiveApplySpDigitalOut();
     UpdateSpeakerSizeEnabling();
     LoadOutputChannels(Tag(), true);
@@ -268,7 +281,7 @@ bool frmProfile::LockedByAec(const std::wstring& name) {
 
 void frmProfile::ClearAecSaved() {
     aecSaved_ = AecSaved{};
-    aecKept_.clear();
+    record_.Unlock();
 }
 
 void frmProfile::RunOutputHandler() {
@@ -280,7 +293,11 @@ void frmProfile::RunOutputHandler() {
 
 void frmProfile::SelectOutputForAec(std::intptr_t itemData) {
     aecSwitchingOutput_ = true;
-    SelectItemData(*cboAnalogOutput, itemData);
+    // An output the list lacks (another machine's card) comes back as loaded: kept, no entry shown.
+    if (!SelectItemData(*cboAnalogOutput, itemData)) {
+        unlistedOutput_ = itemData;
+        cboAnalogOutput->SetListIndex(-1);
+    }
     aecSwitchingOutput_ = false;
     RunOutputHandler();
 }
@@ -294,7 +311,11 @@ void frmProfile::optAEC_Click(int index) {
     // Following the card shows its state and chooses nothing for the user; echo cancellation
     // going off after the user's Enable brings back what the Enable locked, as Disable does.
     if (followingCard_) {
-        if (index == 0 && aecSaved_.taken) RestoreAfterAec();
+        if (index == 0 && record_.Locked()) {
+            RestoreAfterAec();
+            // Sent once the refresh that follows the card is over and live mode is back.
+            ::PostMessageW(hWnd(), kSendUnlockedPages, 0, 0);
+        }
         return;
     }
     if (!liveProfileName_.empty()) {
@@ -304,14 +325,16 @@ void frmProfile::optAEC_Click(int index) {
     auto& analog = *cboAnalogOutput;
     const std::array<CheckBox*, 5> effects = AecEffects();
     if (index == 1) {
-        if (aecSaved_.taken) return;
+        if (record_.Locked()) return;
         // What the locked pages hold now is what a save writes while the lock lasts.
-        aecKept_ = ProfileValues(false);
-        std::erase_if(aecKept_, [](const SavedValue& v) { return !LockedByAec(v.name); });
-        aecSaved_.taken = true;
+        ProfileValueList before = ProfileValues(false);
+        std::erase_if(before, [](const SavedValue& v) { return !LockedByAec(v.name); });
+        for (SavedValue& v : before)
+            if (v.judged) v.bytes = v.judged;  // echo cancellation was off before it
+        record_.Lock(before);
         aecSaved_.output = Output();
         aecSaved_.analogEnabled = analog.Enabled();
-        for (std::size_t i = 0; i < effects.size(); ++i) aecSaved_.effects[i] = effects[i]->Value() == 1;
+        for (std::size_t i = 0; i < effects.size(); ++i) aecSaved_.effects[i] = EffectOn(*effects[i]);
         aecSaved_.eq = SelectedOption(optEQ);
         aecSaved_.flexBass = SelectedOption(optFlexBass);
         // Two speakers on the same panel.
@@ -328,21 +351,43 @@ void frmProfile::optAEC_Click(int index) {
         return;
     }
     // Nothing to put back when no Enable of the user's saved the state.
-    if (aecSaved_.taken) RestoreAfterAec();
+    if (record_.Locked()) {
+        RestoreAfterAec();
+        SendUnlockedPages();
+    }
+}
+
+// Live: the pages the end of echo cancellation unlocked go to the card as the editor shows them.
+void frmProfile::SendUnlockedPages() {
+    if (liveProfileName_.empty() || realTimeMode_) return;
+    const std::wstring temporary = L"~" + liveProfileName_;
+    const std::wstring key = RegJoin(gRegProfiles, temporary);
+    RegDeleteTree(gRegProfiles, temporary);
+    SaveValues(temporary, false, true);
+    for (const std::wstring& name : RegEnumValues(key))
+        if (!LockedByAec(name)) RegDeleteValue(key, name);
+    ActivateAndDeleteProfile(temporary);
+    for (const std::wstring& name : record_.CardNames())
+        if (LockedByAec(name)) record_.SeeCard(name, GetProfileValue(L"", name));
 }
 
 void frmProfile::RestoreAfterAec() {
     UnlockAfterAec();
     const std::array<CheckBox*, 5> effects = AecEffects();
     SelectOutputForAec(HexNumber(aecSaved_.output));
-    for (std::size_t i = 0; i < effects.size(); ++i) effects[i]->SetValue(aecSaved_.effects[i] ? 1 : 0);
+    // A box the output doesn't offer keeps its value aside, as another output would.
+    for (std::size_t i = 0; i < effects.size(); ++i) {
+        if (effects[i]->Enabled())
+            effects[i]->SetValue(aecSaved_.effects[i] ? 1 : 0);
+        else
+            record_.Keep(AsideKey(*effects[i]) + L"@hidden", aecSaved_.effects[i] ? 1 : 0);
+    }
     if (aecSaved_.eq >= 0) SelectOption(optEQ, aecSaved_.eq);
     if (aecSaved_.flexBass >= 0) SelectOption(optFlexBass, aecSaved_.flexBass);
-    aecKept_.clear();
 }
 
 void frmProfile::UnlockAfterAec() {
-    aecSaved_.taken = false;
+    record_.Unlock();
     imgTab[0]->SetEnabled(true);
     imgTab[2]->SetEnabled(true);
     cboAnalogOutput->SetEnabled(aecSaved_.analogEnabled);

@@ -106,6 +106,18 @@ void frmProfile::RestoreOtherPanelGain() {
     ActivateAndDeleteProfile(temporary);
 }
 
+// A recording device that comes into service in live mode: its line as the card has it joins the
+// restore point, so that the end of live mode puts back what live mode sends to it.
+void frmProfile::AddLineToRestorePoint(int line) {
+    if (realTimeMode_ || liveProfileName_.empty()) return;
+    const std::wstring key = RegJoin(gRegProfiles, liveProfileName_);
+    std::vector<std::wstring> names{MixerValueName(1, line, 0, 0), MixerValueName(1, line, 1, 0)};
+    for (int k = 1; k <= CountIn(cmdRecordExtraOptions[line]->Tag()); ++k)
+        names.push_back(MixerValueName(1, line, 0, k));
+    for (const std::wstring& name : names)
+        if (!ProfileValueExists(liveProfileName_, name)) RegWrite(key, name, GetProfileValue(L"", name));
+}
+
 bool frmProfile::RestoreLiveValue(const std::wstring& name, Bytes& value) const {
     if (realTimeMode_ || liveProfileName_.empty() || !ProfileValueExists(liveProfileName_, name)) return false;
     value = GetProfileValue(liveProfileName_, name);

@@ -279,6 +279,10 @@ bool frmProfile::HandleMessage(UINT msg, WPARAM /*wParam*/, LPARAM /*lParam*/, L
         SetMouseCursor(SystemCursor::Arrow);
         ResetTabHover();
         return false;
+    case kSendUnlockedPages:
+        SendUnlockedPages();
+        result = 0;
+        return true;
     default: return false;
     }
 }
@@ -333,6 +337,7 @@ void frmProfile::InputLineStateChanged(int input, bool active) {
     auto& box = *chkRecordSet[input];
     const bool load = realTimeMode_ || (active && !inputLineShown_[static_cast<std::size_t>(input)]);
     if (active) inputLineShown_[static_cast<std::size_t>(input)] = true;
+    if (active) AddLineToRestorePoint(input);
     box.SetEnabled(active);
     box.SetTag(active ? L"*" : L"");
     if (load) box.SetValue(realTimeMode_ && active ? 1 : 0);

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <initializer_list>
 #include <map>
@@ -20,6 +21,7 @@
 #include "device/trayservices.h"
 #include "editor/portable/profilebytes.h"
 #include "editor/portable/speakerfield.h"
+#include "editor/profilerecord.h"
 #include "editor/userpresets.h"
 #include "base/hextext.h"
 #include "base/keyed.h"
@@ -358,8 +360,8 @@ private:
     void UpdateAnalogOutputSettingsButton(std::uint8_t speakerConfig);
     // A control's value kept aside while something hides it, and taken back when that ends; a
     // new load forgets what was kept.
-    void KeepAside(const Control& control, std::int32_t value) { aside_[AsideKey(control)] = value; }
-    std::optional<std::int32_t> TakeAside(const Control& control);
+    void KeepAside(const Control& control, std::int32_t value) { record_.Keep(AsideKey(control), value); }
+    std::optional<std::int32_t> TakeAside(const Control& control) { return record_.Take(AsideKey(control)); }
     static std::wstring AsideKey(const Control& control);
     // Takes the card's present values as the ones the editor has seen.
     void RememberCard();
@@ -377,21 +379,13 @@ private:
     void chkRecordMonitor_Click(int line);
     void WireValueEvents();
 
-    // One value of a save: its bytes, or nullopt where the controls leave it out; for a value
-    // from a list, the list's index too.
-    struct SavedValue {
-        std::wstring name;
-        std::optional<RegValue> bytes;
-        int listIndex = 0;
-        bool shown = true;  // the controls show it (live mode may send it)
-    };
-    using ProfileValueList = std::vector<SavedValue>;
+    // The values of a save in their order, each with its bytes or nullopt where the controls
+    // leave it out.
     ProfileValueList ProfileValues(bool fromCard) const;
-    static std::wstring ValueGroup(const std::wstring& name);
     // After the editor opens (opening) or reloads with the stored profile `name` ("" for anything else).
     void RememberLoadedProfile(const std::wstring& name, bool opening);
+    void RememberLoadedValues(const std::function<bool(const std::wstring&)>& of);
     void RememberLoadedLine(int line);
-    std::set<std::wstring> ChangedGroups(const ProfileValueList& values) const;
 
     // Encoders of the controls (editor/values_save.cpp).
     void WriteValue(const std::wstring& profile, const std::wstring& name, const Bytes& value) const;
@@ -400,6 +394,8 @@ private:
     Bytes EncodeChannelGain(int channel, bool kept) const;
     Bytes EncodeSpDigitalOut() const;
     Bytes EncodePl2xParam() const;
+    // With echo cancellation taken as on or off, whatever the options show.
+    Bytes EncodePl2xParam(bool aecOn) const;
     Bytes EncodeNeoParam() const;
     Bytes EncodeEqGain() const;
     Bytes EncodeSpeakerSize() const;
@@ -438,13 +434,16 @@ private:
     std::array<CheckBox*, 5> AecEffects() const;
     // Unlocks, and brings back the output, effects, equalizer and FlexBass the Enable locked.
     void RestoreAfterAec();
+    void SendUnlockedPages();
+    static constexpr UINT kSendUnlockedPages = WM_APP + 1;
     // The pages and the output list that the user's Enable of echo cancellation locked open again.
     void UnlockAfterAec();
 
     // Enhancement panels (editor/enhancements.cpp).
     std::wstring OutputMode() const;
     void UpdateEnhancementsPanel(const std::wstring& mode);
-    void KeepEffectsAside(const std::wstring& mode);
+    void KeepEffectsAside();
+    void ShowEffectBox(CheckBox& box, int behaviour);
     void ShowPanelGain();
     std::optional<int> KeptPanelGain(const std::wstring& name) const;
     bool EffectOn(const CheckBox& box) const;
@@ -456,6 +455,7 @@ private:
     bool CheckShortcutInUse(const std::wstring& otherProfile);
     void ActivateAndDeleteProfile(const std::wstring& name);
     void RestoreOtherPanelGain();
+    void AddLineToRestorePoint(int line);
     bool LiveWarningNeeded() const;
     // Sends the restore point's own value of a "Don't Change" choice again when it holds one.
     bool RestoreLiveValue(const std::wstring& name, Bytes& value) const;
@@ -569,10 +569,7 @@ private:
         std::array<bool, 5> effects{};  // Dolby Headphones, Virtual Speaker, VSS, PL2x, NEO
         int eq = -1;                    // the options chosen (255 "Don't Change"), -1 none
         int flexBass = -1;
-        bool taken = false;  // saved by the user's Enable, not yet put back
-    } aecSaved_;
-    // What the pages locked by the user's Enable gave for the profile before it (LockedByAec).
-    ProfileValueList aecKept_;
+    } aecSaved_;  // while the record is locked (the user's Enable, not yet put back)
     bool aecSwitchingOutput_ = false;
     std::int32_t channelUnityLevel_ = 0;
     bool neoParamSupported_ = false;
@@ -589,16 +586,7 @@ private:
     // nothing, until the user picks an entry.
     std::intptr_t unlistedOutput_ = -1;
     std::uint8_t unlistedDigital_ = 0;  // likewise the S/PDIF format, 0 for none
-    // The stored profile as last loaded: its values that the stored-value checks accept, and
-    // what the controls gave for the profile then.
-    std::map<std::wstring, RegValue, CaseInsensitiveLess> loadedStored_;
-    ProfileValueList loadedShown_;
-    // Every value name the stored profile held, damaged ones included: an untouched save adds
-    // none that it lacked.
-    std::set<std::wstring, CaseInsensitiveLess> loadedNames_;
-    std::map<std::wstring, Bytes> cardSeen_;  // the card's values when the editor last looked
-    std::map<std::wstring, std::int32_t> aside_;  // values kept aside, by control (KeepAside)
-    std::wstring effectsMode_;                    // the output mode the effect boxes stand for
+    ProfileRecord record_;              // the profile behind the controls
     Bytes ampPanel_;                              // the panel the headphone gain list stands for
     std::array<bool, 8> inputLineShown_{};    // the recording line's device was active since the load
     bool followingCard_ = false;              // the controls follow a change of the card

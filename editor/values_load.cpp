@@ -73,9 +73,19 @@ void frmProfile::LoadValues(const std::wstring& name, bool fromCard) {
     LoadBassManagement(source);
     if (gCardCaps && gCardCaps->HPAmp)
         if (frmHpImpedanceMode* amp = HpImpedanceDialog()) amp->CurrentAmp(source);
-    // A load starts what the effect boxes keep aside afresh.
-    aside_.clear();
-    effectsMode_ = OutputMode();
+    // A load starts what the controls keep aside afresh: an effect box the output or a Dolby
+    // virtualizer keeps off holds the profile's value aside.
+    record_.ForgetKept();
+    if (!realTimeMode_) {
+        const bool loaded[5] = {FirstByte(GetProfileValue(source, L"DHEnable")) == 1,
+                                FirstByte(GetProfileValue(source, L"DVSEnable")) == 1,
+                                FirstByte(GetProfileValue(source, L"EnableXear3D")) == 1,
+                                DecodePl2xParam(GetProfileValue(source, L"Pl2xParam")).on,
+                                DecodeNeoParam(GetProfileValue(source, L"NeoParam")).on};
+        const std::array<CheckBox*, 5> effects = AecEffects();
+        for (std::size_t i = 0; i < effects.size(); ++i)
+            if (!effects[i]->Enabled()) record_.Keep(AsideKey(*effects[i]) + L"@hidden", loaded[i] ? 1 : 0);
+    }
     ampPanel_ = PanelConfig();
     // Last: a stored Enable of echo cancellation locks what was loaded before it.
     LoadAEC(source);
@@ -309,6 +319,8 @@ void frmProfile::LoadOutputChannels(const std::wstring& profile, bool keepChoice
         set.SetValue(available && (ProfileValueExists(profile, value) || realTimeMode_) ? 1 : 0);
         slider.SetValue(GetChannelGainPercent(i, profile));
         EnablePlaybackRow(i);
+        if (keepChoices && !realTimeMode_)
+            RememberLoadedValues([&](const std::wstring& name) { return name == value; });
     }
     UpdateSetAllCheckBox(*chkPlaybackSetAll, chkPlaybackSet);
 }

@@ -2,6 +2,7 @@
 // not at "Don't Change" (or, for a restore point, the card's present value of each). Nothing
 // is deleted here; the caller clears the key first.
 #include <algorithm>
+#include <functional>
 #include <set>
 
 #include "device/cardlines.h"
@@ -26,10 +27,11 @@ namespace {
 
 const wchar_t* const kSwapValues[3] = {L"HeadphoneLRXchg", L"CenterBassXchg", L"SideRearXchg"};
 
-// A mode list's value: the chosen entry, else the value loaded for the profile when the list
-// has it, else the list's first entry.
+// A mode list's value: the chosen entry (kept aside while its effect is off), else the value
+// loaded for the profile when the list has it, else the list's first entry.
 Bytes ModeValue(const ComboBox& box, std::uint8_t loaded) {
-    if (box.ListIndex() >= 0) return EncodeCode(static_cast<std::uint8_t>(box.ItemData(box.ListIndex())));
+    const int index = box.Enabled() || box.Tag().empty() ? box.ListIndex() : CountIn(box.Tag());
+    if (index >= 0 && index < box.ListCount()) return EncodeCode(static_cast<std::uint8_t>(box.ItemData(index)));
     for (int i = 0; i < box.ListCount(); ++i)
         if (box.ItemData(i) == loaded) return EncodeCode(loaded);
     return EncodeCode(box.ListCount() > 0 ? static_cast<std::uint8_t>(box.ItemData(0)) : loaded);
@@ -70,9 +72,11 @@ Bytes frmProfile::EncodeChannelGain(int channel, bool kept) const {
     return kal::EncodeChannelGain(Fixed4ToDouble(DBFromLinear(percent, 35, -96, 12)));
 }
 
-Bytes frmProfile::EncodePl2xParam() const {
+Bytes frmProfile::EncodePl2xParam() const { return EncodePl2xParam(OptionSelected(optAEC, 1)); }
+
+Bytes frmProfile::EncodePl2xParam(bool aecOn) const {
     return kal::EncodePl2xParam(EffectOn(*chkDolby), OptionSelected(optPL2xMode, 1), KeptValue(*csliPL2xWidth),
-                                KeptValue(*csliPL2xDepth), OptionSelected(optAEC, 1));
+                                KeptValue(*csliPL2xDepth), aecOn);
 }
 
 Bytes frmProfile::EncodeNeoParam() const {
@@ -111,36 +115,23 @@ void frmProfile::WriteValue(const std::wstring& profile, const std::wstring& nam
 
 void frmProfile::SaveValues(const std::wstring& name, bool fromCard, bool live) {
     const ProfileValueList values = ProfileValues(fromCard);
-    const std::set<std::wstring> changed = ChangedGroups(values);
+    const std::set<std::wstring> changed = record_.ChangedGroups(values);
     const std::wstring key = RegJoin(gRegProfiles, name);
     for (const SavedValue& v : values) {
         if (live && !v.shown) continue;
-        // A group the user left as loaded keeps the bytes it was loaded from; a value the stored
-        // profile lacks stays out of it.
-        if (!fromCard && !changed.count(ValueGroup(v.name))) {
-            if (const auto it = loadedStored_.find(v.name); it != loadedStored_.end()) {
-                RegWrite(key, v.name, it->second);
-                continue;
-            }
-            if (!loadedShown_.empty() && !loadedNames_.count(v.name)) continue;
-        }
-        if (v.bytes) RegWrite(key, v.name, *v.bytes);
+        if (const auto bytes = fromCard ? v.bytes : record_.ToWrite(v, changed)) RegWrite(key, v.name, *bytes);
     }
     if (fromCard || live) return;
-    // What the editor has no control for (a setting it doesn't show, a recording line or custom
-    // control this card lacks, the Windows format on XP) stays as stored.
-    std::set<std::wstring, CaseInsensitiveLess> listed;
-    for (const SavedValue& v : values) listed.insert(v.name);
-    for (const auto& [value, bytes] : loadedStored_)
-        if (!listed.count(value)) RegWrite(key, value, bytes);
+    for (const auto& [value, bytes] : record_.StoredBeyond(values)) RegWrite(key, value, bytes);
 }
 
-// The values of a save in their order, each with its bytes or nullopt where the controls
-// leave it out ("Don't Change", a row not set, a list showing nothing).
-frmProfile::ProfileValueList frmProfile::ProfileValues(bool fromCard) const {
+// "Don't Change", a row not set, a list showing nothing leave a value out.
+ProfileValueList frmProfile::ProfileValues(bool fromCard) const {
     ProfileValueList out;
-    auto put = [&](const std::wstring& value, const RegValue& bytes) { out.push_back({value, bytes}); };
-    auto skip = [&](const std::wstring& value) { out.push_back({value, std::nullopt}); };
+    auto put = [&](const std::wstring& value, const RegValue& bytes) {
+        out.push_back({value, bytes, 0, true, std::nullopt});
+    };
+    auto skip = [&](const std::wstring& value) { out.push_back({value, std::nullopt, 0, true, std::nullopt}); };
     auto putIf = [&](bool write, const std::wstring& value, const Bytes& bytes) {
         if (write)
             put(value, bytes);
@@ -228,11 +219,17 @@ frmProfile::ProfileValueList frmProfile::ProfileValues(bool fromCard) const {
     // editor save holds the gain of the output's panel; the other panel's, and a gain stored on
     // a card without the amplifier, are left as loaded.
     const std::wstring gainName = HpImpedanceValueName(panel);
+    // A stored gain the card's list lacks shows no entry and is kept as stored.
+    auto storedGain = [&](const std::wstring& name) {
+        return !Tag().empty() && ProfileValueExists(Tag(), name) ? GetProfileValue(Tag(), name) : Bytes{255, 0, 0, 0};
+    };
     const bool amplifier = gCardCaps && gCardCaps->HPAmp;
     for (const wchar_t* name : {L"HpImpedanceModeRear", L"HpImpedanceModeFront"}) {
         if (fromCard) {
             if (amplifier) live(name);
-        } else if (const Bytes gain = HpAmpValue(); amplifier && name == gainName && !panel.empty()) {
+        } else if (Bytes gain = HpAmpValue(); amplifier && name == gainName && !panel.empty()) {
+            const frmHpImpedanceMode* amp = HpImpedanceDialog();
+            if (amp && amp->cboHpAmp->ListIndex() < 0) gain = storedGain(name);
             putIf(FirstByte(gain, 255) < 255, name, gain);
             if (const frmHpImpedanceMode* amp = HpImpedanceDialog()) shown(*amp->cboHpAmp);
             // Kept while the panel's output is not headphones.
@@ -240,8 +237,10 @@ frmProfile::ProfileValueList frmProfile::ProfileValues(bool fromCard) const {
         } else if (const auto kept = amplifier ? KeptPanelGain(name) : std::nullopt;
                    kept && HpImpedanceDialog() && *kept < HpImpedanceDialog()->cboHpAmp->ListCount()) {
             // The other panel's gain as the list kept it when the output left that panel.
-            const auto code = *kept < 0 ? 255 : HpImpedanceDialog()->cboHpAmp->ItemData(*kept);
-            putIf(code < 255, name, {static_cast<std::uint8_t>(code), 0, 0, 0});
+            const Bytes gain =
+                *kept < 0 ? storedGain(name)
+                          : Bytes{static_cast<std::uint8_t>(HpImpedanceDialog()->cboHpAmp->ItemData(*kept)), 0, 0, 0};
+            putIf(FirstByte(gain, 255) < 255, name, gain);
             out.back().listIndex = *kept;
             out.back().shown = false;
         } else {
@@ -257,14 +256,24 @@ frmProfile::ProfileValueList frmProfile::ProfileValues(bool fromCard) const {
     } else {
         put(L"SpDigitalOut", EncodeSpDigitalOut());
         out.back().shown = chkSPDIF->Value() != 1 || cboSPDIFOutput->ListIndex() >= 0;
+        // An effect the output doesn't offer is kept, not shown.
         put(L"DVSEnable", EncodeFlag(EffectOn(*chkDolbyVirtualSpeaker)));
+        out.back().shown = chkDolbyVirtualSpeaker->Enabled();
         put(L"DVSMode", DVSMode());
+        out.back().shown = chkDolbyVirtualSpeaker->Enabled();
         put(L"DHEnable", EncodeFlag(EffectOn(*chkDolbyHeadphones)));
+        out.back().shown = chkDolbyHeadphones->Enabled();
         put(L"DHRoom", DHRoom());
+        out.back().shown = chkDolbyHeadphones->Enabled();
         put(L"EnableXear3D", EncodeFlag(EffectOn(*chkVSS)));
+        out.back().shown = chkVSS->Enabled();
         putIf(OptionSelected(optVSSLayout, 1), L"VSpeakerPos", EncodeVSpeakerPos());
+        // Echo cancellation's mark in it is no change of the effect.
         put(L"Pl2xParam", EncodePl2xParam());
+        out.back().judged = RegValue{EncodePl2xParam(false)};
+        out.back().shown = chkDolby->Enabled();
         putIf(neoParamSupported_, L"NeoParam", EncodeNeoParam());
+        out.back().shown = chkNeo->Enabled();
     }
     // Playback channel gains; a restore point holds every channel, also those that an output
     // chosen later makes reachable.
@@ -332,26 +341,16 @@ frmProfile::ProfileValueList frmProfile::ProfileValues(bool fromCard) const {
     put(L"AEC", EncodeAEC(OptionSelected(optAEC, 1)));
     // While the user's Enable of echo cancellation holds, the pages it locked give what they
     // gave before it; live mode doesn't send them.
-    if (aecSaved_.taken)
+    if (record_.Locked())
         for (SavedValue& v : out) {
             if (!LockedByAec(v.name)) continue;
-            const auto kept =
-                std::find_if(aecKept_.begin(), aecKept_.end(), [&](const SavedValue& k) { return k.name == v.name; });
-            if (kept != aecKept_.end()) v = *kept;
+            if (const SavedValue* kept = record_.LockedAs(v.name)) v = *kept;
             v.shown = false;
         }
     return out;
 }
 
 // ---- The profile as loaded ----
-
-// The values that one choice sets together: both channels of a line's volume (its volume and
-// balance); any other value alone.
-std::wstring frmProfile::ValueGroup(const std::wstring& name) {
-    const auto ref = IsMixerValueName(name) ? ParseMixerValueName(name) : std::nullopt;
-    if (!ref || ref->control != 0) return name;
-    return MixerValueName(ref->flow, ref->line, 0, 0);
-}
 
 // Kept when a stored profile has been loaded into the controls: its values that the stored-
 // value checks accept, as stored, and what the controls gave for each then. The shortcut and
@@ -364,50 +363,26 @@ void frmProfile::RememberLoadedProfile(const std::wstring& name, bool opening) {
     if (!name.empty()) {
         for (auto& [value, bytes] : RegReadValues(RegJoin(gRegProfiles, name))) {
             names.insert(value);
-            if (IsAcceptableStoredValue(value, std::get_if<Bytes>(&bytes)) && (opening || !openingOnly(value)))
-                stored.emplace(value, bytes);
+            if (IsAcceptableStoredValue(value, std::get_if<Bytes>(&bytes))) stored.emplace(value, bytes);
         }
         shown = ProfileValues(false);
-        if (!opening) {
-            std::erase_if(shown, [&](const SavedValue& v) { return openingOnly(v.name); });
-            for (const SavedValue& v : loadedShown_)
-                if (openingOnly(v.name)) shown.push_back(v);
-            for (const auto& [value, bytes] : loadedStored_)
-                if (openingOnly(value)) stored.emplace(value, bytes);
-        }
     }
-    loadedStored_ = std::move(stored);
-    loadedNames_ = std::move(names);
-    loadedShown_ = std::move(shown);
+    record_.Load(std::move(stored), names, shown,
+                 [&](const std::wstring& value) { return !opening && openingOnly(value); });
 }
 
-// A recording line that loads from the stored profile after the editor opened (its device came
-// into service): what its controls give now is what the profile loaded.
+// Values that load from the stored profile after the editor opened (a recording line whose
+// device came into service, a playback row an output brings): what their controls give now is
+// what the profile loaded.
+void frmProfile::RememberLoadedValues(const std::function<bool(const std::wstring&)>& of) {
+    record_.Reloaded(ProfileValues(false), of);
+}
+
 void frmProfile::RememberLoadedLine(int line) {
-    if (loadedShown_.empty()) return;
-    auto ofLine = [line](const std::wstring& name) {
+    RememberLoadedValues([line](const std::wstring& name) {
         const auto ref = IsMixerValueName(name) ? ParseMixerValueName(name) : std::nullopt;
         return ref && ref->flow == 1 && ref->line == line;
-    };
-    std::erase_if(loadedShown_, [&](const SavedValue& v) { return ofLine(v.name); });
-    for (const SavedValue& v : ProfileValues(false))
-        if (ofLine(v.name)) loadedShown_.push_back(v);
-}
-
-// The groups whose controls no longer give what they gave when the profile was loaded.
-std::set<std::wstring> frmProfile::ChangedGroups(const ProfileValueList& values) const {
-    std::map<std::wstring, const SavedValue*> then;
-    for (const SavedValue& v : loadedShown_) then[v.name] = &v;
-    std::set<std::wstring> changed, now;
-    for (const SavedValue& v : values) {
-        now.insert(v.name);
-        const auto it = then.find(v.name);
-        if (it == then.end() || it->second->bytes != v.bytes || it->second->listIndex != v.listIndex)
-            changed.insert(ValueGroup(v.name));
-    }
-    for (const SavedValue& v : loadedShown_)
-        if (!now.count(v.name)) changed.insert(ValueGroup(v.name));
-    return changed;
+    });
 }
 
 }  // namespace kal

@@ -220,9 +220,8 @@ run_fuzz() {
     return $status
 }
 
-# The editor's random walks over many more seeds than CI's (KALVENOR_WALK_SEEDS, default 400),
-# the steps whose mends are pending included when KALVENOR_WALK_PENDING is set. A failure
-# prints its seed; KALVENOR_WALK_SEED=N replays it.
+# The editor's random walks over many more seeds than CI's (KALVENOR_WALK_SEEDS, default 400).
+# A failure prints its seed; KALVENOR_WALK_SEED=N replays it.
 run_walks() {
     throwaway_prefix walks
     KALVENOR_WALK_SEEDS=${KALVENOR_WALK_SEEDS:-400} xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$prefix_setup"'

@@ -135,9 +135,15 @@ TEST_F(Equalizer, TheGainChoiceEnablesItsControlsAndTheStateFollowsTheRestorePoi
     // The buttons keep their own rule: a profile is chosen, none is typed.
     EXPECT_FALSE(editor.Ctl(L"cmdEQUserProfileAdd").Enabled());
     EXPECT_TRUE(editor.Ctl(L"cmdEQUserProfileDelete").Enabled());
+    // Live, the card holds the gains the editor shows, and without them the restore point's.
+    ASSERT_TRUE(User::DragTo(editor.Get<Slider>(L"csliEQ", 3), 6));
+    const Bytes shown = GetProfileValue(L"", L"EqGain");
+    ASSERT_NE(shown, Bytes(40, 0));
     ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optEQProfile", 0)));
     EXPECT_FALSE(editor.Ctl(L"optLoadEQPreset", 0).Enabled());
-    EXPECT_TRUE(Writes().empty());
+    EXPECT_EQ(GetProfileValue(L"", L"EqGain"), Bytes(40, 0));
+    ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optEQProfile", 1)));
+    EXPECT_EQ(GetProfileValue(L"", L"EqGain"), shown);
 
     // The state: each choice goes to the card; "Don't Change" puts the restore point's back.
     ExpectDontChangePutsBackTheRestorePoint(editor, L"optEQ", L"EqEnable", editor.LiveProfileName());

@@ -152,6 +152,7 @@ protected:
         sim::WaitForSimNotifications();
         Pump(20);
         TimerUpdateRealTimeData();
+        Pump(20);
     }
 
     static void ClickLive(frmProfile& editor) {
