@@ -100,11 +100,20 @@ void frmProfile::RememberCard() {
     for (const std::wstring& name : CardValueNames()) cardSeen_[name] = GetProfileValue(L"", name);
 }
 
+// The program's refresh takes every change within the own-change window for the program's
+// own: the editor follows the card itself once the window after its last send is over.
 void frmProfile::NoteOwnSend(std::initializer_list<std::wstring_view> names) {
     if (cardSeen_.empty()) return;
     for (std::wstring_view name : names)
         if (const auto seen = cardSeen_.find(std::wstring(name)); seen != cardSeen_.end())
             seen->second = GetProfileValue(L"", seen->first);
+    // Started afresh: the window runs from the last send.
+    timerFollowCard->SetEnabled(true);
+}
+
+void frmProfile::timerFollowCard_Timer() {
+    timerFollowCard->SetEnabled(false);
+    if (!liveProfileName_.empty()) FollowCard();
 }
 
 // ---- Following the card ----
