@@ -90,6 +90,8 @@ public:
     std::array<Label*, 4> lblTab{};
     CheckBox* chkLiveMode{};
     CommandButton *cmdSave{}, *cmdReset{}, *cmdCancel{};
+    // Started by each own send in live mode; runs once the own-change window is over.
+    Timer* timerFollowCard{};
     // Output page: channels, outputs, format.
     ComboBox *cboSpeakersLayout{}, *cboAnalogOutput{}, *cboStereoUpmix{}, *cboSampleRate{}, *cboBitDepth{},
         *cboSystemSampleRate{}, *cboSPDIFOutput{};
@@ -372,6 +374,8 @@ private:
     // changed on the card since the editor last looked shows the card's new value, and every
     // choice of the user ("Don't Change", "Use last", the Set boxes) stays. Sends nothing.
     void FollowCard();
+    // The own-change window after the editor's last send is over: follows what changed meanwhile.
+    void timerFollowCard_Timer();
     void UpdateSetAllCheckBox(CheckBox& column, const std::array<CheckBox*, 8>& rows);
     bool IsChannelAvailable(int channel) const;
     void cboAnalogOutput_Click();

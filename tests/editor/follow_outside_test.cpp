@@ -1,7 +1,9 @@
-// A live profile editor whose recording devices, or whose card through the volume pop-up, change:
-// the editor shows the change and keeps what the user made elsewhere.
+// A live profile editor whose recording devices change, or whose card changes through the volume
+// pop-up or right after the editor's own send: the editor shows the change and keeps what the
+// user made elsewhere.
 #include <functional>
 
+#include "device/linevalues.h"
 #include "tests/editor/follow_fixture.h"
 
 using namespace kal;
@@ -48,6 +50,22 @@ TEST_F(LiveFollow, ARecordingDeviceThatGoesAndComesBackKeepsTheUsersLine) {
     EXPECT_EQ(RegReadBytes(Profile(L"Rec"), MixerValueName(1, 0, 0, 0)), Bytes{25});
     EXPECT_EQ(RegReadBytes(Profile(L"Rec"), MixerValueName(1, 1, 0, 0)), Bytes{70});
     EXPECT_EQ(RegReadBytes(Profile(L"Rec"), kMixerInputLineSel), Bytes{1});
+}
+
+// A change from outside less than a second after the editor's own send, which the program's
+// refresh then takes for the editor's own, shows once that second is over, with no later change.
+TEST_F(LiveFollow, AChangeFromOutsideRightAfterAnOwnSendShowsWhenTheOwnChangeWindowEnds) {
+    UseEditorCard(kD2);
+    Load(L"");
+    sim::SetSimLiveValue(L"OutputFormat", EncodeNumber(48000));
+    frmProfile& editor = OpenEditor(L"");
+    ASSERT_FALSE(editor.LiveProfileName().empty());
+    auto& rates = *editor.cboSampleRate;
+    ASSERT_TRUE(User::ChooseItem(rates, IndexOf(rates, 96000)));
+    ASSERT_EQ(GetProfileValue(L"", L"OutputFormat"), EncodeNumber(96000));
+    sim::SetSimLiveValue(L"OutputFormat", EncodeNumber(44100));
+    ASSERT_TRUE(IsSelfChange());
+    EXPECT_TRUE(PumpUntil([&] { return SelectedItemData(rates) == 44100; }, 3000));
 }
 
 // What the volume pop-up asks of a live editor after each of its changes: the editor shows

@@ -156,6 +156,63 @@ void ChooseForTheRow(Row& r, const std::function<OptionButton&(frmProfile&, int)
     };
 }
 
+// The same row under an output that offers its control where the editor's output `e` offers
+// none: chosen by the user before the row and taken back after it.
+Row UnderOutput(Row r, frmProfile& e, std::function<bool(frmProfile&)> offered) {
+    if (offered(e)) return r;
+    auto kept = std::make_shared<int>(-1);
+    r.before = [offered, kept, inner = r.before](frmProfile& ed) {
+        ComboBox& outputs = *ed.cboAnalogOutput;
+        *kept = -1;
+        for (int i = 0; i < outputs.ListCount() && !offered(ed); ++i) {
+            if (i == outputs.ListIndex()) continue;
+            if (*kept < 0) *kept = outputs.ListIndex();
+            ASSERT_TRUE(User::ChooseItem(outputs, i));
+        }
+        ASSERT_TRUE(offered(ed)) << "no output offers it";
+        if (inner) inner(ed);
+    };
+    r.after = [kept, inner = r.after](frmProfile& ed) {
+        if (inner) inner(ed);
+        if (*kept >= 0) {
+            ASSERT_TRUE(User::ChooseItem(*ed.cboAnalogOutput, *kept));
+        }
+    };
+    return r;
+}
+
+int ItemOf(const ComboBox& box, std::intptr_t data) {
+    for (int i = 0; i < box.ListCount(); ++i)
+        if (box.ItemData(i) == data) return i;
+    return -1;
+}
+
+// The headphone gain's list entry `index`, chosen in its dialog.
+bool ChooseHpGain(frmProfile& ed, int index) {
+    if (!User::Click(*ed.cmdHpAmp)) return false;
+    frmHpImpedanceMode* amp = HpImpedanceDialog();
+    if (!amp) return false;
+    Pump(30);
+    const bool chosen = User::ChooseItem(*amp->cboHpAmp, index);
+    User::Click(amp->Ctl(L"cmdClose"));
+    return chosen;
+}
+
+// Option `option` (0, 1, 255 "Don't Set") of recording line j's custom control k, chosen in its dialog.
+bool ChooseCustomControl(frmProfile& ed, int j, int k, int option) {
+    if (!ed.cmdRecordExtraOptions[j]->Enabled() || !User::Click(*ed.cmdRecordExtraOptions[j])) return false;
+    frmInputLineCustomControls* dialog = InputLineCustomControlsDialog();
+    if (!dialog) return false;
+    Pump(30);
+    bool chosen = false;
+    for (std::size_t f = 0; f < dialog->fraCustomControl.size(); ++f)
+        if (dialog->fraCustomControl[f]->Tag() == std::to_wstring(k))
+            chosen = User::ChooseOption(
+                dialog->Get<OptionButton>(frmInputLineCustomControls::OptionGroup(static_cast<int>(f)), option));
+    User::Click(dialog->Ctl(L"cmdClose"));
+    return chosen;
+}
+
 class FollowCard : public FollowCardFixture {
 protected:
     std::vector<Row> Rows(frmProfile& e);
@@ -317,7 +374,8 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
         };
         rows.push_back(synced);
     }
-    rows.push_back(ListRow(L"stereo upmix", L"Dual2D", *e.cboStereoUpmix, 0, false));
+    rows.push_back(UnderOutput(ListRow(L"stereo upmix", L"Dual2D", *e.cboStereoUpmix, 0, false), e,
+                               [](frmProfile& ed) { return ed.cboStereoUpmix->Enabled(); }));
     {
         Row r;
         r.what = L"analog output";
@@ -351,6 +409,20 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
             return SelectedItemData(box, -1) == FirstByte(v[0]) * 256 + FirstByte(v[1]);
         };
         rows.push_back(r);
+        // The same speakers on the other panel, where the list has them: only the panel changes,
+        // and the headphone gain list shows that panel's gain.
+        Row panel = r;
+        panel.what += L", other panel";
+        panel.others = [&box](const CardBytes& now) {
+            const std::intptr_t other = (FirstByte(now[0]) * 256 + FirstByte(now[1])) ^ 0x100;
+            std::vector<CardBytes> out;
+            if (ItemOf(box, other) >= 0)
+                out.push_back({EncodeCode(static_cast<std::uint8_t>(other >> 8)),
+                               EncodeCode(static_cast<std::uint8_t>(other & 0xFF))});
+            return out;
+        };
+        panel.controls.push_back(L"cboHpAmp");
+        if (!panel.others(Read(panel.names)).empty()) rows.push_back(panel);
         // The same with the effects the output offers away from their defaults: each box it
         // offers switched over, else each Dolby virtualizer it offers switched on.
         Row effects = r;
@@ -392,7 +464,9 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
             return e.chkSPDIF->Value() == (FirstByte(v[0]) != 0 ? 1 : 0) &&
                    SelectedItemData(*e.cboSPDIFOutput, 0) == FirstByte(v[0]);
         };
-        r.send = nullptr;
+        r.send = [](frmProfile& ed, const CardBytes& avoid) {
+            return ed.chkSPDIF->Value() == (FirstByte(avoid[0]) != 0 ? 1 : 0) && User::Click(*ed.chkSPDIF);
+        };
         rows.push_back(r);
     }
     // The Dolby virtualizers: a box and a mode list each (no "Don't Change" there).
@@ -404,9 +478,25 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
         {L"Dolby Virtual Speaker", L"DVSEnable", L"DVSMode", e.chkDolbyVirtualSpeaker, e.cboDolbyVirtualSpeakerMode},
         {L"Dolby Headphones", L"DHEnable", L"DHRoom", e.chkDolbyHeadphones, e.cboDolbyHeadphonesMode}};
     for (const auto& d : dolby) {
-        rows.push_back(CheckRow(d.what, d.enable, *d.box, 0));
-        rows.back().controls = {d.box->Name(), d.modes->Name(), L"chkVSS", L"chkDolby", L"chkNeo"};
-        rows.push_back(ListRow(std::wstring(d.what) + L" mode", d.mode, *d.modes, 0, false, true, false));
+        // Under an output that offers the box; the mode list is offered while the box is on.
+        auto offered = [box = d.box](frmProfile&) { return box->Enabled(); };
+        Row r = CheckRow(d.what, d.enable, *d.box, 0);
+        r.controls = {d.box->Name(), d.modes->Name(), L"chkVSS", L"chkDolby", L"chkNeo"};
+        rows.push_back(UnderOutput(r, e, offered));
+        Row mode = ListRow(std::wstring(d.what) + L" mode", d.mode, *d.modes, 0, false, true, false);
+        auto switched = std::make_shared<bool>(false);
+        mode.before = [box = d.box, switched](frmProfile&) {
+            *switched = box->Value() == 0;
+            if (*switched) {
+                ASSERT_TRUE(User::Click(*box));
+            }
+        };
+        mode.after = [box = d.box, switched](frmProfile&) {
+            if (*switched) {
+                ASSERT_TRUE(User::Click(*box));
+            }
+        };
+        rows.push_back(UnderOutput(mode, e, offered));
     }
     rows.push_back(CheckRow(L"speaker shifter", L"EnableXear3D", *e.chkVSS, 0));
     {
@@ -423,6 +513,7 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
             return std::vector<CardBytes>{{layout}};
         };
         r.follows = [](frmProfile& ed) { return OptionSelected(ed.optVSSLayout, 1); };
+        r.send = [](frmProfile& ed, const CardBytes&) { return User::Click(*ed.cmdVSSSpeakerDistance[0]); };
         r.shows = [](frmProfile& ed, const CardBytes& v) {
             const auto shown = DecodeSpeakerLayout(ed.EncodeVSpeakerPos()), card = DecodeSpeakerLayout(v[0]);
             if (!shown || !card) return false;
@@ -664,26 +755,28 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
                 return isMonitor ? ed.chkRecordMonitor[j]->Value() == FirstByte(v[0])
                                  : ed.GetCustomControlsValues(j, k) == FirstByte(v[0]);
             };
-            if (isMonitor)
+            if (isMonitor) {
                 c.send = [j](frmProfile& ed, const CardBytes&) {
                     return ed.chkRecordMonitor[j]->Enabled() && User::Click(*ed.chkRecordMonitor[j]);
                 };
-            else
+            } else {
                 c.send = [j, k](frmProfile& ed, const CardBytes& avoid) {
-                    if (!ed.cmdRecordExtraOptions[j]->Enabled() || !User::Click(*ed.cmdRecordExtraOptions[j]))
-                        return false;
-                    frmInputLineCustomControls* dialog = InputLineCustomControlsDialog();
-                    if (!dialog) return false;
-                    Pump(30);
-                    bool sent = false;
-                    for (std::size_t f = 0; f < dialog->fraCustomControl.size(); ++f)
-                        if (dialog->fraCustomControl[f]->Tag() == std::to_wstring(k))
-                            sent = User::ChooseOption(
-                                dialog->Get<OptionButton>(frmInputLineCustomControls::OptionGroup(static_cast<int>(f)),
-                                                          FirstByte(avoid[0]) == 1 ? 0 : 1));
-                    User::Click(dialog->Ctl(L"cmdClose"));
-                    return sent;
+                    return ChooseCustomControl(ed, j, k, FirstByte(avoid[0]) == 1 ? 0 : 1);
                 };
+                // The profile sets the control meanwhile, to the card's value, where its line is set.
+                auto chosen = std::make_shared<bool>(false);
+                c.before = [j, k, name, chosen](frmProfile& ed) {
+                    *chosen = ed.chkRecordSet[j]->Value() == 1 && ed.GetCustomControlsValues(j, k) == 255;
+                    if (*chosen) {
+                        ASSERT_TRUE(ChooseCustomControl(ed, j, k, FirstByte(GetProfileValue(L"", name))));
+                    }
+                };
+                c.after = [j, k, chosen](frmProfile& ed) {
+                    if (*chosen) {
+                        ASSERT_TRUE(ChooseCustomControl(ed, j, k, 255));
+                    }
+                };
+            }
             rows.push_back(c);
         }
     }
@@ -731,15 +824,33 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
                 return amp && FirstByte(amp->HpAmp()) == FirstByte(v[0]);
             };
             r.send = [name](frmProfile& ed, const CardBytes& avoid) {
-                if (HpImpedanceValueName(GetProfileValue(L"", L"PanelConfig")) != name || !User::Click(*ed.cmdHpAmp))
-                    return false;
-                frmHpImpedanceMode* amp = HpImpedanceDialog();
-                if (!amp) return false;
-                Pump(30);
-                const bool sent =
-                    User::ChooseItem(*amp->cboHpAmp, IndexOf(*amp->cboHpAmp, FirstByte(avoid[0]) == 1 ? 2 : 1));
-                User::Click(amp->Ctl(L"cmdClose"));
-                return sent;
+                const frmHpImpedanceMode* amp = HpImpedanceDialog();
+                return amp && HpImpedanceValueName(GetProfileValue(L"", L"PanelConfig")) == name &&
+                       ChooseHpGain(ed, ItemOf(*amp->cboHpAmp, FirstByte(avoid[0]) == 1 ? 2 : 1));
+            };
+            // The user's headphones on the gain's panel meanwhile, with a gain chosen for them.
+            const std::intptr_t headphones = name == L"HpImpedanceModeFront" ? 0x0101 : 0x0001;
+            auto output = std::make_shared<int>(-1);
+            auto gainChosen = std::make_shared<bool>(false);
+            r.before = [headphones, output, gainChosen](frmProfile& ed) {
+                ComboBox& outputs = *ed.cboAnalogOutput;
+                *output = SelectedItemData(outputs, -1) == headphones ? -1 : outputs.ListIndex();
+                if (*output >= 0) {
+                    ASSERT_TRUE(User::ChooseItem(outputs, ItemOf(outputs, headphones)));
+                }
+                const frmHpImpedanceMode* amp = HpImpedanceDialog();
+                *gainChosen = !amp || amp->cboHpAmp->ListIndex() <= 0;
+                if (*gainChosen) {
+                    ASSERT_TRUE(ChooseHpGain(ed, 1));
+                }
+            };
+            r.after = [output, gainChosen](frmProfile& ed) {
+                if (*gainChosen) {
+                    ASSERT_TRUE(ChooseHpGain(ed, 0));
+                }
+                if (*output >= 0) {
+                    ASSERT_TRUE(User::ChooseItem(*ed.cboAnalogOutput, *output));
+                }
             };
             rows.push_back(r);
         }
@@ -819,7 +930,14 @@ TEST_F(FollowCard, AStoredProfileFollowsExactlyWhatChangedOnTheCard) {
     frmProfile& editor = OpenEditor(L"Stored");
     ClickLive(editor);
     ASSERT_FALSE(editor.LiveProfileName().empty());
-    // Elsewhere: the equalizer at "Don't Change", the upmix chosen.
+    // Elsewhere: the equalizer at "Don't Change"; an upmix chosen under 7.1 speakers, which the
+    // headphones keep aside.
+    editor.imgTab_Click(0);
+    auto& outputs = *editor.cboAnalogOutput;
+    const int headphones = outputs.ListIndex();
+    ASSERT_TRUE(User::ChooseItem(outputs, ItemOf(outputs, 0x0007)));
+    ASSERT_TRUE(User::ChooseItem(*editor.cboStereoUpmix, editor.cboStereoUpmix->ListCount() - 1));
+    ASSERT_TRUE(User::ChooseItem(outputs, headphones));
     editor.imgTab_Click(2);
     ASSERT_TRUE(User::ChooseOption(*editor.optEQ[255]));
     RunMatrix(editor, L"stored profile");
