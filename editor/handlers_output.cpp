@@ -13,6 +13,7 @@
 #include "device/packets.h"
 #include "base/registry.h"
 #include "device/profilevalues.h"
+#include "device/transport.h"
 #include "editor/controlvalues.h"
 #include "editor/portable/profilebytes.h"
 #include "editor/profileform.h"
@@ -310,7 +311,8 @@ std::array<CheckBox*, 5> frmProfile::AecEffects() const {
 void frmProfile::optAEC_Click(int index) {
     // Following the card shows its state and chooses nothing for the user; echo cancellation
     // going off after the user's Enable brings back what the Enable locked, as Disable does.
-    if (followingCard_) {
+    // The real-time window shows the card's state as loaded: its echo cancellation locks nothing.
+    if (followingCard_ || (realTimeMode_ && gSuspendDriverWrites)) {
         if (index == 0 && record_.Locked()) {
             RestoreAfterAec();
             // Sent once the refresh that follows the card is over and live mode is back.

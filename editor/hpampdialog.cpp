@@ -70,7 +70,9 @@ void frmHpImpedanceMode::OnLoad() {
         Bytes panel = editor->PanelConfig();
         if (panel.empty()) return;
         ApplyPanelConfig(panel, HpAmp());
-        editor->NoteOwnSend({L"PanelConfig", L"HpImpedanceModeRear", L"HpImpedanceModeFront"});
+        // The panel, and the gain of that panel when one is chosen: nothing else was sent.
+        editor->NoteOwnSend({L"PanelConfig"});
+        if (FirstByte(HpAmp(), kDontChange) != kDontChange) editor->NoteOwnSend({HpImpedanceValueName(panel)});
     };
     cmdClose->Click = [this] { Unload(); };
 }

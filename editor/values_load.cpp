@@ -250,6 +250,7 @@ void frmProfile::LoadAnalogOutput(const std::wstring& profile) {
 
 void frmProfile::LoadDigitalOutput(const std::wstring& profile) {
     const std::uint8_t digital = FirstByte(GetProfileValue(profile, L"SpDigitalOut"));
+    const std::wstring before = OutputMode();
     if (digital == 0 || digital == 2) cboAnalogOutput->SetEnabled(true);
     unlistedDigital_ = 0;
     chkSPDIF->SetValue(digital == 0 ? 0 : 1);
@@ -260,6 +261,12 @@ void frmProfile::LoadDigitalOutput(const std::wstring& profile) {
         // A format this card's list lacks (another machine's card): kept, with no entry shown.
         unlistedDigital_ = digital;
         spdif.SetListIndex(-1);
+    }
+    // Back from an encoded format: the analog list was enabled above, so the format's handler
+    // doesn't run the analog one; the analog output's panels come back here.
+    if ((digital == 0 || digital == 2) && (before == L"Dolby" || before == L"DTS") && !refreshingOutput_) {
+        fraEnhancements->SetCaption(L"Analog Out &Enhancements");
+        cboAnalogOutput_Click();
     }
 }
 

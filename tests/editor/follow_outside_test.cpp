@@ -68,6 +68,36 @@ TEST_F(LiveFollow, AChangeFromOutsideRightAfterAnOwnSendShowsWhenTheOwnChangeWin
     EXPECT_TRUE(PumpUntil([&] { return SelectedItemData(rates) == 44100; }, 3000));
 }
 
+// A mode another program switches on and off: Dolby Digital Live gone again brings back the
+// analog output's panels in a live editor; echo cancellation on shows in the real-time window
+// as the card has it, the output and the equalizer included.
+TEST_F(LiveFollow, AModeSwitchedFromOutsideShowsTheCardsOwnState) {
+    UseEditorCard(kD2);
+    Load(L"");
+    sim::SetSimLiveValue(L"PanelConfig", HexToBytes(L"00000000"));
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"01000000"));
+    sim::SetSimLiveValue(L"EqEnable", Bytes{1});
+    frmProfile& editor = OpenEditor(L"");
+    ASSERT_FALSE(editor.LiveProfileName().empty());
+    ASSERT_TRUE(editor.chkDolbyHeadphones->Enabled());
+    for (std::uint8_t format : {0x10, 0x00}) {
+        sim::SetSimLiveValue(L"SpDigitalOut", EncodeCode(format));
+        LetTheRefreshRun();
+    }
+    EXPECT_TRUE(editor.chkDolbyHeadphones->Enabled());
+    EXPECT_TRUE(editor.cboAnalogOutput->Enabled());
+    EXPECT_EQ(editor.fraEnhancements->Caption(), L"Analog Out &Enhancements");
+    CloseEditor();
+
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"07000000"));
+    frmProfile& rt = OpenRealTime();
+    sim::SetSimLiveValue(L"AEC", EncodeAEC(true));
+    LetTheRefreshRun();
+    EXPECT_TRUE(OptionSelected(rt.optAEC, 1));
+    EXPECT_EQ(rt.Output(), L"0007");
+    EXPECT_TRUE(OptionSelected(rt.optEQ, 1));
+}
+
 // What the volume pop-up asks of a live editor after each of its changes: the editor shows
 // that change and keeps every choice the user made elsewhere.
 TEST_F(LiveFollow, ThePopupsChangesShowInALiveEditorThatKeepsTheUsersChoices) {
