@@ -362,6 +362,16 @@ protected:
                 return f == saved.end() || FirstByte(HexToBytes(f->second)) == 0;
             };
             if ((n == L"DHRoom" && off(L"DHEnable")) || (n == L"DVSMode" && off(L"DVSEnable"))) continue;
+            // An effect the output doesn't offer is kept, not shown.
+            static const std::map<std::wstring, std::wstring> effectBox{{L"DHEnable", L"chkDolbyHeadphones"},
+                                                                        {L"DHRoom", L"chkDolbyHeadphones"},
+                                                                        {L"DVSEnable", L"chkDolbyVirtualSpeaker"},
+                                                                        {L"DVSMode", L"chkDolbyVirtualSpeaker"},
+                                                                        {L"EnableXear3D", L"chkVSS"},
+                                                                        {L"Pl2xParam", L"chkDolby"},
+                                                                        {L"NeoParam", L"chkNeo"}};
+            if (const auto box = effectBox.find(n); box != effectBox.end() && !Ed().Ctl(box->second).Enabled())
+                continue;
             const Bytes held = GetProfileValue(L"", n);
             // Likewise the parameters of ProLogic IIx and NEO:PC while both say off.
             if ((n == L"Pl2xParam" || n == L"NeoParam") && FirstByte(held) == 0 &&
