@@ -6,7 +6,9 @@
 
 #include "device/audio.h"
 #include "device/cardlines.h"
+#include "device/portable/mixer_names.h"
 #include "device/profilevalues.h"
+#include "editor/controlvalues.h"
 #include "editor/customcontrolsdialog.h"
 #include "editor/drawing.h"
 #include "editor/hpampdialog.h"
@@ -333,6 +335,16 @@ void frmProfile::InputLineStateChanged(int input, bool active) {
     auto& box = *chkRecordSet[input];
     const bool load = realTimeMode_ || (active && !inputLineShown_[static_cast<std::size_t>(input)]);
     if (active) inputLineShown_[static_cast<std::size_t>(input)] = true;
+    // A restore point made while the device was away lacks its line: it takes the card's values
+    // before the editor sends any, so that the end of live mode puts them back.
+    if (active && !realTimeMode_ && !liveProfileName_.empty()) {
+        const int controls = CountIn(cmdRecordExtraOptions[input]->Tag());
+        for (int k = 0; k <= controls; ++k)
+            for (int channel = 0; channel < (k == 0 ? 2 : 1); ++channel)
+                if (const std::wstring name = MixerValueName(1, input, channel, k);
+                    !ProfileValueExists(liveProfileName_, name))
+                    WriteValue(liveProfileName_, name, GetProfileValue(L"", name));
+    }
     box.SetEnabled(active);
     box.SetTag(active ? L"*" : L"");
     if (load) box.SetValue(realTimeMode_ && active ? 1 : 0);

@@ -6,12 +6,15 @@
 // - a change from outside changes only the controls of that value;
 // - in live mode the card holds what Save writes for each group the user chose;
 // - Live Mode off and Cancel put the card back as it was when live mode began.
+// Changes from outside include the tray's volume keys and changes that come within a second of
+// the editor's own send.
 // CI walks seeds 1 to 40; KALVENOR_WALK_SEED=N replays one seed, KALVENOR_WALK_SEEDS=N walks N
 // seeds from KALVENOR_WALK_FROM (1).
 #include <cstdlib>
 #include <random>
 #include <sstream>
 
+#include "device/linevalues.h"
 #include "tests/editor/follow_fixture.h"
 #include "tests/editor/profile_codes.h"
 
@@ -225,7 +228,18 @@ protected:
         std::vector<std::wstring> controls;  // the controls allowed to follow it
         std::function<void()> put;
         bool device = false;  // a recording device's state: its row shows it, live or not
+        // What the editor shows once it took the change in; with `atOnce` it shows it before
+        // any refresh runs (the tray's own change tells the editor itself).
+        std::function<bool()> shown = nullptr;
+        bool atOnce = false;
     };
+
+    // The card's master volume as the editor's slider shows it.
+    static bool ShowsMasterVolume(frmProfile& e) {
+        Currency volume = 0, balance = 0;
+        GetProfileVolumeBalance(volume, balance, 0, 0, L"");
+        return e.csliVolume->Value() == static_cast<std::int32_t>(std::nearbyint(Fixed4ToDouble(volume)));
+    }
 
     Outside RandomOutside() {
         frmProfile& e = Ed();
@@ -242,7 +256,7 @@ protected:
             return Outside{name, std::move(controls),
                            [name = std::wstring(name), bytes] { sim::SetSimLiveValue(name, bytes); }};
         };
-        const int kind = Pick(9);
+        const int kind = Pick(10);
         // Pending: the output, echo cancellation, the digital format, FlexBass.
         if (!WalkPending() && (kind <= 2 || kind == 6)) return RandomOutside();
         switch (kind) {
@@ -284,7 +298,8 @@ protected:
                      L"csliInputLineBalance(" + std::to_wstring(j) + L")",
                      L"chkRecordMonitor(" + std::to_wstring(j) + L")", L"chkRecordSetAll", L"optInputSelect"},
                     [id, state] { sim::SetSimEndpointState(sim::FindSimEndpoint(id), state); },
-                    true};
+                    true,
+                    [this, j, state] { return Ed().chkRecordSet[j]->Enabled() == (state == DEVICE_STATE_ACTIVE); }};
         }
         case 4: {
             const float level = static_cast<float>(Pick(101)) / 100.0f;
@@ -295,18 +310,51 @@ protected:
         case 5: return driver(L"EqEnable", {L"optEQ"});
         case 6: return driver(L"BassManagement", {L"optFlexBass", L"csliCrossover", L"cboSpeakerSize"});
         case 7: return driver(L"Dual2D", {L"cboStereoUpmix"});
+        case 8: {
+            // The tray's volume keys (1 up, 2 down): the program's own change, which a live editor
+            // shows at once.
+            const WPARAM key = Chance(50) ? 1 : 2;
+            return {MixerValueName(0, 0, 0, 0),
+                    {L"csliVolume", L"csliMasterBalance"},
+                    [this, key] { ::SendMessageW(form_->hWnd(), WM_HOTKEY, key, 0); },
+                    false,
+                    [this] { return ShowsMasterVolume(Ed()); },
+                    true};
+        }
         default: return driver(L"EnableXear3D", {L"chkVSS"});
         }
     }
 
-    void OutsideStep() {
+    // With `ownWindow`, right after a user's step that sent in live mode.
+    void OutsideStep(bool ownWindow = false) {
         Outside o = RandomOutside();
-        Note(L"from outside: " + o.name);
+        Note((ownWindow && IsSelfChange() ? L"at once from outside: " : L"from outside: ") + o.name);
         const State held = Held(Ed());
         const bool live = Live();
+        // Otherwise the change comes once the editor's own sends are a second old.
+        if (!ownWindow) gLastSelfChange.store(::timeGetTime() - kOwnChangeWindowMs);
         o.put();
+        if (o.atOnce && live && o.shown && !o.shown()) return Fail(L"the editor does not show " + o.name + L" at once");
+        if (ownWindow) {
+            // Within the second after the editor's own send the program takes what comes in for
+            // its own; once the second is over the editor shows the change as any other.
+            sim::WaitForSimNotifications();
+            Pump(60);
+            // The second passes: the clock moves on and the refresh timer due then fires.
+            gLastSelfChange.store(::timeGetTime() - kOwnChangeWindowMs);
+            ::SendMessageW(form_->hWnd(), WM_TIMER, kTimerUpdateRealTimeData, 0);
+            Pump(60);
+            if (!ProfileEditor()) return Fail(L"the editor closed");
+            const State after = Held(Ed());
+            LetTheRefreshRun();
+            const std::wstring missed = Differences(after, Held(Ed()), {});
+            if (!missed.empty())
+                return Fail(L"the editor missed " + o.name + L", changed within the own-change window:" + missed);
+        }
         LetTheRefreshRun();
         if (!ProfileEditor()) return Fail(L"the editor closed");
+        if ((live || o.device) && o.shown && !PumpUntil(o.shown, 1000))
+            return Fail(L"the editor does not show " + o.name);
         // Only the controls of the changed value follow, and only while live.
         const std::wstring moved =
             Differences(held, Held(Ed()), live || o.device ? o.controls : std::vector<std::wstring>{});
@@ -473,11 +521,16 @@ protected:
         const int steps = 30 + Pick(20);
         for (int step = 0; step < steps && !failed_ && ProfileEditor(); ++step) {
             const int kind = Pick(100);
-            if (kind < 60) {
+            if (kind < 55) {
                 const Target& t = targets_[static_cast<std::size_t>(Pick(static_cast<int>(targets_.size())))];
                 if (!Act(t, Chance(40))) continue;
-            } else if (kind < 80) {
+            } else if (kind < 73) {
                 OutsideStep();
+            } else if (kind < 80) {
+                // A user's step that sends, then at once a change from outside.
+                const Target& t = targets_[static_cast<std::size_t>(Pick(static_cast<int>(targets_.size())))];
+                if (!Live() || !Act(t, Chance(40))) continue;
+                OutsideStep(true);
             } else if (kind < 90) {
                 LiveStep();
             } else {
