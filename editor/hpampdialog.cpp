@@ -69,7 +69,11 @@ void frmHpImpedanceMode::OnLoad() {
         if (!editor || editor->LiveProfileName().empty()) return;
         Bytes panel = editor->PanelConfig();
         if (panel.empty()) return;
-        ApplyPanelConfig(panel, HpAmp());
+        // "Don't change" puts back the restore point's gain of the panel, when it holds one.
+        Bytes gain = HpAmp();
+        const std::wstring live = editor->LiveProfileName(), name = HpImpedanceValueName(panel);
+        if (FirstByte(gain) == kDontChange && ProfileValueExists(live, name)) gain = GetProfileValue(live, name);
+        ApplyPanelConfig(panel, gain);
         editor->NoteOwnSend({L"PanelConfig", L"HpImpedanceModeRear", L"HpImpedanceModeFront"});
     };
     cmdClose->Click = [this] { Unload(); };

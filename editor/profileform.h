@@ -232,6 +232,9 @@ public:
     // A recording line's custom control `control` (1..n): its value, or (not inProfile, or
     // "Don't Set") the restore point's own when it holds one.
     void LiveApplyCustomControl(int line, int control, bool inProfile);
+    // Swap `which` (0 headphones, 1 centre/bass, 2 side/rear): its value, or for "Don't Set" the
+    // restore point's own when it holds one.
+    void LiveApplySwap(int which);
 
     // ---- IInputLineEditor ----
     std::wstring ProfileTag() const override { return Tag(); }
