@@ -61,10 +61,10 @@ bool PostToMainWindow(UINT msg, WPARAM wParam) {
 }
 
 // The common path of the three acting callbacks. `copy` stores the arguments once the pending
-// flag is ours.
+// flag is ours. The program never changes an endpoint's state: a state change is never its own.
 template <typename Copy>
 void Accept(NotificationKind kind, Copy&& copy) {
-    if (IsSelfChange()) return;
+    if (kind != NotificationKind::DeviceState && IsSelfChange()) return;
     if (gNotificationPending.exchange(true)) return;
     try {
         {
@@ -168,6 +168,12 @@ bool DispatchNotificationMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lP
             if (!armed) return false;
             ::KillTimer(window, static_cast<UINT_PTR>(wParam));
             if (!*armed) return true;
+            // The refresh waits for the own-change window to end: another program's change may
+            // have come within it, and the open forms tell their own sends from it.
+            const std::uint32_t now = ::timeGetTime(), stamp = gLastSelfChange.load();
+            if (wParam == kTimerUpdateRealTimeData && WithinOwnChangeWindow(now, stamp) &&
+                ::SetTimer(window, kTimerUpdateRealTimeData, kOwnChangeWindowMs - (now - stamp), nullptr))
+                return true;
             *armed = false;
             RunTimer(static_cast<UINT_PTR>(wParam));
             return true;

@@ -56,7 +56,8 @@ bool DispatchNotificationMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lP
 void TimerOnDefaultDeviceChanged();
 void TimerOnDeviceStateChanged();
 void TimerOnPropertyValueChanged();
-// Refreshes the profile list and the open forms after the driver's settings changed.
+// Refreshes the profile list and the open forms after the driver's settings changed. Its timer
+// runs it once the own-change window is over.
 void TimerUpdateRealTimeData();
 // Shows the speakers' mute and volume after a change from outside; clears
 // gVolumeNotificationPending before it reads them, so a change made meanwhile is seen again.
@@ -65,9 +66,10 @@ void TimerOnMasterVolumeChanged();
 // the master output's mute or volume.
 void MixerControlChanged(std::uint32_t controlId);
 
-// Core Audio's notification client. Default-device, device-state and property-change
-// notifications are taken unless the program's own change is under 1000 ms old or another
-// notification is pending; device-added and device-removed are ignored.
+// Core Audio's notification client. Default-device and property-change notifications are taken
+// unless the program's own change is under 1000 ms old or another notification is pending,
+// device-state notifications unless another is pending; device-added and device-removed are
+// ignored.
 class CIMMNotificationClient final : public ComObject<IMMNotificationClient> {
 public:
     HRESULT STDMETHODCALLTYPE OnDeviceStateChanged(LPCWSTR deviceId, DWORD newState) override;

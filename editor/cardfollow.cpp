@@ -101,18 +101,9 @@ void frmProfile::RememberCard() {
     record_.SeeCard(seen);
 }
 
-// The program's refresh takes every change within the own-change window for the program's
-// own: the editor follows the card itself once the window after its last send is over.
 void frmProfile::NoteOwnSend(std::initializer_list<std::wstring_view> names) {
     if (!record_.WatchesCard()) return;
     for (std::wstring_view name : names) record_.SeeCard(std::wstring(name), GetProfileValue(L"", std::wstring(name)));
-    // Started afresh: the window runs from the last send.
-    timerFollowCard->SetEnabled(true);
-}
-
-void frmProfile::timerFollowCard_Timer() {
-    timerFollowCard->SetEnabled(false);
-    if (!liveProfileName_.empty()) FollowCard();
 }
 
 // ---- Following the card ----

@@ -1,6 +1,5 @@
 // The editor's window: the top area (name, shortcut, custom icon), the master panel (SVN and
 // volume), the four tabs over their pages, and the buttons. The pages are in page_*.cpp.
-#include "device/linevalues.h"
 #include "editor/designrows.h"
 
 namespace kal {
@@ -111,7 +110,6 @@ void AddButtons(EditorDesign& d) {
         Row(ControlType::CommandButton, KAL_CONTROL(frmProfile, cmdReset), -1, L"&Reset", kFormWidth - 182, y, 84, 26));
     c.push_back(Row(ControlType::CommandButton, KAL_CONTROL(frmProfile, cmdCancel), -1, L"&Cancel", kFormWidth - 92, y,
                     84, 26));
-    c.push_back(TimerRow(KAL_CONTROL(frmProfile, timerFollowCard), static_cast<int>(kOwnChangeWindowMs)));
 }
 
 }  // namespace

@@ -235,7 +235,6 @@ void frmProfile::WireEvents() {
     WireFieldEvents();
     WireGraphEvents();
     cmdCancel->Click = [this] { Unload(); };
-    timerFollowCard->Tick = [this] { timerFollowCard_Timer(); };
     WireValueEvents();
     WireOutputEvents();
     WireMasterEvents();

@@ -69,10 +69,14 @@ void frmHpImpedanceMode::OnLoad() {
         if (!editor || editor->LiveProfileName().empty()) return;
         Bytes panel = editor->PanelConfig();
         if (panel.empty()) return;
-        ApplyPanelConfig(panel, HpAmp());
-        // The panel, and the gain of that panel when one is chosen: nothing else was sent.
+        // "Don't change" puts back the restore point's gain of the panel, when it holds one.
+        Bytes gain = HpAmp();
+        const std::wstring live = editor->LiveProfileName(), name = HpImpedanceValueName(panel);
+        if (FirstByte(gain) == kDontChange && ProfileValueExists(live, name)) gain = GetProfileValue(live, name);
+        ApplyPanelConfig(panel, gain);
+        // The panel, and the gain of that panel when one went: nothing else was sent.
         editor->NoteOwnSend({L"PanelConfig"});
-        if (FirstByte(HpAmp(), kDontChange) != kDontChange) editor->NoteOwnSend({HpImpedanceValueName(panel)});
+        if (FirstByte(gain, kDontChange) != kDontChange) editor->NoteOwnSend({name});
     };
     cmdClose->Click = [this] { Unload(); };
 }

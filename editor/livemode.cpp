@@ -165,6 +165,18 @@ void frmProfile::LiveApplyCustomControl(int line, int control, bool inProfile) {
     NoteOwnSend({name});
 }
 
+void frmProfile::LiveApplySwap(int which) {
+    static const wchar_t* const names[3] = {L"HeadphoneLRXchg", L"CenterBassXchg", L"SideRearXchg"};
+    static std::uint32_t (*const apply[3])(const Bytes&) = {&ApplyHeadphoneLRXchg, &ApplyCenterBassXchg,
+                                                            &ApplySideRearXchg};
+    if (liveProfileName_.empty() || which < 0 || which > 2) return;
+    Bytes value = swaps_[static_cast<std::size_t>(which)];
+    // "Don't Set" puts back the restore point's value, and only when it holds one.
+    if (FirstByte(value, 255) == 255 && !RestoreLiveValue(names[which], value)) return;
+    apply[which](value);
+    NoteOwnSend({names[which]});
+}
+
 void frmProfile::LiveApplyChannelGain(int channel) {
     if (liveProfileName_.empty() || channel < 0 || channel > 7) return;
     ApplyChannelGain(gChannelVolumeValues[static_cast<std::size_t>(channel)], EncodeChannelGain(channel, false));

@@ -6,7 +6,9 @@
 
 #include "device/audio.h"
 #include "device/cardlines.h"
+#include "device/portable/mixer_names.h"
 #include "device/profilevalues.h"
+#include "editor/controlvalues.h"
 #include "editor/customcontrolsdialog.h"
 #include "editor/drawing.h"
 #include "editor/hpampdialog.h"
@@ -327,6 +329,17 @@ void frmProfile::CommandReset(bool fromCard) {
         optVolume[0]->SetValue(true);
     }
     RememberLoadedProfile(!fromCard && name == Tag() ? name : L"", false);
+    // The swaps and the custom controls load without a control's event: in live mode they reach
+    // the card here, the swaps the output uses as live mode's start sends them, the custom
+    // controls as a row's Set box sends its line's.
+    if (!fromCard && !realTimeMode_ && !liveProfileName_.empty()) {
+        const std::wstring mode = OutputMode();
+        for (int i = 0; i < 3; ++i)
+            if (SwapUsed(i, mode)) LiveApplySwap(i);
+        for (int j = 0; j < 8; ++j)
+            for (int k = 1, controls = CountIn(cmdRecordExtraOptions[j]->Tag()); k <= controls; ++k)
+                LiveApplyCustomControl(j, k, chkRecordSet[j]->Value() == 1);
+    }
     SetEditorRedraw(false);
 }
 

@@ -90,8 +90,6 @@ public:
     std::array<Label*, 4> lblTab{};
     CheckBox* chkLiveMode{};
     CommandButton *cmdSave{}, *cmdReset{}, *cmdCancel{};
-    // Started by each own send in live mode; runs once the own-change window is over.
-    Timer* timerFollowCard{};
     // Output page: channels, outputs, format.
     ComboBox *cboSpeakersLayout{}, *cboAnalogOutput{}, *cboStereoUpmix{}, *cboSampleRate{}, *cboBitDepth{},
         *cboSystemSampleRate{}, *cboSPDIFOutput{};
@@ -236,6 +234,9 @@ public:
     // A recording line's custom control `control` (1..n): its value, or (not inProfile, or
     // "Don't Set") the restore point's own when it holds one.
     void LiveApplyCustomControl(int line, int control, bool inProfile);
+    // Swap `which` (0 headphones, 1 centre/bass, 2 side/rear): its value, or for "Don't Set" the
+    // restore point's own when it holds one.
+    void LiveApplySwap(int which);
 
     // ---- IInputLineEditor ----
     std::wstring ProfileTag() const override { return Tag(); }
@@ -374,8 +375,6 @@ private:
     // changed on the card since the editor last looked shows the card's new value, and every
     // choice of the user ("Don't Change", "Use last", the Set boxes) stays. Sends nothing.
     void FollowCard();
-    // The own-change window after the editor's last send is over: follows what changed meanwhile.
-    void timerFollowCard_Timer();
     void UpdateSetAllCheckBox(CheckBox& column, const std::array<CheckBox*, 8>& rows);
     bool IsChannelAvailable(int channel) const;
     void cboAnalogOutput_Click();

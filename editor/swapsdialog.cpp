@@ -1,7 +1,5 @@
 #include "editor/swapsdialog.h"
 
-#include "device/packets.h"
-#include "device/profilevalues.h"
 #include "editor/designrows.h"
 #include "editor/portable/profilebytes.h"
 #include "startup/tables.h"
@@ -19,23 +17,22 @@ constexpr std::uint8_t kDontSet = 255;
 
 using F = frmAnalogOutputSettings;
 
-// A group's controls, caption, value name and how live mode applies it.
+// A group's controls, caption and value name.
 struct SwapGroup {
     Frame* F::*frame;
     PictureBox* F::*picture;
     std::vector<OptionButton*> F::*options;
     const wchar_t* caption;
     const wchar_t* value;
-    std::uint32_t (*apply)(const Bytes&);
 };
 
 const SwapGroup kGroups[3] = {
     {&F::fraHeadphoneLRXchg, &F::pctHeadphoneLRXchg, &F::optHeadphoneLRXchg,
-     L"Exchange Headphones Left / Right Channels", L"HeadphoneLRXchg", &ApplyHeadphoneLRXchg},
+     L"Exchange Headphones Left / Right Channels", L"HeadphoneLRXchg"},
     {&F::fraCenterBassXchg, &F::pctCenterBassXchg, &F::optCenterBassXchg, L"Exchange Center / Bass Channels",
-     L"CenterBassXchg", &ApplyCenterBassXchg},
+     L"CenterBassXchg"},
     {&F::fraSideRearXchg, &F::pctSideRearXchg, &F::optSideRearXchg, L"Exchange Rear / Side Surround Channels",
-     L"SideRearXchg", &ApplySideRearXchg},
+     L"SideRearXchg"},
 };
 
 FormInstance<frmAnalogOutputSettings> gSwapsInstance;
@@ -150,18 +147,8 @@ void frmAnalogOutputSettings::CurrentSwap(int which) {
 void frmAnalogOutputSettings::SwapChosen(int which, int index) {
     frmProfile* editor = ProfileEditor();
     if (Updating() || !editor) return;
-    const SwapGroup& g = kGroups[which];
-    const Bytes chosen{static_cast<std::uint8_t>(index), 0, 0, 0};
-    SetEditorSwap(*editor, which, chosen);
-    const std::wstring live = editor->LiveProfileName();
-    if (live.empty()) return;
-    if (index == kDontSet) {
-        // The card goes back to its value from when live mode began, when the restore point has it.
-        if (ProfileValueExists(live, g.value)) g.apply(GetProfileValue(live, g.value));
-    } else {
-        g.apply(chosen);
-    }
-    editor->NoteOwnSend({g.value});
+    SetEditorSwap(*editor, which, {static_cast<std::uint8_t>(index), 0, 0, 0});
+    editor->LiveApplySwap(which);
 }
 
 }  // namespace kal

@@ -6,6 +6,8 @@
 // - a change from outside changes only the controls of that value;
 // - in live mode the card holds what Save writes for each group the user chose;
 // - Live Mode off and Cancel put the card back as it was when live mode began.
+// The user's steps include the editor's three dialogs, and changes from outside include the tray's
+// volume keys and changes that come within a second of the editor's own send.
 // CI walks seeds 1 to 40; KALVENOR_WALK_SEED=N replays one seed, KALVENOR_WALK_SEEDS=N walks N
 // seeds from KALVENOR_WALK_FROM (1); KALVENOR_WALK_TRACE=name logs one value after each step.
 #include <cstdlib>
@@ -13,6 +15,8 @@
 #include <random>
 #include <sstream>
 
+#include "device/linevalues.h"
+#include "editor/customcontrolsdialog.h"
 #include "tests/editor/follow_fixture.h"
 #include "tests/editor/profile_codes.h"
 
@@ -39,7 +43,7 @@ std::wstring LineGroup(int line) { return MixerValueName(1, line, 0, 0); }
 struct Target {
     Control* control;
     std::vector<std::wstring> groups;
-    int tab = 0;
+    int tab = 0;  // -1: a control of an open dialog
 };
 
 class EditorWalk : public FollowCardFixture {
@@ -151,9 +155,11 @@ protected:
     // The target changed to another value; with `undo`, chosen back again. False when the control
     // takes no such change now.
     bool Act(const Target& t, bool undo) {
-        // A locked page can't be reached.
-        if (!Ed().imgTab[static_cast<std::size_t>(t.tab)]->Enabled()) return false;
-        Ed().imgTab_Click(t.tab);
+        if (t.tab >= 0) {
+            // A locked page can't be reached.
+            if (!Ed().imgTab[static_cast<std::size_t>(t.tab)]->Enabled()) return false;
+            Ed().imgTab_Click(t.tab);
+        }
         Control& c = *t.control;
         if (!User::CanAct(c)) return false;
         const std::wstring what = Key(c);
@@ -173,7 +179,7 @@ protected:
             if (option->Value()) return false;
             // The option chosen before, for the undo.
             OptionButton* was = nullptr;
-            for (Control* other : Ed().Controls())
+            for (Control* other : c.Parent().Controls())
                 if (auto* o = dynamic_cast<OptionButton*>(other); o && o->Name() == c.Name() && o->Value()) was = o;
             Note(what + L" chosen" + (undo ? L" and back" : L""));
             if (!User::ChooseOption(*option)) return false;
@@ -192,6 +198,90 @@ protected:
         return true;
     }
 
+    // ---- The editor's dialogs ----
+
+    // The choices of the open dialog: 0 the swaps, 1 the headphone gain, 2 the custom controls
+    // of recording line `line`.
+    std::vector<Target> DialogTargets(int kind, int line) {
+        std::vector<Target> targets;
+        if (kind == 0) {
+            for (const wchar_t* swap : {L"HeadphoneLRXchg", L"CenterBassXchg", L"SideRearXchg"})
+                for (Control* c : AnalogOutputSettingsDialog()->ControlArray(L"opt" + std::wstring(swap)))
+                    if (User::CanAct(*c)) targets.push_back({c, {swap}, -1});
+        } else if (kind == 1) {
+            targets.push_back({HpImpedanceDialog()->cboHpAmp, {HpImpedanceValueName(Ed().PanelConfig())}, -1});
+        } else {
+            const frmInputLineCustomControls& d = *InputLineCustomControlsDialog();
+            for (std::size_t f = 0; f < d.fraCustomControl.size(); ++f) {
+                const std::wstring& n = d.fraCustomControl[f]->Tag();
+                if (n.empty()) continue;
+                for (Control* c : d.ControlArray(frmInputLineCustomControls::OptionGroup(static_cast<int>(f))))
+                    if (User::CanAct(*c)) targets.push_back({c, {MixerValueName(1, line, 0, std::stoi(n))}, -1});
+            }
+        }
+        return targets;
+    }
+
+    // A dialog opened, a choice or two made in it, each maybe taken back, and closed by its
+    // button or its close box. It sends each choice at once and has no Cancel: a choice taken
+    // back is the user's cancel. Out of live mode nothing reaches the card; in live mode only
+    // the dialog's own values, as Save writes them ("Don't Set": as the restore point holds
+    // them), and a dialog whose choices were all taken back leaves the card as it found it.
+    void DialogStep() {
+        frmProfile& e = Ed();
+        // The buttons that open one now.
+        std::vector<Control*> openers;
+        e.imgTab_Click(0);
+        for (Control* c : {static_cast<Control*>(e.cmdAnalogOutputSettings), static_cast<Control*>(e.cmdHpAmp)})
+            if (User::CanAct(*c)) openers.push_back(c);
+        e.imgTab_Click(1);
+        for (Control* c : e.cmdRecordExtraOptions)
+            if (c && User::CanAct(*c)) openers.push_back(c);
+        if (openers.empty()) return;
+        Control& opener = *openers[static_cast<std::size_t>(Pick(static_cast<int>(openers.size())))];
+        const int kind = &opener == e.cmdAnalogOutputSettings ? 0 : &opener == e.cmdHpAmp ? 1 : 2;
+        const int line = opener.Index();
+        e.imgTab_Click(kind == 2 ? 1 : 0);
+        Note(L"dialog of " + Key(opener));
+        const State held = Held(e);
+        const std::map<std::wstring, Bytes> card = Card();
+        auto open = [kind]() -> Form* {
+            if (kind == 1) return HpImpedanceDialog() && HpImpedanceDialog()->Visible() ? HpImpedanceDialog() : nullptr;
+            return kind == 0 ? static_cast<Form*>(AnalogOutputSettingsDialog()) : InputLineCustomControlsDialog();
+        };
+        if (!User::Click(opener) || !open()) return Fail(L"the dialog did not open");
+        const std::vector<Target> targets = DialogTargets(kind, line);
+        std::set<std::wstring> groups;
+        for (const Target& t : targets) groups.insert(t.groups.begin(), t.groups.end());
+        for (int n = 1 + Pick(2); n > 0 && !targets.empty(); --n)
+            Act(targets[static_cast<std::size_t>(Pick(static_cast<int>(targets.size())))], Chance(40));
+        Form& dialog = *open();
+        if (Chance(50)) {
+            Note(L"Close");
+            User::Click(dialog.Ctl(L"cmdClose"));
+        } else {
+            Note(L"close box");
+            ::SendMessageW(dialog.hWnd(), WM_CLOSE, 0, 0);
+        }
+        if (open()) return Fail(L"the dialog stayed open");
+        const bool takenBack = Differences(held, Held(e), {}).empty();
+        const std::wstring live = Live() ? e.LiveProfileName() : L"";
+        const State saved = live.empty() ? State{} : Saved(e);
+        for (const auto& [n, was] : card) {
+            Bytes expected = was;
+            // The dialog's own values: what Save writes, or for "Don't Set" the restore point's.
+            if (!live.empty() && !takenBack && groups.count(GroupOf(n))) {
+                if (const auto w = saved.find(n); w != saved.end())
+                    expected = HexToBytes(w->second);
+                else if (ProfileValueExists(live, n))
+                    expected = GetProfileValue(live, n);
+            }
+            if (const Bytes now = GetProfileValue(L"", n); now != expected)
+                return Fail(L"after the dialog the card holds " + n + L" " + BytesToHex(now) + L", not " +
+                            BytesToHex(expected));
+        }
+    }
+
     // ---- Changes from outside ----
 
     struct Outside {
@@ -199,7 +289,18 @@ protected:
         std::vector<std::wstring> controls;  // the controls allowed to follow it
         std::function<void()> put;
         bool device = false;  // a recording device's state: its row shows it, live or not
+        // What the editor shows once it took the change in; with `atOnce` it shows it before
+        // any refresh runs (the tray's own change tells the editor itself).
+        std::function<bool()> shown = nullptr;
+        bool atOnce = false;
     };
+
+    // The card's master volume as the editor's slider shows it.
+    static bool ShowsMasterVolume(frmProfile& e) {
+        Currency volume = 0, balance = 0;
+        GetProfileVolumeBalance(volume, balance, 0, 0, L"");
+        return e.csliVolume->Value() == static_cast<std::int32_t>(std::nearbyint(Fixed4ToDouble(volume)));
+    }
 
     Outside RandomOutside() {
         frmProfile& e = Ed();
@@ -216,7 +317,7 @@ protected:
             return Outside{name, std::move(controls),
                            [name = std::wstring(name), bytes] { sim::SetSimLiveValue(name, bytes); }};
         };
-        switch (Pick(9)) {
+        switch (Pick(10)) {
         case 0: {
             // Another output of the card's list.
             auto& box = *e.cboAnalogOutput;
@@ -263,7 +364,8 @@ protected:
                      L"csliInputLineBalance(" + std::to_wstring(j) + L")",
                      L"chkRecordMonitor(" + std::to_wstring(j) + L")", L"chkRecordSetAll", L"optInputSelect"},
                     [id, state] { sim::SetSimEndpointState(sim::FindSimEndpoint(id), state); },
-                    true};
+                    true,
+                    [this, j, state] { return Ed().chkRecordSet[j]->Enabled() == (state == DEVICE_STATE_ACTIVE); }};
         }
         case 4: {
             const float level = static_cast<float>(Pick(101)) / 100.0f;
@@ -274,18 +376,51 @@ protected:
         case 5: return driver(L"EqEnable", {L"optEQ"});
         case 6: return driver(L"BassManagement", {L"optFlexBass", L"csliCrossover", L"cboSpeakerSize"});
         case 7: return driver(L"Dual2D", {L"cboStereoUpmix"});
+        case 8: {
+            // The tray's volume keys (1 up, 2 down): the program's own change, which a live editor
+            // shows at once.
+            const WPARAM key = Chance(50) ? 1 : 2;
+            return {MixerValueName(0, 0, 0, 0),
+                    {L"csliVolume", L"csliMasterBalance"},
+                    [this, key] { ::SendMessageW(form_->hWnd(), WM_HOTKEY, key, 0); },
+                    false,
+                    [this] { return ShowsMasterVolume(Ed()); },
+                    true};
+        }
         default: return driver(L"EnableXear3D", {L"chkVSS"});
         }
     }
 
-    void OutsideStep() {
+    // With `ownWindow`, right after a user's step that sent in live mode.
+    void OutsideStep(bool ownWindow = false) {
         Outside o = RandomOutside();
-        Note(L"from outside: " + o.name);
+        Note((ownWindow && IsSelfChange() ? L"at once from outside: " : L"from outside: ") + o.name);
         const State held = Held(Ed());
         const bool live = Live();
+        // Otherwise the change comes once the editor's own sends are a second old.
+        if (!ownWindow) gLastSelfChange.store(::timeGetTime() - kOwnChangeWindowMs);
         o.put();
+        if (o.atOnce && live && o.shown && !o.shown()) return Fail(L"the editor does not show " + o.name + L" at once");
+        if (ownWindow) {
+            // Within the second after the editor's own send the program takes what comes in for
+            // its own; once the second is over the editor shows the change as any other.
+            sim::WaitForSimNotifications();
+            Pump(60);
+            // The second passes: the clock moves on and the refresh timer due then fires.
+            gLastSelfChange.store(::timeGetTime() - kOwnChangeWindowMs);
+            ::SendMessageW(form_->hWnd(), WM_TIMER, kTimerUpdateRealTimeData, 0);
+            Pump(60);
+            if (!ProfileEditor()) return Fail(L"the editor closed");
+            const State after = Held(Ed());
+            LetTheRefreshRun();
+            const std::wstring missed = Differences(after, Held(Ed()), {});
+            if (!missed.empty())
+                return Fail(L"the editor missed " + o.name + L", changed within the own-change window:" + missed);
+        }
         LetTheRefreshRun();
         if (!ProfileEditor()) return Fail(L"the editor closed");
+        if ((live || o.device) && o.shown && !PumpUntil(o.shown, 1000))
+            return Fail(L"the editor does not show " + o.name);
         // Only the controls of the changed value follow, and only while live.
         const std::wstring moved =
             Differences(held, Held(Ed()), live || o.device ? o.controls : std::vector<std::wstring>{});
@@ -455,6 +590,13 @@ protected:
             log_ << L", stored profile made on " << madeOn;
         }
         UseEditorCard(model);
+        // The card's output: its own, headphones, 5.1 or 7.1 speakers, each offering other dialogs.
+        if (Chance(60)) {
+            static const std::uint8_t outputs[] = {1, 6, 7};
+            const std::uint8_t output = outputs[Pick(3)];
+            sim::SetSimLiveValue(L"SpeakerConfig", EncodeCode(output));
+            log_ << L", output " << int{output};
+        }
         Load(L"");
         cardNames_.clear();
         for (const codes::Row& row : codes::MatrixRows())
@@ -481,11 +623,18 @@ protected:
         const int steps = 30 + Pick(20);
         for (int step = 0; step < steps && !failed_ && ProfileEditor(); ++step) {
             const int kind = Pick(100);
-            if (kind < 60) {
+            if (kind < 50) {
                 const Target& t = targets_[static_cast<std::size_t>(Pick(static_cast<int>(targets_.size())))];
                 if (!Act(t, Chance(40))) continue;
-            } else if (kind < 80) {
+            } else if (kind < 58) {
+                DialogStep();
+            } else if (kind < 73) {
                 OutsideStep();
+            } else if (kind < 80) {
+                // A user's step that sends, then at once a change from outside.
+                const Target& t = targets_[static_cast<std::size_t>(Pick(static_cast<int>(targets_.size())))];
+                if (!Live() || !Act(t, Chance(40))) continue;
+                OutsideStep(true);
             } else if (kind < 90) {
                 LiveStep();
             } else {
