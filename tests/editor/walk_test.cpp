@@ -399,6 +399,10 @@ protected:
     void OutsideStep(bool ownWindow = false) {
         Outside o = RandomOutside();
         Note((ownWindow && IsSelfChange() ? L"at once from outside: " : L"from outside: ") + o.name);
+        // The notifications of the editor's own sends come in within its window, as they do at once.
+        sim::WaitForSimNotifications();
+        Pump(20);
+        if (!ProfileEditor()) return Fail(L"the editor closed");
         const State held = Held(Ed());
         const bool live = Live();
         // Otherwise the change comes once the editor's own sends are a second old.
