@@ -313,6 +313,8 @@ ProfileValueList frmProfile::ProfileValues(bool fromCard) const {
             else
                 putIf(write && b < 255, value, {b});
             out.back().shown = set.Enabled();
+            // "Don't Set" in a row the user set differs from a row out of the profile.
+            out.back().listIndex = write ? 1 : 0;
         }
     }
     // Recording selection and equalizer.

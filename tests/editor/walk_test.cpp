@@ -525,7 +525,26 @@ protected:
             if ((n == L"Pl2xParam" || n == L"NeoParam") && FirstByte(held) == 0 &&
                 FirstByte(HexToBytes(w->second)) == 0)
                 continue;
-            if (n == L"SpeakerSize" && DecodeSpeakerSizes(held) == DecodeSpeakerSizes(HexToBytes(w->second))) continue;
+            if (n == L"SpeakerSize") {
+                // The sizes by the boxes the output offers; a disabled box keeps its size aside.
+                const auto card = DecodeSpeakerSizes(held), save = DecodeSpeakerSizes(HexToBytes(w->second));
+                bool same = true;
+                for (std::size_t i = 0; i < 4; ++i)
+                    same = same && (!Ed().cboSpeakerSize[i]->Enabled() || card[i] == save[i]);
+                if (same) continue;
+            }
+            // A swap the output doesn't use is kept, not shown: the L/R swap is for headphones,
+            // centre/bass for analog 5.1 and 7.1, side/rear for 7.1.
+            if (n == L"HeadphoneLRXchg" || n == L"CenterBassXchg" || n == L"SideRearXchg") {
+                const std::wstring out = Ed().Output();
+                const std::wstring mode = out.size() == 4 ? out.substr(2) : L"";
+                const bool encoded = Ed().chkSPDIF->Value() == 1 && SelectedItemData(*Ed().cboSPDIFOutput) != 2 &&
+                                     Ed().cboSPDIFOutput->ListIndex() != -1;
+                const bool used = n == L"HeadphoneLRXchg"  ? mode == L"01" && !encoded
+                                  : n == L"CenterBassXchg" ? (mode == L"06" || mode == L"07") && !encoded
+                                                           : mode == L"07" && !encoded;
+                if (!used) continue;
+            }
             // A channel's gain goes through the slider's percent: a step either way is the same.
             const Bytes written = HexToBytes(w->second);
             auto decibels = [](const Bytes& v) { return static_cast<std::int16_t>(v[2] | v[3] << 8); };
