@@ -54,11 +54,18 @@ bool frmProfile::CheckShortcutInUse(const std::wstring& otherProfile) {
 // `shortcutFrom` and removing the key `removed` (each skipped when empty). False, with every key
 // as it was, when the registry refused a step.
 bool frmProfile::StoreProfile(const std::wstring& name, const std::wstring& removed, const std::wstring& shortcutFrom) {
+    const auto values = ValuesToWrite(false, false);
+    const std::wstring key = RegJoin(gRegProfiles, name);
+    // Only the case of the name changes: the profile stands whole under a key of its own while
+    // its key is made anew under the new name.
+    const bool recased = !removed.empty() && SameName(name, removed);
+    const std::wstring staging = RegJoin(gRegProfiles, L"~" + name);
     RegistryChange change;
     const bool stored =
-        change.Replace(RegJoin(gRegProfiles, name), ValuesToWrite(false, false)) &&
+        change.Replace(recased ? staging : key, values) &&
         (shortcutFrom.empty() || change.DeleteValue(RegJoin(gRegProfiles, shortcutFrom), L"Shortcut")) &&
-        (removed.empty() || change.DeleteTree(RegJoin(gRegProfiles, removed)));
+        (removed.empty() || change.DeleteTree(RegJoin(gRegProfiles, removed))) &&
+        (!recased || (change.Replace(key, values) && change.DeleteTree(staging)));
     if (!stored && !change.Undo())
         ::OutputDebugStringW((L"Kalvenor: a refused save of " + name + L" could not be undone whole\n").c_str());
     return stored;
@@ -137,8 +144,6 @@ void frmProfile::cmdSave_Click() {
         }
         if (!takeShortcut(asked)) return;
         follow = !removed.empty();
-        // Only the case of the name changed: the same key, written in place.
-        if (SameName(name, tag)) removed.clear();
     }
     if (!StoreProfile(name, removed, shortcutFrom)) {
         ::MessageBoxW(hWnd(), kNotSaved, caption.c_str(), MB_OK | MB_ICONEXCLAMATION);

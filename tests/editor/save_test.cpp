@@ -1,5 +1,6 @@
 // Saving from the editor: the name checks, overwriting, renaming and copying with their exact
 // questions, the settings that name a renamed profile, and a shortcut another profile holds.
+#include <algorithm>
 #include <functional>
 #include <map>
 
@@ -235,6 +236,7 @@ TEST_F(EditorSave, ASaveTheRegistryRefusesLosesNothing) {
         {"copied to a free name", L"Mine", L"Copy", {IDYES, IDYES}, {}, nullptr, L"Mine"},
         {"renamed onto another profile", L"Mine", L"Theirs", {IDYES, IDYES}, {L"Theirs"}, L"Mine", L"Theirs"},
         // Written whole, then the shortcut's move refused: the profile written is put back.
+        {"renamed, only the case", L"Mine", L"MINE", {IDYES, IDYES}, {L"Mine"}, nullptr, L"MINE"},
         {"onto another profile, the shortcut's holder refusing", L"Mine", L"Theirs", {IDYES, IDYES}, {L"Holder"},
          L"Mine", L"Theirs"},
     };
@@ -279,6 +281,11 @@ TEST_F(EditorSave, ASaveTheRegistryRefusesLosesNothing) {
         if (c.gone) {
             EXPECT_FALSE(RegKeyExists(Profile(c.gone)));
         }
+        const auto keys = RegEnumKeys(gRegProfiles);
+        EXPECT_NE(std::find(keys.begin(), keys.end(), c.saveAs), keys.end()) << "the key keeps the name's case";
+        const bool added = std::none_of(before.begin(), before.end(),
+                                        [&](const auto& p) { return ::lstrcmpiW(p.first.c_str(), c.saveAs) == 0; });
+        EXPECT_EQ(keys.size(), before.size() + (added ? 1 : 0) - (c.gone ? 1 : 0));
         EXPECT_EQ(GetActiveProfile(), c.active);
         EXPECT_EQ(GetDefaultProfile(), c.active);
     }
