@@ -272,6 +272,31 @@ TEST_F(LiveMode, ALouderProfileWarnsAndNoLeavesEverythingAsItWas) {
     EXPECT_TRUE(Writes().empty());
 }
 
+// "Use last" warns by the volume remembered for the output the editor shows, the one live mode
+// sends, not the stored profile's output.
+TEST_F(LiveMode, UseLastWarnsByTheVolumeOfTheOutputTheEditorShows) {
+    const struct {
+        std::uint8_t storedOutput, shownOutput;
+        bool warns;
+    } cases[] = {{10, 90, true}, {90, 10, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.warns ? "louder shown output" : "quieter shown output");
+        CardAtTwentyPercentWith(L"Last", L"FF");
+        Store(L"Last", L"PanelConfig", L"00000000");
+        Store(L"Last", L"SpeakerConfig", L"04000000");
+        SetLastVolume(L"04", c.storedOutput);
+        SetLastVolume(L"01", c.shownOutput);
+        frmProfile& editor = OpenEditor(L"Last");
+        ASSERT_TRUE(editor.Get<OptionButton>(L"optVolume", 0).Value());
+        auto& outputs = editor.Get<ComboBox>(L"cboAnalogOutput");
+        ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0001)));
+        EXPECT_EQ(ClickLive(editor).seen.size(), c.warns ? 1u : 0u);
+        ASSERT_FALSE(editor.LiveProfileName().empty());
+        EXPECT_EQ(MasterPercent(L""), c.shownOutput);
+        CloseEditor();
+    }
+}
+
 TEST_F(LiveMode, ARestorePointNeverTakesValuesFromAKeyOfTheSameName) {
     UseEditorCard(kD2);
     // Keys under every name the next three seconds can give, holding a stale equalizer.
