@@ -2,6 +2,7 @@
 // card at once and the card put back byte for byte when live mode ends; the headphone gain,
 // swaps and custom-control choices, also in the real-time window.
 #include <cmath>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -346,6 +347,36 @@ TEST_F(LiveMode, SwapsDialogShowsTheOutputsExchangesAndDontSetPutsBackOnlyWhatTh
     // Without the value in the restore point "Don't Set" sends nothing at all.
     ExpectDontChangePutsBackTheRestorePoint(swaps, L"optSideRearXchg", L"SideRearXchg", editor.LiveProfileName());
     EXPECT_EQ(BytesToHex(editor.GetSideRearXchg()), L"FF000000");
+}
+
+// "Ignore" for the recording source puts back the restore point's value after a choice sent
+// another.
+TEST_F(LiveMode, IgnoreAndTheLayoutsDontChangePutBackTheRestorePoint) {
+    UseEditorCard(kD2);
+    ASSERT_FALSE(gInputLineIds[1].empty());
+    frmProfile& editor = OpenEditor(L"");
+    ASSERT_FALSE(editor.LiveProfileName().empty());
+    auto choose = [&](const wchar_t* group, int index) {
+        ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(group, index))) << group;
+    };
+    const struct {
+        const wchar_t* value;
+        int tab;
+        std::function<void()> change, dontChange;
+    } cases[] = {
+        {kMixerInputLineSel, 1,
+         [&] { choose(L"optInputSelect", FirstByte(GetProfileValue(L"", kMixerInputLineSel)) == 1 ? 0 : 1); },
+         [&] { choose(L"optInputSelect", 255); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        editor.imgTab_Click(c.tab);
+        const Bytes original = GetProfileValue(L"", c.value);
+        c.change();
+        EXPECT_NE(GetProfileValue(L"", c.value), original);
+        c.dontChange();
+        EXPECT_EQ(BytesToHex(GetProfileValue(L"", c.value)), BytesToHex(original));
+    }
 }
 
 TEST_F(LiveMode, SwapsDialogForHeadphonesInTheRealTimeWindow) {
