@@ -11,6 +11,7 @@
 #include "device/linevalues.h"
 #include "device/mixervalues.h"
 #include "device/portable/audio_levels.h"
+#include "device/portable/texts_values.h"
 #include "device/profilevalues.h"
 #include "editor/controlvalues.h"
 #include "editor/portable/profilebytes.h"
@@ -349,13 +350,15 @@ TEST_F(LiveMode, SwapsDialogShowsTheOutputsExchangesAndDontSetPutsBackOnlyWhatTh
     EXPECT_EQ(BytesToHex(editor.GetSideRearXchg()), L"FF000000");
 }
 
-// "Ignore" for the recording source puts back the restore point's value after a choice sent
-// another.
+// "Ignore" for the recording source and the layout's "Don't Change" put back the restore
+// point's value after a choice sent another.
 TEST_F(LiveMode, IgnoreAndTheLayoutsDontChangePutBackTheRestorePoint) {
     UseEditorCard(kD2);
     ASSERT_FALSE(gInputLineIds[1].empty());
+    sim::SetSimLiveValue(L"VSpeakerPos", HexToBytes(kVssDefaultLayout));
     frmProfile& editor = OpenEditor(L"");
     ASSERT_FALSE(editor.LiveProfileName().empty());
+    editor.ExpandVSSPanel(true);
     auto choose = [&](const wchar_t* group, int index) {
         ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(group, index))) << group;
     };
@@ -367,6 +370,12 @@ TEST_F(LiveMode, IgnoreAndTheLayoutsDontChangePutBackTheRestorePoint) {
         {kMixerInputLineSel, 1,
          [&] { choose(L"optInputSelect", FirstByte(GetProfileValue(L"", kMixerInputLineSel)) == 1 ? 0 : 1); },
          [&] { choose(L"optInputSelect", 255); }},
+        {L"VSpeakerPos", 0,
+         [&] {
+             choose(L"optVSSLayout", 1);
+             choose(L"optLoadVSSPreset", 1);
+         },
+         [&] { choose(L"optVSSLayout", 0); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);
