@@ -209,6 +209,8 @@ public:
     // The chosen output's panel and speaker configuration codes; empty without a chosen output.
     Bytes PanelConfig() const;
     Bytes SpeakerConfig() const;
+    // The output is headphones: the headphone gain shows, and live mode sends it.
+    bool HeadphoneGainShown() const;
     Bytes DVSMode() const;
     Bytes DHRoom() const;
     // The channel swaps (4 bytes, first byte 255 "Don't Set").

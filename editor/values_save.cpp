@@ -51,6 +51,8 @@ Bytes frmProfile::SpeakerConfig() const {
     return output < 0 ? Bytes{} : EncodeCode(static_cast<std::uint8_t>(output & 0xFF));
 }
 
+bool frmProfile::HeadphoneGainShown() const { return OutputMode() == L"01"; }
+
 Bytes frmProfile::DVSMode() const { return ModeValue(*cboDolbyVirtualSpeakerMode, loadedDvsMode_); }
 Bytes frmProfile::DHRoom() const { return ModeValue(*cboDolbyHeadphonesMode, loadedDhRoom_); }
 
@@ -233,7 +235,7 @@ ProfileValueList frmProfile::ProfileValues(bool fromCard) const {
             putIf(FirstByte(gain, 255) < 255, name, gain);
             if (const frmHpImpedanceMode* amp = HpImpedanceDialog()) shown(*amp->cboHpAmp);
             // Kept while the panel's output is not headphones.
-            if (mode != L"01") out.back().shown = false;
+            if (!HeadphoneGainShown()) out.back().shown = false;
         } else if (const auto kept = amplifier ? KeptPanelGain(name) : std::nullopt;
                    kept && HpImpedanceDialog() && *kept < HpImpedanceDialog()->cboHpAmp->ListCount()) {
             // The other panel's gain as the list kept it when the output left that panel.

@@ -454,6 +454,47 @@ TEST_F(LiveMode, HeadphoneGainIsReadSavedAndSentPerPanel) {
     EXPECT_EQ(BytesToHex(GetProfileValue(L"", L"HpImpedanceModeFront")), L"02000000");
 }
 
+// A headphone gain goes to the card only while the output is headphones: a speaker output hides
+// it, after a Reset or another panel's speakers too.
+TEST_F(LiveMode, AHeadphoneGainTheOutputHidesIsNotSent) {
+    const struct {
+        const char* what;
+        std::function<void(frmProfile&)> act;
+        const wchar_t *rear, *front;
+    } cases[] = {
+        {"Reset", [](frmProfile& e) { ASSERT_TRUE(User::Click(e.Ctl(L"cmdReset"))); }, L"00000000", L"00000000"},
+        {"front 2 speakers",
+         [](frmProfile& e) {
+             auto& outputs = e.Get<ComboBox>(L"cboAnalogOutput");
+             ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0104)));
+         },
+         L"00000000", L"00000000"},
+        {"rear headphones",
+         [](frmProfile& e) {
+             auto& outputs = e.Get<ComboBox>(L"cboAnalogOutput");
+             ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0001)));
+         },
+         L"02000000", L"00000000"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        UseEditorCard(kDG);
+        sim::SetSimLiveValue(L"HpImpedanceModeRear", HexToBytes(L"00000000"));
+        sim::SetSimLiveValue(L"HpImpedanceModeFront", HexToBytes(L"00000000"));
+        Store(L"Rear2", L"PanelConfig", L"00000000");
+        Store(L"Rear2", L"SpeakerConfig", L"04000000");
+        Store(L"Rear2", L"HpImpedanceModeRear", L"02000000");
+        Store(L"Rear2", L"HpImpedanceModeFront", L"02000000");
+        frmProfile& editor = OpenEditor(L"Rear2");
+        ClickLive(editor);
+        ASSERT_FALSE(editor.LiveProfileName().empty());
+        c.act(editor);
+        EXPECT_EQ(BytesToHex(GetProfileValue(L"", L"HpImpedanceModeRear")), c.rear);
+        EXPECT_EQ(BytesToHex(GetProfileValue(L"", L"HpImpedanceModeFront")), c.front);
+        CloseEditor();
+    }
+}
+
 TEST_F(LiveMode, CustomControlsDialogSetsTheLinesExtraControls) {
     UseEditorCard(kD2);
     ASSERT_FALSE(gInputLineIds[0].empty());
