@@ -8,6 +8,7 @@
 #include "device/cardlines.h"
 #include "device/mixervalues.h"
 #include "device/portable/mixer_names.h"
+#include "device/portable/packets.h"
 #include "device/portable/storedvalues.h"
 #include "device/portable/audio_levels.h"
 #include "device/portable/texts.h"
@@ -120,7 +121,9 @@ void frmProfile::SaveValues(const std::wstring& name, bool fromCard, bool live) 
     const std::set<std::wstring> changed = record_.ChangedGroups(values);
     const std::wstring key = RegJoin(gRegProfiles, name);
     for (const SavedValue& v : values) {
-        if (live && !v.shown) continue;
+        // A playback row the output hides goes too: an output chosen from outside may bring it
+        // back, and a channel the output lacks plays nothing.
+        if (live && !v.shown && ChannelIndex(v.name) < 0) continue;
         if (const auto bytes = fromCard ? v.bytes : record_.ToWrite(v, changed)) RegWrite(key, v.name, *bytes);
     }
     if (fromCard || live) return;
