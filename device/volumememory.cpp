@@ -21,14 +21,19 @@ std::uint8_t ToByte(double value) {
     return static_cast<std::uint8_t>(whole);
 }
 
+// The output's digits in the value names: panel, then speaker configuration.
+std::wstring OutputDigits(const Bytes& panel, const Bytes& config) {
+    return std::to_wstring(First(panel)) + std::to_wstring(First(config));
+}
+
 }  // namespace
 
 void OutputVolumeMemory(const std::wstring& profile, Currency& volume, Currency& balance, bool save) {
     const std::wstring source = save ? std::wstring() : profile;
     const Bytes panel = GetProfileValue(source, L"PanelConfig");
     const Bytes config = GetProfileValue(source, L"SpeakerConfig");
-    const std::wstring output = std::to_wstring(First(panel)) + std::to_wstring(First(config));
     if (save) {
+        const std::wstring output = OutputDigits(panel, config);
         Currency liveVolume = 0, liveBalance = 0;
         GetProfileVolumeBalance(liveVolume, liveBalance, 0, 0, L"");
         SetLastOutput(HexToBytes(BytesToHex(panel) + BytesToHex(config)));
@@ -36,6 +41,11 @@ void OutputVolumeMemory(const std::wstring& profile, Currency& volume, Currency&
         SetLastBalance(output, ToByte(100.0 + 100.0 * Fixed4ToDouble(liveBalance)));
         return;
     }
+    RememberedOutputVolume(panel, config, volume, balance);
+}
+
+void RememberedOutputVolume(const Bytes& panel, const Bytes& config, Currency& volume, Currency& balance) {
+    const std::wstring output = OutputDigits(panel, config);
     volume = static_cast<Currency>(GetLastVolume(output).value_or(255)) * kCurrencyScale;
     balance = (static_cast<Currency>(GetLastBalance(output).value_or(100)) - 100) * kCurrencyScale / 100;
 }

@@ -15,6 +15,8 @@ namespace kal {
 // are left untouched. Load: the volume (255 when nothing is remembered) and balance (-1..+1, 0
 // when nothing is remembered) for the output the named profile selects.
 void OutputVolumeMemory(const std::wstring& profile, Currency& volume, Currency& balance, bool save);
+// The load of OutputVolumeMemory for the output of that panel and speaker configuration.
+void RememberedOutputVolume(const Bytes& panel, const Bytes& config, Currency& volume, Currency& balance);
 
 // A built-in preset's name followed by " Preset", else the first user preset under
 // Presets\EQ with the same gains, else "".

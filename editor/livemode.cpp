@@ -37,11 +37,12 @@ constexpr wchar_t kNoRestorePoint[] =
 }  // namespace
 
 // The edited profile raises the master volume above the present level, or sets a headphone
-// gain other than the first.
+// gain other than the first. "Use last" is the volume remembered for the output the editor
+// shows: the one live mode sends.
 bool frmProfile::LiveWarningNeeded() const {
     Currency volume = 0, balance = 0;
     if (OptionSelected(optVolume, 0)) {
-        OutputVolumeMemory(Tag(), volume, balance, false);
+        RememberedOutputVolume(PanelConfig(), SpeakerConfig(), volume, balance);
         // Nothing remembered for the output: applying the profile leaves the volume alone.
         if (volume > 100 * kCurrencyScale) volume = 0;
     } else {
