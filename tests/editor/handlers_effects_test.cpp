@@ -3,14 +3,14 @@
 #include "device/profilevalues.h"
 #include "editor/controlvalues.h"
 #include "editor/portable/profilebytes.h"
-#include "tests/editor/editor_fixture.h"
+#include "tests/editor/follow_fixture.h"
 
 using namespace kal;
 using namespace kal::testing;
 
 namespace {
 
-class EffectHandlers : public EditorFixture {
+class EffectHandlers : public FollowCardFixture {
 protected:
     static std::uint8_t Card(const wchar_t* name) { return GetProfileValue(L"", name).at(0); }
     static void Check(frmProfile& editor, const wchar_t* name, int value) {
@@ -47,6 +47,31 @@ TEST_F(EffectHandlers, ClearingDolbyHeadphonesSwitchesTheEffectsAfterItOffOnTheC
     }
     EXPECT_FALSE(editor.Ctl(L"cboDolbyHeadphonesMode").Enabled());
     EXPECT_FALSE(editor.Ctl(L"lblDolbyHeadphonesMode").Enabled());
+}
+
+// A virtualizer switched on makes usable only the effects after it that the output shows: one the
+// output hides stays off on the card, kept for the output that shows it again.
+TEST_F(EffectHandlers, AVirtualizerSwitchedOnBringsBackNoEffectTheOutputHides) {
+    UseEditorCard(kD2);
+    gAudio->SetSpeakers(gPlaybackLineIds[0], 2);
+    frmProfile& editor = OpenEditor(L"");
+    ASSERT_FALSE(editor.LiveProfileName().empty());
+    auto& outputs = *editor.cboAnalogOutput;
+    auto& layouts = *editor.cboSpeakersLayout;
+    ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0006)));  // 5.1 on two channels: PLIIx offered
+    Check(editor, L"chkDolby", 1);
+    ASSERT_TRUE(User::ChooseItem(layouts, IndexOf(layouts, 4)));       // four channels: PLIIx hidden
+    ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0001)));  // headphones: still hidden
+    ASSERT_FALSE(editor.chkDolby->Enabled());
+    ASSERT_EQ(Card(L"Pl2xParam"), 0);
+    Check(editor, L"chkDolbyHeadphones", 1);
+    EXPECT_EQ(Card(L"DHEnable"), 1);
+    EXPECT_TRUE(editor.chkVSS->Enabled());  // shown under the virtualizer
+    EXPECT_FALSE(editor.chkDolby->Enabled());
+    EXPECT_FALSE(editor.chkNeo->Enabled());
+    EXPECT_EQ(Card(L"Pl2xParam"), 0);
+    ASSERT_TRUE(User::ChooseItem(layouts, IndexOf(layouts, 2)));  // two channels: under the virtualizer
+    EXPECT_TRUE(editor.chkDolby->Enabled());
 }
 
 TEST_F(EffectHandlers, ProLogicSlidersFollowTheEffectAndTheirResetSendsOncePerChangedSlider) {
