@@ -59,8 +59,22 @@ void frmProfile::UpdateVirtualizerControls(const CheckBox& box, Label& modeLabel
         }
         effect->SetEnabled(on);
     }
+    UpdateModeList(box, modeLabel, modes);
+}
+
+// A Dolby mode list is usable while its effect is offered and on; off, it keeps its entry aside.
+void frmProfile::UpdateModeList(const CheckBox& box, Label& modeLabel, ComboBox& modes) {
+    const bool on = box.Enabled() && box.Value() == 1;
     modeLabel.SetEnabled(on);
     SetComboEnabled(modes, on);
+}
+
+// A mode as loaded, into the list whether its effect is on or not.
+void frmProfile::LoadModeList(const CheckBox& box, Label& modeLabel, ComboBox& modes, std::uint8_t mode) {
+    SetComboEnabled(modes, true);
+    modes.SetTag(L"");
+    SelectItemData(modes, mode);
+    UpdateModeList(box, modeLabel, modes);
 }
 
 void frmProfile::GraphEffectChanged(bool pl2x, bool modeChanged) {

@@ -485,6 +485,8 @@ private:
     void SendDolbyHeadphones();
     void SendDolbyVirtualSpeaker();
     void UpdateVirtualizerControls(const CheckBox& box, Label& modeLabel, ComboBox& modes);
+    void UpdateModeList(const CheckBox& box, Label& modeLabel, ComboBox& modes);
+    void LoadModeList(const CheckBox& box, Label& modeLabel, ComboBox& modes, std::uint8_t mode);
     // The ProLogic IIx (pl2x) or NEO:PC box or (modeChanged) its mode changed.
     void GraphEffectChanged(bool pl2x, bool modeChanged);
     // The check box of effect panel `panel` (EffectPanel) took the focus: the panel opens.

@@ -276,10 +276,10 @@ void frmProfile::LoadDolbyEffects(const std::wstring& profile) {
     loadedDhRoom_ = FirstByte(GetProfileValue(profile, L"DHRoom"));
     if (chkDolbyVirtualSpeaker->Enabled())
         chkDolbyVirtualSpeaker->SetValue(FirstByte(GetProfileValue(profile, L"DVSEnable")) == 1 ? 1 : 0);
-    SelectItemData(*cboDolbyVirtualSpeakerMode, loadedDvsMode_);
+    LoadModeList(*chkDolbyVirtualSpeaker, *lblDolbyVirtualSpeakerMode, *cboDolbyVirtualSpeakerMode, loadedDvsMode_);
     if (chkDolbyHeadphones->Enabled())
         chkDolbyHeadphones->SetValue(FirstByte(GetProfileValue(profile, L"DHEnable")) == 1 ? 1 : 0);
-    SelectItemData(*cboDolbyHeadphonesMode, loadedDhRoom_);
+    LoadModeList(*chkDolbyHeadphones, *lblDolbyHeadphonesMode, *cboDolbyHeadphonesMode, loadedDhRoom_);
 }
 
 // ProLogic IIx or NEO:PC.
