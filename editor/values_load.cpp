@@ -255,6 +255,8 @@ void frmProfile::LoadDigitalOutput(const std::wstring& profile) {
     unlistedDigital_ = 0;
     chkSPDIF->SetValue(digital == 0 ? 0 : 1);
     auto& spdif = *cboSPDIFOutput;
+    // Usable while the output is on, as the box's click leaves it.
+    spdif.SetEnabled(digital != 0);
     if (digital == 0) {
         spdif.SetListIndex(-1);
     } else if (!SelectItemData(spdif, digital)) {
