@@ -85,6 +85,9 @@ TEST_F(OutputHandlers, SpeakerSizesAndFlexBassSendOnePacketPerChannel) {
     ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optFlexBass", 0)));
     EXPECT_EQ(editor.Get<Slider>(L"csliCrossover").Value(),
               Nth(HexToBytes(gDriverDefaults.At(L"BassCornerFrequency")), 0));
+    // The card keeps the crossover that Save writes.
+    EXPECT_EQ(Live(L"BassManagement").substr(0, 2), L"00");
+    EXPECT_EQ(Live(L"BassCornerFrequency").substr(0, 2), L"96");
     EXPECT_FALSE(editor.Ctl(L"cboSpeakerSize", 0).Enabled());
     ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optFlexBass", 1)));
     EXPECT_EQ(editor.Get<Slider>(L"csliCrossover").Value(), 150);
