@@ -370,6 +370,7 @@ private:
     void RememberCard();
     // A control that shows the card's level follows it; disabled, it keeps its own value aside.
     void FollowSlider(Slider& slider, std::int32_t value);
+    void ShowCardVolume();
     void FollowGraphEffect(int panel, const EffectParams& card);
     // The card changed from outside while the profile editor is live: each control whose setting
     // changed on the card since the editor last looked shows the card's new value, and every

@@ -21,7 +21,7 @@
 #include "base/registry.h"
 #include "startup/tables.h"
 #include "startup/utility.h"
-#include "tests/editor/editor_fixture.h"
+#include "tests/editor/follow_fixture.h"
 #include "tests/startup/product_state.h"
 #include "tests/tray/dialog_answerer.h"
 #include "tray/balloons.h"
@@ -195,6 +195,39 @@ TEST_F(LiveMode, CancelPutsTheVolumeBackWhateverTheSameOutputBoxSays) {
     EXPECT_NE(tip.find(L"20%"), std::wstring::npos) << tip;
     SetShellNotifyObserver(nullptr);
     EXPECT_TRUE(LiveKeys().empty());
+}
+
+// "Use last" and "Don't Change" show the card's level: also when live mode comes back after
+// another program changed the volume meanwhile.
+TEST_F(LiveMode, TheVolumeSliderShowsTheCardsLevelWhenLiveModeComesBack) {
+    for (const int option : {0, 255}) {
+        SCOPED_TRACE(option);
+        CardAtTwentyPercentWith(L"Last", L"FF");
+        if (option == 255) {
+            RegDeleteValue(Profile(L"Last"), L"_mixer00000");
+            RegDeleteValue(Profile(L"Last"), L"_mixer00010");
+            Store(L"Last", L"SmartVolumeParams", L"00000000");
+        }
+        frmProfile& editor = OpenEditor(L"Last");
+        ASSERT_TRUE(editor.optVolume[option]->Value());
+        EXPECT_TRUE(ClickLive(editor).seen.empty());
+        ASSERT_FALSE(editor.LiveProfileName().empty());
+        EXPECT_EQ(editor.csliVolume->Value(), 20);
+        ClickLive(editor);
+        ASSERT_TRUE(editor.LiveProfileName().empty());
+        LetOutsideChangesArrive();
+        auto other = OtherProgramsVolume(gPlaybackLineIds[0]);
+        for (UINT c = 0; c < 2; ++c) other->SetChannelVolumeLevelScalar(c, 0.6f, nullptr);
+        sim::WaitForSimNotifications();
+        Pump(20);
+        ASSERT_EQ(MasterPercent(L""), 60);
+        EXPECT_TRUE(ClickLive(editor).seen.empty());
+        ASSERT_FALSE(editor.LiveProfileName().empty());
+        EXPECT_EQ(MasterPercent(L""), 60);
+        EXPECT_EQ(editor.csliVolume->Value(), 60);
+        EXPECT_FALSE(editor.csliVolume->Enabled());
+        CloseEditor();
+    }
 }
 
 TEST_F(LiveMode, CancelPutsBackWhatTheOutputChosenDuringTheEditReached) {
