@@ -422,6 +422,44 @@ TEST_F(LiveMode, HeadphoneGainIsReadSavedAndSentPerPanel) {
     EXPECT_EQ(BytesToHex(GetProfileValue(L"", L"HpImpedanceModeFront")), L"02000000");
 }
 
+// A stored profile that names no panel (as the demo profile "Movie"): a gain chosen for its
+// headphones reaches the card in live mode, and when the tray applies the saved profile.
+TEST_F(LiveMode, AHeadphoneGainChosenForAProfileWithoutAPanelReachesTheCard) {
+    UseEditorCard(kSTX);
+    Load(L"");
+    sim::SetSimLiveValue(L"PanelConfig", HexToBytes(L"01000000"));  // the card on the front panel
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"04000000"));
+    Store(L"Movie", L"SpeakerConfig", L"01000000");
+    Store(L"Movie", L"EqEnable", L"00");
+    frmProfile& editor = OpenEditor(L"Movie");
+    const std::wstring gainName = HpImpedanceValueName(editor.PanelConfig());
+    ASSERT_TRUE(User::Click(editor.Ctl(L"cmdHpAmp")));
+    frmHpImpedanceMode* amp = HpImpedanceDialog();
+    ASSERT_NE(amp, nullptr);
+    ASSERT_TRUE(User::ChooseItem(amp->Get<ComboBox>(L"cboHpAmp"), 3));  // gain mode 2
+    ASSERT_TRUE(User::Click(amp->Ctl(L"cmdClose")));
+    // Live mode sends it with the panel; so does a choice made in live mode.
+    ClickLive(editor);
+    ASSERT_FALSE(editor.LiveProfileName().empty());
+    EXPECT_EQ(GetProfileValue(L"", L"PanelConfig"), editor.PanelConfig());
+    EXPECT_EQ(BytesToHex(GetProfileValue(L"", gainName)), L"02000000");
+    ASSERT_TRUE(User::Click(editor.Ctl(L"cmdHpAmp")));
+    ASSERT_TRUE(User::ChooseItem(amp->Get<ComboBox>(L"cboHpAmp"), 2));  // gain mode 1
+    EXPECT_EQ(BytesToHex(GetProfileValue(L"", gainName)), L"01000000");
+    ASSERT_TRUE(User::ChooseItem(amp->Get<ComboBox>(L"cboHpAmp"), 3));
+    ASSERT_TRUE(User::Click(amp->Ctl(L"cmdClose")));
+    ClickSave(editor);
+    ASSERT_EQ(ProfileEditor(), nullptr);
+    ASSERT_EQ(RegReadBytes(Profile(L"Movie"), gainName), HexToBytes(L"02000000"));
+
+    sim::SetSimLiveValue(L"PanelConfig", HexToBytes(L"01000000"));
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"04000000"));
+    sim::SetSimLiveValue(gainName, HexToBytes(L"00000000"));
+    form_->SetXonarValues(L"Movie", false, false);
+    EXPECT_EQ(BytesToHex(GetProfileValue(L"", L"SpeakerConfig")), L"01000000");
+    EXPECT_EQ(BytesToHex(GetProfileValue(L"", gainName)), L"02000000");
+}
+
 TEST_F(LiveMode, CustomControlsDialogSetsTheLinesExtraControls) {
     UseEditorCard(kD2);
     ASSERT_FALSE(gInputLineIds[0].empty());
