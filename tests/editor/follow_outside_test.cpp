@@ -59,18 +59,26 @@ TEST_F(LiveFollow, AChangeFromOutsideRightAfterAnOwnSendShowsWhenTheOwnChangeWin
     const struct {
         const wchar_t* what;
         const wchar_t* card;
-        const wchar_t* value;  // on the card before, and what another program sets
+        const wchar_t* profile;  // "" new; else stored with headphones and no panel, then made live
+        const wchar_t* value;    // on the card before, and what another program sets
         Bytes before, outside;
         std::function<bool(frmProfile&)> choose;  // the user's own change
         std::function<bool(frmProfile&)> shows;
     } cases[] = {
-        {L"card rate", kD2, L"OutputFormat", EncodeNumber(48000), EncodeNumber(44100),
+        {L"card rate", kD2, L"", L"OutputFormat", EncodeNumber(48000), EncodeNumber(44100),
          [](frmProfile& e) { return User::ChooseItem(*e.cboSampleRate, IndexOf(*e.cboSampleRate, 96000)); },
          [](frmProfile& e) { return SelectedItemData(*e.cboSampleRate) == 44100; }},
         // The user switches the headphones to the front panel; another program moves them back.
-        {L"panel", kSTX, L"PanelConfig", EncodeCode(0), EncodeCode(0),
+        {L"panel", kSTX, L"", L"PanelConfig", EncodeCode(0), EncodeCode(0),
          [](frmProfile& e) { return User::ChooseItem(*e.cboAnalogOutput, IndexOf(*e.cboAnalogOutput, 0x0101)); },
          [](frmProfile& e) { return e.Output() == L"0001"; }},
+        // A headphone gain sends the rear panel the profile shows; another program moves it back.
+        {L"panel of a gain", kSTX, L"Movie", L"PanelConfig", EncodeCode(1), EncodeCode(1),
+         [](frmProfile& e) {
+             return User::Click(*e.cmdHpAmp) && HpImpedanceDialog() &&
+                    User::ChooseItem(*HpImpedanceDialog()->cboHpAmp, 2) && User::Click(*HpImpedanceDialog()->cmdClose);
+         },
+         [](frmProfile& e) { return e.Output() == L"0101"; }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(Narrow(c.what));
@@ -78,7 +86,9 @@ TEST_F(LiveFollow, AChangeFromOutsideRightAfterAnOwnSendShowsWhenTheOwnChangeWin
         Load(L"");
         sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"01000000"));
         sim::SetSimLiveValue(c.value, c.before);
-        frmProfile& editor = OpenEditor(L"");
+        Store(L"Movie", L"SpeakerConfig", L"01000000");
+        frmProfile& editor = OpenEditor(c.profile);
+        if (!editor.Tag().empty()) ClickLive(editor);
         ASSERT_FALSE(editor.LiveProfileName().empty());
         ASSERT_TRUE(c.choose(editor));
         ASSERT_NE(GetProfileValue(L"", c.value), c.outside);
