@@ -151,8 +151,8 @@ TEST(WindowFitScaled, EveryWindowKeepsItsControlsInsideAndTheirTextsWholeAt144Dp
 
 // A new profile made by hand: at 96 dots per inch the editor fits the screen as designed; at 144
 // it is taller than the screen's work area, so it stands on the work area and scrolls. The
-// keyboard's focus brings what it reaches into sight, the wheel brings Save, and a click on it
-// saves the profile.
+// keyboard's focus brings what it reaches into sight, the wheel over the lists scrolls the window
+// unless the list has the focus, the wheel brings Save, and a click on it saves the profile.
 TEST_F(WindowFit, ANewProfileIsSavedWithTheMouse) {
     const bool scaled = InDpiChild();
     gDPI = ScreenDpi();
@@ -160,6 +160,8 @@ TEST_F(WindowFit, ANewProfileIsSavedWithTheMouse) {
     gUIFont = GetSystemFont();
     ExpectTheScreenAskedFor();
     UseEditorCard(kD2);
+    // A card set to 7.1, which offers the upmix.
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"07000000"));
     frmProfile& editor = OpenEditor(L"");
     const HWND window = editor.hWnd();
     const RECT work = WorkAreaOf(window), outer = OnScreen(window);
@@ -195,6 +197,42 @@ TEST_F(WindowFit, ANewProfileIsSavedWithTheMouse) {
     EXPECT_EQ(::GetFocus(), editor.Ctl(L"txtProfileName").Window());
     EXPECT_TRUE(InSight(editor, editor.Ctl(L"txtProfileName")));
     EXPECT_EQ(InSight(editor, save), !tall);
+
+    // In a window that scrolls, the wheel over a list that the user has not picked scrolls the
+    // window: the list keeps its choice, and neither Windows nor the card (live mode sends each
+    // choice at once) hear of it. The list with the focus takes the wheel.
+    if (tall) {
+        ASSERT_FALSE(editor.LiveProfileName().empty());
+        // Windows' speakers set to stereo.
+        ASSERT_TRUE(User::ChooseItem(*editor.cboSpeakersLayout, IndexOf(*editor.cboSpeakersLayout, 2)));
+        PumpForms(50);
+        const auto speakers = [] { return gAudio->GetSpeakers(gPlaybackLineIds[0]); };
+        const auto turn = [&](ComboBox& list) {
+            ::SendMessageW(editor.hWnd(), WM_VSCROLL, SB_TOP, 0);
+            PumpForms(50);
+            EXPECT_TRUE(InSight(editor, list));
+            sim::ClearSimRequestLog();
+            const int top = editor.ScrollTop(), chosen = list.ListIndex();
+            WheelDown(Centre(list));
+            PumpForms([&] { return editor.ScrollTop() != top || list.ListIndex() != chosen; }, 1000);
+            return editor.ScrollTop() != top;
+        };
+        for (ComboBox* list : {editor.cboSpeakersLayout, editor.cboStereoUpmix}) {
+            const int chosen = list->ListIndex(), channels = speakers();
+            EXPECT_TRUE(turn(*list)) << list->Name();
+            EXPECT_EQ(list->ListIndex(), chosen);
+            EXPECT_EQ(speakers(), channels);
+            EXPECT_EQ(Writes(), std::vector<std::wstring>{});
+        }
+        ComboBox& upmix = *editor.cboStereoUpmix;
+        const int chosen = upmix.ListIndex();
+        ASSERT_LT(chosen + 1, upmix.ListCount());
+        ::SetFocus(upmix.Window());
+        EXPECT_FALSE(turn(upmix));
+        EXPECT_EQ(upmix.ListIndex(), chosen + 1);
+        EXPECT_NE(Writes(), std::vector<std::wstring>{});
+        ::SetFocus(editor.Ctl(L"txtProfileName").Window());
+    }
 
     // A name; the wheel brings Save into sight, and a click on it saves, while the focus stays
     // in the name box that the wheel took out of sight.
