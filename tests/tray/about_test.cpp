@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "listview/formhost.h"
 #include "listview/subitems.h"
 #include "startup/privileges.h"
 #include "startup/utility.h"
@@ -308,6 +309,21 @@ TEST_F(About, ListShowsTheCardAndCopyPutsItsTextOnTheClipboard) {
 }
 
 TEST_F(About, TheIconScrollsWithTheContentAroundIt) { ExpectTheIconScrollsWithTheContent(OpenFromMenu()); }
+
+// The list, placed outside the form's table, is measured with the controls: moved down onto
+// the buttons' row, it is reported on each button, and on nothing else.
+TEST_F(About, TheLayoutMeasurementSeesTheListOverTheButtons) {
+    frmAbout& about = OpenFromMenu();
+    EXPECT_EQ(MeasureLayout(about).overlapping, std::set<std::string>{});
+    TwipsRect at = PlacementOf(about.SystemInfo());
+    const Control& close = about.Ctl(L"cmdClose");
+    at.top = close.Top() + close.Height() - at.height;
+    MoveTo(about.SystemInfo(), at);
+    const LayoutFaults faults = MeasureLayout(about);
+    EXPECT_EQ(faults.overlapping, (std::set<std::string>{"KalvenorListView#1 cmdClose", "KalvenorListView#1 cmdCopyValues",
+                                                          "KalvenorListView#1 cmdSaveDiagnosticInfo"}));
+    EXPECT_EQ(faults.outside, std::set<std::string>{});
+}
 
 // The interface font changed while the box is open (by Options): the columns fit it again.
 TEST_F(About, ColumnsFitAnInterfaceFontChangedWhileTheBoxIsOpen) {
