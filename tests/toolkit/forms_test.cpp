@@ -492,8 +492,10 @@ TEST(FormsScrolling, TheWheelOverAControlWithoutTheFocusScrollsTheForm) {
         HWND focus;
         bool keeps;    // the control takes the wheel
         bool changes;  // and a notch changes its value (an editable list's edit part doesn't)
+        bool enabled = true;
     } cases[] = {
         {&rate, name, false, false},
+        {&rate, name, false, false, false},
         {&preset, name, false, false},
         {&volume, name, false, false},
         {&rate, volume.hWnd(), false, false},
@@ -502,11 +504,13 @@ TEST(FormsScrolling, TheWheelOverAControlWithoutTheFocusScrollsTheForm) {
         {&volume, volume.hWnd(), true, true},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.control->Name() << (c.keeps ? " with the focus" : " without the focus"));
+        SCOPED_TRACE(::testing::Message() << c.control->Name() << (c.keeps ? " with the focus" : " without the focus")
+                                          << (c.enabled ? "" : ", disabled"));
         ::SendMessageW(form.hWnd(), WM_VSCROLL, SB_TOP, 0);
         rate.SetListIndex(1);
         preset.SetListIndex(1);
         volume.SetValue(50);
+        c.control->SetEnabled(c.enabled);
         ::SetFocus(c.focus);
         test::Pump();
         events = 0;
@@ -534,6 +538,7 @@ TEST(FormsScrolling, TheWheelOverAControlWithoutTheFocusScrollsTheForm) {
         EXPECT_EQ(form.ScrollTop() > 0, !c.keeps);
         EXPECT_EQ(value(*c.control) != before, c.changes);
         EXPECT_EQ(events, c.changes ? 1 : 0);
+        c.control->SetEnabled(true);
     }
 }
 
