@@ -202,8 +202,8 @@ LayoutFaults MeasureLayout(const Form& form, const LayoutByDesign& design) {
         if (c->Type() == ControlType::Timer || !::IsWindowVisible(c->Window())) continue;
         tabled.insert(c->Window());
         if (c->Type() == ControlType::Frame || c->Type() == ControlType::PictureBox) containers.insert(c->Window());
-        shown.push_back({c, c->Window(), ::GetParent(c->Window()), InParent(c->Window()), Named(*c),
-                         Fault(*c, c->Caption())});
+        shown.push_back(
+            {c, c->Window(), ::GetParent(c->Window()), InParent(c->Window()), Named(*c), Fault(*c, c->Caption())});
     }
     std::map<std::wstring, int> ofClass;
     for (HWND container : containers) {
@@ -249,7 +249,8 @@ LayoutFaults MeasureLayout(const Form& form, const LayoutByDesign& design) {
         // whole where each of them is reached.
         RECT onScreen = s.place;
         ::MapWindowPoints(s.parent, nullptr, reinterpret_cast<POINT*>(&onScreen), 2);
-        const bool holds = std::any_of(shown.begin(), shown.end(), [&](const Shown& in) { return in.parent == s.window; });
+        const bool holds =
+            std::any_of(shown.begin(), shown.end(), [&](const Shown& in) { return in.parent == s.window; });
         if (onScreen.left < seen.left || onScreen.right > seen.right ||
             (!holds && onScreen.bottom - onScreen.top > seen.bottom - seen.top) ||
             onScreen.bottom > seen.bottom + further || onScreen.top < seen.top - scrolled)

@@ -320,8 +320,9 @@ TEST_F(About, TheLayoutMeasurementSeesTheListOverTheButtons) {
     at.top = close.Top() + close.Height() - at.height;
     MoveTo(about.SystemInfo(), at);
     const LayoutFaults faults = MeasureLayout(about);
-    EXPECT_EQ(faults.overlapping, (std::set<std::string>{"KalvenorListView#1 cmdClose", "KalvenorListView#1 cmdCopyValues",
-                                                          "KalvenorListView#1 cmdSaveDiagnosticInfo"}));
+    EXPECT_EQ(faults.overlapping,
+              (std::set<std::string>{"KalvenorListView#1 cmdClose", "KalvenorListView#1 cmdCopyValues",
+                                     "KalvenorListView#1 cmdSaveDiagnosticInfo"}));
     EXPECT_EQ(faults.outside, std::set<std::string>{});
 }
 
