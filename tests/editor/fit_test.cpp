@@ -42,13 +42,6 @@ POINT Centre(const Control& c) {
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
-// One notch of the wheel towards the user, the pointer at `at`.
-void WheelDown(POINT at) {
-    INPUT in = MouseAt(at, MOUSEEVENTF_WHEEL);
-    in.mi.mouseData = static_cast<DWORD>(-WHEEL_DELTA);
-    ::SendInput(1, &in, sizeof in);
-}
-
 class WindowFit : public ProfilesFixture {
 protected:
     // The speakers of the shifter's field stand on each other where the layout puts them.
@@ -204,7 +197,7 @@ TEST_F(WindowFit, ANewProfileIsSavedWithTheMouse) {
             EXPECT_TRUE(InSight(editor, list));
             sim::ClearSimRequestLog();
             const int top = editor.ScrollTop(), chosen = list.ListIndex();
-            WheelDown(Centre(list));
+            TurnWheel(Centre(list), -1);
             PumpForms([&] { return editor.ScrollTop() != top || list.ListIndex() != chosen; }, 1000);
             return editor.ScrollTop() != top;
         };
@@ -229,7 +222,7 @@ TEST_F(WindowFit, ANewProfileIsSavedWithTheMouse) {
     // in the name box that the wheel took out of sight.
     ASSERT_TRUE(User::SetText(editor.Get<TextBox>(L"txtProfileName"), L"Tall"));
     for (int notch = 0; notch < 10 && !InSight(editor, save); ++notch) {
-        WheelDown(Centre(svn));
+        TurnWheel(Centre(svn), -1);
         PumpForms(100);
     }
     ASSERT_TRUE(InSight(editor, save));

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/log.h"
+#include "tests/common/user_input.h"
 #include "tests/toolkit/testwindow.h"
 #include "toolkit/tabstrip.h"
 
@@ -517,24 +518,10 @@ TEST(FormsScrolling, TheWheelOverAControlWithoutTheFocusScrollsTheForm) {
         const int before = value(*c.control);
         RECT r{};
         ::GetWindowRect(c.control->hWnd(), &r);
-        INPUT in{};
-        in.type = INPUT_MOUSE;
-        in.mi.dx = static_cast<LONG>(((r.left + r.right) / 2) * 65535.0 / (::GetSystemMetrics(SM_CXSCREEN) - 1) + 0.5);
-        in.mi.dy = static_cast<LONG>(((r.top + r.bottom) / 2) * 65535.0 / (::GetSystemMetrics(SM_CYSCREEN) - 1) + 0.5);
-        in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_WHEEL;
-        in.mi.mouseData = static_cast<DWORD>(-WHEEL_DELTA);
-        ASSERT_EQ(::SendInput(1, &in, sizeof in), 1u);
-        // The program's loop: the dialog manager's part first.
-        for (DWORD end = ::GetTickCount() + 1000; ::GetTickCount() < end;) {
-            MSG msg;
-            while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-                if (!FormDialogMessage(msg)) {
-                    ::TranslateMessage(&msg);
-                    ::DispatchMessageW(&msg);
-                }
-            if (form.ScrollTop() != 0 || value(*c.control) != before) break;
-            ::Sleep(5);
-        }
+        kal::testing::TurnWheel({(r.left + r.right) / 2, (r.top + r.bottom) / 2}, -1);
+        // The program's loop, the dialog manager's part first.
+        kal::testing::PumpUntil([&] { return form.ScrollTop() != 0 || value(*c.control) != before; }, 1000,
+                                FormDialogMessage);
         EXPECT_EQ(form.ScrollTop() > 0, !c.keeps);
         EXPECT_EQ(value(*c.control) != before, c.changes);
         EXPECT_EQ(events, c.changes ? 1 : 0);
