@@ -10,6 +10,7 @@
 #include "editor/customcontrolsdialog.h"
 #include "editor/hpampdialog.h"
 #include "editor/swapsdialog.h"
+#include "listview/formhost.h"
 #include "tests/common/layout_probe.h"
 #include "tests/tray/dialog_answerer.h"
 #include "toolkit/font.h"
@@ -125,7 +126,16 @@ TEST_F(WindowFit, EveryWindowKeepsItsControlsInsideAndTheirTextsWhole) {
     AnalogOutputSettingsDialog()->Unload();
     CloseEditor();
 
-    ExpectWholeLayout(OpenManager(), At("profile manager"));
+    frmProfiles& manager = OpenManager();
+    ExpectWholeLayout(manager, At("profile manager"));
+    // The profile list, placed outside the manager's table, is measured too: drawn down over the
+    // buttons under it, it is reported on them.
+    TwipsRect list = PlacementOf(manager.Profiles());
+    list.height = manager.cmdNew->Top() + manager.cmdNew->Height() - list.top;
+    MoveTo(manager.Profiles(), list);
+    const LayoutFaults faults = MeasureLayout(manager);
+    for (const char* button : {"cmdNew", "cmdEdit", "cmdDelete"})
+        EXPECT_EQ(faults.overlapping.count(std::string("KalvenorListView#1 ") + button), 1u) << button;
     if (scaled) MarkDpiChildDone();
 }
 
