@@ -421,6 +421,7 @@ protected:
 
 private:
     friend class FontMember;
+    friend bool FormDialogMessage(MSG& msg);
     void RemoveFontMember(FontMember& member);
     std::unique_ptr<Control> MakeControl(const ControlRow& row);
     // Made and handed to its row's binding.
@@ -510,7 +511,8 @@ Form* MainForm();
 int RunMessageLoop();
 // The dialog manager's part of the loop: true when `msg` was keyboard navigation of a loaded
 // form (Tab, arrow keys, mnemonics), which has been carried out and the focused control scrolled
-// into view; the caller then neither translates nor dispatches it.
+// into view, or the wheel turned over a control of a form that scrolls, other than the focused
+// one, which has scrolled the form instead; the caller then neither translates nor dispatches it.
 bool FormDialogMessage(MSG& msg);
 
 // Acting as the user. Each refuses (false) a control that is disabled or not visible, or whose

@@ -117,6 +117,19 @@ bool Form::Scroll(UINT msg, WPARAM wParam) {
     return true;
 }
 
+namespace {
+
+// Whether the wheel turned over `over` belongs to the focused control: `over` is that control or
+// holds it (an editable list's edit part), or is a part of it (a list's header). A container
+// with the focus keeps no wheel from the controls inside it.
+bool FocusedControlKeepsWheel(HWND over, HWND focus) {
+    if (!focus) return false;
+    if (over == focus || ::IsChild(over, focus)) return true;
+    return ::IsChild(focus, over) && !(::GetWindowLongW(focus, GWL_EXSTYLE) & WS_EX_CONTROLPARENT);
+}
+
+}  // namespace
+
 bool FormDialogMessage(MSG& msg) {
     HWND top = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     const auto formOf = [top] {
@@ -124,14 +137,20 @@ bool FormDialogMessage(MSG& msg) {
         const auto it = std::find_if(forms.begin(), forms.end(), [top](Form* f) { return f->hWnd() == top; });
         return it == forms.end() ? nullptr : *it;
     };
-    if (!top || !formOf()) return false;
+    Form* const form = top ? formOf() : nullptr;
+    if (!form) return false;
     const HWND focus = ::GetFocus();
+    // The system gives the wheel to the window under the pointer: a list or a slider that the
+    // user has not picked would change its value on the way down a window that scrolls.
+    if (msg.message == WM_MOUSEWHEEL && msg.hwnd != top && !FocusedControlKeepsWheel(msg.hwnd, focus) &&
+        form->Scroll(WM_MOUSEWHEEL, msg.wParam))
+        return true;
     if (!::IsDialogMessageW(top, &msg)) return false;
     // Only a key that moved the focus scrolls (the dialog manager takes the mouse's messages
     // too), and only while the form is loaded: the key may have closed it (a mnemonic of its
     // Cancel button).
     const bool key = msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST;
-    if (Form* form = formOf(); form && key && ::GetFocus() != focus) form->ScrollIntoView(::GetFocus());
+    if (Form* loaded = formOf(); loaded && key && ::GetFocus() != focus) loaded->ScrollIntoView(::GetFocus());
     return true;
 }
 

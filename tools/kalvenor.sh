@@ -82,11 +82,14 @@ run_tests() {
     local status=0
     xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$prefix_setup"'
         ctest --test-dir "$1" --output-on-failure -j "$2" -LE "^screen-"' _ "$build" "$jobs" || status=$?
-    # The entries labelled screen-1920x1040 on a screen of that size (1920x1080 less a taskbar),
-    # in the same prefix once its server of the first screen has ended.
-    wineserver -k >/dev/null 2>&1 || true
-    xvfb-run -a -s "-screen 0 1920x1040x24" bash -c "$prefix_setup"'
-        ctest --test-dir "$1" --output-on-failure -L "^screen-1920x1040$"' _ "$build" || status=$?
+    # The entries labelled screen-<size> on a screen of that size (1920x1080 and 1366x768 less a
+    # taskbar), in the same prefix once the server of the screen before has ended.
+    local screen
+    for screen in 1920x1040 1366x728; do
+        wineserver -k >/dev/null 2>&1 || true
+        xvfb-run -a -s "-screen 0 ${screen}x24" bash -c "$prefix_setup"'
+            ctest --test-dir "$1" --output-on-failure -L "^screen-$2$"' _ "$build" "$screen" || status=$?
+    done
     return $status
 }
 

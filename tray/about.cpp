@@ -393,9 +393,10 @@ void frmAbout::Underline(int link) {
 void frmAbout::PaintIcon() {
     PAINTSTRUCT ps;
     HDC dc = ::BeginPaint(hWnd(), &ps);
+    // Level with the version line, which the window's scroll position moves with the content.
     if (ilTemp_ && ::ImageList_GetImageCount(ilTemp_.get()) > 0)
-        ::ImageList_Draw(ilTemp_.get(), 0, dc, TwipsToPixelsX(kMargin * kTwips), TwipsToPixelsY(14 * kTwips),
-                         ILD_TRANSPARENT);
+        ::ImageList_Draw(ilTemp_.get(), 0, dc, TwipsToPixelsX(kMargin * kTwips),
+                         TwipsToPixelsY(14 * kTwips) - ScrollTop(), ILD_TRANSPARENT);
     ::EndPaint(hWnd(), &ps);
 }
 

@@ -5,6 +5,7 @@
 #include <vssym32.h>
 
 #include <algorithm>
+#include <map>
 #include <vector>
 
 #include "toolkit/utility.h"
@@ -184,19 +185,36 @@ bool TextFits(const Control& c, std::wstring& shown) {
 }  // namespace
 
 LayoutFaults MeasureLayout(const Form& form, const LayoutByDesign& design) {
-    const auto named = [](const std::initializer_list<const wchar_t*>& names, const Control& c) {
-        return std::any_of(names.begin(), names.end(), [&](const wchar_t* name) { return c.Name() == name; });
+    const auto named = [](const std::initializer_list<const wchar_t*>& names, const Control* c) {
+        return c && std::any_of(names.begin(), names.end(), [&](const wchar_t* name) { return c->Name() == name; });
     };
+    // A window that the form or one of its containers shows: a control of the form's table, or
+    // one placed outside it (a list view), named by its class and its place among those.
     struct Shown {
-        const Control* control;
-        HWND parent;
+        const Control* control;  // null outside the table
+        HWND window, parent;
         RECT place;  // in the parent's client area
-        std::string name;
+        std::string name, fault;
     };
     std::vector<Shown> shown;
-    for (const Control* c : form.Controls())
-        if (c->Type() != ControlType::Timer && ::IsWindowVisible(c->Window()))
-            shown.push_back({c, ::GetParent(c->Window()), InParent(c->Window()), Named(*c)});
+    std::set<HWND> containers{form.hWnd()}, tabled;
+    for (const Control* c : form.Controls()) {
+        if (c->Type() == ControlType::Timer || !::IsWindowVisible(c->Window())) continue;
+        tabled.insert(c->Window());
+        if (c->Type() == ControlType::Frame || c->Type() == ControlType::PictureBox) containers.insert(c->Window());
+        shown.push_back(
+            {c, c->Window(), ::GetParent(c->Window()), InParent(c->Window()), Named(*c), Fault(*c, c->Caption())});
+    }
+    std::map<std::wstring, int> ofClass;
+    for (HWND container : containers) {
+        for (HWND w = ::GetWindow(container, GW_CHILD); w; w = ::GetWindow(w, GW_HWNDNEXT)) {
+            if (tabled.count(w) || !::IsWindowVisible(w)) continue;
+            wchar_t cls[64] = {};
+            ::GetClassNameW(w, cls, 64);
+            const std::string name = Narrow(std::wstring(cls) + L"#" + std::to_wstring(++ofClass[cls]));
+            shown.push_back({nullptr, w, container, InParent(w), name, name + ": "});
+        }
+    }
     // The window's scroll range: `scrolled` pixels of it lie above the client area, `further`
     // below; the part of the client area on the work area is what the user sees.
     const HWND window = form.hWnd();
@@ -215,7 +233,7 @@ LayoutFaults MeasureLayout(const Form& form, const LayoutByDesign& design) {
     ::IntersectRect(&seen, &client, &work);
     LayoutFaults faults;
     for (const Shown& s : shown) {
-        const Control& c = *s.control;
+        const Control* c = s.control;
         const RECT& r = s.place;
         RECT parent{};
         ::GetClientRect(s.parent, &parent);
@@ -224,33 +242,38 @@ LayoutFaults MeasureLayout(const Form& form, const LayoutByDesign& design) {
             parent.bottom += further;
         }
         if (r.left < parent.left || r.top < parent.top || r.right > parent.right || r.bottom > parent.bottom)
-            faults.outside.insert(Fault(c, c.Caption()));
+            faults.outside.insert(s.fault);
         // Some position of the scroll bar shows it whole: it lies no lower than `further` pixels
-        // below the seen part, no higher than `scrolled` above it, and fits its height.
+        // below the seen part, no higher than `scrolled` above it, and fits its height. A
+        // container that shows controls is judged by them: it need not fit the seen height
+        // whole where each of them is reached.
         RECT onScreen = s.place;
         ::MapWindowPoints(s.parent, nullptr, reinterpret_cast<POINT*>(&onScreen), 2);
+        const bool holds =
+            std::any_of(shown.begin(), shown.end(), [&](const Shown& in) { return in.parent == s.window; });
         if (onScreen.left < seen.left || onScreen.right > seen.right ||
-            onScreen.bottom - onScreen.top > seen.bottom - seen.top || onScreen.bottom > seen.bottom + further ||
-            onScreen.top < seen.top - scrolled)
-            faults.unreachable.insert(Fault(c, c.Caption()));
+            (!holds && onScreen.bottom - onScreen.top > seen.bottom - seen.top) ||
+            onScreen.bottom > seen.bottom + further || onScreen.top < seen.top - scrolled)
+            faults.unreachable.insert(s.fault);
         for (const Shown& other : shown) {
             RECT both{};
             if (s.name < other.name && other.parent == s.parent && ::IntersectRect(&both, &r, &other.place) &&
-                !(c.Name() == other.control->Name() && named(design.stacked, c)))
+                !(c && other.control && c->Name() == other.control->Name() && named(design.stacked, c)))
                 faults.overlapping.insert(s.name + " " + other.name);
         }
-        if (c.Type() == ControlType::Frame) {
+        if (!c) continue;
+        if (c->Type() == ControlType::Frame) {
             // Nothing inside covers the caption.
-            const SIZE caption = ControlText(c).Size(c.Caption().empty() ? L"Xg" : c.Caption());
+            const SIZE caption = ControlText(*c).Size(c->Caption().empty() ? L"Xg" : c->Caption());
             const RECT band{8, 0, 8 + caption.cx, caption.cy};
             for (const Shown& inside : shown) {
                 RECT both{};
-                if (inside.parent == c.Window() && ::IntersectRect(&both, &band, &inside.place))
+                if (inside.parent == s.window && ::IntersectRect(&both, &band, &inside.place))
                     faults.overlapping.insert(inside.name + " " + s.name);
             }
         }
         std::wstring text;
-        if (!TextFits(c, text) && !named(design.partial, c)) faults.clipped.insert(Fault(c, text));
+        if (!TextFits(*c, text) && !named(design.partial, c)) faults.clipped.insert(Fault(*c, text));
     }
     return faults;
 }

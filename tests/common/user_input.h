@@ -1,4 +1,4 @@
-// The thread's message loop and the keyboard as the tests drive them.
+// The thread's message loop, the keyboard and the mouse as the tests drive them.
 #pragma once
 #include <windows.h>
 
@@ -45,6 +45,23 @@ inline void SendKeys(std::initializer_list<WORD> keys, bool up) {
             inputs.push_back(in);
     }
     if (!inputs.empty()) ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// The pointer moved to a point of the screen, with the buttons or the wheel of `flags`.
+inline INPUT MouseAt(POINT at, DWORD flags) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = static_cast<LONG>(at.x * 65535.0 / (::GetSystemMetrics(SM_CXSCREEN) - 1) + 0.5);
+    in.mi.dy = static_cast<LONG>(at.y * 65535.0 / (::GetSystemMetrics(SM_CYSCREEN) - 1) + 0.5);
+    in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    return in;
+}
+
+// Turns the wheel with the pointer at a point of the screen; positive notches away from the user.
+inline void TurnWheel(POINT at, int notches) {
+    INPUT in = MouseAt(at, MOUSEEVENTF_WHEEL);
+    in.mi.mouseData = static_cast<DWORD>(notches * WHEEL_DELTA);
+    ::SendInput(1, &in, sizeof in);
 }
 
 }  // namespace kal::testing

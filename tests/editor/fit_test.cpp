@@ -3,13 +3,14 @@
 // and within the screen's work area at some position of the window's scroll bar. The editor on
 // every page with each effect panel opened, for speakers and for headphones; its three dialogs;
 // the real-time window; the profile manager. Then the editor used by hand where the screen is
-// shorter than it. The scaled tests also run on a 1920x1080 screen less its taskbar (the ctest
-// entry editor_1920x1040).
+// shorter than it. The scaled tests also run on 1920x1080 and 1366x768 screens less their taskbars
+// (the ctest entries editor_1920x1040 and editor_1366x728).
 #include "tests/editor/profiles_fixture.h"
 
 #include "editor/customcontrolsdialog.h"
 #include "editor/hpampdialog.h"
 #include "editor/swapsdialog.h"
+#include "listview/formhost.h"
 #include "tests/common/layout_probe.h"
 #include "tests/tray/dialog_answerer.h"
 #include "toolkit/font.h"
@@ -19,15 +20,6 @@ using namespace kal;
 using namespace kal::testing;
 
 namespace {
-
-// The screen the run asks for in KALVENOR_SCREEN ("<width>x<height>"), so that a run meant for
-// another screen can't pass on this one; any screen when none is asked for.
-void ExpectTheScreenAskedFor() {
-    char asked[32] = {};
-    if (!::GetEnvironmentVariableA("KALVENOR_SCREEN", asked, sizeof asked)) return;
-    EXPECT_EQ(std::to_string(::GetSystemMetrics(SM_CXSCREEN)) + "x" + std::to_string(::GetSystemMetrics(SM_CYSCREEN)),
-              asked);
-}
 
 RECT OnScreen(HWND window) {
     RECT r{};
@@ -49,13 +41,6 @@ bool InSight(const Form& form, const Control& c) {
 POINT Centre(const Control& c) {
     const RECT r = OnScreen(c.Window());
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
-// One notch of the wheel towards the user, the pointer at `at`.
-void WheelDown(POINT at) {
-    INPUT in = MouseAt(at, MOUSEEVENTF_WHEEL);
-    in.mi.mouseData = static_cast<DWORD>(-WHEEL_DELTA);
-    ::SendInput(1, &in, sizeof in);
 }
 
 class WindowFit : public ProfilesFixture {
@@ -141,7 +126,16 @@ TEST_F(WindowFit, EveryWindowKeepsItsControlsInsideAndTheirTextsWhole) {
     AnalogOutputSettingsDialog()->Unload();
     CloseEditor();
 
-    ExpectWholeLayout(OpenManager(), At("profile manager"));
+    frmProfiles& manager = OpenManager();
+    ExpectWholeLayout(manager, At("profile manager"));
+    // The profile list, placed outside the manager's table, is measured too: drawn down over the
+    // buttons under it, it is reported on them.
+    TwipsRect list = PlacementOf(manager.Profiles());
+    list.height = manager.cmdNew->Top() + manager.cmdNew->Height() - list.top;
+    MoveTo(manager.Profiles(), list);
+    const LayoutFaults faults = MeasureLayout(manager);
+    for (const char* button : {"cmdNew", "cmdEdit", "cmdDelete"})
+        EXPECT_EQ(faults.overlapping.count(std::string("KalvenorListView#1 ") + button), 1u) << button;
     if (scaled) MarkDpiChildDone();
 }
 
@@ -151,8 +145,8 @@ TEST(WindowFitScaled, EveryWindowKeepsItsControlsInsideAndTheirTextsWholeAt144Dp
 
 // A new profile made by hand: at 96 dots per inch the editor fits the screen as designed; at 144
 // it is taller than the screen's work area, so it stands on the work area and scrolls. The
-// keyboard's focus brings what it reaches into sight, the wheel brings Save, and a click on it
-// saves the profile.
+// keyboard's focus brings what it reaches into sight, the wheel over the lists scrolls the window
+// unless the list has the focus, the wheel brings Save, and a click on it saves the profile.
 TEST_F(WindowFit, ANewProfileIsSavedWithTheMouse) {
     const bool scaled = InDpiChild();
     gDPI = ScreenDpi();
@@ -160,6 +154,8 @@ TEST_F(WindowFit, ANewProfileIsSavedWithTheMouse) {
     gUIFont = GetSystemFont();
     ExpectTheScreenAskedFor();
     UseEditorCard(kD2);
+    // A card set to 7.1, which offers the upmix.
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"07000000"));
     frmProfile& editor = OpenEditor(L"");
     const HWND window = editor.hWnd();
     const RECT work = WorkAreaOf(window), outer = OnScreen(window);
@@ -196,11 +192,47 @@ TEST_F(WindowFit, ANewProfileIsSavedWithTheMouse) {
     EXPECT_TRUE(InSight(editor, editor.Ctl(L"txtProfileName")));
     EXPECT_EQ(InSight(editor, save), !tall);
 
+    // In a window that scrolls, the wheel over a list that the user has not picked scrolls the
+    // window: the list keeps its choice, and neither Windows nor the card (live mode sends each
+    // choice at once) hear of it. The list with the focus takes the wheel.
+    if (tall) {
+        ASSERT_FALSE(editor.LiveProfileName().empty());
+        // Windows' speakers set to stereo.
+        ASSERT_TRUE(User::ChooseItem(*editor.cboSpeakersLayout, IndexOf(*editor.cboSpeakersLayout, 2)));
+        PumpForms(50);
+        const auto speakers = [] { return gAudio->GetSpeakers(gPlaybackLineIds[0]); };
+        const auto turn = [&](ComboBox& list) {
+            ::SendMessageW(editor.hWnd(), WM_VSCROLL, SB_TOP, 0);
+            PumpForms(50);
+            EXPECT_TRUE(InSight(editor, list));
+            sim::ClearSimRequestLog();
+            const int top = editor.ScrollTop(), chosen = list.ListIndex();
+            TurnWheel(Centre(list), -1);
+            PumpForms([&] { return editor.ScrollTop() != top || list.ListIndex() != chosen; }, 1000);
+            return editor.ScrollTop() != top;
+        };
+        for (ComboBox* list : {editor.cboSpeakersLayout, editor.cboStereoUpmix}) {
+            const int chosen = list->ListIndex(), channels = speakers();
+            EXPECT_TRUE(turn(*list)) << list->Name();
+            EXPECT_EQ(list->ListIndex(), chosen);
+            EXPECT_EQ(speakers(), channels);
+            EXPECT_EQ(Writes(), std::vector<std::wstring>{});
+        }
+        ComboBox& upmix = *editor.cboStereoUpmix;
+        const int chosen = upmix.ListIndex();
+        ASSERT_LT(chosen + 1, upmix.ListCount());
+        ::SetFocus(upmix.Window());
+        EXPECT_FALSE(turn(upmix));
+        EXPECT_EQ(upmix.ListIndex(), chosen + 1);
+        EXPECT_NE(Writes(), std::vector<std::wstring>{});
+        ::SetFocus(editor.Ctl(L"txtProfileName").Window());
+    }
+
     // A name; the wheel brings Save into sight, and a click on it saves, while the focus stays
     // in the name box that the wheel took out of sight.
     ASSERT_TRUE(User::SetText(editor.Get<TextBox>(L"txtProfileName"), L"Tall"));
     for (int notch = 0; notch < 10 && !InSight(editor, save); ++notch) {
-        WheelDown(Centre(svn));
+        TurnWheel(Centre(svn), -1);
         PumpForms(100);
     }
     ASSERT_TRUE(InSight(editor, save));

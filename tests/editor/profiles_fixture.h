@@ -36,15 +36,6 @@ inline void PressKey(WORD vk, std::initializer_list<WORD> modifiers = {}) {
     PumpForms(50);
 }
 
-inline INPUT MouseAt(POINT at, DWORD flags) {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dx = static_cast<LONG>(at.x * 65535.0 / (::GetSystemMetrics(SM_CXSCREEN) - 1) + 0.5);
-    in.mi.dy = static_cast<LONG>(at.y * 65535.0 / (::GetSystemMetrics(SM_CYSCREEN) - 1) + 0.5);
-    in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    return in;
-}
-
 // Left clicks at a point of the screen (two for a double click).
 inline void ClickScreen(POINT at, int clicks = 1) {
     std::vector<INPUT> inputs{MouseAt(at, 0)};

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/log.h"
+#include "tests/common/user_input.h"
 #include "tests/toolkit/testwindow.h"
 #include "toolkit/tabstrip.h"
 
@@ -406,6 +407,10 @@ public:
                {
                    {ControlType::CommandButton, L"cmdTop", -1, L"Top", 120, 120, 1200, 360},
                    {ControlType::CommandButton, L"cmdBottom", -1, L"Bottom", 120, height - 480, 1200, 360},
+                   {ControlType::TextBox, L"txtName", -1, L"", 120, 600, 1500, 300},
+                   {ControlType::ComboBox, L"cboRate", -1, L"", 120, 1000, 1500, 300},
+                   {ControlType::ComboBox, L"cboPreset", -1, L"", 1800, 1000, 1500, 300, CBS_DROPDOWN},
+                   {ControlType::Slider, L"csliVolume", -1, L"", 120, 1500, 3000, 450, 0, L"", SliderRange(0, 100)},
                });
     }
     ~TallForm() override { Unload(); }
@@ -457,6 +462,71 @@ TEST(FormsScrolling, AFormTallerThanTheWorkAreaScrollsAndKeepsItsControlsPlaces)
     EXPECT_EQ(client.right, TwipsToPixelsX(6000));
     EXPECT_EQ(client.bottom, TwipsToPixelsY(3000));
     EXPECT_EQ(top(L"cmdTop"), TwipsToPixelsY(1440));
+}
+
+// The wheel turned over a list or a slider of a scrolled form, as the system delivers it to the
+// window under the pointer through the program's loop: a control without the focus keeps its
+// value and the form scrolls; the focused control takes the wheel and the form stays.
+TEST(FormsScrolling, TheWheelOverAControlWithoutTheFocusScrollsTheForm) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    ::GetMonitorInfoW(::MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    TallForm form(2 * PixelsToTwipsY(monitor.rcWork.bottom - monitor.rcWork.top));
+    form.Show();
+    test::Pump();
+    auto& rate = form.Get<ComboBox>(L"cboRate");
+    auto& preset = form.Get<ComboBox>(L"cboPreset");
+    auto& volume = form.Get<Slider>(L"csliVolume");
+    for (ComboBox* box : {&rate, &preset}) {
+        for (const wchar_t* item : {L"One", L"Two", L"Three"}) box->AddItem(item);
+    }
+    int events = 0;
+    for (Control* c : {static_cast<Control*>(&rate), static_cast<Control*>(&preset), static_cast<Control*>(&volume)})
+        c->Click = c->Change = [&] { ++events; };
+    // The value a notch may change.
+    const auto value = [&](const Control& c) {
+        return &c == &volume ? volume.Value() : static_cast<const ComboBox&>(c).ListIndex();
+    };
+    const HWND name = form.Ctl(L"txtName").Window();
+    const struct {
+        Control* control;
+        HWND focus;
+        bool keeps;    // the control takes the wheel
+        bool changes;  // and a notch changes its value (an editable list's edit part doesn't)
+        bool enabled = true;
+    } cases[] = {
+        {&rate, name, false, false},
+        {&rate, name, false, false, false},
+        {&preset, name, false, false},
+        {&volume, name, false, false},
+        {&rate, volume.hWnd(), false, false},
+        {&rate, rate.hWnd(), true, true},
+        {&preset, preset.EditWindow(), true, false},
+        {&volume, volume.hWnd(), true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.control->Name() << (c.keeps ? " with the focus" : " without the focus")
+                                          << (c.enabled ? "" : ", disabled"));
+        ::SendMessageW(form.hWnd(), WM_VSCROLL, SB_TOP, 0);
+        rate.SetListIndex(1);
+        preset.SetListIndex(1);
+        volume.SetValue(50);
+        c.control->SetEnabled(c.enabled);
+        ::SetFocus(c.focus);
+        test::Pump();
+        events = 0;
+        const int before = value(*c.control);
+        RECT r{};
+        ::GetWindowRect(c.control->hWnd(), &r);
+        kal::testing::TurnWheel({(r.left + r.right) / 2, (r.top + r.bottom) / 2}, -1);
+        // The program's loop, the dialog manager's part first.
+        kal::testing::PumpUntil([&] { return form.ScrollTop() != 0 || value(*c.control) != before; }, 1000,
+                                FormDialogMessage);
+        EXPECT_EQ(form.ScrollTop() > 0, !c.keeps);
+        EXPECT_EQ(value(*c.control) != before, c.changes);
+        EXPECT_EQ(events, c.changes ? 1 : 0);
+        c.control->SetEnabled(true);
+    }
 }
 
 TEST_F(Forms, UpdatingNests) {

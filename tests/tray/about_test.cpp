@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "listview/formhost.h"
 #include "listview/subitems.h"
 #include "startup/privileges.h"
 #include "startup/utility.h"
@@ -25,6 +26,7 @@
 #include "tests/tray/tray_fixture.h"
 #include "toolkit/colour.h"
 #include "toolkit/font.h"
+#include "toolkit/utility.h"
 #include "tray/formopeners.h"
 #include "tray/portable/abouttext.h"
 #include "tray/update.h"
@@ -152,6 +154,52 @@ int AuthorGap(frmAbout& about) {
            CaptionWidth(about, L"lblAuthor");
 }
 
+// Where the icon shows: its last row in the window's client area that differs from the
+// background beside it, less the top of the version line level with it. Rows from the credits
+// down are left out, whose heading stands under the icon.
+int IconBottomBelowVersion(frmAbout& about) {
+    const HWND window = about.hWnd();
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump(50);
+    ::GdiFlush();
+    ::Sleep(50);  // lets the X server finish drawing before it is read back
+    const auto clientTop = [&](const wchar_t* name) {
+        RECT r = ScreenRect(about, name);
+        ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+        return r.top;
+    };
+    const int left = TwipsToPixelsX(16 * 15), size = TwipsToPixelsX(32 * 15);
+    const int rows = std::max<int>(0, clientTop(L"lblCredits"));
+    POINT origin{0, 0};
+    ::ClientToScreen(window, &origin);
+    HDC screen = ::GetDC(nullptr);
+    HDC copy = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, left + size, std::max(rows, 1));
+    const HGDIOBJ old = ::SelectObject(copy, bitmap);
+    ::BitBlt(copy, 0, 0, left + size, rows, screen, origin.x, origin.y, SRCCOPY);
+    int bottom = -1;
+    for (int y = 0; y < rows; ++y)
+        for (int x = left; x < left + size; ++x)
+            if (::GetPixel(copy, x, y) != ::GetPixel(copy, 2, y)) bottom = y;
+    ::SelectObject(copy, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(copy);
+    ::ReleaseDC(nullptr, screen);
+    return bottom - clientTop(L"lblVersion");
+}
+
+// The box made to scroll (its content taller than the work area) paints its icon where the
+// content around it has gone.
+void ExpectTheIconScrollsWithTheContent(frmAbout& about) {
+    const int beside = IconBottomBelowVersion(about);
+    EXPECT_GT(beside, 0);
+    const RECT work = WorkAreaOf(about.hWnd());
+    about.SetContentHeight(2 * PixelsToTwipsY(work.bottom - work.top));
+    ::SendMessageW(about.hWnd(), WM_VSCROLL, SB_LINEDOWN, 0);
+    ASSERT_GT(about.ScrollTop(), 0);
+    EXPECT_EQ(IconBottomBelowVersion(about), beside) << "scrolled by " << about.ScrollTop();
+}
+
 // The LastKey value of the registry editor, put back as it was afterwards.
 class SavedLastKey {
 public:
@@ -260,6 +308,24 @@ TEST_F(About, ListShowsTheCardAndCopyPutsItsTextOnTheClipboard) {
     EXPECT_EQ(AboutForm()->SystemInfo().ListItems().Count(), 6);
 }
 
+TEST_F(About, TheIconScrollsWithTheContentAroundIt) { ExpectTheIconScrollsWithTheContent(OpenFromMenu()); }
+
+// The list, placed outside the form's table, is measured with the controls: moved down onto
+// the buttons' row, it is reported on each button, and on nothing else.
+TEST_F(About, TheLayoutMeasurementSeesTheListOverTheButtons) {
+    frmAbout& about = OpenFromMenu();
+    EXPECT_EQ(MeasureLayout(about).overlapping, std::set<std::string>{});
+    TwipsRect at = PlacementOf(about.SystemInfo());
+    const Control& close = about.Ctl(L"cmdClose");
+    at.top = close.Top() + close.Height() - at.height;
+    MoveTo(about.SystemInfo(), at);
+    const LayoutFaults faults = MeasureLayout(about);
+    EXPECT_EQ(faults.overlapping,
+              (std::set<std::string>{"KalvenorListView#1 cmdClose", "KalvenorListView#1 cmdCopyValues",
+                                     "KalvenorListView#1 cmdSaveDiagnosticInfo"}));
+    EXPECT_EQ(faults.outside, std::set<std::string>{});
+}
+
 // The interface font changed while the box is open (by Options): the columns fit it again.
 TEST_F(About, ColumnsFitAnInterfaceFontChangedWhileTheBoxIsOpen) {
     frmAbout& about = OpenFromMenu();
@@ -310,6 +376,7 @@ TEST_F(About, ScaledScreenChild) {
     ::SetWindowPos(about.hWnd(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
     Pump(100);
     EXPECT_TRUE(SaveWindowScreenshot(about.hWnd(), L"frmAbout", L"card-144dpi"));
+    ExpectTheIconScrollsWithTheContent(about);
     MarkDpiChildDone();
 }
 

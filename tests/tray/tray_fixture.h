@@ -54,7 +54,17 @@ inline void MarkDpiChildDone() {
     if (file != INVALID_HANDLE_VALUE) ::CloseHandle(file);
 }
 
+// The screen the run asks for in KALVENOR_SCREEN ("<width>x<height>"), so that a run meant for
+// another screen can't pass on this one; any screen when none is asked for.
+inline void ExpectTheScreenAskedFor() {
+    char asked[32] = {};
+    if (!::GetEnvironmentVariableA("KALVENOR_SCREEN", asked, sizeof asked)) return;
+    EXPECT_EQ(std::to_string(::GetSystemMetrics(SM_CXSCREEN)) + "x" + std::to_string(::GetSystemMetrics(SM_CYSCREEN)),
+              asked);
+}
+
 inline bool RunTestsAtDpi(const std::wstring& filter, DWORD dpi) {
+    ExpectTheScreenAskedFor();
     HKEY desktop = nullptr;
     if (::RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
                           nullptr, &desktop, nullptr) != ERROR_SUCCESS)
