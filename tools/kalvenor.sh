@@ -76,6 +76,7 @@ prefix_setup='
         # process ends a second after its last user; without this one the next program that needs
         # the desktop starts it anew and passes it the output of that program, which ctest waits
         # for until the desktop process ends.
+        rm -f "$WINEPREFIX/desktop-kept"
         (cd "$WINEPREFIX" && exec wine cmd.exe /q >/dev/null 2>&1 < <(exec 2>/dev/null
             echo "type nul > desktop-kept"
             while kill -0 $$; do sleep 1; done)) &
