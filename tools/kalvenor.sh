@@ -71,8 +71,18 @@ prefix_setup='
         wineserver -k
         wineserver -w
         wineserver -p
-        # Start the system services here, so that they do not inherit the output pipe of a
-        # program started later (ctest would wait for them until the server ends).
+        # A user of the desktop for as long as this shell runs: a console program waiting for
+        # input that ends with the shell (it notes in the prefix that it runs). The desktop
+        # process ends a second after its last user; without this one the next program that needs
+        # the desktop starts it anew and passes it the output of that program, which ctest waits
+        # for until the desktop process ends.
+        rm -f "$WINEPREFIX/desktop-kept"
+        (cd "$WINEPREFIX" && exec wine cmd.exe /q >/dev/null 2>&1 < <(exec 2>/dev/null
+            echo "type nul > desktop-kept"
+            while kill -0 $$; do sleep 1; done)) &
+        for _ in $(seq 600); do [ -e "$WINEPREFIX/desktop-kept" ] && break; sleep 0.1; done
+        # Start the system services and the desktop process here, so that they do not inherit the
+        # output pipe of a program started later (ctest would wait for them until they end).
         wineboot >/dev/null 2>&1'
 
 run_tests() {
