@@ -338,7 +338,10 @@ TEST_F(NotifyTest, SpeakersVolumeChangesFromOutsideReachTheMainForm) {
     for (int i = 0; i < 5; ++i) speakers->SetMasterVolumeLevelScalar(0.1f * static_cast<float>(i), &mixer);
     speakers->SetMute(TRUE, nullptr);
     sim::SetSimEndpointState(SimEp(L"speakers"), DEVICE_STATE_UNPLUGGED);
-    Deliver();
+    // A loaded machine may take a while to deliver; a second delivery would come right after.
+    sim::WaitForSimNotifications();
+    Pump(3000, [&] { return tray_.Count(L"MasterOutput") > 0 && tray_.Count(kWarning) > 0; });
+    Pump(100);
     EXPECT_EQ(tray_.Count(L"MasterOutput"), 1u);
     EXPECT_EQ(tray_.Count(kWarning), 1u);
     ExpectAllOnTheUserInterfaceThread(tray_);
@@ -618,17 +621,28 @@ TEST_F(RegistryWatchTest, ABurstOfChangesRunsTheRefreshOnceAfterTheLast) {
     WatchRegistryKey(L"HKEY_LOCAL_MACHINE\\" + gDriverClassKey + L"\\Settings");
     WatchRegistryKey(L"HKEY_LOCAL_MACHINE\\SYSTEM\\KalvenorTestsMissingKey");
     Pump(50);
-    DWORD last = 0;
-    for (std::uint8_t i = 0; i < 10; ++i) {
-        RegWrite(Settings(), L"EqGain", Bytes{i});
-        last = ::timeGetTime();
-        Pump(5);
+    // A burst is changes closer together than the refresh's 20 ms; a stall of a loaded machine
+    // can split one, so the burst is made again until its changes came that close.
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        tray_.calls.clear();
+        bool burst = true;
+        DWORD last = ::timeGetTime();
+        for (std::uint8_t i = 0; i < 10; ++i) {
+            RegWrite(Settings(), L"EqGain", Bytes{static_cast<std::uint8_t>(attempt * 10 + i)});
+            const DWORD now = ::timeGetTime();
+            burst = burst && now - last < 15;
+            last = now;
+            Pump(5);
+        }
+        Pump(3000, [&] { return Runs() > 0; });
+        Pump(150);
+        if (!burst) continue;
+        EXPECT_EQ(Runs(), 1u);
+        ASSERT_FALSE(tray_.calls.empty());
+        EXPECT_GE(tray_.calls.back().tick - last, 15u);
+        return;
     }
-    Pump(3000, [&] { return Runs() > 0; });
-    Pump(150);
-    EXPECT_EQ(Runs(), 1u);
-    ASSERT_FALSE(tray_.calls.empty());
-    EXPECT_GE(tray_.calls.back().tick - last, 15u);
+    FAIL() << "no burst of changes came within the refresh's delay";
 }
 
 }  // namespace
