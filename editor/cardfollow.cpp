@@ -2,7 +2,7 @@
 // the volume pop-up, another program): each control whose setting changed on the card since
 // the editor last looked shows the card's new value, and what the user chose stays: "Don't
 // Change", "Use last", the Set boxes of the Mixer page, "Don't Set" of the swaps and custom
-// controls. The real-time window shows the card whole and reloads it instead.
+// controls. The real-time window shows the card whole: each of its controls follows.
 #include <cmath>
 #include <utility>
 
@@ -48,10 +48,10 @@ private:
 
 // ---- What the pop-up asks after it changed the card ----
 
-void frmProfile::CurrentOutput() { realTimeMode_ ? CurrentOutput(L"") : FollowCard(); }
-void frmProfile::CurrentSpeakers() { realTimeMode_ ? CurrentSpeakers(L"") : FollowCard(); }
-void frmProfile::CurrentSVN() { realTimeMode_ ? CurrentSVN(L"") : FollowCard(); }
-void frmProfile::CurrentVolume() { realTimeMode_ ? CurrentVolume(L"") : FollowCard(); }
+void frmProfile::CurrentOutput() { FollowCard(); }
+void frmProfile::CurrentSpeakers() { FollowCard(); }
+void frmProfile::CurrentSVN() { FollowCard(); }
+void frmProfile::CurrentVolume() { FollowCard(); }
 
 // ---- The card's values as the editor saw them ----
 
@@ -94,10 +94,8 @@ std::vector<std::wstring> frmProfile::CardValueNames() const {
 }
 
 void frmProfile::RememberCard() {
-    // The real-time window reloads the card whole: it never compares.
     std::map<std::wstring, Bytes> seen;
-    if (!realTimeMode_)
-        for (const std::wstring& name : CardValueNames()) seen[name] = GetProfileValue(L"", name);
+    for (const std::wstring& name : CardValueNames()) seen[name] = GetProfileValue(L"", name);
     record_.SeeCard(seen);
 }
 
@@ -116,13 +114,14 @@ void frmProfile::FollowSlider(Slider& slider, std::int32_t value) {
 }
 
 void frmProfile::FollowCard() {
-    if (!Loaded() || realTimeMode_) return;
+    if (!Loaded()) return;
     std::map<std::wstring, Bytes> now;
     for (const std::wstring& name : CardValueNames()) now[name] = GetProfileValue(L"", name);
     auto changed = [&](const std::wstring& name) { return record_.CardChanged(name, now[name]); };
-    // A list follows while it is offered and shows a value, not "Don't Change" (its first entry).
+    // A list follows while it is offered and shows a value, not "Don't Change" (the first entry
+    // of the editor's).
     auto followList = [&](ComboBox& box, const std::wstring& name, std::intptr_t value) {
-        if (changed(name) && box.Enabled() && box.ListIndex() > 0) SelectItemData(box, value);
+        if (changed(name) && box.Enabled() && (box.ListIndex() > 0 || realTimeMode_)) SelectItemData(box, value);
     };
     // A disabled control keeps what it shows and what it keeps aside.
     auto followCheck = [&](CheckBox& box, const std::wstring& name) {
@@ -134,6 +133,11 @@ void frmProfile::FollowCard() {
     LiveNameAside aside(liveProfileName_);
     FlagScope suspend(gSuspendDriverWrites);
     FlagScope following(followingCard_);
+    // Echo cancellation off opens the real-time window's locked pages before they follow.
+    const Bytes& aec = now[L"AEC"];
+    const int aecOn = aec.size() == 40 ? aec[8] : 0;
+    const bool aecChanged = changed(L"AEC");
+    if (aecChanged && realTimeMode_ && aecOn == 0) SelectOption(optAEC, 0);
 
     // The output first: the channels the Mixer page offers depend on it.
     if (changed(L"PanelConfig") || changed(L"SpeakerConfig")) LoadAnalogOutput(L"");
@@ -220,10 +224,7 @@ void frmProfile::FollowCard() {
             if (cboSpeakerSize[i]->Enabled())
                 cboSpeakerSize[i]->SetListIndex(large[static_cast<std::size_t>(i)] ? 1 : 0);
     }
-    if (changed(L"AEC")) {
-        const Bytes& aec = now[L"AEC"];
-        SelectOption(optAEC, aec.size() == 40 ? aec[8] : 0);
-    }
+    if (aecChanged) SelectOption(optAEC, aecOn);
     record_.SeeCard(now);
 }
 
