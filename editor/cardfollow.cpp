@@ -118,17 +118,18 @@ void frmProfile::FollowCard() {
     std::map<std::wstring, Bytes> now;
     for (const std::wstring& name : CardValueNames()) now[name] = GetProfileValue(L"", name);
     auto changed = [&](const std::wstring& name) { return record_.CardChanged(name, now[name]); };
-    // A list follows while it is offered and shows a value, not "Don't Change" (the first entry
-    // of the editor's).
+    // A list of the editor follows while it is offered and shows a value, not "Don't Change" (its
+    // first entry); the real-time window's always, as it loads.
     auto followList = [&](ComboBox& box, const std::wstring& name, std::intptr_t value) {
-        if (changed(name) && box.Enabled() && (box.ListIndex() > 0 || realTimeMode_)) SelectItemData(box, value);
+        if (changed(name) && (realTimeMode_ || (box.Enabled() && box.ListIndex() > 0))) SelectItemData(box, value);
     };
-    // A disabled control keeps what it shows and what it keeps aside.
+    // A disabled control of the editor keeps what it shows and what it keeps aside; the
+    // real-time window's shows the card, as it loads.
     auto followCheck = [&](CheckBox& box, const std::wstring& name) {
-        if (changed(name) && box.Enabled()) box.SetValue(FirstByte(now[name]) == 1 ? 1 : 0);
+        if (changed(name) && (box.Enabled() || realTimeMode_)) box.SetValue(FirstByte(now[name]) == 1 ? 1 : 0);
     };
     auto followMode = [&](ComboBox& box, const std::wstring& name) {
-        if (changed(name) && box.Enabled()) SelectItemData(box, FirstByte(now[name]));
+        if (changed(name) && (box.Enabled() || realTimeMode_)) SelectItemData(box, FirstByte(now[name]));
     };
     LiveNameAside aside(liveProfileName_);
     FlagScope suspend(gSuspendDriverWrites);
@@ -228,11 +229,12 @@ void frmProfile::FollowCard() {
     record_.SeeCard(now);
 }
 
-// ProLogic IIx or NEO:PC while its box is offered: the box, the mode and, where they take a
-// value, the graph sliders; a disabled slider keeps the user's value aside.
+// ProLogic IIx or NEO:PC while its box is offered (in the real-time window always): the box, the
+// mode and, where they take a value, the graph sliders; a disabled slider keeps the user's value
+// aside.
 void frmProfile::FollowGraphEffect(int panel, const EffectParams& card) {
     const EffectPanelControls c = EffectPanel(panel);
-    if (!c.check->Enabled()) return;
+    if (!c.check->Enabled() && !realTimeMode_) return;
     c.check->SetValue(card.on ? 1 : 0);
     SelectOption(c.modes, card.movie ? 1 : 0);
     if (c.width->Enabled()) c.width->SetValue(card.width);

@@ -148,8 +148,8 @@ void frmProfile::cboSpeakersLayout_Click() {
     const auto& box = *cboSpeakersLayout;
     if (box.ListIndex() < 0 || refreshingOutput_) return;
     UpdateAnalogOutputSettingsButton(FirstByte(SpeakerConfig()));
-    // The user's choice is sent even within a second of another own change; the reloads that
-    // show Windows' layout clear the live name, so no echo comes back here. The stamp keeps
+    // The user's choice is sent even within a second of another own change; the follow that
+    // shows Windows' layout clears the live name, so no echo comes back here. The stamp keeps
     // the notification of this change from being taken as another program's.
     if (!liveProfileName_.empty() && gAudio) {
         StampSelfChange();

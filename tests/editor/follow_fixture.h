@@ -2,6 +2,7 @@
 // Save would write, compared entry by entry, and the refresh the program runs after such a change.
 #pragma once
 #include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <set>
@@ -175,12 +176,15 @@ inline bool ShowsAsCard(frmProfile& e, const std::wstring& n, const State& saved
             if (e.cboSpeakerSize[i]->Enabled() && a[i] != b[i]) return false;
         return true;
     }
+    // An encoded digital format is the output: the analog one is kept, not used.
+    const auto digital = saved.find(L"SpDigitalOut");
+    const std::uint8_t format = digital == saved.end() ? 0 : FirstByte(HexToBytes(digital->second));
+    const bool encoded = format != 0 && format != 2;
+    if (encoded && (n == L"PanelConfig" || n == L"SpeakerConfig")) return true;
     // The L/R swap is for headphones, centre/bass for analog 5.1 and 7.1, side/rear for 7.1.
     if (n == L"HeadphoneLRXchg" || n == L"CenterBassXchg" || n == L"SideRearXchg") {
         const std::wstring out = e.Output();
         const std::wstring mode = out.size() == 4 ? out.substr(2) : L"";
-        const bool encoded =
-            e.chkSPDIF->Value() == 1 && SelectedItemData(*e.cboSPDIFOutput) != 2 && e.cboSPDIFOutput->ListIndex() != -1;
         const bool used = n == L"HeadphoneLRXchg"  ? mode == L"01" && !encoded
                           : n == L"CenterBassXchg" ? (mode == L"06" || mode == L"07") && !encoded
                                                    : mode == L"07" && !encoded;
@@ -230,6 +234,20 @@ inline bool UserChanges(Control& c, const std::function<int(int)>& pick, bool& u
         return false;
     }
     return true;
+}
+
+// The seeds of a random walk: `prefix`_SEED=N replays one, `prefix`_SEEDS=N walks N from
+// `prefix`_FROM (1); `count` from 1 unless told.
+inline std::vector<unsigned> WalkSeeds(const std::string& prefix, unsigned count) {
+    auto number = [&](const char* suffix) -> std::optional<unsigned> {
+        const char* v = std::getenv((prefix + suffix).c_str());
+        return v ? std::optional<unsigned>(static_cast<unsigned>(std::strtoul(v, nullptr, 10))) : std::nullopt;
+    };
+    if (const auto one = number("_SEED")) return {*one};
+    const unsigned from = number("_FROM").value_or(1);
+    std::vector<unsigned> seeds;
+    for (unsigned s = from; s < from + number("_SEEDS").value_or(count); ++s) seeds.push_back(s);
+    return seeds;
 }
 
 // Another program's view of one of the card's endpoints.
