@@ -249,6 +249,21 @@ TEST_F(RealTime, EchoCancellationOnShowsTheCardOnLockedPages) {
     EXPECT_EQ(FirstByte(GetProfileValue(L"", L"BassManagement")), 1);
 }
 
+// The tray's icon and tip show the output the window chose at once, not a second later.
+TEST_F(RealTime, TheTrayShowsTheWindowsOutputAtOnce) {
+    UseEditorCard(kD2);
+    Load(L"");
+    frmProfile& rt = OpenRealTime();
+    ComboBox& outputs = *rt.cboAnalogOutput;
+    ASSERT_GE(outputs.ListCount(), 2);
+    modifies_.clear();
+    ASSERT_TRUE(User::ChooseItem(outputs, outputs.ListIndex() == 0 ? 1 : 0));
+    sim::WaitForSimNotifications();
+    Pump(150);
+    EXPECT_TRUE(IsSelfChange());
+    EXPECT_FALSE(modifies_.empty());
+}
+
 // The swaps and the headphone gain dialogs stay open after a choice in them, once the second of
 // the own change is over and the program's refresh ran.
 TEST_F(RealTime, DialogsStayOpenAfterAChoice) {
