@@ -301,6 +301,9 @@ void frmProfile::SelectOutputForAec(std::intptr_t itemData) {
     }
     aecSwitchingOutput_ = false;
     RunOutputHandler();
+    // The real-time window shows the card: under a Dolby or DTS format as well, the output
+    // echo cancellation switches reaches it.
+    if (realTimeMode_ && SelectedSPDIFFormat() >= 3) LiveApplyAnalogOutput();
 }
 
 // The effects that echo cancellation switches off, as aecSaved_.effects keeps them.

@@ -378,6 +378,8 @@ private:
     void UpdateSetAllCheckBox(CheckBox& column, const std::array<CheckBox*, 8>& rows);
     bool IsChannelAvailable(int channel) const;
     void cboAnalogOutput_Click();
+    // Live: the analog output the list shows, with the headphone gain, to the card.
+    void LiveApplyAnalogOutput();
     void cboBitDepth_Click();
     void chkRecordMonitor_Click(int line);
     void WireValueEvents();

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "editor/customcontrolsdialog.h"
+#include "sim/audio_format.h"
 #include "tests/editor/follow_fixture.h"
 #include "tests/editor/profile_codes.h"
 
@@ -77,11 +78,10 @@ protected:
                 return Fail(L"the card holds " + n + L" " + BytesToHex(GetProfileValue(L"", n)) + L", the window " +
                             saved.at(n));
         }
-        // The output and the two pages, locked or not; an encoded digital format keeps the
-        // analog output.
+        // The output and the two pages, locked or not.
         const std::wstring output = HexPad(FirstByte(GetProfileValue(L"", L"PanelConfig")), 2) +
                                     HexPad(FirstByte(GetProfileValue(L"", L"SpeakerConfig")), 2);
-        if (!Encoded() && e.Output() != output)
+        if (e.Output() != output)
             return Fail(L"the card's output is " + output + L", the window's " + e.Output());
         if (!OptionSelected(e.optEQ, FirstByte(GetProfileValue(L"", L"EqEnable"))))
             return Fail(L"the window shows another equalizer state");
@@ -91,11 +91,6 @@ protected:
         GetProfileVolumeBalance(volume, balance, 0, 0, L"");
         if (e.csliVolume->Value() != static_cast<std::int32_t>(std::nearbyint(Fixed4ToDouble(volume))))
             return Fail(L"the window shows the master volume " + std::to_wstring(e.csliVolume->Value()));
-    }
-
-    static bool Encoded() {
-        const std::uint8_t format = FirstByte(GetProfileValue(L"", L"SpDigitalOut"));
-        return format != 0 && format != 2;
     }
 
     // The values on the pages echo cancellation locks.
@@ -151,7 +146,7 @@ protected:
             if (!aecBefore && AecOn()) aecSaved_ = lockedBefore;
             if (aecBefore && !AecOn()) {
                 for (const auto& [n, was] : aecSaved_)
-                    if (GetProfileValue(L"", n) != was && !(Encoded() && (n == L"PanelConfig" || n == L"SpeakerConfig")))
+                    if (GetProfileValue(L"", n) != was)
                         return Fail(L"echo cancellation's Disable left " + n + L" at " +
                                     BytesToHex(GetProfileValue(L"", n)) + L", not " + BytesToHex(was)),
                                true;
@@ -236,7 +231,7 @@ protected:
         frmProfile& e = Rt();
         const bool atOnce = Chance(25);
         if (!atOnce) LetTheSecondPass();
-        switch (Pick(10)) {
+        switch (Pick(11)) {
         case 0: {
             auto& box = *e.cboAnalogOutput;
             const std::intptr_t code = box.ListCount() > 0 ? box.ItemData(Pick(box.ListCount())) : 4;
@@ -280,6 +275,17 @@ protected:
             Note(L"from outside: master volume " + std::to_wstring(percent));
             OtherProgramsVolume(gPlaybackLineIds[0])->SetMasterVolumeLevelScalar(static_cast<float>(percent) / 100.0f,
                                                                                   nullptr);
+            break;
+        }
+        case 6: {
+            // Windows' sample rate of the speakers, as another program sets it.
+            static const DWORD rates[] = {44100, 48000, 96000};
+            const DWORD rate = rates[Pick(3)];
+            Note(L"from outside: Windows' rate " + std::to_wstring(rate));
+            WAVEFORMATEXTENSIBLE f = sim::SimDeviceFormat(sim::FindSimEndpoint(gPlaybackLineIds[0]));
+            f.Format.nSamplesPerSec = rate;
+            f.Format.nAvgBytesPerSec = rate * f.Format.nBlockAlign;
+            sim::SimPolicySetDeviceFormat(gPlaybackLineIds[0].c_str(), &f.Format, nullptr);
             break;
         }
         default: {
