@@ -220,7 +220,10 @@ void frmProfile::FollowCard() {
     // Disabled, the crossover and the size lists keep the user's values aside for FlexBass's return.
     if (changed(L"BassCornerFrequency") && csliCrossover->Enabled())
         csliCrossover->SetValue(FirstByte(now[L"BassCornerFrequency"]));
-    if (changed(L"SpeakerSize")) {
+    // Another output brings the real-time window's size lists back with the card's sizes, not
+    // the ones they kept while disabled.
+    const bool outputMoved = changed(L"PanelConfig") || changed(L"SpeakerConfig") || changed(L"SpDigitalOut");
+    if (changed(L"SpeakerSize") || (realTimeMode_ && outputMoved)) {
         const std::array<bool, 4> large = DecodeSpeakerSizes(now[L"SpeakerSize"]);
         for (int i = 0; i < 4; ++i)
             if (cboSpeakerSize[i]->Enabled())
