@@ -168,12 +168,15 @@ bool DispatchNotificationMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lP
             if (!armed) return false;
             ::KillTimer(window, static_cast<UINT_PTR>(wParam));
             if (!*armed) return true;
-            // The refresh waits for the own-change window to end: another program's change may
-            // have come within it, and the open forms tell their own sends from it.
+            // The refresh of the open forms waits for the own-change window to end: another
+            // program's change may have come within it, and they tell their own sends from it.
+            // The menus, the tip, the icon and the profile list show the card at once.
             const std::uint32_t now = ::timeGetTime(), stamp = gLastSelfChange.load();
             if (wParam == kTimerUpdateRealTimeData && WithinOwnChangeWindow(now, stamp) &&
-                ::SetTimer(window, kTimerUpdateRealTimeData, kOwnChangeWindowMs - (now - stamp), nullptr))
+                ::SetTimer(window, kTimerUpdateRealTimeData, kOwnChangeWindowMs - (now - stamp), nullptr)) {
+                RefreshProfiles();
                 return true;
+            }
             *armed = false;
             RunTimer(static_cast<UINT_PTR>(wParam));
             return true;

@@ -2,7 +2,7 @@
 // the volume pop-up, another program): each control whose setting changed on the card since
 // the editor last looked shows the card's new value, and what the user chose stays: "Don't
 // Change", "Use last", the Set boxes of the Mixer page, "Don't Set" of the swaps and custom
-// controls. The real-time window shows the card whole and reloads it instead.
+// controls. The real-time window shows the card whole: each of its controls follows.
 #include <cmath>
 #include <utility>
 
@@ -48,10 +48,10 @@ private:
 
 // ---- What the pop-up asks after it changed the card ----
 
-void frmProfile::CurrentOutput() { realTimeMode_ ? CurrentOutput(L"") : FollowCard(); }
-void frmProfile::CurrentSpeakers() { realTimeMode_ ? CurrentSpeakers(L"") : FollowCard(); }
-void frmProfile::CurrentSVN() { realTimeMode_ ? CurrentSVN(L"") : FollowCard(); }
-void frmProfile::CurrentVolume() { realTimeMode_ ? CurrentVolume(L"") : FollowCard(); }
+void frmProfile::CurrentOutput() { FollowCard(); }
+void frmProfile::CurrentSpeakers() { FollowCard(); }
+void frmProfile::CurrentSVN() { FollowCard(); }
+void frmProfile::CurrentVolume() { FollowCard(); }
 
 // ---- The card's values as the editor saw them ----
 
@@ -94,10 +94,8 @@ std::vector<std::wstring> frmProfile::CardValueNames() const {
 }
 
 void frmProfile::RememberCard() {
-    // The real-time window reloads the card whole: it never compares.
     std::map<std::wstring, Bytes> seen;
-    if (!realTimeMode_)
-        for (const std::wstring& name : CardValueNames()) seen[name] = GetProfileValue(L"", name);
+    for (const std::wstring& name : CardValueNames()) seen[name] = GetProfileValue(L"", name);
     record_.SeeCard(seen);
 }
 
@@ -125,24 +123,31 @@ void frmProfile::ShowCardVolume() {
 }
 
 void frmProfile::FollowCard() {
-    if (!Loaded() || realTimeMode_) return;
+    if (!Loaded()) return;
     std::map<std::wstring, Bytes> now;
     for (const std::wstring& name : CardValueNames()) now[name] = GetProfileValue(L"", name);
     auto changed = [&](const std::wstring& name) { return record_.CardChanged(name, now[name]); };
-    // A list follows while it is offered and shows a value, not "Don't Change" (its first entry).
+    // A list of the editor follows while it is offered and shows a value, not "Don't Change" (its
+    // first entry); the real-time window's always, as it loads.
     auto followList = [&](ComboBox& box, const std::wstring& name, std::intptr_t value) {
-        if (changed(name) && box.Enabled() && box.ListIndex() > 0) SelectItemData(box, value);
+        if (changed(name) && (realTimeMode_ || (box.Enabled() && box.ListIndex() > 0))) SelectItemData(box, value);
     };
-    // A disabled control keeps what it shows and what it keeps aside.
+    // A disabled control of the editor keeps what it shows and what it keeps aside; the
+    // real-time window's shows the card, as it loads.
     auto followCheck = [&](CheckBox& box, const std::wstring& name) {
-        if (changed(name) && box.Enabled()) box.SetValue(FirstByte(now[name]) == 1 ? 1 : 0);
+        if (changed(name) && (box.Enabled() || realTimeMode_)) box.SetValue(FirstByte(now[name]) == 1 ? 1 : 0);
     };
     auto followMode = [&](ComboBox& box, const std::wstring& name) {
-        if (changed(name) && box.Enabled()) SelectItemData(box, FirstByte(now[name]));
+        if (changed(name) && (box.Enabled() || realTimeMode_)) SelectItemData(box, FirstByte(now[name]));
     };
     LiveNameAside aside(liveProfileName_);
     FlagScope suspend(gSuspendDriverWrites);
     FlagScope following(followingCard_);
+    // Echo cancellation off opens the real-time window's locked pages before they follow.
+    const Bytes& aec = now[L"AEC"];
+    const int aecOn = aec.size() == 40 ? aec[8] : 0;
+    const bool aecChanged = changed(L"AEC");
+    if (aecChanged && realTimeMode_ && aecOn == 0) SelectOption(optAEC, 0);
 
     // The output first: the channels the Mixer page offers depend on it.
     if (changed(L"PanelConfig") || changed(L"SpeakerConfig")) LoadAnalogOutput(L"");
@@ -156,8 +161,9 @@ void frmProfile::FollowCard() {
     if (changed(L"Pl2xParam")) FollowGraphEffect(kPl2xPanel, DecodePl2xParam(now[L"Pl2xParam"]));
     if (neoParamSupported_ && changed(L"NeoParam")) FollowGraphEffect(kNeoPanel, DecodeNeoParam(now[L"NeoParam"]));
     if (frmHpImpedanceMode* amp = gCardCaps && gCardCaps->HPAmp ? HpImpedanceDialog() : nullptr) {
+        // The real-time window's list shows the gain of the panel the card uses.
         const std::wstring gain = HpImpedanceValueName(now[L"PanelConfig"]);
-        if (changed(gain) && FirstByte(amp->HpAmp()) != kDontChange)
+        if ((changed(gain) || (realTimeMode_ && changed(L"PanelConfig"))) && FirstByte(amp->HpAmp()) != kDontChange)
             SelectItemData(*amp->cboHpAmp, FirstByte(now[gain]));
     }
     for (int i = 0; i < 3; ++i)
@@ -221,24 +227,25 @@ void frmProfile::FollowCard() {
     // Disabled, the crossover and the size lists keep the user's values aside for FlexBass's return.
     if (changed(L"BassCornerFrequency") && csliCrossover->Enabled())
         csliCrossover->SetValue(FirstByte(now[L"BassCornerFrequency"]));
-    if (changed(L"SpeakerSize")) {
+    // Another output brings the real-time window's size lists back with the card's sizes, not
+    // the ones they kept while disabled.
+    const bool outputMoved = changed(L"PanelConfig") || changed(L"SpeakerConfig") || changed(L"SpDigitalOut");
+    if (changed(L"SpeakerSize") || (realTimeMode_ && outputMoved)) {
         const std::array<bool, 4> large = DecodeSpeakerSizes(now[L"SpeakerSize"]);
         for (int i = 0; i < 4; ++i)
             if (cboSpeakerSize[i]->Enabled())
                 cboSpeakerSize[i]->SetListIndex(large[static_cast<std::size_t>(i)] ? 1 : 0);
     }
-    if (changed(L"AEC")) {
-        const Bytes& aec = now[L"AEC"];
-        SelectOption(optAEC, aec.size() == 40 ? aec[8] : 0);
-    }
+    if (aecChanged) SelectOption(optAEC, aecOn);
     record_.SeeCard(now);
 }
 
-// ProLogic IIx or NEO:PC while its box is offered: the box, the mode and, where they take a
-// value, the graph sliders; a disabled slider keeps the user's value aside.
+// ProLogic IIx or NEO:PC while its box is offered (in the real-time window always): the box, the
+// mode and, where they take a value, the graph sliders; a disabled slider keeps the user's value
+// aside.
 void frmProfile::FollowGraphEffect(int panel, const EffectParams& card) {
     const EffectPanelControls c = EffectPanel(panel);
-    if (!c.check->Enabled()) return;
+    if (!c.check->Enabled() && !realTimeMode_) return;
     c.check->SetValue(card.on ? 1 : 0);
     SelectOption(c.modes, card.movie ? 1 : 0);
     if (c.width->Enabled()) c.width->SetValue(card.width);

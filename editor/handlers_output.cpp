@@ -149,8 +149,8 @@ void frmProfile::cboSpeakersLayout_Click() {
     const auto& box = *cboSpeakersLayout;
     if (box.ListIndex() < 0 || refreshingOutput_) return;
     UpdateAnalogOutputSettingsButton(FirstByte(SpeakerConfig()));
-    // The user's choice is sent even within a second of another own change; the reloads that
-    // show Windows' layout clear the live name, so no echo comes back here. The stamp keeps
+    // The user's choice is sent even within a second of another own change; the follow that
+    // shows Windows' layout clears the live name, so no echo comes back here. The stamp keeps
     // the notification of this change from being taken as another program's.
     if (!liveProfileName_.empty() && gAudio) {
         StampSelfChange();
@@ -303,6 +303,9 @@ void frmProfile::SelectOutputForAec(std::intptr_t itemData) {
     }
     aecSwitchingOutput_ = false;
     RunOutputHandler();
+    // The real-time window shows the card: under a Dolby or DTS format as well, the output
+    // echo cancellation switches reaches it.
+    if (realTimeMode_ && SelectedSPDIFFormat() >= 3) LiveApplyAnalogOutput();
 }
 
 // The effects that echo cancellation switches off, as aecSaved_.effects keeps them.
@@ -311,10 +314,12 @@ std::array<CheckBox*, 5> frmProfile::AecEffects() const {
 }
 
 void frmProfile::optAEC_Click(int index) {
-    // Following the card shows its state and chooses nothing for the user; echo cancellation
-    // going off after the user's Enable brings back what the Enable locked, as Disable does.
-    // The real-time window shows the card's state as loaded: its echo cancellation locks nothing.
-    if (followingCard_ || (realTimeMode_ && gSuspendDriverWrites)) {
+    // Following the card, or the real-time window loading it, shows its state and chooses
+    // nothing for the user.
+    if (followingCard_ || (realTimeMode_ && liveProfileName_.empty())) {
+        if (realTimeMode_) return ShowCardsAec(index == 1);
+        // Echo cancellation going off after the user's Enable brings back what the Enable
+        // locked, as Disable does.
         if (index == 0 && record_.Locked()) {
             RestoreAfterAec();
             // Sent once the refresh that follows the card is over and live mode is back.
@@ -326,32 +331,14 @@ void frmProfile::optAEC_Click(int index) {
         ApplyAEC(EncodeAEC(index == 1));
         NoteOwnSend({L"AEC"});
     }
-    auto& analog = *cboAnalogOutput;
-    const std::array<CheckBox*, 5> effects = AecEffects();
     if (index == 1) {
         if (record_.Locked()) return;
-        // What the locked pages hold now is what a save writes while the lock lasts.
-        ProfileValueList before = ProfileValues(false);
-        std::erase_if(before, [](const SavedValue& v) { return !LockedByAec(v.name); });
-        for (SavedValue& v : before)
-            if (v.judged) v.bytes = v.judged;  // echo cancellation was off before it
-        record_.Lock(before);
-        aecSaved_.output = Output();
-        aecSaved_.analogEnabled = analog.Enabled();
-        for (std::size_t i = 0; i < effects.size(); ++i) aecSaved_.effects[i] = EffectOn(*effects[i]);
-        aecSaved_.eq = SelectedOption(optEQ);
-        aecSaved_.flexBass = SelectedOption(optFlexBass);
+        SaveForAec();
         // Two speakers on the same panel.
         SelectOutputForAec(HexNumber(aecSaved_.output.substr(0, 2) + L"04"));
-        analog.SetEnabled(false);
-        for (CheckBox* effect : effects) {
-            effect->SetValue(0);
-            effect->SetEnabled(false);
-        }
+        LockAecPages(true);
         SelectOption(optEQ, 0);
         SelectOption(optFlexBass, 0);
-        imgTab[0]->SetEnabled(false);
-        imgTab[2]->SetEnabled(false);
         return;
     }
     // Nothing to put back when no Enable of the user's saved the state.
@@ -359,6 +346,48 @@ void frmProfile::optAEC_Click(int index) {
         RestoreAfterAec();
         SendUnlockedPages();
     }
+}
+
+// The real-time window shows the card's echo cancellation: on, the card's output, effects,
+// equalizer and FlexBass as they are, on locked pages, saved for the user's Disable; off, the
+// pages open again on what the card holds.
+void frmProfile::ShowCardsAec(bool on) {
+    if (on && !record_.Locked()) {
+        SaveForAec();
+        LockAecPages(false);
+    } else if (!on && record_.Locked()) {
+        UnlockAfterAec();
+        // The output's effects as it offers them.
+        RunOutputHandler();
+    }
+}
+
+// What the pages echo cancellation locks hold now: what its Disable puts back, and what a save
+// writes while the lock lasts.
+void frmProfile::SaveForAec() {
+    ProfileValueList before = ProfileValues(false);
+    std::erase_if(before, [](const SavedValue& v) { return !LockedByAec(v.name); });
+    for (SavedValue& v : before)
+        if (v.judged) v.bytes = v.judged;  // echo cancellation was off before it
+    record_.Lock(before);
+    aecSaved_.output = Output();
+    aecSaved_.analogEnabled = cboAnalogOutput->Enabled();
+    const std::array<CheckBox*, 5> effects = AecEffects();
+    for (std::size_t i = 0; i < effects.size(); ++i) aecSaved_.effects[i] = EffectOn(*effects[i]);
+    aecSaved_.eq = SelectedOption(optEQ);
+    aecSaved_.flexBass = SelectedOption(optFlexBass);
+}
+
+// The output list, the effects (cleared with `clearEffects`) and the Output and Equalizer /
+// FlexBass tabs are locked.
+void frmProfile::LockAecPages(bool clearEffects) {
+    cboAnalogOutput->SetEnabled(false);
+    for (CheckBox* effect : AecEffects()) {
+        if (clearEffects) effect->SetValue(0);
+        effect->SetEnabled(false);
+    }
+    imgTab[0]->SetEnabled(false);
+    imgTab[2]->SetEnabled(false);
 }
 
 // Live: the pages the end of echo cancellation unlocked go to the card as the editor shows them.

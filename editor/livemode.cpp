@@ -204,15 +204,7 @@ void frmProfile::LiveApplyChannelGain(int channel) {
 // ---- What the device side asks of the editor in live mode ----
 
 void frmProfile::RefreshSpeakersAndFormat() {
-    if (!Loaded() || liveProfileName_.empty()) return;
-    if (!realTimeMode_) return FollowCard();
-    // Reloaded from the card without being sent back to it.
-    const std::wstring live = liveProfileName_;
-    liveProfileName_.clear();
-    CurrentSpeakers(L"");
-    CurrentSystemBitDepth(L"");
-    CurrentSystemSampleRate(L"");
-    liveProfileName_ = live;
+    if (Loaded() && !liveProfileName_.empty()) FollowCard();
 }
 
 }  // namespace kal

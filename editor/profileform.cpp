@@ -319,7 +319,7 @@ void frmProfile::ResetControls() {
 }
 
 void frmProfile::CommandReset(bool fromCard) {
-    if (fromCard && !realTimeMode_) return FollowCard();
+    if (fromCard) return FollowCard();
     ResetControls();
     const std::wstring name = !Tag().empty() || liveProfileName_.empty() || realTimeMode_ ? Tag() : liveProfileName_;
     LoadValues(name, fromCard);

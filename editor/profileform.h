@@ -175,14 +175,13 @@ public:
     // ---- IProfileEditorView ----
     std::wstring LiveProfileName() const override { return liveProfileName_; }
     void SetLiveProfileName(const std::wstring& name) override { liveProfileName_ = name; }
-    // Reloads the controls: the profile, the restore point of a new profile in live mode, or
-    // (fromCard) the card's state without sending anything to it; the editor of a profile
-    // follows the card's changes instead (FollowCard).
+    // Reloads the controls: the profile, or the restore point of a new profile in live mode;
+    // fromCard, the controls follow the card's changes instead (FollowCard).
     void CommandReset(bool fromCard) override;
 
     // ---- IVolumeEditorLink: the pop-up changed the card; show its state ----
-    // (editor/cardfollow.cpp) The real-time window reloads the group from the card; the editor
-    // of a profile follows the card as after any change from outside (FollowCard).
+    // (editor/cardfollow.cpp) The controls follow the card as after any change from outside
+    // (FollowCard).
     void CurrentOutput() override;
     void CurrentSpeakers() override;
     void CurrentSVN() override;
@@ -378,13 +377,16 @@ private:
     void FollowSlider(Slider& slider, std::int32_t value);
     void ShowCardVolume();
     void FollowGraphEffect(int panel, const EffectParams& card);
-    // The card changed from outside while the profile editor is live: each control whose setting
-    // changed on the card since the editor last looked shows the card's new value, and every
-    // choice of the user ("Don't Change", "Use last", the Set boxes) stays. Sends nothing.
+    // The card changed from outside while the profile editor is live, or the real-time window
+    // is open: each control whose setting changed on the card since the editor last looked
+    // shows the card's new value, and every choice of the user ("Don't Change", "Use last", the
+    // Set boxes) stays. Sends nothing.
     void FollowCard();
     void UpdateSetAllCheckBox(CheckBox& column, const std::array<CheckBox*, 8>& rows);
     bool IsChannelAvailable(int channel) const;
     void cboAnalogOutput_Click();
+    // Live: the analog output the list shows, with the headphone gain, to the card.
+    void LiveApplyAnalogOutput();
     void cboBitDepth_Click();
     void chkRecordMonitor_Click(int line);
     void WireValueEvents();
@@ -440,6 +442,9 @@ private:
     void RunOutputHandler();
     void SelectOutputForAec(std::intptr_t itemData);
     void optAEC_Click(int index);
+    void ShowCardsAec(bool on);
+    void SaveForAec();
+    void LockAecPages(bool clearEffects);
     static bool LockedByAec(const std::wstring& name);
     std::array<CheckBox*, 5> AecEffects() const;
     // Unlocks, and brings back the output, effects, equalizer and FlexBass the Enable locked.

@@ -233,12 +233,14 @@ run_fuzz() {
     return $status
 }
 
-# The editor's random walks over many more seeds than CI's (KALVENOR_WALK_SEEDS, default 400).
-# A failure prints its seed; KALVENOR_WALK_SEED=N replays it.
+# The editor's and the real-time window's random walks over many more seeds than CI's
+# (KALVENOR_WALK_SEEDS, default 400; KALVENOR_REALTIME_WALK_SEEDS, default 200). A failure prints
+# its seed; KALVENOR_WALK_SEED=N (KALVENOR_REALTIME_WALK_SEED=N) replays it.
 run_walks() {
     throwaway_prefix walks
-    KALVENOR_WALK_SEEDS=${KALVENOR_WALK_SEEDS:-400} xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$prefix_setup"'
-        wine "$1/win32/tests/editor/editor_tests.exe" --gtest_filter=EditorWalk.*' _ "$build"
+    KALVENOR_WALK_SEEDS=${KALVENOR_WALK_SEEDS:-400} KALVENOR_REALTIME_WALK_SEEDS=${KALVENOR_REALTIME_WALK_SEEDS:-200} \
+        xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$prefix_setup"'
+        wine "$1/win32/tests/editor/editor_tests.exe" --gtest_filter=EditorWalk.*:RealTimeWalk.*' _ "$build"
 }
 
 # The README's pictures. Each entry: the test executable, the scenario (a gtest filter) that

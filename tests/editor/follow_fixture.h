@@ -2,6 +2,7 @@
 // Save would write, compared entry by entry, and the refresh the program runs after such a change.
 #pragma once
 #include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <set>
@@ -129,6 +130,126 @@ inline std::vector<std::wstring> OutputControls() {
 
 inline std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
+// Whether the card's value `n` is what the editor's controls give for it (`saved`: what Save
+// writes), as far as they show it: a line of a device out of service, a row out of the profile
+// or hidden by the output, a mono line's right channel, custom controls past a line's count, an
+// effect the output doesn't offer, a Dolby mode or effect parameters while their effect is off,
+// a speaker size or a swap the output doesn't use are kept, not shown; a channel's gain goes
+// through the slider's percent, a step either way is the same.
+inline bool ShowsAsCard(frmProfile& e, const std::wstring& n, const State& saved, const Bytes& card) {
+    const auto w = saved.find(n);
+    if (w == saved.end()) return true;
+    const Bytes written = HexToBytes(w->second);
+    if (const auto ref = IsMixerValueName(n) ? ParseMixerValueName(n) : std::nullopt; ref && ref->flow == 1) {
+        const int j = ref->line;
+        const std::wstring& id = gInputLineIds[static_cast<std::size_t>(j)];
+        if (!e.chkRecordSet[j]->Enabled() || e.chkRecordSet[j]->Value() != 1) return true;
+        if (ref->control == 0 && ref->channel == 1 && e.csliInputLineBalance[j]->Tag() != L"2") return true;
+        const int controls = gAudio->CustomControls.Contains(id) ? static_cast<int>(gAudio->CustomControls.At(id).size()) : 0;
+        if (ref->control > controls) return true;
+    }
+    if (n == kMixerInputLineSel) {
+        const std::uint8_t line = FirstByte(written, 8);
+        if (line > 7 || !e.chkRecordSet[line]->Enabled()) return true;
+    }
+    auto off = [&](const wchar_t* flag) {
+        const auto f = saved.find(flag);
+        return f == saved.end() || FirstByte(HexToBytes(f->second)) == 0;
+    };
+    if ((n == L"DHRoom" && off(L"DHEnable")) || (n == L"DVSMode" && off(L"DVSEnable"))) return true;
+    const auto* row = std::find(std::begin(gChannelVolumeValues), std::end(gChannelVolumeValues), n);
+    const bool gain = row != std::end(gChannelVolumeValues);
+    if (gain && !e.chkPlaybackSet[static_cast<std::size_t>(row - std::begin(gChannelVolumeValues))]->Enabled())
+        return true;
+    static const std::map<std::wstring, std::wstring> effectBox{{L"DHEnable", L"chkDolbyHeadphones"},
+                                                                {L"DHRoom", L"chkDolbyHeadphones"},
+                                                                {L"DVSEnable", L"chkDolbyVirtualSpeaker"},
+                                                                {L"DVSMode", L"chkDolbyVirtualSpeaker"},
+                                                                {L"EnableXear3D", L"chkVSS"},
+                                                                {L"Pl2xParam", L"chkDolby"},
+                                                                {L"NeoParam", L"chkNeo"}};
+    if (const auto box = effectBox.find(n); box != effectBox.end() && !e.Ctl(box->second).Enabled()) return true;
+    if ((n == L"Pl2xParam" || n == L"NeoParam") && FirstByte(card) == 0 && FirstByte(written) == 0) return true;
+    if (n == L"SpeakerSize") {
+        const auto a = DecodeSpeakerSizes(card), b = DecodeSpeakerSizes(written);
+        for (std::size_t i = 0; i < 4; ++i)
+            if (e.cboSpeakerSize[i]->Enabled() && a[i] != b[i]) return false;
+        return true;
+    }
+    // An encoded digital format is the output: the analog one is kept, not used.
+    const auto digital = saved.find(L"SpDigitalOut");
+    const std::uint8_t format = digital == saved.end() ? 0 : FirstByte(HexToBytes(digital->second));
+    const bool encoded = format != 0 && format != 2;
+    if (encoded && (n == L"PanelConfig" || n == L"SpeakerConfig")) return true;
+    // The L/R swap is for headphones, centre/bass for analog 5.1 and 7.1, side/rear for 7.1.
+    if (n == L"HeadphoneLRXchg" || n == L"CenterBassXchg" || n == L"SideRearXchg") {
+        const std::wstring out = e.Output();
+        const std::wstring mode = out.size() == 4 ? out.substr(2) : L"";
+        const bool used = n == L"HeadphoneLRXchg"  ? mode == L"01" && !encoded
+                          : n == L"CenterBassXchg" ? (mode == L"06" || mode == L"07") && !encoded
+                                                   : mode == L"07" && !encoded;
+        if (!used) return true;
+    }
+    auto decibels = [](const Bytes& v) { return static_cast<std::int16_t>(v[2] | v[3] << 8); };
+    if (gain && card.size() == 4 && written.size() == 4 && std::abs(decibels(card) - decibels(written)) <= 1)
+        return true;
+    return card == written;
+}
+
+// The user changes control `c` to another value, `pick(n)` choosing among n; with `undo`,
+// back again. Says what it does through `note`. False when the control takes no such change
+// now; `undo` is cleared when the change could not be taken back.
+inline bool UserChanges(Control& c, const std::function<int(int)>& pick, bool& undo,
+                        const std::function<void(const std::wstring&)>& note) {
+    if (!User::CanAct(c)) return false;
+    const std::wstring what = Key(c), back = undo ? L" and back" : L"";
+    if (auto* box = dynamic_cast<ComboBox*>(&c)) {
+        const int before = box->ListIndex();
+        if (box->ListCount() < 2) return false;
+        int to = pick(box->ListCount());
+        if (to == before) to = (to + 1) % box->ListCount();
+        note(what + L" entry " + std::to_wstring(to) + back);
+        if (!User::ChooseItem(*box, to)) return false;
+        if (undo && (before < 0 || !User::ChooseItem(*box, before))) undo = false;
+    } else if (auto* check = dynamic_cast<CheckBox*>(&c)) {
+        note(what + L" clicked" + (undo ? L" twice" : L""));
+        if (!User::Click(*check)) return false;
+        if (undo && !User::Click(*check)) undo = false;
+    } else if (auto* option = dynamic_cast<OptionButton*>(&c)) {
+        if (option->Value()) return false;
+        OptionButton* was = nullptr;
+        for (Control* other : c.Parent().Controls())
+            if (auto* o = dynamic_cast<OptionButton*>(other); o && o->Name() == c.Name() && o->Value()) was = o;
+        note(what + L" chosen" + back);
+        if (!User::ChooseOption(*option)) return false;
+        if (undo && (!was || !User::ChooseOption(*was))) undo = false;
+    } else if (auto* slider = dynamic_cast<Slider*>(&c)) {
+        const std::int32_t before = slider->Value(), low = slider->Bar().Min(), high = slider->Bar().Max();
+        std::int32_t to = low + pick(high - low + 1);
+        if (to == before) to = to == high ? low : high;
+        note(what + L" to " + std::to_wstring(to) + back);
+        if (!User::DragTo(*slider, to)) return false;
+        if (undo && !User::DragTo(*slider, before)) undo = false;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The seeds of a random walk: `prefix`_SEED=N replays one, `prefix`_SEEDS=N walks N from
+// `prefix`_FROM (1); `count` from 1 unless told.
+inline std::vector<unsigned> WalkSeeds(const std::string& prefix, unsigned count) {
+    auto number = [&](const char* suffix) -> std::optional<unsigned> {
+        const char* v = std::getenv((prefix + suffix).c_str());
+        return v ? std::optional<unsigned>(static_cast<unsigned>(std::strtoul(v, nullptr, 10))) : std::nullopt;
+    };
+    if (const auto one = number("_SEED")) return {*one};
+    const unsigned from = number("_FROM").value_or(1);
+    std::vector<unsigned> seeds;
+    for (unsigned s = from; s < from + number("_SEEDS").value_or(count); ++s) seeds.push_back(s);
+    return seeds;
+}
+
 // Another program's view of one of the card's endpoints.
 inline ComPtr<IAudioEndpointVolume> OtherProgramsVolume(const std::wstring& id) {
     ComPtr<IMMDeviceEnumerator> enumerator;
@@ -153,6 +274,17 @@ protected:
         Pump(20);
         TimerUpdateRealTimeData();
         Pump(20);
+    }
+
+    // The second after the program's own change passes: the notifications of its sends have come
+    // in, the clock moves on and the refresh timer due then fires (the watcher of the driver's
+    // settings armed it, and the program's timer put it off to the end of the second).
+    void LetTheSecondPass() {
+        sim::WaitForSimNotifications();
+        Pump(60);
+        gLastSelfChange.store(::timeGetTime() - kOwnChangeWindowMs);
+        ::SendMessageW(form_->hWnd(), WM_TIMER, kTimerUpdateRealTimeData, 0);
+        Pump(60);
     }
 
     static void ClickLive(frmProfile& editor) {

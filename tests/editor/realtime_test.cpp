@@ -1,7 +1,7 @@
 // The real-time settings window: nothing of a profile, the gaps closed by the distances of the
 // design, opened from the tray and only brought to the front while an editor is open; and what
 // closing the editor gives back (the profiles' shortcut keys, every window object).
-#include "tests/editor/editor_fixture.h"
+#include "tests/editor/follow_fixture.h"
 
 #include <map>
 
@@ -14,7 +14,7 @@ using namespace kal::testing;
 
 namespace {
 
-class RealTime : public EditorFixture {};
+class RealTime : public FollowCardFixture {};
 
 struct Place {
     int left, top, width, height;
@@ -175,6 +175,124 @@ TEST_F(RealTime, OpeningAndClosingTwentyTimesGivesBackEveryWindowObject) {
     const auto after = GuiObjectCounts();
     EXPECT_EQ(after.first, before.first) << "GDI objects";
     EXPECT_EQ(after.second, before.second) << "USER objects";
+}
+
+// Echo cancellation's Disable puts back what its Enable saved, whatever comes between: the
+// program's refresh once the second of the own change is over, a volume key.
+TEST_F(RealTime, EchoCancellationsDisablePutsBackWhatItsEnableSaved) {
+    enum class Between { Nothing, Second, VolumeKey };
+    for (Between between : {Between::Nothing, Between::Second, Between::VolumeKey}) {
+        SCOPED_TRACE(static_cast<int>(between));
+        UseEditorCard(kD2);
+        sim::SetSimLiveValue(L"SpeakerConfig", EncodeCode(7));
+        sim::SetSimLiveValue(L"EqEnable", EncodeFlag(true));
+        Load(L"");
+        frmProfile& rt = OpenRealTime();
+        rt.imgTab_Click(3);
+        ASSERT_TRUE(User::ChooseOption(*rt.optAEC[1]));
+        EXPECT_EQ(FirstByte(GetProfileValue(L"", L"SpeakerConfig")), 4);
+        EXPECT_EQ(FirstByte(GetProfileValue(L"", L"EqEnable")), 0);
+        if (between != Between::Nothing) LetTheSecondPass();
+        if (between == Between::VolumeKey) {
+            ::SendMessageW(form_->hWnd(), WM_HOTKEY, 1, 0);
+            LetTheSecondPass();
+        }
+        EXPECT_FALSE(rt.imgTab[0]->Enabled());
+        EXPECT_FALSE(rt.cboAnalogOutput->Enabled());
+        ASSERT_TRUE(User::ChooseOption(*rt.optAEC[0]));
+        EXPECT_EQ(FirstByte(GetProfileValue(L"", L"SpeakerConfig")), 7);
+        EXPECT_EQ(FirstByte(GetProfileValue(L"", L"EqEnable")), 1);
+        EXPECT_TRUE(rt.imgTab[0]->Enabled());
+        CloseEditor();
+    }
+}
+
+// Echo cancellation on shows the card's own output, equalizer and FlexBass on locked pages:
+// opened so, after a refresh, after it came on from outside; off, the pages open on the card.
+TEST_F(RealTime, EchoCancellationOnShowsTheCardOnLockedPages) {
+    UseEditorCard(kD2);
+    for (const auto& [name, value] : std::initializer_list<std::pair<const wchar_t*, Bytes>>{
+             {L"SpeakerConfig", EncodeCode(7)},
+             {L"EqEnable", EncodeFlag(true)},
+             {L"BassManagement", EncodeFlag(true)},
+             {L"AEC", EncodeAEC(true)}})
+        sim::SetSimLiveValue(name, value);
+    Load(L"");
+    frmProfile& rt = OpenRealTime();
+    auto expectShown = [&](bool locked, const char* when) {
+        SCOPED_TRACE(when);
+        EXPECT_EQ(SelectedItemData(*rt.cboAnalogOutput), 7);
+        EXPECT_TRUE(OptionSelected(rt.optEQ, 1));
+        EXPECT_TRUE(OptionSelected(rt.optFlexBass, 1));
+        EXPECT_EQ(OptionSelected(rt.optAEC, 1), locked);
+        EXPECT_EQ(rt.imgTab[0]->Enabled(), !locked);
+        EXPECT_EQ(rt.imgTab[2]->Enabled(), !locked);
+        EXPECT_EQ(rt.cboAnalogOutput->Enabled(), !locked);
+    };
+    expectShown(true, "opened");
+    // A volume key refreshes the window at once.
+    ::SendMessageW(form_->hWnd(), WM_HOTKEY, 1, 0);
+    LetTheSecondPass();
+    expectShown(true, "refreshed");
+    sim::SetSimLiveValue(L"AEC", EncodeAEC(false));
+    LetTheSecondPass();
+    expectShown(false, "off from outside");
+    sim::SetSimLiveValue(L"AEC", EncodeAEC(true));
+    LetTheSecondPass();
+    expectShown(true, "on from outside");
+    // The user's Disable opens the pages on what the card holds.
+    rt.imgTab_Click(3);
+    ASSERT_TRUE(User::ChooseOption(*rt.optAEC[0]));
+    expectShown(false, "disabled");
+    EXPECT_EQ(FirstByte(GetProfileValue(L"", L"SpeakerConfig")), 7);
+    EXPECT_EQ(FirstByte(GetProfileValue(L"", L"EqEnable")), 1);
+    EXPECT_EQ(FirstByte(GetProfileValue(L"", L"BassManagement")), 1);
+}
+
+// The tray's icon and tip show the output the window chose at once, not a second later.
+TEST_F(RealTime, TheTrayShowsTheWindowsOutputAtOnce) {
+    UseEditorCard(kD2);
+    Load(L"");
+    frmProfile& rt = OpenRealTime();
+    ComboBox& outputs = *rt.cboAnalogOutput;
+    ASSERT_GE(outputs.ListCount(), 2);
+    modifies_.clear();
+    ASSERT_TRUE(User::ChooseItem(outputs, outputs.ListIndex() == 0 ? 1 : 0));
+    sim::WaitForSimNotifications();
+    Pump(150);
+    EXPECT_TRUE(IsSelfChange());
+    EXPECT_FALSE(modifies_.empty());
+}
+
+// The swaps and the headphone gain dialogs stay open after a choice in them, once the second of
+// the own change is over and the program's refresh ran.
+TEST_F(RealTime, DialogsStayOpenAfterAChoice) {
+    for (bool gain : {false, true}) {
+        SCOPED_TRACE(gain ? "gain" : "swaps");
+        UseEditorCard(kDG);
+        sim::SetSimLiveValue(L"SpeakerConfig", EncodeCode(1));
+        Load(L"");
+        frmProfile& rt = OpenRealTime();
+        ASSERT_TRUE(User::Click(gain ? *rt.cmdHpAmp : *rt.cmdAnalogOutputSettings));
+        auto open = [gain] {
+            return gain ? HpImpedanceDialog() && HpImpedanceDialog()->Visible() : AnalogOutputSettingsDialog() != nullptr;
+        };
+        ASSERT_TRUE(open());
+        if (gain) {
+            ComboBox& box = *HpImpedanceDialog()->cboHpAmp;
+            ASSERT_TRUE(User::ChooseItem(box, box.ListIndex() == 1 ? 2 : 1));
+        } else {
+            auto& options = AnalogOutputSettingsDialog()->optHeadphoneLRXchg;
+            OptionButton* other = nullptr;
+            for (OptionButton* o : options)
+                if (o && User::CanAct(*o) && !o->Value()) other = o;
+            ASSERT_NE(other, nullptr);
+            ASSERT_TRUE(User::ChooseOption(*other));
+        }
+        LetTheSecondPass();
+        EXPECT_TRUE(open());
+        CloseEditor();
+    }
 }
 
 }  // namespace
