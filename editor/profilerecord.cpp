@@ -13,9 +13,9 @@ std::wstring ValueGroup(const std::wstring& name) {
 // ---- The stored profile ----
 
 void ProfileRecord::Load(std::map<std::wstring, RegValue, CaseInsensitiveLess> stored,
-                         const std::set<std::wstring, CaseInsensitiveLess>& names, const ProfileValueList& shown,
+                         const std::set<std::wstring, CaseInsensitiveLess>& names, bool fromStored,
                          const NameFilter& keep) {
-    fromStored_ = !shown.empty();
+    fromStored_ = fromStored;
     for (auto& [name, e] : entries_) {
         if (fromStored_ && keep(name)) continue;
         e.stored.reset();
@@ -27,8 +27,17 @@ void ProfileRecord::Load(std::map<std::wstring, RegValue, CaseInsensitiveLess> s
         if (!keep(name)) entries_[name].named = true;
     for (auto& [name, bytes] : stored)
         if (!keep(name)) entries_[name].stored = std::move(bytes);
+}
+
+void ProfileRecord::Shown(const ProfileValueList& shown, const NameFilter& keep) {
+    if (!fromStored_) return;
     for (const SavedValue& v : shown)
         if (!keep(v.name)) entries_[v.name].loaded = v;
+}
+
+std::optional<RegValue> ProfileRecord::Stored(const std::wstring& name) const {
+    const auto it = entries_.find(name);
+    return it == entries_.end() ? std::nullopt : it->second.stored;
 }
 
 void ProfileRecord::Reloaded(const ProfileValueList& shown, const NameFilter& of) {

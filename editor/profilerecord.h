@@ -39,17 +39,20 @@ public:
     using NameFilter = std::function<bool(const std::wstring&)>;
 
     // ---- The stored profile ----
-    // A load of a stored profile: the values the stored-value checks accept, every name it held
-    // (damaged ones included) and what the controls gave. Entries `keep` names are left as they
-    // were (a reload leaves the shortcut and the icon). An empty `shown` means no stored profile
-    // stands behind the controls (a new profile, the card's state).
+    // A load of a stored profile: the values the stored-value checks accept and every name it
+    // held (damaged ones included); `fromStored` false: no stored profile stands behind the
+    // controls (a new profile, the card's state). Then `Shown`: what the controls gave for it,
+    // read with the stored values already in place. Entries `keep` names are left as they were
+    // (a reload leaves the shortcut and the icon).
     void Load(std::map<std::wstring, RegValue, CaseInsensitiveLess> stored,
-              const std::set<std::wstring, CaseInsensitiveLess>& names, const ProfileValueList& shown,
-              const NameFilter& keep);
+              const std::set<std::wstring, CaseInsensitiveLess>& names, bool fromStored, const NameFilter& keep);
+    void Shown(const ProfileValueList& shown, const NameFilter& keep);
     // Values `of` loaded from the stored profile after the editor opened (a device that came
     // into service, a row an output brings): what the controls give now is what loaded.
     void Reloaded(const ProfileValueList& shown, const NameFilter& of);
     bool HasStored() const { return fromStored_; }
+    // The accepted bytes the stored profile held for `name` when it loaded.
+    std::optional<RegValue> Stored(const std::wstring& name) const;
     // The groups whose values the controls no longer give as they gave when they loaded.
     std::set<std::wstring> ChangedGroups(const ProfileValueList& now) const;
     // What a save writes for `v`: a group the user left as loaded keeps its stored bytes, and a

@@ -219,9 +219,12 @@ ProfileValueList frmProfile::ProfileValues(bool fromCard) const {
     // editor save holds the gain of the output's panel; the other panel's, and a gain stored on
     // a card without the amplifier, are left as loaded.
     const std::wstring gainName = HpImpedanceValueName(panel);
-    // A stored gain the card's list lacks shows no entry and is kept as stored.
+    // A stored gain the card's list lacks shows no entry and is kept as the profile loaded it
+    // (the stored key may be rewritten or gone by the time a save reads it).
     auto storedGain = [&](const std::wstring& name) {
-        return !Tag().empty() && ProfileValueExists(Tag(), name) ? GetProfileValue(Tag(), name) : Bytes{255, 0, 0, 0};
+        const auto stored = record_.Stored(name);
+        const Bytes* bytes = stored ? std::get_if<Bytes>(&*stored) : nullptr;
+        return bytes ? *bytes : Bytes{255, 0, 0, 0};
     };
     const bool amplifier = gCardCaps && gCardCaps->HPAmp;
     for (const wchar_t* name : {L"HpImpedanceModeRear", L"HpImpedanceModeFront"}) {
@@ -359,18 +362,17 @@ ProfileValueList frmProfile::ProfileValues(bool fromCard) const {
 // the icon load when the editor opens; a reload leaves them, and what was kept of them, alone.
 void frmProfile::RememberLoadedProfile(const std::wstring& name, bool opening) {
     const auto openingOnly = [](const std::wstring& value) { return value == L"Shortcut" || value == L"CustomIcon"; };
+    const auto keep = [&](const std::wstring& value) { return !opening && openingOnly(value); };
     std::map<std::wstring, RegValue, CaseInsensitiveLess> stored;
     std::set<std::wstring, CaseInsensitiveLess> names;
-    ProfileValueList shown;
-    if (!name.empty()) {
+    if (!name.empty())
         for (auto& [value, bytes] : RegReadValues(RegJoin(gRegProfiles, name))) {
             names.insert(value);
             if (IsAcceptableStoredValue(value, std::get_if<Bytes>(&bytes))) stored.emplace(value, bytes);
         }
-        shown = ProfileValues(false);
-    }
-    record_.Load(std::move(stored), names, shown,
-                 [&](const std::wstring& value) { return !opening && openingOnly(value); });
+    record_.Load(std::move(stored), names, !name.empty(), keep);
+    // The controls' values read kept stored values from the record: it holds them by now.
+    if (!name.empty()) record_.Shown(ProfileValues(false), keep);
 }
 
 // Values that load from the stored profile after the editor opened (a recording line whose

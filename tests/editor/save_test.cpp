@@ -1,6 +1,10 @@
 // Saving from the editor: the name checks, overwriting, renaming and copying with their exact
 // questions, the settings that name a renamed profile, and a shortcut another profile holds.
+#include <functional>
+#include <map>
+
 #include "base/registry.h"
+#include "editor/hpampdialog.h"
 #include "startup/settings.h"
 #include "startup/utility.h"
 #include "tests/editor/editor_fixture.h"
@@ -198,6 +202,61 @@ TEST_F(EditorSave, AProfilesOwnShortcutAsksOnlyWhenItIsCopied) {
     EXPECT_NE(answers.seen[1].text.find(L"already in use by the profile ''Own''"), std::wstring::npos);
     EXPECT_FALSE(RegReadBytes(Profile(L"Own"), L"Shortcut"));
     EXPECT_EQ(RegReadBytes(Profile(L"Twin"), L"Shortcut"), HexToBytes(L"7A03"));
+}
+
+// A headphone gain this card's list lacks (the list shows no entry) is saved as the profile
+// held it, whatever the Save button then does to the stored key: untouched, after the gain
+// dialog, with the output moved to the other panel, renamed, and with the stored key changed by
+// another program while the editor was open.
+TEST_F(EditorSave, AStoredGainTheListLacksIsSavedAsLoaded) {
+    UseEditorCard(kDG);  // three gain modes: 03 has no entry
+    const std::map<std::wstring, std::wstring> stored{{L"PanelConfig", L"00000000"},
+                                                      {L"SpeakerConfig", L"01000000"},
+                                                      {L"HpImpedanceModeRear", L"03000000"},
+                                                      {L"HpImpedanceModeFront", L"03000000"}};
+    struct Case {
+        const char* what;
+        const wchar_t* saveAs;
+        int answer;
+        std::function<void(frmProfile&)> act;
+        const wchar_t* panel;  // PanelConfig saved
+    };
+    const Case cases[] = {
+        {"untouched", L"Amp", IDOK, [](frmProfile&) {}, L"00000000"},
+        {"after the gain dialog", L"Amp", IDOK,
+         [](frmProfile& e) {
+             ASSERT_TRUE(User::Click(e.Ctl(L"cmdHpAmp")));
+             ASSERT_NE(HpImpedanceDialog(), nullptr);
+             ASSERT_EQ(HpImpedanceDialog()->Get<ComboBox>(L"cboHpAmp").ListIndex(), -1);
+             ASSERT_TRUE(User::Click(HpImpedanceDialog()->Ctl(L"cmdClose")));
+         },
+         L"00000000"},
+        {"output moved to the front panel", L"Amp", IDOK,
+         [](frmProfile& e) { ASSERT_TRUE(User::ChooseItem(*e.cboAnalogOutput, IndexOf(*e.cboAnalogOutput, 0x0101))); },
+         L"01000000"},
+        {"renamed", L"AmpRenamed", IDNO, [](frmProfile&) {}, L"00000000"},
+        {"stored key changed meanwhile", L"Amp", IDOK,
+         [](frmProfile&) {
+             RegDeleteValue(Profile(L"Amp"), L"HpImpedanceModeRear");
+             RegDeleteValue(Profile(L"Amp"), L"HpImpedanceModeFront");
+         },
+         L"00000000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RegDeleteTree(gRegProfiles, L"Amp");
+        RegDeleteTree(gRegProfiles, L"AmpRenamed");
+        for (const auto& [name, hex] : stored) Store(L"Amp", name, hex.c_str());
+        frmProfile& editor = OpenEditor(L"Amp");
+        c.act(editor);
+        const auto answers = Save(editor, c.saveAs, c.answer);
+        EXPECT_EQ(LastText(answers), kSaved);
+        const auto saved = Values(c.saveAs);
+        EXPECT_EQ(Entry(saved, L"PanelConfig"), c.panel);
+        EXPECT_EQ(Entry(saved, L"HpImpedanceModeRear"), L"03000000");
+        EXPECT_EQ(Entry(saved, L"HpImpedanceModeFront"), L"03000000");
+        CloseEditor();
+    }
 }
 
 }  // namespace
