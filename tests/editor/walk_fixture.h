@@ -338,16 +338,43 @@ protected:
     }
 
     // In live mode the card holds what Save writes for each group the user chose.
+    // Under echo cancellation the card's output, its format and effects, Windows' format and the
+    // equalizer page hold what echo cancellation sets, not what Save writes.
+    static bool SetByEchoCancellation(const std::wstring& n) {
+        static const std::set<std::wstring> locked{
+            L"SystemSpeakers", kMixerBitDepth,  kMixerSampleRate, L"OutputFormat",        L"Dual2D",
+            L"PanelConfig",    L"SpeakerConfig", L"HeadphoneLRXchg", L"CenterBassXchg",     L"SideRearXchg",
+            L"HpImpedanceModeRear", L"HpImpedanceModeFront", L"SpDigitalOut", L"DVSEnable", L"DVSMode",
+            L"DHEnable",       L"DHRoom",        L"EnableXear3D",     L"VSpeakerPos",        L"Pl2xParam",
+            L"NeoParam",       L"EqEnable",      L"EqGain",           L"BassManagement",     L"BassCornerFrequency",
+            L"SpeakerSize",    L"AEC"};
+        return locked.count(n) != 0;
+    }
+
+    // The card's master volume as the editor's slider shows it.
+    static bool ShowsMasterVolume(frmProfile& e) {
+        Currency volume = 0, balance = 0;
+        GetProfileVolumeBalance(volume, balance, 0, 0, L"");
+        return e.csliVolume->Value() == static_cast<std::int32_t>(std::nearbyint(Fixed4ToDouble(volume)));
+    }
+
     void CheckLiveCard() {
-        if (!Live() || OptionSelected(Ed().optAEC, 1)) return;
-        const State saved = Saved(Ed());
+        if (!Live()) return;
+        frmProfile& e = Ed();
+        const bool aec = OptionSelected(e.optAEC, 1);
+        const State saved = Saved(e);
         for (const std::wstring& n : cardNames_) {
             const std::wstring g = GroupOf(n);
-            if (!chosen_.count(g) || movedSinceLive_.count(g)) continue;
+            if (!chosen_.count(g) || movedSinceLive_.count(g) || (aec && SetByEchoCancellation(n))) continue;
             const std::wstring card = BytesToHex(GetProfileValue(L"", n));
             if (!ShowsAsOnCard(n, saved, card, true))
                 return Fail(L"live: the card holds " + n + L" " + card + L", Save writes " + saved.at(n));
         }
+        // The master volume "Set to:" a level the user chose: the card's, as the slider shows it.
+        const std::wstring master = MixerValueName(0, 0, 0, 0);
+        if (chosen_.count(master) && !movedSinceLive_.count(master) && OptionSelected(e.optVolume, 1) &&
+            !ShowsMasterVolume(e))
+            return Fail(L"live: the card's master volume is not the slider's " + std::to_wstring(e.csliVolume->Value()));
     }
 
     // Whether the card's `card` holds value `n` as the editor shows it and Save writes it in
@@ -356,8 +383,10 @@ protected:
     bool ShowsAsOnCard(const std::wstring& n, const State& saved, const std::wstring& card, bool live) {
         {
             const std::wstring g = GroupOf(n);
-            // The volume of "Use last" and the mixer's format values have their own rules.
-            if (g == MixerValueName(0, 0, 0, 0) || n == kMixerSampleRate || n == kMixerBitDepth) return true;
+            // The master volume has rules of its own ("Use last"); Windows' rate kept in step with
+            // the card's is kept aside, not shown.
+            if (g == MixerValueName(0, 0, 0, 0) || (n == kMixerSampleRate && Ed().chkSyncSampleRates->Value() == 1))
+                return true;
             const auto w = saved.find(n);
             if (w == saved.end()) return true;
             // Chosen back as stored, Save writes the stored bytes, which the controls may not
@@ -441,6 +470,37 @@ protected:
                 held.size() == 4 && written.size() == 4 && std::abs(decibels(held) - decibels(written)) <= 1)
                 return true;
             return card == w->second;
+        }
+    }
+
+    // Each control is enabled exactly when the user can use it: a Dolby mode list while its
+    // effect's box is on, the S/PDIF format list while the S/PDIF box is on, a playback row
+    // where the output has its channel, and its slider while the row is set.
+    void CheckEnabled() {
+        frmProfile& e = Ed();
+        auto expect = [&](Control& c, bool usable) {
+            if (!failed_ && c.Enabled() != usable)
+                Fail(Key(c) + (usable ? L" is disabled, though the user can use it" : L" is enabled, though unusable"));
+        };
+        auto on = [](CheckBox& box) { return box.Enabled() && box.Value() == 1; };
+        expect(*e.cboDolbyHeadphonesMode, on(*e.chkDolbyHeadphones));
+        expect(*e.cboDolbyVirtualSpeakerMode, on(*e.chkDolbyVirtualSpeaker));
+        expect(*e.cboSPDIFOutput, on(*e.chkSPDIF));
+        // The rows belong to the profile's output: under echo cancellation's lock, or while the
+        // card's list lacks it, the list doesn't show it.
+        const std::wstring output = e.Output();
+        if (output.size() != 4 || OptionSelected(e.optAEC, 1) ||
+            SelectedItemData(*e.cboAnalogOutput, -1) != std::stoi(output, nullptr, 16))
+            return;
+        const Bytes spdif{static_cast<std::uint8_t>(
+            e.chkSPDIF->Value() == 1 && e.cboSPDIFOutput->ListIndex() >= 0 ? SelectedItemData(*e.cboSPDIFOutput) : 0)};
+        const int channels =
+            SpeakerChannelCount(EncodeCode(static_cast<std::uint8_t>(std::stoi(output.substr(2), nullptr, 16))), &spdif)
+                .value_or(0);
+        for (int i = 0; i < 8; ++i) {
+            const bool available = IsChannelAvailable(i, channels);
+            expect(*e.chkPlaybackSet[i], available);
+            expect(*e.csliOutputChannel[i], available && e.chkPlaybackSet[i]->Value() == 1);
         }
     }
 

@@ -41,15 +41,6 @@ protected:
     // The controls of changes from outside that show at the next refresh.
     std::vector<std::wstring> late_;
 
-    // KALVENOR_WALK_PENDING=1 adds the changes from outside whose faults wait for a mend.
-    static bool Pending() { return std::getenv("KALVENOR_WALK_PENDING") != nullptr; }
-
-    // The card's master volume as the editor's slider shows it.
-    static bool ShowsMasterVolume(frmProfile& e) {
-        Currency volume = 0, balance = 0;
-        GetProfileVolumeBalance(volume, balance, 0, 0, L"");
-        return e.csliVolume->Value() == static_cast<std::int32_t>(std::nearbyint(Fixed4ToDouble(volume)));
-    }
 
     // A driver value set by another program to `bytes`, padded to the length the card has.
     static Outside Driver(const std::wstring& name, Bytes bytes, std::vector<std::wstring> controls) {
@@ -165,13 +156,13 @@ protected:
         }
         case 9: return DriverCode(L"EnableXear3D", {L"chkVSS"});
         case 10: {
-            // Pending: an effect's parameters set from outside in live mode stay on the card
-            // after Live Mode off.
-            if (!Pending()) return RandomOutside();
-            // An effect or its mode: the boxes under a virtualizer follow it.
+            // An effect or its mode: the boxes under a virtualizer follow it. A card without DTS
+            // has no NEO:PC to change.
             static const wchar_t* const names[] = {L"DHEnable", L"DHRoom",    L"DVSEnable", L"DVSMode",
                                                    L"Pl2xParam", L"NeoParam"};
-            return DriverCode(names[Pick(6)], effects);
+            const wchar_t* name = names[Pick(6)];
+            if (name == std::wstring(L"NeoParam") && (!gCardCaps || !gCardCaps->DTS)) return RandomOutside();
+            return DriverCode(name, effects);
         }
         case 11: return DriverCode(L"EqGain", {L"csliEQ", L"optLoadEQPreset", L"cboEQUserProfiles"});
         case 12: return DriverCode(L"SpeakerSize", {L"cboSpeakerSize"});
@@ -229,18 +220,16 @@ protected:
             return {L"mute", {}, [mute] { OtherProgramsVolume(gPlaybackLineIds[0])->SetMute(mute, nullptr); }};
         }
         case 22: {
-            // Pending: Windows' speakers changed from outside bring back an effect box the
-            // output hides, as the card has it.
-            if (!Pending()) return RandomOutside();
-            // Windows' speakers for the card's output.
+            // Windows' speakers for the card's output: the effects and the upmix they offer follow.
             static const std::int16_t channels[] = {2, 4, 6, 8};
             const std::int16_t n = channels[Pick(4)];
-            Outside o{L"SystemSpeakers", {L"cboSpeakersLayout"}, [n] { gAudio->SetSpeakers(gPlaybackLineIds[0], n); }};
+            std::vector<std::wstring> controls = effects;
+            controls.insert(controls.end(), {L"cboSpeakersLayout", L"cboStereoUpmix"});
+            Outside o{L"SystemSpeakers", controls, [n] { gAudio->SetSpeakers(gPlaybackLineIds[0], n); }};
             o.inOwnWindow = false;
             return o;
         }
         default: {
-            if (!Pending()) return RandomOutside();
             // Windows' format: its rate and bit depth.
             static const std::uint32_t rates[] = {44100, 48000, 96000};
             const std::uint32_t rate = rates[Pick(3)];
@@ -476,10 +465,27 @@ protected:
     // Whether applying the profile sets value `n` as the editor shows it. The program's own
     // switches the editor doesn't show go to the card as stored; a headphone gain goes with the
     // profile's headphones, when the card's list has it.
-    bool Applied(const std::wstring& n) const {
+    bool Applied(const std::wstring& n) {
         if (n == L"ListenerMode" || n == L"MuteSubwoofer" || n == L"HeadphoneMuteRear") return false;
         // Windows' channels at "Don't Change".
         if (n == L"SystemSpeakers" && FirstByte(HexToBytes(stored_.at(n))) == 0) return false;
+        // Windows' rate and bit depth as the lists show them: Windows takes no other format.
+        if (n == kMixerSampleRate)
+            return Ed().chkSyncSampleRates->Value() == 0 &&
+                   SelectedItemData(*Ed().cboSystemSampleRate, -1) ==
+                       static_cast<std::intptr_t>(BytesToUInt32(HexToBytes(stored_.at(n))));
+        if (n == kMixerBitDepth) return SelectedItemData(*Ed().cboBitDepth, -1) == FirstByte(HexToBytes(stored_.at(n)));
+        // Echo cancellation on a card without it, whose page the editor hides; likewise NEO:PC
+        // on a card without DTS.
+        if (n == L"AEC" && (!gCardCaps || !gCardCaps->AEC)) return false;
+        if (n == L"NeoParam" && (!gCardCaps || !gCardCaps->DTS)) return false;
+        // ProLogic IIx and NEO:PC both on, which the card can't hold at once: the one applied last
+        // is on.
+        auto on = [&](const wchar_t* effect) {
+            const auto v = stored_.find(effect);
+            return v != stored_.end() && FirstByte(HexToBytes(v->second)) != 0;
+        };
+        if ((n == L"Pl2xParam" || n == L"NeoParam") && on(L"Pl2xParam") && on(L"NeoParam")) return false;
         if (n != L"HpImpedanceModeRear" && n != L"HpImpedanceModeFront") return true;
         const auto panel = stored_.find(L"PanelConfig"), speakers = stored_.find(L"SpeakerConfig");
         if (!gCardCaps || !gCardCaps->HPAmp || panel == stored_.end() || speakers == stored_.end() ||
@@ -554,6 +560,7 @@ protected:
         CollectTargets();
         const int failuresAtStart = Failures();
         CheckSave();
+        CheckEnabled();
         const int steps = 30 + Pick(20);
         for (int step = 0; step < steps && !failed_ && ProfileEditor(); ++step) {
             const int kind = Pick(100);
@@ -579,6 +586,7 @@ protected:
             if (failed_ || Failures() != failuresAtStart) break;
             CheckSave();
             CheckLiveCard();
+            if (ProfileEditor()) CheckEnabled();
         }
         if (!failed_ && ProfileEditor()) {
             const bool live = Live();
@@ -601,6 +609,123 @@ std::vector<unsigned> Seeds() {
     std::vector<unsigned> seeds;
     for (unsigned s = from; s < from + count; ++s) seeds.push_back(s);
     return seeds;
+}
+
+// Paths the walk reaches too rarely to keep in CI, each bringing back what the user or the
+// profile made: what Save writes (and in live mode the card) afterwards.
+TEST_F(EditorWalk, RarePathsBringBackWhatTheUserMade) {
+    struct Case {
+        const char* what;
+        const wchar_t* card;
+        State stored;
+        std::function<void(frmProfile&)> act;
+        // The values Save then writes as stored; in live mode also the card's.
+        std::vector<std::wstring> kept;
+        bool live = false;
+        // The values the card's lines add to the stored profile.
+        std::function<State()> lines = [] { return State{}; };
+    };
+    // A recording line with custom controls on the card.
+    auto customLine = [] {
+        for (int j = 0; j < 8; ++j)
+            if (!gInputLineIds[static_cast<std::size_t>(j)].empty() &&
+                gAudio->CustomControls.Contains(gInputLineIds[static_cast<std::size_t>(j)]))
+                return j;
+        return -1;
+    };
+    const std::vector<Case> cases = {
+        {"the S/PDIF box off and on brings back DTS",
+         kD2,
+         {{L"SpDigitalOut", L"20000000"}},
+         [](frmProfile& e) {
+             ASSERT_TRUE(User::Click(*e.chkSPDIF));
+             ASSERT_TRUE(User::Click(*e.chkSPDIF));
+         },
+         {L"SpDigitalOut"}},
+        {"the rate sync on and off brings back Windows' rate",
+         kD2,
+         {{L"OutputFormat", BytesToHex(EncodeNumber(48000))}, {kMixerSampleRate, BytesToHex(EncodeNumber(96000))}},
+         [](frmProfile& e) {
+             ASSERT_TRUE(User::Click(*e.chkSyncSampleRates));
+             ASSERT_TRUE(User::Click(*e.chkSyncSampleRates));
+         },
+         {kMixerSampleRate}},
+        {"\"Don't Set\" on a custom control of a row set after the load",
+         kD2,
+         {},
+         [&](frmProfile& e) {
+             const int j = customLine();
+             ASSERT_GE(j, 0);
+             e.imgTab_Click(1);
+             ASSERT_TRUE(User::Click(*e.chkRecordSet[j]));
+             ASSERT_TRUE(User::Click(*e.cmdRecordExtraOptions[j]));
+             frmInputLineCustomControls* d = InputLineCustomControlsDialog();
+             ASSERT_NE(d, nullptr);
+             ASSERT_FALSE(d->fraCustomControl.empty());
+             const int k = std::stoi(d->fraCustomControl[0]->Tag());
+             ASSERT_TRUE(User::ChooseOption(d->Get<OptionButton>(frmInputLineCustomControls::OptionGroup(0), 255)));
+             User::Click(d->Ctl(L"cmdClose"));
+             // Out of the profile at the load, the control's stored value is not the user's.
+             const std::wstring control = MixerValueName(1, j, 0, k);
+             ASSERT_EQ(Saved(e).count(control), 0u) << Narrow(control);
+         },
+         {},
+         false,
+         // The line out of the profile, its first control stored.
+         [&] {
+             const int j = customLine();
+             return j < 0 ? State{} : State{{MixerValueName(1, j, 0, 1), L"01"}};
+         }},
+        {"echo cancellation turned off from outside in live mode sends the pages it unlocked",
+         kD2,
+         {{L"PanelConfig", L"00000000"}, {L"SpeakerConfig", L"07000000"}, {L"EqEnable", L"01"}},
+         [this](frmProfile& e) {
+             e.imgTab_Click(3);
+             ASSERT_TRUE(User::ChooseOption(*e.optAEC[1]));
+             LetTheRefreshRun();
+             ASSERT_NE(GetProfileValue(L"", L"SpeakerConfig"), HexToBytes(L"07000000"));
+             gLastSelfChange.store(::timeGetTime() - kOwnChangeWindowMs);
+             const unsigned posts = registryPosts_;
+             sim::SetSimLiveValue(L"AEC", EncodeAEC(false));
+             LetTheRefreshRun(posts);
+             ASSERT_TRUE(OptionSelected(e.optAEC, 0));
+         },
+         {L"SpeakerConfig", L"EqEnable"},
+         true},
+        {"stored headphone gains the card's list lacks, after the gain dialog, the output on the other panel",
+         kSTX,
+         {{L"PanelConfig", L"00000000"},
+          {L"SpeakerConfig", L"01000000"},
+          {L"HpImpedanceModeRear", L"FE000000"},
+          {L"HpImpedanceModeFront", L"04000000"}},
+         [](frmProfile& e) {
+             ASSERT_TRUE(User::Click(*e.cmdHpAmp));
+             ASSERT_NE(HpImpedanceDialog(), nullptr);
+             User::Click(HpImpedanceDialog()->Ctl(L"cmdClose"));
+             ASSERT_TRUE(User::ChooseItem(*e.cboAnalogOutput, IndexOf(*e.cboAnalogOutput, 0x0101)));
+         },
+         {L"HpImpedanceModeRear", L"HpImpedanceModeFront"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        UseEditorCard(c.card);
+        Load(L"");
+        for (const std::wstring& name : RegEnumKeys(gRegProfiles)) RegDeleteTree(gRegProfiles, name);
+        for (const auto& [n, v] : c.stored) Store(L"Rare", n, v.c_str());
+        for (const auto& [n, v] : c.lines()) Store(L"Rare", n, v.c_str());
+        frmProfile& e = OpenEditor(L"Rare");
+        if (c.live) ClickLive(e);
+        c.act(e);
+        if (!ProfileEditor()) continue;
+        const State saved = Saved(e);
+        for (const std::wstring& n : c.kept) {
+            EXPECT_EQ(saved.count(n) ? saved.at(n) : L"-", c.stored.at(n)) << Narrow(n);
+            if (c.live) {
+                EXPECT_EQ(BytesToHex(GetProfileValue(L"", n)), c.stored.at(n)) << Narrow(n) << " on the card";
+            }
+        }
+        CloseEditor();
+    }
 }
 
 TEST_F(EditorWalk, RandomWalksKeepTheEditorsContract) {
