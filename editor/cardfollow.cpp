@@ -160,6 +160,9 @@ void frmProfile::FollowCard() {
     if (!gIsXP) {
         followList(*cboBitDepth, kMixerBitDepth, FirstByte(now[kMixerBitDepth]));
         followList(*cboSystemSampleRate, kMixerSampleRate, BytesToUInt32(now[kMixerSampleRate]));
+        // Disabled by the sync, the list still shows Windows' own rate.
+        if (chkSyncSampleRates->Value() == 1 && changed(kMixerSampleRate) && cboSystemSampleRate->ListIndex() > 0)
+            SelectItemData(*cboSystemSampleRate, BytesToUInt32(now[kMixerSampleRate]));
     }
     followList(*cboSampleRate, L"OutputFormat", BytesToUInt32(now[L"OutputFormat"]));
     followList(*cboStereoUpmix, L"Dual2D", FirstByte(now[L"Dual2D"]));

@@ -132,10 +132,10 @@ void frmProfile::WireMixerEvents() {
     for (OptionButton* option : optInputSelect) {
         if (!option) continue;
         option->Click = [this, i = option->Index()] {
-            // "Ignore" selects no line: nothing is sent for it.
-            if (liveProfileName_.empty() || i == 255 || Updating()) return;
-            Bytes line{static_cast<std::uint8_t>(i)};
-            MixerValue(kMixerInputLineSel, line, true);
+            // "Ignore" selects no line: it puts back the restore point's source, when it holds one.
+            if (Updating()) return;
+            if (auto line = LiveChoice(i == 255, kMixerInputLineSel, Bytes{static_cast<std::uint8_t>(i)}))
+                MixerValue(kMixerInputLineSel, *line, true);
         };
     }
     chkPlaybackSetAll->Click = [this] { SetAllClicked(*chkPlaybackSetAll, chkPlaybackSet); };

@@ -93,7 +93,8 @@ void frmProfile::cboSampleRate_Click() {
     if (box.ListIndex() < 0) return;
     if (!gIsXP) {
         auto& sync = *chkSyncSampleRates;
-        if (sync.Value() == 1) SelectSystemRateOfCard();
+        // A card rate from outside leaves Windows' rate as it is, and its list with it.
+        if (sync.Value() == 1 && !followingCard_) SelectSystemRateOfCard();
         if (box.ListIndex() != 0 || realTimeMode_) {
             sync.SetEnabled(true);
         } else {

@@ -65,8 +65,9 @@ void frmHpImpedanceMode::OnLoad() {
             box.AddItem(gCardCaps->AmpGainModeCaption(n, false).value_or(L""), n - 1);
     }
     box.Click = [this] {
+        // A gain the output hides is not sent, whatever selects it.
         frmProfile* editor = ProfileEditor();
-        if (!editor || editor->LiveProfileName().empty()) return;
+        if (!editor || editor->LiveProfileName().empty() || !editor->HeadphoneGainShown()) return;
         Bytes panel = editor->PanelConfig();
         if (panel.empty()) return;
         // "Don't change" puts back the restore point's gain of the panel, when it holds one.

@@ -204,11 +204,14 @@ public:
     // A group of values that the controls still give as they gave when the stored profile was
     // loaded is written with the bytes it was loaded from. The profile that live mode applies
     // (live) leaves out what the controls can't show: a value no entry of its list shows, the
-    // lines of inactive recording devices, the values the editor has no control for.
+    // lines of inactive recording devices, the values the editor has no control for. A playback
+    // row the output hides goes all the same.
     void SaveValues(const std::wstring& name, bool fromCard, bool live = false);
     // The chosen output's panel and speaker configuration codes; empty without a chosen output.
     Bytes PanelConfig() const;
     Bytes SpeakerConfig() const;
+    // The output is headphones: the headphone gain shows, and live mode sends it.
+    bool HeadphoneGainShown() const;
     Bytes DVSMode() const;
     Bytes DHRoom() const;
     // The channel swaps (4 bytes, first byte 255 "Don't Set").

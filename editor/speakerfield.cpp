@@ -86,7 +86,11 @@ void frmProfile::LoadVSpeakerPos(const std::wstring& profile) {
     }
     const bool existingOrRealTime = !Tag().empty() || realTimeMode_;
     const bool set = existingOrRealTime && (realTimeMode_ || ProfileValueExists(profile, L"VSpeakerPos"));
-    optVSSLayout[set ? 1 : 0]->SetValue(true);
+    {
+        // The layout is placed below: the choice's own handler neither draws nor sends.
+        UpdatingScope updating(*this);
+        optVSSLayout[set ? 1 : 0]->SetValue(true);
+    }
     ApplyVSSLayout(value);
 }
 
@@ -221,7 +225,10 @@ void frmProfile::WireFieldEvents() {
             for (OptionButton* option : optLoadVSSPreset) option->SetEnabled(set);
             // Enabled, the buttons follow their own rule.
             vssUserLayouts_.UpdateButtons();
-            if (!Updating()) ApplyVSSLayout({});
+            if (Updating()) return;
+            ApplyVSSLayout({});
+            // Live: the layout shown, or the restore point's own when it is left out.
+            if (const auto value = LiveChoice(!set, L"VSpeakerPos", EncodeVSpeakerPos())) SendVSpeakerPos(*value);
         };
     }
 }

@@ -457,11 +457,12 @@ void frmProfile::cboAnalogOutput_Click() {
     if (aecSwitchingOutput_) return;
     UpdateSpeakerSizeEnabling();
     LoadOutputChannels(Tag(), true);
-    // A loaded output the list has no entry for is not the user's choice: it isn't sent.
+    // A loaded output the list has no entry for is not the user's choice: it isn't sent. The
+    // headphone gain goes with headphones only: another output hides it.
     if (!liveProfileName_.empty() && cboAnalogOutput->ListIndex() >= 0) {
         ApplySpeakerConfig(SpeakerConfig());
         Bytes panel = PanelConfig();
-        ApplyPanelConfig(panel, gCardCaps && gCardCaps->HPAmp ? HpAmpValue() : Bytes{0, 0, 0, 0});
+        ApplyPanelConfig(panel, gCardCaps && gCardCaps->HPAmp && HeadphoneGainShown() ? HpAmpValue() : Bytes{255, 0, 0, 0});
         NoteOwnSend({L"PanelConfig", L"SpeakerConfig", L"HpImpedanceModeRear", L"HpImpedanceModeFront"});
     }
     UpdateEnhancementsPanel(HexPad(speakers, 2));

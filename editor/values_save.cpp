@@ -8,6 +8,7 @@
 #include "device/cardlines.h"
 #include "device/mixervalues.h"
 #include "device/portable/mixer_names.h"
+#include "device/portable/packets.h"
 #include "device/portable/storedvalues.h"
 #include "device/portable/audio_levels.h"
 #include "device/portable/texts.h"
@@ -50,6 +51,8 @@ Bytes frmProfile::SpeakerConfig() const {
     const std::intptr_t output = OutputCode();
     return output < 0 ? Bytes{} : EncodeCode(static_cast<std::uint8_t>(output & 0xFF));
 }
+
+bool frmProfile::HeadphoneGainShown() const { return OutputMode() == L"01"; }
 
 Bytes frmProfile::DVSMode() const { return ModeValue(*cboDolbyVirtualSpeakerMode, loadedDvsMode_); }
 Bytes frmProfile::DHRoom() const { return ModeValue(*cboDolbyHeadphonesMode, loadedDhRoom_); }
@@ -118,7 +121,9 @@ void frmProfile::SaveValues(const std::wstring& name, bool fromCard, bool live) 
     const std::set<std::wstring> changed = record_.ChangedGroups(values);
     const std::wstring key = RegJoin(gRegProfiles, name);
     for (const SavedValue& v : values) {
-        if (live && !v.shown) continue;
+        // A playback row the output hides goes too: an output chosen from outside may bring it
+        // back, and a channel the output lacks plays nothing.
+        if (live && !v.shown && ChannelIndex(v.name) < 0) continue;
         if (const auto bytes = fromCard ? v.bytes : record_.ToWrite(v, changed)) RegWrite(key, v.name, *bytes);
     }
     if (fromCard || live) return;
@@ -236,7 +241,7 @@ ProfileValueList frmProfile::ProfileValues(bool fromCard) const {
             putIf(FirstByte(gain, 255) < 255, name, gain);
             if (const frmHpImpedanceMode* amp = HpImpedanceDialog()) shown(*amp->cboHpAmp);
             // Kept while the panel's output is not headphones.
-            if (mode != L"01") out.back().shown = false;
+            if (!HeadphoneGainShown()) out.back().shown = false;
         } else if (const auto kept = amplifier ? KeptPanelGain(name) : std::nullopt;
                    kept && HpImpedanceDialog() && *kept < HpImpedanceDialog()->cboHpAmp->ListCount()) {
             // The other panel's gain as the list kept it when the output left that panel.

@@ -52,6 +52,38 @@ TEST_F(LiveFollow, ARecordingDeviceThatGoesAndComesBackKeepsTheUsersLine) {
     EXPECT_EQ(RegReadBytes(Profile(L"Rec"), kMixerInputLineSel), Bytes{1});
 }
 
+// A playback row the user set, hidden by another program's headphones and brought back by its
+// 5.1: the card holds the level the row shows, also when Live Mode went off and on meanwhile.
+TEST_F(LiveFollow, APlaybackRowBroughtBackFromOutsideIsOnTheCard) {
+    for (const bool offAndOn : {false, true}) {
+        SCOPED_TRACE(offAndOn ? "live mode off and on" : "live mode on");
+        UseEditorCard(kD2);
+        Load(L"");
+        sim::SetSimLiveValue(L"PanelConfig", HexToBytes(L"00000000"));
+        sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"06000000"));
+        frmProfile& editor = OpenEditor(L"");
+        ASSERT_FALSE(editor.LiveProfileName().empty());
+        editor.imgTab_Click(1);
+        ASSERT_TRUE(User::Click(*editor.chkPlaybackSet[4]));
+        ASSERT_TRUE(User::DragTo(*editor.csliOutputChannel[4], 40));
+        ASSERT_EQ(GetChannelGainPercent(4, L""), 40);
+        sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"01000000"));
+        LetTheRefreshRun();
+        ASSERT_FALSE(editor.chkPlaybackSet[4]->Enabled());
+        if (offAndOn) {
+            ClickLive(editor);
+            ClickLive(editor);
+            ASSERT_FALSE(editor.LiveProfileName().empty());
+        }
+        sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"06000000"));
+        LetTheRefreshRun();
+        ASSERT_TRUE(editor.chkPlaybackSet[4]->Enabled());
+        EXPECT_EQ(editor.csliOutputChannel[4]->Value(), 40);
+        EXPECT_EQ(GetChannelGainPercent(4, L""), 40);
+        CloseEditor();
+    }
+}
+
 // A change from outside less than a second after the editor's own send, which the program's
 // refresh then takes for the editor's own, shows once that second is over, with no later change.
 TEST_F(LiveFollow, AChangeFromOutsideRightAfterAnOwnSendShowsWhenTheOwnChangeWindowEnds) {

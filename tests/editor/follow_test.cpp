@@ -355,24 +355,36 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
     rows.push_back(ListRow(L"card sample rate", L"OutputFormat", *e.cboSampleRate, 0, true));
     rows.back().controls.push_back(L"cboSystemSampleRate");
     rows.back().controls.push_back(L"chkSyncSampleRates");
+    const Row cardRate = rows.back();
     rows.push_back(ListRow(L"Windows bit depth", kMixerBitDepth, *e.cboBitDepth, 0, false, false));
     rows.push_back(ListRow(L"Windows sample rate", kMixerSampleRate, *e.cboSystemSampleRate, 0, true, false));
     if (e.chkSyncSampleRates->Enabled()) {
-        // Kept in step with the card's rate meanwhile: the disabled list shows the card's rate.
-        Row synced = rows.back();
-        synced.what += L", synced";
+        // The rates kept in step meanwhile. Windows' disabled list shows Windows' own rate: the
+        // card's rate from outside leaves it, the user's rate moves it with the card's.
         auto kept = std::make_shared<int>(-1);
-        synced.before = [kept](frmProfile& ed) {
+        auto sync = [kept](frmProfile& ed) {
             *kept = ed.cboSystemSampleRate->ListIndex();
             ASSERT_TRUE(User::Click(*ed.chkSyncSampleRates));
         };
-        synced.after = [kept](frmProfile& ed) {
+        auto unsync = [kept](frmProfile& ed) {
             ASSERT_TRUE(User::Click(*ed.chkSyncSampleRates));
             if (ed.cboSystemSampleRate->ListIndex() != *kept) {
                 ASSERT_TRUE(User::ChooseItem(*ed.cboSystemSampleRate, *kept));
             }
         };
+        Row synced = rows.back();
+        synced.what += L", synced";
+        synced.follows = [](frmProfile& ed) { return ed.cboSystemSampleRate->ListIndex() >= 1; };
+        synced.before = sync;
+        synced.after = unsync;
         rows.push_back(synced);
+        Row cardSynced = cardRate;
+        cardSynced.what += L", synced";
+        cardSynced.controls = {L"cboSampleRate"};
+        cardSynced.sendLeavesMore = true;
+        cardSynced.before = sync;
+        cardSynced.after = unsync;
+        rows.push_back(cardSynced);
     }
     rows.push_back(UnderOutput(ListRow(L"stereo upmix", L"Dual2D", *e.cboStereoUpmix, 0, false), e,
                                [](frmProfile& ed) { return ed.cboStereoUpmix->Enabled(); }));

@@ -2,6 +2,7 @@
 // card at once and the card put back byte for byte when live mode ends; the headphone gain,
 // swaps and custom-control choices, also in the real-time window.
 #include <cmath>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -10,6 +11,7 @@
 #include "device/linevalues.h"
 #include "device/mixervalues.h"
 #include "device/portable/audio_levels.h"
+#include "device/portable/texts_values.h"
 #include "device/profilevalues.h"
 #include "editor/controlvalues.h"
 #include "editor/portable/profilebytes.h"
@@ -348,6 +350,44 @@ TEST_F(LiveMode, SwapsDialogShowsTheOutputsExchangesAndDontSetPutsBackOnlyWhatTh
     EXPECT_EQ(BytesToHex(editor.GetSideRearXchg()), L"FF000000");
 }
 
+// "Ignore" for the recording source and the layout's "Don't Change" put back the restore
+// point's value after a choice sent another.
+TEST_F(LiveMode, IgnoreAndTheLayoutsDontChangePutBackTheRestorePoint) {
+    UseEditorCard(kD2);
+    ASSERT_FALSE(gInputLineIds[1].empty());
+    sim::SetSimLiveValue(L"VSpeakerPos", HexToBytes(kVssDefaultLayout));
+    frmProfile& editor = OpenEditor(L"");
+    ASSERT_FALSE(editor.LiveProfileName().empty());
+    editor.ExpandVSSPanel(true);
+    auto choose = [&](const wchar_t* group, int index) {
+        ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(group, index))) << group;
+    };
+    const struct {
+        const wchar_t* value;
+        int tab;
+        std::function<void()> change, dontChange;
+    } cases[] = {
+        {kMixerInputLineSel, 1,
+         [&] { choose(L"optInputSelect", FirstByte(GetProfileValue(L"", kMixerInputLineSel)) == 1 ? 0 : 1); },
+         [&] { choose(L"optInputSelect", 255); }},
+        {L"VSpeakerPos", 0,
+         [&] {
+             choose(L"optVSSLayout", 1);
+             choose(L"optLoadVSSPreset", 1);
+         },
+         [&] { choose(L"optVSSLayout", 0); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        editor.imgTab_Click(c.tab);
+        const Bytes original = GetProfileValue(L"", c.value);
+        c.change();
+        EXPECT_NE(GetProfileValue(L"", c.value), original);
+        c.dontChange();
+        EXPECT_EQ(BytesToHex(GetProfileValue(L"", c.value)), BytesToHex(original));
+    }
+}
+
 TEST_F(LiveMode, SwapsDialogForHeadphonesInTheRealTimeWindow) {
     UseEditorCard(kD2);
     sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"01000000"));
@@ -412,6 +452,47 @@ TEST_F(LiveMode, HeadphoneGainIsReadSavedAndSentPerPanel) {
     ASSERT_TRUE(User::Click(ProfileEditor()->Ctl(L"cmdHpAmp")));
     ASSERT_TRUE(User::ChooseItem(amp->Get<ComboBox>(L"cboHpAmp"), 2));
     EXPECT_EQ(BytesToHex(GetProfileValue(L"", L"HpImpedanceModeFront")), L"02000000");
+}
+
+// A headphone gain goes to the card only while the output is headphones: a speaker output hides
+// it, after a Reset or another panel's speakers too.
+TEST_F(LiveMode, AHeadphoneGainTheOutputHidesIsNotSent) {
+    const struct {
+        const char* what;
+        std::function<void(frmProfile&)> act;
+        const wchar_t *rear, *front;
+    } cases[] = {
+        {"Reset", [](frmProfile& e) { ASSERT_TRUE(User::Click(e.Ctl(L"cmdReset"))); }, L"00000000", L"00000000"},
+        {"front 2 speakers",
+         [](frmProfile& e) {
+             auto& outputs = e.Get<ComboBox>(L"cboAnalogOutput");
+             ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0104)));
+         },
+         L"00000000", L"00000000"},
+        {"rear headphones",
+         [](frmProfile& e) {
+             auto& outputs = e.Get<ComboBox>(L"cboAnalogOutput");
+             ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0001)));
+         },
+         L"02000000", L"00000000"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        UseEditorCard(kDG);
+        sim::SetSimLiveValue(L"HpImpedanceModeRear", HexToBytes(L"00000000"));
+        sim::SetSimLiveValue(L"HpImpedanceModeFront", HexToBytes(L"00000000"));
+        Store(L"Rear2", L"PanelConfig", L"00000000");
+        Store(L"Rear2", L"SpeakerConfig", L"04000000");
+        Store(L"Rear2", L"HpImpedanceModeRear", L"02000000");
+        Store(L"Rear2", L"HpImpedanceModeFront", L"02000000");
+        frmProfile& editor = OpenEditor(L"Rear2");
+        ClickLive(editor);
+        ASSERT_FALSE(editor.LiveProfileName().empty());
+        c.act(editor);
+        EXPECT_EQ(BytesToHex(GetProfileValue(L"", L"HpImpedanceModeRear")), c.rear);
+        EXPECT_EQ(BytesToHex(GetProfileValue(L"", L"HpImpedanceModeFront")), c.front);
+        CloseEditor();
+    }
 }
 
 TEST_F(LiveMode, CustomControlsDialogSetsTheLinesExtraControls) {
