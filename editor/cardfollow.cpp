@@ -115,6 +115,15 @@ void frmProfile::FollowSlider(Slider& slider, std::int32_t value) {
     if (!slider.Enabled()) slider.SetTag(aside);
 }
 
+// The master volume's sliders show the card's level, sending nothing back.
+void frmProfile::ShowCardVolume() {
+    LiveNameAside aside(liveProfileName_);
+    Currency volume = 0, balance = 0;
+    GetProfileVolumeBalance(volume, balance, 0, 0, L"");
+    FollowSlider(*csliVolume, Whole(volume));
+    FollowSlider(*csliMasterBalance, Whole(balance * 10));
+}
+
 void frmProfile::FollowCard() {
     if (!Loaded() || realTimeMode_) return;
     std::map<std::wstring, Bytes> now;
@@ -170,12 +179,7 @@ void frmProfile::FollowCard() {
     // SVN and the master volume: the sliders show a real level whatever the choice.
     if (changed(L"SmartVolumeParams") && !OptionSelected(optSVN, kDontChange))
         SelectOption(optSVN, FirstByte(now[L"SmartVolumeParams"]));
-    if (changed(MixerValueName(0, 0, 0, 0)) || changed(MixerValueName(0, 0, 1, 0))) {
-        Currency volume = 0, balance = 0;
-        GetProfileVolumeBalance(volume, balance, 0, 0, L"");
-        FollowSlider(*csliVolume, Whole(volume));
-        FollowSlider(*csliMasterBalance, Whole(balance * 10));
-    }
+    if (changed(MixerValueName(0, 0, 0, 0)) || changed(MixerValueName(0, 0, 1, 0))) ShowCardVolume();
 
     // The Mixer page: the rows that are part of the profile.
     for (int i = 0; i < 8; ++i) {

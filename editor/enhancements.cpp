@@ -158,6 +158,8 @@ void frmProfile::UpdateEnhancementsPanel(const std::wstring& mode) {
         UpdateVirtualizerControls(*chkDolbyHeadphones, *lblDolbyHeadphonesMode, *cboDolbyHeadphonesMode);
     if (chkDolbyVirtualSpeaker->Enabled() && chkDolbyVirtualSpeaker->Value() == 1)
         UpdateVirtualizerControls(*chkDolbyVirtualSpeaker, *lblDolbyVirtualSpeakerMode, *cboDolbyVirtualSpeakerMode);
+    UpdateModeList(*chkDolbyHeadphones, *lblDolbyHeadphonesMode, *cboDolbyHeadphonesMode);
+    UpdateModeList(*chkDolbyVirtualSpeaker, *lblDolbyVirtualSpeakerMode, *cboDolbyVirtualSpeakerMode);
     const int upmixChannels = cboSpeakersLayout->ListIndex() == 0 ? 2 : Speakers();
     cboStereoUpmix->SetEnabled(Offered(EffectBehavior(L"SUM", upmixChannels, mode)));
     // Settings the new output can't use: the real-time window shows the card's own; the editor

@@ -42,10 +42,14 @@ void frmProfile::SendDolbyVirtualSpeaker() {
 }
 
 // The shifter, ProLogic IIx and NEO:PC run after a Dolby virtualizer: only while it is on. The
-// editor of a profile keeps their values aside meanwhile and brings them back with it.
+// editor of a profile keeps their values aside meanwhile and brings them back with it. An effect
+// the output hides stays hidden: the virtualizer brings back none the output doesn't offer.
 void frmProfile::UpdateVirtualizerControls(const CheckBox& box, Label& modeLabel, ComboBox& modes) {
     const bool on = box.Value() == 1;
-    for (CheckBox* effect : {chkVSS, chkDolby, chkNeo}) {
+    for (int panel : {kVssPanel, kPl2xPanel, kNeoPanel}) {
+        const EffectPanelControls e = EffectPanel(panel);
+        if (e.panel->Tag() == L"0") continue;
+        CheckBox* effect = e.check;
         const std::wstring key = AsideKey(*effect) + L"@hidden";
         if (!on) {
             if (!realTimeMode_ && effect->Enabled()) record_.Keep(key, effect->Value());
@@ -55,8 +59,22 @@ void frmProfile::UpdateVirtualizerControls(const CheckBox& box, Label& modeLabel
         }
         effect->SetEnabled(on);
     }
+    UpdateModeList(box, modeLabel, modes);
+}
+
+// A Dolby mode list is usable while its effect is offered and on; off, it keeps its entry aside.
+void frmProfile::UpdateModeList(const CheckBox& box, Label& modeLabel, ComboBox& modes) {
+    const bool on = box.Enabled() && box.Value() == 1;
     modeLabel.SetEnabled(on);
     SetComboEnabled(modes, on);
+}
+
+// A mode as loaded, into the list whether its effect is on or not.
+void frmProfile::LoadModeList(const CheckBox& box, Label& modeLabel, ComboBox& modes, std::uint8_t mode) {
+    SetComboEnabled(modes, true);
+    modes.SetTag(L"");
+    SelectItemData(modes, mode);
+    UpdateModeList(box, modeLabel, modes);
 }
 
 void frmProfile::GraphEffectChanged(bool pl2x, bool modeChanged) {

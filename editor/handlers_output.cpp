@@ -223,7 +223,8 @@ void frmProfile::cboSpeakerSize_Click(int index) {
 void frmProfile::SendBassManagement() {
     if (liveProfileName_.empty()) return;
     Bytes enable = EncodeFlag(OptionSelected(optFlexBass, 1));
-    Bytes corner = EncodeCode(static_cast<std::uint8_t>(csliCrossover->Value()));
+    // Off, the crossover the slider keeps aside, as Save writes it.
+    Bytes corner = EncodeCode(static_cast<std::uint8_t>(KeptValue(*csliCrossover)));
     ApplyBassManagement(enable, corner);
     NoteOwnSend({L"BassManagement", L"BassCornerFrequency"});
 }

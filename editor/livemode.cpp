@@ -74,6 +74,9 @@ void frmProfile::chkLiveMode_Click() {
             SaveValues(temporary, false, true);
             ActivateAndDeleteProfile(temporary);
         }
+        // "Use last" and "Don't Change" show the level the card has now, which another program
+        // may have changed while live mode was off.
+        if (!OptionSelected(optVolume, 1)) ShowCardVolume();
         // What the card holds now is the editor's own.
         RememberCard();
         return;

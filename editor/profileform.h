@@ -373,6 +373,7 @@ private:
     void RememberCard();
     // A control that shows the card's level follows it; disabled, it keeps its own value aside.
     void FollowSlider(Slider& slider, std::int32_t value);
+    void ShowCardVolume();
     void FollowGraphEffect(int panel, const EffectParams& card);
     // The card changed from outside while the profile editor is live: each control whose setting
     // changed on the card since the editor last looked shows the card's new value, and every
@@ -488,6 +489,8 @@ private:
     void SendDolbyHeadphones();
     void SendDolbyVirtualSpeaker();
     void UpdateVirtualizerControls(const CheckBox& box, Label& modeLabel, ComboBox& modes);
+    void UpdateModeList(const CheckBox& box, Label& modeLabel, ComboBox& modes);
+    void LoadModeList(const CheckBox& box, Label& modeLabel, ComboBox& modes, std::uint8_t mode);
     // The ProLogic IIx (pl2x) or NEO:PC box or (modeChanged) its mode changed.
     void GraphEffectChanged(bool pl2x, bool modeChanged);
     // The check box of effect panel `panel` (EffectPanel) took the focus: the panel opens.

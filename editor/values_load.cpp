@@ -255,6 +255,8 @@ void frmProfile::LoadDigitalOutput(const std::wstring& profile) {
     unlistedDigital_ = 0;
     chkSPDIF->SetValue(digital == 0 ? 0 : 1);
     auto& spdif = *cboSPDIFOutput;
+    // Usable while the output is on, as the box's click leaves it.
+    spdif.SetEnabled(digital != 0);
     if (digital == 0) {
         spdif.SetListIndex(-1);
     } else if (!SelectItemData(spdif, digital)) {
@@ -276,10 +278,10 @@ void frmProfile::LoadDolbyEffects(const std::wstring& profile) {
     loadedDhRoom_ = FirstByte(GetProfileValue(profile, L"DHRoom"));
     if (chkDolbyVirtualSpeaker->Enabled())
         chkDolbyVirtualSpeaker->SetValue(FirstByte(GetProfileValue(profile, L"DVSEnable")) == 1 ? 1 : 0);
-    SelectItemData(*cboDolbyVirtualSpeakerMode, loadedDvsMode_);
+    LoadModeList(*chkDolbyVirtualSpeaker, *lblDolbyVirtualSpeakerMode, *cboDolbyVirtualSpeakerMode, loadedDvsMode_);
     if (chkDolbyHeadphones->Enabled())
         chkDolbyHeadphones->SetValue(FirstByte(GetProfileValue(profile, L"DHEnable")) == 1 ? 1 : 0);
-    SelectItemData(*cboDolbyHeadphonesMode, loadedDhRoom_);
+    LoadModeList(*chkDolbyHeadphones, *lblDolbyHeadphonesMode, *cboDolbyHeadphonesMode, loadedDhRoom_);
 }
 
 // ProLogic IIx or NEO:PC.

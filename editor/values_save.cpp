@@ -118,7 +118,13 @@ void frmProfile::WriteValue(const std::wstring& profile, const std::wstring& nam
 
 void frmProfile::SaveValues(const std::wstring& name, bool fromCard, bool live) {
     const ProfileValueList values = ProfileValues(fromCard);
-    const std::set<std::wstring> changed = record_.ChangedGroups(values);
+    std::set<std::wstring> changed = record_.ChangedGroups(values);
+    // A headphone gain reaches the card only with its panel: a gain the user chose for the
+    // output's panel saves that panel too, also in a profile that named none.
+    const std::wstring gain = HpImpedanceValueName(PanelConfig());
+    if (!fromCard && changed.count(gain))
+        for (const SavedValue& v : values)
+            if (v.name == gain && v.bytes && v.shown) changed.insert(L"PanelConfig");
     const std::wstring key = RegJoin(gRegProfiles, name);
     for (const SavedValue& v : values) {
         // A playback row the output hides goes too: an output chosen from outside may bring it

@@ -85,19 +85,50 @@ TEST_F(LiveFollow, APlaybackRowBroughtBackFromOutsideIsOnTheCard) {
 }
 
 // A change from outside less than a second after the editor's own send, which the program's
-// refresh then takes for the editor's own, shows once that second is over, with no later change.
+// refresh then takes for the editor's own, shows once that second is over, with no later change:
+// also one that moves back what the user's own change moved.
 TEST_F(LiveFollow, AChangeFromOutsideRightAfterAnOwnSendShowsWhenTheOwnChangeWindowEnds) {
-    UseEditorCard(kD2);
-    Load(L"");
-    sim::SetSimLiveValue(L"OutputFormat", EncodeNumber(48000));
-    frmProfile& editor = OpenEditor(L"");
-    ASSERT_FALSE(editor.LiveProfileName().empty());
-    auto& rates = *editor.cboSampleRate;
-    ASSERT_TRUE(User::ChooseItem(rates, IndexOf(rates, 96000)));
-    ASSERT_EQ(GetProfileValue(L"", L"OutputFormat"), EncodeNumber(96000));
-    sim::SetSimLiveValue(L"OutputFormat", EncodeNumber(44100));
-    ASSERT_TRUE(IsSelfChange());
-    EXPECT_TRUE(PumpUntil([&] { return SelectedItemData(rates) == 44100; }, 3000));
+    const struct {
+        const wchar_t* what;
+        const wchar_t* card;
+        const wchar_t* profile;  // "" new; else stored with headphones and no panel, then made live
+        const wchar_t* value;    // on the card before, and what another program sets
+        Bytes before, outside;
+        std::function<bool(frmProfile&)> choose;  // the user's own change
+        std::function<bool(frmProfile&)> shows;
+    } cases[] = {
+        {L"card rate", kD2, L"", L"OutputFormat", EncodeNumber(48000), EncodeNumber(44100),
+         [](frmProfile& e) { return User::ChooseItem(*e.cboSampleRate, IndexOf(*e.cboSampleRate, 96000)); },
+         [](frmProfile& e) { return SelectedItemData(*e.cboSampleRate) == 44100; }},
+        // The user switches the headphones to the front panel; another program moves them back.
+        {L"panel", kSTX, L"", L"PanelConfig", EncodeCode(0), EncodeCode(0),
+         [](frmProfile& e) { return User::ChooseItem(*e.cboAnalogOutput, IndexOf(*e.cboAnalogOutput, 0x0101)); },
+         [](frmProfile& e) { return e.Output() == L"0001"; }},
+        // A headphone gain sends the rear panel the profile shows; another program moves it back.
+        {L"panel of a gain", kSTX, L"Movie", L"PanelConfig", EncodeCode(1), EncodeCode(1),
+         [](frmProfile& e) {
+             return User::Click(*e.cmdHpAmp) && HpImpedanceDialog() &&
+                    User::ChooseItem(*HpImpedanceDialog()->cboHpAmp, 2) && User::Click(*HpImpedanceDialog()->cmdClose);
+         },
+         [](frmProfile& e) { return e.Output() == L"0101"; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.what));
+        UseEditorCard(c.card);
+        Load(L"");
+        sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"01000000"));
+        sim::SetSimLiveValue(c.value, c.before);
+        Store(L"Movie", L"SpeakerConfig", L"01000000");
+        frmProfile& editor = OpenEditor(c.profile);
+        if (!editor.Tag().empty()) ClickLive(editor);
+        ASSERT_FALSE(editor.LiveProfileName().empty());
+        ASSERT_TRUE(c.choose(editor));
+        ASSERT_NE(GetProfileValue(L"", c.value), c.outside);
+        sim::SetSimLiveValue(c.value, c.outside);
+        ASSERT_TRUE(IsSelfChange());
+        EXPECT_TRUE(PumpUntil([&] { return c.shows(editor); }, 3000));
+        CloseEditor();
+    }
 }
 
 // A mode another program switches on and off: Dolby Digital Live gone again brings back the

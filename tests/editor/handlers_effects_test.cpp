@@ -1,16 +1,17 @@
 // The effect panel handlers driven as the user drives them in live mode: the Dolby virtualizer
-// gating the effects after it, and the ProLogic IIx sliders and their reset reaching the card.
+// gating the effects after it and its mode list, and the ProLogic IIx sliders and their reset
+// reaching the card.
 #include "device/profilevalues.h"
 #include "editor/controlvalues.h"
 #include "editor/portable/profilebytes.h"
-#include "tests/editor/editor_fixture.h"
+#include "tests/editor/follow_fixture.h"
 
 using namespace kal;
 using namespace kal::testing;
 
 namespace {
 
-class EffectHandlers : public EditorFixture {
+class EffectHandlers : public FollowCardFixture {
 protected:
     static std::uint8_t Card(const wchar_t* name) { return GetProfileValue(L"", name).at(0); }
     static void Check(frmProfile& editor, const wchar_t* name, int value) {
@@ -47,6 +48,74 @@ TEST_F(EffectHandlers, ClearingDolbyHeadphonesSwitchesTheEffectsAfterItOffOnTheC
     }
     EXPECT_FALSE(editor.Ctl(L"cboDolbyHeadphonesMode").Enabled());
     EXPECT_FALSE(editor.Ctl(L"lblDolbyHeadphonesMode").Enabled());
+}
+
+// A virtualizer switched on makes usable only the effects after it that the output shows: one the
+// output hides stays off on the card, kept for the output that shows it again.
+TEST_F(EffectHandlers, AVirtualizerSwitchedOnBringsBackNoEffectTheOutputHides) {
+    UseEditorCard(kD2);
+    gAudio->SetSpeakers(gPlaybackLineIds[0], 2);
+    frmProfile& editor = OpenEditor(L"");
+    ASSERT_FALSE(editor.LiveProfileName().empty());
+    auto& outputs = *editor.cboAnalogOutput;
+    auto& layouts = *editor.cboSpeakersLayout;
+    ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0006)));  // 5.1 on two channels: PLIIx offered
+    Check(editor, L"chkDolby", 1);
+    ASSERT_TRUE(User::ChooseItem(layouts, IndexOf(layouts, 4)));       // four channels: PLIIx hidden
+    ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0001)));  // headphones: still hidden
+    ASSERT_FALSE(editor.chkDolby->Enabled());
+    ASSERT_EQ(Card(L"Pl2xParam"), 0);
+    Check(editor, L"chkDolbyHeadphones", 1);
+    EXPECT_EQ(Card(L"DHEnable"), 1);
+    EXPECT_TRUE(editor.chkVSS->Enabled());  // shown under the virtualizer
+    EXPECT_FALSE(editor.chkDolby->Enabled());
+    EXPECT_FALSE(editor.chkNeo->Enabled());
+    EXPECT_EQ(Card(L"Pl2xParam"), 0);
+    ASSERT_TRUE(User::ChooseItem(layouts, IndexOf(layouts, 2)));  // two channels: under the virtualizer
+    EXPECT_TRUE(editor.chkDolby->Enabled());
+}
+
+// A Dolby mode list is usable exactly while its effect is offered and on: as loaded, and after the
+// output changed from outside, with no click on the effect's box.
+TEST_F(EffectHandlers, ADolbyModeListIsEnabledExactlyWhileItsEffectIsOn) {
+    const struct {
+        const wchar_t* speakers;  // stored and on the card
+        const wchar_t* effect;
+        std::uint8_t on;
+        const wchar_t* outside;  // the output another program switches to, if any
+        bool enabled;
+    } cases[] = {
+        {L"01000000", L"DHEnable", 0, nullptr, false},     {L"01000000", L"DHEnable", 1, nullptr, true},
+        {L"04000000", L"DVSEnable", 0, nullptr, false},    {L"04000000", L"DVSEnable", 1, nullptr, true},
+        {L"01000000", L"DHEnable", 1, L"06000000", false}, {L"04000000", L"DVSEnable", 1, L"06000000", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << Narrow(c.speakers) << " " << Narrow(c.effect) << " " << int{c.on});
+        UseEditorCard(kD2);
+        Load(L"");
+        gAudio->SetSpeakers(gPlaybackLineIds[0], 2);
+        sim::SetSimLiveValue(L"PanelConfig", HexToBytes(L"00000000"));
+        sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(c.speakers));
+        Store(L"Dolby", L"PanelConfig", L"00000000");
+        Store(L"Dolby", L"SpeakerConfig", c.speakers);
+        Store(L"Dolby", c.effect, c.on ? L"01000000" : L"00000000");
+        frmProfile& editor = OpenEditor(L"Dolby");
+        const bool dh = std::wstring(c.effect) == L"DHEnable";
+        ComboBox& modes = dh ? *editor.cboDolbyHeadphonesMode : *editor.cboDolbyVirtualSpeakerMode;
+        Label& label = dh ? *editor.lblDolbyHeadphonesMode : *editor.lblDolbyVirtualSpeakerMode;
+        ASSERT_TRUE((dh ? editor.chkDolbyHeadphones : editor.chkDolbyVirtualSpeaker)->Enabled());
+        if (c.outside) {
+            ClickLive(editor);
+            ASSERT_FALSE(editor.LiveProfileName().empty());
+            sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(c.outside));
+            LetTheRefreshRun();
+            ASSERT_EQ(BytesToHex(GetProfileValue(L"", L"SpeakerConfig")), c.outside);
+            ASSERT_EQ(editor.Output(), L"00" + std::wstring(c.outside).substr(0, 2));
+        }
+        EXPECT_EQ(modes.Enabled(), c.enabled);
+        EXPECT_EQ(label.Enabled(), c.enabled);
+        CloseEditor();
+    }
 }
 
 TEST_F(EffectHandlers, ProLogicSlidersFollowTheEffectAndTheirResetSendsOncePerChangedSlider) {

@@ -21,14 +21,14 @@
 #include "base/log.h"
 #include "base/registry.h"
 #include "startup/tables.h"
-#include "tests/editor/editor_fixture.h"
+#include "tests/editor/follow_fixture.h"
 
 using namespace kal;
 using namespace kal::testing;
 
 namespace {
 
-class OutputHandlers : public EditorFixture {
+class OutputHandlers : public FollowCardFixture {
 protected:
     static std::wstring Live(const wchar_t* name) {
         return BytesToHex(GetProfileValue(L"", name));
@@ -85,6 +85,9 @@ TEST_F(OutputHandlers, SpeakerSizesAndFlexBassSendOnePacketPerChannel) {
     ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optFlexBass", 0)));
     EXPECT_EQ(editor.Get<Slider>(L"csliCrossover").Value(),
               Nth(HexToBytes(gDriverDefaults.At(L"BassCornerFrequency")), 0));
+    // The card keeps the crossover that Save writes.
+    EXPECT_EQ(Live(L"BassManagement").substr(0, 2), L"00");
+    EXPECT_EQ(Live(L"BassCornerFrequency").substr(0, 2), L"96");
     EXPECT_FALSE(editor.Ctl(L"cboSpeakerSize", 0).Enabled());
     ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optFlexBass", 1)));
     EXPECT_EQ(editor.Get<Slider>(L"csliCrossover").Value(), 150);
@@ -162,6 +165,37 @@ TEST_F(OutputHandlers, DigitalFormatsSwitchTheAnalogSideOffAndPcmBringsItBack) {
     EXPECT_TRUE(outputs.Enabled());
     EXPECT_TRUE(editor.Ctl(L"cmdAnalogOutputSettings").Enabled());  // the 7.1 output's handler ran again
     EXPECT_TRUE(editor.Ctl(L"chkPlaybackSet", 7).Enabled());
+}
+
+// The format list is usable exactly while the digital output is on, as loaded too: no format
+// reaches the card while the box shows the output off.
+TEST_F(OutputHandlers, TheFormatListIsEnabledExactlyWhileTheDigitalOutputIsOn) {
+    const struct {
+        const wchar_t* stored;
+        int box;
+        std::intptr_t shown;
+    } cases[] = {{L"00000000", 0, -1}, {L"02000000", 1, 2}, {L"20000000", 1, 32}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Narrow(c.stored));
+        UseEditorCard(kD2);
+        Load(L"");
+        Store(L"Digital", L"SpDigitalOut", c.stored);
+        frmProfile& editor = OpenEditor(L"Digital");
+        ClickLive(editor);
+        ASSERT_FALSE(editor.LiveProfileName().empty());
+        auto& formats = *editor.cboSPDIFOutput;
+        EXPECT_EQ(editor.chkSPDIF->Value(), c.box);
+        EXPECT_EQ(formats.Enabled(), c.box == 1);
+        EXPECT_EQ(formats.ListIndex() < 0 ? -1 : SelectedItemData(formats), c.shown);
+        if (c.box == 0) {
+            EXPECT_FALSE(User::ChooseItem(formats, IndexOf(formats, 32)));
+            EXPECT_EQ(Live(L"SpDigitalOut").substr(0, 2), L"00");
+            ASSERT_TRUE(User::Click(*editor.chkSPDIF));
+            EXPECT_TRUE(formats.Enabled());
+            EXPECT_EQ(Live(L"SpDigitalOut").substr(0, 2), L"02");
+        }
+        CloseEditor();
+    }
 }
 
 TEST_F(OutputHandlers, DontChangeSampleRatePutsBackTheRestorePointsRateOnlyWhenItHoldsOne) {

@@ -23,7 +23,7 @@
 #include "base/registry.h"
 #include "startup/tables.h"
 #include "startup/utility.h"
-#include "tests/editor/editor_fixture.h"
+#include "tests/editor/follow_fixture.h"
 #include "tests/startup/product_state.h"
 #include "tests/tray/dialog_answerer.h"
 #include "tray/balloons.h"
@@ -197,6 +197,39 @@ TEST_F(LiveMode, CancelPutsTheVolumeBackWhateverTheSameOutputBoxSays) {
     EXPECT_NE(tip.find(L"20%"), std::wstring::npos) << tip;
     SetShellNotifyObserver(nullptr);
     EXPECT_TRUE(LiveKeys().empty());
+}
+
+// "Use last" and "Don't Change" show the card's level: also when live mode comes back after
+// another program changed the volume meanwhile.
+TEST_F(LiveMode, TheVolumeSliderShowsTheCardsLevelWhenLiveModeComesBack) {
+    for (const int option : {0, 255}) {
+        SCOPED_TRACE(option);
+        CardAtTwentyPercentWith(L"Last", L"FF");
+        if (option == 255) {
+            RegDeleteValue(Profile(L"Last"), L"_mixer00000");
+            RegDeleteValue(Profile(L"Last"), L"_mixer00010");
+            Store(L"Last", L"SmartVolumeParams", L"00000000");
+        }
+        frmProfile& editor = OpenEditor(L"Last");
+        ASSERT_TRUE(editor.optVolume[option]->Value());
+        EXPECT_TRUE(ClickLive(editor).seen.empty());
+        ASSERT_FALSE(editor.LiveProfileName().empty());
+        EXPECT_EQ(editor.csliVolume->Value(), 20);
+        ClickLive(editor);
+        ASSERT_TRUE(editor.LiveProfileName().empty());
+        LetOutsideChangesArrive();
+        auto other = OtherProgramsVolume(gPlaybackLineIds[0]);
+        for (UINT c = 0; c < 2; ++c) other->SetChannelVolumeLevelScalar(c, 0.6f, nullptr);
+        sim::WaitForSimNotifications();
+        Pump(20);
+        ASSERT_EQ(MasterPercent(L""), 60);
+        EXPECT_TRUE(ClickLive(editor).seen.empty());
+        ASSERT_FALSE(editor.LiveProfileName().empty());
+        EXPECT_EQ(MasterPercent(L""), 60);
+        EXPECT_EQ(editor.csliVolume->Value(), 60);
+        EXPECT_FALSE(editor.csliVolume->Enabled());
+        CloseEditor();
+    }
 }
 
 TEST_F(LiveMode, CancelPutsBackWhatTheOutputChosenDuringTheEditReached) {
@@ -493,6 +526,44 @@ TEST_F(LiveMode, AHeadphoneGainTheOutputHidesIsNotSent) {
         EXPECT_EQ(BytesToHex(GetProfileValue(L"", L"HpImpedanceModeFront")), c.front);
         CloseEditor();
     }
+}
+
+// A stored profile that names no panel (as the demo profile "Movie"): a gain chosen for its
+// headphones reaches the card in live mode, and when the tray applies the saved profile.
+TEST_F(LiveMode, AHeadphoneGainChosenForAProfileWithoutAPanelReachesTheCard) {
+    UseEditorCard(kSTX);
+    Load(L"");
+    sim::SetSimLiveValue(L"PanelConfig", HexToBytes(L"01000000"));  // the card on the front panel
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"04000000"));
+    Store(L"Movie", L"SpeakerConfig", L"01000000");
+    Store(L"Movie", L"EqEnable", L"00");
+    frmProfile& editor = OpenEditor(L"Movie");
+    const std::wstring gainName = HpImpedanceValueName(editor.PanelConfig());
+    ASSERT_TRUE(User::Click(editor.Ctl(L"cmdHpAmp")));
+    frmHpImpedanceMode* amp = HpImpedanceDialog();
+    ASSERT_NE(amp, nullptr);
+    ASSERT_TRUE(User::ChooseItem(amp->Get<ComboBox>(L"cboHpAmp"), 3));  // gain mode 2
+    ASSERT_TRUE(User::Click(amp->Ctl(L"cmdClose")));
+    // Live mode sends it with the panel; so does a choice made in live mode.
+    ClickLive(editor);
+    ASSERT_FALSE(editor.LiveProfileName().empty());
+    EXPECT_EQ(GetProfileValue(L"", L"PanelConfig"), editor.PanelConfig());
+    EXPECT_EQ(BytesToHex(GetProfileValue(L"", gainName)), L"02000000");
+    ASSERT_TRUE(User::Click(editor.Ctl(L"cmdHpAmp")));
+    ASSERT_TRUE(User::ChooseItem(amp->Get<ComboBox>(L"cboHpAmp"), 2));  // gain mode 1
+    EXPECT_EQ(BytesToHex(GetProfileValue(L"", gainName)), L"01000000");
+    ASSERT_TRUE(User::ChooseItem(amp->Get<ComboBox>(L"cboHpAmp"), 3));
+    ASSERT_TRUE(User::Click(amp->Ctl(L"cmdClose")));
+    ClickSave(editor);
+    ASSERT_EQ(ProfileEditor(), nullptr);
+    ASSERT_EQ(RegReadBytes(Profile(L"Movie"), gainName), HexToBytes(L"02000000"));
+
+    sim::SetSimLiveValue(L"PanelConfig", HexToBytes(L"01000000"));
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"04000000"));
+    sim::SetSimLiveValue(gainName, HexToBytes(L"00000000"));
+    form_->SetXonarValues(L"Movie", false, false);
+    EXPECT_EQ(BytesToHex(GetProfileValue(L"", L"SpeakerConfig")), L"01000000");
+    EXPECT_EQ(BytesToHex(GetProfileValue(L"", gainName)), L"02000000");
 }
 
 TEST_F(LiveMode, CustomControlsDialogSetsTheLinesExtraControls) {
