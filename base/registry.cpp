@@ -4,6 +4,7 @@
 #include <cwchar>
 #include <map>
 #include <mutex>
+#include <set>
 #include <tuple>
 
 #include "base/keyed.h"
@@ -433,6 +434,102 @@ bool MoveRegistryTree(const std::wstring& source, const std::wstring& destinatio
         return false;
     }
     return RegDeleteTree(source, L"");
+}
+
+// ---- Changes that stand or fall together ----
+
+namespace {
+
+bool SetRaw(HKEY key, const std::wstring& name, const RawValue& v) {
+    return ::RegSetValueExW(key, name.c_str(), 0, v.type, v.data.empty() ? nullptr : v.data.data(),
+                            static_cast<DWORD>(v.data.size())) == ERROR_SUCCESS;
+}
+
+// Makes the key at `path` hold what `tree` holds (no key at all when null), changing only what
+// differs from it now.
+bool PutBack(const std::wstring& path, const RawTree* tree) {
+    const bool exists = RegKeyExists(path);
+    if (!tree) return !exists || RegDeleteTree(path, L"");
+    if (!exists) return WriteTree(path, *tree);
+    const auto now = ReadTree(path);
+    if (!now) return false;
+    bool whole = true;
+    std::vector<std::pair<std::wstring, const RawValue*>> set;
+    std::vector<std::wstring> gone;
+    for (const auto& [name, v] : tree->values)
+        if (const auto it = now->values.find(name); it == now->values.end() || !(it->second == v))
+            set.emplace_back(name, &v);
+    for (const auto& [name, v] : now->values)
+        if (!tree->values.count(name)) gone.push_back(name);
+    if (!set.empty() || !gone.empty()) {
+        OpenedKey key = OpenKey(path, KEY_SET_VALUE);
+        for (const auto& [name, v] : set) whole = key && SetRaw(key.get(), name, *v) && whole;
+        for (const auto& name : gone) whole = key && ::RegDeleteValueW(key.get(), name.c_str()) == ERROR_SUCCESS && whole;
+    }
+    for (const auto& [name, sub] : now->keys)
+        if (!tree->keys.count(name)) whole = RegDeleteTree(path, name) && whole;
+    for (const auto& [name, sub] : tree->keys) whole = PutBack(RegJoin(path, name), &sub) && whole;
+    return whole;
+}
+
+}  // namespace
+
+struct RegistryChange::Before {
+    std::wstring path;
+    std::optional<RawTree> tree;  // none: the key didn't exist
+};
+
+RegistryChange::RegistryChange() = default;
+RegistryChange::~RegistryChange() = default;
+
+// A key that exists but can't be read whole is not changed: it couldn't be put back.
+bool RegistryChange::Remember(const std::wstring& path) {
+    const std::wstring trimmed = TrimTrailingBackslashes(path);
+    for (const auto& b : before_)
+        if (EqualsNoCase(b->path, trimmed)) return true;
+    auto before = std::make_unique<Before>();
+    before->path = trimmed;
+    if (RegKeyExists(trimmed)) {
+        before->tree = ReadTree(trimmed);
+        if (!before->tree) return false;
+    }
+    before_.push_back(std::move(before));
+    return true;
+}
+
+bool RegistryChange::Replace(const std::wstring& path, const std::vector<std::pair<std::wstring, RegValue>>& values) {
+    if (!Remember(path) || !CreateKey(path, KEY_SET_VALUE)) return false;
+    std::set<std::wstring, CaseInsensitiveLess> written;
+    for (const auto& [name, value] : values) {
+        if (!RegWrite(path, name, value)) return false;
+        written.insert(name);
+    }
+    for (const std::wstring& name : RegEnumValues(path))
+        if (!written.count(name) && !DeleteValue(path, name)) return false;
+    for (const std::wstring& sub : RegEnumKeys(path))
+        if (!DeleteTree(RegJoin(path, sub))) return false;
+    return true;
+}
+
+bool RegistryChange::DeleteValue(const std::wstring& path, const std::wstring& name) {
+    if (!Remember(path)) return false;
+    OpenedKey key = OpenKey(path, KEY_SET_VALUE);
+    if (!key) return !RegKeyExists(path);
+    const LONG rc = ::RegDeleteValueW(key.get(), name.c_str());
+    return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
+}
+
+bool RegistryChange::DeleteTree(const std::wstring& path) {
+    if (!RegKeyExists(path)) return true;
+    return Remember(path) && RegDeleteTree(path, L"") && !RegKeyExists(path);
+}
+
+bool RegistryChange::Undo() {
+    bool whole = true;
+    for (auto it = before_.rbegin(); it != before_.rend(); ++it)
+        whole = PutBack((*it)->path, (*it)->tree ? &*(*it)->tree : nullptr) && whole;
+    before_.clear();
+    return whole;
 }
 
 RegistryKeyScope::RegistryKeyScope() : outermost_(tKeptKeys == nullptr) {

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -75,6 +76,31 @@ bool RegDeleteTree(const std::wstring& parent, const std::wstring& name);
 // that does not exist yet. The source is deleted only after the copy has been read back and
 // matches; on any failure the partial copy is removed and the source stays. True when moved.
 bool MoveRegistryTree(const std::wstring& source, const std::wstring& destination);
+
+// Changes to a few keys that stand or fall together. Each key is read whole (its values with
+// their types and bytes, its subkeys) before its first change here; Undo puts every key changed
+// since back as it was read, touching only what differs, and removes a key that didn't exist.
+class RegistryChange {
+public:
+    RegistryChange();
+    ~RegistryChange();
+    RegistryChange(const RegistryChange&) = delete;
+    RegistryChange& operator=(const RegistryChange&) = delete;
+
+    // The key holds exactly `values` afterwards: made when missing, written in place, then its
+    // other values and its subkeys removed. False when a write or removal was refused.
+    bool Replace(const std::wstring& path, const std::vector<std::pair<std::wstring, RegValue>>& values);
+    // A value or a key already gone counts as removed.
+    bool DeleteValue(const std::wstring& path, const std::wstring& name);
+    bool DeleteTree(const std::wstring& path);
+    // False when a key could not be put back whole.
+    bool Undo();
+
+private:
+    struct Before;
+    bool Remember(const std::wstring& path);
+    std::vector<std::unique_ptr<Before>> before_;
+};
 
 // From now on refuses every write that would create or change the key `path` or a key below
 // it (the writes above then return false): settings removed for good stay removed while the

@@ -30,6 +30,9 @@ constexpr wchar_t kLiveWarning[] =
     L"If you go ahead, the profile settings will become effective. Make sure this doesn't lead to an excessive output "
     L"volume, or you risk damaging your hearing or the audio equipment.\r\n\r\n"
     L"Do you want to proceed?";
+constexpr wchar_t kNoRestorePoint[] =
+    L"Live Mode was not turned on: the card's present settings could not be stored, so they could not be put back "
+    L"afterwards.";
 
 }  // namespace
 
@@ -53,15 +56,17 @@ bool frmProfile::LiveWarningNeeded() const {
 void frmProfile::chkLiveMode_Click() {
     if (clearingLiveMode_) return;
     auto& box = *chkLiveMode;
+    // The box cleared again without ending a live mode.
+    auto stayOff = [&] {
+        clearingLiveMode_ = true;
+        box.SetValue(0);
+        clearingLiveMode_ = false;
+    };
     if (box.Value() == 1) {
         if (!Tag().empty() && LiveWarningNeeded() &&
             ::MessageBoxW(hWnd(), kLiveWarning, Caption().c_str(), MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) !=
-                IDYES) {
-            clearingLiveMode_ = true;
-            box.SetValue(0);
-            clearingLiveMode_ = false;
-            return;
-        }
+                IDYES)
+            return stayOff();
         liveProfileName_ = NewLiveProfileName();
         if (realTimeMode_) return;
         box.SetCaption(L"Live Mode ON");
@@ -69,7 +74,16 @@ void frmProfile::chkLiveMode_Click() {
         const std::wstring temporary = L"~" + liveProfileName_;
         RegDeleteTree(gRegProfiles, liveProfileName_);
         RegDeleteTree(gRegProfiles, temporary);
-        SaveValues(liveProfileName_, true);
+        // Without a whole restore point the end of live mode could not put the card back: live
+        // mode doesn't start.
+        if (!SaveValues(liveProfileName_, true)) {
+            RegDeleteTree(gRegProfiles, liveProfileName_);
+            liveProfileName_.clear();
+            box.SetCaption(L"Live Mode OFF");
+            stayOff();
+            ::MessageBoxW(hWnd(), kNoRestorePoint, Caption().c_str(), MB_OK | MB_ICONEXCLAMATION);
+            return;
+        }
         if (Visible()) {
             SaveValues(temporary, false, true);
             ActivateAndDeleteProfile(temporary);

@@ -205,8 +205,11 @@ public:
     // loaded is written with the bytes it was loaded from. The profile that live mode applies
     // (live) leaves out what the controls can't show: a value no entry of its list shows, the
     // lines of inactive recording devices, the values the editor has no control for. A playback
-    // row the output hides goes all the same.
-    void SaveValues(const std::wstring& name, bool fromCard, bool live = false);
+    // row the output hides goes all the same. False when a write was refused (what was written
+    // before it stays).
+    bool SaveValues(const std::wstring& name, bool fromCard, bool live = false);
+    // What SaveValues writes, in its order.
+    std::vector<std::pair<std::wstring, RegValue>> ValuesToWrite(bool fromCard, bool live) const;
     // The chosen output's panel and speaker configuration codes; empty without a chosen output.
     Bytes PanelConfig() const;
     Bytes SpeakerConfig() const;
@@ -459,7 +462,9 @@ private:
     static bool SwapUsed(int which, const std::wstring& mode);
 
     // Saving and live mode.
+    // Asks whether the chosen shortcut may move from the other profile; the save moves it.
     bool CheckShortcutInUse(const std::wstring& otherProfile);
+    bool StoreProfile(const std::wstring& name, const std::wstring& removed, const std::wstring& shortcutFrom);
     void ActivateAndDeleteProfile(const std::wstring& name);
     void RestoreOtherPanelGain();
     void AddLineToRestorePoint(int line);

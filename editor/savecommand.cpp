@@ -1,6 +1,8 @@
 // Saving a profile from the editor: the name checks, another profile holding the same shortcut
-// key, overwriting an existing profile, renaming, copying or keeping the edited one, the key
-// that is replaced cleared first, then the values written and the editor closed.
+// key, overwriting an existing profile, renaming, copying or keeping the edited one. The stored
+// profiles change together or not at all: the values are written over the key they replace, then
+// what it held besides them goes, then the shortcut leaves the other profile and a renamed
+// profile's old key goes. A refused write puts every key back and keeps the editor open.
 #include "device/profilevalues.h"
 #include "editor/portable/profilebytes.h"
 #include "editor/portable/profilename.h"
@@ -20,6 +22,7 @@ constexpr wchar_t kRenamedOntoExisting[] =
     L"No: the current settings will be saved to the profile you originally edited and the name change will be "
     L"ignored.\r\n\r\n"
     L"Cancel: no action will take place.\r\n";
+constexpr wchar_t kNotSaved[] = L"The profile could not be saved: the registry refused to store it.";
 constexpr wchar_t kRenamedToFree[] =
     L"You have changed the name of the profile you are editing. Do you want to save the settings to a new "
     L"profile?\r\n\r\n"
@@ -43,10 +46,29 @@ bool frmProfile::CheckShortcutInUse(const std::wstring& otherProfile) {
                               otherProfile + L"''.\r\nIf you save this profile anyway the shortcut " + key +
                               L" will be assigned to this profile and removed from ''" + otherProfile +
                               L"''.\r\n\r\nDo you want to proceed?";
-    if (::MessageBoxW(hWnd(), text.c_str(), Caption().c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
-        return false;
-    RegDeleteValue(RegJoin(gRegProfiles, otherProfile), L"Shortcut");
-    return true;
+    return ::MessageBoxW(hWnd(), text.c_str(), Caption().c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) ==
+           IDYES;
+}
+
+// The editor's values become profile `name` in one change with taking the shortcut from
+// `shortcutFrom` and removing the key `removed` (each skipped when empty). False, with every key
+// as it was, when the registry refused a step.
+bool frmProfile::StoreProfile(const std::wstring& name, const std::wstring& removed, const std::wstring& shortcutFrom) {
+    const auto values = ValuesToWrite(false, false);
+    const std::wstring key = RegJoin(gRegProfiles, name);
+    // Only the case of the name changes: the profile stands whole under a key of its own while
+    // its key is made anew under the new name.
+    const bool recased = !removed.empty() && SameName(name, removed);
+    const std::wstring staging = RegJoin(gRegProfiles, L"~" + name);
+    RegistryChange change;
+    const bool stored =
+        change.Replace(recased ? staging : key, values) &&
+        (shortcutFrom.empty() || change.DeleteValue(RegJoin(gRegProfiles, shortcutFrom), L"Shortcut")) &&
+        (removed.empty() || change.DeleteTree(RegJoin(gRegProfiles, removed))) &&
+        (!recased || (change.Replace(key, values) && change.DeleteTree(staging)));
+    if (!stored && !change.Undo())
+        ::OutputDebugStringW((L"Kalvenor: a refused save of " + name + L" could not be undone whole\n").c_str());
+    return stored;
 }
 
 void frmProfile::cmdSave_Click() {
@@ -73,51 +95,62 @@ void frmProfile::cmdSave_Click() {
             }
         }
     }
+    // The profile the shortcut moves from, once the user agrees.
+    std::wstring shortcutFrom;
+    auto takeShortcut = [&](bool asked) {
+        if (!asked) return true;
+        if (!CheckShortcutInUse(clash)) return false;
+        shortcutFrom = clash;
+        return true;
+    };
     auto clashesOtherThan = [&](const std::wstring& profile) { return !clash.empty() && !SameName(clash, profile); };
 
     const bool exists = RegKeyExists(RegJoin(gRegProfiles, name));
     const std::wstring tag = Tag();
-    // The key this save replaces; the editor stays bound to its profile until the save is done.
-    std::wstring replaced = tag;
-    bool deleteOther = false;
+    // The edited profile's key when the save renames it away; the editor stays bound to its
+    // profile until the save is done.
+    std::wstring removed;
+    bool follow = false;
     if (tag.empty()) {
-        if (exists) {
-            if (::MessageBoxW(hWnd(),
-                              L"A profile already exists with the provided name. Do you want to overwrite the existing "
-                              L"profile?\r\n",
-                              kAppTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
-                return;
-            replaced = name;
-            if (clashesOtherThan(name) && !CheckShortcutInUse(clash)) return;
-        } else if (!clash.empty() && !CheckShortcutInUse(clash)) {
+        if (exists &&
+            ::MessageBoxW(hWnd(),
+                          L"A profile already exists with the provided name. Do you want to overwrite the existing "
+                          L"profile?\r\n",
+                          kAppTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
             return;
-        }
+        if (!takeShortcut(exists ? clashesOtherThan(name) : !clash.empty())) return;
     } else if (name == tag) {
-        if (clashesOtherThan(name) && !CheckShortcutInUse(clash)) return;
+        if (!takeShortcut(clashesOtherThan(name))) return;
     } else {
         const int answer = ::MessageBoxW(hWnd(), exists ? kRenamedOntoExisting : kRenamedToFree, caption.c_str(),
                                          MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON3);
         if (answer == IDCANCEL) return;
+        bool asked;
         if (exists && answer == IDYES) {
-            if (clashesOtherThan(name) && !CheckShortcutInUse(clash)) return;
-            deleteOther = true;
-            // The edited profile goes: the settings that named it follow it to its new name.
-            FollowRename(tag, name);
+            // Onto the other profile: the edited one goes.
+            asked = clashesOtherThan(name);
+            removed = tag;
         } else if (exists) {
+            // The name change ignored.
             name = tag;
-            if (clashesOtherThan(tag) && !CheckShortcutInUse(clash)) return;
+            asked = clashesOtherThan(tag);
         } else if (answer == IDYES) {
-            if (!clash.empty() && !CheckShortcutInUse(clash)) return;
-            replaced.clear();
+            // A new profile beside the edited one.
+            asked = !clash.empty();
         } else {
-            if (clashesOtherThan(tag) && !CheckShortcutInUse(clash)) return;
-            FollowRename(tag, name);
+            // Renamed.
+            asked = clashesOtherThan(tag);
+            removed = tag;
         }
+        if (!takeShortcut(asked)) return;
+        follow = !removed.empty();
     }
-    // The replaced key goes first, so that a value set back to "Don't Change" is gone.
-    if (!replaced.empty()) RegDeleteTree(gRegProfiles, replaced);
-    if (deleteOther) RegDeleteTree(gRegProfiles, name);
-    SaveValues(name, false);
+    if (!StoreProfile(name, removed, shortcutFrom)) {
+        ::MessageBoxW(hWnd(), kNotSaved, caption.c_str(), MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    // The edited profile went: the settings that named it follow it to its new name.
+    if (follow) FollowRename(tag, name);
     LastProfileName = name;
     ::MessageBoxW(hWnd(), L"Profile successfully saved.", caption.c_str(), MB_OK | MB_ICONINFORMATION);
     Unload();

@@ -1,6 +1,6 @@
 // The profile values of the editor's controls, written in one fixed order: each value that is
 // not at "Don't Change" (or, for a restore point, the card's present value of each). Nothing
-// is deleted here; the caller clears the key first.
+// is deleted here; the editor's Save removes what the key holds besides them.
 #include <algorithm>
 #include <functional>
 #include <set>
@@ -116,7 +116,7 @@ void frmProfile::WriteValue(const std::wstring& profile, const std::wstring& nam
     RegWrite(RegJoin(gRegProfiles, profile), name, value);
 }
 
-void frmProfile::SaveValues(const std::wstring& name, bool fromCard, bool live) {
+std::vector<std::pair<std::wstring, RegValue>> frmProfile::ValuesToWrite(bool fromCard, bool live) const {
     const ProfileValueList values = ProfileValues(fromCard);
     std::set<std::wstring> changed = record_.ChangedGroups(values);
     // A headphone gain reaches the card only with its panel: a gain the user chose for the
@@ -125,15 +125,23 @@ void frmProfile::SaveValues(const std::wstring& name, bool fromCard, bool live) 
     if (!fromCard && changed.count(gain))
         for (const SavedValue& v : values)
             if (v.name == gain && v.bytes && v.shown) changed.insert(L"PanelConfig");
-    const std::wstring key = RegJoin(gRegProfiles, name);
+    std::vector<std::pair<std::wstring, RegValue>> out;
     for (const SavedValue& v : values) {
         // A playback row the output hides goes too: an output chosen from outside may bring it
         // back, and a channel the output lacks plays nothing.
         if (live && !v.shown && ChannelIndex(v.name) < 0) continue;
-        if (const auto bytes = fromCard ? v.bytes : record_.ToWrite(v, changed)) RegWrite(key, v.name, *bytes);
+        if (auto bytes = fromCard ? v.bytes : record_.ToWrite(v, changed)) out.emplace_back(v.name, std::move(*bytes));
     }
-    if (fromCard || live) return;
-    for (const auto& [value, bytes] : record_.StoredBeyond(values)) RegWrite(key, value, bytes);
+    if (fromCard || live) return out;
+    for (auto& stored : record_.StoredBeyond(values)) out.push_back(std::move(stored));
+    return out;
+}
+
+bool frmProfile::SaveValues(const std::wstring& name, bool fromCard, bool live) {
+    const std::wstring key = RegJoin(gRegProfiles, name);
+    for (const auto& [value, bytes] : ValuesToWrite(fromCard, live))
+        if (!RegWrite(key, value, bytes)) return false;
+    return true;
 }
 
 // "Don't Change", a row not set, a list showing nothing leave a value out.

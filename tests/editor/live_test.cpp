@@ -24,6 +24,7 @@
 #include "startup/tables.h"
 #include "startup/utility.h"
 #include "tests/editor/follow_fixture.h"
+#include "tests/editor/refused_writes.h"
 #include "tests/startup/product_state.h"
 #include "tests/tray/dialog_answerer.h"
 #include "tray/balloons.h"
@@ -71,6 +72,11 @@ protected:
         for (int i = 0; i < box.ListCount(); ++i)
             if (box.ItemData(i) == data) return i;
         return -1;
+    }
+    static std::vector<std::wstring> Texts(const kaltest::DialogAnswerer& a) {
+        std::vector<std::wstring> out;
+        for (const auto& seen : a.seen) out.push_back(seen.text);
+        return out;
     }
     // Saves under the editor's own name and answers the box that reports it.
     static void ClickSave(frmProfile& editor) {
@@ -328,6 +334,56 @@ TEST_F(LiveMode, UseLastWarnsByTheVolumeOfTheOutputTheEditorShows) {
         EXPECT_EQ(ClickLive(editor).seen.size(), c.warns ? 1u : 0u);
         ASSERT_FALSE(editor.LiveProfileName().empty());
         EXPECT_EQ(MasterPercent(L""), c.shownOutput);
+        CloseEditor();
+    }
+}
+
+// Live mode starts only with a restore point it can put the card back from. With the registry
+// refusing the restore point, the box goes back off, the user is told why and the card keeps its
+// settings: for a stored profile at the box, and for a new profile, which opens in live mode.
+// Once the registry takes writes again, live mode starts and its end puts the card back.
+TEST_F(LiveMode, WithoutARestorePointLiveModeDoesNotStart) {
+    UseEditorCard(kD2);
+    Load(L"");
+    Store(L"Eq", L"EqEnable", L"01");
+    sim::SetSimLiveValue(L"EqEnable", HexToBytes(L"00"));
+    const auto before = CardState();
+    for (const wchar_t* profile : {L"Eq", L""}) {
+        SCOPED_TRACE(::testing::PrintToString(std::wstring(profile)));
+        frmProfile* editor = nullptr;
+        {
+            kaltest::RefusedProfileWrites refused;
+            kaltest::DialogAnswerer answers;
+            if (*profile) {
+                editor = &OpenEditor(profile);
+                sim::ClearSimRequestLog();
+                answers = ClickLive(*editor);
+                EXPECT_TRUE(Writes().empty());
+            } else {
+                answers.Run([&] { editor = &OpenEditor(profile); });
+            }
+            EXPECT_EQ(Texts(answers), std::vector<std::wstring>{L"Live Mode was not turned on: the card's present "
+                                                                L"settings could not be stored, so they could not be "
+                                                                L"put back afterwards."});
+            EXPECT_EQ(editor->Get<CheckBox>(L"chkLiveMode").Value(), 0);
+            EXPECT_EQ(editor->Ctl(L"chkLiveMode").Caption(), L"Live Mode OFF");
+            EXPECT_TRUE(editor->LiveProfileName().empty());
+            EXPECT_TRUE(LiveKeys().empty());
+            // The equalizer turned on, and live mode turned off if it came on: the card is as it was.
+            editor->imgTab_Click(2);
+            ASSERT_TRUE(User::ChooseOption(editor->Get<OptionButton>(L"optEQ", 0)));
+            ASSERT_TRUE(User::ChooseOption(editor->Get<OptionButton>(L"optEQ", 1)));
+            if (editor->Get<CheckBox>(L"chkLiveMode").Value() == 1) ClickLive(*editor);
+            EXPECT_EQ(CardState(), before);
+        }
+        EXPECT_TRUE(ClickLive(*editor).seen.empty());
+        ASSERT_FALSE(editor->LiveProfileName().empty());
+        if (*profile) {
+            EXPECT_EQ(BytesToHex(Present(sim::SimLiveValue(L"EqEnable"))), L"01");
+        }
+        ClickLive(*editor);
+        EXPECT_EQ(CardState(), before);
+        EXPECT_TRUE(LiveKeys().empty());
         CloseEditor();
     }
 }

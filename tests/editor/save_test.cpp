@@ -1,5 +1,6 @@
 // Saving from the editor: the name checks, overwriting, renaming and copying with their exact
 // questions, the settings that name a renamed profile, and a shortcut another profile holds.
+#include <algorithm>
 #include <functional>
 #include <map>
 
@@ -8,6 +9,7 @@
 #include "startup/settings.h"
 #include "startup/utility.h"
 #include "tests/editor/editor_fixture.h"
+#include "tests/editor/refused_writes.h"
 #include "tests/tray/dialog_answerer.h"
 
 using namespace kal;
@@ -16,6 +18,7 @@ using namespace kal::testing;
 namespace {
 
 constexpr wchar_t kSaved[] = L"Profile successfully saved.";
+constexpr wchar_t kNotSaved[] = L"The profile could not be saved: the registry refused to store it.";
 
 class EditorSave : public EditorFixture {
 protected:
@@ -43,6 +46,13 @@ protected:
     }
     // The last message box's text; "" when none came, which the check then reports.
     static std::wstring LastText(const kaltest::DialogAnswerer& a) { return a.seen.empty() ? L"" : a.seen.back().text; }
+    // Every stored profile with its values, restore points left out.
+    static std::map<std::wstring, std::map<std::wstring, std::wstring>> StoredProfiles() {
+        std::map<std::wstring, std::map<std::wstring, std::wstring>> out;
+        for (const std::wstring& key : RegEnumKeys(gRegProfiles))
+            if (key.find(L"~Live") == std::wstring::npos) out[key] = Values(key);
+        return out;
+    }
     static std::vector<std::wstring> Texts(const kaltest::DialogAnswerer& a) {
         std::vector<std::wstring> out;
         for (const auto& s : a.seen) out.push_back(s.text);
@@ -202,6 +212,83 @@ TEST_F(EditorSave, AProfilesOwnShortcutAsksOnlyWhenItIsCopied) {
     EXPECT_NE(answers.seen[1].text.find(L"already in use by the profile ''Own''"), std::wstring::npos);
     EXPECT_FALSE(RegReadBytes(Profile(L"Own"), L"Shortcut"));
     EXPECT_EQ(RegReadBytes(Profile(L"Twin"), L"Shortcut"), HexToBytes(L"7A03"));
+}
+
+// A save the registry refuses (no new key can be made under the profiles key, and the profile
+// written over or the shortcut's holder denies writes) changes no stored profile, no setting and no shortcut, says so, and
+// leaves the editor open with its edits; once the registry takes writes again the same save
+// stands, and the equalizer set back to "Don't Change" is gone from the profile.
+TEST_F(EditorSave, ASaveTheRegistryRefusesLosesNothing) {
+    struct Case {
+        const char* what;
+        const wchar_t* edited;         // "" for a new profile
+        const wchar_t* saveAs;
+        std::vector<int> answers;      // the rename or overwrite question, then the shortcut's
+        std::vector<std::wstring> denied;
+        const wchar_t* gone;           // the edited profile's key after the save; nullptr: kept
+        const wchar_t* active;         // ActiveProfile afterwards
+    };
+    const Case cases[] = {
+        {"same name", L"Mine", L"Mine", {IDYES}, {L"Mine"}, nullptr, L"Mine"},
+        {"new name", L"", L"Fresh", {IDYES}, {}, nullptr, L"Mine"},
+        {"new profile over an existing one", L"", L"Theirs", {IDYES, IDYES}, {L"Theirs"}, nullptr, L"Mine"},
+        {"renamed to a free name", L"Mine", L"Renamed", {IDNO, IDYES}, {}, L"Mine", L"Renamed"},
+        {"copied to a free name", L"Mine", L"Copy", {IDYES, IDYES}, {}, nullptr, L"Mine"},
+        {"renamed onto another profile", L"Mine", L"Theirs", {IDYES, IDYES}, {L"Theirs"}, L"Mine", L"Theirs"},
+        // Written whole, then the shortcut's move refused: the profile written is put back.
+        {"renamed, only the case", L"Mine", L"MINE", {IDYES, IDYES}, {L"Mine"}, nullptr, L"MINE"},
+        {"onto another profile, the shortcut's holder refusing", L"Mine", L"Theirs", {IDYES, IDYES}, {L"Holder"},
+         L"Mine", L"Theirs"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const std::wstring& key : RegEnumKeys(gRegProfiles)) RegDeleteTree(gRegProfiles, key);
+        Store(L"Mine", L"EqEnable", L"01");
+        Store(L"Mine", L"Dual2D", L"01000000");
+        Store(L"Theirs", L"EqEnable", L"00");
+        Store(L"Theirs", L"SideRearXchg", L"01000000");
+        Store(L"Holder", L"Shortcut", L"7A03");
+        MakeActiveAndDefault(L"Mine");
+        frmProfile& editor = OpenEditor(c.edited);
+        ChooseShortcut(editor);
+        editor.imgTab_Click(2);
+        ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optEQ", 255)));
+        const auto before = StoredProfiles();
+        {
+            kaltest::RefusedProfileWrites refused(c.denied);
+            const auto answers = Save(editor, c.saveAs, IDOK, c.answers);
+            EXPECT_EQ(LastText(answers), kNotSaved);
+            EXPECT_EQ(answers.seen.size(), c.answers.size() + 1);
+            EXPECT_EQ(StoredProfiles(), before);
+            EXPECT_EQ(GetActiveProfile(), L"Mine");
+            EXPECT_EQ(GetDefaultProfile(), L"Mine");
+            if (ProfileEditor() != &editor) {
+                ADD_FAILURE() << "the editor closed";
+                continue;
+            }
+            EXPECT_EQ(editor.Get<TextBox>(L"txtProfileName").Text(), c.saveAs);
+            EXPECT_TRUE(editor.Get<OptionButton>(L"optEQ", 255).Value());
+            EXPECT_EQ(editor.Get<TextBox>(L"txtShortcut").Tag(), L"7A|03");
+        }
+        const auto answers = Save(editor, c.saveAs, IDOK, c.answers);
+        EXPECT_EQ(LastText(answers), kSaved);
+        EXPECT_EQ(ProfileEditor(), nullptr);
+        const auto saved = Values(c.saveAs);
+        EXPECT_EQ(saved.count(L"EqEnable"), 0u);
+        EXPECT_EQ(saved.count(L"SideRearXchg"), 0u);
+        EXPECT_EQ(Entry(saved, L"Shortcut"), L"7A03");
+        EXPECT_FALSE(RegReadBytes(Profile(L"Holder"), L"Shortcut"));
+        if (c.gone) {
+            EXPECT_FALSE(RegKeyExists(Profile(c.gone)));
+        }
+        const auto keys = RegEnumKeys(gRegProfiles);
+        EXPECT_NE(std::find(keys.begin(), keys.end(), c.saveAs), keys.end()) << "the key keeps the name's case";
+        const bool added = std::none_of(before.begin(), before.end(),
+                                        [&](const auto& p) { return ::lstrcmpiW(p.first.c_str(), c.saveAs) == 0; });
+        EXPECT_EQ(keys.size(), before.size() + (added ? 1 : 0) - (c.gone ? 1 : 0));
+        EXPECT_EQ(GetActiveProfile(), c.active);
+        EXPECT_EQ(GetDefaultProfile(), c.active);
+    }
 }
 
 // A headphone gain this card's list lacks (the list shows no entry) is saved as the profile

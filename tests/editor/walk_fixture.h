@@ -492,8 +492,13 @@ protected:
         if (output.size() != 4 || OptionSelected(e.optAEC, 1) ||
             SelectedItemData(*e.cboAnalogOutput, -1) != std::stoi(output, nullptr, 16))
             return;
+        // The digital format: the list's, or a loaded one the list lacks, as stored.
+        const auto stored = stored_.find(L"SpDigitalOut");
+        const std::uint8_t unlisted = stored == stored_.end() ? 0 : FirstByte(HexToBytes(stored->second));
         const Bytes spdif{static_cast<std::uint8_t>(
-            e.chkSPDIF->Value() == 1 && e.cboSPDIFOutput->ListIndex() >= 0 ? SelectedItemData(*e.cboSPDIFOutput) : 0)};
+            e.chkSPDIF->Value() != 1                ? 0
+            : e.cboSPDIFOutput->ListIndex() >= 0 ? SelectedItemData(*e.cboSPDIFOutput)
+                                                 : unlisted)};
         const int channels =
             SpeakerChannelCount(EncodeCode(static_cast<std::uint8_t>(std::stoi(output.substr(2), nullptr, 16))), &spdif)
                 .value_or(0);

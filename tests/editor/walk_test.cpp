@@ -1,13 +1,19 @@
-// Random walks of the profile editor: seeded sequences of the user's actions, live mode, Reset
-// and changes of the card from outside, on cards that differ in what matters, from new profiles
-// and from stored profiles of random accepted codes. After every step the walk checks, from
-// outside the editor and against its own small record:
+// Random walks of the profile editor: seeded sequences of the user's actions, live mode, Reset,
+// the real Save and changes of the card from outside, on every supported model of the catalogue
+// (some refusing a speaker configuration), from new profiles and from stored profiles of random
+// accepted codes, some made on another model. After every step the walk checks, from outside the
+// editor and against its own small record:
 // - what Save writes keeps every group the user did not change byte for byte as stored;
 // - a change from outside changes only the controls of that value;
-// - in live mode the card holds what Save writes for each group the user chose;
+// - in live mode the card holds what Save writes for each group the user chose (under echo
+//   cancellation, those it doesn't lock), and the master volume the slider's level;
+// - a control is enabled exactly when the user can use it;
 // - Live Mode off and Cancel put the card back as it was when live mode began.
-// The user's steps include the editor's three dialogs, and changes from outside include the tray's
-// volume keys and changes that come within a second of the editor's own send.
+// The Save button writes into the profile's own key what the editor would write, under each of
+// its questions; the profile, applied from the tray menu, is on the card as the editor shows it,
+// and opens again showing what was saved. Changes from outside arrive as the card's and
+// Windows' notifications, several within one own-change window, and the program's own refresh
+// runs once its wait is over.
 // CI walks seeds 1 to 40; KALVENOR_WALK_SEED=N replays one seed, KALVENOR_WALK_SEEDS=N walks N
 // seeds from KALVENOR_WALK_FROM (1); KALVENOR_WALK_TRACE=name logs one value after each step.
 #include "tests/editor/walk_fixture.h"
@@ -74,19 +80,12 @@ protected:
 
     Outside RandomOutside() {
         frmProfile& e = Ed();
-        const std::vector<std::wstring> effects{L"chkDolbyHeadphones",
-                                                L"chkDolbyVirtualSpeaker",
-                                                L"chkVSS",
-                                                L"chkDolby",
-                                                L"chkNeo",
-                                                L"cboDolbyHeadphonesMode",
-                                                L"cboDolbyVirtualSpeakerMode",
-                                                L"csliPL2xWidth",
-                                                L"csliPL2xDepth",
-                                                L"csliNEOWidth",
-                                                L"csliNEODepth",
-                                                L"optPL2xMode",
-                                                L"optNEOMode"};
+        // The effects' boxes, modes and levels among what an output shows or hides.
+        std::vector<std::wstring> effects = OutputControls();
+        std::erase_if(effects, [](const std::wstring& c) {
+            return c == L"cboAnalogOutput" || c.starts_with(L"chkPlaybackSet") || c == L"csliOutputChannel" ||
+                   c == L"cboSpeakerSize" || c == L"cboStereoUpmix";
+        });
         switch (Pick(24)) {
         case 0: {
             // Another output of the card's list.

@@ -1,0 +1,69 @@
+// The registry refusing the program's writes to its profiles, for real: the profiles key made
+// volatile (the registry refuses to make an ordinary key under a volatile one, so no new profile
+// or restore point can be made), and the named profiles' keys denying everyone the right to set
+// values or add keys. Every profile keeps its values; the end of the scope makes them ordinary
+// keys again, open to writes.
+#pragma once
+#include <windows.h>
+
+#include <sddl.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/registry.h"
+#include "startup/globals.h"
+
+namespace kaltest {
+
+class RefusedProfileWrites {
+public:
+    explicit RefusedProfileWrites(std::vector<std::wstring> denied = {}) : denied_(std::move(denied)) {
+        Rebuild(true);
+        for (const std::wstring& profile : denied_) Secure(profile, L"D:(D;;0x6;;;WD)(A;;KA;;;WD)");
+    }
+    ~RefusedProfileWrites() {
+        for (const std::wstring& profile : denied_) Secure(profile, L"D:(A;;KA;;;WD)");
+        Rebuild(false);
+    }
+    RefusedProfileWrites(const RefusedProfileWrites&) = delete;
+    RefusedProfileWrites& operator=(const RefusedProfileWrites&) = delete;
+
+private:
+    static HKEY Make(const std::wstring& path, bool isVolatile) {
+        std::wstring sub = path;
+        const HKEY hive = kal::SplitRegPath(sub);
+        HKEY key = nullptr;
+        ::RegCreateKeyExW(hive, sub.c_str(), 0, nullptr, isVolatile ? REG_OPTION_VOLATILE : REG_OPTION_NON_VOLATILE,
+                          KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        return key;
+    }
+    // The profiles key and its profiles made anew, volatile or not, with their values.
+    static void Rebuild(bool isVolatile) {
+        std::vector<std::pair<std::wstring, std::vector<std::pair<std::wstring, kal::RegValue>>>> profiles;
+        for (const std::wstring& name : kal::RegEnumKeys(kal::gRegProfiles))
+            profiles.emplace_back(name, kal::RegReadValues(kal::RegJoin(kal::gRegProfiles, name)));
+        kal::RegDeleteTree(kal::gRegProfiles, L"");
+        if (HKEY key = Make(kal::gRegProfiles, isVolatile)) ::RegCloseKey(key);
+        for (const auto& [name, values] : profiles) {
+            if (HKEY key = Make(kal::RegJoin(kal::gRegProfiles, name), isVolatile)) ::RegCloseKey(key);
+            for (const auto& [value, bytes] : values) kal::RegWrite(kal::RegJoin(kal::gRegProfiles, name), value, bytes);
+        }
+    }
+    static void Secure(const std::wstring& profile, const wchar_t* sddl) {
+        std::wstring sub = kal::RegJoin(kal::gRegProfiles, profile);
+        const HKEY hive = kal::SplitRegPath(sub);
+        HKEY key = nullptr;
+        if (::RegOpenKeyExW(hive, sub.c_str(), 0, WRITE_DAC, &key) != ERROR_SUCCESS) key = nullptr;
+        PSECURITY_DESCRIPTOR sd = nullptr;
+        if (key && ::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &sd, nullptr))
+            ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd);
+        if (sd) ::LocalFree(sd);
+        if (key) ::RegCloseKey(key);
+    }
+
+    std::vector<std::wstring> denied_;
+};
+
+}  // namespace kaltest
