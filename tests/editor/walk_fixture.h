@@ -1,10 +1,12 @@
 // The model of the editor's random walks: the user's steps on the editor's controls and dialogs,
-// and the checks after every step (what Save writes, what the card holds in live mode, what
-// Live Mode off puts back).
+// the program's refresh as it runs in use, and the checks after every step (what Save writes,
+// what the card holds in live mode, which controls are enabled, what Live Mode off puts back).
 #pragma once
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <random>
+#include <set>
 #include <sstream>
 
 #include "device/linevalues.h"
@@ -74,8 +76,8 @@ protected:
     // refresh timer due then fires; it runs the refresh only when a post armed it.
     void LetTheRefreshRun(std::optional<unsigned> since = std::nullopt) {
         sim::WaitForSimNotifications();
-        if (since && !PumpUntil([&] { return registryPosts_ != *since; }, 500))
-            return Fail(L"no notification of the driver's change came (posts " + std::to_wstring(registryPosts_) + L", watched " + std::to_wstring(RegistryWatcherCount()) + L", key " + gDriverSettingsKey + L")");
+        if (since && !PumpUntil([&] { return registryPosts_ != *since; }, 3000))
+            return Fail(L"no notification came of the driver's change");
         Pump(20);
         gLastSelfChange.store(::timeGetTime() - 5000);
         ::SendMessageW(form_->hWnd(), WM_TIMER, kTimerUpdateRealTimeData, 0);
@@ -492,13 +494,10 @@ protected:
         if (output.size() != 4 || OptionSelected(e.optAEC, 1) ||
             SelectedItemData(*e.cboAnalogOutput, -1) != std::stoi(output, nullptr, 16))
             return;
-        // The digital format: the list's, or a loaded one the list lacks, as stored.
-        const auto stored = stored_.find(L"SpDigitalOut");
-        const std::uint8_t unlisted = stored == stored_.end() ? 0 : FirstByte(HexToBytes(stored->second));
-        const Bytes spdif{static_cast<std::uint8_t>(
-            e.chkSPDIF->Value() != 1                ? 0
-            : e.cboSPDIFOutput->ListIndex() >= 0 ? SelectedItemData(*e.cboSPDIFOutput)
-                                                 : unlisted)};
+        // A digital format the list lacks (another card's) is the editor's own to know.
+        if (e.chkSPDIF->Value() == 1 && e.cboSPDIFOutput->ListIndex() < 0) return;
+        const Bytes spdif{
+            static_cast<std::uint8_t>(e.chkSPDIF->Value() == 1 ? SelectedItemData(*e.cboSPDIFOutput) : 0)};
         const int channels =
             SpeakerChannelCount(EncodeCode(static_cast<std::uint8_t>(std::stoi(output.substr(2), nullptr, 16))), &spdif)
                 .value_or(0);
