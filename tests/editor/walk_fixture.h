@@ -372,10 +372,11 @@ protected:
             if (!ShowsAsOnCard(n, saved, card, true))
                 return Fail(L"live: the card holds " + n + L" " + card + L", Save writes " + saved.at(n));
         }
-        // The master volume "Set to:" a level the user chose: the card's, as the slider shows it.
+        // The master volume "Set to:" a level the user chose: the card's, as the slider shows it;
+        // unless the profile leaves the volume of the same output as it is.
         const std::wstring master = MixerValueName(0, 0, 0, 0);
         if (chosen_.count(master) && !movedSinceLive_.count(master) && OptionSelected(e.optVolume, 1) &&
-            !ShowsMasterVolume(e))
+            e.chkVolumeChangeOnlyOnDifferentOutput->Value() != 1 && !ShowsMasterVolume(e))
             return Fail(L"live: the card's master volume is not the slider's " + std::to_wstring(e.csliVolume->Value()));
     }
 
