@@ -182,8 +182,12 @@ void frmProfile::chkSPDIF_Click() {
         formats.SetListIndex(kept.value_or(-1) >= 0 ? *kept : 0);
     } else {
         if (!realTimeMode_) KeepAside(formats, formats.ListIndex());
+        // A loaded format the list lacks shows no entry: no click of the list follows, so its
+        // handler brings back the analog output's rows and panels here.
+        const bool unlisted = formats.ListIndex() < 0;
         formats.SetListIndex(-1);
         formats.SetEnabled(false);
+        if (unlisted) return cboSPDIFOutput_Click();
     }
     LiveApplySpDigitalOut();
 }

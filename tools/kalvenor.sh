@@ -7,7 +7,7 @@
 #   tools/kalvenor.sh bench installs what is missing, builds, runs the benchmarks (not in CI)
 #   tools/kalvenor.sh fuzz  installs what is missing, builds the fuzz targets and runs each for
 #                           1,000,000 inputs from its seed corpus (fuzz/corpus/<target>), then
-#                           the editor's random walks over 400 seeds
+#                           the editor's random walks over 1,000 seeds
 #   tools/kalvenor.sh pictures  installs what is missing, builds, takes the README's pictures
 #                           (docs/*.png) anew from the windows the tests show (not in CI)
 set -euo pipefail
@@ -233,14 +233,48 @@ run_fuzz() {
     return $status
 }
 
-# The editor's and the real-time window's random walks over many more seeds than CI's
-# (KALVENOR_WALK_SEEDS, default 400; KALVENOR_REALTIME_WALK_SEEDS, default 200). A failure prints
-# its seed; KALVENOR_WALK_SEED=N (KALVENOR_REALTIME_WALK_SEED=N) replays it.
+# The editor's and the real-time window's random walks over many more seeds than CI's:
+# KALVENOR_WALK_SEEDS (default 1000) editor seeds from KALVENOR_WALK_FROM (1) and
+# KALVENOR_REALTIME_WALK_SEEDS (default 200) real-time seeds from KALVENOR_REALTIME_WALK_FROM (1),
+# split over KALVENOR_WALK_JOBS processes (default half the cores), each in a throwaway prefix and
+# X server of its own. A failure prints its seed and steps; KALVENOR_WALK_SEED=N
+# (KALVENOR_REALTIME_WALK_SEED=N) replays it.
 run_walks() {
-    throwaway_prefix walks
-    KALVENOR_WALK_SEEDS=${KALVENOR_WALK_SEEDS:-400} KALVENOR_REALTIME_WALK_SEEDS=${KALVENOR_REALTIME_WALK_SEEDS:-200} \
-        xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$prefix_setup"'
-        wine "$1/win32/tests/editor/editor_tests.exe" --gtest_filter=EditorWalk.*:RealTimeWalk.*' _ "$build"
+    wine_env
+    local seeds=${KALVENOR_WALK_SEEDS:-1000} from=${KALVENOR_WALK_FROM:-1}
+    local rtseeds=${KALVENOR_REALTIME_WALK_SEEDS:-200} rtfrom=${KALVENOR_REALTIME_WALK_FROM:-1}
+    local parts=${KALVENOR_WALK_JOBS:-$(( jobs > 1 ? jobs / 2 : 1 ))}
+    local size=$(( (seeds + parts - 1) / parts )) rtsize=$(( (rtseeds + parts - 1) / parts )) status=0 i
+    local -a pids=() logs=() prefixes=()
+    for (( i = 0; i < parts && i * size < seeds; i++ )); do
+        local first=$(( from + i * size )) count=$size
+        (( i * size + count > seeds )) && count=$(( seeds - i * size ))
+        local rtfirst=$(( rtfrom + i * rtsize )) rtcount=$rtsize
+        (( i * rtsize + rtcount > rtseeds )) && rtcount=$(( rtseeds - i * rtsize ))
+        (( rtcount < 0 )) && rtcount=0
+        logs+=("$(mktemp /tmp/kalvenor-walks.XXXXXX)")
+        prefixes+=("$(mktemp -d /tmp/kalvenor-walks-prefix.XXXXXX)")
+        WINEPREFIX=${prefixes[-1]} KALVENOR_WALK_FROM=$first KALVENOR_WALK_SEEDS=$count \
+            KALVENOR_REALTIME_WALK_FROM=$rtfirst KALVENOR_REALTIME_WALK_SEEDS=$rtcount \
+            xvfb-run -a -n $(( 100 + 10 * i )) -s "-screen 0 1280x1024x24" bash -c "$prefix_setup"'
+                wine "$1/win32/tests/editor/editor_tests.exe" --gtest_filter=EditorWalk.RandomWalks*:RealTimeWalk.*
+                code=$?
+                wineserver -k >/dev/null 2>&1
+                exit $code' _ "$build" >"${logs[-1]}" 2>&1 &
+        pids+=($!)
+        echo "Walking the editor's seeds $first to $(( first + count - 1 )), the real-time window's $rtfirst to $(( rtfirst + rtcount - 1 ))."
+        # The prefixes' set-ups apart: each starts its own servers.
+        sleep 2
+    done
+    for i in "${!pids[@]}"; do
+        if ! wait "${pids[$i]}"; then
+            status=1
+            awk '/walk failed/ {p = 1} p && /(Failure|FAILED)/ {p = 0} p' "${logs[$i]}"
+            grep -q 'walk failed' "${logs[$i]}" || tail -40 "${logs[$i]}"
+        fi
+        rm -rf "${prefixes[$i]}" "${logs[$i]}"
+    done
+    return $status
 }
 
 # The README's pictures. Each entry: the test executable, the scenario (a gtest filter) that
