@@ -329,10 +329,13 @@ void frmProfile::CommandReset(bool fromCard) {
         optVolume[0]->SetValue(true);
     }
     RememberLoadedProfile(!fromCard && name == Tag() ? name : L"", false);
-    // The swaps and the custom controls load without a control's event: in live mode they reach
-    // the card here, the swaps the output uses as live mode's start sends them, the custom
-    // controls as a row's Set box sends its line's.
+    // The swaps, the custom controls and the speaker shifter's layout load without a control's
+    // event: in live mode they reach the card here, the swaps the output uses as live mode's
+    // start sends them, the custom controls as a row's Set box sends its line's, the layout as
+    // its choice sends it ("Don't Change": the restore point's).
     if (!fromCard && !realTimeMode_ && !liveProfileName_.empty()) {
+        if (const auto layout = LiveChoice(!optVSSLayout[1]->Value(), L"VSpeakerPos", EncodeVSpeakerPos()))
+            SendVSpeakerPos(*layout);
         const std::wstring mode = OutputMode();
         for (int i = 0; i < 3; ++i)
             if (SwapUsed(i, mode)) LiveApplySwap(i);

@@ -16,6 +16,7 @@
 #include "device/portable/audio_levels.h"
 #include "device/profilevalues.h"
 #include "editor/controlvalues.h"
+#include "editor/customcontrolsdialog.h"
 #include "editor/hpampdialog.h"
 #include "editor/portable/profilebytes.h"
 #include "editor/portable/speakerfield.h"
@@ -130,6 +131,18 @@ inline std::vector<std::wstring> OutputControls() {
 
 inline std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
+// The box of each effect value: a value whose box is disabled is kept, not shown.
+inline const std::map<std::wstring, std::wstring>& EffectBoxes() {
+    static const std::map<std::wstring, std::wstring> boxes{{L"DHEnable", L"chkDolbyHeadphones"},
+                                                            {L"DHRoom", L"chkDolbyHeadphones"},
+                                                            {L"DVSEnable", L"chkDolbyVirtualSpeaker"},
+                                                            {L"DVSMode", L"chkDolbyVirtualSpeaker"},
+                                                            {L"EnableXear3D", L"chkVSS"},
+                                                            {L"Pl2xParam", L"chkDolby"},
+                                                            {L"NeoParam", L"chkNeo"}};
+    return boxes;
+}
+
 // Whether the card's value `n` is what the editor's controls give for it (`saved`: what Save
 // writes), as far as they show it: a line of a device out of service, a row out of the profile
 // or hidden by the output, a mono line's right channel, custom controls past a line's count, an
@@ -161,13 +174,7 @@ inline bool ShowsAsCard(frmProfile& e, const std::wstring& n, const State& saved
     const bool gain = row != std::end(gChannelVolumeValues);
     if (gain && !e.chkPlaybackSet[static_cast<std::size_t>(row - std::begin(gChannelVolumeValues))]->Enabled())
         return true;
-    static const std::map<std::wstring, std::wstring> effectBox{{L"DHEnable", L"chkDolbyHeadphones"},
-                                                                {L"DHRoom", L"chkDolbyHeadphones"},
-                                                                {L"DVSEnable", L"chkDolbyVirtualSpeaker"},
-                                                                {L"DVSMode", L"chkDolbyVirtualSpeaker"},
-                                                                {L"EnableXear3D", L"chkVSS"},
-                                                                {L"Pl2xParam", L"chkDolby"},
-                                                                {L"NeoParam", L"chkNeo"}};
+    const auto& effectBox = EffectBoxes();
     if (const auto box = effectBox.find(n); box != effectBox.end() && !e.Ctl(box->second).Enabled()) return true;
     if ((n == L"Pl2xParam" || n == L"NeoParam") && FirstByte(card) == 0 && FirstByte(written) == 0) return true;
     if (n == L"SpeakerSize") {
@@ -194,6 +201,30 @@ inline bool ShowsAsCard(frmProfile& e, const std::wstring& n, const State& saved
     if (gain && card.size() == 4 && written.size() == 4 && std::abs(decibels(card) - decibels(written)) <= 1)
         return true;
     return card == written;
+}
+
+// The buttons that open one of the editor's three dialogs now: the swaps, the headphone gain and
+// the recording lines' custom controls. A page echo cancellation locks can't be reached.
+inline std::vector<Control*> DialogOpeners(frmProfile& e) {
+    std::vector<Control*> openers;
+    e.imgTab_Click(0);
+    for (Control* c : {static_cast<Control*>(e.cmdAnalogOutputSettings), static_cast<Control*>(e.cmdHpAmp)})
+        if (e.imgTab[0]->Enabled() && User::CanAct(*c)) openers.push_back(c);
+    e.imgTab_Click(1);
+    for (Control* c : e.cmdRecordExtraOptions)
+        if (c && User::CanAct(*c)) openers.push_back(c);
+    return openers;
+}
+
+// Which dialog `opener` opens: 0 the swaps, 1 the headphone gain, 2 a line's custom controls.
+inline int DialogKind(frmProfile& e, const Control& opener) {
+    return &opener == e.cmdAnalogOutputSettings ? 0 : &opener == e.cmdHpAmp ? 1 : 2;
+}
+
+// The open dialog of that kind; null when it is closed.
+inline Form* OpenDialog(int kind) {
+    if (kind == 1) return HpImpedanceDialog() && HpImpedanceDialog()->Visible() ? HpImpedanceDialog() : nullptr;
+    return kind == 0 ? static_cast<Form*>(AnalogOutputSettingsDialog()) : InputLineCustomControlsDialog();
 }
 
 // The user changes control `c` to another value, `pick(n)` choosing among n; with `undo`,

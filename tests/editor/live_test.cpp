@@ -465,6 +465,16 @@ TEST_F(LiveMode, IgnoreAndTheLayoutsDontChangePutBackTheRestorePoint) {
              choose(L"optLoadVSSPreset", 1);
          },
          [&] { choose(L"optVSSLayout", 0); }},
+        // Reset reloads "Don't Change": the card goes back to the restore point's layout too.
+        {L"VSpeakerPos", 0,
+         [&] {
+             choose(L"optVSSLayout", 1);
+             choose(L"optLoadVSSPreset", 1);
+         },
+         [&] {
+             ASSERT_TRUE(User::Click(editor.Ctl(L"cmdReset")));
+             editor.ExpandVSSPanel(true);
+         }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);

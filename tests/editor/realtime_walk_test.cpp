@@ -161,22 +161,13 @@ protected:
     // it by its button or its close box.
     void DialogStep() {
         frmProfile& e = Rt();
-        std::vector<Control*> openers;
-        e.imgTab_Click(0);
-        for (Control* c : {static_cast<Control*>(e.cmdAnalogOutputSettings), static_cast<Control*>(e.cmdHpAmp)})
-            if (e.imgTab[0]->Enabled() && User::CanAct(*c)) openers.push_back(c);
-        e.imgTab_Click(1);
-        for (Control* c : e.cmdRecordExtraOptions)
-            if (c && User::CanAct(*c)) openers.push_back(c);
+        const std::vector<Control*> openers = DialogOpeners(e);
         if (openers.empty()) return;
         Control& opener = *openers[static_cast<std::size_t>(Pick(static_cast<int>(openers.size())))];
-        const int kind = &opener == e.cmdAnalogOutputSettings ? 0 : &opener == e.cmdHpAmp ? 1 : 2;
+        const int kind = DialogKind(e, opener);
         e.imgTab_Click(kind == 2 ? 1 : 0);
         Note(L"dialog of " + Key(opener));
-        auto open = [kind]() -> Form* {
-            if (kind == 1) return HpImpedanceDialog() && HpImpedanceDialog()->Visible() ? HpImpedanceDialog() : nullptr;
-            return kind == 0 ? static_cast<Form*>(AnalogOutputSettingsDialog()) : InputLineCustomControlsDialog();
-        };
+        auto open = [kind] { return OpenDialog(kind); };
         if (!User::Click(opener) || !open()) return Fail(L"the dialog did not open");
         std::vector<Control*> choices;
         for (Control* c : open()->Controls())

@@ -184,40 +184,9 @@ protected:
             if (!Ed().imgTab[static_cast<std::size_t>(t.tab)]->Enabled()) return false;
             Ed().imgTab_Click(t.tab);
         }
-        Control& c = *t.control;
-        if (!User::CanAct(c)) return false;
-        const std::wstring what = Key(c);
-        if (auto* box = dynamic_cast<ComboBox*>(&c)) {
-            const int before = box->ListIndex();
-            if (box->ListCount() < 2) return false;
-            int to = Pick(box->ListCount());
-            if (to == before) to = (to + 1) % box->ListCount();
-            Note(what + L" entry " + std::to_wstring(to) + (undo ? L" and back" : L""));
-            if (!User::ChooseItem(*box, to)) return false;
-            if (undo && (before < 0 || !User::ChooseItem(*box, before))) undo = false;
-        } else if (auto* check = dynamic_cast<CheckBox*>(&c)) {
-            Note(what + L" clicked" + (undo ? L" twice" : L""));
-            if (!User::Click(*check)) return false;
-            if (undo && !User::Click(*check)) undo = false;
-        } else if (auto* option = dynamic_cast<OptionButton*>(&c)) {
-            if (option->Value()) return false;
-            // The option chosen before, for the undo.
-            OptionButton* was = nullptr;
-            for (Control* other : c.Parent().Controls())
-                if (auto* o = dynamic_cast<OptionButton*>(other); o && o->Name() == c.Name() && o->Value()) was = o;
-            Note(what + L" chosen" + (undo ? L" and back" : L""));
-            if (!User::ChooseOption(*option)) return false;
-            if (undo && (!was || !User::ChooseOption(*was))) undo = false;
-        } else if (auto* slider = dynamic_cast<Slider*>(&c)) {
-            const std::int32_t before = slider->Value(), low = slider->Bar().Min(), high = slider->Bar().Max();
-            std::int32_t to = low + Pick(high - low + 1);
-            if (to == before) to = to == high ? low : high;
-            Note(what + L" to " + std::to_wstring(to) + (undo ? L" and back" : L""));
-            if (!User::DragTo(*slider, to)) return false;
-            if (undo && !User::DragTo(*slider, before)) undo = false;
-        } else {
+        if (!UserChanges(*t.control, [this](int n) { return Pick(n); }, undo,
+                         [this](const std::wstring& step) { Note(step); }))
             return false;
-        }
         if (!undo) chosen_.insert(t.groups.begin(), t.groups.end());
         return true;
     }
@@ -253,27 +222,16 @@ protected:
     // them), and a dialog whose choices were all taken back leaves the card as it found it.
     void DialogStep() {
         frmProfile& e = Ed();
-        // The buttons that open one now.
-        std::vector<Control*> openers;
-        // A page echo cancellation locks can't be reached.
-        e.imgTab_Click(0);
-        for (Control* c : {static_cast<Control*>(e.cmdAnalogOutputSettings), static_cast<Control*>(e.cmdHpAmp)})
-            if (e.imgTab[0]->Enabled() && User::CanAct(*c)) openers.push_back(c);
-        e.imgTab_Click(1);
-        for (Control* c : e.cmdRecordExtraOptions)
-            if (c && User::CanAct(*c)) openers.push_back(c);
+        const std::vector<Control*> openers = DialogOpeners(e);
         if (openers.empty()) return;
         Control& opener = *openers[static_cast<std::size_t>(Pick(static_cast<int>(openers.size())))];
-        const int kind = &opener == e.cmdAnalogOutputSettings ? 0 : &opener == e.cmdHpAmp ? 1 : 2;
+        const int kind = DialogKind(e, opener);
         const int line = opener.Index();
         e.imgTab_Click(kind == 2 ? 1 : 0);
         Note(L"dialog of " + Key(opener));
         const State held = Held(e);
         const std::map<std::wstring, Bytes> card = Card();
-        auto open = [kind]() -> Form* {
-            if (kind == 1) return HpImpedanceDialog() && HpImpedanceDialog()->Visible() ? HpImpedanceDialog() : nullptr;
-            return kind == 0 ? static_cast<Form*>(AnalogOutputSettingsDialog()) : InputLineCustomControlsDialog();
-        };
+        auto open = [kind] { return OpenDialog(kind); };
         if (!User::Click(opener) || !open()) return Fail(L"the dialog did not open");
         const std::vector<Target> targets = DialogTargets(kind, line);
         std::set<std::wstring> acted;
@@ -421,13 +379,7 @@ protected:
                 !Ed().chkPlaybackSet[static_cast<std::size_t>(row - std::begin(gChannelVolumeValues))]->Enabled())
                 return true;
             // An effect the output doesn't offer is kept, not shown.
-            static const std::map<std::wstring, std::wstring> effectBox{{L"DHEnable", L"chkDolbyHeadphones"},
-                                                                        {L"DHRoom", L"chkDolbyHeadphones"},
-                                                                        {L"DVSEnable", L"chkDolbyVirtualSpeaker"},
-                                                                        {L"DVSMode", L"chkDolbyVirtualSpeaker"},
-                                                                        {L"EnableXear3D", L"chkVSS"},
-                                                                        {L"Pl2xParam", L"chkDolby"},
-                                                                        {L"NeoParam", L"chkNeo"}};
+            const auto& effectBox = EffectBoxes();
             if (const auto box = effectBox.find(n); box != effectBox.end() && !Ed().Ctl(box->second).Enabled())
                 return true;
             const Bytes held = HexToBytes(card);

@@ -597,18 +597,7 @@ protected:
     }
 };
 
-std::vector<unsigned> Seeds() {
-    if (const char* one = std::getenv("KALVENOR_WALK_SEED"))
-        return {static_cast<unsigned>(std::strtoul(one, nullptr, 10))};
-    unsigned count = 40, from = 1;
-    if (const char* many = std::getenv("KALVENOR_WALK_SEEDS"))
-        count = static_cast<unsigned>(std::strtoul(many, nullptr, 10));
-    if (const char* first = std::getenv("KALVENOR_WALK_FROM"))
-        from = static_cast<unsigned>(std::strtoul(first, nullptr, 10));
-    std::vector<unsigned> seeds;
-    for (unsigned s = from; s < from + count; ++s) seeds.push_back(s);
-    return seeds;
-}
+std::vector<unsigned> Seeds() { return WalkSeeds("KALVENOR_WALK", 40); }
 
 // Paths the walk reaches too rarely to keep in CI, each bringing back what the user or the
 // profile made: what Save writes (and in live mode the card) afterwards.
