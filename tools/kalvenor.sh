@@ -7,7 +7,8 @@
 #   tools/kalvenor.sh bench installs what is missing, builds, runs the benchmarks (not in CI)
 #   tools/kalvenor.sh fuzz  installs what is missing, builds the fuzz targets and runs each for
 #                           1,000,000 inputs from its seed corpus (fuzz/corpus/<target>), then
-#                           the editor's random walks over 1,000 seeds
+#                           the random walks of the editor (1,000 seeds) and of the real-time
+#                           window (200 seeds)
 #   tools/kalvenor.sh pictures  installs what is missing, builds, takes the README's pictures
 #                           (docs/*.png) anew from the windows the tests show (not in CI)
 set -euo pipefail
