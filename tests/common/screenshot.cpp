@@ -135,7 +135,16 @@ bool SaveWindowScreenshot(HWND window, const std::wstring& windowName, const std
         UniqueBitmap bitmap(::CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
         if (!memory || !bitmap || !bits) return false;
         SelectGuard select(memory.get(), bitmap.get());
-        if (!::BitBlt(memory.get(), 0, 0, width, height, screen.get(), r.left, r.top, SRCCOPY)) return false;
+        // Only the part on the screen is read back (X refuses a read past the screen's edge, and
+        // the whole picture came back black); the rest stays black.
+        const RECT desk{::GetSystemMetrics(SM_XVIRTUALSCREEN), ::GetSystemMetrics(SM_YVIRTUALSCREEN),
+                        ::GetSystemMetrics(SM_XVIRTUALSCREEN) + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                        ::GetSystemMetrics(SM_YVIRTUALSCREEN) + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+        RECT shown{};
+        if (!::IntersectRect(&shown, &r, &desk)) return false;
+        if (!::BitBlt(memory.get(), shown.left - r.left, shown.top - r.top, shown.right - shown.left,
+                      shown.bottom - shown.top, screen.get(), shown.left, shown.top, SRCCOPY))
+            return false;
         ::GdiFlush();
         const auto* p = static_cast<const std::uint32_t*>(bits);
         pixels.assign(p, p + static_cast<std::size_t>(width) * height);

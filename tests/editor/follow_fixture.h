@@ -227,6 +227,34 @@ inline Form* OpenDialog(int kind) {
     return kind == 0 ? static_cast<Form*>(AnalogOutputSettingsDialog()) : InputLineCustomControlsDialog();
 }
 
+// One of the openers, `pick(n)` choosing among n, with its page shown and named through `note`;
+// null when none can be reached. `kind` is its dialog's.
+inline Control* PickDialogOpener(frmProfile& e, const std::function<int(int)>& pick,
+                                 const std::function<void(const std::wstring&)>& note, int& kind) {
+    const std::vector<Control*> openers = DialogOpeners(e);
+    if (openers.empty()) return nullptr;
+    Control* opener = openers[static_cast<std::size_t>(pick(static_cast<int>(openers.size())))];
+    kind = DialogKind(e, *opener);
+    e.imgTab_Click(kind == 2 ? 1 : 0);
+    note(L"dialog of " + Key(*opener));
+    return opener;
+}
+
+// The user closes the open dialog of that kind by its Close button or by its close box, as
+// `pick(2)` says; false when it stays open.
+inline bool UserClosesDialog(int kind, const std::function<int(int)>& pick,
+                             const std::function<void(const std::wstring&)>& note) {
+    Form& dialog = *OpenDialog(kind);
+    if (pick(2) == 0) {
+        note(L"Close");
+        User::Click(dialog.Ctl(L"cmdClose"));
+    } else {
+        note(L"close box");
+        ::SendMessageW(dialog.hWnd(), WM_CLOSE, 0, 0);
+    }
+    return !OpenDialog(kind);
+}
+
 // The user changes control `c` to another value, `pick(n)` choosing among n; with `undo`,
 // back again. Says what it does through `note`. False when the control takes no such change
 // now; `undo` is cleared when the change could not be taken back.

@@ -35,6 +35,8 @@ protected:
 
     int Pick(int n) { return n <= 1 ? 0 : std::uniform_int_distribution<int>(0, n - 1)(rng_); }
     bool Chance(int percent) { return Pick(100) < percent; }
+    std::function<int(int)> PickFn() { return [this](int n) { return Pick(n); }; }
+    std::function<void(const std::wstring&)> NoteFn() { return [this](const std::wstring& s) { Note(s); }; }
     void Note(const std::wstring& step) { log_ << L"\n  " << step; }
 
     void Fail(const std::wstring& what) {
@@ -139,7 +141,7 @@ protected:
         const bool aecBefore = AecOn();
         const auto lockedBefore = AecLockedCard();
         bool undo = Chance(30);
-        if (!UserChanges(*c, [this](int n) { return Pick(n); }, undo, [this](const std::wstring& s) { Note(s); }))
+        if (!UserChanges(*c, PickFn(), undo, NoteFn()))
             return false;
         // Echo cancellation's Disable puts back what it locked.
         if (c->Name() == L"optAEC" && !undo) {
@@ -161,21 +163,18 @@ protected:
     // it by its button or its close box.
     void DialogStep() {
         frmProfile& e = Rt();
-        const std::vector<Control*> openers = DialogOpeners(e);
-        if (openers.empty()) return;
-        Control& opener = *openers[static_cast<std::size_t>(Pick(static_cast<int>(openers.size())))];
-        const int kind = DialogKind(e, opener);
-        e.imgTab_Click(kind == 2 ? 1 : 0);
-        Note(L"dialog of " + Key(opener));
+        int kind = 0;
+        Control* opener = PickDialogOpener(e, PickFn(), NoteFn(), kind);
+        if (!opener) return;
         auto open = [kind] { return OpenDialog(kind); };
-        if (!User::Click(opener) || !open()) return Fail(L"the dialog did not open");
+        if (!User::Click(*opener) || !open()) return Fail(L"the dialog did not open");
         std::vector<Control*> choices;
         for (Control* c : open()->Controls())
             if ((dynamic_cast<OptionButton*>(c) || dynamic_cast<ComboBox*>(c)) && User::CanAct(*c)) choices.push_back(c);
         for (int n = 1 + Pick(2); n > 0 && !choices.empty(); --n) {
             bool undo = Chance(30);
             UserChanges(*choices[static_cast<std::size_t>(Pick(static_cast<int>(choices.size())))],
-                        [this](int k) { return Pick(k); }, undo, [this](const std::wstring& s) { Note(s); });
+                        PickFn(), undo, NoteFn());
             if (Chance(50)) {
                 Note(L"a second passes");
                 LetTheSecondPass();
@@ -190,15 +189,8 @@ protected:
             LetTheSecondPass();
             if (!open()) return Fail(L"the dialog closed after a volume key");
         }
-        Form& dialog = *open();
-        if (Chance(50)) {
-            Note(L"Close");
-            User::Click(dialog.Ctl(L"cmdClose"));
-        } else {
-            Note(L"close box");
-            ::SendMessageW(dialog.hWnd(), WM_CLOSE, 0, 0);
-        }
-        if (open()) return Fail(L"the dialog stayed open");
+        if (!UserClosesDialog(kind, PickFn(), NoteFn()))
+            return Fail(L"the dialog stayed open");
     }
 
     // ---- Changes from outside ----

@@ -86,6 +86,8 @@ protected:
 
     int Pick(int n) { return n <= 1 ? 0 : std::uniform_int_distribution<int>(0, n - 1)(rng_); }
     bool Chance(int percent) { return Pick(100) < percent; }
+    std::function<int(int)> PickFn() { return [this](int n) { return Pick(n); }; }
+    std::function<void(const std::wstring&)> NoteFn() { return [this](const std::wstring& s) { Note(s); }; }
     void Note(const std::wstring& step) { log_ << L"\n  " << step; }
 
     void Fail(const std::wstring& what) {
@@ -184,9 +186,7 @@ protected:
             if (!Ed().imgTab[static_cast<std::size_t>(t.tab)]->Enabled()) return false;
             Ed().imgTab_Click(t.tab);
         }
-        if (!UserChanges(*t.control, [this](int n) { return Pick(n); }, undo,
-                         [this](const std::wstring& step) { Note(step); }))
-            return false;
+        if (!UserChanges(*t.control, PickFn(), undo, NoteFn())) return false;
         if (!undo) chosen_.insert(t.groups.begin(), t.groups.end());
         return true;
     }
@@ -222,32 +222,22 @@ protected:
     // them), and a dialog whose choices were all taken back leaves the card as it found it.
     void DialogStep() {
         frmProfile& e = Ed();
-        const std::vector<Control*> openers = DialogOpeners(e);
-        if (openers.empty()) return;
-        Control& opener = *openers[static_cast<std::size_t>(Pick(static_cast<int>(openers.size())))];
-        const int kind = DialogKind(e, opener);
-        const int line = opener.Index();
-        e.imgTab_Click(kind == 2 ? 1 : 0);
-        Note(L"dialog of " + Key(opener));
+        int kind = 0;
+        Control* opener = PickDialogOpener(e, PickFn(), NoteFn(), kind);
+        if (!opener) return;
+        const int line = opener->Index();
         const State held = Held(e);
         const std::map<std::wstring, Bytes> card = Card();
         auto open = [kind] { return OpenDialog(kind); };
-        if (!User::Click(opener) || !open()) return Fail(L"the dialog did not open");
+        if (!User::Click(*opener) || !open()) return Fail(L"the dialog did not open");
         const std::vector<Target> targets = DialogTargets(kind, line);
         std::set<std::wstring> acted;
         for (int n = 1 + Pick(2); n > 0 && !targets.empty(); --n) {
             const Target& t = targets[static_cast<std::size_t>(Pick(static_cast<int>(targets.size())))];
             if (Act(t, Chance(40))) acted.insert(t.groups.begin(), t.groups.end());
         }
-        Form& dialog = *open();
-        if (Chance(50)) {
-            Note(L"Close");
-            User::Click(dialog.Ctl(L"cmdClose"));
-        } else {
-            Note(L"close box");
-            ::SendMessageW(dialog.hWnd(), WM_CLOSE, 0, 0);
-        }
-        if (open()) return Fail(L"the dialog stayed open");
+        if (!UserClosesDialog(kind, PickFn(), NoteFn()))
+            return Fail(L"the dialog stayed open");
         const bool takenBack = Differences(held, Held(e), {}).empty();
         const std::wstring live = Live() ? e.LiveProfileName() : L"";
         const State saved = live.empty() ? State{} : Saved(e);

@@ -378,35 +378,24 @@ protected:
                 Note(L"Save as a new profile");
             }
         } else {
-            switch (Pick(5)) {
-            case 0: Note(L"Save"); break;
-            case 1:
-                typed = target = free;
-                buttons = {IDYES};
-                kept = profile_;
-                Note(L"Save under a new name, a copy");
-                break;
-            case 2:
-                typed = target = free;
-                buttons = {IDNO};
-                gone = profile_;
-                Note(L"Save under a new name, renamed");
-                break;
-            case 3:
-                other(another);
-                typed = target = another;
-                buttons = {IDYES};
-                gone = profile_;
-                Note(L"Save onto another profile");
-                break;
-            default:
-                other(another);
-                typed = another;
-                buttons = {IDNO};
-                kept = another;
-                Note(L"Save onto another profile, the name change ignored");
-                break;
-            }
+            // The name typed (0 its own, 1 a free one, 2 another profile's), the answer to the
+            // copy-or-rename or overwrite question, whether Save writes under the typed name and
+            // whether the profile's old key goes.
+            struct Way { const wchar_t* note; int name, button; bool intoTyped, oldGone; };
+            static constexpr Way kWays[] = {
+                {L"Save", 0, 0, true, false},
+                {L"Save under a new name, a copy", 1, IDYES, true, false},
+                {L"Save under a new name, renamed", 1, IDNO, true, true},
+                {L"Save onto another profile", 2, IDYES, true, true},
+                {L"Save onto another profile, the name change ignored", 2, IDNO, false, false}};
+            const Way& way = kWays[Pick(5)];
+            Note(way.note);
+            if (way.name == 2) other(another);
+            typed = way.name == 0 ? profile_ : way.name == 1 ? free : another;
+            target = way.intoTyped ? typed : profile_;
+            if (way.button) buttons = {way.button};
+            if (way.oldGone) gone = profile_;
+            else if (way.name != 0) kept = target == typed ? profile_ : typed;
         }
         const State keptValues = kept.empty() ? State{} : Values(kept);
         kaltest::DialogAnswerer answers;

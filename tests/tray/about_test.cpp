@@ -373,7 +373,12 @@ TEST_F(About, ScaledScreenChild) {
         const RECT r = ScreenRect(about, button);
         EXPECT_NEAR(r.right - r.left, CaptionWidth(about, button) + 28 * 144 / 96, 2) << button;
     }
-    ::SetWindowPos(about.hWnd(), HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
+    // Whole on the screen, also on a low one.
+    RECT work{}, box{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    ::GetWindowRect(about.hWnd(), &box);
+    const int top = std::max<int>(work.top, std::min<int>(40, work.bottom - (box.bottom - box.top)));
+    ::SetWindowPos(about.hWnd(), HWND_TOP, 40, top, 0, 0, SWP_NOSIZE);
     Pump(100);
     EXPECT_TRUE(SaveWindowScreenshot(about.hWnd(), L"frmAbout", L"card-144dpi"));
     ExpectTheIconScrollsWithTheContent(about);
