@@ -93,13 +93,14 @@ run_tests() {
     local status=0
     # The entries labelled apart (the long ones of the editor) run alongside the others, in a
     # throwaway prefix and X server of their own: each display still has one program at a time.
+    # Their ctest run keeps its records in the Windows tree, apart from the main run's.
     local apart_prefix apart_log apart
     apart_prefix=$(mktemp -d /tmp/kalvenor-apart.XXXXXX)
     apart_log=$(mktemp /tmp/kalvenor-apart.XXXXXX.log)
     trap 'WINEPREFIX="'"$apart_prefix"'" wineserver -k >/dev/null 2>&1 || true
           wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX" "'"$apart_prefix"'" "'"$apart_log"'"' EXIT
     WINEPREFIX=$apart_prefix xvfb-run -a -n 150 -s "-screen 0 1280x1024x24" bash -c "$prefix_setup"'
-        ctest --test-dir "$1" --output-on-failure -L "^apart$"' _ "$build" >"$apart_log" 2>&1 &
+        ctest --test-dir "$1/win32" --output-on-failure -L "^apart$"' _ "$build" >"$apart_log" 2>&1 &
     apart=$!
     xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$prefix_setup"'
         ctest --test-dir "$1" --output-on-failure -j "$2" -LE "^(screen-.*|apart)$"' _ "$build" "$jobs" || status=$?
