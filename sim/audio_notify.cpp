@@ -218,13 +218,18 @@ public:
         }
         if (removed) removed->Release();
     }
+    // In turn after the changes posted before it, which the endpoint's callbacks still hear of:
+    // they were made while it was in service.
     void DropVolumes(int endpoint) {
-        std::vector<IAudioEndpointVolumeCallback*> dropped;
-        {
-            std::lock_guard lock(mutex_);
-            dropped = volumes_[endpoint].TakeAll();
-        }
-        for (IAudioEndpointVolumeCallback* c : dropped) c->Release();
+        auto drop = [this, endpoint] {
+            std::vector<IAudioEndpointVolumeCallback*> dropped;
+            {
+                std::lock_guard lock(mutex_);
+                dropped = volumes_[endpoint].TakeAll();
+            }
+            for (IAudioEndpointVolumeCallback* c : dropped) c->Release();
+        };
+        if (!Queue(drop)) drop();
     }
     std::size_t VolumeCount() {
         std::lock_guard lock(mutex_);
@@ -271,12 +276,14 @@ private:
         return true;
     }
 
-    void Queue(std::function<void()> delivery) {
+    // False when no thread runs to deliver it.
+    bool Queue(std::function<void()> delivery) {
         std::lock_guard lock(mutex_);
-        if (!EnsureThread()) return;
+        if (!EnsureThread()) return false;
         queue_.push_back(std::move(delivery));
         ++posted_;
         ::SetEvent(wake_.get());
+        return true;
     }
 
     void DeliverVolume(int endpoint, const std::function<void(IAudioEndpointVolumeCallback*)>& call) {
