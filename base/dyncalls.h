@@ -31,6 +31,7 @@ using Internet = void*;
 
 #define KAL_RESIDENT_FUNCTIONS(X)                                                          \
     X(L"kernel32.dll", GetTickCount64, ULONGLONG(WINAPI*)())                                \
+    X(L"advapi32.dll", RegRenameKey, LONG(WINAPI*)(HKEY, LPCWSTR, LPCWSTR))                 \
     X(L"ntdll.dll", NtQuerySystemInformation, LONG(WINAPI*)(int, void*, ULONG, ULONG*))     \
     X(L"kernel32.dll", IsWow64Process, BOOL(WINAPI*)(HANDLE, PBOOL))                        \
     X(L"kernel32.dll", Wow64DisableWow64FsRedirection, BOOL(WINAPI*)(void**))               \

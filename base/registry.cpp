@@ -7,6 +7,7 @@
 #include <set>
 #include <tuple>
 
+#include "base/dyncalls.h"
 #include "base/keyed.h"
 #include "base/raii.h"
 
@@ -477,7 +478,26 @@ bool PutBack(const std::wstring& path, const RawTree* tree) {
 struct RegistryChange::Before {
     std::wstring path;
     std::optional<RawTree> tree;  // none: the key didn't exist
+    std::wstring renamedTo;       // a rename of `path`: its new name, and no tree
 };
+
+namespace {
+bool gRenamingDisabled = false;
+
+// The key at `path` renamed to `newName` under the same parent.
+bool RenameKey(const std::wstring& path, const std::wstring& newName) {
+    const auto rename = dyn::RegRenameKey();
+    if (!rename || gRenamingDisabled) return false;
+    const auto [parent, leaf] = SplitLast(TrimTrailingBackslashes(path));
+    if (parent.empty() || leaf.empty() || newName.empty()) return false;
+    ForgetKeptKeys();
+    OpenedKey key = OpenKey(parent, KEY_ALL_ACCESS);
+    return key && rename(key.get(), leaf.c_str(), newName.c_str()) == ERROR_SUCCESS;
+}
+}  // namespace
+
+bool RegCanRenameKeys() { return dyn::RegRenameKey() && !gRenamingDisabled; }
+void DisableKeyRenaming(bool disabled) { gRenamingDisabled = disabled; }
 
 RegistryChange::RegistryChange() = default;
 RegistryChange::~RegistryChange() = default;
@@ -486,7 +506,7 @@ RegistryChange::~RegistryChange() = default;
 bool RegistryChange::Remember(const std::wstring& path) {
     const std::wstring trimmed = TrimTrailingBackslashes(path);
     for (const auto& b : before_)
-        if (EqualsNoCase(b->path, trimmed)) return true;
+        if (b->renamedTo.empty() && EqualsNoCase(b->path, trimmed)) return true;
     auto before = std::make_unique<Before>();
     before->path = trimmed;
     if (RegKeyExists(trimmed)) {
@@ -524,10 +544,24 @@ bool RegistryChange::DeleteTree(const std::wstring& path) {
     return Remember(path) && RegDeleteTree(path, L"") && !RegKeyExists(path);
 }
 
+bool RegistryChange::Rename(const std::wstring& path, const std::wstring& newName) {
+    if (!RenameKey(path, newName)) return false;
+    auto before = std::make_unique<Before>();
+    before->path = TrimTrailingBackslashes(path);
+    before->renamedTo = newName;
+    before_.push_back(std::move(before));
+    return true;
+}
+
 bool RegistryChange::Undo() {
     bool whole = true;
-    for (auto it = before_.rbegin(); it != before_.rend(); ++it)
-        whole = PutBack((*it)->path, (*it)->tree ? &*(*it)->tree : nullptr) && whole;
+    for (auto it = before_.rbegin(); it != before_.rend(); ++it) {
+        const Before& b = **it;
+        if (!b.renamedTo.empty())
+            whole = RenameKey(RegJoin(SplitLast(b.path).first, b.renamedTo), SplitLast(b.path).second) && whole;
+        else
+            whole = PutBack(b.path, b.tree ? &*b.tree : nullptr) && whole;
+    }
     before_.clear();
     return whole;
 }

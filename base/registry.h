@@ -77,6 +77,11 @@ bool RegDeleteTree(const std::wstring& parent, const std::wstring& name);
 // matches; on any failure the partial copy is removed and the source stays. True when moved.
 bool MoveRegistryTree(const std::wstring& source, const std::wstring& destination);
 
+// Whether the system renames keys in place (not Windows XP). Off for the whole process after
+// DisableKeyRenaming(true), which lets tests take the Windows XP path on a later system.
+bool RegCanRenameKeys();
+void DisableKeyRenaming(bool disabled);
+
 // Changes to a few keys that stand or fall together. Each key is read whole (its values with
 // their types and bytes, its subkeys) before its first change here; Undo puts every key changed
 // since back as it was read, touching only what differs, and removes a key that didn't exist.
@@ -93,6 +98,10 @@ public:
     // A value or a key already gone counts as removed.
     bool DeleteValue(const std::wstring& path, const std::wstring& name);
     bool DeleteTree(const std::wstring& path);
+    // Gives the key at `path` the name `newName` (its parent stays), in one step of the registry's
+    // own: a name that differs only in letter case too. False when refused, or when the system
+    // can't rename keys (RegCanRenameKeys); nothing changed then.
+    bool Rename(const std::wstring& path, const std::wstring& newName);
     // False when a key could not be put back whole.
     bool Undo();
 

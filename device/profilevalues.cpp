@@ -111,33 +111,34 @@ void ApplyMixerValue(const std::wstring& profile, const std::wstring& name, Byte
     MixerValue(name, stored, true);
 }
 
-void Dispatch(const std::wstring& name, Bytes stored, Bytes partner) {
-    if (ChannelIndex(name) >= 0) {
-        ApplyChannelGain(name, stored);
-        return;
+std::uint32_t Dispatch(const std::wstring& name, Bytes stored, Bytes partner) {
+    if (ChannelIndex(name) >= 0) return ApplyChannelGain(name, stored);
+    if (name == L"SmartVolumeParams") return ApplySmartVolume(stored);
+    if (name == L"SystemSpeakers") {
+        ApplySystemSpeakers(stored);
+        return 0;
     }
-    if (name == L"SmartVolumeParams") ApplySmartVolume(stored);
-    else if (name == L"SystemSpeakers") ApplySystemSpeakers(stored);
-    else if (name == L"OutputFormat") ApplyOutputFormat(stored);
-    else if (name == L"PanelConfig") ApplyPanelConfig(stored, partner);
-    else if (name == L"SpeakerConfig") ApplySpeakerConfig(stored);
-    else if (name == L"Dual2D") ApplyDual2D(stored);
-    else if (name == L"CenterBassXchg") ApplyCenterBassXchg(stored);
-    else if (name == L"HeadphoneLRXchg") ApplyHeadphoneLRXchg(stored);
-    else if (name == L"SideRearXchg") ApplySideRearXchg(stored);
-    else if (name == L"SpDigitalOut") ApplySpDigitalOut(stored);
-    else if (name == L"DVSEnable") ApplyDVS(stored, partner);
-    else if (name == L"DHEnable") ApplyDH(stored, partner);
-    else if (name == L"EnableXear3D") ApplyXear3D(stored);
-    else if (name == L"VSpeakerPos") ApplyVSpeakerPos(stored);
-    else if (name == L"Pl2xParam") ApplyPl2xParam(stored);
-    else if (name == L"NeoParam") ApplyNeoParam(stored);
-    else if (name == L"EqEnable") ApplyEqEnable(stored);
-    else if (name == L"EqGain") ApplyEqGain(stored);
-    else if (name == L"BassManagement") ApplyBassManagement(stored, partner);
-    else if (name == L"SpeakerSize") ApplySpeakerSize(stored);
-    else if (name == L"AEC") ApplyAEC(stored);
+    if (name == L"OutputFormat") return ApplyOutputFormat(stored);
+    if (name == L"PanelConfig") return ApplyPanelConfig(stored, partner);
+    if (name == L"SpeakerConfig") return ApplySpeakerConfig(stored);
+    if (name == L"Dual2D") return ApplyDual2D(stored);
+    if (name == L"CenterBassXchg") return ApplyCenterBassXchg(stored);
+    if (name == L"HeadphoneLRXchg") return ApplyHeadphoneLRXchg(stored);
+    if (name == L"SideRearXchg") return ApplySideRearXchg(stored);
+    if (name == L"SpDigitalOut") return ApplySpDigitalOut(stored);
+    if (name == L"DVSEnable") return ApplyDVS(stored, partner);
+    if (name == L"DHEnable") return ApplyDH(stored, partner);
+    if (name == L"EnableXear3D") return ApplyXear3D(stored);
+    if (name == L"VSpeakerPos") return ApplyVSpeakerPos(stored);
+    if (name == L"Pl2xParam") return ApplyPl2xParam(stored);
+    if (name == L"NeoParam") return ApplyNeoParam(stored);
+    if (name == L"EqEnable") return ApplyEqEnable(stored);
+    if (name == L"EqGain") return ApplyEqGain(stored);
+    if (name == L"BassManagement") return ApplyBassManagement(stored, partner);
+    if (name == L"SpeakerSize") return ApplySpeakerSize(stored);
+    if (name == L"AEC") return ApplyAEC(stored);
     // Anything else (the program's own values, the partners on their own) sends nothing.
+    return 0;
 }
 
 }  // namespace
@@ -313,16 +314,16 @@ bool ProfileValueExists(const std::wstring& profile, const std::wstring& name) {
     return StoredProfileValue(profile, name).has_value();
 }
 
-void ApplyProfileValue(const std::wstring& profile, const std::wstring& name, const std::wstring& partnerName,
-                       bool skipMasterVolume) {
-    ApplyProfileValue(ProfileSnapshot(profile), name, partnerName, skipMasterVolume);
+std::uint32_t ApplyProfileValue(const std::wstring& profile, const std::wstring& name, const std::wstring& partnerName,
+                                bool skipMasterVolume) {
+    return ApplyProfileValue(ProfileSnapshot(profile), name, partnerName, skipMasterVolume);
 }
 
-void ApplyProfileValue(const ProfileSnapshot& profile, const std::wstring& name, const std::wstring& partnerName,
-                       bool skipMasterVolume) {
-    if (name.empty()) return;
+std::uint32_t ApplyProfileValue(const ProfileSnapshot& profile, const std::wstring& name,
+                                const std::wstring& partnerName, bool skipMasterVolume) {
+    if (name.empty()) return 0;
     // A damaged stored value is not applied; the rest of the profile still is.
-    if (!profile.Profile().empty() && !profile.Holds(name)) return;
+    if (!profile.Profile().empty() && !profile.Holds(name)) return 0;
     const Bytes stored = profile.Value(name);
     const bool same = BytesToHex(stored) == BytesToHex(GetProfileValue(L"", name));
 
@@ -335,13 +336,23 @@ void ApplyProfileValue(const ProfileSnapshot& profile, const std::wstring& name,
         if (partner.empty() || partner[0] != 255)
             partnerSame = BytesToHex(partner) == BytesToHex(GetProfileValue(L"", p));
     }
-    if (same && partnerSame) return;
+    if (same && partnerSame) return 0;
 
     if (IsMixerValueName(name)) {
         ApplyMixerValue(profile.Profile(), name, stored, skipMasterVolume);
-        return;
+        return 0;
     }
-    Dispatch(name, stored, partner);
+    return Dispatch(name, stored, partner);
+}
+
+std::wstring ApplyOtherPanelGain(const std::wstring& profile) {
+    const Bytes panel = GetProfileValue(profile, L"PanelConfig");
+    Bytes other = {static_cast<std::uint8_t>(panel.empty() || panel[0] == 0 ? 1 : 0), 0, 0, 0};
+    const std::wstring gainName = HpImpedanceValueName(other);
+    if (!ProfileValueExists(profile, gainName)) return L"";
+    const Bytes gain = GetProfileValue(profile, gainName);
+    if (BytesToHex(gain) == BytesToHex(GetProfileValue(L"", gainName))) return L"";
+    return ApplyPanelConfig(other, gain) == 0 ? L"" : gainName;
 }
 
 void ApplySystemSpeakers(const Bytes& value) {

@@ -2,6 +2,7 @@
 // live state, asked for with the profile name ""), whether a profile holds a setting, and the
 // application of one stored setting to the card.
 #pragma once
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -78,13 +79,19 @@ std::wstring FindProfileKey(const std::wstring& name);
 // "HpImpedanceMode" stands for the headphone gain of the stored panel. The master volume
 // values are left alone with skipMasterVolume, and also when the profile asks not to change the
 // volume on its own output and that output's volume was the one saved last; a stored 255 takes
-// the volume remembered for the profile's output. Results of the builders are not looked at.
-void ApplyProfileValue(const std::wstring& profile, const std::wstring& name, const std::wstring& partner,
-                       bool skipMasterVolume);
+// the volume remembered for the profile's output. The driver's status of the send: 0 when it
+// took the value or nothing was sent (Windows-side values always count as taken).
+std::uint32_t ApplyProfileValue(const std::wstring& profile, const std::wstring& name, const std::wstring& partner,
+                                bool skipMasterVolume);
 // The same with the stored values taken from one reading of the profile, for a caller that
 // applies many of them.
-void ApplyProfileValue(const ProfileSnapshot& profile, const std::wstring& name, const std::wstring& partner,
-                       bool skipMasterVolume);
+std::uint32_t ApplyProfileValue(const ProfileSnapshot& profile, const std::wstring& name,
+                                const std::wstring& partner, bool skipMasterVolume);
+
+// The headphone gain the profile holds for the panel it doesn't use (a card with a headphone
+// amplifier keeps one per panel): sent through that panel, before the profile switches to its
+// own. The name of the gain's value when the card refused it, else "".
+std::wstring ApplyOtherPanelGain(const std::wstring& profile);
 
 // The Windows speaker configuration of the card's speakers: the first byte as channel count;
 // 0 leaves it as it is.

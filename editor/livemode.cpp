@@ -30,6 +30,13 @@ constexpr wchar_t kLiveWarning[] =
     L"If you go ahead, the profile settings will become effective. Make sure this doesn't lead to an excessive output "
     L"volume, or you risk damaging your hearing or the audio equipment.\r\n\r\n"
     L"Do you want to proceed?";
+constexpr wchar_t kNotPutBack[] = L"Live Mode could not put the card back as it was: the card refused ";
+constexpr wchar_t kStillLive[] =
+    L".\r\nThese settings stand on the card as Live Mode left them; the others are back. Live Mode stays on: turn it "
+    L"off again to put the card back.";
+constexpr wchar_t kKeptForNextStart[] =
+    L".\r\nThese settings stand on the card as Live Mode left them; the others are back. The card's earlier settings "
+    L"are kept and put back when Kalvenor starts next.";
 constexpr wchar_t kNoRestorePoint[] =
     L"Live Mode was not turned on: the card's present settings could not be stored, so they could not be put back "
     L"afterwards.";
@@ -96,11 +103,41 @@ void frmProfile::chkLiveMode_Click() {
         return;
     }
     if (!realTimeMode_) {
+        // A refused step keeps live mode on, with its restore point, while the editor stays.
+        if (!PutCardBack(!unloading_)) {
+            if (!unloading_) {
+                clearingLiveMode_ = true;
+                box.SetValue(1);
+                clearingLiveMode_ = false;
+                return;
+            }
+        }
         box.SetCaption(L"Live Mode OFF");
-        RestoreOtherPanelGain();
-        ActivateAndDeleteProfile(liveProfileName_);
     }
     liveProfileName_.clear();
+    unrestorableLines_.clear();
+}
+
+// The card put back from the restore point: the other panel's headphone gain first, then the
+// restore point itself, each send checked. Whole: the restore point goes. Else the user is told
+// what stands on the card, and the restore point stays for the next way back (`staying`: the
+// editor's own; else the next start of the program).
+bool frmProfile::PutCardBack(bool staying) {
+    std::vector<std::wstring> refused;
+    if (ITrayHost* main = TrayHost()) {
+        if (const std::wstring gain = RestoreOtherPanelGain(); !gain.empty()) refused.push_back(gain);
+        main->SetXonarValues(liveProfileName_, true, false, &refused);
+    }
+    if (refused.empty()) {
+        if (!RegDeleteTree(gRegProfiles, liveProfileName_))
+            ::OutputDebugStringW((L"Kalvenor: the restore point " + liveProfileName_ + L" stays\n").c_str());
+        return true;
+    }
+    std::wstring names;
+    for (const std::wstring& name : refused) names += (names.empty() ? L"" : L", ") + name;
+    const std::wstring text = kNotPutBack + names + (staying ? kStillLive : kKeptForNextStart);
+    ::MessageBoxW(hWnd(), text.c_str(), Caption().c_str(), MB_OK | MB_ICONEXCLAMATION);
+    return false;
 }
 
 void frmProfile::ActivateAndDeleteProfile(const std::wstring& name) {
@@ -109,19 +146,8 @@ void frmProfile::ActivateAndDeleteProfile(const std::wstring& name) {
     RegDeleteTree(gRegProfiles, name);
 }
 
-// The headphone gain of the panel the restore point doesn't use is the driver's own setting of
-// that panel: it goes back through the panel, before the restore point switches to its own.
-void frmProfile::RestoreOtherPanelGain() {
-    if (!gCardCaps || !gCardCaps->HPAmp) return;
-    const Bytes other = EncodeCode(FirstByte(GetProfileValue(liveProfileName_, L"PanelConfig")) == 0 ? 1 : 0);
-    const std::wstring gainName = HpImpedanceValueName(other);
-    if (!ProfileValueExists(liveProfileName_, gainName)) return;
-    const Bytes gain = GetProfileValue(liveProfileName_, gainName);
-    if (BytesToHex(gain) == BytesToHex(GetProfileValue(L"", gainName))) return;
-    const std::wstring temporary = L"~" + liveProfileName_;
-    WriteValue(temporary, L"PanelConfig", other);
-    WriteValue(temporary, gainName, gain);
-    ActivateAndDeleteProfile(temporary);
+std::wstring frmProfile::RestoreOtherPanelGain() {
+    return gCardCaps && gCardCaps->HPAmp ? ApplyOtherPanelGain(liveProfileName_) : L"";
 }
 
 // A recording device that comes into service in live mode: its line as the card has it joins the
@@ -132,8 +158,11 @@ void frmProfile::AddLineToRestorePoint(int line) {
     std::vector<std::wstring> names{MixerValueName(1, line, 0, 0), MixerValueName(1, line, 1, 0)};
     for (int k = 1; k <= CountIn(cmdRecordExtraOptions[line]->Tag()); ++k)
         names.push_back(MixerValueName(1, line, 0, k));
+    // A line whose present state can't join the restore point is left alone by live mode: the
+    // end of live mode could not put it back.
     for (const std::wstring& name : names)
-        if (!ProfileValueExists(liveProfileName_, name)) RegWrite(key, name, GetProfileValue(L"", name));
+        if (!ProfileValueExists(liveProfileName_, name) && !RegWrite(key, name, GetProfileValue(L"", name)))
+            unrestorableLines_.insert(line);
 }
 
 bool frmProfile::RestoreLiveValue(const std::wstring& name, Bytes& value) const {
@@ -162,7 +191,8 @@ void frmProfile::LiveApplyVolumeBalance() {
 
 // No line of a recording device out of service is written (its row's box is disabled).
 bool frmProfile::LiveLine(int line) const {
-    return !liveProfileName_.empty() && line >= 0 && line <= 7 && chkRecordSet[line]->Enabled();
+    return !liveProfileName_.empty() && line >= 0 && line <= 7 && chkRecordSet[line]->Enabled() &&
+           !unrestorableLines_.count(line);
 }
 
 void frmProfile::LiveApplyInputLine(int line) {

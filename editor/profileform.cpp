@@ -222,7 +222,9 @@ void frmProfile::OnQueryUnload(bool& /*cancel*/) { SetModalState(*this, false); 
 
 void frmProfile::OnUnload() {
     Hide();
+    unloading_ = true;
     chkLiveMode->SetValue(0);
+    unloading_ = false;
     ITrayHost* main = TrayHost();
     if (realTimeMode_) {
         if (main) main->UpdateMenus();

@@ -469,9 +469,11 @@ private:
     // Saving and live mode.
     // Asks whether the chosen shortcut may move from the other profile; the save moves it.
     bool CheckShortcutInUse(const std::wstring& otherProfile);
-    bool StoreProfile(const std::wstring& name, const std::wstring& removed, const std::wstring& shortcutFrom);
+    std::wstring StoreProfile(const std::wstring& name, const std::wstring& removed,
+                              const std::vector<std::wstring>& shortcutFrom);
     void ActivateAndDeleteProfile(const std::wstring& name);
-    void RestoreOtherPanelGain();
+    std::wstring RestoreOtherPanelGain();
+    bool PutCardBack(bool staying);
     void AddLineToRestorePoint(int line);
     bool LiveWarningNeeded() const;
     // Sends the restore point's own value of a "Don't Change" choice again when it holds one.
@@ -580,6 +582,10 @@ private:
     bool realTimeMode_ = false;
     bool compacted_ = false;
     std::wstring liveProfileName_;
+    // Recording lines whose state the restore point could not take: live mode leaves them alone.
+    std::set<int> unrestorableLines_;
+    // The editor is closing: a way back that fails leaves its restore point for the next start.
+    bool unloading_ = false;
     bool refreshingOutput_ = false;
     // The output and effects as they were when echo cancellation was switched on.
     struct AecSaved {

@@ -10,7 +10,11 @@
 #include "startup/globals.h"
 #include "base/registry.h"
 #include "startup/settings.h"
+#include "startup/names.h"
 #include "startup/utility.h"
+
+#include <map>
+#include <set>
 
 namespace kal {
 namespace {
@@ -32,6 +36,13 @@ constexpr wchar_t kRenamedToFree[] =
 
 bool SameName(const std::wstring& a, const std::wstring& b) { return ::lstrcmpiW(a.c_str(), b.c_str()) == 0; }
 
+// The values by name, in any order and any letter case of the names.
+bool SameValues(const std::vector<std::pair<std::wstring, RegValue>>& a,
+                const std::vector<std::pair<std::wstring, RegValue>>& b) {
+    std::map<std::wstring, RegValue, CaseInsensitiveLess> left(a.begin(), a.end()), right(b.begin(), b.end());
+    return left == right;
+}
+
 // The settings that name the profile `from` name `to` afterwards.
 void FollowRename(const std::wstring& from, const std::wstring& to) {
     if (SameName(GetActiveProfile(), from)) SetActiveProfile(to);
@@ -51,24 +62,71 @@ bool frmProfile::CheckShortcutInUse(const std::wstring& otherProfile) {
 }
 
 // The editor's values become profile `name` in one change with taking the shortcut from
-// `shortcutFrom` and removing the key `removed` (each skipped when empty). False, with every key
-// as it was, when the registry refused a step.
-bool frmProfile::StoreProfile(const std::wstring& name, const std::wstring& removed, const std::wstring& shortcutFrom) {
+// `shortcutFrom` and removing the key `removed` (each skipped when empty). A change of only the
+// letter case renames the key by way of a staging name no profile can have; where the system
+// can't rename keys, the profile stands whole under the staging key while its key is made anew. "" when stored; else the
+// message for the user, with every key as it was when the registry took the undo, and what stands
+// where when it didn't.
+std::wstring frmProfile::StoreProfile(const std::wstring& name, const std::wstring& removed,
+                                      const std::vector<std::wstring>& shortcutFrom) {
     const auto values = ValuesToWrite(false, false);
     const std::wstring key = RegJoin(gRegProfiles, name);
-    // Only the case of the name changes: the profile stands whole under a key of its own while
-    // its key is made anew under the new name.
     const bool recased = !removed.empty() && SameName(name, removed);
-    const std::wstring staging = RegJoin(gRegProfiles, L"~" + name);
+    const std::wstring staging = RegJoin(gRegProfiles, StagingProfileName(name));
+    // Every key the save may touch, as it stands now: what the message compares with.
+    std::vector<std::pair<std::wstring, std::vector<std::pair<std::wstring, RegValue>>>> before;
+    std::vector<std::wstring> involved{recased ? removed : name};
+    if (!removed.empty() && !recased) involved.push_back(removed);
+    involved.insert(involved.end(), shortcutFrom.begin(), shortcutFrom.end());
+    for (const std::wstring& profile : involved)
+        before.emplace_back(profile, RegReadValues(RegJoin(gRegProfiles, profile)));
+
     RegistryChange change;
-    const bool stored =
-        change.Replace(recased ? staging : key, values) &&
-        (shortcutFrom.empty() || change.DeleteValue(RegJoin(gRegProfiles, shortcutFrom), L"Shortcut")) &&
-        (removed.empty() || change.DeleteTree(RegJoin(gRegProfiles, removed))) &&
-        (!recased || (change.Replace(key, values) && change.DeleteTree(staging)));
-    if (!stored && !change.Undo())
-        ::OutputDebugStringW((L"Kalvenor: a refused save of " + name + L" could not be undone whole\n").c_str());
-    return stored;
+    auto takeShortcut = [&] {
+        for (const std::wstring& holder : shortcutFrom)
+            if (!change.DeleteValue(RegJoin(gRegProfiles, holder), L"Shortcut")) return false;
+        return true;
+    };
+    bool stored;
+    if (recased && RegCanRenameKeys()) {
+        // The registry renames a key only to a name it doesn't hold yet in any letter case: the
+        // key goes by way of the staging name.
+        stored = change.Rename(RegJoin(gRegProfiles, removed), StagingProfileName(name)) &&
+                 change.Rename(staging, name) && change.Replace(key, values) && takeShortcut();
+    } else {
+        stored = change.Replace(recased ? staging : key, values) && takeShortcut() &&
+                 (removed.empty() || change.DeleteTree(RegJoin(gRegProfiles, removed))) &&
+                 (!recased || (change.Replace(key, values) && change.DeleteTree(staging)));
+    }
+    if (stored) return L"";
+    std::wstring text = kNotSaved;
+    if (change.Undo()) {
+        if (!Tag().empty()) text += L"\r\n\r\nThe profile ''" + Tag() + L"'' is kept as it was.";
+        return text;
+    }
+    ::OutputDebugStringW((L"Kalvenor: a refused save of " + name + L" could not be undone whole\n").c_str());
+    // What stands where: each key the save touched, and the staging key when it is left.
+    text += L" Not everything could be put back as it was:";
+    std::set<std::wstring, CaseInsensitiveLess> told;
+    for (const auto& [profile, was] : before) {
+        const std::wstring path = RegJoin(gRegProfiles, profile);
+        if (!told.insert(profile).second) continue;
+        const bool exists = RegKeyExists(path);
+        if (!exists && was.empty()) continue;
+        const auto now = RegReadValues(path);
+        std::wstring shown = profile;
+        if (exists)
+            for (const std::wstring& k : RegEnumKeys(gRegProfiles))
+                if (SameName(k, profile)) shown = k;
+        text += L"\r\n- ''" + shown + L"'': ";
+        if (!exists) text += L"deleted.";
+        else if (SameValues(now, values)) text += L"holds the settings you edited.";
+        else if (SameValues(now, was)) text += L"as it was.";
+        else text += L"changed in part.";
+    }
+    if (RegKeyExists(staging))
+        text += L"\r\n- ''" + StagingProfileName(name) + L"'': holds the settings you edited.";
+    return text;
 }
 
 void frmProfile::cmdSave_Click() {
@@ -81,29 +139,36 @@ void frmProfile::cmdSave_Click() {
     };
     if (name.empty()) return refuse(L"Please provide a profile name.");
     if (IsNumericName(name)) return refuse(L"Please provide an alphanumeric profile name.");
+    if (IsReservedProfileName(name))
+        return refuse(L"Names containing \"~Live\" are kept for the program's own use. Please provide another "
+                      L"profile name.");
 
-    // Another profile holding the chosen key; restore points don't count.
-    std::wstring clash;
+    // Every other profile holding the chosen key (an older backup or an outside edit may have
+    // given it to several); restore points don't count.
+    std::vector<std::wstring> holders;
     const auto key = EncodeShortcut(txtShortcut->Tag());
     if (key) {
         const std::wstring hex = BytesToHex(*key);
-        for (const std::wstring& profile : RegEnumKeys(gRegProfiles)) {
-            if (profile.find(L"~Live") != std::wstring::npos) continue;
-            if (BytesToHex(GetProfileValue(profile, L"Shortcut")) == hex) {
-                clash = profile;
-                break;
-            }
-        }
+        for (const std::wstring& profile : RegEnumKeys(gRegProfiles))
+            if (!IsLiveProfileName(profile) && BytesToHex(GetProfileValue(profile, L"Shortcut")) == hex)
+                holders.push_back(profile);
     }
-    // The profile the shortcut moves from, once the user agrees.
-    std::wstring shortcutFrom;
-    auto takeShortcut = [&](bool asked) {
-        if (!asked) return true;
-        if (!CheckShortcutInUse(clash)) return false;
-        shortcutFrom = clash;
+    auto holdersOtherThan = [&](const std::wstring& profile) {
+        std::vector<std::wstring> out;
+        for (const std::wstring& h : holders)
+            if (!SameName(h, profile)) out.push_back(h);
+        return out;
+    };
+    // The profiles the shortcut moves from, once the user agrees.
+    std::vector<std::wstring> shortcutFrom;
+    auto takeShortcut = [&](const std::vector<std::wstring>& from) {
+        if (from.empty()) return true;
+        std::wstring names;
+        for (const std::wstring& h : from) names += (names.empty() ? L"" : L"'', ''") + h;
+        if (!CheckShortcutInUse(names)) return false;
+        shortcutFrom = from;
         return true;
     };
-    auto clashesOtherThan = [&](const std::wstring& profile) { return !clash.empty() && !SameName(clash, profile); };
 
     const bool exists = RegKeyExists(RegJoin(gRegProfiles, name));
     const std::wstring tag = Tag();
@@ -118,35 +183,35 @@ void frmProfile::cmdSave_Click() {
                           L"profile?\r\n",
                           kAppTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
             return;
-        if (!takeShortcut(exists ? clashesOtherThan(name) : !clash.empty())) return;
+        if (!takeShortcut(exists ? holdersOtherThan(name) : holders)) return;
     } else if (name == tag) {
-        if (!takeShortcut(clashesOtherThan(name))) return;
+        if (!takeShortcut(holdersOtherThan(name))) return;
     } else {
         const int answer = ::MessageBoxW(hWnd(), exists ? kRenamedOntoExisting : kRenamedToFree, caption.c_str(),
                                          MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON3);
         if (answer == IDCANCEL) return;
-        bool asked;
+        std::vector<std::wstring> asked;
         if (exists && answer == IDYES) {
             // Onto the other profile: the edited one goes.
-            asked = clashesOtherThan(name);
+            asked = holdersOtherThan(name);
             removed = tag;
         } else if (exists) {
             // The name change ignored.
             name = tag;
-            asked = clashesOtherThan(tag);
+            asked = holdersOtherThan(tag);
         } else if (answer == IDYES) {
             // A new profile beside the edited one.
-            asked = !clash.empty();
+            asked = holders;
         } else {
             // Renamed.
-            asked = clashesOtherThan(tag);
+            asked = holdersOtherThan(tag);
             removed = tag;
         }
         if (!takeShortcut(asked)) return;
         follow = !removed.empty();
     }
-    if (!StoreProfile(name, removed, shortcutFrom)) {
-        ::MessageBoxW(hWnd(), kNotSaved, caption.c_str(), MB_OK | MB_ICONEXCLAMATION);
+    if (const std::wstring failure = StoreProfile(name, removed, shortcutFrom); !failure.empty()) {
+        ::MessageBoxW(hWnd(), failure.c_str(), caption.c_str(), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     // The edited profile went: the settings that named it follow it to its new name.

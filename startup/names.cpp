@@ -70,6 +70,15 @@ bool IsLiveProfileName(const std::wstring& name) {
     return name.find(L"~Live") != std::wstring::npos;
 }
 
+bool IsReservedProfileName(const std::wstring& name) {
+    std::wstring lower = name;
+    for (wchar_t& c : lower)
+        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+    return lower.find(L"~live") != std::wstring::npos;
+}
+
+std::wstring StagingProfileName(const std::wstring& name) { return L"~" + name + L"~Live"; }
+
 void SplitCustomIcon(const std::wstring& text, std::wstring& iconFile, bool& volumeOverlay) {
     const auto bar = text.find(L'|');
     iconFile = text.substr(0, bar);

@@ -17,6 +17,12 @@ std::array<std::uint8_t, 16> ParseGUID(const std::wstring& text);
 // at most seven significant digits, the decimal separator removed, then "~Live".
 std::wstring LiveProfileNameFor(float secondsSinceMidnight, const std::wstring& decimalSeparator);
 bool IsLiveProfileName(const std::wstring& name);
+// A name kept for the program's own keys beside the profiles (restore points, the keys live mode
+// applies, a renamed profile's staging key): one holding "~Live" in any letter case, as the
+// registry compares key names. A profile can't be saved under it.
+bool IsReservedProfileName(const std::wstring& name);
+// Where a profile whose name changes only in letter case stands whole while its key is made anew.
+std::wstring StagingProfileName(const std::wstring& name);
 
 // Splits a profile's "CustomIcon" text (file "|" overlay flag).
 void SplitCustomIcon(const std::wstring& text, std::wstring& iconFile, bool& volumeOverlay);

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "base/hextext.h"
 #include "base/raii.h"
@@ -86,7 +87,9 @@ public:
     // Applies the stored profile: each value with its partner, inside a mute of the master
     // output; unless noCommit the output's volume memory is saved first and the profile becomes
     // the active one afterwards. False when the profile holds no value (nothing happens then).
-    virtual bool SetXonarValues(const std::wstring& profileName, bool noCommit, bool skipMasterVolume) = 0;
+    // The names of the values the card refused are added to `refused` when given.
+    virtual bool SetXonarValues(const std::wstring& profileName, bool noCommit, bool skipMasterVolume,
+                                std::vector<std::wstring>* refused = nullptr) = 0;
     // Gives back the shortcut keys of the profiles on the menu, while a key may be typed into the
     // editor; the next menu rebuild registers them again.
     virtual void ClearProfileHotkeys() = 0;

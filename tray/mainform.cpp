@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cwctype>
 #include <functional>
 #include <set>
 #include <optional>
@@ -366,6 +367,11 @@ void frmKalvenor::LoadSequence() {
         return;
     }
 
+    // Restore points that live mode could not put back (the card refused, or the program ended
+    // while live mode was on) put the card back first; each goes once the card took it whole. A
+    // program run without user interface may run beside an editor that owns one.
+    if (!gNoUI) PutBackRestorePoints();
+
     // The mute switches of the command line.
     if (switches_.master) SetMute(SpeakersLine(), 0, *switches_.master);
     if (switches_.inputLine >= 0)
@@ -404,6 +410,17 @@ std::optional<Currency> LiveMasterVolume() {
 }
 
 }  // namespace
+
+void frmKalvenor::PutBackRestorePoints() {
+    for (const std::wstring& name : RegEnumKeys(gRegProfiles)) {
+        if (!IsLiveProfileName(name) || name.empty() || !std::iswdigit(name[0])) continue;
+        std::vector<std::wstring> refused;
+        if (gCardCaps && gCardCaps->HPAmp)
+            if (const std::wstring gain = ApplyOtherPanelGain(name); !gain.empty()) refused.push_back(gain);
+        SetXonarValues(name, true, false, &refused);
+        if (refused.empty()) RegDeleteTree(gRegProfiles, name);
+    }
+}
 
 void frmKalvenor::StartupProfileAndVolume(bool updateBalloonShown) {
     const bool fromSwitch = !switchProfile_.empty();
@@ -500,7 +517,8 @@ bool frmKalvenor::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
 
 // ---- Profile application ----
 
-bool frmKalvenor::SetXonarValues(const std::wstring& profileName, bool noCommit, bool skipMasterVolume) {
+bool frmKalvenor::SetXonarValues(const std::wstring& profileName, bool noCommit, bool skipMasterVolume,
+                                 std::vector<std::wstring>* refused) {
     // The switch reads and writes the same few keys (the profile, the driver's, the settings) and
     // sends many requests to the card: each is opened once.
     RegistryKeyScope keptKeys;
@@ -519,10 +537,12 @@ bool frmKalvenor::SetXonarValues(const std::wstring& profileName, bool noCommit,
         MasterMuteBracket mute;
         for (const std::wstring& name : names) {
             try {
-                ApplyProfileValue(profile, name, PartnerOf(name), skipMasterVolume);
+                if (ApplyProfileValue(profile, name, PartnerOf(name), skipMasterVolume) != 0 && refused)
+                    refused->push_back(name);
             } catch (...) {
                 // One bad value does not keep the others from being applied.
                 LogCaught(L"SetXonarValues (" + profileName + L": " + name + L")");
+                if (refused) refused->push_back(name);
             }
         }
     }

@@ -46,7 +46,8 @@ public:
     ~frmKalvenor() override;
 
     // ITrayHost
-    bool SetXonarValues(const std::wstring& profileName, bool noCommit, bool skipMasterVolume) override;
+    bool SetXonarValues(const std::wstring& profileName, bool noCommit, bool skipMasterVolume,
+                        std::vector<std::wstring>* refused = nullptr) override;
     // Rebuilds the profile items, their check mark, the tip and the icon.
     void UpdateMenus() override;
     void ClearProfileHotkeys() override;
@@ -110,6 +111,7 @@ private:
 
     void ParseSwitches();
     void LoadSequence();
+    void PutBackRestorePoints();
     void StartupProfileAndVolume(bool updateBalloonShown);
     HMENU CreationMenu() override;
     void OnMenuCommand(UINT id);

@@ -11,6 +11,7 @@
 #include "device/linevalues.h"
 #include "device/mixervalues.h"
 #include "device/portable/audio_levels.h"
+#include "device/portable/packets.h"
 #include "device/portable/texts_values.h"
 #include "device/profilevalues.h"
 #include "editor/controlvalues.h"
@@ -311,6 +312,64 @@ TEST_F(LiveMode, ALouderProfileWarnsAndNoLeavesEverythingAsItWas) {
     EXPECT_TRUE(editor.LiveProfileName().empty());
     EXPECT_TRUE(LiveKeys().empty());
     EXPECT_TRUE(Writes().empty());
+}
+
+// Live mode's way back checks each step. With the registry refusing once live mode is on, the
+// other panel's headphone gain still goes back (straight to the card, no key of its own). With the
+// card refusing a value, the user is told which, live mode stays on with its restore point, and
+// the next off puts the card back; Cancel with the card refusing keeps the restore point, which
+// the next start of the program puts back.
+TEST_F(LiveMode, TheWayBackIsCheckedStepByStep) {
+    UseEditorCard(kDG);
+    Load(L"");
+    sim::SetSimLiveValue(L"PanelConfig", HexToBytes(L"00000000"));
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"01000000"));
+    sim::SetSimLiveValue(L"HpImpedanceModeRear", HexToBytes(L"00000000"));
+    sim::SetSimLiveValue(L"HpImpedanceModeFront", HexToBytes(L"00000000"));
+    Store(L"Front", L"PanelConfig", L"01000000");
+    Store(L"Front", L"SpeakerConfig", L"01000000");
+    Store(L"Front", L"HpImpedanceModeFront", L"02000000");
+    const auto before = CardState();
+    frmProfile& editor = OpenEditor(L"Front");
+    auto liveOn = [&] {
+        ClickLive(editor);
+        ASSERT_EQ(BytesToHex(GetProfileValue(L"", L"HpImpedanceModeFront")), L"02000000");
+        ASSERT_EQ(LiveKeys().size(), 1u);
+    };
+    liveOn();
+    {
+        kaltest::RefusedProfileWrites refused;
+        EXPECT_TRUE(ClickLive(editor).seen.empty());
+    }
+    EXPECT_EQ(CardState(), before);
+    EXPECT_TRUE(LiveKeys().empty());
+
+    const std::wstring refusedGain =
+        L"Live Mode could not put the card back as it was: the card refused HpImpedanceModeFront.\r\nThese settings "
+        L"stand on the card as Live Mode left them; the others are back. ";
+    liveOn();
+    sim::InjectSimFailure(DrvPropHpAmpGain, 31);
+    EXPECT_EQ(Texts(ClickLive(editor)), std::vector<std::wstring>{refusedGain + L"Live Mode stays on: turn it off "
+                                                                               L"again to put the card back."});
+    EXPECT_EQ(editor.Get<CheckBox>(L"chkLiveMode").Value(), 1);
+    EXPECT_EQ(editor.Ctl(L"chkLiveMode").Caption(), L"Live Mode ON");
+    EXPECT_EQ(LiveKeys().size(), 1u);
+    EXPECT_EQ(BytesToHex(GetProfileValue(L"", L"HpImpedanceModeFront")), L"02000000");
+    EXPECT_TRUE(ClickLive(editor).seen.empty());
+    EXPECT_EQ(CardState(), before);
+    EXPECT_TRUE(LiveKeys().empty());
+
+    liveOn();
+    sim::InjectSimFailure(DrvPropHpAmpGain, 31);
+    kaltest::DialogAnswerer answers;
+    answers.Run([&] { User::Click(editor.Ctl(L"cmdCancel")); });
+    EXPECT_EQ(Texts(answers), std::vector<std::wstring>{refusedGain + L"The card's earlier settings are kept and put "
+                                                                      L"back when Kalvenor starts next."});
+    EXPECT_EQ(ProfileEditor(), nullptr);
+    EXPECT_EQ(LiveKeys().size(), 1u);
+    Load(L"");
+    EXPECT_EQ(CardState(), before);
+    EXPECT_TRUE(LiveKeys().empty());
 }
 
 // Live mode starts only with a restore point it can put the card back from. With the registry

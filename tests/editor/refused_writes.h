@@ -1,8 +1,9 @@
-// The registry refusing the program's writes to its profiles, for real: the profiles key made
-// volatile (the registry refuses to make an ordinary key under a volatile one, so no new profile
-// or restore point can be made), and the named profiles' keys denying everyone the right to set
-// values or add keys. Every profile keeps its values; the end of the scope makes them ordinary
-// keys again, open to writes.
+// The registry refusing the program's writes to its profiles, for real, at any step of a change:
+// the profiles key made volatile (the registry refuses to make an ordinary key under a volatile
+// one, so no new profile or restore point can be made), named profiles' keys denying everyone the
+// right to set values or add keys, or to list their subkeys (so that they can be neither read
+// whole nor deleted: the registry here does not check the right to delete). Every profile keeps its values; the end of the scope makes them ordinary keys
+// again, open to writes.
 #pragma once
 #include <windows.h>
 
@@ -17,15 +18,24 @@
 
 namespace kaltest {
 
+struct Refusals {
+    bool newKeys = true;                   // no key can be made under the profiles key
+    std::vector<std::wstring> denied;      // profiles refusing value writes and new subkeys
+    std::vector<std::wstring> undeletable;  // profiles whose key can't be read whole, nor deleted
+};
+
 class RefusedProfileWrites {
 public:
-    explicit RefusedProfileWrites(std::vector<std::wstring> denied = {}) : denied_(std::move(denied)) {
-        Rebuild(true);
-        for (const std::wstring& profile : denied_) Secure(profile, L"D:(D;;0x6;;;WD)(A;;KA;;;WD)");
+    explicit RefusedProfileWrites(std::vector<std::wstring> denied = {})
+        : RefusedProfileWrites(Refusals{true, std::move(denied), {}}) {}
+    explicit RefusedProfileWrites(Refusals refusals) : refusals_(std::move(refusals)) {
+        if (refusals_.newKeys) Rebuild(true);
+        for (const std::wstring& profile : refusals_.denied) Secure(profile, L"D:(D;;0x6;;;WD)(A;;KA;;;WD)");
+        for (const std::wstring& profile : refusals_.undeletable) Secure(profile, L"D:(D;;0x8;;;WD)(A;;KA;;;WD)");
     }
     ~RefusedProfileWrites() {
-        for (const std::wstring& profile : denied_) Secure(profile, L"D:(A;;KA;;;WD)");
-        Rebuild(false);
+        for (const std::wstring& profile : kal::RegEnumKeys(kal::gRegProfiles)) Secure(profile, L"D:(A;;KA;;;WD)");
+        if (refusals_.newKeys) Rebuild(false);
     }
     RefusedProfileWrites(const RefusedProfileWrites&) = delete;
     RefusedProfileWrites& operator=(const RefusedProfileWrites&) = delete;
@@ -63,7 +73,7 @@ private:
         if (key) ::RegCloseKey(key);
     }
 
-    std::vector<std::wstring> denied_;
+    Refusals refusals_;
 };
 
 }  // namespace kaltest

@@ -214,40 +214,64 @@ TEST_F(EditorSave, AProfilesOwnShortcutAsksOnlyWhenItIsCopied) {
     EXPECT_EQ(RegReadBytes(Profile(L"Twin"), L"Shortcut"), HexToBytes(L"7A03"));
 }
 
-// A save the registry refuses (no new key can be made under the profiles key, and the profile
-// written over or the shortcut's holder denies writes) changes no stored profile, no setting and no shortcut, says so, and
+// A save the registry refuses at any of its steps (no new key under the profiles key, the
+// profile written over or a holder of the shortcut denying writes, the key a rename leaves
+// denying its deletion; with keys renamed in place and, as on Windows XP, through a staging key)
+// changes no stored profile, no setting and no shortcut, says so and which profile stands, and
 // leaves the editor open with its edits; once the registry takes writes again the same save
-// stands, and the equalizer set back to "Don't Change" is gone from the profile.
-TEST_F(EditorSave, ASaveTheRegistryRefusesLosesNothing) {
+// stands, and the equalizer set back to "Don't Change" is gone from the profile. A profile named
+// like the staging place of a case-only rename ("~MINE") is never touched.
+TEST_F(EditorSave, ASaveTheRegistryRefusesAtAnyStepLosesNothing) {
     struct Case {
         const char* what;
         const wchar_t* edited;         // "" for a new profile
         const wchar_t* saveAs;
         std::vector<int> answers;      // the rename or overwrite question, then the shortcut's
-        std::vector<std::wstring> denied;
+        kaltest::Refusals refusals;
         const wchar_t* gone;           // the edited profile's key after the save; nullptr: kept
         const wchar_t* active;         // ActiveProfile afterwards
+        bool xp = false;               // keys can't be renamed in place
     };
+    using R = kaltest::Refusals;
     const Case cases[] = {
-        {"same name", L"Mine", L"Mine", {IDYES}, {L"Mine"}, nullptr, L"Mine"},
-        {"new name", L"", L"Fresh", {IDYES}, {}, nullptr, L"Mine"},
-        {"new profile over an existing one", L"", L"Theirs", {IDYES, IDYES}, {L"Theirs"}, nullptr, L"Mine"},
-        {"renamed to a free name", L"Mine", L"Renamed", {IDNO, IDYES}, {}, L"Mine", L"Renamed"},
-        {"copied to a free name", L"Mine", L"Copy", {IDYES, IDYES}, {}, nullptr, L"Mine"},
-        {"renamed onto another profile", L"Mine", L"Theirs", {IDYES, IDYES}, {L"Theirs"}, L"Mine", L"Theirs"},
-        // Written whole, then the shortcut's move refused: the profile written is put back.
-        {"renamed, only the case", L"Mine", L"MINE", {IDYES, IDYES}, {L"Mine"}, nullptr, L"MINE"},
-        {"onto another profile, the shortcut's holder refusing", L"Mine", L"Theirs", {IDYES, IDYES}, {L"Holder"},
-         L"Mine", L"Theirs"},
+        {"same name", L"Mine", L"Mine", {IDYES}, R{true, {L"Mine"}, {}}, nullptr, L"Mine"},
+        {"new name", L"", L"Fresh", {IDYES}, R{true, {}, {}}, nullptr, L"Mine"},
+        {"new profile over an existing one", L"", L"Theirs", {IDYES, IDYES}, R{true, {L"Theirs"}, {}}, nullptr, L"Mine"},
+        {"renamed to a free name", L"Mine", L"Renamed", {IDNO, IDYES}, R{true, {}, {}}, L"Mine", L"Renamed"},
+        {"copied to a free name", L"Mine", L"Copy", {IDYES, IDYES}, R{true, {}, {}}, nullptr, L"Mine"},
+        {"renamed onto another profile", L"Mine", L"Theirs", {IDYES, IDYES}, R{true, {L"Theirs"}, {}}, L"Mine", L"Theirs"},
+        {"renamed, only the case", L"Mine", L"MINE", {IDYES, IDYES}, R{true, {L"Mine"}, {}}, nullptr, L"MINE"},
+        {"onto another profile, the shortcut's holder refusing", L"Mine", L"Theirs", {IDYES, IDYES},
+         R{true, {L"Holder"}, {}}, L"Mine", L"Theirs"},
+        // A new key made, then a later step refused: the new key goes again.
+        {"new name, the shortcut's second holder refusing", L"", L"Fresh", {IDYES}, R{false, {L"Holder2"}, {}}, nullptr,
+         L"Mine"},
+        {"copied, the shortcut's holder refusing", L"Mine", L"Copy", {IDYES, IDYES}, R{false, {L"Holder"}, {}}, nullptr,
+         L"Mine"},
+        {"renamed to a free name, the old key staying", L"Mine", L"Renamed", {IDNO, IDYES},
+         R{false, {}, {L"Mine"}}, L"Mine", L"Renamed"},
+        {"renamed onto another profile, the old key staying", L"Mine", L"Theirs", {IDYES, IDYES},
+         R{false, {}, {L"Mine"}}, L"Mine", L"Theirs"},
+        {"renamed, only the case, the shortcut's holder refusing", L"Mine", L"MINE", {IDYES, IDYES},
+         R{false, {L"Holder"}, {}}, nullptr, L"MINE"},
+        {"renamed, only the case, through a staging key that can't be made", L"Mine", L"MINE", {IDYES, IDYES}, R{true, {}, {}},
+         nullptr, L"MINE", true},
+        {"renamed, only the case, through a staging key, the old key staying", L"Mine", L"MINE", {IDYES, IDYES},
+         R{false, {}, {L"Mine"}}, nullptr, L"MINE", true},
+        {"renamed, only the case, through a staging key, the holder refusing", L"Mine", L"MINE", {IDYES, IDYES},
+         R{false, {L"Holder"}, {}}, nullptr, L"MINE", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+        DisableKeyRenaming(c.xp);
         for (const std::wstring& key : RegEnumKeys(gRegProfiles)) RegDeleteTree(gRegProfiles, key);
         Store(L"Mine", L"EqEnable", L"01");
         Store(L"Mine", L"Dual2D", L"01000000");
+        Store(L"~MINE", L"EqEnable", L"00");
         Store(L"Theirs", L"EqEnable", L"00");
         Store(L"Theirs", L"SideRearXchg", L"01000000");
         Store(L"Holder", L"Shortcut", L"7A03");
+        Store(L"Holder2", L"Shortcut", L"7A03");
         MakeActiveAndDefault(L"Mine");
         frmProfile& editor = OpenEditor(c.edited);
         ChooseShortcut(editor);
@@ -255,9 +279,10 @@ TEST_F(EditorSave, ASaveTheRegistryRefusesLosesNothing) {
         ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optEQ", 255)));
         const auto before = StoredProfiles();
         {
-            kaltest::RefusedProfileWrites refused(c.denied);
+            kaltest::RefusedProfileWrites refused(c.refusals);
             const auto answers = Save(editor, c.saveAs, IDOK, c.answers);
-            EXPECT_EQ(LastText(answers), kNotSaved);
+            EXPECT_EQ(LastText(answers), std::wstring(kNotSaved) +
+                                             (*c.edited ? L"\r\n\r\nThe profile ''Mine'' is kept as it was." : L""));
             EXPECT_EQ(answers.seen.size(), c.answers.size() + 1);
             EXPECT_EQ(StoredProfiles(), before);
             EXPECT_EQ(GetActiveProfile(), L"Mine");
@@ -277,7 +302,10 @@ TEST_F(EditorSave, ASaveTheRegistryRefusesLosesNothing) {
         EXPECT_EQ(saved.count(L"EqEnable"), 0u);
         EXPECT_EQ(saved.count(L"SideRearXchg"), 0u);
         EXPECT_EQ(Entry(saved, L"Shortcut"), L"7A03");
+        // Every holder gives the key up.
         EXPECT_FALSE(RegReadBytes(Profile(L"Holder"), L"Shortcut"));
+        EXPECT_FALSE(RegReadBytes(Profile(L"Holder2"), L"Shortcut"));
+        EXPECT_EQ(StoredProfiles()[L"~MINE"], before.at(L"~MINE"));
         if (c.gone) {
             EXPECT_FALSE(RegKeyExists(Profile(c.gone)));
         }
@@ -285,10 +313,24 @@ TEST_F(EditorSave, ASaveTheRegistryRefusesLosesNothing) {
         EXPECT_NE(std::find(keys.begin(), keys.end(), c.saveAs), keys.end()) << "the key keeps the name's case";
         const bool added = std::none_of(before.begin(), before.end(),
                                         [&](const auto& p) { return ::lstrcmpiW(p.first.c_str(), c.saveAs) == 0; });
-        EXPECT_EQ(keys.size(), before.size() + (added ? 1 : 0) - (c.gone ? 1 : 0));
+        EXPECT_EQ(keys.size(), before.size() + (added ? 1 : 0) - (c.gone ? 1 : 0)) << ::testing::PrintToString(keys);
         EXPECT_EQ(GetActiveProfile(), c.active);
         EXPECT_EQ(GetDefaultProfile(), c.active);
     }
+    DisableKeyRenaming(false);
+}
+
+// A name the program keeps for its own keys (restore points, the staging place of a renamed
+// profile), in any letter case, is refused in the name box.
+TEST_F(EditorSave, ReservedNamesAreRefused) {
+    frmProfile& editor = OpenEditor(L"");
+    for (const wchar_t* reserved : {L"4529679~Live", L"Mine~live", L"~Mine~LIVE"}) {
+        const auto answers = Save(editor, reserved, IDOK);
+        EXPECT_EQ(Texts(answers), std::vector<std::wstring>{L"Names containing \"~Live\" are kept for the program's "
+                                                            L"own use. Please provide another profile name."});
+        EXPECT_FALSE(RegKeyExists(Profile(reserved)));
+    }
+    EXPECT_NE(ProfileEditor(), nullptr);
 }
 
 // A headphone gain this card's list lacks (the list shows no entry) is saved as the profile
