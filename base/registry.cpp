@@ -559,9 +559,14 @@ bool RegistryChange::Undo() {
         const Before& b = **it;
         if (!b.renamedTo.empty())
             whole = RenameKey(RegJoin(SplitLast(b.path).first, b.renamedTo), SplitLast(b.path).second) && whole;
-        else
-            whole = PutBack(b.path, b.tree ? &*b.tree : nullptr) && whole;
+        else if (b.tree)
+            whole = PutBack(b.path, &*b.tree) && whole;
     }
+    // A key the change made may hold the only copy of what a key not put back held: it goes only
+    // once every other key stands as it was.
+    if (whole)
+        for (auto it = before_.rbegin(); it != before_.rend(); ++it)
+            if ((*it)->renamedTo.empty() && !(*it)->tree) whole = PutBack((*it)->path, nullptr) && whole;
     before_.clear();
     return whole;
 }

@@ -84,7 +84,8 @@ void DisableKeyRenaming(bool disabled);
 
 // Changes to a few keys that stand or fall together. Each key is read whole (its values with
 // their types and bytes, its subkeys) before its first change here; Undo puts every key changed
-// since back as it was read, touching only what differs, and removes a key that didn't exist.
+// since back as it was read, touching only what differs, and removes a key that didn't exist
+// (kept when another key could not be put back: it may hold the only copy of its values).
 class RegistryChange {
 public:
     RegistryChange();

@@ -320,6 +320,28 @@ TEST_F(EditorSave, ASaveTheRegistryRefusesAtAnyStepLosesNothing) {
     DisableKeyRenaming(false);
 }
 
+// An undo refused too keeps every copy and says what stands where: through a staging key (as on
+// Windows XP), the new key refused (sealed, as the options' removal of all settings seals them),
+// which also refuses making the old key again; the staging key keeps the edited settings.
+TEST_F(EditorSave, AnUndoRefusedTooKeepsTheSettingsAndSaysWhereTheyStand) {
+    struct Restore {
+        ~Restore() {
+            SealRegistryKey(L"");
+            DisableKeyRenaming(false);
+        }
+    } restore;
+    DisableKeyRenaming(true);
+    Store(L"Mine", L"EqEnable", L"01");
+    frmProfile& editor = OpenEditor(L"Mine");
+    SealRegistryKey(Profile(L"MINE"));
+    const auto answers = Save(editor, L"MINE", IDOK, {IDYES});
+    EXPECT_EQ(LastText(answers), std::wstring(kNotSaved) +
+                                     L" Not everything could be put back as it was:\r\n- ''Mine'': deleted.\r\n- "
+                                     L"''~MINE~Live'': holds the settings you edited.");
+    EXPECT_NE(ProfileEditor(), nullptr);
+    EXPECT_EQ(RegReadBytes(Profile(L"~MINE~Live"), L"EqEnable"), Bytes{1});
+}
+
 // A name the program keeps for its own keys (restore points, the staging place of a renamed
 // profile), in any letter case, is refused in the name box.
 TEST_F(EditorSave, ReservedNamesAreRefused) {
