@@ -441,8 +441,11 @@ void frmProfile::UpdateSpeakerSizeEnabling() {
     }
 }
 
+// An encoded digital format (Dolby, DTS) is the output: the analog output's buttons stay off.
 void frmProfile::UpdateAnalogOutputSettingsButton(std::uint8_t speakerConfig) {
-    cmdAnalogOutputSettings->SetEnabled(speakerConfig == 1 || speakerConfig == 6 || speakerConfig == 7);
+    const std::uint8_t format = SelectedSPDIFFormat();
+    cmdAnalogOutputSettings->SetEnabled((format == 0 || format == 2) &&
+                                        (speakerConfig == 1 || speakerConfig == 6 || speakerConfig == 7));
 }
 
 // ---- The two list handlers of loading ----
@@ -450,7 +453,8 @@ void frmProfile::UpdateAnalogOutputSettingsButton(std::uint8_t speakerConfig) {
 void frmProfile::cboAnalogOutput_Click() {
     if (Output().empty() || refreshingOutput_) return;
     const std::uint8_t speakers = FirstByte(SpeakerConfig());
-    if (gCardCaps && gCardCaps->HPAmp) cmdHpAmp->SetEnabled(speakers == 1);
+    const std::uint8_t format = SelectedSPDIFFormat();
+    if (gCardCaps && gCardCaps->HPAmp) cmdHpAmp->SetEnabled(speakers == 1 && (format == 0 || format == 2));
     UpdateAnalogOutputSettingsButton(speakers);
     if (frmAnalogOutputSettings* swaps = AnalogOutputSettingsDialog()) swaps->Unload();
     if (frmHpImpedanceMode* amp = HpImpedanceDialog(); amp && amp->Visible()) amp->Unload();
@@ -460,7 +464,7 @@ void frmProfile::cboAnalogOutput_Click() {
     UpdateSpeakerSizeEnabling();
     LoadOutputChannels(Tag(), true);
     LiveApplyAnalogOutput();
-    UpdateEnhancementsPanel(HexPad(speakers, 2));
+    UpdateEnhancementsPanel(OutputMode());
 }
 
 void frmProfile::LiveApplyAnalogOutput() {

@@ -161,6 +161,49 @@ TEST_F(LiveFollow, AModeSwitchedFromOutsideShowsTheCardsOwnState) {
     EXPECT_TRUE(OptionSelected(rt.optEQ, 1));
 }
 
+// Under an encoded digital format (Dolby Digital Live, DTS) the digital output is the output:
+// the headphone gain and swaps buttons stay off and the effects are the digital ones, whatever
+// the analog output becomes (from outside, Windows' channels from outside, or at load), in a live
+// editor and in the real-time window.
+TEST_F(LiveFollow, AnEncodedDigitalFormatKeepsTheAnalogButtonsOffOnEveryPath) {
+    UseEditorCard(kSTX);
+    Load(L"");
+    sim::SetSimLiveValue(L"PanelConfig", HexToBytes(L"00000000"));
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"01000000"));
+    for (const bool realTime : {false, true}) {
+        SCOPED_TRACE(realTime ? "real-time window" : "live editor");
+        sim::SetSimLiveValue(L"SpDigitalOut", EncodeCode(0));
+        frmProfile& e = realTime ? OpenRealTime() : OpenEditor(L"");
+        ASSERT_TRUE(User::CanAct(*e.cmdHpAmp));
+        auto expectOff = [&](const char* after) {
+            SCOPED_TRACE(after);
+            EXPECT_FALSE(User::CanAct(*e.cmdHpAmp));
+            EXPECT_FALSE(User::CanAct(*e.cmdAnalogOutputSettings));
+            EXPECT_EQ(e.fraEnhancements->Caption(), L"Digital Out &Enhancements");
+        };
+        sim::SetSimLiveValue(L"SpDigitalOut", EncodeCode(0x10));
+        LetTheRefreshRun();
+        expectOff("the format");
+        for (const wchar_t* speakers : {L"06000000", L"01000000"}) {
+            sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(speakers));
+            LetTheRefreshRun();
+            expectOff("the analog output from outside");
+        }
+        gAudio->SetSpeakers(gPlaybackLineIds[0], 6);
+        LetTheRefreshRun();
+        expectOff("Windows' channels from outside");
+        CloseEditor();
+        // The editor: a profile that holds the format.
+        Store(L"Dolby", L"SpDigitalOut", L"10000000");
+        Store(L"Dolby", L"SpeakerConfig", L"01000000");
+        frmProfile& again = realTime ? OpenRealTime() : OpenEditor(L"Dolby");
+        EXPECT_FALSE(User::CanAct(*again.cmdHpAmp)) << "at load";
+        EXPECT_FALSE(User::CanAct(*again.cmdAnalogOutputSettings)) << "at load";
+        CloseEditor();
+        gAudio->SetSpeakers(gPlaybackLineIds[0], 2);
+    }
+}
+
 // What the volume pop-up asks of a live editor after each of its changes: the editor shows
 // that change and keeps every choice the user made elsewhere.
 TEST_F(LiveFollow, ThePopupsChangesShowInALiveEditorThatKeepsTheUsersChoices) {
