@@ -108,7 +108,7 @@ void frmProfile::WireEffectEvents() {
         Bytes on = EncodeFlag(chkVSS->Value() == 1);
         ApplyXear3D(on);
         ApplyVSpeakerPos(EncodeVSpeakerPos());
-        ApplyPl2xParam(EncodePl2xParam());
+        ApplyPl2xParam(LivePl2xParam());
         NoteOwnSend({L"EnableXear3D", L"VSpeakerPos", L"Pl2xParam"});
     };
     // The expand boxes show what a click would do next.

@@ -408,6 +408,7 @@ private:
     Bytes EncodePl2xParam() const;
     // With echo cancellation taken as on or off, whatever the options show.
     Bytes EncodePl2xParam(bool aecOn) const;
+    Bytes LivePl2xParam() const;
     Bytes EncodeNeoParam() const;
     Bytes EncodeEqGain() const;
     Bytes EncodeSpeakerSize() const;

@@ -75,6 +75,45 @@ TEST_F(EffectHandlers, AVirtualizerSwitchedOnBringsBackNoEffectTheOutputHides) {
     EXPECT_TRUE(editor.chkDolby->Enabled());
 }
 
+// The speaker shifter's click, on or off as the output or a virtualizer switches it, sends no
+// ProLogic IIx the output hides: neither for rear two speakers with Dolby Virtual Speaker switched
+// on, nor for headphones chosen with Windows at four channels.
+TEST_F(EffectHandlers, TheSpeakerShifterSendsNoProLogicTheOutputHides) {
+    const struct {
+        const char* what;
+        std::intptr_t windows;      // Windows' channels chosen after the effects, if any
+        std::intptr_t to;           // the output chosen after 5.1
+        const wchar_t* virtualizer;  // switched on afterwards, if any
+    } cases[] = {
+        {"rear two speakers, then the virtual speaker", 0, 0x0004, L"chkDolbyVirtualSpeaker"},
+        {"headphones with Windows at four channels", 4, 0x0001, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        UseEditorCard(kD2);
+        gAudio->SetSpeakers(gPlaybackLineIds[0], 2);
+        frmProfile& editor = OpenEditor(L"");
+        ASSERT_FALSE(editor.LiveProfileName().empty());
+        auto& outputs = *editor.cboAnalogOutput;
+        ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, 0x0006)));
+        Check(editor, L"chkDolby", 1);
+        Check(editor, L"chkVSS", 1);
+        ASSERT_EQ(Card(L"Pl2xParam"), 1);
+        if (c.windows) {
+            ASSERT_TRUE(User::ChooseItem(*editor.cboSpeakersLayout, IndexOf(*editor.cboSpeakersLayout, c.windows)));
+            ASSERT_FALSE(editor.chkDolby->Enabled());
+            EXPECT_EQ(Card(L"Pl2xParam"), 0);
+        }
+        ASSERT_TRUE(User::ChooseItem(outputs, IndexOf(outputs, c.to)));
+        ASSERT_FALSE(editor.chkDolby->Enabled());
+        EXPECT_EQ(Card(L"Pl2xParam"), 0);
+        if (c.virtualizer) Check(editor, c.virtualizer, 1);
+        EXPECT_FALSE(editor.chkDolby->Enabled());
+        EXPECT_EQ(Card(L"Pl2xParam"), 0);
+        CloseEditor();
+    }
+}
+
 // A Dolby mode list is usable exactly while its effect is offered and on: as loaded, and after the
 // output changed from outside, with no click on the effect's box.
 TEST_F(EffectHandlers, ADolbyModeListIsEnabledExactlyWhileItsEffectIsOn) {
