@@ -104,6 +104,10 @@ void frmProfile::NoteOwnSend(std::initializer_list<std::wstring_view> names) {
     for (std::wstring_view name : names) record_.SeeCard(std::wstring(name), GetProfileValue(L"", std::wstring(name)));
 }
 
+void frmProfile::NoteOwnPart(const std::wstring& name, const Bytes& mask) {
+    if (record_.WatchesCard()) record_.SeeCardPart(name, GetProfileValue(L"", name), mask);
+}
+
 // ---- Following the card ----
 
 // A slider that shows a level of the card: while disabled it keeps the user's own value aside.

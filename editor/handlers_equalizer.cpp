@@ -42,18 +42,33 @@ void frmProfile::csliEQ_Change(int index) {
     SelectMatchingEQPreset();
     SelectMatchingEQUserProfile();
     if (liveProfileName_.empty()) return;
-    // The band alone, unless the card holds other bands than the sliders show (a stored band
-    // past their end went at live start): then all ten, as Save writes them.
+    // The band alone, and with it any other band where the card holds what the editor last saw
+    // but not what the sliders show (a stored band past their end went at live start): then all
+    // ten, the card's own kept in the bands another program changed since, which then show.
     const Bytes gains = EncodeEqGain(), card = GetProfileValue(L"", L"EqGain");
+    const std::optional<Bytes> seen = record_.SeenCard(L"EqGain");
+    auto same = [](const Bytes& a, const Bytes& b, std::size_t band) {
+        return std::equal(a.begin() + 4 * band, a.begin() + 4 * band + 4, b.begin() + 4 * band);
+    };
+    Bytes out = gains, mask(gains.size(), 0xFF);
     bool others = card.size() != gains.size();
-    for (std::size_t b = 0; b < 10 && !others; ++b)
-        others = static_cast<int>(b) != index &&
-                 !std::equal(card.begin() + 4 * b, card.begin() + 4 * b + 4, gains.begin() + 4 * b);
+    if (!others) {
+        out = card;
+        mask.assign(gains.size(), 0);
+        for (std::size_t b = 0; b < 10; ++b) {
+            const bool own = static_cast<int>(b) == index;
+            const bool outside = seen && seen->size() == card.size() && !same(*seen, card, b);
+            if (!own && (outside || same(card, gains, b))) continue;
+            std::copy_n(gains.begin() + 4 * b, 4, out.begin() + 4 * b);
+            std::fill_n(mask.begin() + 4 * b, 4, 0xFF);
+            others = others || !own;
+        }
+    }
     if (others)
-        ApplyEqGain(gains);
+        ApplyEqGain(out);
     else
         ApplyEqBand(static_cast<std::uint8_t>(index), EncodeEqBand(value));
-    NoteOwnSend({L"EqGain"});
+    NoteOwnPart(L"EqGain", mask);
 }
 
 void frmProfile::optEQ_Click(int index) {

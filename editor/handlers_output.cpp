@@ -221,7 +221,8 @@ void frmProfile::cboSpeakerSize_Click(int index) {
     const auto& channels = kChannels[index];
     ApplySpeakerSizeChannel(channels[0], large);
     if (channels[1] != channels[0]) ApplySpeakerSizeChannel(channels[1], large);
-    NoteOwnSend({L"SpeakerSize"});
+    // The size is one bit per channel: another program's sizes of the other boxes still show.
+    NoteOwnPart(L"SpeakerSize", Bytes{static_cast<std::uint8_t>((1u << channels[0]) | (1u << channels[1]))});
 }
 
 void frmProfile::SendBassManagement() {

@@ -300,6 +300,9 @@ public:
     // After an own send in live mode: the card's values `names` are what the editor knows of
     // the card, so that a later change of them from outside, back included, is followed.
     void NoteOwnSend(std::initializer_list<std::wstring_view> names);
+    // After an own send of part of a value (the bits set in `mask`): only that part is the
+    // editor's own; another program's change of the rest still shows.
+    void NoteOwnPart(const std::wstring& name, const Bytes& mask);
 
     // What the load handler took, for its callers and tests.
     bool NeoParamSupported() const { return neoParamSupported_; }

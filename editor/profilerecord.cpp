@@ -126,6 +126,24 @@ void ProfileRecord::SeeCard(const std::wstring& name, const Bytes& now) {
         it->second.card = now;
 }
 
+void ProfileRecord::SeeCardPart(const std::wstring& name, const Bytes& now, const Bytes& mask) {
+    const auto it = entries_.find(name);
+    if (!watching_ || it == entries_.end() || !it->second.card) return;
+    Bytes& seen = *it->second.card;
+    if (seen.size() != now.size()) {
+        seen = now;
+        return;
+    }
+    for (std::size_t i = 0; i < seen.size() && i < mask.size(); ++i)
+        seen[i] = static_cast<std::uint8_t>((seen[i] & ~mask[i]) | (now[i] & mask[i]));
+}
+
+std::optional<Bytes> ProfileRecord::SeenCard(const std::wstring& name) const {
+    const auto it = entries_.find(name);
+    if (!watching_ || it == entries_.end()) return std::nullopt;
+    return it->second.card;
+}
+
 bool ProfileRecord::CardChanged(const std::wstring& name, const Bytes& now) const {
     const auto it = entries_.find(name);
     return it == entries_.end() || !it->second.card || *it->second.card != now;

@@ -81,6 +81,12 @@ public:
     void SeeCard(const std::map<std::wstring, Bytes>& values);
     // After an own send: value `name`, when followed, is what the card holds now.
     void SeeCard(const std::wstring& name, const Bytes& now);
+    // After an own send of part of value `name` (the bits set in `mask`): those bits are what the
+    // card holds now, the others stay as last seen, so that another program's change of them
+    // still shows. A value seen at another size is taken whole.
+    void SeeCardPart(const std::wstring& name, const Bytes& now, const Bytes& mask);
+    // What the editor last saw of the card's value `name`; none while it isn't followed.
+    std::optional<Bytes> SeenCard(const std::wstring& name) const;
     bool WatchesCard() const { return watching_; }
     // Whether the card's value `name` differs from what the editor last saw.
     bool CardChanged(const std::wstring& name, const Bytes& now) const;

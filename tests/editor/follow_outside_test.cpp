@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "device/linevalues.h"
+#include "editor/portable/profilebytes.h"
 #include "tests/editor/follow_fixture.h"
 
 using namespace kal;
@@ -159,6 +160,70 @@ TEST_F(LiveFollow, AModeSwitchedFromOutsideShowsTheCardsOwnState) {
     EXPECT_TRUE(OptionSelected(rt.optAEC, 1));
     EXPECT_EQ(rt.Output(), L"0007");
     EXPECT_TRUE(OptionSelected(rt.optEQ, 1));
+}
+
+// Values the user changes a part at a time (the equalizer's bands, the speaker sizes): another
+// program's change of another part between two of the user's, within the own-change second,
+// stays on the card and shows once the second is over, in a live editor and in the real-time
+// window.
+TEST_F(LiveFollow, AnotherProgramsPartBetweenTwoOfTheUsersStaysAndShows) {
+    const struct {
+        const char* what;
+        const wchar_t* value;
+        std::function<bool(frmProfile&, int)> choose;  // the user's change of part 0, then 1
+        std::function<Bytes(Bytes)> outside;           // another program's change of another part
+        std::function<bool(const Bytes&)> onCard;      // all three on the card
+        std::function<bool(frmProfile&)> shows;        // the other program's part shown
+    } cases[] = {
+        {"equalizer bands", L"EqGain",
+         [](frmProfile& e, int n) { return User::DragTo(*e.csliEQ[n], n == 0 ? 4 : 3); },
+         [](Bytes b) {
+             const Bytes band = EncodeEqBand(7);
+             std::copy(band.begin(), band.end(), b.begin() + 20);
+             return b;
+         },
+         [](const Bytes& b) {
+             const auto bands = DecodeEqGain(b);
+             return bands[0] == 4 && bands[1] == 3 && bands[5] == 7;
+         },
+         [](frmProfile& e) { return e.csliEQ[5]->Value() == 7; }},
+        {"speaker sizes", L"SpeakerSize",
+         [](frmProfile& e, int n) { return User::ChooseItem(*e.cboSpeakerSize[n == 0 ? 0 : 3], 1); },
+         [](Bytes b) {
+             b.at(0) |= 0x30;
+             return b;
+         },
+         [](const Bytes& b) { return b.at(0) == 0xF3; },
+         [](frmProfile& e) { return e.cboSpeakerSize[2]->ListIndex() == 1; }},
+    };
+    for (const bool realTime : {false, true}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(::testing::Message() << c.what << (realTime ? ", real-time window" : ", live editor"));
+            UseEditorCard(kD2);
+            Load(L"");
+            sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"07000000"));
+            sim::SetSimLiveValue(L"EqEnable", Bytes{1});
+            sim::SetSimLiveValue(L"BassManagement", HexToBytes(L"01000000"));
+            sim::SetSimLiveValue(L"SpeakerSize", HexToBytes(L"00000000"));
+            gAudio->SetSpeakers(gPlaybackLineIds[0], 8);
+            frmProfile& e = realTime ? OpenRealTime() : OpenEditor(L"");
+            ASSERT_FALSE(e.LiveProfileName().empty());
+            e.imgTab_Click(2);
+            if (!realTime) {
+                ASSERT_TRUE(User::ChooseOption(*e.optEQ[1]));
+                ASSERT_TRUE(User::ChooseOption(e.Get<OptionButton>(L"optEQProfile", 1)));
+                ASSERT_TRUE(User::ChooseOption(*e.optFlexBass[1]));
+            }
+            ASSERT_TRUE(c.choose(e, 0));
+            sim::SetSimLiveValue(c.value, c.outside(GetProfileValue(L"", c.value)));
+            ASSERT_TRUE(IsSelfChange());
+            ASSERT_TRUE(c.choose(e, 1));
+            EXPECT_TRUE(c.onCard(GetProfileValue(L"", c.value))) << BytesToHex(GetProfileValue(L"", c.value));
+            LetTheSecondPass();
+            EXPECT_TRUE(PumpUntil([&] { return c.shows(e); }, 3000));
+            CloseEditor();
+        }
+    }
 }
 
 // Under an encoded digital format (Dolby Digital Live, DTS) the digital output is the output:
