@@ -1,5 +1,6 @@
 #include "device/notify.h"
 
+#include <algorithm>
 #include <cstring>
 #include <future>
 #include <mutex>
@@ -22,6 +23,7 @@
 namespace kal {
 
 std::atomic<bool> gNotificationPending{false};
+std::atomic<bool> gDeviceStatePending{false};
 std::atomic<bool> gVolumeNotificationPending{false};
 ComPtr<IMMNotificationClient> gNotificationClient;
 
@@ -35,8 +37,9 @@ std::mutex gNotifyLock;
 std::uint32_t gNotifyDefaultFlow = 0;
 std::uint32_t gNotifyDefaultRole = 0;
 const wchar_t* gNotifyDefaultDeviceId = nullptr;
-const wchar_t* gNotifyStateDeviceId = nullptr;
-std::uint32_t gNotifyNewState = 0;
+// Device states wait per device, under a pending flag of their own: devices unplugged together
+// each arrive, however close together, and beside another pending notification.
+std::vector<std::pair<std::wstring, std::uint32_t>> gNotifyStates;
 const wchar_t* gNotifyPropertyDeviceId = nullptr;
 PROPERTYKEY gNotifyPropertyKey{};
 
@@ -60,11 +63,16 @@ bool PostToMainWindow(UINT msg, WPARAM wParam) {
     return window && ::PostMessageW(window, msg, wParam, 0);
 }
 
-// The common path of the three acting callbacks. `copy` stores the arguments once the pending
-// flag is ours. The program never changes an endpoint's state: a state change is never its own.
+// The common path of the default-device and property callbacks. `copy` stores the arguments once
+// the pending flag is ours. A Windows format or channel change within the own-change second may
+// be another program's: it restarts the refresh, which waits for the second to end and then
+// shows what the card holds, as a change of the driver's settings does.
 template <typename Copy>
 void Accept(NotificationKind kind, Copy&& copy) {
-    if (kind != NotificationKind::DeviceState && IsSelfChange()) return;
+    if (IsSelfChange()) {
+        if (kind == NotificationKind::PropertyValue) PostToMainWindow(kMsgRegistryChanged, 0);
+        return;
+    }
     if (gNotificationPending.exchange(true)) return;
     try {
         {
@@ -121,8 +129,11 @@ UINT_PTR TimerFor(WPARAM kind) {
 }
 
 std::atomic<bool>& PendingFlagOf(WPARAM kind) {
-    return static_cast<NotificationKind>(kind) == NotificationKind::MasterVolume ? gVolumeNotificationPending
-                                                                                 : gNotificationPending;
+    switch (static_cast<NotificationKind>(kind)) {
+    case NotificationKind::MasterVolume: return gVolumeNotificationPending;
+    case NotificationKind::DeviceState: return gDeviceStatePending;
+    default: return gNotificationPending;
+    }
 }
 
 void RunTimer(UINT_PTR id) {
@@ -138,7 +149,13 @@ void RunTimer(UINT_PTR id) {
 
 }  // namespace
 
-void SetNotificationWindow(HWND window) { gNotificationWindow.store(window); }
+void SetNotificationWindow(HWND window) {
+    gNotificationWindow.store(window);
+    // States waiting for another window's timer, which won't run now, are dropped with it.
+    std::lock_guard lock(gNotifyLock);
+    gNotifyStates.clear();
+    gDeviceStatePending.store(false);
+}
 HWND NotificationWindow() { return gNotificationWindow.load(); }
 
 bool DispatchNotificationMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -203,15 +220,14 @@ void TimerOnDefaultDeviceChanged() {
 }
 
 void TimerOnDeviceStateChanged() {
-    PendingClear clear;
-    std::uint32_t state = 0;
-    std::wstring id;
+    // Cleared before the states are taken: a state that comes meanwhile posts again.
+    gDeviceStatePending.store(false);
+    std::vector<std::pair<std::wstring, std::uint32_t>> states;
     {
         std::lock_guard lock(gNotifyLock);
-        state = gNotifyNewState;
-        id = Text(gNotifyStateDeviceId);
+        states.swap(gNotifyStates);
     }
-    OnSpeakersOutputChanged(id, state);
+    for (const auto& [id, state] : states) OnSpeakersOutputChanged(id, state);
 }
 
 void TimerOnPropertyValueChanged() {
@@ -227,7 +243,12 @@ void TimerOnPropertyValueChanged() {
         OnSpeakersOutputChanged(id, gAudio ? gAudio->DeviceState(id) : 0);
     } else if (SameKey(key, kPropPhysicalSpeakers, 3) || SameKey(key, kPropDeviceFormat, 0)) {
         IInputLineEditor* editor = InputLineEditor();
-        if (editor && !IsSelfChange() && id == gPlaybackLineIds[0]) editor->RefreshSpeakersAndFormat();
+        if (editor && id == gPlaybackLineIds[0]) {
+            if (!IsSelfChange())
+                editor->RefreshSpeakersAndFormat();
+            else
+                PostToMainWindow(kMsgRegistryChanged, 0);  // shown when the own second ends
+        }
     }
     RefreshProfiles();
 }
@@ -258,11 +279,27 @@ void MixerControlChanged(std::uint32_t controlId) {
 
 // The notification client.
 
+// The program never changes an endpoint's state: a state change is never its own.
 HRESULT STDMETHODCALLTYPE CIMMNotificationClient::OnDeviceStateChanged(LPCWSTR deviceId, DWORD newState) {
-    Accept(NotificationKind::DeviceState, [&] {
-        gNotifyStateDeviceId = StringFromPtr(deviceId);
-        gNotifyNewState = newState;
-    });
+    try {
+        {
+            std::lock_guard lock(gNotifyLock);
+            const std::wstring id = deviceId ? deviceId : L"";
+            const auto it = std::find_if(gNotifyStates.begin(), gNotifyStates.end(),
+                                         [&](const auto& s) { return s.first == id; });
+            if (it != gNotifyStates.end())
+                it->second = newState;
+            else
+                gNotifyStates.emplace_back(id, newState);
+        }
+        // The timer on its way takes this state with the others.
+        if (gDeviceStatePending.exchange(true)) return S_OK;
+        if (PostToMainWindow(kMsgAudioNotification, static_cast<WPARAM>(NotificationKind::DeviceState))) return S_OK;
+        LogError(L"audio notification", L"not posted to the main window", ::GetLastError());
+    } catch (...) {
+        LogCaught(L"audio notification");
+    }
+    gDeviceStatePending.store(false);
     return S_OK;
 }
 

@@ -39,6 +39,8 @@ inline constexpr UINT kRefreshTimerMs = 20;
 
 // Set while an accepted Core Audio notification waits for its timer; further ones are dropped.
 extern std::atomic<bool> gNotificationPending;
+// Set while device-state changes wait for their timer; further ones join them, one per device.
+extern std::atomic<bool> gDeviceStatePending;
 // The same for changes of the speakers' mute and volume, apart: a burst of them while the
 // volume is dragged elsewhere must not keep a device notification out.
 extern std::atomic<bool> gVolumeNotificationPending;
@@ -67,9 +69,10 @@ void TimerOnMasterVolumeChanged();
 void MixerControlChanged(std::uint32_t controlId);
 
 // Core Audio's notification client. Default-device and property-change notifications are taken
-// unless the program's own change is under 1000 ms old or another notification is pending,
-// device-state notifications unless another is pending; device-added and device-removed are
-// ignored.
+// unless another notification is pending or the program's own change is under 1000 ms old (a
+// property change then restarts the refresh of the open forms, which runs once that second is
+// over); device-state notifications are all taken, the latest state of each device; device-added
+// and device-removed are ignored.
 class CIMMNotificationClient final : public ComObject<IMMNotificationClient> {
 public:
     HRESULT STDMETHODCALLTYPE OnDeviceStateChanged(LPCWSTR deviceId, DWORD newState) override;

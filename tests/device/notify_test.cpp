@@ -1,3 +1,4 @@
+#include <algorithm>
 #include "device/notify.h"
 
 #include <gtest/gtest.h>
@@ -195,6 +196,7 @@ protected:
         // A notification of an earlier test whose timer died with its window leaves a flag set.
         gNotificationPending = false;
         gVolumeNotificationPending = false;
+        gDeviceStatePending = false;
         NoOwnChange();
         RegisterNotificationClient();
         ASSERT_EQ(sim::SimNotificationClientCount(), 1u);
@@ -278,6 +280,21 @@ TEST_F(NotifyTest, RecordingInputsChangingStateUpdateTheOpenEditor) {
     EXPECT_EQ(tray_.Names(), std::vector<std::wstring>{L"Profiles"});
 }
 
+// Devices that change state together (two recording devices unplugged at once), beside another
+// pending notification: each reaches the editor.
+TEST_F(NotifyTest, DevicesChangingStateTogetherEachReachTheEditor) {
+    editorLoaded_ = true;
+    sim::RaiseSimPropertyValueChanged(SimId(L"speakers"), Key(kDeviceFormat, 0));
+    sim::RaiseSimDeviceStateChanged(SimId(L"mic"), DEVICE_STATE_DISABLED);
+    sim::RaiseSimDeviceStateChanged(SimId(L"cd"), DEVICE_STATE_DISABLED);
+    Deliver(200);
+    auto names = editor_.Names();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"LineState 00", L"LineState 50", L"SpeakersAndFormat"}));
+    EXPECT_FALSE(gDeviceStatePending);
+    ExpectAllOnTheUserInterfaceThread(editor_);
+}
+
 TEST_F(NotifyTest, ABurstOfNotificationsLeavesOneDeferredRun) {
     editorLoaded_ = true;
     for (int i = 0; i < 10; ++i) sim::RaiseSimPropertyValueChanged(SimId(L"speakers"), Key(kDeviceFormat, 0));
@@ -295,6 +312,9 @@ TEST_F(NotifyTest, ABurstOfNotificationsLeavesOneDeferredRun) {
     ExpectAllOnTheUserInterfaceThread(editor_);
 }
 
+// Within a second of the program's own change its notifications are not acted on; a Windows
+// format or channel change then may be another program's: the refresh of the open forms follows
+// once that second is over.
 TEST_F(NotifyTest, TheProgramsOwnChangesAreDroppedForASecond) {
     editorLoaded_ = true;
     SetLineMute(SimId(L"speakers"), 0, -1);
@@ -303,7 +323,7 @@ TEST_F(NotifyTest, TheProgramsOwnChangesAreDroppedForASecond) {
     sim::RaiseSimDefaultDeviceChanged(eCapture, eConsole, SimId(L"aux"));
     sim::RaiseSimPropertyValueChanged(SimId(L"speakers"), Key(kPhysicalSpeakers, 3));
     Deliver();
-    EXPECT_TRUE(tray_.calls.empty());
+    EXPECT_EQ(tray_.Count(L"OpenForms 00") + tray_.Count(L"OpenForms 01"), 0u);
     EXPECT_TRUE(editor_.calls.empty());
     EXPECT_FALSE(gNotificationPending);
     // The program never changes a device's state: another program's change is taken at once.
@@ -311,6 +331,11 @@ TEST_F(NotifyTest, TheProgramsOwnChangesAreDroppedForASecond) {
     Deliver();
     EXPECT_EQ(editor_.Names(), std::vector<std::wstring>{L"LineState 00"});
     editor_.calls.clear();
+    // The second over, the refresh of the open forms runs once.
+    NoOwnChange();
+    Deliver(kOwnChangeWindowMs + 200);
+    EXPECT_EQ(tray_.Count(L"OpenForms 00"), 1u);
+    EXPECT_TRUE(editor_.calls.empty());
     tray_.calls.clear();
 
     // A second later the same notifications are taken (one at a time).
