@@ -6,6 +6,8 @@
 #include <optional>
 #include <set>
 
+#include <utility>
+
 #include "device/audio.h"
 #include "device/cardlines.h"
 #include "device/linevalues.h"
@@ -322,15 +324,21 @@ void frmProfile::optAEC_Click(int index) {
     // Following the card, or the real-time window loading it, shows its state and chooses
     // nothing for the user.
     if (followingCard_ || (realTimeMode_ && liveProfileName_.empty())) {
-        if (realTimeMode_) return ShowCardsAec(index == 1);
         // Echo cancellation going off after the user's Enable brings back what the Enable
-        // locked, as Disable does.
+        // locked, as Disable does: in the real-time window, the card as the Enable found it.
+        const bool usersEnable = !realTimeMode_ || !aecSaved_.card.empty();
+        if (realTimeMode_ && !(index == 0 && record_.Locked() && usersEnable)) return ShowCardsAec(index == 1);
         if (index == 0 && record_.Locked()) {
             RestoreAfterAec();
             // Sent once the refresh that follows the card is over and live mode is back.
             ::PostMessageW(hWnd(), kSendUnlockedPages, 0, 0);
         }
         return;
+    }
+    if (index == 1 && realTimeMode_ && !record_.Locked()) {
+        aecSaved_.card.clear();
+        for (const std::wstring& name : CardValueNames())
+            if (LockedByAec(name)) aecSaved_.card[name] = GetProfileValue(L"", name);
     }
     if (!liveProfileName_.empty()) {
         ApplyAEC(EncodeAEC(index == 1));
@@ -396,11 +404,21 @@ void frmProfile::LockAecPages(bool clearEffects) {
 }
 
 // Live: the pages the end of echo cancellation unlocked go to the card as the editor shows them.
+// The real-time window: the card as the user's Enable found it, then shown.
 void frmProfile::SendUnlockedPages() {
-    if (liveProfileName_.empty() || realTimeMode_) return;
+    if (liveProfileName_.empty()) return;
     const std::wstring temporary = L"~" + liveProfileName_;
     const std::wstring key = RegJoin(gRegProfiles, temporary);
     RegDeleteTree(gRegProfiles, temporary);
+    if (realTimeMode_) {
+        const auto card = std::exchange(aecSaved_.card, {});
+        if (card.empty()) return;
+        // Applying sends only what differs from the card, each value with its partner.
+        for (const auto& [name, bytes] : card) WriteValue(temporary, name, bytes);
+        ActivateAndDeleteProfile(temporary);
+        FollowCard();
+        return;
+    }
     SaveValues(temporary, false, true);
     for (const std::wstring& name : RegEnumValues(key))
         if (!LockedByAec(name)) RegDeleteValue(key, name);
@@ -414,10 +432,11 @@ void frmProfile::RestoreAfterAec() {
     const std::array<CheckBox*, 5> effects = AecEffects();
     SelectOutputForAec(HexNumber(aecSaved_.output));
     // A box the output doesn't offer keeps its value aside, as another output would.
+    // The real-time window's boxes show the card, which its Disable puts back: nothing aside.
     for (std::size_t i = 0; i < effects.size(); ++i) {
         if (effects[i]->Enabled())
             effects[i]->SetValue(aecSaved_.effects[i] ? 1 : 0);
-        else
+        else if (!realTimeMode_)
             record_.Keep(AsideKey(*effects[i]) + L"@hidden", aecSaved_.effects[i] ? 1 : 0);
     }
     if (aecSaved_.eq >= 0) SelectOption(optEQ, aecSaved_.eq);

@@ -598,6 +598,9 @@ private:
         std::array<bool, 5> effects{};  // Dolby Headphones, Virtual Speaker, VSS, PL2x, NEO
         int eq = -1;                    // the options chosen (255 "Don't Change"), -1 none
         int flexBass = -1;
+        // The real-time window: the card's locked values as the user's Enable found them, which
+        // its Disable puts back byte for byte (effects the output hides, the shifter's layout).
+        std::map<std::wstring, Bytes> card;
     } aecSaved_;  // while the record is locked (the user's Enable, not yet put back)
     bool aecSwitchingOutput_ = false;
     std::int32_t channelUnityLevel_ = 0;

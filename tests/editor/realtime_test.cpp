@@ -177,16 +177,28 @@ TEST_F(RealTime, OpeningAndClosingTwentyTimesGivesBackEveryWindowObject) {
     EXPECT_EQ(after.second, before.second) << "USER objects";
 }
 
-// Echo cancellation's Disable puts back what its Enable saved, whatever comes between: the
-// program's refresh once the second of the own change is over, a volume key.
-TEST_F(RealTime, EchoCancellationsDisablePutsBackWhatItsEnableSaved) {
-    enum class Between { Nothing, Second, VolumeKey };
-    for (Between between : {Between::Nothing, Between::Second, Between::VolumeKey}) {
+// Echo cancellation's Disable puts back the card exactly as its Enable found it, whatever comes
+// between (the program's refresh once the second of the own change is over, a volume key): the
+// output, the equalizer, an effect the output hides (ProLogic IIx at 5.1 with Windows at six
+// channels) and the speaker shifter's own layout bytes. Echo cancellation switched off by another
+// program after the Enable does the same, as the editor's live mode does.
+TEST_F(RealTime, EchoCancellationsDisablePutsBackWhatItsEnableFound) {
+    enum class Between { Nothing, Second, VolumeKey, OffFromOutside };
+    const std::vector<std::wstring> names{L"SpeakerConfig", L"EqEnable", L"Pl2xParam", L"EnableXear3D",
+                                          L"VSpeakerPos"};
+    for (Between between : {Between::Nothing, Between::Second, Between::VolumeKey, Between::OffFromOutside}) {
         SCOPED_TRACE(static_cast<int>(between));
         UseEditorCard(kD2);
-        sim::SetSimLiveValue(L"SpeakerConfig", EncodeCode(7));
-        sim::SetSimLiveValue(L"EqEnable", EncodeFlag(true));
+        sim::SetSimLiveValue(L"SpeakerConfig", EncodeCode(6));
+        sim::SetSimLiveValue(L"EqEnable", Bytes{1});
+        sim::SetSimLiveValue(L"EnableXear3D", EncodeCode(1));
+        Bytes pl2x = GetProfileValue(L"", L"Pl2xParam");
+        pl2x.at(0) = 1;
+        sim::SetSimLiveValue(L"Pl2xParam", pl2x);
+        gAudio->SetSpeakers(gPlaybackLineIds[0], 6);
         Load(L"");
+        std::map<std::wstring, std::wstring> before;
+        for (const std::wstring& n : names) before[n] = BytesToHex(GetProfileValue(L"", n));
         frmProfile& rt = OpenRealTime();
         rt.imgTab_Click(3);
         ASSERT_TRUE(User::ChooseOption(*rt.optAEC[1]));
@@ -199,11 +211,17 @@ TEST_F(RealTime, EchoCancellationsDisablePutsBackWhatItsEnableSaved) {
         }
         EXPECT_FALSE(rt.imgTab[0]->Enabled());
         EXPECT_FALSE(rt.cboAnalogOutput->Enabled());
-        ASSERT_TRUE(User::ChooseOption(*rt.optAEC[0]));
-        EXPECT_EQ(FirstByte(GetProfileValue(L"", L"SpeakerConfig")), 7);
-        EXPECT_EQ(FirstByte(GetProfileValue(L"", L"EqEnable")), 1);
+        if (between == Between::OffFromOutside) {
+            sim::SetSimLiveValue(L"AEC", EncodeAEC(false));
+            LetTheSecondPass();
+        } else {
+            ASSERT_TRUE(User::ChooseOption(*rt.optAEC[0]));
+        }
+        for (const std::wstring& n : names) EXPECT_EQ(BytesToHex(GetProfileValue(L"", n)), before[n]) << Narrow(n);
         EXPECT_TRUE(rt.imgTab[0]->Enabled());
+        EXPECT_EQ(SelectedItemData(*rt.cboAnalogOutput), 6);
         CloseEditor();
+        gAudio->SetSpeakers(gPlaybackLineIds[0], 2);
     }
 }
 
