@@ -15,8 +15,9 @@ namespace {
 
 class LiveFollow : public FollowCardFixture {};
 
-// A recording device that goes and comes back while the editor is open: the line keeps what
-// the user made of it, its Set box and its unsaved level, and so does the recording source.
+// A recording device that goes and comes back while the editor is open, alone or together with
+// another: the line keeps what the user made of it, its Set box and its unsaved level, and so
+// does the recording source.
 TEST_F(LiveFollow, ARecordingDeviceThatGoesAndComesBackKeepsTheUsersLine) {
     UseEditorCard(kD2);
     Load(L"");
@@ -43,6 +44,15 @@ TEST_F(LiveFollow, ARecordingDeviceThatGoesAndComesBackKeepsTheUsersLine) {
         ASSERT_TRUE(PumpUntil([&] { return editor.chkRecordSet[line]->Enabled(); })) << line;
         EXPECT_EQ(editor.chkRecordSet[line]->Value(), 1) << line;
         EXPECT_TRUE(editor.csliInputLine[line]->Enabled()) << line;
+    }
+    // Both unplugged together, and back together: each row follows its own device.
+    for (const DWORD state : {DEVICE_STATE_DISABLED, DEVICE_STATE_ACTIVE}) {
+        gLastSelfChange.store(::timeGetTime() - 5000);
+        for (int line : {0, 1}) sim::SetSimEndpointState(sim::FindSimEndpoint(gInputLineIds[line]), state);
+        const bool on = state == DEVICE_STATE_ACTIVE;
+        EXPECT_TRUE(PumpUntil([&] {
+            return editor.chkRecordSet[0]->Enabled() == on && editor.chkRecordSet[1]->Enabled() == on;
+        })) << state;
     }
     EXPECT_EQ(editor.csliInputLine[0]->Value(), 25);
     EXPECT_EQ(editor.csliInputLine[1]->Value(), 70);
@@ -216,7 +226,8 @@ TEST_F(LiveFollow, AWindowsChangeFromOutsideWithinTheOwnSecondShowsAfterIt) {
             }
             ASSERT_TRUE(c.choose(e));
             Pump(150);
-            ASSERT_TRUE(IsSelfChange());
+            // 0.15 s after the user's change, however long a loaded machine took over it.
+            gLastSelfChange.store(::timeGetTime() - 150);
             outside(c.change);
             EXPECT_TRUE(PumpUntil([&] { return c.shows(e); }, 3000));
             CloseEditor();
@@ -277,8 +288,9 @@ TEST_F(LiveFollow, AnotherProgramsPartBetweenTwoOfTheUsersStaysAndShows) {
                 ASSERT_TRUE(User::ChooseOption(*e.optFlexBass[1]));
             }
             ASSERT_TRUE(c.choose(e, 0));
+            // Within the second of the user's change, however long a loaded machine took over it.
+            gLastSelfChange.store(::timeGetTime());
             sim::SetSimLiveValue(c.value, c.outside(GetProfileValue(L"", c.value)));
-            ASSERT_TRUE(IsSelfChange());
             ASSERT_TRUE(c.choose(e, 1));
             EXPECT_TRUE(c.onCard(GetProfileValue(L"", c.value))) << BytesToHex(GetProfileValue(L"", c.value));
             LetTheSecondPass();
