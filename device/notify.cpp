@@ -64,15 +64,10 @@ bool PostToMainWindow(UINT msg, WPARAM wParam) {
 }
 
 // The common path of the default-device and property callbacks. `copy` stores the arguments once
-// the pending flag is ours. A Windows format or channel change within the own-change second may
-// be another program's: it restarts the refresh, which waits for the second to end and then
-// shows what the card holds, as a change of the driver's settings does.
+// the pending flag is ours.
 template <typename Copy>
 void Accept(NotificationKind kind, Copy&& copy) {
-    if (IsSelfChange()) {
-        if (kind == NotificationKind::PropertyValue) PostToMainWindow(kMsgRegistryChanged, 0);
-        return;
-    }
+    if (IsSelfChange()) return;
     if (gNotificationPending.exchange(true)) return;
     try {
         {
@@ -243,12 +238,7 @@ void TimerOnPropertyValueChanged() {
         OnSpeakersOutputChanged(id, gAudio ? gAudio->DeviceState(id) : 0);
     } else if (SameKey(key, kPropPhysicalSpeakers, 3) || SameKey(key, kPropDeviceFormat, 0)) {
         IInputLineEditor* editor = InputLineEditor();
-        if (editor && id == gPlaybackLineIds[0]) {
-            if (!IsSelfChange())
-                editor->RefreshSpeakersAndFormat();
-            else
-                PostToMainWindow(kMsgRegistryChanged, 0);  // shown when the own second ends
-        }
+        if (editor && !IsSelfChange() && id == gPlaybackLineIds[0]) editor->RefreshSpeakersAndFormat();
     }
     RefreshProfiles();
 }

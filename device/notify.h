@@ -69,10 +69,9 @@ void TimerOnMasterVolumeChanged();
 void MixerControlChanged(std::uint32_t controlId);
 
 // Core Audio's notification client. Default-device and property-change notifications are taken
-// unless another notification is pending or the program's own change is under 1000 ms old (a
-// property change then restarts the refresh of the open forms, which runs once that second is
-// over); device-state notifications are all taken, the latest state of each device; device-added
-// and device-removed are ignored.
+// unless another notification is pending or the program's own change is under 1000 ms old;
+// device-state notifications are all taken, the latest state of each device; device-added and
+// device-removed are ignored.
 class CIMMNotificationClient final : public ComObject<IMMNotificationClient> {
 public:
     HRESULT STDMETHODCALLTYPE OnDeviceStateChanged(LPCWSTR deviceId, DWORD newState) override;
