@@ -832,8 +832,8 @@ TEST_F(LiveMode, ANewDefaultRecordingDeviceMovesOnlyALiveEditorsSource) {
     ASSERT_FALSE(live.LiveProfileName().empty());
     LetOutsideChangesArrive();
     sim::SetSimDefaultEndpoint(eCapture, eConsole, gInputLineIds[0]);
-    Pump(300);
-    EXPECT_TRUE(live.Get<OptionButton>(L"optInputSelect", 0).Value());
+    // As long as a loaded machine needs for the notification to arrive.
+    EXPECT_TRUE(PumpUntil([&] { return live.Get<OptionButton>(L"optInputSelect", 0).Value(); }, 3000));
 }
 
 // A refresh of the live editor after a change of the card from outside keeps what the user chose;
