@@ -17,9 +17,6 @@ namespace kal {
 
 namespace {
 
-// The last identifier copied by StringFromPtr, zero-padded.
-std::vector<wchar_t> gPtrStringBuffer(8, L'\0');
-
 constexpr std::uint32_t kDeviceStateActive = 1;
 
 }  // namespace
@@ -37,14 +34,6 @@ std::int16_t GetLineMute(const std::wstring& line, std::uint32_t flow) {
 void SetLineMute(const std::wstring& line, std::uint32_t flow, std::int16_t value) {
     StampSelfChange();
     if (gAudio) gAudio->LineMuteOperation(line, flow, value, true);
-}
-
-const wchar_t* StringFromPtr(const wchar_t* text) {
-    const std::size_t n = text ? static_cast<std::size_t>(::lstrlenW(text)) : 0;
-    // At least 11 zero bytes follow the copy.
-    gPtrStringBuffer.assign(n + 6, L'\0');
-    if (n) std::copy(text, text + n, gPtrStringBuffer.begin());
-    return gPtrStringBuffer.data();
 }
 
 void OnSpeakersOutputChanged(const std::wstring& id, std::uint32_t state) {

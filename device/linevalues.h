@@ -24,11 +24,6 @@ std::int16_t GetLineMute(const std::wstring& line, std::uint32_t flow);
 // Stamps, then sets the line's mute.
 void SetLineMute(const std::wstring& line, std::uint32_t flow, std::int16_t value);
 
-// Copies a notification's zero-terminated identifier into the one shared buffer and returns the
-// copy (null text reads as ""). The copy lives until the next call; the one pending
-// notification at a time keeps it from being replaced before it is read.
-const wchar_t* StringFromPtr(const wchar_t* text);
-
 // The endpoint `id` changed to `state` (DEVICE_STATE_*): the speakers output switches the
 // program's features off and on with a balloon; a recording input updates the open editor.
 // User-interface thread only.

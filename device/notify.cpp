@@ -22,7 +22,8 @@
 
 namespace kal {
 
-std::atomic<bool> gNotificationPending{false};
+std::atomic<bool> gDefaultDevicePending{false};
+std::atomic<bool> gPropertyValuePending{false};
 std::atomic<bool> gDeviceStatePending{false};
 std::atomic<bool> gVolumeNotificationPending{false};
 ComPtr<IMMNotificationClient> gNotificationClient;
@@ -31,17 +32,16 @@ namespace {
 
 std::atomic<HWND> gNotificationWindow{nullptr};
 
-// What an accepted notification hands to its timer. Written by the callback that set
-// gNotificationPending, read by the timer that clears it; the lock orders the two threads.
+// What the notifications bring, waiting for their timers: written by the notification threads
+// (and the XP mixer's message), taken by the timers; the lock orders them. Nothing is dropped:
+// a notification that comes while its kind's timer is on its way joins what that timer takes.
 std::mutex gNotifyLock;
-std::uint32_t gNotifyDefaultFlow = 0;
-std::uint32_t gNotifyDefaultRole = 0;
-const wchar_t* gNotifyDefaultDeviceId = nullptr;
-// Device states wait per device, under a pending flag of their own: devices unplugged together
-// each arrive, however close together, and beside another pending notification.
+// The default recording device changed; the timer shows the one Windows records from then.
+bool gNotifyCapture = false;
+// Watched properties that changed, once per device and key.
+std::vector<std::pair<std::wstring, PROPERTYKEY>> gNotifyProperties;
+// The latest state of each device that changed.
 std::vector<std::pair<std::wstring, std::uint32_t>> gNotifyStates;
-const wchar_t* gNotifyPropertyDeviceId = nullptr;
-PROPERTYKEY gNotifyPropertyKey{};
 
 // Endpoint properties whose changes are taken.
 constexpr GUID kPropEndpointState = {0x194EF948, 0x7CDB, 0x403E, {0x9F, 0x47, 0x19, 0x41, 0x8F, 0x7B, 0x24, 0xFD}};
@@ -63,34 +63,37 @@ bool PostToMainWindow(UINT msg, WPARAM wParam) {
     return window && ::PostMessageW(window, msg, wParam, 0);
 }
 
-// The common path of the default-device and property callbacks. `copy` stores the arguments once
-// the pending flag is ours.
-template <typename Copy>
-void Accept(NotificationKind kind, Copy&& copy) {
-    if (IsSelfChange()) return;
-    if (gNotificationPending.exchange(true)) return;
+std::atomic<bool>& PendingFlagOf(NotificationKind kind) {
+    switch (kind) {
+    case NotificationKind::DefaultDevice: return gDefaultDevicePending;
+    case NotificationKind::DeviceState: return gDeviceStatePending;
+    case NotificationKind::PropertyValue: return gPropertyValuePending;
+    case NotificationKind::MasterVolume: break;
+    }
+    return gVolumeNotificationPending;
+}
+
+// The common path of every notification: `note` stores what it brings, under the lock; unless
+// its kind's timer is already on its way, the main window is asked to start that timer.
+template <typename Note>
+void Take(NotificationKind kind, Note&& note) {
+    std::atomic<bool>& pending = PendingFlagOf(kind);
+    bool ours = false, posted = false;
     try {
         {
             std::lock_guard lock(gNotifyLock);
-            copy();
+            note();
         }
-        if (PostToMainWindow(kMsgAudioNotification, static_cast<WPARAM>(kind))) return;
-        LogError(L"audio notification", L"not posted to the main window", ::GetLastError());
+        ours = !pending.exchange(true);
+        if (!ours) return;
+        posted = PostToMainWindow(kMsgAudioNotification, static_cast<WPARAM>(kind));
+        if (!posted) LogError(L"audio notification", L"not posted to the main window", ::GetLastError());
     } catch (...) {
         LogCaught(L"audio notification");
     }
-    gNotificationPending.store(false);
+    // What was noted waits for the next notification's timer.
+    if (ours && !posted) pending.store(false);
 }
-
-// Clears gNotificationPending when a timer handler ends, however it ends.
-struct PendingClear {
-    PendingClear() = default;
-    PendingClear(const PendingClear&) = delete;
-    PendingClear& operator=(const PendingClear&) = delete;
-    ~PendingClear() { gNotificationPending.store(false); }
-};
-
-std::wstring Text(const wchar_t* p) { return p ? std::wstring(p) : std::wstring(); }
 
 void RefreshProfiles() {
     if (ITrayServices* tray = TrayServices()) tray->RefreshProfilesForm();
@@ -113,8 +116,8 @@ struct ArmedTimers {
 };
 ArmedTimers gArmed;
 
-UINT_PTR TimerFor(WPARAM kind) {
-    switch (static_cast<NotificationKind>(kind)) {
+UINT_PTR TimerFor(NotificationKind kind) {
+    switch (kind) {
     case NotificationKind::DefaultDevice: return kTimerOnDefaultDeviceChanged;
     case NotificationKind::DeviceState: return kTimerOnDeviceStateChanged;
     case NotificationKind::PropertyValue: return kTimerOnPropertyValueChanged;
@@ -123,12 +126,13 @@ UINT_PTR TimerFor(WPARAM kind) {
     return 0;
 }
 
-std::atomic<bool>& PendingFlagOf(WPARAM kind) {
-    switch (static_cast<NotificationKind>(kind)) {
-    case NotificationKind::MasterVolume: return gVolumeNotificationPending;
-    case NotificationKind::DeviceState: return gDeviceStatePending;
-    default: return gNotificationPending;
-    }
+// Timers whose work waits for the own-change second to end: the change they follow may be the
+// program's own or another program's, and only the state once that second is over tells. A
+// device's state is never the program's own change, and on Vista and later the speakers' volume
+// tells the program's own changes by their event context.
+bool WaitsOutOwnChange(UINT_PTR id) {
+    return id == kTimerUpdateRealTimeData || id == kTimerOnDefaultDeviceChanged ||
+           id == kTimerOnPropertyValueChanged || (id == kTimerOnMasterVolumeChanged && gIsXP);
 }
 
 void RunTimer(UINT_PTR id) {
@@ -146,21 +150,27 @@ void RunTimer(UINT_PTR id) {
 
 void SetNotificationWindow(HWND window) {
     gNotificationWindow.store(window);
-    // States waiting for another window's timer, which won't run now, are dropped with it.
+    // What waits for another window's timers, which won't run now, is dropped with them.
     std::lock_guard lock(gNotifyLock);
+    gNotifyCapture = false;
+    gNotifyProperties.clear();
     gNotifyStates.clear();
-    gDeviceStatePending.store(false);
+    for (auto* pending : {&gDefaultDevicePending, &gPropertyValuePending, &gDeviceStatePending,
+                          &gVolumeNotificationPending})
+        pending->store(false);
 }
 HWND NotificationWindow() { return gNotificationWindow.load(); }
 
 bool DispatchNotificationMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     try {
         if (msg == kMsgAudioNotification) {
-            const UINT_PTR id = TimerFor(wParam);
+            const auto kind = static_cast<NotificationKind>(wParam);
+            const UINT_PTR id = TimerFor(kind);
             bool* armed = gArmed.For(id);
-            // A timer that can't start would keep every later notification out.
-            if (!armed || !::SetTimer(window, id, kNotificationTimerMs, nullptr)) {
-                PendingFlagOf(wParam).store(false);
+            if (!armed) return true;
+            // A timer that can't start would keep every later notification of its kind out.
+            if (!::SetTimer(window, id, kNotificationTimerMs, nullptr)) {
+                PendingFlagOf(kind).store(false);
                 return true;
             }
             *armed = true;
@@ -176,21 +186,21 @@ bool DispatchNotificationMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lP
             return true;
         }
         if (msg == WM_TIMER) {
-            bool* armed = gArmed.For(static_cast<UINT_PTR>(wParam));
+            const auto id = static_cast<UINT_PTR>(wParam);
+            bool* armed = gArmed.For(id);
             if (!armed) return false;
-            ::KillTimer(window, static_cast<UINT_PTR>(wParam));
+            ::KillTimer(window, id);
             if (!*armed) return true;
-            // The refresh of the open forms waits for the own-change window to end: another
-            // program's change may have come within it, and they tell their own sends from it.
-            // The menus, the tip, the icon and the profile list show the card at once.
+            // Within the own-change second the work waits for its end; the menus, the tip, the
+            // icon and the profile list show the card's settings at once.
             const std::uint32_t now = ::timeGetTime(), stamp = gLastSelfChange.load();
-            if (wParam == kTimerUpdateRealTimeData && WithinOwnChangeWindow(now, stamp) &&
-                ::SetTimer(window, kTimerUpdateRealTimeData, kOwnChangeWindowMs - (now - stamp), nullptr)) {
-                RefreshProfiles();
+            if (WaitsOutOwnChange(id) && WithinOwnChangeWindow(now, stamp) &&
+                ::SetTimer(window, id, kOwnChangeWindowMs - (now - stamp), nullptr)) {
+                if (id != kTimerOnMasterVolumeChanged) RefreshProfiles();
                 return true;
             }
             *armed = false;
-            RunTimer(static_cast<UINT_PTR>(wParam));
+            RunTimer(id);
             return true;
         }
     } catch (...) {
@@ -200,22 +210,22 @@ bool DispatchNotificationMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lP
     return false;
 }
 
+// Each timer clears its kind's pending flag before it takes what waits: a notification that
+// comes meanwhile asks for the timer again.
+
 void TimerOnDefaultDeviceChanged() {
-    PendingClear clear;
-    std::uint32_t flow = 0;
-    std::wstring id;
+    gDefaultDevicePending.store(false);
+    bool capture = false;
     {
         std::lock_guard lock(gNotifyLock);
-        flow = gNotifyDefaultFlow;
-        id = Text(gNotifyDefaultDeviceId);
+        capture = std::exchange(gNotifyCapture, false);
     }
     IInputLineEditor* editor = InputLineEditor();
-    if (editor && flow == 1 && !IsSelfChange()) editor->ShowRecordingSource(id);
+    if (editor && capture && gAudio) editor->ShowRecordingSource(AudioValueText(gAudio->SelectedInputLineID()));
     RefreshProfiles();
 }
 
 void TimerOnDeviceStateChanged() {
-    // Cleared before the states are taken: a state that comes meanwhile posts again.
     gDeviceStatePending.store(false);
     std::vector<std::pair<std::wstring, std::uint32_t>> states;
     {
@@ -226,20 +236,21 @@ void TimerOnDeviceStateChanged() {
 }
 
 void TimerOnPropertyValueChanged() {
-    PendingClear clear;
-    PROPERTYKEY key{};
-    std::wstring id;
+    gPropertyValuePending.store(false);
+    std::vector<std::pair<std::wstring, PROPERTYKEY>> changed;
     {
         std::lock_guard lock(gNotifyLock);
-        key = gNotifyPropertyKey;
-        id = Text(gNotifyPropertyDeviceId);
+        changed.swap(gNotifyProperties);
     }
-    if (SameKey(key, kPropEndpointState, 1)) {
-        OnSpeakersOutputChanged(id, gAudio ? gAudio->DeviceState(id) : 0);
-    } else if (SameKey(key, kPropPhysicalSpeakers, 3) || SameKey(key, kPropDeviceFormat, 0)) {
-        IInputLineEditor* editor = InputLineEditor();
-        if (editor && !IsSelfChange() && id == gPlaybackLineIds[0]) editor->RefreshSpeakersAndFormat();
+    bool speakers = false;
+    for (const auto& [id, key] : changed) {
+        if (SameKey(key, kPropEndpointState, 1))
+            OnSpeakersOutputChanged(id, gAudio ? gAudio->DeviceState(id) : 0);
+        else
+            speakers = speakers || id == gPlaybackLineIds[0];
     }
+    // The speakers' channels or format: the editor reads both anew.
+    if (IInputLineEditor* editor = InputLineEditor(); editor && speakers) editor->RefreshSpeakersAndFormat();
     RefreshProfiles();
 }
 
@@ -257,70 +268,52 @@ void TimerOnMasterVolumeChanged() {
 
 void MixerControlChanged(std::uint32_t controlId) {
     if (!gAudio) return;
-    if (controlId != gAudio->InputMuxControlID) {
-        // It may be the master output's mute or volume, changed from outside.
-        if (ITrayServices* tray = TrayServices(); tray && !IsSelfChange()) tray->MasterOutputChanged();
-        return;
-    }
-    IInputLineEditor* editor = InputLineEditor();
-    if (editor && !IsSelfChange()) editor->ShowRecordingSource(AudioValueText(gAudio->SelectedInputLineID()));
-    RefreshProfiles();
+    // The recording source selector, or any other control, which may be the master output's
+    // mute or volume.
+    if (controlId == gAudio->InputMuxControlID)
+        Take(NotificationKind::DefaultDevice, [] { gNotifyCapture = true; });
+    else
+        Take(NotificationKind::MasterVolume, [] {});
 }
 
 // The notification client.
 
-// The program never changes an endpoint's state: a state change is never its own.
 HRESULT STDMETHODCALLTYPE CIMMNotificationClient::OnDeviceStateChanged(LPCWSTR deviceId, DWORD newState) {
-    try {
-        {
-            std::lock_guard lock(gNotifyLock);
-            const std::wstring id = deviceId ? deviceId : L"";
-            const auto it = std::find_if(gNotifyStates.begin(), gNotifyStates.end(),
-                                         [&](const auto& s) { return s.first == id; });
-            if (it != gNotifyStates.end())
-                it->second = newState;
-            else
-                gNotifyStates.emplace_back(id, newState);
-        }
-        // The timer on its way takes this state with the others.
-        if (gDeviceStatePending.exchange(true)) return S_OK;
-        if (PostToMainWindow(kMsgAudioNotification, static_cast<WPARAM>(NotificationKind::DeviceState))) return S_OK;
-        LogError(L"audio notification", L"not posted to the main window", ::GetLastError());
-    } catch (...) {
-        LogCaught(L"audio notification");
-    }
-    gDeviceStatePending.store(false);
+    Take(NotificationKind::DeviceState, [&] {
+        const std::wstring id = deviceId ? deviceId : L"";
+        const auto it = std::find_if(gNotifyStates.begin(), gNotifyStates.end(),
+                                     [&](const auto& s) { return s.first == id; });
+        if (it != gNotifyStates.end())
+            it->second = newState;
+        else
+            gNotifyStates.emplace_back(id, newState);
+    });
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE CIMMNotificationClient::OnDeviceAdded(LPCWSTR) { return S_OK; }
 HRESULT STDMETHODCALLTYPE CIMMNotificationClient::OnDeviceRemoved(LPCWSTR) { return S_OK; }
 
-HRESULT STDMETHODCALLTYPE CIMMNotificationClient::OnDefaultDeviceChanged(EDataFlow flow, ERole role, LPCWSTR deviceId) {
-    Accept(NotificationKind::DefaultDevice, [&] {
-        gNotifyDefaultFlow = static_cast<std::uint32_t>(flow);
-        gNotifyDefaultRole = static_cast<std::uint32_t>(role);
-        gNotifyDefaultDeviceId = StringFromPtr(deviceId);
-    });
+HRESULT STDMETHODCALLTYPE CIMMNotificationClient::OnDefaultDeviceChanged(EDataFlow flow, ERole, LPCWSTR) {
+    Take(NotificationKind::DefaultDevice, [&] { gNotifyCapture = gNotifyCapture || flow == eCapture; });
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE CIMMNotificationClient::OnPropertyValueChanged(LPCWSTR deviceId, const PROPERTYKEY key) {
     if (!IsWatchedProperty(key)) return S_OK;
-    Accept(NotificationKind::PropertyValue, [&] {
-        gNotifyPropertyKey = key;
-        gNotifyPropertyDeviceId = StringFromPtr(deviceId);
+    Take(NotificationKind::PropertyValue, [&] {
+        const std::wstring id = deviceId ? deviceId : L"";
+        const auto same = [&](const auto& p) { return p.first == id && SameKey(p.second, key.fmtid, key.pid); };
+        if (std::none_of(gNotifyProperties.begin(), gNotifyProperties.end(), same))
+            gNotifyProperties.emplace_back(id, key);
     });
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE CEndpointVolumeCallback::OnNotify(PAUDIO_VOLUME_NOTIFICATION_DATA data) {
-    // Nothing to copy: the timer reads the state it shows.
+    // Nothing to note: the timer reads the state it shows.
     if (data && IsEqualGUID(data->guidEventContext, AudioEventContext())) return S_OK;
-    if (gVolumeNotificationPending.exchange(true)) return S_OK;
-    if (PostToMainWindow(kMsgAudioNotification, static_cast<WPARAM>(NotificationKind::MasterVolume))) return S_OK;
-    LogError(L"volume notification", L"not posted to the main window", ::GetLastError());
-    gVolumeNotificationPending.store(false);
+    Take(NotificationKind::MasterVolume, [] {});
     return S_OK;
 }
 

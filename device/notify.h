@@ -37,12 +37,12 @@ inline constexpr UINT_PTR kTimerOnMasterVolumeChanged = 0x4B05;
 inline constexpr UINT kNotificationTimerMs = 1;
 inline constexpr UINT kRefreshTimerMs = 20;
 
-// Set while an accepted Core Audio notification waits for its timer; further ones are dropped.
-extern std::atomic<bool> gNotificationPending;
-// Set while device-state changes wait for their timer; further ones join them, one per device.
+// Set while notifications of one kind wait for their timer; further ones join them: the default
+// recording device, watched properties per device and key, states per device, and the speakers'
+// mute and volume (a burst of those while the volume is dragged elsewhere keeps no other kind out).
+extern std::atomic<bool> gDefaultDevicePending;
+extern std::atomic<bool> gPropertyValuePending;
 extern std::atomic<bool> gDeviceStatePending;
-// The same for changes of the speakers' mute and volume, apart: a burst of them while the
-// volume is dragged elsewhere must not keep a device notification out.
 extern std::atomic<bool> gVolumeNotificationPending;
 
 // The window notifications are posted to; null while there is none (posts then fail).
@@ -53,8 +53,9 @@ HWND NotificationWindow();
 // of them (it is then not passed on). Never throws.
 bool DispatchNotificationMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
 
-// The deferred handlers, run on the user-interface thread by the timers. Each clears
-// gNotificationPending when done, whatever happened.
+// The deferred handlers, run on the user-interface thread by the timers; each clears its kind's
+// pending flag before it takes what waits. The default-device and property timers wait out the
+// own-change second: they show the state Windows holds once it is over, whoever changed it.
 void TimerOnDefaultDeviceChanged();
 void TimerOnDeviceStateChanged();
 void TimerOnPropertyValueChanged();
@@ -64,14 +65,14 @@ void TimerUpdateRealTimeData();
 // Shows the speakers' mute and volume after a change from outside; clears
 // gVolumeNotificationPending before it reads them, so a change made meanwhile is seen again.
 void TimerOnMasterVolumeChanged();
-// XP: a mixer control changed: the recording source selector, or any other control, which may be
-// the master output's mute or volume.
+// XP: a mixer control changed: the recording source selector (the default-device timer follows
+// it), or any other control, which may be the master output's mute or volume (the volume timer,
+// which on XP waits out the own-change second too).
 void MixerControlChanged(std::uint32_t controlId);
 
-// Core Audio's notification client. Default-device and property-change notifications are taken
-// unless another notification is pending or the program's own change is under 1000 ms old;
-// device-state notifications are all taken, the latest state of each device; device-added and
-// device-removed are ignored.
+// Core Audio's notification client. Every default-device, watched property and device-state
+// notification is taken, each kind waiting for its own timer; device-added and device-removed
+// are ignored.
 class CIMMNotificationClient final : public ComObject<IMMNotificationClient> {
 public:
     HRESULT STDMETHODCALLTYPE OnDeviceStateChanged(LPCWSTR deviceId, DWORD newState) override;

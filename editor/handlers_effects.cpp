@@ -107,7 +107,9 @@ void frmProfile::WireEffectEvents() {
         if (liveProfileName_.empty()) return;
         Bytes on = EncodeFlag(chkVSS->Value() == 1);
         ApplyXear3D(on);
-        ApplyVSpeakerPos(EncodeVSpeakerPos());
+        // The layout as its own choice sends it: "Don't Change" keeps the restore point's.
+        if (const auto layout = LiveChoice(!optVSSLayout[1]->Value(), L"VSpeakerPos", EncodeVSpeakerPos()))
+            ApplyVSpeakerPos(*layout);
         ApplyPl2xParam(LivePl2xParam());
         NoteOwnSend({L"EnableXear3D", L"VSpeakerPos", L"Pl2xParam"});
     };

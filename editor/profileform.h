@@ -269,6 +269,8 @@ public:
 
     // ---- Virtual speaker field (editor/speakerfield.cpp) ----
     Bytes EncodeSpeakerPosition(int speaker) const;
+    // The layout the field shows; the bytes it was placed from while no speaker has moved, so a
+    // layout the user left alone is sent and stored as it came, not re-encoded by the pixels.
     Bytes EncodeVSpeakerPos() const;
     void ApplyVSSLayout(const Bytes& layout);
     void LoadVSpeakerPos(const std::wstring& profile);
@@ -633,6 +635,9 @@ private:
     // Speaker field.
     FieldGeometry field_;
     std::array<BoxPlace, kVssSpeakers> speakerPlaces_{};
+    // The layout the field was last placed from, and the field's encoding of it then: while the
+    // speakers stand where it put them, that layout's own bytes are what the field holds.
+    Bytes vssPlacedFrom_, vssPlacedEncoding_;
     bool vssDragging_ = false;
     UniqueBitmap soundFieldPicture_;
     // Effect graphs.

@@ -51,7 +51,10 @@ Bytes frmProfile::EncodeSpeakerPosition(int speaker) const {
     return EncodeSpeakerRecord(PointFromPlace(speakerPlaces_[static_cast<std::size_t>(speaker)], field_));
 }
 
-Bytes frmProfile::EncodeVSpeakerPos() const { return EncodeSpeakerLayout(speakerPlaces_, field_); }
+Bytes frmProfile::EncodeVSpeakerPos() const {
+    Bytes encoded = EncodeSpeakerLayout(speakerPlaces_, field_);
+    return encoded == vssPlacedEncoding_ ? vssPlacedFrom_ : encoded;
+}
 
 void frmProfile::PlaceSpeakerBox(int index) {
     Control& box = *VSSSpeaker[index];
@@ -66,6 +69,8 @@ void frmProfile::ApplyVSSLayout(const Bytes& layout) {
             speakerPlaces_[static_cast<std::size_t>(i)] = PlaceFromPoint((*points)[static_cast<std::size_t>(i)], field_);
             PlaceSpeakerBox(i);
         }
+        vssPlacedFrom_ = layout;
+        vssPlacedEncoding_ = EncodeSpeakerLayout(speakerPlaces_, field_);
     }
     DrawSoundField(-1);
     ShowSoundField();

@@ -193,10 +193,6 @@ protected:
         // The main form is loaded throughout; the editor only where a test opens it.
         WindowRoutes() = {[this] { return &tray_; },
                           [this]() -> IInputLineEditor* { return editorLoaded_ ? &editor_ : nullptr; }};
-        // A notification of an earlier test whose timer died with its window leaves a flag set.
-        gNotificationPending = false;
-        gVolumeNotificationPending = false;
-        gDeviceStatePending = false;
         NoOwnChange();
         RegisterNotificationClient();
         ASSERT_EQ(sim::SimNotificationClientCount(), 1u);
@@ -209,10 +205,12 @@ protected:
         SetNotificationWindow(nullptr);
         if (window_) ::DestroyWindow(window_);
         WindowRoutes() = {};
-        gNotificationPending = false;
         CardLinesFixture::TearDown();
     }
     static void NoOwnChange() { gLastSelfChange = ::timeGetTime() - 5000; }
+    static bool AnyPending() {
+        return gDefaultDevicePending || gPropertyValuePending || gDeviceStatePending || gVolumeNotificationPending;
+    }
     // Another program's object of the endpoint's volume (`key` of the simulation); null when
     // the endpoint gives none.
     static ComPtr<IAudioEndpointVolume> OtherProgramsVolume(const wchar_t* key) {
@@ -244,7 +242,7 @@ TEST_F(NotifyTest, LosingAndRegainingTheSpeakersSwitchesTheFeatures) {
     sim::SetSimEndpointState(SimEp(L"speakers"), DEVICE_STATE_UNPLUGGED);
     Deliver();
     EXPECT_EQ(tray_.Names(), (std::vector<std::wstring>{kWarning}));
-    EXPECT_FALSE(gNotificationPending);
+    EXPECT_FALSE(AnyPending());
 
     tray_.calls.clear();
     sim::SetSimEndpointState(SimEp(L"speakers"), DEVICE_STATE_ACTIVE);
@@ -295,57 +293,62 @@ TEST_F(NotifyTest, DevicesChangingStateTogetherEachReachTheEditor) {
     ExpectAllOnTheUserInterfaceThread(editor_);
 }
 
-TEST_F(NotifyTest, ABurstOfNotificationsLeavesOneDeferredRun) {
+// A burst of notifications leaves one run of each kind's timer: a new default recording device
+// beside a burst of format changes reaches the editor too, as the device Windows then records from.
+TEST_F(NotifyTest, ABurstOfNotificationsLeavesOneRunOfEachKind) {
     editorLoaded_ = true;
     for (int i = 0; i < 10; ++i) sim::RaiseSimPropertyValueChanged(SimId(L"speakers"), Key(kDeviceFormat, 0));
-    sim::RaiseSimDefaultDeviceChanged(eCapture, eConsole, SimId(L"line"));
+    sim::SetSimDefaultEndpoint(eCapture, eConsole, SimId(L"line"));
     Deliver(200);
-    EXPECT_EQ(editor_.Names(), std::vector<std::wstring>{L"SpeakersAndFormat"});
-    EXPECT_EQ(tray_.Names(), std::vector<std::wstring>{L"Profiles"});
-    EXPECT_FALSE(gNotificationPending);
+    auto names = editor_.Names();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"Source " + SimId(L"line"), L"SpeakersAndFormat"}));
+    EXPECT_EQ(tray_.Names(), (std::vector<std::wstring>{L"Profiles", L"Profiles"}));
+    EXPECT_FALSE(AnyPending());
 
     // Once the run is over the next one is taken.
     editor_.calls.clear();
-    sim::RaiseSimDefaultDeviceChanged(eCapture, eConsole, SimId(L"line"));
+    sim::SetSimDefaultEndpoint(eCapture, eConsole, SimId(L"aux"));
     Deliver();
-    EXPECT_EQ(editor_.Names(), std::vector<std::wstring>{L"Source " + SimId(L"line")});
+    EXPECT_EQ(editor_.Names(), std::vector<std::wstring>{L"Source " + SimId(L"aux")});
     ExpectAllOnTheUserInterfaceThread(editor_);
 }
 
-TEST_F(NotifyTest, TheProgramsOwnChangesAreDroppedForASecond) {
+// Within a second of the program's own change a Windows change may be its own or another
+// program's: the editor follows it once that second is over, with what Windows then holds.
+TEST_F(NotifyTest, WindowsChangesWithinTheOwnSecondAreFollowedAtItsEnd) {
     editorLoaded_ = true;
     SetLineMute(SimId(L"speakers"), 0, -1);
+    const std::uint32_t stamp = gLastSelfChange.load();
     EXPECT_TRUE(sim::SimMute(SimEp(L"speakers")));
     EXPECT_EQ(GetLineMute(SimId(L"speakers"), 0), -1);
-    sim::RaiseSimDefaultDeviceChanged(eCapture, eConsole, SimId(L"aux"));
+    sim::SetSimDefaultEndpoint(eCapture, eConsole, SimId(L"aux"));
     sim::RaiseSimPropertyValueChanged(SimId(L"speakers"), Key(kPhysicalSpeakers, 3));
-    Deliver();
-    EXPECT_TRUE(tray_.calls.empty());
-    EXPECT_TRUE(editor_.calls.empty());
-    EXPECT_FALSE(gNotificationPending);
     // The program never changes a device's state: another program's change is taken at once.
     sim::RaiseSimDeviceStateChanged(SimId(L"mic"), DEVICE_STATE_DISABLED);
-    Deliver();
-    EXPECT_EQ(editor_.Names(), std::vector<std::wstring>{L"LineState 00"});
+    Pump(3000, [&] { return editor_.calls.size() >= 3; });
+    auto names = editor_.Names();
+    ASSERT_EQ(names.size(), 3u);
+    EXPECT_EQ(names[0], L"LineState 00");
+    std::sort(names.begin() + 1, names.end());
+    EXPECT_EQ(names[1], L"Source " + SimId(L"aux"));
+    EXPECT_EQ(names[2], L"SpeakersAndFormat");
+    for (std::size_t i = 1; i < editor_.calls.size(); ++i)
+        EXPECT_GE(editor_.calls[i].tick - stamp, kOwnChangeWindowMs) << editor_.calls[i].what;
+    EXPECT_FALSE(AnyPending());
     editor_.calls.clear();
     tray_.calls.clear();
 
-    // A second later the same notifications are taken (one at a time).
-    NoOwnChange();
-    sim::RaiseSimPropertyValueChanged(SimId(L"speakers"), Key(kPhysicalSpeakers, 3));
-    Deliver();
-    EXPECT_EQ(editor_.Names(), std::vector<std::wstring>{L"SpeakersAndFormat"});
     // A format change of another endpoint leaves the editor alone.
-    editor_.calls.clear();
     sim::RaiseSimPropertyValueChanged(SimId(L"other_speakers"), Key(kDeviceFormat, 0));
     Deliver();
     EXPECT_TRUE(editor_.calls.empty());
-    EXPECT_EQ(tray_.Count(L"Profiles"), 2u);
+    EXPECT_EQ(tray_.Count(L"Profiles"), 1u);
     // A new default playback device only refreshes the list.
-    sim::RaiseSimDefaultDeviceChanged(eRender, eConsole, SimId(L"other_speakers"));
+    sim::SetSimDefaultEndpoint(eRender, eConsole, SimId(L"other_speakers"));
     Deliver();
     EXPECT_TRUE(editor_.calls.empty());
-    EXPECT_EQ(tray_.Count(L"Profiles"), 3u);
+    EXPECT_EQ(tray_.Count(L"Profiles"), 2u);
 }
 
 // Another program's client that takes its time over a property: the notification thread is busy.
@@ -462,7 +465,7 @@ TEST_F(NotifyTest, OtherNotificationsAreIgnored) {
     Deliver();
     EXPECT_TRUE(tray_.calls.empty());
     EXPECT_TRUE(editor_.calls.empty());
-    EXPECT_FALSE(gNotificationPending);
+    EXPECT_FALSE(AnyPending());
 }
 
 TEST_F(NotifyTest, AFailedPostClearsThePendingFlag) {
@@ -472,7 +475,7 @@ TEST_F(NotifyTest, AFailedPostClearsThePendingFlag) {
         SetNotificationWindow(target);
         sim::RaiseSimDeviceStateChanged(SimId(L"speakers"), DEVICE_STATE_DISABLED);
         Deliver();
-        EXPECT_FALSE(gNotificationPending);
+        EXPECT_FALSE(AnyPending());
     }
     EXPECT_TRUE(tray_.calls.empty());
 
@@ -565,19 +568,25 @@ TEST_F(NotifyTest, OnWindowsXPTheRecordingSourceFollowsTheMixer) {
     EXPECT_EQ(editor_.Names(), std::vector<std::wstring>{L"Source " + selected});
     EXPECT_EQ(tray_.Count(L"Profiles"), 1u);
 
-    // Another control's change, or the program's own selection, leaves the editor alone.
+    // Another control's change leaves the editor alone; the program's own selection, or another
+    // program's within its second, is followed once that second is over.
     editor_.calls.clear();
     const DWORD micLine = MixerLineId(gInputLineIds[0]);
     ASSERT_TRUE(sim::SetSimMixerValues(card, sim::SimMixerControlIdByName(card, micLine, L"Mic Boost"), {1}));
+    Pump(200, [&] { return tray_.Count(L"MasterOutput") != 0; });
+    EXPECT_TRUE(editor_.calls.empty());
     StampSelfChange();
+    const std::uint32_t stamp = gLastSelfChange.load();
     mux.assign(8, 0);
     mux[0] = 1;
     ASSERT_TRUE(sim::SetSimMixerValues(card, gAudio->InputMuxControlID, mux));
-    Pump(200);
-    EXPECT_TRUE(editor_.calls.empty());
-    EXPECT_EQ(tray_.Count(L"Profiles"), 2u);
+    Pump(3000, [&] { return !editor_.calls.empty(); });
+    ASSERT_EQ(editor_.calls.size(), 1u);
+    EXPECT_EQ(editor_.calls[0].what, L"Source " + AudioValueText(gAudio->SelectedInputLineID()));
+    EXPECT_GE(editor_.calls[0].tick - stamp, kOwnChangeWindowMs);
 
-    // Another program mutes the master output: the main form hears of it; of its own mute not.
+    // Another program mutes the master output: the main form hears of it; of its own mute only
+    // once its second is over.
     const DWORD master = sim::SimMixerControlId(card, MixerLineId(gPlaybackLineIds[0]), MIXERCONTROL_CONTROLTYPE_MUTE);
     NoOwnChange();
     tray_.calls.clear();
@@ -586,9 +595,11 @@ TEST_F(NotifyTest, OnWindowsXPTheRecordingSourceFollowsTheMixer) {
     EXPECT_EQ(tray_.Names(), std::vector<std::wstring>{L"MasterOutput"});
     tray_.calls.clear();
     SetLineMute(gPlaybackLineIds[0], 0, 0);
-    Pump(100);
-    EXPECT_TRUE(tray_.calls.empty());
+    Pump(3000, [&] { return !tray_.calls.empty(); });
+    ASSERT_EQ(tray_.Names(), std::vector<std::wstring>{L"MasterOutput"});
+    EXPECT_GE(tray_.calls[0].tick - gLastSelfChange.load(), kOwnChangeWindowMs);
 
+    editor_.calls.clear();
     StopChangeWatchers();
     NoOwnChange();
     mux.assign(8, 0);

@@ -40,16 +40,21 @@ void Drag(frmProfile& editor, int index, int dx, int dy) {
     ::SendMessageW(box, WM_LBUTTONUP, 0, MAKELPARAM(12, 12));
 }
 
-TEST_F(SpeakerField, ARealTimeLayoutShowsEverySpeakerAndEncodesAsTheEditorStoresIt) {
+// The field gives back the card's own bytes while no speaker has moved; a moved speaker is
+// encoded as the editor stores it.
+TEST_F(SpeakerField, ARealTimeLayoutShowsEverySpeakerAndKeepsTheCardsBytesUntilOneMoves) {
     UseEditorCard(kD2);
     sim::SetSimLiveValue(L"VSpeakerPos", HexToBytes(kVssPositionalLayout));
     frmProfile& editor = OpenRealTime();
     EXPECT_TRUE(editor.Get<OptionButton>(L"optVSSLayout", 1).Value());
-    EXPECT_EQ(BytesToHex(editor.EncodeVSpeakerPos()), kVssPositionalLayoutAlt);
+    EXPECT_EQ(BytesToHex(editor.EncodeVSpeakerPos()), kVssPositionalLayout);
     editor.ExpandVSSPanel(true);
     Pump(30);
     for (int i = 0; i < kVssSpeakers; ++i) EXPECT_TRUE(editor.Ctl(L"VSSSpeaker", i).Visible()) << i;
     SaveWindowScreenshot(editor.hWnd(), L"frmProfile", L"realtime-speaker-field");
+    Drag(editor, 0, 0, 40);
+    const std::wstring moved = BytesToHex(editor.EncodeVSpeakerPos());
+    EXPECT_EQ(moved.substr(16 * 2), std::wstring(kVssPositionalLayoutAlt).substr(16 * 2));
 }
 
 TEST_F(SpeakerField, ANewProfileShowsTheLiveLayoutUnderAVeil) {
@@ -59,12 +64,30 @@ TEST_F(SpeakerField, ANewProfileShowsTheLiveLayoutUnderAVeil) {
     EXPECT_TRUE(editor.Get<OptionButton>(L"optVSSLayout", 0).Value());
     for (int i = 0; i < kVssSpeakers; ++i) EXPECT_FALSE(editor.Ctl(L"VSSSpeaker", i).Visible()) << i;
     EXPECT_FALSE(editor.Ctl(L"optLoadVSSPreset", 0).Enabled());
-    EXPECT_EQ(BytesToHex(editor.EncodeVSpeakerPos()), kVssDefaultLayoutAlt);
+    EXPECT_EQ(BytesToHex(editor.EncodeVSpeakerPos()), kVssDefaultLayout);
     editor.ExpandVSSPanel(true);
     // Choosing "Set To:" shows the speakers.
     ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optVSSLayout", 1)));
     for (int i = 0; i < kVssSpeakers; ++i) EXPECT_TRUE(editor.Ctl(L"VSSSpeaker", i).Visible()) << i;
     EXPECT_TRUE(editor.Ctl(L"optLoadVSSPreset", 0).Enabled());
+}
+
+// In a live editor the speaker shifter switched on and off, with the layout at "Don't Change" or
+// set to the card's, leaves the card's layout byte for byte.
+TEST_F(SpeakerField, TheSpeakerShifterLeavesALayoutTheUserDidNotTouch) {
+    UseEditorCard(kD2);
+    sim::SetSimLiveValue(L"VSpeakerPos", HexToBytes(kVssPositionalLayout));
+    frmProfile& editor = OpenEditor(L"");
+    ASSERT_FALSE(editor.LiveProfileName().empty());
+    ASSERT_TRUE(User::ChooseItem(*editor.cboAnalogOutput, IndexOf(*editor.cboAnalogOutput, 0x0006)));
+    editor.ExpandVSSPanel(true);
+    for (const int layout : {0, 1}) {
+        ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optVSSLayout", layout)));
+        for (int click = 0; click < 2; ++click) {
+            ASSERT_TRUE(User::Click(*editor.chkVSS)) << layout;
+            EXPECT_EQ(BytesToHex(GetProfileValue(L"", L"VSpeakerPos")), kVssPositionalLayout) << layout << click;
+        }
+    }
 }
 
 TEST_F(SpeakerField, DraggedSpeakersStopAtTheirLimits) {
@@ -128,7 +151,7 @@ TEST_F(SpeakerField, AnAllZeroStoredLayoutIsReplacedByTheDefault) {
     frmProfile& editor = OpenEditor(L"Zero");
     EXPECT_FALSE(RegReadBytes(Profile(L"Zero"), L"VSpeakerPos").has_value());
     EXPECT_TRUE(editor.Get<OptionButton>(L"optVSSLayout", 0).Value());
-    EXPECT_EQ(BytesToHex(editor.EncodeVSpeakerPos()), kVssDefaultLayoutAlt);
+    EXPECT_EQ(BytesToHex(editor.EncodeVSpeakerPos()), kVssDefaultLayout);
 }
 
 TEST_F(SpeakerField, GraphsFollowTheirPanelsExpandState) {

@@ -173,6 +173,75 @@ TEST_F(LiveFollow, AModeSwitchedFromOutsideShowsTheCardsOwnState) {
     EXPECT_TRUE(OptionSelected(rt.optEQ, 1));
 }
 
+// A Windows change from another program within the second after the user's own Windows change
+// (the rate, then the channels; the channels, then the rate; the rate, then the recording device)
+// shows once that second is over, in a live editor and in the real-time window.
+TEST_F(LiveFollow, AWindowsChangeFromOutsideWithinTheOwnSecondShowsAfterIt) {
+    // Another program's change: the program's own stamp stays as the user's change left it.
+    auto outside = [](auto change) {
+        const std::uint32_t stamp = gLastSelfChange.load();
+        change();
+        gLastSelfChange.store(stamp);
+    };
+    const auto chooseRate = [](frmProfile& e) {
+        if (e.chkSyncSampleRates->Value() == 1 && !User::Click(*e.chkSyncSampleRates)) return false;
+        return User::ChooseItem(*e.cboSystemSampleRate, IndexOf(*e.cboSystemSampleRate, 96000));
+    };
+    const struct {
+        const char* what;
+        std::function<bool(frmProfile&)> choose;
+        std::function<void()> change;
+        std::function<bool(frmProfile&)> shows;
+    } cases[] = {
+        {"the rate, then the channels", chooseRate,
+         [] { gAudio->SetSpeakers(gPlaybackLineIds[0], 6); },
+         [](frmProfile& e) { return SelectedItemData(*e.cboSpeakersLayout) == 6; }},
+        {"the channels, then the rate",
+         [](frmProfile& e) { return User::ChooseItem(*e.cboSpeakersLayout, IndexOf(*e.cboSpeakersLayout, 4)); },
+         [] {
+             Bytes rate = EncodeNumber(96000);
+             MixerValue(kMixerSampleRate, rate, true);
+         },
+         [](frmProfile& e) { return SelectedItemData(*e.cboSystemSampleRate) == 96000; }},
+        {"the rate, then the recording device", chooseRate,
+         [] { sim::SetSimDefaultEndpoint(eCapture, eConsole, gInputLineIds[0]); },
+         [](frmProfile& e) { return e.optInputSelect[0]->Value(); }},
+    };
+    for (const bool realTime : {false, true}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(::testing::Message() << c.what << (realTime ? ", real-time window" : ", live editor"));
+            UseEditorCard(kD2);
+            Load(L"");
+            gAudio->SetSpeakers(gPlaybackLineIds[0], 2);
+            Bytes rate = EncodeNumber(48000);
+            MixerValue(kMixerSampleRate, rate, true);
+            sim::SetSimDefaultEndpoint(eCapture, eConsole, gInputLineIds[1]);
+            gLastSelfChange.store(::timeGetTime() - 5000);
+            frmProfile& e = realTime ? OpenRealTime() : OpenEditor(L"");
+            ASSERT_FALSE(e.LiveProfileName().empty());
+            if (!realTime) {
+                // The editor follows only lists set to a value, not "Don't Change".
+                if (e.chkSyncSampleRates->Value() == 1) {
+                    ASSERT_TRUE(User::Click(*e.chkSyncSampleRates));
+                }
+                ASSERT_TRUE(User::ChooseItem(*e.cboSystemSampleRate, IndexOf(*e.cboSystemSampleRate, 48000)));
+                ASSERT_TRUE(User::ChooseItem(*e.cboSpeakersLayout, IndexOf(*e.cboSpeakersLayout, 2)));
+                e.imgTab_Click(1);
+                ASSERT_TRUE(User::ChooseOption(*e.optInputSelect[1]));
+                e.imgTab_Click(0);
+                LetTheSecondPass();
+            }
+            ASSERT_TRUE(c.choose(e));
+            Pump(150);
+            // 0.15 s after the user's change, however long a loaded machine took over it.
+            gLastSelfChange.store(::timeGetTime() - 150);
+            outside(c.change);
+            EXPECT_TRUE(PumpUntil([&] { return c.shows(e); }, 3000));
+            CloseEditor();
+        }
+    }
+}
+
 // Values the user changes a part at a time (the equalizer's bands, the speaker sizes): another
 // program's change of another part between two of the user's, within the own-change second,
 // stays on the card and shows once the second is over, in a live editor and in the real-time

@@ -83,8 +83,9 @@ TEST_F(Layouts, PresetsPlaceTheSpeakersAndAreRecognisedByPositionAlone) {
     frmProfile& editor = OpenField(HexToBytes(kVssPositionalLayout));
     EXPECT_EQ(MarkedPreset(editor), 1);
 
+    // The field holds the preset's own bytes until a speaker moves.
     ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optLoadVSSPreset", 0)));
-    EXPECT_EQ(BytesToHex(editor.EncodeVSpeakerPos()), kVssDefaultLayoutAlt);
+    EXPECT_EQ(BytesToHex(editor.EncodeVSpeakerPos()), kVssDefaultLayout);
     EXPECT_EQ(MarkedPreset(editor), 0);
     ExpectLayoutWrites(1);
     EXPECT_TRUE(ArraysEqual(GetProfileValue(L"", L"VSpeakerPos"), kVssDefaultLayout));

@@ -261,7 +261,7 @@ TEST_F(TrayMenu, FixedKeysAreRegisteredFromTheirValuesAndDroppedWithTheSpeakers)
     EXPECT_EQ(balloons_[0].text,
               L"\r\nYour Xonar Speakers are now disabled.\r\n\r\nAll features are suspended until Speakers output is enabled again.");
     EXPECT_TRUE(KeyIsFree(MOD_ALT | MOD_CONTROL | MOD_SHIFT, 0x78));
-    EXPECT_FALSE(gNotificationPending.load());
+    EXPECT_FALSE(gDeviceStatePending.load() || gPropertyValuePending.load());
     sim::SetSimEndpointState(Endpoint(L"speakers"), 1);
     sim::WaitForSimNotifications();
     ASSERT_TRUE(PumpUntil([&] { return form.HotkeysEnabled(); }));
