@@ -342,8 +342,15 @@ protected:
         sim::WaitForSimNotifications();
         Pump(60);
         gLastSelfChange.store(::timeGetTime() - kOwnChangeWindowMs);
-        ::SendMessageW(form_->hWnd(), WM_TIMER, kTimerUpdateRealTimeData, 0);
+        FireDeferredTimers();
         Pump(60);
+    }
+
+    // The timers that wait out the own-change second, due now that the walk moved the clock on
+    // (one not armed does nothing).
+    void FireDeferredTimers() {
+        for (UINT_PTR id : {kTimerOnDefaultDeviceChanged, kTimerOnPropertyValueChanged, kTimerUpdateRealTimeData})
+            ::SendMessageW(form_->hWnd(), WM_TIMER, id, 0);
     }
 
     static void ClickLive(frmProfile& editor) {

@@ -80,7 +80,7 @@ protected:
             return Fail(L"no notification came of the driver's change");
         Pump(20);
         gLastSelfChange.store(::timeGetTime() - 5000);
-        ::SendMessageW(form_->hWnd(), WM_TIMER, kTimerUpdateRealTimeData, 0);
+        FireDeferredTimers();
         Pump(20);
     }
 
