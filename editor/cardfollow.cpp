@@ -228,17 +228,27 @@ void frmProfile::FollowCard() {
     if (changed(L"EqEnable") && !OptionSelected(optEQ, kDontChange)) SelectOption(optEQ, FirstByte(now[L"EqEnable"]));
     if (changed(L"EqGain")) DecodeEqGain(now[L"EqGain"]);
     if (changed(L"BassManagement")) SelectOption(optFlexBass, FirstByte(now[L"BassManagement"]));
-    // Disabled, the crossover and the size lists keep the user's values aside for FlexBass's return.
-    if (changed(L"BassCornerFrequency") && csliCrossover->Enabled())
-        csliCrossover->SetValue(FirstByte(now[L"BassCornerFrequency"]));
+    // Disabled, the crossover and the size lists keep the user's values aside for FlexBass's
+    // return; the real-time window keeps the card's, which FlexBass's return sends back.
+    if (changed(L"BassCornerFrequency")) {
+        const std::int32_t corner = FirstByte(now[L"BassCornerFrequency"]);
+        if (csliCrossover->Enabled())
+            csliCrossover->SetValue(corner);
+        else if (realTimeMode_ && !csliCrossover->Tag().empty())
+            csliCrossover->SetTag(std::to_wstring(corner));
+    }
     // Another output brings the real-time window's size lists back with the card's sizes, not
     // the ones they kept while disabled.
     const bool outputMoved = changed(L"PanelConfig") || changed(L"SpeakerConfig") || changed(L"SpDigitalOut");
     if (changed(L"SpeakerSize") || (realTimeMode_ && outputMoved)) {
         const std::array<bool, 4> large = DecodeSpeakerSizes(now[L"SpeakerSize"]);
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < 4; ++i) {
+            const int size = large[static_cast<std::size_t>(i)] ? 1 : 0;
             if (cboSpeakerSize[i]->Enabled())
-                cboSpeakerSize[i]->SetListIndex(large[static_cast<std::size_t>(i)] ? 1 : 0);
+                cboSpeakerSize[i]->SetListIndex(size);
+            else if (realTimeMode_)
+                cboSpeakerSize[i]->SetTag(std::to_wstring(size));
+        }
     }
     if (aecChanged) SelectOption(optAEC, aecOn);
     record_.SeeCard(now);

@@ -255,8 +255,8 @@ run_fuzz() {
 # (KALVENOR_REALTIME_WALK_SEED=N) replays it.
 run_walks() {
     wine_env
-    local seeds=${KALVENOR_WALK_SEEDS:-1000} from=${KALVENOR_WALK_FROM:-1}
-    local rtseeds=${KALVENOR_REALTIME_WALK_SEEDS:-200} rtfrom=${KALVENOR_REALTIME_WALK_FROM:-1}
+    local seeds=${KALVENOR_WALK_SEEDS:-3000} from=${KALVENOR_WALK_FROM:-1}
+    local rtseeds=${KALVENOR_REALTIME_WALK_SEEDS:-1000} rtfrom=${KALVENOR_REALTIME_WALK_FROM:-1}
     local parts=${KALVENOR_WALK_JOBS:-$(( jobs > 1 ? jobs / 2 : 1 ))}
     local size=$(( (seeds + parts - 1) / parts )) rtsize=$(( (rtseeds + parts - 1) / parts )) status=0 i
     local -a pids=() logs=() prefixes=()

@@ -22,6 +22,34 @@ inline constexpr wchar_t kDG[] = L"84671043";   // 96 kHz, AEC, front panel, hea
 inline constexpr wchar_t kDS[] = L"838E1043";   // 192 kHz, no AEC, front panel, DTS only
 inline constexpr wchar_t kSTX[] = L"835C1043";  // headphone amplifier, Dolby
 
+// Every value of a profile: its bytes, text values marked by a leading "sz:".
+inline std::map<std::wstring, std::wstring> StoredValues(const std::wstring& profile) {
+    std::map<std::wstring, std::wstring> out;
+    const std::wstring key = gRegProfiles + L"\\" + profile;
+    for (const std::wstring& name : RegEnumValues(key)) {
+        const auto v = RegRead(key, name);
+        if (!v) continue;
+        if (const auto* text = std::get_if<std::wstring>(&*v))
+            out[name] = L"sz:" + *text;
+        else
+            out[name] = BytesToHex(std::get<Bytes>(*v));
+    }
+    return out;
+}
+
+// Drags the speaker field's speaker `index` by (dx, dy) pixels in steps, as the mouse would.
+inline void DragSpeaker(frmProfile& editor, int index, int dx, int dy) {
+    HWND box = editor.Ctl(L"VSSSpeaker", index).Window();
+    ::SendMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(12, 12));
+    const int steps = 10;
+    for (int s = 1; s <= steps; ++s) {
+        // Each move is relative to the box where it stands now.
+        ::SendMessageW(box, WM_MOUSEMOVE, MK_LBUTTON,
+                       MAKELPARAM(static_cast<short>(12 + dx / steps), static_cast<short>(12 + dy / steps)));
+    }
+    ::SendMessageW(box, WM_LBUTTONUP, 0, MAKELPARAM(12, 12));
+}
+
 class EditorFixture : public TrayFixture {
 protected:
     void TearDown() override {
@@ -86,19 +114,7 @@ protected:
         EXPECT_TRUE(Writes().empty()) << value;
     }
 
-    // Every value of a profile: its bytes, text values marked by a leading "sz:".
-    static std::map<std::wstring, std::wstring> Values(const std::wstring& profile) {
-        std::map<std::wstring, std::wstring> out;
-        for (const std::wstring& name : RegEnumValues(Profile(profile))) {
-            const auto v = RegRead(Profile(profile), name);
-            if (!v) continue;
-            if (const auto* text = std::get_if<std::wstring>(&*v))
-                out[name] = L"sz:" + *text;
-            else
-                out[name] = BytesToHex(std::get<Bytes>(*v));
-        }
-        return out;
-    }
+    static std::map<std::wstring, std::wstring> Values(const std::wstring& profile) { return StoredValues(profile); }
 
     static std::vector<std::wstring> Items(const ComboBox& box) {
         std::vector<std::wstring> items;

@@ -27,18 +27,6 @@ float Y(const Bytes& layout, int speaker) {
     return f;
 }
 
-// Drags speaker `index` by (dx, dy) pixels in steps, as the mouse would.
-void Drag(frmProfile& editor, int index, int dx, int dy) {
-    HWND box = editor.Ctl(L"VSSSpeaker", index).Window();
-    ::SendMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(12, 12));
-    const int steps = 10;
-    for (int s = 1; s <= steps; ++s) {
-        // Each move is relative to the box where it stands now.
-        ::SendMessageW(box, WM_MOUSEMOVE, MK_LBUTTON,
-                       MAKELPARAM(static_cast<short>(12 + dx / steps), static_cast<short>(12 + dy / steps)));
-    }
-    ::SendMessageW(box, WM_LBUTTONUP, 0, MAKELPARAM(12, 12));
-}
 
 // The field gives back the card's own bytes while no speaker has moved; a moved speaker is
 // encoded as the editor stores it.
@@ -52,7 +40,7 @@ TEST_F(SpeakerField, ARealTimeLayoutShowsEverySpeakerAndKeepsTheCardsBytesUntilO
     Pump(30);
     for (int i = 0; i < kVssSpeakers; ++i) EXPECT_TRUE(editor.Ctl(L"VSSSpeaker", i).Visible()) << i;
     SaveWindowScreenshot(editor.hWnd(), L"frmProfile", L"realtime-speaker-field");
-    Drag(editor, 0, 0, 40);
+    DragSpeaker(editor, 0, 0, 40);
     const std::wstring moved = BytesToHex(editor.EncodeVSpeakerPos());
     EXPECT_EQ(moved.substr(16 * 2), std::wstring(kVssPositionalLayoutAlt).substr(16 * 2));
 }
@@ -99,7 +87,7 @@ TEST_F(SpeakerField, DraggedSpeakersStopAtTheirLimits) {
     sim::ClearSimRequestLog();
 
     // The front left speaker pulled far up and left stops at the corner of the square.
-    Drag(editor, 0, -600, -600);
+    DragSpeaker(editor, 0, -600, -600);
     Bytes layout = editor.EncodeVSpeakerPos();
     EXPECT_FLOAT_EQ(X(layout, 0), -1.0f);
     EXPECT_FLOAT_EQ(Y(layout, 0), 1.0f);
@@ -112,11 +100,11 @@ TEST_F(SpeakerField, DraggedSpeakersStopAtTheirLimits) {
 
     // The subwoofer moves sideways only, never left of the listener.
     const float subY = Y(layout, kVssSubwoofer);
-    Drag(editor, kVssSubwoofer, -600, 300);
+    DragSpeaker(editor, kVssSubwoofer, -600, 300);
     layout = editor.EncodeVSpeakerPos();
     EXPECT_FLOAT_EQ(X(layout, kVssSubwoofer), 0.0f);
     EXPECT_EQ(Y(layout, kVssSubwoofer), subY);
-    Drag(editor, kVssSubwoofer, 600, 0);
+    DragSpeaker(editor, kVssSubwoofer, 600, 0);
     EXPECT_FLOAT_EQ(X(editor.EncodeVSpeakerPos(), kVssSubwoofer), 1.0f);
     // Other speakers keep their places; every record keeps the height word and no flag.
     layout = editor.EncodeVSpeakerPos();
@@ -134,7 +122,7 @@ TEST_F(SpeakerField, ClosingFromTheTitleBarAfterADragLeavesGdiplusShutDown) {
     frmProfile& editor = OpenRealTime();
     editor.ExpandVSSPanel(true);
     Pump(30);
-    Drag(editor, 0, 20, 20);
+    DragSpeaker(editor, 0, 20, 20);
     HWND speaker = editor.Ctl(L"VSSSpeaker", 0).Window();
     ASSERT_EQ(::GetFocus(), speaker);
     ASSERT_NE(gGdiplusToken, 0u);

@@ -25,6 +25,8 @@
 #include "startup/tables.h"
 #include "tests/editor/editor_fixture.h"
 #include "tests/tray/dialog_answerer.h"
+#include "tests/common/window_probes.h"
+#include "tray/hotkeys.h"
 #include "tray/traywindows.h"
 #include "tray/volumeform.h"
 
@@ -75,12 +77,9 @@ inline State Held(frmProfile& editor) {
 
 // What Save would write now.
 inline State Saved(frmProfile& editor) {
-    const std::wstring key = gRegProfiles + L"\\" + kScratch;
     RegDeleteTree(gRegProfiles, kScratch);
     editor.SaveValues(kScratch, false);
-    State saved;
-    for (const std::wstring& name : RegEnumValues(key))
-        saved[name] = BytesToHex(RegReadBytes(key, name).value_or(Bytes{}));
+    State saved = StoredValues(kScratch);
     RegDeleteTree(gRegProfiles, kScratch);
     return saved;
 }
@@ -183,6 +182,13 @@ inline bool ShowsAsCard(frmProfile& e, const std::wstring& n, const State& saved
             if (e.cboSpeakerSize[i]->Enabled() && a[i] != b[i]) return false;
         return true;
     }
+    // A band past its slider's end shows at the end.
+    if (n == L"EqGain" && card.size() == 40) {
+        const auto a = DecodeEqGain(card), b = DecodeEqGain(written);
+        for (std::size_t i = 0; i < 10; ++i)
+            if (std::clamp(a[i], e.csliEQ[i]->Bar().Min(), e.csliEQ[i]->Bar().Max()) != b[i]) return false;
+        return true;
+    }
     // An encoded digital format is the output: the analog one is kept, not used.
     const auto digital = saved.find(L"SpDigitalOut");
     const std::uint8_t format = digital == saved.end() ? 0 : FirstByte(HexToBytes(digital->second));
@@ -255,38 +261,91 @@ inline bool UserClosesDialog(int kind, const std::function<int(int)>& pick,
     return !OpenDialog(kind);
 }
 
+// The user opens the effect panel that holds `c`, collapsed, by its expand box; false when
+// there is none to open.
+inline bool OpenPanelOf(Control& c) {
+    auto* e = dynamic_cast<frmProfile*>(&c.Parent());
+    if (!e || !c.Window()) return false;
+    for (CheckBox* expand : {e->chkVSSExpand, e->chkPL2xExpand, e->chkNEOExpand}) {
+        const HWND panel = ::GetParent(expand->Window());
+        if (expand->Value() == 0 && ::IsChild(panel, c.Window()) && User::CanAct(*expand))
+            return User::Click(*expand);
+    }
+    return false;
+}
+
 // The user changes control `c` to another value, `pick(n)` choosing among n; with `undo`,
 // back again. Says what it does through `note`. False when the control takes no such change
 // now; `undo` is cleared when the change could not be taken back.
 inline bool UserChanges(Control& c, const std::function<int(int)>& pick, bool& undo,
                         const std::function<void(const std::wstring&)>& note) {
+    const std::wstring what = Key(c);
+    auto back = [&undo] { return std::wstring(undo ? L" and back" : L""); };
+    if (!User::CanAct(c) && OpenPanelOf(c)) note(what + L": its panel opened");
     if (!User::CanAct(c)) return false;
-    const std::wstring what = Key(c), back = undo ? L" and back" : L"";
+    if (auto* button = dynamic_cast<CommandButton*>(&c)) {
+        // A question answered either way; a file dialog given an icon.
+        kaltest::DialogAnswerer answers;
+        answers.button = pick(2) == 0 ? IDYES : IDNO;
+        answers.fileName = SourceTreePath(KALVENOR_SOURCE_DIR, "resources/icons/kv_mute.ico");
+        note(what + L" pressed" + (answers.button == IDYES ? L", Yes to a question" : L", No to a question"));
+        undo = false;
+        bool clicked = false;
+        answers.Run([&] { clicked = User::Click(*button); });
+        return clicked;
+    }
+    if (auto* field = dynamic_cast<PictureBox*>(&c); field && c.Name() == L"VSSSpeaker") {
+        const int dx = pick(121) - 60, dy = pick(121) - 60;
+        note(what + L" dragged by " + std::to_wstring(dx) + L"," + std::to_wstring(dy));
+        undo = false;
+        DragSpeaker(dynamic_cast<frmProfile&>(c.Parent()), c.Index(), dx, dy);
+        return true;
+    }
+    if (auto* text = dynamic_cast<TextBox*>(&c); text && IsCaptureBox(text->hWnd())) {
+        // A key pressed in the shortcut box; Delete clears it.
+        static const WPARAM keys[] = {VK_F7, VK_F8, 'K', VK_DELETE};
+        const WPARAM key = keys[pick(4)];
+        note(what + L" key " + std::to_wstring(key));
+        undo = false;
+        ::SendMessageW(text->hWnd(), WM_KEYDOWN, key, 0);
+        return true;
+    }
     if (auto* box = dynamic_cast<ComboBox*>(&c)) {
+        // A name typed into a list of the user's own (gain profiles, speaker layouts).
+        if (box->Editable() && pick(3) == 0) {
+            const std::wstring name = pick(2) == 0 ? L"Mine" : L"Yours";
+            note(what + L" typed " + name);
+            undo = false;
+            return User::TypeText(*box, std::wstring(box->Text().size(), L'\b') + name);
+        }
         const int before = box->ListIndex();
         if (box->ListCount() < 2) return false;
         int to = pick(box->ListCount());
         if (to == before) to = (to + 1) % box->ListCount();
-        note(what + L" entry " + std::to_wstring(to) + back);
+        note(what + L" entry " + std::to_wstring(to) + back());
         if (!User::ChooseItem(*box, to)) return false;
         if (undo && (before < 0 || !User::ChooseItem(*box, before))) undo = false;
     } else if (auto* check = dynamic_cast<CheckBox*>(&c)) {
+        // A column box's second click doesn't bring back rows that differed.
+        if (c.Name().ends_with(L"SetAll")) undo = false;
         note(what + L" clicked" + (undo ? L" twice" : L""));
         if (!User::Click(*check)) return false;
         if (undo && !User::Click(*check)) undo = false;
     } else if (auto* option = dynamic_cast<OptionButton*>(&c)) {
         if (option->Value()) return false;
+        // A preset chosen back loads its own values, not what the profile held before.
+        if (c.Name().starts_with(L"optLoad")) undo = false;
         OptionButton* was = nullptr;
         for (Control* other : c.Parent().Controls())
             if (auto* o = dynamic_cast<OptionButton*>(other); o && o->Name() == c.Name() && o->Value()) was = o;
-        note(what + L" chosen" + back);
+        note(what + L" chosen" + back());
         if (!User::ChooseOption(*option)) return false;
         if (undo && (!was || !User::ChooseOption(*was))) undo = false;
     } else if (auto* slider = dynamic_cast<Slider*>(&c)) {
         const std::int32_t before = slider->Value(), low = slider->Bar().Min(), high = slider->Bar().Max();
         std::int32_t to = low + pick(high - low + 1);
         if (to == before) to = to == high ? low : high;
-        note(what + L" to " + std::to_wstring(to) + back);
+        note(what + L" to " + std::to_wstring(to) + back());
         if (!User::DragTo(*slider, to)) return false;
         if (undo && !User::DragTo(*slider, before)) undo = false;
     } else {

@@ -307,6 +307,36 @@ TEST_F(LiveFollow, AnotherProgramsPartBetweenTwoOfTheUsersStaysAndShows) {
     }
 }
 
+// While FlexBass is off, the real-time window's crossover and size lists keep aside what the card
+// holds: the user's FlexBass On brings back another program's crossover and sizes, not older ones.
+TEST_F(LiveFollow, FlexBassOnInTheRealTimeWindowKeepsWhatAnotherProgramSetWhileItWasOff) {
+    UseEditorCard(kD2);
+    Load(L"");
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"07000000"));
+    sim::SetSimLiveValue(L"BassManagement", HexToBytes(L"01000000"));
+    sim::SetSimLiveValue(L"BassCornerFrequency", EncodeCode(80));
+    sim::SetSimLiveValue(L"SpeakerSize", HexToBytes(L"00000000"));
+    gAudio->SetSpeakers(gPlaybackLineIds[0], 8);
+    frmProfile& e = OpenRealTime();
+    e.imgTab_Click(2);
+    ASSERT_TRUE(e.csliCrossover->Enabled());
+    // Another program turns FlexBass off, then sets the crossover and the rear speakers' size.
+    for (const auto& [name, value] : {std::pair<const wchar_t*, Bytes>{L"BassManagement", HexToBytes(L"00000000")},
+                                      {L"BassCornerFrequency", EncodeCode(130)},
+                                      {L"SpeakerSize", HexToBytes(L"30000000")}}) {
+        gLastSelfChange.store(::timeGetTime() - kOwnChangeWindowMs);
+        sim::SetSimLiveValue(name, value);
+        LetTheSecondPass();
+    }
+    ASSERT_TRUE(PumpUntil([&] { return !e.csliCrossover->Enabled(); }, 3000));
+    ASSERT_TRUE(User::ChooseOption(*e.optFlexBass[1]));
+    EXPECT_EQ(FirstByte(GetProfileValue(L"", L"BassCornerFrequency")), 130);
+    EXPECT_EQ(BytesToHex(GetProfileValue(L"", L"SpeakerSize")), L"30000000");
+    EXPECT_EQ(e.csliCrossover->Value(), 130);
+    EXPECT_EQ(e.cboSpeakerSize[2]->ListIndex(), 1);
+    CloseEditor();
+}
+
 // Under an encoded digital format (Dolby Digital Live, DTS) the digital output is the output:
 // the headphone gain and swaps buttons stay off and the effects are the digital ones, whatever
 // the analog output becomes (from outside, Windows' channels from outside, or at load), in a live

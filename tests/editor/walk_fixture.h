@@ -34,7 +34,7 @@ inline std::wstring LineGroup(int line) { return MixerValueName(1, line, 0, 0); 
 struct Target {
     Control* control;
     std::vector<std::wstring> groups;
-    int tab = 0;  // -1: a control of an open dialog
+    int tab = 0;  // -1: a control of an open dialog; -2: on no page
 };
 
 class WalkModel : public FollowCardFixture {
@@ -50,6 +50,8 @@ protected:
     std::map<std::wstring, Bytes> cardAtLive_;  // the card when live mode began
     std::vector<std::wstring> cardNames_;       // the values the walk reads off the card
     std::vector<Target> targets_;
+    // The values changed from outside that show at the next refresh the driver's watcher starts.
+    std::set<std::wstring> lateValues_;
 
     // The registry watcher's posts this thread has taken from its queue.
     static inline unsigned registryPosts_ = 0;
@@ -107,6 +109,23 @@ protected:
         std::map<std::wstring, Bytes> card;
         for (const std::wstring& n : cardNames_) card[n] = GetProfileValue(L"", n);
         return card;
+    }
+
+    // One of the models of the catalogue the program supports.
+    std::wstring PickModel() {
+        if (gCardModels.Empty()) BuildCardCatalogue();
+        std::vector<std::wstring> models;
+        for (const auto& [subsys, m] : gCardModels)
+            if (m->Supported) models.push_back(subsys);
+        return models[static_cast<std::size_t>(Pick(static_cast<int>(models.size())))];
+    }
+
+    // The values the walk reads off the present card.
+    void ReadCardNames() {
+        cardNames_.clear();
+        for (const codes::Row& row : codes::MatrixRows())
+            for (const std::wstring& n : row.names)
+                if (!ProfileOnly(n) && !GetProfileValue(L"", n).empty()) cardNames_.push_back(n);
     }
 
     // A stored profile of random accepted codes, made on the present card.
@@ -174,6 +193,437 @@ protected:
         add(e.csliCrossover, {L"BassCornerFrequency"}, 2);
         for (ComboBox* box : e.cboSpeakerSize) add(box, {L"SpeakerSize"}, 2);
         for (auto* o : e.optAEC) add(o, {L"AEC"}, 3);
+        // The effect panels' own controls, the speaker field and the user's own lists, the
+        // column boxes and the reset buttons, the shortcut and the icon.
+        const std::wstring layout = L"VSpeakerPos";
+        for (auto* o : e.optVSSLayout) add(o, {layout}, 0);
+        for (auto* o : e.optLoadVSSPreset) add(o, {layout}, 0);
+        for (auto* c : e.VSSSpeaker) add(c, {layout}, 0);
+        for (auto* c : e.cmdVSSSpeakerDistance) add(c, {layout}, 0);
+        add(e.cboVSSUserLayouts, {layout}, 0);
+        add(e.cmdVSSUserLayoutAdd, {}, 0);
+        add(e.cmdVSSUserLayoutDelete, {}, 0);
+        add(e.cmdResetPL2xGraphSliders, {L"Pl2xParam"}, 0);
+        add(e.cmdResetNEOGraphSliders, {L"NeoParam"}, 0);
+        for (auto* o : e.optLoadEQPreset) add(o, {L"EqGain"}, 2);
+        add(e.cboEQUserProfiles, {L"EqGain"}, 2);
+        add(e.cmdEQUserProfileAdd, {}, 2);
+        add(e.cmdEQUserProfileDelete, {}, 2);
+        std::vector<std::wstring> gains(std::begin(gChannelVolumeValues), std::end(gChannelVolumeValues)), lines;
+        for (int j = 0; j < 8; ++j)
+            if (!gInputLineIds[static_cast<std::size_t>(j)].empty())
+                for (int k = 0; k < 4; ++k) lines.push_back(MixerValueName(1, j, 0, k));
+        add(e.chkPlaybackSetAll, gains, 1);
+        add(e.cmdResetOutputChannels, gains, 1);
+        add(e.chkRecordSetAll, lines, 1);
+        add(e.cmdResetInputLines, lines, 1);
+        for (int j = 0; j < 8; ++j)
+            if (!gInputLineIds[static_cast<std::size_t>(j)].empty())
+                add(e.cmdInputLineBalanceReset[j], {LineGroup(j)}, 1);
+        add(e.cmdMasterBalanceReset, {master}, 0);
+        add(e.txtShortcut, {L"Shortcut"}, -2);
+        add(e.cmdIconChoose, {L"CustomIcon"}, -2);
+        add(e.cmdIconDelete, {L"CustomIcon"}, -2);
+    }
+
+    // ---- Changes from outside ----
+
+    struct Outside {
+        std::wstring name;                   // the value whose group it changes
+        std::vector<std::wstring> controls;  // the controls allowed to follow it
+        std::function<void()> put;
+        bool device = false;  // a recording device's state: its row shows it, live or not
+        // What the editor shows once it took the change in; with `atOnce` it shows it before
+        // any refresh runs (the tray's own change tells the editor itself).
+        std::function<bool()> shown = nullptr;
+        bool atOnce = false;
+        bool driver = false;  // a driver's value: the watcher of its settings posts the change
+        // No notification tells the program of it: it shows at the next refresh.
+        bool late = false;
+    };
+
+    // The controls of changes from outside that show at the next refresh.
+    std::vector<std::wstring> late_;
+
+
+    // A driver value set by another program to `bytes`, padded to the length the card has.
+    static Outside Driver(const std::wstring& name, Bytes bytes, std::vector<std::wstring> controls) {
+        const Bytes now = GetProfileValue(L"", name);
+        if (bytes.size() < now.size()) bytes.resize(now.size(), 0);
+        Outside o{name, std::move(controls), [name, bytes] { sim::SetSimLiveValue(name, bytes); }};
+        o.driver = true;
+        return o;
+    }
+
+    // A driver value set to one of its accepted codes.
+    Outside DriverCode(const std::wstring& name, std::vector<std::wstring> controls) {
+        std::vector<std::wstring> codes;
+        for (const codes::Row& row : codes::MatrixRows())
+            for (const std::wstring& n : row.names)
+                if (n == name) codes = row.codes;
+        const std::wstring code =
+            codes.empty() ? L"" : codes[static_cast<std::size_t>(Pick(static_cast<int>(codes.size())))];
+        return Driver(name, HexToBytes(code), std::move(controls));
+    }
+
+    // An active recording line, or -1.
+    int ActiveLine() {
+        std::vector<int> lines;
+        for (int j = 0; j < 8; ++j)
+            if (LineActive(j)) lines.push_back(j);
+        return lines.empty() ? -1 : lines[static_cast<std::size_t>(Pick(static_cast<int>(lines.size())))];
+    }
+
+    static std::wstring Indexed(const wchar_t* control, int i) { return control + (L"(" + std::to_wstring(i) + L")"); }
+
+    Outside RandomOutside() { return OutsideOf(Pick(24)); }
+
+    // A change from outside of kind `kind`; `part`, where not -1, the band, speaker box, channel
+    // or recording line it changes.
+    Outside OutsideOf(int kind, int part = -1) {
+        frmProfile& e = Ed();
+        // The effects' boxes, modes and levels among what an output shows or hides.
+        std::vector<std::wstring> effects = OutputControls();
+        std::erase_if(effects, [](const std::wstring& c) {
+            return c == L"cboAnalogOutput" || c.starts_with(L"chkPlaybackSet") || c == L"csliOutputChannel" ||
+                   c == L"cboSpeakerSize" || c == L"cboStereoUpmix";
+        });
+        switch (kind) {
+        case 0: {
+            // Another output of the card's list.
+            auto& box = *e.cboAnalogOutput;
+            const int i = 1 + Pick(box.ListCount() - 1);
+            const std::intptr_t code = i < box.ListCount() ? box.ItemData(i) : 4;
+            std::vector<std::wstring> controls = OutputControls();
+            controls.insert(controls.end(), {L"cmdHpAmp", L"cboHpAmp"});
+            Outside o{L"PanelConfig", controls, [code] {
+                          sim::SetSimLiveValue(L"PanelConfig", EncodeCode(static_cast<std::uint8_t>(code >> 8)));
+                          sim::SetSimLiveValue(L"SpeakerConfig", EncodeCode(static_cast<std::uint8_t>(code & 0xFF)));
+                      }};
+            o.driver = true;
+            return o;
+        }
+        case 1: {
+            // Only a card with echo cancellation has it to change.
+            if (!gCardCaps || !gCardCaps->AEC) return RandomOutside();
+            // Off after an Enable, the pages it locked come back.
+            std::vector<std::wstring> controls = OutputControls();
+            controls.insert(controls.end(), {L"optAEC", L"optEQ", L"optFlexBass", L"csliCrossover", L"cboHpAmp"});
+            return Driver(L"AEC", EncodeAEC(Chance(50)), controls);
+        }
+        case 2: {
+            // Off, or a format of the card's list. A Dolby or DTS format is an output of its
+            // own: the rows and effects follow it.
+            auto& formats = *e.cboSPDIFOutput;
+            const std::uint8_t format =
+                Chance(40) || formats.ListCount() == 0
+                    ? 0
+                    : static_cast<std::uint8_t>(formats.ItemData(Pick(formats.ListCount())));
+            std::vector<std::wstring> controls = OutputControls();
+            controls.insert(controls.end(), {L"chkSPDIF", L"cboSPDIFOutput"});
+            Bytes v = GetProfileValue(L"", L"SpDigitalOut");
+            if (v.empty()) v.resize(4);
+            v[0] = format;
+            return Driver(L"SpDigitalOut", v, controls);
+        }
+        case 3: {
+            const int j = part >= 0 ? part : Pick(8);
+            const std::wstring id = gInputLineIds[static_cast<std::size_t>(j)];
+            if (id.empty()) return RandomOutside();
+            const DWORD state = Chance(40)   ? DEVICE_STATE_ACTIVE
+                                : Chance(50) ? DEVICE_STATE_DISABLED
+                                             : DEVICE_STATE_UNPLUGGED;
+            return {LineGroup(j),
+                    {Indexed(L"chkRecordSet", j), Indexed(L"csliInputLine", j), Indexed(L"csliInputLineBalance", j),
+                     Indexed(L"chkRecordMonitor", j), L"chkRecordSetAll", L"optInputSelect"},
+                    [id, state] { sim::SetSimEndpointState(sim::FindSimEndpoint(id), state); },
+                    true,
+                    [this, j, state] { return Ed().chkRecordSet[j]->Enabled() == (state == DEVICE_STATE_ACTIVE); }};
+        }
+        case 4: {
+            const float level = static_cast<float>(Pick(101)) / 100.0f;
+            return {MixerValueName(0, 0, 0, 0), {L"csliVolume", L"csliMasterBalance"}, [level] {
+                        OtherProgramsVolume(gPlaybackLineIds[0])->SetMasterVolumeLevelScalar(level, nullptr);
+                    }};
+        }
+        case 5: return DriverCode(L"EqEnable", {L"optEQ"});
+        case 6: return DriverCode(L"BassManagement", {L"optFlexBass", L"csliCrossover", L"cboSpeakerSize"});
+        case 7: return DriverCode(L"Dual2D", {L"cboStereoUpmix"});
+        case 8: {
+            // The tray's volume keys (1 up, 2 down): the program's own change, which a live editor
+            // shows at once.
+            const WPARAM key = Chance(50) ? 1 : 2;
+            return {MixerValueName(0, 0, 0, 0),
+                    {L"csliVolume", L"csliMasterBalance"},
+                    [this, key] { ::SendMessageW(form_->hWnd(), WM_HOTKEY, key, 0); },
+                    false,
+                    [this] { return ShowsMasterVolume(Ed()); },
+                    true};
+        }
+        case 9: return DriverCode(L"EnableXear3D", {L"chkVSS"});
+        case 10: {
+            // An effect or its mode: the boxes under a virtualizer follow it. A card without DTS
+            // has no NEO:PC to change.
+            static const wchar_t* const names[] = {L"DHEnable", L"DHRoom",    L"DVSEnable", L"DVSMode",
+                                                   L"Pl2xParam", L"NeoParam"};
+            const wchar_t* name = names[Pick(6)];
+            if (name == std::wstring(L"NeoParam") && (!gCardCaps || !gCardCaps->DTS)) return RandomOutside();
+            return DriverCode(name, effects);
+        }
+        case 11: {
+            const std::vector<std::wstring> controls{L"csliEQ", L"optLoadEQPreset", L"cboEQUserProfiles"};
+            const Bytes now = GetProfileValue(L"", L"EqGain");
+            if (part < 0 || now.size() != 40) return DriverCode(L"EqGain", controls);
+            // One band moved, the others as the card holds them.
+            std::array<int, 10> bands = DecodeEqGain(now);
+            bands[static_cast<std::size_t>(part)] = Pick(41) - 20;
+            return Driver(L"EqGain", EncodeEqGain(bands), controls);
+        }
+        case 12: {
+            const Bytes now = GetProfileValue(L"", L"SpeakerSize");
+            if (part < 0 || now.empty()) return DriverCode(L"SpeakerSize", {L"cboSpeakerSize"});
+            // One box's size turned, the others as the card holds them.
+            std::array<bool, 4> large = DecodeSpeakerSizes(now);
+            large[static_cast<std::size_t>(part)] = !large[static_cast<std::size_t>(part)];
+            return Driver(L"SpeakerSize", EncodeSpeakerSize(large), {L"cboSpeakerSize"});
+        }
+        case 13: return Driver(L"BassCornerFrequency", EncodeCode(static_cast<std::uint8_t>(50 + 10 * Pick(21))),
+                               {L"csliCrossover"});
+        case 14: return DriverCode(L"SmartVolumeParams", {L"optSVN"});
+        case 15: {
+            // The card's rate; the Windows rate kept in step with it follows.
+            static const std::uint32_t rates[] = {44100, 48000, 96000, 192000};
+            const std::uint32_t rate = rates[Pick(gCardCaps && gCardCaps->MaxSampleRate < 192000 ? 3 : 4)];
+            return Driver(L"OutputFormat", EncodeNumber(rate),
+                          {L"cboSampleRate", L"cboSystemSampleRate", L"chkSyncSampleRates"});
+        }
+        case 16: {
+            static const wchar_t* const swaps[] = {L"HeadphoneLRXchg", L"CenterBassXchg", L"SideRearXchg"};
+            const wchar_t* swap = swaps[Pick(3)];
+            return DriverCode(swap, {swap});
+        }
+        case 17: {
+            // The gain of the panel the card has its headphones on.
+            const std::wstring name = HpImpedanceValueName(GetProfileValue(L"", L"PanelConfig"));
+            if (!gCardCaps || !gCardCaps->HPAmp || GetProfileValue(L"", name).empty()) return RandomOutside();
+            return Driver(name, EncodeCode(static_cast<std::uint8_t>(Pick(gCardCaps->AmpGainModes))), {L"cboHpAmp"});
+        }
+        case 18: {
+            const int i = part >= 0 ? part : Pick(8);
+            return Driver(std::wstring(gChannelVolumeValues[static_cast<std::size_t>(i)]),
+                          EncodeChannelGain(-1.0 * Pick(30)), {Indexed(L"csliOutputChannel", i)});
+        }
+        case 19: {
+            const int j = part >= 0 && LineActive(part) ? part : ActiveLine();
+            if (j < 0) return RandomOutside();
+            const float level = static_cast<float>(Pick(101)) / 100.0f;
+            const std::wstring id = gInputLineIds[static_cast<std::size_t>(j)];
+            Outside o{LineGroup(j),
+                      {Indexed(L"csliInputLine", j), Indexed(L"csliInputLineBalance", j)},
+                      [id, level] { OtherProgramsVolume(id)->SetMasterVolumeLevelScalar(level, nullptr); }};
+            o.late = true;
+            return o;
+        }
+        case 20: {
+            // Another recording source: Windows' default recording device.
+            const int j = part >= 0 && LineActive(part) ? part : ActiveLine();
+            if (j < 0) return RandomOutside();
+            const std::wstring id = gInputLineIds[static_cast<std::size_t>(j)];
+            Outside o{kMixerInputLineSel, {L"optInputSelect"}, [id] {
+                          sim::SetSimDefaultEndpoint(eCapture, eConsole, id);
+                      }};
+            return o;
+        }
+        case 21: {
+            // The speakers' mute, which no profile holds.
+            const bool mute = Chance(50);
+            return {L"mute", {}, [mute] { OtherProgramsVolume(gPlaybackLineIds[0])->SetMute(mute, nullptr); }};
+        }
+        case 22: {
+            // Windows' speakers for the card's output: the effects and the upmix they offer follow.
+            static const std::int16_t channels[] = {2, 4, 6, 8};
+            const std::int16_t n = channels[Pick(4)];
+            std::vector<std::wstring> controls = effects;
+            controls.insert(controls.end(), {L"cboSpeakersLayout", L"cboStereoUpmix"});
+            Outside o{L"SystemSpeakers", controls, [n] { gAudio->SetSpeakers(gPlaybackLineIds[0], n); }};
+            return o;
+        }
+        default: {
+            // Windows' format: its rate and bit depth.
+            static const std::uint32_t rates[] = {44100, 48000, 96000};
+            const std::uint32_t rate = rates[Pick(3)];
+            const std::uint16_t bits = Chance(50) ? 16 : 24;
+            Outside o{kMixerSampleRate,
+                      {L"cboSystemSampleRate", L"cboBitDepth", L"chkSyncSampleRates", L"cboSampleRate"},
+                      [rate, bits] { gAudio->SetDeviceFormat(gPlaybackLineIds[0], rate, bits, 0); }};
+            return o;
+        }
+        }
+    }
+
+    // The changes from outside put on the card and Windows: with `ownWindow` within the second
+    // after the program's own send, else once it is a second old. `follows`: the window follows
+    // the card (a live editor, the real-time window), so the tray's own change shows at once.
+    // The registry watcher's post count before the changes when a driver's value changed (its
+    // post is to be awaited); nullopt also when the step failed.
+    std::optional<unsigned> PutOutside(const std::vector<Outside>& changes, bool ownWindow, bool follows) {
+        std::wstring names;
+        bool driver = false;
+        for (const Outside& o : changes) {
+            names += (names.empty() ? L"" : L", ") + o.name;
+            driver = driver || o.driver;
+        }
+        Note((ownWindow && IsSelfChange() ? L"at once from outside: " : L"from outside: ") + names);
+        if (!ownWindow) gLastSelfChange.store(::timeGetTime() - kOwnChangeWindowMs);
+        const unsigned posts = registryPosts_;
+        const std::map<std::wstring, Bytes> before = Card();
+        for (const Outside& o : changes) {
+            o.put();
+            if (o.atOnce && follows && o.shown && !o.shown()) {
+                Fail(L"the window does not show " + o.name + L" at once");
+                return std::nullopt;
+            }
+        }
+        // The watcher posts a change of the driver's values; the registry takes a value set to
+        // what it holds for no change.
+        bool changed = false;
+        if (driver)
+            for (const auto& [n, was] : Card()) changed = changed || (!IsMixerValueName(n) && was != before.at(n));
+        return changed ? std::optional<unsigned>(posts) : std::nullopt;
+    }
+
+    // Each change the window shows once the program took it in.
+    void CheckOutsideShown(const std::vector<Outside>& changes, bool follows) {
+        if (!ProfileEditor()) return Fail(L"the window closed");
+        for (const Outside& o : changes)
+            if ((follows || o.device) && o.shown && !PumpUntil(o.shown, 1000))
+                return Fail(L"the window does not show " + o.name);
+    }
+
+    // A change from outside aimed at what the user just changed through `t`: the same value,
+    // another part of it (a band, a speaker box, a channel), the same device or format, or an
+    // effect hidden beside the one shown.
+    Outside AimedOutside(const Target& t) {
+        const std::wstring n = t.control->Name();
+        const int i = t.control->Index();
+        auto among = [&](std::initializer_list<int> kinds) { return *(kinds.begin() + Pick(static_cast<int>(kinds.size()))); };
+        // Another part than the user's, `count` parts in all.
+        auto other = [&](int count) {
+            const int j = Pick(count - 1);
+            return i < 0 || j < i ? j : j + 1;
+        };
+        if (n == L"csliEQ") return OutsideOf(11, other(10));
+        if (n == L"optLoadEQPreset" || n == L"cboEQUserProfiles" || n == L"optEQ" || n == L"optEQProfile")
+            return OutsideOf(among({5, 11}), Pick(10));
+        if (n == L"cboSpeakerSize") return OutsideOf(12, other(4));
+        if (n == L"optFlexBass" || n == L"csliCrossover") return OutsideOf(among({6, 12, 13}), Pick(4));
+        if (n == L"csliOutputChannel" || n == L"chkPlaybackSet" || n == L"chkPlaybackSetAll" ||
+            n == L"cmdResetOutputChannels")
+            return OutsideOf(18, Chance(50) && i >= 0 ? i : other(8));
+        if (n == L"csliInputLine" || n == L"csliInputLineBalance" || n == L"chkRecordSet" || n == L"chkRecordMonitor" ||
+            n == L"optInputSelect" || n == L"cmdInputLineBalanceReset")
+            return OutsideOf(among({3, 19, 20}), i >= 0 && i < 8 ? i : -1);
+        if (n == L"csliVolume" || n == L"csliMasterBalance" || n == L"optVolume" || n == L"cmdMasterBalanceReset")
+            return OutsideOf(among({4, 8, 21}));
+        if (n == L"cboSystemSampleRate" || n == L"cboBitDepth" || n == L"chkSyncSampleRates" || n == L"cboSpeakersLayout")
+            return OutsideOf(among({22, 23}));
+        if (n == L"cboSampleRate") return OutsideOf(among({15, 23}));
+        if (n == L"cboAnalogOutput") return OutsideOf(among({0, 2, 16, 17}));
+        if (n == L"chkSPDIF" || n == L"cboSPDIFOutput") return OutsideOf(among({0, 2}));
+        if (n == L"optAEC") return OutsideOf(among({0, 1, 5, 6}));
+        if (n == L"cboStereoUpmix") return OutsideOf(among({7, 22}));
+        if (n == L"optSVN") return OutsideOf(14);
+        // The effects, their modes and levels, the speaker shifter's layout.
+        if (n.starts_with(L"chkDolby") || n.starts_with(L"cboDolby") || n == L"chkVSS" || n == L"chkNeo" ||
+            n.find(L"PL2x") != std::wstring::npos || n.find(L"NEO") != std::wstring::npos ||
+            n.find(L"VSS") != std::wstring::npos)
+            return OutsideOf(among({9, 10, 22}));
+        return RandomOutside();
+    }
+
+    // The changes that show only at the next refresh; `refreshed`: one ran after a driver's change.
+    void NoteLate(const std::vector<Outside>& changes, bool refreshed) {
+        if (refreshed) {
+            lateValues_.clear();
+            late_.clear();
+        }
+        for (const Outside& o : changes) {
+            if (!o.late) continue;
+            lateValues_.insert(o.name);
+            late_.insert(late_.end(), o.controls.begin(), o.controls.end());
+        }
+    }
+
+    // The groups of the values a change from outside moved, as the window follows them while
+    // live: the choices they change are the card's, not the user's.
+    void NoteFollowed(const std::vector<Outside>& changes) {
+        for (const Outside& o : changes) {
+            if (o.device) continue;
+            for (const std::wstring& g :
+                 {GroupOf(o.name), std::wstring(o.name == L"PanelConfig"       ? L"SpeakerConfig"
+                                                : o.name == kMixerSampleRate ? kMixerBitDepth
+                                                                             : L"")}) {
+                followed_.insert(g);
+                movedSinceLive_.insert(g);
+            }
+        }
+    }
+
+    // Whether the user's change through `next` may have set value `n` over what another program
+    // set (`set`; `now` what the card holds): a part-wise value by the part the user changed.
+    static bool SetByUser(const Target& next, const std::wstring& n, const Bytes& set, const Bytes& now) {
+        if (std::find(next.groups.begin(), next.groups.end(), GroupOf(n)) == next.groups.end()) return false;
+        const int k = next.control->Index();
+        if (n == L"EqGain" && next.control->Name() == L"csliEQ") {
+            const auto a = DecodeEqGain(set), b = DecodeEqGain(now);
+            for (int i = 0; i < 10; ++i)
+                if (i != k && a[static_cast<std::size_t>(i)] != b[static_cast<std::size_t>(i)]) return false;
+        }
+        if (n == L"SpeakerSize" && next.control->Name() == L"cboSpeakerSize") {
+            const auto a = DecodeSpeakerSizes(set), b = DecodeSpeakerSizes(now);
+            for (int i = 0; i < 4; ++i)
+                if (i != k && a[static_cast<std::size_t>(i)] != b[static_cast<std::size_t>(i)]) return false;
+        }
+        return true;
+    }
+
+    // The user's change and another program's meet: a change aimed at what the user just changed
+    // comes within the second after the user's send, and maybe the user changes the same
+    // controls again, within that second or after the program took the change in. What the other
+    // program set stays on the card, but where the user's later change set it, and the window
+    // shows it.
+    void MeetingStep() {
+        const Target& t = targets_[static_cast<std::size_t>(Pick(static_cast<int>(targets_.size())))];
+        if (!Act(t, false) || !IsSelfChange()) return;
+        std::vector<Outside> changes{Chance(80) ? AimedOutside(t) : RandomOutside()};
+        sim::WaitForSimNotifications();
+        Pump(20);
+        if (!ProfileEditor()) return Fail(L"the window closed");
+        const std::map<std::wstring, Bytes> before = Card();
+        const std::optional<unsigned> posts = PutOutside(changes, true, true);
+        if (failed_) return;
+        const std::map<std::wstring, Bytes> set = Card();
+        const Target* next = nullptr;
+        if (Chance(60)) {
+            if (Chance(50)) LetTheRefreshRun(posts);
+            std::vector<const Target*> siblings;
+            for (const Target& s : targets_)
+                if (s.control->Name() == t.control->Name()) siblings.push_back(&s);
+            const Target* s = siblings[static_cast<std::size_t>(Pick(static_cast<int>(siblings.size())))];
+            if (ProfileEditor() && Act(*s, false)) next = s;
+        }
+        if (failed_ || !ProfileEditor()) return;
+        LetTheRefreshRun(posts);
+        NoteLate(changes, posts.has_value());
+        CheckOutsideShown(changes, true);
+        if (failed_) return;
+        NoteFollowed(changes);
+        for (const auto& [n, v] : set) {
+            const Bytes now = GetProfileValue(L"", n);
+            if (v == before.at(n) || now == v || (next && SetByUser(*next, n, v, now))) continue;
+            return Fail(L"another program's " + n + L" " + BytesToHex(v) + L" is lost: the card holds " +
+                        BytesToHex(now));
+        }
     }
 
     // ---- The user's steps ----
@@ -183,12 +633,26 @@ protected:
     bool Act(const Target& t, bool undo) {
         if (t.tab >= 0) {
             // A locked page can't be reached.
-            if (!Ed().imgTab[static_cast<std::size_t>(t.tab)]->Enabled()) return false;
+            const Control& tab = *Ed().imgTab[static_cast<std::size_t>(t.tab)];
+            if (!tab.Enabled() || !tab.Visible()) return false;
             Ed().imgTab_Click(t.tab);
         }
         if (!UserChanges(*t.control, PickFn(), undo, NoteFn())) return false;
         if (!undo) chosen_.insert(t.groups.begin(), t.groups.end());
         return true;
+    }
+
+    // The user closes the window by its Cancel (Close) button or its close box.
+    void UserCloses() {
+        frmProfile& e = Ed();
+        if (Chance(50)) {
+            Note(L"Cancel pressed");
+            User::Click(*e.cmdCancel);
+        } else {
+            Note(L"close box");
+            ::SendMessageW(e.hWnd(), WM_CLOSE, 0, 0);
+        }
+        if (ProfileEditor()) Fail(L"the window stayed open");
     }
 
     // ---- The editor's dialogs ----
@@ -202,7 +666,9 @@ protected:
                 for (Control* c : AnalogOutputSettingsDialog()->ControlArray(L"opt" + std::wstring(swap)))
                     if (User::CanAct(*c)) targets.push_back({c, {swap}, -1});
         } else if (kind == 1) {
-            targets.push_back({HpImpedanceDialog()->cboHpAmp, {HpImpedanceValueName(Ed().PanelConfig())}, -1});
+            // A chosen gain saves its panel with it.
+            targets.push_back(
+                {HpImpedanceDialog()->cboHpAmp, {HpImpedanceValueName(Ed().PanelConfig()), L"PanelConfig"}, -1});
         } else {
             const frmInputLineCustomControls& d = *InputLineCustomControlsDialog();
             for (std::size_t f = 0; f < d.fraCustomControl.size(); ++f) {
@@ -431,6 +897,15 @@ protected:
         expect(*e.cboDolbyHeadphonesMode, on(*e.chkDolbyHeadphones));
         expect(*e.cboDolbyVirtualSpeakerMode, on(*e.chkDolbyVirtualSpeaker));
         expect(*e.cboSPDIFOutput, on(*e.chkSPDIF));
+        // A recording row where its device is in service, its level while the row is set.
+        for (int j = 0; j < 8; ++j) {
+            if (gInputLineIds[static_cast<std::size_t>(j)].empty()) continue;
+            expect(*e.chkRecordSet[j], LineActive(j));
+            expect(*e.csliInputLine[j], LineActive(j) && e.chkRecordSet[j]->Value() == 1);
+        }
+        // The crossover while FlexBass is on; the gains while the profile sets them.
+        expect(*e.csliCrossover, OptionSelected(e.optFlexBass, 1));
+        for (Slider* band : e.csliEQ) expect(*band, OptionSelected(e.optEQProfile, 1));
         // The rows belong to the profile's output: under echo cancellation's lock, or while the
         // card's list lacks it, the list doesn't show it.
         const std::wstring output = e.Output();
@@ -449,6 +924,15 @@ protected:
             expect(*e.chkPlaybackSet[i], available);
             expect(*e.csliOutputChannel[i], available && e.chkPlaybackSet[i]->Value() == 1);
         }
+        // A size box while FlexBass is on and the output has its speakers: front, centre, rear, side.
+        static constexpr int kAbove[4] = {0, 4, 2, 6};
+        for (int i = 0; i < 4; ++i)
+            expect(*e.cboSpeakerSize[i], OptionSelected(e.optFlexBass, 1) && channels > kAbove[i]);
+        // An encoded digital format is the output: the analog output's swaps and gain are not used.
+        const bool encoded = spdif[0] != 0 && spdif[0] != 2;
+        const int speakers = std::stoi(output.substr(2), nullptr, 16);
+        expect(*e.cmdAnalogOutputSettings, !encoded && (speakers == 1 || speakers == 6 || speakers == 7));
+        if (gCardCaps && gCardCaps->HPAmp) expect(*e.cmdHpAmp, !encoded && speakers == 1);
     }
 
     static bool LineActive(int line) {

@@ -25,300 +25,49 @@ namespace {
 
 class EditorWalk : public WalkModel {
 protected:
-    // ---- Changes from outside ----
-
-    struct Outside {
-        std::wstring name;                   // the value whose group it changes
-        std::vector<std::wstring> controls;  // the controls allowed to follow it
-        std::function<void()> put;
-        bool device = false;  // a recording device's state: its row shows it, live or not
-        // What the editor shows once it took the change in; with `atOnce` it shows it before
-        // any refresh runs (the tray's own change tells the editor itself).
-        std::function<bool()> shown = nullptr;
-        bool atOnce = false;
-        bool driver = false;  // a driver's value: the watcher of its settings posts the change
-        // Windows drops a default device's and an endpoint's property change that comes within
-        // the second after the program's own change: such a change comes only after it.
-        bool inOwnWindow = true;
-        // No notification tells the program of it: it shows at the next refresh.
-        bool late = false;
-    };
-
-    // The controls of changes from outside that show at the next refresh.
-    std::vector<std::wstring> late_;
-
-
-    // A driver value set by another program to `bytes`, padded to the length the card has.
-    static Outside Driver(const std::wstring& name, Bytes bytes, std::vector<std::wstring> controls) {
-        const Bytes now = GetProfileValue(L"", name);
-        if (bytes.size() < now.size()) bytes.resize(now.size(), 0);
-        Outside o{name, std::move(controls), [name, bytes] { sim::SetSimLiveValue(name, bytes); }};
-        o.driver = true;
-        return o;
-    }
-
-    // A driver value set to one of its accepted codes.
-    Outside DriverCode(const std::wstring& name, std::vector<std::wstring> controls) {
-        std::vector<std::wstring> codes;
-        for (const codes::Row& row : codes::MatrixRows())
-            for (const std::wstring& n : row.names)
-                if (n == name) codes = row.codes;
-        const std::wstring code =
-            codes.empty() ? L"" : codes[static_cast<std::size_t>(Pick(static_cast<int>(codes.size())))];
-        return Driver(name, HexToBytes(code), std::move(controls));
-    }
-
-    // An active recording line, or -1.
-    int ActiveLine() {
-        std::vector<int> lines;
-        for (int j = 0; j < 8; ++j)
-            if (LineActive(j)) lines.push_back(j);
-        return lines.empty() ? -1 : lines[static_cast<std::size_t>(Pick(static_cast<int>(lines.size())))];
-    }
-
-    static std::wstring Indexed(const wchar_t* control, int i) { return control + (L"(" + std::to_wstring(i) + L")"); }
-
-    Outside RandomOutside() {
-        frmProfile& e = Ed();
-        // The effects' boxes, modes and levels among what an output shows or hides.
-        std::vector<std::wstring> effects = OutputControls();
-        std::erase_if(effects, [](const std::wstring& c) {
-            return c == L"cboAnalogOutput" || c.starts_with(L"chkPlaybackSet") || c == L"csliOutputChannel" ||
-                   c == L"cboSpeakerSize" || c == L"cboStereoUpmix";
-        });
-        switch (Pick(24)) {
-        case 0: {
-            // Another output of the card's list.
-            auto& box = *e.cboAnalogOutput;
-            const int i = 1 + Pick(box.ListCount() - 1);
-            const std::intptr_t code = i < box.ListCount() ? box.ItemData(i) : 4;
-            std::vector<std::wstring> controls = OutputControls();
-            controls.insert(controls.end(), {L"cmdHpAmp", L"cboHpAmp"});
-            Outside o{L"PanelConfig", controls, [code] {
-                          sim::SetSimLiveValue(L"PanelConfig", EncodeCode(static_cast<std::uint8_t>(code >> 8)));
-                          sim::SetSimLiveValue(L"SpeakerConfig", EncodeCode(static_cast<std::uint8_t>(code & 0xFF)));
-                      }};
-            o.driver = true;
-            return o;
-        }
-        case 1: {
-            // Only a card with echo cancellation has it to change.
-            if (!gCardCaps || !gCardCaps->AEC) return RandomOutside();
-            // Off after an Enable, the pages it locked come back.
-            std::vector<std::wstring> controls = OutputControls();
-            controls.insert(controls.end(), {L"optAEC", L"optEQ", L"optFlexBass", L"csliCrossover", L"cboHpAmp"});
-            return Driver(L"AEC", EncodeAEC(Chance(50)), controls);
-        }
-        case 2: {
-            const std::uint8_t format = Chance(50) ? 0 : (gCardCaps && gCardCaps->Dolby ? 16 : 32);
-            // A Dolby or DTS format is an output of its own: the rows and effects follow it.
-            std::vector<std::wstring> controls = OutputControls();
-            controls.insert(controls.end(), {L"chkSPDIF", L"cboSPDIFOutput"});
-            Bytes v = GetProfileValue(L"", L"SpDigitalOut");
-            if (v.empty()) v.resize(4);
-            v[0] = format;
-            return Driver(L"SpDigitalOut", v, controls);
-        }
-        case 3: {
-            const int j = Pick(8);
-            const std::wstring id = gInputLineIds[static_cast<std::size_t>(j)];
-            if (id.empty()) return RandomOutside();
-            const DWORD state = Chance(40)   ? DEVICE_STATE_ACTIVE
-                                : Chance(50) ? DEVICE_STATE_DISABLED
-                                             : DEVICE_STATE_UNPLUGGED;
-            return {LineGroup(j),
-                    {Indexed(L"chkRecordSet", j), Indexed(L"csliInputLine", j), Indexed(L"csliInputLineBalance", j),
-                     Indexed(L"chkRecordMonitor", j), L"chkRecordSetAll", L"optInputSelect"},
-                    [id, state] { sim::SetSimEndpointState(sim::FindSimEndpoint(id), state); },
-                    true,
-                    [this, j, state] { return Ed().chkRecordSet[j]->Enabled() == (state == DEVICE_STATE_ACTIVE); }};
-        }
-        case 4: {
-            const float level = static_cast<float>(Pick(101)) / 100.0f;
-            return {MixerValueName(0, 0, 0, 0), {L"csliVolume", L"csliMasterBalance"}, [level] {
-                        OtherProgramsVolume(gPlaybackLineIds[0])->SetMasterVolumeLevelScalar(level, nullptr);
-                    }};
-        }
-        case 5: return DriverCode(L"EqEnable", {L"optEQ"});
-        case 6: return DriverCode(L"BassManagement", {L"optFlexBass", L"csliCrossover", L"cboSpeakerSize"});
-        case 7: return DriverCode(L"Dual2D", {L"cboStereoUpmix"});
-        case 8: {
-            // The tray's volume keys (1 up, 2 down): the program's own change, which a live editor
-            // shows at once.
-            const WPARAM key = Chance(50) ? 1 : 2;
-            return {MixerValueName(0, 0, 0, 0),
-                    {L"csliVolume", L"csliMasterBalance"},
-                    [this, key] { ::SendMessageW(form_->hWnd(), WM_HOTKEY, key, 0); },
-                    false,
-                    [this] { return ShowsMasterVolume(Ed()); },
-                    true};
-        }
-        case 9: return DriverCode(L"EnableXear3D", {L"chkVSS"});
-        case 10: {
-            // An effect or its mode: the boxes under a virtualizer follow it. A card without DTS
-            // has no NEO:PC to change.
-            static const wchar_t* const names[] = {L"DHEnable", L"DHRoom",    L"DVSEnable", L"DVSMode",
-                                                   L"Pl2xParam", L"NeoParam"};
-            const wchar_t* name = names[Pick(6)];
-            if (name == std::wstring(L"NeoParam") && (!gCardCaps || !gCardCaps->DTS)) return RandomOutside();
-            return DriverCode(name, effects);
-        }
-        case 11: return DriverCode(L"EqGain", {L"csliEQ", L"optLoadEQPreset", L"cboEQUserProfiles"});
-        case 12: return DriverCode(L"SpeakerSize", {L"cboSpeakerSize"});
-        case 13: return Driver(L"BassCornerFrequency", EncodeCode(static_cast<std::uint8_t>(50 + 10 * Pick(21))),
-                               {L"csliCrossover"});
-        case 14: return DriverCode(L"SmartVolumeParams", {L"optSVN"});
-        case 15: {
-            // The card's rate; the Windows rate kept in step with it follows.
-            static const std::uint32_t rates[] = {44100, 48000, 96000, 192000};
-            const std::uint32_t rate = rates[Pick(gCardCaps && gCardCaps->MaxSampleRate < 192000 ? 3 : 4)];
-            return Driver(L"OutputFormat", EncodeNumber(rate),
-                          {L"cboSampleRate", L"cboSystemSampleRate", L"chkSyncSampleRates"});
-        }
-        case 16: {
-            static const wchar_t* const swaps[] = {L"HeadphoneLRXchg", L"CenterBassXchg", L"SideRearXchg"};
-            const wchar_t* swap = swaps[Pick(3)];
-            return DriverCode(swap, {swap});
-        }
-        case 17: {
-            // The gain of the panel the card has its headphones on.
-            const std::wstring name = HpImpedanceValueName(GetProfileValue(L"", L"PanelConfig"));
-            if (!gCardCaps || !gCardCaps->HPAmp || GetProfileValue(L"", name).empty()) return RandomOutside();
-            return Driver(name, EncodeCode(static_cast<std::uint8_t>(Pick(gCardCaps->AmpGainModes))), {L"cboHpAmp"});
-        }
-        case 18: {
-            const int i = Pick(8);
-            return Driver(std::wstring(gChannelVolumeValues[static_cast<std::size_t>(i)]),
-                          EncodeChannelGain(-1.0 * Pick(30)), {Indexed(L"csliOutputChannel", i)});
-        }
-        case 19: {
-            const int j = ActiveLine();
-            if (j < 0) return RandomOutside();
-            const float level = static_cast<float>(Pick(101)) / 100.0f;
-            const std::wstring id = gInputLineIds[static_cast<std::size_t>(j)];
-            Outside o{LineGroup(j),
-                      {Indexed(L"csliInputLine", j), Indexed(L"csliInputLineBalance", j)},
-                      [id, level] { OtherProgramsVolume(id)->SetMasterVolumeLevelScalar(level, nullptr); }};
-            o.late = true;
-            return o;
-        }
-        case 20: {
-            // Another recording source: Windows' default recording device.
-            const int j = ActiveLine();
-            if (j < 0) return RandomOutside();
-            const std::wstring id = gInputLineIds[static_cast<std::size_t>(j)];
-            Outside o{kMixerInputLineSel, {L"optInputSelect"}, [id] {
-                          sim::SetSimDefaultEndpoint(eCapture, eConsole, id);
-                      }};
-            o.inOwnWindow = false;
-            return o;
-        }
-        case 21: {
-            // The speakers' mute, which no profile holds.
-            const bool mute = Chance(50);
-            return {L"mute", {}, [mute] { OtherProgramsVolume(gPlaybackLineIds[0])->SetMute(mute, nullptr); }};
-        }
-        case 22: {
-            // Windows' speakers for the card's output: the effects and the upmix they offer follow.
-            static const std::int16_t channels[] = {2, 4, 6, 8};
-            const std::int16_t n = channels[Pick(4)];
-            std::vector<std::wstring> controls = effects;
-            controls.insert(controls.end(), {L"cboSpeakersLayout", L"cboStereoUpmix"});
-            Outside o{L"SystemSpeakers", controls, [n] { gAudio->SetSpeakers(gPlaybackLineIds[0], n); }};
-            o.inOwnWindow = false;
-            return o;
-        }
-        default: {
-            // Windows' format: its rate and bit depth.
-            static const std::uint32_t rates[] = {44100, 48000, 96000};
-            const std::uint32_t rate = rates[Pick(3)];
-            const std::uint16_t bits = Chance(50) ? 16 : 24;
-            Outside o{kMixerSampleRate,
-                      {L"cboSystemSampleRate", L"cboBitDepth", L"chkSyncSampleRates", L"cboSampleRate"},
-                      [rate, bits] { gAudio->SetDeviceFormat(gPlaybackLineIds[0], rate, bits, 0); }};
-            o.inOwnWindow = false;
-            return o;
-        }
-        }
-    }
-
     // One or more changes from outside; with `ownWindow`, right after a user's step that sent
     // in live mode, all within the second after it.
     void OutsideStep(bool ownWindow = false) {
         std::vector<Outside> changes{RandomOutside()};
         if (ownWindow && Chance(50)) changes.push_back(RandomOutside());
-        if (ownWindow)
-            std::erase_if(changes, [](const Outside& o) { return !o.inOwnWindow; });
-        if (changes.empty()) return;
         std::wstring names;
         // What came from outside before and shows at the next refresh.
         std::vector<std::wstring> controls = late_;
-        bool driver = false, device = false;
+        bool device = false;
         for (const Outside& o : changes) {
             names += (names.empty() ? L"" : L", ") + o.name;
             controls.insert(controls.end(), o.controls.begin(), o.controls.end());
-            driver = driver || o.driver;
             device = device || o.device;
         }
-        Note((ownWindow && IsSelfChange() ? L"at once from outside: " : L"from outside: ") + names);
         // The notifications of the editor's own sends come in within its window, as they do at once.
         sim::WaitForSimNotifications();
         Pump(20);
         if (!ProfileEditor()) return Fail(L"the editor closed");
         const State held = Held(Ed());
         const bool live = Live();
-        // Otherwise the change comes once the editor's own sends are a second old.
-        if (!ownWindow) gLastSelfChange.store(::timeGetTime() - kOwnChangeWindowMs);
-        const unsigned posts = registryPosts_;
-        const std::map<std::wstring, Bytes> before = Card();
-        for (const Outside& o : changes) {
-            o.put();
-            if (o.atOnce && live && o.shown && !o.shown())
-                return Fail(L"the editor does not show " + o.name + L" at once");
-        }
-        // The watcher posts a change of the driver's values; the registry takes a value set to
-        // what it holds for no change.
-        if (driver) {
-            driver = false;
-            for (const auto& [n, was] : Card())
-                driver = driver || (!IsMixerValueName(n) && was != before.at(n));
-        }
+        const std::optional<unsigned> posts = PutOutside(changes, ownWindow, live);
+        if (failed_) return;
+        LetTheRefreshRun(posts);
         if (ownWindow) {
-            // Within the second after the editor's own send the program takes what comes in for
-            // its own; once the second is over the editor shows the change as any other.
-            LetTheRefreshRun(driver ? std::optional<unsigned>(posts) : std::nullopt);
+            // A change within the second after the editor's own send shows once the second is
+            // over, as any other: a later refresh brings nothing more.
             if (!ProfileEditor()) return Fail(L"the editor closed");
             const State after = Held(Ed());
             LetTheRefreshRun();
             const std::wstring missed = Differences(after, Held(Ed()), {});
             if (!missed.empty())
                 return Fail(L"the editor missed " + names + L", changed within the own-change window:" + missed);
-        } else {
-            LetTheRefreshRun(driver ? std::optional<unsigned>(posts) : std::nullopt);
         }
-        if (!ProfileEditor()) return Fail(L"the editor closed");
-        for (const Outside& o : changes)
-            if ((live || o.device) && o.shown && !PumpUntil(o.shown, 1000))
-                return Fail(L"the editor does not show " + o.name);
+        CheckOutsideShown(changes, live);
+        if (failed_) return;
         // Only the controls of the changed values follow, and only while live (a device's row
         // follows its state at any time).
         const std::wstring moved =
             Differences(held, Held(Ed()), live || device ? controls : std::vector<std::wstring>{});
         if (!moved.empty()) Fail(L"an outside change of " + names + L" moved other controls:" + moved);
-        if (driver) late_.clear();
-        for (const Outside& o : changes)
-            if (o.late) late_.insert(late_.end(), o.controls.begin(), o.controls.end());
+        NoteLate(changes, posts.has_value());
         // A device that comes and goes changes no choice of the profile.
-        for (const Outside& o : changes) {
-            if (!live || o.device) continue;
-            for (const std::wstring& g :
-                 {GroupOf(o.name), std::wstring(o.name == L"PanelConfig"       ? L"SpeakerConfig"
-                                            : o.name == kMixerSampleRate ? kMixerBitDepth
-                                                                         : L"")}) {
-                followed_.insert(g);
-                movedSinceLive_.insert(g);
-            }
-        }
+        if (live) NoteFollowed(changes);
     }
 
     void LiveStep() {
@@ -340,7 +89,11 @@ protected:
         Note(L"Reset");
         if (!User::Click(Ed().Ctl(L"cmdReset"))) return;
         LetTheRefreshRun();
-        chosen_.clear();
+        // Reset loads the profile's values again; the shortcut and the icon stay as chosen.
+        std::set<std::wstring> kept;
+        for (const wchar_t* n : {L"Shortcut", L"CustomIcon"})
+            if (chosen_.count(n)) kept.insert(n);
+        chosen_ = kept;
         followed_.clear();
         movedSinceLive_.clear();
         if (profile_.empty()) stored_ = Saved(Ed());
@@ -493,15 +246,9 @@ protected:
         movedSinceLive_.clear();
         cardAtLive_.clear();
         late_.clear();
-        // Every model of the catalogue the program supports.
-        std::vector<std::wstring> models;
-        if (gCardModels.Empty()) BuildCardCatalogue();
-        for (const auto& [subsys, m] : gCardModels)
-            if (m->Supported) models.push_back(subsys);
-        const std::wstring model = models[static_cast<std::size_t>(Pick(static_cast<int>(models.size())))];
+        const std::wstring model = PickModel();
         const bool stored = Chance(70);
-        const std::wstring madeOn =
-            stored && Chance(30) ? models[static_cast<std::size_t>(Pick(static_cast<int>(models.size())))] : model;
+        const std::wstring madeOn = stored && Chance(30) ? PickModel() : model;
         log_ << L"seed " << seed << L", card " << model;
         State values;
         if (stored) {
@@ -526,10 +273,7 @@ protected:
             log_ << L", output " << int{output};
         }
         Load(L"");
-        cardNames_.clear();
-        for (const codes::Row& row : codes::MatrixRows())
-            for (const std::wstring& n : row.names)
-                if (!ProfileOnly(n) && !GetProfileValue(L"", n).empty()) cardNames_.push_back(n);
+        ReadCardNames();
         profile_ = stored ? L"Walk" : L"";
         for (const std::wstring& name : RegEnumKeys(gRegProfiles)) RegDeleteTree(gRegProfiles, name);
         for (const auto& [n, v] : values) Store(L"Walk", n, v.c_str());
@@ -561,11 +305,13 @@ protected:
                 DialogStep();
             } else if (kind < 73) {
                 OutsideStep();
-            } else if (kind < 80) {
+            } else if (kind < 76) {
                 // A user's step that sends, then at once a change from outside.
                 const Target& t = targets_[static_cast<std::size_t>(Pick(static_cast<int>(targets_.size())))];
                 if (!Live() || !Act(t, Chance(40))) continue;
                 OutsideStep(true);
+            } else if (kind < 80) {
+                if (Live()) MeetingStep();
             } else if (kind < 90) {
                 LiveStep();
             } else {
@@ -578,8 +324,7 @@ protected:
         }
         if (!failed_ && ProfileEditor()) {
             const bool live = Live();
-            Note(L"Cancel");
-            CloseEditor();
+            UserCloses();
             if (live) CheckRestored();
         }
         CloseEditor();
