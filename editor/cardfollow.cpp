@@ -6,6 +6,7 @@
 #include <cmath>
 #include <utility>
 
+#include "device/audio.h"
 #include "device/cardlines.h"
 #include "device/displaytexts.h"
 #include "device/mixervalues.h"
@@ -97,6 +98,11 @@ void frmProfile::RememberCard() {
     std::map<std::wstring, Bytes> seen;
     for (const std::wstring& name : CardValueNames()) seen[name] = GetProfileValue(L"", name);
     record_.SeeCard(seen);
+    SeeRecordingSource();
+}
+
+void frmProfile::SeeRecordingSource() {
+    if (gAudio) sourceSeen_ = AudioValueText(gAudio->SelectedInputLineID());
 }
 
 void frmProfile::NoteOwnSend(std::initializer_list<std::wstring_view> names) {
@@ -228,13 +234,13 @@ void frmProfile::FollowCard() {
     if (changed(L"EqEnable") && !OptionSelected(optEQ, kDontChange)) SelectOption(optEQ, FirstByte(now[L"EqEnable"]));
     if (changed(L"EqGain")) DecodeEqGain(now[L"EqGain"]);
     if (changed(L"BassManagement")) SelectOption(optFlexBass, FirstByte(now[L"BassManagement"]));
-    // Disabled, the crossover and the size lists keep the user's values aside for FlexBass's
-    // return; the real-time window keeps the card's, which FlexBass's return sends back.
+    // Disabled, the crossover and the size lists keep values aside for FlexBass's return:
+    // another program's change of them is kept there, as FlexBass's return sends them back.
     if (changed(L"BassCornerFrequency")) {
         const std::int32_t corner = FirstByte(now[L"BassCornerFrequency"]);
         if (csliCrossover->Enabled())
             csliCrossover->SetValue(corner);
-        else if (realTimeMode_ && !csliCrossover->Tag().empty())
+        else if (!csliCrossover->Tag().empty())
             csliCrossover->SetTag(std::to_wstring(corner));
     }
     // Another output brings the real-time window's size lists back with the card's sizes, not
@@ -242,11 +248,13 @@ void frmProfile::FollowCard() {
     const bool outputMoved = changed(L"PanelConfig") || changed(L"SpeakerConfig") || changed(L"SpDigitalOut");
     if (changed(L"SpeakerSize") || (realTimeMode_ && outputMoved)) {
         const std::array<bool, 4> large = DecodeSpeakerSizes(now[L"SpeakerSize"]);
+        const std::array<bool, 4> was =
+            DecodeSpeakerSizes(record_.SeenCard(L"SpeakerSize").value_or(now[L"SpeakerSize"]));
         for (int i = 0; i < 4; ++i) {
             const int size = large[static_cast<std::size_t>(i)] ? 1 : 0;
             if (cboSpeakerSize[i]->Enabled())
                 cboSpeakerSize[i]->SetListIndex(size);
-            else if (realTimeMode_)
+            else if (realTimeMode_ || large[static_cast<std::size_t>(i)] != was[static_cast<std::size_t>(i)])
                 cboSpeakerSize[i]->SetTag(std::to_wstring(size));
         }
     }

@@ -84,9 +84,15 @@ void frmProfile::ShowEffectBox(CheckBox& box, int behaviour) {
 // The headphone gain list stands for the output's panel: another panel keeps the list's choice
 // aside for the panel it leaves and shows the new one's, as kept or as the profile holds it.
 void frmProfile::ShowPanelGain() {
-    frmHpImpedanceMode* amp = gCardCaps && gCardCaps->HPAmp && !realTimeMode_ ? HpImpedanceDialog() : nullptr;
+    frmHpImpedanceMode* amp = gCardCaps && gCardCaps->HPAmp ? HpImpedanceDialog() : nullptr;
     const Bytes to = PanelConfig();
     if (!amp || ampPanel_.empty() || to.empty() || FirstByte(ampPanel_) == FirstByte(to)) return;
+    // The real-time window shows the card's gain of the panel it goes to.
+    if (realTimeMode_) {
+        amp->CurrentAmp(L"", to);
+        ampPanel_ = to;
+        return;
+    }
     record_.Keep(L"cboHpAmp@" + HpImpedanceValueName(ampPanel_), amp->cboHpAmp->ListIndex());
     if (const auto kept = record_.Take(L"cboHpAmp@" + HpImpedanceValueName(to))) {
         amp->cboHpAmp->SetListIndex(*kept);

@@ -54,7 +54,8 @@ void frmProfile::chkPlaybackSet_Click(int i) {
     EnablePlaybackRow(i);
     UpdateSetAllCheckBox(*chkPlaybackSetAll, chkPlaybackSet);
     auto& slider = *csliOutputChannel[i];
-    if (set)
+    // A row the card's own change brings is the card's: nothing to send.
+    if (set && !followingCard_)
         LiveApplyChannelGain(i);
     else
         slider.SetValue(inUse ? GetChannelGainPercent(i, liveProfileName_) : channelUnityLevel_);
@@ -134,8 +135,10 @@ void frmProfile::WireMixerEvents() {
         option->Click = [this, i = option->Index()] {
             // "Ignore" selects no line: it puts back the restore point's source, when it holds one.
             if (Updating()) return;
-            if (auto line = LiveChoice(i == 255, kMixerInputLineSel, Bytes{static_cast<std::uint8_t>(i)}))
+            if (auto line = LiveChoice(i == 255, kMixerInputLineSel, Bytes{static_cast<std::uint8_t>(i)})) {
                 MixerValue(kMixerInputLineSel, *line, true);
+                SeeRecordingSource();
+            }
         };
     }
     chkPlaybackSetAll->Click = [this] { SetAllClicked(*chkPlaybackSetAll, chkPlaybackSet); };

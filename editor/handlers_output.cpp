@@ -230,15 +230,26 @@ void frmProfile::cboSpeakerSize_Click(int index) {
 void frmProfile::SendBassManagement() {
     if (liveProfileName_.empty()) return;
     Bytes enable = EncodeFlag(OptionSelected(optFlexBass, 1));
-    // Off, the crossover the slider keeps aside, as Save writes it.
+    // Off, the crossover the slider keeps aside, as Save writes it; one the editor last saw on
+    // the card goes as the card holds it now (another program's change within the second stays).
     Bytes corner = EncodeCode(static_cast<std::uint8_t>(KeptValue(*csliCrossover)));
+    if (const auto seen = record_.SeenCard(L"BassCornerFrequency"); seen && FirstByte(*seen) == FirstByte(corner)) {
+        corner = GetProfileValue(L"", L"BassCornerFrequency");
+        // Shown, or kept aside, as it goes.
+        FlagScope switching(flexBassSwitching_);
+        if (csliCrossover->Enabled())
+            csliCrossover->SetValue(FirstByte(corner));
+        else if (!csliCrossover->Tag().empty())
+            csliCrossover->SetTag(std::to_wstring(FirstByte(corner)));
+    }
     ApplyBassManagement(enable, corner);
     NoteOwnSend({L"BassManagement", L"BassCornerFrequency"});
 }
 
 void frmProfile::csliCrossover_Change() {
     lblCrossoverValue->SetCaption(std::to_wstring(csliCrossover->Value()) + L" Hz");
-    SendBassManagement();
+    // FlexBass's click parks or brings back the level and sends once itself.
+    if (!flexBassSwitching_) SendBassManagement();
 }
 
 void frmProfile::optFlexBass_Click(int index) {
@@ -246,11 +257,29 @@ void frmProfile::optFlexBass_Click(int index) {
     const std::uint8_t parked =
         gDriverDefaults.Contains(L"BassCornerFrequency") ? FirstByte(HexToBytes(gDriverDefaults.At(L"BassCornerFrequency")))
                                                          : 0;
-    SetSliderEnabled(*csliCrossover, index == 1, parked);
+    {
+        FlagScope switching(flexBassSwitching_);
+        SetSliderEnabled(*csliCrossover, index == 1, parked);
+    }
     UpdateSpeakerSizeEnabling();
     if (liveProfileName_.empty()) return;
     SendBassManagement();
-    Bytes sizes = EncodeSpeakerSize();
+    // The sizes by box: a box as the editor last saw it on the card goes as the card holds it now.
+    std::array<bool, 4> large = DecodeSpeakerSizes(EncodeSpeakerSize());
+    if (const auto seen = record_.SeenCard(L"SpeakerSize")) {
+        const std::array<bool, 4> was = DecodeSpeakerSizes(*seen), now = DecodeSpeakerSizes(GetProfileValue(L"", L"SpeakerSize"));
+        for (std::size_t i = 0; i < 4; ++i) {
+            if (large[i] != was[i] || large[i] == now[i]) continue;
+            // Another program's size: shown, or kept aside, as it goes.
+            large[i] = now[i];
+            auto& box = *cboSpeakerSize[static_cast<int>(i)];
+            if (box.Enabled())
+                SelectItemData(box, now[i] ? 1 : 0);
+            else
+                box.SetTag(std::to_wstring(now[i] ? 1 : 0));
+        }
+    }
+    Bytes sizes = kal::EncodeSpeakerSize(large);
     ApplySpeakerSize(sizes);
     NoteOwnSend({L"SpeakerSize"});
 }

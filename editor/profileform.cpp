@@ -359,7 +359,8 @@ void frmProfile::InputLineStateChanged(int input, bool active) {
     box.SetEnabled(active);
     box.SetTag(active ? L"*" : L"");
     if (load) box.SetValue(realTimeMode_ && active ? 1 : 0);
-    lblInputLineCaption[input]->SetEnabled(active);
+    // A device out of service can't be the recording source: its option goes with its row.
+    for (Control* c : ControlList{optInputSelect[input], lblInputLineCaption[input]}) c->SetEnabled(active);
     if (frmInputLineCustomControls* dialog = InputLineCustomControlsDialog();
         dialog && dialog->Tag() == std::to_wstring(input))
         dialog->Unload();
@@ -374,6 +375,10 @@ void frmProfile::InputLineStateChanged(int input, bool active) {
 void frmProfile::ShowRecordingSource(const std::wstring& lineId) {
     // Out of live mode the editor shows the profile, not the card.
     if (!Loaded() || liveProfileName_.empty() || optInputSelect[255]->Value()) return;
+    // Windows' source as the editor saw it after its own send (one Windows refused, a device out
+    // of service) is no change of another program's.
+    if (lineId == sourceSeen_) return;
+    sourceSeen_ = lineId;
     const auto it = std::find(gInputLineIds.begin(), gInputLineIds.end(), lineId);
     if (it == gInputLineIds.end() || lineId.empty()) return;
     UpdatingScope updating(*this);

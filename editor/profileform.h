@@ -378,6 +378,8 @@ private:
     static std::wstring AsideKey(const Control& control);
     // Takes the card's present values as the ones the editor has seen.
     void RememberCard();
+    // Notes Windows' recording source as it stands, after the editor's own send or a load.
+    void SeeRecordingSource();
     // A control that shows the card's level follows it; disabled, it keeps its own value aside.
     void FollowSlider(Slider& slider, std::int32_t value);
     void ShowCardVolume();
@@ -624,6 +626,8 @@ private:
     Bytes ampPanel_;                              // the panel the headphone gain list stands for
     std::array<bool, 8> inputLineShown_{};    // the recording line's device was active since the load
     bool followingCard_ = false;              // the controls follow a change of the card
+    bool flexBassSwitching_ = false;          // FlexBass's click parks or brings back the crossover
+    std::wstring sourceSeen_;                 // Windows' recording source as the editor last saw it
 
     // User presets and the marking of the presets the controls equal.
     UserPresetList eqUserProfiles_{*this, kEqUserProfiles, cboEQUserProfiles, cmdEQUserProfileAdd,

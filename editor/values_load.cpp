@@ -310,6 +310,12 @@ void frmProfile::LoadOutputChannels(const std::wstring& profile, bool keepChoice
         const bool available = IsChannelAvailable(i);
         set.SetEnabled(available);
         auto& slider = *csliOutputChannel[i];
+        if (realTimeMode_ && available && set.Value() == 0) {
+            // The real-time window has no Set boxes: a row the output brings shows the card's gain.
+            slider.SetTag(L"");
+            slider.SetValue(GetChannelGainPercent(i, L""));
+            set.SetValue(1);
+        }
         if (followingCard_ || (keepChoices && (wasAvailable || set.Value() == 1))) {
             // Another output, the user's or the card's, keeps every row as the user left it, one
             // it lacks until it comes back; a row it brings that no output showed since the load

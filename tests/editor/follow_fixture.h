@@ -182,6 +182,13 @@ inline bool ShowsAsCard(frmProfile& e, const std::wstring& n, const State& saved
             if (e.cboSpeakerSize[i]->Enabled() && a[i] != b[i]) return false;
         return true;
     }
+    // ProLogic IIx and NEO:PC by what their panels show: a level between the sliders' steps
+    // shows at the nearest.
+    if (n == L"Pl2xParam" || n == L"NeoParam") {
+        auto decode = n == L"Pl2xParam" ? &DecodePl2xParam : &DecodeNeoParam;
+        const EffectParams a = decode(card), b = decode(written);
+        if (a.on == b.on && a.movie == b.movie && a.width == b.width && a.depth == b.depth) return true;
+    }
     // A band past its slider's end shows at the end.
     if (n == L"EqGain" && card.size() == 40) {
         const auto a = DecodeEqGain(card), b = DecodeEqGain(written);

@@ -39,11 +39,14 @@ TEST_F(LiveFollow, ARecordingDeviceThatGoesAndComesBackKeepsTheUsersLine) {
         sim::SetSimEndpointState(endpoint, DEVICE_STATE_DISABLED);
         ASSERT_TRUE(PumpUntil([&] { return !editor.chkRecordSet[line]->Enabled(); })) << line;
         EXPECT_FALSE(editor.csliInputLine[line]->Enabled()) << line;
+        // Out of service, the device can't be chosen as the recording source.
+        EXPECT_FALSE(editor.optInputSelect[line]->Enabled()) << line;
         gLastSelfChange.store(::timeGetTime() - 5000);
         sim::SetSimEndpointState(endpoint, DEVICE_STATE_ACTIVE);
         ASSERT_TRUE(PumpUntil([&] { return editor.chkRecordSet[line]->Enabled(); })) << line;
         EXPECT_EQ(editor.chkRecordSet[line]->Value(), 1) << line;
         EXPECT_TRUE(editor.csliInputLine[line]->Enabled()) << line;
+        EXPECT_TRUE(editor.optInputSelect[line]->Enabled()) << line;
     }
     // Both unplugged together, and back together: each row follows its own device.
     for (const DWORD state : {DEVICE_STATE_DISABLED, DEVICE_STATE_ACTIVE}) {
@@ -62,6 +65,26 @@ TEST_F(LiveFollow, ARecordingDeviceThatGoesAndComesBackKeepsTheUsersLine) {
     EXPECT_EQ(RegReadBytes(Profile(L"Rec"), MixerValueName(1, 0, 0, 0)), Bytes{25});
     EXPECT_EQ(RegReadBytes(Profile(L"Rec"), MixerValueName(1, 1, 0, 0)), Bytes{70});
     EXPECT_EQ(RegReadBytes(Profile(L"Rec"), kMixerInputLineSel), Bytes{1});
+}
+
+// The real-time window has no Set boxes: the rows another program's output brings are usable at
+// once and show the card's gains, as the window opened anew shows them.
+TEST_F(LiveFollow, RowsAnotherProgramsOutputBringsAreUsableInTheRealTimeWindow) {
+    UseEditorCard(kD2);
+    Load(L"");
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"01000000"));
+    sim::SetSimLiveValue(L"RearVolL", EncodeChannelGain(-6.0));
+    frmProfile& e = OpenRealTime();
+    ASSERT_FALSE(e.csliOutputChannel[4]->Enabled());
+    const Bytes before = GetProfileValue(L"", L"RearVolL");
+    gLastSelfChange.store(::timeGetTime() - kOwnChangeWindowMs);
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"07000000"));
+    LetTheSecondPass();
+    ASSERT_TRUE(PumpUntil([&] { return e.csliOutputChannel[4]->Enabled(); }, 3000));
+    EXPECT_EQ(e.csliOutputChannel[4]->Value(), GetChannelGainPercent(4, L""));
+    // Following the card sends nothing back.
+    EXPECT_EQ(GetProfileValue(L"", L"RearVolL"), before);
+    CloseEditor();
 }
 
 // A playback row the user set, hidden by another program's headphones and brought back by its
@@ -307,33 +330,97 @@ TEST_F(LiveFollow, AnotherProgramsPartBetweenTwoOfTheUsersStaysAndShows) {
     }
 }
 
-// While FlexBass is off, the real-time window's crossover and size lists keep aside what the card
-// holds: the user's FlexBass On brings back another program's crossover and sizes, not older ones.
-TEST_F(LiveFollow, FlexBassOnInTheRealTimeWindowKeepsWhatAnotherProgramSetWhileItWasOff) {
+// While FlexBass is off the crossover and the size lists keep aside what the card holds: FlexBass
+// On keeps another program's crossover and rear sizes, set after FlexBass went off or within the
+// second of the user's Off, and shows them; in a live editor and in the real-time window.
+TEST_F(LiveFollow, FlexBassOnKeepsTheCrossoverAndSizesAnotherProgramSetWhileItWasOff) {
+    for (const bool realTime : {false, true}) {
+        for (const bool usersOff : {false, true}) {
+            for (const bool withinSecond : {false, true}) {
+                if (withinSecond && !usersOff) continue;
+                SCOPED_TRACE(::testing::Message() << (realTime ? "real-time window" : "live editor")
+                                                  << (usersOff ? ", the user's Off" : ", Off from outside")
+                                                  << (withinSecond ? " within its second" : ""));
+                UseEditorCard(kD2);
+                Load(L"");
+                sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"07000000"));
+                sim::SetSimLiveValue(L"BassManagement", HexToBytes(L"01000000"));
+                sim::SetSimLiveValue(L"BassCornerFrequency", EncodeCode(80));
+                sim::SetSimLiveValue(L"SpeakerSize", HexToBytes(L"00000000"));
+                gAudio->SetSpeakers(gPlaybackLineIds[0], 8);
+                frmProfile& e = realTime ? OpenRealTime() : OpenEditor(L"");
+                e.imgTab_Click(2);
+                if (!realTime) {
+                    ASSERT_TRUE(User::ChooseOption(*e.optFlexBass[1]));
+                }
+                LetTheSecondPass();
+                if (usersOff) {
+                    ASSERT_TRUE(User::ChooseOption(*e.optFlexBass[0]));
+                    if (!withinSecond) LetTheSecondPass();
+                } else {
+                    gLastSelfChange.store(::timeGetTime() - kOwnChangeWindowMs);
+                    sim::SetSimLiveValue(L"BassManagement", HexToBytes(L"00000000"));
+                    LetTheSecondPass();
+                }
+                ASSERT_TRUE(PumpUntil([&] { return !e.csliCrossover->Enabled(); }, 3000));
+                // Within the second of the user's Off, however long a loaded machine took over it.
+                gLastSelfChange.store(withinSecond ? ::timeGetTime() : ::timeGetTime() - kOwnChangeWindowMs);
+                sim::SetSimLiveValue(L"BassCornerFrequency", EncodeCode(130));
+                sim::SetSimLiveValue(L"SpeakerSize", HexToBytes(L"30000000"));
+                if (!withinSecond) LetTheSecondPass();
+                ASSERT_TRUE(User::ChooseOption(*e.optFlexBass[1]));
+                EXPECT_EQ(FirstByte(GetProfileValue(L"", L"BassCornerFrequency")), 130);
+                EXPECT_EQ(BytesToHex(GetProfileValue(L"", L"SpeakerSize")), L"30000000");
+                LetTheSecondPass();
+                EXPECT_TRUE(PumpUntil([&] { return e.csliCrossover->Value() == 130; }, 3000));
+                EXPECT_EQ(e.cboSpeakerSize[2]->ListIndex(), 1);
+                CloseEditor();
+            }
+        }
+    }
+}
+
+// Windows' recording source as the editor's own send left it is no change of another program's:
+// Reset in live mode brings back the profile's source on a device out of service, which Windows
+// can't take, and the end of the second doesn't show Windows' own over it.
+TEST_F(LiveFollow, ResetBringsBackASourceWindowsCannotTakeAndKeepsIt) {
     UseEditorCard(kD2);
     Load(L"");
-    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"07000000"));
-    sim::SetSimLiveValue(L"BassManagement", HexToBytes(L"01000000"));
-    sim::SetSimLiveValue(L"BassCornerFrequency", EncodeCode(80));
-    sim::SetSimLiveValue(L"SpeakerSize", HexToBytes(L"00000000"));
-    gAudio->SetSpeakers(gPlaybackLineIds[0], 8);
+    ASSERT_FALSE(gInputLineIds[1].empty());
+    Store(L"Src", kMixerInputLineSel, L"00");
+    sim::SetSimEndpointState(sim::FindSimEndpoint(gInputLineIds[0]), DEVICE_STATE_UNPLUGGED);
+    sim::WaitForSimNotifications();
+    frmProfile& e = OpenEditor(L"Src");
+    ClickLive(e);
+    LetTheSecondPass();
+    e.imgTab_Click(1);
+    ASSERT_TRUE(User::ChooseOption(*e.optInputSelect[1]));
+    ASSERT_TRUE(User::Click(e.Ctl(L"cmdReset")));
+    EXPECT_TRUE(e.optInputSelect[0]->Value());
+    LetTheSecondPass();
+    Pump(100);
+    EXPECT_TRUE(e.optInputSelect[0]->Value());
+    EXPECT_EQ(Saved(e).at(kMixerInputLineSel), L"00");
+    CloseEditor();
+}
+
+// The real-time window's headphone gain shows the card's gain of the panel the user's output
+// goes to, and the card keeps it.
+TEST_F(LiveFollow, TheRealTimeWindowsGainFollowsThePanelTheUserPicks) {
+    UseEditorCard(kDG);
+    Load(L"");
+    sim::SetSimLiveValue(L"PanelConfig", HexToBytes(L"00000000"));
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"01000000"));
+    sim::SetSimLiveValue(L"HpImpedanceModeRear", EncodeCode(2));
+    sim::SetSimLiveValue(L"HpImpedanceModeFront", EncodeCode(0));
     frmProfile& e = OpenRealTime();
-    e.imgTab_Click(2);
-    ASSERT_TRUE(e.csliCrossover->Enabled());
-    // Another program turns FlexBass off, then sets the crossover and the rear speakers' size.
-    for (const auto& [name, value] : {std::pair<const wchar_t*, Bytes>{L"BassManagement", HexToBytes(L"00000000")},
-                                      {L"BassCornerFrequency", EncodeCode(130)},
-                                      {L"SpeakerSize", HexToBytes(L"30000000")}}) {
-        gLastSelfChange.store(::timeGetTime() - kOwnChangeWindowMs);
-        sim::SetSimLiveValue(name, value);
-        LetTheSecondPass();
-    }
-    ASSERT_TRUE(PumpUntil([&] { return !e.csliCrossover->Enabled(); }, 3000));
-    ASSERT_TRUE(User::ChooseOption(*e.optFlexBass[1]));
-    EXPECT_EQ(FirstByte(GetProfileValue(L"", L"BassCornerFrequency")), 130);
-    EXPECT_EQ(BytesToHex(GetProfileValue(L"", L"SpeakerSize")), L"30000000");
-    EXPECT_EQ(e.csliCrossover->Value(), 130);
-    EXPECT_EQ(e.cboSpeakerSize[2]->ListIndex(), 1);
+    ASSERT_NE(HpImpedanceDialog(), nullptr);
+    ASSERT_EQ(SelectedItemData(*HpImpedanceDialog()->cboHpAmp, -1), 2);
+    ASSERT_TRUE(User::ChooseItem(*e.cboAnalogOutput, IndexOf(*e.cboAnalogOutput, 0x0101)));
+    LetTheSecondPass();
+    EXPECT_EQ(SelectedItemData(*HpImpedanceDialog()->cboHpAmp, -1), 0);
+    EXPECT_EQ(FirstByte(GetProfileValue(L"", L"HpImpedanceModeFront")), 0);
+    EXPECT_EQ(Saved(e).at(L"HpImpedanceModeFront"), BytesToHex(GetProfileValue(L"", L"HpImpedanceModeFront")));
     CloseEditor();
 }
 

@@ -71,9 +71,18 @@ Row DriverRow(std::wstring what, const std::wstring& name, int tab, std::vector<
     return r;
 }
 
-// The same row with FlexBass off meanwhile: its controls keep the user's values aside.
-Row WithFlexBassOff(Row r) {
+// The same row with FlexBass off meanwhile: its controls keep values aside, another program's
+// change of them too, as FlexBass's return sends them (`aside`: whether what a save writes is
+// the card's).
+Row WithFlexBassOff(Row r, std::function<bool(const Bytes& saved, const Bytes& card)> aside) {
     r.what += L", FlexBass off";
+    const std::wstring name = r.names[0];
+    r.follows = [](frmProfile&) { return true; };
+    r.shows = [name, aside](frmProfile& ed, const CardBytes& v) {
+        const State saved = Saved(ed);
+        const auto w = saved.find(name);
+        return w != saved.end() && aside(HexToBytes(w->second), v[0]);
+    };
     r.before = [](frmProfile& ed) { ASSERT_TRUE(User::ChooseOption(*ed.optFlexBass[0])); };
     r.after = [](frmProfile& ed) { ASSERT_TRUE(User::ChooseOption(*ed.optFlexBass[1])); };
     return r;
@@ -649,7 +658,7 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
                    User::DragTo(*ed.csliCrossover, FirstByte(avoid[0]) == 100 ? 150 : 100);
         };
         rows.push_back(r);
-        rows.push_back(WithFlexBassOff(r));
+        rows.push_back(WithFlexBassOff(r, [](const Bytes& s, const Bytes& c) { return FirstByte(s) == FirstByte(c); }));
     }
     {
         Row r = DriverRow(L"speaker sizes", L"SpeakerSize", 2, {L"cboSpeakerSize"});
@@ -672,7 +681,8 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
             return front.Enabled() && User::ChooseItem(front, other);
         };
         rows.push_back(r);
-        rows.push_back(WithFlexBassOff(r));
+        rows.push_back(WithFlexBassOff(
+            r, [](const Bytes& s, const Bytes& c) { return DecodeSpeakerSizes(s) == DecodeSpeakerSizes(c); }));
     }
     // Mixer page: the playback channels.
     for (int i = 0; i < 8; ++i) {

@@ -21,7 +21,7 @@ const wchar_t* const kAecLocked[] = {L"PanelConfig", L"SpeakerConfig", L"EqEnabl
 
 class RealTimeWalk : public WalkModel {
 protected:
-    // What the card held when echo cancellation locked the pages; empty while it is off.
+    // What the card held when the user's Enable locked the pages; empty otherwise.
     std::map<std::wstring, Bytes> aecSaved_;
 
     frmProfile& Rt() { return *ProfileEditor(); }
@@ -56,6 +56,15 @@ protected:
                 return Fail(L"the card holds " + n + L" " + BytesToHex(GetProfileValue(L"", n)) + L", the window " +
                             saved.at(n));
         }
+        // The boxes of the effects the output offers, locked or not, as the card has each effect
+        // on or off (one the output doesn't offer shows the output's default).
+        for (const auto& [value, box, panel] : EffectBoxesOf(e)) {
+            const Bytes card = GetProfileValue(L"", value);
+            const int b = static_cast<int>(std::wcstol(panel->Tag().c_str(), nullptr, 10));
+            if (!card.empty() && (b == 3 || b == 4) && box->Value() != (FirstByte(card) != 0 ? 1 : 0))
+                return Fail(L"the window shows " + Key(*box) + L" " + std::to_wstring(box->Value()) +
+                            L", the card holds " + value + L" " + BytesToHex(card));
+        }
         // The output and the two pages, locked or not.
         const std::wstring output = HexPad(FirstByte(GetProfileValue(L"", L"PanelConfig")), 2) +
                                     HexPad(FirstByte(GetProfileValue(L"", L"SpeakerConfig")), 2);
@@ -71,6 +80,66 @@ protected:
             return Fail(L"the window shows the master volume " + std::to_wstring(e.csliVolume->Value()));
     }
 
+    // Each effect's value, its box and the panel whose tag holds how the output offers it.
+    static std::vector<std::tuple<const wchar_t*, CheckBox*, Control*>> EffectBoxesOf(frmProfile& e) {
+        return {{L"DHEnable", e.chkDolbyHeadphones, e.chkDolbyHeadphones},
+                {L"DVSEnable", e.chkDolbyVirtualSpeaker, e.chkDolbyVirtualSpeaker},
+                {L"EnableXear3D", e.chkVSS, &e.Ctl(L"pctVSS")},
+                {L"Pl2xParam", e.chkDolby, &e.Ctl(L"pctDolby")},
+                {L"NeoParam", e.chkNeo, &e.Ctl(L"pctNeo")}};
+    }
+
+    // Which controls are enabled; the user lists' buttons follow the name typed, which a new
+    // window doesn't have.
+    // A hidden control, or one of a locked page, can't be reached: only those shown count.
+    static std::map<std::wstring, bool> EnabledControls(frmProfile& e) {
+        std::map<std::wstring, bool> enabled;
+        for (Control* c : e.Controls()) {
+            if (!c->Window() || !::IsWindowVisible(c->Window()) || c->Name().ends_with(L"Add") ||
+                c->Name().ends_with(L"Delete"))
+                continue;
+            bool reachable = true;
+            for (int i = 0; i < 4; ++i)
+                if (::IsChild(e.Ctl(L"pctTabContent", i).Window(), c->Window()))
+                    reachable = e.imgTab[static_cast<std::size_t>(i)]->Enabled();
+            if (reachable) enabled[Key(*c)] = c->Enabled();
+        }
+        return enabled;
+    }
+
+    // Each control is enabled as the window opened anew on the same card enables it: every path
+    // (the user's, an outside change, echo cancellation's lock) gives the load's rule.
+    void CheckEnabledAsOpened() {
+        const std::map<std::wstring, bool> now = EnabledControls(Rt());
+        const State held = Held(Rt());
+        Note(L"opened anew");
+        std::wstring differ;
+        // The rates kept in step load as the rates stand; the system's list follows that box.
+        const int sync = Rt().chkSyncSampleRates->Value();
+        CloseEditor();
+        OpenRealTime();
+        CollectTargets();
+        const bool syncAsBefore = sync == Rt().chkSyncSampleRates->Value();
+        // A box the output doesn't offer opens at the output's default: the effects' controls
+        // that follow the boxes count only while every box shows as before.
+        bool effectsAsBefore = true;
+        for (const auto& [value, box, panel] : EffectBoxesOf(Rt()))
+            effectsAsBefore = effectsAsBefore && held.at(Key(*box)) == Held(Rt()).at(Key(*box));
+        auto effectControl = [](const std::wstring& key) {
+            for (const wchar_t* part : {L"Dolby", L"VSS", L"Neo", L"NEO", L"PL2x"})
+                if (key.find(part) != std::wstring::npos) return true;
+            return false;
+        };
+        for (const auto& [key, enabled] : EnabledControls(Rt()))
+            if (const auto was = now.find(key);
+                was != now.end() && was->second != enabled && (syncAsBefore || key != L"cboSystemSampleRate") &&
+                (effectsAsBefore || !effectControl(key)))
+                differ += L"\n  " + key + (was->second ? L" was enabled" : L" was disabled");
+        if (!differ.empty())
+            Fail(L"the window opened anew enables its controls otherwise:" + differ + L"\n and shows" +
+                 Differences(held, Held(Rt()), {}));
+    }
+
     // The values on the pages echo cancellation locks.
     static bool LockedPage(const std::wstring& n) {
         static const std::set<std::wstring> locked{
@@ -82,13 +151,10 @@ protected:
         return locked.count(n) != 0 || n.rfind(L"HpImpedanceMode", 0) == 0;
     }
 
-    // Echo cancellation as the card has it now: its lock saves what the card holds when it
-    // comes on, and lets go when it goes off.
+    // Echo cancellation as the card has it now. Only the user's Enable saves what its Disable
+    // puts back; on at the opening or from outside, the Disable leaves the card as it is.
     void SeeAec() {
-        if (!AecOn())
-            aecSaved_.clear();
-        else if (aecSaved_.empty())
-            aecSaved_ = AecLockedCard();
+        if (!AecOn()) aecSaved_.clear();
     }
 
     // ---- The user's steps ----
@@ -242,6 +308,7 @@ protected:
             }
             if (failed_ || Failures() != failuresAtStart) break;
             CheckShown();
+            if (!failed_ && ProfileEditor() && Chance(15)) CheckEnabledAsOpened();
         }
         if (!failed_ && ProfileEditor()) UserCloses();
         CloseEditor();

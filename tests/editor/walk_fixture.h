@@ -78,7 +78,7 @@ protected:
     // refresh timer due then fires; it runs the refresh only when a post armed it.
     void LetTheRefreshRun(std::optional<unsigned> since = std::nullopt) {
         sim::WaitForSimNotifications();
-        if (since && !PumpUntil([&] { return registryPosts_ != *since; }, 3000))
+        if (since && !PumpUntil([&] { return registryPosts_ != *since; }, 10000))
             return Fail(L"no notification came of the driver's change");
         Pump(20);
         gLastSelfChange.store(::timeGetTime() - 5000);
@@ -484,11 +484,12 @@ protected:
                 return std::nullopt;
             }
         }
-        // The watcher posts a change of the driver's values; the registry takes a value set to
-        // what it holds for no change.
+        // The watcher posts a change of the driver's values (not Windows' mixer values and
+        // speakers); the registry takes a value set to what it holds for no change.
         bool changed = false;
         if (driver)
-            for (const auto& [n, was] : Card()) changed = changed || (!IsMixerValueName(n) && was != before.at(n));
+            for (const auto& [n, was] : Card())
+                changed = changed || (!IsMixerValueName(n) && n != L"SystemSpeakers" && was != before.at(n));
         return changed ? std::optional<unsigned>(posts) : std::nullopt;
     }
 
@@ -572,6 +573,8 @@ protected:
     // Whether the user's change through `next` may have set value `n` over what another program
     // set (`set`; `now` what the card holds): a part-wise value by the part the user changed.
     static bool SetByUser(const Target& next, const std::wstring& n, const Bytes& set, const Bytes& now) {
+        // Echo cancellation's Disable puts back what the card held before its Enable.
+        if (next.control->Name() == L"optAEC" && SetByEchoCancellation(n)) return true;
         if (std::find(next.groups.begin(), next.groups.end(), GroupOf(n)) == next.groups.end()) return false;
         const int k = next.control->Index();
         if (n == L"EqGain" && next.control->Name() == L"csliEQ") {
@@ -901,6 +904,7 @@ protected:
         for (int j = 0; j < 8; ++j) {
             if (gInputLineIds[static_cast<std::size_t>(j)].empty()) continue;
             expect(*e.chkRecordSet[j], LineActive(j));
+            expect(*e.optInputSelect[j], LineActive(j));
             expect(*e.csliInputLine[j], LineActive(j) && e.chkRecordSet[j]->Value() == 1);
         }
         // The crossover while FlexBass is on; the gains while the profile sets them.
