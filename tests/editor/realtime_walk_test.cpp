@@ -1,12 +1,16 @@
-// Random walks of the real-time settings window: seeded sequences of the user's choices, its three
-// dialogs, changes of the card from outside through the real notifications and the program's
-// refresh, and the tray's volume keys, on cards that differ in what matters, opened with echo
-// cancellation off or on. After every step the walk checks, from outside the window:
+// Random walks of the real-time settings window on every supported model, opened with echo
+// cancellation off or on: seeded sequences of the user's choices on every control (the effect
+// panels opened first), its three dialogs, every kind of change from outside that the editor's
+// walk makes, through the real notifications and the program's refresh, and meetings of the
+// user's change and another program's on the same value or part. After every step the walk
+// checks, from outside the window:
 // - the window shows what the card and Windows hold: every user change reached the card and
-//   every outside change was followed;
-// - echo cancellation's Disable puts back the output, equalizer and FlexBass it locked;
-// - a dialog stays open until the user closes it.
-// CI walks seeds 1 to 10; KALVENOR_REALTIME_WALK_SEED=N replays one seed,
+//   every outside change was followed, the boxes of the effects the output offers included;
+// - another program's change that meets the user's is not lost;
+// - echo cancellation's Disable puts back what the user's Enable locked;
+// - a dialog stays open until the user closes it; now and then, each control is enabled as the
+//   window opened anew on the same card enables it.
+// CI walks seeds 1 to 20; KALVENOR_REALTIME_WALK_SEED=N replays one seed,
 // KALVENOR_REALTIME_WALK_SEEDS=N walks N seeds from KALVENOR_REALTIME_WALK_FROM (1).
 #include "sim/audio_format.h"
 #include "tests/editor/walk_fixture.h"
@@ -316,7 +320,7 @@ protected:
 };
 
 TEST_F(RealTimeWalk, RandomWalksKeepTheWindowsContract) {
-    for (unsigned seed : WalkSeeds("KALVENOR_REALTIME_WALK", 10)) {
+    for (unsigned seed : WalkSeeds("KALVENOR_REALTIME_WALK", 20)) {
         WalkSeed(seed);
         if (::testing::Test::HasFatalFailure()) return;
     }

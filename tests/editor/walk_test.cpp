@@ -13,7 +13,11 @@
 // its questions; the profile, applied from the tray menu, is on the card as the editor shows it,
 // and opens again showing what was saved. Changes from outside arrive as the card's and
 // Windows' notifications, several within one own-change window, and the program's own refresh
-// runs once its wait is over.
+// runs once its wait is over; a share of them meet the user's change of the same value, another
+// part of it or the same device, and what the other program set must not be lost. The user
+// reaches every control through the user layer: the effect panels opened, the presets, the
+// user's own lists, the speaker field, the column boxes, the reset buttons, the shortcut and the
+// icon, and closes the editor by Cancel or its close box.
 // CI walks seeds 1 to 40; KALVENOR_WALK_SEED=N replays one seed, KALVENOR_WALK_SEEDS=N walks N
 // seeds from KALVENOR_WALK_FROM (1); KALVENOR_WALK_TRACE=name logs one value after each step.
 #include "tests/editor/walk_fixture.h"
