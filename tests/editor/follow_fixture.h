@@ -152,6 +152,7 @@ inline bool ShowsAsCard(frmProfile& e, const std::wstring& n, const State& saved
     const auto w = saved.find(n);
     if (w == saved.end()) return true;
     const Bytes written = HexToBytes(w->second);
+    if (card == written) return true;
     if (const auto ref = IsMixerValueName(n) ? ParseMixerValueName(n) : std::nullopt; ref && ref->flow == 1) {
         const int j = ref->line;
         const std::wstring& id = gInputLineIds[static_cast<std::size_t>(j)];
@@ -159,6 +160,9 @@ inline bool ShowsAsCard(frmProfile& e, const std::wstring& n, const State& saved
         if (ref->control == 0 && ref->channel == 1 && e.csliInputLineBalance[j]->Tag() != L"2") return true;
         const int controls = gAudio->CustomControls.Contains(id) ? static_cast<int>(gAudio->CustomControls.At(id).size()) : 0;
         if (ref->control > controls) return true;
+        // A line's level goes through the slider's whole percent: a step either way is the same.
+        if (ref->control == 0 && card.size() == 1 && written.size() == 1 && std::abs(card[0] - written[0]) <= 1)
+            return true;
     }
     if (n == kMixerInputLineSel) {
         const std::uint8_t line = FirstByte(written, 8);
@@ -176,6 +180,12 @@ inline bool ShowsAsCard(frmProfile& e, const std::wstring& n, const State& saved
     const auto& effectBox = EffectBoxes();
     if (const auto box = effectBox.find(n); box != effectBox.end() && !e.Ctl(box->second).Enabled()) return true;
     if ((n == L"Pl2xParam" || n == L"NeoParam") && FirstByte(card) == 0 && FirstByte(written) == 0) return true;
+    // The speakers' positions of the layout; the rest of each speaker's record is the driver's own.
+    if (n == L"VSpeakerPos" && card.size() == written.size()) {
+        for (std::size_t i = 0; i < card.size(); ++i)
+            if (i % 16 < 12 && card[i] != written[i]) return false;
+        return true;
+    }
     if (n == L"SpeakerSize") {
         const auto a = DecodeSpeakerSizes(card), b = DecodeSpeakerSizes(written);
         for (std::size_t i = 0; i < 4; ++i)
@@ -183,11 +193,11 @@ inline bool ShowsAsCard(frmProfile& e, const std::wstring& n, const State& saved
         return true;
     }
     // ProLogic IIx and NEO:PC by what their panels show: a level between the sliders' steps
-    // shows at the nearest.
+    // shows at the nearest; the movie mode has fixed levels, its sliders keep theirs aside.
     if (n == L"Pl2xParam" || n == L"NeoParam") {
         auto decode = n == L"Pl2xParam" ? &DecodePl2xParam : &DecodeNeoParam;
         const EffectParams a = decode(card), b = decode(written);
-        if (a.on == b.on && a.movie == b.movie && a.width == b.width && a.depth == b.depth) return true;
+        if (a.on == b.on && a.movie == b.movie && (a.movie || (a.width == b.width && a.depth == b.depth))) return true;
     }
     // A band past its slider's end shows at the end.
     if (n == L"EqGain" && card.size() == 40) {

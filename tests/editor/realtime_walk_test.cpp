@@ -297,6 +297,7 @@ protected:
         const int steps = 25 + Pick(15);
         for (int step = 0; step < steps && !failed_ && ProfileEditor(); ++step) {
             const int kind = Pick(100);
+            const bool aecBefore = AecOn();
             if (kind < 48) {
                 if (!UserStep()) continue;
                 if (Chance(30)) {
@@ -312,7 +313,8 @@ protected:
             }
             if (failed_ || Failures() != failuresAtStart) break;
             CheckShown();
-            if (!failed_ && ProfileEditor() && Chance(15)) CheckEnabledAsOpened();
+            // Echo cancellation coming or going relocks and reopens the pages: always compared then.
+            if (!failed_ && ProfileEditor() && (Chance(15) || aecBefore != AecOn())) CheckEnabledAsOpened();
         }
         if (!failed_ && ProfileEditor()) UserCloses();
         CloseEditor();

@@ -798,93 +798,22 @@ protected:
     }
 
     // Whether the card's `card` holds value `n` as the editor shows it and Save writes it in
-    // `saved`; true also for what the editor doesn't show. With `live`, the stored bytes
-    // chosen back count as shown (live mode sent the controls' value).
+    // `saved`, by the rules the real-time walk shares (ShowsAsCard); with `live`, the stored
+    // bytes chosen back count as shown (live mode sent the controls' value).
     bool ShowsAsOnCard(const std::wstring& n, const State& saved, const std::wstring& card, bool live) {
-        {
-            const std::wstring g = GroupOf(n);
-            // The master volume has rules of its own ("Use last"); Windows' rate kept in step with
-            // the card's is kept aside, not shown.
-            if (g == MixerValueName(0, 0, 0, 0) || (n == kMixerSampleRate && Ed().chkSyncSampleRates->Value() == 1))
-                return true;
-            const auto w = saved.find(n);
-            if (w == saved.end()) return true;
-            // Chosen back as stored, Save writes the stored bytes, which the controls may not
-            // show exactly (a level between the slider's steps, a band past its end).
-            if (const auto s = stored_.find(n); live && s != stored_.end() && s->second == w->second && profile_.size())
-                return true;
-            // A line of a device out of service can't be set; nor a recording source on one.
-            // A row out of the profile shows none of its line's values, a mono line no right
-            // channel, and a line no custom control past its count.
-            if (const auto ref = IsMixerValueName(n) ? ParseMixerValueName(n) : std::nullopt; ref && ref->flow == 1) {
-                const int j = ref->line;
-                if (!LineActive(j) || Ed().chkRecordSet[j]->Value() != 1) return true;
-                if (ref->control == 0 && ref->channel == 1 && Ed().csliInputLineBalance[j]->Tag() != L"2") return true;
-                const std::wstring& id = gInputLineIds[static_cast<std::size_t>(j)];
-                const int controls =
-                    gAudio->CustomControls.Contains(id) ? static_cast<int>(gAudio->CustomControls.At(id).size()) : 0;
-                if (ref->control > controls) return true;
-            }
-            if (n == kMixerInputLineSel && !LineActive(FirstByte(HexToBytes(w->second)))) return true;
-            // A Dolby mode counts while its effect is on; the sizes by the four the boxes show.
-            auto off = [&](const wchar_t* flag) {
-                const auto f = saved.find(flag);
-                return f == saved.end() || FirstByte(HexToBytes(f->second)) == 0;
-            };
-            if ((n == L"DHRoom" && off(L"DHEnable")) || (n == L"DVSMode" && off(L"DVSEnable"))) return true;
-            // Likewise a playback row the output hides.
-            if (const auto* row = std::find(std::begin(gChannelVolumeValues), std::end(gChannelVolumeValues), n);
-                row != std::end(gChannelVolumeValues) &&
-                !Ed().chkPlaybackSet[static_cast<std::size_t>(row - std::begin(gChannelVolumeValues))]->Enabled())
-                return true;
-            // An effect the output doesn't offer is kept, not shown.
-            const auto& effectBox = EffectBoxes();
-            if (const auto box = effectBox.find(n); box != effectBox.end() && !Ed().Ctl(box->second).Enabled())
-                return true;
-            const Bytes held = HexToBytes(card);
-            // Likewise the parameters of ProLogic IIx and NEO:PC while both say off.
-            if ((n == L"Pl2xParam" || n == L"NeoParam") && FirstByte(held) == 0 &&
-                FirstByte(HexToBytes(w->second)) == 0)
-                return true;
-            // The crossover while FlexBass is off is kept aside.
-            if (n == L"BassCornerFrequency" && !Ed().csliCrossover->Enabled()) return true;
-            // The speakers' positions of the layout; the rest of each speaker's record is the
-            // driver's own.
-            if (n == L"VSpeakerPos" && held.size() == HexToBytes(w->second).size()) {
-                const Bytes save = HexToBytes(w->second);
-                bool same = true;
-                for (std::size_t i = 0; i < held.size(); ++i) same = same && (i % 16 >= 12 || held[i] == save[i]);
-                return same;
-            }
-            if (n == L"SpeakerSize") {
-                // The sizes by the boxes the output offers; a disabled box keeps its size aside.
-                const auto card = DecodeSpeakerSizes(held), save = DecodeSpeakerSizes(HexToBytes(w->second));
-                bool same = true;
-                for (std::size_t i = 0; i < 4; ++i)
-                    same = same && (!Ed().cboSpeakerSize[i]->Enabled() || card[i] == save[i]);
-                if (same) return true;
-            }
-            // A swap the output doesn't use is kept, not shown: the L/R swap is for headphones,
-            // centre/bass for analog 5.1 and 7.1, side/rear for 7.1.
-            if (n == L"HeadphoneLRXchg" || n == L"CenterBassXchg" || n == L"SideRearXchg") {
-                const std::wstring out = Ed().Output();
-                const std::wstring mode = out.size() == 4 ? out.substr(2) : L"";
-                const bool encoded = Ed().chkSPDIF->Value() == 1 && SelectedItemData(*Ed().cboSPDIFOutput) != 2 &&
-                                     Ed().cboSPDIFOutput->ListIndex() != -1;
-                const bool used = n == L"HeadphoneLRXchg"  ? mode == L"01" && !encoded
-                                  : n == L"CenterBassXchg" ? (mode == L"06" || mode == L"07") && !encoded
-                                                           : mode == L"07" && !encoded;
-                if (!used) return true;
-            }
-            // A channel's gain goes through the slider's percent: a step either way is the same.
-            const Bytes written = HexToBytes(w->second);
-            auto decibels = [](const Bytes& v) { return static_cast<std::int16_t>(v[2] | v[3] << 8); };
-            if (std::find(std::begin(gChannelVolumeValues), std::end(gChannelVolumeValues), n) !=
-                    std::end(gChannelVolumeValues) &&
-                held.size() == 4 && written.size() == 4 && std::abs(decibels(held) - decibels(written)) <= 1)
-                return true;
-            return card == w->second;
-        }
+        // The master volume has rules of its own ("Use last"); Windows' rate kept in step with
+        // the card's is kept aside, not shown.
+        if (GroupOf(n) == MixerValueName(0, 0, 0, 0) || (n == kMixerSampleRate && Ed().chkSyncSampleRates->Value() == 1))
+            return true;
+        const auto w = saved.find(n);
+        if (w == saved.end()) return true;
+        // Chosen back as stored, Save writes the stored bytes, which the controls may not
+        // show exactly (a level between the slider's steps, a band past its end).
+        if (const auto s = stored_.find(n); live && s != stored_.end() && s->second == w->second && profile_.size())
+            return true;
+        // The editor of a profile keeps its crossover aside while FlexBass is off.
+        if (n == L"BassCornerFrequency" && !Ed().csliCrossover->Enabled()) return true;
+        return ShowsAsCard(Ed(), n, saved, HexToBytes(card));
     }
 
     // Each control is enabled exactly when the user can use it: a Dolby mode list while its
