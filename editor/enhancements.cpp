@@ -75,10 +75,22 @@ void frmProfile::KeepEffectsAside() {
 // its kept value), except while following the card.
 void frmProfile::ShowEffectBox(CheckBox& box, int behaviour) {
     if (realTimeMode_ || !Offered(behaviour)) {
-        if (!followingCard_) box.SetValue(behaviour == 4 ? 1 : 0);
+        if (!followingCard_)
+            box.SetValue(behaviour == 4 ? 1 : 0);
+        else if (realTimeMode_ && Offered(behaviour))
+            // Another program's output: the effect as the card holds it.
+            box.SetValue(CardEffectOn(box) ? 1 : 0);
     } else if (!box.Enabled()) {
         if (const auto kept = record_.Kept(AsideKey(box) + L"@hidden")) box.SetValue(*kept);
     }
+}
+
+bool frmProfile::CardEffectOn(const CheckBox& box) const {
+    if (&box == chkDolbyHeadphones) return FirstByte(GetProfileValue(L"", L"DHEnable")) == 1;
+    if (&box == chkDolbyVirtualSpeaker) return FirstByte(GetProfileValue(L"", L"DVSEnable")) == 1;
+    if (&box == chkVSS) return FirstByte(GetProfileValue(L"", L"EnableXear3D")) == 1;
+    if (&box == chkDolby) return DecodePl2xParam(GetProfileValue(L"", L"Pl2xParam")).on;
+    return DecodeNeoParam(GetProfileValue(L"", L"NeoParam")).on;
 }
 
 // The headphone gain list stands for the output's panel: another panel keeps the list's choice

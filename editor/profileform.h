@@ -467,6 +467,8 @@ private:
     void UpdateEnhancementsPanel(const std::wstring& mode);
     void KeepEffectsAside();
     void ShowEffectBox(CheckBox& box, int behaviour);
+    // Whether the card holds the effect of `box` on.
+    bool CardEffectOn(const CheckBox& box) const;
     void ShowPanelGain();
     std::optional<int> KeptPanelGain(const std::wstring& name) const;
     bool EffectOn(const CheckBox& box) const;

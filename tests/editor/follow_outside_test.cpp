@@ -404,6 +404,25 @@ TEST_F(LiveFollow, ResetBringsBackASourceWindowsCannotTakeAndKeepsIt) {
     CloseEditor();
 }
 
+// An effect another program's output brings into the real-time window shows as the card holds it,
+// not as the window opened it while the output hid it.
+TEST_F(LiveFollow, AnEffectAnotherProgramsOutputOffersShowsAsTheCardHoldsIt) {
+    UseEditorCard(kSTX);
+    Load(L"");
+    sim::SetSimLiveValue(L"PanelConfig", HexToBytes(L"00000000"));
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"07000000"));
+    sim::SetSimLiveValue(L"DHEnable", HexToBytes(L"01000000"));
+    frmProfile& e = OpenRealTime();
+    ASSERT_FALSE(e.chkDolbyHeadphones->Enabled());
+    gLastSelfChange.store(::timeGetTime() - kOwnChangeWindowMs);
+    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"01000000"));
+    LetTheSecondPass();
+    ASSERT_TRUE(PumpUntil([&] { return e.chkDolbyHeadphones->Enabled(); }, 3000));
+    EXPECT_EQ(e.chkDolbyHeadphones->Value(), 1);
+    EXPECT_EQ(FirstByte(GetProfileValue(L"", L"DHEnable")), 1);
+    CloseEditor();
+}
+
 // The real-time window's headphone gain shows the card's gain of the panel the user's output
 // goes to, and the card keeps it.
 TEST_F(LiveFollow, TheRealTimeWindowsGainFollowsThePanelTheUserPicks) {

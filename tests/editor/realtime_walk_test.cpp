@@ -123,6 +123,8 @@ protected:
         CloseEditor();
         OpenRealTime();
         CollectTargets();
+        // The new window didn't see the user's Enable: its Disable leaves the card as it is.
+        aecSaved_.clear();
         const bool syncAsBefore = sync == Rt().chkSyncSampleRates->Value();
         // A box the output doesn't offer opens at the output's default: the effects' controls
         // that follow the boxes count only while every box shows as before.
