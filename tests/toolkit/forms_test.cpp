@@ -494,19 +494,25 @@ TEST(FormsScrolling, TheWheelOverAControlWithoutTheFocusScrollsTheForm) {
         bool keeps;    // the control takes the wheel
         bool changes;  // and a notch changes its value (an editable list's edit part doesn't)
         bool enabled = true;
+        bool button = false;  // the pointer over the list's drop button
     } cases[] = {
         {&rate, name, false, false},
         {&rate, name, false, false, false},
         {&preset, name, false, false},
         {&volume, name, false, false},
         {&rate, volume.hWnd(), false, false},
+        // The window itself has the focus: it holds the list, but the list is not picked.
+        {&rate, form.hWnd(), false, false},
+        {&volume, form.hWnd(), false, false},
         {&rate, rate.hWnd(), true, true},
         {&preset, preset.EditWindow(), true, false},
+        {&preset, preset.EditWindow(), true, true, true, true},
         {&volume, volume.hWnd(), true, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.control->Name() << (c.keeps ? " with the focus" : " without the focus")
-                                          << (c.enabled ? "" : ", disabled"));
+                                          << (c.enabled ? "" : ", disabled") << (c.button ? ", drop button" : "")
+                                          << (c.focus == form.hWnd() ? ", the window focused" : ""));
         ::SendMessageW(form.hWnd(), WM_VSCROLL, SB_TOP, 0);
         rate.SetListIndex(1);
         preset.SetListIndex(1);
@@ -518,7 +524,7 @@ TEST(FormsScrolling, TheWheelOverAControlWithoutTheFocusScrollsTheForm) {
         const int before = value(*c.control);
         RECT r{};
         ::GetWindowRect(c.control->hWnd(), &r);
-        kal::testing::TurnWheel({(r.left + r.right) / 2, (r.top + r.bottom) / 2}, -1);
+        kal::testing::TurnWheel({c.button ? r.right - 4 : (r.left + r.right) / 2, (r.top + r.bottom) / 2}, -1);
         // The program's loop, the dialog manager's part first.
         kal::testing::PumpUntil([&] { return form.ScrollTop() != 0 || value(*c.control) != before; }, 1000,
                                 FormDialogMessage);
