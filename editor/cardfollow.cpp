@@ -9,6 +9,7 @@
 #include "device/audio.h"
 #include "device/cardlines.h"
 #include "device/displaytexts.h"
+#include "device/effects.h"
 #include "device/mixervalues.h"
 #include "device/portable/audio_levels.h"
 #include "device/portable/texts.h"
@@ -132,6 +133,22 @@ void frmProfile::ShowCardVolume() {
     FollowSlider(*csliMasterBalance, Whole(balance * 10));
 }
 
+// The speaker list on "Don't Change" counts Windows' own channels, on which the effects the
+// output offers depend: the panels follow them, in live mode or not, when an effect's code moved.
+void frmProfile::FollowWindowsChannels() {
+    const int i = cboSpeakersLayout->ListIndex();
+    if (i < 0 || cboSpeakersLayout->ItemData(i) != 0 || record_.Locked() || refreshingOutput_) return;
+    const std::wstring mode = OutputMode();
+    const std::pair<const wchar_t*, const Control*> panels[] = {{L"DVS", pctDolbyVirtualSpeaker},
+                                                                {L"DH", pctDolbyHeadphones},
+                                                                {L"VSS", EffectPanel(kVssPanel).panel},
+                                                                {L"PL2X", EffectPanel(kPl2xPanel).panel},
+                                                                {L"NEO", EffectPanel(kNeoPanel).panel}};
+    for (const auto& [effect, panel] : panels)
+        if (panel->Tag() != std::to_wstring(EffectBehavior(effect, Speakers(), mode)))
+            return UpdateEnhancementsPanel(mode);
+}
+
 void frmProfile::FollowCard() {
     if (!Loaded()) return;
     std::map<std::wstring, Bytes> now;
@@ -182,6 +199,7 @@ void frmProfile::FollowCard() {
 
     // Windows' channels and format, the card's rate, the upmix.
     followList(*cboSpeakersLayout, L"SystemSpeakers", FirstByte(now[L"SystemSpeakers"]));
+    if (changed(L"SystemSpeakers")) FollowWindowsChannels();
     if (!gIsXP) {
         followList(*cboBitDepth, kMixerBitDepth, FirstByte(now[kMixerBitDepth]));
         followList(*cboSystemSampleRate, kMixerSampleRate, BytesToUInt32(now[kMixerSampleRate]));

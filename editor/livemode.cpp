@@ -233,8 +233,13 @@ void frmProfile::LiveApplyChannelGain(int channel) {
 
 // ---- What the device side asks of the editor in live mode ----
 
+// Out of live mode the editor shows the profile's own values: only the effects follow.
 void frmProfile::RefreshSpeakersAndFormat() {
-    if (Loaded() && !liveProfileName_.empty()) FollowCard();
+    if (!Loaded()) return;
+    if (!liveProfileName_.empty())
+        FollowCard();
+    else
+        FollowWindowsChannels();
 }
 
 }  // namespace kal

@@ -389,6 +389,7 @@ private:
     // shows the card's new value, and every choice of the user ("Don't Change", "Use last", the
     // Set boxes) stays. Sends nothing.
     void FollowCard();
+    void FollowWindowsChannels();
     void UpdateSetAllCheckBox(CheckBox& column, const std::array<CheckBox*, 8>& rows);
     bool IsChannelAvailable(int channel) const;
     void cboAnalogOutput_Click();

@@ -71,6 +71,7 @@ ChildRun RunChild(const std::wstring& exe, const std::wstring& arguments, const 
             ::WaitForSingleObject(pi.hProcess, 5000);
             break;
         }
+        if (!options.answerBoxes) continue;
         BoxSearch search{pi.dwProcessId, {}};
         ::EnumWindows(CollectBoxes, reinterpret_cast<LPARAM>(&search));
         for (HWND box : search.found) {

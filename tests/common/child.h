@@ -26,6 +26,7 @@ struct ChildOptions {
     DWORD timeoutMs = 30000;
     HANDLE token = nullptr;  // started as that user when set
     DWORD creationFlags = 0;
+    bool answerBoxes = true;  // false for a child that answers its own questions
 };
 
 // Starts `exe` (a full path, or a file name found on the search path) with `arguments` and waits

@@ -404,6 +404,34 @@ TEST_F(LiveFollow, ResetBringsBackASourceWindowsCannotTakeAndKeepsIt) {
     CloseEditor();
 }
 
+// With the speaker list on "Don't Change" the effects a 7.1 output offers depend on Windows'
+// channels: another program's 8 channels take ProLogic IIx away and its 2 bring it back, in the
+// editor of a profile, live or not, with the user's box as it was.
+TEST_F(LiveFollow, TheEffectsFollowWindowsChannelsTheSpeakerListLeavesAsTheyAre) {
+    for (const bool live : {false, true}) {
+        SCOPED_TRACE(live ? "live" : "not live");
+        UseEditorCard(kD2);
+        Load(L"");
+        gAudio->SetSpeakers(gPlaybackLineIds[0], 2);
+        Store(L"Seven", L"PanelConfig", L"00000000");
+        Store(L"Seven", L"SpeakerConfig", L"07000000");
+        frmProfile& e = OpenEditor(L"Seven");
+        if (live) ClickLive(e);
+        ASSERT_EQ(e.cboSpeakersLayout->ListIndex(), 0);
+        ASSERT_TRUE(e.chkDolby->Enabled());
+        ASSERT_TRUE(User::Click(*e.chkDolby));
+        for (const int channels : {8, 2}) {
+            gLastSelfChange.store(::timeGetTime() - kOwnChangeWindowMs);
+            gAudio->SetSpeakers(gPlaybackLineIds[0], static_cast<std::int16_t>(channels));
+            LetTheSecondPass();
+            EXPECT_TRUE(PumpUntil([&] { return e.chkDolby->Enabled() == (channels == 2); }, 3000)) << channels;
+        }
+        EXPECT_EQ(e.chkDolby->Value(), 1);
+        EXPECT_EQ(e.cboSpeakersLayout->ListIndex(), 0);
+        CloseEditor();
+    }
+}
+
 // An effect another program's output brings into the real-time window shows as the card holds it,
 // not as the window opened it while the output hid it.
 TEST_F(LiveFollow, AnEffectAnotherProgramsOutputOffersShowsAsTheCardHoldsIt) {

@@ -300,7 +300,9 @@ protected:
         for (int step = 0; step < steps && !failed_ && ProfileEditor(); ++step) {
             const int kind = Pick(100);
             const bool aecBefore = AecOn();
-            if (kind < 48) {
+            if (kind < 4) {
+                if (!WheelStep()) continue;
+            } else if (kind < 48) {
                 if (!UserStep()) continue;
                 if (Chance(30)) {
                     Note(L"a second passes");
@@ -315,6 +317,7 @@ protected:
             }
             if (failed_ || Failures() != failuresAtStart) break;
             CheckShown();
+            if (!failed_ && ProfileEditor()) CheckEnabled();
             // Echo cancellation coming or going relocks and reopens the pages: always compared then.
             if (!failed_ && ProfileEditor() && (Chance(15) || aecBefore != AecOn())) CheckEnabledAsOpened();
         }
@@ -324,10 +327,17 @@ protected:
 };
 
 TEST_F(RealTimeWalk, RandomWalksKeepTheWindowsContract) {
-    for (unsigned seed : WalkSeeds("KALVENOR_REALTIME_WALK", 20)) {
+    const bool scaled = InDpiChild();
+    for (unsigned seed : scaled ? WalkSeeds("KALVENOR_SCALED_REALTIME_WALK", 5) : WalkSeeds("KALVENOR_REALTIME_WALK", 20)) {
         WalkSeed(seed);
         if (::testing::Test::HasFatalFailure()) return;
     }
+    if (scaled) MarkDpiChildDone();
+}
+
+// At 144 dots per inch (in a child process), where the window may scroll.
+TEST(RealTimeWalkScaled, RandomWalksAt144Dpi) {
+    EXPECT_TRUE(RunTestsAtDpi(L"RealTimeWalk.RandomWalksKeepTheWindowsContract", 144, kScaledWalk));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // the program's refresh as it runs in use, and the checks after every step (what Save writes,
 // what the card holds in live mode, which controls are enabled, what Live Mode off puts back).
 #pragma once
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -9,6 +10,7 @@
 #include <set>
 #include <sstream>
 
+#include "device/effects.h"
 #include "device/linevalues.h"
 #include "editor/customcontrolsdialog.h"
 #include "tests/editor/follow_fixture.h"
@@ -37,6 +39,9 @@ struct Target {
     int tab = 0;  // -1: a control of an open dialog; -2: on no page
 };
 
+// A walk's child process at another scale answers its own questions.
+inline const kaltest::ChildOptions kScaledWalk{.timeoutMs = 600000, .answerBoxes = false};
+
 class WalkModel : public FollowCardFixture {
 protected:
     std::mt19937 rng_;
@@ -50,6 +55,7 @@ protected:
     std::map<std::wstring, Bytes> cardAtLive_;  // the card when live mode began
     std::vector<std::wstring> cardNames_;       // the values the walk reads off the card
     std::vector<Target> targets_;
+    int scrolled_ = 0;  // wheel steps in a window that scrolls
     // The values changed from outside that show at the next refresh the driver's watcher starts.
     std::set<std::wstring> lateValues_;
 
@@ -645,6 +651,80 @@ protected:
         return true;
     }
 
+    // The wheel turned a notch with the pointer over a control in sight: a list or a slider,
+    // maybe disabled, or any other control; the focus on that control (an editable list's edit
+    // part, the pointer then maybe over its drop button), on another control or on the window
+    // itself. In a window that scrolls the wheel turns the window, and changes nothing, unless
+    // the control under the pointer has the focus; that control, or in a window that doesn't
+    // scroll any enabled control under the pointer, takes it as the user's choice.
+    bool WheelStep() {
+        frmProfile& e = Ed();
+        std::vector<const Target*> lists;
+        for (const Target& t : targets_)
+            if (t.tab != -1 && (Chance(20) || dynamic_cast<ComboBox*>(t.control) || dynamic_cast<Slider*>(t.control)))
+                lists.push_back(&t);
+        if (lists.empty()) return false;
+        const Target& t = *lists[static_cast<std::size_t>(Pick(static_cast<int>(lists.size())))];
+        if (t.tab >= 0) {
+            const Control& tab = *e.imgTab[static_cast<std::size_t>(t.tab)];
+            if (!tab.Enabled() || !tab.Visible()) return false;
+            e.imgTab_Click(t.tab);
+        }
+        Control& c = *t.control;
+        if (!c.Window() || !::IsWindowVisible(c.Window())) return false;
+        auto* box = dynamic_cast<ComboBox*>(&c);
+        auto* slider = dynamic_cast<Slider*>(&c);
+        // The part a click gives the focus to, and the one the pointer is over.
+        HWND part = slider && slider->Bar().hWnd() ? slider->Bar().hWnd() : box && box->EditWindow() ? box->EditWindow()
+                                                                                                      : c.Window();
+        const bool takes = (box || slider) && c.Enabled();
+        const int focus = takes ? Pick(3) : 1 + Pick(2);  // 0 the control, 1 another, 2 the window
+        const bool button = focus == 0 && box && box->EditWindow() && Chance(50);
+        HWND over = button ? c.Window() : part;
+        e.ScrollIntoView(over);
+        Pump(20);
+        RECT r{};
+        ::GetWindowRect(over, &r);
+        const POINT at{button ? r.right - 4 : (r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        // Covered by another window or out of the client area: the user can't point at it.
+        if (c.Enabled() && ::WindowFromPoint(at) != over) return false;
+        HWND other = (e.cmdCancel->Window() != part ? e.cmdCancel : e.cmdAnalogOutputSettings)->Window();
+        ::SetFocus(focus == 0 ? part : focus == 1 ? other : e.hWnd());
+        Pump(20);
+        const bool scrolls = (::GetWindowLongW(e.hWnd(), GWL_STYLE) & WS_VSCROLL) != 0;
+        scrolled_ += scrolls ? 1 : 0;
+        const int top = e.ScrollTop();
+        const int notch = scrolls && focus != 0 ? (top == 0 ? -1 : 1) : Chance(50) ? -1 : 1;
+        Note(L"wheel " + std::wstring(notch < 0 ? L"down" : L"up") + L" over " + Key(c) +
+             (button ? L"'s drop button" : L"") + (c.Enabled() ? L"" : L", disabled") +
+             (focus == 0 ? L", focused" : focus == 1 ? L", another control focused" : L", the window focused") +
+             (scrolls ? L"; the window scrolls" : L""));
+        const State held = Held(e);
+        const std::map<std::wstring, Bytes> card = Card();
+        kaltest::DialogAnswerer answers;
+        answers.button = IDYES;
+        answers.Run([&] {
+            TurnWheel(at, notch);
+            PumpUntil([&] { return !ProfileEditor() || e.ScrollTop() != top || Held(e) != held; }, 400,
+                      FormDialogMessage);
+            Pump(20);
+        });
+        if (!ProfileEditor()) return Fail(L"the window closed"), true;
+        const bool turnsWindow = scrolls && focus != 0;
+        const std::wstring changed = Differences(held, Held(e), {});
+        if (turnsWindow && e.ScrollTop() == top) return Fail(L"the wheel didn't turn the window"), true;
+        if (!turnsWindow && e.ScrollTop() != top) return Fail(L"the wheel turned the window, not " + Key(c)), true;
+        if ((turnsWindow || !c.Enabled()) && !changed.empty())
+            return Fail(L"the wheel over " + Key(c) + L" changed" + changed), true;
+        if (turnsWindow || !c.Enabled()) {
+            for (const auto& [n, was] : card)
+                if (GetProfileValue(L"", n) != was) return Fail(L"the wheel sent " + n + L" to the card"), true;
+        } else if (!changed.empty()) {
+            chosen_.insert(t.groups.begin(), t.groups.end());
+        }
+        return true;
+    }
+
     // The user closes the window by its Cancel (Close) button or its close box.
     void UserCloses() {
         frmProfile& e = Ed();
@@ -839,16 +919,32 @@ protected:
         // The crossover while FlexBass is on; the gains while the profile sets them.
         expect(*e.csliCrossover, OptionSelected(e.optFlexBass, 1));
         for (Slider* band : e.csliEQ) expect(*band, OptionSelected(e.optEQProfile, 1));
-        // The rows belong to the profile's output: under echo cancellation's lock, or while the
-        // card's list lacks it, the list doesn't show it.
+        // The effect boxes, while the user can reach the Output page (echo cancellation's lock
+        // holds it): a box where the output offers its effect, or runs it under a Dolby
+        // virtualizer (code 2) while that virtualizer is on.
+        const std::array<CheckBox*, 5> effects{e.chkDolbyVirtualSpeaker, e.chkDolbyHeadphones, e.chkVSS, e.chkDolby,
+                                               e.chkNeo};
         const std::wstring output = e.Output();
-        if (output.size() != 4 || OptionSelected(e.optAEC, 1) ||
-            SelectedItemData(*e.cboAnalogOutput, -1) != std::stoi(output, nullptr, 16))
-            return;
         // A digital format the list lacks (another card's) is the editor's own to know.
-        if (e.chkSPDIF->Value() == 1 && e.cboSPDIFOutput->ListIndex() < 0) return;
+        if (output.size() != 4 || (e.chkSPDIF->Value() == 1 && e.cboSPDIFOutput->ListIndex() < 0)) return;
         const Bytes spdif{
             static_cast<std::uint8_t>(e.chkSPDIF->Value() == 1 ? SelectedItemData(*e.cboSPDIFOutput) : 0)};
+        const bool encoded = spdif[0] != 0 && spdif[0] != 2;
+        const std::wstring mode = !encoded ? output.substr(2) : spdif[0] == 16 ? L"Dolby" : L"DTS";
+        const bool virtualizer = on(*e.chkDolbyVirtualSpeaker) || on(*e.chkDolbyHeadphones);
+        const wchar_t* const names[] = {L"DVS", L"DH", L"VSS", L"PL2X", L"NEO"};
+        for (std::size_t i = 0; i < effects.size() && e.imgTab[0]->Enabled(); ++i) {
+            const int b = EffectBehavior(names[i], e.Speakers(), mode);
+            const bool usable = b == 3 || b == 4 || (i >= 2 && b == 2 && virtualizer);
+            if (effects[i]->Enabled() != usable)
+                Note(std::wstring(L"    ") + names[i] + L" code " + std::to_wstring(b) + L", mode " + mode + L", " +
+                     std::to_wstring(e.Speakers()) + L" speakers");
+            expect(*effects[i], usable);
+        }
+        // The rows belong to the profile's output: under echo cancellation's lock, or while the
+        // card's list lacks it, the list doesn't show it.
+        if (OptionSelected(e.optAEC, 1) || SelectedItemData(*e.cboAnalogOutput, -1) != std::stoi(output, nullptr, 16))
+            return;
         const int channels =
             SpeakerChannelCount(EncodeCode(static_cast<std::uint8_t>(std::stoi(output.substr(2), nullptr, 16))), &spdif)
                 .value_or(0);
@@ -862,7 +958,6 @@ protected:
         for (int i = 0; i < 4; ++i)
             expect(*e.cboSpeakerSize[i], OptionSelected(e.optFlexBass, 1) && channels > kAbove[i]);
         // An encoded digital format is the output: the analog output's swaps and gain are not used.
-        const bool encoded = spdif[0] != 0 && spdif[0] != 2;
         const int speakers = std::stoi(output.substr(2), nullptr, 16);
         expect(*e.cmdAnalogOutputSettings, !encoded && (speakers == 1 || speakers == 6 || speakers == 7));
         if (gCardCaps && gCardCaps->HPAmp) expect(*e.cmdHpAmp, !encoded && speakers == 1);

@@ -300,9 +300,11 @@ protected:
         const int steps = 30 + Pick(20);
         for (int step = 0; step < steps && !failed_ && ProfileEditor(); ++step) {
             const int kind = Pick(100);
-            if (kind < 46) {
+            if (kind < 42) {
                 const Target& t = targets_[static_cast<std::size_t>(Pick(static_cast<int>(targets_.size())))];
                 if (!Act(t, Chance(40))) continue;
+            } else if (kind < 46) {
+                if (!WheelStep()) continue;
             } else if (kind < 50) {
                 SaveStep();
             } else if (kind < 58) {
@@ -466,11 +468,22 @@ TEST_F(EditorWalk, RarePathsBringBackWhatTheUserMade) {
     }
 }
 
+// At 144 dots per inch (in a child process) the editor is taller than the screen and scrolls:
+// the walks' wheel turns the window unless the control under the pointer has the focus.
 TEST_F(EditorWalk, RandomWalksKeepTheEditorsContract) {
-    for (unsigned seed : Seeds()) {
+    const bool scaled = InDpiChild();
+    for (unsigned seed : scaled ? WalkSeeds("KALVENOR_SCALED_WALK", 8) : Seeds()) {
         WalkSeed(seed);
         if (::testing::Test::HasFatalFailure()) return;
     }
+    if (scaled) {
+        EXPECT_GT(scrolled_, 0) << "no walk's window scrolled";
+        MarkDpiChildDone();
+    }
+}
+
+TEST(EditorWalkScaled, RandomWalksAt144DpiInAWindowThatScrolls) {
+    EXPECT_TRUE(RunTestsAtDpi(L"EditorWalk.RandomWalksKeepTheEditorsContract", 144, kScaledWalk));
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ inline void ExpectTheScreenAskedFor() {
               asked);
 }
 
-inline bool RunTestsAtDpi(const std::wstring& filter, DWORD dpi) {
+inline bool RunTestsAtDpi(const std::wstring& filter, DWORD dpi, const kaltest::ChildOptions& options = {}) {
     ExpectTheScreenAskedFor();
     HKEY desktop = nullptr;
     if (::RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE,
@@ -78,7 +78,7 @@ inline bool RunTestsAtDpi(const std::wstring& filter, DWORD dpi) {
     const std::wstring done = std::wstring(temp) + L"kalvenor-dpi-child.done";
     ::DeleteFileW(done.c_str());
     ::SetEnvironmentVariableW(kDpiChildVariable, done.c_str());
-    const kaltest::ChildRun run = kaltest::RunChild(kaltest::OwnExecutable(), L"--gtest_filter=" + filter);
+    const kaltest::ChildRun run = kaltest::RunChild(kaltest::OwnExecutable(), L"--gtest_filter=" + filter, options);
     ::SetEnvironmentVariableW(kDpiChildVariable, nullptr);
     if (hadValue)
         ::RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&saved), sizeof saved);
