@@ -93,14 +93,19 @@ void frmProfile::GraphEffectChanged(bool pl2x, bool modeChanged) {
 }
 
 void frmProfile::WireEffectEvents() {
+    // A virtualizer the output doesn't offer, which the real-time window shows on as another
+    // program set it, leaves the effects under it as the output has them.
     chkDolbyHeadphones->Click = [this] {
         SendDolbyHeadphones();
-        UpdateVirtualizerControls(*chkDolbyHeadphones, *lblDolbyHeadphonesMode, *cboDolbyHeadphonesMode);
+        if (chkDolbyHeadphones->Enabled())
+            UpdateVirtualizerControls(*chkDolbyHeadphones, *lblDolbyHeadphonesMode, *cboDolbyHeadphonesMode);
     };
     cboDolbyHeadphonesMode->Click = [this] { SendDolbyHeadphones(); };
     chkDolbyVirtualSpeaker->Click = [this] {
         SendDolbyVirtualSpeaker();
-        UpdateVirtualizerControls(*chkDolbyVirtualSpeaker, *lblDolbyVirtualSpeakerMode, *cboDolbyVirtualSpeakerMode);
+        if (chkDolbyVirtualSpeaker->Enabled())
+            UpdateVirtualizerControls(*chkDolbyVirtualSpeaker, *lblDolbyVirtualSpeakerMode,
+                                      *cboDolbyVirtualSpeakerMode);
     };
     cboDolbyVirtualSpeakerMode->Click = [this] { SendDolbyVirtualSpeaker(); };
     chkVSS->Click = [this] {

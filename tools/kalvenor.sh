@@ -252,7 +252,8 @@ run_fuzz() {
 # KALVENOR_REALTIME_WALK_SEEDS (default 200) real-time seeds from KALVENOR_REALTIME_WALK_FROM (1),
 # split over KALVENOR_WALK_JOBS processes (default half the cores), each in a throwaway prefix and
 # X server of its own. A failure prints its seed and steps; KALVENOR_WALK_SEED=N
-# (KALVENOR_REALTIME_WALK_SEED=N) replays it.
+# (KALVENOR_REALTIME_WALK_SEED=N) replays it. A tenth of each part's seeds also walk at 144 dots
+# per inch, where the windows scroll (KALVENOR_SCALED_WALK_SEED=N, KALVENOR_SCALED_REALTIME_WALK_SEED=N).
 run_walks() {
     wine_env
     local seeds=${KALVENOR_WALK_SEEDS:-3000} from=${KALVENOR_WALK_FROM:-1}
@@ -270,8 +271,10 @@ run_walks() {
         prefixes+=("$(mktemp -d /tmp/kalvenor-walks-prefix.XXXXXX)")
         WINEPREFIX=${prefixes[-1]} KALVENOR_WALK_FROM=$first KALVENOR_WALK_SEEDS=$count \
             KALVENOR_REALTIME_WALK_FROM=$rtfirst KALVENOR_REALTIME_WALK_SEEDS=$rtcount \
+            KALVENOR_SCALED_WALK_FROM=$first KALVENOR_SCALED_WALK_SEEDS=$(( count / 10 )) \
+            KALVENOR_SCALED_REALTIME_WALK_FROM=$rtfirst KALVENOR_SCALED_REALTIME_WALK_SEEDS=$(( rtcount / 10 )) \
             xvfb-run -a -n $(( 100 + 10 * i )) -s "-screen 0 1280x1024x24" bash -c "$prefix_setup"'
-                wine "$1/win32/tests/editor/editor_tests.exe" --gtest_filter=EditorWalk.RandomWalks*:RealTimeWalk.*
+                wine "$1/win32/tests/editor/editor_tests.exe" --gtest_filter=EditorWalk.RandomWalks*:RealTimeWalk.*:EditorWalkScaled.*:RealTimeWalkScaled.*
                 code=$?
                 wineserver -k >/dev/null 2>&1
                 exit $code' _ "$build" >"${logs[-1]}" 2>&1 &

@@ -1,10 +1,12 @@
 // The profile editor on the simulated card: the tray tests' card, settings key and platform,
 // the card discovered as the main form finds it, and the editor opened as its openers do.
 #pragma once
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "device/cardlines.h"
@@ -21,6 +23,11 @@ inline constexpr wchar_t kD2[] = L"82691043";   // 192 kHz, AEC, Dolby and DTS, 
 inline constexpr wchar_t kDG[] = L"84671043";   // 96 kHz, AEC, front panel, headphone amplifier
 inline constexpr wchar_t kDS[] = L"838E1043";   // 192 kHz, no AEC, front panel, DTS only
 inline constexpr wchar_t kSTX[] = L"835C1043";  // headphone amplifier, Dolby
+
+// The simulated card's values, each as hex bytes, set as another program sets them.
+inline void SetCard(std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> values) {
+    for (const auto& [name, hex] : values) sim::SetSimLiveValue(name, HexToBytes(hex));
+}
 
 // Every value of a profile: its bytes, text values marked by a leading "sz:".
 inline std::map<std::wstring, std::wstring> StoredValues(const std::wstring& profile) {

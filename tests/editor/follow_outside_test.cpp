@@ -94,8 +94,7 @@ TEST_F(LiveFollow, APlaybackRowBroughtBackFromOutsideIsOnTheCard) {
         SCOPED_TRACE(offAndOn ? "live mode off and on" : "live mode on");
         UseEditorCard(kD2);
         Load(L"");
-        sim::SetSimLiveValue(L"PanelConfig", HexToBytes(L"00000000"));
-        sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"06000000"));
+        SetCard({{L"PanelConfig", L"00000000"}, {L"SpeakerConfig", L"06000000"}});
         frmProfile& editor = OpenEditor(L"");
         ASSERT_FALSE(editor.LiveProfileName().empty());
         editor.imgTab_Click(1);
@@ -172,8 +171,7 @@ TEST_F(LiveFollow, AChangeFromOutsideRightAfterAnOwnSendShowsWhenTheOwnChangeWin
 TEST_F(LiveFollow, AModeSwitchedFromOutsideShowsTheCardsOwnState) {
     UseEditorCard(kD2);
     Load(L"");
-    sim::SetSimLiveValue(L"PanelConfig", HexToBytes(L"00000000"));
-    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"01000000"));
+    SetCard({{L"PanelConfig", L"00000000"}, {L"SpeakerConfig", L"01000000"}});
     sim::SetSimLiveValue(L"EqEnable", Bytes{1});
     frmProfile& editor = OpenEditor(L"");
     ASSERT_FALSE(editor.LiveProfileName().empty());
@@ -306,8 +304,7 @@ TEST_F(LiveFollow, AnotherProgramsPartBetweenTwoOfTheUsersStaysAndShows) {
             Load(L"");
             sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"07000000"));
             sim::SetSimLiveValue(L"EqEnable", Bytes{1});
-            sim::SetSimLiveValue(L"BassManagement", HexToBytes(L"01000000"));
-            sim::SetSimLiveValue(L"SpeakerSize", HexToBytes(L"00000000"));
+            SetCard({{L"BassManagement", L"01000000"}, {L"SpeakerSize", L"00000000"}});
             gAudio->SetSpeakers(gPlaybackLineIds[0], 8);
             frmProfile& e = realTime ? OpenRealTime() : OpenEditor(L"");
             ASSERT_FALSE(e.LiveProfileName().empty());
@@ -343,8 +340,7 @@ TEST_F(LiveFollow, FlexBassOnKeepsTheCrossoverAndSizesAnotherProgramSetWhileItWa
                                                   << (withinSecond ? " within its second" : ""));
                 UseEditorCard(kD2);
                 Load(L"");
-                sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"07000000"));
-                sim::SetSimLiveValue(L"BassManagement", HexToBytes(L"01000000"));
+                SetCard({{L"SpeakerConfig", L"07000000"}, {L"BassManagement", L"01000000"}});
                 sim::SetSimLiveValue(L"BassCornerFrequency", EncodeCode(80));
                 sim::SetSimLiveValue(L"SpeakerSize", HexToBytes(L"00000000"));
                 gAudio->SetSpeakers(gPlaybackLineIds[0], 8);
@@ -432,14 +428,35 @@ TEST_F(LiveFollow, TheEffectsFollowWindowsChannelsTheSpeakerListLeavesAsTheyAre)
     }
 }
 
+// A Dolby virtualizer the headphones don't offer, switched on by another program: the real-time
+// window shows it on, and the effects under it stay as the output has them, as the window opened
+// anew shows them.
+TEST_F(LiveFollow, AVirtualizerTheOutputHidesLeavesTheEffectsUnderItAsTheyWere) {
+    UseEditorCard(kD2);
+    Load(L"");
+    SetCard({{L"PanelConfig", L"00000000"},
+             {L"SpeakerConfig", L"01000000"},
+             {L"DHEnable", L"00000000"},
+             {L"DVSEnable", L"00000000"}});
+    gAudio->SetSpeakers(gPlaybackLineIds[0], 2);
+    frmProfile& e = OpenRealTime();
+    ASSERT_FALSE(e.chkDolbyVirtualSpeaker->Enabled());
+    const std::array<CheckBox*, 3> under{e.chkVSS, e.chkDolby, e.chkNeo};
+    for (CheckBox* box : under) ASSERT_FALSE(box->Enabled()) << Narrow(box->Name());
+    gLastSelfChange.store(::timeGetTime() - kOwnChangeWindowMs);
+    sim::SetSimLiveValue(L"DVSEnable", HexToBytes(L"01000000"));
+    LetTheSecondPass();
+    ASSERT_TRUE(PumpUntil([&] { return e.chkDolbyVirtualSpeaker->Value() == 1; }, 3000));
+    for (CheckBox* box : under) EXPECT_FALSE(box->Enabled()) << Narrow(box->Name());
+    CloseEditor();
+}
+
 // An effect another program's output brings into the real-time window shows as the card holds it,
 // not as the window opened it while the output hid it.
 TEST_F(LiveFollow, AnEffectAnotherProgramsOutputOffersShowsAsTheCardHoldsIt) {
     UseEditorCard(kSTX);
     Load(L"");
-    sim::SetSimLiveValue(L"PanelConfig", HexToBytes(L"00000000"));
-    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"07000000"));
-    sim::SetSimLiveValue(L"DHEnable", HexToBytes(L"01000000"));
+    SetCard({{L"PanelConfig", L"00000000"}, {L"SpeakerConfig", L"07000000"}, {L"DHEnable", L"01000000"}});
     frmProfile& e = OpenRealTime();
     ASSERT_FALSE(e.chkDolbyHeadphones->Enabled());
     gLastSelfChange.store(::timeGetTime() - kOwnChangeWindowMs);
@@ -456,8 +473,7 @@ TEST_F(LiveFollow, AnEffectAnotherProgramsOutputOffersShowsAsTheCardHoldsIt) {
 TEST_F(LiveFollow, TheRealTimeWindowsGainFollowsThePanelTheUserPicks) {
     UseEditorCard(kDG);
     Load(L"");
-    sim::SetSimLiveValue(L"PanelConfig", HexToBytes(L"00000000"));
-    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"01000000"));
+    SetCard({{L"PanelConfig", L"00000000"}, {L"SpeakerConfig", L"01000000"}});
     sim::SetSimLiveValue(L"HpImpedanceModeRear", EncodeCode(2));
     sim::SetSimLiveValue(L"HpImpedanceModeFront", EncodeCode(0));
     frmProfile& e = OpenRealTime();
@@ -478,8 +494,7 @@ TEST_F(LiveFollow, TheRealTimeWindowsGainFollowsThePanelTheUserPicks) {
 TEST_F(LiveFollow, AnEncodedDigitalFormatKeepsTheAnalogButtonsOffOnEveryPath) {
     UseEditorCard(kSTX);
     Load(L"");
-    sim::SetSimLiveValue(L"PanelConfig", HexToBytes(L"00000000"));
-    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"01000000"));
+    SetCard({{L"PanelConfig", L"00000000"}, {L"SpeakerConfig", L"01000000"}});
     for (const bool realTime : {false, true}) {
         SCOPED_TRACE(realTime ? "real-time window" : "live editor");
         sim::SetSimLiveValue(L"SpDigitalOut", EncodeCode(0));

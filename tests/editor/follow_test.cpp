@@ -908,9 +908,7 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
 TEST_F(FollowCard, ANewProfileFollowsExactlyWhatChangedOnTheCard) {
     UseEditorCard(kD2);
     Load(L"");
-    sim::SetSimLiveValue(L"PanelConfig", HexToBytes(L"00000000"));
-    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"07000000"));
-    sim::SetSimLiveValue(L"BassManagement", HexToBytes(L"01000000"));
+    SetCard({{L"PanelConfig", L"00000000"}, {L"SpeakerConfig", L"07000000"}, {L"BassManagement", L"01000000"}});
     SetVolumeBalance(40 * kCurrencyScale, 0, 0, 0);
     frmProfile& editor = OpenEditor(L"");
     ASSERT_FALSE(editor.LiveProfileName().empty());

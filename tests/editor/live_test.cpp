@@ -134,8 +134,7 @@ TEST_F(LiveMode, ThreeChangesGoToTheCardAndLiveModeOffPutsItBack) {
     Store(L"Edit", L"PanelConfig", L"00000000");
     Store(L"Edit", L"SpeakerConfig", L"04000000");
     Store(L"Edit", L"EqEnable", L"01");
-    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"01000000"));
-    sim::SetSimLiveValue(L"EqEnable", HexToBytes(L"00"));
+    SetCard({{L"SpeakerConfig", L"01000000"}, {L"EqEnable", L"00"}});
     const auto before = CardState();
     frmProfile& editor = OpenEditor(L"Edit");
     EXPECT_TRUE(editor.LiveProfileName().empty());
@@ -242,8 +241,7 @@ TEST_F(LiveMode, TheVolumeSliderShowsTheCardsLevelWhenLiveModeComesBack) {
 TEST_F(LiveMode, CancelPutsBackWhatTheOutputChosenDuringTheEditReached) {
     UseEditorCard(kDG, std::vector<std::uint8_t>{1, 3, 4, 6, 7});
     Load(L"");
-    sim::SetSimLiveValue(L"PanelConfig", HexToBytes(L"00000000"));
-    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"04000000"));
+    SetCard({{L"PanelConfig", L"00000000"}, {L"SpeakerConfig", L"04000000"}});
     sim::SetSimLiveValue(std::wstring(gChannelVolumeValues[4]), HexToBytes(L"0000FBFF"));  // -5 dB, not the default
     Store(L"Two", L"PanelConfig", L"00000000");
     Store(L"Two", L"SpeakerConfig", L"04000000");
@@ -322,10 +320,10 @@ TEST_F(LiveMode, ALouderProfileWarnsAndNoLeavesEverythingAsItWas) {
 TEST_F(LiveMode, TheWayBackIsCheckedStepByStep) {
     UseEditorCard(kDG);
     Load(L"");
-    sim::SetSimLiveValue(L"PanelConfig", HexToBytes(L"00000000"));
-    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"01000000"));
-    sim::SetSimLiveValue(L"HpImpedanceModeRear", HexToBytes(L"00000000"));
-    sim::SetSimLiveValue(L"HpImpedanceModeFront", HexToBytes(L"00000000"));
+    SetCard({{L"PanelConfig", L"00000000"},
+             {L"SpeakerConfig", L"01000000"},
+             {L"HpImpedanceModeRear", L"00000000"},
+             {L"HpImpedanceModeFront", L"00000000"}});
     Store(L"Front", L"PanelConfig", L"01000000");
     Store(L"Front", L"SpeakerConfig", L"01000000");
     Store(L"Front", L"HpImpedanceModeFront", L"02000000");
@@ -598,9 +596,7 @@ TEST_F(LiveMode, HeadphoneGainIsReadSavedAndSentPerPanel) {
     EXPECT_EQ(HpImpedanceDialog(), nullptr);
 
     // The real-time window offers no "Don't change", shows the card's gain and sets it at once.
-    sim::SetSimLiveValue(L"PanelConfig", HexToBytes(L"01000000"));
-    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"01000000"));
-    sim::SetSimLiveValue(L"HpImpedanceModeFront", HexToBytes(L"01000000"));
+    SetCard({{L"PanelConfig", L"01000000"}, {L"SpeakerConfig", L"01000000"}, {L"HpImpedanceModeFront", L"01000000"}});
     OpenRealTime();
     amp = HpImpedanceDialog();
     ASSERT_NE(amp, nullptr);
@@ -637,8 +633,7 @@ TEST_F(LiveMode, AHeadphoneGainTheOutputHidesIsNotSent) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         UseEditorCard(kDG);
-        sim::SetSimLiveValue(L"HpImpedanceModeRear", HexToBytes(L"00000000"));
-        sim::SetSimLiveValue(L"HpImpedanceModeFront", HexToBytes(L"00000000"));
+        SetCard({{L"HpImpedanceModeRear", L"00000000"}, {L"HpImpedanceModeFront", L"00000000"}});
         Store(L"Rear2", L"PanelConfig", L"00000000");
         Store(L"Rear2", L"SpeakerConfig", L"04000000");
         Store(L"Rear2", L"HpImpedanceModeRear", L"02000000");
@@ -683,8 +678,7 @@ TEST_F(LiveMode, AHeadphoneGainChosenForAProfileWithoutAPanelReachesTheCard) {
     ASSERT_EQ(ProfileEditor(), nullptr);
     ASSERT_EQ(RegReadBytes(Profile(L"Movie"), gainName), HexToBytes(L"02000000"));
 
-    sim::SetSimLiveValue(L"PanelConfig", HexToBytes(L"01000000"));
-    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"04000000"));
+    SetCard({{L"PanelConfig", L"01000000"}, {L"SpeakerConfig", L"04000000"}});
     sim::SetSimLiveValue(gainName, HexToBytes(L"00000000"));
     form_->SetXonarValues(L"Movie", false, false);
     EXPECT_EQ(BytesToHex(GetProfileValue(L"", L"SpeakerConfig")), L"01000000");
@@ -790,8 +784,7 @@ TEST_F(LiveMode, ThePopupsChangesAndWindowsFormatChangesShowInALiveEditor) {
     gAudio->SetSpeakers(gPlaybackLineIds[0], 2);
     frmProfile& editor = OpenRealTime();
     EXPECT_TRUE(editor.Get<OptionButton>(L"optSVN", 0).Value() || editor.Get<OptionButton>(L"optSVN", 1).Value());
-    sim::SetSimLiveValue(L"SmartVolumeParams", HexToBytes(L"01000000"));
-    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"06000000"));
+    SetCard({{L"SmartVolumeParams", L"01000000"}, {L"SpeakerConfig", L"06000000"}});
     SetVolumeBalance(30 * kCurrencyScale, 0, 0, 0);
     // What the volume pop-up asks of a live editor after it changed the card.
     IVolumeEditorLink& link = editor;

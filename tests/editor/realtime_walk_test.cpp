@@ -29,11 +29,6 @@ protected:
     std::map<std::wstring, Bytes> aecSaved_;
 
     frmProfile& Rt() { return *ProfileEditor(); }
-    static bool AecOn() {
-        const Bytes aec = GetProfileValue(L"", L"AEC");
-        return aec.size() == 40 && aec[8] == 1;
-    }
-
     static std::map<std::wstring, Bytes> AecLockedCard() {
         std::map<std::wstring, Bytes> card;
         for (const wchar_t* n : kAecLocked) card[n] = GetProfileValue(L"", n);
@@ -300,7 +295,7 @@ protected:
         for (int step = 0; step < steps && !failed_ && ProfileEditor(); ++step) {
             const int kind = Pick(100);
             const bool aecBefore = AecOn();
-            if (kind < 4) {
+            if (kind < WheelShare()) {
                 if (!WheelStep()) continue;
             } else if (kind < 48) {
                 if (!UserStep()) continue;

@@ -40,7 +40,7 @@ struct Target {
 };
 
 // A walk's child process at another scale answers its own questions.
-inline const kaltest::ChildOptions kScaledWalk{.timeoutMs = 600000, .answerBoxes = false};
+inline const kaltest::ChildOptions kScaledWalk{.timeoutMs = 3 * 3600 * 1000, .answerBoxes = false};
 
 class WalkModel : public FollowCardFixture {
 protected:
@@ -282,7 +282,14 @@ protected:
 
     static std::wstring Indexed(const wchar_t* control, int i) { return control + (L"(" + std::to_wstring(i) + L")"); }
 
-    Outside RandomOutside() { return OutsideOf(Pick(24)); }
+    static bool AecOn() {
+        const Bytes aec = GetProfileValue(L"", L"AEC");
+        return aec.size() == 40 && aec[8] == 1;
+    }
+
+    // While echo cancellation holds the pages, a quarter of the changes from outside are aimed at
+    // it, the setting beside the ones it hides.
+    Outside RandomOutside() { return OutsideOf(AecOn() && Chance(25) ? 1 : Pick(24)); }
 
     // A change from outside of kind `kind`; `part`, where not -1, the band, speaker box, channel
     // or recording line it changes.
@@ -315,7 +322,7 @@ protected:
             // Off after an Enable, the pages it locked come back.
             std::vector<std::wstring> controls = OutputControls();
             controls.insert(controls.end(), {L"optAEC", L"optEQ", L"optFlexBass", L"csliCrossover", L"cboHpAmp"});
-            return Driver(L"AEC", EncodeAEC(Chance(50)), controls);
+            return Driver(L"AEC", EncodeAEC(Chance(75) ? !AecOn() : AecOn()), controls);
         }
         case 2: {
             // Off, or a format of the card's list. A Dolby or DTS format is an output of its
@@ -651,6 +658,9 @@ protected:
         return true;
     }
 
+    // The percentage of the steps that turn the wheel: more where the window scrolls.
+    static int WheelShare() { return InDpiChild() ? 16 : 4; }
+
     // The wheel turned a notch with the pointer over a control in sight: a list or a slider,
     // maybe disabled, or any other control; the focus on that control (an editable list's edit
     // part, the pointer then maybe over its drop button), on another control or on the window
@@ -659,20 +669,32 @@ protected:
     // scroll any enabled control under the pointer, takes it as the user's choice.
     bool WheelStep() {
         frmProfile& e = Ed();
-        std::vector<const Target*> lists;
-        for (const Target& t : targets_)
-            if (t.tab != -1 && (Chance(20) || dynamic_cast<ComboBox*>(t.control) || dynamic_cast<Slider*>(t.control)))
-                lists.push_back(&t);
-        if (lists.empty()) return false;
-        const Target& t = *lists[static_cast<std::size_t>(Pick(static_cast<int>(lists.size())))];
+        // As often over an editable list, a list, a slider or another control.
+        const int kind = Pick(4);
+        std::vector<const Target*> places;
+        for (const Target& t : targets_) {
+            const auto* box = dynamic_cast<ComboBox*>(t.control);
+            const int k = box ? (box->EditWindow() ? 0 : 1) : dynamic_cast<Slider*>(t.control) ? 2 : 3;
+            if (t.tab != -1 && k == kind) places.push_back(&t);
+        }
+        if (places.empty()) return false;
+        const Target& t = *places[static_cast<std::size_t>(Pick(static_cast<int>(places.size())))];
         if (t.tab >= 0) {
             const Control& tab = *e.imgTab[static_cast<std::size_t>(t.tab)];
             if (!tab.Enabled() || !tab.Visible()) return false;
             e.imgTab_Click(t.tab);
         }
         Control& c = *t.control;
+        if (c.Window() && !::IsWindowVisible(c.Window()) && OpenPanelOf(c)) Note(Key(c) + L": its panel opened");
         if (!c.Window() || !::IsWindowVisible(c.Window())) return false;
         auto* box = dynamic_cast<ComboBox*>(&c);
+        // An editable list (the user's layouts or gain profiles) is made usable first by its option.
+        OptionButton* opener = &c == e.cboVSSUserLayouts ? e.optVSSLayout[1] : &c == e.cboEQUserProfiles ? e.optEQProfile[1]
+                                                                                                         : nullptr;
+        if (opener && !c.Enabled() && User::ChooseOption(*opener)) {
+            Note(Key(*opener) + L" chosen");
+            chosen_.insert(t.groups.begin(), t.groups.end());
+        }
         auto* slider = dynamic_cast<Slider*>(&c);
         // The part a click gives the focus to, and the one the pointer is over.
         HWND part = slider && slider->Bar().hWnd() ? slider->Bar().hWnd() : box && box->EditWindow() ? box->EditWindow()

@@ -300,7 +300,8 @@ protected:
         const int steps = 30 + Pick(20);
         for (int step = 0; step < steps && !failed_ && ProfileEditor(); ++step) {
             const int kind = Pick(100);
-            if (kind < 42) {
+            // In a window that scrolls the wheel has more to get wrong.
+            if (kind < 46 - WheelShare()) {
                 const Target& t = targets_[static_cast<std::size_t>(Pick(static_cast<int>(targets_.size())))];
                 if (!Act(t, Chance(40))) continue;
             } else if (kind < 46) {
@@ -472,12 +473,13 @@ TEST_F(EditorWalk, RarePathsBringBackWhatTheUserMade) {
 // the walks' wheel turns the window unless the control under the pointer has the focus.
 TEST_F(EditorWalk, RandomWalksKeepTheEditorsContract) {
     const bool scaled = InDpiChild();
-    for (unsigned seed : scaled ? WalkSeeds("KALVENOR_SCALED_WALK", 8) : Seeds()) {
+    const std::vector<unsigned> seeds = scaled ? WalkSeeds("KALVENOR_SCALED_WALK", 8) : Seeds();
+    for (unsigned seed : seeds) {
         WalkSeed(seed);
         if (::testing::Test::HasFatalFailure()) return;
     }
     if (scaled) {
-        EXPECT_GT(scrolled_, 0) << "no walk's window scrolled";
+        EXPECT_TRUE(seeds.empty() || scrolled_ > 0) << "no walk's window scrolled";
         MarkDpiChildDone();
     }
 }
