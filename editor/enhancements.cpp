@@ -98,13 +98,15 @@ bool frmProfile::CardEffectOn(const CheckBox& box) const {
 void frmProfile::ShowPanelGain() {
     frmHpImpedanceMode* amp = gCardCaps && gCardCaps->HPAmp ? HpImpedanceDialog() : nullptr;
     const Bytes to = PanelConfig();
-    if (!amp || ampPanel_.empty() || to.empty() || FirstByte(ampPanel_) == FirstByte(to)) return;
-    // The real-time window shows the card's gain of the panel it goes to.
+    if (!amp || ampPanel_.empty() || to.empty()) return;
+    // The real-time window shows the card's gain of the panel it goes to, as the card holds it
+    // now: another program may have set it within the second after the window's own send.
     if (realTimeMode_) {
         amp->CurrentAmp(L"", to);
         ampPanel_ = to;
         return;
     }
+    if (FirstByte(ampPanel_) == FirstByte(to)) return;
     record_.Keep(L"cboHpAmp@" + HpImpedanceValueName(ampPanel_), amp->cboHpAmp->ListIndex());
     if (const auto kept = record_.Take(L"cboHpAmp@" + HpImpedanceValueName(to))) {
         amp->cboHpAmp->SetListIndex(*kept);

@@ -451,6 +451,33 @@ TEST_F(LiveFollow, AVirtualizerTheOutputHidesLeavesTheEffectsUnderItAsTheyWere) 
     CloseEditor();
 }
 
+// Live, headphones with Dolby Headphones off: the speaker shifter under it is unusable, and
+// another program switches the shifter on. Dolby Headphones on brings the box back as the card
+// has it, and Save writes it so.
+TEST_F(LiveFollow, AnEffectAnotherProgramSwitchedWhileItsBoxWasOffComesBackAsTheCardHasIt) {
+    UseEditorCard(kSTX);
+    Load(L"");
+    SetCard({{L"PanelConfig", L"00000000"},
+             {L"SpeakerConfig", L"01000000"},
+             {L"DHEnable", L"00000000"},
+             {L"EnableXear3D", L"00000000"}});
+    gAudio->SetSpeakers(gPlaybackLineIds[0], 2);
+    Store(L"Phones", L"PanelConfig", L"00000000");
+    Store(L"Phones", L"SpeakerConfig", L"01000000");
+    frmProfile& e = OpenEditor(L"Phones");
+    ClickLive(e);
+    ASSERT_FALSE(e.chkVSS->Enabled());
+    gLastSelfChange.store(::timeGetTime() - kOwnChangeWindowMs);
+    sim::SetSimLiveValue(L"EnableXear3D", HexToBytes(L"01000000"));
+    LetTheSecondPass();
+    ASSERT_TRUE(User::Click(*e.chkDolbyHeadphones));
+    ASSERT_TRUE(e.chkVSS->Enabled());
+    EXPECT_EQ(e.chkVSS->Value(), 1);
+    EXPECT_EQ(FirstByte(GetProfileValue(L"", L"EnableXear3D")), 1);
+    EXPECT_EQ(Saved(e).at(L"EnableXear3D"), L"01000000");
+    CloseEditor();
+}
+
 // An effect another program's output brings into the real-time window shows as the card holds it,
 // not as the window opened it while the output hid it.
 TEST_F(LiveFollow, AnEffectAnotherProgramsOutputOffersShowsAsTheCardHoldsIt) {
@@ -484,6 +511,14 @@ TEST_F(LiveFollow, TheRealTimeWindowsGainFollowsThePanelTheUserPicks) {
     EXPECT_EQ(SelectedItemData(*HpImpedanceDialog()->cboHpAmp, -1), 0);
     EXPECT_EQ(FirstByte(GetProfileValue(L"", L"HpImpedanceModeFront")), 0);
     EXPECT_EQ(Saved(e).at(L"HpImpedanceModeFront"), BytesToHex(GetProfileValue(L"", L"HpImpedanceModeFront")));
+    // Two speakers on the same panel, another program's gain within the second of that send, and
+    // the headphones again: the gain that goes with them is the card's, the other program's.
+    ASSERT_TRUE(User::ChooseItem(*e.cboAnalogOutput, IndexOf(*e.cboAnalogOutput, 0x0104)));
+    sim::SetSimLiveValue(L"HpImpedanceModeFront", EncodeCode(1));
+    ASSERT_TRUE(User::ChooseItem(*e.cboAnalogOutput, IndexOf(*e.cboAnalogOutput, 0x0101)));
+    LetTheSecondPass();
+    EXPECT_EQ(FirstByte(GetProfileValue(L"", L"HpImpedanceModeFront")), 1);
+    EXPECT_EQ(SelectedItemData(*HpImpedanceDialog()->cboHpAmp, -1), 1);
     CloseEditor();
 }
 
