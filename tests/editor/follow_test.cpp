@@ -88,6 +88,20 @@ Row WithFlexBassOff(Row r, std::function<bool(const Bytes& saved, const Bytes& c
     return r;
 }
 
+// An effect whose box is off or hidden in the editor of a profile keeps another program's change
+// aside for the box's return: what a save writes is the card's (`same` compares the two).
+Row AsideWhileUnusable(Row r, std::function<bool(const Bytes& saved, const Bytes& card)> same) {
+    const std::wstring name = r.names[0];
+    r.shows = [name, same, follows = r.follows, shows = r.shows](frmProfile& ed, const CardBytes& v) {
+        if (follows(ed) || ed.RealTimeMode()) return shows(ed, v);
+        const State saved = Saved(ed);
+        const auto w = saved.find(name);
+        return w != saved.end() && same(HexToBytes(w->second), v[0]);
+    };
+    r.follows = [](frmProfile&) { return true; };
+    return r;
+}
+
 // A value in a list: the entry carrying it; none for "Don't Change" (the first entry) where the
 // list has it.
 Row ListRow(std::wstring what, const wchar_t* name, ComboBox& box, int tab, bool number, bool driver = true,
@@ -519,7 +533,8 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
         };
         rows.push_back(UnderOutput(mode, e, offered));
     }
-    rows.push_back(CheckRow(L"speaker shifter", L"EnableXear3D", *e.chkVSS, 0));
+    rows.push_back(AsideWhileUnusable(CheckRow(L"speaker shifter", L"EnableXear3D", *e.chkVSS, 0),
+                                      [](const Bytes& s, const Bytes& c) { return FirstByte(s) == FirstByte(c); }));
     {
         Row r = DriverRow(L"speaker layout", L"VSpeakerPos", 0, {L"VSSSpeaker", L"optLoadVSSPreset", L"optVSSLayout"});
         r.others = [](const CardBytes& now) {
@@ -581,7 +596,8 @@ std::vector<Row> FollowCard::Rows(frmProfile& e) {
             return check.Value() == (p.on ? 1 : 0) && OptionSelected(modes, p.movie ? 1 : 0) &&
                    (!width.Enabled() || (width.Value() == p.width && depth.Value() == p.depth));
         };
-        rows.push_back(r);
+        rows.push_back(
+            AsideWhileUnusable(r, [decode](const Bytes& s, const Bytes& c) { return decode(s).on == decode(c).on; }));
         // Its levels, while the user has it on in Music mode.
         Row levels = r;
         levels.what += L" levels";

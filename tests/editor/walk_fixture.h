@@ -246,6 +246,8 @@ protected:
         bool driver = false;  // a driver's value: the watcher of its settings posts the change
         // No notification tells the program of it: it shows at the next refresh.
         bool late = false;
+        // The controls that follow it out of live mode too.
+        std::vector<std::wstring> always{};
     };
 
     // The controls of changes from outside that show at the next refresh.
@@ -459,6 +461,8 @@ protected:
             std::vector<std::wstring> controls = effects;
             controls.insert(controls.end(), {L"cboSpeakersLayout", L"cboStereoUpmix"});
             Outside o{L"SystemSpeakers", controls, [n] { gAudio->SetSpeakers(gPlaybackLineIds[0], n); }};
+            // With the speaker list on "Don't Change" the effects follow Windows' channels.
+            o.always = effects;
             return o;
         }
         default: {

@@ -36,11 +36,12 @@ protected:
         if (ownWindow && Chance(50)) changes.push_back(RandomOutside());
         std::wstring names;
         // What came from outside before and shows at the next refresh.
-        std::vector<std::wstring> controls = late_;
+        std::vector<std::wstring> controls = late_, always;
         bool device = false;
         for (const Outside& o : changes) {
             names += (names.empty() ? L"" : L", ") + o.name;
             controls.insert(controls.end(), o.controls.begin(), o.controls.end());
+            always.insert(always.end(), o.always.begin(), o.always.end());
             device = device || o.device;
         }
         // The notifications of the editor's own sends come in within its window, as they do at once.
@@ -66,8 +67,7 @@ protected:
         if (failed_) return;
         // Only the controls of the changed values follow, and only while live (a device's row
         // follows its state at any time).
-        const std::wstring moved =
-            Differences(held, Held(Ed()), live || device ? controls : std::vector<std::wstring>{});
+        const std::wstring moved = Differences(held, Held(Ed()), live || device ? controls : always);
         if (!moved.empty()) Fail(L"an outside change of " + names + L" moved other controls:" + moved);
         NoteLate(changes, posts.has_value());
         // A device that comes and goes changes no choice of the profile.
