@@ -932,8 +932,12 @@ protected:
                 Fail(Key(c) + (usable ? L" is disabled, though the user can use it" : L" is enabled, though unusable"));
         };
         auto on = [](CheckBox& box) { return box.Enabled() && box.Value() == 1; };
-        expect(*e.cboDolbyHeadphonesMode, on(*e.chkDolbyHeadphones));
-        expect(*e.cboDolbyVirtualSpeakerMode, on(*e.chkDolbyVirtualSpeaker));
+        // The Output page's effects while the user can reach it (echo cancellation's lock holds it).
+        const bool outputPage = e.imgTab[0]->Enabled();
+        if (outputPage) {
+            expect(*e.cboDolbyHeadphonesMode, on(*e.chkDolbyHeadphones));
+            expect(*e.cboDolbyVirtualSpeakerMode, on(*e.chkDolbyVirtualSpeaker));
+        }
         expect(*e.cboSPDIFOutput, on(*e.chkSPDIF));
         // A recording row where its device is in service, its level while the row is set.
         for (int j = 0; j < 8; ++j) {
@@ -945,8 +949,7 @@ protected:
         // The crossover while FlexBass is on; the gains while the profile sets them.
         expect(*e.csliCrossover, OptionSelected(e.optFlexBass, 1));
         for (Slider* band : e.csliEQ) expect(*band, OptionSelected(e.optEQProfile, 1));
-        // The effect boxes, while the user can reach the Output page (echo cancellation's lock
-        // holds it): a box where the output offers its effect, or runs it under a Dolby
+        // The effect boxes: a box where the output offers its effect, or runs it under a Dolby
         // virtualizer (code 2) while that virtualizer is on.
         const std::array<CheckBox*, 5> effects{e.chkDolbyVirtualSpeaker, e.chkDolbyHeadphones, e.chkVSS, e.chkDolby,
                                                e.chkNeo};
@@ -959,7 +962,7 @@ protected:
         const std::wstring mode = !encoded ? output.substr(2) : spdif[0] == 16 ? L"Dolby" : L"DTS";
         const bool virtualizer = on(*e.chkDolbyVirtualSpeaker) || on(*e.chkDolbyHeadphones);
         const wchar_t* const names[] = {L"DVS", L"DH", L"VSS", L"PL2X", L"NEO"};
-        for (std::size_t i = 0; i < effects.size() && e.imgTab[0]->Enabled(); ++i) {
+        for (std::size_t i = 0; i < effects.size() && outputPage; ++i) {
             const int b = EffectBehavior(names[i], e.Speakers(), mode);
             const bool usable = b == 3 || b == 4 || (i >= 2 && b == 2 && virtualizer);
             if (effects[i]->Enabled() != usable)
