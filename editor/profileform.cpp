@@ -284,6 +284,13 @@ bool frmProfile::HandleMessage(UINT msg, WPARAM /*wParam*/, LPARAM /*lParam*/, L
         ResetTabHover();
         return false;
     case kSendUnlockedPages:
+        // As the user's Disable sends them while the output comes back: the output, and the
+        // rows it brings back, whose hiding put them at 0 dB.
+        if (!realTimeMode_ && !liveProfileName_.empty()) {
+            LiveApplyAnalogOutput();
+            for (int i = 0; i < 8; ++i)
+                if (csliOutputChannel[i]->Enabled()) LiveApplyChannelGain(i);
+        }
         SendUnlockedPages();
         result = 0;
         return true;

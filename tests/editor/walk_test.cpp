@@ -433,6 +433,19 @@ TEST_F(EditorWalk, RarePathsBringBackWhatTheUserMade) {
          },
          {L"SpeakerConfig", L"EqEnable"},
          true},
+        {"echo cancellation turned off from outside in live mode leaves the rows its output hid as the profile sets them",
+         kD2,
+         {{L"PanelConfig", L"00000000"}, {L"SpeakerConfig", L"07000000"}, {std::wstring(gChannelVolumeValues[5]), L"00000800"}},
+         [this](frmProfile& e) {
+             e.imgTab_Click(3);
+             ASSERT_TRUE(User::ChooseOption(*e.optAEC[1]));
+             const unsigned posts = registryPosts_;
+             sim::SetSimLiveValue(L"AEC", EncodeAEC(false));
+             LetTheRefreshRun(posts);
+             ASSERT_TRUE(OptionSelected(e.optAEC, 0));
+         },
+         {std::wstring(gChannelVolumeValues[5])},
+         true},
         {"stored headphone gains the card's list lacks, after the gain dialog, the output on the other panel",
          kSTX,
          {{L"PanelConfig", L"00000000"},
