@@ -413,7 +413,6 @@ void frmProfile::SaveForAec() {
         if (v.judged) v.bytes = v.judged;  // echo cancellation was off before it
     record_.Lock(before);
     aecSaved_.output = Output();
-    aecSaved_.analogEnabled = cboAnalogOutput->Enabled();
     const std::array<CheckBox*, 5> effects = AecEffects();
     for (std::size_t i = 0; i < effects.size(); ++i) aecSaved_.effects[i] = EffectOn(*effects[i]);
     aecSaved_.eq = SelectedOption(optEQ);
@@ -476,7 +475,8 @@ void frmProfile::UnlockAfterAec() {
     record_.Unlock();
     imgTab[0]->SetEnabled(true);
     imgTab[2]->SetEnabled(true);
-    cboAnalogOutput->SetEnabled(aecSaved_.analogEnabled);
+    // As the digital format stands now: another program may have changed it under the lock.
+    cboAnalogOutput->SetEnabled(SelectedSPDIFFormat() < 3);
 }
 
 void frmProfile::WireOutputEvents() {

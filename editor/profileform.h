@@ -601,7 +601,6 @@ private:
     // The output and effects as they were when echo cancellation was switched on.
     struct AecSaved {
         std::wstring output = L"0";
-        bool analogEnabled = false;
         std::array<bool, 5> effects{};  // Dolby Headphones, Virtual Speaker, VSS, PL2x, NEO
         int eq = -1;                    // the options chosen (255 "Don't Change"), -1 none
         int flexBass = -1;

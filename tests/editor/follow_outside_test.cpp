@@ -478,6 +478,26 @@ TEST_F(LiveFollow, AnEffectAnotherProgramSwitchedWhileItsBoxWasOffComesBackAsThe
     CloseEditor();
 }
 
+// Echo cancellation on over Dolby Digital Live in the real-time window; another program turns the
+// digital output off under the lock, then echo cancellation off: the output list is usable again,
+// as in the window opened anew.
+TEST_F(LiveFollow, TheAnalogOutputComesBackWithTheFormatAnotherProgramSetUnderTheLock) {
+    UseEditorCard(kD2);
+    Load(L"");
+    SetCard({{L"PanelConfig", L"00000000"}, {L"SpeakerConfig", L"06000000"}, {L"SpDigitalOut", L"10000000"}});
+    sim::SetSimLiveValue(L"AEC", EncodeAEC(true));
+    frmProfile& e = OpenRealTime();
+    ASSERT_FALSE(e.cboAnalogOutput->Enabled());
+    for (const auto& [name, value] : {std::pair{L"SpDigitalOut", HexToBytes(L"00000000")}, {L"AEC", EncodeAEC(false)}}) {
+        gLastSelfChange.store(::timeGetTime() - kOwnChangeWindowMs);
+        sim::SetSimLiveValue(name, value);
+        LetTheSecondPass();
+    }
+    ASSERT_TRUE(PumpUntil([&] { return OptionSelected(e.optAEC, 0); }, 3000));
+    EXPECT_TRUE(e.cboAnalogOutput->Enabled());
+    CloseEditor();
+}
+
 // An effect another program's output brings into the real-time window shows as the card holds it,
 // not as the window opened it while the output hid it.
 TEST_F(LiveFollow, AnEffectAnotherProgramsOutputOffersShowsAsTheCardHoldsIt) {
