@@ -411,6 +411,14 @@ protected:
         Pump(20);
     }
 
+    // Another program sets a card value after the second of the program's own change, and the
+    // next second passes.
+    void ChangeFromOutside(const std::wstring& name, const Bytes& value) {
+        gLastSelfChange.store(::timeGetTime() - kOwnChangeWindowMs);
+        sim::SetSimLiveValue(name, value);
+        LetTheSecondPass();
+    }
+
     // The second after the program's own change passes: the notifications of its sends have come
     // in, the clock moves on and the refresh timer due then fires (the watcher of the driver's
     // settings armed it, and the program's timer put it off to the end of the second).

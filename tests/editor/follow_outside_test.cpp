@@ -77,9 +77,7 @@ TEST_F(LiveFollow, RowsAnotherProgramsOutputBringsAreUsableInTheRealTimeWindow) 
     frmProfile& e = OpenRealTime();
     ASSERT_FALSE(e.csliOutputChannel[4]->Enabled());
     const Bytes before = GetProfileValue(L"", L"RearVolL");
-    gLastSelfChange.store(::timeGetTime() - kOwnChangeWindowMs);
-    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"07000000"));
-    LetTheSecondPass();
+    ChangeFromOutside(L"SpeakerConfig", HexToBytes(L"07000000"));
     ASSERT_TRUE(PumpUntil([&] { return e.csliOutputChannel[4]->Enabled(); }, 3000));
     EXPECT_EQ(e.csliOutputChannel[4]->Value(), GetChannelGainPercent(4, L""));
     // Following the card sends nothing back.
@@ -354,9 +352,7 @@ TEST_F(LiveFollow, FlexBassOnKeepsTheCrossoverAndSizesAnotherProgramSetWhileItWa
                     ASSERT_TRUE(User::ChooseOption(*e.optFlexBass[0]));
                     if (!withinSecond) LetTheSecondPass();
                 } else {
-                    gLastSelfChange.store(::timeGetTime() - kOwnChangeWindowMs);
-                    sim::SetSimLiveValue(L"BassManagement", HexToBytes(L"00000000"));
-                    LetTheSecondPass();
+                    ChangeFromOutside(L"BassManagement", HexToBytes(L"00000000"));
                 }
                 ASSERT_TRUE(PumpUntil([&] { return !e.csliCrossover->Enabled(); }, 3000));
                 // Within the second of the user's Off, however long a loaded machine took over it.
@@ -443,9 +439,7 @@ TEST_F(LiveFollow, AVirtualizerTheOutputHidesLeavesTheEffectsUnderItAsTheyWere) 
     ASSERT_FALSE(e.chkDolbyVirtualSpeaker->Enabled());
     const std::array<CheckBox*, 3> under{e.chkVSS, e.chkDolby, e.chkNeo};
     for (CheckBox* box : under) ASSERT_FALSE(box->Enabled()) << Narrow(box->Name());
-    gLastSelfChange.store(::timeGetTime() - kOwnChangeWindowMs);
-    sim::SetSimLiveValue(L"DVSEnable", HexToBytes(L"01000000"));
-    LetTheSecondPass();
+    ChangeFromOutside(L"DVSEnable", HexToBytes(L"01000000"));
     ASSERT_TRUE(PumpUntil([&] { return e.chkDolbyVirtualSpeaker->Value() == 1; }, 3000));
     for (CheckBox* box : under) EXPECT_FALSE(box->Enabled()) << Narrow(box->Name());
     CloseEditor();
@@ -467,9 +461,7 @@ TEST_F(LiveFollow, AnEffectAnotherProgramSwitchedWhileItsBoxWasOffComesBackAsThe
     frmProfile& e = OpenEditor(L"Phones");
     ClickLive(e);
     ASSERT_FALSE(e.chkVSS->Enabled());
-    gLastSelfChange.store(::timeGetTime() - kOwnChangeWindowMs);
-    sim::SetSimLiveValue(L"EnableXear3D", HexToBytes(L"01000000"));
-    LetTheSecondPass();
+    ChangeFromOutside(L"EnableXear3D", HexToBytes(L"01000000"));
     ASSERT_TRUE(User::Click(*e.chkDolbyHeadphones));
     ASSERT_TRUE(e.chkVSS->Enabled());
     EXPECT_EQ(e.chkVSS->Value(), 1);
@@ -489,9 +481,7 @@ TEST_F(LiveFollow, TheAnalogOutputComesBackWithTheFormatAnotherProgramSetUnderTh
     frmProfile& e = OpenRealTime();
     ASSERT_FALSE(e.cboAnalogOutput->Enabled());
     for (const auto& [name, value] : {std::pair{L"SpDigitalOut", HexToBytes(L"00000000")}, {L"AEC", EncodeAEC(false)}}) {
-        gLastSelfChange.store(::timeGetTime() - kOwnChangeWindowMs);
-        sim::SetSimLiveValue(name, value);
-        LetTheSecondPass();
+        ChangeFromOutside(name, value);
     }
     ASSERT_TRUE(PumpUntil([&] { return OptionSelected(e.optAEC, 0); }, 3000));
     EXPECT_TRUE(e.cboAnalogOutput->Enabled());
@@ -506,9 +496,7 @@ TEST_F(LiveFollow, AnEffectAnotherProgramsOutputOffersShowsAsTheCardHoldsIt) {
     SetCard({{L"PanelConfig", L"00000000"}, {L"SpeakerConfig", L"07000000"}, {L"DHEnable", L"01000000"}});
     frmProfile& e = OpenRealTime();
     ASSERT_FALSE(e.chkDolbyHeadphones->Enabled());
-    gLastSelfChange.store(::timeGetTime() - kOwnChangeWindowMs);
-    sim::SetSimLiveValue(L"SpeakerConfig", HexToBytes(L"01000000"));
-    LetTheSecondPass();
+    ChangeFromOutside(L"SpeakerConfig", HexToBytes(L"01000000"));
     ASSERT_TRUE(PumpUntil([&] { return e.chkDolbyHeadphones->Enabled(); }, 3000));
     EXPECT_EQ(e.chkDolbyHeadphones->Value(), 1);
     EXPECT_EQ(FirstByte(GetProfileValue(L"", L"DHEnable")), 1);
