@@ -93,6 +93,25 @@ bool frmProfile::CardEffectOn(const CheckBox& box) const {
     return DecodeNeoParam(GetProfileValue(L"", L"NeoParam")).on;
 }
 
+std::array<bool, 5> frmProfile::EffectsEnabled() const {
+    std::array<bool, 5> out{};
+    const std::array<CheckBox*, 5> effects = AecEffects();
+    for (std::size_t i = 0; i < effects.size(); ++i) out[i] = effects[i]->Enabled();
+    return out;
+}
+
+// In the live editor an effect box that comes back (an output that offers it, a Dolby
+// virtualizer turned on) goes to the card as it shows: while it was away the card kept what
+// another program set, or a reload of the profile didn't reach it.
+void frmProfile::SendReturningEffects(const std::array<bool, 5>& wasEnabled) {
+    if (realTimeMode_ || liveProfileName_.empty() || record_.Locked()) return;
+    const std::array<CheckBox*, 5> effects = AecEffects();
+    for (std::size_t i = 0; i < effects.size(); ++i) {
+        CheckBox& box = *effects[i];
+        if (!wasEnabled[i] && box.Enabled() && (box.Value() == 1) != CardEffectOn(box) && box.Click) box.Click();
+    }
+}
+
 // The headphone gain list stands for the output's panel: another panel keeps the list's choice
 // aside for the panel it leaves and shows the new one's, as kept or as the profile holds it.
 void frmProfile::ShowPanelGain() {
@@ -124,6 +143,7 @@ std::optional<int> frmProfile::KeptPanelGain(const std::wstring& name) const {
 
 void frmProfile::UpdateEnhancementsPanel(const std::wstring& mode) {
     const bool digital = mode == L"Dolby" || mode == L"DTS";
+    const std::array<bool, 5> wasEnabled = EffectsEnabled();
     if (!realTimeMode_) KeepEffectsAside();
     // The two Dolby panels: shown, enabled and checked by their code.
     const struct {
@@ -182,6 +202,7 @@ void frmProfile::UpdateEnhancementsPanel(const std::wstring& mode) {
     UpdateModeList(*chkDolbyVirtualSpeaker, *lblDolbyVirtualSpeakerMode, *cboDolbyVirtualSpeakerMode);
     const int upmixChannels = cboSpeakersLayout->ListIndex() == 0 ? 2 : Speakers();
     cboStereoUpmix->SetEnabled(Offered(EffectBehavior(L"SUM", upmixChannels, mode)));
+    SendReturningEffects(wasEnabled);
     // Settings the new output can't use: the real-time window shows the card's own; the editor
     // of a profile keeps the user's choices aside, saved as they are and shown again with an
     // output that has them (live mode doesn't send them meanwhile).

@@ -46,6 +46,7 @@ void frmProfile::SendDolbyVirtualSpeaker() {
 // the output hides stays hidden: the virtualizer brings back none the output doesn't offer.
 void frmProfile::UpdateVirtualizerControls(const CheckBox& box, Label& modeLabel, ComboBox& modes) {
     const bool on = box.Value() == 1;
+    const std::array<bool, 5> wasEnabled = EffectsEnabled();
     for (int panel : {kVssPanel, kPl2xPanel, kNeoPanel}) {
         const EffectPanelControls e = EffectPanel(panel);
         if (e.panel->Tag() == L"0") continue;
@@ -60,6 +61,7 @@ void frmProfile::UpdateVirtualizerControls(const CheckBox& box, Label& modeLabel
         effect->SetEnabled(on);
     }
     UpdateModeList(box, modeLabel, modes);
+    SendReturningEffects(wasEnabled);
 }
 
 // A Dolby mode list is usable while its effect is offered and on; off, it keeps its entry aside.

@@ -46,28 +46,21 @@ void frmProfile::csliEQ_Change(int index) {
     // but not what the sliders show (a stored band past their end went at live start): then all
     // ten, the card's own kept in the bands another program changed since, which then show.
     const Bytes gains = EncodeEqGain(), card = GetProfileValue(L"", L"EqGain");
-    const std::optional<Bytes> seen = record_.SeenCard(L"EqGain");
-    auto same = [](const Bytes& a, const Bytes& b, std::size_t band) {
-        return std::equal(a.begin() + 4 * band, a.begin() + 4 * band + 4, b.begin() + 4 * band);
-    };
-    Bytes out = gains, mask(gains.size(), 0xFF);
-    bool others = card.size() != gains.size();
-    if (!others) {
-        out = card;
-        mask.assign(gains.size(), 0);
-        for (std::size_t b = 0; b < 10; ++b) {
-            const bool own = static_cast<int>(b) == index;
-            const bool outside = seen && seen->size() == card.size() && !same(*seen, card, b);
-            if (!own && (outside || same(card, gains, b))) continue;
-            std::copy_n(gains.begin() + 4 * b, 4, out.begin() + 4 * b);
-            std::fill_n(mask.begin() + 4 * b, 4, 0xFF);
-            others = others || !own;
-        }
+    std::vector<Bytes> bands;
+    for (std::size_t b = 0; b < 10 && 4 * b + 4 <= gains.size(); ++b) {
+        bands.emplace_back(gains.size(), 0);
+        std::fill_n(bands.back().begin() + static_cast<std::ptrdiff_t>(4 * b), 4, 0xFF);
     }
-    if (others)
-        ApplyEqGain(out);
-    else
+    const auto own = static_cast<std::size_t>(index);
+    const Bytes mask = record_.PartsToSend(L"EqGain", gains, card, bands, own);
+    if (own < bands.size() && mask == bands[own]) {
         ApplyEqBand(static_cast<std::uint8_t>(index), EncodeEqBand(value));
+    } else {
+        Bytes out = card.size() == gains.size() ? card : gains;
+        for (std::size_t i = 0; i < out.size(); ++i)
+            out[i] = static_cast<std::uint8_t>((out[i] & ~mask[i]) | (gains[i] & mask[i]));
+        ApplyEqGain(out);
+    }
     NoteOwnPart(L"EqGain", mask);
 }
 

@@ -218,13 +218,23 @@ void frmProfile::cboSPDIFOutput_Click() {
 
 void frmProfile::cboSpeakerSize_Click(int index) {
     if (liveProfileName_.empty() || index < 0 || index > 3) return;
-    const bool large = cboSpeakerSize[index]->ListIndex() == 1;
-    static constexpr std::uint8_t kChannels[4][2] = {{0, 1}, {2, 2}, {4, 5}, {6, 7}};
-    const auto& channels = kChannels[index];
-    ApplySpeakerSizeChannel(channels[0], large);
-    if (channels[1] != channels[0]) ApplySpeakerSizeChannel(channels[1], large);
-    // The size is one bit per channel: another program's sizes of the other boxes still show.
-    NoteOwnPart(L"SpeakerSize", Bytes{static_cast<std::uint8_t>((1u << channels[0]) | (1u << channels[1]))});
+    // One bit per channel: the box's own channels, and those of any other box the card doesn't
+    // hold as it shows (a profile without sizes sends none at live start), so that the card holds
+    // what a save writes; another program's sizes of the other boxes still show.
+    std::vector<Bytes> parts;
+    for (std::size_t i = 0; i < 4; ++i) {
+        std::array<bool, 4> one{};
+        one[i] = true;
+        parts.push_back(kal::EncodeSpeakerSize(one));
+    }
+    const auto own = static_cast<std::size_t>(index);
+    Bytes shown = EncodeSpeakerSize();
+    const std::uint8_t ownBits = FirstByte(parts[own]);
+    shown[0] = cboSpeakerSize[index]->ListIndex() == 1 ? shown[0] | ownBits : shown[0] & ~ownBits;
+    const Bytes mask = record_.PartsToSend(L"SpeakerSize", shown, GetProfileValue(L"", L"SpeakerSize"), parts, own);
+    for (std::uint8_t channel = 0; channel < 8; ++channel)
+        if ((FirstByte(mask) >> channel) & 1) ApplySpeakerSizeChannel(channel, (shown[0] >> channel) & 1);
+    NoteOwnPart(L"SpeakerSize", mask);
 }
 
 void frmProfile::SendBassManagement() {

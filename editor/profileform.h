@@ -470,6 +470,8 @@ private:
     void ShowEffectBox(CheckBox& box, int behaviour);
     // Whether the card holds the effect of `box` on.
     bool CardEffectOn(const CheckBox& box) const;
+    std::array<bool, 5> EffectsEnabled() const;
+    void SendReturningEffects(const std::array<bool, 5>& wasEnabled);
     void ShowPanelGain();
     std::optional<int> KeptPanelGain(const std::wstring& name) const;
     bool EffectOn(const CheckBox& box) const;

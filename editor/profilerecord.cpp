@@ -138,6 +138,25 @@ void ProfileRecord::SeeCardPart(const std::wstring& name, const Bytes& now, cons
         seen[i] = static_cast<std::uint8_t>((seen[i] & ~mask[i]) | (now[i] & mask[i]));
 }
 
+Bytes ProfileRecord::PartsToSend(const std::wstring& name, const Bytes& shown, const Bytes& card,
+                                 const std::vector<Bytes>& parts, std::size_t own) const {
+    Bytes out(shown.size(), 0);
+    const std::optional<Bytes> seen = SeenCard(name);
+    // Whether `a` and `b` differ in the bits of `part`.
+    auto differ = [](const Bytes& a, const Bytes& b, const Bytes& part) {
+        for (std::size_t i = 0; i < part.size(); ++i)
+            if (i < a.size() && i < b.size() && ((a[i] ^ b[i]) & part[i]) != 0) return true;
+        return false;
+    };
+    for (std::size_t p = 0; p < parts.size(); ++p) {
+        const Bytes& part = parts[p];
+        const bool outside = seen && seen->size() == card.size() && differ(*seen, card, part);
+        if (p != own && card.size() == shown.size() && (outside || !differ(card, shown, part))) continue;
+        for (std::size_t i = 0; i < part.size() && i < out.size(); ++i) out[i] |= part[i];
+    }
+    return out;
+}
+
 std::optional<Bytes> ProfileRecord::SeenCard(const std::wstring& name) const {
     const auto it = entries_.find(name);
     if (!watching_ || it == entries_.end()) return std::nullopt;

@@ -85,6 +85,13 @@ public:
     // card holds now, the others stay as last seen, so that another program's change of them
     // still shows. A value seen at another size is taken whole.
     void SeeCardPart(const std::wstring& name, const Bytes& now, const Bytes& mask);
+    // A user's change of part `own` of value `name` (`parts`: each part's bits): the bits to
+    // send, its own and those of any other part where the card holds what the editor last saw
+    // but not what the controls show (`shown`), so that the card comes to hold what a save
+    // writes; a part another program changed since stays as the card holds it. A card's value
+    // of another size than `shown`: every part.
+    Bytes PartsToSend(const std::wstring& name, const Bytes& shown, const Bytes& card, const std::vector<Bytes>& parts,
+                      std::size_t own) const;
     // What the editor last saw of the card's value `name`; none while it isn't followed.
     std::optional<Bytes> SeenCard(const std::wstring& name) const;
     bool WatchesCard() const { return watching_; }

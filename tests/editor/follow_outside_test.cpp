@@ -372,6 +372,28 @@ TEST_F(LiveFollow, FlexBassOnKeepsTheCrossoverAndSizesAnotherProgramSetWhileItWa
     }
 }
 
+// A profile without speaker sizes leaves the card's at live start, which another program set while
+// live mode was off. The user's size then sends the other boxes as the editor shows them too, as
+// Save writes them.
+TEST_F(LiveFollow, ASizeTheUserTurnsSendsTheOtherSizesAsShown) {
+    UseEditorCard(kD2);
+    Load(L"");
+    SetCard({{L"SpeakerConfig", L"07000000"}, {L"BassManagement", L"01000000"}, {L"SpeakerSize", L"00000000"}});
+    gAudio->SetSpeakers(gPlaybackLineIds[0], 8);
+    for (const wchar_t* name : {L"PanelConfig", L"SpeakerConfig", L"BassManagement"})
+        Store(L"Sizes", name, BytesToHex(GetProfileValue(L"", name)).c_str());
+    frmProfile& e = OpenEditor(L"Sizes");
+    e.imgTab_Click(2);
+    ASSERT_TRUE(e.cboSpeakerSize[2]->Enabled());
+    sim::SetSimLiveValue(L"SpeakerSize", HexToBytes(L"F7000000"));
+    ClickLive(e);
+    ASSERT_TRUE(User::ChooseItem(*e.cboSpeakerSize[2], 1 - e.cboSpeakerSize[2]->ListIndex()));
+    const std::array<bool, 4> card = DecodeSpeakerSizes(GetProfileValue(L"", L"SpeakerSize"));
+    EXPECT_EQ(card, DecodeSpeakerSizes(HexToBytes(Saved(e).at(L"SpeakerSize"))));
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(card[static_cast<std::size_t>(i)], e.cboSpeakerSize[i]->ListIndex() == 1) << i;
+    CloseEditor();
+}
+
 // Windows' recording source as the editor's own send left it is no change of another program's:
 // Reset in live mode brings back the profile's source on a device out of service, which Windows
 // can't take, and the end of the second doesn't show Windows' own over it.
@@ -445,29 +467,54 @@ TEST_F(LiveFollow, AVirtualizerTheOutputHidesLeavesTheEffectsUnderItAsTheyWere) 
     CloseEditor();
 }
 
-// Live, headphones with Dolby Headphones off: the speaker shifter under it is unusable, and
-// another program switches the shifter on. Dolby Headphones on brings the box back as the card
-// has it, and Save writes it so.
+// Live, the speaker shifter unusable (under Dolby Headphones off, or an output that hides it), and
+// another program switches it on. What brings the box back shows the card's shifter; after a
+// Reset, the profile's, which then goes to the card. Either way Save writes what the card holds.
 TEST_F(LiveFollow, AnEffectAnotherProgramSwitchedWhileItsBoxWasOffComesBackAsTheCardHasIt) {
-    UseEditorCard(kSTX);
-    Load(L"");
-    SetCard({{L"PanelConfig", L"00000000"},
-             {L"SpeakerConfig", L"01000000"},
-             {L"DHEnable", L"00000000"},
-             {L"EnableXear3D", L"00000000"}});
-    gAudio->SetSpeakers(gPlaybackLineIds[0], 2);
-    Store(L"Phones", L"PanelConfig", L"00000000");
-    Store(L"Phones", L"SpeakerConfig", L"01000000");
-    frmProfile& e = OpenEditor(L"Phones");
-    ClickLive(e);
-    ASSERT_FALSE(e.chkVSS->Enabled());
-    ChangeFromOutside(L"EnableXear3D", HexToBytes(L"01000000"));
-    ASSERT_TRUE(User::Click(*e.chkDolbyHeadphones));
-    ASSERT_TRUE(e.chkVSS->Enabled());
-    EXPECT_EQ(e.chkVSS->Value(), 1);
-    EXPECT_EQ(FirstByte(GetProfileValue(L"", L"EnableXear3D")), 1);
-    EXPECT_EQ(Saved(e).at(L"EnableXear3D"), L"01000000");
-    CloseEditor();
+    const struct {
+        const char* name;
+        const wchar_t* speakers;  // the stored output
+        bool reset;
+        bool byOutput;  // an output that offers the shifter brings it back, else Dolby Headphones on
+        int expected;
+    } cases[] = {
+        {"headphones, Dolby Headphones on", L"01000000", false, false, 1},
+        {"headphones, Reset, Dolby Headphones on", L"01000000", true, false, 0},
+        {"two speakers, Reset, another output", L"02000000", true, true, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        UseEditorCard(kSTX);
+        Load(L"");
+        SetCard({{L"PanelConfig", L"00000000"},
+                 {L"SpeakerConfig", c.speakers},
+                 {L"DHEnable", L"00000000"},
+                 {L"EnableXear3D", L"00000000"}});
+        gAudio->SetSpeakers(gPlaybackLineIds[0], 2);
+        Store(L"Phones", L"PanelConfig", L"00000000");
+        Store(L"Phones", L"SpeakerConfig", c.speakers);
+        Store(L"Phones", L"EnableXear3D", L"00000000");
+        frmProfile& e = OpenEditor(L"Phones");
+        ClickLive(e);
+        ASSERT_FALSE(e.chkVSS->Enabled());
+        ChangeFromOutside(L"EnableXear3D", HexToBytes(L"01000000"));
+        if (c.reset) {
+            ASSERT_TRUE(User::Click(e.Ctl(L"cmdReset")));
+        }
+        if (c.byOutput) {
+            int offers = -1;
+            for (int i = 0; i < e.cboAnalogOutput->ListCount(); ++i)
+                if ((e.cboAnalogOutput->ItemData(i) & 0xFF) == 3) offers = i;
+            ASSERT_TRUE(User::ChooseItem(*e.cboAnalogOutput, offers));
+        } else {
+            ASSERT_TRUE(User::Click(*e.chkDolbyHeadphones));
+        }
+        ASSERT_TRUE(e.chkVSS->Enabled());
+        EXPECT_EQ(e.chkVSS->Value(), c.expected);
+        EXPECT_EQ(FirstByte(GetProfileValue(L"", L"EnableXear3D")), c.expected);
+        EXPECT_EQ(FirstByte(HexToBytes(Saved(e).at(L"EnableXear3D"))), c.expected);
+        CloseEditor();
+    }
 }
 
 // Echo cancellation on over Dolby Digital Live in the real-time window; another program turns the
