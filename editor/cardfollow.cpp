@@ -181,15 +181,12 @@ void frmProfile::FollowCard() {
     if (changed(L"SpDigitalOut")) LoadDigitalOutput(L"");
     // A box the output hides, or a Dolby virtualizer that is off, keeps another program's change
     // aside for its return, as it keeps the user's own.
-    auto keepHidden = [&](CheckBox& box, const std::wstring& name, bool on) {
-        if (!realTimeMode_ && changed(name) && !box.Enabled() && !record_.Locked())
-            record_.Keep(AsideKey(box) + L"@hidden", on ? 1 : 0);
-    };
-    keepHidden(*chkDolbyVirtualSpeaker, L"DVSEnable", FirstByte(now[L"DVSEnable"]) == 1);
-    keepHidden(*chkDolbyHeadphones, L"DHEnable", FirstByte(now[L"DHEnable"]) == 1);
-    keepHidden(*chkVSS, L"EnableXear3D", FirstByte(now[L"EnableXear3D"]) == 1);
-    keepHidden(*chkDolby, L"Pl2xParam", DecodePl2xParam(now[L"Pl2xParam"]).on);
-    if (neoParamSupported_) keepHidden(*chkNeo, L"NeoParam", DecodeNeoParam(now[L"NeoParam"]).on);
+    for (CheckBox* box : AecEffects()) {
+        const std::wstring name = EffectValueName(*box);
+        if (!realTimeMode_ && (neoParamSupported_ || box != chkNeo) && changed(name) && !box->Enabled() &&
+            !record_.Locked())
+            record_.Keep(AsideKey(*box) + L"@hidden", EffectValueOn(*box, now[name]) ? 1 : 0);
+    }
     followCheck(*chkDolbyVirtualSpeaker, L"DVSEnable");
     followMode(*cboDolbyVirtualSpeakerMode, L"DVSMode");
     followCheck(*chkDolbyHeadphones, L"DHEnable");

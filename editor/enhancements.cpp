@@ -85,12 +85,22 @@ void frmProfile::ShowEffectBox(CheckBox& box, int behaviour) {
     }
 }
 
+// The card's value that switches the effect of `box`, and whether `value` of it has it on.
+const wchar_t* frmProfile::EffectValueName(const CheckBox& box) const {
+    if (&box == chkDolbyHeadphones) return L"DHEnable";
+    if (&box == chkDolbyVirtualSpeaker) return L"DVSEnable";
+    if (&box == chkVSS) return L"EnableXear3D";
+    return &box == chkDolby ? L"Pl2xParam" : L"NeoParam";
+}
+
+bool frmProfile::EffectValueOn(const CheckBox& box, const Bytes& value) const {
+    if (&box == chkDolby) return DecodePl2xParam(value).on;
+    if (&box == chkNeo) return DecodeNeoParam(value).on;
+    return FirstByte(value) == 1;
+}
+
 bool frmProfile::CardEffectOn(const CheckBox& box) const {
-    if (&box == chkDolbyHeadphones) return FirstByte(GetProfileValue(L"", L"DHEnable")) == 1;
-    if (&box == chkDolbyVirtualSpeaker) return FirstByte(GetProfileValue(L"", L"DVSEnable")) == 1;
-    if (&box == chkVSS) return FirstByte(GetProfileValue(L"", L"EnableXear3D")) == 1;
-    if (&box == chkDolby) return DecodePl2xParam(GetProfileValue(L"", L"Pl2xParam")).on;
-    return DecodeNeoParam(GetProfileValue(L"", L"NeoParam")).on;
+    return EffectValueOn(box, GetProfileValue(L"", EffectValueName(box)));
 }
 
 std::array<bool, 5> frmProfile::EffectsEnabled() const {

@@ -469,6 +469,8 @@ private:
     void KeepEffectsAside();
     void ShowEffectBox(CheckBox& box, int behaviour);
     // Whether the card holds the effect of `box` on.
+    const wchar_t* EffectValueName(const CheckBox& box) const;
+    bool EffectValueOn(const CheckBox& box, const Bytes& value) const;
     bool CardEffectOn(const CheckBox& box) const;
     std::array<bool, 5> EffectsEnabled() const;
     void SendReturningEffects(const std::array<bool, 5>& wasEnabled);

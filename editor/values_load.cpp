@@ -77,14 +77,10 @@ void frmProfile::LoadValues(const std::wstring& name, bool fromCard) {
     // virtualizer keeps off holds the profile's value aside.
     record_.ForgetKept();
     if (!realTimeMode_) {
-        const bool loaded[5] = {FirstByte(GetProfileValue(source, L"DHEnable")) == 1,
-                                FirstByte(GetProfileValue(source, L"DVSEnable")) == 1,
-                                FirstByte(GetProfileValue(source, L"EnableXear3D")) == 1,
-                                DecodePl2xParam(GetProfileValue(source, L"Pl2xParam")).on,
-                                DecodeNeoParam(GetProfileValue(source, L"NeoParam")).on};
-        const std::array<CheckBox*, 5> effects = AecEffects();
-        for (std::size_t i = 0; i < effects.size(); ++i)
-            if (!effects[i]->Enabled()) record_.Keep(AsideKey(*effects[i]) + L"@hidden", loaded[i] ? 1 : 0);
+        for (CheckBox* box : AecEffects())
+            if (!box->Enabled())
+                record_.Keep(AsideKey(*box) + L"@hidden",
+                             EffectValueOn(*box, GetProfileValue(source, EffectValueName(*box))) ? 1 : 0);
     }
     ampPanel_ = PanelConfig();
     // Last: a stored Enable of echo cancellation locks what was loaded before it.
