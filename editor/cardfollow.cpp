@@ -164,8 +164,14 @@ void frmProfile::FollowCard() {
     auto followCheck = [&](CheckBox& box, const std::wstring& name) {
         if (changed(name) && (box.Enabled() || realTimeMode_)) box.SetValue(FirstByte(now[name]) == 1 ? 1 : 0);
     };
+    // A Dolby mode list that is off keeps another program's mode aside for its return, as it
+    // keeps the user's own.
     auto followMode = [&](ComboBox& box, const std::wstring& name) {
-        if (changed(name) && (box.Enabled() || realTimeMode_)) SelectItemData(box, FirstByte(now[name]));
+        if (!changed(name)) return;
+        if (box.Enabled() || realTimeMode_) return (void)SelectItemData(box, FirstByte(now[name]));
+        if (record_.Locked()) return;
+        for (int i = 0; i < box.ListCount(); ++i)
+            if (box.ItemData(i) == FirstByte(now[name])) box.SetTag(std::to_wstring(i));
     };
     LiveNameAside aside(liveProfileName_);
     FlagScope suspend(gSuspendDriverWrites);

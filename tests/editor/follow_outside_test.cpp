@@ -711,3 +711,35 @@ TEST_F(LiveFollow, ThePopupsChangesShowInALiveEditorThatKeepsTheUsersChoices) {
 }
 
 }  // namespace
+// Live, headphones with Dolby Headphones off, and another program sets its room: the mode list keeps
+// it aside. Dolby Headphones on, the user's or another program's, shows the card's room, and Save
+// writes it.
+TEST_F(LiveFollow, ARoomAnotherProgramSetWhileDolbyHeadphonesWasOffComesBackWithIt) {
+    for (const bool usersOn : {false, true}) {
+        SCOPED_TRACE(usersOn ? "the user's On" : "On from outside");
+        UseEditorCard(kSTX);
+        Load(L"");
+        const std::pair<const wchar_t*, const wchar_t*> values[] = {
+            {L"PanelConfig", L"00000000"}, {L"SpeakerConfig", L"01000000"}, {L"DHEnable", L"00000000"},
+            {L"DHRoom", L"01000000"}};
+        for (const auto& [name, value] : values) {
+            SetCard({{name, value}});
+            Store(L"Phones", name, value);
+        }
+        gAudio->SetSpeakers(gPlaybackLineIds[0], 2);
+        frmProfile& e = OpenEditor(L"Phones");
+        ClickLive(e);
+        ASSERT_FALSE(e.cboDolbyHeadphonesMode->Enabled());
+        ChangeFromOutside(L"DHRoom", HexToBytes(L"03000000"));
+        if (usersOn) {
+            ASSERT_TRUE(User::Click(*e.chkDolbyHeadphones));
+        } else {
+            ChangeFromOutside(L"DHEnable", HexToBytes(L"01000000"));
+            ASSERT_TRUE(PumpUntil([&] { return e.chkDolbyHeadphones->Value() == 1; }, 3000));
+        }
+        EXPECT_EQ(SelectedItemData(*e.cboDolbyHeadphonesMode, -1), 3);
+        EXPECT_EQ(FirstByte(GetProfileValue(L"", L"DHRoom")), 3);
+        EXPECT_EQ(Saved(e).at(L"DHRoom"), L"03000000");
+        CloseEditor();
+    }
+}
