@@ -91,19 +91,28 @@ run_tests() {
     # One ctest run over both trees.
     printf 'subdirs("native")\nsubdirs("win32")\n' > "$build/CTestTestfile.cmake"
     local status=0
-    # The entries labelled apart (the long ones of the editor) run alongside the others, in a
-    # throwaway prefix and X server of their own: each display still has one program at a time.
-    # Their ctest run keeps its records in the Windows tree, apart from the main run's.
-    local apart_prefix apart_log apart
-    apart_prefix=$(mktemp -d /tmp/kalvenor-apart.XXXXXX)
-    apart_log=$(mktemp /tmp/kalvenor-apart.XXXXXX.log)
-    trap 'WINEPREFIX="'"$apart_prefix"'" wineserver -k >/dev/null 2>&1 || true
-          wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX" "'"$apart_prefix"'" "'"$apart_log"'"' EXIT
-    WINEPREFIX=$apart_prefix xvfb-run -a -n 150 -s "-screen 0 1280x1024x24" bash -c "$prefix_setup"'
-        ctest --test-dir "$1/win32" --output-on-failure -L "^apart$"' _ "$build" >"$apart_log" 2>&1 &
-    apart=$!
+    # The entries labelled apart-<lane> (the long ones of the editor) run alongside the others,
+    # each lane in a throwaway prefix and X server of its own: each display still has one program
+    # at a time. Each lane's ctest run keeps its records in a folder of its own.
+    # The lanes' prefixes and logs outlive the function: the exit trap removes them.
+    local lanes=(a b) lane pids=()
+    apart_prefixes=() apart_logs=()
+    trap 'for p in "${apart_prefixes[@]}"; do WINEPREFIX=$p wineserver -k >/dev/null 2>&1 || true; done
+          wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX" "${apart_prefixes[@]}" "${apart_logs[@]}"' EXIT
+    for lane in "${lanes[@]}"; do
+        mkdir -p "$build/apart-$lane"
+        printf 'subdirs("%s")\n' "$build/win32" > "$build/apart-$lane/CTestTestfile.cmake"
+        apart_prefixes+=("$(mktemp -d /tmp/kalvenor-apart.XXXXXX)")
+        apart_logs+=("$(mktemp /tmp/kalvenor-apart.XXXXXX.log)")
+        WINEPREFIX=${apart_prefixes[-1]} xvfb-run -a -n $(( 150 + ${#pids[@]} * 10 )) -s "-screen 0 1280x1024x24" \
+            bash -c "$prefix_setup"'
+            ctest --test-dir "$1/apart-$2" --output-on-failure -L "^apart-$2$"' _ "$build" "$lane" >"${apart_logs[-1]}" 2>&1 &
+        pids+=($!)
+        # The prefixes' set-ups apart: each starts its own servers.
+        sleep 2
+    done
     xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$prefix_setup"'
-        ctest --test-dir "$1" --output-on-failure -j "$2" -LE "^(screen-.*|apart)$"' _ "$build" "$jobs" || status=$?
+        ctest --test-dir "$1" --output-on-failure -j "$2" -LE "^(screen-.*|apart-.*)$"' _ "$build" "$jobs" || status=$?
     # The entries labelled screen-<size> on a screen of that size (1920x1080 and 1366x768 less a
     # taskbar), in the same prefix once the server of the screen before has ended.
     local screen
@@ -112,8 +121,11 @@ run_tests() {
         xvfb-run -a -s "-screen 0 ${screen}x24" bash -c "$prefix_setup"'
             ctest --test-dir "$1" --output-on-failure -L "^screen-$2$"' _ "$build" "$screen" || status=$?
     done
-    wait $apart || status=$?
-    cat "$apart_log"
+    local i
+    for i in "${!pids[@]}"; do
+        wait "${pids[$i]}" || status=$?
+        cat "${apart_logs[$i]}"
+    done
     return $status
 }
 

@@ -36,6 +36,23 @@ BOOL CALLBACK CollectStaticText(HWND hwnd, LPARAM param) {
     return TRUE;
 }
 
+// One job for every child of this process, closed only with the process: when a test process is
+// ended from outside (a timeout of the test runner), its children end with it instead of going
+// on in the shared prefix beside the tests that come next.
+HANDLE ChildrenJob() {
+    static const HANDLE job = [] {
+        HANDLE made = ::CreateJobObjectW(nullptr, nullptr);
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        if (made && !::SetInformationJobObject(made, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+            ::CloseHandle(made);
+            made = nullptr;
+        }
+        return made;
+    }();
+    return job;
+}
+
 std::wstring WindowText(HWND hwnd) {
     wchar_t text[512] = {};
     ::GetWindowTextW(hwnd, text, 512);
@@ -52,12 +69,16 @@ ChildRun RunChild(const std::wstring& exe, const std::wstring& arguments, const 
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
+    // Started suspended so that it is in the job before it can start children of its own.
+    const DWORD flags = options.creationFlags | CREATE_SUSPENDED;
     const BOOL started =
         options.token ? ::CreateProcessAsUserW(options.token, nullptr, commandLine.data(), nullptr, nullptr, FALSE,
-                                               options.creationFlags, nullptr, nullptr, &si, &pi)
-                      : ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, options.creationFlags,
-                                         nullptr, nullptr, &si, &pi);
+                                               flags, nullptr, nullptr, &si, &pi)
+                      : ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                                         nullptr, &si, &pi);
     if (!started) return run;
+    if (HANDLE job = ChildrenJob()) ::AssignProcessToJobObject(job, pi.hProcess);
+    if (!(options.creationFlags & CREATE_SUSPENDED)) ::ResumeThread(pi.hThread);
     ::CloseHandle(pi.hThread);
     const DWORD start = ::GetTickCount();
     std::vector<HWND> answered;
