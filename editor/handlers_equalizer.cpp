@@ -52,7 +52,18 @@ void frmProfile::csliEQ_Change(int index) {
         std::fill_n(bands.back().begin() + static_cast<std::ptrdiff_t>(4 * b), 4, 0xFF);
     }
     const auto own = static_cast<std::size_t>(index);
-    const Bytes mask = record_.PartsToSend(L"EqGain", gains, card, bands, own);
+    Bytes mask = record_.PartsToSend(L"EqGain", gains, card, bands, own);
+    // The real-time window changes only what the user moves: a band the card holds past the
+    // slider's end (another program's) shows at that end and stays on the card as it is.
+    if (realTimeMode_ && card.size() == gains.size()) {
+        const std::array<int, 10> held = kal::DecodeEqGain(card);
+        for (std::size_t b = 0; b < bands.size(); ++b) {
+            const cSlider& band = csliEQ[b]->Bar();
+            const int h = held[b];
+            if (b != own && (h < band.Min() || h > band.Max()) && band.Value() == std::clamp(h, band.Min(), band.Max()))
+                std::fill_n(mask.begin() + static_cast<std::ptrdiff_t>(4 * b), 4, 0);
+        }
+    }
     if (own < bands.size() && mask == bands[own]) {
         ApplyEqBand(static_cast<std::uint8_t>(index), EncodeEqBand(value));
     } else {

@@ -66,7 +66,10 @@ void frmProfile::csliOutputChannel_Change(int i) {
     lblOutputChannelVolume[i]->SetCaption(std::to_wstring(value) + L"%");
     lblOutputChannelVolumeDB[i]->SetCaption(
         std::to_wstring(Whole(DBFromLinear(static_cast<std::int16_t>(value), 35, -96, 12))) + L"dB");
-    LiveApplyChannelGain(i);
+    // The real-time window sends no level for a channel the output lacks: the 0 dB its hidden row
+    // shows would take the place of the user's level, which another program's output that
+    // brings the channel back would then find gone.
+    if (!realTimeMode_ || IsChannelAvailable(i)) LiveApplyChannelGain(i);
 }
 
 void frmProfile::chkRecordSet_Click(int i) {
