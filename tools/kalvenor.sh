@@ -55,8 +55,18 @@ throwaway_prefix() {
     wine_env
     WINEPREFIX=$(mktemp -d "/tmp/kalvenor-$1.XXXXXX")
     export WINEPREFIX
-    trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX"' EXIT
+    throwaway=$WINEPREFIX
 }
+
+# At the end of the command: the servers of the throwaway prefix and of the lanes end, and the
+# prefixes and the lanes' logs go.
+throwaway= lane_prefixes=() lane_logs=() lane_pids=()
+clean_up() {
+    local p
+    for p in "${lane_prefixes[@]}" $throwaway; do WINEPREFIX=$p wineserver -k >/dev/null 2>&1 || true; done
+    rm -rf "${lane_prefixes[@]}" "${lane_logs[@]}" $throwaway
+}
+trap clean_up EXIT
 
 # The start of a script run under xvfb-run in a throwaway prefix: the prefix is made and set up,
 # then one wineserver is kept alive for the whole run.
@@ -86,30 +96,35 @@ prefix_setup='
         # output pipe of a program started later (ctest would wait for them until they end).
         wineboot >/dev/null 2>&1'
 
+# Starts script $1 (its arguments follow) in the background, in a throwaway prefix and X server of
+# its own set up as above, its output to a log; the prefix, the log and the process go to
+# lane_prefixes, lane_logs and lane_pids. Lanes start 2 s apart, so that each starts its own
+# servers.
+start_lane() {
+    local script=$1
+    shift
+    [ ${#lane_pids[@]} -eq 0 ] || sleep 2
+    lane_prefixes+=("$(mktemp -d /tmp/kalvenor-lane.XXXXXX)")
+    lane_logs+=("$(mktemp /tmp/kalvenor-lane.XXXXXX.log)")
+    WINEPREFIX=${lane_prefixes[-1]} xvfb-run -a -n $(( 150 + 10 * ${#lane_pids[@]} )) -s "-screen 0 1280x1024x24" \
+        bash -c "$prefix_setup
+        $script" _ "$@" >"${lane_logs[-1]}" 2>&1 &
+    lane_pids+=($!)
+}
+
 run_tests() {
     throwaway_prefix wine
     # One ctest run over both trees.
     printf 'subdirs("native")\nsubdirs("win32")\n' > "$build/CTestTestfile.cmake"
     local status=0
     # The entries labelled apart-<lane> (the long ones of the editor) run alongside the others,
-    # each lane in a throwaway prefix and X server of its own: each display still has one program
-    # at a time. Each lane's ctest run keeps its records in a folder of its own.
-    # The lanes' prefixes and logs outlive the function: the exit trap removes them.
-    local lanes=(a b) lane pids=()
-    apart_prefixes=() apart_logs=()
-    trap 'for p in "${apart_prefixes[@]}"; do WINEPREFIX=$p wineserver -k >/dev/null 2>&1 || true; done
-          wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX" "${apart_prefixes[@]}" "${apart_logs[@]}"' EXIT
-    for lane in "${lanes[@]}"; do
+    # each lane in a prefix and X server of its own: each display still has one program at a time.
+    # Each lane's ctest run keeps its records in a folder of its own.
+    local lane
+    for lane in a b; do
         mkdir -p "$build/apart-$lane"
         printf 'subdirs("%s")\n' "$build/win32" > "$build/apart-$lane/CTestTestfile.cmake"
-        apart_prefixes+=("$(mktemp -d /tmp/kalvenor-apart.XXXXXX)")
-        apart_logs+=("$(mktemp /tmp/kalvenor-apart.XXXXXX.log)")
-        WINEPREFIX=${apart_prefixes[-1]} xvfb-run -a -n $(( 150 + ${#pids[@]} * 10 )) -s "-screen 0 1280x1024x24" \
-            bash -c "$prefix_setup"'
-            ctest --test-dir "$1/apart-$2" --output-on-failure -L "^apart-$2$"' _ "$build" "$lane" >"${apart_logs[-1]}" 2>&1 &
-        pids+=($!)
-        # The prefixes' set-ups apart: each starts its own servers.
-        sleep 2
+        start_lane 'ctest --test-dir "$1/apart-$2" --output-on-failure -L "^apart-$2$"' "$build" "$lane"
     done
     xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$prefix_setup"'
         ctest --test-dir "$1" --output-on-failure -j "$2" -LE "^(screen-.*|apart-.*)$"' _ "$build" "$jobs" || status=$?
@@ -122,9 +137,9 @@ run_tests() {
             ctest --test-dir "$1" --output-on-failure -L "^screen-$2$"' _ "$build" "$screen" || status=$?
     done
     local i
-    for i in "${!pids[@]}"; do
-        wait "${pids[$i]}" || status=$?
-        cat "${apart_logs[$i]}"
+    for i in "${!lane_pids[@]}"; do
+        wait "${lane_pids[$i]}" || status=$?
+        cat "${lane_logs[$i]}"
     done
     return $status
 }
@@ -272,36 +287,25 @@ run_walks() {
     local rtseeds=${KALVENOR_REALTIME_WALK_SEEDS:-1000} rtfrom=${KALVENOR_REALTIME_WALK_FROM:-1}
     local parts=${KALVENOR_WALK_JOBS:-$(( jobs > 1 ? jobs / 2 : 1 ))}
     local size=$(( (seeds + parts - 1) / parts )) rtsize=$(( (rtseeds + parts - 1) / parts )) status=0 i
-    local -a pids=() logs=() prefixes=()
     for (( i = 0; i < parts && i * size < seeds; i++ )); do
         local first=$(( from + i * size )) count=$size
         (( i * size + count > seeds )) && count=$(( seeds - i * size ))
         local rtfirst=$(( rtfrom + i * rtsize )) rtcount=$rtsize
         (( i * rtsize + rtcount > rtseeds )) && rtcount=$(( rtseeds - i * rtsize ))
         (( rtcount < 0 )) && rtcount=0
-        logs+=("$(mktemp /tmp/kalvenor-walks.XXXXXX)")
-        prefixes+=("$(mktemp -d /tmp/kalvenor-walks-prefix.XXXXXX)")
-        WINEPREFIX=${prefixes[-1]} KALVENOR_WALK_FROM=$first KALVENOR_WALK_SEEDS=$count \
+        KALVENOR_WALK_FROM=$first KALVENOR_WALK_SEEDS=$count \
             KALVENOR_REALTIME_WALK_FROM=$rtfirst KALVENOR_REALTIME_WALK_SEEDS=$rtcount \
             KALVENOR_SCALED_WALK_FROM=$first KALVENOR_SCALED_WALK_SEEDS=$(( count / 10 )) \
             KALVENOR_SCALED_REALTIME_WALK_FROM=$rtfirst KALVENOR_SCALED_REALTIME_WALK_SEEDS=$(( rtcount / 10 )) \
-            xvfb-run -a -n $(( 100 + 10 * i )) -s "-screen 0 1280x1024x24" bash -c "$prefix_setup"'
-                wine "$1/win32/tests/editor/editor_tests.exe" --gtest_filter=EditorWalk.RandomWalks*:RealTimeWalk.*:EditorWalkScaled.*:RealTimeWalkScaled.*
-                code=$?
-                wineserver -k >/dev/null 2>&1
-                exit $code' _ "$build" >"${logs[-1]}" 2>&1 &
-        pids+=($!)
+            start_lane 'wine "$1/win32/tests/editor/editor_tests.exe" --gtest_filter=EditorWalk.RandomWalks*:RealTimeWalk.*:EditorWalkScaled.*:RealTimeWalkScaled.*' "$build"
         echo "Walking the editor's seeds $first to $(( first + count - 1 )), the real-time window's $rtfirst to $(( rtfirst + rtcount - 1 ))."
-        # The prefixes' set-ups apart: each starts its own servers.
-        sleep 2
     done
-    for i in "${!pids[@]}"; do
-        if ! wait "${pids[$i]}"; then
+    for i in "${!lane_pids[@]}"; do
+        if ! wait "${lane_pids[$i]}"; then
             status=1
-            awk '/walk failed/ {p = 1} p && /(Failure|FAILED)/ {p = 0} p' "${logs[$i]}"
-            grep -q 'walk failed' "${logs[$i]}" || tail -40 "${logs[$i]}"
+            awk '/walk failed/ {p = 1} p && /(Failure|FAILED)/ {p = 0} p' "${lane_logs[$i]}"
+            grep -q 'walk failed' "${lane_logs[$i]}" || tail -40 "${lane_logs[$i]}"
         fi
-        rm -rf "${prefixes[$i]}" "${logs[$i]}"
     done
     return $status
 }
