@@ -746,31 +746,51 @@ TEST_F(LiveFollow, ARoomAnotherProgramSetWhileDolbyHeadphonesWasOffComesBackWith
 
 // The real-time window changes only what the user moves: bands another program set past the
 // sliders' ends stay on the card when the user moves another band, and a side level the user set
-// stays on the card while the user's headphones hide its row, so that another program's 7.1
-// brings it back as the row shows it.
+// stays on the card while the user's headphones or encoded digital format hide its row, so that
+// another program's output that brings the channel back finds it as the row shows it.
 TEST_F(LiveFollow, TheRealTimeWindowKeepsOnTheCardWhatItsControlsCannotShow) {
-    UseEditorCard(kD2);
-    Load(L"");
-    SetCard({{L"PanelConfig", L"00000000"}, {L"SpeakerConfig", L"07000000"}, {L"EqEnable", L"01"}});
-    gAudio->SetSpeakers(gPlaybackLineIds[0], 8);
-    frmProfile& e = OpenRealTime();
-    e.imgTab_Click(2);
-    ChangeFromOutside(L"EqGain", EncodeEqGain({0, 0, 0, 0, 0, 24, 0, 0, 0, -24}));
-    ASSERT_EQ(e.csliEQ[5]->Value(), 20);
-    ASSERT_TRUE(User::DragTo(*e.csliEQ[8], -18));
-    LetTheSecondPass();
-    EXPECT_EQ(DecodeEqGain(GetProfileValue(L"", L"EqGain")), (std::array<int, 10>{0, 0, 0, 0, 0, 24, 0, 0, -18, -24}));
+    const struct {
+        const char* what;
+        std::function<bool(frmProfile&)> hide;  // the user's choice that takes the side channels
+        const wchar_t* value;                   // another program's change that brings them back
+        const wchar_t* back;
+    } cases[] = {
+        {"headphones",
+         [](frmProfile& e) { return User::ChooseItem(*e.cboAnalogOutput, IndexOf(*e.cboAnalogOutput, 0x0001)); },
+         L"SpeakerConfig", L"07000000"},
+        {"Dolby Digital Live",
+         [](frmProfile& e) {
+             return User::Click(*e.chkSPDIF) && User::ChooseItem(*e.cboSPDIFOutput, IndexOf(*e.cboSPDIFOutput, 0x10));
+         },
+         L"SpDigitalOut", L"00000000"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        UseEditorCard(kD2);
+        Load(L"");
+        SetCard({{L"PanelConfig", L"00000000"}, {L"SpeakerConfig", L"07000000"}, {L"SpDigitalOut", L"00000000"},
+                 {L"EqEnable", L"01"}});
+        gAudio->SetSpeakers(gPlaybackLineIds[0], 8);
+        frmProfile& e = OpenRealTime();
+        e.imgTab_Click(2);
+        ChangeFromOutside(L"EqGain", EncodeEqGain({0, 0, 0, 0, 0, 24, 0, 0, 0, -24}));
+        ASSERT_EQ(e.csliEQ[5]->Value(), 20);
+        ASSERT_TRUE(User::DragTo(*e.csliEQ[8], -18));
+        LetTheSecondPass();
+        EXPECT_EQ(DecodeEqGain(GetProfileValue(L"", L"EqGain")),
+                  (std::array<int, 10>{0, 0, 0, 0, 0, 24, 0, 0, -18, -24}));
 
-    e.imgTab_Click(1);
-    ASSERT_TRUE(User::DragTo(*e.csliOutputChannel[7], 10));
-    e.imgTab_Click(0);
-    ASSERT_TRUE(User::ChooseItem(*e.cboAnalogOutput, IndexOf(*e.cboAnalogOutput, 0x0001)));
-    LetTheSecondPass();
-    ASSERT_FALSE(e.csliOutputChannel[7]->Enabled());
-    EXPECT_EQ(GetChannelGainPercent(7, L""), 10);
-    ChangeFromOutside(L"SpeakerConfig", HexToBytes(L"07000000"));
-    ASSERT_TRUE(e.csliOutputChannel[7]->Enabled());
-    EXPECT_EQ(e.csliOutputChannel[7]->Value(), 10);
-    EXPECT_EQ(GetChannelGainPercent(7, L""), 10);
-    CloseEditor();
+        e.imgTab_Click(1);
+        ASSERT_TRUE(User::DragTo(*e.csliOutputChannel[7], 10));
+        e.imgTab_Click(0);
+        ASSERT_TRUE(c.hide(e));
+        LetTheSecondPass();
+        ASSERT_FALSE(e.csliOutputChannel[7]->Enabled());
+        EXPECT_EQ(GetChannelGainPercent(7, L""), 10);
+        ChangeFromOutside(c.value, HexToBytes(c.back));
+        ASSERT_TRUE(e.csliOutputChannel[7]->Enabled());
+        EXPECT_EQ(e.csliOutputChannel[7]->Value(), 10);
+        EXPECT_EQ(GetChannelGainPercent(7, L""), 10);
+        CloseEditor();
+    }
 }
