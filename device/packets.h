@@ -2,6 +2,11 @@
 // value and its partner) into its driver property and sends it as a write. Results: 0, or the
 // transport's code; a wrong input size sends nothing and returns 0.
 #pragma once
+// The editor's handlers reach the card only through the editor's one sender (editor/cardsend.cpp),
+// which sends each value part by part; the editor's build marks every other file of it.
+#ifdef KALVENOR_CARD_SENDS_PRIVATE
+#error "the editor sends to the card through frmProfile::SendToCard"
+#endif
 #include <cstdint>
 #include <string_view>
 

@@ -1,4 +1,5 @@
 #include "device/speakertrials.h"
+#include "device/packets.h"
 
 namespace kal {
 
@@ -13,5 +14,11 @@ std::vector<std::uint8_t> ProbeRearSpeakerConfigs(DriverLink& link) {
     if (!accepted.empty()) packets::OutputBlock(link, saved, 1, false);
     return accepted;
 }
+
+}  // namespace kal
+
+namespace kal {
+
+std::vector<std::uint8_t> ProbeRearSpeakerConfigs() { return ProbeRearSpeakerConfigs(CardLink()); }
 
 }  // namespace kal

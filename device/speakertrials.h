@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "device/packets.h"
+#include "device/portable/packets.h"
 
 namespace kal {
 
@@ -14,6 +14,8 @@ inline constexpr std::uint8_t kSpeakerTrialCodes[] = {0x03, 0x06, 0x07};
 
 // The trial codes the driver accepts, in order, stopping at the first it refuses. When any was
 // accepted, the live SpeakerConfig read before the trials is written back.
-std::vector<std::uint8_t> ProbeRearSpeakerConfigs(DriverLink& link = CardLink());
+std::vector<std::uint8_t> ProbeRearSpeakerConfigs(DriverLink& link);
+// The same against the detected card.
+std::vector<std::uint8_t> ProbeRearSpeakerConfigs();
 
 }  // namespace kal

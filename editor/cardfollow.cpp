@@ -3,6 +3,7 @@
 // the editor last looked shows the card's new value, and what the user chose stays: "Don't
 // Change", "Use last", the Set boxes of the Mixer page, "Don't Set" of the swaps and custom
 // controls. The real-time window shows the card whole: each of its controls follows.
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -153,6 +154,14 @@ void frmProfile::FollowCard() {
     if (!Loaded()) return;
     std::map<std::wstring, Bytes> now;
     for (const std::wstring& name : CardValueNames()) now[name] = GetProfileValue(L"", name);
+    // A read of Windows' format that failed (it reads as no channels, no depth, no rate) is no
+    // change: the controls keep what they show and follow at the next good read.
+    for (const std::wstring& name : {std::wstring(L"SystemSpeakers"), std::wstring(kMixerBitDepth), std::wstring(kMixerSampleRate)}) {
+        const auto seen = record_.SeenCard(name);
+        const auto it = now.find(name);
+        if (seen && it != now.end() && std::all_of(it->second.begin(), it->second.end(), [](std::uint8_t b) { return b == 0; }))
+            it->second = *seen;
+    }
     auto changed = [&](const std::wstring& name) { return record_.CardChanged(name, now[name]); };
     // A list of the editor follows while it is offered and shows a value, not "Don't Change" (its
     // first entry); the real-time window's always, as it loads.

@@ -118,10 +118,13 @@ void DrawCaption(GpGraphics* g, HDC dc, float x, float y, float width, float hei
         line = Gdiplus::StringAlignmentFar;
         break;
     }
-    // The text's size, then its box placed in the layout rectangle by the alignments (measuring
-    // with a line alignment is not the same on every GDI+).
+    // The text's size, unbounded (the font scales with the screen's dots per inch, the pictures
+    // keep their pixels: the text may be larger than the picture), then its box placed in the
+    // layout rectangle by the alignments (measuring with a line alignment is not the same on
+    // every GDI+).
+    const Gdiplus::RectF unbounded{layout.X, layout.Y, 0, 0};
     Gdiplus::RectF size{};
-    gp::GdipMeasureString(g, caption.c_str(), static_cast<INT>(caption.size()), f.get(), &layout, format.get(), &size,
+    gp::GdipMeasureString(g, caption.c_str(), static_cast<INT>(caption.size()), f.get(), &unbounded, format.get(), &size,
                           nullptr, nullptr);
     const auto place = [](float start, float room, float extent, Gdiplus::StringAlignment a) {
         if (a == Gdiplus::StringAlignmentNear) return start;

@@ -1,7 +1,6 @@
 // Handlers of the effect panels of the Output page: effects on and off with their modes and
 // graph sliders, the Dolby virtualizers gating the effects that run after them, and every
 // change sent at once in live mode. The panels' expanding and drawing are in graphs.cpp.
-#include "device/packets.h"
 #include "editor/controlvalues.h"
 #include "editor/hooks.h"
 #include "editor/portable/profilebytes.h"
@@ -16,29 +15,25 @@ constexpr int kMovieDepth = 7;
 
 }  // namespace
 
-void frmProfile::SendGraphEffect(bool pl2x) {
-    if (liveProfileName_.empty()) return;
-    if (pl2x)
-        ApplyPl2xParam(EncodePl2xParam());
+void frmProfile::SendGraphEffect(bool pl2x, std::initializer_list<GraphPart> own) {
+    std::vector<std::size_t> parts;
+    for (GraphPart part : own) parts.push_back(static_cast<std::size_t>(part));
+    SendToCard({{pl2x ? L"Pl2xParam" : L"NeoParam", pl2x ? EncodePl2xParam() : EncodeNeoParam(), parts}});
+}
+
+// A Dolby virtualizer's box sends its switch, its list its mode; the other goes as the card holds it.
+void frmProfile::SendDolbyHeadphones(bool box) {
+    if (box)
+        SendToCard({{L"DHEnable", EncodeFlag(chkDolbyHeadphones->Value() == 1), kWholeValue}});
     else
-        ApplyNeoParam(EncodeNeoParam());
-    NoteOwnSend({pl2x ? L"Pl2xParam" : L"NeoParam"});
+        SendToCard({{L"DHRoom", DHRoom(), kWholeValue}});
 }
 
-void frmProfile::SendDolbyHeadphones() {
-    if (liveProfileName_.empty()) return;
-    Bytes enable = EncodeFlag(chkDolbyHeadphones->Value() == 1);
-    Bytes room = DHRoom();
-    ApplyDH(enable, room);
-    NoteOwnSend({L"DHEnable", L"DHRoom"});
-}
-
-void frmProfile::SendDolbyVirtualSpeaker() {
-    if (liveProfileName_.empty()) return;
-    Bytes enable = EncodeFlag(chkDolbyVirtualSpeaker->Value() == 1);
-    Bytes mode = DVSMode();
-    ApplyDVS(enable, mode);
-    NoteOwnSend({L"DVSEnable", L"DVSMode"});
+void frmProfile::SendDolbyVirtualSpeaker(bool box) {
+    if (box)
+        SendToCard({{L"DVSEnable", EncodeFlag(chkDolbyVirtualSpeaker->Value() == 1), kWholeValue}});
+    else
+        SendToCard({{L"DVSMode", DVSMode(), kWholeValue}});
 }
 
 // The shifter, ProLogic IIx and NEO:PC run after a Dolby virtualizer: only while it is on. The
@@ -91,34 +86,37 @@ void frmProfile::GraphEffectChanged(bool pl2x, bool modeChanged) {
         for (Label* label : e.labels) label->SetEnabled(on);
     }
     pl2x ? DrawPL2xGraph() : DrawNEOGraph();
-    SendGraphEffect(pl2x);
+    // A mode sets the levels with it (the movie mode's are fixed).
+    if (modeChanged)
+        SendGraphEffect(pl2x, {GraphPart::Mode, GraphPart::Width, GraphPart::Depth});
+    else
+        SendGraphEffect(pl2x, {GraphPart::Switch});
 }
 
 void frmProfile::WireEffectEvents() {
     // A virtualizer the output doesn't offer, which the real-time window shows on as another
     // program set it, leaves the effects under it as the output has them.
     chkDolbyHeadphones->Click = [this] {
-        SendDolbyHeadphones();
+        SendDolbyHeadphones(true);
         if (chkDolbyHeadphones->Enabled())
             UpdateVirtualizerControls(*chkDolbyHeadphones, *lblDolbyHeadphonesMode, *cboDolbyHeadphonesMode);
     };
-    cboDolbyHeadphonesMode->Click = [this] { SendDolbyHeadphones(); };
+    cboDolbyHeadphonesMode->Click = [this] { SendDolbyHeadphones(false); };
     chkDolbyVirtualSpeaker->Click = [this] {
-        SendDolbyVirtualSpeaker();
+        SendDolbyVirtualSpeaker(true);
         if (chkDolbyVirtualSpeaker->Enabled())
             UpdateVirtualizerControls(*chkDolbyVirtualSpeaker, *lblDolbyVirtualSpeakerMode,
                                       *cboDolbyVirtualSpeakerMode);
     };
-    cboDolbyVirtualSpeakerMode->Click = [this] { SendDolbyVirtualSpeaker(); };
+    cboDolbyVirtualSpeakerMode->Click = [this] { SendDolbyVirtualSpeaker(false); };
+    // The shifter's box sends its switch; its layout and ProLogic IIx go with it only where the
+    // card holds what the editor last saw of them but not what the editor gives.
     chkVSS->Click = [this] {
-        if (liveProfileName_.empty()) return;
-        Bytes on = EncodeFlag(chkVSS->Value() == 1);
-        ApplyXear3D(on);
-        // The layout as its own choice sends it: "Don't Change" keeps the restore point's.
+        std::vector<ToSend> send{{L"EnableXear3D", EncodeFlag(chkVSS->Value() == 1), kWholeValue}};
         if (const auto layout = LiveChoice(!optVSSLayout[1]->Value(), L"VSpeakerPos", EncodeVSpeakerPos()))
-            ApplyVSpeakerPos(*layout);
-        ApplyPl2xParam(LivePl2xParam());
-        NoteOwnSend({L"EnableXear3D", L"VSpeakerPos", L"Pl2xParam"});
+            send.push_back({L"VSpeakerPos", *layout, {}});
+        if (!realTimeMode_) send.push_back({L"Pl2xParam", LivePl2xParam(), {}});
+        SendToCard(send);
     };
     // The expand boxes show what a click would do next.
     for (CheckBox* box : {chkVSSExpand, chkPL2xExpand, chkNEOExpand}) {
@@ -141,9 +139,9 @@ void frmProfile::WireEffectEvents() {
             };
         }
         for (Slider* slider : {e.width, e.depth}) {
-            slider->Change = [this, pl2x] {
+            slider->Change = [this, pl2x, width = slider == e.width] {
                 pl2x ? DrawPL2xGraph() : DrawNEOGraph();
-                SendGraphEffect(pl2x);
+                SendGraphEffect(pl2x, {width ? GraphPart::Width : GraphPart::Depth});
             };
         }
     }

@@ -3,7 +3,6 @@
 // the preset and the user profile that the sliders equal. Live, each changed band is sent.
 #include <algorithm>
 
-#include "device/packets.h"
 #include "device/profilevalues.h"
 #include "editor/portable/profilebytes.h"
 #include "editor/profileform.h"
@@ -41,38 +40,27 @@ void frmProfile::csliEQ_Change(int index) {
     lblEqValue[index]->SetCaption(std::to_wstring(value) + L"dB");
     SelectMatchingEQPreset();
     SelectMatchingEQUserProfile();
-    if (liveProfileName_.empty()) return;
-    // The band alone, and with it any other band where the card holds what the editor last saw
-    // but not what the sliders show (a stored band past their end went at live start): then all
-    // ten, the card's own kept in the bands another program changed since, which then show.
-    const Bytes gains = EncodeEqGain(), card = GetProfileValue(L"", L"EqGain");
-    std::vector<Bytes> bands;
-    for (std::size_t b = 0; b < 10 && 4 * b + 4 <= gains.size(); ++b) {
-        bands.emplace_back(gains.size(), 0);
-        std::fill_n(bands.back().begin() + static_cast<std::ptrdiff_t>(4 * b), 4, 0xFF);
+    if (liveProfileName_.empty() || loadingEqPreset_) return;
+    // The band, and with it any other band where the card holds what the editor last saw but not
+    // what the sliders show (a stored band past their end went at live start).
+    SendToCard({{L"EqGain", ShownEqGain(), {static_cast<std::size_t>(index)}}});
+}
+
+// The bands as the sliders show them. The real-time window changes only what the user moves: a
+// band the card holds past the slider's end (another program's) shows at that end and stands for
+// the card's value.
+Bytes frmProfile::ShownEqGain() const {
+    Bytes gains = EncodeEqGain();
+    const Bytes card = GetProfileValue(L"", L"EqGain");
+    if (!realTimeMode_ || card.size() != gains.size()) return gains;
+    const std::array<int, 10> held = kal::DecodeEqGain(card);
+    for (std::size_t b = 0; b < held.size(); ++b) {
+        const cSlider& band = csliEQ[b]->Bar();
+        const int h = held[b];
+        if ((h < band.Min() || h > band.Max()) && band.Value() == std::clamp(h, band.Min(), band.Max()))
+            std::copy_n(card.begin() + static_cast<std::ptrdiff_t>(4 * b), 4, gains.begin() + static_cast<std::ptrdiff_t>(4 * b));
     }
-    const auto own = static_cast<std::size_t>(index);
-    Bytes mask = record_.PartsToSend(L"EqGain", gains, card, bands, own);
-    // The real-time window changes only what the user moves: a band the card holds past the
-    // slider's end (another program's) shows at that end and stays on the card as it is.
-    if (realTimeMode_ && card.size() == gains.size()) {
-        const std::array<int, 10> held = kal::DecodeEqGain(card);
-        for (std::size_t b = 0; b < bands.size(); ++b) {
-            const cSlider& band = csliEQ[b]->Bar();
-            const int h = held[b];
-            if (b != own && (h < band.Min() || h > band.Max()) && band.Value() == std::clamp(h, band.Min(), band.Max()))
-                std::fill_n(mask.begin() + static_cast<std::ptrdiff_t>(4 * b), 4, 0);
-        }
-    }
-    if (own < bands.size() && mask == bands[own]) {
-        ApplyEqBand(static_cast<std::uint8_t>(index), EncodeEqBand(value));
-    } else {
-        Bytes out = card.size() == gains.size() ? card : gains;
-        for (std::size_t i = 0; i < out.size(); ++i)
-            out[i] = static_cast<std::uint8_t>((out[i] & ~mask[i]) | (gains[i] & mask[i]));
-        ApplyEqGain(out);
-    }
-    NoteOwnPart(L"EqGain", mask);
+    return gains;
 }
 
 void frmProfile::optEQ_Click(int index) {
@@ -83,8 +71,7 @@ void frmProfile::optEQ_Click(int index) {
         if (!ProfileValueExists(liveProfileName_, L"EqEnable")) return;
         value = GetProfileValue(liveProfileName_, L"EqEnable");
     }
-    ApplyEqEnable(value);
-    NoteOwnSend({L"EqEnable"});
+    SendToCard({{L"EqEnable", value, kWholeValue}});
 }
 
 void frmProfile::optEQProfile_Click(int index) {
@@ -95,21 +82,38 @@ void frmProfile::optEQProfile_Click(int index) {
     // Enabled, the buttons follow their own rule.
     eqUserProfiles_.UpdateButtons();
     // Live: the gains shown, or the restore point's own when they are left out.
-    if (const auto value = LiveChoice(!set, L"EqGain", EncodeEqGain())) {
-        ApplyEqGain(*value);
-        NoteOwnSend({L"EqGain"});
-    }
+    if (const auto value = LiveChoice(!set, L"EqGain", EncodeEqGain())) SendToCard({{L"EqGain", *value, kWholeValue}});
 }
 
 void frmProfile::optLoadEQPreset_Click(int index) {
     if (matchingPresets_ || index < 0 || index >= static_cast<int>(gEqPresetGains.size())) return;
-    DecodeEqGain(HexToBytes(gEqPresetGains[static_cast<std::size_t>(index)]));
+    LoadEqGainChoice(HexToBytes(gEqPresetGains[static_cast<std::size_t>(index)]));
 }
 
 void frmProfile::cboEQUserProfiles_Click() {
     if (eqUserProfiles_.Matching()) return;
-    if (const auto gains = eqUserProfiles_.Chosen()) DecodeEqGain(*gains);
+    if (const auto gains = eqUserProfiles_.Chosen()) LoadEqGainChoice(*gains);
     eqUserProfiles_.UpdateButtons();
+}
+
+// A preset or user profile sets every band: live, each band the card doesn't hold as set goes,
+// a slider that already stood at its value included.
+void frmProfile::LoadEqGainChoice(const Bytes& gains) {
+    {
+        FlagScope loading(loadingEqPreset_);
+        DecodeEqGain(gains);
+    }
+    SelectMatchingEQPreset();
+    SelectMatchingEQUserProfile();
+    if (liveProfileName_.empty()) return;
+    const Bytes shown = EncodeEqGain(), card = GetProfileValue(L"", L"EqGain");
+    std::vector<std::size_t> differing;
+    for (std::size_t b = 0; 4 * b + 4 <= shown.size(); ++b)
+        if (card.size() != shown.size() || !std::equal(shown.begin() + static_cast<std::ptrdiff_t>(4 * b),
+                                                        shown.begin() + static_cast<std::ptrdiff_t>(4 * b + 4),
+                                                        card.begin() + static_cast<std::ptrdiff_t>(4 * b)))
+            differing.push_back(b);
+    if (!differing.empty()) SendToCard({{L"EqGain", shown, differing}});
 }
 
 void frmProfile::WireEqualizerEvents() {

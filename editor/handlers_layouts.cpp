@@ -2,7 +2,6 @@
 // layouts, the marking of the preset and the user layout the field equals (re-run whenever the
 // speakers are drawn), and the buttons that move every speaker farther or closer. Live, each
 // change sends the whole layout.
-#include "device/packets.h"
 #include "device/portable/texts_values.h"
 #include "editor/profileform.h"
 #include "startup/utility.h"
@@ -30,10 +29,9 @@ void frmProfile::LoadVSSUserLayouts() { vssUserLayouts_.Load(EncodeVSpeakerPos()
 
 void frmProfile::SelectMatchingVSSUserLayout() { vssUserLayouts_.SelectMatching(EncodeVSpeakerPos()); }
 
-void frmProfile::SendVSpeakerPos(const Bytes& layout) {
-    if (liveProfileName_.empty()) return;
-    ApplyVSpeakerPos(layout);
-    NoteOwnSend({L"VSpeakerPos"});
+void frmProfile::SendVSpeakerPos(const Bytes& layout, int speaker) {
+    SendToCard({{L"VSpeakerPos", layout,
+                 speaker < 0 ? kWholeValue : std::vector<std::size_t>{static_cast<std::size_t>(speaker)}}});
 }
 
 void frmProfile::optLoadVSSPreset_Click(int index) {

@@ -6,7 +6,6 @@
 #include "device/audio.h"
 #include "device/cardlines.h"
 #include "device/mixervalues.h"
-#include "device/packets.h"
 #include "device/portable/audio_levels.h"
 #include "device/portable/texts.h"
 #include "device/profilevalues.h"
@@ -53,7 +52,7 @@ void frmProfile::csliVolume_Change() {
             Fixed4Text(gAudio->DeviceDBFromLinear(gPlaybackLineIds[0], 0, static_cast<std::int16_t>(value)),
                        DecimalSeparator()) +
             L"dB");
-    LiveApplyVolumeBalance();
+    LiveApplyVolumeBalance(true, false);
 }
 
 void frmProfile::optSVN_Click(int index) {
@@ -64,8 +63,7 @@ void frmProfile::optSVN_Click(int index) {
         if (!ProfileValueExists(liveProfileName_, L"SmartVolumeParams")) return;
         value = GetProfileValue(liveProfileName_, L"SmartVolumeParams");
     }
-    ApplySmartVolume(value);
-    NoteOwnSend({L"SmartVolumeParams"});
+    SendToCard({{L"SmartVolumeParams", value, kWholeValue}});
 }
 
 void frmProfile::WireMasterEvents() {
@@ -74,7 +72,7 @@ void frmProfile::WireMasterEvents() {
         optSVN[i]->Click = [this, i] { optSVN_Click(i); };
     }
     csliVolume->Change = [this] { csliVolume_Change(); };
-    csliMasterBalance->Change = [this] { LiveApplyVolumeBalance(); };
+    csliMasterBalance->Change = [this] { LiveApplyVolumeBalance(false, true); };
     cmdMasterBalanceReset->Click = [this] { csliMasterBalance->SetValue(0); };
     cmdIconChoose->Click = [this] { cmdIconChoose_Click(); };
     cmdIconDelete->Click = [this] { cmdIconDelete_Click(); };

@@ -111,7 +111,7 @@ void frmProfile::csliInputLine_Change(int i) {
                                                   static_cast<std::int16_t>(value)),
                        DecimalSeparator()) +
             L"dB");
-    LiveApplyInputLine(i);
+    LiveApplyInputLine(i, true, false);
 }
 
 // The column box copies its value into the enabled row boxes; grayed (2) copies nothing.
@@ -130,7 +130,7 @@ void frmProfile::WireMixerEvents() {
         csliOutputChannel[i]->Change = [this, i] { csliOutputChannel_Change(i); };
         chkRecordSet[i]->Click = [this, i] { chkRecordSet_Click(i); };
         csliInputLine[i]->Change = [this, i] { csliInputLine_Change(i); };
-        csliInputLineBalance[i]->Change = [this, i] { LiveApplyInputLine(i); };
+        csliInputLineBalance[i]->Change = [this, i] { LiveApplyInputLine(i, false, true); };
         cmdInputLineBalanceReset[i]->Click = [this, i] { csliInputLineBalance[i]->SetValue(0); };
     }
     for (OptionButton* option : optInputSelect) {

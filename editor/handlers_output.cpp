@@ -12,7 +12,6 @@
 #include "device/cardlines.h"
 #include "device/linevalues.h"
 #include "device/mixervalues.h"
-#include "device/packets.h"
 #include "base/registry.h"
 #include "device/profilevalues.h"
 #include "device/transport.h"
@@ -107,9 +106,8 @@ void frmProfile::cboSampleRate_Click() {
     const bool dontChange = box.ListIndex() == 0 && !realTimeMode_;
     if (auto value =
             LiveChoice(dontChange, L"OutputFormat", EncodeNumber(static_cast<std::uint32_t>(SelectedItemData(box))))) {
-        ApplyOutputFormat(*value);
         // Windows' rate is noted by its own list's send (the sync), never here.
-        NoteOwnSend({L"OutputFormat"});
+        SendToCard({{L"OutputFormat", *value, kWholeValue}});
     }
 }
 
@@ -119,8 +117,7 @@ void frmProfile::cboSystemSampleRate_Click() {
     const bool dontChange = box.ListIndex() == 0 && !realTimeMode_;
     if (auto value =
             LiveChoice(dontChange, kMixerSampleRate, EncodeNumber(static_cast<std::uint32_t>(SelectedItemData(box))))) {
-        MixerValue(kMixerSampleRate, *value, true);
-        NoteOwnSend({kMixerSampleRate});
+        SendToCard({{kMixerSampleRate, *value, kWholeValue}});
     }
 }
 
@@ -141,10 +138,8 @@ void frmProfile::cboStereoUpmix_Click() {
     const auto& box = *cboStereoUpmix;
     if (box.ListIndex() < 0) return;
     const bool dontChange = box.ListIndex() == 0 && !realTimeMode_;
-    if (auto value = LiveChoice(dontChange, L"Dual2D", EncodeCode(static_cast<std::uint8_t>(SelectedItemData(box))))) {
-        ApplyDual2D(*value);
-        NoteOwnSend({L"Dual2D"});
-    }
+    if (auto value = LiveChoice(dontChange, L"Dual2D", EncodeCode(static_cast<std::uint8_t>(SelectedItemData(box)))))
+        SendToCard({{L"Dual2D", *value, kWholeValue}});
 }
 
 void frmProfile::cboSpeakersLayout_Click() {
@@ -218,26 +213,16 @@ void frmProfile::cboSPDIFOutput_Click() {
 
 void frmProfile::cboSpeakerSize_Click(int index) {
     if (liveProfileName_.empty() || index < 0 || index > 3) return;
-    // One bit per channel: the box's own channels, and those of any other box the card doesn't
-    // hold as it shows (a profile without sizes sends none at live start), so that the card holds
-    // what a save writes; another program's sizes of the other boxes still show.
-    std::vector<Bytes> parts;
-    for (std::size_t i = 0; i < 4; ++i) {
-        std::array<bool, 4> one{};
-        one[i] = true;
-        parts.push_back(kal::EncodeSpeakerSize(one));
-    }
-    const auto own = static_cast<std::size_t>(index);
+    // The box's own channels, and those of any other box the card doesn't hold as it shows (a
+    // profile without sizes sends none at live start), so that the card holds what a save
+    // writes; another program's sizes of the other boxes still show.
     Bytes shown = EncodeSpeakerSize();
-    const std::uint8_t ownBits = FirstByte(parts[own]);
+    const std::uint8_t ownBits = FirstByte(ValueParts(L"SpeakerSize", shown.size())[static_cast<std::size_t>(index)]);
     shown[0] = cboSpeakerSize[index]->ListIndex() == 1 ? shown[0] | ownBits : shown[0] & ~ownBits;
-    const Bytes mask = record_.PartsToSend(L"SpeakerSize", shown, GetProfileValue(L"", L"SpeakerSize"), parts, own);
-    for (std::uint8_t channel = 0; channel < 8; ++channel)
-        if ((FirstByte(mask) >> channel) & 1) ApplySpeakerSizeChannel(channel, (shown[0] >> channel) & 1);
-    NoteOwnPart(L"SpeakerSize", mask);
+    SendToCard({{L"SpeakerSize", shown, {static_cast<std::size_t>(index)}}});
 }
 
-void frmProfile::SendBassManagement() {
+void frmProfile::SendBassManagement(bool crossover) {
     if (liveProfileName_.empty()) return;
     Bytes enable = EncodeFlag(OptionSelected(optFlexBass, 1));
     // Off, the crossover the slider keeps aside, as Save writes it; one the editor last saw on
@@ -252,14 +237,17 @@ void frmProfile::SendBassManagement() {
         else if (!csliCrossover->Tag().empty())
             csliCrossover->SetTag(std::to_wstring(FirstByte(corner)));
     }
-    ApplyBassManagement(enable, corner);
-    NoteOwnSend({L"BassManagement", L"BassCornerFrequency"});
+    // The crossover's drag sends the crossover; FlexBass's switch goes as the card holds it.
+    if (crossover)
+        SendToCard({{L"BassCornerFrequency", corner, kWholeValue}});
+    else
+        SendToCard({{L"BassManagement", enable, kWholeValue}, {L"BassCornerFrequency", corner, kWholeValue}});
 }
 
 void frmProfile::csliCrossover_Change() {
     lblCrossoverValue->SetCaption(std::to_wstring(csliCrossover->Value()) + L" Hz");
     // FlexBass's click parks or brings back the level and sends once itself.
-    if (!flexBassSwitching_) SendBassManagement();
+    if (!flexBassSwitching_) SendBassManagement(true);
 }
 
 void frmProfile::optFlexBass_Click(int index) {
@@ -273,7 +261,7 @@ void frmProfile::optFlexBass_Click(int index) {
     }
     UpdateSpeakerSizeEnabling();
     if (liveProfileName_.empty()) return;
-    SendBassManagement();
+    SendBassManagement(false);
     // The sizes by box: a box as the editor last saw it on the card goes as the card holds it now.
     std::array<bool, 4> large = DecodeSpeakerSizes(EncodeSpeakerSize());
     if (const auto seen = record_.SeenCard(L"SpeakerSize")) {
@@ -289,9 +277,7 @@ void frmProfile::optFlexBass_Click(int index) {
                 box.SetTag(std::to_wstring(now[i] ? 1 : 0));
         }
     }
-    Bytes sizes = kal::EncodeSpeakerSize(large);
-    ApplySpeakerSize(sizes);
-    NoteOwnSend({L"SpeakerSize"});
+    SendToCard({{L"SpeakerSize", kal::EncodeSpeakerSize(large), kWholeValue}});
 }
 
 // ---- Echo cancellation ----
@@ -380,8 +366,7 @@ void frmProfile::optAEC_Click(int index) {
             if (LockedByAec(name)) aecSaved_.card[name] = GetProfileValue(L"", name);
     }
     if (!liveProfileName_.empty()) {
-        ApplyAEC(EncodeAEC(index == 1));
-        NoteOwnSend({L"AEC"});
+        SendToCard({{L"AEC", EncodeAEC(index == 1), kWholeValue}});
     }
     if (index == 1) {
         if (record_.Locked()) return;

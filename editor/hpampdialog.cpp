@@ -1,6 +1,5 @@
 #include "editor/hpampdialog.h"
 
-#include "device/packets.h"
 #include "device/portable/texts.h"
 #include "device/profilevalues.h"
 #include "editor/controlvalues.h"
@@ -68,16 +67,13 @@ void frmHpImpedanceMode::OnLoad() {
         // A gain the output hides is not sent, whatever selects it.
         frmProfile* editor = ProfileEditor();
         if (!editor || editor->LiveProfileName().empty() || !editor->HeadphoneGainShown()) return;
-        Bytes panel = editor->PanelConfig();
-        if (panel.empty()) return;
-        // "Don't change" puts back the restore point's gain of the panel, when it holds one.
+        if (editor->PanelConfig().empty()) return;
+        // The gain of the panel the card is on; the panel goes as the card holds it. "Don't
+        // change" puts back the restore point's gain of the panel, when it holds one.
         Bytes gain = HpAmp();
-        const std::wstring live = editor->LiveProfileName(), name = HpImpedanceValueName(panel);
+        const std::wstring live = editor->LiveProfileName(), name = HpImpedanceValueName(GetProfileValue(L"", L"PanelConfig"));
         if (FirstByte(gain) == kDontChange && ProfileValueExists(live, name)) gain = GetProfileValue(live, name);
-        ApplyPanelConfig(panel, gain);
-        // The panel, and the gain of that panel when one went: nothing else was sent.
-        editor->NoteOwnSend({L"PanelConfig"});
-        if (FirstByte(gain, kDontChange) != kDontChange) editor->NoteOwnSend({name});
+        if (FirstByte(gain, kDontChange) != kDontChange) editor->SendToCard({{name, gain, frmProfile::kWholeValue}});
     };
     cmdClose->Click = [this] { Unload(); };
 }

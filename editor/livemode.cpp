@@ -5,7 +5,6 @@
 #include "device/audio.h"
 #include "device/cardlines.h"
 #include "device/mixervalues.h"
-#include "device/packets.h"
 #include "device/portable/texts.h"
 #include "device/profilevalues.h"
 #include "device/trayservices.h"
@@ -176,15 +175,13 @@ bool frmProfile::RestoreLiveValue(const std::wstring& name, Bytes& value) const 
 void frmProfile::LiveApplySpDigitalOut() {
     // A loaded format that the list has no entry for is not the user's choice: it isn't sent.
     if (liveProfileName_.empty() || (chkSPDIF->Value() == 1 && cboSPDIFOutput->ListIndex() < 0)) return;
-    Bytes value = EncodeSpDigitalOut();
-    ApplySpDigitalOut(value);
-    NoteOwnSend({L"SpDigitalOut"});
+    SendToCard({{L"SpDigitalOut", EncodeSpDigitalOut(), kWholeValue}});
 }
 
-void frmProfile::LiveApplyVolumeBalance() {
+void frmProfile::LiveApplyVolumeBalance(bool ownVolume, bool ownBalance) {
     if (liveProfileName_.empty()) return;
-    SetVolumeBalance(csliVolume->Value() * kCurrencyScale, csliMasterBalance->Value() * (kCurrencyScale / 10), 0, 0);
-    NoteOwnSend({MixerValueName(0, 0, 0, 0), MixerValueName(0, 0, 1, 0)});
+    SendVolumeBalance(0, 0, csliVolume->Value() * kCurrencyScale, csliMasterBalance->Value() * (kCurrencyScale / 10),
+                      ownVolume, ownBalance);
     // The tray icon and tip show the master volume.
     if (ITrayServices* tray = TrayServices()) tray->MasterOutputChanged();
 }
@@ -195,11 +192,10 @@ bool frmProfile::LiveLine(int line) const {
            !unrestorableLines_.count(line);
 }
 
-void frmProfile::LiveApplyInputLine(int line) {
+void frmProfile::LiveApplyInputLine(int line, bool ownVolume, bool ownBalance) {
     if (!LiveLine(line)) return;
-    SetVolumeBalance(csliInputLine[line]->Value() * kCurrencyScale,
-                     csliInputLineBalance[line]->Value() * (kCurrencyScale / 10), 1, line);
-    NoteOwnSend({MixerValueName(1, line, 0, 0), MixerValueName(1, line, 1, 0)});
+    SendVolumeBalance(1, line, csliInputLine[line]->Value() * kCurrencyScale,
+                      csliInputLineBalance[line]->Value() * (kCurrencyScale / 10), ownVolume, ownBalance);
 }
 
 void frmProfile::LiveApplyCustomControl(int line, int control, bool inProfile) {
@@ -208,27 +204,22 @@ void frmProfile::LiveApplyCustomControl(int line, int control, bool inProfile) {
     const std::uint8_t value = inProfile ? GetCustomControlsValues(line, control) : 255;
     // "Don't Set" puts back the restore point's value, and only when it holds one.
     if (value == 255 && !ProfileValueExists(liveProfileName_, name)) return;
-    Bytes data = value == 255 ? GetProfileValue(liveProfileName_, name) : Bytes{value};
-    MixerValue(name, data, true);
-    NoteOwnSend({name});
+    SendToCard({{name, value == 255 ? GetProfileValue(liveProfileName_, name) : Bytes{value}, kWholeValue}});
 }
 
 void frmProfile::LiveApplySwap(int which) {
     static const wchar_t* const names[3] = {L"HeadphoneLRXchg", L"CenterBassXchg", L"SideRearXchg"};
-    static std::uint32_t (*const apply[3])(const Bytes&) = {&ApplyHeadphoneLRXchg, &ApplyCenterBassXchg,
-                                                            &ApplySideRearXchg};
     if (liveProfileName_.empty() || which < 0 || which > 2) return;
     Bytes value = swaps_[static_cast<std::size_t>(which)];
     // "Don't Set" puts back the restore point's value, and only when it holds one.
     if (FirstByte(value, 255) == 255 && !RestoreLiveValue(names[which], value)) return;
-    apply[which](value);
-    NoteOwnSend({names[which]});
+    SendToCard({{names[which], value, kWholeValue}});
 }
 
 void frmProfile::LiveApplyChannelGain(int channel) {
     if (liveProfileName_.empty() || channel < 0 || channel > 7) return;
-    ApplyChannelGain(gChannelVolumeValues[static_cast<std::size_t>(channel)], EncodeChannelGain(channel, false));
-    NoteOwnSend({gChannelVolumeValues[static_cast<std::size_t>(channel)]});
+    SendToCard({{std::wstring(gChannelVolumeValues[static_cast<std::size_t>(channel)]), EncodeChannelGain(channel, false),
+                 kWholeValue}});
 }
 
 // ---- What the device side asks of the editor in live mode ----

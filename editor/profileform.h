@@ -21,6 +21,7 @@
 #include "device/trayservices.h"
 #include "editor/portable/profilebytes.h"
 #include "editor/portable/speakerfield.h"
+#include "editor/portable/valueparts.h"
 #include "editor/profilerecord.h"
 #include "editor/userpresets.h"
 #include "base/hextext.h"
@@ -230,11 +231,12 @@ public:
     // ---- Saving and live mode (editor/savecommand.cpp, editor/livemode.cpp) ----
     void cmdSave_Click();
     void chkLiveMode_Click();
-    // Live setters: send one control group's value while live mode is on.
+    // Live setters: send one control group's value while live mode is on. A volume and balance
+    // go as shown where the user changed them (own), else as the card holds them.
     void LiveApplySpDigitalOut();
-    void LiveApplyVolumeBalance();
+    void LiveApplyVolumeBalance(bool ownVolume = true, bool ownBalance = true);
     bool LiveLine(int line) const;
-    void LiveApplyInputLine(int line);
+    void LiveApplyInputLine(int line, bool ownVolume = true, bool ownBalance = true);
     void LiveApplyChannelGain(int channel);
     // A recording line's custom control `control` (1..n): its value, or (not inProfile, or
     // "Don't Set") the restore point's own when it holds one.
@@ -305,6 +307,23 @@ public:
     // After an own send of part of a value (the bits set in `mask`): only that part is the
     // editor's own; another program's change of the rest still shows.
     void NoteOwnPart(const std::wstring& name, const Bytes& mask);
+
+    // ---- The one place that sends to the card (editor/cardsend.cpp) ----
+    // A value to send: its bytes as the controls show it, and the indices of its parts
+    // (ValueParts) that the user changed; kWholeValue: the whole value is the user's choice.
+    struct ToSend {
+        std::wstring name;
+        Bytes shown;
+        std::vector<std::size_t> own;
+    };
+    static const std::vector<std::size_t> kWholeValue;
+    // In live mode: sends, per value, the parts the user changed and any other part the card
+    // holds as the editor last saw it but not as shown, merged onto what the card holds now; a
+    // partner the driver takes in the same request goes as the card holds it unless named too.
+    // Notes as the editor's own only the parts sent. Values are sent in their order.
+    void SendToCard(const std::vector<ToSend>& values);
+    // The same for a line's volume and balance (flow 0 playback, 1 recording).
+    void SendVolumeBalance(int flow, int line, Currency volume, Currency balance, bool ownVolume, bool ownBalance);
 
     // What the load handler took, for its callers and tests.
     bool NeoParamSupported() const { return neoParamSupported_; }
@@ -444,7 +463,8 @@ private:
     void chkSPDIF_Click();
     void cboSPDIFOutput_Click();
     void cboSpeakerSize_Click(int index);
-    void SendBassManagement();
+    // FlexBass's switch with the crossover, or (crossover) the crossover alone.
+    void SendBassManagement(bool crossover);
     void csliCrossover_Change();
     void optFlexBass_Click(int index);
     void ClearAecSaved();
@@ -512,9 +532,11 @@ private:
 
     // Effect panels (editor/handlers_effects.cpp).
     void WireEffectEvents();
-    void SendGraphEffect(bool pl2x);
-    void SendDolbyHeadphones();
-    void SendDolbyVirtualSpeaker();
+    // ProLogic IIx (pl2x) or NEO:PC with the parts (GraphPart) the user changed.
+    void SendGraphEffect(bool pl2x, std::initializer_list<GraphPart> own);
+    // The box (its switch) or the mode list changed.
+    void SendDolbyHeadphones(bool box);
+    void SendDolbyVirtualSpeaker(bool box);
     void UpdateVirtualizerControls(const CheckBox& box, Label& modeLabel, ComboBox& modes);
     void UpdateModeList(const CheckBox& box, Label& modeLabel, ComboBox& modes);
     void LoadModeList(const CheckBox& box, Label& modeLabel, ComboBox& modes, std::uint8_t mode);
@@ -529,6 +551,8 @@ private:
     void optEQ_Click(int index);
     void optEQProfile_Click(int index);
     void optLoadEQPreset_Click(int index);
+    void LoadEqGainChoice(const Bytes& gains);
+    Bytes ShownEqGain() const;
     void cboEQUserProfiles_Click();
     int FindEQPresetIndex() const;
     void SelectMatchingEQPreset();
@@ -539,8 +563,8 @@ private:
 
     // Speaker layouts: presets, user layouts, distance buttons (editor/handlers_layouts.cpp).
     void WireLayoutEvents();
-    // Live: the layout goes to the card.
-    void SendVSpeakerPos(const Bytes& layout);
+    // Live: the layout goes to the card; `speaker` the one the user moved, -1 the whole layout.
+    void SendVSpeakerPos(const Bytes& layout, int speaker = -1);
     void optLoadVSSPreset_Click(int index);
     void cboVSSUserLayouts_Click();
     void cmdVSSSpeakerDistance_Click(int index);
@@ -641,6 +665,7 @@ private:
     UserPresetList vssUserLayouts_{*this, kVssUserLayouts, cboVSSUserLayouts, cmdVSSUserLayoutAdd,
                                    cmdVSSUserLayoutDelete};
     bool matchingPresets_ = false;  // a preset option is being marked, not chosen
+    bool loadingEqPreset_ = false;  // a preset's bands are being placed: they go together after
 
     // Speaker field.
     FieldGeometry field_;

@@ -4,7 +4,6 @@
 // a move redraws one speaker over it and copies one box-sized area.
 #include <cmath>
 
-#include "device/packets.h"
 #include "device/profilevalues.h"
 #include "editor/drawing.h"
 #include "editor/hooks.h"
@@ -53,7 +52,14 @@ Bytes frmProfile::EncodeSpeakerPosition(int speaker) const {
 
 Bytes frmProfile::EncodeVSpeakerPos() const {
     Bytes encoded = EncodeSpeakerLayout(speakerPlaces_, field_);
-    return encoded == vssPlacedEncoding_ ? vssPlacedFrom_ : encoded;
+    if (vssPlacedEncoding_.size() != encoded.size() || vssPlacedFrom_.size() != encoded.size()) return encoded;
+    // Speaker by speaker: one that stands where the layout put it keeps that layout's bytes.
+    for (std::size_t at = 0; at + kVssRecordSize <= encoded.size(); at += kVssRecordSize) {
+        const auto from = static_cast<std::ptrdiff_t>(at), to = static_cast<std::ptrdiff_t>(at + kVssRecordSize);
+        if (std::equal(encoded.begin() + from, encoded.begin() + to, vssPlacedEncoding_.begin() + from))
+            std::copy(vssPlacedFrom_.begin() + from, vssPlacedFrom_.begin() + to, encoded.begin() + from);
+    }
+    return encoded;
 }
 
 void frmProfile::PlaceSpeakerBox(int index) {
@@ -199,7 +205,7 @@ void frmProfile::VSSSpeaker_MouseMove(int index, int x, int y) {
     PlaceSpeakerBox(index);
     DrawVSSSpeaker(index, false, false, nullptr);
     VSSGraph->Refresh();
-    SendVSpeakerPos(EncodeVSpeakerPos());
+    SendVSpeakerPos(EncodeVSpeakerPos(), index);
 }
 
 void frmProfile::VSSSpeaker_MouseUp(int index) {

@@ -6,7 +6,6 @@
 
 #include "device/displaytexts.h"
 #include "device/mixervalues.h"
-#include "device/packets.h"
 #include "device/portable/audio_levels.h"
 #include "device/portable/texts_values.h"
 #include "device/profilevalues.h"
@@ -383,9 +382,7 @@ void frmProfile::chkRecordMonitor_Click(int line) {
     const std::uint8_t on = chkRecordMonitor[line]->Value() == 1 ? 1 : 0;
     SetCustomControlsValues(line, control, on);
     if (!LiveLine(line)) return;
-    Bytes data{on};
-    MixerValue(MixerValueName(1, line, 0, control), data, true);
-    NoteOwnSend({MixerValueName(1, line, 0, control)});
+    SendToCard({{MixerValueName(1, line, 0, control), Bytes{on}, kWholeValue}});
 }
 
 std::uint8_t frmProfile::GetCustomControlsValues(int line, int control) const {
@@ -473,10 +470,11 @@ void frmProfile::LiveApplyAnalogOutput() {
     // A loaded output the list has no entry for is not the user's choice: it isn't sent. The
     // headphone gain goes with headphones only: another output hides it.
     if (liveProfileName_.empty() || cboAnalogOutput->ListIndex() < 0) return;
-    ApplySpeakerConfig(SpeakerConfig());
-    Bytes panel = PanelConfig();
-    ApplyPanelConfig(panel, gCardCaps && gCardCaps->HPAmp && HeadphoneGainShown() ? HpAmpValue() : Bytes{255, 0, 0, 0});
-    NoteOwnSend({L"PanelConfig", L"SpeakerConfig", L"HpImpedanceModeRear", L"HpImpedanceModeFront"});
+    const Bytes panel = PanelConfig();
+    std::vector<ToSend> send{{L"SpeakerConfig", SpeakerConfig(), kWholeValue}, {L"PanelConfig", panel, kWholeValue}};
+    if (gCardCaps && gCardCaps->HPAmp && HeadphoneGainShown() && FirstByte(HpAmpValue(), 255) != 255)
+        send.push_back({HpImpedanceValueName(panel), HpAmpValue(), kWholeValue});
+    SendToCard(send);
 }
 
 void frmProfile::cboBitDepth_Click() {
@@ -487,8 +485,7 @@ void frmProfile::cboBitDepth_Click() {
         value = Bytes{static_cast<std::uint8_t>(SelectedItemData(box))};
     else if (!RestoreLiveValue(kMixerBitDepth, value))
         return;
-    MixerValue(kMixerBitDepth, value, true);
-    NoteOwnSend({kMixerBitDepth});
+    SendToCard({{kMixerBitDepth, value, kWholeValue}});
 }
 
 // ---- Events of loading, saving, live mode and the three dialogs ----

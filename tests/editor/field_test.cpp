@@ -28,8 +28,8 @@ float Y(const Bytes& layout, int speaker) {
 }
 
 
-// The field gives back the card's own bytes while no speaker has moved; a moved speaker is
-// encoded as the editor stores it.
+// The field gives back the card's own bytes of every speaker that has not moved; a moved speaker
+// is encoded as the editor stores it.
 TEST_F(SpeakerField, ARealTimeLayoutShowsEverySpeakerAndKeepsTheCardsBytesUntilOneMoves) {
     UseEditorCard(kD2);
     sim::SetSimLiveValue(L"VSpeakerPos", HexToBytes(kVssPositionalLayout));
@@ -42,7 +42,8 @@ TEST_F(SpeakerField, ARealTimeLayoutShowsEverySpeakerAndKeepsTheCardsBytesUntilO
     SaveWindowScreenshot(editor.hWnd(), L"frmProfile", L"realtime-speaker-field");
     DragSpeaker(editor, 0, 0, 40);
     const std::wstring moved = BytesToHex(editor.EncodeVSpeakerPos());
-    EXPECT_EQ(moved.substr(16 * 2), std::wstring(kVssPositionalLayoutAlt).substr(16 * 2));
+    EXPECT_EQ(moved.substr(16 * 2), std::wstring(kVssPositionalLayout).substr(16 * 2));
+    EXPECT_NE(moved.substr(0, 16 * 2), std::wstring(kVssPositionalLayout).substr(0, 16 * 2));
 }
 
 TEST_F(SpeakerField, ANewProfileShowsTheLiveLayoutUnderAVeil) {
@@ -106,9 +107,9 @@ TEST_F(SpeakerField, DraggedSpeakersStopAtTheirLimits) {
     EXPECT_EQ(Y(layout, kVssSubwoofer), subY);
     DragSpeaker(editor, kVssSubwoofer, 600, 0);
     EXPECT_FLOAT_EQ(X(editor.EncodeVSpeakerPos(), kVssSubwoofer), 1.0f);
-    // Other speakers keep their places; every record keeps the height word and no flag.
+    // Other speakers keep their places and the card's bytes.
     layout = editor.EncodeVSpeakerPos();
-    const std::wstring stored(kVssDefaultLayoutAlt);
+    const std::wstring stored(kVssDefaultLayout);
     EXPECT_EQ(BytesToHex(layout).substr(32 * 2, 16 * 2), stored.substr(32 * 2, 16 * 2));
     SaveWindowScreenshot(editor.hWnd(), L"frmProfile", L"realtime-dragged");
     // The real-time window is live: the drags went to the card as speaker positions, nothing else.
