@@ -15,10 +15,6 @@ std::vector<std::uint8_t> ProbeRearSpeakerConfigs(DriverLink& link) {
     return accepted;
 }
 
-}  // namespace kal
-
-namespace kal {
-
 std::vector<std::uint8_t> ProbeRearSpeakerConfigs() { return ProbeRearSpeakerConfigs(CardLink()); }
 
 }  // namespace kal

@@ -33,13 +33,13 @@ bool IsChannelGain(const std::wstring& name) {
     return false;
 }
 
-// The values one driver request carries together; a value alone is its own request.
-std::vector<std::wstring> RequestOf(const std::wstring& name) {
-    if (name == L"DHEnable" || name == L"DHRoom") return {L"DHEnable", L"DHRoom"};
-    if (name == L"DVSEnable" || name == L"DVSMode") return {L"DVSEnable", L"DVSMode"};
-    if (name == L"BassManagement" || name == L"BassCornerFrequency") return {L"BassManagement", L"BassCornerFrequency"};
-    if (name == L"PanelConfig" || IsHpGain(name)) return {L"PanelConfig", L"HpImpedanceModeRear", L"HpImpedanceModeFront"};
-    return {name};
+// The first value of the driver request that carries `name`: a partner's request is its own.
+std::wstring RequestOf(const std::wstring& name) {
+    if (name == L"DHRoom") return L"DHEnable";
+    if (name == L"DVSMode") return L"DVSEnable";
+    if (name == L"BassCornerFrequency") return L"BassManagement";
+    if (IsHpGain(name)) return L"PanelConfig";
+    return name;
 }
 
 // The request of a value the driver takes alone; null for any other.
@@ -101,20 +101,19 @@ void frmProfile::SendToCard(const std::vector<ToSend>& values) {
     };
     std::set<std::wstring, CaseInsensitiveLess> sent;
     for (const std::wstring& name : order) {
-        const std::vector<std::wstring> request = RequestOf(name);
-        if (sent.count(request.front())) continue;
-        sent.insert(request.front());
+        const std::wstring request = RequestOf(name);
+        if (!sent.insert(request).second) continue;
         const Out& o = out.at(name);
-        if (name == L"DHEnable" || name == L"DHRoom") {
+        if (request == L"DHEnable") {
             Bytes enable = value(L"DHEnable"), room = value(L"DHRoom");
             ApplyDH(enable, room);
-        } else if (name == L"DVSEnable" || name == L"DVSMode") {
+        } else if (request == L"DVSEnable") {
             Bytes enable = value(L"DVSEnable"), mode = value(L"DVSMode");
             ApplyDVS(enable, mode);
-        } else if (name == L"BassManagement" || name == L"BassCornerFrequency") {
+        } else if (request == L"BassManagement") {
             Bytes enable = value(L"BassManagement"), corner = value(L"BassCornerFrequency");
             ApplyBassManagement(enable, corner);
-        } else if (name == L"PanelConfig" || IsHpGain(name)) {
+        } else if (request == L"PanelConfig") {
             // The gain goes to the panel the request sets, when the send names that panel's gain.
             Bytes panel = value(L"PanelConfig");
             const auto gain = out.find(HpImpedanceValueName(panel));

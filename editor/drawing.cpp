@@ -135,7 +135,10 @@ void DrawCaption(GpGraphics* g, HDC dc, float x, float y, float width, float hei
                              place(layout.Y, layout.Height, size.Height, line), size.Width, size.Height};
     Pen frame = MakePen(ColorToARGB(colour, opacity), 1);
     if (frame) gp::GdipDrawRectangle(g, frame.get(), box.X - 1, box.Y - 1, box.Width + 1, box.Height);
-    gp::GdipDrawString(g, caption.c_str(), static_cast<INT>(caption.size()), f.get(), &box, format.get(), brush.get());
+    // Drawn from the box's corner without bounds: a box as wide as the measured text can still
+    // be a fraction too narrow for the drawn glyph, which then is left out.
+    const Gdiplus::RectF origin{box.X, box.Y, 0, 0};
+    gp::GdipDrawString(g, caption.c_str(), static_cast<INT>(caption.size()), f.get(), &origin, format.get(), brush.get());
 }
 
 }  // namespace

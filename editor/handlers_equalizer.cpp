@@ -107,12 +107,10 @@ void frmProfile::LoadEqGainChoice(const Bytes& gains) {
     SelectMatchingEQUserProfile();
     if (liveProfileName_.empty()) return;
     const Bytes shown = EncodeEqGain(), card = GetProfileValue(L"", L"EqGain");
+    const std::vector<Bytes> bands = ValueParts(L"EqGain", shown.size());
     std::vector<std::size_t> differing;
-    for (std::size_t b = 0; 4 * b + 4 <= shown.size(); ++b)
-        if (card.size() != shown.size() || !std::equal(shown.begin() + static_cast<std::ptrdiff_t>(4 * b),
-                                                        shown.begin() + static_cast<std::ptrdiff_t>(4 * b + 4),
-                                                        card.begin() + static_cast<std::ptrdiff_t>(4 * b)))
-            differing.push_back(b);
+    for (std::size_t b = 0; b < bands.size(); ++b)
+        if (card.size() != shown.size() || PartDiffers(card, shown, bands[b])) differing.push_back(b);
     if (!differing.empty()) SendToCard({{L"EqGain", shown, differing}});
 }
 

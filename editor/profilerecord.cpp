@@ -1,6 +1,7 @@
 #include "editor/profilerecord.h"
 
 #include "device/portable/mixer_names.h"
+#include "editor/portable/valueparts.h"
 
 namespace kal {
 
@@ -142,16 +143,10 @@ Bytes ProfileRecord::PartsToSend(const std::wstring& name, const Bytes& shown, c
                                  const std::vector<Bytes>& parts, std::size_t own) const {
     Bytes out(shown.size(), 0);
     const std::optional<Bytes> seen = SeenCard(name);
-    // Whether `a` and `b` differ in the bits of `part`.
-    auto differ = [](const Bytes& a, const Bytes& b, const Bytes& part) {
-        for (std::size_t i = 0; i < part.size(); ++i)
-            if (i < a.size() && i < b.size() && ((a[i] ^ b[i]) & part[i]) != 0) return true;
-        return false;
-    };
     for (std::size_t p = 0; p < parts.size(); ++p) {
         const Bytes& part = parts[p];
-        const bool outside = seen && seen->size() == card.size() && differ(*seen, card, part);
-        if (p != own && card.size() == shown.size() && (outside || !differ(card, shown, part))) continue;
+        const bool outside = seen && seen->size() == card.size() && PartDiffers(*seen, card, part);
+        if (p != own && card.size() == shown.size() && (outside || !PartDiffers(card, shown, part))) continue;
         for (std::size_t i = 0; i < part.size() && i < out.size(); ++i) out[i] |= part[i];
     }
     return out;

@@ -82,11 +82,11 @@ Bytes frmProfile::EncodePl2xParam(bool aecOn) const {
                                 KeptValue(*csliPL2xDepth), aecOn);
 }
 
-// ProLogic IIx as another control's live send carries it: a box the editor's output hides is off
-// on the card (its kept value is the profile's, for Save and for the output that shows it again).
-// The real-time window's box shows the card.
+// ProLogic IIx as the live editor's speaker shifter carries it: a box the editor's output hides
+// is off on the card (its kept value is the profile's, for Save and for the output that shows it
+// again).
 Bytes frmProfile::LivePl2xParam() const {
-    if (realTimeMode_ || chkDolby->Enabled()) return EncodePl2xParam();
+    if (chkDolby->Enabled()) return EncodePl2xParam();
     return kal::EncodePl2xParam(false, OptionSelected(optPL2xMode, 1), KeptValue(*csliPL2xWidth),
                                 KeptValue(*csliPL2xDepth), OptionSelected(optAEC, 1));
 }

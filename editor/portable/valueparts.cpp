@@ -53,6 +53,12 @@ Bytes MergeParts(const Bytes& onto, const Bytes& from, const Bytes& mask) {
     return out;
 }
 
+bool PartDiffers(const Bytes& a, const Bytes& b, const Bytes& part) {
+    for (std::size_t i = 0; i < part.size() && i < a.size() && i < b.size(); ++i)
+        if (((a[i] ^ b[i]) & part[i]) != 0) return true;
+    return false;
+}
+
 bool AnyBit(const Bytes& mask) {
     return std::any_of(mask.begin(), mask.end(), [](std::uint8_t b) { return b != 0; });
 }

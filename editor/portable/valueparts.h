@@ -25,4 +25,7 @@ Bytes MergeParts(const Bytes& onto, const Bytes& from, const Bytes& mask);
 // Whether any bit is set.
 bool AnyBit(const Bytes& mask);
 
+// Whether `a` and `b` differ in the bits of `part` (bytes past either's end don't count).
+bool PartDiffers(const Bytes& a, const Bytes& b, const Bytes& part);
+
 }  // namespace kal

@@ -2,6 +2,7 @@
 // of the same value, or of a value that the control's request carries beside its own, stays on
 // the card and shows once the own-change second is over; in a live editor and in the real-time
 // window.
+#include <algorithm>
 #include <functional>
 
 #include "device/mixervalues.h"
@@ -16,32 +17,25 @@ namespace {
 
 class SendParts : public FollowCardFixture {};
 
-Bytes WithByte(Bytes b, std::size_t at, std::uint8_t value) {
-    b.at(at) = value;
-    return b;
-}
-
 // Another program changes the card's value `name`.
 void Outside(const wchar_t* name, const std::function<Bytes(Bytes)>& change) {
     sim::SetSimLiveValue(name, change(GetProfileValue(L"", name)));
 }
 
-// An effect's panel opened by its expand box.
-bool Expanded(CheckBox& expand) { return expand.Value() == 1 || User::Click(expand); }
-
 std::uint8_t CardByte(const wchar_t* name) { return FirstByte(GetProfileValue(L"", name)); }
 
-std::pair<int, int> CardVolumeBalance() {
-    Currency volume = 0, balance = 0;
-    GetProfileVolumeBalance(volume, balance, 0, 0, L"");
-    return {static_cast<int>(std::nearbyint(Fixed4ToDouble(volume))),
-            static_cast<int>(std::nearbyint(Fixed4ToDouble(balance * 10)))};
+// What the user needs open or chosen before the meeting: a panel's expand box, a live editor's
+// choice that makes the profile set the value.
+bool Open(CheckBox& box) { return box.Value() == 1 || User::Click(box); }
+bool Choose(OptionButton& option) { return option.Value() || User::ChooseOption(option); }
+bool EqualizerSet(frmProfile& e) {
+    e.imgTab_Click(2);
+    return e.RealTimeMode() ||
+           (Choose(*e.optEQ[1]) && Choose(e.Get<OptionButton>(L"optEQProfile", 1)) && Choose(*e.optFlexBass[1]));
 }
 
-// Speaker `speaker`'s record of a layout.
 Bytes SpeakerRecord(const Bytes& layout, int speaker) {
-    const auto at = static_cast<std::ptrdiff_t>(16 * speaker);
-    return layout.size() < static_cast<std::size_t>(at + 16) ? Bytes{} : Bytes(layout.begin() + at, layout.begin() + at + 16);
+    return layout.size() < 16u * (speaker + 1) ? Bytes{} : Bytes(layout.begin() + 16 * speaker, layout.begin() + 16 * speaker + 16);
 }
 
 bool ChooseGain(frmProfile& e, std::intptr_t code) {
@@ -52,22 +46,48 @@ bool ChooseGain(frmProfile& e, std::intptr_t code) {
     return false;
 }
 
+// The user's change, another program's change within its second, the user's next change.
 TEST_F(SendParts, AnotherProgramsPartBesideTheUsersStaysOnTheCardAndShows) {
     const Bytes moved = EncodeSpeakerRecord({0.25f, -0.5f});
+    const std::wstring flat = BytesToHex(EncodeEqGain({}));
+    const auto flatPreset = static_cast<std::size_t>(
+        std::find(gEqPresetGains.begin(), gEqPresetGains.end(), flat) - gEqPresetGains.begin());
+    ASSERT_LT(flatPreset, gEqPresetGains.size());
     const struct {
         const char* what;
         const wchar_t* card;
         std::initializer_list<std::pair<const wchar_t*, const wchar_t*>> values;  // the card before
-        std::function<bool(frmProfile&)> ready;                                  // what the user needs first
-        std::function<bool(frmProfile&, int)> choose;                            // the user's change 0, then 1
-        std::function<void()> outside;                                           // another program's change
+        std::function<bool(frmProfile&)> ready;
+        std::function<bool(frmProfile&, int)> choose;  // the user's change 0, then 1
+        std::function<void()> outside;
         std::function<bool()> onCard;
         std::function<bool(frmProfile&)> shows;
     } cases[] = {
+        {"equalizer bands", kD2, {{L"SpeakerConfig", L"07000000"}, {L"EqEnable", L"01"}, {L"EqGain", flat.c_str()}},
+         EqualizerSet,
+         [](frmProfile& e, int n) { return User::DragTo(*e.csliEQ[n], n == 0 ? 4 : 3); },
+         [] { Outside(L"EqGain", [](Bytes b) { return std::copy_n(EncodeEqBand(7).begin(), 4, b.begin() + 20), b; }); },
+         [] { return DecodeEqGain(GetProfileValue(L"", L"EqGain")) == std::array<int, 10>{4, 3, 0, 0, 0, 7}; },
+         [](frmProfile& e) { return e.csliEQ[5]->Value() == 7; }},
+        // A preset sets every band, one whose slider already stood at its value too.
+        {"a preset over a band", kD2, {{L"SpeakerConfig", L"07000000"}, {L"EqEnable", L"01"}, {L"EqGain", flat.c_str()}},
+         EqualizerSet,
+         [flatPreset](frmProfile& e, int n) {
+             return n == 0 ? User::DragTo(*e.csliEQ[0], 4) : User::ChooseOption(*e.optLoadEQPreset[flatPreset]);
+         },
+         [] { Outside(L"EqGain", [](Bytes b) { return std::copy_n(EncodeEqBand(9).begin(), 4, b.begin() + 20), b; }); },
+         [flat] { return BytesToHex(GetProfileValue(L"", L"EqGain")) == flat; },
+         [flatPreset](frmProfile& e) { return e.csliEQ[5]->Value() == 0 && e.optLoadEQPreset[flatPreset]->Value(); }},
+        {"speaker sizes", kD2,
+         {{L"SpeakerConfig", L"07000000"}, {L"BassManagement", L"01000000"}, {L"SpeakerSize", L"00000000"}}, EqualizerSet,
+         [](frmProfile& e, int n) { return User::ChooseItem(*e.cboSpeakerSize[n == 0 ? 0 : 3], 1); },
+         [] { Outside(L"SpeakerSize", [](Bytes b) { return b.at(0) |= 0x30, b; }); },
+         [] { return CardByte(L"SpeakerSize") == 0xF3; }, [](frmProfile& e) { return e.cboSpeakerSize[2]->ListIndex() == 1; }},
         {"ProLogic IIx depth beside the width", kD2,
          {{L"SpeakerConfig", L"07000000"}, {L"Pl2xParam", L"0100000002000000050000000300000000000000"}},
-         [](frmProfile& e) { return Expanded(*e.chkPL2xExpand) && (e.chkDolby->Value() == 1 || User::Click(*e.chkDolby)); },
-         [](frmProfile& e, int n) { return User::DragTo(*e.csliPL2xWidth, n == 0 ? 2 : 6); }, [] { Outside(L"Pl2xParam", [](const Bytes& b) { return WithByte(b, 8, 2); }); },
+         [](frmProfile& e) { return Open(*e.chkPL2xExpand) && Open(*e.chkDolby); },
+         [](frmProfile& e, int n) { return User::DragTo(*e.csliPL2xWidth, n == 0 ? 2 : 6); },
+         [] { Outside(L"Pl2xParam", [](Bytes b) { return b.at(8) = 2, b; }); },
          [] {
              const EffectParams p = DecodePl2xParam(GetProfileValue(L"", L"Pl2xParam"));
              return p.on && p.width == 6 && p.depth == 2;
@@ -75,8 +95,9 @@ TEST_F(SendParts, AnotherProgramsPartBesideTheUsersStaysOnTheCardAndShows) {
          [](frmProfile& e) { return e.csliPL2xDepth->Value() == 2 && e.csliPL2xWidth->Value() == 6; }},
         {"NEO:PC width beside the depth", kD2,
          {{L"SpeakerConfig", L"07000000"}, {L"NeoParam", L"01000000020000000000000005000000"}},
-         [](frmProfile& e) { return Expanded(*e.chkNEOExpand) && (e.chkNeo->Value() == 1 || User::Click(*e.chkNeo)); },
-         [](frmProfile& e, int n) { return User::DragTo(*e.csliNEODepth, n == 0 ? 2 : 6); }, [] {
+         [](frmProfile& e) { return Open(*e.chkNEOExpand) && Open(*e.chkNeo); },
+         [](frmProfile& e, int n) { return User::DragTo(*e.csliNEODepth, n == 0 ? 2 : 6); },
+         [] {
              Outside(L"NeoParam", [](const Bytes& b) {
                  const EffectParams p = DecodeNeoParam(b);
                  return EncodeNeoParam(p.on, p.movie, 6, p.depth);
@@ -89,31 +110,24 @@ TEST_F(SendParts, AnotherProgramsPartBesideTheUsersStaysOnTheCardAndShows) {
          [](frmProfile& e) { return e.csliNEOWidth->Value() == 6 && e.csliNEODepth->Value() == 6; }},
         {"a speaker of the layout beside the one dragged", kD2,
          {{L"SpeakerConfig", L"01000000"}, {L"DHEnable", L"01000000"}, {L"EnableXear3D", L"01000000"}},
-         [](frmProfile& e) {
-             return Expanded(*e.chkVSSExpand) && (e.chkVSS->Value() == 1 || User::Click(*e.chkVSS)) &&
-                    (e.optVSSLayout[1]->Value() || User::ChooseOption(*e.optVSSLayout[1]));
-         },
-         [](frmProfile& e, int n) {
-             DragSpeaker(e, n, 0, 30);
-             return true;
-         },
-         [moved] {
-             Outside(L"VSpeakerPos", [&](Bytes b) {
-                 std::copy(moved.begin(), moved.end(), b.begin() + 80);
-                 return b;
-             });
-         },
+         [](frmProfile& e) { return Open(*e.chkVSSExpand) && Open(*e.chkVSS) && Choose(*e.optVSSLayout[1]); },
+         [](frmProfile& e, int n) { return DragSpeaker(e, n, 0, 30), true; },
+         [moved] { Outside(L"VSpeakerPos", [&](Bytes b) { return std::copy(moved.begin(), moved.end(), b.begin() + 80), b; }); },
          [moved] { return SpeakerRecord(GetProfileValue(L"", L"VSpeakerPos"), 5) == moved; },
          [moved](frmProfile& e) { return SpeakerRecord(e.EncodeVSpeakerPos(), 5) == moved; }},
         {"the master balance beside the volume", kD2, {{L"SpeakerConfig", L"07000000"}},
-         [](frmProfile& e) { return e.optVolume[1]->Value() || User::ChooseOption(*e.optVolume[1]); },
+         [](frmProfile& e) { return Choose(*e.optVolume[1]); },
          [](frmProfile& e, int n) { return User::DragTo(*e.csliVolume, n == 0 ? 40 : 60); },
          [] { OtherProgramsVolume(gPlaybackLineIds[0])->SetChannelVolumeLevelScalar(1, 0.2f, nullptr); },
-         [] { return CardVolumeBalance() == std::pair<int, int>{60, -5}; },
+         [] {
+             Currency volume = 0, balance = 0;
+             GetProfileVolumeBalance(volume, balance, 0, 0, L"");
+             return volume == 60 * kCurrencyScale && balance == -kCurrencyScale / 2;
+         },
          [](frmProfile& e) { return e.csliVolume->Value() == 60 && e.csliMasterBalance->Value() == -5; }},
         {"Dolby Headphones' switch beside its room", kD2,
          {{L"SpeakerConfig", L"01000000"}, {L"DHEnable", L"01000000"}, {L"DHRoom", L"01000000"}},
-         [](frmProfile& e) { return e.chkDolbyHeadphones->Value() == 1 || User::Click(*e.chkDolbyHeadphones); },
+         [](frmProfile& e) { return Open(*e.chkDolbyHeadphones); },
          [](frmProfile& e, int n) {
              return User::ChooseItem(*e.cboDolbyHeadphonesMode, IndexOf(*e.cboDolbyHeadphonesMode, n == 0 ? 2 : 3));
          },
@@ -122,15 +136,11 @@ TEST_F(SendParts, AnotherProgramsPartBesideTheUsersStaysOnTheCardAndShows) {
          [](frmProfile& e) { return e.chkDolbyHeadphones->Value() == 0; }},
         {"FlexBass's switch beside the crossover", kD2,
          {{L"SpeakerConfig", L"07000000"}, {L"BassManagement", L"01000000"}, {L"BassCornerFrequency", L"50000000"}},
-         [](frmProfile& e) {
-             e.imgTab_Click(2);
-             return e.optFlexBass[1]->Value() || User::ChooseOption(*e.optFlexBass[1]);
-         },
-         [](frmProfile& e, int n) { return User::DragTo(*e.csliCrossover, n == 0 ? 100 : 120); }, [] { sim::SetSimLiveValue(L"BassManagement", EncodeFlag(false)); },
+         EqualizerSet, [](frmProfile& e, int n) { return User::DragTo(*e.csliCrossover, n == 0 ? 100 : 120); },
+         [] { sim::SetSimLiveValue(L"BassManagement", EncodeFlag(false)); },
          [] { return CardByte(L"BassManagement") == 0 && CardByte(L"BassCornerFrequency") == 120; },
          [](frmProfile& e) { return e.optFlexBass[0]->Value(); }},
-        {"the headphones' panel beside their gain", kSTX,
-         {{L"SpeakerConfig", L"01000000"}, {L"PanelConfig", L"00000000"}},
+        {"the headphones' panel beside their gain", kSTX, {{L"SpeakerConfig", L"01000000"}, {L"PanelConfig", L"00000000"}},
          [](frmProfile&) { return true; }, [](frmProfile& e, int n) { return ChooseGain(e, n == 0 ? 1 : 2); },
          [] { sim::SetSimLiveValue(L"PanelConfig", EncodeCode(1)); },
          [] { return CardByte(L"PanelConfig") == 1 && CardByte(L"HpImpedanceModeFront") == 2; },
@@ -158,39 +168,6 @@ TEST_F(SendParts, AnotherProgramsPartBesideTheUsersStaysOnTheCardAndShows) {
             EXPECT_TRUE(PumpUntil([&] { return c.shows(e); }, 3000));
             CloseEditor();
         }
-    }
-}
-
-// A preset sets every band: one whose slider already stands at the preset's value goes too, over
-// another program's band of the own second, and the preset shows as chosen.
-TEST_F(SendParts, APresetSendsEveryBandTheCardDoesNotHold) {
-    for (const bool realTime : {false, true}) {
-        SCOPED_TRACE(realTime ? "real-time window" : "live editor");
-        UseEditorCard(kD2);
-        Load(L"");
-        SetCard({{L"EqEnable", L"01"}, {L"EqGain", BytesToHex(EncodeEqGain({})).c_str()}});
-        frmProfile& e = realTime ? OpenRealTime() : OpenEditor(L"");
-        e.imgTab_Click(2);
-        if (!realTime) {
-            ASSERT_TRUE(User::ChooseOption(*e.optEQ[1]));
-            ASSERT_TRUE(User::ChooseOption(e.Get<OptionButton>(L"optEQProfile", 1)));
-        }
-        LetTheSecondPass();
-        ASSERT_TRUE(User::DragTo(*e.csliEQ[0], 4));
-        gLastSelfChange.store(::timeGetTime());
-        sim::SetSimLiveValue(L"EqGain", EncodeEqGain({4, 0, 0, 0, 0, 9, 0, 0, 0, 0}));
-        const int flat = [] {
-            for (std::size_t i = 0; i < gEqPresetGains.size(); ++i)
-                if (gEqPresetGains[i] == BytesToHex(EncodeEqGain({}))) return static_cast<int>(i);
-            return -1;
-        }();
-        ASSERT_GE(flat, 0);
-        ASSERT_TRUE(User::ChooseOption(*e.optLoadEQPreset[static_cast<std::size_t>(flat)]));
-        EXPECT_EQ(DecodeEqGain(GetProfileValue(L"", L"EqGain")), (std::array<int, 10>{}));
-        LetTheSecondPass();
-        EXPECT_EQ(e.csliEQ[5]->Value(), 0);
-        EXPECT_TRUE(e.optLoadEQPreset[static_cast<std::size_t>(flat)]->Value());
-        CloseEditor();
     }
 }
 
