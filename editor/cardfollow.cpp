@@ -33,20 +33,6 @@ const wchar_t* const kSwapValues[3] = {L"HeadphoneLRXchg", L"CenterBassXchg", L"
 
 std::int32_t Whole(Currency value) { return static_cast<std::int32_t>(std::nearbyint(Fixed4ToDouble(value))); }
 
-// Empties the live profile name for its lifetime, so that the handlers the controls raise send
-// nothing back to the card.
-class LiveNameAside {
-public:
-    explicit LiveNameAside(std::wstring& name) : name_(name), kept_(std::exchange(name, L"")) {}
-    ~LiveNameAside() { name_ = kept_; }
-    LiveNameAside(const LiveNameAside&) = delete;
-    LiveNameAside& operator=(const LiveNameAside&) = delete;
-
-private:
-    std::wstring& name_;
-    std::wstring kept_;
-};
-
 }  // namespace
 
 // ---- What the pop-up asks after it changed the card ----
@@ -127,7 +113,7 @@ void frmProfile::FollowSlider(Slider& slider, std::int32_t value) {
 
 // The master volume's sliders show the card's level, sending nothing back.
 void frmProfile::ShowCardVolume() {
-    LiveNameAside aside(liveProfileName_);
+    LiveNameAside aside(liveProfileName_, L"");
     Currency volume = 0, balance = 0;
     GetProfileVolumeBalance(volume, balance, 0, 0, L"");
     FollowSlider(*csliVolume, Whole(volume));
@@ -182,12 +168,11 @@ void frmProfile::FollowCard() {
         for (int i = 0; i < box.ListCount(); ++i)
             if (box.ItemData(i) == FirstByte(now[name])) box.SetTag(std::to_wstring(i));
     };
-    LiveNameAside aside(liveProfileName_);
+    LiveNameAside aside(liveProfileName_, L"");
     FlagScope suspend(gSuspendDriverWrites);
     FlagScope following(followingCard_);
     // Echo cancellation off opens the real-time window's locked pages before they follow.
-    const Bytes& aec = now[L"AEC"];
-    const int aecOn = aec.size() == 40 ? aec[8] : 0;
+    const int aecOn = DecodeAEC(now[L"AEC"]) ? 1 : 0;
     const bool aecChanged = changed(L"AEC");
     if (aecChanged && realTimeMode_ && aecOn == 0) SelectOption(optAEC, 0);
 

@@ -60,6 +60,7 @@ Single SingleRequest(const std::wstring& name) {
         {L"HeadphoneLRXchg", &ApplyHeadphoneLRXchg},
         {L"CenterBassXchg", &ApplyCenterBassXchg},
         {L"SideRearXchg", &ApplySideRearXchg},
+        {L"SystemSpeakers", [](const Bytes& v) { return ApplySystemSpeakers(v), 0u; }},
     };
     for (const auto& [n, request] : requests)
         if (name == n) return request;

@@ -17,6 +17,7 @@
 #include "device/transport.h"
 #include "editor/controlvalues.h"
 #include "editor/portable/profilebytes.h"
+#include "editor/portable/valueparts.h"
 #include "editor/profileform.h"
 #include "startup/globals.h"
 #include "startup/tables.h"
@@ -349,9 +350,8 @@ void frmProfile::optAEC_Click(int index) {
     // Following the card, or the real-time window loading it, shows its state and chooses
     // nothing for the user.
     if (followingCard_ || (realTimeMode_ && liveProfileName_.empty())) {
-        // Echo cancellation going off after the user's Enable brings back what the Enable
-        // locked, as Disable does: in the real-time window, the card as the Enable found it.
-        const bool usersEnable = !realTimeMode_ || !aecSaved_.card.empty();
+        // Echo cancellation going off after the user's Enable ends it as Disable does.
+        const bool usersEnable = !realTimeMode_ || !aecSaved_.before.empty();
         if (realTimeMode_ && !(index == 0 && record_.Locked() && usersEnable)) return ShowCardsAec(index == 1);
         if (index == 0 && record_.Locked()) {
             RestoreAfterAec();
@@ -360,22 +360,29 @@ void frmProfile::optAEC_Click(int index) {
         }
         return;
     }
-    if (index == 1 && realTimeMode_ && !record_.Locked()) {
-        aecSaved_.card.clear();
-        for (const std::wstring& name : CardValueNames())
-            if (LockedByAec(name)) aecSaved_.card[name] = GetProfileValue(L"", name);
-    }
-    if (!liveProfileName_.empty()) {
-        SendToCard({{L"AEC", EncodeAEC(index == 1), kWholeValue}});
-    }
+    const bool enabling = index == 1 && !record_.Locked();
+    if (enabling) aecSaved_.before = liveProfileName_.empty() ? std::map<std::wstring, Bytes>{} : CardNow();
+    SendToCard({{L"AEC", EncodeAEC(index == 1), kWholeValue}});
     if (index == 1) {
-        if (record_.Locked()) return;
+        if (!enabling) return;
         SaveForAec();
         // Two speakers on the same panel.
         SelectOutputForAec(HexNumber(aecSaved_.output.substr(0, 2) + L"04"));
         LockAecPages(true);
         SelectOption(optEQ, 0);
         SelectOption(optFlexBass, 0);
+        // Every effect off on the card, a hidden one too: the locked boxes show them off.
+        for (CheckBox* box : AecEffects()) {
+            const std::wstring name = EffectValueName(*box);
+            const Bytes card = GetProfileValue(L"", name);
+            if (!EffectValueOn(*box, card)) continue;
+            const std::vector<Bytes> parts = ValueParts(name, card.size());
+            SendToCard({{name, MergeParts(card, Bytes(card.size(), 0), parts.front()), kWholeValue}});
+        }
+        if (!aecSaved_.before.empty()) {
+            aecSaved_.set = CardNow();
+            aecSaved_.profiles = gProfilesApplied;
+        }
         return;
     }
     // Nothing to put back when no Enable of the user's saved the state.
@@ -383,6 +390,13 @@ void frmProfile::optAEC_Click(int index) {
         RestoreAfterAec();
         SendUnlockedPages();
     }
+}
+
+std::map<std::wstring, Bytes> frmProfile::CardNow() const {
+    std::map<std::wstring, Bytes> now;
+    for (const std::wstring& name : CardValueNames())
+        if (name != L"AEC") now[name] = GetProfileValue(L"", name);
+    return now;
 }
 
 // The real-time window shows the card's echo cancellation: on, the card's output, effects,
@@ -426,22 +440,41 @@ void frmProfile::LockAecPages(bool clearEffects) {
     imgTab[2]->SetEnabled(false);
 }
 
-// Live: the pages the end of echo cancellation unlocked go to the card as the editor shows them.
-// The real-time window: the card as the user's Enable found it, then shown.
 void frmProfile::SendUnlockedPages() {
     if (liveProfileName_.empty()) return;
+    const auto before = std::exchange(aecSaved_.before, {});
+    const auto set = std::exchange(aecSaved_.set, {});
+    if (before.empty()) return realTimeMode_ ? FollowCard() : SendPagesAsShown();
+    // A profile applied since the Enable stands whole.
+    std::map<std::wstring, Bytes> back;
+    if (aecSaved_.profiles == gProfilesApplied) {
+        for (const auto& [name, found] : before) {
+            const auto left = set.find(name);
+            if (left == set.end()) continue;
+            const Bytes now = GetProfileValue(L"", name);
+            const Bytes value = PutBackParts(name, found, left->second, now);
+            if (value != now) back[name] = value;
+        }
+    }
+    std::vector<ToSend> sends;
+    for (const auto& [name, value] : back) sends.push_back({name, value, kWholeValue});
+    SendToCard(sends);
+    // The controls show the card wherever it is not as the Enable found it, and where it went
+    // back (the send noted it as seen).
+    for (const auto& [name, found] : before)
+        if (back.count(name) != 0 || GetProfileValue(L"", name) != found) record_.SeeCard(name, Bytes{});
+    FollowCard();
+}
+
+void frmProfile::SendPagesAsShown() {
+    // As the user's Disable sends them while the output comes back: the output, and the rows it
+    // brings back, whose hiding put them at 0 dB.
+    LiveApplyAnalogOutput();
+    for (int i = 0; i < 8; ++i)
+        if (csliOutputChannel[i]->Enabled()) LiveApplyChannelGain(i);
     const std::wstring temporary = L"~" + liveProfileName_;
     const std::wstring key = RegJoin(gRegProfiles, temporary);
     RegDeleteTree(gRegProfiles, temporary);
-    if (realTimeMode_) {
-        const auto card = std::exchange(aecSaved_.card, {});
-        if (card.empty()) return;
-        // Applying sends only what differs from the card, each value with its partner.
-        for (const auto& [name, bytes] : card) WriteValue(temporary, name, bytes);
-        ActivateAndDeleteProfile(temporary);
-        FollowCard();
-        return;
-    }
     SaveValues(temporary, false, true);
     for (const std::wstring& name : RegEnumValues(key))
         if (!LockedByAec(name)) RegDeleteValue(key, name);
@@ -451,15 +484,17 @@ void frmProfile::SendUnlockedPages() {
 }
 
 void frmProfile::RestoreAfterAec() {
+    LiveNameAside aside(liveProfileName_, L"");
     UnlockAfterAec();
+    // The real-time window shows the card, which the end puts back.
+    if (realTimeMode_) return RunOutputHandler();
     const std::array<CheckBox*, 5> effects = AecEffects();
     SelectOutputForAec(HexNumber(aecSaved_.output));
     // A box the output doesn't offer keeps its value aside, as another output would.
-    // The real-time window's boxes show the card, which its Disable puts back: nothing aside.
     for (std::size_t i = 0; i < effects.size(); ++i) {
         if (effects[i]->Enabled())
             effects[i]->SetValue(aecSaved_.effects[i] ? 1 : 0);
-        else if (!realTimeMode_)
+        else
             record_.Keep(AsideKey(*effects[i]) + L"@hidden", aecSaved_.effects[i] ? 1 : 0);
     }
     if (aecSaved_.eq >= 0) SelectOption(optEQ, aecSaved_.eq);

@@ -74,6 +74,7 @@ void frmProfile::chkLiveMode_Click() {
                 IDYES)
             return stayOff();
         liveProfileName_ = NewLiveProfileName();
+        ForgetAecNotes();
         if (realTimeMode_) return;
         box.SetCaption(L"Live Mode ON");
         // A key of the same name left by an earlier run must not add its values to the new one.
@@ -115,6 +116,7 @@ void frmProfile::chkLiveMode_Click() {
     }
     liveProfileName_.clear();
     unrestorableLines_.clear();
+    ForgetAecNotes();
 }
 
 // The card put back from the restore point: the other panel's headphone gain first, then the

@@ -12,6 +12,7 @@
 #include "editor/customcontrolsdialog.h"
 #include "editor/drawing.h"
 #include "editor/hpampdialog.h"
+#include "editor/portable/profilebytes.h"
 #include "editor/swapsdialog.h"
 #include "editor/hooks.h"
 #include "startup/catalogue.h"
@@ -222,6 +223,9 @@ void frmProfile::OnQueryUnload(bool& /*cancel*/) { SetModalState(*this, false); 
 
 void frmProfile::OnUnload() {
     Hide();
+    // Echo cancellation ended from outside in the second before the close, which the follow
+    // had not reached yet: its end puts back what the user's Enable changed.
+    if (realTimeMode_ && record_.Locked() && !aecSaved_.before.empty() && !DecodeAEC(GetProfileValue(L"", L"AEC"))) SendUnlockedPages();
     unloading_ = true;
     chkLiveMode->SetValue(0);
     unloading_ = false;
@@ -284,13 +288,6 @@ bool frmProfile::HandleMessage(UINT msg, WPARAM /*wParam*/, LPARAM /*lParam*/, L
         ResetTabHover();
         return false;
     case kSendUnlockedPages:
-        // As the user's Disable sends them while the output comes back: the output, and the
-        // rows it brings back, whose hiding put them at 0 dB.
-        if (!realTimeMode_ && !liveProfileName_.empty()) {
-            LiveApplyAnalogOutput();
-            for (int i = 0; i < 8; ++i)
-                if (csliOutputChannel[i]->Enabled()) LiveApplyChannelGain(i);
-        }
         SendUnlockedPages();
         result = 0;
         return true;

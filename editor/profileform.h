@@ -476,9 +476,21 @@ private:
     void LockAecPages(bool clearEffects);
     static bool LockedByAec(const std::wstring& name);
     std::array<CheckBox*, 5> AecEffects() const;
-    // Unlocks, and brings back the output, effects, equalizer and FlexBass the Enable locked.
+    // Unlocks: the editor's controls as before the Enable, the real-time window's as the card
+    // offers them; nothing is sent.
     void RestoreAfterAec();
+    // The end of echo cancellation on the card: what its Enable changed and the card still
+    // holds as the Enable set it goes back, and the controls show the card.
     void SendUnlockedPages();
+    // The editor without the Enable's notes of the card: its locked pages as it shows them.
+    void SendPagesAsShown();
+    // The Enable's notes of the card hold for one live mode: its end puts the card back whole.
+    void ForgetAecNotes() {
+        aecSaved_.before.clear();
+        aecSaved_.set.clear();
+    }
+    // The card's values as the editor follows them, echo cancellation's own aside.
+    std::map<std::wstring, Bytes> CardNow() const;
     static constexpr UINT kSendUnlockedPages = WM_APP + 1;
     // The pages and the output list that the user's Enable of echo cancellation locked open again.
     void UnlockAfterAec();
@@ -632,11 +644,17 @@ private:
         std::array<bool, 5> effects{};  // Dolby Headphones, Virtual Speaker, VSS, PL2x, NEO
         int eq = -1;                    // the options chosen (255 "Don't Change"), -1 none
         int flexBass = -1;
-        // The real-time window: the card's locked values as the user's Enable found them, which
-        // its Disable puts back byte for byte (effects the output hides, the shifter's layout).
-        std::map<std::wstring, Bytes> card;
+        // The card as the user's Enable found it and as it left it (in live mode and the
+        // real-time window), and the count of profiles applied then: the end puts back what
+        // the Enable changed and nothing since changed again.
+        std::map<std::wstring, Bytes> before;
+        std::map<std::wstring, Bytes> set;
+        unsigned profiles = 0;
     } aecSaved_;  // while the record is locked (the user's Enable, not yet put back)
     bool aecSwitchingOutput_ = false;
+    // Empties the live profile name for its lifetime, so that the handlers the controls raise
+    // send nothing to the card.
+    using LiveNameAside = ScopedValue<std::wstring>;
     std::int32_t channelUnityLevel_ = 0;
     bool neoParamSupported_ = false;
     int vssPanelTop_ = 0;

@@ -14,17 +14,24 @@
 
 namespace kal {
 
-// Sets a flag for its lifetime, then puts back what it held.
-class FlagScope {
+// Holds a variable at a value for its lifetime, then puts back what it held.
+template <class T>
+class ScopedValue {
 public:
-    explicit FlagScope(bool& flag) : flag_(flag), was_(std::exchange(flag, true)) {}
-    ~FlagScope() { flag_ = was_; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
+    ScopedValue(T& variable, T value) : variable_(variable), was_(std::exchange(variable, std::move(value))) {}
+    ~ScopedValue() { variable_ = std::move(was_); }
+    ScopedValue(const ScopedValue&) = delete;
+    ScopedValue& operator=(const ScopedValue&) = delete;
 
 private:
-    bool& flag_;
-    bool was_;
+    T& variable_;
+    T was_;
+};
+
+// Sets a flag for its lifetime.
+class FlagScope : public ScopedValue<bool> {
+public:
+    explicit FlagScope(bool& flag) : ScopedValue<bool>(flag, true) {}
 };
 
 // Names at most this long are kept: the box's text is cut to it when the box loses the focus.

@@ -5,6 +5,7 @@ namespace kal {
 bool gIsXP = false;
 bool gIsWin10 = false;
 bool gNoUI = false;
+unsigned gProfilesApplied = 0;
 std::wstring gUserAgent;
 int gDPI = 96;
 

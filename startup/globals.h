@@ -10,6 +10,7 @@ extern bool gIsWin10;
 extern bool gNoUI;              // "/noui" on the command line
 extern std::wstring gUserAgent;  // the self-update's HTTP user agent
 extern int gDPI;                // horizontal pixels per logical inch of the screen (ScreenDpiX)
+extern unsigned gProfilesApplied;  // stored profiles applied to the card since the start
 
 // Settings paths (full registry paths beginning with the hive's name).
 extern std::wstring gRegRoot;      // the settings key

@@ -528,6 +528,9 @@ bool frmKalvenor::SetXonarValues(const std::wstring& profileName, bool noCommit,
     const ProfileSnapshot profile = ProfileSnapshot::Kept(profileName);
     const std::vector<std::wstring>& names = profile.Names();
     if (names.empty() || profileName.empty()) return false;
+    // Counted before the first value reaches the card: an open window that sees a change of the
+    // card from here on knows a profile made it.
+    if (!noCommit) ++gProfilesApplied;
     WaitCursor cursor;
     if (!noCommit) {
         Currency volume = 0, balance = 0;

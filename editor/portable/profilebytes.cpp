@@ -131,6 +131,8 @@ Bytes EncodeChannelGain(double decibels) { return DecibelEntry(ClampInt16(decibe
 
 Bytes EncodeAEC(bool on) { return HexToBytes(on ? kAecOn : kAecOff); }
 
+bool DecodeAEC(const Bytes& value) { return value.size() == 40 && value[8] == 1; }
+
 std::pair<std::uint8_t, std::uint8_t> EncodeVolumePair(Currency volume, Currency balance, bool useLast) {
     if (useLast) return {255, 255};
     Currency left = 0, right = 0;

@@ -59,6 +59,8 @@ Bytes EncodeChannelGain(double decibels);
 
 // Echo cancellation (40 bytes): fixed parameters with byte 8 the on flag.
 Bytes EncodeAEC(bool on);
+// Whether echo cancellation's stored value is on.
+bool DecodeAEC(const Bytes& value);
 
 // The left and right volume bytes (percent) of a volume (0..100) and a balance (-1..+1, four
 // decimals), rounded half to even; 255 both with "Use last".

@@ -63,4 +63,12 @@ bool AnyBit(const Bytes& mask) {
     return std::any_of(mask.begin(), mask.end(), [](std::uint8_t b) { return b != 0; });
 }
 
+Bytes PutBackParts(std::wstring_view name, const Bytes& before, const Bytes& set, const Bytes& now) {
+    if (before.size() != set.size() || set.size() != now.size()) return before != set && now == set ? before : now;
+    Bytes mask(now.size(), 0);
+    for (const Bytes& part : ValueParts(name, now.size()))
+        if (PartDiffers(before, set, part) && !PartDiffers(now, set, part)) mask = MergeParts(mask, part, part);
+    return MergeParts(now, before, mask);
+}
+
 }  // namespace kal

@@ -28,4 +28,10 @@ bool AnyBit(const Bytes& mask);
 // Whether `a` and `b` differ in the bits of `part` (bytes past either's end don't count).
 bool PartDiffers(const Bytes& a, const Bytes& b, const Bytes& part);
 
+// Echo cancellation's end: value `name` as it goes back, from what the Enable found (`before`),
+// what it left (`set`) and what the card holds (`now`). Each part the Enable changed that the card
+// still holds as the Enable left it comes back as found; every other part stays as the card
+// holds it. Values of unequal sizes count whole.
+Bytes PutBackParts(std::wstring_view name, const Bytes& before, const Bytes& set, const Bytes& now);
+
 }  // namespace kal

@@ -7,32 +7,43 @@
 // - the window shows what the card and Windows hold: every user change reached the card and
 //   every outside change was followed, the boxes of the effects the output offers included;
 // - another program's change that meets the user's is not lost;
-// - echo cancellation's Disable puts back what the user's Enable locked;
+// - echo cancellation's end (the user's Disable, off from outside) puts back, part by part, what
+//   the user's Enable changed and the card still held as the Enable left it, and nothing else;
 // - a dialog stays open until the user closes it; now and then, each control is enabled as the
 //   window opened anew on the same card enables it.
 // CI walks seeds 1 to 20; KALVENOR_REALTIME_WALK_SEED=N replays one seed,
 // KALVENOR_REALTIME_WALK_SEEDS=N walks N seeds from KALVENOR_REALTIME_WALK_FROM (1).
+#include "editor/portable/valueparts.h"
 #include "sim/audio_format.h"
 #include "tests/editor/walk_fixture.h"
+#include "tray/mainform.h"
 
 using namespace kal;
 using namespace kal::testing;
 
 namespace {
 
-// The output and the two pages echo cancellation locks.
-const wchar_t* const kAecLocked[] = {L"PanelConfig", L"SpeakerConfig", L"EqEnable", L"BassManagement"};
-
 class RealTimeWalk : public WalkModel {
 protected:
-    // What the card held when the user's Enable locked the pages; empty otherwise.
-    std::map<std::wstring, Bytes> aecSaved_;
+    // The card as the user's Enable found it and as the Enable left it; empty otherwise.
+    std::map<std::wstring, Bytes> aecFound_, aecLeft_;
 
     frmProfile& Rt() { return *ProfileEditor(); }
-    static std::map<std::wstring, Bytes> AecLockedCard() {
-        std::map<std::wstring, Bytes> card;
-        for (const wchar_t* n : kAecLocked) card[n] = GetProfileValue(L"", n);
-        return card;
+
+    // Echo cancellation ended: each value the end did not leave to `outside` is, part by part, as
+    // the Enable found it where the Enable changed it and the card held it as the Enable left it
+    // just before the end (`before`), and else as it stood then.
+    void CheckAecEnd(const std::map<std::wstring, Bytes>& before, const std::set<std::wstring>& outside) {
+        const auto found = std::exchange(aecFound_, {});
+        const auto left = std::exchange(aecLeft_, {});
+        for (const auto& [n, was] : found) {
+            if (outside.count(n) != 0 || left.count(n) == 0 || before.count(n) == 0) continue;
+            const Bytes expected = PutBackParts(n, was, left.at(n), before.at(n));
+            if (GetProfileValue(L"", n) != expected)
+                return Fail(L"echo cancellation's end left " + n + L" at " + BytesToHex(GetProfileValue(L"", n)) +
+                            L", not " + BytesToHex(expected) + L" (found " + BytesToHex(was) + L", left " +
+                            BytesToHex(left.at(n)) + L", before the end " + BytesToHex(before.at(n)) + L")");
+        }
     }
 
     // ---- The checks ----
@@ -119,7 +130,7 @@ protected:
         OpenRealTime();
         CollectTargets();
         // The new window didn't see the user's Enable: its Disable leaves the card as it is.
-        aecSaved_.clear();
+        aecFound_.clear();
         const bool syncAsBefore = sync == Rt().chkSyncSampleRates->Value();
         // A box the output doesn't offer opens at the output's default: the effects' controls
         // that follow the boxes count only while every box shows as before.
@@ -155,7 +166,7 @@ protected:
     // Echo cancellation as the card has it now. Only the user's Enable saves what its Disable
     // puts back; on at the opening or from outside, the Disable leaves the card as it is.
     void SeeAec() {
-        if (!AecOn()) aecSaved_.clear();
+        if (!AecOn()) aecFound_.clear();
     }
 
     // ---- The user's steps ----
@@ -185,21 +196,16 @@ protected:
             e.imgTab_Click(tab);
         }
         const bool aecBefore = AecOn();
-        const auto lockedBefore = AecLockedCard();
+        const auto cardBefore = Card();
         bool undo = Chance(30);
         if (!UserChanges(*c, PickFn(), undo, NoteFn()))
             return false;
-        // Echo cancellation's Disable puts back what it locked.
         if (c->Name() == L"optAEC" && !undo) {
-            if (!aecBefore && AecOn()) aecSaved_ = lockedBefore;
-            if (aecBefore && !AecOn()) {
-                for (const auto& [n, was] : aecSaved_)
-                    if (GetProfileValue(L"", n) != was)
-                        return Fail(L"echo cancellation's Disable left " + n + L" at " +
-                                    BytesToHex(GetProfileValue(L"", n)) + L", not " + BytesToHex(was)),
-                               true;
-                aecSaved_.clear();
+            if (!aecBefore && AecOn()) {
+                aecFound_ = cardBefore;
+                aecLeft_ = Card();
             }
+            if (aecBefore && !AecOn()) CheckAecEnd(cardBefore, {});
         }
         return true;
     }
@@ -249,12 +255,56 @@ protected:
         if (Chance(30)) changes.push_back(RandomOutside());
         sim::WaitForSimNotifications();
         Pump(20);
+        const bool aecBefore = AecOn();
+        const auto cardBefore = Card();
         const std::optional<unsigned> posts = PutOutside(changes, ownWindow, true);
         if (failed_) return;
         LetTheRefreshRun(posts);
         NoteLate(changes, posts.has_value());
         CheckOutsideShown(changes, true);
+        // Off from outside after the user's Enable: the values the outside step set stay.
+        if (aecBefore && !AecOn() && !aecFound_.empty()) {
+            std::set<std::wstring> outside;
+            for (const auto& [n, was] : cardBefore)
+                for (const Outside& o : changes)
+                    if (n != L"AEC" && GroupOf(n) == GroupOf(o.name)) outside.insert(n);
+            if (!ProfileEditor()) return;
+            CheckAecEnd(cardBefore, outside);
+            if (failed_) return;
+        }
         if (ProfileEditor()) SeeAec();
+    }
+
+    // A stored profile applied by its shortcut key through the tray while the window is open: the
+    // card holds what the profile set once the window's refresh ran, echo cancellation's end
+    // included (the profile stands whole).
+    void ProfileByKeyStep() {
+        static const std::uint8_t outputs[] = {1, 4, 6, 7};
+        const std::wstring profile = Profile(L"Walk by key");
+        std::map<std::wstring, Bytes> values{{L"SpeakerConfig", EncodeCode(outputs[Pick(4)])},
+                                             {L"EqEnable", EncodeFlag(Chance(50))}};
+        if (gCardCaps && gCardCaps->AEC) values[L"AEC"] = EncodeAEC(Chance(30));
+        RegDeleteTree(gRegProfiles, L"Walk by key");
+        for (const auto& [n, v] : values) RegWrite(profile, n, v);
+        RegWrite(profile, L"Shortcut", HexToBytes(L"7A03"));
+        form_->UpdateMenus();
+        const std::vector<std::wstring>& menu = form_->ProfileNames();
+        const auto item = std::find(menu.begin(), menu.end(), L"Walk by key");
+        if (item == menu.end()) return Fail(L"the tray menu lacks the profile");
+        Note(L"a profile by its key: output " + std::to_wstring(FirstByte(values[L"SpeakerConfig"])) + L", equalizer " +
+             std::to_wstring(FirstByte(values[L"EqEnable"])) +
+             (values.count(L"AEC") ? L", echo cancellation " + std::to_wstring(DecodeAEC(values[L"AEC"])) : L""));
+        ::SendMessageW(form_->hWnd(), WM_HOTKEY, kProfileHotkeyBase + static_cast<int>(item - menu.begin()), 0);
+        LetTheRefreshRun();
+        LetTheSecondPass();
+        RegDeleteTree(gRegProfiles, L"Walk by key");
+        form_->UpdateMenus();
+        aecFound_.clear();
+        for (const auto& [n, v] : values)
+            if (const Bytes card = GetProfileValue(L"", n);
+                n == L"AEC" ? DecodeAEC(card) != DecodeAEC(v) : FirstByte(card) != FirstByte(v))
+                return Fail(L"the profile by its key set " + n + L" " + BytesToHex(v) + L", the card holds " +
+                            BytesToHex(GetProfileValue(L"", n)));
     }
 
     // ---- One walk ----
@@ -285,7 +335,7 @@ protected:
         }
         Load(L"");
         ReadCardNames();
-        aecSaved_.clear();
+        aecFound_.clear();
         OpenRealTime();
         CollectTargets();
         SeeAec();
@@ -305,8 +355,12 @@ protected:
                 }
             } else if (kind < 58) {
                 MeetingStep();
+                // Echo cancellation met by another program's change: its end is not the user's.
+                if (aecBefore != AecOn()) aecFound_.clear();
             } else if (kind < 70) {
                 DialogStep();
+            } else if (kind < 73) {
+                ProfileByKeyStep();
             } else {
                 OutsideStep();
             }

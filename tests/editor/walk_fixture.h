@@ -13,6 +13,7 @@
 #include "device/effects.h"
 #include "device/linevalues.h"
 #include "editor/customcontrolsdialog.h"
+#include "editor/portable/valueparts.h"
 #include "tests/editor/follow_fixture.h"
 #include "tests/editor/profile_codes.h"
 
@@ -590,8 +591,7 @@ protected:
     // Whether the user's change through `next` may have set value `n` over what another program
     // set (`set`; `now` what the card holds): a part-wise value by the part the user changed.
     static bool SetByUser(const Target& next, const std::wstring& n, const Bytes& set, const Bytes& now) {
-        // Echo cancellation's Disable puts back what the card held before its Enable.
-        if (next.control->Name() == L"optAEC" && SetByEchoCancellation(n)) return true;
+        if (next.control->Name() == L"optAEC") return SetByEchoCancellationsSwitch(n, set, now);
         if (std::find(next.groups.begin(), next.groups.end(), GroupOf(n)) == next.groups.end()) return false;
         const int k = next.control->Index();
         if (n == L"EqGain" && next.control->Name() == L"csliEQ") {
@@ -874,6 +874,22 @@ protected:
             L"NeoParam",       L"EqEnable",      L"EqGain",           L"BassManagement",     L"BassCornerFrequency",
             L"SpeakerSize",    L"AEC"};
         return locked.count(n) != 0;
+    }
+
+    // What echo cancellation's Enable sets, which its end may put back: the output, Windows'
+    // channels, each effect's switch, the equalizer's and FlexBass's. Another program's change of
+    // any other value or part stays through either.
+    static bool SetByEchoCancellationsSwitch(const std::wstring& n, const Bytes& set, const Bytes& now) {
+        static const std::set<std::wstring> sets{L"AEC",       L"SystemSpeakers", L"PanelConfig",  L"SpeakerConfig",
+                                                 L"DHEnable",  L"DVSEnable",      L"EnableXear3D", L"EqEnable",
+                                                 L"BassManagement"};
+        if (n == L"Pl2xParam" || n == L"NeoParam") {
+            const std::vector<Bytes> parts = ValueParts(n, now.size());
+            for (std::size_t p = 0; p < parts.size(); ++p)
+                if (p != static_cast<std::size_t>(GraphPart::Switch) && PartDiffers(set, now, parts[p])) return false;
+            return true;
+        }
+        return sets.count(n) != 0;
     }
 
     // The card's master volume as the editor's slider shows it.
