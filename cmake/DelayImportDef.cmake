@@ -3,9 +3,18 @@
 # given; and beside it (UNDEF) a linker response file that requires the stub of each of
 # FUNCTIONS. Run by kalvenor_delay_import (DelayImport.cmake) with cmake -P.
 execute_process(COMMAND ${NM} ${IMPORT_LIB} OUTPUT_VARIABLE symbols COMMAND_ERROR_IS_FATAL ANY)
-# Import slots of 32-bit import libraries: "__imp__<name>@<argument bytes>".
+# Import slots of 32-bit import libraries: "__imp__<name>@<argument bytes>"; of 64-bit ones,
+# undecorated: "__imp_<name>".
 string(REGEX MATCHALL " I __imp__[A-Za-z0-9_]+@[0-9]+" slots "${symbols}")
 list(TRANSFORM slots REPLACE "^ I __imp__" "")
+set(decoration "@")
+set(underscore "_")
+if(NOT slots)
+  string(REGEX MATCHALL " I __imp_[A-Za-z0-9_]+" slots "${symbols}")
+  list(TRANSFORM slots REPLACE "^ I __imp_" "")
+  set(decoration "$")
+  set(underscore "")
+endif()
 list(REMOVE_DUPLICATES slots)
 list(SORT slots)
 if(NOT slots)
@@ -16,7 +25,7 @@ if(FUNCTIONS)
   set(kept "")
   foreach(name IN LISTS wanted)
     set(found ${slots})
-    list(FILTER found INCLUDE REGEX "^${name}@")
+    list(FILTER found INCLUDE REGEX "^${name}${decoration}")
     if(NOT found)
       message(FATAL_ERROR "${name} is not a function of ${IMPORT_LIB}")
     endif()
@@ -32,7 +41,7 @@ file(WRITE ${DEF} "LIBRARY ${DLL}\nEXPORTS\n${exports}\n")
 # stub keeps it. (Functions declared without the import attribute are called through the stub
 # itself, which keeps it, and need no list.)
 if(FUNCTIONS)
-  list(TRANSFORM slots PREPEND "--undefined=_")
+  list(TRANSFORM slots PREPEND "--undefined=${underscore}")
   list(JOIN slots "\n" required)
   file(WRITE ${UNDEF} "${required}\n")
 else()

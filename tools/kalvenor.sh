@@ -17,8 +17,11 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${KALVENOR_BUILD_DIR:-$root/build}
 jobs=$(nproc)
 
-packages=(wine wine32:i386 wine64 g++-mingw-w64-i686-posix cmake ninja-build googletest
-          xvfb xauth fonts-liberation fonts-wine python3 g++ clang libclang-rt-14-dev)
+packages=(wine wine32:i386 wine64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix cmake ninja-build
+          googletest xvfb xauth fonts-liberation fonts-wine python3 g++ clang libclang-rt-14-dev)
+
+# The Windows tree the tests and the demo run from: 32-bit, as the program ships.
+win=$build/win32 toolchain=mingw-i686
 
 install_missing() {
     local missing=() p
@@ -35,11 +38,34 @@ install_missing() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 }
 
+# A kernel that runs no 32-bit programs (some virtual machines run 64-bit user code only) runs
+# no 32-bit Wine either: there the same sources are built 64-bit for the tests and the demo and
+# run under 64-bit Wine, and the 32-bit program is built beside them. Run once the packages are in.
+choose_windows_tree() {
+    /lib/ld-linux.so.2 --help >/dev/null 2>&1 && return 0
+    echo "This kernel runs no 32-bit programs: the tests and the demo run 64-bit." >&2
+    win=$build/win64 toolchain=mingw-x86_64
+    # "wine" is the 64-bit loader itself (the launchers would try the 32-bit one first).
+    mkdir -p "$build/wine64-bin"
+    local launcher
+    for launcher in wine wine-stable; do
+        printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' \
+            >"$build/wine64-bin/$launcher"
+        chmod +x "$build/wine64-bin/$launcher"
+    done
+    export PATH="$build/wine64-bin:$PATH"
+}
+
 build_all() {
     # Warnings fail every build.
-    cmake -S "$root" -B "$build/win32" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DKALVENOR_WERROR=ON
-    cmake --build "$build/win32" -j "$jobs"
+    cmake -S "$root" -B "$win" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake" -DKALVENOR_WERROR=ON
+    cmake --build "$win" -j "$jobs"
+    if [ "$win" != "$build/win32" ]; then
+        cmake -S "$root" -B "$build/win32" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+            -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DKALVENOR_WERROR=ON
+        cmake --build "$build/win32" -j "$jobs" --target Kalvenor KalvenorSim
+    fi
     # The code without Windows API, natively with AddressSanitizer and UBSan.
     cmake -S "$root" -B "$build/native" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKALVENOR_WERROR=ON
     cmake --build "$build/native" -j "$jobs"
@@ -115,7 +141,7 @@ start_lane() {
 run_tests() {
     throwaway_prefix wine
     # One ctest run over both trees.
-    printf 'subdirs("native")\nsubdirs("win32")\n' > "$build/CTestTestfile.cmake"
+    printf 'subdirs("native")\nsubdirs("%s")\n' "$win" > "$build/CTestTestfile.cmake"
     local status=0
     # The entries labelled apart-<lane> (the long ones of the editor) run alongside the others,
     # each lane in a prefix and X server of its own: each display still has one program at a time.
@@ -123,7 +149,7 @@ run_tests() {
     local lane
     for lane in a b; do
         mkdir -p "$build/apart-$lane"
-        printf 'subdirs("%s")\n' "$build/win32" > "$build/apart-$lane/CTestTestfile.cmake"
+        printf 'subdirs("%s")\n' "$win" > "$build/apart-$lane/CTestTestfile.cmake"
         start_lane 'ctest --test-dir "$1/apart-$2" --output-on-failure -L "^apart-$2$"' "$build" "$lane"
     done
     xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$prefix_setup"'
@@ -149,13 +175,13 @@ run_benches() {
     throwaway_prefix bench
     xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$prefix_setup"'
         status=0
-        for b in "$1"/win32/bench/*_bench.exe; do
+        for b in "$3"/bench/*_bench.exe; do
             wine "$b" || status=1
         done
         for b in "$2"/bench/*_bench.py; do
-            python3 "$b" "$1/win32" || status=1
+            python3 "$b" "$3" || status=1
         done
-        exit $status' _ "$build" "$root"
+        exit $status' _ "$build" "$root" "$win"
 }
 
 # The demo's set-up: on the first run (no settings yet) two sample profiles for the simulated
@@ -213,7 +239,7 @@ print("Active profile: %s" % active)
 run_program() {
     wine_env
     export WINEPREFIX=${WINEPREFIX:-$HOME/.kalvenor-wine}
-    local exe="$build/win32/KalvenorSim.exe"
+    local exe="$win/KalvenorSim.exe"
     if [ -n "${DISPLAY:-}" ]; then
         # On the desktop: the tray program. It finds the simulated card, shows its tray icon and
         # applies the start-up profile; right-click the icon for the menu, "Exit Kalvenor" ends it.
@@ -297,7 +323,7 @@ run_walks() {
             KALVENOR_REALTIME_WALK_FROM=$rtfirst KALVENOR_REALTIME_WALK_SEEDS=$rtcount \
             KALVENOR_SCALED_WALK_FROM=$first KALVENOR_SCALED_WALK_SEEDS=$(( count / 10 )) \
             KALVENOR_SCALED_REALTIME_WALK_FROM=$rtfirst KALVENOR_SCALED_REALTIME_WALK_SEEDS=$(( rtcount / 10 )) \
-            start_lane 'wine "$1/win32/tests/editor/editor_tests.exe" --gtest_filter=EditorWalk.RandomWalks*:RealTimeWalk.*:EditorWalkScaled.*:RealTimeWalkScaled.*' "$build"
+            start_lane 'wine "$1/tests/editor/editor_tests.exe" --gtest_filter=EditorWalk.RandomWalks*:RealTimeWalk.*:EditorWalkScaled.*:RealTimeWalkScaled.*' "$win"
         echo "Walking the editor's seeds $first to $(( first + count - 1 )), the real-time window's $rtfirst to $(( rtfirst + rtcount - 1 ))."
     done
     for i in "${!lane_pids[@]}"; do
@@ -324,15 +350,15 @@ pictures=(
 # three quarters, to docs/.
 take_pictures() {
     local entry exe filter shot name targets=() runs=()
-    cmake -S "$root" -B "$build/win32" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake"
+    cmake -S "$root" -B "$win" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$toolchain.cmake"
     for entry in "${pictures[@]}"; do
         read -r exe filter shot name <<<"$entry"
         targets+=("$exe")
-        runs+=("$build/win32/tests/${exe%_tests}/$exe.exe" "$filter")
+        runs+=("$win/tests/${exe%_tests}/$exe.exe" "$filter")
         rm -f "$build/screenshots/$shot.png"
     done
-    cmake --build "$build/win32" -j "$jobs" --target $(printf '%s\n' "${targets[@]}" | sort -u)
+    cmake --build "$win" -j "$jobs" --target $(printf '%s\n' "${targets[@]}" | sort -u)
     throwaway_prefix pictures
     # The scenarios one after the other.
     xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "$prefix_setup"'
@@ -437,11 +463,11 @@ PYTHON
 }
 
 case "${1:-}" in
-    run) shift; install_missing; build_all; run_program "$@" ;;
+    run) shift; install_missing; choose_windows_tree; build_all; run_program "$@" ;;
     # CI: every test, then a short run of each fuzz target so that they keep building and passing.
-    test) install_missing; build_all; run_tests; build_fuzz; run_fuzz -max_total_time=3 ;;
-    bench) install_missing; build_all; run_benches ;;
-    fuzz) install_missing; build_fuzz; run_fuzz -runs=1000000; build_all; run_walks ;;
-    pictures) install_missing; take_pictures ;;
+    test) install_missing; choose_windows_tree; build_all; run_tests; build_fuzz; run_fuzz -max_total_time=3 ;;
+    bench) install_missing; choose_windows_tree; build_all; run_benches ;;
+    fuzz) install_missing; choose_windows_tree; build_fuzz; run_fuzz -runs=1000000; build_all; run_walks ;;
+    pictures) install_missing; choose_windows_tree; take_pictures ;;
     *) echo "usage: $0 run [switches...] | test | bench | fuzz | pictures" >&2; exit 2 ;;
 esac

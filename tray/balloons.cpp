@@ -13,7 +13,7 @@ int gBalloonAction = kBalloonActionNone;
 
 namespace {
 
-static_assert(offsetof(NOTIFYICONDATAW, hBalloonIcon) == kTrayRecordSize, "record layout up to guidItem");
+static_assert(sizeof(void*) != 4 || kTrayRecordSize == 952, "the 32-bit record up to guidItem");
 
 NOTIFYICONDATAW gTrayIconData{};
 HWND gTrayWnd = nullptr;

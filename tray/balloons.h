@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -13,8 +14,9 @@ namespace kal {
 
 // The icon's callback message (WM_USER + 255); lParam carries the mouse or balloon event.
 inline constexpr UINT kTrayCallbackMessage = WM_USER + 255;
-// The record size the shell is given: up to and including guidItem (Windows XP's layout).
-inline constexpr DWORD kTrayRecordSize = 952;
+// The record size the shell is given: up to and including guidItem (Windows XP's layout; 952
+// bytes in a 32-bit program).
+inline constexpr DWORD kTrayRecordSize = offsetof(NOTIFYICONDATAW, hBalloonIcon);
 
 // "TaskbarCreated", registered while the icon is in use (0 otherwise).
 extern UINT gTaskbarCreatedMsg;

@@ -27,6 +27,7 @@ class RealTimeWalk : public WalkModel {
 protected:
     // The card as the user's Enable found it and as the Enable left it; empty otherwise.
     std::map<std::wstring, Bytes> aecFound_, aecLeft_;
+    int profilesByKey_ = 0;
 
     frmProfile& Rt() { return *ProfileEditor(); }
 
@@ -280,16 +281,16 @@ protected:
     // included (the profile stands whole).
     void ProfileByKeyStep() {
         static const std::uint8_t outputs[] = {1, 4, 6, 7};
-        const std::wstring profile = Profile(L"Walk by key");
+        const std::wstring name = L"Walk by key " + std::to_wstring(++profilesByKey_);
+        const std::wstring profile = Profile(name);
         std::map<std::wstring, Bytes> values{{L"SpeakerConfig", EncodeCode(outputs[Pick(4)])},
-                                             {L"EqEnable", EncodeFlag(Chance(50))}};
+                                             {L"EqEnable", Bytes{static_cast<std::uint8_t>(Pick(2))}}};
         if (gCardCaps && gCardCaps->AEC) values[L"AEC"] = EncodeAEC(Chance(30));
-        RegDeleteTree(gRegProfiles, L"Walk by key");
         for (const auto& [n, v] : values) RegWrite(profile, n, v);
         RegWrite(profile, L"Shortcut", HexToBytes(L"7A03"));
         form_->UpdateMenus();
         const std::vector<std::wstring>& menu = form_->ProfileNames();
-        const auto item = std::find(menu.begin(), menu.end(), L"Walk by key");
+        const auto item = std::find(menu.begin(), menu.end(), name);
         if (item == menu.end()) return Fail(L"the tray menu lacks the profile");
         Note(L"a profile by its key: output " + std::to_wstring(FirstByte(values[L"SpeakerConfig"])) + L", equalizer " +
              std::to_wstring(FirstByte(values[L"EqEnable"])) +
@@ -297,7 +298,7 @@ protected:
         ::SendMessageW(form_->hWnd(), WM_HOTKEY, kProfileHotkeyBase + static_cast<int>(item - menu.begin()), 0);
         LetTheRefreshRun();
         LetTheSecondPass();
-        RegDeleteTree(gRegProfiles, L"Walk by key");
+        RegDeleteTree(gRegProfiles, name);
         form_->UpdateMenus();
         aecFound_.clear();
         for (const auto& [n, v] : values)

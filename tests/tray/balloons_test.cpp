@@ -75,7 +75,7 @@ TEST_F(Balloons, RecordsCarryTheFieldsTheShellExpects) {
     ASSERT_EQ(records_.size(), 5u);
     const NOTIFYICONDATAW& add = records_[0].data;
     EXPECT_EQ(records_[0].message, static_cast<DWORD>(NIM_ADD));
-    EXPECT_EQ(add.cbSize, 952u);
+    EXPECT_EQ(add.cbSize, sizeof(void*) == 4 ? 952u : 968u);
     EXPECT_EQ(add.hWnd, window_);
     EXPECT_EQ(add.uID, 0u);
     EXPECT_EQ(add.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
