@@ -96,6 +96,20 @@ bool IsSealed(const std::wstring& path) {
     return path.size() == sealed.size() || path[sealed.size()] == L'\\';
 }
 
+// The refusal a test set (SetRegistryRefusal); the worker thread's calls ask it too.
+std::mutex gRefusalMutex;
+std::function<bool(RegCall, const std::wstring&, const std::wstring&)> gRefusal;
+
+bool Refused(RegCall call, const std::wstring& path, const std::wstring& name = L"") {
+    std::function<bool(RegCall, const std::wstring&, const std::wstring&)> refuse;
+    {
+        std::lock_guard<std::mutex> lock(gRefusalMutex);
+        if (!gRefusal) return false;
+        refuse = gRefusal;
+    }
+    return refuse(call, TrimTrailingBackslashes(path), name);
+}
+
 UniqueHKey CreateHiveKey(HKEY hive, const std::wstring& sub, REGSAM access) {
     UniqueHKey key;
     if (::RegCreateKeyExW(hive, sub.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, key.put(),
@@ -186,6 +200,7 @@ RegValue ToRegValue(RawValue&& raw) {
 template <typename EnumFn>
 std::vector<std::wstring> EnumNames(const std::wstring& path, REGSAM access, bool values, EnumFn enumAt) {
     std::vector<std::wstring> names;
+    if (Refused(values ? RegCall::Read : RegCall::List, path)) return names;
     WithKey(OpenKey, path, access, [&](HKEY key) {
         names.clear();
         DWORD maxSubkey = 0, maxValue = 0;
@@ -210,6 +225,7 @@ struct RawTree {
 };
 
 std::optional<RawTree> ReadTree(const std::wstring& path) {
+    if (Refused(RegCall::Read, path) || Refused(RegCall::List, path)) return std::nullopt;
     // A key of its own: the enumerations below may forget the kept keys, and close them.
     std::wstring sub = path;
     const HKEY hive = SplitRegPath(sub);
@@ -230,6 +246,9 @@ std::optional<RawTree> ReadTree(const std::wstring& path) {
 }
 
 bool WriteTree(const std::wstring& path, const RawTree& tree) {
+    for (const auto& [name, v] : tree.values)
+        if (Refused(RegCall::Write, path, name)) return false;
+    if (Refused(RegCall::Write, path)) return false;
     OpenedKey key = CreateKey(path, KEY_SET_VALUE);
     if (!key) return false;
     for (const auto& [name, v] : tree.values)
@@ -277,6 +296,11 @@ HKEY SplitRegPath(std::wstring& path) {
     return HKEY_LOCAL_MACHINE;
 }
 
+void SetRegistryRefusal(std::function<bool(RegCall, const std::wstring&, const std::wstring&)> refuse) {
+    std::lock_guard<std::mutex> lock(gRefusalMutex);
+    gRefusal = std::move(refuse);
+}
+
 bool RegKeyExists(const std::wstring& path) {
     // A kept key is asked whether it still stands.
     return WithKey(OpenKey, path, KEY_QUERY_VALUE, [](HKEY key) {
@@ -288,11 +312,12 @@ bool RegKeyExists(const std::wstring& path) {
 std::optional<RegValue> RegRead(const std::wstring& path, const std::wstring& name, const RegDefault& def,
                                 bool* isText) {
     std::optional<RawValue> raw;
-    WithKey(OpenKey, path, KEY_QUERY_VALUE, [&](HKEY key) {
-        LONG rc;
-        raw = QueryRaw(key, name, &rc);
-        return rc;
-    });
+    if (!Refused(RegCall::Read, path, name))
+        WithKey(OpenKey, path, KEY_QUERY_VALUE, [&](HKEY key) {
+            LONG rc;
+            raw = QueryRaw(key, name, &rc);
+            return rc;
+        });
     if (raw) {
         if (isText) *isText = raw->type == REG_SZ;
         return ToRegValue(std::move(*raw));
@@ -318,6 +343,7 @@ std::optional<Bytes> RegReadBytes(const std::wstring& path, const std::wstring& 
 }
 
 bool RegWrite(const std::wstring& path, const std::wstring& name, const RegValue& value) {
+    if (Refused(RegCall::Write, path, name)) return false;
     return WithKey(CreateKey, path, KEY_SET_VALUE, [&](HKEY key) {
                if (auto* t = std::get_if<std::wstring>(&value))
                    return ::RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(t->c_str()),
@@ -342,6 +368,7 @@ std::vector<std::wstring> RegEnumKeys(const std::wstring& path) {
 
 std::vector<RegSubkey> RegEnumSubkeys(const std::wstring& path) {
     std::vector<RegSubkey> subkeys;
+    if (Refused(RegCall::List, path)) return subkeys;
     WithKey(OpenKey, path, KEY_READ, [&](HKEY key) {
         subkeys.clear();
         // Key names are limited to 255 characters.
@@ -367,6 +394,10 @@ std::vector<std::wstring> RegEnumValues(const std::wstring& path) {
 
 std::vector<std::pair<std::wstring, RegValue>> RegReadValues(const std::wstring& path, bool* whole) {
     std::vector<std::pair<std::wstring, RegValue>> values;
+    if (Refused(RegCall::Read, path)) {
+        if (whole) *whole = false;
+        return values;
+    }
     const LONG status = WithKey(OpenKey, path, KEY_QUERY_VALUE, [&](HKEY key) {
         values.clear();
         DWORD maxName = 0, maxData = 0;
@@ -399,6 +430,7 @@ std::vector<std::pair<std::wstring, RegValue>> RegReadValues(const std::wstring&
 }
 
 bool RegDeleteValue(const std::wstring& path, const std::wstring& name) {
+    if (Refused(RegCall::Delete, path, name)) return false;
     OpenedKey key = OpenKey(path, KEY_SET_VALUE);
     return key && ::RegDeleteValueW(key.get(), name.c_str()) == ERROR_SUCCESS;
 }
@@ -412,7 +444,7 @@ bool RegDeleteKey(const std::wstring& parent, const std::wstring& name) {
                           EqualsNoCase(n, L"HKEY_USERS")))
             return false;
     }
-    if (n.empty()) return false;
+    if (n.empty() || Refused(RegCall::Delete, p, n)) return false;
     ForgetKeptKeys();
     OpenedKey key = OpenKey(p, KEY_ALL_ACCESS);
     return key && ::RegDeleteKeyW(key.get(), n.c_str()) == ERROR_SUCCESS;
@@ -479,6 +511,9 @@ struct RegistryChange::Before {
     std::wstring path;
     std::optional<RawTree> tree;  // none: the key didn't exist
     std::wstring renamedTo;       // a rename of `path`: its new name, and no tree
+    // One value of `path` alone (WriteValue): as it was, none when it didn't exist.
+    std::optional<std::wstring> valueName;
+    std::optional<RawValue> value;
 };
 
 namespace {
@@ -489,7 +524,7 @@ bool RenameKey(const std::wstring& path, const std::wstring& newName) {
     const auto rename = dyn::RegRenameKey();
     if (!rename || gRenamingDisabled) return false;
     const auto [parent, leaf] = SplitLast(TrimTrailingBackslashes(path));
-    if (parent.empty() || leaf.empty() || newName.empty()) return false;
+    if (parent.empty() || leaf.empty() || newName.empty() || Refused(RegCall::Rename, path, newName)) return false;
     ForgetKeptKeys();
     OpenedKey key = OpenKey(parent, KEY_ALL_ACCESS);
     return key && rename(key.get(), leaf.c_str(), newName.c_str()) == ERROR_SUCCESS;
@@ -531,6 +566,23 @@ bool RegistryChange::Replace(const std::wstring& path, const std::vector<std::pa
     return true;
 }
 
+bool RegistryChange::WriteValue(const std::wstring& path, const std::wstring& name, const RegValue& value) {
+    auto before = std::make_unique<Before>();
+    before->path = TrimTrailingBackslashes(path);
+    before->valueName = name;
+    {
+        OpenedKey key = OpenKey(path, KEY_QUERY_VALUE);
+        LONG rc = ERROR_FILE_NOT_FOUND;
+        if (key) before->value = QueryRaw(key.get(), name, &rc);
+        // A value that can't be read could not be put back.
+        if (key && !before->value && rc != ERROR_FILE_NOT_FOUND) return false;
+    }
+    // A write refused changed nothing: there is nothing to undo.
+    if (!RegWrite(path, name, value)) return false;
+    before_.push_back(std::move(before));
+    return true;
+}
+
 bool RegistryChange::DeleteValue(const std::wstring& path, const std::wstring& name) {
     if (!Remember(path)) return false;
     OpenedKey key = OpenKey(path, KEY_SET_VALUE);
@@ -557,16 +609,27 @@ bool RegistryChange::Undo() {
     bool whole = true;
     for (auto it = before_.rbegin(); it != before_.rend(); ++it) {
         const Before& b = **it;
-        if (!b.renamedTo.empty())
+        if (!b.renamedTo.empty()) {
             whole = RenameKey(RegJoin(SplitLast(b.path).first, b.renamedTo), SplitLast(b.path).second) && whole;
-        else if (b.tree)
+        } else if (b.valueName) {
+            std::optional<RawValue> now;
+            if (OpenedKey read = OpenKey(b.path, KEY_QUERY_VALUE)) now = QueryRaw(read.get(), *b.valueName);
+            if (now == b.value) continue;
+            if (b.value) {
+                OpenedKey key = CreateKey(b.path, KEY_SET_VALUE);
+                whole = key && !Refused(RegCall::Write, b.path, *b.valueName) && SetRaw(key.get(), *b.valueName, *b.value) && whole;
+            } else {
+                const bool gone = RegDeleteValue(b.path, *b.valueName) || !RegRead(b.path, *b.valueName);
+                whole = gone && whole;
+            }
+        } else if (b.tree)
             whole = PutBack(b.path, &*b.tree) && whole;
     }
     // A key the change made may hold the only copy of what a key not put back held: it goes only
     // once every other key stands as it was.
     if (whole)
         for (auto it = before_.rbegin(); it != before_.rend(); ++it)
-            if ((*it)->renamedTo.empty() && !(*it)->tree) whole = PutBack((*it)->path, nullptr) && whole;
+            if ((*it)->renamedTo.empty() && !(*it)->valueName && !(*it)->tree) whole = PutBack((*it)->path, nullptr) && whole;
     before_.clear();
     return whole;
 }

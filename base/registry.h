@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -96,6 +97,8 @@ public:
     // The key holds exactly `values` afterwards: made when missing, written in place, then its
     // other values and its subkeys removed. False when a write or removal was refused.
     bool Replace(const std::wstring& path, const std::vector<std::pair<std::wstring, RegValue>>& values);
+    // One value written; the undo puts back that value alone (or removes it).
+    bool WriteValue(const std::wstring& path, const std::wstring& name, const RegValue& value);
     // A value or a key already gone counts as removed.
     bool DeleteValue(const std::wstring& path, const std::wstring& name);
     bool DeleteTree(const std::wstring& path);
@@ -139,6 +142,14 @@ private:
     KeptKeys keys_;
     bool outermost_;
 };
+
+// The kinds of registry call a refusal can be asked about.
+enum class RegCall { Read, List, Write, Delete, Rename };
+// Where set, every call of this unit first asks `refuse` (the call's kind, the key's path and the
+// value's or subkey's name, "" for none); a call it answers true for fails as the registry's
+// refusal would, with nothing changed. Tests set it to have the registry refuse any step; an empty
+// function lifts it.
+void SetRegistryRefusal(std::function<bool(RegCall, const std::wstring&, const std::wstring&)> refuse);
 
 // path + "\" + name, or path alone when name is empty.
 std::wstring RegJoin(const std::wstring& path, const std::wstring& name);

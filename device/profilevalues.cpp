@@ -345,6 +345,35 @@ std::uint32_t ApplyProfileValue(const ProfileSnapshot& profile, const std::wstri
     return Dispatch(name, stored, partner);
 }
 
+namespace {
+// The partner value applied together with a profile value.
+std::wstring PartnerOf(const std::wstring& name) {
+    if (name == L"DVSEnable") return L"DVSMode";
+    if (name == L"DHEnable") return L"DHRoom";
+    if (name == L"BassManagement") return L"BassCornerFrequency";
+    if (name == L"PanelConfig" && gCardCaps && gCardCaps->HPAmp) return L"HpImpedanceMode";
+    return L"";
+}
+}  // namespace
+
+void ApplyProfileValues(const ProfileSnapshot& profile, bool skipMasterVolume, std::vector<std::wstring>* refused) {
+    for (const std::wstring& name : profile.Names()) {
+        try {
+            if (ApplyProfileValue(profile, name, PartnerOf(name), skipMasterVolume) != 0 && refused)
+                refused->push_back(name);
+        } catch (...) {
+            // One bad value does not keep the others from being applied.
+            LogCaught(L"ApplyProfileValues (" + profile.Profile() + L": " + name + L")");
+            if (refused) refused->push_back(name);
+        }
+    }
+}
+
+Bytes ShortcutKey(Bytes stored) {
+    stored.resize(2, 0);
+    return stored;
+}
+
 std::wstring ApplyOtherPanelGain(const std::wstring& profile) {
     const Bytes panel = GetProfileValue(profile, L"PanelConfig");
     Bytes other = {static_cast<std::uint8_t>(panel.empty() || panel[0] == 0 ? 1 : 0), 0, 0, 0};

@@ -88,6 +88,14 @@ std::uint32_t ApplyProfileValue(const std::wstring& profile, const std::wstring&
 std::uint32_t ApplyProfileValue(const ProfileSnapshot& profile, const std::wstring& name,
                                 const std::wstring& partner, bool skipMasterVolume);
 
+// Every value of the profile in the order the registry lists them, each with its partner (a
+// value that throws counts as refused). The names of the values the card refused go to `refused`.
+void ApplyProfileValues(const ProfileSnapshot& profile, bool skipMasterVolume, std::vector<std::wstring>* refused);
+
+// A stored shortcut as the tray reads it: its first two bytes (key code, modifiers), a missing
+// byte as 0; a key code of 0 is no shortcut.
+Bytes ShortcutKey(Bytes stored);
+
 // The headphone gain the profile holds for the panel it doesn't use (a card with a headphone
 // amplifier keeps one per panel): sent through that panel, before the profile switches to its
 // own. The name of the gain's value when the card refused it, else "".

@@ -7,6 +7,7 @@
 #include "device/mixervalues.h"
 #include "device/portable/texts.h"
 #include "device/profilevalues.h"
+#include "device/restorepoints.h"
 #include "device/trayservices.h"
 #include "device/volumememory.h"
 #include "editor/controlvalues.h"
@@ -29,16 +30,19 @@ constexpr wchar_t kLiveWarning[] =
     L"If you go ahead, the profile settings will become effective. Make sure this doesn't lead to an excessive output "
     L"volume, or you risk damaging your hearing or the audio equipment.\r\n\r\n"
     L"Do you want to proceed?";
-constexpr wchar_t kNotPutBack[] = L"Live Mode could not put the card back as it was: the card refused ";
-constexpr wchar_t kStillLive[] =
-    L".\r\nThese settings stand on the card as Live Mode left them; the others are back. Live Mode stays on: turn it "
-    L"off again to put the card back.";
+constexpr wchar_t kNotPutBack[] = L"Live Mode could not put the card back as it was: ";
+constexpr wchar_t kLeftStand[] = L".\r\nThese settings stand on the card as Live Mode left them; the others are back.";
+constexpr wchar_t kNothingBack[] = L".\r\nThe card keeps the settings Live Mode left.";
+constexpr wchar_t kNotRemoved[] =
+    L"The card is back as it was, but its earlier settings, kept for the way back, could not be removed";
+constexpr wchar_t kStillLive[] = L" Live Mode stays on: turn it off again to put the card back.";
 constexpr wchar_t kKeptForNextStart[] =
-    L".\r\nThese settings stand on the card as Live Mode left them; the others are back. The card's earlier settings "
-    L"are kept and put back when Kalvenor starts next.";
+    L" The card's earlier settings are kept and put back when Kalvenor starts next.";
 constexpr wchar_t kNoRestorePoint[] =
     L"Live Mode was not turned on: the card's present settings could not be stored, so they could not be put back "
     L"afterwards.";
+constexpr wchar_t kNotTakenWhole[] = L"Live Mode is on, but the card did not take the profile whole: ";
+constexpr wchar_t kNotTakenEnd[] = L".\r\nThese settings stand on the card as they were.";
 
 }  // namespace
 
@@ -73,27 +77,32 @@ void frmProfile::chkLiveMode_Click() {
             ::MessageBoxW(hWnd(), kLiveWarning, Caption().c_str(), MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) !=
                 IDYES)
             return stayOff();
-        liveProfileName_ = NewLiveProfileName();
         ForgetAecNotes();
-        if (realTimeMode_) return;
-        box.SetCaption(L"Live Mode ON");
-        // A key of the same name left by an earlier run must not add its values to the new one.
-        const std::wstring temporary = L"~" + liveProfileName_;
-        RegDeleteTree(gRegProfiles, liveProfileName_);
-        RegDeleteTree(gRegProfiles, temporary);
-        // Without a whole restore point the end of live mode could not put the card back: live
-        // mode doesn't start.
-        if (!SaveValues(liveProfileName_, true)) {
-            RegDeleteTree(gRegProfiles, liveProfileName_);
-            liveProfileName_.clear();
+        if (realTimeMode_) {
+            liveProfileName_ = NewLiveProfileName();
+            return;
+        }
+        if (!StartRestorePoint()) {
             box.SetCaption(L"Live Mode OFF");
             stayOff();
             ::MessageBoxW(hWnd(), kNoRestorePoint, Caption().c_str(), MB_OK | MB_ICONEXCLAMATION);
             return;
         }
+        box.SetCaption(L"Live Mode ON");
         if (Visible()) {
-            SaveValues(temporary, false, true);
-            ActivateAndDeleteProfile(temporary);
+            // The edited settings go to the card through a key of their own, checked write by
+            // write and value by value.
+            const std::wstring temporary = L"~" + liveProfileName_;
+            RegDeleteTree(gRegProfiles, temporary);
+            std::vector<std::wstring> refused;
+            bool written = SaveValues(temporary, false, true);
+            if (written) ActivateAndDeleteProfile(temporary, &refused);
+            else RegDeleteTree(gRegProfiles, temporary);
+            std::wstring names = written ? L"" : L"its settings could not be stored";
+            for (const std::wstring& name : refused) names += (names.empty() ? L"the card refused " : L", ") + name;
+            if (!names.empty())
+                ::MessageBoxW(hWnd(), (kNotTakenWhole + names + kNotTakenEnd).c_str(), Caption().c_str(),
+                              MB_OK | MB_ICONEXCLAMATION);
         }
         // "Use last" and "Don't Change" show the level the card has now, which another program
         // may have changed while live mode was off.
@@ -115,40 +124,71 @@ void frmProfile::chkLiveMode_Click() {
         box.SetCaption(L"Live Mode OFF");
     }
     liveProfileName_.clear();
+    restoreValues_.clear();
     unrestorableLines_.clear();
     ForgetAecNotes();
 }
 
-// The card put back from the restore point: the other panel's headphone gain first, then the
-// restore point itself, each send checked. Whole: the restore point goes. Else the user is told
-// what stands on the card, and the restore point stays for the next way back (`staying`: the
-// editor's own; else the next start of the program).
+// The restore point live mode starts from: one kept from an earlier way back the card refused
+// holds the earliest state, the one to come back, so it serves; else the card's present state is
+// stored under a new name. Its values are kept in memory too, for a way back that can't read it.
+// False when none could be stored whole.
+bool frmProfile::StartRestorePoint() {
+    if (const std::vector<std::wstring> kept = KeptRestorePoints(); !kept.empty()) {
+        bool whole = false;
+        StoredValues values = RegReadValues(RegJoin(gRegProfiles, kept.front()), &whole);
+        if (whole && !values.empty()) {
+            liveProfileName_ = kept.front();
+            restoreValues_ = std::move(values);
+            return true;
+        }
+    }
+    liveProfileName_ = NewLiveProfileName();
+    // A key of the same name (never a kept restore point: those serve above) must not add its
+    // values to the new one.
+    RegDeleteTree(gRegProfiles, liveProfileName_);
+    restoreValues_ = ValuesToWrite(true, false);
+    bool written = !RegKeyExists(RegJoin(gRegProfiles, liveProfileName_));
+    for (const auto& [value, bytes] : restoreValues_)
+        written = written && RegWrite(RegJoin(gRegProfiles, liveProfileName_), value, bytes);
+    if (written) return true;
+    // Without a whole restore point the end of live mode could not put the card back.
+    RegDeleteTree(gRegProfiles, liveProfileName_);
+    liveProfileName_.clear();
+    restoreValues_.clear();
+    return false;
+}
+
+// The card put back from the restore point, every step checked. Whole: the restore point goes.
+// Else the user is told what stands on the card, and the restore point stays for the next way back
+// (`staying`: the editor's own; else the next start of the program).
 bool frmProfile::PutCardBack(bool staying) {
-    std::vector<std::wstring> refused;
-    if (ITrayHost* main = TrayHost()) {
-        if (const std::wstring gain = RestoreOtherPanelGain(); !gain.empty()) refused.push_back(gain);
-        main->SetXonarValues(liveProfileName_, true, false, &refused);
-    }
-    if (refused.empty()) {
-        if (!RegDeleteTree(gRegProfiles, liveProfileName_))
-            ::OutputDebugStringW((L"Kalvenor: the restore point " + liveProfileName_ + L" stays\n").c_str());
-        return true;
-    }
-    std::wstring names;
-    for (const std::wstring& name : refused) names += (names.empty() ? L"" : L", ") + name;
-    const std::wstring text = kNotPutBack + names + (staying ? kStillLive : kKeptForNextStart);
+    ITrayHost* main = TrayHost();
+    // The editor follows the put-back as a window out of live mode: none of its handlers sends.
+    const std::wstring name = liveProfileName_;
+    const PutBackOutcome outcome = [&] {
+        LiveNameAside aside(liveProfileName_, L"");
+        return PutBackRestorePoint(name, restoreValues_, [main](const std::wstring& profile, std::vector<std::wstring>& refused) {
+            if (main) return main->SetXonarValues(profile, true, false, &refused);
+            // Without the tray's main form the values go straight to the card.
+            const ProfileSnapshot snapshot(profile);
+            ApplyProfileValues(snapshot, false, &refused);
+            return !snapshot.Names().empty();
+        });
+    }();
+    if (!outcome.kept) return true;
+    const bool back = outcome.refused.empty() && !outcome.unread;
+    const std::wstring text = (back ? std::wstring(kNotRemoved) + L"."
+                                    : kNotPutBack + NotPutBackText(outcome) + (outcome.unread ? kNothingBack : kLeftStand)) +
+                              (staying ? kStillLive : kKeptForNextStart);
     ::MessageBoxW(hWnd(), text.c_str(), Caption().c_str(), MB_OK | MB_ICONEXCLAMATION);
     return false;
 }
 
-void frmProfile::ActivateAndDeleteProfile(const std::wstring& name) {
+void frmProfile::ActivateAndDeleteProfile(const std::wstring& name, std::vector<std::wstring>* refused) {
     if (name.empty()) return;
-    if (ITrayHost* main = TrayHost()) main->SetXonarValues(name, true, false);
+    if (ITrayHost* main = TrayHost()) main->SetXonarValues(name, true, false, refused);
     RegDeleteTree(gRegProfiles, name);
-}
-
-std::wstring frmProfile::RestoreOtherPanelGain() {
-    return gCardCaps && gCardCaps->HPAmp ? ApplyOtherPanelGain(liveProfileName_) : L"";
 }
 
 // A recording device that comes into service in live mode: its line as the card has it joins the
@@ -161,9 +201,14 @@ void frmProfile::AddLineToRestorePoint(int line) {
         names.push_back(MixerValueName(1, line, 0, k));
     // A line whose present state can't join the restore point is left alone by live mode: the
     // end of live mode could not put it back.
-    for (const std::wstring& name : names)
-        if (!ProfileValueExists(liveProfileName_, name) && !RegWrite(key, name, GetProfileValue(L"", name)))
+    for (const std::wstring& name : names) {
+        if (ProfileValueExists(liveProfileName_, name)) continue;
+        const Bytes now = GetProfileValue(L"", name);
+        if (RegWrite(key, name, now))
+            restoreValues_.emplace_back(name, now);
+        else
             unrestorableLines_.insert(line);
+    }
 }
 
 bool frmProfile::RestoreLiveValue(const std::wstring& name, Bytes& value) const {

@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "device/restorepoints.h"
 #include "device/trayservices.h"
 #include "editor/portable/profilebytes.h"
 #include "editor/portable/speakerfield.h"
@@ -518,8 +519,10 @@ private:
     bool CheckShortcutInUse(const std::wstring& otherProfile);
     std::wstring StoreProfile(const std::wstring& name, const std::wstring& removed,
                               const std::vector<std::wstring>& shortcutFrom);
-    void ActivateAndDeleteProfile(const std::wstring& name);
-    std::wstring RestoreOtherPanelGain();
+    // Applies a profile without making it the active one, then deletes it; the card's refusals
+    // go to `refused` when given.
+    void ActivateAndDeleteProfile(const std::wstring& name, std::vector<std::wstring>* refused = nullptr);
+    bool StartRestorePoint();
     bool PutCardBack(bool staying);
     void AddLineToRestorePoint(int line);
     bool LiveWarningNeeded() const;
@@ -635,6 +638,8 @@ private:
     std::wstring liveProfileName_;
     // Recording lines whose state the restore point could not take: live mode leaves them alone.
     std::set<int> unrestorableLines_;
+    // The restore point's values as recorded, for a way back that can't read it.
+    StoredValues restoreValues_;
     // The editor is closing: a way back that fails leaves its restore point for the next start.
     bool unloading_ = false;
     bool refreshingOutput_ = false;

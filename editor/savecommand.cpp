@@ -43,10 +43,13 @@ bool SameValues(const std::vector<std::pair<std::wstring, RegValue>>& a,
     return left == right;
 }
 
-// The settings that name the profile `from` name `to` afterwards.
-void FollowRename(const std::wstring& from, const std::wstring& to) {
-    if (SameName(GetActiveProfile(), from)) SetActiveProfile(to);
-    if (SameName(GetDefaultProfile(), from)) SetDefaultProfile(to);
+// The settings that name the profile `from` (the start-up and the active profile) name `to`
+// afterwards, as part of `change`.
+bool FollowRename(RegistryChange& change, const std::wstring& from, const std::wstring& to) {
+    for (const std::wstring& setting : ProfileNamingSettings())
+        if (const auto named = RegReadText(gRegRoot, setting); named && SameName(*named, from))
+            if (!change.WriteValue(gRegRoot, setting, to)) return false;
+    return true;
 }
 
 }  // namespace
@@ -98,6 +101,8 @@ std::wstring frmProfile::StoreProfile(const std::wstring& name, const std::wstri
                  (removed.empty() || change.DeleteTree(RegJoin(gRegProfiles, removed))) &&
                  (!recased || (change.Replace(key, values) && change.DeleteTree(staging)));
     }
+    // The settings that named the edited profile follow it to its new name.
+    stored = stored && (removed.empty() || FollowRename(change, removed, name));
     if (stored) return L"";
     std::wstring text = kNotSaved;
     if (change.Undo()) {
@@ -143,14 +148,14 @@ void frmProfile::cmdSave_Click() {
         return refuse(L"Names containing \"~Live\" are kept for the program's own use. Please provide another "
                       L"profile name.");
 
-    // Every other profile holding the chosen key (an older backup or an outside edit may have
-    // given it to several); restore points don't count.
+    // Every other profile holding the chosen key as the tray reads it (an older backup or an
+    // outside edit may have given it to several, or stored it with more bytes); restore points
+    // don't count.
     std::vector<std::wstring> holders;
     const auto key = EncodeShortcut(txtShortcut->Tag());
-    if (key) {
-        const std::wstring hex = BytesToHex(*key);
+    if (key && FirstByte(*key) != 0) {
         for (const std::wstring& profile : RegEnumKeys(gRegProfiles))
-            if (!IsLiveProfileName(profile) && BytesToHex(GetProfileValue(profile, L"Shortcut")) == hex)
+            if (!IsLiveProfileName(profile) && ShortcutKey(GetProfileValue(profile, L"Shortcut")) == ShortcutKey(*key))
                 holders.push_back(profile);
     }
     auto holdersOtherThan = [&](const std::wstring& profile) {
@@ -175,7 +180,6 @@ void frmProfile::cmdSave_Click() {
     // The edited profile's key when the save renames it away; the editor stays bound to its
     // profile until the save is done.
     std::wstring removed;
-    bool follow = false;
     if (tag.empty()) {
         if (exists &&
             ::MessageBoxW(hWnd(),
@@ -208,14 +212,11 @@ void frmProfile::cmdSave_Click() {
             removed = tag;
         }
         if (!takeShortcut(asked)) return;
-        follow = !removed.empty();
     }
     if (const std::wstring failure = StoreProfile(name, removed, shortcutFrom); !failure.empty()) {
         ::MessageBoxW(hWnd(), failure.c_str(), caption.c_str(), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    // The edited profile went: the settings that named it follow it to its new name.
-    if (follow) FollowRename(tag, name);
     LastProfileName = name;
     ::MessageBoxW(hWnd(), L"Profile successfully saved.", caption.c_str(), MB_OK | MB_ICONINFORMATION);
     Unload();

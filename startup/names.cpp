@@ -70,6 +70,14 @@ bool IsLiveProfileName(const std::wstring& name) {
     return name.find(L"~Live") != std::wstring::npos;
 }
 
+bool IsRestorePointName(const std::wstring& name) {
+    constexpr std::size_t kMark = 5;  // "~Live"
+    if (name.size() <= kMark || !IsReservedProfileName(name.substr(name.size() - kMark))) return false;
+    for (std::size_t i = 0; i + kMark < name.size(); ++i)
+        if (name[i] < L'0' || name[i] > L'9') return false;
+    return true;
+}
+
 bool IsReservedProfileName(const std::wstring& name) {
     std::wstring lower = name;
     for (wchar_t& c : lower)
@@ -77,7 +85,8 @@ bool IsReservedProfileName(const std::wstring& name) {
     return lower.find(L"~live") != std::wstring::npos;
 }
 
-std::wstring StagingProfileName(const std::wstring& name) { return L"~" + name + L"~Live"; }
+// Within the registry's 255 characters of a key's name, a long name cut short.
+std::wstring StagingProfileName(const std::wstring& name) { return L"~" + name.substr(0, 255 - 6) + L"~Live"; }
 
 void SplitCustomIcon(const std::wstring& text, std::wstring& iconFile, bool& volumeOverlay) {
     const auto bar = text.find(L'|');

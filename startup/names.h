@@ -17,6 +17,9 @@ std::array<std::uint8_t, 16> ParseGUID(const std::wstring& text);
 // at most seven significant digits, the decimal separator removed, then "~Live".
 std::wstring LiveProfileNameFor(float secondsSinceMidnight, const std::wstring& decimalSeparator);
 bool IsLiveProfileName(const std::wstring& name);
+// A restore point's exact form: digits only, then "~Live" (in any letter case, as the registry
+// compares key names). No name a user can save has it.
+bool IsRestorePointName(const std::wstring& name);
 // A name kept for the program's own keys beside the profiles (restore points, the keys live mode
 // applies, a renamed profile's staging key): one holding "~Live" in any letter case, as the
 // registry compares key names. A profile can't be saved under it.

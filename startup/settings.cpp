@@ -107,6 +107,8 @@ void RemoveDefaultVolumeNotify() { Remove(kDefaultVolumeNotify); }
 std::wstring GetActiveProfile() { return ReadText(gRegRoot, kActiveProfile, L""); }
 void SetActiveProfile(const std::wstring& profile) { RegWrite(gRegRoot, kActiveProfile, profile); }
 
+std::vector<std::wstring> ProfileNamingSettings() { return {kDefaultProfile, kActiveProfile}; }
+
 void GetProfileCustomIcon(const std::wstring& profile, std::wstring& iconFile, bool& volumeOverlay) {
     SplitCustomIcon(ReadText(RegJoin(gRegProfiles, profile), L"CustomIcon", L""), iconFile, volumeOverlay);
 }

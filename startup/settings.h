@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/hextext.h"
 #include "base/registry.h"
@@ -33,6 +34,8 @@ void RemoveDefaultVolumeNotify();
 
 // The profile last applied, as its key is spelled ("" when none). Stored as text.
 std::wstring GetActiveProfile();
+// The names of the settings under gRegRoot that name a profile: the start-up and the active one.
+std::vector<std::wstring> ProfileNamingSettings();
 void SetActiveProfile(const std::wstring& profile);
 
 // A profile's custom tray icon file and whether the volume overlay is drawn on it.

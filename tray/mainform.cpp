@@ -17,6 +17,7 @@
 #include "device/notify.h"
 #include "device/portable/packets.h"
 #include "device/profilevalues.h"
+#include "device/restorepoints.h"
 #include "device/transport.h"
 #include "device/validation.h"
 #include "device/volumememory.h"
@@ -88,15 +89,6 @@ constexpr std::uint32_t kDeviceActive = 1;
 
 const std::wstring& SpeakersLine() { return gPlaybackLineIds[0]; }
 
-
-// The partner value applied together with a profile value.
-std::wstring PartnerOf(const std::wstring& name) {
-    if (name == L"DVSEnable") return L"DVSMode";
-    if (name == L"DHEnable") return L"DHRoom";
-    if (name == L"BassManagement") return L"BassCornerFrequency";
-    if (name == L"PanelConfig" && gCardCaps && gCardCaps->HPAmp) return L"HpImpedanceMode";
-    return L"";
-}
 
 // Restores the master output's mute state however the writes inside end.
 class MasterMuteBracket {
@@ -411,15 +403,27 @@ std::optional<Currency> LiveMasterVolume() {
 
 }  // namespace
 
+// The earliest restore point alone goes back: the card as the first live mode found it. The
+// later ones hold what an earlier live mode left and go once it is back.
 void frmKalvenor::PutBackRestorePoints() {
-    for (const std::wstring& name : RegEnumKeys(gRegProfiles)) {
-        if (!IsLiveProfileName(name) || name.empty() || !std::iswdigit(name[0])) continue;
-        std::vector<std::wstring> refused;
-        if (gCardCaps && gCardCaps->HPAmp)
-            if (const std::wstring gain = ApplyOtherPanelGain(name); !gain.empty()) refused.push_back(gain);
-        SetXonarValues(name, true, false, &refused);
-        if (refused.empty()) RegDeleteTree(gRegProfiles, name);
+    const std::vector<std::wstring> kept = KeptRestorePoints();
+    if (kept.empty()) return;
+    const PutBackOutcome outcome =
+        PutBackRestorePoint(kept.front(), {}, [this](const std::wstring& profile, std::vector<std::wstring>& refused) {
+            return SetXonarValues(profile, true, false, &refused);
+        });
+    if (outcome.Whole()) {
+        for (std::size_t i = 1; i < kept.size(); ++i) RegDeleteTree(gRegProfiles, kept[i]);
+        return;
     }
+    // Said also beside an update's balloon: the card is not as the user left it.
+    const bool back = outcome.refused.empty() && !outcome.unread;
+    ShowBalloon(kAppTitle,
+                back ? L"The card is back as it was before Live Mode, but the settings kept for that could not be "
+                       L"removed: they are put back again when Kalvenor starts next."
+                     : L"The card could not be put back as it was before Live Mode: " + NotPutBackText(outcome) +
+                           L".\r\nThe earlier settings are kept and put back when Kalvenor starts next.",
+                kBalloonWarning);
 }
 
 void frmKalvenor::StartupProfileAndVolume(bool updateBalloonShown) {
@@ -538,16 +542,7 @@ bool frmKalvenor::SetXonarValues(const std::wstring& profileName, bool noCommit,
     }
     {
         MasterMuteBracket mute;
-        for (const std::wstring& name : names) {
-            try {
-                if (ApplyProfileValue(profile, name, PartnerOf(name), skipMasterVolume) != 0 && refused)
-                    refused->push_back(name);
-            } catch (...) {
-                // One bad value does not keep the others from being applied.
-                LogCaught(L"SetXonarValues (" + profileName + L": " + name + L")");
-                if (refused) refused->push_back(name);
-            }
-        }
+        ApplyProfileValues(profile, skipMasterVolume, refused);
     }
     kal::RefreshOpenForms(!noCommit, IsSelfChange());
     if (!noCommit) {
@@ -687,8 +682,7 @@ void frmKalvenor::UpdateMenus() {
     // profile is being edited.
     std::vector<std::optional<std::pair<UINT, UINT>>> wanted(count);
     for (std::size_t i = 0; i < count; ++i) {
-        keys[i] = snapshots[i].Value(L"Shortcut");
-        keys[i].resize(2, 0);
+        keys[i] = ShortcutKey(snapshots[i].Value(L"Shortcut"));
         if (keys[i][0] != 0 && !editing && hotkeysEnabled_)
             wanted[i] = std::pair<UINT, UINT>(ShiftToHotkeyModifiers(keys[i][1]), keys[i][0]);
     }

@@ -14,6 +14,7 @@
 #include "device/portable/packets.h"
 #include "device/portable/texts_values.h"
 #include "device/profilevalues.h"
+#include "device/restorepoints.h"
 #include "editor/controlvalues.h"
 #include "editor/portable/profilebytes.h"
 #include "editor/customcontrolsdialog.h"
@@ -62,6 +63,19 @@ protected:
         SetVolumeBalance(20 * kCurrencyScale, 0, 0, 0);
         Store(profile, L"_mixer00000", level);
         Store(profile, L"_mixer00010", level);
+    }
+    // The card's headphones on the rear panel at the first gain, and a profile `profile` that
+    // puts them on the front panel at the third.
+    void HeadphonesOnTheRearAndProfile(const std::wstring& profile) {
+        UseEditorCard(kDG);
+        Load(L"");
+        SetCard({{L"PanelConfig", L"00000000"},
+                 {L"SpeakerConfig", L"01000000"},
+                 {L"HpImpedanceModeRear", L"00000000"},
+                 {L"HpImpedanceModeFront", L"00000000"}});
+        Store(profile, L"PanelConfig", L"01000000");
+        Store(profile, L"SpeakerConfig", L"01000000");
+        Store(profile, L"HpImpedanceModeFront", L"02000000");
     }
     static kaltest::DialogAnswerer ClickLive(frmProfile& editor, int button = IDYES) {
         kaltest::DialogAnswerer answers;
@@ -318,15 +332,7 @@ TEST_F(LiveMode, ALouderProfileWarnsAndNoLeavesEverythingAsItWas) {
 // the next off puts the card back; Cancel with the card refusing keeps the restore point, which
 // the next start of the program puts back.
 TEST_F(LiveMode, TheWayBackIsCheckedStepByStep) {
-    UseEditorCard(kDG);
-    Load(L"");
-    SetCard({{L"PanelConfig", L"00000000"},
-             {L"SpeakerConfig", L"01000000"},
-             {L"HpImpedanceModeRear", L"00000000"},
-             {L"HpImpedanceModeFront", L"00000000"}});
-    Store(L"Front", L"PanelConfig", L"01000000");
-    Store(L"Front", L"SpeakerConfig", L"01000000");
-    Store(L"Front", L"HpImpedanceModeFront", L"02000000");
+    HeadphonesOnTheRearAndProfile(L"Front");
     const auto before = CardState();
     frmProfile& editor = OpenEditor(L"Front");
     auto liveOn = [&] {
@@ -368,6 +374,196 @@ TEST_F(LiveMode, TheWayBackIsCheckedStepByStep) {
     Load(L"");
     EXPECT_EQ(CardState(), before);
     EXPECT_TRUE(LiveKeys().empty());
+}
+
+// The way back with the restore point itself in trouble. Unreadable (the registry refuses, or
+// another program deleted it): what was recorded with it serves, and the card comes back whole.
+// Its delete refused: it is marked as put back, and the next start only deletes it. Its delete
+// and mark refused: the user is told and live mode stays on until a way back removes it.
+TEST_F(LiveMode, ARestorePointInTroubleStillBringsTheCardBackAndIsNeverPutBackTwice) {
+    HeadphonesOnTheRearAndProfile(L"Front");
+    Store(L"Front", L"_mixerSampleRate", L"00770100");
+    Store(L"Front", L"EqEnable", L"01");
+    SetCard({{L"EqEnable", L"00"}});
+    const auto before = CardState();
+    frmProfile& editor = OpenEditor(L"Front");
+    const std::wstring notRemoved =
+        L"The card is back as it was, but its earlier settings, kept for the way back, could not be removed. Live "
+        L"Mode stays on: turn it off again to put the card back.";
+    const std::wstring eqRefused =
+        L"Live Mode could not put the card back as it was: the card refused EqEnable.\r\nThese settings stand on the "
+        L"card as Live Mode left them; the others are back. Live Mode stays on: turn it off again to put the card back.";
+    struct Trouble {
+        const char* what;
+        std::vector<RegCall> refused;
+        bool deleted;                     // another program deleted the restore point
+        bool cardRefuses;                 // the card refuses the equalizer
+        std::vector<std::wstring> texts;  // what the user is told
+        std::size_t left;                 // restore points left
+    };
+    const std::vector<Trouble> troubles{
+        {"read refused", {RegCall::Read}, false, false, {}, 0},
+        {"listing refused", {RegCall::List}, false, false, {}, 0},
+        {"deleted from outside", {}, true, false, {}, 0},
+        {"delete refused", {RegCall::Delete}, false, false, {}, 1},
+        {"delete and mark refused", {RegCall::Delete, RegCall::Write}, false, false, {notRemoved}, 1},
+        {"the card refuses a value", {}, false, true, {eqRefused}, 1},
+    };
+    for (const Trouble& t : troubles) {
+        SCOPED_TRACE(t.what);
+        ClickLive(editor);
+        ASSERT_EQ(LiveKeys().size(), 1u);
+        ASSERT_EQ(BytesToHex(GetProfileValue(L"", L"HpImpedanceModeFront")), L"02000000");
+        const std::wstring point = LiveKeys()[0];
+        if (t.deleted) RegDeleteTree(gRegProfiles, point);
+        if (t.cardRefuses) sim::InjectSimFailure(DrvPropEq, 31);
+        std::vector<std::wstring> texts;
+        {
+            kaltest::RefusedCalls refusing(t.refused, point);
+            texts = Texts(ClickLive(editor));
+        }
+        EXPECT_EQ(texts, t.texts);
+        EXPECT_EQ(CardState() == before, !t.cardRefuses);
+        EXPECT_EQ(LiveKeys().size(), t.left);
+        EXPECT_EQ(editor.Get<CheckBox>(L"chkLiveMode").Value(), t.texts.empty() ? 0 : 1);
+        if (!t.texts.empty()) {
+            // The next way back puts back and removes it.
+            EXPECT_TRUE(ClickLive(editor).seen.empty());
+            EXPECT_EQ(CardState(), before);
+            EXPECT_TRUE(LiveKeys().empty());
+        } else if (t.left != 0) {
+            // Marked as put back: the next start deletes it and leaves the card as it is now.
+            SetCard({{L"HpImpedanceModeFront", L"01000000"}});
+            const auto now = CardState();
+            Load(L"");
+            EXPECT_EQ(CardState(), now);
+            EXPECT_TRUE(LiveKeys().empty());
+            SetCard({{L"HpImpedanceModeFront", L"00000000"}});
+        }
+    }
+}
+
+// One restore point at a time, known by its exact form. Two ways back the card refused in one run
+// leave one restore point, the earliest card's, and the next start puts back that card. A profile
+// whose name merely holds "~Live" (brought back from a backup) is never taken for one. A restore
+// point the next start can't read stays, and the user is told.
+TEST_F(LiveMode, OneRestorePointAtATimeAndOnlyOneOfItsOwnFormIsPutBackAtStart) {
+    HeadphonesOnTheRearAndProfile(L"Front");
+    Store(L"1st~Live set", L"HpImpedanceModeFront", L"01000000");
+    const auto before = CardState();
+    std::wstring kept;
+    for (int run = 0; run < 2; ++run) {
+        SCOPED_TRACE(run);
+        frmProfile& editor = OpenEditor(L"Front");
+        ClickLive(editor);
+        ASSERT_EQ(BytesToHex(GetProfileValue(L"", L"HpImpedanceModeFront")), L"02000000");
+        sim::InjectSimFailure(DrvPropHpAmpGain, 31);
+        kaltest::DialogAnswerer answers;
+        answers.Run([&] { User::Click(editor.Ctl(L"cmdCancel")); });
+        ASSERT_EQ(answers.seen.size(), 1u);
+        ASSERT_EQ(LiveKeys().size(), 2u) << "the restore point and the profile \"1st~Live set\"";
+        if (run == 0) kept = KeptRestorePoints().at(0);
+        EXPECT_EQ(KeptRestorePoints(), std::vector<std::wstring>{kept});
+    }
+    // The next start can't read it: it stays, and the user is told.
+    balloons_.clear();
+    {
+        kaltest::RefusedCalls refusing({RegCall::Read}, kept);
+        Load(L"");
+    }
+    EXPECT_EQ(KeptRestorePoints(), std::vector<std::wstring>{kept});
+    ASSERT_FALSE(balloons_.empty());
+    EXPECT_NE(balloons_.back().text.find(L"could not be read"), std::wstring::npos) << balloons_.back().text;
+    // The card refuses a value at the next start: it stays again.
+    sim::InjectSimFailure(DrvPropHpAmpGain, 31);
+    Load(L"");
+    EXPECT_EQ(KeptRestorePoints(), std::vector<std::wstring>{kept});
+    ASSERT_FALSE(balloons_.empty());
+    EXPECT_NE(balloons_.back().text.find(L"the card refused HpImpedanceModeFront"), std::wstring::npos)
+        << balloons_.back().text;
+    Load(L"");
+    EXPECT_EQ(CardState(), before);
+    EXPECT_TRUE(KeptRestorePoints().empty());
+    EXPECT_EQ(RegReadBytes(Profile(L"1st~Live set"), L"HpImpedanceModeFront"), HexToBytes(L"01000000"));
+}
+
+// What can't join the restore point is never changed by live mode: a restore point half written
+// when the registry refused a value goes (live mode doesn't start, and the next start finds
+// nothing to put back), and a recording line that came into service while the registry refused
+// its values is left alone.
+TEST_F(LiveMode, WhatCannotJoinTheRestorePointIsNeverChanged) {
+    UseEditorCard(kD2);
+    Load(L"");
+    ASSERT_FALSE(gInputLineIds[1].empty());
+    Store(L"Rec", L"EqEnable", L"01");
+    SetCard({{L"EqEnable", L"00"}});
+    frmProfile& editor = OpenEditor(L"Rec");
+    {
+        kaltest::RefusedCalls refusing([](RegCall call, const std::wstring& path, const std::wstring& name) {
+            return call == RegCall::Write && path.find(L"~Live") != std::wstring::npos && name == L"SpeakerConfig";
+        });
+        const std::vector<std::wstring> told = Texts(ClickLive(editor));
+        ASSERT_EQ(told.size(), 1u);
+        EXPECT_NE(told[0].find(L"Live Mode was not turned on"), std::wstring::npos);
+    }
+    EXPECT_EQ(editor.Get<CheckBox>(L"chkLiveMode").Value(), 0);
+    EXPECT_TRUE(LiveKeys().empty());
+    EXPECT_EQ(GetProfileValue(L"", L"EqEnable"), Bytes{0});
+
+    const int endpoint = sim::FindSimEndpoint(gInputLineIds[1]);
+    const std::wstring level = MixerValueName(1, 1, 0, 0);
+    gLastSelfChange.store(::timeGetTime() - 5000);
+    sim::SetSimEndpointState(endpoint, DEVICE_STATE_DISABLED);
+    ASSERT_TRUE(PumpUntil([&] { return !editor.chkRecordSet[1]->Enabled(); }));
+    ClickLive(editor);
+    ASSERT_EQ(LiveKeys().size(), 1u);
+    {
+        kaltest::RefusedCalls refusing({RegCall::Write}, LiveKeys()[0]);
+        gLastSelfChange.store(::timeGetTime() - 5000);
+        sim::SetSimEndpointState(endpoint, DEVICE_STATE_ACTIVE);
+        ASSERT_TRUE(PumpUntil([&] { return editor.chkRecordSet[1]->Enabled(); }));
+    }
+    editor.imgTab_Click(1);
+    const Bytes was = GetProfileValue(L"", level);
+    if (editor.chkRecordSet[1]->Value() == 0) {
+        ASSERT_TRUE(User::Click(*editor.chkRecordSet[1]));
+    }
+    ASSERT_TRUE(User::DragTo(*editor.csliInputLine[1], FirstByte(was) > 50 ? 10 : 90));
+    EXPECT_EQ(GetProfileValue(L"", level), was);
+    EXPECT_TRUE(ClickLive(editor).seen.empty());
+    EXPECT_EQ(GetProfileValue(L"", level), was);
+    EXPECT_EQ(GetProfileValue(L"", L"EqEnable"), Bytes{0});
+    EXPECT_TRUE(LiveKeys().empty());
+}
+
+// Windows' side of the way back is checked too: with the speakers' endpoint out of service, the
+// format and the volume can't go back; the user is told, and live mode stays on with its restore
+// point until a way back puts them back. Live mode's start says when the card didn't take the
+// profile whole.
+TEST_F(LiveMode, WindowsSideOfTheWayBackAndTheStartOfLiveModeAreChecked) {
+    HeadphonesOnTheRearAndProfile(L"Fast");
+    gAudio->SetDeviceFormat(gPlaybackLineIds[0], 48000, 16, 0);
+    Store(L"Fast", L"_mixerSampleRate", L"00770100");
+    const auto before = CardState();
+    frmProfile& editor = OpenEditor(L"Fast");
+    sim::InjectSimFailure(DrvPropHpAmpGain, 31);
+    const std::vector<std::wstring> started = Texts(ClickLive(editor));
+    ASSERT_FALSE(started.empty());
+    EXPECT_EQ(started.back(), L"Live Mode is on, but the card did not take the profile whole: the card refused "
+                              L"PanelConfig.\r\nThese settings stand on the card as they were.");
+    EXPECT_EQ(editor.Get<CheckBox>(L"chkLiveMode").Value(), 1);
+    ASSERT_EQ(BytesToHex(GetProfileValue(L"", kMixerSampleRate)), L"00770100");
+    const int speakers = sim::FindSimEndpoint(gPlaybackLineIds[0]);
+    sim::SetSimEndpointState(speakers, DEVICE_STATE_DISABLED);
+    const std::vector<std::wstring> told = Texts(ClickLive(editor));
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find(kMixerSampleRate), std::wstring::npos) << told[0];
+    EXPECT_EQ(editor.Get<CheckBox>(L"chkLiveMode").Value(), 1);
+    EXPECT_EQ(KeptRestorePoints().size(), 1u);
+    sim::SetSimEndpointState(speakers, DEVICE_STATE_ACTIVE);
+    EXPECT_TRUE(ClickLive(editor).seen.empty());
+    EXPECT_EQ(CardState(), before);
+    EXPECT_TRUE(KeptRestorePoints().empty());
 }
 
 // Live mode starts only with a restore point it can put the card back from. With the registry
@@ -445,31 +641,34 @@ TEST_F(LiveMode, UseLastWarnsByTheVolumeOfTheOutputTheEditorShows) {
     }
 }
 
-TEST_F(LiveMode, ARestorePointNeverTakesValuesFromAKeyOfTheSameName) {
+// A restore point kept from an earlier run, under the very name the clock gives now (as one of
+// another day may be): live mode starts from it rather than replacing it, its end puts that card
+// back, and the next start puts back one of the others alone.
+TEST_F(LiveMode, AKeptRestorePointIsWhereLiveModeStartsWhateverItsName) {
     UseEditorCard(kD2);
-    // Keys under every name the next three seconds can give, holding a stale equalizer.
+    SetCard({{L"EqEnable", L"00"}});
     SYSTEMTIME t;
     ::GetLocalTime(&t);
     const int start = (t.wHour * 3600 + t.wMinute * 60 + t.wSecond) * 100 + t.wMilliseconds / 10;
-    std::set<std::wstring> stale;
+    std::set<std::wstring> kept;
     for (int c = start; c < start + 300; ++c) {
         const float seconds = static_cast<float>(c / 100) + static_cast<float>(c % 100) / 100.0f;
         const std::wstring name = LiveProfileNameFor(seconds, DecimalSeparator());
-        stale.insert(name);
-        Store(name, L"Stale", L"01");
-        Store(L"~" + name, L"Stale", L"01");
+        kept.insert(name);
+        Store(name, L"EqEnable", L"01");
     }
     frmProfile& editor = OpenEditor(L"");
     const std::wstring live = editor.LiveProfileName();
-    ASSERT_TRUE(stale.count(live)) << live;
-    EXPECT_FALSE(RegReadBytes(Profile(live), L"Stale"));
-    EXPECT_FALSE(RegKeyExists(Profile(L"~" + live)));
-    EXPECT_TRUE(RegReadBytes(Profile(live), L"SpeakerConfig"));
+    ASSERT_TRUE(kept.count(live)) << live;
+    EXPECT_EQ(RegReadBytes(Profile(live), L"EqEnable"), Bytes{1});
+    EXPECT_FALSE(RegReadBytes(Profile(live), L"SpeakerConfig"));
     CloseEditor();
-    for (const std::wstring& name : stale) {
-        RegDeleteTree(gRegProfiles, name);
-        RegDeleteTree(gRegProfiles, L"~" + name);
-    }
+    EXPECT_EQ(GetProfileValue(L"", L"EqEnable"), Bytes{1});
+    EXPECT_FALSE(RegKeyExists(Profile(live)));
+    SetCard({{L"EqEnable", L"00"}});
+    Load(L"");
+    EXPECT_EQ(GetProfileValue(L"", L"EqEnable"), Bytes{1});
+    EXPECT_TRUE(KeptRestorePoints().empty());
 }
 
 TEST_F(LiveMode, SwapsDialogShowsTheOutputsExchangesAndDontSetPutsBackOnlyWhatTheRestorePointHolds) {

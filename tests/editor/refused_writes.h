@@ -9,6 +9,8 @@
 
 #include <sddl.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -74,6 +76,27 @@ private:
     }
 
     Refusals refusals_;
+};
+
+// The registry refusing every call `refuse` picks (its kind, the key's path, the value's or
+// subkey's name), for as long as it lives.
+class RefusedCalls {
+public:
+    explicit RefusedCalls(std::function<bool(kal::RegCall, const std::wstring&, const std::wstring&)> refuse) {
+        kal::SetRegistryRefusal(std::move(refuse));
+    }
+    // Calls of the kinds given on the key `profile` below the profiles key (its own path, or its
+    // name as the parent's subkey).
+    RefusedCalls(std::vector<kal::RegCall> calls, const std::wstring& profile)
+        : RefusedCalls([calls, path = kal::RegJoin(kal::gRegProfiles, profile), profile](
+                           kal::RegCall call, const std::wstring& at, const std::wstring& name) {
+              const bool onIt = _wcsicmp(at.c_str(), path.c_str()) == 0 ||
+                                (_wcsicmp(at.c_str(), kal::gRegProfiles.c_str()) == 0 && _wcsicmp(name.c_str(), profile.c_str()) == 0);
+              return onIt && std::find(calls.begin(), calls.end(), call) != calls.end();
+          }) {}
+    ~RefusedCalls() { kal::SetRegistryRefusal({}); }
+    RefusedCalls(const RefusedCalls&) = delete;
+    RefusedCalls& operator=(const RefusedCalls&) = delete;
 };
 
 }  // namespace kaltest

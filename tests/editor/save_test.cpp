@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "base/registry.h"
 #include "editor/hpampdialog.h"
@@ -231,6 +232,7 @@ TEST_F(EditorSave, ASaveTheRegistryRefusesAtAnyStepLosesNothing) {
         const wchar_t* gone;           // the edited profile's key after the save; nullptr: kept
         const wchar_t* active;         // ActiveProfile afterwards
         bool xp = false;               // keys can't be renamed in place
+        bool settingsRefuse = false;   // the settings that name a profile refuse writes
     };
     using R = kaltest::Refusals;
     const Case cases[] = {
@@ -260,6 +262,11 @@ TEST_F(EditorSave, ASaveTheRegistryRefusesAtAnyStepLosesNothing) {
          R{false, {}, {L"Mine"}}, nullptr, L"MINE", true},
         {"renamed, only the case, through a staging key, the holder refusing", L"Mine", L"MINE", {IDYES, IDYES},
          R{false, {L"Holder"}, {}}, nullptr, L"MINE", true},
+        // The start-up and active profile can't follow the new name: nothing is renamed.
+        {"renamed to a free name, the settings refusing", L"Mine", L"Renamed", {IDNO, IDYES}, R{false, {}, {}}, L"Mine",
+         L"Renamed", false, true},
+        {"renamed onto another profile, the settings refusing", L"Mine", L"Theirs", {IDYES, IDYES}, R{false, {}, {}},
+         L"Mine", L"Theirs", false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -280,6 +287,11 @@ TEST_F(EditorSave, ASaveTheRegistryRefusesAtAnyStepLosesNothing) {
         const auto before = StoredProfiles();
         {
             kaltest::RefusedProfileWrites refused(c.refusals);
+            std::optional<kaltest::RefusedCalls> settings;
+            if (c.settingsRefuse)
+                settings.emplace([](RegCall call, const std::wstring& path, const std::wstring&) {
+                    return call == RegCall::Write && ::lstrcmpiW(path.c_str(), gRegRoot.c_str()) == 0;
+                });
             const auto answers = Save(editor, c.saveAs, IDOK, c.answers);
             EXPECT_EQ(LastText(answers), std::wstring(kNotSaved) +
                                              (*c.edited ? L"\r\n\r\nThe profile ''Mine'' is kept as it was." : L""));
@@ -411,3 +423,31 @@ TEST_F(EditorSave, AStoredGainTheListLacksIsSavedAsLoaded) {
 }
 
 }  // namespace
+
+// A name of 250 to 255 characters changes only its case like any other, renamed in place and
+// through a staging key; a shortcut stored with a trailing byte (as an older backup or an outside
+// edit leaves it) is held, as the tray reads it.
+TEST_F(EditorSave, LongNamesChangeTheirCaseAndAShortcutIsHeldAsTheTrayReadsIt) {
+    for (const bool xp : {false, true})
+        for (const std::size_t length : {250u, 255u}) {
+            SCOPED_TRACE(std::to_string(length) + (xp ? " through a staging key" : " in place"));
+            DisableKeyRenaming(xp);
+            const std::wstring lower(length, L'q'), upper(length, L'Q');
+            Store(lower, L"EqEnable", L"01");
+            frmProfile& editor = OpenEditor(lower);
+            EXPECT_EQ(LastText(Save(editor, upper, IDOK, {IDYES})), kSaved);
+            const auto keys = RegEnumKeys(gRegProfiles);
+            EXPECT_NE(std::find(keys.begin(), keys.end(), upper), keys.end());
+            EXPECT_EQ(std::count_if(keys.begin(), keys.end(), [&](const std::wstring& k) { return k.size() >= length; }), 1);
+            RegDeleteTree(gRegProfiles, upper);
+        }
+    DisableKeyRenaming(false);
+    Store(L"Holder", L"Shortcut", L"7A0300");
+    frmProfile& editor = OpenEditor(L"");
+    ChooseShortcut(editor);
+    const auto answers = Save(editor, L"Taker", IDYES);
+    ASSERT_EQ(answers.seen.size(), 2u);
+    EXPECT_NE(answers.seen[0].text.find(L"already in use by the profile ''Holder''"), std::wstring::npos);
+    EXPECT_FALSE(RegReadBytes(Profile(L"Holder"), L"Shortcut"));
+    EXPECT_EQ(RegReadBytes(Profile(L"Taker"), L"Shortcut"), HexToBytes(L"7A03"));
+}

@@ -264,15 +264,42 @@ protected:
         return o;
     }
 
-    // A driver value set to one of its accepted codes.
-    Outside DriverCode(const std::wstring& name, std::vector<std::wstring> controls) {
+    // One of value `name`'s accepted codes.
+    Bytes AcceptedCode(const std::wstring& name) {
         std::vector<std::wstring> codes;
         for (const codes::Row& row : codes::MatrixRows())
             for (const std::wstring& n : row.names)
                 if (n == name) codes = row.codes;
-        const std::wstring code =
-            codes.empty() ? L"" : codes[static_cast<std::size_t>(Pick(static_cast<int>(codes.size())))];
-        return Driver(name, HexToBytes(code), std::move(controls));
+        return HexToBytes(codes.empty() ? L"" : codes[static_cast<std::size_t>(Pick(static_cast<int>(codes.size())))]);
+    }
+
+    // A driver value set to one of its accepted codes.
+    Outside DriverCode(const std::wstring& name, std::vector<std::wstring> controls) {
+        return Driver(name, AcceptedCode(name), std::move(controls));
+    }
+
+    // One part of a value the user changes part by part, from one of its accepted codes, the
+    // other parts as the card holds them: a speaker of the layout, the switch, depth or width of
+    // ProLogic IIx or NEO:PC (a mode's sliders only in music mode, where they count). `part` -1:
+    // any of them.
+    Outside DriverPart(const std::wstring& name, int part, std::vector<std::wstring> controls) {
+        const Bytes now = GetProfileValue(L"", name);
+        const std::vector<Bytes> parts = ValueParts(name, now.size());
+        if (parts.size() < 2) return DriverCode(name, std::move(controls));
+        std::vector<int> open;
+        const bool graph = name != L"VSpeakerPos";
+        const bool music = !(name == L"Pl2xParam" ? DecodePl2xParam(now) : DecodeNeoParam(now)).movie;
+        for (int p = 0; p < static_cast<int>(parts.size()); ++p)
+            if (!graph || p == static_cast<int>(GraphPart::Switch) ||
+                (music && p != static_cast<int>(GraphPart::Mode)))
+                open.push_back(p);
+        const int p = std::find(open.begin(), open.end(), part) != open.end()
+                          ? part
+                          : open[static_cast<std::size_t>(Pick(static_cast<int>(open.size())))];
+        Bytes code = AcceptedCode(name);
+        code.resize(now.size(), 0);
+        Note(L"part " + std::to_wstring(p) + L" of " + name);
+        return Driver(name, MergeParts(now, code, parts[static_cast<std::size_t>(p)]), std::move(controls));
     }
 
     // An active recording line, or -1.
@@ -292,11 +319,12 @@ protected:
 
     // While echo cancellation holds the pages, a quarter of the changes from outside are aimed at
     // it, the setting beside the ones it hides.
-    Outside RandomOutside() { return OutsideOf(AecOn() && Chance(25) ? 1 : Pick(24)); }
+    Outside RandomOutside() { return OutsideOf(AecOn() && Chance(25) ? 1 : Pick(kOutsideKinds)); }
+    static constexpr int kOutsideKinds = 26;
 
     // A change from outside of kind `kind`; `part`, where not -1, the band, speaker box, channel
-    // or recording line it changes.
-    Outside OutsideOf(int kind, int part = -1) {
+    // or recording line it changes, or the part of `value`.
+    Outside OutsideOf(int kind, int part = -1, const std::wstring& value = L"") {
         frmProfile& e = Ed();
         // The effects' boxes, modes and levels among what an output shows or hides.
         std::vector<std::wstring> effects = OutputControls();
@@ -466,6 +494,23 @@ protected:
             o.always = effects;
             return o;
         }
+        case 24: {
+            // One speaker of the layout, or one slider or the switch of a surround effect.
+            static const wchar_t* const names[] = {L"VSpeakerPos", L"Pl2xParam", L"NeoParam"};
+            const std::wstring name = value.empty() ? names[Pick(3)] : value;
+            if (name == L"NeoParam" && (!gCardCaps || !gCardCaps->DTS)) return RandomOutside();
+            std::vector<std::wstring> controls = effects;
+            controls.insert(controls.end(), {L"VSSSpeaker", L"optVSSLayout", L"optLoadVSSPreset", L"cboVSSUserLayouts"});
+            return DriverPart(name, part, controls);
+        }
+        case 25: {
+            // The speakers' balance: one channel's level, the other's as it is.
+            const UINT channel = part == 0 || part == 1 ? static_cast<UINT>(part) : static_cast<UINT>(Pick(2));
+            const float level = static_cast<float>(Pick(101)) / 100.0f;
+            return {MixerValueName(0, 0, 0, 0), {L"csliVolume", L"csliMasterBalance"}, [channel, level] {
+                        OtherProgramsVolume(gPlaybackLineIds[0])->SetChannelVolumeLevelScalar(channel, level, nullptr);
+                    }};
+        }
         default: {
             // Windows' format: its rate and bit depth.
             static const std::uint32_t rates[] = {44100, 48000, 96000};
@@ -543,7 +588,11 @@ protected:
             n == L"optInputSelect" || n == L"cmdInputLineBalanceReset")
             return OutsideOf(among({3, 19, 20}), i >= 0 && i < 8 ? i : -1);
         if (n == L"csliVolume" || n == L"csliMasterBalance" || n == L"optVolume" || n == L"cmdMasterBalanceReset")
-            return OutsideOf(among({4, 8, 21}));
+            return OutsideOf(among({4, 8, 21, 25, 25}));
+        // Another speaker of the layout, or another part of the effect the user changed.
+        if (n == L"VSSSpeaker") return OutsideOf(24, Chance(70) ? other(8) : -1, L"VSpeakerPos");
+        if (n.find(L"PL2x") != std::wstring::npos || n == L"chkDolby") return OutsideOf(24, -1, L"Pl2xParam");
+        if (n.find(L"NEO") != std::wstring::npos || n == L"chkNeo") return OutsideOf(24, -1, L"NeoParam");
         if (n == L"cboSystemSampleRate" || n == L"cboBitDepth" || n == L"chkSyncSampleRates" || n == L"cboSpeakersLayout")
             return OutsideOf(among({22, 23}));
         if (n == L"cboSampleRate") return OutsideOf(among({15, 23}));
@@ -588,23 +637,63 @@ protected:
         }
     }
 
+    // The bits of value `n` (`size` bytes) that the user's change through `next` sets: one part
+    // where the control changes one (a band, a box's size, a speaker, an effect's slider or its
+    // switch, which any effect's box may turn), else the whole value.
+    static Bytes UserParts(const Target& next, const std::wstring& n, std::size_t size) {
+        const std::wstring c = next.control->Name();
+        const std::vector<Bytes> parts = ValueParts(n, size);
+        auto part = [&](int p) {
+            return p >= 0 && p < static_cast<int>(parts.size()) ? parts[static_cast<std::size_t>(p)] : Bytes(size, 0xFF);
+        };
+        if ((n == L"EqGain" && c == L"csliEQ") || (n == L"SpeakerSize" && c == L"cboSpeakerSize") ||
+            (n == L"VSpeakerPos" && c == L"VSSSpeaker"))
+            return part(next.control->Index());
+        if (n == L"Pl2xParam" || n == L"NeoParam") {
+            if (c == L"csliPL2xWidth" || c == L"csliNEOWidth") return part(static_cast<int>(GraphPart::Width));
+            if (c == L"csliPL2xDepth" || c == L"csliNEODepth") return part(static_cast<int>(GraphPart::Depth));
+            if (c.starts_with(L"chk")) return part(static_cast<int>(GraphPart::Switch));
+        }
+        return Bytes(size, 0xFF);
+    }
+
     // Whether the user's change through `next` may have set value `n` over what another program
-    // set (`set`; `now` what the card holds): a part-wise value by the part the user changed.
+    // set (`set`; `now` what the card holds): a part-wise value by the parts the user changed.
     static bool SetByUser(const Target& next, const std::wstring& n, const Bytes& set, const Bytes& now) {
         if (next.control->Name() == L"optAEC") return SetByEchoCancellationsSwitch(n, set, now);
         if (std::find(next.groups.begin(), next.groups.end(), GroupOf(n)) == next.groups.end()) return false;
-        const int k = next.control->Index();
-        if (n == L"EqGain" && next.control->Name() == L"csliEQ") {
-            const auto a = DecodeEqGain(set), b = DecodeEqGain(now);
-            for (int i = 0; i < 10; ++i)
-                if (i != k && a[static_cast<std::size_t>(i)] != b[static_cast<std::size_t>(i)]) return false;
-        }
-        if (n == L"SpeakerSize" && next.control->Name() == L"cboSpeakerSize") {
-            const auto a = DecodeSpeakerSizes(set), b = DecodeSpeakerSizes(now);
-            for (int i = 0; i < 4; ++i)
-                if (i != k && a[static_cast<std::size_t>(i)] != b[static_cast<std::size_t>(i)]) return false;
-        }
+        if (set.size() != now.size()) return true;
+        const Bytes mask = UserParts(next, n, now.size());
+        for (std::size_t i = 0; i < now.size(); ++i)
+            if (((set[i] ^ now[i]) & ~mask[i]) != 0) return false;
         return true;
+    }
+
+    // The master volume and balance are one channel pair: the user's volume drag after another
+    // program moved the balance keeps that balance, and a balance drag keeps the volume (the
+    // louder channel), within the channels' whole-percent rounding and the balance slider's step
+    // of a tenth (the window shows the balance to it, and sends what it shows). `set`: the card
+    // after the other program's change. An empty text when kept.
+    std::wstring MasterKept(const Target& next, const std::map<std::wstring, Bytes>& before,
+                            const std::map<std::wstring, Bytes>& set) {
+        const std::wstring left = MixerValueName(0, 0, 0, 0), right = MixerValueName(0, 0, 1, 0);
+        const std::wstring c = next.control->Name();
+        if (!set.count(left) || !set.count(right) || (set.at(left) == before.at(left) && set.at(right) == before.at(right)) ||
+            (c != L"csliVolume" && c != L"csliMasterBalance"))
+            return L"";
+        const double l = FirstByte(set.at(left)), r = FirstByte(set.at(right));
+        const double l2 = FirstByte(GetProfileValue(L"", left)), r2 = FirstByte(GetProfileValue(L"", right));
+        const double loud = std::max(l, r), loud2 = std::max(l2, r2);
+        const std::wstring was = L" (" + std::to_wstring(int(l)) + L"/" + std::to_wstring(int(r)) + L" set, " +
+                                 std::to_wstring(int(l2)) + L"/" + std::to_wstring(int(r2)) + L" now)";
+        if (c == L"csliMasterBalance")
+            return std::abs(loud2 - loud) <= 1 ? L"" : L"the balance drag lost another program's volume" + was;
+        if (loud < 2 || loud2 < 1) return L"";
+        // The quieter channel against the louder, as the other program left them.
+        const double quiet = std::min(l, r), quiet2 = l < r ? l2 : r < l ? r2 : std::min(l2, r2);
+        const double low = loud2 * std::max(0.0, (quiet - 0.5) / (loud + 0.5) - 0.05) - 1;
+        const double high = loud2 * ((quiet + 0.5) / (loud - 0.5) + 0.05) + 1;
+        return quiet2 >= low && quiet2 <= high ? L"" : L"the volume drag lost another program's balance" + was;
     }
 
     // The user's change and another program's meet: a change aimed at what the user just changed
@@ -638,6 +727,8 @@ protected:
         CheckOutsideShown(changes, true);
         if (failed_) return;
         NoteFollowed(changes);
+        if (next)
+            if (const std::wstring lost = MasterKept(*next, before, set); !lost.empty()) return Fail(lost);
         for (const auto& [n, v] : set) {
             const Bytes now = GetProfileValue(L"", n);
             if (v == before.at(n) || now == v || (next && SetByUser(*next, n, v, now))) continue;

@@ -45,6 +45,18 @@ TEST(LiveProfileName, RecognisedAnywhereInTheName) {
     EXPECT_FALSE(IsLiveProfileName(L"~live"));
 }
 
+// A restore point is known by its exact form only: digits, then "~Live" (the registry's letter
+// case aside); the staging and apply keys and names a backup may bring are none.
+TEST(LiveProfileName, ARestorePointIsDigitsThenTheMark) {
+    for (const wchar_t* name : {L"4529679~Live", L"0~Live", L"35~LIVE"}) EXPECT_TRUE(IsRestorePointName(name)) << name;
+    for (const wchar_t* name : {L"~Live", L"1st~Live set", L"~4529679~Live", L"4529679~Live ", L"45 29~Live",
+                                L"4529679", L"x4529679~Live", L"\x0661~Live"})
+        EXPECT_FALSE(IsRestorePointName(name)) << name;
+    // The staging key of a long name stays within the registry's 255 characters.
+    EXPECT_EQ(StagingProfileName(std::wstring(255, L'a')).size(), 255u);
+    EXPECT_EQ(StagingProfileName(L"Mine"), L"~Mine~Live");
+}
+
 TEST(CustomIcon, SplitIntoFileAndOverlay) {
     const struct {
         const wchar_t* stored;
