@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "device/audio.h"
+#include "device/cardlines.h"
+#include "device/mixervalues.h"
 #include "device/portable/texts_values.h"
 #include "device/profilevalues.h"
 #include "startup/catalogue.h"
@@ -23,6 +26,15 @@ bool MarkedPutBack(const std::wstring& name) {
 bool Remove(const std::wstring& name) {
     if (!RegKeyExists(RegJoin(gRegProfiles, name))) return true;
     return RegDeleteTree(gRegProfiles, name) || RegWrite(RegJoin(gRegProfiles, name), kPutBackMark, Bytes{1});
+}
+
+// A recording source that names a device out of service: Windows can't make it the source while
+// it is out, so nothing can put it back, and it is no refusal.
+bool SourceOutOfService(const std::wstring& name, const Bytes& stored) {
+    if (name != kMixerInputLineSel || stored.empty() || stored[0] >= gInputLineIds.size()) return false;
+    const std::wstring& line = gInputLineIds[stored[0]];
+    constexpr std::uint32_t kActive = 1;  // DEVICE_STATE_ACTIVE
+    return !line.empty() && gAudio && gAudio->DeviceState(line) != kActive;
 }
 
 }  // namespace
@@ -66,7 +78,7 @@ PutBackOutcome PutBackRestorePoint(const std::wstring& name, const StoredValues&
     // Each value as the card and Windows hold it now: one that didn't come back was refused.
     for (const auto& [value, stored] : values) {
         const std::optional<Bytes> wanted = StoredProfileValue(source, value);
-        if (!wanted) continue;
+        if (!wanted || SourceOutOfService(value, *wanted)) continue;
         // The program's own values are no setting of the card's; the rest compare as a profile
         // is checked against the card.
         if (const Bytes live = GetProfileValue(L"", value); live == *wanted || StoredValueMatchesLive(value, *wanted, live, false))

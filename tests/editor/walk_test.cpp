@@ -276,10 +276,11 @@ protected:
             sim::SetSimLiveValue(L"SpeakerConfig", EncodeCode(output));
             log_ << L", output " << int{output};
         }
+        // No profile or restore point of an earlier seed reaches the start.
+        for (const std::wstring& name : RegEnumKeys(gRegProfiles)) RegDeleteTree(gRegProfiles, name);
         Load(L"");
         ReadCardNames();
         profile_ = stored ? L"Walk" : L"";
-        for (const std::wstring& name : RegEnumKeys(gRegProfiles)) RegDeleteTree(gRegProfiles, name);
         for (const auto& [n, v] : values) Store(L"Walk", n, v.c_str());
         if (Chance(30)) {
             const int j = Pick(8);
