@@ -298,8 +298,13 @@ protected:
                           : open[static_cast<std::size_t>(Pick(static_cast<int>(open.size())))];
         Bytes code = AcceptedCode(name);
         code.resize(now.size(), 0);
+        Bytes mask = parts[static_cast<std::size_t>(p)];
+        // A speaker's place: its three coordinates, the record's last word as the card holds it.
+        if (!graph)
+            for (std::size_t i = 12; i < mask.size(); i += 16)
+                for (std::size_t k = i; k < i + 4; ++k) mask[k] = 0;
         Note(L"part " + std::to_wstring(p) + L" of " + name);
-        return Driver(name, MergeParts(now, code, parts[static_cast<std::size_t>(p)]), std::move(controls));
+        return Driver(name, MergeParts(now, code, mask), std::move(controls));
     }
 
     // An active recording line, or -1.
