@@ -235,7 +235,7 @@ void frmProfile::FollowCard() {
         if (gInputLineIds[static_cast<std::size_t>(j)].empty() || !set.Enabled() || set.Value() != 1) continue;
         if (changed(MixerValueName(1, j, 0, 0)) || changed(MixerValueName(1, j, 1, 0))) {
             Currency volume = 0, balance = 0;
-            GetProfileVolumeBalance(volume, balance, 1, j, L"");
+            InputLineLevel(j, L"", volume, balance);
             csliInputLine[j]->SetValue(Whole(volume));
             if (csliInputLineBalance[j]->Tag() == L"2") csliInputLineBalance[j]->SetValue(Whole(balance * 10));
         }

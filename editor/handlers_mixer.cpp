@@ -97,7 +97,7 @@ void frmProfile::chkRecordSet_Click(int i) {
         return;
     }
     Currency level = 0, pan = 0;
-    GetProfileVolumeBalance(level, pan, 1, i, liveProfileName_);
+    InputLineLevel(i, liveProfileName_, level, pan);
     csliInputLine[i]->SetValue(Whole(level));
     if (balance.Tag() == L"2") balance.SetValue(Whole(pan * 10));
 }

@@ -241,8 +241,8 @@ bool frmProfile::LiveLine(int line) const {
 
 void frmProfile::LiveApplyInputLine(int line, bool ownVolume, bool ownBalance) {
     if (!LiveLine(line)) return;
-    SendVolumeBalance(1, line, csliInputLine[line]->Value() * kCurrencyScale,
-                      csliInputLineBalance[line]->Value() * (kCurrencyScale / 10), ownVolume, ownBalance);
+    SendVolumeBalance(1, line, csliInputLine[line]->Value() * kCurrencyScale, InputLineBalance(line), ownVolume,
+                      ownBalance);
 }
 
 void frmProfile::LiveApplyCustomControl(int line, int control, bool inProfile) {

@@ -430,6 +430,12 @@ private:
     // Encoders of the controls (editor/values_save.cpp).
     void WriteValue(const std::wstring& profile, const std::wstring& name, const Bytes& value) const;
     Bytes EncodeVolumeBalance(bool recording, int line, int channel) const;
+    // A recording line's balance as sent and saved: a line of one channel has its whole level on
+    // that channel, whatever balance a profile brought for it.
+    Currency InputLineBalance(int line) const;
+    // A recording line's level and balance as `profile` holds them (the card's with ""), as the
+    // line takes them: a line of one channel has its left channel's level.
+    void InputLineLevel(int line, const std::wstring& profile, Currency& volume, Currency& balance) const;
     // The channel's gain as shown, or (kept) as the row keeps it while the output hides it.
     Bytes EncodeChannelGain(int channel, bool kept) const;
     Bytes EncodeSpDigitalOut() const;

@@ -345,7 +345,7 @@ void frmProfile::CurrentInputLine(int line, const std::wstring& profile) {
     auto& set = *chkRecordSet[line];
     const bool free = set.Tag() == L"*";
     Currency volume = 0, balance = 0;
-    GetProfileVolumeBalance(volume, balance, 1, line, profile);
+    InputLineLevel(line, profile, volume, balance);
     LoadSliderValue(*csliInputLine[line], Whole(volume));
     csliInputLineBalance[line]->SetValue(Whole(balance * 10));
     auto& monitorBox = *chkRecordMonitor[line];

@@ -63,10 +63,24 @@ Bytes frmProfile::EncodeVolumeBalance(bool recording, int line, int channel) con
     const Slider& volume = recording ? *csliInputLine[line] : *csliVolume;
     const Slider& balance = recording ? *csliInputLineBalance[line] : *csliMasterBalance;
     const bool useLast = !recording && OptionSelected(optVolume, 0);
-    const auto pair =
-        EncodeVolumePair(KeptValue(volume) * kCurrencyScale,
-                         (recording ? balance.Value() : KeptValue(balance)) * (kCurrencyScale / 10), useLast);
+    const auto pair = EncodeVolumePair(KeptValue(volume) * kCurrencyScale,
+                                       recording ? InputLineBalance(line) : KeptValue(balance) * (kCurrencyScale / 10),
+                                       useLast);
     return {channel == 0 ? pair.first : pair.second};
+}
+
+Currency frmProfile::InputLineBalance(int line) const {
+    const Slider& balance = *csliInputLineBalance[line];
+    return balance.Tag() == L"2" ? balance.Value() * (kCurrencyScale / 10) : -kCurrencyScale;
+}
+
+void frmProfile::InputLineLevel(int line, const std::wstring& profile, Currency& volume, Currency& balance) const {
+    GetProfileVolumeBalance(volume, balance, 1, line, profile);
+    if (csliInputLineBalance[line]->Tag() == L"2") return;
+    Currency left = 0, right = 0;
+    ChannelsBalance(left, right, volume, balance, true);
+    volume = left;
+    balance = -kCurrencyScale;
 }
 
 Bytes frmProfile::EncodeChannelGain(int channel, bool kept) const {

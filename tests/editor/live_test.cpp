@@ -1097,3 +1097,40 @@ TEST_F(LiveMode, AStoredProfileKeepsItsEditsWhenTheCardChangesFromOutside) {
 }
 
 }  // namespace
+
+// A profile may hold two channels for a line of one channel (made on another card, or brought
+// by a backup): the line's level is its one channel's, as shown, sent live and saved.
+TEST_F(LiveMode, AOneChannelLineIsItsOneChannelWhateverTheProfileHoldsBesideIt) {
+    UseEditorCard(kD2);
+    int line = -1;
+    {
+        frmProfile& editor = OpenEditor(L"");
+        for (int i = 0; i < 8 && line < 0; ++i)
+            if (editor.Find(L"chkRecordSet", i) && editor.Ctl(L"chkRecordSet", i).Enabled() &&
+                editor.Get<Slider>(L"csliInputLineBalance", i).Tag() == L"1")
+                line = i;
+        CloseEditor();
+    }
+    ASSERT_GE(line, 0) << "the card has no one-channel recording line";
+    Load(L"");
+    const std::wstring left = MixerValueName(1, line, 0, 0);
+    Store(L"Two on one", left, L"31");
+    Store(L"Two on one", MixerValueName(1, line, 1, 0), L"46");
+    frmProfile& editor = OpenEditor(L"Two on one");
+    ClickLive(editor);
+    editor.imgTab_Click(1);
+    auto& set = editor.Get<CheckBox>(L"chkRecordSet", line);
+    auto& volume = editor.Get<Slider>(L"csliInputLine", line);
+    ASSERT_EQ(set.Value(), 1);
+    EXPECT_EQ(volume.Value(), 49);
+    EXPECT_EQ(MixerProfileValue(L"", left), Bytes{49});
+    // Dragged, and out of the profile and back: the level shown goes to the card whole.
+    ASSERT_TRUE(User::DragTo(volume, 60));
+    EXPECT_EQ(MixerProfileValue(L"", left), Bytes{60});
+    ASSERT_TRUE(User::Click(set));
+    ASSERT_TRUE(User::Click(set));
+    EXPECT_EQ(volume.Value(), 60);
+    EXPECT_EQ(MixerProfileValue(L"", left), Bytes{60});
+    editor.SaveValues(L"Saved", false);
+    EXPECT_EQ(kal::testing::StoredValues(L"Saved")[left], L"3C");
+}
