@@ -20,6 +20,7 @@
 #include "device/volumememory.h"
 #include "startup/globals.h"
 #include "base/registry.h"
+#include "startup/names.h"
 #include "startup/settings.h"
 #include "startup/tables.h"
 
@@ -287,6 +288,7 @@ std::vector<ProfileSnapshot> ReadProfileSnapshots() {
     std::vector<ProfileSnapshot> snapshots;
     snapshots.reserve(subkeys.size());
     for (const RegSubkey& key : subkeys) {
+        if (IsRestorePointName(key.name)) continue;
         const auto it = reading.byName.find(key.name);
         const bool unchanged = it != reading.byName.end() && it->second.lastWritten == key.lastWritten &&
                                it->second.snapshot.Profile() == key.name;
@@ -302,6 +304,12 @@ std::vector<ProfileSnapshot> ReadProfileSnapshots() {
     reading.byName = std::move(kept);
     if (watched && whole) reading.whole = snapshots;
     return snapshots;
+}
+
+std::vector<std::wstring> ProfileKeyNames() {
+    std::vector<std::wstring> names = RegEnumKeys(gRegProfiles);
+    std::erase_if(names, IsRestorePointName);
+    return names;
 }
 
 std::wstring FindProfileKey(const std::wstring& name) {

@@ -60,7 +60,8 @@ private:
     bool whole_ = true;  // false when the key could not be read to its end: never kept
 };
 
-// Every stored profile's snapshot, in registry enumeration order (the subkeys of gRegProfiles).
+// Every stored profile's snapshot, in registry enumeration order (the subkeys of gRegProfiles;
+// live mode's restore points, the program's own keys beside them, left out).
 // The earlier call's reading stands as a whole while nothing below the profiles key changed
 // since (the key is watched for changes); otherwise a profile whose key is unchanged (the same
 // last write time, and that time far enough back for the registry's clock to tell a later write
@@ -68,6 +69,9 @@ private:
 // not be read to its end is read again next time, and keeps the whole reading from standing.
 // User-interface thread only: the watch belongs to the thread that reads.
 std::vector<ProfileSnapshot> ReadProfileSnapshots();
+
+// The names of the stored profiles' keys, in enumeration order, restore points left out.
+std::vector<std::wstring> ProfileKeyNames();
 
 // The stored spelling of the profile key whose name equals `name` in any letter case; "" when
 // there is none. Answered from the reading above.

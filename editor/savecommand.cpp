@@ -129,8 +129,15 @@ std::wstring frmProfile::StoreProfile(const std::wstring& name, const std::wstri
         else if (SameValues(now, was)) text += L"as it was.";
         else text += L"changed in part.";
     }
-    if (RegKeyExists(staging))
-        text += L"\r\n- ''" + StagingProfileName(name) + L"'': holds the settings you edited.";
+    // The staging key holds the edits, or the profile as it was where the rename to its new
+    // name and the rename back were both refused.
+    if (RegKeyExists(staging)) {
+        const auto now = RegReadValues(staging);
+        text += L"\r\n- ''" + StagingProfileName(name) + L"'': ";
+        if (SameValues(now, values)) text += L"holds the settings you edited.";
+        else if (SameValues(now, before.front().second)) text += L"holds ''" + removed + L"'' as it was.";
+        else text += L"holds part of the settings you edited.";
+    }
     return text;
 }
 

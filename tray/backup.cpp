@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "startup/globals.h"
+#include "startup/names.h"
+#include "base/keyed.h"
 #include "base/raii.h"
 #include "base/registry.h"
 #include "toolkit/commondialog.h"
@@ -216,6 +218,36 @@ int Box(HWND owner, const std::wstring& text, const wchar_t* title, UINT type) {
 constexpr wchar_t kBackupFilterPairs[] = L"Kalvenor Backup Files (*.kbf)\0*.kbf\0All Files (*.*)\0*.*\0";
 const std::wstring kBackupFilter(kBackupFilterPairs, std::size(kBackupFilterPairs));
 
+// The profiles' key within the settings key's tree; null when it has none.
+BackupKey* ProfilesOf(BackupKey& root) {
+    const std::wstring name = gRegProfiles.substr(std::min(gRegProfiles.size(), gRegRoot.size() + 1));
+    for (BackupKey& k : root.keys)
+        if (EqualsNoCase(k.name, name)) return &k;
+    return nullptr;
+}
+
+// Live mode's restore points hold the card as it was when they were made: a backup's are left
+// out (their names returned), the present ones stay, for the next start to put the card back.
+std::vector<std::wstring> KeepPresentRestorePoints(BackupKey& tree, BackupKey present) {
+    std::vector<std::wstring> left;
+    if (BackupKey* profiles = ProfilesOf(tree))
+        std::erase_if(profiles->keys, [&](const BackupKey& k) {
+            return IsRestorePointName(k.name) ? (left.push_back(k.name), true) : false;
+        });
+    const BackupKey* now = ProfilesOf(present);
+    if (!now) return left;
+    BackupKey* profiles = ProfilesOf(tree);
+    for (const BackupKey& k : now->keys) {
+        if (!IsRestorePointName(k.name)) continue;
+        if (!profiles) {
+            tree.keys.push_back(BackupKey{now->name, {}, {}});
+            profiles = &tree.keys.back();
+        }
+        profiles->keys.push_back(k);
+    }
+    return left;
+}
+
 }  // namespace
 
 std::optional<BackupKey> ReadRegistryTree(const std::wstring& path) {
@@ -305,7 +337,7 @@ RestoreOutcome RestoreSettingsFrom(std::string_view bytes, const std::function<b
     case SchemaCheck::Invalid: return {RestoreResult::Refused, ReadErrorText(schemaError)};
     case SchemaCheck::Valid: break;
     }
-    const BackupKey& tree = std::get<BackupKey>(read);
+    BackupKey tree = std::get<BackupKey>(read);
 
     if (!confirm()) return {RestoreResult::Declined, L""};
 
@@ -316,13 +348,21 @@ RestoreOutcome RestoreSettingsFrom(std::string_view bytes, const std::function<b
         return {RestoreResult::Failed,
                 L"The present settings could not be read, so they were left as they are.\r\n\r\n" +
                     std::wstring(kRestoreAborted)};
+    const std::vector<std::wstring> leftOut = KeepPresentRestorePoints(tree, *previous);
     RegDeleteTree(gRegRoot, L"");
     bool done = !RegKeyExists(gRegRoot) && WriteRegistryTree(gRegRoot, tree);
     if (done) {
         const auto back = ReadRegistryTree(gRegRoot);
         done = back && SameTree(*back, tree);
     }
-    if (done) return {RestoreResult::Restored, L""};
+    if (done) {
+        if (leftOut.empty()) return {RestoreResult::Restored, L""};
+        std::wstring names;
+        for (const std::wstring& n : leftOut) names += (names.empty() ? L"\"" : L", \"") + n + L"\"";
+        return {RestoreResult::Restored,
+                L"The backup holds what Live Mode kept to put the card back as it was when the backup was made (" +
+                    names + L"). It was left out: the card keeps its present settings."};
+    }
 
     RegDeleteTree(gRegRoot, L"");
     const bool putBack = !existed || WriteRegistryTree(gRegRoot, *previous);
@@ -361,7 +401,9 @@ bool RestoreSettings(HWND owner) {
                    L"will be overwritten.",
                    kRestoreTitle, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
     });
-    if (!outcome.message.empty()) Box(owner, outcome.message, kRestoreTitle, MB_OK | MB_ICONERROR);
+    if (!outcome.message.empty())
+        Box(owner, outcome.message, kRestoreTitle,
+            MB_OK | (outcome.result == RestoreResult::Restored ? MB_ICONINFORMATION : MB_ICONERROR));
     return outcome.result == RestoreResult::Restored;
 }
 

@@ -35,7 +35,7 @@ std::wstring WriteBackupFile(const std::wstring& file);
 enum class RestoreResult { Restored, Refused, Declined, NoComponent, Failed };
 struct RestoreOutcome {
     RestoreResult result = RestoreResult::Failed;
-    std::wstring message;  // the error box's text, "" unless refused or failed
+    std::wstring message;  // the box's text: an error, or what a restore left out; "" for none
 };
 // Restores the settings key from a backup file's bytes. `confirm` is asked only for a file that
 // passed every check; the key is replaced only after it answers true.

@@ -230,7 +230,7 @@ void frmKalvenor::ParseSwitches() {
     }
     if (switches_.profileGiven) {
         std::vector<std::wstring> candidates = SplitProfileList(switches_.profileList);
-        if (switches_.profileList.empty()) candidates = RegEnumKeys(gRegProfiles);
+        if (switches_.profileList.empty()) candidates = ProfileKeyNames();
         switchProfile_ = ChooseCycledProfile(candidates, GetActiveProfile());
     }
 }

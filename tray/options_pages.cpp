@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "device/audio.h"
+#include "device/profilevalues.h"
 #include "device/cardlines.h"
 #include "startup/autostart.h"
 #include "startup/globals.h"
@@ -118,7 +119,7 @@ void frmOptions::SetupStartupAudioControls(bool quiet) {
     {
         UpdatingScope filling(*this);
         list.Clear();
-        for (const auto& name : RegEnumKeys(gRegProfiles)) list.AddItem(name);
+        for (const auto& name : ProfileKeyNames()) list.AddItem(name);
     }
     const int at = profile.empty() ? -1 : FindListText(list, profile);
     SetCheck(*chkStartupAudio[0], at >= 0 ? 1 : 0);

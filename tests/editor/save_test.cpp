@@ -352,6 +352,22 @@ TEST_F(EditorSave, AnUndoRefusedTooKeepsTheSettingsAndSaysWhereTheyStand) {
                                      L"''~MINE~Live'': holds the settings you edited.");
     EXPECT_NE(ProfileEditor(), nullptr);
     EXPECT_EQ(RegReadBytes(Profile(L"~MINE~Live"), L"EqEnable"), Bytes{1});
+
+    // Renamed in place: the rename to the new name and the rename back both refused leave the
+    // profile as it was under the staging name.
+    SealRegistryKey(L"");
+    DisableKeyRenaming(false);
+    RegDeleteTree(gRegProfiles, L"~MINE~Live");
+    Store(L"Mine", L"EqEnable", L"01");
+    editor.imgTab_Click(2);
+    ASSERT_TRUE(User::ChooseOption(*editor.optEQ[0]));
+    {
+        kaltest::RefusedCalls refused({RegCall::Rename}, L"~MINE~Live");
+        EXPECT_EQ(LastText(Save(editor, L"MINE", IDOK, {IDYES})),
+                  std::wstring(kNotSaved) + L" Not everything could be put back as it was:\r\n- ''Mine'': deleted.\r\n- "
+                                            L"''~MINE~Live'': holds ''Mine'' as it was.");
+    }
+    EXPECT_EQ(RegReadBytes(Profile(L"~MINE~Live"), L"EqEnable"), Bytes{1});
 }
 
 // A name the program keeps for its own keys (restore points, the staging place of a renamed

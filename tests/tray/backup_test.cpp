@@ -8,6 +8,7 @@
 #include <random>
 #include <sstream>
 
+#include "device/profilevalues.h"
 #include "startup/globals.h"
 #include "base/registry.h"
 #include "startup/utility.h"
@@ -234,4 +235,35 @@ TEST_F(BackupRestore, TheButtonsUseTheirDialogsAndMessages) {
     EXPECT_FALSE(restored);
     ASSERT_EQ(answer.seen.size(), 2u);
     EXPECT_NE(answer.seen[1].text.find(L"(Line: 3, Pos.: 1)\r\n\r\nRestore operation aborted."), std::wstring::npos);
+}
+
+// Live mode's restore points hold the card as it was when they were made: a backup's is left
+// out, and said so; the present one stays for the next start. A profile whose name only holds
+// the mark comes back as the profile it is, and only profiles are listed.
+TEST_F(BackupRestore, ARestoreLeavesOutTheBackupsRestorePointAndKeepsThePresentOne) {
+    FillSettings();
+    const std::wstring profile = L"1st~Live set";
+    RegWrite(RegJoin(gRegProfiles, profile), L"Dual2D", Bytes{1, 0, 0, 0});
+    RegWrite(RegJoin(gRegProfiles, L"123~Live"), L"Dual2D", Bytes{0, 0, 0, 0});
+    const std::wstring file = File(L"live.kbf");
+    ASSERT_EQ(WriteBackupFile(file), L"");
+    RegDeleteTree(gRegProfiles, L"123~Live");
+    RegWrite(RegJoin(gRegProfiles, L"456~LIVE"), L"Dual2D", Bytes{2, 0, 0, 0});
+
+    kaltest::DialogAnswerer answer;
+    answer.fileName = file;
+    answer.button = IDYES;
+    bool restored = false;
+    answer.Run([&] { restored = RestoreSettings(nullptr); });
+    EXPECT_TRUE(restored);
+    ASSERT_EQ(answer.seen.size(), 3u);
+    EXPECT_NE(answer.seen[2].text.find(L"(\"123~Live\"). It was left out"), std::wstring::npos);
+    EXPECT_FALSE(RegKeyExists(RegJoin(gRegProfiles, L"123~Live")));
+    EXPECT_EQ(RegReadBytes(RegJoin(gRegProfiles, L"456~LIVE"), L"Dual2D"), (Bytes{2, 0, 0, 0}));
+    EXPECT_EQ(RegReadBytes(RegJoin(gRegProfiles, profile), L"Dual2D"), (Bytes{1, 0, 0, 0}));
+    std::vector<std::wstring> listed;
+    for (const ProfileSnapshot& s : ReadProfileSnapshots()) listed.push_back(s.Profile());
+    EXPECT_EQ(listed, ProfileKeyNames());
+    EXPECT_NE(std::find(listed.begin(), listed.end(), profile), listed.end());
+    EXPECT_EQ(std::find(listed.begin(), listed.end(), L"456~LIVE"), listed.end());
 }
