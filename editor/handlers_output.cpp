@@ -459,10 +459,12 @@ void frmProfile::SendUnlockedPages() {
     std::vector<ToSend> sends;
     for (const auto& [name, value] : back) sends.push_back({name, value, kWholeValue});
     SendToCard(sends);
-    // The controls show the card wherever it is not as the Enable found it, and where it went
-    // back (the send noted it as seen).
+    // The controls show the card wherever it is not as the Enable found it; the real-time
+    // window's also where it went back (the send noted it as seen). The editor's came back as
+    // they were before the Enable.
     for (const auto& [name, found] : before)
-        if (back.count(name) != 0 || GetProfileValue(L"", name) != found) record_.SeeCard(name, Bytes{});
+        if ((realTimeMode_ && back.count(name) != 0) || GetProfileValue(L"", name) != found)
+            record_.SeeCard(name, Bytes{});
     FollowCard();
 }
 

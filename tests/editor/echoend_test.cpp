@@ -144,4 +144,36 @@ TEST_F(EchoEnd, PutsBackOnlyWhatItsEnableChangedAndTheCardStillHolds) {
     }
 }
 
+// A live editor shows the output of a profile that names none while the card holds another: the
+// Disable brings the card's output back and the editor's own, and Save writes no output.
+TEST_F(EchoEnd, TheEditorsOwnChoicesComeBackBesideTheCardsOwn) {
+    UseEditorCard(kD2);
+    Load(L"");
+    SetCard({{L"SpeakerConfig", L"07000000"}, {L"BassCornerFrequency", L"FA000000"}});
+    gAudio->SetSpeakers(gPlaybackLineIds[0], 2);
+    RegWrite(RegJoin(gRegProfiles, L"Plain"), L"AEC", EncodeAEC(false));
+    frmProfile& e = OpenEditor(L"Plain");
+    if (e.LiveProfileName().empty()) ClickLive(e);
+    ASSERT_FALSE(e.LiveProfileName().empty());
+    const std::wstring output = e.Output();
+    const std::int32_t crossover = e.csliCrossover->Value();
+    ASSERT_NE(output, L"0007");
+    ASSERT_NE(crossover, 0xFA);
+    LetTheSecondPass();
+    e.imgTab_Click(3);
+    ASSERT_TRUE(User::ChooseOption(*e.optAEC[1]));
+    LetTheSecondPass();
+    ASSERT_TRUE(Disable(e));
+    LetTheSecondPass();
+    Pump(500);
+    EXPECT_EQ(CardByte(L"SpeakerConfig"), 7);
+    EXPECT_EQ(CardByte(L"BassCornerFrequency"), 0xFA);
+    EXPECT_EQ(e.Output(), output);
+    EXPECT_EQ(e.csliCrossover->Value(), crossover);
+    e.SaveValues(L"Saved", false);
+    const auto saved = kal::testing::StoredValues(L"Saved");
+    EXPECT_EQ(saved.count(L"SpeakerConfig"), 0u);
+    EXPECT_EQ(saved.count(L"BassCornerFrequency"), 0u);
+}
+
 }  // namespace

@@ -753,15 +753,8 @@ protected:
             if (!tab.Enabled() || !tab.Visible()) return false;
             Ed().imgTab_Click(t.tab);
         }
-        const bool aec = t.control->Name() == L"optAEC";
-        const std::map<std::wstring, Bytes> before = aec ? Card() : std::map<std::wstring, Bytes>{};
         if (!UserChanges(*t.control, PickFn(), undo, NoteFn())) return false;
         if (!undo) chosen_.insert(t.groups.begin(), t.groups.end());
-        // Echo cancellation's end puts back what its Enable changed on the card: the editor
-        // shows those values as the card's.
-        if (aec && OptionSelected(Ed().optAEC, 0))
-            for (const auto& [n, v] : Card())
-                if (before.count(n) && before.at(n) != v) followed_.insert(GroupOf(n));
         return true;
     }
 

@@ -67,18 +67,11 @@ protected:
         if (failed_) return;
         // Only the controls of the changed values follow, and only while live (a device's row
         // follows its state at any time).
-        const State shown = Held(Ed());
-        const std::wstring moved = Differences(held, shown, live || device ? controls : always);
+        const std::wstring moved = Differences(held, Held(Ed()), live || device ? controls : always);
         if (!moved.empty()) Fail(L"an outside change of " + names + L" moved other controls:" + moved);
         NoteLate(changes, posts.has_value());
         // A device that comes and goes changes no choice of the profile.
-        if (!live) return;
-        NoteFollowed(changes);
-        // The values of the controls the change moved (echo cancellation's end brings back what
-        // its Enable found) are the card's now.
-        for (const Target& t : targets_)
-            if (const std::wstring k = Key(*t.control); held.count(k) && shown.count(k) && held.at(k) != shown.at(k))
-                followed_.insert(t.groups.begin(), t.groups.end());
+        if (live) NoteFollowed(changes);
     }
 
     void LiveStep() {
