@@ -31,6 +31,13 @@ public:
         call();
         ::KillTimer(nullptr, timer);
         current_ = nullptr;
+        // A press posted to a box that another way closed first must not reach a later box
+        // that gets the same handle.
+        MSG m;
+        std::vector<MSG> others;
+        while (::PeekMessageW(&m, nullptr, WM_COMMAND, WM_COMMAND, PM_REMOVE))
+            if (!handled_.count(m.hwnd)) others.push_back(m);
+        for (const MSG& o : others) ::PostMessageW(o.hwnd, o.message, o.wParam, o.lParam);
     }
 
 private:
