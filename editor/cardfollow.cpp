@@ -223,8 +223,21 @@ void frmProfile::FollowCard() {
         SelectOption(optSVN, FirstByte(now[L"SmartVolumeParams"]));
     if (changed(MixerValueName(0, 0, 0, 0)) || changed(MixerValueName(0, 0, 1, 0))) ShowCardVolume();
 
-    // The Mixer page: the rows that are part of the profile.
+    // The Mixer page: the rows that are part of the profile. The real-time window shows every
+    // channel the card has: a row the output hides keeps the card's level for the output that
+    // brings it back.
+    const bool outputMoved = changed(L"PanelConfig") || changed(L"SpeakerConfig") || changed(L"SpDigitalOut");
     for (int i = 0; i < 8; ++i) {
+        if (realTimeMode_) {
+            if (!outputMoved && !changed(std::wstring(gChannelVolumeValues[static_cast<std::size_t>(i)]))) continue;
+            Slider& level = *csliOutputChannel[i];
+            const std::int32_t card = GetChannelGainPercent(i, L"");
+            if (level.Enabled())
+                level.SetValue(card);
+            else if (!level.Tag().empty())
+                level.SetTag(std::to_wstring(card));
+            continue;
+        }
         const CheckBox& set = *chkPlaybackSet[i];
         if (set.Enabled() && set.Value() == 1 &&
             changed(std::wstring(gChannelVolumeValues[static_cast<std::size_t>(i)])))
@@ -271,7 +284,6 @@ void frmProfile::FollowCard() {
     }
     // Another output brings the real-time window's size lists back with the card's sizes, not
     // the ones they kept while disabled.
-    const bool outputMoved = changed(L"PanelConfig") || changed(L"SpeakerConfig") || changed(L"SpDigitalOut");
     if (changed(L"SpeakerSize") || (realTimeMode_ && outputMoved)) {
         const std::array<bool, 4> large = DecodeSpeakerSizes(now[L"SpeakerSize"]);
         const std::array<bool, 4> was =

@@ -314,3 +314,25 @@ TEST_F(RealTime, DialogsStayOpenAfterAChoice) {
 }
 
 }  // namespace
+
+// A channel the output hides while another program sets its level shows that level when an
+// output brings it back.
+TEST_F(RealTime, AHiddenChannelComesBackAtTheCardsLevel) {
+    UseEditorCard(kD2);
+    sim::SetSimLiveValue(L"SpeakerConfig", EncodeCode(6));
+    gAudio->SetSpeakers(gPlaybackLineIds[0], 6);
+    Load(L"");
+    frmProfile& rt = OpenRealTime();
+    rt.imgTab_Click(1);
+    const int rear = 4;
+    const std::wstring name(gChannelVolumeValues[rear]);
+    ASSERT_TRUE(rt.csliOutputChannel[rear]->Enabled());
+    LetTheSecondPass();
+    ChangeFromOutside(L"SpeakerConfig", EncodeCode(4));
+    ASSERT_FALSE(rt.csliOutputChannel[rear]->Enabled());
+    ChangeFromOutside(name, HexToBytes(L"0000F6FF"));  // -10 dB
+    ChangeFromOutside(L"SpeakerConfig", EncodeCode(6));
+    ASSERT_TRUE(rt.csliOutputChannel[rear]->Enabled());
+    EXPECT_EQ(rt.csliOutputChannel[rear]->Value(), GetChannelGainPercent(rear, L""));
+    EXPECT_NE(rt.csliOutputChannel[rear]->Value(), GetChannelGainPercent(0, L""));
+}
