@@ -488,8 +488,12 @@ void frmProfile::SendPagesAsShown() {
 void frmProfile::RestoreAfterAec() {
     LiveNameAside aside(liveProfileName_, L"");
     UnlockAfterAec();
-    // The real-time window shows the card, which the end puts back.
-    if (realTimeMode_) return RunOutputHandler();
+    // The real-time window shows the card, which the end puts back: the output's effects as the
+    // card has them, not as a new output of the user's would.
+    if (realTimeMode_) {
+        FlagScope following(followingCard_);
+        return RunOutputHandler();
+    }
     const std::array<CheckBox*, 5> effects = AecEffects();
     SelectOutputForAec(HexNumber(aecSaved_.output));
     // A box the output doesn't offer keeps its value aside, as another output would.

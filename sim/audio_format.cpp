@@ -26,6 +26,7 @@ constexpr HRESULT kUnsupportedFormat = static_cast<HRESULT>(0x88890008);  // the
 std::atomic<long> gWrites{0};
 std::atomic<long> gRefused{0};
 std::atomic<bool> gFailNextRead{false};
+std::atomic<bool> gRefuseWrites{false};
 
 
 const SimEndpointDesc& Endpoint(int e) { return SimAudioEndpoints()[static_cast<std::size_t>(e)]; }
@@ -154,6 +155,7 @@ HRESULT SimPolicySetDeviceFormat(LPCWSTR id, WAVEFORMATEX* endpointFormat, WAVEF
         ++gRefused;
         return hr;
     };
+    if (gRefuseWrites) return refuse(E_ACCESSDENIED);
     if (!id || !endpointFormat) return refuse(E_POINTER);
     const int e = FindSimEndpoint(id);
     if (e < 0 || !EqualsNoCase(id, Endpoint(e).id) || SimEndpointState(e) != DEVICE_STATE_ACTIVE)
@@ -203,5 +205,6 @@ HRESULT SimIsFormatSupported(int endpoint, const void* ksFormat, DWORD size, BOO
 long SimFormatWrites() { return gWrites; }
 long SimFormatWritesRefused() { return gRefused; }
 void FailNextSimFormatRead() { gFailNextRead = true; }
+void RefuseSimFormatWrites(bool refuse) { gRefuseWrites = refuse; }
 
 }  // namespace kal::sim

@@ -31,5 +31,7 @@ long SimFormatWrites();
 long SimFormatWritesRefused();
 // The next read of a device format fails.
 void FailNextSimFormatRead();
+// Every set-device-format call is refused until called with false.
+void RefuseSimFormatWrites(bool refuse);
 
 }  // namespace kal::sim

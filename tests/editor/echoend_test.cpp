@@ -38,7 +38,7 @@ bool EqualizerOn(frmProfile& e) {
 Bytes Rate(std::uint32_t hz) { return Bytes{static_cast<std::uint8_t>(hz), static_cast<std::uint8_t>(hz >> 8), static_cast<std::uint8_t>(hz >> 16), 0}; }
 
 TEST_F(EchoEnd, PutsBackOnlyWhatItsEnableChangedAndTheCardStillHolds) {
-    const std::wstring flat = BytesToHex(EncodeEqGain({}));
+    const std::wstring flat = BytesToHex(EncodeEqGain({})), aecOn = BytesToHex(EncodeAEC(true));
     const struct {
         const char* what;
         bool realTimeOnly;
@@ -117,6 +117,13 @@ TEST_F(EchoEnd, PutsBackOnlyWhatItsEnableChangedAndTheCardStillHolds) {
          [](frmProfile& e) { return Disable(e); },
          [] { return CardByte(L"SpeakerConfig") == 1 && CardByte(L"DVSEnable") == 1; },
          [](frmProfile& e) { return e.Output() == L"0001"; }},
+        // On when the window opened (no Enable of the user's): the Disable leaves the card as it
+        // is and the reopened boxes show it.
+        {"on at the opening, an effect on", true,
+         {{L"SpeakerConfig", L"04000000"}, {L"DVSEnable", L"01000000"}, {L"AEC", aecOn.c_str()}}, nullptr, nullptr,
+         [](frmProfile& e) { return Disable(e); },
+         [] { return CardByte(L"SpeakerConfig") == 4 && CardByte(L"DVSEnable") == 1; },
+         [](frmProfile& e) { return e.chkDolbyVirtualSpeaker->Value() == 1; }},
     };
     for (const bool realTime : {false, true}) {
         for (const auto& c : cases) {
@@ -131,7 +138,7 @@ TEST_F(EchoEnd, PutsBackOnlyWhatItsEnableChangedAndTheCardStillHolds) {
             ASSERT_TRUE(!c.ready || c.ready(e));
             LetTheSecondPass();
             e.imgTab_Click(3);
-            ASSERT_TRUE(User::ChooseOption(*e.optAEC[1]));
+            ASSERT_TRUE(e.optAEC[1]->Value() || User::ChooseOption(*e.optAEC[1]));
             LetTheSecondPass();
             ASSERT_EQ(CardByte(L"SpeakerConfig"), 4);
             EXPECT_TRUE(!c.whileOn || c.whileOn(e));

@@ -12,6 +12,7 @@
 #include "device/mixervalues.h"
 #include "device/portable/audio_levels.h"
 #include "device/portable/packets.h"
+#include "sim/audio_format.h"
 #include "device/portable/texts_values.h"
 #include "device/profilevalues.h"
 #include "device/restorepoints.h"
@@ -536,9 +537,9 @@ TEST_F(LiveMode, WhatCannotJoinTheRestorePointIsNeverChanged) {
     EXPECT_TRUE(LiveKeys().empty());
 }
 
-// Windows' side of the way back is checked too: with the speakers' endpoint out of service, the
-// format and the volume can't go back; the user is told, and live mode stays on with its restore
-// point until a way back puts them back. Live mode's start says when the card didn't take the
+// Windows' side of the way back is checked too: with Windows refusing the speakers' format, the
+// format can't go back; the user is told, and live mode stays on with its restore point until a
+// way back puts it back. (The speakers out of service close the editor: the tray suspends.) Live mode's start says when the card didn't take the
 // profile whole.
 TEST_F(LiveMode, WindowsSideOfTheWayBackAndTheStartOfLiveModeAreChecked) {
     HeadphonesOnTheRearAndProfile(L"Fast");
@@ -553,14 +554,13 @@ TEST_F(LiveMode, WindowsSideOfTheWayBackAndTheStartOfLiveModeAreChecked) {
                               L"PanelConfig.\r\nThese settings stand on the card as they were.");
     EXPECT_EQ(editor.Get<CheckBox>(L"chkLiveMode").Value(), 1);
     ASSERT_EQ(BytesToHex(GetProfileValue(L"", kMixerSampleRate)), L"00770100");
-    const int speakers = sim::FindSimEndpoint(gPlaybackLineIds[0]);
-    sim::SetSimEndpointState(speakers, DEVICE_STATE_DISABLED);
+    sim::RefuseSimFormatWrites(true);
     const std::vector<std::wstring> told = Texts(ClickLive(editor));
+    sim::RefuseSimFormatWrites(false);
     ASSERT_EQ(told.size(), 1u);
     EXPECT_NE(told[0].find(kMixerSampleRate), std::wstring::npos) << told[0];
     EXPECT_EQ(editor.Get<CheckBox>(L"chkLiveMode").Value(), 1);
     EXPECT_EQ(KeptRestorePoints().size(), 1u);
-    sim::SetSimEndpointState(speakers, DEVICE_STATE_ACTIVE);
     EXPECT_TRUE(ClickLive(editor).seen.empty());
     EXPECT_EQ(CardState(), before);
     EXPECT_TRUE(KeptRestorePoints().empty());

@@ -12,7 +12,8 @@
 // - a dialog stays open until the user closes it; now and then, each control is enabled as the
 //   window opened anew on the same card enables it.
 // CI walks seeds 1 to 20; KALVENOR_REALTIME_WALK_SEED=N replays one seed,
-// KALVENOR_REALTIME_WALK_SEEDS=N walks N seeds from KALVENOR_REALTIME_WALK_FROM (1).
+// KALVENOR_REALTIME_WALK_SEEDS=N walks N seeds from KALVENOR_REALTIME_WALK_FROM (1);
+// KALVENOR_WALK_TRACE=name logs one value, the window's and the card's, after each step.
 #include "editor/portable/valueparts.h"
 #include "sim/audio_format.h"
 #include "tests/editor/walk_fixture.h"
@@ -366,6 +367,13 @@ protected:
                 OutsideStep();
             }
             if (failed_ || Failures() != failuresAtStart) break;
+            if (const char* t = std::getenv("KALVENOR_WALK_TRACE"); t && ProfileEditor()) {
+                const std::wstring n(t, t + std::strlen(t));
+                const State s = Saved(Rt());
+                const auto w = s.find(n);
+                Note(L"    " + n + L" window " + (w == s.end() ? L"-" : w->second) + L", card " +
+                     BytesToHex(GetProfileValue(L"", n)) + L", AEC " + BytesToHex(GetProfileValue(L"", L"AEC")) + L" out " + Rt().Output());
+            }
             CheckShown();
             if (!failed_ && ProfileEditor()) CheckEnabled();
             // Echo cancellation coming or going relocks and reopens the pages: always compared then.
