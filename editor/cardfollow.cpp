@@ -14,6 +14,7 @@
 #include "device/mixervalues.h"
 #include "device/portable/audio_levels.h"
 #include "device/portable/texts.h"
+#include "device/portable/texts_values.h"
 #include "device/profilevalues.h"
 #include "device/transport.h"
 #include "editor/controlvalues.h"
@@ -192,7 +193,10 @@ void frmProfile::FollowCard() {
     followCheck(*chkDolbyHeadphones, L"DHEnable");
     followMode(*cboDolbyHeadphonesMode, L"DHRoom");
     followCheck(*chkVSS, L"EnableXear3D");
-    if (changed(L"VSpeakerPos") && OptionSelected(optVSSLayout, 1)) ApplyVSSLayout(now[L"VSpeakerPos"]);
+    // A layout whose speakers stand where the field shows them keeps the field's own bytes: the
+    // driver need not keep a speaker's last word as the profile holds it.
+    if (changed(L"VSpeakerPos") && OptionSelected(optVSSLayout, 1) && !VssLayoutsEqual(EncodeVSpeakerPos(), now[L"VSpeakerPos"]))
+        ApplyVSSLayout(now[L"VSpeakerPos"]);
     if (changed(L"Pl2xParam")) FollowGraphEffect(kPl2xPanel, DecodePl2xParam(now[L"Pl2xParam"]));
     if (neoParamSupported_ && changed(L"NeoParam")) FollowGraphEffect(kNeoPanel, DecodeNeoParam(now[L"NeoParam"]));
     if (frmHpImpedanceMode* amp = gCardCaps && gCardCaps->HPAmp ? HpImpedanceDialog() : nullptr) {

@@ -294,11 +294,13 @@ TEST_F(NotifyTest, DevicesChangingStateTogetherEachReachTheEditor) {
 }
 
 // A burst of notifications leaves one run of each kind's timer: a new default recording device
-// beside a burst of format changes reaches the editor too, as the device Windows then records from.
+// beside a burst of format changes and a new default playback device reaches the editor too, as
+// the device Windows then records from.
 TEST_F(NotifyTest, ABurstOfNotificationsLeavesOneRunOfEachKind) {
     editorLoaded_ = true;
     for (int i = 0; i < 10; ++i) sim::RaiseSimPropertyValueChanged(SimId(L"speakers"), Key(kDeviceFormat, 0));
     sim::SetSimDefaultEndpoint(eCapture, eConsole, SimId(L"line"));
+    sim::SetSimDefaultEndpoint(eRender, eConsole, SimId(L"other_speakers"));
     Deliver(200);
     auto names = editor_.Names();
     std::sort(names.begin(), names.end());

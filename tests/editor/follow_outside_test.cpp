@@ -5,6 +5,7 @@
 
 #include "device/linevalues.h"
 #include "device/mixervalues.h"
+#include "device/portable/texts_values.h"
 #include "editor/portable/profilebytes.h"
 #include "sim/audio_format.h"
 #include "tests/editor/follow_fixture.h"
@@ -465,6 +466,29 @@ TEST_F(LiveFollow, TheAnalogOutputComesBackWithTheFormatAnotherProgramSetUnderTh
     CloseEditor();
 }
 
+// Over Dolby Digital Live the real-time window's Enable sends the two speakers it shows, and the
+// end of the lock, in either window, leaves the analog output list off as the format has it.
+TEST_F(LiveFollow, UnderAnEncodedFormatTheEnableSendsItsOutputAndTheEndKeepsTheListOff) {
+    for (const bool realTime : {true, false}) {
+        SCOPED_TRACE(realTime ? "real-time window" : "live editor");
+        UseEditorCard(kD2);
+        Load(L"");
+        SetCard({{L"PanelConfig", L"00000000"}, {L"SpeakerConfig", L"06000000"}, {L"SpDigitalOut", L"10000000"}});
+        frmProfile& e = realTime ? OpenRealTime() : OpenEditor(L"");
+        ASSERT_FALSE(e.LiveProfileName().empty());
+        ASSERT_FALSE(e.cboAnalogOutput->Enabled());
+        e.imgTab_Click(3);
+        ASSERT_TRUE(User::ChooseOption(*e.optAEC[1]));
+        if (realTime) {
+            EXPECT_EQ(FirstByte(GetProfileValue(L"", L"SpeakerConfig")), 4);
+        }
+        ASSERT_TRUE(User::ChooseOption(*e.optAEC[0]));
+        EXPECT_FALSE(e.cboAnalogOutput->Enabled());
+        EXPECT_EQ(FirstByte(GetProfileValue(L"", L"SpeakerConfig")), 6);
+        CloseEditor();
+    }
+}
+
 // An effect another program's output brings into the real-time window shows as the card holds it,
 // not as the window opened it while the output hid it.
 TEST_F(LiveFollow, AnEffectAnotherProgramsOutputOffersShowsAsTheCardHoldsIt) {
@@ -661,6 +685,8 @@ TEST_F(LiveFollow, ARoomAnotherProgramSetWhileDolbyHeadphonesWasOffComesBackWith
         ClickLive(e);
         ASSERT_FALSE(e.cboDolbyHeadphonesMode->Enabled());
         ChangeFromOutside(L"DHRoom", HexToBytes(L"03000000"));
+        // The list that is off keeps showing the user's room.
+        EXPECT_EQ(SelectedItemData(*e.cboDolbyHeadphonesMode, -1), 1);
         if (usersOn) {
             ASSERT_TRUE(User::Click(*e.chkDolbyHeadphones));
         } else {
@@ -749,4 +775,23 @@ TEST_F(LiveFollow, AFailedReadOfWindowsFormatIsNoChange) {
         EXPECT_TRUE(PumpUntil([&] { return SelectedItemData(*e.cboSpeakersLayout, -1) == 2; }, 3000));
         CloseEditor();
     }
+}
+
+// Another program's layout whose speakers stand where the live editor shows them, a last word
+// aside (the driver need not keep it as a profile holds it): the editor keeps its own bytes, and
+// Save writes the profile's layout.
+TEST_F(LiveFollow, ALayoutAtTheFieldsPlacesKeepsTheProfilesBytes) {
+    UseEditorCard(kD2);
+    Load(L"");
+    Bytes layout = HexToBytes(std::wstring(kVssDefaultLayout));
+    layout[15] = 7;
+    Store(L"Room", L"VSpeakerPos", BytesToHex(layout).c_str());
+    frmProfile& e = OpenEditor(L"Room");
+    ClickLive(e);
+    Bytes other = layout;
+    other[15] = 0;
+    other[12] = 2;
+    ChangeFromOutside(L"VSpeakerPos", other);
+    EXPECT_EQ(Saved(e).at(L"VSpeakerPos"), BytesToHex(layout));
+    CloseEditor();
 }

@@ -225,7 +225,7 @@ TEST_F(RealTime, EchoCancellationsDisablePutsBackWhatItsEnableFound) {
     }
 }
 
-// Echo cancellation on shows the card's own output, equalizer and FlexBass on locked pages:
+// Echo cancellation on shows the card's own output, equalizer, FlexBass and effects on locked pages:
 // opened so, after a refresh, after it came on from outside; off, the pages open on the card.
 TEST_F(RealTime, EchoCancellationOnShowsTheCardOnLockedPages) {
     UseEditorCard(kD2);
@@ -233,6 +233,7 @@ TEST_F(RealTime, EchoCancellationOnShowsTheCardOnLockedPages) {
              {L"SpeakerConfig", EncodeCode(7)},
              {L"EqEnable", EncodeFlag(true)},
              {L"BassManagement", EncodeFlag(true)},
+             {L"EnableXear3D", EncodeCode(1)},
              {L"AEC", EncodeAEC(true)}})
         sim::SetSimLiveValue(name, value);
     Load(L"");
@@ -246,6 +247,9 @@ TEST_F(RealTime, EchoCancellationOnShowsTheCardOnLockedPages) {
         EXPECT_EQ(rt.imgTab[0]->Enabled(), !locked);
         EXPECT_EQ(rt.imgTab[2]->Enabled(), !locked);
         EXPECT_EQ(rt.cboAnalogOutput->Enabled(), !locked);
+        // The output offers the speaker shifter: its box shows the card's, locked or not.
+        EXPECT_EQ(rt.Ctl(L"pctVSS").Tag(), L"3");
+        EXPECT_EQ(rt.chkVSS->Value(), 1);
     };
     expectShown(true, "opened");
     // A volume key refreshes the window at once.
