@@ -32,7 +32,6 @@ namespace {
 constexpr int kDontChange = 255;
 const wchar_t* const kSwapValues[3] = {L"HeadphoneLRXchg", L"CenterBassXchg", L"SideRearXchg"};
 
-std::int32_t Whole(Currency value) { return static_cast<std::int32_t>(std::nearbyint(Fixed4ToDouble(value))); }
 
 }  // namespace
 
@@ -254,7 +253,7 @@ void frmProfile::FollowCard() {
             Currency volume = 0, balance = 0;
             InputLineLevel(j, L"", volume, balance);
             csliInputLine[j]->SetValue(Whole(volume));
-            if (csliInputLineBalance[j]->Tag() == L"2") csliInputLineBalance[j]->SetValue(Whole(balance * 10));
+            if (InputLineStereo(j)) csliInputLineBalance[j]->SetValue(Whole(balance * 10));
         }
         const int monitor = CountIn(chkRecordMonitor[j]->Tag());
         const int controls = CountIn(cmdRecordExtraOptions[j]->Tag());

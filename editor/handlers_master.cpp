@@ -16,11 +16,6 @@
 #include "startup/utility.h"
 
 namespace kal {
-namespace {
-
-std::int32_t Whole(Currency value) { return static_cast<std::int32_t>(std::nearbyint(Fixed4ToDouble(value))); }
-
-}  // namespace
 
 void frmProfile::optVolume_Click(int index) {
     const bool set = index == 1;

@@ -16,11 +16,6 @@
 #include "startup/utility.h"
 
 namespace kal {
-namespace {
-
-std::int32_t Whole(Currency value) { return static_cast<std::int32_t>(std::nearbyint(Fixed4ToDouble(value))); }
-
-}  // namespace
 
 // A row's controls are enabled while its Set box is 1 and offered. Loading sets the boxes without a click
 // when their value stays, so it applies this itself.
@@ -44,7 +39,7 @@ void frmProfile::EnableRecordRow(int i) {
     SetSliderEnabled(level, set, level.Value());
     // The balance slider's tag holds the line's channel count: only a stereo line has a balance
     // and its reset, and its value is not kept aside.
-    const bool stereo = csliInputLineBalance[i]->Tag() == L"2";
+    const bool stereo = InputLineStereo(i);
     for (Control* c : ControlList{csliInputLineBalance[i], cmdInputLineBalanceReset[i]}) c->SetEnabled(set && stereo);
 }
 
@@ -99,7 +94,7 @@ void frmProfile::chkRecordSet_Click(int i) {
     Currency level = 0, pan = 0;
     InputLineLevel(i, liveProfileName_, level, pan);
     csliInputLine[i]->SetValue(Whole(level));
-    if (balance.Tag() == L"2") balance.SetValue(Whole(pan * 10));
+    if (InputLineStereo(i)) balance.SetValue(Whole(pan * 10));
 }
 
 void frmProfile::csliInputLine_Change(int i) {

@@ -430,6 +430,8 @@ private:
     // Encoders of the controls (editor/values_save.cpp).
     void WriteValue(const std::wstring& profile, const std::wstring& name, const Bytes& value) const;
     Bytes EncodeVolumeBalance(bool recording, int line, int channel) const;
+    // A recording line of two channels: the balance slider's tag holds the line's channel count.
+    bool InputLineStereo(int line) const;
     // A recording line's balance as sent and saved: a line of one channel has its whole level on
     // that channel, whatever balance a profile brought for it.
     Currency InputLineBalance(int line) const;

@@ -43,7 +43,6 @@ private:
     bool on_;
 };
 
-std::int32_t Whole(Currency value) { return static_cast<std::int32_t>(std::nearbyint(Fixed4ToDouble(value))); }
 
 }  // namespace
 

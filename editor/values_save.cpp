@@ -69,14 +69,15 @@ Bytes frmProfile::EncodeVolumeBalance(bool recording, int line, int channel) con
     return {channel == 0 ? pair.first : pair.second};
 }
 
+bool frmProfile::InputLineStereo(int line) const { return csliInputLineBalance[line]->Tag() == L"2"; }
+
 Currency frmProfile::InputLineBalance(int line) const {
-    const Slider& balance = *csliInputLineBalance[line];
-    return balance.Tag() == L"2" ? balance.Value() * (kCurrencyScale / 10) : -kCurrencyScale;
+    return InputLineStereo(line) ? csliInputLineBalance[line]->Value() * (kCurrencyScale / 10) : -kCurrencyScale;
 }
 
 void frmProfile::InputLineLevel(int line, const std::wstring& profile, Currency& volume, Currency& balance) const {
     GetProfileVolumeBalance(volume, balance, 1, line, profile);
-    if (csliInputLineBalance[line]->Tag() == L"2") return;
+    if (InputLineStereo(line)) return;
     Currency left = 0, right = 0;
     ChannelsBalance(left, right, volume, balance, true);
     volume = left;

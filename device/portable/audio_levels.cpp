@@ -24,6 +24,7 @@ Currency ToFixed4(double value) {
 }
 
 double Fixed4ToDouble(Currency value) { return static_cast<double>(value) / static_cast<double>(kCurrencyScale); }
+std::int32_t Whole(Currency value) { return static_cast<std::int32_t>(std::nearbyint(Fixed4ToDouble(value))); }
 
 Currency DBFromLinear(std::int16_t percent, std::int16_t factor, std::int16_t minDB, std::int16_t maxDB) {
     if (percent < 0 || percent > 100) return 0;

@@ -11,6 +11,8 @@ namespace kal {
 // Nearest 1/10000, halves to even.
 Currency ToFixed4(double value);
 double Fixed4ToDouble(Currency value);
+// The nearest whole number, halves to even: a slider's position for a level.
+std::int32_t Whole(Currency value);
 
 // The decibel value of a volume percentage on a logarithmic taper between minDB and maxDB:
 // factor x log10(A + (B - A) x percent / 100) with A = 10^(minDB/factor), B = 10^(maxDB/factor),

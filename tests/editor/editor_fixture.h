@@ -15,6 +15,7 @@
 #include "editor/profileform.h"
 #include "tests/common/checked.h"
 #include "tests/common/screenshot.h"
+#include "tests/tray/dialog_answerer.h"
 #include "tests/tray/tray_fixture.h"
 
 namespace kal::testing {
@@ -88,6 +89,14 @@ protected:
         editor.Show();
         Pump(30);
         return editor;
+    }
+
+    // The Live Mode box clicked, `button` pressed in each message box it shows.
+    static kaltest::DialogAnswerer ClickLive(frmProfile& editor, int button = IDYES) {
+        kaltest::DialogAnswerer answers;
+        answers.button = button;
+        answers.Run([&] { User::Click(editor.Ctl(L"chkLiveMode")); });
+        return answers;
     }
 
     frmProfile& OpenRealTime() {

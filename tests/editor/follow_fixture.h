@@ -436,12 +436,6 @@ protected:
         for (UINT_PTR id : {kTimerOnDefaultDeviceChanged, kTimerOnPropertyValueChanged, kTimerUpdateRealTimeData})
             ::SendMessageW(form_->hWnd(), WM_TIMER, id, 0);
     }
-
-    static void ClickLive(frmProfile& editor) {
-        kaltest::DialogAnswerer answers;
-        answers.button = IDYES;
-        answers.Run([&] { User::Click(editor.Ctl(L"chkLiveMode")); });
-    }
 };
 
 }  // namespace kal::testing

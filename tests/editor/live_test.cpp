@@ -78,12 +78,6 @@ protected:
         Store(profile, L"SpeakerConfig", L"01000000");
         Store(profile, L"HpImpedanceModeFront", L"02000000");
     }
-    static kaltest::DialogAnswerer ClickLive(frmProfile& editor, int button = IDYES) {
-        kaltest::DialogAnswerer answers;
-        answers.button = button;
-        answers.Run([&] { User::Click(editor.Ctl(L"chkLiveMode")); });
-        return answers;
-    }
     static int IndexOf(const ComboBox& box, std::intptr_t data) {
         for (int i = 0; i < box.ListCount(); ++i)
             if (box.ItemData(i) == data) return i;

@@ -50,7 +50,8 @@ protected:
 
     // ---- The checks ----
 
-    // The window shows what the card holds; the master volume by its slider's whole percent.
+    // The window shows what the card holds; the master volume and balance by their sliders' whole
+    // steps, the speaker field by its speakers' places.
     void CheckShown() {
         frmProfile& e = Rt();
         const State saved = Saved(e);
@@ -59,9 +60,8 @@ protected:
         if (e.imgTab[0]->Enabled() == locked || e.imgTab[2]->Enabled() == locked)
             return Fail(L"the pages echo cancellation locks are " + std::wstring(locked ? L"open" : L"locked"));
         for (const std::wstring& n : cardNames_) {
-            // The master volume by the slider's percent, below; the speaker field's positions go
-            // through its pixels.
-            if (n == MixerValueName(0, 0, 0, 0) || n == MixerValueName(0, 0, 1, 0) || n == L"VSpeakerPos") continue;
+            // The master volume and balance by the sliders, below.
+            if (n == MixerValueName(0, 0, 0, 0) || n == MixerValueName(0, 0, 1, 0)) continue;
             // While echo cancellation holds, a save gives the locked pages as before it.
             if ((locked && LockedPage(n)) || lateValues_.count(GroupOf(n))) continue;
             if (!ShowsAsCard(e, n, saved, GetProfileValue(L"", n)))
@@ -88,8 +88,13 @@ protected:
             return Fail(L"the window shows another FlexBass state");
         Currency volume = 0, balance = 0;
         GetProfileVolumeBalance(volume, balance, 0, 0, L"");
-        if (e.csliVolume->Value() != static_cast<std::int32_t>(std::nearbyint(Fixed4ToDouble(volume))))
+        if (e.csliVolume->Value() != Whole(volume))
             return Fail(L"the window shows the master volume " + std::to_wstring(e.csliVolume->Value()));
+        // A step either way is the same; at the lowest levels the channels hold no tenth of a
+        // balance.
+        if (std::abs(e.csliMasterBalance->Value() - Whole(balance * 10)) > (e.csliVolume->Value() < 10 ? 20 : 1))
+            return Fail(L"the window shows the master balance " + std::to_wstring(e.csliMasterBalance->Value()) +
+                        L", the card's is " + std::to_wstring(Whole(balance * 10)));
     }
 
     // Each effect's value, its box and the panel whose tag holds how the output offers it.

@@ -995,6 +995,26 @@ protected:
         return e.csliVolume->Value() == static_cast<std::int32_t>(std::nearbyint(Fixed4ToDouble(volume)));
     }
 
+    // "" when recording line `j`'s sliders show the card's level and balance, or the row is out.
+    std::wstring LineShownAsCard(int j) {
+        frmProfile& e = Ed();
+        if (!e.chkRecordSet[j]->Enabled() || e.chkRecordSet[j]->Value() != 1) return L"";
+        Currency volume = 0, balance = 0;
+        GetProfileVolumeBalance(volume, balance, 1, j, L"");
+        const bool stereo = e.csliInputLineBalance[j]->Tag() == L"2";
+        if (!stereo) {
+            Currency left = 0, right = 0;
+            ChannelsBalance(left, right, volume, balance, true);
+            volume = left;
+        }
+        if (std::abs(e.csliInputLine[j]->Value() - Whole(volume)) <= 1 &&
+            (!stereo || e.csliInputLineBalance[j]->Value() == Whole(balance * 10)))
+            return L"";
+        return L"live: recording line " + std::to_wstring(j) + L" shows " + std::to_wstring(e.csliInputLine[j]->Value()) +
+               L", balance " + std::to_wstring(e.csliInputLineBalance[j]->Value()) + L"; the card's are " +
+               std::to_wstring(Whole(volume)) + L", " + std::to_wstring(Whole(balance * 10));
+    }
+
     void CheckLiveCard() {
         if (!Live()) return;
         frmProfile& e = Ed();
@@ -1002,7 +1022,17 @@ protected:
         const State saved = Saved(e);
         for (const std::wstring& n : cardNames_) {
             const std::wstring g = GroupOf(n);
-            if (!chosen_.count(g) || movedSinceLive_.count(g) || (aec && SetByEchoCancellation(n))) continue;
+            // The user's choices reached the card; what another program changed since is shown.
+            if (!followed_.count(g) && (!chosen_.count(g) || movedSinceLive_.count(g))) continue;
+            // A change no notification tells of shows at the next refresh.
+            if (lateValues_.count(g) || (aec && SetByEchoCancellation(n))) continue;
+            // A recording line another program moved shows its level and balance at the sliders'
+            // steps, which Save writes: compared by the sliders.
+            if (const auto ref = IsMixerValueName(n) ? ParseMixerValueName(n) : std::nullopt;
+                ref && ref->flow == 1 && ref->control == 0 && followed_.count(g) && !chosen_.count(g)) {
+                if (const std::wstring shown = LineShownAsCard(ref->line); !shown.empty()) return Fail(shown);
+                continue;
+            }
             const std::wstring card = BytesToHex(GetProfileValue(L"", n));
             if (!ShowsAsOnCard(n, saved, card, true))
                 return Fail(L"live: the card holds " + n + L" " + card + L", Save writes " + saved.at(n));
