@@ -816,6 +816,29 @@ LRESULT Form::Dispatch(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
         if (hWnd == hwnd_ && LOWORD(wParam) != WA_INACTIVE) OnActivate();
         break;
+    case WM_GETDLGCODE:
+        // A frame's caption is a label to the dialog manager: its mnemonic reaches the frame.
+        if (dynamic_cast<Frame*>(ControlOf(hWnd))) return DLGC_STATIC;
+        break;
+    case WM_NEXTDLGCTL:
+        // The dialog manager moves the focus with it for a mnemonic of a label or a frame (to the
+        // control after it) and for an arrow key that leaves an option group; a form is no dialog
+        // box, so it does what the dialog box's own procedure would: the given control, or the
+        // next or previous one in the tab order, an edit box with all of its text selected.
+        if (hWnd == hwnd_) {
+            const HWND focus = ::GetFocus();
+            HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam) : nullptr;
+            // A frame its mnemonic focused hands the focus on to its first control.
+            if (!LOWORD(lParam) && !wParam && dynamic_cast<Frame*>(ControlOf(focus)))
+                if (HWND inner = ::GetNextDlgTabItem(focus, nullptr, FALSE); inner && ::IsChild(focus, inner)) next = inner;
+            if (!next && !LOWORD(lParam)) next = ::GetNextDlgTabItem(hwnd_, focus, wParam != 0);
+            if (next && ::IsChild(hwnd_, next)) {
+                if (::SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) ::SendMessageW(next, EM_SETSEL, 0, -1);
+                ::SetFocus(next);
+            }
+            return 0;
+        }
+        break;
     case WM_CLOSE:
         if (hWnd == hwnd_) {
             Unload();

@@ -37,6 +37,7 @@ public:
                    {ControlType::OptionButton, L"optMode", 0, L"Off", 120, 300, 1800, 300, 0, L"fraMode"},
                    {ControlType::OptionButton, L"optMode", 1, L"On", 120, 650, 1800, 300, 0, L"fraMode"},
                    {ControlType::OptionButton, L"optMode", 255, L"Don't Change", 120, 1000, 1800, 300, 0, L"fraMode"},
+                   {ControlType::Label, L"lblName", -1, L"&Name", 120, 1000, 100, 300},
                    {ControlType::TextBox, L"txtName", -1, L"", 120, 1000, 1500, 300},
                    {ControlType::ComboBox, L"cboRate", -1, L"", 120, 1440, 1500, 300},
                    {ControlType::ComboBox, L"cboPreset", -1, L"", 4200, 1440, 1500, 300, CBS_DROPDOWN},
@@ -532,6 +533,40 @@ TEST(FormsScrolling, TheWheelOverAControlWithoutTheFocusScrollsTheForm) {
         EXPECT_EQ(value(*c.control) != before, c.changes);
         EXPECT_EQ(events, c.changes ? 1 : 0);
         c.control->SetEnabled(true);
+    }
+}
+
+// Alt and a caption's marked letter, as the program's loop hands them to the dialog manager: a
+// button's is a press; a label's focuses the control after it, an edit box with its text
+// selected; a frame's focuses its first control; a letter no caption marks does nothing.
+TEST_F(Forms, MnemonicsReachTheirControls) {
+    form.Ctl(L"fraMode").SetCaption(L"&Mode");
+    form.Get<TextBox>(L"txtName").SetText(L"abc");
+    const struct {
+        WORD key;
+        const wchar_t* focus;  // the control that has the focus after it
+        int presses;           // of the Apply button
+    } cases[] = {{'N', L"txtName", 0}, {'M', L"optMode", 0}, {'A', L"cmdApply", 1}, {'Q', L"cmdApply", 1}};
+    const HWND start = form.Get<CheckBox>(L"chkMute").Window();
+    ::SetForegroundWindow(form.hWnd());
+    ::SetFocus(start);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<char>(c.key));
+        kal::testing::SendKeys({VK_MENU, c.key}, false);
+        kal::testing::SendKeys({VK_MENU, c.key}, true);
+        kal::testing::PumpUntil([] { return false; }, 150, FormDialogMessage);
+        const Control* focused = nullptr;
+        for (Control* ctl : form.Controls())
+            if (ctl->Window() == ::GetFocus()) focused = ctl;
+        ASSERT_NE(focused, nullptr);
+        EXPECT_EQ(focused->Name(), c.focus);
+        EXPECT_EQ(Events(L"cmdApply.Click"), c.presses);
+        if (focused->Name() == L"txtName") {
+            DWORD from = 1, to = 0;
+            ::SendMessageW(::GetFocus(), EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+            EXPECT_EQ(from, 0u);
+            EXPECT_EQ(to, 3u);
+        }
     }
 }
 
