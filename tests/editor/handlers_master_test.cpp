@@ -78,6 +78,26 @@ TEST_F(MasterHandlers, OnlySetToSendsTheSlidersLevelTheOtherChoicesPutTheOldLeve
     EXPECT_NEAR(CardVolume(), 20, 0.6);
 }
 
+// A slider left where it was (a key let go on it, a click on its thumb, the end of a drag) sends
+// nothing in live mode: another program's level set meanwhile stays; the next move sends.
+TEST_F(MasterHandlers, ASliderLeftWhereItWasSendsNothing) {
+    UseEditorCard(kD2);
+    frmProfile& editor = OpenEditor(L"");
+    ASSERT_FALSE(editor.LiveProfileName().empty());
+    auto& volume = editor.Get<Slider>(L"csliVolume");
+    ASSERT_TRUE(User::ChooseOption(editor.Get<OptionButton>(L"optVolume", 1)));
+    ASSERT_TRUE(User::DragTo(volume, 30));
+    ASSERT_NEAR(CardVolume(), 30, 0.6);
+    SetVolumeBalance(60 * kCurrencyScale, 0, 0, 0);
+    const UINT scroll = volume.Bar().Orientation() == cSlider::Horizontal ? WM_HSCROLL : WM_VSCROLL;
+    for (WORD code : {TB_ENDTRACK, TB_THUMBPOSITION})
+        ::SendMessageW(volume.Bar().HostWindow(), scroll, MAKEWPARAM(code, 0),
+                       reinterpret_cast<LPARAM>(volume.Bar().hWnd()));
+    EXPECT_NEAR(CardVolume(), 60, 0.6);
+    ASSERT_TRUE(User::DragTo(volume, 40));
+    EXPECT_NEAR(CardVolume(), 40, 0.6);
+}
+
 TEST_F(MasterHandlers, SetToStartsFromTheLevelShownNotFromFullVolume) {
     UseEditorCard(kD2);
     Store(L"UseLast", MixerValueName(0, 0, 0, 0), L"FF");
