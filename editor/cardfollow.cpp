@@ -27,13 +27,6 @@
 #include "startup/tables.h"
 
 namespace kal {
-namespace {
-
-constexpr int kDontChange = 255;
-const wchar_t* const kSwapValues[3] = {L"HeadphoneLRXchg", L"CenterBassXchg", L"SideRearXchg"};
-
-
-}  // namespace
 
 // ---- What the pop-up asks after it changed the card ----
 

@@ -14,6 +14,13 @@
 
 namespace kal {
 
+// The code of "Don't Change" / "Don't Set" in an option group, a list's item data or a value's
+// first byte.
+inline constexpr int kDontChange = 255;
+
+// The channel swaps' values, in the order of the swaps dialog: L/R, centre/bass, side/rear.
+inline constexpr const wchar_t* kSwapValues[3] = {L"HeadphoneLRXchg", L"CenterBassXchg", L"SideRearXchg"};
+
 // Selects the first entry carrying `value` (its Click runs); false, selection unchanged, when none.
 inline bool SelectItemData(ComboBox& box, std::intptr_t value) {
     for (int i = 0; i < box.ListCount(); ++i) {

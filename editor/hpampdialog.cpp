@@ -15,8 +15,6 @@ namespace {
 
 using namespace design;
 
-constexpr std::uint8_t kDontChange = 255;
-
 FormInstance<frmHpImpedanceMode> gHpAmpInstance;
 
 constexpr wchar_t kExplanation[] =

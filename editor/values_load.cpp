@@ -24,9 +24,6 @@
 namespace kal {
 namespace {
 
-constexpr int kDontChange = 255;
-const wchar_t* const kSwapValues[3] = {L"HeadphoneLRXchg", L"CenterBassXchg", L"SideRearXchg"};
-
 // Driver writes stay off while the card's own state is loaded, whatever ends the load.
 class SuspendDriverWrites {
 public:

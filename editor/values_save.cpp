@@ -26,8 +26,6 @@
 namespace kal {
 namespace {
 
-const wchar_t* const kSwapValues[3] = {L"HeadphoneLRXchg", L"CenterBassXchg", L"SideRearXchg"};
-
 // A mode list's value: the chosen entry (kept aside while its effect is off), else the value
 // loaded for the profile when the list has it, else the list's first entry.
 Bytes ModeValue(const ComboBox& box, std::uint8_t loaded) {
