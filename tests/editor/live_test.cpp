@@ -533,8 +533,8 @@ TEST_F(LiveMode, WhatCannotJoinTheRestorePointIsNeverChanged) {
 
 // Windows' side of the way back is checked too: with Windows refusing the speakers' format, the
 // format can't go back; the user is told, and live mode stays on with its restore point until a
-// way back puts it back. (The speakers out of service close the editor: the tray suspends.) Live mode's start says when the card didn't take the
-// profile whole.
+// way back puts it back. (The speakers out of service close the editor: the tray suspends.)
+// Live mode's start says when the card didn't take the profile whole.
 TEST_F(LiveMode, WindowsSideOfTheWayBackAndTheStartOfLiveModeAreChecked) {
     HeadphonesOnTheRearAndProfile(L"Fast");
     gAudio->SetDeviceFormat(gPlaybackLineIds[0], 48000, 16, 0);

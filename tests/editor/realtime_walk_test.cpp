@@ -1,8 +1,9 @@
 // Random walks of the real-time settings window on every supported model, opened with echo
 // cancellation off or on: seeded sequences of the user's choices on every control (the effect
-// panels opened first), its three dialogs, every kind of change from outside that the editor's
-// walk makes, through the real notifications and the program's refresh, and meetings of the
-// user's change and another program's on the same value or part. After every step the walk
+// panels opened first), by the mouse and by the keyboard, its three dialogs, every kind of
+// change from outside that the editor's walk makes, through the real notifications and the
+// program's refresh (for a share of the seeds on its own clock), and meetings of the user's
+// change and another program's on the same value or part. After every step the walk
 // checks, from outside the window:
 // - the window shows what the card and Windows hold: every user change reached the card and
 //   every outside change was followed, the boxes of the effects the output offers included;
@@ -321,8 +322,9 @@ protected:
         log_.str(L"");
         failed_ = false;
         lateValues_.clear();
+        ownClock_ = seed % 16 == 5;
         const std::wstring model = PickModel();
-        log_ << L"seed " << seed << L", card " << model;
+        log_ << L"seed " << seed << L", card " << model << (ownClock_ ? L", the program's own clock" : L"");
         UseEditorCard(model.c_str());
         if (Chance(60)) {
             static const std::uint8_t outputs[] = {1, 6, 7};
@@ -354,6 +356,8 @@ protected:
             const bool aecBefore = AecOn();
             if (kind < WheelShare()) {
                 if (!WheelStep()) continue;
+            } else if (kind < WheelShare() + 6) {
+                if (!KeyStep()) continue;
             } else if (kind < 48) {
                 if (!UserStep()) continue;
                 if (Chance(30)) {

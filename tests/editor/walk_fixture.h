@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdlib>
 #include <cstring>
+#include <cwctype>
 #include <optional>
 #include <random>
 #include <set>
@@ -16,6 +17,7 @@
 #include "editor/portable/valueparts.h"
 #include "tests/editor/follow_fixture.h"
 #include "tests/editor/profile_codes.h"
+#include "tests/editor/profiles_fixture.h"
 
 namespace kal::testing {
 
@@ -88,6 +90,7 @@ protected:
         if (since && !PumpUntil([&] { return registryPosts_ != *since; }, 10000))
             return Fail(L"no notification came of the driver's change");
         Pump(20);
+        if (ownClock_) return WaitOutOwnChange();
         gLastSelfChange.store(::timeGetTime() - 5000);
         FireDeferredTimers();
         Pump(20);
@@ -542,7 +545,8 @@ protected:
             driver = driver || o.driver;
         }
         Note((ownWindow && IsSelfChange() ? L"at once from outside: " : L"from outside: ") + names);
-        if (!ownWindow) gLastSelfChange.store(::timeGetTime() - kOwnChangeWindowMs);
+        if (!ownWindow && ownClock_) WaitOutOwnChange();
+        else if (!ownWindow) gLastSelfChange.store(::timeGetTime() - kOwnChangeWindowMs);
         const unsigned posts = registryPosts_;
         const std::map<std::wstring, Bytes> before = Card();
         for (const Outside& o : changes) {
@@ -709,14 +713,22 @@ protected:
     void MeetingStep() {
         const Target& t = targets_[static_cast<std::size_t>(Pick(static_cast<int>(targets_.size())))];
         if (!Act(t, false) || !IsSelfChange()) return;
-        std::vector<Outside> changes{Chance(80) ? AimedOutside(t) : RandomOutside()};
         sim::WaitForSimNotifications();
         Pump(20);
         if (!ProfileEditor()) return Fail(L"the window closed");
         const std::map<std::wstring, Bytes> before = Card();
-        const std::optional<unsigned> posts = PutOutside(changes, true, true);
-        if (failed_) return;
-        const std::map<std::wstring, Bytes> set = Card();
+        // A change that moved nothing on the card (a device's state, the mute, a code the card
+        // already held) meets nothing: another is aimed, while the second lasts.
+        std::vector<Outside> changes;
+        std::optional<unsigned> posts;
+        std::map<std::wstring, Bytes> set;
+        for (int aim = 0; aim < 4 && (aim == 0 || (set == before && IsSelfChange())); ++aim) {
+            changes.push_back(Chance(80) ? AimedOutside(t) : RandomOutside());
+            const std::optional<unsigned> put = PutOutside({changes.back()}, true, true);
+            if (failed_) return;
+            if (!posts) posts = put;
+            set = Card();
+        }
         const Target* next = nullptr;
         if (Chance(60)) {
             if (Chance(50)) LetTheRefreshRun(posts);
@@ -847,12 +859,196 @@ protected:
         return true;
     }
 
-    // The user closes the window by its Cancel (Close) button or its close box.
+    // The user's keyboard: a control focused as a click or Tab focuses it, then a key through the
+    // system's input, which the form's dialog manager and the control handle as in the program's
+    // loop: a slider's arrows, pages, Home and End, or a click on its channel (a page); a list's
+    // arrows, pages, Home and End; Space on a box; an option's arrows or Space; Space or Enter on
+    // a button; now and then Tab either way, Escape, Enter off a button or a frame's mnemonic,
+    // which only move the focus. A change is the focused control's (an option the focus lands
+    // on is chosen): its groups are the user's choice, and the checks after the step hold
+    // everything else to what it was.
+    bool KeyStep() {
+        frmProfile& e = Ed();
+        const Target& t = targets_[static_cast<std::size_t>(Pick(static_cast<int>(targets_.size())))];
+        Control& c = *t.control;
+        auto* slider = dynamic_cast<Slider*>(&c);
+        auto* box = dynamic_cast<ComboBox*>(&c);
+        auto* option = dynamic_cast<OptionButton*>(&c);
+        const bool button = dynamic_cast<CommandButton*>(&c) != nullptr;
+        if (t.tab == -1 || (!slider && !box && !option && !button && !dynamic_cast<CheckBox*>(&c))) return false;
+        if (t.tab >= 0) {
+            const Control& tab = *e.imgTab[static_cast<std::size_t>(t.tab)];
+            if (!tab.Enabled() || !tab.Visible()) return false;
+            e.imgTab_Click(t.tab);
+        }
+        if (!User::CanAct(c) && OpenPanelOf(c)) Note(Key(c) + L": its panel opened");
+        if (!User::CanAct(c)) return false;
+        // An option group is entered at its chosen option.
+        Control* focus = &c;
+        if (option)
+            for (Control* o : c.Parent().Controls())
+                if (auto* other = dynamic_cast<OptionButton*>(o);
+                    other && other->Name() == c.Name() && other->Value() && User::CanAct(*other))
+                    focus = other;
+        HWND part = slider && slider->Bar().hWnd() ? slider->Bar().hWnd()
+                    : box && box->EditWindow()     ? box->EditWindow()
+                                                   : focus->Window();
+        struct Press { WORD vk; bool shift, alt, moves; const wchar_t* name; };
+        static constexpr Press kSlider[] = {{VK_LEFT, 0, 0, 0, L"Left"},  {VK_RIGHT, 0, 0, 0, L"Right"},
+                                            {VK_UP, 0, 0, 0, L"Up"},      {VK_DOWN, 0, 0, 0, L"Down"},
+                                            {VK_PRIOR, 0, 0, 0, L"PgUp"}, {VK_NEXT, 0, 0, 0, L"PgDn"},
+                                            {VK_HOME, 0, 0, 0, L"Home"},  {VK_END, 0, 0, 0, L"End"},
+                                            {0, 0, 0, 0, L"a click on the channel"}};
+        static constexpr Press kList[] = {{VK_UP, 0, 0, 0, L"Up"},     {VK_DOWN, 0, 0, 0, L"Down"},
+                                          {VK_PRIOR, 0, 0, 0, L"PgUp"}, {VK_NEXT, 0, 0, 0, L"PgDn"},
+                                          {VK_HOME, 0, 0, 0, L"Home"},  {VK_END, 0, 0, 0, L"End"}};
+        static constexpr Press kOption[] = {{VK_UP, 0, 0, 0, L"Up"},     {VK_DOWN, 0, 0, 0, L"Down"},
+                                            {VK_LEFT, 0, 0, 0, L"Left"}, {VK_RIGHT, 0, 0, 0, L"Right"},
+                                            {VK_SPACE, 0, 0, 0, L"Space"}};
+        static constexpr Press kButton[] = {{VK_SPACE, 0, 0, 0, L"Space"}, {VK_RETURN, 0, 0, 0, L"Enter"}};
+        static constexpr Press kBox[] = {{VK_SPACE, 0, 0, 0, L"Space"}};
+        // Keys that move the focus and choose nothing: Enter off a button does nothing either.
+        static constexpr Press kMove[] = {{VK_TAB, 0, 0, 1, L"Tab"},         {VK_TAB, 1, 0, 1, L"Shift+Tab"},
+                                          {VK_ESCAPE, 0, 0, 1, L"Escape"},   {VK_RETURN, 0, 0, 1, L"Enter"},
+                                          {'A', 0, 1, 1, L"Alt+A"},          {'D', 0, 1, 1, L"Alt+D"},
+                                          {'E', 0, 1, 1, L"Alt+E"},          {'N', 0, 1, 1, L"Alt+N"}};
+        auto among = [&](const auto& presses) { return presses[Pick(static_cast<int>(std::size(presses)))]; };
+        Press press = Chance(20) ? among(kMove)
+                      : slider   ? among(kSlider)
+                      : box      ? among(kList)
+                      : option   ? among(kOption)
+                      : button   ? among(kButton)
+                                 : among(kBox);
+        if (press.moves && button && press.vk == VK_RETURN) press = kMove[0];
+        // The frames' mnemonics are the Output page's.
+        if (press.alt && press.vk != 'N' && t.tab != 0) return false;
+        e.ScrollIntoView(part);
+        Pump(20);
+        POINT at{};
+        if (press.vk == 0) {
+            // A point of the channel beside the thumb, in sight.
+            RECT channel{}, thumb{};
+            ::SendMessageW(part, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+            ::SendMessageW(part, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+            const bool vertical = (::GetWindowLongW(part, GWL_STYLE) & TBS_VERT) != 0;
+            // A vertical bar's channel rectangle comes across (x and y swapped).
+            if (vertical) channel = {channel.top, channel.left, channel.bottom, channel.right};
+            const int from = vertical ? channel.top : channel.left, to = vertical ? channel.bottom : channel.right;
+            const int lo = vertical ? thumb.top : thumb.left, hi = vertical ? thumb.bottom : thumb.right;
+            std::vector<int> spots;
+            if (lo - from > 4) spots.push_back((from + lo) / 2);
+            if (to - hi > 4) spots.push_back((hi + to) / 2);
+            if (spots.empty()) return false;
+            const int spot = spots[static_cast<std::size_t>(Pick(static_cast<int>(spots.size())))];
+            at = vertical ? POINT{(thumb.left + thumb.right) / 2, spot} : POINT{spot, (thumb.top + thumb.bottom) / 2};
+            ::ClientToScreen(part, &at);
+            if (::WindowFromPoint(at) != part) return false;
+        }
+        Note(L"key " + std::wstring(press.name) + L" on " + Key(*focus));
+        const State held = Held(e);
+        const std::map<std::wstring, Bytes> card = Card();
+        kaltest::DialogAnswerer answers;
+        answers.button = Chance(50) ? IDYES : IDNO;
+        answers.fileName = SourceTreePath(KALVENOR_SOURCE_DIR, "resources/icons/kv_mute.ico");
+        answers.Run([&] {
+            ::SetForegroundWindow(e.hWnd());
+            ::SetFocus(part);
+            PumpForms(20);
+            if (press.vk == 0) {
+                ClickScreen(at);
+                PumpForms(150);
+            } else if (press.alt) {
+                PressKey(press.vk, {VK_MENU});
+            } else if (press.shift) {
+                PressKey(press.vk, {VK_SHIFT});
+            } else {
+                PressKey(press.vk);
+            }
+        });
+        if (!ProfileEditor()) return Fail(L"the key closed the window"), true;
+        const std::wstring changed = Differences(held, Held(e), {});
+        // The control that has the focus now took the key.
+        const HWND now = ::GetFocus();
+        const Target* chosen = nullptr;
+        for (const Target& x : targets_)
+            if (x.control->Window() && (x.control->Window() == now || ::IsChild(x.control->Window(), now))) chosen = &x;
+        if (changed.empty()) {
+            // A key on a list or a box that leaves it as it was chooses what it shows again (a
+            // "Don't Change" puts back what live mode found); any other key sends nothing.
+            const bool again = chosen && chosen->control == focus && !press.moves && !slider;
+            for (const auto& [n, was] : card)
+                if (GetProfileValue(L"", n) != was && !again)
+                    return Fail(L"the key sent " + n + L" and the window shows no change; the focus is on " +
+                                (chosen ? Key(*chosen->control) : L"no choice")), true;
+            if (again) chosen_.insert(chosen->groups.begin(), chosen->groups.end());
+            return true;
+        }
+        const bool clicksOption = chosen && dynamic_cast<OptionButton*>(chosen->control);
+        if (!chosen || (press.moves && !clicksOption))
+            return Fail(L"the key changed" + changed + (chosen ? L"" : L"\n with no choice focused")), true;
+        Note(L"    " + Key(*chosen->control) + L" took it");
+        if (!std::getenv("SLIP")) chosen_.insert(chosen->groups.begin(), chosen->groups.end());
+        return true;
+    }
+
+    // A button pressed by the mouse or by its mnemonic (Alt and its caption's marked letter).
+    void Press(CommandButton& b) {
+        const std::wstring caption = b.Caption();
+        const std::size_t mark = caption.find(L'&');
+        if (Chance(60) || mark + 1 >= caption.size()) {
+            User::Click(b);
+            return;
+        }
+        const auto mnemonic = static_cast<WORD>(std::towupper(caption[mark + 1]));
+        Note(std::wstring(L"    by Alt+") + static_cast<wchar_t>(mnemonic));
+        ::SetForegroundWindow(Ed().hWnd());
+        PressKey(mnemonic, {VK_MENU});
+    }
+
+    // The profile's name given as the user gives it: set in the box, or typed over it key by key
+    // once its label's mnemonic (Alt+N) gave it the focus, now and then with a character names
+    // can't hold, which the box drops.
+    void GiveName(const std::wstring& name) {
+        frmProfile& e = Ed();
+        if (Chance(60)) {
+            e.txtProfileName->SetText(name);
+            return;
+        }
+        std::wstring keys = name;
+        if (Chance(50)) keys.insert(static_cast<std::size_t>(Pick(static_cast<int>(keys.size()) + 1)), 1, L"\\/&?*"[Pick(5)]);
+        Note(L"name typed: " + keys);
+        ::SetForegroundWindow(e.hWnd());
+        PressKey('N', {VK_MENU});
+        if (::GetFocus() != e.txtProfileName->Window()) {
+            wchar_t cls[64] = L"", text[64] = L"";
+            ::GetClassNameW(::GetFocus(), cls, 64);
+            ::GetWindowTextW(::GetFocus(), text, 64);
+            return Fail(L"Alt+N does not reach the name box; the focus is on " + std::wstring(cls) + L" \"" + text +
+                        L"\", the foreground " + (::GetForegroundWindow() == e.hWnd() ? L"the editor" : L"another window"));
+        }
+        PressKey(VK_HOME);
+        PressKey(VK_END, {VK_SHIFT});
+        std::vector<INPUT> typed;
+        for (const wchar_t ch : keys)
+            for (const DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+                INPUT in{};
+                in.type = INPUT_KEYBOARD;
+                in.ki.wScan = ch;
+                in.ki.dwFlags = KEYEVENTF_UNICODE | up;
+                typed.push_back(in);
+            }
+        ::SendInput(static_cast<UINT>(typed.size()), typed.data(), sizeof(INPUT));
+        PumpForms([&] { return e.txtProfileName->Text() == name; }, 1000);
+        if (e.txtProfileName->Text() != name)
+            Fail(L"typed \"" + keys + L"\", the name box shows \"" + e.txtProfileName->Text() + L"\"");
+    }
+
+    // The user closes the window by its Cancel (Close) button, by its mnemonic or its close box.
     void UserCloses() {
         frmProfile& e = Ed();
         if (Chance(50)) {
             Note(L"Cancel pressed");
-            User::Click(*e.cmdCancel);
+            Press(*e.cmdCancel);
         } else {
             Note(L"close box");
             ::SendMessageW(e.hWnd(), WM_CLOSE, 0, 0);

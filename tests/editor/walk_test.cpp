@@ -17,7 +17,9 @@
 // part of it or the same device, and what the other program set must not be lost. The user
 // reaches every control through the user layer: the effect panels opened, the presets, the
 // user's own lists, the speaker field, the column boxes, the reset buttons, the shortcut and the
-// icon, and closes the editor by Cancel or its close box.
+// icon; by the keyboard too (a slider's and a list's keys, Space, an option's arrows, Tab,
+// Escape, Enter, the mnemonics, the name typed), and closes the editor by Cancel, its mnemonic
+// or its close box. A share of the seeds leave the program's timers to their own clock.
 // CI walks seeds 1 to 40; KALVENOR_WALK_SEED=N replays one seed, KALVENOR_WALK_SEEDS=N walks N
 // seeds from KALVENOR_WALK_FROM (1); KALVENOR_WALK_TRACE=name logs one value after each step.
 #include "tests/editor/walk_fixture.h"
@@ -158,8 +160,9 @@ protected:
         kaltest::DialogAnswerer answers;
         answers.buttons = buttons;
         answers.button = IDYES;
-        e.txtProfileName->SetText(typed);
-        answers.Run([&] { User::Click(e.Ctl(L"cmdSave")); });
+        GiveName(typed);
+        if (failed_) return;
+        answers.Run([&] { Press(*e.cmdSave); });
         if (answers.seen.empty() || answers.seen.back().text != L"Profile successfully saved.") {
             std::wstring texts;
             for (const auto& seen : answers.seen) texts += L"\n  \"" + seen.text + L"\"";
@@ -250,10 +253,12 @@ protected:
         movedSinceLive_.clear();
         cardAtLive_.clear();
         late_.clear();
+        // A share of the seeds leave the program's timers to their own clock.
+        ownClock_ = seed % 16 == 5;
         const std::wstring model = PickModel();
         const bool stored = Chance(70);
         const std::wstring madeOn = stored && Chance(30) ? PickModel() : model;
-        log_ << L"seed " << seed << L", card " << model;
+        log_ << L"seed " << seed << L", card " << model << (ownClock_ ? L", the program's own clock" : L"");
         State values;
         if (stored) {
             UseEditorCard(madeOn.c_str());
@@ -302,9 +307,11 @@ protected:
         for (int step = 0; step < steps && !failed_ && ProfileEditor(); ++step) {
             const int kind = Pick(100);
             // In a window that scrolls the wheel has more to get wrong.
-            if (kind < 46 - WheelShare()) {
+            if (kind < 40 - WheelShare()) {
                 const Target& t = targets_[static_cast<std::size_t>(Pick(static_cast<int>(targets_.size())))];
                 if (!Act(t, Chance(40))) continue;
+            } else if (kind < 46 - WheelShare()) {
+                if (!KeyStep()) continue;
             } else if (kind < 46) {
                 if (!WheelStep()) continue;
             } else if (kind < 50) {
