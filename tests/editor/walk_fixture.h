@@ -1132,13 +1132,10 @@ protected:
         };
         open(e.optVolume), open(e.optSVN), open(e.optEQ), open(e.optEQProfile), open(e.optFlexBass), open(e.optAEC);
         expectAll({e.chkIgnoreVolumeForProfileValidation, e.chkSPDIF, e.cboSpeakersLayout, e.imgTab[1]}, true);
-        // Echo cancellation locks the Output and Equalizer / FlexBass tabs.
-        expectAll({e.imgTab[0], e.imgTab[2]}, !OptionSelected(e.optAEC, 1));
         // Windows' format (not on XP, which has none to set): the rate while it isn't kept with
-        // the card's, the keeping while the card's rate is set (or the window sets the card).
+        // the card's.
         expectAll({e.cboBitDepth, e.lblSystemPlayBackQuality}, !gIsXP);
         Expect(*e.cboSystemSampleRate, !gIsXP && e.chkSyncSampleRates->Value() != 1);
-        Expect(*e.chkSyncSampleRates, !gIsXP && (e.cboSampleRate->ListIndex() != 0 || e.RealTimeMode()));
         // A recording row's level, monitoring and custom controls while its device is in service
         // and the row is set; its balance only for a two-channel line.
         for (int j = 0; j < 8; ++j) {
