@@ -1182,9 +1182,8 @@ protected:
         const bool encoded = spdif[0] != 0 && spdif[0] != 2;
         const std::wstring mode = !encoded ? output.substr(2) : spdif[0] == 16 ? L"Dolby" : L"DTS";
         const bool virtualizer = on(*e.chkDolbyVirtualSpeaker) || on(*e.chkDolbyHeadphones);
-        // An encoded digital format is the output, and echo cancellation holds it: the analog
-        // list is off under either.
-        expect(*e.cboAnalogOutput, !encoded && !OptionSelected(e.optAEC, 1));
+        // An encoded digital format is the output: the analog list is off.
+        if (encoded) expect(*e.cboAnalogOutput, false);
         // Stereo upmix where the output offers it, for two channels while Windows' layout is left
         // as it is (or stereo).
         const int upmix = EffectBehavior(L"SUM", e.cboSpeakersLayout->ListIndex() == 0 ? 2 : e.Speakers(), mode);
