@@ -74,16 +74,25 @@ void frmProfile::LoadModeList(const CheckBox& box, Label& modeLabel, ComboBox& m
     UpdateModeList(box, modeLabel, modes);
 }
 
+// The mode buttons, the levels and their labels are usable while the effect's box is on; off,
+// the levels are kept aside and show the movie mode's fixed ones.
+void frmProfile::EnableGraphControls(int panel) {
+    const EffectPanelControls e = EffectPanel(panel);
+    const bool on = e.check->Value() == 1;
+    SetSliderEnabled(*e.width, on, kMovieWidth[panel == kPl2xPanel ? 0 : 1]);
+    SetSliderEnabled(*e.depth, on, kMovieDepth);
+    for (OptionButton* option : e.modes) option->SetEnabled(on);
+    for (Label* label : e.labels) label->SetEnabled(on);
+}
+
 void frmProfile::GraphEffectChanged(bool pl2x, bool modeChanged) {
     const EffectPanelControls e = EffectPanel(pl2x ? kPl2xPanel : kNeoPanel);
-    const bool on = e.check->Value() == 1;
-    const bool music = OptionSelected(e.modes, 0);
-    const bool active = modeChanged ? music && on : on;
-    SetSliderEnabled(*e.width, active, kMovieWidth[pl2x ? 0 : 1]);
-    SetSliderEnabled(*e.depth, active, kMovieDepth);
-    if (!modeChanged) {
-        for (OptionButton* option : e.modes) option->SetEnabled(on);
-        for (Label* label : e.labels) label->SetEnabled(on);
+    if (modeChanged) {
+        const bool active = OptionSelected(e.modes, 0) && e.check->Value() == 1;
+        SetSliderEnabled(*e.width, active, kMovieWidth[pl2x ? 0 : 1]);
+        SetSliderEnabled(*e.depth, active, kMovieDepth);
+    } else {
+        EnableGraphControls(pl2x ? kPl2xPanel : kNeoPanel);
     }
     pl2x ? DrawPL2xGraph() : DrawNEOGraph();
     // A mode sets the levels with it (the movie mode's are fixed).

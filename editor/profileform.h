@@ -565,6 +565,7 @@ private:
     void LoadModeList(const CheckBox& box, Label& modeLabel, ComboBox& modes, std::uint8_t mode);
     // The ProLogic IIx (pl2x) or NEO:PC box or (modeChanged) its mode changed.
     void GraphEffectChanged(bool pl2x, bool modeChanged);
+    void EnableGraphControls(int panel);
     // The check box of effect panel `panel` (EffectPanel) took the focus: the panel opens.
     void EffectBox_GotFocus(int panel);
 

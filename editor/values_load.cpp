@@ -282,8 +282,12 @@ void frmProfile::LoadGraphEffect(int panel, const std::wstring& profile) {
                                                : DecodeNeoParam(GetProfileValue(profile, L"NeoParam"));
     c.check->SetValue(e.on ? 1 : 0);
     SelectOption(c.modes, e.movie ? 1 : 0);
+    // The levels load as shown enabled; the box's value, which may stay without a click, then
+    // sets what is usable and keeps the levels aside while the effect is off.
+    for (Slider* level : {c.width, c.depth}) SetSliderEnabled(*level, true, 0);
     LoadSliderValue(*c.width, e.width);
     LoadSliderValue(*c.depth, e.depth);
+    EnableGraphControls(panel);
 }
 
 // ---- Mixer page ----

@@ -163,7 +163,10 @@ TEST_F(SpeakerField, GraphsFollowTheirPanelsExpandState) {
     EXPECT_EQ(frame.Height(), collapsed + 4065 - 375);
     EXPECT_EQ(editor.Ctl(L"pctNeo").Top(), neoTop);
     EXPECT_TRUE(editor.Ctl(L"pctNEOGraph").Visible());
-    // Music mode shows the sliders, movie mode hides them.
+    // Music mode shows the sliders, movie mode hides them; the modes are NEO:PC's while it is on.
+    if (editor.Get<CheckBox>(L"chkNeo").Value() != 1) {
+        ASSERT_TRUE(User::Click(editor.Ctl(L"chkNeo")));
+    }
     ASSERT_TRUE(User::Click(editor.Ctl(L"optNEOMode", 0)));
     EXPECT_TRUE(editor.Ctl(L"csliNEOWidth").Visible());
     ASSERT_TRUE(User::Click(editor.Ctl(L"optNEOMode", 1)));

@@ -224,3 +224,30 @@ TEST_F(EffectHandlers, AnEffectBoxTakingTheFocusOpensItsPanelAndLeavesAnOpenOneO
 }
 
 }  // namespace
+
+// ProLogic IIx and NEO:PC as stored open usable exactly while their box is on: off, the mode
+// buttons, levels and their labels are unusable and the levels show the fixed movie ones while
+// the stored ones are kept for Save; on, the stored levels are shown to move.
+TEST_F(EffectHandlers, AStoredGraphEffectOpensUsableExactlyWhileItIsOn) {
+    UseEditorCard(kD2);
+    for (const bool pl2x : {true, false}) {
+        for (const bool on : {false, true}) {
+            SCOPED_TRACE(std::string(pl2x ? "PL2x" : "NEO") + (on ? " on" : " off"));
+            const wchar_t* name = pl2x ? L"Pl2xParam" : L"NeoParam";
+            const Bytes stored = pl2x ? EncodePl2xParam(on, false, 5, 10, false) : EncodeNeoParam(on, false, 5, 10);
+            RegDeleteTree(gRegProfiles, L"Graph");
+            RegWrite(RegJoin(gRegProfiles, L"Graph"), name, stored);
+            frmProfile& e = OpenEditor(L"Graph");
+            Slider& width = pl2x ? *e.csliPL2xWidth : *e.csliNEOWidth;
+            Slider& depth = pl2x ? *e.csliPL2xDepth : *e.csliNEODepth;
+            for (Control* c : ControlList{pl2x ? e.optPL2xMode[0] : e.optNEOMode[0],
+                                          pl2x ? e.optPL2xMode[1] : e.optNEOMode[1], &width, &depth,
+                                          pl2x ? e.lblPL2xWidthWide : e.lblNEOWidthWide})
+                EXPECT_EQ(c->Enabled(), on) << Narrow(Key(*c));
+            EXPECT_EQ(width.Value(), on ? 5 : pl2x ? 3 : 4);
+            EXPECT_EQ(depth.Value(), on ? 10 : 7);
+            EXPECT_EQ(Saved(e)[name], BytesToHex(stored));
+            CloseEditor();
+        }
+    }
+}

@@ -1260,33 +1260,112 @@ protected:
         return ShowsAsCard(Ed(), n, saved, HexToBytes(card));
     }
 
+    void Expect(Control& c, bool usable) {
+        if (!failed_ && c.Enabled() != usable)
+            Fail(Key(c) + (usable ? L" is disabled, though the user can use it" : L" is enabled, though unusable"));
+    }
+
+    // A user list's Add while a name is typed that the list doesn't select, its Delete while
+    // one is selected; neither while the list itself is off.
+    void ExpectUserListButtons(ComboBox& list, Control& add, Control& remove, bool usable) {
+        Expect(list, usable);
+        Expect(add, usable && list.ListIndex() < 0 && !list.Text().empty());
+        Expect(remove, usable && list.ListIndex() >= 0);
+    }
+
+    // The controls that follow the user's own choices, wherever they stand (a locked page, a
+    // collapsed panel): a choice's controls are usable while it is made.
+    void CheckEnabledByChoice() {
+        frmProfile& e = Ed();
+        auto expectAll = [&](const std::vector<Control*>& controls, bool usable) {
+            for (Control* c : controls) Expect(*c, usable);
+        };
+        // ProLogic IIx and NEO:PC: the mode buttons while the effect is on, and in Music Mode
+        // the width and depth (Movie Mode hides them at its fixed levels); Reset is always offered.
+        struct Graph {
+            CheckBox* box;
+            std::array<OptionButton*, 2> modes;
+            std::vector<Control*> levels;
+            Control* reset;
+        };
+        for (const Graph& g :
+             {Graph{e.chkDolby, {e.optPL2xMode[0], e.optPL2xMode[1]},
+                    {e.csliPL2xWidth, e.csliPL2xDepth, e.lblPL2xWidthNarrow, e.lblPL2xWidthWide,
+                     e.lblPL2xDepthFront, e.lblPL2xDepthRear},
+                    e.cmdResetPL2xGraphSliders},
+              Graph{e.chkNeo, {e.optNEOMode[0], e.optNEOMode[1]},
+                    {e.csliNEOWidth, e.csliNEODepth, e.lblNEOWidthNarrow, e.lblNEOWidthWide, e.lblNEODepthFront,
+                     e.lblNEODepthRear},
+                    e.cmdResetNEOGraphSliders}}) {
+            const bool on = g.box->Value() == 1;
+            expectAll({g.modes[0], g.modes[1]}, on);
+            if (g.modes[0]->Value()) expectAll(g.levels, on);
+            Expect(*g.reset, true);
+        }
+        // The shifter's layout: presets and user layouts while the profile sets it ("Set To:");
+        // the choice itself, the speakers and the distance buttons always.
+        const bool layout = OptionSelected(e.optVSSLayout, 1);
+        expectAll({e.optLoadVSSPreset[0], e.optLoadVSSPreset[1], e.lblVSSPresets}, layout);
+        ExpectUserListButtons(*e.cboVSSUserLayouts, *e.cmdVSSUserLayoutAdd, *e.cmdVSSUserLayoutDelete, layout);
+        expectAll({e.optVSSLayout[0], e.optVSSLayout[1], e.cmdVSSSpeakerDistance[0], e.cmdVSSSpeakerDistance[1]}, true);
+        for (Control* speaker : e.VSSSpeaker) Expect(*speaker, true);
+        // The gains, their presets and user profiles while the profile sets them ("Set To:").
+        const bool gains = OptionSelected(e.optEQProfile, 1);
+        for (Control* c : e.csliEQ) Expect(*c, gains);
+        for (Control* c : e.optLoadEQPreset) Expect(*c, gains);
+        ExpectUserListButtons(*e.cboEQUserProfiles, *e.cmdEQUserProfileAdd, *e.cmdEQUserProfileDelete, gains);
+        // The crossover while FlexBass is on.
+        expectAll({e.csliCrossover, e.lblCrossoverValue, e.lblLTECrossoverFrequency}, OptionSelected(e.optFlexBass, 1));
+        // The master volume and balance while the profile sets them ("Set to:").
+        expectAll({e.csliVolume, e.csliMasterBalance, e.cmdMasterBalanceReset, e.chkVolumeChangeOnlyOnDifferentOutput,
+                   e.lblMasterVolume, e.lblMasterVolumeDB, e.lblMasterBalanceL, e.lblMasterBalanceR},
+                  OptionSelected(e.optVolume, 1));
+        // Choices always open: the volume's and Smart Volume's, the equalizer's state and gain
+        // choice, FlexBass, echo cancellation, the S/PDIF switch and Windows' speakers.
+        auto open = [&](const auto& options) {
+            for (Control* o : options)
+                if (o) Expect(*o, true);
+        };
+        open(e.optVolume), open(e.optSVN), open(e.optEQ), open(e.optEQProfile), open(e.optFlexBass), open(e.optAEC);
+        expectAll({e.chkIgnoreVolumeForProfileValidation, e.chkSPDIF, e.cboSpeakersLayout, e.imgTab[1]}, true);
+        // Windows' format (not on XP, which has none to set): the rate while it isn't kept with
+        // the card's.
+        expectAll({e.cboBitDepth, e.lblSystemPlayBackQuality}, !gIsXP);
+        Expect(*e.cboSystemSampleRate, !gIsXP && e.chkSyncSampleRates->Value() != 1);
+        // A recording row's level, monitoring and custom controls while its device is in service
+        // and the row is set; its balance only for a two-channel line.
+        for (int j = 0; j < 8; ++j) {
+            const std::wstring& id = gInputLineIds[static_cast<std::size_t>(j)];
+            if (id.empty()) continue;
+            Expect(*e.chkRecordSet[j], LineActive(j));
+            Expect(*e.optInputSelect[j], LineActive(j));
+            const bool set = LineActive(j) && e.chkRecordSet[j]->Value() == 1;
+            expectAll({e.csliInputLine[j], e.chkRecordMonitor[j], e.cmdRecordExtraOptions[j], e.lblInputLineVolume[j],
+                       e.lblInputLineVolumeDB[j], e.lblInputLineBalanceL[j], e.lblInputLineBalanceR[j]},
+                      set);
+            const int endpoint = sim::FindSimEndpoint(id);
+            const bool stereo = endpoint >= 0 && sim::SimAudioEndpoints()[static_cast<std::size_t>(endpoint)].channels == 2;
+            expectAll({e.csliInputLineBalance[j], e.cmdInputLineBalanceReset[j]}, set && stereo);
+        }
+    }
+
     // Each control is enabled exactly when the user can use it: a Dolby mode list while its
     // effect's box is on, the S/PDIF format list while the S/PDIF box is on, a playback row
     // where the output has its channel, and its slider while the row is set.
     void CheckEnabled() {
         frmProfile& e = Ed();
-        auto expect = [&](Control& c, bool usable) {
-            if (!failed_ && c.Enabled() != usable)
-                Fail(Key(c) + (usable ? L" is disabled, though the user can use it" : L" is enabled, though unusable"));
-        };
+        auto expect = [&](Control& c, bool usable) { Expect(c, usable); };
         auto on = [](CheckBox& box) { return box.Enabled() && box.Value() == 1; };
+        CheckEnabledByChoice();
         // The Output page's effects while the user can reach it (echo cancellation's lock holds it).
         const bool outputPage = e.imgTab[0]->Enabled();
         if (outputPage) {
-            expect(*e.cboDolbyHeadphonesMode, on(*e.chkDolbyHeadphones));
-            expect(*e.cboDolbyVirtualSpeakerMode, on(*e.chkDolbyVirtualSpeaker));
+            for (Control* c : ControlList{e.cboDolbyHeadphonesMode, e.lblDolbyHeadphonesMode})
+                expect(*c, on(*e.chkDolbyHeadphones));
+            for (Control* c : ControlList{e.cboDolbyVirtualSpeakerMode, e.lblDolbyVirtualSpeakerMode})
+                expect(*c, on(*e.chkDolbyVirtualSpeaker));
         }
         expect(*e.cboSPDIFOutput, on(*e.chkSPDIF));
-        // A recording row where its device is in service, its level while the row is set.
-        for (int j = 0; j < 8; ++j) {
-            if (gInputLineIds[static_cast<std::size_t>(j)].empty()) continue;
-            expect(*e.chkRecordSet[j], LineActive(j));
-            expect(*e.optInputSelect[j], LineActive(j));
-            expect(*e.csliInputLine[j], LineActive(j) && e.chkRecordSet[j]->Value() == 1);
-        }
-        // The crossover while FlexBass is on; the gains while the profile sets them.
-        expect(*e.csliCrossover, OptionSelected(e.optFlexBass, 1));
-        for (Slider* band : e.csliEQ) expect(*band, OptionSelected(e.optEQProfile, 1));
         // The effect boxes: a box where the output offers its effect, or runs it under a Dolby
         // virtualizer (code 2) while that virtualizer is on.
         const std::array<CheckBox*, 5> effects{e.chkDolbyVirtualSpeaker, e.chkDolbyHeadphones, e.chkVSS, e.chkDolby,
@@ -1299,6 +1378,12 @@ protected:
         const bool encoded = spdif[0] != 0 && spdif[0] != 2;
         const std::wstring mode = !encoded ? output.substr(2) : spdif[0] == 16 ? L"Dolby" : L"DTS";
         const bool virtualizer = on(*e.chkDolbyVirtualSpeaker) || on(*e.chkDolbyHeadphones);
+        // An encoded digital format is the output: the analog list is off.
+        if (encoded) expect(*e.cboAnalogOutput, false);
+        // Stereo upmix where the output offers it, for two channels while Windows' layout is left
+        // as it is (or stereo).
+        const int upmix = EffectBehavior(L"SUM", e.cboSpeakersLayout->ListIndex() == 0 ? 2 : e.Speakers(), mode);
+        expect(*e.cboStereoUpmix, upmix == 3 || upmix == 4);
         const wchar_t* const names[] = {L"DVS", L"DH", L"VSS", L"PL2X", L"NEO"};
         for (std::size_t i = 0; i < effects.size() && outputPage; ++i) {
             const int b = EffectBehavior(names[i], e.Speakers(), mode);
@@ -1318,12 +1403,15 @@ protected:
         for (int i = 0; i < 8; ++i) {
             const bool available = IsChannelAvailable(i, channels);
             expect(*e.chkPlaybackSet[i], available);
-            expect(*e.csliOutputChannel[i], available && e.chkPlaybackSet[i]->Value() == 1);
+            for (Control* c : ControlList{e.csliOutputChannel[i], e.lblOutputChannelVolume[i],
+                                          e.lblOutputChannelVolumeDB[i], e.lblOutputChannelCaption[i]})
+                expect(*c, available && e.chkPlaybackSet[i]->Value() == 1);
         }
         // A size box while FlexBass is on and the output has its speakers: front, centre, rear, side.
         static constexpr int kAbove[4] = {0, 4, 2, 6};
         for (int i = 0; i < 4; ++i)
-            expect(*e.cboSpeakerSize[i], OptionSelected(e.optFlexBass, 1) && channels > kAbove[i]);
+            for (Control* c : ControlList{e.cboSpeakerSize[i], e.lblSpeakerSize[i]})
+                expect(*c, OptionSelected(e.optFlexBass, 1) && channels > kAbove[i]);
         // An encoded digital format is the output: the analog output's swaps and gain are not used.
         const int speakers = std::stoi(output.substr(2), nullptr, 16);
         expect(*e.cmdAnalogOutputSettings, !encoded && (speakers == 1 || speakers == 6 || speakers == 7));
