@@ -264,6 +264,8 @@ protected:
         const Refusal& r = kRefusals[Pick(4)];
         const std::wstring typed = r.name ? r.name : profile_.empty() ? L"Walk" : profile_;
         Note(L"Save refused: " + std::wstring(r.note));
+        // What came from outside before shows first: the refresh after the refusal brings nothing.
+        LetTheRefreshRun();
         const State held = Held(e);
         const auto card = Card();
         const auto profiles = Profiles();
