@@ -10,6 +10,10 @@
 // - another program's change that meets the user's is not lost;
 // - echo cancellation's end (the user's Disable, off from outside) puts back, part by part, what
 //   the user's Enable changed and the card still held as the Enable left it, and nothing else;
+// - profiles applied by their keys (the program's while the window is open) and, the window
+//   closed, from the tray menu, show on the card; the tray's clicks open nothing beside the
+//   window; the volume pop-up's sliders set the card, and the window opened again by the
+//   pop-up's link or a double click on the icon shows the card, the pop-up closed;
 // - a dialog stays open until the user closes it; now and then, each control is enabled as the
 //   window opened anew on the same card enables it.
 // CI walks seeds 1 to 20; KALVENOR_REALTIME_WALK_SEED=N replays one seed,
@@ -283,36 +287,110 @@ protected:
         if (ProfileEditor()) SeeAec();
     }
 
-    // A stored profile applied by its shortcut key through the tray while the window is open: the
-    // card holds what the profile set once the window's refresh ran, echo cancellation's end
-    // included (the profile stands whole).
-    void ProfileByKeyStep() {
+    // A stored profile of an output, the equalizer's state and maybe echo cancellation, with a
+    // shortcut key, on the tray menu.
+    std::pair<std::wstring, std::map<std::wstring, Bytes>> TrayProfile() {
         static const std::uint8_t outputs[] = {1, 4, 6, 7};
-        const std::wstring name = L"Walk by key " + std::to_wstring(++profilesByKey_);
-        const std::wstring profile = Profile(name);
+        const std::wstring name = L"Walk by tray " + std::to_wstring(++profilesByKey_);
         std::map<std::wstring, Bytes> values{{L"SpeakerConfig", EncodeCode(outputs[Pick(4)])},
                                              {L"EqEnable", Bytes{static_cast<std::uint8_t>(Pick(2))}}};
         if (gCardCaps && gCardCaps->AEC) values[L"AEC"] = EncodeAEC(Chance(30));
-        for (const auto& [n, v] : values) RegWrite(profile, n, v);
-        RegWrite(profile, L"Shortcut", HexToBytes(L"7A03"));
+        for (const auto& [n, v] : values) RegWrite(Profile(name), n, v);
+        RegWrite(Profile(name), L"Shortcut", HexToBytes(L"7A03"));
         form_->UpdateMenus();
-        const std::vector<std::wstring>& menu = form_->ProfileNames();
-        const auto item = std::find(menu.begin(), menu.end(), name);
-        if (item == menu.end()) return Fail(L"the tray menu lacks the profile");
-        Note(L"a profile by its key: output " + std::to_wstring(FirstByte(values[L"SpeakerConfig"])) + L", equalizer " +
+        Note(L"a profile: output " + std::to_wstring(FirstByte(values[L"SpeakerConfig"])) + L", equalizer " +
              std::to_wstring(FirstByte(values[L"EqEnable"])) +
              (values.count(L"AEC") ? L", echo cancellation " + std::to_wstring(DecodeAEC(values[L"AEC"])) : L""));
-        ::SendMessageW(form_->hWnd(), WM_HOTKEY, kProfileHotkeyBase + static_cast<int>(item - menu.begin()), 0);
-        LetTheRefreshRun();
-        LetTheSecondPass();
+        return {name, values};
+    }
+
+    // The profile's tray menu item; -1 when the menu lacks it.
+    int MenuItemOf(const std::wstring& name) {
+        const std::vector<std::wstring>& menu = form_->ProfileNames();
+        const auto item = std::find(menu.begin(), menu.end(), name);
+        return item == menu.end() ? -1 : static_cast<int>(item - menu.begin());
+    }
+
+    // The card holds what the applied profile set (the profile stands whole: echo
+    // cancellation's end included); the profile then goes.
+    void CheckApplied(const std::wstring& name, const std::map<std::wstring, Bytes>& values, const wchar_t* how) {
         RegDeleteTree(gRegProfiles, name);
         form_->UpdateMenus();
         aecFound_.clear();
         for (const auto& [n, v] : values)
             if (const Bytes card = GetProfileValue(L"", n);
                 n == L"AEC" ? DecodeAEC(card) != DecodeAEC(v) : FirstByte(card) != FirstByte(v))
-                return Fail(L"the profile by its key set " + n + L" " + BytesToHex(v) + L", the card holds " +
-                            BytesToHex(GetProfileValue(L"", n)));
+                return Fail(L"the profile " + std::wstring(how) + L" set " + n + L" " + BytesToHex(v) +
+                            L", the card holds " + BytesToHex(card));
+    }
+
+    // A stored profile applied by its shortcut key, the program's own while the window is open:
+    // the card holds what the profile set once the window's refresh ran.
+    void ProfileByKeyStep() {
+        const auto [name, values] = TrayProfile();
+        const int item = MenuItemOf(name);
+        if (item < 0) return Fail(L"the tray menu lacks the profile");
+        Note(L"  by its key");
+        if (KeyIsFree(MOD_CONTROL | MOD_SHIFT, VK_F11)) return Fail(L"the profile's key is not the program's");
+        ::SendMessageW(form_->hWnd(), WM_HOTKEY, kProfileHotkeyBase + item, 0);
+        LetTheRefreshRun();
+        LetTheSecondPass();
+        CheckApplied(name, values, L"by its key");
+    }
+
+    // The tray beside the window: its clicks open nothing while the window is open. Now and then
+    // the user closes the window, applies a profile from the tray menu, moves the volume pop-up's
+    // sliders, and opens the window again by the pop-up's link or a double click on the icon: it
+    // shows the card (checked after the step), the pop-up closed.
+    void TrayStep() {
+        Note(L"the tray clicked");
+        CheckTray();
+        if (failed_ || Chance(40)) return;
+        UserCloses();
+        if (failed_) return;
+        CheckTray();
+        if (Chance(60)) {
+            const auto [name, values] = TrayProfile();
+            const int item = MenuItemOf(name);
+            if (item < 0) return Fail(L"the tray menu lacks the profile");
+            Note(L"  from the tray menu");
+            if (!ClickTray(WM_RBUTTONUP).menu) return Fail(L"a right click on the tray opened no menu");
+            ::SendMessageW(form_->hWnd(), WM_COMMAND, MAKEWPARAM(kMenuProfileBase + item, 0), 0);
+            LetTheRefreshRun();
+            CheckApplied(name, values, L"from the menu");
+            if (failed_) return;
+        }
+        bool byLink = false;
+        if (Chance(60)) {
+            Note(L"the volume pop-up");
+            if (!ClickTray(WM_LBUTTONUP).popup) return Fail(L"a left click on the tray opened no volume pop-up");
+            frmVolume& popup = *VolumePopup();
+            const int volume = Pick(101), balance = Pick(21) - 10;
+            Note(L"  volume " + std::to_wstring(volume) + L", balance " + std::to_wstring(balance));
+            User::DragTo(*popup.csliMasterBalance, balance);
+            User::DragTo(*popup.csliVolume, volume);
+            Currency v = 0, b = 0;
+            GetProfileVolumeBalance(v, b, 0, 0, L"");
+            if (Whole(v) != volume) return Fail(L"the pop-up's slider set the master volume " + std::to_wstring(Whole(v)));
+            byLink = Chance(50);
+            if (byLink) {
+                Note(L"  its Settings link");
+                User::Click(*popup.lblSettings);
+                Pump(100);
+            } else {
+                popup.Unload();
+            }
+        }
+        if (!byLink) {
+            Note(L"a double click on the tray");
+            ClickTray(WM_LBUTTONDBLCLK);
+        }
+        if (!ProfileEditor() || !Rt().RealTimeMode()) return Fail(L"the tray opened no real-time window");
+        if (VolumePopup()) return Fail(L"the volume pop-up stayed open beside the window");
+        // The new window didn't see the user's Enable: its Disable leaves the card as it is.
+        aecFound_.clear();
+        CollectTargets();
+        SeeAec();
     }
 
     // ---- One walk ----
@@ -372,6 +450,8 @@ protected:
                 DialogStep();
             } else if (kind < 73) {
                 ProfileByKeyStep();
+            } else if (kind < 77) {
+                TrayStep();
             } else {
                 OutsideStep();
             }

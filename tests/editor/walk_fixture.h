@@ -15,9 +15,15 @@
 #include "device/linevalues.h"
 #include "editor/customcontrolsdialog.h"
 #include "editor/portable/valueparts.h"
+#include "startup/names.h"
+#include "startup/settings.h"
 #include "tests/editor/follow_fixture.h"
 #include "tests/editor/profile_codes.h"
 #include "tests/editor/profiles_fixture.h"
+#include "tray/balloons.h"
+#include "tray/formopeners.h"
+#include "tray/mainform.h"
+#include "tray/portable/menurules.h"
 
 namespace kal::testing {
 
@@ -75,8 +81,13 @@ protected:
     void SetUp() override {
         FollowCardFixture::SetUp();
         postCounter_ = ::SetWindowsHookExW(WH_GETMESSAGE, &CountPosts, nullptr, ::GetCurrentThreadId());
+        // The tray icon opens what the program opens.
+        TrayOpeners().volume = &ShowVolumePopup;
+        TrayOpeners().realTimeSettings = &ShowRealTimeSettings;
     }
     void TearDown() override {
+        if (frmVolume* popup = VolumePopup()) popup->Unload();
+        TrayOpeners() = {};
         if (postCounter_) ::UnhookWindowsHookEx(postCounter_);
         FollowCardFixture::TearDown();
     }
@@ -1422,6 +1433,75 @@ protected:
         if (line < 0 || line > 7 || gInputLineIds[static_cast<std::size_t>(line)].empty()) return false;
         return sim::SimEndpointState(sim::FindSimEndpoint(gInputLineIds[static_cast<std::size_t>(line)])) ==
                DEVICE_STATE_ACTIVE;
+    }
+
+    // ---- The tray beside the windows ----
+
+    // Whether a tray menu showed; a timer of the menu's own loop sees it and closes it.
+    static inline bool menuShown_ = false;
+    static void CALLBACK CloseShownMenu(HWND, UINT, UINT_PTR, DWORD) {
+        HWND popup = ::FindWindowW(L"#32768", nullptr);
+        if (!popup || !::IsWindowVisible(popup)) return;
+        menuShown_ = true;
+        ::EndMenu();
+    }
+
+    // What a click on the tray icon (WM_LBUTTONUP, WM_RBUTTONUP, WM_LBUTTONDBLCLK) opened, past
+    // the pop-up's wait for a double click.
+    struct TrayAnswer {
+        bool menu = false, popup = false;
+        frmProfile* window = nullptr;
+    };
+    TrayAnswer ClickTray(UINT click) {
+        menuShown_ = false;
+        const UINT_PTR timer = ::SetTimer(nullptr, 0, 30, &CloseShownMenu);
+        ::PostMessageW(form_->hWnd(), kTrayCallbackMessage, 0, click);
+        Pump(200);
+        ::KillTimer(nullptr, timer);
+        return {menuShown_, VolumePopup() != nullptr, ProfileEditor()};
+    }
+
+    // The profiles' shortcut keys as the tray reads them (system modifiers, key), less those a
+    // fixed action holds.
+    static std::set<std::pair<UINT, UINT>> ProfileKeys() {
+        std::set<std::pair<UINT, UINT>> keys;
+        for (const std::wstring& p : RegEnumKeys(gRegProfiles)) {
+            const Bytes k = ShortcutKey(GetProfileValue(p, L"Shortcut"));
+            if (!IsLiveProfileName(p) && k[0] != 0) keys.insert({ShiftToHotkeyModifiers(k[1]), k[0]});
+        }
+        for (int n = 0; n < 6; ++n)
+            if (const auto k = GetShortcutKey(n); k && k->size() >= 2 && (*k)[0] != 0)
+                keys.erase({ShiftToHotkeyModifiers((*k)[1]), (*k)[0]});
+        return keys;
+    }
+
+    // The tray as the user finds it. While a profile is edited another program may take the
+    // profiles' keys; otherwise they are the program's. While the editor or the real-time
+    // window is open, no click on the icon opens anything or changes the window's mode.
+    void CheckTray() {
+        frmProfile* window = ProfileEditor();
+        const bool editing = window && !window->RealTimeMode();
+        for (const auto& [modifiers, vk] : ProfileKeys())
+            if (KeyIsFree(modifiers, vk) != (editing || !form_->HotkeysEnabled()))
+                return Fail(L"the profile key " + KeyCodeToString(static_cast<std::uint8_t>(vk), 0) + L" (" +
+                            std::to_wstring(modifiers) + L") is " + (editing ? L"the program's while a profile is edited" : L"free"));
+        if (!window) return;
+        const bool realTime = window->RealTimeMode();
+        for (UINT click : {WM_LBUTTONUP, WM_RBUTTONUP, WM_LBUTTONDBLCLK}) {
+            const TrayAnswer a = ClickTray(click);
+            if (a.menu || a.popup || a.window != window || window->RealTimeMode() != realTime)
+                return Fail(L"a tray click (" + std::to_wstring(click) + L") opened " +
+                            (a.menu ? L"the menu" : a.popup ? L"the volume pop-up" : L"another window"));
+        }
+    }
+
+    // With no window open: a left click opens the volume pop-up (closed again), a right click
+    // the menu.
+    void CheckTrayAnswers() {
+        if (!form_->HotkeysEnabled()) return;
+        if (!ClickTray(WM_LBUTTONUP).popup) return Fail(L"a left click on the tray opened no volume pop-up");
+        VolumePopup()->Unload();
+        if (!ClickTray(WM_RBUTTONUP).menu) return Fail(L"a right click on the tray opened no menu");
     }
 
     // After live mode ends the card is as it was when live mode began.

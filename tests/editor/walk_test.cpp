@@ -11,9 +11,13 @@
 // - Live Mode off and Cancel put the card back as it was when live mode began.
 // The Save button writes into the profile's own key what the editor would write, under each of
 // its questions; the profile, applied from the tray menu, is on the card as the editor shows it,
-// and opens again showing what was saved. Changes from outside arrive as the card's and
-// Windows' notifications, several within one own-change window, and the program's own refresh
-// runs once its wait is over; a share of them meet the user's change of the same value, another
+// and opens again showing what was saved. Save refused (no name, a number, a restore point's
+// name, the registry refusing) leaves the editor, the card and every profile as they were; a
+// change of only the name's letter case renames the key and touches no other profile. While the
+// editor is open the tray's clicks open nothing and the profiles' keys are free for another
+// program; once it closes they are the program's again and the tray answers. Changes from
+// outside arrive as the card's and Windows' notifications, several within one own-change
+// window, and the program's own refresh runs once its wait is over; a share of them meet the user's change of the same value, another
 // part of it or the same device, and what the other program set must not be lost. The user
 // reaches every control through the user layer: the effect panels opened, the presets, the
 // user's own lists, the speaker field, the column boxes, the reset buttons, the shortcut and the
@@ -22,6 +26,9 @@
 // or its close box. A share of the seeds leave the program's timers to their own clock.
 // CI walks seeds 1 to 40; KALVENOR_WALK_SEED=N replays one seed, KALVENOR_WALK_SEEDS=N walks N
 // seeds from KALVENOR_WALK_FROM (1); KALVENOR_WALK_TRACE=name logs one value after each step.
+#include <cwctype>
+
+#include "tests/editor/refused_writes.h"
 #include "tests/editor/walk_fixture.h"
 
 using namespace kal;
@@ -127,7 +134,7 @@ protected:
         // A name no profile has, and another profile's.
         std::wstring free = L"Walk", another = L"Other";
         for (int i = 2; RegKeyExists(Profile(free)) || free == profile_; ++i) free = L"Walk" + std::to_wstring(i);
-        if (another == profile_) another = L"Other2";
+        if (SameName(another, profile_)) another = L"Other2";
         if (profile_.empty()) {
             if (Chance(30)) {
                 other(L"Walk");
@@ -140,23 +147,31 @@ protected:
             // The name typed (0 its own, 1 a free one, 2 another profile's), the answer to the
             // copy-or-rename or overwrite question, whether Save writes under the typed name and
             // whether the profile's old key goes.
+            // 3: only the letter case of the name changed, which the registry takes for the same
+            // name: the profile exists under the new name.
             struct Way { const wchar_t* note; int name, button; bool intoTyped, oldGone; };
             static constexpr Way kWays[] = {
                 {L"Save", 0, 0, true, false},
                 {L"Save under a new name, a copy", 1, IDYES, true, false},
                 {L"Save under a new name, renamed", 1, IDNO, true, true},
                 {L"Save onto another profile", 2, IDYES, true, true},
-                {L"Save onto another profile, the name change ignored", 2, IDNO, false, false}};
-            const Way& way = kWays[Pick(5)];
+                {L"Save onto another profile, the name change ignored", 2, IDNO, false, false},
+                {L"Save, the name's letter case changed", 3, IDYES, true, true},
+                {L"Save, the name's letter case changed, the change ignored", 3, IDNO, false, false}};
+            const Way& way = kWays[Pick(7)];
             Note(way.note);
             if (way.name == 2) other(another);
-            typed = way.name == 0 ? profile_ : way.name == 1 ? free : another;
+            std::wstring recased = profile_;
+            recased[0] = static_cast<wchar_t>(std::iswupper(recased[0]) ? std::towlower(recased[0]) : std::towupper(recased[0]));
+            typed = way.name == 0 ? profile_ : way.name == 1 ? free : way.name == 2 ? another : recased;
             target = way.intoTyped ? typed : profile_;
             if (way.button) buttons = {way.button};
             if (way.oldGone) gone = profile_;
-            else if (way.name != 0) kept = target == typed ? profile_ : typed;
+            else if (way.name == 1 || way.name == 2) kept = target == typed ? profile_ : typed;
         }
         const State keptValues = kept.empty() ? State{} : Values(kept);
+        const std::map<std::wstring, State> profilesBefore = Profiles();
+        const std::wstring activeBefore = GetActiveProfile();
         kaltest::DialogAnswerer answers;
         answers.buttons = buttons;
         answers.button = IDYES;
@@ -171,11 +186,28 @@ protected:
         if (ProfileEditor()) return Fail(L"the editor stayed open after Save");
         const std::wstring wrong = Differences(expected, Values(target), {});
         if (!wrong.empty()) return Fail(L"Save wrote into " + target + L" other values than the editor's:" + wrong);
-        if (!gone.empty() && RegKeyExists(Profile(gone))) return Fail(L"Save left " + gone);
-        // The saved profile's shortcut key may be taken from the kept profile.
+        // The keys by their names as the registry spells them: a name whose case changed is the
+        // key's new name.
+        const std::vector<std::wstring> keys = RegEnumKeys(gRegProfiles);
+        auto named = [&](const std::wstring& k) { return std::find(keys.begin(), keys.end(), k) != keys.end(); };
+        if (!named(target)) return Fail(L"Save left no key named " + target);
+        if (!gone.empty() && gone != target && named(gone)) return Fail(L"Save left " + gone);
+        // The saved profile's shortcut key may be taken from the kept profile, and from any other.
         if (const std::wstring changed = Differences(keptValues, Values(kept), {L"Shortcut"});
             !kept.empty() && !changed.empty())
             return Fail(L"Save changed " + kept + L":" + changed);
+        for (const auto& [name, values] : profilesBefore) {
+            if (SameName(name, target) || SameName(name, gone) || SameName(name, kept) || IsLiveProfileName(name)) continue;
+            if (const std::wstring changed = Differences(values, Values(name), {L"Shortcut"}); !changed.empty() || !named(name))
+                return Fail(L"Save changed " + name + L", which it was not about:" + changed);
+        }
+        // The active profile follows its new name.
+        if (const std::wstring active = GetActiveProfile();
+            active != (!gone.empty() && SameName(activeBefore, gone) ? target : activeBefore))
+            return Fail(L"after Save the active profile is " + active + L", was " + activeBefore);
+        // Closed, the editor gives the tray back: the profiles' keys, the pop-up and the menu.
+        CheckTray();
+        CheckTrayAnswers();
         // Live mode ended with the editor.
         if (live) CheckRestored();
         cardAtLive_.clear();
@@ -208,6 +240,66 @@ protected:
             if (!ShowsAsOnCard(n, stored_, card, false))
                 return Fail(L"applied, the card holds " + n + L" " + card + L", the profile " + stored_.at(n));
         }
+    }
+
+    static bool SameName(const std::wstring& a, const std::wstring& b) { return ::lstrcmpiW(a.c_str(), b.c_str()) == 0; }
+
+    // Every stored profile with its values.
+    static std::map<std::wstring, State> Profiles() {
+        std::map<std::wstring, State> profiles;
+        for (const std::wstring& name : RegEnumKeys(gRegProfiles)) profiles[name] = Values(name);
+        return profiles;
+    }
+
+    // Save refused: no name, a number, a restore point's name, or the registry refusing to store
+    // the profile under its own name (the shortcut's other holder asked and agreeing). The
+    // editor stays open showing what it showed, the name as typed, live mode and the card as they
+    // were; no profile and no setting naming one changes. A later Save writes what it shows.
+    void SaveRefusedStep() {
+        frmProfile& e = Ed();
+        struct Refusal { const wchar_t* note; const wchar_t* name; const wchar_t* text; };
+        static constexpr Refusal kRefusals[] = {
+            {L"no name", L"", L"Please provide a profile name."},
+            {L"a number", L"12", L"Please provide an alphanumeric profile name."},
+            {L"a restore point's name", L"4529679~Live",
+             L"Names containing \"~Live\" are kept for the program's own use. Please provide another profile name."},
+            {L"the registry refusing", nullptr, L"The profile could not be saved: the registry refused to store it."}};
+        const Refusal& r = kRefusals[Pick(4)];
+        const std::wstring typed = r.name ? r.name : profile_.empty() ? L"Walk" : profile_;
+        Note(L"Save refused: " + std::wstring(r.note));
+        // What came from outside before shows first: the refresh after the refusal brings nothing.
+        LetTheRefreshRun();
+        const State held = Held(e);
+        const auto card = Card();
+        const auto profiles = Profiles();
+        const std::wstring active = GetActiveProfile(), startup = GetDefaultProfile(), live = e.LiveProfileName();
+        kaltest::DialogAnswerer answers;
+        answers.button = IDYES;
+        e.txtProfileName->SetText(typed);
+        {
+            std::optional<kaltest::RefusedCalls> refused;
+            if (!r.name)
+                refused.emplace([](RegCall call, const std::wstring& path, const std::wstring&) {
+                    return (call == RegCall::Write || call == RegCall::Rename) &&
+                           ::_wcsnicmp(path.c_str(), gRegProfiles.c_str(), gRegProfiles.size()) == 0;
+                });
+            answers.Run([&] { User::Click(e.Ctl(L"cmdSave")); });
+        }
+        if (answers.seen.empty() || answers.seen.back().text.rfind(r.text, 0) != 0 ||
+            answers.seen.back().text.find(L"Not everything") != std::wstring::npos)
+            return Fail(L"Save refused otherwise: \"" + (answers.seen.empty() ? L"" : answers.seen.back().text) + L"\"");
+        if (ProfileEditor() != &e) return Fail(L"the editor closed after a refused Save");
+        LetTheRefreshRun();
+        if (e.txtProfileName->Text() != typed) return Fail(L"a refused Save changed the name to " + e.txtProfileName->Text());
+        if (const std::wstring moved = Differences(held, Held(e), {}); !moved.empty())
+            return Fail(L"a refused Save changed the editor:" + moved);
+        if (e.LiveProfileName() != live) return Fail(L"a refused Save changed live mode");
+        for (const auto& [n, was] : card)
+            if (GetProfileValue(L"", n) != was)
+                return Fail(L"a refused Save changed the card's " + n + L" to " + BytesToHex(GetProfileValue(L"", n)));
+        if (Profiles() != profiles) return Fail(L"a refused Save changed the stored profiles");
+        if (GetActiveProfile() != active || GetDefaultProfile() != startup)
+            return Fail(L"a refused Save changed the active or start-up profile");
     }
 
     // Whether applying the profile sets value `n` as the editor shows it. The program's own
@@ -287,6 +379,14 @@ protected:
         ReadCardNames();
         profile_ = stored ? L"Walk" : L"";
         for (const auto& [n, v] : values) Store(L"Walk", n, v.c_str());
+        // Another profile with a shortcut key, which the editor may take from it.
+        if (Chance(50)) {
+            Store(L"Keyed", L"Shortcut", Chance(50) ? L"7A03" : L"4106");
+            Store(L"Keyed", L"EqEnable", L"01");
+        }
+        // The tray as the program has it with these profiles: their keys are its own.
+        form_->UpdateMenus();
+        CheckTray();
         if (Chance(30)) {
             const int j = Pick(8);
             if (!gInputLineIds[static_cast<std::size_t>(j)].empty()) {
@@ -303,6 +403,7 @@ protected:
         const int failuresAtStart = Failures();
         CheckSave();
         CheckEnabled();
+        CheckTray();
         const int steps = 30 + Pick(20);
         for (int step = 0; step < steps && !failed_ && ProfileEditor(); ++step) {
             const int kind = Pick(100);
@@ -315,11 +416,15 @@ protected:
             } else if (kind < 46) {
                 if (!WheelStep()) continue;
             } else if (kind < 50) {
-                SaveStep();
+                if (Chance(30)) SaveRefusedStep();
+                else SaveStep();
             } else if (kind < 58) {
                 DialogStep();
-            } else if (kind < 73) {
+            } else if (kind < 71) {
                 OutsideStep();
+            } else if (kind < 73) {
+                Note(L"the tray clicked");
+                CheckTray();
             } else if (kind < 76) {
                 // A user's step that sends, then at once a change from outside.
                 const Target& t = targets_[static_cast<std::size_t>(Pick(static_cast<int>(targets_.size())))];
@@ -341,6 +446,8 @@ protected:
             const bool live = Live();
             UserCloses();
             if (live) CheckRestored();
+            if (!failed_) CheckTray();
+            if (!failed_) CheckTrayAnswers();
         }
         CloseEditor();
     }
