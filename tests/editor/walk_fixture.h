@@ -1006,7 +1006,7 @@ protected:
     void Press(CommandButton& b) {
         const std::wstring caption = b.Caption();
         const std::size_t mark = caption.find(L'&');
-        if (Chance(60) || mark + 1 >= caption.size()) {
+        if (Chance(60) || mark == std::wstring::npos || mark + 1 >= caption.size()) {
             User::Click(b);
             return;
         }
