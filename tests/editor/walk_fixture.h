@@ -752,7 +752,12 @@ protected:
         if (failed_ || !ProfileEditor()) return;
         LetTheRefreshRun(posts);
         NoteLate(changes, posts.has_value());
-        CheckOutsideShown(changes, true);
+        // A change aimed again at the same value stands for the one before it.
+        std::vector<Outside> last;
+        for (auto c = changes.rbegin(); c != changes.rend(); ++c)
+            if (std::none_of(last.begin(), last.end(), [&](const Outside& o) { return o.name == c->name; }))
+                last.push_back(*c);
+        CheckOutsideShown(last, true);
         if (failed_) return;
         NoteFollowed(changes);
         if (next)
