@@ -269,9 +269,12 @@ void frmProfile::FollowCard() {
     if (changed(L"EqEnable") && !OptionSelected(optEQ, kDontChange)) SelectOption(optEQ, FirstByte(now[L"EqEnable"]));
     if (changed(L"EqGain")) DecodeEqGain(now[L"EqGain"]);
     if (changed(L"BassManagement")) SelectOption(optFlexBass, FirstByte(now[L"BassManagement"]));
+    // FlexBass switched on by another program runs at the card's crossover and sizes: the
+    // controls it brings back show those, not what they kept aside.
+    const bool flexBassOn = changed(L"BassManagement") && OptionSelected(optFlexBass, 1);
     // Disabled, the crossover and the size lists keep values aside for FlexBass's return:
     // another program's change of them is kept there, as FlexBass's return sends them back.
-    if (changed(L"BassCornerFrequency")) {
+    if (changed(L"BassCornerFrequency") || flexBassOn) {
         const std::int32_t corner = FirstByte(now[L"BassCornerFrequency"]);
         if (csliCrossover->Enabled())
             csliCrossover->SetValue(corner);
@@ -280,7 +283,7 @@ void frmProfile::FollowCard() {
     }
     // Another output brings the real-time window's size lists back with the card's sizes, not
     // the ones they kept while disabled.
-    if (changed(L"SpeakerSize") || (realTimeMode_ && outputMoved)) {
+    if (changed(L"SpeakerSize") || (realTimeMode_ && outputMoved) || flexBassOn) {
         const std::array<bool, 4> large = DecodeSpeakerSizes(now[L"SpeakerSize"]);
         const std::array<bool, 4> was =
             DecodeSpeakerSizes(record_.SeenCard(L"SpeakerSize").value_or(now[L"SpeakerSize"]));

@@ -647,10 +647,14 @@ protected:
     void NoteFollowed(const std::vector<Outside>& changes) {
         for (const Outside& o : changes) {
             if (o.device) continue;
-            for (const std::wstring& g :
-                 {GroupOf(o.name), std::wstring(o.name == L"PanelConfig"       ? L"SpeakerConfig"
-                                                : o.name == kMixerSampleRate ? kMixerBitDepth
-                                                                             : L"")}) {
+            // Another output brings its speakers, Windows' rate its bit depth, and FlexBass the
+            // card's crossover and sizes.
+            std::vector<std::wstring> groups{GroupOf(o.name)};
+            if (o.name == L"PanelConfig") groups.push_back(L"SpeakerConfig");
+            if (o.name == kMixerSampleRate) groups.push_back(kMixerBitDepth);
+            if (o.name == L"BassManagement" && FirstByte(GetProfileValue(L"", L"BassManagement")) == 1)
+                groups.insert(groups.end(), {L"BassCornerFrequency", L"SpeakerSize"});
+            for (const std::wstring& g : groups) {
                 followed_.insert(g);
                 movedSinceLive_.insert(g);
             }
