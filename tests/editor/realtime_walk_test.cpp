@@ -48,6 +48,16 @@ protected:
         }
     }
 
+    // The window opened anew after the speakers' suspension closed it: what the user changed
+    // stays on the card; an Enable it didn't see has no way back.
+    void AfterSuspension(bool) override {
+        Note(L"opened again");
+        aecFound_.clear();
+        OpenRealTime();
+        CollectTargets();
+        SeeAec();
+    }
+
     // ---- The checks ----
 
     // The window shows what the card holds; the master volume and balance by their sliders' whole
@@ -267,6 +277,7 @@ protected:
         const std::optional<unsigned> posts = PutOutside(changes, ownWindow, true);
         if (failed_) return;
         LetTheRefreshRun(posts);
+        if (Suspended(changes, true)) return;
         NoteLate(changes, posts.has_value());
         CheckOutsideShown(changes, true);
         // Off from outside after the user's Enable: the values the outside step set stay.
