@@ -74,6 +74,13 @@ protected:
             if (n == MixerValueName(0, 0, 0, 0) || n == MixerValueName(0, 0, 1, 0)) continue;
             // While echo cancellation holds, a save gives the locked pages as before it.
             if ((locked && LockedPage(n)) || lateValues_.count(GroupOf(n))) continue;
+            // A recording line's level and balance by its sliders' steps: another program's
+            // balance between them shows at the nearest.
+            if (const auto ref = IsMixerValueName(n) ? ParseMixerValueName(n) : std::nullopt;
+                ref && ref->flow == 1 && ref->control == 0) {
+                if (const std::wstring shown = LineShownAsCard(ref->line); !shown.empty()) return Fail(shown);
+                continue;
+            }
             if (!ShowsAsCard(e, n, saved, GetProfileValue(L"", n)))
                 return Fail(L"the card holds " + n + L" " + BytesToHex(GetProfileValue(L"", n)) + L", the window " +
                             saved.at(n));

@@ -1198,8 +1198,10 @@ protected:
             ChannelsBalance(left, right, volume, balance, true);
             volume = left;
         }
+        // The channels hold whole percents: a balance step either way is the same, and at the
+        // lowest levels they hold no tenth of a balance.
         if (std::abs(e.csliInputLine[j]->Value() - Whole(volume)) <= 1 &&
-            (!stereo || e.csliInputLineBalance[j]->Value() == Whole(balance * 10)))
+            (!stereo || std::abs(e.csliInputLineBalance[j]->Value() - Whole(balance * 10)) <= (Whole(volume) < 10 ? 20 : 1)))
             return L"";
         return L"live: recording line " + std::to_wstring(j) + L" shows " + std::to_wstring(e.csliInputLine[j]->Value()) +
                L", balance " + std::to_wstring(e.csliInputLineBalance[j]->Value()) + L"; the card's are " +
