@@ -284,7 +284,7 @@ protected:
         const std::optional<unsigned> posts = PutOutside(changes, ownWindow, true);
         if (failed_) return;
         LetTheRefreshRun(posts);
-        if (Suspended(changes, true)) return;
+        if (Suspended(changes, false)) return;
         NoteLate(changes, posts.has_value());
         CheckOutsideShown(changes, true);
         // Off from outside after the user's Enable: the values the outside step set stay.

@@ -347,8 +347,10 @@ protected:
         return lines.empty() ? -1 : lines[static_cast<std::size_t>(Pick(static_cast<int>(lines.size())))];
     }
 
-    // Whether the last closing change found the window closed while the speakers were out.
+    // Whether the last closing change found the window closed while the speakers were out, and
+    // the card before they went.
     bool suspendedClosed_ = false;
+    std::map<std::wstring, Bytes> cardBeforeSuspension_;
     int outsideProfiles_ = 0;
 
     // The profiles another instance of the program (or its profile manager) keeps: one added, one
@@ -662,6 +664,7 @@ protected:
             const DWORD state = Chance(50) ? DEVICE_STATE_DISABLED : DEVICE_STATE_UNPLUGGED;
             Outside o{L"speakers in service", {}, [this, state] {
                           const int speakers = sim::FindSimEndpoint(gPlaybackLineIds[0]);
+                          cardBeforeSuspension_ = Card();
                           sim::SetSimEndpointState(speakers, state);
                           sim::WaitForSimNotifications();
                           Pump(50);
@@ -780,22 +783,30 @@ protected:
         return RandomOutside();
     }
 
-    // The window opened again after the speakers' suspension closed it; `wasLive`: it was in
-    // live mode.
-    virtual void AfterSuspension(bool wasLive) = 0;
+    // The window opened again after the speakers' suspension closed it; `restores`: it was an
+    // editor in live mode, whose closing put back the restore point.
+    virtual void AfterSuspension(bool restores) = 0;
 
     // Whether `changes` took the card's speakers out of service and back: while they were out
     // the tray suspended its features and closed the window; the walk opens it again.
-    bool Suspended(const std::vector<Outside>& changes, bool wasLive) {
+    bool Suspended(const std::vector<Outside>& changes, bool restores) {
         if (std::none_of(changes.begin(), changes.end(), [](const Outside& o) { return o.closes; })) return false;
         LetTheRefreshRun();
         if (!suspendedClosed_) Fail(L"the window stayed open while the speakers were out of service");
         else if (ProfileEditor()) Fail(L"the window opened again by itself");
         CloseEditor();
         if (failed_) return true;
+        // Alone, the suspension and the return leave the card as it was, but for live mode's
+        // way back (checked against the card at live mode's start).
+        if (changes.size() == 1 && !restores)
+            for (const auto& [n, was] : cardBeforeSuspension_)
+                if (GetProfileValue(L"", n) != was)
+                    return Fail(L"after the speakers' return " + n + L" is " + BytesToHex(GetProfileValue(L"", n)) +
+                                L", was " + BytesToHex(was)),
+                           true;
         lateValues_.clear();
         late_.clear();
-        AfterSuspension(wasLive);
+        AfterSuspension(restores);
         return true;
     }
 
@@ -904,9 +915,10 @@ protected:
         Pump(20);
         if (!ProfileEditor()) return Fail(L"the window closed");
         const std::map<std::wstring, Bytes> before = Card();
+        const bool restores = !Ed().RealTimeMode();
         const std::optional<unsigned> posts = PutOutside(changes, true, true);
         if (failed_) return;
-        if (Suspended(changes, true)) return;
+        if (Suspended(changes, restores)) return;
         const std::map<std::wstring, Bytes> set = Card();
         const Target* next = nullptr;
         if (Chance(60)) {

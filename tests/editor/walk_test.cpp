@@ -186,6 +186,10 @@ protected:
             else if (way.name != 0) kept = target == typed ? profile_ : typed;
         }
         const State keptValues = kept.empty() ? State{} : Values(kept);
+        // The profiles another instance added stay as they are.
+        std::map<std::wstring, State> others;
+        for (const std::wstring& k : RegEnumKeys(gRegProfiles))
+            if (k.rfind(L"Outside ", 0) == 0) others[k] = Values(k);
         kaltest::DialogAnswerer answers;
         answers.buttons = buttons;
         answers.button = IDYES;
@@ -204,6 +208,9 @@ protected:
         if (const std::wstring changed = Differences(keptValues, Values(kept), {L"Shortcut"});
             !kept.empty() && !changed.empty())
             return Fail(L"Save changed " + kept + L":" + changed);
+        for (const auto& [k, values] : others)
+            if (const std::wstring changed = Differences(values, Values(k), {}); !changed.empty() || !RegKeyExists(Profile(k)))
+                return Fail(L"Save changed " + k + L", another instance's profile:" + changed);
         // Live mode ended with the editor.
         if (live) CheckRestored();
         cardAtLive_.clear();
