@@ -53,6 +53,16 @@ protected:
         }
     }
 
+    // The window opened anew after the speakers' suspension closed it: what the user changed
+    // stays on the card; an Enable it didn't see has no way back.
+    void AfterSuspension(bool) override {
+        Note(L"opened again");
+        aecFound_.clear();
+        OpenRealTime();
+        CollectTargets();
+        SeeAec();
+    }
+
     // ---- The checks ----
 
     // The window shows what the card holds; the master volume and balance by their sliders' whole
@@ -69,6 +79,13 @@ protected:
             if (n == MixerValueName(0, 0, 0, 0) || n == MixerValueName(0, 0, 1, 0)) continue;
             // While echo cancellation holds, a save gives the locked pages as before it.
             if ((locked && LockedPage(n)) || lateValues_.count(GroupOf(n))) continue;
+            // A recording line's level and balance by its sliders' steps: another program's
+            // balance between them shows at the nearest.
+            if (const auto ref = IsMixerValueName(n) ? ParseMixerValueName(n) : std::nullopt;
+                ref && ref->flow == 1 && ref->control == 0) {
+                if (const std::wstring shown = LineShownAsCard(ref->line); !shown.empty()) return Fail(shown);
+                continue;
+            }
             if (!ShowsAsCard(e, n, saved, GetProfileValue(L"", n)))
                 return Fail(L"the card holds " + n + L" " + BytesToHex(GetProfileValue(L"", n)) + L", the window " +
                             saved.at(n));
@@ -272,6 +289,7 @@ protected:
         const std::optional<unsigned> posts = PutOutside(changes, ownWindow, true);
         if (failed_) return;
         LetTheRefreshRun(posts);
+        if (Suspended(changes, false)) return;
         NoteLate(changes, posts.has_value());
         CheckOutsideShown(changes, true);
         // Off from outside after the user's Enable: the values the outside step set stay.

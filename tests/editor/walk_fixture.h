@@ -263,6 +263,10 @@ protected:
         bool late = false;
         // The controls that follow it out of live mode too.
         std::vector<std::wstring> always{};
+        // No window shows it: Save keeps the profile's own value.
+        bool kept = false;
+        // The card's speakers out of service and back: the tray suspends and closes the window.
+        bool closes = false;
     };
 
     // The controls of changes from outside that show at the next refresh.
@@ -329,6 +333,87 @@ protected:
         return lines.empty() ? -1 : lines[static_cast<std::size_t>(Pick(static_cast<int>(lines.size())))];
     }
 
+    // Whether recording line `line` is active and has two channels; without `line`, one such
+    // line, or -1.
+    static bool StereoLine(int line) {
+        return LineActive(line) &&
+               sim::SimAudioEndpoints()[static_cast<std::size_t>(
+                                            sim::FindSimEndpoint(gInputLineIds[static_cast<std::size_t>(line)]))]
+                       .channels == 2;
+    }
+    int StereoLine() {
+        std::vector<int> lines;
+        for (int j = 0; j < 8; ++j)
+            if (StereoLine(j)) lines.push_back(j);
+        return lines.empty() ? -1 : lines[static_cast<std::size_t>(Pick(static_cast<int>(lines.size())))];
+    }
+
+    // The custom controls of recording line `line`; an active line that has some, or -1.
+    static int CustomControlCount(int line) {
+        const std::wstring& id = gInputLineIds[static_cast<std::size_t>(line)];
+        return !id.empty() && gAudio->CustomControls.Contains(id) ? static_cast<int>(gAudio->CustomControls.At(id).size())
+                                                                  : 0;
+    }
+    int CustomLine() {
+        std::vector<int> lines;
+        for (int j = 0; j < 8; ++j)
+            if (LineActive(j) && CustomControlCount(j) > 0) lines.push_back(j);
+        return lines.empty() ? -1 : lines[static_cast<std::size_t>(Pick(static_cast<int>(lines.size())))];
+    }
+
+    // Whether the last closing change found the window closed while the speakers were out, and
+    // the card before they went.
+    bool suspendedClosed_ = false;
+    std::map<std::wstring, Bytes> cardBeforeSuspension_;
+    int outsideProfiles_ = 0;
+
+    // The profiles another instance of the program (or its profile manager) keeps: one added, one
+    // deleted or renamed, or the edited profile's own key rewritten or deleted. Live mode's
+    // restore point and the walk's scratch key are the open editor's own: left alone. The editor
+    // doesn't reload: Save writes what it shows.
+    Outside ProfilesFromOutside() {
+        std::vector<std::wstring> others;
+        for (const std::wstring& k : RegEnumKeys(gRegProfiles))
+            if (k.rfind(L"Outside ", 0) == 0) others.push_back(k);
+        const std::wstring edited = RegKeyExists(Profile(profile_)) && !profile_.empty() ? profile_ : L"";
+        const int way = Pick(5);
+        std::function<void()> put;
+        State values = RandomProfile();
+        values.erase(L"Shortcut");
+        auto write = [values](const std::wstring& name) {
+            RegDeleteTree(gRegProfiles, name);
+            for (const auto& [n, v] : values) RegWrite(Profile(name), n, HexToBytes(v));
+        };
+        if ((way == 3 || way == 4) && !edited.empty()) {
+            Note(way == 3 ? L"the edited profile rewritten by another instance" : L"the edited profile deleted by another instance");
+            if (way == 3) put = [write, edited] { write(edited); };
+            else put = [edited] { RegDeleteTree(gRegProfiles, edited); };
+        } else if (way == 1 && !others.empty()) {
+            const std::wstring gone = others[static_cast<std::size_t>(Pick(static_cast<int>(others.size())))];
+            Note(L"profile " + gone + L" deleted by another instance");
+            put = [gone] { RegDeleteTree(gRegProfiles, gone); };
+        } else if (way == 2 && !others.empty()) {
+            const std::wstring from = others[static_cast<std::size_t>(Pick(static_cast<int>(others.size())))];
+            const std::wstring to = L"Outside " + std::to_wstring(++outsideProfiles_);
+            Note(L"profile " + from + L" renamed " + to + L" by another instance");
+            put = [from, to] {
+                for (const std::wstring& n : RegEnumValues(Profile(from)))
+                    if (const auto v = RegRead(Profile(from), n)) {
+                        if (const auto* text = std::get_if<std::wstring>(&*v)) RegWrite(Profile(to), n, *text);
+                        else RegWrite(Profile(to), n, std::get<Bytes>(*v));
+                    }
+                RegDeleteTree(gRegProfiles, from);
+            };
+        } else {
+            const std::wstring name = L"Outside " + std::to_wstring(++outsideProfiles_);
+            Note(L"profile " + name + L" added by another instance");
+            put = [write, name] { write(name); };
+        }
+        Outside o{L"profiles", {}, put};
+        o.kept = true;
+        return o;
+    }
+
     static std::wstring Indexed(const wchar_t* control, int i) { return control + (L"(" + std::to_wstring(i) + L")"); }
 
     static bool AecOn() {
@@ -339,7 +424,7 @@ protected:
     // While echo cancellation holds the pages, a quarter of the changes from outside are aimed at
     // it, the setting beside the ones it hides.
     Outside RandomOutside() { return OutsideOf(AecOn() && Chance(25) ? 1 : Pick(kOutsideKinds)); }
-    static constexpr int kOutsideKinds = 26;
+    static constexpr int kOutsideKinds = 32;
 
     // A change from outside of kind `kind`; `part`, where not -1, the band, speaker box, channel
     // or recording line it changes, or the part of `value`.
@@ -530,6 +615,83 @@ protected:
                         OtherProgramsVolume(gPlaybackLineIds[0])->SetChannelVolumeLevelScalar(channel, level, nullptr);
                     }};
         }
+        case 26: {
+            // A stereo recording line's balance: one channel's level, the other's as it is.
+            const int j = part >= 0 && StereoLine(part) ? part : StereoLine();
+            if (j < 0) return RandomOutside();
+            const UINT channel = static_cast<UINT>(Pick(2));
+            const float level = static_cast<float>(Pick(101)) / 100.0f;
+            const std::wstring id = gInputLineIds[static_cast<std::size_t>(j)];
+            Outside o{LineGroup(j),
+                      {Indexed(L"csliInputLine", j), Indexed(L"csliInputLineBalance", j)},
+                      [id, channel, level] {
+                          OtherProgramsVolume(id)->SetChannelVolumeLevelScalar(channel, level, nullptr);
+                      }};
+            o.late = true;
+            return o;
+        }
+        case 27: {
+            // A recording line's custom control (the monitor among them) switched on the card's
+            // topology. No notification tells of it.
+            const int j = part >= 0 && LineActive(part) && CustomControlCount(part) > 0 ? part : CustomLine();
+            if (j < 0) return RandomOutside();
+            const std::wstring id = gInputLineIds[static_cast<std::size_t>(j)];
+            const int k = 1 + Pick(CustomControlCount(j));
+            const std::wstring control = gAudio->ControlName(id, k);
+            const int endpoint = sim::FindSimEndpoint(id);
+            UINT localId = 0;
+            for (const sim::SimPartDesc& p : sim::SimAudioEndpoints()[static_cast<std::size_t>(endpoint)].path)
+                if (p.kind == sim::SimPartKind::Agc && p.name == control) localId = p.localId;
+            const bool on = Chance(50) ? !sim::SimAgcEnabled(endpoint, localId) : sim::SimAgcEnabled(endpoint, localId);
+            Note(L"custom control " + std::to_wstring(k) + L" (" + control + L") of line " + std::to_wstring(j) +
+                 (on ? L" on" : L" off"));
+            Outside o{MixerValueName(1, j, 0, k),
+                      {L"custom " + std::to_wstring(j) + L"." + std::to_wstring(k), Indexed(L"chkRecordMonitor", j)},
+                      [endpoint, localId, on] { sim::SetSimAgcEnabled(endpoint, localId, on); }};
+            o.late = true;
+            return o;
+        }
+        case 28: {
+            // The gain of the panel the card does not have its headphones on: no window shows it.
+            const Bytes panel = GetProfileValue(L"", L"PanelConfig");
+            if (!gCardCaps || !gCardCaps->HPAmp || panel.empty()) return RandomOutside();
+            const std::wstring name = HpImpedanceValueName(Bytes{static_cast<std::uint8_t>(FirstByte(panel) == 0 ? 1 : 0), 0, 0, 0});
+            if (GetProfileValue(L"", name).empty()) return RandomOutside();
+            Outside o = Driver(name, EncodeCode(static_cast<std::uint8_t>(Pick(gCardCaps->AmpGainModes))), {});
+            o.kept = true;
+            return o;
+        }
+        case 29: {
+            // Windows' default playback device: another device's speakers, or the card's again.
+            const std::wstring speakers = gPlaybackLineIds[0];
+            const std::wstring other = sim::SimAudioEndpoints()[static_cast<std::size_t>(
+                                                                   sim::FindSimEndpoint(L"other_speakers"))].id;
+            const ERole role = static_cast<ERole>(Pick(3));
+            const std::wstring to = sim::SimDefaultEndpoint(eRender, role) == speakers ? other : speakers;
+            Note(std::wstring(L"the default playback device ") + (to == speakers ? L"the card's" : L"another's"));
+            Outside o{L"default playback device", {}, [role, to] { sim::SetSimDefaultEndpoint(eRender, role, to); }};
+            o.kept = true;
+            return o;
+        }
+        case 30: {
+            // The card's speakers disabled or unplugged, then back in service.
+            const DWORD state = Chance(50) ? DEVICE_STATE_DISABLED : DEVICE_STATE_UNPLUGGED;
+            Outside o{L"speakers in service", {}, [this, state] {
+                          const int speakers = sim::FindSimEndpoint(gPlaybackLineIds[0]);
+                          cardBeforeSuspension_ = Card();
+                          sim::SetSimEndpointState(speakers, state);
+                          sim::WaitForSimNotifications();
+                          Pump(50);
+                          suspendedClosed_ = ProfileEditor() == nullptr;
+                          sim::SetSimEndpointState(speakers, DEVICE_STATE_ACTIVE);
+                          sim::WaitForSimNotifications();
+                          Pump(50);
+                      }};
+            o.kept = true;
+            o.closes = true;
+            return o;
+        }
+        case 31: return ProfilesFromOutside();
         default: {
             // Windows' format: its rate and bit depth.
             static const std::uint32_t rates[] = {44100, 48000, 96000};
@@ -604,11 +766,18 @@ protected:
         if (n == L"csliOutputChannel" || n == L"chkPlaybackSet" || n == L"chkPlaybackSetAll" ||
             n == L"cmdResetOutputChannels")
             return OutsideOf(18, Chance(50) && i >= 0 ? i : other(8));
-        if (n == L"csliInputLine" || n == L"csliInputLineBalance" || n == L"chkRecordSet" || n == L"chkRecordMonitor" ||
-            n == L"optInputSelect" || n == L"cmdInputLineBalanceReset")
-            return OutsideOf(among({3, 19, 20}), i >= 0 && i < 8 ? i : -1);
+        if (n == L"csliInputLineBalance" || n == L"cmdInputLineBalanceReset")
+            return OutsideOf(among({19, 26, 26}), i >= 0 && i < 8 ? i : -1);
+        if (n == L"chkRecordMonitor") return OutsideOf(among({3, 27, 27}), i >= 0 && i < 8 ? i : -1);
+        if (n == L"csliInputLine" || n == L"chkRecordSet" || n == L"optInputSelect")
+            return OutsideOf(among({3, 19, 20, 26, 27}), i >= 0 && i < 8 ? i : -1);
+        if (n == L"chkRecordSetAll" || n == L"cmdResetInputLines") return OutsideOf(among({3, 19, 26, 27}));
         if (n == L"csliVolume" || n == L"csliMasterBalance" || n == L"optVolume" || n == L"cmdMasterBalanceReset")
-            return OutsideOf(among({4, 8, 21, 25, 25}));
+            return OutsideOf(among({4, 8, 21, 25, 25, 29, 30}));
+        // The profile's own values: another instance changes the profiles.
+        if (n == L"txtShortcut" || n.starts_with(L"cmdIcon") || n == L"chkIgnoreVolumeForProfileValidation" ||
+            n == L"chkVolumeChangeOnlyOnDifferentOutput")
+            return OutsideOf(31);
         // Another speaker of the layout, or another part of the effect the user changed.
         if (n == L"VSSSpeaker") return OutsideOf(24, Chance(70) ? other(8) : -1, L"VSpeakerPos");
         if (n.find(L"PL2x") != std::wstring::npos || n == L"chkDolby") return OutsideOf(24, -1, L"Pl2xParam");
@@ -616,7 +785,7 @@ protected:
         if (n == L"cboSystemSampleRate" || n == L"cboBitDepth" || n == L"chkSyncSampleRates" || n == L"cboSpeakersLayout")
             return OutsideOf(among({22, 23}));
         if (n == L"cboSampleRate") return OutsideOf(among({15, 23}));
-        if (n == L"cboAnalogOutput") return OutsideOf(among({0, 2, 16, 17}));
+        if (n == L"cboAnalogOutput") return OutsideOf(among({0, 2, 16, 17, 28, 30}));
         if (n == L"chkSPDIF" || n == L"cboSPDIFOutput") return OutsideOf(among({0, 2}));
         if (n == L"optAEC") return OutsideOf(among({0, 1, 5, 6}));
         if (n == L"cboStereoUpmix") return OutsideOf(among({7, 22}));
@@ -627,6 +796,33 @@ protected:
             n.find(L"VSS") != std::wstring::npos)
             return OutsideOf(among({9, 10, 22}));
         return RandomOutside();
+    }
+
+    // The window opened again after the speakers' suspension closed it; `restores`: it was an
+    // editor in live mode, whose closing put back the restore point.
+    virtual void AfterSuspension(bool restores) = 0;
+
+    // Whether `changes` took the card's speakers out of service and back: while they were out
+    // the tray suspended its features and closed the window; the walk opens it again.
+    bool Suspended(const std::vector<Outside>& changes, bool restores) {
+        if (std::none_of(changes.begin(), changes.end(), [](const Outside& o) { return o.closes; })) return false;
+        LetTheRefreshRun();
+        if (!suspendedClosed_) Fail(L"the window stayed open while the speakers were out of service");
+        else if (ProfileEditor()) Fail(L"the window opened again by itself");
+        CloseEditor();
+        if (failed_) return true;
+        // Alone, the suspension and the return leave the card as it was, but for live mode's
+        // way back (checked against the card at live mode's start).
+        if (changes.size() == 1 && !restores)
+            for (const auto& [n, was] : cardBeforeSuspension_)
+                if (GetProfileValue(L"", n) != was)
+                    return Fail(L"after the speakers' return " + n + L" is " + BytesToHex(GetProfileValue(L"", n)) +
+                                L", was " + BytesToHex(was)),
+                           true;
+        lateValues_.clear();
+        late_.clear();
+        AfterSuspension(restores);
+        return true;
     }
 
     // The changes that show only at the next refresh; `refreshed`: one ran after a driver's change.
@@ -647,6 +843,11 @@ protected:
     void NoteFollowed(const std::vector<Outside>& changes) {
         for (const Outside& o : changes) {
             if (o.device) continue;
+            // What no window shows stays the profile's; the card no longer holds what live mode sent.
+            if (o.kept) {
+                movedSinceLive_.insert(GroupOf(o.name));
+                continue;
+            }
             // Another output brings its speakers, Windows' rate its bit depth, and FlexBass the
             // card's crossover and sizes.
             std::vector<std::wstring> groups{GroupOf(o.name)};
@@ -732,6 +933,7 @@ protected:
         Pump(20);
         if (!ProfileEditor()) return Fail(L"the window closed");
         const std::map<std::wstring, Bytes> before = Card();
+        const bool restores = !Ed().RealTimeMode();
         // A change that moved nothing on the card (a device's state, the mute, a code the card
         // already held) meets nothing: another is aimed, while the second lasts.
         std::vector<Outside> changes;
@@ -741,6 +943,7 @@ protected:
             changes.push_back(Chance(80) ? AimedOutside(t) : RandomOutside());
             const std::optional<unsigned> put = PutOutside({changes.back()}, true, true);
             if (failed_) return;
+            if (Suspended({changes.back()}, restores)) return;
             if (!posts) posts = put;
             set = Card();
         }
@@ -1223,8 +1426,10 @@ protected:
             ChannelsBalance(left, right, volume, balance, true);
             volume = left;
         }
+        // The channels hold whole percents: a balance step either way is the same, and at the
+        // lowest levels they hold no tenth of a balance.
         if (std::abs(e.csliInputLine[j]->Value() - Whole(volume)) <= 1 &&
-            (!stereo || e.csliInputLineBalance[j]->Value() == Whole(balance * 10)))
+            (!stereo || std::abs(e.csliInputLineBalance[j]->Value() - Whole(balance * 10)) <= (Whole(volume) < 10 ? 20 : 1)))
             return L"";
         return L"live: recording line " + std::to_wstring(j) + L" shows " + std::to_wstring(e.csliInputLine[j]->Value()) +
                L", balance " + std::to_wstring(e.csliInputLineBalance[j]->Value()) + L"; the card's are " +

@@ -62,6 +62,7 @@ protected:
         const std::optional<unsigned> posts = PutOutside(changes, ownWindow, live);
         if (failed_) return;
         LetTheRefreshRun(posts);
+        if (Suspended(changes, live)) return;
         if (ownWindow) {
             // A change within the second after the editor's own send shows once the second is
             // over, as any other: a later refresh brings nothing more.
@@ -109,7 +110,37 @@ protected:
         chosen_ = kept;
         followed_.clear();
         movedSinceLive_.clear();
-        if (profile_.empty()) stored_ = Saved(Ed());
+        // Reset loads the profile's key as it stands now: another instance may have rewritten it;
+        // a key it deleted loads as a new profile's. The shortcut and the icon are the opening's.
+        if (profile_.empty() || !RegKeyExists(Profile(profile_))) {
+            stored_ = Saved(Ed());
+        } else {
+            State now = Values(profile_);
+            for (const wchar_t* n : {L"Shortcut", L"CustomIcon"}) {
+                now.erase(n);
+                if (const auto v = stored_.find(n); v != stored_.end()) now[n] = v->second;
+            }
+            stored_ = now;
+        }
+    }
+
+    // Live mode's restore point put back and gone; the profile opens again as stored, the user's
+    // changes gone with the window (a profile another instance deleted opens as a new one).
+    void AfterSuspension(bool wasLive) override {
+        if (wasLive) CheckRestored();
+        for (const std::wstring& k : RegEnumKeys(gRegProfiles))
+            if (k.find(L"~Live") != std::wstring::npos) return Fail(L"the suspension left the restore point " + k);
+        cardAtLive_.clear();
+        if (failed_) return;
+        Note(L"opened again");
+        if (!profile_.empty() && !RegKeyExists(Profile(profile_))) profile_.clear();
+        chosen_.clear();
+        followed_.clear();
+        movedSinceLive_.clear();
+        if (profile_.empty()) cardAtLive_ = Card();
+        OpenEditor(profile_);
+        stored_ = profile_.empty() ? Saved(Ed()) : Values(profile_);
+        CollectTargets();
     }
 
     // ---- The real Save ----
