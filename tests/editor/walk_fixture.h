@@ -325,13 +325,14 @@ protected:
         return Driver(name, MergeParts(now, code, mask), std::move(controls));
     }
 
-    // An active recording line, or -1.
-    int ActiveLine() {
+    // One of the recording lines `which` takes, or -1.
+    int PickLine(bool (*which)(int)) {
         std::vector<int> lines;
         for (int j = 0; j < 8; ++j)
-            if (LineActive(j)) lines.push_back(j);
+            if (which(j)) lines.push_back(j);
         return lines.empty() ? -1 : lines[static_cast<std::size_t>(Pick(static_cast<int>(lines.size())))];
     }
+    int ActiveLine() { return PickLine(&LineActive); }
 
     // Whether recording line `line` is active and has two channels; without `line`, one such
     // line, or -1.
@@ -341,12 +342,7 @@ protected:
                                             sim::FindSimEndpoint(gInputLineIds[static_cast<std::size_t>(line)]))]
                        .channels == 2;
     }
-    int StereoLine() {
-        std::vector<int> lines;
-        for (int j = 0; j < 8; ++j)
-            if (StereoLine(j)) lines.push_back(j);
-        return lines.empty() ? -1 : lines[static_cast<std::size_t>(Pick(static_cast<int>(lines.size())))];
-    }
+    int StereoLine() { return PickLine(&StereoLine); }
 
     // The custom controls of recording line `line`; an active line that has some, or -1.
     static int CustomControlCount(int line) {
@@ -1568,9 +1564,7 @@ protected:
             expectAll({e.csliInputLine[j], e.chkRecordMonitor[j], e.cmdRecordExtraOptions[j], e.lblInputLineVolume[j],
                        e.lblInputLineVolumeDB[j], e.lblInputLineBalanceL[j], e.lblInputLineBalanceR[j]},
                       set);
-            const int endpoint = sim::FindSimEndpoint(id);
-            const bool stereo = endpoint >= 0 && sim::SimAudioEndpoints()[static_cast<std::size_t>(endpoint)].channels == 2;
-            expectAll({e.csliInputLineBalance[j], e.cmdInputLineBalanceReset[j]}, set && stereo);
+            expectAll({e.csliInputLineBalance[j], e.cmdInputLineBalanceReset[j]}, set && StereoLine(j));
         }
     }
 
