@@ -1185,6 +1185,8 @@ protected:
             }
         });
         if (!ProfileEditor()) return Fail(L"the key closed the window"), true;
+        // A button the key pressed made its choice, as a click makes it (an icon, a list entry).
+        if (button && !press.moves) chosen_.insert(t.groups.begin(), t.groups.end());
         const std::wstring changed = Differences(held, Held(e), {});
         // The control that has the focus now took the key.
         const HWND now = ::GetFocus();
