@@ -1446,9 +1446,10 @@ protected:
             // A change no notification tells of shows at the next refresh.
             if (lateValues_.count(g) || (aec && SetByEchoCancellation(n))) continue;
             // A recording line another program moved shows its level and balance at the sliders'
-            // steps, which Save writes: compared by the sliders.
+            // steps, which Save writes (the user's own drag since sends what they show): compared
+            // by the sliders.
             if (const auto ref = IsMixerValueName(n) ? ParseMixerValueName(n) : std::nullopt;
-                ref && ref->flow == 1 && ref->control == 0 && followed_.count(g) && !chosen_.count(g)) {
+                ref && ref->flow == 1 && ref->control == 0 && followed_.count(g)) {
                 if (const std::wstring shown = LineShownAsCard(ref->line); !shown.empty()) return Fail(shown);
                 continue;
             }
