@@ -9,6 +9,9 @@
 #include "editor/profileform.h"
 #include "startup/catalogue.h"
 
+#include <functional>
+#include <utility>
+
 namespace kal {
 namespace {
 
@@ -128,6 +131,14 @@ void frmProfile::ShowPanelGain() {
     frmHpImpedanceMode* amp = gCardCaps && gCardCaps->HPAmp ? HpImpedanceDialog() : nullptr;
     const Bytes to = PanelConfig();
     if (!amp || ampPanel_.empty() || to.empty()) return;
+    // Showing the new panel's gain sends nothing: the card is still on the panel the output
+    // leaves, whose gain the list's own send would overwrite; the output's send carries the gain.
+    ComboBox& list = *amp->cboHpAmp;
+    struct ClickHeld {
+        ComboBox& box;
+        std::function<void()> click = std::exchange(box.Click, nullptr);
+        ~ClickHeld() { box.Click = std::move(click); }
+    } held{list};
     // The real-time window shows the card's gain of the panel it goes to, as the card holds it
     // now: another program may have set it within the second after the window's own send.
     if (realTimeMode_) {
@@ -136,9 +147,9 @@ void frmProfile::ShowPanelGain() {
         return;
     }
     if (FirstByte(ampPanel_) == FirstByte(to)) return;
-    record_.Keep(L"cboHpAmp@" + HpImpedanceValueName(ampPanel_), amp->cboHpAmp->ListIndex());
+    record_.Keep(L"cboHpAmp@" + HpImpedanceValueName(ampPanel_), list.ListIndex());
     if (const auto kept = record_.Take(L"cboHpAmp@" + HpImpedanceValueName(to))) {
-        amp->cboHpAmp->SetListIndex(*kept);
+        list.SetListIndex(*kept);
     } else {
         amp->CurrentAmp(Tag(), to);
     }

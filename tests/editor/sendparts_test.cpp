@@ -145,6 +145,16 @@ TEST_F(SendParts, AnotherProgramsPartBesideTheUsersStaysOnTheCardAndShows) {
          [] { sim::SetSimLiveValue(L"PanelConfig", EncodeCode(1)); },
          [] { return CardByte(L"PanelConfig") == 1 && CardByte(L"HpImpedanceModeFront") == 2; },
          [](frmProfile& e) { return e.Output() == L"0101"; }},
+        // Headphones on the other panel: showing that panel's gain sends nothing to the one the
+        // card is still on.
+        {"the gain of the panel the headphones leave", kDG,
+         {{L"SpeakerConfig", L"01000000"}, {L"PanelConfig", L"00000000"}, {L"HpImpedanceModeFront", L"00000000"},
+          {L"HpImpedanceModeRear", L"02000000"}},
+         [](frmProfile&) { return true; },
+         [](frmProfile& e, int n) { return User::ChooseItem(*e.cboAnalogOutput, IndexOf(*e.cboAnalogOutput, n == 0 ? 0x0104 : 0x0001)); },
+         [] { sim::SetSimLiveValue(L"HpImpedanceModeFront", EncodeCode(1)); },
+         [] { return CardByte(L"PanelConfig") == 0 && CardByte(L"HpImpedanceModeFront") == 1; },
+         [](frmProfile& e) { return e.Output() == L"0001"; }},
     };
     for (const bool realTime : {false, true}) {
         for (const auto& c : cases) {
