@@ -224,6 +224,12 @@ void frmProfile::UpdateEnhancementsPanel(const std::wstring& mode) {
     const int upmixChannels = cboSpeakersLayout->ListIndex() == 0 ? 2 : Speakers();
     cboStereoUpmix->SetEnabled(Offered(EffectBehavior(L"SUM", upmixChannels, mode)));
     SendReturningEffects(wasEnabled);
+    // The real-time window's output shows each effect at its default: a box that already showed
+    // it raised no click, while the card may hold another value there (one it kept while the
+    // output hid the effect). Such a box sends what it shows.
+    if (realTimeMode_ && !followingCard_ && !liveProfileName_.empty() && !record_.Locked())
+        for (CheckBox* box : AecEffects())
+            if (box->Enabled() && (box->Value() == 1) != CardEffectOn(*box) && box->Click) box->Click();
     // Settings the new output can't use: the real-time window shows the card's own; the editor
     // of a profile keeps the user's choices aside, saved as they are and shown again with an
     // output that has them (live mode doesn't send them meanwhile).

@@ -317,6 +317,26 @@ TEST_F(RealTime, DialogsStayOpenAfterAChoice) {
     }
 }
 
+// An effect the user's output brings back shows what the card then runs: its default for the
+// output, sent also where the box already showed it and the card kept another value while the
+// output hid the effect.
+TEST_F(RealTime, AnEffectTheUsersOutputBringsBackShowsWhatTheCardRuns) {
+    for (const wchar_t* kept : {L"01000000", L"00000000"}) {
+        SCOPED_TRACE(::testing::Message() << "Dolby Headphones kept " << kept);
+        UseEditorCard(kD2);
+        SetCard({{L"PanelConfig", L"00000000"}, {L"SpeakerConfig", L"07000000"}, {L"DHEnable", kept}});
+        gAudio->SetSpeakers(gPlaybackLineIds[0], 8);
+        Load(L"");
+        frmProfile& rt = OpenRealTime();
+        ASSERT_FALSE(rt.chkDolbyHeadphones->Enabled());
+        LetTheSecondPass();
+        ASSERT_TRUE(User::ChooseItem(*rt.cboAnalogOutput, IndexOf(*rt.cboAnalogOutput, 0x0001)));
+        ASSERT_TRUE(rt.chkDolbyHeadphones->Enabled());
+        EXPECT_EQ(rt.chkDolbyHeadphones->Value(), FirstByte(GetProfileValue(L"", L"DHEnable")));
+        CloseEditor();
+    }
+}
+
 }  // namespace
 
 // A channel the output hides while another program sets its level shows that level when an
