@@ -356,6 +356,9 @@ void frmProfile::CommandReset(bool fromCard) {
 
 void frmProfile::InputLineStateChanged(int input, bool active) {
     if (input < 0 || input > 7 || !Loaded()) return;
+    // The real-time window shows the line as the card has it: its sliders send nothing back, which
+    // would put their rounding over another program's levels.
+    LiveNameAside aside(liveProfileName_, realTimeMode_ ? L"" : liveProfileName_);
     auto& box = *chkRecordSet[input];
     const bool load = realTimeMode_ || (active && !inputLineShown_[static_cast<std::size_t>(input)]);
     if (active) inputLineShown_[static_cast<std::size_t>(input)] = true;

@@ -325,6 +325,31 @@ TEST_F(LiveFollow, ASizeTheUserTurnsSendsTheOtherSizesAsShown) {
     CloseEditor();
 }
 
+// A recording device back in service shows its line in the real-time window as another program
+// left it meanwhile: the sliders' whole percent and tenth of balance go nowhere.
+TEST_F(LiveFollow, TheRealTimeWindowShowsARecordingLineBackInServiceAndSendsNothing) {
+    UseEditorCard(kD2);
+    Load(L"");
+    ASSERT_FALSE(gInputLineIds[1].empty());
+    frmProfile& e = OpenRealTime();
+    e.imgTab_Click(1);
+    LetTheSecondPass();
+    const int endpoint = sim::FindSimEndpoint(gInputLineIds[1]);
+    sim::SetSimEndpointState(endpoint, DEVICE_STATE_DISABLED);
+    ASSERT_TRUE(PumpUntil([&] { return !e.chkRecordSet[1]->Enabled(); }));
+    auto other = OtherProgramsVolume(gInputLineIds[1]);
+    ASSERT_EQ(other->SetChannelVolumeLevelScalar(0, 0.5f, nullptr), S_OK);
+    ASSERT_EQ(other->SetChannelVolumeLevelScalar(1, 0.13f, nullptr), S_OK);
+    const Bytes left = GetProfileValue(L"", MixerValueName(1, 1, 0, 0)), right = GetProfileValue(L"", MixerValueName(1, 1, 1, 0));
+    sim::SetSimEndpointState(endpoint, DEVICE_STATE_ACTIVE);
+    ASSERT_TRUE(PumpUntil([&] { return e.chkRecordSet[1]->Enabled(); }));
+    LetTheSecondPass();
+    EXPECT_EQ(e.csliInputLine[1]->Value(), 50);
+    EXPECT_EQ(GetProfileValue(L"", MixerValueName(1, 1, 0, 0)), left);
+    EXPECT_EQ(GetProfileValue(L"", MixerValueName(1, 1, 1, 0)), right);
+    CloseEditor();
+}
+
 // Windows' recording source as the editor's own send left it is no change of another program's:
 // Reset in live mode brings back the profile's source on a device out of service, which Windows
 // can't take, and the end of the second doesn't show Windows' own over it.
