@@ -74,12 +74,15 @@ std::wstring frmProfile::StoreProfile(const std::wstring& name, const std::wstri
                                       const std::vector<std::wstring>& shortcutFrom) {
     const auto values = ValuesToWrite(false, false);
     const std::wstring key = RegJoin(gRegProfiles, name);
-    const bool recased = !removed.empty() && SameName(name, removed);
+    // The edited profile another instance deleted meanwhile leaves nothing to rename or remove;
+    // the settings that named it still follow it to its new name.
+    const bool removedStands = !removed.empty() && RegKeyExists(RegJoin(gRegProfiles, removed));
+    const bool recased = removedStands && SameName(name, removed);
     const std::wstring staging = RegJoin(gRegProfiles, StagingProfileName(name));
     // Every key the save may touch, as it stands now: what the message compares with.
     std::vector<std::pair<std::wstring, std::vector<std::pair<std::wstring, RegValue>>>> before;
     std::vector<std::wstring> involved{recased ? removed : name};
-    if (!removed.empty() && !recased) involved.push_back(removed);
+    if (removedStands && !recased) involved.push_back(removed);
     involved.insert(involved.end(), shortcutFrom.begin(), shortcutFrom.end());
     for (const std::wstring& profile : involved)
         before.emplace_back(profile, RegReadValues(RegJoin(gRegProfiles, profile)));
@@ -98,7 +101,7 @@ std::wstring frmProfile::StoreProfile(const std::wstring& name, const std::wstri
                  change.Rename(staging, name) && change.Replace(key, values) && takeShortcut();
     } else {
         stored = change.Replace(recased ? staging : key, values) && takeShortcut() &&
-                 (removed.empty() || change.DeleteTree(RegJoin(gRegProfiles, removed))) &&
+                 (!removedStands || change.DeleteTree(RegJoin(gRegProfiles, removed))) &&
                  (!recased || (change.Replace(key, values) && change.DeleteTree(staging)));
     }
     // The settings that named the edited profile follow it to its new name.

@@ -117,6 +117,25 @@ TEST_F(EditorSave, RenamingToAFreeNameRenamesOrCopies) {
     EXPECT_TRUE(RegKeyExists(Profile(L"Second")));
     EXPECT_EQ(RegReadBytes(Profile(L"Copy"), L"EqEnable"), Bytes{0});
     EXPECT_EQ(GetActiveProfile(), L"Renamed");
+
+    // The edited profile deleted by another instance meanwhile: renamed, even by its letter case
+    // only, it is saved under the new name and the settings follow; nothing else goes.
+    for (const wchar_t* name : {L"RENAMED", L"Elsewhere"}) {
+        SCOPED_TRACE(::testing::Message() << "renamed to " << name);
+        frmProfile& gone = OpenEditor(L"Renamed");
+        RegDeleteTree(gRegProfiles, L"Renamed");
+        answers = Save(gone, name, IDNO);
+        EXPECT_EQ(LastText(answers), kSaved);
+        const std::vector<std::wstring> keys = RegEnumKeys(gRegProfiles);
+        EXPECT_NE(std::find(keys.begin(), keys.end(), name), keys.end());
+        EXPECT_EQ(RegReadBytes(Profile(name), L"EqEnable"), Bytes{1});
+        EXPECT_TRUE(RegKeyExists(Profile(L"Copy")));
+        EXPECT_EQ(GetActiveProfile(), name);
+        EXPECT_EQ(GetDefaultProfile(), name);
+        RegDeleteTree(gRegProfiles, name);
+        Store(L"Renamed", L"EqEnable", L"01");
+        MakeActiveAndDefault(L"Renamed");
+    }
 }
 
 TEST_F(EditorSave, RenamingOntoAnotherProfile) {

@@ -199,6 +199,12 @@ protected:
             if (way.button) buttons = {way.button};
             if (way.oldGone) gone = profile_;
             else if (way.name == 1 || way.name == 2) kept = target == typed ? profile_ : typed;
+            // Another instance deleted the edited profile: its name in another letter case is a
+            // free one, Yes a new profile, No the rename.
+            if (way.name == 3 && !RegKeyExists(Profile(profile_))) {
+                target = typed;
+                gone = way.button == IDNO ? profile_ : L"";
+            }
         }
         const State keptValues = kept.empty() ? State{} : Values(kept);
         const std::map<std::wstring, State> profilesBefore = Profiles();
