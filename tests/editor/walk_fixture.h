@@ -720,7 +720,9 @@ protected:
         const std::map<std::wstring, Bytes> before = Card();
         for (const Outside& o : changes) {
             o.put();
-            if (o.atOnce && follows && o.shown && !o.shown()) {
+            // A window an earlier change of the meeting closed (the speakers out of service)
+            // shows nothing.
+            if (o.atOnce && follows && o.shown && ProfileEditor() && !o.shown()) {
                 Fail(L"the window does not show " + o.name + L" at once");
                 return std::nullopt;
             }
@@ -815,6 +817,15 @@ protected:
                     return Fail(L"after the speakers' return " + n + L" is " + BytesToHex(GetProfileValue(L"", n)) +
                                 L", was " + BytesToHex(was)),
                            true;
+        // What another program set after the speakers' return is its own, not live mode's to put back.
+        bool returned = false;
+        for (const Outside& o : changes) {
+            if (returned)
+                std::erase_if(cardAtLive_, [&](const auto& v) {
+                    return GroupOf(v.first) == GroupOf(o.name) || (o.name == kMixerSampleRate && v.first == kMixerBitDepth);
+                });
+            returned = returned || o.closes;
+        }
         lateValues_.clear();
         late_.clear();
         AfterSuspension(restores);
@@ -1551,11 +1562,19 @@ protected:
                 if (o) Expect(*o, true);
         };
         open(e.optVolume), open(e.optSVN), open(e.optEQ), open(e.optEQProfile), open(e.optFlexBass), open(e.optAEC);
+        // Echo cancellation's Enable holds the Output and Equalizer pages; a live editor shows
+        // another program's on pages it leaves open (following the card chooses nothing).
+        if (e.RealTimeMode() || !followed_.count(L"AEC")) expectAll({e.imgTab[0], e.imgTab[2]}, !OptionSelected(e.optAEC, 1));
         expectAll({e.chkIgnoreVolumeForProfileValidation, e.chkSPDIF, e.cboSpeakersLayout, e.imgTab[1]}, true);
         // Windows' format (not on XP, which has none to set): the rate while it isn't kept with
         // the card's.
         expectAll({e.cboBitDepth, e.lblSystemPlayBackQuality}, !gIsXP);
         Expect(*e.cboSystemSampleRate, !gIsXP && e.chkSyncSampleRates->Value() != 1);
+        // The sync while the card's rate is one the profile sets (the real-time window's always is).
+        if (e.cboSampleRate->ListIndex() >= 0)
+            Expect(*e.chkSyncSampleRates, !gIsXP && (e.cboSampleRate->ListIndex() != 0 || e.RealTimeMode()));
+        // The icon's Delete and overlay while the profile has an icon.
+        expectAll({e.cmdIconDelete, e.chkVolumeOverlay}, !e.IconFile().empty());
         // A recording row's level, monitoring and custom controls while its device is in service
         // and the row is set; its balance only for a two-channel line.
         for (int j = 0; j < 8; ++j) {
