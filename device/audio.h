@@ -20,6 +20,9 @@ struct IDirectSound8;
 
 namespace kal {
 
+// DeviceState of an endpoint in service.
+constexpr std::uint32_t kDeviceStateActive = 1;
+
 // A line's custom control: on Vista and later an automatic-gain-control part of the line's
 // recording path, on XP the identifier of a switch-class mixer control.
 struct AudioControlHandle {

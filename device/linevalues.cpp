@@ -15,12 +15,6 @@
 
 namespace kal {
 
-namespace {
-
-constexpr std::uint32_t kDeviceStateActive = 1;
-
-}  // namespace
-
 void StampSelfChange() { gLastSelfChange.store(::timeGetTime()); }
 
 bool IsSelfChange() { return WithinOwnChangeWindow(::timeGetTime(), gLastSelfChange.load()); }

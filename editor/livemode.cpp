@@ -177,6 +177,9 @@ bool frmProfile::PutCardBack(bool staying) {
         });
     }();
     if (!outcome.kept) return true;
+    // The speakers out of service close the editor: what they refused goes back with their
+    // return, as the tray then puts back the restore points kept.
+    if (!staying && !gIsXP && gAudio && gAudio->DeviceState(gPlaybackLineIds[0]) != kDeviceStateActive) return false;
     const bool back = outcome.refused.empty() && !outcome.unread;
     const std::wstring text = (back ? std::wstring(kNotRemoved) + L"."
                                     : kNotPutBack + NotPutBackText(outcome) + (outcome.unread ? kNothingBack : kLeftStand)) +

@@ -26,8 +26,6 @@
 namespace kal {
 namespace {
 
-constexpr std::uint32_t kDeviceActive = 1;
-
 FormInstance<frmProfile> gEditorInstance;
 
 void AddSampleRates(ComboBox& box, bool dontChange) {
@@ -146,7 +144,7 @@ void frmProfile::RebuildInputLines() {
     for (int j = 0; j < 8; ++j) {
         const std::wstring& id = gInputLineIds[static_cast<std::size_t>(j)];
         const bool exists = !id.empty();
-        const bool active = exists && (gIsXP || (gAudio && gAudio->DeviceState(id) == kDeviceActive));
+        const bool active = exists && (gIsXP || (gAudio && gAudio->DeviceState(id) == kDeviceStateActive));
         auto& set = *chkRecordSet[j];
         set.SetVisible(exists && !realTimeMode_);
         set.SetEnabled(active);

@@ -85,10 +85,8 @@ BOOL CALLBACK CollectDialog(HWND window, LPARAM lParam) {
         return FALSE;
     }
 }
-constexpr std::uint32_t kDeviceActive = 1;
 
 const std::wstring& SpeakersLine() { return gPlaybackLineIds[0]; }
-
 
 // Restores the master output's mute state however the writes inside end.
 class MasterMuteBracket {
@@ -350,7 +348,7 @@ void frmKalvenor::LoadSequence() {
     }
 
     // The speakers output must be on.
-    if (!gIsXP && (!gAudio || gAudio->DeviceState(SpeakersLine()) != kDeviceActive)) {
+    if (!gIsXP && (!gAudio || gAudio->DeviceState(SpeakersLine()) != kDeviceStateActive)) {
         if (balloons)
             ShowBalloon(kAppTitle,
                         prefix + L"it appears your Xonar Speakers are disabled.\r\n\r\n"
@@ -877,6 +875,9 @@ void frmKalvenor::SpeakersOutputChanged(bool enabled) {
         ShowBalloon(kAppTitle, L"\r\nSpeakers output enabled. Normal functionality resumed.", kBalloonInfo);
         // The endpoint that came back reports its mute and volume changes anew.
         RegisterVolumeCallback();
+        // What live mode could not put back while they were out of service goes back now, as at
+        // the start; an editor still open owns its restore point.
+        if (!gNoUI && !IsFormLoaded(L"frmProfile")) PutBackRestorePoints();
     }
     RegisterGlobalHotkeys(enabled);
 }

@@ -560,6 +560,31 @@ TEST_F(LiveMode, WindowsSideOfTheWayBackAndTheStartOfLiveModeAreChecked) {
     EXPECT_TRUE(KeptRestorePoints().empty());
 }
 
+// The speakers out of service close a live editor: Windows' side of the way back can't reach
+// them, and nothing asks the user; their return puts the card back whole.
+TEST_F(LiveMode, TheSpeakersReturnPutsBackWhatTheirAbsenceRefused) {
+    HeadphonesOnTheRearAndProfile(L"Fast");
+    gAudio->SetDeviceFormat(gPlaybackLineIds[0], 48000, 16, 0);
+    Store(L"Fast", L"_mixerSampleRate", L"00770100");
+    const auto before = CardState();
+    frmProfile& editor = OpenEditor(L"Fast");
+    ClickLive(editor);
+    ASSERT_EQ(BytesToHex(GetProfileValue(L"", kMixerSampleRate)), L"00770100");
+    const int speakers = sim::FindSimEndpoint(gPlaybackLineIds[0]);
+    kaltest::DialogAnswerer answers;
+    answers.Run([&] {
+        gLastSelfChange.store(::timeGetTime() - 5000);
+        sim::SetSimEndpointState(speakers, DEVICE_STATE_UNPLUGGED);
+        EXPECT_TRUE(PumpUntil([&] { return ProfileEditor() == nullptr; }));
+    });
+    EXPECT_TRUE(answers.seen.empty()) << Narrow(answers.seen.front().text);
+    EXPECT_EQ(KeptRestorePoints().size(), 1u);
+    gLastSelfChange.store(::timeGetTime() - 5000);
+    sim::SetSimEndpointState(speakers, DEVICE_STATE_ACTIVE);
+    EXPECT_TRUE(PumpUntil([&] { return KeptRestorePoints().empty(); }));
+    EXPECT_EQ(CardState(), before);
+}
+
 // Live mode starts only with a restore point it can put the card back from. With the registry
 // refusing the restore point, the box goes back off, the user is told why and the card keeps its
 // settings: for a stored profile at the box, and for a new profile, which opens in live mode.
