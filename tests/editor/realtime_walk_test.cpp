@@ -416,6 +416,7 @@ protected:
     void WalkSeed(unsigned seed) {
         rng_.seed(seed);
         log_.str(L"");
+        Echo(L"seed " + std::to_wstring(seed));
         failed_ = false;
         lateValues_.clear();
         ownClock_ = seed % 16 == 5;

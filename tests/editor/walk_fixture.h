@@ -3,6 +3,7 @@
 // what the card holds in live mode, which controls are enabled, what Live Mode off puts back).
 #pragma once
 #include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwctype>
@@ -111,7 +112,15 @@ protected:
     bool Chance(int percent) { return Pick(100) < percent; }
     std::function<int(int)> PickFn() { return [this](int n) { return Pick(n); }; }
     std::function<void(const std::wstring&)> NoteFn() { return [this](const std::wstring& s) { Note(s); }; }
-    void Note(const std::wstring& step) { log_ << L"\n  " << step; }
+    // KALVENOR_WALK_ECHO=1 also writes each step as it is taken, for a walk that hangs.
+    static void Echo(const std::wstring& text) {
+        static const bool echo = std::getenv("KALVENOR_WALK_ECHO") != nullptr;
+        if (echo) std::fprintf(stderr, "%s\n", Narrow(text).c_str());
+    }
+    void Note(const std::wstring& step) {
+        log_ << L"\n  " << step;
+        Echo(L"  " + step);
+    }
 
     void Fail(const std::wstring& what) {
         if (failed_) return;

@@ -376,6 +376,7 @@ protected:
     void WalkSeed(unsigned seed) {
         rng_.seed(seed);
         log_.str(L"");
+        Echo(L"seed " + std::to_wstring(seed));
         failed_ = false;
         chosen_.clear();
         followed_.clear();
