@@ -78,6 +78,12 @@ protected:
         Store(profile, L"SpeakerConfig", L"01000000");
         Store(profile, L"HpImpedanceModeFront", L"02000000");
     }
+    // That profile "Fast" raising Windows' rate of the speakers from 48 to 96 kHz.
+    void FastRaisingWindowsRate() {
+        HeadphonesOnTheRearAndProfile(L"Fast");
+        gAudio->SetDeviceFormat(gPlaybackLineIds[0], 48000, 16, 0);
+        Store(L"Fast", L"_mixerSampleRate", L"00770100");
+    }
     static int IndexOf(const ComboBox& box, std::intptr_t data) {
         for (int i = 0; i < box.ListCount(); ++i)
             if (box.ItemData(i) == data) return i;
@@ -533,12 +539,10 @@ TEST_F(LiveMode, WhatCannotJoinTheRestorePointIsNeverChanged) {
 
 // Windows' side of the way back is checked too: with Windows refusing the speakers' format, the
 // format can't go back; the user is told, and live mode stays on with its restore point until a
-// way back puts it back. (The speakers out of service close the editor: the tray suspends.)
+// way back puts it back.
 // Live mode's start says when the card didn't take the profile whole.
 TEST_F(LiveMode, WindowsSideOfTheWayBackAndTheStartOfLiveModeAreChecked) {
-    HeadphonesOnTheRearAndProfile(L"Fast");
-    gAudio->SetDeviceFormat(gPlaybackLineIds[0], 48000, 16, 0);
-    Store(L"Fast", L"_mixerSampleRate", L"00770100");
+    FastRaisingWindowsRate();
     const auto before = CardState();
     frmProfile& editor = OpenEditor(L"Fast");
     sim::InjectSimFailure(DrvPropHpAmpGain, 31);
@@ -563,9 +567,7 @@ TEST_F(LiveMode, WindowsSideOfTheWayBackAndTheStartOfLiveModeAreChecked) {
 // The speakers out of service close a live editor: Windows' side of the way back can't reach
 // them, and nothing asks the user; their return puts the card back whole.
 TEST_F(LiveMode, TheSpeakersReturnPutsBackWhatTheirAbsenceRefused) {
-    HeadphonesOnTheRearAndProfile(L"Fast");
-    gAudio->SetDeviceFormat(gPlaybackLineIds[0], 48000, 16, 0);
-    Store(L"Fast", L"_mixerSampleRate", L"00770100");
+    FastRaisingWindowsRate();
     const auto before = CardState();
     frmProfile& editor = OpenEditor(L"Fast");
     ClickLive(editor);
