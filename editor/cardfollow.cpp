@@ -192,9 +192,11 @@ void frmProfile::FollowCard() {
     if (changed(L"Pl2xParam")) FollowGraphEffect(kPl2xPanel, DecodePl2xParam(now[L"Pl2xParam"]));
     if (neoParamSupported_ && changed(L"NeoParam")) FollowGraphEffect(kNeoPanel, DecodeNeoParam(now[L"NeoParam"]));
     if (frmHpImpedanceMode* amp = gCardCaps && gCardCaps->HPAmp ? HpImpedanceDialog() : nullptr) {
-        // The real-time window's list shows the gain of the panel the card uses.
+        // The real-time window's list shows the gain of the panel the card uses. An editor whose
+        // output hides the gain keeps the profile's, as live mode doesn't send it either.
         const std::wstring gain = HpImpedanceValueName(now[L"PanelConfig"]);
-        if ((changed(gain) || (realTimeMode_ && changed(L"PanelConfig"))) && FirstByte(amp->HpAmp()) != kDontChange)
+        if ((realTimeMode_ || HeadphoneGainShown()) && (changed(gain) || (realTimeMode_ && changed(L"PanelConfig"))) &&
+            FirstByte(amp->HpAmp()) != kDontChange)
             SelectItemData(*amp->cboHpAmp, FirstByte(now[gain]));
     }
     for (int i = 0; i < 3; ++i)

@@ -325,6 +325,26 @@ TEST_F(LiveFollow, ASizeTheUserTurnsSendsTheOtherSizesAsShown) {
     CloseEditor();
 }
 
+// A live editor whose output hides the headphone gain keeps the profile's gain when another
+// program changes the card's; headphones on that panel show the card's again.
+TEST_F(LiveFollow, AGainTheEditorsOutputHidesStaysTheProfiles) {
+    UseEditorCard(kDG);
+    Load(L"");
+    SetCard({{L"PanelConfig", L"00000000"}, {L"SpeakerConfig", L"04000000"}, {L"HpImpedanceModeRear", L"00000000"}});
+    Store(L"Spk", L"PanelConfig", L"00000000");
+    Store(L"Spk", L"SpeakerConfig", L"04000000");
+    Store(L"Spk", L"HpImpedanceModeRear", L"01000000");
+    frmProfile& e = OpenEditor(L"Spk");
+    ClickLive(e);
+    LetTheSecondPass();
+    ChangeFromOutside(L"HpImpedanceModeRear", EncodeCode(2));
+    EXPECT_EQ(Saved(e).at(L"HpImpedanceModeRear"), L"01000000");
+    ChangeFromOutside(L"SpeakerConfig", EncodeCode(1));
+    ChangeFromOutside(L"HpImpedanceModeRear", EncodeCode(0));
+    EXPECT_EQ(Saved(e).at(L"HpImpedanceModeRear"), L"00000000");
+    CloseEditor();
+}
+
 // A recording device back in service shows its line in the real-time window as another program
 // left it meanwhile: the sliders' whole percent and tenth of balance go nowhere.
 TEST_F(LiveFollow, TheRealTimeWindowShowsARecordingLineBackInServiceAndSendsNothing) {

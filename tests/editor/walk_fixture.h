@@ -559,7 +559,10 @@ protected:
             // The gain of the panel the card has its headphones on.
             const std::wstring name = HpImpedanceValueName(GetProfileValue(L"", L"PanelConfig"));
             if (!gCardCaps || !gCardCaps->HPAmp || GetProfileValue(L"", name).empty()) return RandomOutside();
-            return Driver(name, EncodeCode(static_cast<std::uint8_t>(Pick(gCardCaps->AmpGainModes))), {L"cboHpAmp"});
+            Outside o = Driver(name, EncodeCode(static_cast<std::uint8_t>(Pick(gCardCaps->AmpGainModes))), {L"cboHpAmp"});
+            // Speakers on that panel hide the gain: the editor shows none.
+            o.kept = FirstByte(GetProfileValue(L"", L"SpeakerConfig")) != 1;
+            return o;
         }
         case 18: {
             const int i = part >= 0 ? part : Pick(8);
