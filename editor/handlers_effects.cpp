@@ -79,6 +79,9 @@ void frmProfile::LoadModeList(const CheckBox& box, Label& modeLabel, ComboBox& m
 void frmProfile::EnableGraphControls(int panel) {
     const EffectPanelControls e = EffectPanel(panel);
     const bool on = e.check->Value() == 1;
+    // Switched off, the levels show the movie mode's and keep the user's aside: that sends nothing
+    // (the card keeps its levels, another program's too).
+    ScopedValue<bool> parking(parkingGraphLevels_, !on);
     SetSliderEnabled(*e.width, on, kMovieWidth[panel == kPl2xPanel ? 0 : 1]);
     SetSliderEnabled(*e.depth, on, kMovieDepth);
     for (OptionButton* option : e.modes) option->SetEnabled(on);
@@ -150,7 +153,7 @@ void frmProfile::WireEffectEvents() {
         for (Slider* slider : {e.width, e.depth}) {
             slider->Change = [this, pl2x, width = slider == e.width] {
                 pl2x ? DrawPL2xGraph() : DrawNEOGraph();
-                SendGraphEffect(pl2x, {width ? GraphPart::Width : GraphPart::Depth});
+                if (!parkingGraphLevels_) SendGraphEffect(pl2x, {width ? GraphPart::Width : GraphPart::Depth});
             };
         }
     }

@@ -688,6 +688,7 @@ private:
     Bytes ampPanel_;                              // the panel the headphone gain list stands for
     std::array<bool, 8> inputLineShown_{};    // the recording line's device was active since the load
     bool followingCard_ = false;              // the controls follow a change of the card
+    bool parkingGraphLevels_ = false;         // an effect switched off shows its movie levels
     bool flexBassSwitching_ = false;          // FlexBass's click parks or brings back the crossover
     std::wstring sourceSeen_;                 // Windows' recording source as the editor last saw it
 
