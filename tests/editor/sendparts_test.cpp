@@ -95,7 +95,7 @@ TEST_F(SendParts, AnotherProgramsPartBesideTheUsersStaysOnTheCardAndShows) {
          [](frmProfile& e) { return e.csliPL2xDepth->Value() == 2 && e.csliPL2xWidth->Value() == 6; }},
         // Switched off, the effect shows the movie mode's levels and sends none of them.
         {"ProLogic IIx's switch beside its width", kD2,
-         {{L"SpeakerConfig", L"07000000"}, {L"Pl2xParam", L"0100000002000000050000000300000000000000"}},
+         {{L"SpeakerConfig", L"07000000"}, {L"Pl2xParam", L"0100000002000000050000000500000000000000"}},
          [](frmProfile& e) { return Open(*e.chkPL2xExpand) && Open(*e.chkDolby); },
          [](frmProfile& e, int n) { return n == 0 ? User::DragTo(*e.csliPL2xDepth, 2) : User::Click(*e.chkDolby); },
          [] { Outside(L"Pl2xParam", [](Bytes b) { return b.at(12) = 6, b; }); },
@@ -104,6 +104,21 @@ TEST_F(SendParts, AnotherProgramsPartBesideTheUsersStaysOnTheCardAndShows) {
              return !p.on && p.width == 6 && p.depth == 2;
          },
          [](frmProfile& e) { return e.chkDolby->Value() == 0; }},
+        {"NEO:PC's switch beside its width", kD2,
+         {{L"SpeakerConfig", L"07000000"}, {L"NeoParam", L"01000000020000000000000005000000"}},
+         [](frmProfile& e) { return Open(*e.chkNEOExpand) && Open(*e.chkNeo); },
+         [](frmProfile& e, int n) { return n == 0 ? User::DragTo(*e.csliNEODepth, 2) : User::Click(*e.chkNeo); },
+         [] {
+             Outside(L"NeoParam", [](const Bytes& b) {
+                 const EffectParams p = DecodeNeoParam(b);
+                 return EncodeNeoParam(p.on, p.movie, 6, p.depth);
+             });
+         },
+         [] {
+             const EffectParams p = DecodeNeoParam(GetProfileValue(L"", L"NeoParam"));
+             return !p.on && p.width == 6 && p.depth == 2;
+         },
+         [](frmProfile& e) { return e.chkNeo->Value() == 0; }},
         {"NEO:PC width beside the depth", kD2,
          {{L"SpeakerConfig", L"07000000"}, {L"NeoParam", L"01000000020000000000000005000000"}},
          [](frmProfile& e) { return Open(*e.chkNEOExpand) && Open(*e.chkNeo); },
