@@ -2,7 +2,6 @@
 // images, the lists the card's capabilities decide, the fixed lists, tooltips and texts, the
 // Windows XP layout, the panel colour and the graphs; then the control events.
 #include <cmath>
-#include <optional>
 
 #include "device/audio.h"
 #include "device/portable/texts.h"
@@ -245,10 +244,11 @@ void frmProfile::WireEvents() {
     WireLayoutEvents();
     // A scroll notification that leaves a slider where it was (the end of a drag, a key let go on
     // it, a click on its thumb) is no change of the user's: its handler, which in live mode sends
-    // the slider's value over what another program may have set meanwhile, doesn't run for it.
+    // the slider's value over what another program may have set meanwhile, doesn't run for it. A
+    // slider not moved since the window opened stands where it was made.
     for (Control* c : Controls())
         if (auto* slider = dynamic_cast<Slider*>(c); slider && slider->Change)
-            slider->Change = [slider, handler = slider->Change, last = std::optional<std::int32_t>()]() mutable {
+            slider->Change = [slider, handler = slider->Change, last = slider->Value()]() mutable {
                 if (last == slider->Value()) return;
                 last = slider->Value();
                 handler();

@@ -207,4 +207,37 @@ TEST_F(SendParts, AnotherProgramsPartBesideTheUsersStaysOnTheCardAndShows) {
     }
 }
 
+// A thumb let go where it stood, on a slider not moved since the window opened too, sends
+// nothing: another program's finer balance, which the slider shows in tenths, stays on the card.
+TEST_F(SendParts, AThumbLetGoWhereItStoodSendsNothing) {
+    const auto level = [] {
+        Currency volume = 0, balance = 0;
+        GetProfileVolumeBalance(volume, balance, 0, 0, L"");
+        return std::pair{volume, balance};
+    };
+    for (const bool realTime : {false, true}) {
+        SCOPED_TRACE(realTime ? "real-time window" : "live editor");
+        UseEditorCard(kD2);
+        Load(L"");
+        SetCard({{L"SpeakerConfig", L"07000000"}, {L"EqEnable", L"01"}});
+        frmProfile& e = realTime ? OpenRealTime() : OpenEditor(L"");
+        ASSERT_TRUE(Choose(*e.optVolume[1]) && EqualizerSet(e));
+        LetTheSecondPass();
+        const auto other = OtherProgramsVolume(gPlaybackLineIds[0]);
+        other->SetChannelVolumeLevelScalar(0, 1.0f, nullptr);
+        other->SetChannelVolumeLevelScalar(1, 0.98f, nullptr);
+        LetTheSecondPass();
+        ASSERT_TRUE(PumpUntil([&] { return e.csliVolume->Value() == 100 && e.csliMasterBalance->Value() == 0; }, 3000));
+        const auto before = level();
+        ASSERT_EQ(before.second, -kCurrencyScale / 50);
+        const Bytes eq = GetProfileValue(L"", L"EqGain");
+        sim::ClearSimRequestLog();
+        for (Slider* s : {e.csliEQ[3], e.csliVolume, e.csliMasterBalance}) ASSERT_TRUE(User::DragTo(*s, s->Value()));
+        EXPECT_TRUE(sim::SimRequestLog().empty());
+        EXPECT_EQ(level(), before);
+        EXPECT_EQ(GetProfileValue(L"", L"EqGain"), eq);
+        CloseEditor();
+    }
+}
+
 }  // namespace
