@@ -406,9 +406,19 @@ protected:
     static void LetTheRefreshRun() {
         gLastSelfChange.store(::timeGetTime() - 5000);
         sim::WaitForSimNotifications();
-        Pump(20);
+        AwaitNotificationTimers();
         TimerUpdateRealTimeData();
         Pump(20);
+    }
+
+    // The notifications taken in have had their timers run: on a loaded machine a timer's turn
+    // may come well after a fixed pause.
+    static void AwaitNotificationTimers() {
+        Pump(20);
+        PumpUntil([] {
+            return !gDefaultDevicePending.load() && !gPropertyValuePending.load() && !gDeviceStatePending.load() &&
+                   !gVolumeNotificationPending.load();
+        }, 5000);
     }
 
     // Another program sets a card value after the second of the program's own change, and the
@@ -428,7 +438,8 @@ protected:
         if (ownClock_) return WaitOutOwnChange();
         gLastSelfChange.store(::timeGetTime() - kOwnChangeWindowMs);
         FireDeferredTimers();
-        Pump(60);
+        Pump(40);
+        AwaitNotificationTimers();
     }
 
     // With the program's own clock: the own-change second runs out as the clock goes, and the
@@ -436,7 +447,8 @@ protected:
     bool ownClock_ = false;
     static void WaitOutOwnChange() {
         PumpUntil([] { return !IsSelfChange(); }, 2 * kOwnChangeWindowMs);
-        Pump(60);
+        Pump(40);
+        AwaitNotificationTimers();
     }
 
     // The timers that wait out the own-change second, due now that the walk moved the clock on

@@ -105,7 +105,21 @@ protected:
         if (ownClock_) return WaitOutOwnChange();
         gLastSelfChange.store(::timeGetTime() - 5000);
         FireDeferredTimers();
+        AwaitNotificationTimers();
+    }
+
+    // What came from outside with no notification of its own shows at the next refresh, which
+    // the end of the program's own second may start at any moment. Before the walk holds what the
+    // window shows against what a step then does, that refresh runs, as another program's change
+    // of the driver would start it: a later one brings nothing new.
+    void ShowLateValues() {
+        if (late_.empty() && lateValues_.empty()) return;
+        if (ownClock_) WaitOutOwnChange();
+        else gLastSelfChange.store(::timeGetTime() - 5000);
+        TimerUpdateRealTimeData();
         Pump(20);
+        lateValues_.clear();
+        late_.clear();
     }
 
     int Pick(int n) { return n <= 1 ? 0 : std::uniform_int_distribution<int>(0, n - 1)(rng_); }
@@ -687,13 +701,17 @@ protected:
             Outside o{L"speakers in service", {}, [this, state] {
                           const int speakers = sim::FindSimEndpoint(gPlaybackLineIds[0]);
                           cardBeforeSuspension_ = Card();
+                          // The state's timer, whose turn may come late on a loaded machine,
+                          // suspends the tray and closes the window, and later resumes it.
                           sim::SetSimEndpointState(speakers, state);
                           sim::WaitForSimNotifications();
-                          Pump(50);
+                          PumpUntil([] { return ProfileEditor() == nullptr; }, 5000);
+                          Pump(20);
                           suspendedClosed_ = ProfileEditor() == nullptr;
                           sim::SetSimEndpointState(speakers, DEVICE_STATE_ACTIVE);
                           sim::WaitForSimNotifications();
-                          Pump(50);
+                          PumpUntil([] { return !gDeviceStatePending.load(); }, 5000);
+                          Pump(20);
                       }};
             o.kept = true;
             o.closes = true;
@@ -739,12 +757,14 @@ protected:
                 return std::nullopt;
             }
         }
-        // The watcher posts a change of the driver's values (not Windows' mixer values and
-        // speakers); the registry takes a value set to what it holds for no change.
+        // The watcher posts a change of the driver's values, the speakers' level among them (not
+        // Windows' other mixer values and speakers); the registry takes a value set to what it
+        // holds for no change.
+        const std::wstring left = MixerValueName(0, 0, 0, 0), right = MixerValueName(0, 0, 1, 0);
         bool changed = false;
-        if (driver)
-            for (const auto& [n, was] : Card())
-                changed = changed || (!IsMixerValueName(n) && n != L"SystemSpeakers" && was != before.at(n));
+        for (const auto& [n, was] : Card())
+            changed = changed || (was != before.at(n) && ((driver && !IsMixerValueName(n) && n != L"SystemSpeakers") ||
+                                                          n == left || n == right));
         return changed ? std::optional<unsigned>(posts) : std::nullopt;
     }
 
@@ -1075,6 +1095,7 @@ protected:
              (button ? L"'s drop button" : L"") + (c.Enabled() ? L"" : L", disabled") +
              (focus == 0 ? L", focused" : focus == 1 ? L", another control focused" : L", the window focused") +
              (scrolls ? L"; the window scrolls" : L""));
+        ShowLateValues();
         const State held = Held(e);
         const std::map<std::wstring, Bytes> card = Card();
         kaltest::DialogAnswerer answers;
@@ -1187,6 +1208,7 @@ protected:
             if (::WindowFromPoint(at) != part) return false;
         }
         Note(L"key " + std::wstring(press.name) + L" on " + Key(*focus));
+        ShowLateValues();
         const State held = Held(e);
         const std::map<std::wstring, Bytes> card = Card();
         kaltest::DialogAnswerer answers;
@@ -1337,6 +1359,7 @@ protected:
         Control* opener = PickDialogOpener(e, PickFn(), NoteFn(), kind);
         if (!opener) return;
         const int line = opener->Index();
+        ShowLateValues();
         const State held = Held(e);
         const std::map<std::wstring, Bytes> card = Card();
         auto open = [kind] { return OpenDialog(kind); };

@@ -41,6 +41,7 @@ protected:
     // One or more changes from outside; with `ownWindow`, right after a user's step that sent
     // in live mode, all within the second after it.
     void OutsideStep(bool ownWindow = false) {
+        if (!ownWindow) ShowLateValues();
         std::vector<Outside> changes{RandomOutside()};
         if (ownWindow && Chance(50)) changes.push_back(RandomOutside());
         std::wstring names;
@@ -67,6 +68,7 @@ protected:
             // A change within the second after the editor's own send shows once the second is
             // over, as any other: a later refresh brings nothing more.
             if (!ProfileEditor()) return Fail(L"the editor closed");
+            ShowLateValues();
             const State after = Held(Ed());
             LetTheRefreshRun();
             const std::wstring missed = Differences(after, Held(Ed()), {});
@@ -154,6 +156,7 @@ protected:
     void SaveStep() {
         frmProfile& e = Ed();
         const bool live = Live();
+        ShowLateValues();
         const State expected = Saved(e);
         std::wstring typed = profile_.empty() ? L"Walk" : profile_, target = typed, gone, kept;
         std::vector<int> buttons;
@@ -306,6 +309,7 @@ protected:
         Note(L"Save refused: " + std::wstring(r.note));
         // What came from outside before shows first: the refresh after the refusal brings nothing.
         LetTheRefreshRun();
+        ShowLateValues();
         const State held = Held(e);
         const auto card = Card();
         const auto profiles = Profiles();
