@@ -115,9 +115,7 @@ protected:
     void ShowLateValues() {
         if (late_.empty() && lateValues_.empty()) return;
         if (ownClock_) WaitOutOwnChange();
-        else gLastSelfChange.store(::timeGetTime() - 5000);
-        TimerUpdateRealTimeData();
-        Pump(20);
+        FollowCardFixture::LetTheRefreshRun();
         lateValues_.clear();
         late_.clear();
     }
